@@ -1,0 +1,27 @@
+// The main window's state that several subsystems share. One instance lives
+// in the application and is handed to every module that reads or writes it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tarnwick {
+
+struct MainState {
+    // Run control
+    bool Downloading = false;
+    bool StopRequested = false;
+    int16_t CurrentIndex = 0;
+    // Page fetch and transfer outcome
+    bool Preparing = false;
+    std::string TransferResult;
+    // Skin page last opened: "Download", "About" or empty
+    std::string CurrentPage;
+    // Grid row that shows the item being downloaded; valid until the next rebuild
+    std::optional<int> CurrentRow;
+    bool GridFormatted = false;
+    bool FillingList = false;
+};
+
+} // namespace tarnwick

@@ -1,0 +1,155 @@
+#include "common/text.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+namespace tarnwick::text {
+namespace {
+
+bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool MatchesAt(std::string_view text, size_t index, std::string_view marker) {
+    for (size_t i = 0; i < marker.size(); ++i) {
+        if (AsciiLower(text[index + i]) != AsciiLower(marker[i])) return false;
+    }
+    return true;
+}
+
+struct LowerHash {
+    size_t operator()(char c) const { return std::hash<char>{}(AsciiLower(c)); }
+};
+struct LowerEqual {
+    bool operator()(char a, char b) const { return AsciiLower(a) == AsciiLower(b); }
+};
+
+// 0-based index of the first match at or after `start`, or npos.
+size_t FindIndex(std::string_view text, std::string_view marker, size_t start) {
+    if (marker.size() > text.size() || start > text.size() - marker.size()) {
+        return std::string_view::npos;
+    }
+    if (!IsAsciiLetter(marker[0])) {
+        // Anchor on the exact first byte with memchr, then compare the rest.
+        const char* base = text.data();
+        const char* end = base + text.size() - marker.size() + 1;
+        for (const char* p = base + start; p < end;) {
+            const void* hit = std::memchr(p, marker[0], static_cast<size_t>(end - p));
+            if (hit == nullptr) return std::string_view::npos;
+            const auto index = static_cast<size_t>(static_cast<const char*>(hit) - base);
+            if (MatchesAt(text, index, marker)) return index;
+            p = static_cast<const char*>(hit) + 1;
+        }
+        return std::string_view::npos;
+    }
+    const std::boyer_moore_horspool_searcher searcher(marker.begin(), marker.end(), LowerHash{},
+                                                      LowerEqual{});
+    const auto hit = std::search(text.begin() + static_cast<long>(start), text.end(), searcher);
+    if (hit == text.end()) return std::string_view::npos;
+    return static_cast<size_t>(hit - text.begin());
+}
+
+void RequireStart(long start) {
+    if (start < 1) throw TextRangeError("text position below 1");
+}
+
+void RequireCount(long count) {
+    if (count < 0) throw TextRangeError("negative text length");
+}
+
+} // namespace
+
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string ToLowerAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = AsciiLower(c);
+    return out;
+}
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && MatchesAt(a, 0, b);
+}
+
+bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && MatchesAt(text, 0, prefix);
+}
+
+std::string TrimSpaces(std::string_view text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    const size_t last = text.find_last_not_of(' ');
+    return std::string(text.substr(first, last - first + 1));
+}
+
+long Find(std::string_view text, std::string_view marker, long from) {
+    RequireStart(from);
+    const auto start = static_cast<size_t>(from - 1);
+    if (start > text.size()) return 0;
+    if (marker.empty()) return from;
+    const size_t index = FindIndex(text, marker, start);
+    return index == std::string_view::npos ? 0 : static_cast<long>(index) + 1;
+}
+
+long FindLast(std::string_view text, std::string_view marker, long before) {
+    if (before < 0) throw TextRangeError("text position below 0");
+    if (marker.size() > text.size()) return 0;
+    // Highest 0-based start that still fits the text and begins before `before`.
+    long last = static_cast<long>(text.size() - marker.size());
+    if (before > 0) last = std::min(last, before - 2);
+    for (long index = last; index >= 0; --index) {
+        if (MatchesAt(text, static_cast<size_t>(index), marker)) return index + 1;
+    }
+    return 0;
+}
+
+std::string Part(std::string_view text, long start, long length) {
+    RequireStart(start);
+    RequireCount(length);
+    const auto index = static_cast<size_t>(start - 1);
+    if (index >= text.size()) return {};
+    return std::string(text.substr(index, static_cast<size_t>(length)));
+}
+
+std::string Part(std::string_view text, long start) {
+    RequireStart(start);
+    const auto index = static_cast<size_t>(start - 1);
+    if (index >= text.size()) return {};
+    return std::string(text.substr(index));
+}
+
+std::string Left(std::string_view text, long count) {
+    RequireCount(count);
+    return std::string(text.substr(0, static_cast<size_t>(count)));
+}
+
+std::string Right(std::string_view text, long count) {
+    RequireCount(count);
+    const size_t n = std::min(text.size(), static_cast<size_t>(count));
+    return std::string(text.substr(text.size() - n));
+}
+
+std::string Reverse(std::string_view text) {
+    return std::string(text.rbegin(), text.rend());
+}
+
+std::string ReplaceAll(std::string_view text, std::string_view old_text, std::string_view new_text) {
+    if (old_text.empty()) return std::string(text);
+    std::string out;
+    out.reserve(text.size());
+    size_t pos = 0;
+    while (true) {
+        const size_t hit = FindIndex(text, old_text, pos);
+        if (hit == std::string_view::npos) break;
+        out.append(text.substr(pos, hit - pos));
+        out.append(new_text);
+        pos = hit + old_text.size();
+    }
+    out.append(text.substr(pos));
+    return out;
+}
+
+} // namespace tarnwick::text

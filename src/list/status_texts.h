@@ -1,0 +1,23 @@
+// Every status and placeholder text written into a download item.
+#pragma once
+
+namespace tarnwick::status {
+
+inline constexpr const char* kWaiting = "Waiting";
+inline constexpr const char* kLinkNotSupported = "Link is not supported";
+inline constexpr const char* kErrorFileName = "ERROR";
+inline constexpr const char* kAutoDetect = "Waiting (Auto Detect)";
+inline constexpr const char* kUnknownSize = "????";
+inline constexpr const char* kPreparingStart = "Preperaing (0%)";
+inline constexpr const char* kPreparingPrefix = "Preperaing (";
+inline constexpr const char* kPreparingSuffix = "%)";
+inline constexpr const char* kPreparingLong = "Preperaing...";
+inline constexpr const char* kStartDownloading = "Start Downloading...";
+inline constexpr const char* kUnsupportedLink = "Un supported link";
+inline constexpr const char* kProcessFailed = "Process failed.";
+inline constexpr const char* kError = "ERROR";
+inline constexpr const char* kSoFar = "so far..";
+inline constexpr const char* kComplete = "Complete";
+inline constexpr const char* kCancelled = "Cancelled";
+
+} // namespace tarnwick::status

@@ -1,0 +1,32 @@
+// Which Status cells are painted as a progress bar, and the bar's geometry.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarnwick::shell {
+
+// Rounds to the nearest integer, exact halves to the even neighbour.
+double RoundHalfEven(double value);
+
+// The progress value of a Status text that reads as a number (digits with an
+// optional sign, decimal point and surrounding blanks), rounded half to even;
+// none for any other text or a number outside 32 bits.
+std::optional<int32_t> ProgressValueOf(std::string_view status);
+
+struct ProgressBarLayout {
+    int percent = 0;      // clamped to 0..100
+    std::string text;     // percent followed by "%"
+    int bar_left = 0;     // first pixel column of the bar
+    int bar_right = 0;    // one past the bar's last pixel column
+};
+
+// The bar in a cell spanning pixel columns [left, right). The bar runs from
+// the left edge over percent/100 of the width (rounded half to even) and
+// stops one column short of that end, as the cell's last column stays free
+// at 100%. A selected cell spans the whole width the same way.
+ProgressBarLayout LayoutProgressBar(int32_t percent, int left, int right, bool selected);
+
+} // namespace tarnwick::shell

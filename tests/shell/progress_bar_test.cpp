@@ -1,0 +1,45 @@
+#include "shell/progress_bar.h"
+
+#include <gtest/gtest.h>
+
+namespace tarnwick::shell {
+namespace {
+
+TEST(ProgressValue, OnlyNumbersArePaintedAsBars) {
+    EXPECT_EQ(ProgressValueOf("45"), 45);
+    EXPECT_EQ(ProgressValueOf(" 12.5 "), 12);
+    EXPECT_EQ(ProgressValueOf("-3"), -3);
+    EXPECT_EQ(ProgressValueOf("45.5"), 46);
+    EXPECT_EQ(ProgressValueOf("44.5"), 44);
+    EXPECT_EQ(ProgressValueOf(".5"), 0);
+    EXPECT_EQ(ProgressValueOf("+7."), 7);
+    for (const char* text : {"Complete", "Waiting", "Preperaing (0%)", "", " ", "-", ".", "1.2.3",
+                             "2 KBso far..", "45%", "99999999999"}) {
+        EXPECT_FALSE(ProgressValueOf(text).has_value()) << text;
+    }
+}
+
+TEST(ProgressLayout, BarCoversThePercentageOfTheWidth) {
+    const ProgressBarLayout half = LayoutProgressBar(45, 10, 110, false);
+    EXPECT_EQ(half.text, "45%");
+    EXPECT_EQ(half.bar_left, 10);
+    EXPECT_EQ(half.bar_right, 54); // ends at 55, one column short
+    const ProgressBarLayout rounded = LayoutProgressBar(50, 0, 101, false);
+    EXPECT_EQ(rounded.bar_right, 49); // 50.5 rounds to the even 50
+}
+
+TEST(ProgressLayout, ClampsToZeroAndAHundred) {
+    const ProgressBarLayout below = LayoutProgressBar(-5, 0, 100, false);
+    EXPECT_EQ(below.text, "0%");
+    EXPECT_EQ(below.bar_right, below.bar_left);
+    const ProgressBarLayout above = LayoutProgressBar(150, 0, 100, false);
+    EXPECT_EQ(above.text, "100%");
+    EXPECT_EQ(above.bar_right, 99);
+}
+
+TEST(ProgressLayout, SelectedCellSpansTheWholeWidth) {
+    EXPECT_EQ(LayoutProgressBar(10, 0, 100, true).bar_right, 99);
+}
+
+} // namespace
+} // namespace tarnwick::shell
