@@ -8,9 +8,7 @@ namespace tarnwick::list {
 
 void DownloadList::AddItem(const std::string& video_url, const std::string& file_name,
                            const std::string& status, const std::string& file_size) {
-    for (const DownloadItem& item : items_) {
-        if (item.Video_URL == video_url) return;
-    }
+    if (listed_urls_.count(video_url) > 0) return;
     if (Count() >= kMaxItems) return;
     DownloadItem item;
     item.ID = static_cast<int16_t>(items_.size() + 1);
@@ -19,6 +17,7 @@ void DownloadList::AddItem(const std::string& video_url, const std::string& file
     item.Status = status.empty() ? status::kWaiting : status;
     item.FileSize = file_size.empty() ? status::kUnknownSize : file_size;
     items_.push_back(std::move(item));
+    listed_urls_.insert(video_url);
 }
 
 void DownloadList::UpdateItem(int16_t id, const std::string& video_url,
@@ -27,7 +26,11 @@ void DownloadList::UpdateItem(int16_t id, const std::string& video_url,
     const int position = id - 1;
     if (!HasPosition(position)) return;
     DownloadItem& item = At(position);
-    if (!video_url.empty()) item.Video_URL = video_url;
+    if (!video_url.empty()) {
+        listed_urls_.erase(listed_urls_.find(item.Video_URL));
+        item.Video_URL = video_url;
+        listed_urls_.insert(video_url);
+    }
     if (!file_name.empty()) item.FileName = file_name;
     if (!status.empty()) item.Status = status;
     if (!file_size.empty()) item.FileSize = file_size;
@@ -37,6 +40,7 @@ void DownloadList::RemoveItem(int16_t id) {
     if (items_.empty()) return;
     std::vector<DownloadItem> copy = std::move(items_);
     items_.clear();
+    listed_urls_.clear();
     for (const DownloadItem& item : copy) {
         if (item.ID != id) AddItem(item.Video_URL, item.FileName, item.Status, item.FileSize);
     }

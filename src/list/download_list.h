@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace tarnwick::list {
@@ -25,7 +26,8 @@ public:
     int LastPosition() const { return Count() - 1; }
     bool HasPosition(int position) const { return position >= 0 && position < Count(); }
 
-    // Direct field access by position, as the run control uses it.
+    // Direct field access by position, as the run control uses it. The page
+    // address changes only through UpdateItem, which keeps the address index.
     DownloadItem& At(int position) { return items_.at(static_cast<size_t>(position)); }
     const DownloadItem& At(int position) const { return items_.at(static_cast<size_t>(position)); }
     const std::vector<DownloadItem>& Items() const { return items_; }
@@ -46,6 +48,8 @@ private:
     void SwapWithNext(size_t position);
 
     std::vector<DownloadItem> items_;
+    // The listed page addresses, for the duplicate check of AddItem.
+    std::unordered_multiset<std::string> listed_urls_;
 };
 
 } // namespace tarnwick::list

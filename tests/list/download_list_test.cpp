@@ -57,6 +57,17 @@ TEST(DownloadListAdd, StopsAtThirtyTwoThousandSevenHundredSixtySevenItems) {
     ExpectIdsArePositions(list);
 }
 
+TEST(DownloadListAdd, AnAddressChangedByUpdateIsFreeAgain) {
+    DownloadList list = ListOf({"a", "b"});
+    list.UpdateItem(1, "c", "", "", "");
+    list.AddItem("a", "", "", "");
+    list.AddItem("c", "", "", "");
+    EXPECT_EQ(Urls(list), (std::vector<std::string>{"c", "b", "a"}));
+    list.RemoveItem(1);
+    list.AddItem("c", "", "", "");
+    EXPECT_EQ(Urls(list), (std::vector<std::string>{"b", "a", "c"}));
+}
+
 TEST(DownloadListUpdate, ChangesOnlyTheNonEmptyFields) {
     DownloadList list = ListOf({"a", "b"});
     list.UpdateItem(2, "", "new.flv", "", "");

@@ -12,6 +12,9 @@
 namespace tarnwick::platform::qt {
 namespace {
 
+// Qt's logical pixels are 1/96 inch whatever the screen, as twips are 1/1440.
+constexpr int kTwipsPerPixel = 15;
+
 QColor ToQColor(Rgb rgb) { return QColor(rgb.red, rgb.green, rgb.blue); }
 
 QString CssColour(Rgb rgb) {
@@ -33,8 +36,9 @@ QtGrid::QtGrid(QWidget* parent)
     view_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                            QAbstractItemView::SelectedClicked);
     view_->verticalHeader()->setDefaultSectionSize(20);
-    view_->verticalHeader()->setFixedWidth(14);
+    view_->verticalHeader()->setFixedWidth(10);
     view_->horizontalHeader()->setHighlightSections(false);
+    view_->horizontalHeader()->setMinimumSectionSize(1);
     view_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     QObject::connect(view_->verticalHeader(), &QHeaderView::sectionClicked, view_,
                      [this](int row) { SetRowSelected(row, !IsRowSelected(row)); });
@@ -64,10 +68,9 @@ void QtGrid::SetColumn(int column, const std::string& caption, int width_twips, 
 }
 
 void QtGrid::ApplyColumnWidths() {
-    const int dpi = view_->logicalDpiX() > 0 ? view_->logicalDpiX() : 96;
     for (int column = 0; column < list::kColumnCount; ++column) {
         const int twips = width_twips_[static_cast<size_t>(column)];
-        if (twips > 0) view_->setColumnWidth(column, twips * dpi / 1440);
+        if (twips > 0) view_->setColumnWidth(column, twips / kTwipsPerPixel);
     }
 }
 

@@ -1,0 +1,19 @@
+// DailyMotion: the player's escaped "url" variable.
+#include "common/text.h"
+#include "resolve/sites/extractors.h"
+#include "resolve/sites/marker_search.h"
+#include "resolve/unescape_url.h"
+
+namespace tarnwick::resolve {
+
+using text::Part;
+
+std::string GetDailyMotionLink(std::string_view, std::string_view page) {
+    // The value starts two characters after the marker (normally a blank
+    // and the opening quote).
+    const long p = Locate(page, "addVariable(\"url\",");
+    const long q = Locate(page, kQuote, p + 20);
+    return UnescapeUrl(Part(page, p + 20, q - p - 20));
+}
+
+} // namespace tarnwick::resolve

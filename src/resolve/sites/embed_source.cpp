@@ -1,0 +1,20 @@
+#include "resolve/sites/embed_source.h"
+
+#include "common/text.h"
+#include "resolve/sites/marker_search.h"
+
+namespace tarnwick::resolve {
+
+using text::Find;
+using text::Part;
+
+std::string EmbedSource(std::string_view page, std::string_view opening, std::string_view closing) {
+    const long p = Locate(page, opening);
+    const long start = p + Length(opening);
+    const long q = Locate(page, closing, start);
+    std::string link = Part(page, start, q - start);
+    if (Find(link, "http") == 0) link.clear();
+    return link;
+}
+
+} // namespace tarnwick::resolve

@@ -1,0 +1,30 @@
+// Google Video: the iPod download link when the page offers one, or else the
+// escaped address given to the player as "videoUrl".
+#include "common/text.h"
+#include "resolve/sites/extractors.h"
+#include "resolve/sites/marker_search.h"
+#include "resolve/unescape_url.h"
+
+namespace tarnwick::resolve {
+
+using text::Find;
+using text::Part;
+using text::ReplaceAll;
+
+std::string GetGoogleVideoLink(std::string_view, std::string_view page) {
+    const long p = Find(page, "ipoddownloadlink");
+    if (p > 0) {
+        // The last href in front of the marker; its value starts after the
+        // opening quote.
+        const long h = LocateLast(page, "href=", p);
+        const long q = Locate(page, kQuote, h + 7);
+        const std::string link = Part(page, h + 6, q - h - 6);
+        return ReplaceAll(link, "&amp;", "&");
+    }
+    const long v = Locate(page, "videoUrl");
+    const long s = Locate(page, "http", v);
+    const long q = Locate(page, kQuote, s);
+    return UnescapeUrl(Part(page, s, q - s));
+}
+
+} // namespace tarnwick::resolve
