@@ -47,8 +47,8 @@ double TimeOneFill(int items, int pump_interval_ms) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
-                                                                    : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     for (const int items : {1000, 10000}) {
         std::printf("FillDownloadList of %5d items: %7.2f ms (target for 10000: < 100 ms)\n", items,

@@ -22,6 +22,9 @@ struct MainState {
     std::optional<int> CurrentRow;
     bool GridFormatted = false;
     bool FillingList = false;
+    // Application settings: the clipboard monitor switch and where downloads go
+    bool MonitorEnabled = false;
+    std::string DownloadDir;
 };
 
 } // namespace tarnwick

@@ -7,9 +7,7 @@
 namespace tarnwick::text {
 namespace {
 
-bool IsAsciiLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 bool MatchesAt(std::string_view text, size_t index, std::string_view marker) {
     for (size_t i = 0; i < marker.size(); ++i) {
@@ -60,9 +58,7 @@ void RequireCount(long count) {
 
 } // namespace
 
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string ToLowerAscii(std::string_view text) {
     std::string out(text);
@@ -132,11 +128,10 @@ std::string Right(std::string_view text, long count) {
     return std::string(text.substr(text.size() - n));
 }
 
-std::string Reverse(std::string_view text) {
-    return std::string(text.rbegin(), text.rend());
-}
+std::string Reverse(std::string_view text) { return std::string(text.rbegin(), text.rend()); }
 
-std::string ReplaceAll(std::string_view text, std::string_view old_text, std::string_view new_text) {
+std::string ReplaceAll(std::string_view text, std::string_view old_text,
+                       std::string_view new_text) {
     if (old_text.empty()) return std::string(text);
     std::string out;
     out.reserve(text.size());

@@ -23,7 +23,11 @@ public:
     DownloadListing(MainState& state, DownloadList& list, platform::EventPump& pump,
                     platform::MessageBox& box, platform::Grid& grid,
                     shell::GridPresentation& presentation)
-        : state_(state), list_(list), pump_(pump), box_(box), grid_(grid),
+        : state_(state),
+          list_(list),
+          pump_(pump),
+          box_(box),
+          grid_(grid),
           presentation_(presentation) {}
 
     // Rebuilds the view from the list and has the grid re-bound. A rebuild

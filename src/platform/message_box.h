@@ -12,8 +12,8 @@ enum class MessageAnswer { Ok, Yes, No };
 class MessageBox {
 public:
     virtual ~MessageBox() = default;
-    virtual MessageAnswer Show(const std::string& text, const std::string& title,
-                               MessageIcon icon, MessageButtons buttons) = 0;
+    virtual MessageAnswer Show(const std::string& text, const std::string& title, MessageIcon icon,
+                               MessageButtons buttons) = 0;
 };
 
 } // namespace tarnwick::platform

@@ -46,11 +46,17 @@ std::string OneDecimalText(double value) {
 bool IsRemovedFromFileNames(unsigned char c) {
     if (c < 32 || c == 127) return true;
     switch (c) {
-    case '\\': case '/': case ':': case '*': case '?':
-    case '"': case '<': case '>': case '|': case '&':
-        return true;
-    default:
-        return false;
+        case '\\':
+        case '/':
+        case ':':
+        case '*':
+        case '?':
+        case '"':
+        case '<':
+        case '>':
+        case '|':
+        case '&': return true;
+        default: return false;
     }
 }
 

@@ -12,12 +12,18 @@ struct SiteDomain {
 
 // Searched top to bottom; the first match wins.
 constexpr SiteDomain kSiteDomains[] = {
-    {kSiteGoogleVideo, "google.com"},      {kSiteYouTube, "youtube.com"},
-    {kSiteBolt, "bolt.com"},               {kSiteMySpace, "myspace.com"},
-    {kSiteAngryAlien, "angryalien.com"},   {kSiteThatVideoSite, "thatvideosite.com"},
-    {kSiteIFilm, "ifilm.com"},             {kSiteBreak, "break.com"},
-    {kSiteBlipTv, "blip.tv"},              {kSiteDailyMotion, "dailymotion.com"},
-    {kSitePutFile, "putfile.com"},         {kSiteZippyVideos, "zippyvideos.com"},
+    {kSiteGoogleVideo, "google.com"},
+    {kSiteYouTube, "youtube.com"},
+    {kSiteBolt, "bolt.com"},
+    {kSiteMySpace, "myspace.com"},
+    {kSiteAngryAlien, "angryalien.com"},
+    {kSiteThatVideoSite, "thatvideosite.com"},
+    {kSiteIFilm, "ifilm.com"},
+    {kSiteBreak, "break.com"},
+    {kSiteBlipTv, "blip.tv"},
+    {kSiteDailyMotion, "dailymotion.com"},
+    {kSitePutFile, "putfile.com"},
+    {kSiteZippyVideos, "zippyvideos.com"},
 };
 
 } // namespace

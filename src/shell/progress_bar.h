@@ -17,10 +17,10 @@ double RoundHalfEven(double value);
 std::optional<int32_t> ProgressValueOf(std::string_view status);
 
 struct ProgressBarLayout {
-    int percent = 0;      // clamped to 0..100
-    std::string text;     // percent followed by "%"
-    int bar_left = 0;     // first pixel column of the bar
-    int bar_right = 0;    // one past the bar's last pixel column
+    int percent = 0;   // clamped to 0..100
+    std::string text;  // percent followed by "%"
+    int bar_left = 0;  // first pixel column of the bar
+    int bar_right = 0; // one past the bar's last pixel column
 };
 
 // The bar in a cell spanning pixel columns [left, right). The bar runs from

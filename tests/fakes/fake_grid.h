@@ -28,8 +28,7 @@ public:
     void Bind(std::shared_ptr<list::DownloadView> view) override;
     void SetCaption(const std::string& caption) override { this->caption = caption; }
     void ResetDisplayOptions() override { ++display_option_resets; }
-    void SetColumn(int column, const std::string& caption, int width_twips,
-                   bool editable) override;
+    void SetColumn(int column, const std::string& caption, int width_twips, bool editable) override;
     void SetAppearance(platform::Rgb background, platform::Rgb second) override;
     void SetAppearanceGroup(int group, platform::Rgb background,
                             std::optional<platform::Rgb> text) override;

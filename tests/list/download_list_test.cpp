@@ -49,7 +49,8 @@ TEST(DownloadListAdd, RefusesAnExactDuplicateButNotAnotherLetterCase) {
 
 TEST(DownloadListAdd, StopsAtThirtyTwoThousandSevenHundredSixtySevenItems) {
     DownloadList list;
-    for (int i = 0; i < DownloadList::kMaxItems + 5; ++i) list.AddItem(std::to_string(i), "", "", "");
+    for (int i = 0; i < DownloadList::kMaxItems + 5; ++i)
+        list.AddItem(std::to_string(i), "", "", "");
     EXPECT_EQ(list.Count(), 32767);
     EXPECT_EQ(list.At(32766).ID, 32767);
     list.RemoveItem(1);

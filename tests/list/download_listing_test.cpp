@@ -113,7 +113,8 @@ TEST_F(DownloadListingTest, FailingUnbindShowsTheCriticalMessage) {
     grid.fail_next_bind = 13;
     listing.FillDownloadList();
     ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_EQ(box.shown[0].text, "An error occured while filling the Download list\r13:bind failed");
+    EXPECT_EQ(box.shown[0].text,
+              "An error occured while filling the Download list\r13:bind failed");
     EXPECT_EQ(box.shown[0].title, "Tarnwick");
     EXPECT_EQ(box.shown[0].icon, platform::MessageIcon::Critical);
     EXPECT_EQ(box.shown[0].buttons, platform::MessageButtons::Ok);

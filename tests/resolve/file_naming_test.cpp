@@ -22,21 +22,18 @@ TEST_P(SizeText, WritesTheSizeWithItsUnit) {
 
 INSTANTIATE_TEST_SUITE_P(
     Thresholds, SizeText,
-    testing::Values(SizeCase{"Zero", 0.0f, "0 Bytes"}, SizeCase{"MinusOne", -1.0f, "-1 Bytes"},
-                    SizeCase{"JustBelowKilo", 1023.0f, "1023 Bytes"},
-                    SizeCase{"OneKilo", 1024.0f, "1 KB"},
-                    SizeCase{"HalfTiesToEvenDown", 1280.0f, "1.2 KB"},
-                    SizeCase{"OneAndAHalfKilo", 1536.0f, "1.5 KB"},
-                    SizeCase{"HalfTiesToEvenUp", 1792.0f, "1.8 KB"},
-                    SizeCase{"TwoKiloNoTrailingZero", 2048.0f, "2 KB"},
-                    SizeCase{"JustBelowMega", 1048575.0f, "1024 KB"},
-                    SizeCase{"OneMega", 1048576.0f, "1 MB"},
-                    SizeCase{"MegaWithDecimal", 1572864.0f, "1.5 MB"},
-                    SizeCase{"OneGiga", 1073741824.0f, "1 GB"},
-                    SizeCase{"ThreeGiga", 3221225472.0f, "3 GB"},
-                    SizeCase{"JustBelowTera", 1099511562240.0f, "1024 GB"},
-                    SizeCase{"Tera", 1099511627776.0f, ""},
-                    SizeCase{"AboveTera", 4e12f, ""}),
+    testing::Values(
+        SizeCase{"Zero", 0.0f, "0 Bytes"}, SizeCase{"MinusOne", -1.0f, "-1 Bytes"},
+        SizeCase{"JustBelowKilo", 1023.0f, "1023 Bytes"}, SizeCase{"OneKilo", 1024.0f, "1 KB"},
+        SizeCase{"HalfTiesToEvenDown", 1280.0f, "1.2 KB"},
+        SizeCase{"OneAndAHalfKilo", 1536.0f, "1.5 KB"},
+        SizeCase{"HalfTiesToEvenUp", 1792.0f, "1.8 KB"},
+        SizeCase{"TwoKiloNoTrailingZero", 2048.0f, "2 KB"},
+        SizeCase{"JustBelowMega", 1048575.0f, "1024 KB"}, SizeCase{"OneMega", 1048576.0f, "1 MB"},
+        SizeCase{"MegaWithDecimal", 1572864.0f, "1.5 MB"},
+        SizeCase{"OneGiga", 1073741824.0f, "1 GB"}, SizeCase{"ThreeGiga", 3221225472.0f, "3 GB"},
+        SizeCase{"JustBelowTera", 1099511562240.0f, "1024 GB"},
+        SizeCase{"Tera", 1099511627776.0f, ""}, SizeCase{"AboveTera", 4e12f, ""}),
     [](const testing::TestParamInfo<SizeCase>& info) { return info.param.name; });
 
 TEST(SizeTextCorners, FractionsBelowAKiloAreWrittenShortest) {

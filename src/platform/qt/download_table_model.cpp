@@ -66,23 +66,17 @@ QVariant DownloadTableModel::data(const QModelIndex& index, int role) const {
     if (!HasCell(index)) return {};
     const bool row_selected = IsRowSelected(index.row());
     switch (role) {
-    case Qt::DisplayRole:
-    case Qt::EditRole:
-    case Qt::ToolTipRole:
-        return ToQString(view_->CellText(index.row(), index.column()));
-    case Qt::BackgroundRole:
-        return row_selected ? selected_background_ : row_background_;
-    case Qt::ForegroundRole:
-        return row_selected ? selected_text_ : row_text_;
-    case kRowSelectedRole:
-        return row_selected;
-    default:
-        return {};
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+        case Qt::ToolTipRole: return ToQString(view_->CellText(index.row(), index.column()));
+        case Qt::BackgroundRole: return row_selected ? selected_background_ : row_background_;
+        case Qt::ForegroundRole: return row_selected ? selected_text_ : row_text_;
+        case kRowSelectedRole: return row_selected;
+        default: return {};
     }
 }
 
-QVariant DownloadTableModel::headerData(int section, Qt::Orientation orientation,
-                                        int role) const {
+QVariant DownloadTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole) return {};
     if (orientation == Qt::Vertical) return QString();
     if (section < 0 || section >= list::kColumnCount) return {};
@@ -97,7 +91,8 @@ Qt::ItemFlags DownloadTableModel::flags(const QModelIndex& index) const {
 }
 
 bool DownloadTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (role != Qt::EditRole || !HasCell(index) || !editable_[static_cast<size_t>(index.column())]) {
+    if (role != Qt::EditRole || !HasCell(index) ||
+        !editable_[static_cast<size_t>(index.column())]) {
         return false;
     }
     const CellRef cell{index.row(), index.column()};

@@ -142,9 +142,9 @@ bool QtGrid::IsCellSelected(CellRef cell) const {
 }
 
 void QtGrid::SetCellSelected(CellRef cell, bool selected) {
-    view_->selectionModel()->select(model_->index(cell.row, cell.column),
-                                    selected ? QItemSelectionModel::Select
-                                             : QItemSelectionModel::Deselect);
+    view_->selectionModel()->select(
+        model_->index(cell.row, cell.column),
+        selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
 }
 
 bool QtGrid::IsColumnSelected(int column) const {

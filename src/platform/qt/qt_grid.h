@@ -23,8 +23,7 @@ public:
     void Bind(std::shared_ptr<list::DownloadView> view) override;
     void SetCaption(const std::string& caption) override;
     void ResetDisplayOptions() override;
-    void SetColumn(int column, const std::string& caption, int width_twips,
-                   bool editable) override;
+    void SetColumn(int column, const std::string& caption, int width_twips, bool editable) override;
     void SetAppearance(Rgb background, Rgb second) override;
     void SetAppearanceGroup(int group, Rgb background, std::optional<Rgb> text) override;
     void SetVisible(bool visible) override;

@@ -8,11 +8,11 @@ namespace {
 
 QMessageBox::Icon ToQtIcon(MessageIcon icon) {
     switch (icon) {
-    case MessageIcon::Critical: return QMessageBox::Critical;
-    case MessageIcon::Question: return QMessageBox::Question;
-    case MessageIcon::Exclamation: return QMessageBox::Warning;
-    case MessageIcon::Information: return QMessageBox::Information;
-    case MessageIcon::None: break;
+        case MessageIcon::Critical: return QMessageBox::Critical;
+        case MessageIcon::Question: return QMessageBox::Question;
+        case MessageIcon::Exclamation: return QMessageBox::Warning;
+        case MessageIcon::Information: return QMessageBox::Information;
+        case MessageIcon::None: break;
     }
     return QMessageBox::NoIcon;
 }

@@ -76,7 +76,8 @@ protected:
         presentation.FormatDownloadGrid(false, nullptr);
     }
 
-    std::shared_ptr<list::DownloadView> ViewWithStatuses(std::initializer_list<const char*> statuses) {
+    std::shared_ptr<list::DownloadView> ViewWithStatuses(
+        std::initializer_list<const char*> statuses) {
         auto view = std::make_shared<list::DownloadView>();
         int id = 0;
         for (const char* status : statuses) {
