@@ -11,13 +11,27 @@ void DownloadList::AddItem(const std::string& video_url, const std::string& file
     if (listed_urls_.count(video_url) > 0) return;
     if (Count() >= kMaxItems) return;
     DownloadItem item;
-    item.ID = static_cast<int16_t>(items_.size() + 1);
+    item.Key = ++last_key_;
     item.Video_URL = video_url;
     item.FileName = file_name;
-    item.Status = status.empty() ? status::kWaiting : status;
-    item.FileSize = file_size.empty() ? status::kUnknownSize : file_size;
+    item.Status = status;
+    item.FileSize = file_size;
+    Append(std::move(item));
+}
+
+void DownloadList::Append(DownloadItem item) {
+    item.ID = static_cast<int16_t>(items_.size() + 1);
+    if (item.Status.empty()) item.Status = status::kWaiting;
+    if (item.FileSize.empty()) item.FileSize = status::kUnknownSize;
+    listed_urls_.insert(item.Video_URL);
     items_.push_back(std::move(item));
-    listed_urls_.insert(video_url);
+}
+
+int DownloadList::PositionOfKey(uint32_t key) const {
+    for (size_t p = 0; p < items_.size(); ++p) {
+        if (items_[p].Key == key) return static_cast<int>(p);
+    }
+    return -1;
 }
 
 void DownloadList::UpdateItem(int16_t id, const std::string& video_url,
@@ -41,8 +55,8 @@ void DownloadList::RemoveItem(int16_t id) {
     std::vector<DownloadItem> copy = std::move(items_);
     items_.clear();
     listed_urls_.clear();
-    for (const DownloadItem& item : copy) {
-        if (item.ID != id) AddItem(item.Video_URL, item.FileName, item.Status, item.FileSize);
+    for (DownloadItem& item : copy) {
+        if (item.ID != id) Append(std::move(item));
     }
 }
 

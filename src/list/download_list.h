@@ -9,6 +9,9 @@
 namespace tarnwick::list {
 
 struct DownloadItem {
+    // Identifies the item for as long as it is listed, across moves and
+    // renumbering; never shown.
+    uint32_t Key = 0;
     int16_t ID = 0; // always the item's position + 1
     std::string Video_URL;
     std::string FileName;
@@ -25,6 +28,8 @@ public:
     // Last position, -1 for an empty list.
     int LastPosition() const { return Count() - 1; }
     bool HasPosition(int position) const { return position >= 0 && position < Count(); }
+    // Position of the item with that key, or -1 when it is no longer listed.
+    int PositionOfKey(uint32_t key) const;
 
     // Direct field access by position, as the run control uses it. The page
     // address changes only through UpdateItem, which keeps the address index.
@@ -45,11 +50,13 @@ public:
     void MoveItemDown(int16_t id);
 
 private:
+    void Append(DownloadItem item);
     void SwapWithNext(size_t position);
 
     std::vector<DownloadItem> items_;
     // The listed page addresses, for the duplicate check of AddItem.
     std::unordered_multiset<std::string> listed_urls_;
+    uint32_t last_key_ = 0;
 };
 
 } // namespace tarnwick::list

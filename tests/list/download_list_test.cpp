@@ -95,6 +95,19 @@ TEST(DownloadListRemove, KeepsOrderAndRenumbers) {
     EXPECT_TRUE(single.IsListEmpty());
 }
 
+TEST(DownloadListKeys, FollowTheItemThroughRemovalsAndMoves) {
+    DownloadList list = ListOf({"1", "2", "3"});
+    const uint32_t third = list.At(2).Key;
+    list.RemoveItem(1);
+    EXPECT_EQ(list.PositionOfKey(third), 1);
+    list.MoveItemUp(2);
+    EXPECT_EQ(list.PositionOfKey(third), 0);
+    list.RemoveItem(1);
+    EXPECT_EQ(list.PositionOfKey(third), -1);
+    list.AddItem("3", "", "", "");
+    EXPECT_NE(list.At(1).Key, third);
+}
+
 TEST(DownloadListMove, SwapsNeighboursAndTheirIds) {
     DownloadList list = ListOf({"1", "2", "3", "4"});
     list.MoveItemUp(1);
