@@ -1,0 +1,26 @@
+// A folder chooser that records its prompts and answers with a set path.
+#pragma once
+
+#include "platform/folder_chooser.h"
+#include "platform/platform_error.h"
+
+#include <string>
+#include <vector>
+
+namespace tarnwick::fakes {
+
+class FakeFolderChooser : public platform::FolderChooser {
+public:
+    std::string ChooseFolder(const std::string& prompt) override {
+        prompts.push_back(prompt);
+        if (fails) throw platform::PlatformError(5, "folder chooser failed");
+        return answer;
+    }
+
+    std::vector<std::string> prompts;
+    // The empty text plays a cancel.
+    std::string answer;
+    bool fails = false;
+};
+
+} // namespace tarnwick::fakes

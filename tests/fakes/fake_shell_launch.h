@@ -1,0 +1,35 @@
+// A shell launch that records what it was asked to start or open.
+#pragma once
+
+#include "platform/shell_launch.h"
+
+#include <string>
+#include <vector>
+
+namespace tarnwick::fakes {
+
+class FakeShellLaunch : public platform::ShellLaunch {
+public:
+    struct Launch {
+        std::string program;
+        std::vector<std::string> arguments;
+        bool operator==(const Launch&) const = default;
+    };
+
+    bool LaunchProgram(const std::string& program,
+                       const std::vector<std::string>& arguments) override {
+        launches.push_back({program, arguments});
+        return programs_exist;
+    }
+    bool OpenWithDefaultHandler(const std::string& document_or_address) override {
+        opened.push_back(document_or_address);
+        return handler_exists;
+    }
+
+    std::vector<Launch> launches;
+    std::vector<std::string> opened;
+    bool programs_exist = true;
+    bool handler_exists = true;
+};
+
+} // namespace tarnwick::fakes

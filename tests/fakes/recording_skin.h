@@ -1,0 +1,52 @@
+// A skin player that records every variable write in order, answers reads
+// from what was written (or set up), and plays commands to its listener.
+#pragma once
+
+#include "platform/platform_error.h"
+#include "platform/skin_player.h"
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace tarnwick::fakes {
+
+class RecordingSkin : public platform::SkinPlayer {
+public:
+    struct Write {
+        std::string path;
+        std::string value;
+        bool operator==(const Write&) const = default;
+    };
+
+    void SetVariable(const std::string& path, const std::string& value) override {
+        if (failing.count(path) > 0) throw platform::PlatformError(5, "skin refused " + path);
+        if (on_write) on_write(Write{path, value});
+        writes.push_back({path, value});
+        variables[path] = value;
+    }
+    std::string GetVariable(const std::string& path) override {
+        const auto found = variables.find(path);
+        return found == variables.end() ? std::string() : found->second;
+    }
+    void SetCommandListener(platform::SkinCommandListener* listener) override {
+        this->listener = listener;
+    }
+
+    // Plays the movie sending a command.
+    void SendCommand(const std::string& command, const std::string& args) {
+        if (listener) listener->OnSkinCommand(command, args);
+    }
+
+    std::vector<Write> writes;
+    std::map<std::string, std::string> variables;
+    // Writes to these paths raise a platform error.
+    std::set<std::string> failing;
+    // Called before each accepted write is recorded.
+    std::function<void(const Write&)> on_write;
+    platform::SkinCommandListener* listener = nullptr;
+};
+
+} // namespace tarnwick::fakes
