@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <string>
 
@@ -35,6 +36,10 @@ struct ExtractorCase {
     const char* address;
     std::string link;
 };
+
+void PrintTo(const ExtractorCase& c, std::ostream* os) {
+    *os << c.name << " (site " << c.site << ", " << c.fixture << ", " << c.address << ")";
+}
 
 class SiteExtractor : public testing::TestWithParam<ExtractorCase> {};
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace tarnwick::resolve {
@@ -12,6 +13,8 @@ struct UnescapeCase {
     std::string address;
     std::string decoded;
 };
+
+void PrintTo(const UnescapeCase& c, std::ostream* os) { *os << c.name << " (" << c.address << ")"; }
 
 class Unescape : public testing::TestWithParam<UnescapeCase> {};
 

@@ -5,12 +5,15 @@
 #include "resolve/sites/marker_search.h"
 
 namespace tarnwick::resolve {
+namespace {
 
 using text::Find;
 using text::FindLast;
 using text::Left;
 using text::Part;
 using text::ReplaceAll;
+
+} // namespace
 
 std::string GetBoltLink(std::string_view sLink, std::string_view page) {
     const std::string m = "Value=\"[url=" + std::string(sLink) + "][IMG]";

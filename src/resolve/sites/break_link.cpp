@@ -5,8 +5,11 @@
 #include "resolve/sites/media_servers.h"
 
 namespace tarnwick::resolve {
+namespace {
 
 using text::Part;
+
+} // namespace
 
 std::string GetBreakLink(std::string_view, std::string_view page) {
     // The closing quote is searched from the name's second character on.

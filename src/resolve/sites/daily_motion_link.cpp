@@ -5,8 +5,11 @@
 #include "resolve/unescape_url.h"
 
 namespace tarnwick::resolve {
+namespace {
 
 using text::Part;
+
+} // namespace
 
 std::string GetDailyMotionLink(std::string_view, std::string_view page) {
     // The value starts two characters after the marker (normally a blank

@@ -4,9 +4,12 @@
 #include "resolve/sites/marker_search.h"
 
 namespace tarnwick::resolve {
+namespace {
 
 using text::Find;
 using text::Part;
+
+} // namespace
 
 std::string EmbedSource(std::string_view page, std::string_view opening, std::string_view closing) {
     const long p = Locate(page, opening);

@@ -6,10 +6,13 @@
 #include "resolve/unescape_url.h"
 
 namespace tarnwick::resolve {
+namespace {
 
 using text::Find;
 using text::Part;
 using text::ReplaceAll;
+
+} // namespace
 
 std::string GetGoogleVideoLink(std::string_view, std::string_view page) {
     const long p = Find(page, "ipoddownloadlink");

@@ -6,9 +6,12 @@
 #include "resolve/sites/media_servers.h"
 
 namespace tarnwick::resolve {
+namespace {
 
 using text::Find;
 using text::Part;
+
+} // namespace
 
 std::string GetIFilmLink(std::string_view sLink, std::string_view) {
     const long v = Locate(sLink, "/video/");

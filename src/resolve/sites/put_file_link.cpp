@@ -3,10 +3,13 @@
 #include "resolve/sites/extractors.h"
 
 namespace tarnwick::resolve {
+namespace {
 
 using text::Find;
 using text::FindLast;
 using text::Part;
+
+} // namespace
 
 std::string GetPutFileLink(std::string_view, std::string_view page) {
     long e = Find(page, ".flv");
