@@ -1,0 +1,21 @@
+// Small helpers around addresses and platform texts.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tarnwick::transfer {
+
+// Splits an address into host and path, in place. A leading "http://" or
+// "https://" (any letter case) is removed from `url`; the first "/" of the
+// rest starts `path`, and the text before it is the host, a ":port" included.
+// Without a "/" the whole rest is the host and `path` keeps its value.
+void SplitUrl(std::string& url, std::string& path);
+
+// True when the address begins with "https://" in any letter case.
+bool IsSecureUrl(std::string_view url);
+
+// The text up to its first NUL character; the whole text when it has none.
+std::string StripNull(std::string_view text);
+
+} // namespace tarnwick::transfer

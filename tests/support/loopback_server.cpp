@@ -1,0 +1,319 @@
+#include "support/loopback_server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <stdexcept>
+
+namespace tarnwick::test_support {
+namespace {
+
+constexpr uint64_t kPatternPeriod = 251;
+constexpr size_t kSendSlice = 256 * 1024;
+constexpr size_t kMaxRequestHead = 64 * 1024;
+constexpr std::string_view kHeadEnd = "\r\n\r\n";
+
+const std::vector<char>& Pattern() {
+    static const std::vector<char> pattern = [] {
+        std::vector<char> bytes(kSendSlice + kPatternPeriod);
+        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = GeneratedByte(i);
+        return bytes;
+    }();
+    return pattern;
+}
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+void ParseHead(std::string_view head, Request& request) {
+    size_t line_end = head.find("\r\n");
+    const std::string_view line = head.substr(0, line_end);
+    const size_t first_blank = line.find(' ');
+    const size_t last_blank = line.rfind(' ');
+    request.method = std::string(line.substr(0, first_blank));
+    if (first_blank != std::string_view::npos && last_blank > first_blank) {
+        request.target = std::string(line.substr(first_blank + 1, last_blank - first_blank - 1));
+        request.version = std::string(line.substr(last_blank + 1));
+    }
+    while (line_end != std::string_view::npos) {
+        const size_t start = line_end + 2;
+        line_end = head.find("\r\n", start);
+        const std::string_view header = head.substr(start, line_end - start);
+        const size_t colon = header.find(':');
+        if (colon == std::string_view::npos) continue;
+        request.headers.emplace_back(std::string(header.substr(0, colon)),
+                                     std::string(Trim(header.substr(colon + 1))));
+    }
+}
+
+} // namespace
+
+uint16_t UnusedPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+char GeneratedByte(uint64_t position) { return static_cast<char>(position % kPatternPeriod); }
+
+std::string ChunkedBody(const std::vector<std::string>& pieces) {
+    std::string body;
+    char size[32];
+    for (const std::string& piece : pieces) {
+        std::snprintf(size, sizeof size, "%zx\r\n", piece.size());
+        body += size + piece + "\r\n";
+    }
+    return body + "0\r\n\r\n";
+}
+
+Answer Answer::Http(int status, const std::string& reason, const std::vector<std::string>& headers,
+                    const std::string& body) {
+    std::string head = "HTTP/1.1 " + std::to_string(status) + " " + reason + "\r\n";
+    for (const std::string& header : headers) head += header + "\r\n";
+    head += "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n";
+    Answer answer;
+    answer.Head(std::move(head));
+    if (!body.empty()) answer.Body(body);
+    return answer;
+}
+
+Answer& Answer::Add(Step::Kind kind, std::string bytes, uint64_t count, uint64_t first) {
+    steps_.push_back(Step{kind, std::move(bytes), count, first});
+    return *this;
+}
+
+Answer& Answer::Head(std::string bytes) { return Add(Step::Kind::kHead, std::move(bytes)); }
+Answer& Answer::Body(std::string bytes) { return Add(Step::Kind::kBody, std::move(bytes)); }
+Answer& Answer::GeneratedBody(uint64_t count, uint64_t first) {
+    return Add(Step::Kind::kGenerated, {}, count, first);
+}
+Answer& Answer::WaitForRelease() { return Add(Step::Kind::kWaitForRelease); }
+Answer& Answer::Stall() { return Add(Step::Kind::kStall); }
+Answer& Answer::Drop() { return Add(Step::Kind::kDrop); }
+
+Answer& Answer::KeepAlive() {
+    keep_alive_ = true;
+    return *this;
+}
+
+std::optional<std::string> Request::Header(std::string_view name) const {
+    for (const auto& [key, value] : headers) {
+        if (SameName(key, name)) return value;
+    }
+    return std::nullopt;
+}
+
+LoopbackServer::LoopbackServer() {
+    listen_fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listen_fd_ < 0) throw std::runtime_error("loopback server: no socket");
+    const int on = 1;
+    ::setsockopt(listen_fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    socklen_t length = sizeof address;
+    if (::bind(listen_fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listen_fd_, 64) != 0 ||
+        ::getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ::close(listen_fd_);
+        throw std::runtime_error("loopback server: cannot listen");
+    }
+    port_ = ntohs(address.sin_port);
+    acceptor_ = std::thread([this] { AcceptConnections(); });
+}
+
+LoopbackServer::~LoopbackServer() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        for (int fd : connection_fds_) ::shutdown(fd, SHUT_RDWR);
+    }
+    changed_.notify_all();
+    ::shutdown(listen_fd_, SHUT_RDWR);
+    acceptor_.join();
+    ::close(listen_fd_);
+    // No new handler can start now; the handlers' sockets are closed last so
+    // that their numbers are not reused while a handler may still touch them.
+    for (std::thread& handler : handlers_) handler.join();
+    for (int fd : connection_fds_) ::close(fd);
+}
+
+std::string LoopbackServer::Url(const std::string& target) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + target;
+}
+
+void LoopbackServer::Serve(const std::string& target, Answer answer) {
+    std::lock_guard lock(mutex_);
+    answers_[target] = std::move(answer);
+}
+
+void LoopbackServer::Release() {
+    {
+        std::lock_guard lock(mutex_);
+        ++releases_;
+    }
+    changed_.notify_all();
+}
+
+std::vector<Request> LoopbackServer::Requests() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+bool LoopbackServer::WaitForRequests(size_t count) const {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(10),
+                             [&] { return requests_.size() >= count; });
+}
+
+int LoopbackServer::ConnectionCount() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(connection_fds_.size());
+}
+
+void LoopbackServer::AcceptConnections() {
+    for (;;) {
+        const int fd = ::accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
+        std::lock_guard lock(mutex_);
+        if (stopping_) {
+            if (fd >= 0) ::close(fd);
+            return;
+        }
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            return;
+        }
+        connection_fds_.push_back(fd);
+        const int number = static_cast<int>(connection_fds_.size());
+        handlers_.emplace_back([this, fd, number] { ServeConnection(fd, number); });
+    }
+}
+
+void LoopbackServer::ServeConnection(int fd, int number) {
+    std::string pending;
+    for (;;) {
+        Request request;
+        if (!ReadRequest(fd, number, pending, request)) break;
+        const bool http = !request.method.empty();
+        Record(request);
+        if (!http) break;
+        Answer answer;
+        {
+            std::lock_guard lock(mutex_);
+            const auto found = answers_.find(request.target);
+            answer = found != answers_.end() ? found->second : Answer::Http(404, "Not Found");
+        }
+        if (!RunAnswer(fd, request, answer) || !answer.keep_alive_) break;
+    }
+    ::shutdown(fd, SHUT_RDWR);
+}
+
+bool LoopbackServer::ReadRequest(int fd, int number, std::string& pending, Request& request) {
+    request.connection = number;
+    char buffer[4096];
+    for (;;) {
+        // Anything but a request line (a TLS hello) is recorded as it came.
+        if (!pending.empty() && !(pending.front() >= 'A' && pending.front() <= 'Z')) {
+            request.raw = std::exchange(pending, {});
+            return true;
+        }
+        const size_t end = pending.find(kHeadEnd);
+        if (end != std::string::npos) {
+            request.raw = pending.substr(0, end + kHeadEnd.size());
+            pending.erase(0, end + kHeadEnd.size());
+            ParseHead(request.raw, request);
+            return true;
+        }
+        if (pending.size() > kMaxRequestHead) return false;
+        const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+        if (got <= 0) return false;
+        pending.append(buffer, static_cast<size_t>(got));
+    }
+}
+
+bool LoopbackServer::RunAnswer(int fd, const Request& request, const Answer& answer) {
+    const bool head = request.method == "HEAD";
+    for (const Answer::Step& step : answer.steps_) {
+        switch (step.kind) {
+            case Answer::Step::Kind::kHead:
+                if (!SendAll(fd, step.bytes.data(), step.bytes.size())) return false;
+                break;
+            case Answer::Step::Kind::kBody:
+                if (!head && !SendAll(fd, step.bytes.data(), step.bytes.size())) return false;
+                break;
+            case Answer::Step::Kind::kGenerated:
+                if (!head && !SendGenerated(fd, step.count, step.first)) return false;
+                break;
+            case Answer::Step::Kind::kWaitForRelease: {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [this] { return stopping_ || releases_ > 0; });
+                if (stopping_) return false;
+                --releases_;
+                break;
+            }
+            case Answer::Step::Kind::kStall: {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [this] { return stopping_; });
+                return false;
+            }
+            case Answer::Step::Kind::kDrop: return false;
+        }
+    }
+    return true;
+}
+
+bool LoopbackServer::SendAll(int fd, const char* bytes, size_t count) {
+    while (count > 0) {
+        const ssize_t sent = ::send(fd, bytes, count, MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent <= 0) return false;
+        bytes += sent;
+        count -= static_cast<size_t>(sent);
+    }
+    return true;
+}
+
+bool LoopbackServer::SendGenerated(int fd, uint64_t count, uint64_t first) {
+    const std::vector<char>& pattern = Pattern();
+    uint64_t position = first;
+    const uint64_t end = first + count;
+    while (position < end) {
+        const size_t slice = static_cast<size_t>(std::min<uint64_t>(kSendSlice, end - position));
+        if (!SendAll(fd, pattern.data() + position % kPatternPeriod, slice)) return false;
+        position += slice;
+    }
+    return true;
+}
+
+void LoopbackServer::Record(Request request) {
+    {
+        std::lock_guard lock(mutex_);
+        requests_.push_back(std::move(request));
+    }
+    changed_.notify_all();
+}
+
+} // namespace tarnwick::test_support
