@@ -1,8 +1,8 @@
 #include "common/text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
-#include <functional>
 
 namespace tarnwick::text {
 namespace {
@@ -16,12 +16,23 @@ bool MatchesAt(std::string_view text, size_t index, std::string_view marker) {
     return true;
 }
 
-struct LowerHash {
-    size_t operator()(char c) const { return std::hash<char>{}(AsciiLower(c)); }
-};
-struct LowerEqual {
-    bool operator()(char a, char b) const { return AsciiLower(a) == AsciiLower(b); }
-};
+// Horspool search over ASCII-lowered bytes: a 256-entry shift table keyed by
+// the lowered byte under the window's last position.
+size_t HorspoolIndex(std::string_view text, std::string_view marker, size_t start) {
+    const size_t m = marker.size();
+    std::array<size_t, 256> shift;
+    shift.fill(m);
+    for (size_t i = 0; i + 1 < m; ++i) {
+        shift[static_cast<unsigned char>(AsciiLower(marker[i]))] = m - 1 - i;
+    }
+    const char last = AsciiLower(marker[m - 1]);
+    for (size_t pos = start; pos + m <= text.size();) {
+        const char c = AsciiLower(text[pos + m - 1]);
+        if (c == last && MatchesAt(text, pos, marker.substr(0, m - 1))) return pos;
+        pos += shift[static_cast<unsigned char>(c)];
+    }
+    return std::string_view::npos;
+}
 
 // 0-based index of the first match at or after `start`, or npos.
 size_t FindIndex(std::string_view text, std::string_view marker, size_t start) {
@@ -41,11 +52,7 @@ size_t FindIndex(std::string_view text, std::string_view marker, size_t start) {
         }
         return std::string_view::npos;
     }
-    const std::boyer_moore_horspool_searcher searcher(marker.begin(), marker.end(), LowerHash{},
-                                                      LowerEqual{});
-    const auto hit = std::search(text.begin() + static_cast<long>(start), text.end(), searcher);
-    if (hit == text.end()) return std::string_view::npos;
-    return static_cast<size_t>(hit - text.begin());
+    return HorspoolIndex(text, marker, start);
 }
 
 void RequireStart(long start) {
