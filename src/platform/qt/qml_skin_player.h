@@ -1,0 +1,53 @@
+// The skin player on a QQuickWidget: loads the QML skin, passes variables to
+// its setVariable/getVariable functions and its command signal to a listener.
+#pragma once
+
+#include "platform/skin_player.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QQuickItem>
+#include <QQuickWidget>
+#include <QString>
+
+#include <string>
+
+class QWidget;
+
+namespace tarnwick::platform::qt {
+
+class QmlSkinPlayer : public QObject, public SkinPlayer {
+    Q_OBJECT
+
+public:
+    explicit QmlSkinPlayer(QWidget* parent = nullptr);
+    ~QmlSkinPlayer() override;
+
+    // Loads the skin file. On failure returns false, keeps no skin and
+    // LoadError() tells why; variables then read as "" and writes are dropped.
+    bool Load(const std::string& path);
+    const std::string& LoadError() const { return load_error_; }
+    bool Loaded() const { return skin_ != nullptr; }
+
+    // The view that shows the skin: owned by the parent given above (or by
+    // this player when there was none), for placing it and filtering its events.
+    QQuickWidget* Widget() const { return view_.data(); }
+
+    void SetVariable(const std::string& path, const std::string& value) override;
+    std::string GetVariable(const std::string& path) override;
+    void SetCommandListener(SkinCommandListener* listener) override { listener_ = listener; }
+
+private slots:
+    void OnCommand(const QString& command, const QString& args);
+
+private:
+    bool Fail(const std::string& why);
+
+    QPointer<QQuickWidget> view_;
+    bool owns_view_;
+    QPointer<QQuickItem> skin_;
+    SkinCommandListener* listener_ = nullptr;
+    std::string load_error_;
+};
+
+} // namespace tarnwick::platform::qt
