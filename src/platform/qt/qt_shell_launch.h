@@ -1,0 +1,15 @@
+// Program launches on QProcess and default handlers on QDesktopServices.
+#pragma once
+
+#include "platform/shell_launch.h"
+
+namespace tarnwick::platform::qt {
+
+class QtShellLaunch : public ShellLaunch {
+public:
+    bool LaunchProgram(const std::string& program,
+                       const std::vector<std::string>& arguments) override;
+    bool OpenWithDefaultHandler(const std::string& document_or_address) override;
+};
+
+} // namespace tarnwick::platform::qt
