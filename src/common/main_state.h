@@ -13,6 +13,9 @@ struct MainState {
     bool Downloading = false;
     bool StopRequested = false;
     int16_t CurrentIndex = 0;
+    // Key of the item the run processes (0: none), so that the run and its
+    // progress follow the item when grid commands move or remove items.
+    uint32_t CurrentItemKey = 0;
     // Page fetch and transfer outcome
     bool Preparing = false;
     std::string TransferResult;

@@ -25,6 +25,7 @@ void DownloadListing::FillDownloadList() {
         } catch (const platform::PlatformError& e) {
             ReportFillError(e.Number(), e.what());
         }
+        state_.CurrentRow.reset();
         return;
     }
     state_.FillingList = true;
@@ -37,6 +38,7 @@ void DownloadListing::FillDownloadList() {
         } catch (...) {
             // A failed re-bind after a complete fill leaves the previous picture.
         }
+        FollowRunItem();
     } catch (const platform::PlatformError& e) {
         ReportFillError(e.Number(), e.what());
     } catch (const std::bad_alloc& e) {
@@ -65,6 +67,16 @@ void DownloadListing::FillRows(DownloadView& view) {
         for (int i = 0; i < kRoundsPerHalfRow; ++i) Yield();
     }
     if (view.RowCount() > 0) view.SetCurrentRow(0);
+}
+
+// During a run the rows change with every rebuild: find the run's item and
+// its row again, so that progress keeps reaching the right row.
+void DownloadListing::FollowRunItem() {
+    if (!state_.Downloading || state_.CurrentItemKey == 0) return;
+    const int position = list_.PositionOfKey(state_.CurrentItemKey);
+    if (position >= 0) state_.CurrentIndex = static_cast<int16_t>(position);
+    presentation_.LocateCurrentRow();
+    if (position < 0) state_.CurrentRow.reset();
 }
 
 void DownloadListing::Yield() { pump_.ProcessEvents(); }

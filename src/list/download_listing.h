@@ -40,6 +40,7 @@ public:
 
 private:
     void FillRows(DownloadView& view);
+    void FollowRunItem();
     void Yield();
     void ReportFillError(int64_t number, const std::string& description);
 

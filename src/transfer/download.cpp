@@ -100,7 +100,9 @@ bool Download::ReadBody(std::unique_ptr<platform::HttpBody>& body, PartialFile& 
         Yield();
         const platform::HttpReadResult read = body->Read(buffer.data(), buffer.size());
         Yield();
-        if (read.outcome == Outcome::kFailed) {
+        const bool over_limit =
+            body_limit_ > 0 && byte_count + static_cast<int64_t>(read.count) > body_limit_;
+        if (read.outcome == Outcome::kFailed || over_limit) {
             Yield();
             body.reset();
             CloseSession();

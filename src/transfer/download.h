@@ -65,6 +65,11 @@ public:
     // Where a transfer writes until it completes: beside LocalFile.
     std::string TemporaryFile() const;
 
+    // The most bytes a transfer may receive: past it the transfer fails as a
+    // broken read would ("Could not read URL"). 0 is no limit, the default.
+    int64_t BodyLimit() const { return body_limit_; }
+    void SetBodyLimit(int64_t bytes) { body_limit_ = bytes; }
+
     // How long opening an address may take, and how long a read may wait
     // without receiving a byte.
     std::chrono::milliseconds OpenLimit() const { return open_limit_; }
@@ -125,6 +130,7 @@ private:
 
     int status_code_ = 0;
     bool commit_error_answers_ = true;
+    int64_t body_limit_ = 0;
     std::chrono::milliseconds open_limit_{30000};
     std::chrono::milliseconds stall_limit_{60000};
 

@@ -39,6 +39,7 @@ std::string FakeGrid::CellText(int row, int column) const {
 }
 
 void FakeGrid::SetCellValue(int row, int column, const std::string& value) {
+    if (on_cell_write) on_cell_write({row, column, value});
     cell_writes.push_back({row, column, value});
     if (view) view->SetCellText(row, column, value);
 }

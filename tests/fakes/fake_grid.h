@@ -4,6 +4,7 @@
 
 #include "platform/grid.h"
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -64,6 +65,8 @@ public:
     bool visible = true;
     int brought_to_front = 0;
     std::vector<CellWrite> cell_writes;
+    // Called on each cell write, before the cell changes.
+    std::function<void(const CellWrite&)> on_cell_write;
     std::set<int> selected_rows;
     std::set<int> selected_columns;
     std::vector<platform::CellRef> selected_cells;
