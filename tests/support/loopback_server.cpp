@@ -262,10 +262,12 @@ bool LoopbackServer::RunAnswer(int fd, const Request& request, const Answer& ans
                 if (!SendAll(fd, step.bytes.data(), step.bytes.size())) return false;
                 break;
             case Answer::Step::Kind::kBody:
-                if (!head && !SendAll(fd, step.bytes.data(), step.bytes.size())) return false;
+                if (head) return true; // the answer to a HEAD ends where the body begins
+                if (!SendAll(fd, step.bytes.data(), step.bytes.size())) return false;
                 break;
             case Answer::Step::Kind::kGenerated:
-                if (!head && !SendGenerated(fd, step.count, step.first)) return false;
+                if (head) return true;
+                if (!SendGenerated(fd, step.count, step.first)) return false;
                 break;
             case Answer::Step::Kind::kWaitForRelease: {
                 std::unique_lock lock(mutex_);

@@ -1,0 +1,96 @@
+#include "transfer/header_parse.h"
+#include "transfer/download.h"
+#include "transfer/transfer_failure.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+namespace tarnwick::transfer {
+namespace {
+
+struct LengthCase {
+    const char* name;
+    const char* value;
+    float size;
+};
+
+class ContentLengthTest : public ::testing::TestWithParam<LengthCase> {};
+
+TEST_P(ContentLengthTest, ReadsDecimalNumbers) {
+    EXPECT_EQ(ContentLengthValue(GetParam().value), GetParam().size);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, ContentLengthTest,
+    ::testing::Values(LengthCase{"Whole", "1234", 1234}, LengthCase{"Blanks", " \t1234 ", 1234},
+                      LengthCase{"PastFloatPrecision", "16777217", 16777216},
+                      LengthCase{"ThreeGibibytes", "3221225472", 3221225472.0f},
+                      LengthCase{"Fraction", "1.5", 1.5f}, LengthCase{"Exponent", "2e3", 2000},
+                      LengthCase{"Signed", "+7", 7}, LengthCase{"Negative", "-5", -5}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class ContentLengthRefusalTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ContentLengthRefusalTest, FailsForWhatIsNoNumber) {
+    EXPECT_THROW(ContentLengthValue(GetParam()), TransferFailure);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, ContentLengthRefusalTest,
+                         ::testing::Values("", " ", "abc", "12 bytes", "nan", "inf", "0x10",
+                                           "1,234", "1e400"));
+
+TEST(HeaderValue, RunsToTheLineEndOrTheEndOfTheText) {
+    const std::string raw = "HTTP/1.1 200 OK\r\nX-A: one\r\nX-B: two";
+    EXPECT_EQ(HeaderValue(raw, "x-a: "), "one");
+    EXPECT_EQ(HeaderValue(raw, "X-B: "), "two");
+    EXPECT_EQ(HeaderValue(raw, "x-c: "), std::nullopt);
+    EXPECT_EQ(HeaderValue("A: \r\n", "a: "), "");
+}
+
+TEST(ParseHeaders, ReadsEveryFindingOfOneAnswer) {
+    const HeaderFindings found = ParseHeaders(
+        "HTTP/1.1 200 OK\r\nLast-Modified: Mon\r\nContent-Length: 10\r\n"
+        "Content-Disposition: inline; filename=a.flv\r\n"
+        "Content-Type: video/x-flv\r\n");
+    EXPECT_EQ(found.LastModified, "Mon");
+    EXPECT_EQ(found.FileSize, 10);
+    EXPECT_EQ(found.RemoteFileName, "a.flv");
+    EXPECT_EQ(found.RemoteFileType, "x-flv");
+    EXPECT_TRUE(found.FileExists);
+}
+
+TEST(FitsHeaderBuffer, LeavesRoomForTheClosingNul) {
+    EXPECT_TRUE(FitsHeaderBuffer(std::string(1023, 'h')));
+    EXPECT_FALSE(FitsHeaderBuffer(std::string(1024, 'h')));
+}
+
+struct ProgressCase {
+    const char* name;
+    int64_t byte_count;
+    float file_size;
+    int64_t progress;
+};
+
+class ProgressValueTest : public ::testing::TestWithParam<ProgressCase> {};
+
+TEST_P(ProgressValueTest, IsAPercentOfAKnownSizeElseTheByteCount) {
+    EXPECT_EQ(ProgressValue(GetParam().byte_count, GetParam().file_size), GetParam().progress);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ProgressValueTest,
+    ::testing::Values(ProgressCase{"RoundsUp", 2048, 5000, 41},
+                      ProgressCase{"RoundsDown", 4096, 5000, 82},
+                      ProgressCase{"HalfGoesToEvenBelow", 1, 8, 12},
+                      ProgressCase{"HalfGoesToEvenAbove", 3, 8, 38},
+                      ProgressCase{"PastAStaleSize", 10000, 5000, 200},
+                      ProgressCase{"ZeroSizeGivesBytes", 2048, 0, 2048},
+                      ProgressCase{"UnknownSizeGivesBytes", 5000, -1, 5000},
+                      ProgressCase{"BytesPastTwoGibibytes", 3221225472, -1, 3221225472},
+                      ProgressCase{"PercentOfThreeGibibytes", 3221225472, 3221225472.0f, 100},
+                      ProgressCase{"TinySizeSaturates", INT64_MAX, 1e-30f, INT64_MAX}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace tarnwick::transfer
