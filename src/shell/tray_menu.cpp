@@ -1,0 +1,67 @@
+#include "shell/tray_menu.h"
+
+namespace tarnwick::shell {
+namespace {
+
+constexpr int kLeftButton = 1;
+constexpr int kRightButton = 2;
+
+platform::TrayMenuEntry Separator(const char* name, bool enabled = true) {
+    platform::TrayMenuEntry entry;
+    entry.name = name;
+    entry.separator = true;
+    entry.enabled = enabled;
+    return entry;
+}
+
+platform::TrayMenuEntry Entry(const char* name, const std::string& caption, bool enabled = true) {
+    platform::TrayMenuEntry entry;
+    entry.name = name;
+    entry.caption = caption;
+    entry.enabled = enabled;
+    return entry;
+}
+
+} // namespace
+
+std::vector<platform::TrayMenuEntry> TrayMenu::Entries() const {
+    platform::TrayMenuEntry monitor = Entry("mnuMonitor", "Monitor Video URL's in Clipboard");
+    monitor.checked = state_.MonitorEnabled;
+    return {
+        Entry("mnuTarnwick", "Tarnwick"),
+        Separator("mnuSep1"),
+        Entry("mnuDownload", actions_.download_caption()),
+        Separator("mnuSep2"),
+        monitor,
+        Separator("mnuSep3", false),
+        Entry("mnuHelp", "Help", false),
+        Entry("mnuAbout", "About", false),
+        Separator("mnuSep4"),
+        Entry("mnuExit", "Exit Tarnwick"),
+    };
+}
+
+void TrayMenu::OnTrayButton(int button) {
+    if (button == kLeftButton) {
+        if (!window_.IsVisible()) window_.Show();
+    } else if (button == kRightButton) {
+        window_.BringToForeground();
+        tray_.PopupMenu(Entries());
+    }
+}
+
+void TrayMenu::OnTrayMenuEntry(const std::string& name) {
+    if (name == "mnuTarnwick") {
+        window_.Show();
+    } else if (name == "mnuDownload") {
+        actions_.skin_command(actions_.download_caption() == "Start Downloading"
+                                  ? "IDC_FS_startDownload"
+                                  : "IDC_FS_stopDownload");
+    } else if (name == "mnuMonitor") {
+        actions_.switch_monitor(!state_.MonitorEnabled);
+    } else if (name == "mnuExit") {
+        tmrend_.SetEnabled(true);
+    }
+}
+
+} // namespace tarnwick::shell

@@ -1,0 +1,51 @@
+// The tray icon's notifications and its menu: show the window, start or
+// stop the run, switch the clipboard monitor, and exit.
+#pragma once
+
+#include "common/main_state.h"
+#include "platform/main_window.h"
+#include "platform/timer.h"
+#include "platform/tray.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tarnwick::shell {
+
+inline constexpr const char* kTrayTip = "Tarnwick";
+
+struct TrayActions {
+    // Runs a skin command, as the skin would send it.
+    std::function<void(const std::string& command)> skin_command;
+    // Switches the clipboard monitor without saving the setting.
+    std::function<void(bool on)> switch_monitor;
+    // The start/stop entry's caption, kept in step with the start button.
+    std::function<std::string()> download_caption;
+};
+
+class TrayMenu : public platform::TrayListener {
+public:
+    TrayMenu(MainState& state, platform::Tray& tray, platform::MainWindow& window,
+             platform::Timer& tmrend, TrayActions actions)
+        : state_(state),
+          tray_(tray),
+          window_(window),
+          tmrend_(tmrend),
+          actions_(std::move(actions)) {}
+
+    // The menu's entries in order, with the monitor's check mark as it is now.
+    std::vector<platform::TrayMenuEntry> Entries() const;
+
+    void OnTrayButton(int button) override;
+    void OnTrayMenuEntry(const std::string& name) override;
+
+private:
+    MainState& state_;
+    platform::Tray& tray_;
+    platform::MainWindow& window_;
+    platform::Timer& tmrend_;
+    TrayActions actions_;
+};
+
+} // namespace tarnwick::shell
