@@ -210,6 +210,54 @@ Rectangle {
         }
     }
 
+    // The program's icon (tarnwick.svg), drawn on a 256-unit grid.
+    component Logo: Canvas {
+        antialiasing: true
+        onWidthChanged: requestPaint()
+        onHeightChanged: requestPaint()
+        onPaint: {
+            const c = getContext("2d")
+            c.reset()
+            c.scale(width / 256, height / 256)
+            c.lineJoin = "round"
+            c.strokeStyle = "#1c2325"
+
+            const body = c.createLinearGradient(0, 8, 0, 248)
+            body.addColorStop(0, "#4a585c")
+            body.addColorStop(1, "#2a3336")
+            c.fillStyle = body
+            c.lineWidth = 4
+            c.beginPath(); c.roundedRect(8, 8, 240, 240, 52, 52); c.fill(); c.stroke()
+
+            const screen = c.createLinearGradient(0, 44, 0, 160)
+            screen.addColorStop(0, "#3682b3")
+            screen.addColorStop(1, "#276892")
+            c.fillStyle = screen
+            c.beginPath(); c.roundedRect(44, 44, 168, 116, 14, 14); c.fill(); c.stroke()
+
+            c.fillStyle = Qt.rgba(233 / 255, 225 / 255, 225 / 255, 0.55)
+            const holes = [[60, 54], [88, 54], [116, 54], [144, 54], [172, 54], [60, 140],
+                           [172, 140]]
+            for (const [x, y] of holes) {
+                c.beginPath(); c.roundedRect(x, y, 14, 10, 2, 2); c.fill()
+            }
+
+            const arrow = c.createLinearGradient(0, 76, 0, 204)
+            arrow.addColorStop(0, "#b4cf7d")
+            arrow.addColorStop(1, "#9cb863")
+            c.fillStyle = arrow
+            c.lineWidth = 6
+            c.beginPath()
+            c.moveTo(108, 76); c.lineTo(148, 76); c.lineTo(148, 150); c.lineTo(180, 150)
+            c.lineTo(128, 204); c.lineTo(76, 150); c.lineTo(108, 150); c.closePath()
+            c.fill(); c.stroke()
+
+            c.fillStyle = "#ffc700"
+            c.lineWidth = 4
+            c.beginPath(); c.roundedRect(56, 212, 144, 14, 7, 7); c.fill(); c.stroke()
+        }
+    }
+
     // A button with an optional glyph and label. `accent` fills it green.
     component SkinButton: Rectangle {
         id: button
@@ -400,14 +448,11 @@ Rectangle {
             onPressed: skin.send("IDC_FS_Drag")
         }
 
-        Image {
+        Logo {
             x: 13
             anchors.verticalCenter: parent.verticalCenter
             width: 24
             height: 24
-            source: "tarnwick.png"
-            sourceSize: Qt.size(48, 48)
-            smooth: true
         }
         Text {
             id: titleText
@@ -841,14 +886,11 @@ Rectangle {
             color: "#2f3a3d"
             border.color: "#4f5c60"
 
-            Image {
+            Logo {
                 x: 28
                 y: 28
                 width: 96
                 height: 96
-                source: "tarnwick.png"
-                sourceSize: Qt.size(192, 192)
-                smooth: true
             }
             Text {
                 x: 148
