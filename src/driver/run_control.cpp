@@ -8,6 +8,7 @@
 #include "resolve/site_index.h"
 #include "settings/skin_variables.h"
 #include "shell/progress_bar.h"
+#include "transfer/connection_check.h"
 
 #include <filesystem>
 
@@ -54,7 +55,7 @@ void RunControl::cmdStartDownload_Click() {
         }
         // A stopped run that has not returned yet: no second run inside it.
         if (s_.state.Downloading) return;
-        if (!s_.connectivity.HasConnection()) {
+        if (!transfer::IsInternetConnected(s_.connectivity)) {
             RefuseStart(
                 "You are not connected to the internet, Please connect first then try again",
                 kAppTitle);

@@ -11,6 +11,7 @@ struct TrayMenuEntry {
     std::string caption;
     bool separator = false;
     bool enabled = true;
+    bool checkable = false;
     bool checked = false;
 };
 

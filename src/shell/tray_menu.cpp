@@ -26,6 +26,7 @@ platform::TrayMenuEntry Entry(const char* name, const std::string& caption, bool
 
 std::vector<platform::TrayMenuEntry> TrayMenu::Entries() const {
     platform::TrayMenuEntry monitor = Entry("mnuMonitor", "Monitor Video URL's in Clipboard");
+    monitor.checkable = true;
     monitor.checked = state_.MonitorEnabled;
     return {
         Entry("mnuTarnwick", "Tarnwick"),

@@ -1,0 +1,27 @@
+// The tray icon on QSystemTrayIcon, with its pop-up menu built on demand.
+#pragma once
+
+#include "platform/tray.h"
+
+#include <QSystemTrayIcon>
+
+namespace tarnwick::platform::qt {
+
+class QtTray : public Tray {
+public:
+    QtTray();
+
+    void SetIcon(const std::string& path) override;
+    void SetTip(const std::string& tip) override;
+    void SetInTray(bool in_tray) override;
+    bool InTray() const override { return in_tray_; }
+    void PopupMenu(const std::vector<TrayMenuEntry>& entries) override;
+    void SetListener(TrayListener* listener) override { listener_ = listener; }
+
+private:
+    QSystemTrayIcon icon_;
+    TrayListener* listener_ = nullptr;
+    bool in_tray_ = false;
+};
+
+} // namespace tarnwick::platform::qt
