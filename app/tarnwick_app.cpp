@@ -1,0 +1,98 @@
+#include "app/tarnwick_app.h"
+
+#include "platform/qt/qt_app_paths.h"
+#include "platform/qt/qt_connectivity.h"
+#include "platform/qt/qt_folder_chooser.h"
+#include "platform/qt/qt_message_box.h"
+#include "platform/qt/qt_shell_launch.h"
+#include "resolve/page_file.h"
+
+namespace tarnwick::app {
+namespace {
+
+template <typename Service, typename Real, typename... Args>
+Service& Choose(Service* given, std::unique_ptr<Service>& own, Args&&... args) {
+    if (given != nullptr) return *given;
+    own = std::make_unique<Real>(std::forward<Args>(args)...);
+    return *own;
+}
+
+template <typename Service, typename Real>
+const Service& ChooseConst(const Service* given, std::unique_ptr<Service>& own) {
+    if (given != nullptr) return *given;
+    own = std::make_unique<Real>();
+    return *own;
+}
+
+} // namespace
+
+TarnwickApp::TarnwickApp(const AppOverrides& o)
+    : pump(o.pump_interval_ms),
+      message_box(Choose<platform::MessageBox, platform::qt::QtMessageBox>(o.message_box, own_box_,
+                                                                           &window)),
+      box(message_box),
+      paths(ChooseConst<platform::AppPaths, platform::qt::QtAppPaths>(o.paths, own_paths_)),
+      connectivity(Choose<platform::Connectivity, platform::qt::QtConnectivity>(o.connectivity,
+                                                                                own_connectivity_)),
+      launch(Choose<platform::ShellLaunch, platform::qt::QtShellLaunch>(o.launch, own_launch_)),
+      chooser(Choose<platform::FolderChooser, platform::qt::QtFolderChooser>(
+          o.chooser, own_chooser_, &window)),
+      presentation(state, window.Grid()),
+      listing(state, list, pump, box, window.Grid(), presentation),
+      grid_commands(state, list, window.Grid(), listing),
+      client(pump),
+      download(client, pump),
+      transfer_events(state, list, window.Grid(), listing, download),
+      resolver(state, download, platform::JoinPath(paths.CacheFolder(), resolve::kPageFileName)),
+      run({state, list, listing, presentation, resolver, download, box, connectivity, window.Skin(),
+           window, tmrDownload}),
+      store(o.user_settings.value_or(platform::qt::QtSettingsStore::UserLocation()),
+            platform::qt::QtSettingsStore::MachineLocation()),
+      watcher(state, launch, paths, [] { return std::string(); }),
+      app_settings(state, store, window.Skin(), paths, watcher),
+      folder_choice(state, chooser, window.Skin()),
+      hooks(window, window.Grid()),
+      lifecycle({state, window, tray, window.Skin(), box, paths, tmrend, presentation, listing,
+                 hooks, download, [this] { app_settings.LoadSettings(); },
+                 [this](bool on) { watcher.Monitor(on); }}),
+      commands(
+          {state, window, tray, window.Skin(), launch, paths, tmrDownload, presentation,
+           grid_commands, listing},
+          {[this] { lifecycle.EndMe(); }, [this] { lifecycle.DragWindow(); },
+           [this] { run.cmdStartDownload_Click(); }, [this] { folder_choice.cmdBrowse_Click(); },
+           [this] { app_settings.SaveSettings(); }, [this](bool on) { watcher.Monitor(on); }}),
+      tray_menu(state, tray, window, tmrend,
+                {[this](const std::string& command) { commands.Flash_FSCommand(command, ""); },
+                 [this](bool on) {
+                     watcher.Monitor(on);
+                     app_settings.PublishSettings();
+                 },
+                 [this] { return run.TrayEntryCaption(); }}) {
+    window.Grid().SetEditHandler(&grid_commands);
+    download.SetEvents(&transfer_events);
+    window.Skin().SetCommandListener(&commands);
+    tray.SetListener(&tray_menu);
+    tmrDownload.SetInterval(200);
+    tmrend.SetInterval(200);
+    tmrDownload.SetTickHandler([this] { run.tmrDownload_Timer(); });
+    tmrend.SetTickHandler([this] { lifecycle.tmrend_Timer(); });
+    window.SetActions(
+        {[this](const std::string& txtURL) { run.cmdAdd2List_Click(txtURL); },
+         [this] { run.cmdStartDownload_Click(); }, [this] { folder_choice.cmdBrowse_Click(); },
+         [] {}, [this](const std::string& command) { commands.Flash_FSCommand(command, ""); },
+         [this] { lifecycle.EndMe(); }});
+}
+
+TarnwickApp::~TarnwickApp() {
+    window.Skin().SetCommandListener(nullptr);
+    tray.SetListener(nullptr);
+    window.Grid().SetEditHandler(nullptr);
+}
+
+bool TarnwickApp::Start() {
+    if (!lifecycle.Form_Load()) return false;
+    window.show();
+    return true;
+}
+
+} // namespace tarnwick::app
