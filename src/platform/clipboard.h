@@ -1,0 +1,16 @@
+// The desktop clipboard's text.
+#pragma once
+
+#include <string>
+
+namespace tarnwick::platform {
+
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    // The clipboard's current text in the default text format; empty when
+    // it holds no text.
+    virtual std::string Text() = 0;
+};
+
+} // namespace tarnwick::platform

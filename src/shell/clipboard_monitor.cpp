@@ -1,0 +1,74 @@
+#include "shell/clipboard_monitor.h"
+
+#include "resolve/site_index.h"
+#include "settings/skin_variables.h"
+
+#include <utility>
+
+namespace tarnwick::shell {
+namespace {
+
+// Runs one step; a failure skips it.
+template <typename Step>
+void Guarded(Step&& step) {
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
+} // namespace
+
+ClipboardMonitor::ClipboardMonitor(ClipboardMonitorServices services) : s_(std::move(services)) {
+    s_.tmrMonitor.SetInterval(kPollInterval);
+    s_.tmrMonitor.SetTickHandler([this] { tmrMonitor_Timer(); });
+}
+
+void ClipboardMonitor::txtMonitor_Change(const std::string& text) {
+    if (text.empty()) return;
+    Guarded([&] { s_.listing.AddVideoURL(text); });
+    Guarded([&] { settings::SetSkinVariable(s_.skin, settings::kSkinVideoUrl, text); });
+    if (!s_.state.Downloading) Guarded([&] { s_.tmrDownload.SetEnabled(true); });
+}
+
+void ClipboardMonitor::tmrMonitor_Timer() {
+    std::string text;
+    Guarded([&] { text = s_.clipboard.Text(); });
+    if (text != last_clipboard_text_ && resolve::GetSiteIndex(text) != resolve::kSiteNone) {
+        Guarded([&] { s_.listing.AddVideoURL(text); });
+        Guarded([&] { settings::SetSkinVariable(s_.skin, settings::kSkinVideoUrl, text); });
+        // Remembered before the run starts: ticks inside the run see it as old.
+        last_clipboard_text_ = text;
+        if (!s_.state.Downloading && s_.start_run) Guarded([&] { s_.start_run(); });
+    }
+    last_clipboard_text_ = text;
+}
+
+void ClipboardMonitor::chkMonitor_Click() {
+    last_clipboard_text_.clear();
+    const bool poll = !s_.tmrMonitor.Enabled();
+    s_.tmrMonitor.SetEnabled(poll);
+    s_.state.MonitorEnabled = poll;
+    // From now on the timer is the check box's.
+    polling_stands_in_ = false;
+}
+
+void ClipboardMonitor::SwitchMonitor(bool bState) {
+    const bool launched = s_.watcher.Monitor(bState);
+    StandInForWatcher(bState && !launched);
+}
+
+void ClipboardMonitor::StandInForWatcher(bool stand_in) {
+    if (stand_in == polling_stands_in_) return;
+    // The check box's polling already covers the clipboard.
+    if (stand_in && s_.tmrMonitor.Enabled()) return;
+    s_.tmrMonitor.SetEnabled(stand_in);
+    polling_stands_in_ = stand_in;
+}
+
+void ClipboardMonitor::SwitchMonitorAndPublish(bool bState) {
+    SwitchMonitor(bState);
+    s_.settings.PublishSettings();
+}
+
+} // namespace tarnwick::shell
