@@ -228,6 +228,13 @@ void LoopbackServer::ServeConnection(int fd, int number) {
         }
         if (!RunAnswer(fd, request, answer) || !answer.keep_alive_) break;
     }
+    // An orderly close: the end of the answer, then whatever the client still
+    // sends (a request on a connection it meant to reuse) is read and dropped
+    // until it leaves, so that it sees the end and never a reset.
+    ::shutdown(fd, SHUT_WR);
+    char discard[4096];
+    while (::recv(fd, discard, sizeof discard, 0) > 0) {
+    }
     ::shutdown(fd, SHUT_RDWR);
 }
 

@@ -20,6 +20,8 @@ std::unique_ptr<HttpBody> CurlSession::OpenUrl(const std::string& url,
     auto transfer = std::make_unique<CurlTransfer>(*this, limits);
     if (!transfer->SetUrl(url)) return nullptr;
     curl_easy_setopt(transfer->Easy(), CURLOPT_HTTPGET, 1L);
+    // One stream per connection: pausing a full buffer holds back only this body.
+    curl_easy_setopt(transfer->Easy(), CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
     if (!transfer->StartAndWaitForAnswer()) return nullptr;
     return std::make_unique<CurlBody>(std::move(transfer));
 }

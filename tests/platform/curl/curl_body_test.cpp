@@ -192,8 +192,9 @@ class CurlRedirectChainTest : public CurlClientTest, public ::testing::WithParam
 TEST_P(CurlRedirectChainTest, FollowsAtMostTenRedirects) {
     const int hops = GetParam();
     for (int i = 0; i < hops; ++i) {
-        server_.Serve("/hop" + std::to_string(i),
-                      Answer::Http(302, "Found", {"Location: /hop" + std::to_string(i + 1)}));
+        server_.Serve(
+            "/hop" + std::to_string(i),
+            Answer::Http(302, "Found", {"Location: /hop" + std::to_string(i + 1)}).KeepAlive());
     }
     server_.Serve("/hop" + std::to_string(hops), Answer::Http(200, "OK", {}, "end"));
     auto opened = Open(server_.Url("/hop0"));
