@@ -1,0 +1,14 @@
+// The clipboard's text through the application's QClipboard.
+#pragma once
+
+#include "platform/clipboard.h"
+
+namespace tarnwick::platform::qt {
+
+class QtClipboard : public Clipboard {
+public:
+    // Empty when the application has no clipboard (no GUI application yet).
+    std::string Text() override;
+};
+
+} // namespace tarnwick::platform::qt
