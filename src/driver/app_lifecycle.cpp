@@ -24,6 +24,7 @@ bool AppLifecycle::InitWindow() {
     s_.tray.SetIcon(platform::JoinPath(s_.paths.ProgramFolder(), kTrayIconFile));
     s_.tray.SetInTray(true);
     s_.window.SetCaption(kAppTitle);
+    s_.window.SetIcon(platform::JoinPath(s_.paths.ProgramFolder(), kWindowIconFile));
     s_.window.PlaceSkin(0, 0, kWindowWidth, kWindowHeight);
     s_.window.SetSize(kWindowWidth, kWindowHeight);
     std::string error;

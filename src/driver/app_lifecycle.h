@@ -21,6 +21,7 @@ namespace tarnwick::driver {
 
 inline constexpr const char* kSkinFile = "Main.qml";
 inline constexpr const char* kTrayIconFile = "tray.png";
+inline constexpr const char* kWindowIconFile = "tarnwick.png";
 inline constexpr int kWindowWidth = 648;
 inline constexpr int kWindowHeight = 585;
 inline constexpr int kGridLeft = 36;

@@ -11,6 +11,7 @@ public:
     virtual ~MainWindow() = default;
 
     virtual void SetCaption(const std::string& caption) = 0;
+    virtual void SetIcon(const std::string& path) = 0;
     // The window's client area, in pixels.
     virtual void SetSize(int width, int height) = 0;
     // Selects the site drop-down's first entry ("Auto").

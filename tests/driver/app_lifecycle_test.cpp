@@ -52,9 +52,9 @@ protected:
 TEST_F(AppLifecycleTest, StartUpRunsInItsOrder) {
     ASSERT_TRUE(lifecycle.Form_Load());
     EXPECT_EQ(log, (Log{"site Auto", "tray icon /opt/tarnwick/tray.png", "tray in",
-                        "caption Tarnwick", "skin 0,0 648x585", "size 0,0 648x585",
-                        "load /opt/tarnwick/Main.qml", "grid 36,259 572x179", "set _root.aboutTxt",
-                        "LoadSettings", "hook skin", "hook wheel"}));
+                        "caption Tarnwick", "icon /opt/tarnwick/tarnwick.png", "skin 0,0 648x585",
+                        "size 0,0 648x585", "load /opt/tarnwick/Main.qml", "grid 36,259 572x179",
+                        "set _root.aboutTxt", "LoadSettings", "hook skin", "hook wheel"}));
     EXPECT_EQ(skin.variables["_root.aboutTxt"],
               "Version 1.0.0.1\r\nTarnwick is an easy to use program to download video files "
               "from Google,Youtube,iFilm and other 9 video sharing sites to your PC.");

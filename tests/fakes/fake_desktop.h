@@ -16,6 +16,7 @@ public:
     explicit FakeMainWindow(std::vector<std::string>& log) : log_(log) {}
 
     void SetCaption(const std::string& caption) override { log_.push_back("caption " + caption); }
+    void SetIcon(const std::string& path) override { log_.push_back("icon " + path); }
     void SetSize(int width, int height) override {
         log_.push_back("size " + Box(0, 0, width, height));
     }

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -80,6 +81,8 @@ QPushButton* TarnwickWindow::GridButton(const char* caption, const char* tip, co
 }
 
 void TarnwickWindow::SetCaption(const std::string& caption) { setWindowTitle(ToQString(caption)); }
+
+void TarnwickWindow::SetIcon(const std::string& path) { setWindowIcon(QIcon(ToQString(path))); }
 
 void TarnwickWindow::SetSize(int width, int height) { setFixedSize(width, height); }
 

@@ -49,6 +49,7 @@ public:
 
     // MainWindow
     void SetCaption(const std::string& caption) override;
+    void SetIcon(const std::string& path) override;
     void SetSize(int width, int height) override;
     void SelectAutoSite() override;
     void PlaceSkin(int left, int top, int width, int height) override;

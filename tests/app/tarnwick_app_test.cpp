@@ -1,0 +1,301 @@
+// The real program's window, offscreen: only the message box, the desktop's
+// launcher, folder chooser and connection test are replaced, and the video
+// sites are a loopback server.
+#include "app/tarnwick_app.h"
+
+#include "fakes/fake_app_paths.h"
+#include "fakes/fake_folder_chooser.h"
+#include "fakes/fake_shell_launch.h"
+#include "fakes/scripted_message_box.h"
+#include "support/loopback_server.h"
+#include "support/temp_folder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QQuickItem>
+#include <QScrollBar>
+#include <QTableView>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace tarnwick::app {
+namespace {
+
+struct Connected : platform::Connectivity {
+    bool HasConnection() override { return true; }
+};
+
+// Counts the input events that reach the skin's view past the program's filter.
+class InputSpy : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonPress ||
+            event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::KeyPress ||
+            event->type() == QEvent::ContextMenu) {
+            ++seen;
+        }
+        return false;
+    }
+    int seen = 0;
+};
+
+// Runs `work` inside the event processing of whatever long call is under
+// way, once `ready` holds.
+void WhenReady(std::function<bool()> ready, std::function<void()> work) {
+    QMetaObject::invokeMethod(
+        qApp,
+        [ready, work] {
+            if (ready()) {
+                work();
+            } else {
+                WhenReady(ready, work);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+// The item's transfer has reached `percent` per cent.
+bool Transferring(const list::DownloadList& list, int position, int percent = 0) {
+    return list.HasPosition(position) && !list.At(position).Status.empty() &&
+           std::isdigit(static_cast<unsigned char>(list.At(position).Status[0])) &&
+           std::stoi(list.At(position).Status) >= percent;
+}
+
+class TarnwickAppTest : public testing::Test {
+protected:
+    TarnwickAppTest() {
+        paths.program_folder = TARNWICK_PROGRAM_DIR;
+        paths.home_folder = folder.File("home");
+        paths.cache_folder = folder.File("cache");
+        overrides.message_box = &box;
+        overrides.paths = &paths;
+        overrides.connectivity = &connected;
+        overrides.launch = &launch;
+        overrides.chooser = &chooser;
+        overrides.user_settings =
+            platform::qt::SettingsLocation{QString::fromStdString(folder.File("Tarnwick.conf"))};
+        overrides.pump_interval_ms = 0;
+        tarnwick = std::make_unique<TarnwickApp>(overrides);
+        skin().installEventFilter(&spy);
+    }
+
+    QQuickWidget& skin() { return *tarnwick->window.Skin().Widget(); }
+    QTableView& table() { return *tarnwick->window.Grid().Widget(); }
+    std::string Var(const char* path) { return tarnwick->window.Skin().GetVariable(path); }
+    // The skin sends a command, as its buttons do.
+    void SkinSends(const char* command) {
+        QMetaObject::invokeMethod(skin().rootObject(), "command", Q_ARG(QString, command),
+                                  Q_ARG(QString, QString()));
+    }
+    std::string PutFilePage(const std::string& id, test_support::Answer video) {
+        server.Serve("/putfile.com/" + id,
+                     test_support::Answer::Http(
+                         200, "OK", {}, "<a href='" + server.Url("/v/" + id + ".flv") + "'>"));
+        server.Serve("/v/" + id + ".flv", std::move(video));
+        return server.Url("/putfile.com/" + id);
+    }
+
+    test_support::TempFolder folder;
+    test_support::LoopbackServer server;
+    fakes::ScriptedMessageBox box;
+    fakes::FakeAppPaths paths;
+    Connected connected;
+    fakes::FakeShellLaunch launch;
+    fakes::FakeFolderChooser chooser;
+    AppOverrides overrides;
+    InputSpy spy;
+    std::unique_ptr<TarnwickApp> tarnwick;
+};
+
+TEST_F(TarnwickAppTest, StartsUpWithItsLayoutSettingsAndSkinVariables) {
+    ASSERT_TRUE(tarnwick->Start());
+    platform::qt::TarnwickWindow& window = tarnwick->window;
+    EXPECT_EQ(window.windowTitle(), "Tarnwick");
+    EXPECT_EQ(window.size(), QSize(648, 585));
+    EXPECT_EQ(skin().geometry(), QRect(0, 0, 648, 585));
+    EXPECT_EQ(table().geometry(), QRect(36, 259, 572, 179));
+    EXPECT_TRUE(table().isVisible());
+    EXPECT_EQ(Var("_root.aboutTxt").substr(0, 17), "Version 1.0.0.1\r\n");
+    EXPECT_EQ(Var("_root.autoToDownloadList_CB"), "1");
+    EXPECT_EQ(Var("_root.Download_CB"), "1");
+    EXPECT_EQ(Var("_root.Convert_CB"), "1");
+    EXPECT_EQ(Var("_root.download_dir"), folder.File("home") + "/Downloaded Videos");
+    ASSERT_EQ(launch.launches.size(), 1u) << "the clipboard watcher starts with the monitor on";
+    EXPECT_EQ(launch.launches[0].program, std::string(TARNWICK_PROGRAM_DIR) + "/tarnwick-clip");
+    EXPECT_EQ(window.StartButton()->text(), "Start Downloading");
+}
+
+TEST_F(TarnwickAppTest, SkinCommandsReachTheProgramByExactName) {
+    ASSERT_TRUE(tarnwick->Start());
+    tarnwick->window.Skin().SetVariable("_root.video_url", "   ");
+    SkinSends("IDC_FS_addDownloadURL");
+    EXPECT_TRUE(tarnwick->list.IsListEmpty());
+    tarnwick->window.Skin().SetVariable("_root.video_url", " http://youtube.com/watch?v=1 ");
+    SkinSends("idc_fs_addDownloadURL");
+    EXPECT_TRUE(tarnwick->list.IsListEmpty());
+    SkinSends("IDC_FS_addDownloadURL");
+    ASSERT_EQ(tarnwick->list.Count(), 1);
+    EXPECT_EQ(tarnwick->list.At(0).Video_URL, " http://youtube.com/watch?v=1 ");
+    EXPECT_EQ(table().model()->rowCount(), 1);
+
+    SkinSends("IDC_FS_About");
+    EXPECT_FALSE(table().isVisible());
+    SkinSends("IDC_FS_Download");
+    EXPECT_TRUE(table().isVisible());
+    SkinSends("IDC_FS_Help");
+    EXPECT_EQ(launch.opened.back(), std::string(TARNWICK_PROGRAM_DIR) + "/Help.html");
+    chooser.answer = folder.File("chosen");
+    SkinSends("ID_FS_downloadBrowse");
+    EXPECT_EQ(Var("_root.download_dir"), folder.File("chosen"));
+    EXPECT_EQ(tarnwick->state.DownloadDir, folder.File("chosen"));
+    SkinSends("ID_FS_autoDownloadUncheck");
+    EXPECT_FALSE(tarnwick->state.MonitorEnabled);
+    EXPECT_EQ(launch.launches.back().arguments, (std::vector<std::string>{"Exit"}));
+    SkinSends("IDC_FS_Tray");
+    EXPECT_FALSE(tarnwick->window.isVisible());
+    tarnwick->tray_menu.OnTrayButton(1);
+    EXPECT_TRUE(tarnwick->window.isVisible());
+}
+
+TEST_F(TarnwickAppTest, GridCommandsWorkOnRealSelectionsAndEdits) {
+    ASSERT_TRUE(tarnwick->Start());
+    for (const char* status : {"Complete", "Waiting", "Complete", "Waiting"}) {
+        tarnwick->list.AddItem(std::string("http://youtube.com/watch?v=") + status +
+                                   std::to_string(tarnwick->list.Count()),
+                               "f.flv", status, "1 KB");
+    }
+    tarnwick->listing.FillDownloadList();
+    SkinSends("ID_FS_clearComplete");
+    ASSERT_EQ(tarnwick->list.Count(), 2);
+    EXPECT_EQ(tarnwick->list.At(0).Video_URL, "http://youtube.com/watch?v=Waiting1");
+
+    QAbstractItemModel* model = table().model();
+    table().selectionModel()->select(model->index(1, 1), QItemSelectionModel::Select);
+    SkinSends("IDC_FS_moveUp");
+    EXPECT_EQ(tarnwick->list.At(0).Video_URL, "http://youtube.com/watch?v=Waiting3");
+
+    SkinSends("IDC_FS_selectAllD");
+    SkinSends("IDC_FS_moveDown");
+    EXPECT_EQ(tarnwick->list.At(0).Video_URL, "http://youtube.com/watch?v=Waiting3")
+        << "whole rows selected without a cell move nothing";
+
+    EXPECT_TRUE(model->setData(model->index(0, 2), "a:b*c"));
+    EXPECT_EQ(model->index(0, 2).data().toString(), "abc");
+    EXPECT_EQ(tarnwick->list.At(0).FileName, "abc");
+    EXPECT_FALSE(model->setData(model->index(0, 2), "???"));
+    EXPECT_EQ(tarnwick->list.At(0).FileName, "abc");
+
+    table().selectionModel()->select(model->index(1, 2), QItemSelectionModel::Select);
+    table().selectionModel()->select(model->index(1, 4), QItemSelectionModel::Select);
+    SkinSends("IDC_FS_removeSelectedD");
+    ASSERT_EQ(tarnwick->list.Count(), 1);
+    EXPECT_EQ(tarnwick->list.At(0).FileName, "abc");
+}
+
+TEST_F(TarnwickAppTest, WheelScrollsOneRowAndRightClicksNeverReachTheSkin) {
+    ASSERT_TRUE(tarnwick->Start());
+    for (int i = 0; i < 40; ++i)
+        tarnwick->list.AddItem("http://youtube.com/" + std::to_string(i), "", "", "");
+    tarnwick->listing.FillDownloadList();
+    QScrollBar* bar = table().verticalScrollBar();
+    bar->setValue(10);
+    const QPointF at(10, 10);
+    QWheelEvent away(at, at, {}, {0, 240}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(table().viewport(), &away);
+    EXPECT_EQ(bar->value(), 10) << "no scrolling without the focus";
+    table().setFocus();
+    tarnwick->window.activateWindow();
+    ASSERT_TRUE(table().hasFocus());
+    QCoreApplication::sendEvent(table().viewport(), &away);
+    EXPECT_EQ(bar->value(), 9);
+    QWheelEvent fine(at, at, {}, {0, -30}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(table().viewport(), &fine);
+    QCoreApplication::sendEvent(table().viewport(), &fine);
+    EXPECT_EQ(bar->value(), 11);
+
+    const auto press = [&](Qt::MouseButton button, QEvent::Type type) {
+        QMouseEvent event(type, at, at, button, button, Qt::NoModifier);
+        QCoreApplication::sendEvent(&skin(), &event);
+    };
+    const auto key = [&](int code) {
+        QKeyEvent event(QEvent::KeyPress, code, Qt::NoModifier);
+        QCoreApplication::sendEvent(&skin(), &event);
+    };
+    spy.seen = 0;
+    press(Qt::RightButton, QEvent::MouseButtonPress);
+    key(Qt::Key_Menu);
+    EXPECT_EQ(spy.seen, 0);
+    press(Qt::RightButton, QEvent::MouseButtonRelease);
+    press(Qt::LeftButton, QEvent::MouseButtonPress);
+    key(Qt::Key_A);
+    EXPECT_EQ(spy.seen, 3);
+}
+
+TEST_F(TarnwickAppTest, ARunShowsItsStateAndAnExitDuringItEndsTheTransferCleanly) {
+    ASSERT_TRUE(tarnwick->Start());
+    const std::string body(300000, 'v');
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 300000\r\n\r\n";
+    tarnwick->listing.AddVideoURL(PutFilePage("1", test_support::Answer()
+                                                       .Head(head)
+                                                       .Body(body.substr(0, 100000))
+                                                       .WaitForRelease()
+                                                       .Body(body.substr(100000))));
+    tarnwick->listing.AddVideoURL(PutFilePage("2", test_support::Answer()
+                                                       .Head(head)
+                                                       .Body(body.substr(0, 50000))
+                                                       .WaitForRelease()
+                                                       .Body(body.substr(50000))));
+    bool checked_first = false;
+    bool asked_exit = false;
+    WhenReady([&] { return Transferring(tarnwick->list, 0, 33); },
+              [&] {
+                  // Inside the first transfer, waiting for the server.
+                  checked_first = true;
+                  EXPECT_EQ(tarnwick->window.StartButton()->text(), "Stop Downloading");
+                  EXPECT_EQ(tarnwick->tray_menu.Entries()[2].caption, "Stop Downloading");
+                  EXPECT_EQ(Var("_root.startDownload"), "0");
+                  QDir().mkpath(QString::fromStdString(folder.File("artifacts")));
+                  tarnwick->window.grab().save(QString::fromUtf8(TARNWICK_ARTIFACT_DIR) +
+                                               "/run_in_progress.png");
+                  box.answers = {platform::MessageAnswer::No};
+                  SkinSends("IDC_FS_Close");
+                  EXPECT_TRUE(tarnwick->window.isVisible()) << "No keeps the program and the run";
+                  server.Release();
+                  WhenReady([&] { return Transferring(tarnwick->list, 1); },
+                            [&] {
+                                // Inside the second transfer: exit for real.
+                                asked_exit = true;
+                                box.answers = {platform::MessageAnswer::Yes};
+                                SkinSends("IDC_FS_Close");
+                                server.Release();
+                            });
+              });
+    SkinSends("IDC_FS_stopDownload"); // idle: starts the run, returns when it ends
+    EXPECT_TRUE(checked_first);
+    EXPECT_TRUE(asked_exit);
+    ASSERT_EQ(box.shown.size(), 2u);
+    EXPECT_EQ(box.shown[1].text, "Download is in Progress, Are you sure that you want to exit?");
+    EXPECT_EQ(tarnwick->list.At(0).Status, "Complete");
+    EXPECT_EQ(tarnwick->list.At(1).Status, "Cancelled");
+    EXPECT_FALSE(tarnwick->window.isVisible());
+    const std::string videos = tarnwick->state.DownloadDir;
+    EXPECT_TRUE(test_support::ReadWholeFile(videos + "/1.flv") == body);
+    EXPECT_FALSE(std::filesystem::exists(videos + "/2.flv")) << "no half-written file";
+    const std::string partial = test_support::ReadWholeFile(tarnwick->download.TemporaryFile());
+    EXPECT_EQ(tarnwick->download.LocalFile(), videos + "/2.flv");
+    EXPECT_GE(partial.size(), 2048u) << "the bytes received before the exit stay";
+    EXPECT_TRUE(partial == body.substr(0, partial.size()));
+}
+
+} // namespace
+} // namespace tarnwick::app
