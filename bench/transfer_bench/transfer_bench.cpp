@@ -16,6 +16,10 @@
 #include <QTableView>
 #include <QWidget>
 
+#include <sys/resource.h>
+#include <time.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -51,18 +55,38 @@ private:
     bool size_known_;
 };
 
-double MegabytesPerSecond(Clock::duration took) {
-    return static_cast<double>(kBodySize) / 1e6 / std::chrono::duration<double>(took).count();
+// A run's wall-clock time and the processor time of its receiving side: the
+// component's thread, or the curl process. The server thread is not counted.
+struct RunTime {
+    double wall = -1;
+    double cpu = 0;
+};
+
+double ThreadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
+
+double ChildrenCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double Megabytes() { return static_cast<double>(kBodySize) / 1e6; }
 
 bool HasWholeBody(const std::string& path) {
     std::error_code error;
     return std::filesystem::file_size(path, error) == kBodySize && !error;
 }
 
-// One transfer through the component; a negative duration when it failed.
-Clock::duration ComponentRun(platform::Grid& grid, const std::string& url, const std::string& file,
-                             bool size_known) {
+// One transfer through the component; a negative wall time when it failed.
+RunTime ComponentRun(platform::Grid& grid, const std::string& url, const std::string& file,
+                     bool size_known) {
     platform::qt::QtEventPump pump;
     platform::curl::CurlHttpClient client(pump);
     transfer::Download download(client, pump);
@@ -72,22 +96,37 @@ Clock::duration ComponentRun(platform::Grid& grid, const std::string& url, const
     download.SetLocalFile(file);
     download.RequestInformation();
     if (!size_known) download.SetFileSize(-1);
+    const double cpu_start = ThreadCpuSeconds();
     const Clock::time_point start = Clock::now();
     const bool done = download.StartDownload();
-    const Clock::duration took = Clock::now() - start;
+    RunTime run{std::chrono::duration<double>(Clock::now() - start).count(),
+                ThreadCpuSeconds() - cpu_start};
     std::filesystem::remove(file);
-    return done && writer.completed ? took : Clock::duration(-1);
+    if (!done || !writer.completed) run.wall = -1;
+    return run;
 }
 
-Clock::duration CurlToolRun(const std::string& url, const std::string& file) {
+RunTime CurlToolRun(const std::string& url, const std::string& file) {
     const std::string command = "curl --silent --show-error --output '" + file + "' '" + url + "'";
+    const double cpu_start = ChildrenCpuSeconds();
     const Clock::time_point start = Clock::now();
     const int status = std::system(command.c_str());
-    const Clock::duration took = Clock::now() - start;
-    const bool whole = status == 0 && HasWholeBody(file);
+    RunTime run{std::chrono::duration<double>(Clock::now() - start).count(),
+                ChildrenCpuSeconds() - cpu_start};
+    if (status != 0 || !HasWholeBody(file)) run.wall = -1;
     std::filesystem::remove(file);
-    return whole ? took : Clock::duration(-1);
+    return run;
 }
+
+// The best of the rounds of one kind: the highest rate of each measure.
+struct Best {
+    double per_second = 0;
+    double per_cpu_second = 0;
+    void Add(const RunTime& run) {
+        per_second = std::max(per_second, Megabytes() / run.wall);
+        per_cpu_second = std::max(per_cpu_second, Megabytes() / run.cpu);
+    }
+};
 
 } // namespace
 
@@ -120,28 +159,32 @@ int main(int argc, char** argv) {
 
     std::printf("transfer_bench: %llu bytes from 127.0.0.1, %d rounds each, best round counts\n",
                 static_cast<unsigned long long>(kBodySize), kRounds);
-    double best_percent = 0, best_bytes = 0, best_curl = 0;
+    Best percent, bytes, tool;
     for (int round = 1; round <= kRounds; ++round) {
-        const auto percent = ComponentRun(grid, url, folder.File("percent.bin"), true);
-        const auto bytes = ComponentRun(grid, url, folder.File("bytes.bin"), false);
-        const auto tool = CurlToolRun(url, folder.File("curl.bin"));
-        if (percent.count() < 0 || bytes.count() < 0 || tool.count() < 0) {
+        const RunTime p = ComponentRun(grid, url, folder.File("percent.bin"), true);
+        const RunTime b = ComponentRun(grid, url, folder.File("bytes.bin"), false);
+        const RunTime t = CurlToolRun(url, folder.File("curl.bin"));
+        if (p.wall < 0 || b.wall < 0 || t.wall < 0) {
             std::fprintf(stderr, "transfer_bench: a transfer failed in round %d\n", round);
             return 1;
         }
         std::printf(
-            "  round %d: component %.0f MB/s (percent), %.0f MB/s (bytes so far), "
-            "curl tool %.0f MB/s\n",
-            round, MegabytesPerSecond(percent), MegabytesPerSecond(bytes),
-            MegabytesPerSecond(tool));
-        best_percent = std::max(best_percent, MegabytesPerSecond(percent));
-        best_bytes = std::max(best_bytes, MegabytesPerSecond(bytes));
-        best_curl = std::max(best_curl, MegabytesPerSecond(tool));
+            "  round %d: component %.0f MB/s (percent status), %.0f MB/s (size-so-far "
+            "status); curl tool %.0f MB/s\n",
+            round, Megabytes() / p.wall, Megabytes() / b.wall, Megabytes() / t.wall);
+        percent.Add(p);
+        bytes.Add(b);
+        tool.Add(t);
     }
-    std::printf("component, percentage status: %.0f MB/s\n", best_percent);
-    std::printf("component, size-so-far status: %.0f MB/s\n", best_bytes);
-    std::printf("curl tool: %.0f MB/s\n", best_curl);
-    std::printf("ratio (percentage status / curl): %.2f (target 0.80)\n", best_percent / best_curl);
-    std::printf("ratio (size-so-far status / curl): %.2f\n", best_bytes / best_curl);
+    std::printf("%-34s %8s %18s\n", "", "MB/s", "MB per CPU second");
+    std::printf("%-34s %8.0f %18.0f\n", "component, percent status", percent.per_second,
+                percent.per_cpu_second);
+    std::printf("%-34s %8.0f %18.0f\n", "component, size-so-far status", bytes.per_second,
+                bytes.per_cpu_second);
+    std::printf("%-34s %8.0f %18.0f\n", "curl tool", tool.per_second, tool.per_cpu_second);
+    std::printf("ratio to curl, percent status:      %.2f (MB/s, target 0.80), %.2f (CPU)\n",
+                percent.per_second / tool.per_second, percent.per_cpu_second / tool.per_cpu_second);
+    std::printf("ratio to curl, size-so-far status:  %.2f (MB/s), %.2f (CPU)\n",
+                bytes.per_second / tool.per_second, bytes.per_cpu_second / tool.per_cpu_second);
     return 0;
 }
