@@ -96,6 +96,32 @@ INSTANTIATE_TEST_SUITE_P(
                                  5000}),
     [](const auto& info) { return std::string(info.param.name); });
 
+struct LimitCase {
+    const char* name;
+    int64_t limit;
+    Log log;
+};
+
+class DownloadBodyLimitTest : public DownloadTest,
+                              public ::testing::WithParamInterface<LimitCase> {};
+
+TEST_P(DownloadBodyLimitTest, FailsTheReadThatWouldPassTheLimit) {
+    server_.Serve("/clip", Answer::Http(200, "OK", {}, Body(5000)));
+    Address("/clip");
+    download_.SetBodyLimit(GetParam().limit);
+    download_.StartDownload();
+    EXPECT_EQ(events_.log, GetParam().log);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, DownloadBodyLimitTest,
+    ::testing::Values(
+        LimitCase{"BelowTheBody", 4096, {"progress 41", "progress 82", "error Could not read URL"}},
+        LimitCase{"TheWholeBody",
+                  5000,
+                  {"progress 41", "progress 82", "progress 100", "progress 100", "complete"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(DownloadTest, CompletionPutsTheFileInPlaceBeforeTellingTheHost) {
     test_support::WriteWholeFile(download_.LocalFile(), "earlier, longer file");
     server_.Serve("/clip", Answer::Http(200, "OK", {}, "new"));
