@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,7 @@ struct Delivered {
     std::string address;
     std::string status;
 };
+void PrintTo(const Delivered& delivered, std::ostream* out) { *out << delivered.name; }
 
 class DeliveryTest : public ClipboardMonitorTest, public testing::WithParamInterface<Delivered> {};
 

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@ struct Message {
     QByteArray bytes;
     bool accepted;
 };
+void PrintTo(const Message& message, std::ostream* out) { *out << message.name; }
 
 class ChannelAddressTest : public testing::TestWithParam<Message> {};
 
