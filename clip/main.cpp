@@ -32,12 +32,14 @@ int Watch(int argc, char** argv, const QString& channel) {
         return 1;
     }
     ChannelSender sender(channel, quit);
+    // Watching before connecting: once the channel sees the watcher, every
+    // copy from then on is sent.
+    ClipboardWatch watch(*QGuiApplication::clipboard(),
+                         [&sender](const QByteArray& address) { sender.Send(address); });
     if (!sender.Connect(kConnectTimeout)) {
         std::fputs("tarnwick-clip: the channel cannot be reached\n", stderr);
         return 1;
     }
-    ClipboardWatch watch(*QGuiApplication::clipboard(),
-                         [&sender](const QByteArray& address) { sender.Send(address); });
     return app.exec();
 }
 

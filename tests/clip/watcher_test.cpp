@@ -1,5 +1,7 @@
 // The real watcher program on a virtual X display of the test's own: copies
 // made with xclip arrive over a channel that the test listens on.
+#include "platform/qt/local_channel.h"
+
 #include <QByteArray>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -11,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -113,15 +116,17 @@ protected:
     // Puts `text` on the clipboard. xclip stays in the foreground and says
     // when it waits for a second request, that is once the watcher has read
     // the text, so that each copy is seen on its own.
-    bool Copy(const QByteArray& text) {
+    bool Copy(const QByteArray& text, int timeout_ms = kWaitMs) {
         QProcess& xclip = Start("xclip", {"-selection", "clipboard", "-quiet"});
         xclip.write(text);
         xclip.closeWriteChannel();
         QByteArray said;
-        return WaitUntil([&] {
-            said += xclip.readAll();
-            return said.contains("request number 2");
-        });
+        return QTest::qWaitFor(
+            [&] {
+                said += xclip.readAll();
+                return said.contains("request number 2");
+            },
+            timeout_ms);
     }
     bool WaitForLines(int count) {
         return WaitUntil([&] { return received.count('\n') >= count; });
@@ -174,6 +179,28 @@ TEST_F(WatcherTest, EndsWhenTheChannelGoesAway) {
     for (QLocalSocket* socket : channel.findChildren<QLocalSocket*>()) socket->abort();
     ASSERT_TRUE(Ends(watcher));
     EXPECT_EQ(watcher.exitCode(), 0) << Output(watcher);
+}
+
+TEST_F(WatcherTest, AddressesReachTheProgramsEndOfTheChannel) {
+    std::vector<std::string> delivered;
+    tarnwick::platform::qt::LocalChannel program_end(
+        [&](const std::string& address) { delivered.push_back(address); });
+    ASSERT_TRUE(program_end.Listen(runtime.filePath("program")));
+    QProcess& watcher = StartWatcher(QString::fromStdString(program_end.Address()));
+    // Copies made before the watcher is connected are not sent; this end of
+    // the channel does not tell when it is, so copy until one comes through.
+    bool through = false;
+    for (int attempt = 0; attempt < 10 && !through; ++attempt) {
+        through =
+            Copy(kOtherPage, 1000) && QTest::qWaitFor([&] { return !delivered.empty(); }, 1000);
+    }
+    ASSERT_TRUE(through);
+    ASSERT_TRUE(Copy("http://example.com/" + QByteArray(9000, 'a')));
+    ASSERT_TRUE(Copy(kVideoPage));
+    ASSERT_TRUE(WaitUntil([&] { return delivered.back() == kVideoPage.toStdString(); }));
+    delivered.pop_back();
+    for (const std::string& before : delivered) EXPECT_EQ(before, kOtherPage.toStdString());
+    EXPECT_EQ(watcher.state(), QProcess::Running);
 }
 
 TEST_F(WatcherTest, ExitWithNoWatcherRunningEndsAtOnce) {
