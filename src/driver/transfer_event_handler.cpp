@@ -46,11 +46,13 @@ void TransferEventHandler::ShowPageFetchProgress(list::DownloadItem& item, int64
 }
 
 void TransferEventHandler::ShowFileProgress(list::DownloadItem& item, int64_t lProgress) {
-    if (item.FileSize == "0") {
-        item.Status = resolve::FormatFileSize(static_cast<float>(lProgress)) + status::kSoFar;
-    } else {
-        item.Status = std::to_string(lProgress);
-    }
+    std::string progress =
+        item.FileSize == "0"
+            ? resolve::FormatFileSize(static_cast<float>(lProgress)) + status::kSoFar
+            : std::to_string(lProgress);
+    // Most reports of a large file repeat the text shown; the cell keeps it.
+    if (progress == item.Status) return;
+    item.Status = std::move(progress);
     WriteStatusCell(item.Status);
 }
 

@@ -44,6 +44,8 @@ void DownloadTableModel::SetRowSelected(int row, bool selected) {
 
 void DownloadTableModel::WriteCell(int row, int column, const std::string& value) {
     if (!view_) return;
+    // Progress rewrites the same text many times over; only a change repaints.
+    if (view_->CellText(row, column) == value) return;
     view_->SetCellText(row, column, value);
     const QModelIndex cell = index(row, column);
     emit dataChanged(cell, cell);
