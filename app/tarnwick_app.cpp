@@ -1,11 +1,14 @@
 #include "app/tarnwick_app.h"
 
 #include "platform/qt/qt_app_paths.h"
+#include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_connectivity.h"
 #include "platform/qt/qt_folder_chooser.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_shell_launch.h"
 #include "resolve/page_file.h"
+
+#include <QCheckBox>
 
 namespace tarnwick::app {
 namespace {
@@ -37,6 +40,8 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       launch(Choose<platform::ShellLaunch, platform::qt::QtShellLaunch>(o.launch, own_launch_)),
       chooser(Choose<platform::FolderChooser, platform::qt::QtFolderChooser>(
           o.chooser, own_chooser_, &window)),
+      clipboard(
+          Choose<platform::Clipboard, platform::qt::QtClipboard>(o.clipboard, own_clipboard_)),
       presentation(state, window.Grid()),
       listing(state, list, pump, box, window.Grid(), presentation),
       grid_commands(state, list, window.Grid(), listing),
@@ -48,27 +53,29 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
            window, tmrDownload}),
       store(o.user_settings.value_or(platform::qt::QtSettingsStore::UserLocation()),
             platform::qt::QtSettingsStore::MachineLocation()),
-      watcher(state, launch, paths, [] { return std::string(); }),
+      channel([this](const std::string& address) { clipboard_monitor.txtMonitor_Change(address); }),
+      watcher(state, launch, paths, [this] { return channel.Address(); }),
       app_settings(state, store, window.Skin(), paths, watcher),
+      clipboard_monitor({state, listing, window.Skin(), clipboard, tmrMonitor, tmrDownload, watcher,
+                         app_settings, [this] { run.cmdStartDownload_Click(); }}),
       folder_choice(state, chooser, window.Skin()),
       hooks(window, window.Grid()),
       lifecycle({state, window, tray, window.Skin(), box, paths, tmrend, presentation, listing,
                  hooks, download, [this] { app_settings.LoadSettings(); },
-                 [this](bool on) { watcher.Monitor(on); }}),
+                 [this](bool on) { clipboard_monitor.SwitchMonitor(on); }}),
       commands(
           {state, window, tray, window.Skin(), launch, paths, tmrDownload, presentation,
            grid_commands, listing},
           {[this] { lifecycle.EndMe(); }, [this] { lifecycle.DragWindow(); },
            [this] { run.cmdStartDownload_Click(); }, [this] { folder_choice.cmdBrowse_Click(); },
-           [this] { app_settings.SaveSettings(); }, [this](bool on) { watcher.Monitor(on); }}),
+           [this] { app_settings.SaveSettings(); },
+           [this](bool on) { clipboard_monitor.SwitchMonitor(on); }}),
       tray_menu(state, tray, window, tmrend,
                 {[this](const std::string& command) { commands.Flash_FSCommand(command, ""); },
-                 [this](bool on) {
-                     watcher.Monitor(on);
-                     app_settings.PublishSettings();
-                 },
+                 [this](bool on) { clipboard_monitor.SwitchMonitorAndPublish(on); },
                  [this] { return run.TrayEntryCaption(); }}) {
     window.Grid().SetEditHandler(&grid_commands);
+    app_settings.SetMonitorSwitch([this](bool on) { clipboard_monitor.SwitchMonitor(on); });
     download.SetEvents(&transfer_events);
     window.Skin().SetCommandListener(&commands);
     tray.SetListener(&tray_menu);
@@ -79,7 +86,11 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
     window.SetActions(
         {[this](const std::string& txtURL) { run.cmdAdd2List_Click(txtURL); },
          [this] { run.cmdStartDownload_Click(); }, [this] { folder_choice.cmdBrowse_Click(); },
-         [] {}, [this](const std::string& command) { commands.Flash_FSCommand(command, ""); },
+         [this] {
+             clipboard_monitor.chkMonitor_Click();
+             window.MonitorCheck()->setChecked(tmrMonitor.Enabled());
+         },
+         [this](const std::string& command) { commands.Flash_FSCommand(command, ""); },
          [this] { lifecycle.EndMe(); }});
 }
 
@@ -90,6 +101,8 @@ TarnwickApp::~TarnwickApp() {
 }
 
 bool TarnwickApp::Start() {
+    // The channel listens before the settings start the watcher with its address.
+    channel.Listen();
     if (!lifecycle.Form_Load()) return false;
     window.show();
     return true;

@@ -14,6 +14,8 @@
 #include "platform/curl/curl_http_client.h"
 #include "platform/folder_chooser.h"
 #include "platform/message_box.h"
+#include "platform/qt/local_channel.h"
+#include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_event_pump.h"
 #include "platform/qt/qt_settings_store.h"
 #include "platform/qt/qt_timer.h"
@@ -23,6 +25,7 @@
 #include "resolve/link_resolver.h"
 #include "settings/application_settings.h"
 #include "settings/download_folder_choice.h"
+#include "shell/clipboard_monitor.h"
 #include "shell/grid_commands.h"
 #include "shell/grid_presentation.h"
 #include "shell/monitor.h"
@@ -42,6 +45,7 @@ struct AppOverrides {
     platform::MessageBox* message_box = nullptr;
     const platform::AppPaths* paths = nullptr;
     platform::Connectivity* connectivity = nullptr;
+    platform::Clipboard* clipboard = nullptr;
     platform::ShellLaunch* launch = nullptr;
     platform::FolderChooser* chooser = nullptr;
     std::optional<platform::qt::SettingsLocation> user_settings;
@@ -66,6 +70,7 @@ private:
     std::unique_ptr<platform::Connectivity> own_connectivity_;
     std::unique_ptr<platform::ShellLaunch> own_launch_;
     std::unique_ptr<platform::FolderChooser> own_chooser_;
+    std::unique_ptr<platform::Clipboard> own_clipboard_;
 
 public:
     platform::qt::TarnwickWindow window;
@@ -76,6 +81,7 @@ public:
     platform::Connectivity& connectivity;
     platform::ShellLaunch& launch;
     platform::FolderChooser& chooser;
+    platform::Clipboard& clipboard;
     shell::GridPresentation presentation;
     list::DownloadListing listing;
     shell::GridCommands grid_commands;
@@ -87,8 +93,12 @@ public:
     platform::qt::QtTimer tmrend;
     driver::RunControl run;
     platform::qt::QtSettingsStore store;
+    platform::qt::QtTimer tmrMonitor;
+    // The watcher hands each copied address to the window through this channel.
+    platform::qt::LocalChannel channel;
     shell::ClipboardWatcher watcher;
     settings::ApplicationSettings app_settings;
+    shell::ClipboardMonitor clipboard_monitor;
     settings::DownloadFolderChoice folder_choice;
     platform::qt::QtTray tray;
     shell::WindowHooks hooks;

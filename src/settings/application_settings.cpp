@@ -59,7 +59,12 @@ void ApplicationSettings::LoadSettings() {
         if (const auto on = ParseTruthText(stored)) state_.MonitorEnabled = *on;
     });
     Guarded([&] {
-        if (state_.MonitorEnabled) watcher_.Monitor(true);
+        if (!state_.MonitorEnabled) return;
+        if (monitor_switch_) {
+            monitor_switch_(true);
+        } else {
+            watcher_.Monitor(true);
+        }
     });
     Guarded([&] {
         state_.DownloadDir = CRegister(store_).REGGetSetting(

@@ -10,6 +10,7 @@
 #include "platform/skin_player.h"
 #include "shell/monitor.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -49,12 +50,19 @@ public:
 
     std::string DefaultDownloadDir() const;
 
+    // What starts the clipboard monitor at load time, when it is more than
+    // the watcher alone (a stand-in when the watcher cannot start).
+    void SetMonitorSwitch(std::function<void(bool on)> monitor_switch) {
+        monitor_switch_ = std::move(monitor_switch);
+    }
+
 private:
     MainState& state_;
     platform::SettingsStore& store_;
     platform::SkinPlayer& skin_;
     const platform::AppPaths& paths_;
     shell::ClipboardWatcher& watcher_;
+    std::function<void(bool on)> monitor_switch_;
 };
 
 } // namespace tarnwick::settings

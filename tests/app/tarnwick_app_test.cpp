@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QLocalSocket>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QQuickItem>
@@ -132,7 +133,26 @@ TEST_F(TarnwickAppTest, StartsUpWithItsLayoutSettingsAndSkinVariables) {
     EXPECT_EQ(Var("_root.download_dir"), folder.File("home") + "/Downloaded Videos");
     ASSERT_EQ(launch.launches.size(), 1u) << "the clipboard watcher starts with the monitor on";
     EXPECT_EQ(launch.launches[0].program, std::string(TARNWICK_PROGRAM_DIR) + "/tarnwick-clip");
+    EXPECT_EQ(launch.launches[0].arguments,
+              (std::vector<std::string>{tarnwick->channel.Address()}));
     EXPECT_EQ(window.StartButton()->text(), "Start Downloading");
+}
+
+TEST_F(TarnwickAppTest, AnAddressDeliveredByTheWatcherIsListedAndStartsARun) {
+    ASSERT_TRUE(tarnwick->Start());
+    QLocalSocket watcher;
+    watcher.connectToServer(QString::fromStdString(tarnwick->channel.Address()));
+    ASSERT_TRUE(watcher.waitForConnected(5000));
+    watcher.write("http://www.youtube.com/watch?v=copied\n");
+    ASSERT_TRUE(watcher.waitForBytesWritten(5000));
+    for (int i = 0; i < 500 && tarnwick->list.IsListEmpty(); ++i) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    }
+    ASSERT_EQ(tarnwick->list.Count(), 1);
+    EXPECT_EQ(tarnwick->list.At(0).Video_URL, "http://www.youtube.com/watch?v=copied");
+    EXPECT_EQ(Var("_root.video_url"), "http://www.youtube.com/watch?v=copied");
+    EXPECT_TRUE(tarnwick->tmrDownload.Enabled()) << "a run starts 200 ms later";
+    tarnwick->tmrDownload.SetEnabled(false);
 }
 
 TEST_F(TarnwickAppTest, SkinCommandsReachTheProgramByExactName) {

@@ -23,6 +23,14 @@ TEST_F(ApplicationSettingsTest, FirstStartStartsTheMonitorAndPublishesTheDefault
     EXPECT_TRUE(store.writes.empty()) << "loading writes nothing back";
 }
 
+TEST_F(ApplicationSettingsTest, AGivenMonitorSwitchStartsTheMonitorInsteadOfTheWatcherAlone) {
+    std::vector<bool> switched;
+    settings.SetMonitorSwitch([&](bool on) { switched.push_back(on); });
+    settings.LoadSettings();
+    EXPECT_EQ(switched, (std::vector<bool>{true}));
+    EXPECT_TRUE(launch.launches.empty());
+}
+
 TEST_F(ApplicationSettingsTest, DefaultDirectorySitsInTheHomeFolderEvenAtTheRoot) {
     paths.home_folder = "/";
     settings.LoadSettings();
