@@ -1,5 +1,6 @@
 #include "settings/application_settings.h"
 
+#include "common/skip_on_failure.h"
 #include "common/text.h"
 #include "settings/register.h"
 #include "settings/skin_variables.h"
@@ -25,15 +26,6 @@ std::optional<double> ParseNumber(const std::string& text) {
     return text.front() == '-' ? -number : number;
 }
 
-// Runs one step; a failure skips it.
-template <typename Step>
-void Guarded(Step&& step) {
-    try {
-        step();
-    } catch (...) {
-    }
-}
-
 } // namespace
 
 std::optional<bool> ParseTruthText(const std::string& text) {
@@ -53,12 +45,12 @@ std::string ApplicationSettings::DefaultDownloadDir() const {
 }
 
 void ApplicationSettings::LoadSettings() {
-    Guarded([&] {
+    SkipOnFailure([&] {
         const std::string stored = CRegister(store_).REGGetSetting(
             platform::kCurrentUserRoot, kSettingsKey, kMonitorSetting, kMonitorDefault);
         if (const auto on = ParseTruthText(stored)) state_.MonitorEnabled = *on;
     });
-    Guarded([&] {
+    SkipOnFailure([&] {
         if (!state_.MonitorEnabled) return;
         if (monitor_switch_) {
             monitor_switch_(true);
@@ -66,7 +58,7 @@ void ApplicationSettings::LoadSettings() {
             watcher_.Monitor(true);
         }
     });
-    Guarded([&] {
+    SkipOnFailure([&] {
         state_.DownloadDir = CRegister(store_).REGGetSetting(
             platform::kCurrentUserRoot, kSettingsKey, kDownloadDirSetting, DefaultDownloadDir());
     });
@@ -74,21 +66,22 @@ void ApplicationSettings::LoadSettings() {
 }
 
 void ApplicationSettings::SaveSettings() {
-    Guarded([&] {
+    SkipOnFailure([&] {
         CRegister(store_).REGSaveSetting(platform::kCurrentUserRoot, kSettingsKey, kMonitorSetting,
                                          state_.MonitorEnabled ? "True" : "False");
     });
-    Guarded([&] {
+    SkipOnFailure([&] {
         CRegister(store_).REGSaveSetting(platform::kCurrentUserRoot, kSettingsKey,
                                          kDownloadDirSetting, state_.DownloadDir);
     });
 }
 
 void ApplicationSettings::PublishSettings() {
-    Guarded([&] { SetSkinVariable(skin_, kSkinMonitorCheck, state_.MonitorEnabled ? "1" : "0"); });
-    Guarded([&] { SetSkinVariable(skin_, kSkinDownloadCheck, "1"); });
-    Guarded([&] { SetSkinVariable(skin_, kSkinConvertCheck, "1"); });
-    Guarded([&] { SetSkinVariable(skin_, kSkinDownloadDir, state_.DownloadDir); });
+    SkipOnFailure(
+        [&] { SetSkinVariable(skin_, kSkinMonitorCheck, state_.MonitorEnabled ? "1" : "0"); });
+    SkipOnFailure([&] { SetSkinVariable(skin_, kSkinDownloadCheck, "1"); });
+    SkipOnFailure([&] { SetSkinVariable(skin_, kSkinConvertCheck, "1"); });
+    SkipOnFailure([&] { SetSkinVariable(skin_, kSkinDownloadDir, state_.DownloadDir); });
 }
 
 } // namespace tarnwick::settings

@@ -1,23 +1,12 @@
 #include "shell/clipboard_monitor.h"
 
+#include "common/skip_on_failure.h"
 #include "resolve/site_index.h"
 #include "settings/skin_variables.h"
 
 #include <utility>
 
 namespace tarnwick::shell {
-namespace {
-
-// Runs one step; a failure skips it.
-template <typename Step>
-void Guarded(Step&& step) {
-    try {
-        step();
-    } catch (...) {
-    }
-}
-
-} // namespace
 
 ClipboardMonitor::ClipboardMonitor(ClipboardMonitorServices services) : s_(std::move(services)) {
     s_.tmrMonitor.SetInterval(kPollInterval);
@@ -26,20 +15,20 @@ ClipboardMonitor::ClipboardMonitor(ClipboardMonitorServices services) : s_(std::
 
 void ClipboardMonitor::txtMonitor_Change(const std::string& text) {
     if (text.empty()) return;
-    Guarded([&] { s_.listing.AddVideoURL(text); });
-    Guarded([&] { settings::SetSkinVariable(s_.skin, settings::kSkinVideoUrl, text); });
-    if (!s_.state.Downloading) Guarded([&] { s_.tmrDownload.SetEnabled(true); });
+    SkipOnFailure([&] { s_.listing.AddVideoURL(text); });
+    SkipOnFailure([&] { settings::SetSkinVariable(s_.skin, settings::kSkinVideoUrl, text); });
+    if (!s_.state.Downloading) SkipOnFailure([&] { s_.tmrDownload.SetEnabled(true); });
 }
 
 void ClipboardMonitor::tmrMonitor_Timer() {
     std::string text;
-    Guarded([&] { text = s_.clipboard.Text(); });
+    SkipOnFailure([&] { text = s_.clipboard.Text(); });
     if (text != last_clipboard_text_ && resolve::GetSiteIndex(text) != resolve::kSiteNone) {
-        Guarded([&] { s_.listing.AddVideoURL(text); });
-        Guarded([&] { settings::SetSkinVariable(s_.skin, settings::kSkinVideoUrl, text); });
+        SkipOnFailure([&] { s_.listing.AddVideoURL(text); });
+        SkipOnFailure([&] { settings::SetSkinVariable(s_.skin, settings::kSkinVideoUrl, text); });
         // Remembered before the run starts: ticks inside the run see it as old.
         last_clipboard_text_ = text;
-        if (!s_.state.Downloading && s_.start_run) Guarded([&] { s_.start_run(); });
+        if (!s_.state.Downloading && s_.start_run) SkipOnFailure([&] { s_.start_run(); });
     }
     last_clipboard_text_ = text;
 }

@@ -5,6 +5,7 @@
 #include "fakes/fake_event_pump.h"
 #include "fakes/fake_grid.h"
 #include "fakes/fake_timer.h"
+#include "fakes/listing_harness.h"
 #include "fakes/recording_skin.h"
 #include "fakes/scripted_message_box.h"
 #include "platform/curl/curl_http_client.h"
@@ -19,7 +20,7 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-class AppLifecycleTest : public testing::Test {
+class AppLifecycleTest : public testing::Test, protected fakes::ListingHarness {
 protected:
     AppLifecycleTest() {
         skin.on_write = [this](const fakes::RecordingSkin::Write& write) {
@@ -28,13 +29,6 @@ protected:
     }
 
     Log log;
-    MainState state;
-    list::DownloadList list;
-    fakes::FakeEventPump pump;
-    fakes::ScriptedMessageBox box;
-    fakes::FakeGrid grid;
-    shell::GridPresentation presentation{state, grid};
-    list::DownloadListing listing{state, list, pump, box, grid, presentation};
     fakes::FakeMainWindow window{log};
     fakes::FakeTray tray{log};
     fakes::FakeInputHooks input_hooks{log};

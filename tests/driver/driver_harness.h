@@ -9,6 +9,7 @@
 #include "fakes/fake_event_pump.h"
 #include "fakes/fake_grid.h"
 #include "fakes/fake_timer.h"
+#include "fakes/listing_harness.h"
 #include "fakes/recording_skin.h"
 #include "fakes/scripted_message_box.h"
 #include "list/download_list.h"
@@ -45,7 +46,7 @@ public:
     std::vector<std::string> shown;
 };
 
-class DriverHarness {
+class DriverHarness : public fakes::ListingHarness {
 public:
     DriverHarness() {
         download.SetEvents(&handler);
@@ -98,13 +99,6 @@ public:
 
     test_support::TempFolder folder;
     test_support::LoopbackServer server;
-    MainState state;
-    list::DownloadList list;
-    fakes::FakeEventPump pump;
-    fakes::ScriptedMessageBox box;
-    fakes::FakeGrid grid;
-    shell::GridPresentation presentation{state, grid};
-    list::DownloadListing listing{state, list, pump, box, grid, presentation};
     platform::curl::CurlHttpClient client{pump};
     transfer::Download download{client, pump};
     TransferEventHandler handler{state, list, grid, listing, download};

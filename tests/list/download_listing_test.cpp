@@ -2,6 +2,7 @@
 
 #include "fakes/fake_event_pump.h"
 #include "fakes/fake_grid.h"
+#include "fakes/listing_harness.h"
 #include "fakes/scripted_message_box.h"
 
 #include <gtest/gtest.h>
@@ -11,15 +12,8 @@
 namespace tarnwick::list {
 namespace {
 
-class DownloadListingTest : public testing::Test {
+class DownloadListingTest : public testing::Test, protected fakes::ListingHarness {
 protected:
-    MainState state;
-    DownloadList list;
-    fakes::FakeEventPump pump;
-    fakes::ScriptedMessageBox box;
-    fakes::FakeGrid grid;
-    shell::GridPresentation presentation{state, grid};
-    DownloadListing listing{state, list, pump, box, grid, presentation};
 };
 
 TEST_F(DownloadListingTest, AddVideoUrlClassifiesListsAndRebuilds) {

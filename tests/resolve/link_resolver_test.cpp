@@ -3,6 +3,7 @@
 #include "driver/transfer_event_handler.h"
 #include "fakes/fake_event_pump.h"
 #include "fakes/fake_grid.h"
+#include "fakes/listing_harness.h"
 #include "fakes/scripted_message_box.h"
 #include "platform/curl/curl_http_client.h"
 #include "resolve/site_index.h"
@@ -23,7 +24,7 @@ std::string Fixture(const std::string& name) {
     return test_support::ReadWholeFile(std::string(TARNWICK_FIXTURE_DIR) + "/sites/" + name);
 }
 
-class LinkResolverTest : public testing::Test {
+class LinkResolverTest : public testing::Test, protected fakes::ListingHarness {
 protected:
     LinkResolverTest() { download.SetEvents(&handler); }
 
@@ -34,13 +35,6 @@ protected:
 
     test_support::TempFolder folder;
     test_support::LoopbackServer server;
-    MainState state;
-    list::DownloadList list;
-    fakes::FakeEventPump pump;
-    fakes::ScriptedMessageBox box;
-    fakes::FakeGrid grid;
-    shell::GridPresentation presentation{state, grid};
-    list::DownloadListing listing{state, list, pump, box, grid, presentation};
     platform::curl::CurlHttpClient client{pump};
     transfer::Download download{client, pump};
     driver::TransferEventHandler handler{state, list, grid, listing, download};

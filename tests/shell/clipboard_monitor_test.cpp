@@ -7,6 +7,7 @@
 #include "fakes/fake_settings_store.h"
 #include "fakes/fake_shell_launch.h"
 #include "fakes/fake_timer.h"
+#include "fakes/listing_harness.h"
 #include "fakes/recording_skin.h"
 #include "fakes/scripted_message_box.h"
 #include "list/status_texts.h"
@@ -30,7 +31,7 @@ const std::string kOtherVideoPage = "http://www.dailymotion.com/video/x2";
 const std::string kUnsupportedPage = "http://example.com/watch?v=3";
 const std::string kWatcher = "/opt/tarnwick/tarnwick-clip";
 
-class ClipboardMonitorTest : public testing::Test {
+class ClipboardMonitorTest : public testing::Test, protected fakes::ListingHarness {
 protected:
     std::vector<std::string> Statuses() const {
         std::vector<std::string> statuses;
@@ -55,13 +56,6 @@ protected:
         monitor.CallMonTimer();
     }
 
-    MainState state;
-    list::DownloadList list;
-    fakes::FakeEventPump pump;
-    fakes::ScriptedMessageBox box;
-    fakes::FakeGrid grid;
-    GridPresentation presentation{state, grid};
-    list::DownloadListing listing{state, list, pump, box, grid, presentation};
     fakes::RecordingSkin skin;
     fakes::FakeClipboard clipboard;
     fakes::FakeTimer tmrMonitor;

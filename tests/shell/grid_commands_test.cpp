@@ -2,6 +2,7 @@
 
 #include "fakes/fake_event_pump.h"
 #include "fakes/fake_grid.h"
+#include "fakes/listing_harness.h"
 #include "fakes/scripted_message_box.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,7 @@
 namespace tarnwick::shell {
 namespace {
 
-class GridCommandsTest : public testing::Test {
+class GridCommandsTest : public testing::Test, protected fakes::ListingHarness {
 protected:
     void List(std::initializer_list<std::pair<const char*, const char*>> url_status) {
         for (const auto& [url, status] : url_status) list.AddItem(url, "name", status, "1 KB");
@@ -25,13 +26,6 @@ protected:
         return urls;
     }
 
-    MainState state;
-    list::DownloadList list;
-    fakes::FakeEventPump pump;
-    fakes::ScriptedMessageBox box;
-    fakes::FakeGrid grid;
-    GridPresentation presentation{state, grid};
-    list::DownloadListing listing{state, list, pump, box, grid, presentation};
     GridCommands commands{state, list, grid, listing};
 };
 

@@ -6,6 +6,7 @@
 #include "fakes/fake_grid.h"
 #include "fakes/fake_shell_launch.h"
 #include "fakes/fake_timer.h"
+#include "fakes/listing_harness.h"
 #include "fakes/recording_skin.h"
 #include "fakes/scripted_message_box.h"
 #include "shell/single_message_box.h"
@@ -22,7 +23,7 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-class SkinCommandsTest : public testing::Test {
+class SkinCommandsTest : public testing::Test, protected fakes::ListingHarness {
 protected:
     CommandActions Actions() {
         return {[this] { log.push_back("EndMe"); },
@@ -37,13 +38,6 @@ protected:
     }
 
     Log log;
-    MainState state;
-    list::DownloadList list;
-    fakes::FakeEventPump pump;
-    fakes::ScriptedMessageBox box;
-    fakes::FakeGrid grid;
-    GridPresentation presentation{state, grid};
-    list::DownloadListing listing{state, list, pump, box, grid, presentation};
     GridCommands grid_commands{state, list, grid, listing};
     fakes::FakeMainWindow window{log};
     fakes::FakeTray tray{log};
