@@ -4,6 +4,10 @@
 #include <array>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tarnwick::text {
 namespace {
 
@@ -16,6 +20,7 @@ bool MatchesAt(std::string_view text, size_t index, std::string_view marker) {
     return true;
 }
 
+#if !defined(__SSE2__)
 // Horspool search over ASCII-lowered bytes: a 256-entry shift table keyed by
 // the lowered byte under the window's last position.
 size_t HorspoolIndex(std::string_view text, std::string_view marker, size_t start) {
@@ -33,26 +38,59 @@ size_t HorspoolIndex(std::string_view text, std::string_view marker, size_t star
     }
     return std::string_view::npos;
 }
+#endif
+
+#if defined(__SSE2__)
+// Sixteen bytes with 'A'..'Z' turned into 'a'..'z'; bytes from 0x80 on stay.
+__m128i LowerSixteen(__m128i bytes) {
+    const __m128i upper = _mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8('A' - 1)),
+                                        _mm_cmplt_epi8(bytes, _mm_set1_epi8('Z' + 1)));
+    return _mm_add_epi8(bytes, _mm_and_si128(upper, _mm_set1_epi8(0x20)));
+}
+
+// Compares sixteen window starts at a time on the marker's first and last
+// letters (lowered), and checks the whole marker only where both agree.
+size_t WideIndex(std::string_view text, std::string_view marker, size_t start) {
+    const size_t m = marker.size();
+    const __m128i first = _mm_set1_epi8(AsciiLower(marker.front()));
+    const __m128i last = _mm_set1_epi8(AsciiLower(marker.back()));
+    const char* data = text.data();
+    size_t pos = start;
+    for (; pos + m - 1 + 16 <= text.size(); pos += 16) {
+        const __m128i heads =
+            LowerSixteen(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos)));
+        const __m128i tails =
+            LowerSixteen(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos + m - 1)));
+        auto candidates = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_and_si128(_mm_cmpeq_epi8(heads, first), _mm_cmpeq_epi8(tails, last))));
+        while (candidates != 0) {
+            const size_t index = pos + static_cast<size_t>(__builtin_ctz(candidates));
+            if (MatchesAt(text, index, marker)) return index;
+            candidates &= candidates - 1;
+        }
+    }
+    for (; pos + m <= text.size(); ++pos) {
+        if (MatchesAt(text, pos, marker)) return pos;
+    }
+    return std::string_view::npos;
+}
+#endif
 
 // 0-based index of the first match at or after `start`, or npos.
 size_t FindIndex(std::string_view text, std::string_view marker, size_t start) {
     if (marker.size() > text.size() || start > text.size() - marker.size()) {
         return std::string_view::npos;
     }
-    if (!IsAsciiLetter(marker[0])) {
-        // Anchor on the exact first byte with memchr, then compare the rest.
-        const char* base = text.data();
-        const char* end = base + text.size() - marker.size() + 1;
-        for (const char* p = base + start; p < end;) {
-            const void* hit = std::memchr(p, marker[0], static_cast<size_t>(end - p));
-            if (hit == nullptr) return std::string_view::npos;
-            const auto index = static_cast<size_t>(static_cast<const char*>(hit) - base);
-            if (MatchesAt(text, index, marker)) return index;
-            p = static_cast<const char*>(hit) + 1;
-        }
-        return std::string_view::npos;
+    if (marker.size() == 1 && !IsAsciiLetter(marker[0])) {
+        const void* hit = std::memchr(text.data() + start, marker[0], text.size() - start);
+        return hit == nullptr ? std::string_view::npos
+                              : static_cast<size_t>(static_cast<const char*>(hit) - text.data());
     }
+#if defined(__SSE2__)
+    return WideIndex(text, marker, start);
+#else
     return HorspoolIndex(text, marker, start);
+#endif
 }
 
 void RequireStart(long start) {

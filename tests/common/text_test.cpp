@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+
 namespace tarnwick::text {
 namespace {
 
@@ -14,6 +17,35 @@ TEST(TextSearch, FindIsOneBasedCaseInsensitiveAndStartsAtFrom) {
     EXPECT_EQ(Find("a&b&c", "&", 3), 4);
     EXPECT_EQ(Find("Watch?V=x", "watch?v"), 1);
     EXPECT_THROW(Find("abc", "a", 0), TextRangeError);
+}
+
+// The plain definition: compare at every start, letters folded.
+long ReferenceFind(const std::string& text, const std::string& marker, long from) {
+    for (long p = from - 1; p + static_cast<long>(marker.size()) <= static_cast<long>(text.size());
+         ++p) {
+        if (EqualsIgnoreCase(std::string_view(text).substr(static_cast<size_t>(p), marker.size()),
+                             marker)) {
+            return p + 1;
+        }
+    }
+    return 0;
+}
+
+TEST(TextSearch, FindAgreesWithThePlainDefinitionOnRandomTexts) {
+    std::mt19937 random(7);
+    const std::string alphabet = "aAbB<\"&\xe4\xc4 ";
+    const auto pick = [&](size_t length) {
+        std::string text;
+        for (size_t i = 0; i < length; ++i) text += alphabet[random() % alphabet.size()];
+        return text;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const std::string text = pick(random() % 70);
+        const std::string marker = pick(1 + random() % 4);
+        const long from = 1 + static_cast<long>(random() % (text.size() + 2));
+        ASSERT_EQ(Find(text, marker, from), ReferenceFind(text, marker, from))
+            << "text '" << text << "' marker '" << marker << "' from " << from;
+    }
 }
 
 TEST(TextSearch, FindLastLooksOnlyBeforeTheGivenPosition) {
