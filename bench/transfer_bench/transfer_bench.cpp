@@ -101,8 +101,8 @@ RunTime ComponentRun(platform::Grid& grid, const std::string& url, const std::st
     const bool done = download.StartDownload();
     RunTime run{std::chrono::duration<double>(Clock::now() - start).count(),
                 ThreadCpuSeconds() - cpu_start};
+    if (!done || !writer.completed || !HasWholeBody(file)) run.wall = -1;
     std::filesystem::remove(file);
-    if (!done || !writer.completed) run.wall = -1;
     return run;
 }
 

@@ -93,12 +93,13 @@ bool Download::RunTransfer() {
 // Reads the body to its end; false when the transfer ended otherwise, with
 // its event raised and everything closed. On success only the body is closed.
 bool Download::ReadBody(std::unique_ptr<platform::HttpBody>& body, PartialFile& file) {
-    std::array<char, kChunkSize> buffer;
     int64_t byte_count = 0;
     bool finished = false;
     for (;;) {
         Yield();
-        const platform::HttpReadResult read = body->Read(buffer.data(), buffer.size());
+        // The bytes are read straight into the local file's buffer.
+        char* buffer = file.WriteSpace(kChunkSize);
+        const platform::HttpReadResult read = body->Read(buffer, kChunkSize);
         Yield();
         const bool over_limit =
             body_limit_ > 0 && byte_count + static_cast<int64_t>(read.count) > body_limit_;
@@ -114,7 +115,7 @@ bool Download::ReadBody(std::unique_ptr<platform::HttpBody>& body, PartialFile& 
         byte_count += static_cast<int64_t>(read.count);
         Yield();
         if (read.count > 0) {
-            file.Append(buffer.data(), read.count);
+            file.Wrote(read.count);
             Yield();
         } else if (read.outcome == Outcome::kData) {
             finished = true;

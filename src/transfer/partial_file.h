@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace tarnwick::transfer {
 
@@ -24,6 +25,12 @@ public:
     PartialFile(const PartialFile&) = delete;
     PartialFile& operator=(const PartialFile&) = delete;
 
+    // Room for the next `count` bytes, written straight into the file's
+    // buffer; Wrote then keeps as many of them as were filled in. Saves a
+    // copy of every byte on the way to the file. TransferFailure when the
+    // buffer's earlier bytes cannot be written out.
+    char* WriteSpace(size_t count);
+    void Wrote(size_t count) { used_ += count; }
     // TransferFailure when the bytes cannot be written.
     void Append(const char* bytes, size_t count);
     // Closes the file and leaves it where it is. Safe to call twice.
@@ -34,11 +41,14 @@ public:
 
 private:
     [[noreturn]] void Fail(const std::string& what) const;
+    bool WriteOut();
     bool CloseStream();
 
     std::string target_;
     std::string path_;
     std::FILE* stream_ = nullptr;
+    std::vector<char> buffer_;
+    size_t used_ = 0;
 };
 
 } // namespace tarnwick::transfer
