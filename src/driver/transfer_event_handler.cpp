@@ -23,9 +23,14 @@ void TransferEventHandler::DownloadError(const std::string& sErrorDescription) {
 
 void TransferEventHandler::DownloadProgress(int64_t lProgress) {
     // Every step is guarded on its own: a failing one is skipped.
-    if (state_.StopRequested || RunItemWasRemoved()) download_.CancelDownload();
+    if (state_.StopRequested) download_.CancelDownload();
     list::DownloadItem* item = CurrentItem(state_, list_);
-    if (item == nullptr) return;
+    if (item == nullptr) {
+        // Only when the run's item is not where the last rebuild found it is
+        // the list searched: a report comes with every chunk read.
+        if (RunItemWasRemoved()) download_.CancelDownload();
+        return;
+    }
     try {
         if (state_.Preparing) {
             ShowPageFetchProgress(*item, lProgress);
