@@ -1,11 +1,11 @@
 #include "app/tarnwick_app.h"
 
-#include "platform/qt/qt_app_paths.h"
-#include "platform/qt/qt_clipboard.h"
-#include "platform/qt/qt_connectivity.h"
-#include "platform/qt/qt_folder_chooser.h"
-#include "platform/qt/qt_message_box.h"
-#include "platform/qt/qt_shell_launch.h"
+#include "qt/qt_app_paths.h"
+#include "qt/qt_clipboard.h"
+#include "qt/qt_connectivity.h"
+#include "qt/qt_folder_chooser.h"
+#include "qt/qt_message_box.h"
+#include "qt/qt_shell_launch.h"
 #include "resolve/page_file.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "channel_sender.h"
 
-#include "platform/qt/local_channel.h"
+#include "qt/local_channel.h"
 
 #include <QDeadlineTimer>
 #include <QThread>

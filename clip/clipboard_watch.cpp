@@ -1,6 +1,6 @@
 #include "clipboard_watch.h"
 
-#include "platform/qt/local_channel.h"
+#include "qt/local_channel.h"
 
 #include <QClipboard>
 

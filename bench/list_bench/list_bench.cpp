@@ -3,9 +3,9 @@
 #include "common/main_state.h"
 #include "list/download_list.h"
 #include "list/download_listing.h"
-#include "platform/qt/qt_event_pump.h"
-#include "platform/qt/qt_grid.h"
-#include "platform/qt/qt_message_box.h"
+#include "qt/qt_event_pump.h"
+#include "qt/qt_grid.h"
+#include "qt/qt_message_box.h"
 #include "shell/grid_presentation.h"
 
 #include <QApplication>

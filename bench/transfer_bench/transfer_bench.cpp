@@ -3,10 +3,10 @@
 // status text into a grid cell on screen, and the same body with the curl
 // tool; prints the throughput of both and their ratio. Files go into a
 // temporary folder that is removed at the end.
+#include "curl/curl_http_client.h"
 #include "list/download_view.h"
-#include "platform/curl/curl_http_client.h"
-#include "platform/qt/qt_event_pump.h"
-#include "platform/qt/qt_grid.h"
+#include "qt/qt_event_pump.h"
+#include "qt/qt_grid.h"
 #include "resolve/file_naming.h"
 #include "support/loopback_server.h"
 #include "support/temp_folder.h"

@@ -1,6 +1,6 @@
 // The real watcher program on a virtual X display of the test's own: copies
 // made with xclip arrive over a channel that the test listens on.
-#include "platform/qt/local_channel.h"
+#include "qt/local_channel.h"
 
 #include <QByteArray>
 #include <QLocalServer>

@@ -1,5 +1,6 @@
 #include "driver/app_lifecycle.h"
 
+#include "curl/curl_http_client.h"
 #include "fakes/fake_app_paths.h"
 #include "fakes/fake_desktop.h"
 #include "fakes/fake_event_pump.h"
@@ -8,7 +9,6 @@
 #include "fakes/listing_harness.h"
 #include "fakes/recording_skin.h"
 #include "fakes/scripted_message_box.h"
-#include "platform/curl/curl_http_client.h"
 
 #include <gtest/gtest.h>
 

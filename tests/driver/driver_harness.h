@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/main_state.h"
+#include "curl/curl_http_client.h"
 #include "driver/run_control.h"
 #include "driver/transfer_event_handler.h"
 #include "fakes/fake_event_pump.h"
@@ -15,7 +16,6 @@
 #include "list/download_list.h"
 #include "list/download_listing.h"
 #include "platform/connectivity.h"
-#include "platform/curl/curl_http_client.h"
 #include "platform/run_captions.h"
 #include "resolve/link_resolver.h"
 #include "shell/grid_presentation.h"

@@ -1,7 +1,7 @@
 #include "resolve/file_info.h"
 
+#include "curl/curl_http_client.h"
 #include "fakes/fake_event_pump.h"
-#include "platform/curl/curl_http_client.h"
 #include "resolve/site_index.h"
 #include "support/loopback_server.h"
 

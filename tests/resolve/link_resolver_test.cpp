@@ -1,11 +1,11 @@
 #include "resolve/link_resolver.h"
 
+#include "curl/curl_http_client.h"
 #include "driver/transfer_event_handler.h"
 #include "fakes/fake_event_pump.h"
 #include "fakes/fake_grid.h"
 #include "fakes/listing_harness.h"
 #include "fakes/scripted_message_box.h"
-#include "platform/curl/curl_http_client.h"
 #include "resolve/site_index.h"
 #include "resolve/sites/extract_link.h"
 #include "support/loopback_server.h"

@@ -2,8 +2,8 @@
 // and writing into a temporary folder, with its events recorded.
 #pragma once
 
+#include "curl/curl_http_client.h"
 #include "fakes/fake_event_pump.h"
-#include "platform/curl/curl_http_client.h"
 #include "support/loopback_server.h"
 #include "support/temp_folder.h"
 #include "transfer/download.h"

@@ -1,0 +1,103 @@
+#include "qt/qml_skin_player.h"
+
+#include "qt/text_conversion.h"
+
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QQmlError>
+#include <QQuickItem>
+#include <QQuickWidget>
+#include <QUrl>
+#include <QVariant>
+
+namespace tarnwick::platform::qt {
+namespace {
+
+// What a skin must offer: the program calls the two functions and listens to the signal.
+constexpr const char* kSetVariable = "setVariable(QVariant,QVariant)";
+constexpr const char* kGetVariable = "getVariable(QVariant)";
+constexpr const char* kCommand = "command(QString,QString)";
+
+std::string MissingMember(const QObject& skin) {
+    const QMetaObject* meta = skin.metaObject();
+    if (meta->indexOfMethod(kSetVariable) < 0) return "function setVariable(path, value)";
+    if (meta->indexOfMethod(kGetVariable) < 0) return "function getVariable(path)";
+    if (meta->indexOfSignal(kCommand) < 0) return "signal command(string command, string args)";
+    return {};
+}
+
+std::string DescribeErrors(const QList<QQmlError>& errors) {
+    std::string text;
+    for (const QQmlError& error : errors) text += "\n" + ToStdString(error.toString());
+    return text;
+}
+
+} // namespace
+
+QmlSkinPlayer::QmlSkinPlayer(QWidget* parent)
+    : view_(new QQuickWidget(parent)), owns_view_(parent == nullptr) {
+    view_->setResizeMode(QQuickWidget::SizeRootObjectToView);
+    view_->setFocusPolicy(Qt::StrongFocus);
+}
+
+QmlSkinPlayer::~QmlSkinPlayer() {
+    if (owns_view_) delete view_.data();
+}
+
+bool QmlSkinPlayer::Load(const std::string& path) {
+    load_error_.clear();
+    if (skin_) disconnect(skin_, nullptr, this, nullptr);
+    skin_ = nullptr;
+    if (!view_) return Fail("The skin's view no longer exists.");
+
+    const QFileInfo file(ToQString(path));
+    if (!file.isFile() || !file.isReadable()) {
+        view_->setSource(QUrl());
+        return Fail("The skin file \"" + path + "\" cannot be read.");
+    }
+    view_->setSource(QUrl::fromLocalFile(file.absoluteFilePath()));
+    QQuickItem* skin = view_->rootObject();
+    if (view_->status() != QQuickWidget::Ready || skin == nullptr) {
+        const std::string errors = DescribeErrors(view_->errors());
+        view_->setSource(QUrl());
+        return Fail("The skin \"" + path + "\" could not be loaded." + errors);
+    }
+    const std::string missing = MissingMember(*skin);
+    if (!missing.empty()) {
+        view_->setSource(QUrl());
+        return Fail("The skin \"" + path + "\" has no " + missing + ".");
+    }
+    connect(skin, SIGNAL(command(QString, QString)), this, SLOT(OnCommand(QString, QString)));
+    skin_ = skin;
+    if (skin->width() > 0 && skin->height() > 0) {
+        view_->resize(static_cast<int>(skin->width()), static_cast<int>(skin->height()));
+    }
+    return true;
+}
+
+bool QmlSkinPlayer::Fail(const std::string& why) {
+    load_error_ = why;
+    return false;
+}
+
+void QmlSkinPlayer::SetVariable(const std::string& path, const std::string& value) {
+    if (!skin_) return;
+    QMetaObject::invokeMethod(skin_, "setVariable", Q_ARG(QVariant, QVariant(ToQString(path))),
+                              Q_ARG(QVariant, QVariant(ToQString(value))));
+}
+
+std::string QmlSkinPlayer::GetVariable(const std::string& path) {
+    if (!skin_) return {};
+    QVariant value;
+    if (!QMetaObject::invokeMethod(skin_, "getVariable", Q_RETURN_ARG(QVariant, value),
+                                   Q_ARG(QVariant, QVariant(ToQString(path))))) {
+        return {};
+    }
+    return ToStdString(value.toString());
+}
+
+void QmlSkinPlayer::OnCommand(const QString& command, const QString& args) {
+    if (listener_) listener_->OnSkinCommand(ToStdString(command), ToStdString(args));
+}
+
+} // namespace tarnwick::platform::qt

@@ -1,0 +1,17 @@
+#include "qt/qt_clipboard.h"
+
+#include "qt/text_conversion.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+namespace tarnwick::platform::qt {
+
+std::string QtClipboard::Text() {
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return {};
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard == nullptr) return {};
+    return ToStdString(clipboard->text(QClipboard::Clipboard));
+}
+
+} // namespace tarnwick::platform::qt

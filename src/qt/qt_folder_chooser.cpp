@@ -1,0 +1,16 @@
+#include "qt/qt_folder_chooser.h"
+
+#include "qt/text_conversion.h"
+
+#include <QDir>
+#include <QFileDialog>
+
+namespace tarnwick::platform::qt {
+
+std::string QtFolderChooser::ChooseFolder(const std::string& prompt) {
+    const QString folder = QFileDialog::getExistingDirectory(parent_, ToQString(prompt), QString(),
+                                                             QFileDialog::ShowDirsOnly);
+    return ToStdString(QDir::toNativeSeparators(folder));
+}
+
+} // namespace tarnwick::platform::qt

@@ -1,0 +1,171 @@
+#include "qt/qt_grid.h"
+
+#include "qt/download_table_model.h"
+#include "qt/progress_bar_delegate.h"
+#include "qt/text_conversion.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QScrollBar>
+#include <QTableView>
+
+namespace tarnwick::platform::qt {
+namespace {
+
+// Qt's logical pixels are 1/96 inch whatever the screen, as twips are 1/1440.
+constexpr int kTwipsPerPixel = 15;
+
+QColor ToQColor(Rgb rgb) { return QColor(rgb.red, rgb.green, rgb.blue); }
+
+QString CssColour(Rgb rgb) {
+    return QStringLiteral("rgb(%1,%2,%3)").arg(rgb.red).arg(rgb.green).arg(rgb.blue);
+}
+
+// Appearance groups: 0 row selectors, 1 column headers, 2 ordinary rows,
+// 3 selected rows and cells, 4 the current cell's frame.
+enum AppearanceGroup { kRowSelectors = 0, kHeaders, kRows, kSelection, kCurrentCell };
+
+} // namespace
+
+QtGrid::QtGrid(QWidget* parent)
+    : view_(new QTableView(parent)), model_(new DownloadTableModel(view_)) {
+    view_->setModel(model_);
+    view_->setItemDelegate(new ProgressBarDelegate(view_));
+    view_->setSelectionBehavior(QAbstractItemView::SelectItems);
+    view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                           QAbstractItemView::SelectedClicked);
+    view_->verticalHeader()->setDefaultSectionSize(20);
+    view_->verticalHeader()->setFixedWidth(10);
+    view_->horizontalHeader()->setHighlightSections(false);
+    view_->horizontalHeader()->setMinimumSectionSize(1);
+    view_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    QObject::connect(view_->verticalHeader(), &QHeaderView::sectionClicked, view_,
+                     [this](int row) { SetRowSelected(row, !IsRowSelected(row)); });
+}
+
+QtGrid::~QtGrid() = default;
+
+void QtGrid::Bind(std::shared_ptr<list::DownloadView> view) {
+    model_->SetView(std::move(view));
+    ApplyColumnWidths();
+}
+
+void QtGrid::SetCaption(const std::string& caption) {
+    view_->setAccessibleName(ToQString(caption));
+}
+
+void QtGrid::ResetDisplayOptions() {
+    view_->setWordWrap(false);
+    view_->setCornerButtonEnabled(false);
+}
+
+void QtGrid::SetColumn(int column, const std::string& caption, int width_twips, bool editable) {
+    model_->SetColumnCaption(column, ToQString(caption));
+    model_->SetColumnEditable(column, editable);
+    width_twips_.at(static_cast<size_t>(column)) = width_twips;
+    ApplyColumnWidths();
+}
+
+void QtGrid::ApplyColumnWidths() {
+    for (int column = 0; column < list::kColumnCount; ++column) {
+        const int twips = width_twips_[static_cast<size_t>(column)];
+        if (twips > 0) view_->setColumnWidth(column, twips / kTwipsPerPixel);
+    }
+}
+
+void QtGrid::SetAppearance(Rgb background, Rgb second) {
+    background_ = background;
+    second_ = second;
+    ApplyColours();
+}
+
+void QtGrid::SetAppearanceGroup(int group, Rgb background, std::optional<Rgb> text) {
+    group_background_.at(static_cast<size_t>(group)) = background;
+    group_text_.at(static_cast<size_t>(group)) = text;
+    ApplyColours();
+}
+
+void QtGrid::ApplyColours() {
+    const auto background = [this](int group, Rgb fallback) {
+        return group_background_[static_cast<size_t>(group)].value_or(fallback);
+    };
+    const auto text = [this](int group, Rgb fallback) {
+        return group_text_[static_cast<size_t>(group)].value_or(fallback);
+    };
+    const Rgb black{0, 0, 0};
+    const Rgb white{255, 255, 255};
+    const Rgb rows = background(kRows, white);
+    const Rgb selection = background(kSelection, {57, 69, 73});
+    const Rgb selection_text = text(kSelection, white);
+    model_->SetRowColours(ToQColor(rows), ToQColor(text(kRows, black)), ToQColor(selection),
+                          ToQColor(selection_text));
+    view_->setStyleSheet(
+        QStringLiteral("QTableView { background-color: %1; gridline-color: %2; "
+                       "selection-background-color: %3; selection-color: %4; "
+                       "border: 1px solid %2; }"
+                       "QTableView::item:focus { border: 1px solid %9; }"
+                       "QHeaderView::section:horizontal { background-color: %5; color: %6; "
+                       "border: 0px; border-right: 1px solid %2; padding: 2px; }"
+                       "QHeaderView::section:vertical { background-color: %7; color: %8; "
+                       "border: 0px; border-bottom: 1px solid %2; }")
+            .arg(CssColour(background_), CssColour(second_), CssColour(selection),
+                 CssColour(selection_text), CssColour(background(kHeaders, {107, 116, 119})),
+                 CssColour(text(kHeaders, white)),
+                 CssColour(background(kRowSelectors, {156, 184, 99})),
+                 CssColour(text(kRowSelectors, black)),
+                 CssColour(background(kCurrentCell, {255, 199, 0}))));
+}
+
+void QtGrid::SetVisible(bool visible) { view_->setVisible(visible); }
+
+void QtGrid::BringToFront() { view_->raise(); }
+
+int QtGrid::RowCount() const { return model_->rowCount(); }
+
+std::string QtGrid::CellText(int row, int column) const {
+    const list::DownloadView* view = model_->View();
+    if (view == nullptr) return {};
+    return view->CellText(row, column);
+}
+
+void QtGrid::SetCellValue(int row, int column, const std::string& value) {
+    model_->WriteCell(row, column, value);
+}
+
+bool QtGrid::IsRowSelected(int row) const { return model_->IsRowSelected(row); }
+
+void QtGrid::SetRowSelected(int row, bool selected) { model_->SetRowSelected(row, selected); }
+
+bool QtGrid::IsCellSelected(CellRef cell) const {
+    return view_->selectionModel()->isSelected(model_->index(cell.row, cell.column));
+}
+
+void QtGrid::SetCellSelected(CellRef cell, bool selected) {
+    view_->selectionModel()->select(
+        model_->index(cell.row, cell.column),
+        selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+}
+
+bool QtGrid::IsColumnSelected(int column) const {
+    return RowCount() > 0 && view_->selectionModel()->isColumnSelected(column);
+}
+
+std::vector<CellRef> QtGrid::SelectedCells() const {
+    std::vector<CellRef> cells;
+    for (const QModelIndex& index : view_->selectionModel()->selectedIndexes()) {
+        cells.push_back({index.row(), index.column()});
+    }
+    return cells;
+}
+
+void QtGrid::SetEditHandler(GridEditHandler* handler) { model_->SetEditHandler(handler); }
+
+void QtGrid::ScrollRows(int action) {
+    QScrollBar* bar = view_->verticalScrollBar();
+    bar->setValue(bar->value() + (action == 0 ? -1 : 1));
+}
+
+bool QtGrid::HasFocus() const { return view_->hasFocus(); }
+
+} // namespace tarnwick::platform::qt

@@ -1,0 +1,50 @@
+#include "qt/qt_tray.h"
+
+#include "qt/text_conversion.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QIcon>
+#include <QMenu>
+
+namespace tarnwick::platform::qt {
+
+QtTray::QtTray() {
+    icon_.setToolTip(QStringLiteral("Tarnwick"));
+    QObject::connect(&icon_, &QSystemTrayIcon::activated,
+                     [this](QSystemTrayIcon::ActivationReason reason) {
+                         if (listener_ == nullptr) return;
+                         if (reason == QSystemTrayIcon::Trigger) listener_->OnTrayButton(1);
+                         if (reason == QSystemTrayIcon::Context) listener_->OnTrayButton(2);
+                     });
+}
+
+void QtTray::SetIcon(const std::string& path) { icon_.setIcon(QIcon(ToQString(path))); }
+
+void QtTray::SetTip(const std::string& tip) { icon_.setToolTip(ToQString(tip)); }
+
+void QtTray::SetInTray(bool in_tray) {
+    in_tray_ = in_tray;
+    icon_.setVisible(in_tray);
+}
+
+void QtTray::PopupMenu(const std::vector<TrayMenuEntry>& entries) {
+    QMenu menu;
+    for (const TrayMenuEntry& entry : entries) {
+        if (entry.separator) {
+            if (entry.enabled) menu.addSeparator();
+            continue;
+        }
+        QAction* action = menu.addAction(ToQString(entry.caption));
+        action->setEnabled(entry.enabled);
+        action->setCheckable(entry.checkable);
+        action->setChecked(entry.checked);
+        action->setData(ToQString(entry.name));
+    }
+    const QAction* chosen = menu.exec(QCursor::pos());
+    if (chosen != nullptr && listener_ != nullptr) {
+        listener_->OnTrayMenuEntry(ToStdString(chosen->data().toString()));
+    }
+}
+
+} // namespace tarnwick::platform::qt

@@ -1,0 +1,171 @@
+#include "qt/tarnwick_window.h"
+
+#include "qt/text_conversion.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTableView>
+#include <QWheelEvent>
+#include <QWindow>
+
+namespace tarnwick::platform::qt {
+
+TarnwickWindow::TarnwickWindow()
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), skin_(this), grid_(this) {
+    BuildClassicControls();
+}
+
+TarnwickWindow::~TarnwickWindow() {
+    ForwardWheel(nullptr);
+    FilterSkinInput(false);
+}
+
+// The classic surface under the skin; the skin's commands reach the same
+// operations, and these stay as the fallback surface.
+void TarnwickWindow::BuildClassicControls() {
+    txtURL_ = new QLineEdit(this);
+    txtURL_->setGeometry(8, 8, 420, 24);
+    cmdAdd2List_ = new QPushButton(QStringLiteral("Add"), this);
+    cmdAdd2List_->setGeometry(436, 8, 80, 24);
+    connect(cmdAdd2List_, &QPushButton::clicked, this, [this] {
+        if (actions_.add_to_list) actions_.add_to_list(ToStdString(txtURL_->text()));
+    });
+    cmdStartDownload_ = new QPushButton(QStringLiteral("Start Downloading"), this);
+    cmdStartDownload_->setGeometry(8, 40, 160, 24);
+    connect(cmdStartDownload_, &QPushButton::clicked, this, [this] {
+        if (actions_.start_stop) actions_.start_stop();
+    });
+    cmdBrowse_ = new QPushButton(QStringLiteral("Browse..."), this);
+    cmdBrowse_->setGeometry(176, 40, 90, 24);
+    connect(cmdBrowse_, &QPushButton::clicked, this, [this] {
+        if (actions_.browse) actions_.browse();
+    });
+    chkMonitor_ = new QCheckBox(
+        QStringLiteral("Monitor video URL's in clipboard and automatically add and download"),
+        this);
+    chkMonitor_->setGeometry(8, 72, 500, 24);
+    connect(chkMonitor_, &QCheckBox::clicked, this, [this] {
+        if (actions_.monitor_check) actions_.monitor_check();
+    });
+    cmbSite_ = new QComboBox(this);
+    cmbSite_->addItems({QStringLiteral("Auto"), QStringLiteral("video.google.com"),
+                        QStringLiteral("youtube.com"), QStringLiteral("ifilm.com")});
+    cmbSite_->setGeometry(524, 8, 116, 24);
+    txtMonitor_ = new QLineEdit(this);
+    txtMonitor_->setGeometry(524, 40, 116, 24);
+    txtMonitor_->hide();
+    GridButton("&A", "Select All", "IDC_FS_selectAllD", 8);
+    GridButton("X", "Remove Selected Items", "IDC_FS_removeSelectedD", 40);
+    GridButton("/|\\", "Move Item Up", "IDC_FS_moveUp", 72);
+    GridButton("\\|/", "Move item down", "IDC_FS_moveDown", 104);
+    GridButton("&X", "Clear Completed items", "ID_FS_clearComplete", 136);
+}
+
+QPushButton* TarnwickWindow::GridButton(const char* caption, const char* tip, const char* command,
+                                        int left) {
+    auto* button = new QPushButton(QString::fromUtf8(caption), this);
+    button->setToolTip(QString::fromUtf8(tip));
+    button->setGeometry(left, 450, 28, 24);
+    const std::string name = command;
+    connect(button, &QPushButton::clicked, this, [this, name] {
+        if (actions_.grid_command) actions_.grid_command(name);
+    });
+    return button;
+}
+
+void TarnwickWindow::SetCaption(const std::string& caption) { setWindowTitle(ToQString(caption)); }
+
+void TarnwickWindow::SetIcon(const std::string& path) { setWindowIcon(QIcon(ToQString(path))); }
+
+void TarnwickWindow::SetSize(int width, int height) { setFixedSize(width, height); }
+
+void TarnwickWindow::SelectAutoSite() { cmbSite_->setCurrentIndex(0); }
+
+void TarnwickWindow::PlaceSkin(int left, int top, int width, int height) {
+    skin_.Widget()->setGeometry(left, top, width, height);
+    skin_.Widget()->raise();
+}
+
+bool TarnwickWindow::LoadSkin(const std::string& path, std::string& error) {
+    if (skin_.Load(path)) return true;
+    error = skin_.LoadError();
+    return false;
+}
+
+void TarnwickWindow::PlaceGrid(int left, int top, int width, int height) {
+    grid_.Widget()->setGeometry(left, top, width, height);
+    grid_.Widget()->raise();
+}
+
+void TarnwickWindow::BringToForeground() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void TarnwickWindow::StartDrag() {
+    if (QWindow* window = windowHandle()) window->startSystemMove();
+}
+
+void TarnwickWindow::Quit() {
+    quitting_ = true;
+    hide();
+    QCoreApplication::quit();
+}
+
+void TarnwickWindow::ShowStartButtonCaption(const std::string& caption) {
+    cmdStartDownload_->setText(ToQString(caption));
+}
+
+bool TarnwickWindow::FilterSkinInput(bool enable) {
+    QWidget* view = skin_.Widget();
+    if (view == nullptr) return false;
+    if (enable && !skin_filtered_) view->installEventFilter(this);
+    if (!enable && skin_filtered_) view->removeEventFilter(this);
+    skin_filtered_ = enable;
+    return true;
+}
+
+void TarnwickWindow::ForwardWheel(WheelListener* listener) {
+    QWidget* viewport = grid_.Widget()->viewport();
+    if (listener != nullptr && wheel_listener_ == nullptr) viewport->installEventFilter(this);
+    if (listener == nullptr && wheel_listener_ != nullptr) viewport->removeEventFilter(this);
+    wheel_listener_ = listener;
+}
+
+bool TarnwickWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == skin_.Widget()) {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick:
+                return static_cast<QMouseEvent*>(event)->button() == Qt::RightButton;
+            case QEvent::ContextMenu: return true;
+            case QEvent::KeyPress: return static_cast<QKeyEvent*>(event)->key() == Qt::Key_Menu;
+            default: return false;
+        }
+    }
+    if (event->type() == QEvent::Wheel && wheel_listener_ != nullptr) {
+        // Exactly one step per wheel event: the grid's own scrolling stays out.
+        wheel_listener_->OnWheel(static_cast<QWheelEvent*>(event)->angleDelta().y());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TarnwickWindow::closeEvent(QCloseEvent* event) {
+    if (quitting_ || !actions_.close_request) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    actions_.close_request();
+}
+
+} // namespace tarnwick::platform::qt

@@ -1,0 +1,215 @@
+#include "qt/local_channel.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tarnwick::platform::qt {
+namespace {
+
+const QByteArray kVideoPage = "http://www.youtube.com/watch?v=abc";
+const QByteArray kOtherPage = "https://www.dailymotion.com/video/x7";
+constexpr int kWaitMs = 5000;
+
+QByteArray Oversized() { return "http://example.com/" + QByteArray(kMaxMessageBytes, 'a'); }
+
+// Address checks.
+
+struct Message {
+    const char* name;
+    QByteArray bytes;
+    bool accepted;
+};
+void PrintTo(const Message& message, std::ostream* out) { *out << message.name; }
+
+class ChannelAddressTest : public testing::TestWithParam<Message> {};
+
+TEST_P(ChannelAddressTest, AcceptsOnlyOneWebAddress) {
+    EXPECT_EQ(IsChannelAddress(GetParam().bytes), GetParam().accepted);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, ChannelAddressTest,
+    testing::Values(
+        Message{"Http", kVideoPage, true},
+        Message{"HttpsInCapitals", "HTTPS://Example.com/V", true},
+        Message{"Utf8Path", "https://example.com/vid\xc3\xa9o", true},
+        Message{"AtTheLimit", "http://e.com/" + QByteArray(kMaxMessageBytes - 13, 'a'), true},
+        Message{"OverTheLimit", "http://e.com/" + QByteArray(kMaxMessageBytes - 12, 'a'), false},
+        Message{"Empty", "", false}, Message{"OtherScheme", "ftp://example.com/v", false},
+        Message{"Script", "javascript:alert(1)", false}, Message{"SchemeOnly", "http://", false},
+        Message{"NoHost", "http:///watch", false}, Message{"Words", "copy this", false},
+        Message{"TwoAddresses", "http://a.com/1 http://b.com/2", false},
+        Message{"Tab", "http://a.com/\t1", false},
+        Message{"CarriageReturn", "http://a.com/1\r", false},
+        Message{"Nul", QByteArray("http://a.com/\0x", 15), false},
+        Message{"Escape", "http://a.com/\x1b[2J", false},
+        Message{"InvalidUtf8", "http://a.com/\xff\xfe", false},
+        Message{"NoBreakSpace", "http://a.com/\xc2\xa0x", false},
+        Message{"DirectionOverride", "http://a.com/\xe2\x80\xaex", false},
+        Message{"LineSeparator", "http://a.com/\xe2\x80\xa8x", false}),
+    [](const testing::TestParamInfo<Message>& info) { return info.param.name; });
+
+// Framing.
+
+std::vector<QByteArray> Feed(MessageFramer& framer, const std::vector<QByteArray>& reads) {
+    std::vector<QByteArray> messages;
+    for (const QByteArray& bytes : reads) {
+        for (QByteArray& message : framer.Append(bytes)) messages.push_back(std::move(message));
+    }
+    return messages;
+}
+
+TEST(MessageFramerTest, PutsPiecesTogetherAndSplitsAtEachLf) {
+    MessageFramer framer;
+    std::vector<QByteArray> reads;
+    for (const char c : QByteArray("one\ntwo\n\nthr")) reads.push_back(QByteArray(1, c));
+    EXPECT_EQ(Feed(framer, reads), (std::vector<QByteArray>{"one", "two", ""}));
+    EXPECT_EQ(Feed(framer, {"ee\nfour\nfi"}), (std::vector<QByteArray>{"three", "four"}));
+}
+
+TEST(MessageFramerTest, DropsAnOversizedMessageUpToItsLf) {
+    MessageFramer framer;
+    const QByteArray big(kMaxMessageBytes + 1, 'x');
+    EXPECT_EQ(Feed(framer, {big.first(5000), big.sliced(5000), "tail", "\nnext\n"}),
+              std::vector<QByteArray>{"next"});
+    const QByteArray limit(kMaxMessageBytes, 'y');
+    EXPECT_EQ(Feed(framer, {limit.first(10), limit.sliced(10) + "\n"}),
+              std::vector<QByteArray>{limit});
+}
+
+// The channel over real local sockets.
+
+class LocalChannelTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        ASSERT_TRUE(channel.Listen(folder.filePath("channel")));
+    }
+
+    std::unique_ptr<QLocalSocket> Connect() {
+        auto socket = std::make_unique<QLocalSocket>();
+        socket->connectToServer(QString::fromStdString(channel.Address()));
+        EXPECT_TRUE(socket->waitForConnected(kWaitMs));
+        return socket;
+    }
+    static void Send(QLocalSocket& socket, const QByteArray& bytes) {
+        socket.write(bytes);
+        EXPECT_TRUE(socket.waitForBytesWritten(kWaitMs));
+    }
+    bool WaitForDeliveries(size_t count) {
+        return QTest::qWaitFor([&] { return delivered.size() >= count; }, kWaitMs);
+    }
+    // Lets the channel read whatever has been sent; nothing may come of it.
+    static void Settle() { QTest::qWait(50); }
+
+    QTemporaryDir folder;
+    std::vector<std::string> delivered;
+    std::function<void(const std::string&)> on_address = [this](const std::string& address) {
+        delivered.push_back(address);
+    };
+    LocalChannel channel{[this](const std::string& address) { on_address(address); }};
+};
+
+TEST_F(LocalChannelTest, OnlyTheUserCanReachTheSocket) {
+    const QString path = QString::fromStdString(channel.Address());
+    EXPECT_EQ(path, folder.filePath("channel"));
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                            QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                            QFileDevice::WriteOther | QFileDevice::ExeOther;
+    EXPECT_EQ(QFileInfo(path).permissions() & others, QFileDevice::Permissions());
+}
+
+TEST_F(LocalChannelTest, AddressSplitAcrossReadsArrivesWhole) {
+    auto socket = Connect();
+    Send(*socket, kVideoPage.first(10));
+    Settle();
+    Send(*socket, kVideoPage.sliced(10));
+    Settle();
+    EXPECT_TRUE(delivered.empty()) << "no delivery before its LF";
+    Send(*socket, "\n");
+    ASSERT_TRUE(WaitForDeliveries(1));
+    EXPECT_EQ(delivered, std::vector<std::string>{kVideoPage.toStdString()});
+}
+
+TEST_F(LocalChannelTest, HostileMessagesAreDroppedAndTheConnectionGoesOn) {
+    auto socket = Connect();
+    Send(*socket, "not an address\n" + Oversized().first(4000));
+    Send(*socket, Oversized().sliced(4000) + "\n\n" + QByteArray("http://a.com/\0", 14) + "\n");
+    Send(*socket, kVideoPage + "\n" + kOtherPage + "\n");
+    ASSERT_TRUE(WaitForDeliveries(2));
+    Settle();
+    EXPECT_EQ(delivered,
+              (std::vector<std::string>{kVideoPage.toStdString(), kOtherPage.toStdString()}));
+}
+
+TEST_F(LocalChannelTest, ConnectionsAreFramedApart) {
+    auto first = Connect();
+    auto second = Connect();
+    Send(*first, kVideoPage.first(12));
+    Send(*second, kOtherPage.first(9));
+    Settle();
+    Send(*second, kOtherPage.sliced(9) + "\n");
+    ASSERT_TRUE(WaitForDeliveries(1));
+    Send(*first, kVideoPage.sliced(12) + "\n");
+    ASSERT_TRUE(WaitForDeliveries(2));
+    EXPECT_EQ(delivered,
+              (std::vector<std::string>{kOtherPage.toStdString(), kVideoPage.toStdString()}));
+}
+
+TEST_F(LocalChannelTest, UnfinishedMessageEndsWithItsConnection) {
+    auto socket = Connect();
+    Send(*socket, kVideoPage + "\n" + kOtherPage);
+    socket->disconnectFromServer();
+    socket.reset();
+    ASSERT_TRUE(WaitForDeliveries(1));
+    Settle();
+    EXPECT_EQ(delivered, std::vector<std::string>{kVideoPage.toStdString()});
+}
+
+TEST_F(LocalChannelTest, HandlerThatRunsTheEventLoopIsNotOvertaken) {
+    auto socket = Connect();
+    bool handling = false;
+    bool overtaken = false;
+    on_address = [&](const std::string& address) {
+        overtaken = overtaken || handling;
+        delivered.push_back(address);
+        if (delivered.size() > 1) return;
+        handling = true;
+        Send(*socket, kOtherPage + "\n");
+        Settle();
+        handling = false;
+    };
+    Send(*socket, kVideoPage + "\n");
+    ASSERT_TRUE(WaitForDeliveries(2));
+    EXPECT_FALSE(overtaken);
+    EXPECT_EQ(delivered,
+              (std::vector<std::string>{kVideoPage.toStdString(), kOtherPage.toStdString()}));
+}
+
+TEST(LocalChannelNameTest, ReplacesALeftOverSocketFileAndNamesTheUserAndProcess) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath("left-over");
+    QFile left_over(path);
+    ASSERT_TRUE(left_over.open(QIODevice::WriteOnly));
+    left_over.close();
+    LocalChannel channel{nullptr};
+    EXPECT_TRUE(channel.Address().empty());
+    EXPECT_TRUE(channel.Listen(path));
+    EXPECT_EQ(channel.Address(), path.toStdString());
+    EXPECT_TRUE(LocalChannel::PerUserName().endsWith(
+        "-" + QString::number(QCoreApplication::applicationPid())));
+}
+
+} // namespace
+} // namespace tarnwick::platform::qt

@@ -1,0 +1,49 @@
+#include "qt/qt_folder_chooser.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+namespace tarnwick::platform::qt {
+namespace {
+
+// Runs `answer` on the chooser's dialog once it is open.
+std::string ChooseWhileOpen(const std::string& prompt,
+                            const std::function<void(QFileDialog&)>& answer) {
+    QString title;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        title = dialog->windowTitle();
+        answer(*dialog);
+    });
+    QtFolderChooser chooser;
+    const std::string chosen = chooser.ChooseFolder(prompt);
+    EXPECT_EQ(title.toStdString(), prompt);
+    return chosen;
+}
+
+TEST(QtFolderChooserTest, AnswersTheChosenDirectoryOrEmptyOnCancel) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(QDir(folder.path()).mkdir("Films"));
+    const QString films = QDir(folder.path()).filePath("Films");
+    const std::string chosen = ChooseWhileOpen("Pick a folder", [&](QFileDialog& dialog) {
+        dialog.setDirectory(films);
+        static_cast<QDialog&>(dialog).accept();
+    });
+    EXPECT_EQ(chosen, QDir::toNativeSeparators(films).toStdString());
+
+    const std::string cancelled =
+        ChooseWhileOpen("Pick a folder", [](QFileDialog& dialog) { dialog.reject(); });
+    EXPECT_EQ(cancelled, "");
+}
+
+} // namespace
+} // namespace tarnwick::platform::qt
