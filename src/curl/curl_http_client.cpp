@@ -13,7 +13,7 @@ CurlHttpClient::CurlHttpClient(EventPump& pump) : pump_(pump) {
     std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-std::unique_ptr<HttpSession> CurlHttpClient::OpenSession(const std::string& user_agent) {
+std::unique_ptr<BlockingHttpSession> CurlHttpClient::OpenSession(const std::string& user_agent) {
     CURLM* multi = curl_multi_init();
     if (multi == nullptr) return nullptr;
     return std::make_unique<CurlSession>(multi, user_agent, pump_);

@@ -2,16 +2,16 @@
 // keeps calling the event pump.
 #pragma once
 
+#include "platform/blocking_http.h"
 #include "platform/event_pump.h"
-#include "platform/http_client.h"
 
 namespace tarnwick::platform::curl {
 
-class CurlHttpClient : public HttpClient {
+class CurlHttpClient : public BlockingHttpClient {
 public:
     explicit CurlHttpClient(EventPump& pump);
 
-    std::unique_ptr<HttpSession> OpenSession(const std::string& user_agent) override;
+    std::unique_ptr<BlockingHttpSession> OpenSession(const std::string& user_agent) override;
 
 private:
     EventPump& pump_;

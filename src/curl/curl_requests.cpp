@@ -47,8 +47,8 @@ bool IsPlainHost(std::string_view host) {
     return rest.empty() || (rest.front() == ':' && IsPort(rest.substr(1)));
 }
 
-std::unique_ptr<HttpRequest> CurlConnection::OpenHeadRequest(const std::string& path,
-                                                             const HttpWaitLimits& limits) {
+std::unique_ptr<BlockingHttpRequest> CurlConnection::OpenHeadRequest(
+    const std::string& path, const BlockingHttpWaitLimits& limits) {
     // A host that is not a plain name (another scheme left in it, for one)
     // gives a request that is never sent.
     std::string url;
@@ -59,8 +59,8 @@ std::unique_ptr<HttpRequest> CurlConnection::OpenHeadRequest(const std::string& 
 }
 
 CurlHeadRequest::CurlHeadRequest(CurlSession& session, const std::string& url,
-                                 const std::optional<HttpCredentials>& credentials,
-                                 const HttpWaitLimits& limits)
+                                 const std::optional<BlockingHttpCredentials>& credentials,
+                                 const BlockingHttpWaitLimits& limits)
     : transfer_(session, limits) {
     if (url.empty() || !transfer_.SetUrl(url)) return;
     CURL* easy = transfer_.Easy();

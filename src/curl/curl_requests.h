@@ -3,7 +3,7 @@
 #pragma once
 
 #include "curl/curl_transfer.h"
-#include "platform/http_client.h"
+#include "platform/blocking_http.h"
 
 #include <memory>
 #include <optional>
@@ -18,31 +18,31 @@ class CurlSession;
 // an optional ":port": what a probe may put between the scheme and the path.
 bool IsPlainHost(std::string_view host);
 
-class CurlConnection : public HttpConnection {
+class CurlConnection : public BlockingHttpConnection {
 public:
     CurlConnection(CurlSession& session, std::string host, bool secure,
-                   std::optional<HttpCredentials> credentials)
+                   std::optional<BlockingHttpCredentials> credentials)
         : session_(session),
           host_(std::move(host)),
           secure_(secure),
           credentials_(std::move(credentials)) {}
 
-    std::unique_ptr<HttpRequest> OpenHeadRequest(const std::string& path,
-                                                 const HttpWaitLimits& limits) override;
+    std::unique_ptr<BlockingHttpRequest> OpenHeadRequest(
+        const std::string& path, const BlockingHttpWaitLimits& limits) override;
 
 private:
     CurlSession& session_;
     std::string host_;
     bool secure_;
-    std::optional<HttpCredentials> credentials_;
+    std::optional<BlockingHttpCredentials> credentials_;
 };
 
-class CurlHeadRequest : public HttpRequest {
+class CurlHeadRequest : public BlockingHttpRequest {
 public:
     // An empty address makes a request that never gets an answer.
     CurlHeadRequest(CurlSession& session, const std::string& url,
-                    const std::optional<HttpCredentials>& credentials,
-                    const HttpWaitLimits& limits);
+                    const std::optional<BlockingHttpCredentials>& credentials,
+                    const BlockingHttpWaitLimits& limits);
 
     void Send() override;
     std::optional<std::string> RawHeaders() const override;
@@ -59,12 +59,12 @@ private:
     bool valid_ = false;
 };
 
-class CurlBody : public HttpBody {
+class CurlBody : public BlockingHttpBody {
 public:
     explicit CurlBody(std::unique_ptr<CurlTransfer> transfer) : transfer_(std::move(transfer)) {}
 
     int StatusCode() const override { return static_cast<int>(transfer_->ResponseCode()); }
-    HttpReadResult Read(char* buffer, size_t size) override {
+    BlockingHttpReadResult Read(char* buffer, size_t size) override {
         return transfer_->Read(buffer, size);
     }
     // Bytes received and not yet read.

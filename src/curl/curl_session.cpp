@@ -10,13 +10,14 @@ CurlSession::CurlSession(CURLM* multi, std::string user_agent, EventPump& pump)
 
 CurlSession::~CurlSession() { curl_multi_cleanup(multi_); }
 
-std::unique_ptr<HttpConnection> CurlSession::Connect(
-    const std::string& host, bool secure, const std::optional<HttpCredentials>& credentials) {
+std::unique_ptr<BlockingHttpConnection> CurlSession::Connect(
+    const std::string& host, bool secure,
+    const std::optional<BlockingHttpCredentials>& credentials) {
     return std::make_unique<CurlConnection>(*this, host, secure, credentials);
 }
 
-std::unique_ptr<HttpBody> CurlSession::OpenUrl(const std::string& url,
-                                               const HttpWaitLimits& limits) {
+std::unique_ptr<BlockingHttpBody> CurlSession::OpenUrl(const std::string& url,
+                                                       const BlockingHttpWaitLimits& limits) {
     auto transfer = std::make_unique<CurlTransfer>(*this, limits);
     if (!transfer->SetUrl(url)) return nullptr;
     curl_easy_setopt(transfer->Easy(), CURLOPT_HTTPGET, 1L);

@@ -2,8 +2,8 @@
 // a GET reuse an open connection to the same server, and the user agent.
 #pragma once
 
+#include "platform/blocking_http.h"
 #include "platform/event_pump.h"
-#include "platform/http_client.h"
 
 #include <curl/curl.h>
 
@@ -12,16 +12,16 @@
 
 namespace tarnwick::platform::curl {
 
-class CurlSession : public HttpSession {
+class CurlSession : public BlockingHttpSession {
 public:
     CurlSession(CURLM* multi, std::string user_agent, EventPump& pump);
     ~CurlSession() override;
 
-    std::unique_ptr<HttpConnection> Connect(
+    std::unique_ptr<BlockingHttpConnection> Connect(
         const std::string& host, bool secure,
-        const std::optional<HttpCredentials>& credentials) override;
-    std::unique_ptr<HttpBody> OpenUrl(const std::string& url,
-                                      const HttpWaitLimits& limits) override;
+        const std::optional<BlockingHttpCredentials>& credentials) override;
+    std::unique_ptr<BlockingHttpBody> OpenUrl(const std::string& url,
+                                              const BlockingHttpWaitLimits& limits) override;
 
     const std::string& UserAgent() const { return user_agent_; }
     CURLM* Multi() const { return multi_; }

@@ -15,7 +15,7 @@ constexpr long kReceiveBufferSize = 256 * 1024;
 
 } // namespace
 
-CurlTransfer::CurlTransfer(CurlSession& session, HttpWaitLimits limits)
+CurlTransfer::CurlTransfer(CurlSession& session, BlockingHttpWaitLimits limits)
     : session_(session), limits_(std::move(limits)), easy_(curl_easy_init()) {
     if (easy_ == nullptr) return;
     curl_easy_setopt(easy_, CURLOPT_PRIVATE, this);
@@ -67,19 +67,20 @@ long CurlTransfer::ResponseCode() const {
     return code;
 }
 
-HttpReadResult CurlTransfer::Read(char* buffer, size_t size) {
+BlockingHttpReadResult CurlTransfer::Read(char* buffer, size_t size) {
     if (BufferedBytes() < size && !done_ && !stalled_) {
         const WaitEnd end =
             WaitUntil([this, size] { return BufferedBytes() >= size; }, limits_.stall_limit, true);
         if (end == WaitEnd::kTimedOut) stalled_ = true;
         if (end == WaitEnd::kGaveUp) {
-            return {HttpReadResult::Outcome::kGaveUp, TakeBody(buffer, size)};
+            return {BlockingHttpReadResult::Outcome::kGaveUp, TakeBody(buffer, size)};
         }
     }
     const size_t count = TakeBody(buffer, size);
-    if (count > 0) return {HttpReadResult::Outcome::kData, count};
-    if (stalled_ || !done_ || result_ != CURLE_OK) return {HttpReadResult::Outcome::kFailed, 0};
-    return {HttpReadResult::Outcome::kData, 0};
+    if (count > 0) return {BlockingHttpReadResult::Outcome::kData, count};
+    if (stalled_ || !done_ || result_ != CURLE_OK)
+        return {BlockingHttpReadResult::Outcome::kFailed, 0};
+    return {BlockingHttpReadResult::Outcome::kData, 0};
 }
 
 void CurlTransfer::MarkDone(CURLcode result) {

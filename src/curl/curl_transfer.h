@@ -5,8 +5,8 @@
 // caller's give_up.
 #pragma once
 
+#include "platform/blocking_http.h"
 #include "platform/event_pump.h"
-#include "platform/http_client.h"
 
 #include <curl/curl.h>
 
@@ -28,7 +28,7 @@ public:
     static constexpr size_t kHighWater = 1024 * 1024;
     static constexpr size_t kLowWater = kHighWater / 2;
 
-    CurlTransfer(CurlSession& session, HttpWaitLimits limits);
+    CurlTransfer(CurlSession& session, BlockingHttpWaitLimits limits);
     ~CurlTransfer();
     CurlTransfer(const CurlTransfer&) = delete;
     CurlTransfer& operator=(const CurlTransfer&) = delete;
@@ -44,7 +44,7 @@ public:
     const std::string& HeaderText() const { return header_text_; }
     long ResponseCode() const;
 
-    HttpReadResult Read(char* buffer, size_t size);
+    BlockingHttpReadResult Read(char* buffer, size_t size);
     size_t BufferedBytes() const { return body_.size() - head_; }
 
     // Called by the session when libcurl reports the transfer's end.
@@ -65,7 +65,7 @@ private:
     static size_t BodyCallback(char* data, size_t size, size_t count, void* self);
 
     CurlSession& session_;
-    HttpWaitLimits limits_;
+    BlockingHttpWaitLimits limits_;
     CURL* easy_ = nullptr;
     CURLU* url_ = nullptr;
     bool added_ = false;

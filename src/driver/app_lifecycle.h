@@ -8,8 +8,8 @@
 #include "platform/main_window.h"
 #include "platform/message_box.h"
 #include "platform/skin_player.h"
-#include "platform/timer.h"
 #include "platform/tray.h"
+#include "platform/window_timer.h"
 #include "shell/grid_presentation.h"
 #include "shell/wheel_forwarding.h"
 #include "transfer/download.h"
@@ -36,7 +36,7 @@ struct LifecycleServices {
     platform::SkinPlayer& skin;
     platform::MessageBox& box;
     const platform::AppPaths& paths;
-    platform::Timer& tmrend;
+    platform::WindowTimer& tmrend;
     shell::GridPresentation& presentation;
     list::DownloadListing& listing;
     shell::WindowHooks& hooks;

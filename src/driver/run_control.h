@@ -10,7 +10,7 @@
 #include "platform/message_box.h"
 #include "platform/run_captions.h"
 #include "platform/skin_player.h"
-#include "platform/timer.h"
+#include "platform/window_timer.h"
 #include "resolve/link_resolver.h"
 #include "shell/grid_presentation.h"
 #include "transfer/download.h"
@@ -35,7 +35,7 @@ struct RunServices {
     platform::Connectivity& connectivity;
     platform::SkinPlayer& skin;
     platform::RunCaptions& captions;
-    platform::Timer& tmrDownload;
+    platform::WindowTimer& tmrDownload;
 };
 
 class RunControl {

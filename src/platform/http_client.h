@@ -1,98 +1,77 @@
-// The HTTP client: a session with a fixed user agent and no proxy; HEAD
-// probes through a connection to one server; whole-address GETs whose bodies
-// are read in pieces. Every wait for the network keeps the user interface
-// live, ends at the given limits and can be ended early by the caller.
-// Closing is destroying: a request before its connection, everything before
-// its session. Only http and https are spoken, also after a redirect.
+// HTTP for the program's steps: a request is started and then reported on
+// from the event loop, as its answer's head, its body in pieces and its end
+// arrive. Nothing blocks and nothing waits: a caller that wants to give up
+// destroys the exchange, which ends the request at once and closes its
+// connection.
 #pragma once
 
-#include <chrono>
 #include <cstddef>
-#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
+#include <vector>
 
 namespace tarnwick::platform {
 
-struct HttpWaitLimits {
-    // From sending a request to the end of the answer's headers.
-    std::chrono::milliseconds open_limit{30000};
-    // Longest time without a byte of the body while a read waits.
-    std::chrono::milliseconds stall_limit{60000};
-    // Asked while waiting; true ends the wait at once.
-    std::function<bool()> give_up;
+struct HttpRequest {
+    enum class Method { kGet, kHead };
+
+    Method method = Method::kGet;
+    // An http or https address; other schemes are refused, also on redirect.
+    std::string url;
+    // Sent as HTTP/1.0 rather than HTTP/1.1.
+    bool http10 = false;
+    // Asks caches on the way for a fresh answer (Pragma and Cache-Control no-cache).
+    bool bypass_caches = false;
+    // Further request header lines, "Name: value" each.
+    std::vector<std::string> headers;
 };
 
-struct HttpCredentials {
-    std::string user;
-    std::string password;
+// The head of the final answer, after redirects and interim answers.
+struct HttpAnswer {
+    int status = 0;
+    // The status line and the header lines, each ended by CR LF, in the
+    // letter case received; without the blank line that ends them.
+    std::string raw_headers;
 };
 
-// A HEAD request with version HTTP/1.0 that is never answered from a cache.
-class HttpRequest {
-public:
-    virtual ~HttpRequest() = default;
-    // Sends the request and waits for the answer's headers. The outcome shows
-    // only in what the queries below return.
-    virtual void Send() = 0;
-    // The final answer's status line and headers, each ended by CR LF; none
-    // when no answer came.
-    virtual std::optional<std::string> RawHeaders() const = 0;
-    // The final answer's status code in decimal; empty when no answer came.
-    virtual std::string StatusCode() const = 0;
-};
-
-// A server that requests go to: host (with an optional ":port"), scheme and
-// the credentials sent with each request.
-class HttpConnection {
-public:
-    virtual ~HttpConnection() = default;
-    virtual std::unique_ptr<HttpRequest> OpenHeadRequest(const std::string& path,
-                                                         const HttpWaitLimits& limits) = 0;
-};
-
-struct HttpReadResult {
-    enum class Outcome {
-        kData,   // `count` bytes; 0 only at the end of the body
-        kFailed, // the transfer broke or stalled
-        kGaveUp, // the caller's give_up ended the wait; `count` bytes came before
+struct HttpEnd {
+    enum class Kind {
+        kComplete,      // the whole answer arrived
+        kCannotConnect, // no answer: unknown host, refused, TLS failure, bad address
+        kBroken,        // the connection failed after the answer began
     };
-    Outcome outcome = Outcome::kData;
-    size_t count = 0;
+    Kind kind = Kind::kComplete;
+    // The system's words for a failure; empty on completion.
+    std::string detail;
 };
 
-// The answer to a GET: its status and its body.
-class HttpBody {
+// Hears about one exchange. Each call comes from the event loop, never from
+// inside HttpClient::Start, and the receiver may destroy the exchange (and
+// itself) from any of them. After OnEnd nothing more comes.
+class HttpReceiver {
 public:
-    virtual ~HttpBody() = default;
-    // The final answer's status code (after redirects).
-    virtual int StatusCode() const = 0;
-    // Fills `buffer` with `size` bytes, fewer only when the body ends or the
-    // read fails or gives up.
-    virtual HttpReadResult Read(char* buffer, size_t size) = 0;
+    virtual ~HttpReceiver() = default;
+    // Once, before any body bytes: the final answer's head.
+    virtual void OnAnswer(const HttpAnswer& answer) = 0;
+    // The next piece of the body; `size` is above 0.
+    virtual void OnBody(const char* data, size_t size) = 0;
+    // Once, last. An exchange that never got an answer ends without OnAnswer.
+    virtual void OnEnd(const HttpEnd& end) = 0;
 };
 
-class HttpSession {
+// A request under way. Destroying it ends the request at once, closes its
+// connection unless the answer was complete, and silences its receiver.
+class HttpExchange {
 public:
-    virtual ~HttpSession() = default;
-    // Never sends anything by itself. Credentials are sent only when given.
-    virtual std::unique_ptr<HttpConnection> Connect(
-        const std::string& host, bool secure,
-        const std::optional<HttpCredentials>& credentials) = 0;
-    // A GET of the whole address, reusing an open connection to its server.
-    // Waits until the answer's headers are in; null when the address cannot
-    // be opened (bad address, other scheme, no connection, limit, give_up).
-    // An error status is an answer like any other.
-    virtual std::unique_ptr<HttpBody> OpenUrl(const std::string& url,
-                                              const HttpWaitLimits& limits) = 0;
+    virtual ~HttpExchange() = default;
 };
 
 class HttpClient {
 public:
     virtual ~HttpClient() = default;
-    // Direct access, no proxy. Null when no session can be made.
-    virtual std::unique_ptr<HttpSession> OpenSession(const std::string& user_agent) = 0;
+    // Starts the request; `receiver` must outlive the exchange or destroy it.
+    virtual std::unique_ptr<HttpExchange> Start(const HttpRequest& request,
+                                                HttpReceiver& receiver) = 0;
 };
 
 } // namespace tarnwick::platform

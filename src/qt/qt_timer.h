@@ -1,13 +1,13 @@
 // A main-window timer on QTimer.
 #pragma once
 
-#include "platform/timer.h"
+#include "platform/window_timer.h"
 
 #include <QTimer>
 
 namespace tarnwick::platform::qt {
 
-class QtTimer : public Timer {
+class QtTimer : public WindowTimer {
 public:
     QtTimer();
     void SetInterval(int milliseconds) override { timer_.setInterval(milliseconds); }

@@ -15,7 +15,7 @@
 #include "list/download_listing.h"
 #include "platform/clipboard.h"
 #include "platform/skin_player.h"
-#include "platform/timer.h"
+#include "platform/window_timer.h"
 #include "settings/application_settings.h"
 #include "shell/monitor.h"
 
@@ -29,8 +29,8 @@ struct ClipboardMonitorServices {
     list::DownloadListing& listing;
     platform::SkinPlayer& skin;
     platform::Clipboard& clipboard;
-    platform::Timer& tmrMonitor;
-    platform::Timer& tmrDownload;
+    platform::WindowTimer& tmrMonitor;
+    platform::WindowTimer& tmrDownload;
     ClipboardWatcher& watcher;
     settings::ApplicationSettings& settings;
     // The main window's start command (cmdStartDownload_Click): a poll that

@@ -8,8 +8,8 @@
 #include "platform/main_window.h"
 #include "platform/shell_launch.h"
 #include "platform/skin_player.h"
-#include "platform/timer.h"
 #include "platform/tray.h"
+#include "platform/window_timer.h"
 #include "shell/grid_commands.h"
 #include "shell/grid_presentation.h"
 
@@ -38,7 +38,7 @@ struct CommandTargets {
     platform::SkinPlayer& skin;
     platform::ShellLaunch& launch;
     const platform::AppPaths& paths;
-    platform::Timer& tmrDownload;
+    platform::WindowTimer& tmrDownload;
     GridPresentation& presentation;
     GridCommands& grid_commands;
     list::DownloadListing& listing;

@@ -4,8 +4,8 @@
 
 #include "common/main_state.h"
 #include "platform/main_window.h"
-#include "platform/timer.h"
 #include "platform/tray.h"
+#include "platform/window_timer.h"
 
 #include <functional>
 #include <string>
@@ -27,7 +27,7 @@ struct TrayActions {
 class TrayMenu : public platform::TrayListener {
 public:
     TrayMenu(MainState& state, platform::Tray& tray, platform::MainWindow& window,
-             platform::Timer& tmrend, TrayActions actions)
+             platform::WindowTimer& tmrend, TrayActions actions)
         : state_(state),
           tray_(tray),
           window_(window),
@@ -44,7 +44,7 @@ private:
     MainState& state_;
     platform::Tray& tray_;
     platform::MainWindow& window_;
-    platform::Timer& tmrend_;
+    platform::WindowTimer& tmrend_;
     TrayActions actions_;
 };
 

@@ -12,7 +12,7 @@
 
 namespace tarnwick::transfer {
 
-using Outcome = platform::HttpReadResult::Outcome;
+using Outcome = platform::BlockingHttpReadResult::Outcome;
 
 // Marks the component busy for one probe or transfer; a second one started
 // from an event handler or a yield is refused.
@@ -33,7 +33,7 @@ private:
     Download& download_;
 };
 
-Download::Download(platform::HttpClient& client, platform::EventPump& pump)
+Download::Download(platform::BlockingHttpClient& client, platform::EventPump& pump)
     : client_(client), pump_(pump) {}
 
 Download::~Download() = default;
@@ -62,7 +62,7 @@ bool Download::RunTransfer() {
     close_session_after_probe_ = true;
     Yield();
 
-    std::unique_ptr<platform::HttpBody> body;
+    std::unique_ptr<platform::BlockingHttpBody> body;
     if (session_) body = session_->OpenUrl(url_, WaitLimits());
     if (!body) {
         if (cancel_requested_) {
@@ -92,14 +92,14 @@ bool Download::RunTransfer() {
 
 // Reads the body to its end; false when the transfer ended otherwise, with
 // its event raised and everything closed. On success only the body is closed.
-bool Download::ReadBody(std::unique_ptr<platform::HttpBody>& body, PartialFile& file) {
+bool Download::ReadBody(std::unique_ptr<platform::BlockingHttpBody>& body, PartialFile& file) {
     int64_t byte_count = 0;
     bool finished = false;
     for (;;) {
         Yield();
         // The bytes are read straight into the local file's buffer.
         char* buffer = file.WriteSpace(kChunkSize);
-        const platform::HttpReadResult read = body->Read(buffer, kChunkSize);
+        const platform::BlockingHttpReadResult read = body->Read(buffer, kChunkSize);
         Yield();
         const bool over_limit =
             body_limit_ > 0 && byte_count + static_cast<int64_t>(read.count) > body_limit_;
@@ -146,10 +146,11 @@ void Download::Probe() {
     if (!session_) OpenSession();
     Yield();
 
-    std::optional<platform::HttpCredentials> credentials;
-    if (!site_user_.empty()) credentials = platform::HttpCredentials{site_user_, site_password_};
-    std::unique_ptr<platform::HttpConnection> connection;
-    std::unique_ptr<platform::HttpRequest> request;
+    std::optional<platform::BlockingHttpCredentials> credentials;
+    if (!site_user_.empty())
+        credentials = platform::BlockingHttpCredentials{site_user_, site_password_};
+    std::unique_ptr<platform::BlockingHttpConnection> connection;
+    std::unique_ptr<platform::BlockingHttpRequest> request;
     if (session_) connection = session_->Connect(host, IsSecureUrl(url_), credentials);
     if (connection) request = connection->OpenHeadRequest(path, WaitLimits());
     if (request) {
@@ -185,7 +186,7 @@ void Download::TakeHeaderValues(const std::string& raw) {
     file_exists_ = AnswerShowsFile(raw);
 }
 
-void Download::TakeFallbackValues(const platform::HttpRequest& request) {
+void Download::TakeFallbackValues(const platform::BlockingHttpRequest& request) {
     Yield();
     file_exists_ = StripNull(request.StatusCode()) == "200";
     last_modified_ = kNotAvailable;
@@ -196,8 +197,8 @@ void Download::OpenSession() { session_ = client_.OpenSession(kUserAgent); }
 
 bool Download::ShouldCommit() const { return commit_error_answers_ || status_code_ < 400; }
 
-platform::HttpWaitLimits Download::WaitLimits() const {
-    platform::HttpWaitLimits limits;
+platform::BlockingHttpWaitLimits Download::WaitLimits() const {
+    platform::BlockingHttpWaitLimits limits;
     limits.open_limit = open_limit_;
     limits.stall_limit = stall_limit_;
     // A probe asked for by the host is not ended by a cancel left over from

@@ -5,8 +5,8 @@
 // component yields to the event pump between its steps and while it waits.
 #pragma once
 
+#include "platform/blocking_http.h"
 #include "platform/event_pump.h"
-#include "platform/http_client.h"
 #include "transfer/download_events.h"
 
 #include <chrono>
@@ -28,7 +28,7 @@ public:
     static constexpr const char* kCouldNotRead = "Could not read URL";
     static constexpr const char* kNotAvailable = "Not Available";
 
-    Download(platform::HttpClient& client, platform::EventPump& pump);
+    Download(platform::BlockingHttpClient& client, platform::EventPump& pump);
     ~Download();
     Download(const Download&) = delete;
     Download& operator=(const Download&) = delete;
@@ -90,7 +90,7 @@ public:
     void CancelDownload() { cancel_requested_ = true; }
 
     // State the host and tests may look at.
-    const platform::HttpSession* SessionHandle() const { return session_.get(); }
+    const platform::BlockingHttpSession* SessionHandle() const { return session_.get(); }
     bool InfoRequested() const { return info_requested_; }
     bool CloseSessionAfterProbe() const { return close_session_after_probe_; }
     bool CancelRequested() const { return cancel_requested_; }
@@ -99,14 +99,14 @@ private:
     class BusyGuard;
 
     bool RunTransfer();
-    bool ReadBody(std::unique_ptr<platform::HttpBody>& body, PartialFile& file);
+    bool ReadBody(std::unique_ptr<platform::BlockingHttpBody>& body, PartialFile& file);
     void Probe();
     void TakeHeaderValues(const std::string& raw);
-    void TakeFallbackValues(const platform::HttpRequest& request);
+    void TakeFallbackValues(const platform::BlockingHttpRequest& request);
     void OpenSession();
     void CloseSession() { session_.reset(); }
     bool ShouldCommit() const;
-    platform::HttpWaitLimits WaitLimits() const;
+    platform::BlockingHttpWaitLimits WaitLimits() const;
     void Yield() { pump_.ProcessEvents(); }
 
     void RaiseComplete();
@@ -114,7 +114,7 @@ private:
     void RaiseError(const std::string& sErrorDescription);
     void RaiseCancelled(int64_t lPosition);
 
-    platform::HttpClient& client_;
+    platform::BlockingHttpClient& client_;
     platform::EventPump& pump_;
     DownloadEvents* events_ = nullptr;
 
@@ -134,7 +134,7 @@ private:
     std::chrono::milliseconds open_limit_{30000};
     std::chrono::milliseconds stall_limit_{60000};
 
-    std::unique_ptr<platform::HttpSession> session_;
+    std::unique_ptr<platform::BlockingHttpSession> session_;
     bool info_requested_ = false;
     bool close_session_after_probe_ = false;
     bool cancel_requested_ = false;

@@ -94,8 +94,8 @@ TEST_F(CurlBodyTest, GivingUpEndsAStalledReadAtOnce) {
     ASSERT_NE(opened, nullptr);
     pump_.on_round = [this](int) { give_up_ = true; };
     std::vector<char> buffer(2048);
-    const HttpReadResult read = opened->Read(buffer.data(), buffer.size());
-    EXPECT_EQ(read.outcome, HttpReadResult::Outcome::kGaveUp);
+    const BlockingHttpReadResult read = opened->Read(buffer.data(), buffer.size());
+    EXPECT_EQ(read.outcome, BlockingHttpReadResult::Outcome::kGaveUp);
     EXPECT_EQ(read.count, 100u);
 }
 
@@ -138,8 +138,8 @@ TEST_F(CurlBodyTest, MemoryStaysBoundedAndTheBodyIntactAcrossPauses) {
     size_t most_buffered = 0;
     bool intact = true;
     for (;;) {
-        const HttpReadResult read = body.Read(buffer.data(), buffer.size());
-        ASSERT_EQ(read.outcome, HttpReadResult::Outcome::kData);
+        const BlockingHttpReadResult read = body.Read(buffer.data(), buffer.size());
+        ASSERT_EQ(read.outcome, BlockingHttpReadResult::Outcome::kData);
         if (read.count == 0) break;
         for (size_t i = 0; i < read.count; ++i) {
             intact = intact && buffer[i] == test_support::GeneratedByte(position + i);

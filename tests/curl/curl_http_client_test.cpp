@@ -9,9 +9,9 @@ using test_support::Answer;
 
 class CurlHeadTest : public CurlClientTest {
 protected:
-    std::unique_ptr<HttpRequest> Probe(const std::string& path,
-                                       std::optional<HttpCredentials> credentials = {},
-                                       bool secure = false) {
+    std::unique_ptr<BlockingHttpRequest> Probe(
+        const std::string& path, std::optional<BlockingHttpCredentials> credentials = {},
+        bool secure = false) {
         auto connection = session_->Connect(Host(), secure, credentials);
         auto request = connection->OpenHeadRequest(path, Limits());
         request->Send();
@@ -48,8 +48,8 @@ TEST_F(CurlHeadTest, BareLineFeedsComeBackAsCrLf) {
 }
 
 TEST_F(CurlHeadTest, CredentialsGoAsBasicAuthorization) {
-    Probe("/a", HttpCredentials{"user", "secret"});
-    Probe("/b", HttpCredentials{"user", ""});
+    Probe("/a", BlockingHttpCredentials{"user", "secret"});
+    Probe("/b", BlockingHttpCredentials{"user", ""});
     ASSERT_TRUE(server_.WaitForRequests(2));
     EXPECT_EQ(server_.Requests().at(0).Header("Authorization"), "Basic dXNlcjpzZWNyZXQ=");
     EXPECT_EQ(server_.Requests().at(1).Header("Authorization"), "Basic dXNlcjo=");

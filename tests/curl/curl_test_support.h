@@ -21,27 +21,28 @@ protected:
 
     CurlClientTest() : client_(pump_), session_(client_.OpenSession(kAgent)) {}
 
-    HttpWaitLimits Limits(std::chrono::milliseconds open = std::chrono::seconds(10),
-                          std::chrono::milliseconds stall = std::chrono::seconds(10)) {
-        HttpWaitLimits limits;
+    BlockingHttpWaitLimits Limits(std::chrono::milliseconds open = std::chrono::seconds(10),
+                                  std::chrono::milliseconds stall = std::chrono::seconds(10)) {
+        BlockingHttpWaitLimits limits;
         limits.open_limit = open;
         limits.stall_limit = stall;
         limits.give_up = [this] { return give_up_; };
         return limits;
     }
 
-    std::unique_ptr<HttpBody> Open(const std::string& url) {
+    std::unique_ptr<BlockingHttpBody> Open(const std::string& url) {
         return session_->OpenUrl(url, Limits());
     }
 
     // The sizes of the reads of `size` bytes up to the first empty or failed
     // one, "failed" standing for a failure.
-    std::vector<std::string> ReadSizes(HttpBody& body, size_t size, std::string* bytes = nullptr) {
+    std::vector<std::string> ReadSizes(BlockingHttpBody& body, size_t size,
+                                       std::string* bytes = nullptr) {
         std::vector<std::string> sizes;
         std::vector<char> buffer(size);
         for (;;) {
-            const HttpReadResult read = body.Read(buffer.data(), size);
-            if (read.outcome == HttpReadResult::Outcome::kFailed) {
+            const BlockingHttpReadResult read = body.Read(buffer.data(), size);
+            if (read.outcome == BlockingHttpReadResult::Outcome::kFailed) {
                 sizes.push_back("failed");
                 return sizes;
             }
@@ -53,7 +54,7 @@ protected:
 
     fakes::FakeEventPump pump_;
     CurlHttpClient client_;
-    std::unique_ptr<HttpSession> session_;
+    std::unique_ptr<BlockingHttpSession> session_;
     test_support::LoopbackServer server_;
     bool give_up_ = false;
 };

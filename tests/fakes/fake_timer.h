@@ -1,13 +1,13 @@
 // A timer that ticks only when the test says so.
 #pragma once
 
-#include "platform/timer.h"
+#include "platform/window_timer.h"
 
 #include <utility>
 
 namespace tarnwick::fakes {
 
-class FakeTimer : public platform::Timer {
+class FakeTimer : public platform::WindowTimer {
 public:
     void SetInterval(int milliseconds) override { interval = milliseconds; }
     int Interval() const override { return interval; }

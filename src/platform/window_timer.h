@@ -6,9 +6,9 @@
 
 namespace tarnwick::platform {
 
-class Timer {
+class WindowTimer {
 public:
-    virtual ~Timer() = default;
+    virtual ~WindowTimer() = default;
     virtual void SetInterval(int milliseconds) = 0;
     virtual int Interval() const = 0;
     // Enabling a running timer leaves it running; enabling a stopped one

@@ -1,0 +1,32 @@
+// Time for the program's steps: the current time, and timers that fire once
+// from the event loop. Tests replace both with a clock they advance by hand.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace tarnwick::platform {
+
+using Duration = std::chrono::milliseconds;
+using TimePoint = std::chrono::steady_clock::time_point;
+
+class Timer {
+public:
+    virtual ~Timer() = default;
+    // Fires once, `delay` from now; starting a running timer starts it afresh.
+    virtual void Start(Duration delay) = 0;
+    virtual void Stop() = 0;
+    virtual bool IsActive() const = 0;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual TimePoint Now() const = 0;
+    // A stopped timer that calls `on_fire` from the event loop each time it
+    // fires. The handler may start, stop or destroy the timer.
+    virtual std::unique_ptr<Timer> NewTimer(std::function<void()> on_fire) = 0;
+};
+
+} // namespace tarnwick::platform
