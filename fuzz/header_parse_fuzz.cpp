@@ -10,7 +10,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view raw(reinterpret_cast<const char*>(data), size);
     try {
-        const tarnwick::transfer::HeaderFindings findings = tarnwick::transfer::ParseHeaders(raw);
+        const auto parsed = tarnwick::transfer::ParseHeaders(raw);
+        if (!parsed) return 0;
+        const tarnwick::transfer::HeaderFindings& findings = *parsed;
         // Values are cut from the text: none can be longer than the text.
         FUZZ_REQUIRE(findings.LastModified.size() <= raw.size() ||
                      findings.LastModified == "Not Available");

@@ -9,9 +9,9 @@ namespace tarnwick::driver {
 
 // The item at CurrentIndex when it is the run's item (any item there when no
 // key is kept); nullptr when that position holds another item or none.
-inline list::DownloadItem* CurrentItem(const MainState& state, list::DownloadList& list) {
+inline list::ListedItem* CurrentItem(const MainState& state, list::DownloadList& list) {
     if (!list.HasPosition(state.CurrentIndex)) return nullptr;
-    list::DownloadItem& item = list.At(state.CurrentIndex);
+    list::ListedItem& item = list.At(state.CurrentIndex);
     if (state.CurrentItemKey != 0 && item.Key != state.CurrentItemKey) return nullptr;
     return &item;
 }

@@ -19,7 +19,7 @@ using platform::MessageAnswer;
 using platform::MessageButtons;
 using platform::MessageIcon;
 
-bool IsFinished(const list::DownloadItem& item) {
+bool IsFinished(const list::ListedItem& item) {
     return item.Status == status::kComplete || item.Status == status::kError;
 }
 
@@ -158,7 +158,7 @@ RunControl::ItemEnd RunControl::ProcessItem(int& position) {
         EndWithCancelled();
         return ItemEnd::kRunEnds;
     }
-    list::DownloadItem* item = RunItem();
+    list::ListedItem* item = RunItem();
     if (item == nullptr || item->Status == status::kError) return ItemEnd::kSkipped;
 
     const bool transferred = TransferFile(*item, link);
@@ -167,7 +167,7 @@ RunControl::ItemEnd RunControl::ProcessItem(int& position) {
         EndWithCancelled();
         return ItemEnd::kRunEnds;
     }
-    if (list::DownloadItem* done = RunItem()) {
+    if (list::ListedItem* done = RunItem()) {
         done->Status = transferred ? OutcomeOfSizeText(done->FileSize) : status::kError;
     }
     s_.listing.FillDownloadList();
@@ -176,7 +176,7 @@ RunControl::ItemEnd RunControl::ProcessItem(int& position) {
 
 // Transfers the item's file; false when the transfer failed in any way: an
 // error event, an error that reached us instead, or an error answer.
-bool RunControl::TransferFile(list::DownloadItem& item, const std::string& link) {
+bool RunControl::TransferFile(list::ListedItem& item, const std::string& link) {
     s_.download.SetUrl(link);
     s_.download.SetLocalFile(platform::JoinPath(s_.state.DownloadDir, item.FileName));
     // An error page never takes the place of a file in the download folder.
@@ -192,11 +192,11 @@ bool RunControl::TransferFile(list::DownloadItem& item, const std::string& link)
 }
 
 void RunControl::EndWithCancelled() {
-    if (list::DownloadItem* item = RunItem()) item->Status = status::kCancelled;
+    if (list::ListedItem* item = RunItem()) item->Status = status::kCancelled;
     s_.listing.FillDownloadList();
 }
 
-list::DownloadItem* RunControl::RunItem() {
+list::ListedItem* RunControl::RunItem() {
     FollowRunItem();
     return CurrentItem(s_.state, s_.list);
 }
@@ -220,19 +220,19 @@ int RunControl::ResumePosition(int fallback, const std::vector<uint32_t>& later_
 }
 
 std::string RunControl::PrepareItem(int position) {
-    list::DownloadItem& item = s_.list.At(position);
+    list::ListedItem& item = s_.list.At(position);
     const uint32_t key = item.Key;
     const std::string page_address = item.Video_URL;
     item.Status = status::kPreparingStart;
     s_.listing.FillDownloadList();
 
-    const auto current = [&]() -> list::DownloadItem* {
+    const auto current = [&]() -> list::ListedItem* {
         const int p = s_.list.PositionOfKey(key);
         return p >= 0 ? &s_.list.At(p) : nullptr;
     };
     try {
         const std::string link = s_.resolver.GetDownloadLink(page_address);
-        list::DownloadItem* now = current();
+        list::ListedItem* now = current();
         if (now == nullptr) return resolve::kNoSupportedSite;
         if (link == resolve::kNoSupportedSite) {
             now->Status = status::kError;
@@ -258,7 +258,7 @@ std::string RunControl::PrepareItem(int position) {
         return link;
     } catch (const std::exception&) {
         // Link resolution or the probe ended with an error instead of a result.
-        if (list::DownloadItem* now = current()) now->Status = status::kError;
+        if (list::ListedItem* now = current()) now->Status = status::kError;
         return resolve::kNoSupportedSite;
     }
 }
@@ -266,7 +266,7 @@ std::string RunControl::PrepareItem(int position) {
 // The name, numbered " (2)", " (3)", ... when another item already has it.
 std::string RunControl::UniqueFileName(const std::string& name, uint32_t key) const {
     const auto taken = [&](const std::string& candidate) {
-        for (const list::DownloadItem& other : s_.list.Items()) {
+        for (const list::ListedItem& other : s_.list.Items()) {
             if (other.Key != key && other.FileName == candidate) return true;
         }
         return false;

@@ -69,9 +69,9 @@ private:
     void SetRunVariables(const char* value, bool start_first);
 
     ItemEnd ProcessItem(int& position);
-    bool TransferFile(list::DownloadItem& item, const std::string& link);
+    bool TransferFile(list::ListedItem& item, const std::string& link);
     void EndWithCancelled();
-    list::DownloadItem* RunItem();
+    list::ListedItem* RunItem();
     int ResumePosition(int fallback, const std::vector<uint32_t>& later_keys) const;
     void FollowRunItem();
     std::string UniqueFileName(const std::string& name, uint32_t key) const;

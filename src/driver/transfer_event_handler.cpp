@@ -10,7 +10,7 @@ namespace tarnwick::driver {
 
 void TransferEventHandler::DownloadComplete() {
     if (state_.Preparing) {
-        if (list::DownloadItem* item = CurrentItem(state_, list_)) {
+        if (list::ListedItem* item = CurrentItem(state_, list_)) {
             item->Status = status::kStartDownloading;
         }
     }
@@ -24,7 +24,7 @@ void TransferEventHandler::DownloadError(const std::string& sErrorDescription) {
 void TransferEventHandler::DownloadProgress(int64_t lProgress) {
     // Every step is guarded on its own: a failing one is skipped.
     if (state_.StopRequested) download_.CancelDownload();
-    list::DownloadItem* item = CurrentItem(state_, list_);
+    list::ListedItem* item = CurrentItem(state_, list_);
     if (item == nullptr) {
         // Only when the run's item is not where the last rebuild found it is
         // the list searched: a report comes with every chunk read.
@@ -42,7 +42,7 @@ void TransferEventHandler::DownloadProgress(int64_t lProgress) {
     }
 }
 
-void TransferEventHandler::ShowPageFetchProgress(list::DownloadItem& item, int64_t lProgress) {
+void TransferEventHandler::ShowPageFetchProgress(list::ListedItem& item, int64_t lProgress) {
     item.Status = lProgress <= 100 ? status::kPreparingPrefix + std::to_string(lProgress) +
                                          status::kPreparingSuffix
                                    : std::string(status::kPreparingLong);
@@ -50,7 +50,7 @@ void TransferEventHandler::ShowPageFetchProgress(list::DownloadItem& item, int64
     listing_.FillDownloadList();
 }
 
-void TransferEventHandler::ShowFileProgress(list::DownloadItem& item, int64_t lProgress) {
+void TransferEventHandler::ShowFileProgress(list::ListedItem& item, int64_t lProgress) {
     std::string progress =
         item.FileSize == "0"
             ? resolve::FormatFileSize(static_cast<float>(lProgress)) + status::kSoFar

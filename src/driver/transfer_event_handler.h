@@ -25,8 +25,8 @@ public:
     void DownloadCancelled(int64_t lPosition) override { (void)lPosition; }
 
 private:
-    void ShowPageFetchProgress(list::DownloadItem& item, int64_t lProgress);
-    void ShowFileProgress(list::DownloadItem& item, int64_t lProgress);
+    void ShowPageFetchProgress(list::ListedItem& item, int64_t lProgress);
+    void ShowFileProgress(list::ListedItem& item, int64_t lProgress);
     void WriteStatusCell(const std::string& status);
     bool RunItemWasRemoved() const;
 

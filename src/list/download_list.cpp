@@ -10,7 +10,7 @@ void DownloadList::AddItem(const std::string& video_url, const std::string& file
                            const std::string& status, const std::string& file_size) {
     if (listed_urls_.count(video_url) > 0) return;
     if (Count() >= kMaxItems) return;
-    DownloadItem item;
+    ListedItem item;
     item.Key = ++last_key_;
     item.Video_URL = video_url;
     item.FileName = file_name;
@@ -19,7 +19,7 @@ void DownloadList::AddItem(const std::string& video_url, const std::string& file
     Append(std::move(item));
 }
 
-void DownloadList::Append(DownloadItem item) {
+void DownloadList::Append(ListedItem item) {
     item.ID = static_cast<int16_t>(items_.size() + 1);
     if (item.Status.empty()) item.Status = status::kWaiting;
     if (item.FileSize.empty()) item.FileSize = status::kUnknownSize;
@@ -39,7 +39,7 @@ void DownloadList::UpdateItem(int16_t id, const std::string& video_url,
                               const std::string& file_size) {
     const int position = id - 1;
     if (!HasPosition(position)) return;
-    DownloadItem& item = At(position);
+    ListedItem& item = At(position);
     if (!video_url.empty()) {
         listed_urls_.erase(listed_urls_.find(item.Video_URL));
         item.Video_URL = video_url;
@@ -52,10 +52,10 @@ void DownloadList::UpdateItem(int16_t id, const std::string& video_url,
 
 void DownloadList::RemoveItem(int16_t id) {
     if (items_.empty()) return;
-    std::vector<DownloadItem> copy = std::move(items_);
+    std::vector<ListedItem> copy = std::move(items_);
     items_.clear();
     listed_urls_.clear();
-    for (DownloadItem& item : copy) {
+    for (ListedItem& item : copy) {
         if (item.ID != id) Append(std::move(item));
     }
 }

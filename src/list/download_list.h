@@ -8,7 +8,7 @@
 
 namespace tarnwick::list {
 
-struct DownloadItem {
+struct ListedItem {
     // Identifies the item for as long as it is listed, across moves and
     // renumbering; never shown.
     uint32_t Key = 0;
@@ -33,9 +33,9 @@ public:
 
     // Direct field access by position, as the run control uses it. The page
     // address changes only through UpdateItem, which keeps the address index.
-    DownloadItem& At(int position) { return items_.at(static_cast<size_t>(position)); }
-    const DownloadItem& At(int position) const { return items_.at(static_cast<size_t>(position)); }
-    const std::vector<DownloadItem>& Items() const { return items_; }
+    ListedItem& At(int position) { return items_.at(static_cast<size_t>(position)); }
+    const ListedItem& At(int position) const { return items_.at(static_cast<size_t>(position)); }
+    const std::vector<ListedItem>& Items() const { return items_; }
 
     // Appends unless the address is already listed (exact comparison) or the
     // list is full. Empty status and size become "Waiting" and "????".
@@ -50,10 +50,10 @@ public:
     void MoveItemDown(int16_t id);
 
 private:
-    void Append(DownloadItem item);
+    void Append(ListedItem item);
     void SwapWithNext(size_t position);
 
-    std::vector<DownloadItem> items_;
+    std::vector<ListedItem> items_;
     // The listed page addresses, for the duplicate check of AddItem.
     std::unordered_multiset<std::string> listed_urls_;
     uint32_t last_key_ = 0;

@@ -57,7 +57,7 @@ void DownloadListing::FillRows(DownloadView& view) {
     for (int position = 0; position <= last; ++position) {
         for (int i = 0; i < kRoundsPerHalfRow; ++i) Yield();
         if (!list_.HasPosition(position)) break;
-        const DownloadItem& item = list_.At(position);
+        const ListedItem& item = list_.At(position);
         DownloadViewRow& row = view.AppendRow();
         row.ID = item.ID;
         row.Video_URL = item.Video_URL;

@@ -1,4 +1,4 @@
-// Every status and placeholder text written into a download item.
+// Every status and placeholder text the grid shows for an item, as written.
 #pragma once
 
 namespace tarnwick::status {
@@ -19,5 +19,7 @@ inline constexpr const char* kError = "ERROR";
 inline constexpr const char* kSoFar = "so far..";
 inline constexpr const char* kComplete = "Complete";
 inline constexpr const char* kCancelled = "Cancelled";
+// The size text of a file the server has but gave no length for.
+inline constexpr const char* kSizeWithoutLength = "0";
 
 } // namespace tarnwick::status

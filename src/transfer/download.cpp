@@ -176,7 +176,13 @@ void Download::TakeHeaderValues(const std::string& raw) {
     last_modified_ = HeaderValue(raw, "last-modified: ").value_or(kNotAvailable);
     Yield();
     const std::optional<std::string> length = HeaderValue(raw, "content-length: ");
-    file_size_ = length ? ContentLengthValue(*length) : -1.0f;
+    if (length) {
+        const std::optional<float> size = ContentLengthValue(*length);
+        if (!size) throw TransferFailure("Type mismatch");
+        file_size_ = *size;
+    } else {
+        file_size_ = -1.0f;
+    }
     Yield();
     remote_file_name_ = HeaderValue(raw, "filename=").value_or("");
     Yield();

@@ -1,9 +1,9 @@
 #include "transfer/header_parse.h"
 
 #include "common/text.h"
-#include "transfer/transfer_failure.h"
 
 #include <charconv>
+#include <algorithm>
 #include <cmath>
 
 namespace tarnwick::transfer {
@@ -38,16 +38,15 @@ std::optional<std::string> HeaderValue(std::string_view raw, std::string_view na
     return std::string(raw.substr(start, end == std::string_view::npos ? end : end - start));
 }
 
-float ContentLengthValue(std::string_view value) {
+std::optional<float> ContentLengthValue(std::string_view value) {
     std::string_view number = TrimBlanks(value);
     // from_chars takes no leading "+" and would take "nan" and "inf".
-    if (!StartsLikeANumber(number)) throw TransferFailure("Type mismatch");
+    if (!StartsLikeANumber(number)) return std::nullopt;
     if (number.front() == '+') number.remove_prefix(1);
     float size = 0;
     const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), size);
-    if (error == std::errc::result_out_of_range) throw TransferFailure("Overflow");
     if (error != std::errc() || end != number.data() + number.size() || !std::isfinite(size)) {
-        throw TransferFailure("Type mismatch");
+        return std::nullopt;
     }
     return size;
 }
@@ -63,16 +62,46 @@ bool AnswerShowsFile(std::string_view raw) {
            lower_raw.find("http/1.1 404 file not found") == std::string::npos;
 }
 
-HeaderFindings ParseHeaders(std::string_view raw) {
+std::optional<HeaderFindings> ParseHeaders(std::string_view raw) {
     HeaderFindings found;
     found.LastModified = HeaderValue(raw, "last-modified: ").value_or("Not Available");
-    const auto length = HeaderValue(raw, "content-length: ");
-    found.FileSize = length ? ContentLengthValue(*length) : -1.0f;
+    if (const auto length = HeaderValue(raw, "content-length: ")) {
+        const std::optional<float> size = ContentLengthValue(*length);
+        if (!size) return std::nullopt;
+        found.FileSize = *size;
+    }
     found.RemoteFileName = HeaderValue(raw, "filename=").value_or("");
     const auto type = HeaderValue(raw, "content-type: ");
     found.RemoteFileType = type ? TypeAfterSlash(*type) : "";
     found.FileExists = AnswerShowsFile(raw);
     return found;
+}
+
+std::optional<std::string_view> FieldValue(std::string_view raw, std::string_view name) {
+    size_t start = raw.find(kLineEnd); // past the status line
+    while (start != std::string_view::npos && start < raw.size()) {
+        start += kLineEnd.size();
+        const size_t end = std::min(raw.find(kLineEnd, start), raw.size());
+        const std::string_view line = raw.substr(start, end - start);
+        const size_t colon = line.find(':');
+        if (colon != std::string_view::npos &&
+            text::EqualsIgnoreCase(TrimBlanks(line.substr(0, colon)), name)) {
+            return TrimBlanks(line.substr(colon + 1));
+        }
+        start = end;
+    }
+    return std::nullopt;
+}
+
+std::optional<int64_t> ContentLengthField(std::string_view raw) {
+    const std::optional<std::string_view> value = FieldValue(raw, "content-length");
+    if (!value || value->empty()) return std::nullopt;
+    int64_t length = 0;
+    const auto [end, error] = std::from_chars(value->data(), value->data() + value->size(), length);
+    if (error != std::errc() || end != value->data() + value->size() || length < 0) {
+        return std::nullopt;
+    }
+    return length;
 }
 
 } // namespace tarnwick::transfer

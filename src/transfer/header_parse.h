@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,9 +21,9 @@ bool FitsHeaderBuffer(std::string_view raw);
 std::optional<std::string> HeaderValue(std::string_view raw, std::string_view name);
 
 // A Content-Length value as a 32-bit floating-point byte count. Blanks around
-// the number are allowed; anything else that is not a decimal number throws
-// TransferFailure.
-float ContentLengthValue(std::string_view value);
+// the number are allowed; anything else that is not a decimal number, and a
+// number past the float range, gives none.
+std::optional<float> ContentLengthValue(std::string_view value);
 
 // The part of a Content-Type value after its first "/", parameters kept; the
 // whole value when it has no "/".
@@ -32,8 +33,8 @@ std::string TypeAfterSlash(std::string_view value);
 // status line (any letter case, anywhere); true for every other answer.
 bool AnswerShowsFile(std::string_view raw);
 
-// Everything a probe reads from a header text that fits the buffer, in the
-// order it reads it. For tools that take the parse on its own.
+// Everything a probe reads from a header text that fits the buffer. None when
+// the text's "content-length: " value is not a number.
 struct HeaderFindings {
     std::string LastModified;
     float FileSize = -1;
@@ -41,6 +42,15 @@ struct HeaderFindings {
     std::string RemoteFileType;
     bool FileExists = false;
 };
-HeaderFindings ParseHeaders(std::string_view raw);
+std::optional<HeaderFindings> ParseHeaders(std::string_view raw);
+
+// The value of the first header field named `name` (compared without letter
+// case) in an answer's header lines, without the blanks around it; none when
+// no field has that name. The status line is not a field.
+std::optional<std::string_view> FieldValue(std::string_view raw, std::string_view name);
+
+// The Content-Length field as a byte count: one non-negative decimal integer;
+// none when the field is missing or holds anything else.
+std::optional<int64_t> ContentLengthField(std::string_view raw);
 
 } // namespace tarnwick::transfer

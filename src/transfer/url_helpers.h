@@ -1,6 +1,7 @@
 // Small helpers around addresses and platform texts.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,14 @@ bool IsSecureUrl(std::string_view url);
 
 // The text up to its first NUL character; the whole text when it has none.
 std::string StripNull(std::string_view text);
+
+// True for a host name or IPv4 address, or an IPv6 address in brackets, with
+// an optional ":port": what a probe may put between the scheme and the path.
+bool IsPlainHost(std::string_view host);
+
+// The address a probe asks: the link split into host and path, put together
+// again with its scheme ("/" for an empty path). None when what stands
+// between the scheme and the path is not a plain host.
+std::optional<std::string> ProbeAddress(const std::string& link);
 
 } // namespace tarnwick::transfer

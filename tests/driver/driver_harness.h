@@ -93,7 +93,7 @@ public:
     }
     std::vector<std::string> Statuses() const {
         std::vector<std::string> statuses;
-        for (const list::DownloadItem& item : list.Items()) statuses.push_back(item.Status);
+        for (const list::ListedItem& item : list.Items()) statuses.push_back(item.Status);
         return statuses;
     }
 

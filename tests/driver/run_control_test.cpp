@@ -25,7 +25,7 @@ std::string Body(size_t size, char seed) {
     return body;
 }
 
-bool ShowsTransferProgress(const list::DownloadItem& item) {
+bool ShowsTransferProgress(const list::ListedItem& item) {
     return shell::ProgressValueOf(item.Status).has_value();
 }
 

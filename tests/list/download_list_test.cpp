@@ -10,7 +10,7 @@ namespace {
 
 std::vector<std::string> Urls(const DownloadList& list) {
     std::vector<std::string> urls;
-    for (const DownloadItem& item : list.Items()) urls.push_back(item.Video_URL);
+    for (const ListedItem& item : list.Items()) urls.push_back(item.Video_URL);
     return urls;
 }
 

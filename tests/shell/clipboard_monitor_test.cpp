@@ -35,12 +35,12 @@ class ClipboardMonitorTest : public testing::Test, protected fakes::ListingHarne
 protected:
     std::vector<std::string> Statuses() const {
         std::vector<std::string> statuses;
-        for (const list::DownloadItem& item : list.Items()) statuses.push_back(item.Status);
+        for (const list::ListedItem& item : list.Items()) statuses.push_back(item.Status);
         return statuses;
     }
     std::vector<std::string> Urls() const {
         std::vector<std::string> urls;
-        for (const list::DownloadItem& item : list.Items()) urls.push_back(item.Video_URL);
+        for (const list::ListedItem& item : list.Items()) urls.push_back(item.Video_URL);
         return urls;
     }
     std::vector<SkinWrite> AddressWrites() const {

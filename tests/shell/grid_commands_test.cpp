@@ -22,7 +22,7 @@ protected:
 
     std::vector<std::string> Urls() const {
         std::vector<std::string> urls;
-        for (const list::DownloadItem& item : list.Items()) urls.push_back(item.Video_URL);
+        for (const list::ListedItem& item : list.Items()) urls.push_back(item.Video_URL);
         return urls;
     }
 

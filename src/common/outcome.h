@@ -1,0 +1,63 @@
+// How a step of the program ended: complete, cancelled, or failed with a
+// reason. Failures travel as these values across every module's interface.
+#pragma once
+
+#include <string>
+#include <utility>
+
+namespace tarnwick {
+
+enum class Reason {
+    kUnsupportedSite,   // no supported site in the address
+    kPageNotFetched,    // the page's request got no answer, or broke off
+    kNoLinkInPage,      // the page was fetched, but holds no video link
+    kVideoNotFound,     // the video's address answered 404 or 410
+    kErrorAnswer,       // another error status (http_status)
+    kConnectionLost,    // the video's connection could not be made, or broke off
+    kOpenTimeout,       // no answer within the limit for opening
+    kStallTimeout,      // no byte within the limit while receiving
+    kWriteFailed,       // the local file could not be written
+    kDiskFull,          // the disk ran out of space
+    kFolderUnusable,    // the download folder cannot be created or written
+    kHtmlInsteadOfVideo,// a web page came where the video should be
+    kStreamedVideo,     // the video comes in pieces (HLS or DASH)
+};
+
+struct Failure {
+    Reason reason = Reason::kWriteFailed;
+    // The answer's status code, where one came.
+    int http_status = 0;
+    // The system's words (an error text, a limit), where there are any.
+    std::string detail;
+
+    bool operator==(const Failure&) const = default;
+};
+
+class Outcome {
+public:
+    enum class Kind { kComplete, kCancelled, kFailed };
+
+    static Outcome Complete() { return Outcome(Kind::kComplete, {}); }
+    static Outcome Cancelled() { return Outcome(Kind::kCancelled, {}); }
+    static Outcome Failed(Failure failure) { return Outcome(Kind::kFailed, std::move(failure)); }
+    static Outcome Failed(Reason reason, std::string detail = {}, int http_status = 0) {
+        return Failed(Failure{reason, http_status, std::move(detail)});
+    }
+
+    Kind kind() const { return kind_; }
+    bool IsComplete() const { return kind_ == Kind::kComplete; }
+    bool IsCancelled() const { return kind_ == Kind::kCancelled; }
+    bool IsFailed() const { return kind_ == Kind::kFailed; }
+    // Meaningful when failed.
+    const Failure& failure() const { return failure_; }
+
+    bool operator==(const Outcome&) const = default;
+
+private:
+    Outcome(Kind kind, Failure failure) : kind_(kind), failure_(std::move(failure)) {}
+
+    Kind kind_;
+    Failure failure_;
+};
+
+} // namespace tarnwick

@@ -1,0 +1,72 @@
+// One entry of the download queue: a video page address and everything the
+// program has learned about it, as values. The grid's texts are derived from
+// these by the functions of item_texts.h and never read back.
+#pragma once
+
+#include "common/outcome.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tarnwick::list {
+
+// Identifies an item for as long as it is listed, across moves and removals
+// of other items. Never shown.
+using ItemKey = uint64_t;
+
+enum class ItemState {
+    kWaiting,     // not processed yet, or to be processed again
+    kPreparing,   // its page is being fetched
+    kStarting,    // the page is in: link, probe and the video's connection
+    kDownloading, // the video's bytes arrive
+    kComplete,
+    kFailed,
+    kCancelled,
+};
+
+// What the item's file name is.
+enum class NameKind {
+    kAutoDetect,      // still to be derived when the item is prepared
+    kNotSupported,    // listed with an address of no supported site
+    kUnsupportedLink, // the run found no supported site in the address
+    kProcessFailed,   // the page held no video link
+    kNamed,           // `name`: derived from the link, or typed by the user
+};
+
+// What is known of the video file's size.
+enum class SizeKind {
+    kNotProbed,         // nothing asked yet
+    kKnown,             // `total_size` bytes
+    kExistsWithoutSize, // the server has the file but gave no length
+    kNotFound,          // the server gave neither a length nor the file
+};
+
+struct DownloadItem {
+    ItemKey key = 0;
+    // Exactly as it was entered.
+    std::string page_address;
+    // The site index of the address (-1: no supported site).
+    int site = -1;
+    NameKind name_kind = NameKind::kAutoDetect;
+    std::string name; // when kNamed
+    ItemState state = ItemState::kWaiting;
+    SizeKind size_kind = SizeKind::kNotProbed;
+    int64_t total_size = 0; // when kKnown
+    // The video's bytes received so far.
+    int64_t received = 0;
+    // While the page is fetched: its bytes so far, and its length when it gave one.
+    int64_t page_received = 0;
+    std::optional<int64_t> page_size;
+    // Why it failed, when kFailed.
+    std::optional<Failure> failure;
+
+    bool operator==(const DownloadItem&) const = default;
+};
+
+// Whether a run takes the item: every state but complete and failed.
+inline bool IsRunnable(const DownloadItem& item) {
+    return item.state != ItemState::kComplete && item.state != ItemState::kFailed;
+}
+
+} // namespace tarnwick::list

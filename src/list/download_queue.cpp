@@ -1,0 +1,138 @@
+#include "list/download_queue.h"
+
+#include "list/item_texts.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace tarnwick::list {
+
+unsigned ChangedFields(const DownloadItem& before, const DownloadItem& after) {
+    unsigned fields = 0;
+    if (before.page_address != after.page_address) fields |= kFieldAddress;
+    if (before.name_kind != after.name_kind || before.name != after.name) fields |= kFieldName;
+    if (before.state != after.state || before.site != after.site ||
+        StatusText(before) != StatusText(after)) {
+        fields |= kFieldStatus;
+    }
+    if (before.size_kind != after.size_kind || before.total_size != after.total_size) {
+        fields |= kFieldSize;
+    }
+    if (before.failure != after.failure) fields |= kFieldFailure;
+    return fields;
+}
+
+template <typename Call>
+void DownloadQueue::Tell(Call call) {
+    for (QueueObserver* observer : observers_) call(*observer);
+}
+
+void DownloadQueue::AddObserver(QueueObserver* observer) { observers_.push_back(observer); }
+
+void DownloadQueue::RemoveObserver(QueueObserver* observer) {
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer),
+                     observers_.end());
+}
+
+DownloadQueue::Entry* DownloadQueue::FindEntry(ItemKey key) const {
+    const auto found = entries_.find(key);
+    return found == entries_.end() ? nullptr : found->second.get();
+}
+
+const DownloadItem* DownloadQueue::Find(ItemKey key) const {
+    const Entry* entry = FindEntry(key);
+    return entry == nullptr ? nullptr : &entry->item;
+}
+
+int DownloadQueue::PositionOf(ItemKey key) const {
+    const Entry* entry = FindEntry(key);
+    if (entry == nullptr) return -1;
+    const auto cached = static_cast<size_t>(entry->position);
+    if (cached < order_.size() && order_[cached] == entry) return entry->position;
+    // Items moved since: refresh every cached position at once.
+    for (size_t p = 0; p < order_.size(); ++p) order_[p]->position = static_cast<int>(p);
+    return entry->position;
+}
+
+DownloadQueue::AddResult DownloadQueue::Add(DownloadItem item) {
+    if (HasAddress(item.page_address)) return AddResult::kDuplicate;
+    if (Count() >= kMaxItems) return AddResult::kFull;
+    const int position = Count();
+    Tell([&](QueueObserver& o) { o.OnInserting(position); });
+    item.key = ++last_key_;
+    auto entry = std::make_unique<Entry>();
+    entry->item = std::move(item);
+    entry->position = position;
+    addresses_.insert(entry->item.page_address);
+    order_.push_back(entry.get());
+    entries_.emplace(last_key_, std::move(entry));
+    Tell([&](QueueObserver& o) { o.OnInserted(position); });
+    return AddResult::kAdded;
+}
+
+bool DownloadQueue::Remove(ItemKey key) {
+    const int position = PositionOf(key);
+    if (position < 0) return false;
+    Tell([&](QueueObserver& o) { o.OnRemoving(position); });
+    order_.erase(order_.begin() + position);
+    const auto found = entries_.find(key);
+    addresses_.erase(found->second->item.page_address);
+    entries_.erase(found);
+    Tell([&](QueueObserver& o) { o.OnRemoved(position); });
+    return true;
+}
+
+void DownloadQueue::Swap(int position) {
+    Tell([&](QueueObserver& o) { o.OnMoving(position, position + 1); });
+    std::swap(order_[static_cast<size_t>(position)], order_[static_cast<size_t>(position) + 1]);
+    order_[static_cast<size_t>(position)]->position = position;
+    order_[static_cast<size_t>(position) + 1]->position = position + 1;
+    Tell([&](QueueObserver& o) { o.OnMoved(position, position + 1); });
+}
+
+bool DownloadQueue::MoveUp(ItemKey key) {
+    const int position = PositionOf(key);
+    if (position <= 0) return false;
+    Swap(position - 1);
+    return true;
+}
+
+bool DownloadQueue::MoveDown(ItemKey key) {
+    const int position = PositionOf(key);
+    if (position < 0 || position + 1 >= Count()) return false;
+    Swap(position);
+    return true;
+}
+
+bool DownloadQueue::Rename(ItemKey key, std::string name) {
+    return Modify(key, [&](DownloadItem& item) {
+        item.name_kind = NameKind::kNamed;
+        item.name = std::move(name);
+    });
+}
+
+bool DownloadQueue::Modify(ItemKey key, const std::function<void(DownloadItem&)>& change) {
+    Entry* entry = FindEntry(key);
+    if (entry == nullptr) return false;
+    const DownloadItem before = entry->item;
+    change(entry->item);
+    entry->item.key = before.key;
+    entry->item.page_address = before.page_address;
+    const unsigned fields = ChangedFields(before, entry->item);
+    if (fields == 0) return true;
+    const int position = PositionOf(key);
+    Tell([&](QueueObserver& o) { o.OnChanged(position, fields); });
+    return true;
+}
+
+void DownloadQueue::SetReceived(ItemKey key, int64_t received) {
+    Entry* entry = FindEntry(key);
+    if (entry == nullptr || entry->item.received == received) return;
+    const std::string before = StatusText(entry->item);
+    entry->item.received = received;
+    if (StatusText(entry->item) == before) return;
+    const int position = PositionOf(key);
+    Tell([&](QueueObserver& o) { o.OnChanged(position, kFieldStatus); });
+}
+
+} // namespace tarnwick::list

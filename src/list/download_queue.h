@@ -1,0 +1,103 @@
+// The download queue: the one source of truth for the listed items, in the
+// order the grid shows them and the run takes them. Every change is told to
+// its observers, row by row; positions count from 0, and an item's ID in the
+// grid is its position + 1.
+#pragma once
+
+#include "list/download_item.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace tarnwick::list {
+
+// The parts of an item that a change touched.
+enum ItemField : unsigned {
+    kFieldAddress = 1u << 0,
+    kFieldName = 1u << 1,
+    kFieldStatus = 1u << 2,
+    kFieldSize = 1u << 3,
+    kFieldFailure = 1u << 4,
+};
+
+// Hears of every change. The "-ing" calls come before the change, the others
+// after it. Observers must not change the queue from inside these calls.
+class QueueObserver {
+public:
+    virtual ~QueueObserver() = default;
+    virtual void OnInserting(int position) { (void)position; }
+    virtual void OnInserted(int position) { (void)position; }
+    virtual void OnRemoving(int position) { (void)position; }
+    virtual void OnRemoved(int position) { (void)position; }
+    // The item at `from` goes to `to` (its position after the move).
+    virtual void OnMoving(int from, int to) { (void)from, (void)to; }
+    virtual void OnMoved(int from, int to) { (void)from, (void)to; }
+    // `fields` is a set of ItemField.
+    virtual void OnChanged(int position, unsigned fields) { (void)position, (void)fields; }
+};
+
+class DownloadQueue {
+public:
+    static constexpr int kMaxItems = 32767;
+    enum class AddResult { kAdded, kDuplicate, kFull };
+
+    DownloadQueue() = default;
+    DownloadQueue(const DownloadQueue&) = delete;
+    DownloadQueue& operator=(const DownloadQueue&) = delete;
+
+    void AddObserver(QueueObserver* observer);
+    void RemoveObserver(QueueObserver* observer);
+
+    int Count() const { return static_cast<int>(order_.size()); }
+    bool IsEmpty() const { return order_.empty(); }
+    const DownloadItem& At(int position) const { return order_.at(static_cast<size_t>(position))->item; }
+    // The listed item with that key, or nullptr.
+    const DownloadItem* Find(ItemKey key) const;
+    // The item's position, or -1 when it is not listed.
+    int PositionOf(ItemKey key) const;
+    bool HasAddress(const std::string& address) const { return addresses_.count(address) > 0; }
+
+    // Appends the item with a new key, unless its address is listed already
+    // (compared exactly) or the queue is full. `item.key` is ignored.
+    AddResult Add(DownloadItem item);
+    // The key the last Add gave.
+    ItemKey LastKey() const { return last_key_; }
+    bool Remove(ItemKey key);
+    // Exchanges the item with its neighbour; false for the first (up) or the
+    // last (down) item and for an unknown key.
+    bool MoveUp(ItemKey key);
+    bool MoveDown(ItemKey key);
+    // The user's name for the item's file.
+    bool Rename(ItemKey key, std::string name);
+    // Changes the item through `change` and tells the observers which parts
+    // changed. The page address and the key stay as they are.
+    bool Modify(ItemKey key, const std::function<void(DownloadItem&)>& change);
+    // The video's bytes so far, told only when the shown status changes.
+    void SetReceived(ItemKey key, int64_t received);
+
+private:
+    struct Entry {
+        DownloadItem item;
+        mutable int position = 0; // where it stood when last looked up
+    };
+
+    Entry* FindEntry(ItemKey key) const;
+    void Swap(int position);
+    template <typename Call>
+    void Tell(Call call);
+
+    std::vector<Entry*> order_;
+    std::unordered_map<ItemKey, std::unique_ptr<Entry>> entries_;
+    std::unordered_set<std::string> addresses_;
+    std::vector<QueueObserver*> observers_;
+    ItemKey last_key_ = 0;
+};
+
+// Which fields of the grid differ between two states of one item.
+unsigned ChangedFields(const DownloadItem& before, const DownloadItem& after);
+
+} // namespace tarnwick::list

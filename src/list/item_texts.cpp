@@ -1,0 +1,82 @@
+#include "list/item_texts.h"
+
+#include "list/status_texts.h"
+#include "resolve/file_naming.h"
+#include "resolve/site_index.h"
+
+#include <cmath>
+#include <limits>
+
+namespace tarnwick::list {
+namespace {
+
+std::string BytesSoFar(int64_t bytes) {
+    return resolve::FormatFileSize(static_cast<float>(bytes)) + status::kSoFar;
+}
+
+std::string PreparingText(const DownloadItem& item) {
+    if (item.page_received == 0) return status::kPreparingStart;
+    if (!item.page_size || *item.page_size <= 0) return status::kPreparingLong;
+    const int64_t percent = PercentOf(item.page_received, *item.page_size);
+    if (percent > 100) return status::kPreparingLong;
+    return status::kPreparingPrefix + std::to_string(percent) + status::kPreparingSuffix;
+}
+
+} // namespace
+
+int64_t PercentOf(int64_t part, int64_t whole) {
+    const double percent =
+        std::nearbyint(static_cast<double>(part) / static_cast<double>(whole) * 100.0);
+    constexpr double kLimit = 9223372036854775807.0; // 2 to the 63, as a double
+    if (percent >= kLimit) return std::numeric_limits<int64_t>::max();
+    return static_cast<int64_t>(percent);
+}
+
+std::optional<int32_t> ProgressPercent(const DownloadItem& item) {
+    if (item.state != ItemState::kDownloading || item.size_kind != SizeKind::kKnown ||
+        item.total_size <= 0) {
+        return std::nullopt;
+    }
+    const int64_t percent = PercentOf(item.received, item.total_size);
+    return static_cast<int32_t>(std::min<int64_t>(percent, std::numeric_limits<int32_t>::max()));
+}
+
+std::string StatusText(const DownloadItem& item) {
+    switch (item.state) {
+        case ItemState::kWaiting:
+            return item.site == resolve::kSiteNone ? status::kLinkNotSupported : status::kWaiting;
+        case ItemState::kPreparing: return PreparingText(item);
+        case ItemState::kStarting: return status::kStartDownloading;
+        case ItemState::kDownloading: {
+            const std::optional<int32_t> percent = ProgressPercent(item);
+            return percent ? std::to_string(*percent) : BytesSoFar(item.received);
+        }
+        case ItemState::kComplete: return status::kComplete;
+        case ItemState::kFailed: return status::kError;
+        case ItemState::kCancelled: return status::kCancelled;
+    }
+    return {};
+}
+
+std::string FileNameText(const DownloadItem& item) {
+    switch (item.name_kind) {
+        case NameKind::kAutoDetect: return status::kAutoDetect;
+        case NameKind::kNotSupported: return status::kErrorFileName;
+        case NameKind::kUnsupportedLink: return status::kUnsupportedLink;
+        case NameKind::kProcessFailed: return status::kProcessFailed;
+        case NameKind::kNamed: return item.name;
+    }
+    return {};
+}
+
+std::string SizeText(const DownloadItem& item) {
+    switch (item.size_kind) {
+        case SizeKind::kNotProbed: return status::kUnknownSize;
+        case SizeKind::kKnown: return resolve::FormatFileSize(static_cast<float>(item.total_size));
+        case SizeKind::kExistsWithoutSize: return status::kSizeWithoutLength;
+        case SizeKind::kNotFound: return resolve::FormatFileSize(-1.0f);
+    }
+    return {};
+}
+
+} // namespace tarnwick::list

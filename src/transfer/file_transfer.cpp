@@ -1,0 +1,98 @@
+#include "transfer/file_transfer.h"
+
+#include "transfer/header_parse.h"
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace tarnwick::transfer {
+namespace {
+
+bool FolderIsTheProblem(int error) {
+    return error == ENOENT || error == ENOTDIR || error == EACCES || error == EPERM ||
+           error == EROFS;
+}
+
+} // namespace
+
+std::optional<Failure> FailureOfStatus(int http_status) {
+    if (http_status >= 200 && http_status < 300) return std::nullopt;
+    const Reason reason = (http_status == 404 || http_status == 410) ? Reason::kVideoNotFound
+                                                                     : Reason::kErrorAnswer;
+    return Failure{reason, http_status, {}};
+}
+
+FileTransfer::FileTransfer(platform::HttpClient& http, platform::Clock& clock, TimeLimits limits)
+    : http_(http),
+      watch_(clock, limits, [this](Reason reason) { Finish(Outcome::Failed(reason)); }) {}
+
+void FileTransfer::Start(const std::string& link, const std::string& local_file,
+                         ProgressHandler on_progress, DoneHandler on_done) {
+    file_.emplace(local_file);
+    on_progress_ = std::move(on_progress);
+    on_done_ = std::move(on_done);
+    platform::HttpRequest request;
+    request.url = link;
+    watch_.Opening();
+    exchange_ = http_.Start(request, *this);
+}
+
+void FileTransfer::OnAnswer(const platform::HttpAnswer& answer) {
+    http_status_ = answer.status;
+    if (std::optional<Failure> failure = FailureOfStatus(answer.status)) {
+        // An error page never takes the place of a file in the download folder.
+        Finish(Outcome::Failed(std::move(*failure)));
+        return;
+    }
+    if (!file_->Open()) {
+        FailWriting(FolderIsTheProblem(file_->Error()) ? Reason::kFolderUnusable
+                                                      : Reason::kWriteFailed);
+        return;
+    }
+    size_ = ContentLengthField(answer.raw_headers);
+    watch_.Answered();
+    on_progress_(0, size_);
+}
+
+void FileTransfer::OnBody(const char* data, size_t size) {
+    watch_.Received();
+    if (!file_->Append(data, size)) {
+        FailWriting(Reason::kWriteFailed);
+        return;
+    }
+    received_ += static_cast<int64_t>(size);
+    on_progress_(received_, size_);
+}
+
+void FileTransfer::OnEnd(const platform::HttpEnd& end) {
+    if (end.kind != platform::HttpEnd::Kind::kComplete) {
+        Finish(Outcome::Failed(Reason::kConnectionLost, end.detail, http_status_));
+        return;
+    }
+    if (size_ && received_ != *size_) {
+        Finish(Outcome::Failed(Reason::kConnectionLost, "The answer ended early", http_status_));
+        return;
+    }
+    if (!file_->Commit()) {
+        FailWriting(Reason::kWriteFailed);
+        return;
+    }
+    Finish(Outcome::Complete());
+}
+
+void FileTransfer::FailWriting(Reason unless_full) {
+    const int error = file_->Error();
+    Finish(Outcome::Failed(error == ENOSPC ? Reason::kDiskFull : unless_full,
+                           std::strerror(error)));
+}
+
+void FileTransfer::Finish(Outcome outcome) {
+    watch_.Stop();
+    exchange_.reset();
+    if (file_) file_->Close();
+    const DoneHandler done = std::move(on_done_);
+    done(std::move(outcome));
+}
+
+} // namespace tarnwick::transfer

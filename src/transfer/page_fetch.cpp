@@ -1,0 +1,60 @@
+#include "transfer/page_fetch.h"
+
+#include "transfer/header_parse.h"
+
+#include <utility>
+
+namespace tarnwick::transfer {
+
+PageFetch::PageFetch(platform::HttpClient& http, platform::Clock& clock, TimeLimits limits)
+    : http_(http), watch_(clock, limits, [this](Reason reason) { Fail(reason, {}); }) {}
+
+void PageFetch::Start(const std::string& address, ProgressHandler on_progress,
+                      DoneHandler on_done) {
+    on_progress_ = std::move(on_progress);
+    on_done_ = std::move(on_done);
+    platform::HttpRequest request;
+    request.url = address;
+    watch_.Opening();
+    exchange_ = http_.Start(request, *this);
+}
+
+void PageFetch::OnAnswer(const platform::HttpAnswer& answer) {
+    http_status_ = answer.status;
+    size_ = ContentLengthField(answer.raw_headers);
+    watch_.Answered();
+}
+
+void PageFetch::OnBody(const char* data, size_t size) {
+    watch_.Received();
+    if (static_cast<int64_t>(page_.size() + size) > kSizeLimit) {
+        Fail(Reason::kPageNotFetched, "The page is larger than 64 MiB");
+        return;
+    }
+    page_.append(data, size);
+    on_progress_(static_cast<int64_t>(page_.size()), size_);
+}
+
+void PageFetch::OnEnd(const platform::HttpEnd& end) {
+    if (end.kind == platform::HttpEnd::Kind::kComplete) {
+        Finish(Outcome::Complete());
+    } else {
+        Fail(Reason::kPageNotFetched, end.detail);
+    }
+}
+
+void PageFetch::Fail(Reason reason, std::string detail) {
+    Finish(Outcome::Failed(reason, std::move(detail), http_status_));
+}
+
+void PageFetch::Finish(Outcome outcome) {
+    watch_.Stop();
+    exchange_.reset();
+    Result result{std::move(outcome), http_status_, {}};
+    if (result.outcome.IsComplete()) result.page = std::move(page_);
+    page_.clear();
+    const DoneHandler done = std::move(on_done_);
+    done(std::move(result));
+}
+
+} // namespace tarnwick::transfer
