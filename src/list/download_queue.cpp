@@ -30,8 +30,7 @@ void DownloadQueue::Tell(Call call) {
 void DownloadQueue::AddObserver(QueueObserver* observer) { observers_.push_back(observer); }
 
 void DownloadQueue::RemoveObserver(QueueObserver* observer) {
-    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer),
-                     observers_.end());
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
 }
 
 DownloadQueue::Entry* DownloadQueue::FindEntry(ItemKey key) const {
@@ -42,6 +41,23 @@ DownloadQueue::Entry* DownloadQueue::FindEntry(ItemKey key) const {
 const DownloadItem* DownloadQueue::Find(ItemKey key) const {
     const Entry* entry = FindEntry(key);
     return entry == nullptr ? nullptr : &entry->item;
+}
+
+void DownloadQueue::NoteName(const DownloadItem& item) {
+    if (item.name_kind == NameKind::kNamed) names_.insert(item.name);
+}
+
+void DownloadQueue::ForgetName(const DownloadItem& item) {
+    if (item.name_kind != NameKind::kNamed) return;
+    const auto found = names_.find(item.name);
+    if (found != names_.end()) names_.erase(found);
+}
+
+bool DownloadQueue::IsNameTaken(const std::string& name, ItemKey except) const {
+    const size_t count = names_.count(name);
+    const DownloadItem* own = Find(except);
+    const bool own_name = own != nullptr && own->name_kind == NameKind::kNamed && own->name == name;
+    return count > (own_name ? 1u : 0u);
 }
 
 int DownloadQueue::PositionOf(ItemKey key) const {
@@ -64,6 +80,7 @@ DownloadQueue::AddResult DownloadQueue::Add(DownloadItem item) {
     entry->item = std::move(item);
     entry->position = position;
     addresses_.insert(entry->item.page_address);
+    NoteName(entry->item);
     order_.push_back(entry.get());
     entries_.emplace(last_key_, std::move(entry));
     Tell([&](QueueObserver& o) { o.OnInserted(position); });
@@ -77,6 +94,7 @@ bool DownloadQueue::Remove(ItemKey key) {
     order_.erase(order_.begin() + position);
     const auto found = entries_.find(key);
     addresses_.erase(found->second->item.page_address);
+    ForgetName(found->second->item);
     entries_.erase(found);
     Tell([&](QueueObserver& o) { o.OnRemoved(position); });
     return true;
@@ -120,6 +138,10 @@ bool DownloadQueue::Modify(ItemKey key, const std::function<void(DownloadItem&)>
     entry->item.page_address = before.page_address;
     const unsigned fields = ChangedFields(before, entry->item);
     if (fields == 0) return true;
+    if ((fields & kFieldName) != 0) {
+        ForgetName(before);
+        NoteName(entry->item);
+    }
     const int position = PositionOf(key);
     Tell([&](QueueObserver& o) { o.OnChanged(position, fields); });
     return true;

@@ -54,12 +54,16 @@ public:
 
     int Count() const { return static_cast<int>(order_.size()); }
     bool IsEmpty() const { return order_.empty(); }
-    const DownloadItem& At(int position) const { return order_.at(static_cast<size_t>(position))->item; }
+    const DownloadItem& At(int position) const {
+        return order_.at(static_cast<size_t>(position))->item;
+    }
     // The listed item with that key, or nullptr.
     const DownloadItem* Find(ItemKey key) const;
     // The item's position, or -1 when it is not listed.
     int PositionOf(ItemKey key) const;
     bool HasAddress(const std::string& address) const { return addresses_.count(address) > 0; }
+    // Whether an item other than `except` has this file name.
+    bool IsNameTaken(const std::string& name, ItemKey except) const;
 
     // Appends the item with a new key, unless its address is listed already
     // (compared exactly) or the queue is full. `item.key` is ignored.
@@ -86,6 +90,8 @@ private:
     };
 
     Entry* FindEntry(ItemKey key) const;
+    void ForgetName(const DownloadItem& item);
+    void NoteName(const DownloadItem& item);
     void Swap(int position);
     template <typename Call>
     void Tell(Call call);
@@ -93,6 +99,7 @@ private:
     std::vector<Entry*> order_;
     std::unordered_map<ItemKey, std::unique_ptr<Entry>> entries_;
     std::unordered_set<std::string> addresses_;
+    std::unordered_multiset<std::string> names_; // of the items with a name
     std::vector<QueueObserver*> observers_;
     ItemKey last_key_ = 0;
 };

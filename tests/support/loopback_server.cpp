@@ -112,6 +112,7 @@ Answer& Answer::GeneratedBody(uint64_t count, uint64_t first) {
 Answer& Answer::WaitForRelease() { return Add(Step::Kind::kWaitForRelease); }
 Answer& Answer::Stall() { return Add(Step::Kind::kStall); }
 Answer& Answer::Drop() { return Add(Step::Kind::kDrop); }
+Answer& Answer::HoldUntilClientCloses() { return Add(Step::Kind::kHoldUntilClientCloses); }
 
 Answer& Answer::KeepAlive() {
     keep_alive_ = true;
@@ -192,6 +193,14 @@ bool LoopbackServer::WaitForRequests(size_t count) const {
 int LoopbackServer::ConnectionCount() const {
     std::lock_guard lock(mutex_);
     return static_cast<int>(connection_fds_.size());
+}
+
+bool LoopbackServer::WaitForClientClose(int connection) const {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(10), [&] {
+        return std::find(closed_by_client_.begin(), closed_by_client_.end(), connection) !=
+               closed_by_client_.end();
+    });
 }
 
 void LoopbackServer::AcceptConnections() {
@@ -289,6 +298,9 @@ bool LoopbackServer::RunAnswer(int fd, const Request& request, const Answer& ans
                 return false;
             }
             case Answer::Step::Kind::kDrop: return false;
+            case Answer::Step::Kind::kHoldUntilClientCloses:
+                HoldUntilClientCloses(fd, request.connection);
+                return false;
         }
     }
     return true;
@@ -315,6 +327,23 @@ bool LoopbackServer::SendGenerated(int fd, uint64_t count, uint64_t first) {
         position += slice;
     }
     return true;
+}
+
+void LoopbackServer::HoldUntilClientCloses(int fd, int connection) {
+    // Whatever the client still sends is dropped; the end of its data (or a
+    // reset) is its close, unless the server is stopping and shut it down.
+    char discard[4096];
+    for (;;) {
+        const ssize_t got = ::recv(fd, discard, sizeof discard, 0);
+        if (got > 0 || (got < 0 && errno == EINTR)) continue;
+        break;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        if (stopping_) return;
+        closed_by_client_.push_back(connection);
+    }
+    changed_.notify_all();
 }
 
 void LoopbackServer::Record(Request request) {

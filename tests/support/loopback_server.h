@@ -49,13 +49,24 @@ public:
     Answer& Stall();
     // Closes the connection at this point.
     Answer& Drop();
+    // Sends nothing more and holds the connection until the client closes
+    // it, which LoopbackServer::WaitForClientClose then learns of.
+    Answer& HoldUntilClientCloses();
     // Serves the connection's next request after this answer instead of closing.
     Answer& KeepAlive();
 
 private:
     friend class LoopbackServer;
     struct Step {
-        enum class Kind { kHead, kBody, kGenerated, kWaitForRelease, kStall, kDrop } kind;
+        enum class Kind {
+            kHead,
+            kBody,
+            kGenerated,
+            kWaitForRelease,
+            kStall,
+            kDrop,
+            kHoldUntilClientCloses
+        } kind;
         std::string bytes;
         uint64_t count = 0;
         uint64_t first = 0;
@@ -99,6 +110,9 @@ public:
     // Waits until at least `count` requests came; false after ten seconds.
     bool WaitForRequests(size_t count) const;
     int ConnectionCount() const;
+    // Waits until the client closed connection `connection` while it was held
+    // by HoldUntilClientCloses; false after ten seconds.
+    bool WaitForClientClose(int connection) const;
 
 private:
     void AcceptConnections();
@@ -108,6 +122,7 @@ private:
     bool SendAll(int fd, const char* bytes, size_t count);
     bool SendGenerated(int fd, uint64_t count, uint64_t first);
     void Record(Request request);
+    void HoldUntilClientCloses(int fd, int connection);
 
     int listen_fd_ = -1;
     uint16_t port_ = 0;
@@ -119,6 +134,7 @@ private:
     int releases_ = 0;
     std::map<std::string, Answer> answers_;
     std::vector<Request> requests_;
+    std::vector<int> closed_by_client_;
     std::vector<int> connection_fds_;
     std::vector<std::thread> handlers_;
 };

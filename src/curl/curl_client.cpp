@@ -1,0 +1,590 @@
+#include "curl/curl_client.h"
+
+#include "common/text.h"
+
+#include <QObject>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <mutex>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace tarnwick::curl {
+namespace {
+
+constexpr long kMaxRedirects = 10;
+constexpr long kReceiveBufferSize = 256 * 1024;
+
+// What a write or header callback returns to make curl fail the transfer.
+#ifdef CURL_WRITEFUNC_ERROR
+constexpr size_t kAbortTransfer = CURL_WRITEFUNC_ERROR;
+#else
+constexpr size_t kAbortTransfer = 0;
+#endif
+
+// One request: its easy handle with what curl reads from it, and what has
+// been learnt of its answer so far.
+struct Transfer {
+    Transfer() = default;
+    ~Transfer() {
+        // The easy handle points at the address and the header list.
+        if (easy != nullptr) curl_easy_cleanup(easy);
+        if (url != nullptr) curl_url_cleanup(url);
+        if (headers != nullptr) curl_slist_free_all(headers);
+    }
+    Transfer(const Transfer&) = delete;
+    Transfer& operator=(const Transfer&) = delete;
+
+    uint64_t id = 0;
+    CurlCore* core = nullptr;
+    // Null once the exchange is gone or the client closes.
+    platform::HttpReceiver* receiver = nullptr;
+    CURL* easy = nullptr;
+    CURLU* url = nullptr;
+    curl_slist* headers = nullptr;
+    char error[CURL_ERROR_SIZE] = {};
+    // Why the request never reached curl, told from the event loop.
+    std::string start_failure;
+    bool added = false; // in the multi handle
+
+    // The head being received; only the final answer's is kept.
+    std::string header_text;
+    bool location_seen = false;
+    bool head_ended = false;    // the blank line of an answer other than an interim one
+    bool head_complete = false; // ... and of the final answer
+    bool answered = false;      // OnAnswer was called
+};
+
+long ResponseCode(CURL* easy) {
+    long code = 0;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &code);
+    return code;
+}
+
+// Takes one header line of `transfer`'s answers; true when it is the blank
+// line that ends the final answer's head. Interim answers and redirects that
+// curl follows start afresh; the trailers of a chunked body are left out.
+bool CollectHeaderLine(Transfer& transfer, std::string_view line) {
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+    if (line.starts_with("HTTP/")) {
+        transfer.header_text.clear();
+        transfer.location_seen = false;
+        transfer.head_ended = false;
+        transfer.head_complete = false;
+    } else if (transfer.head_complete) {
+        return false;
+    }
+    if (line.empty()) {
+        const long code = ResponseCode(transfer.easy);
+        const bool interim = code >= 100 && code < 200;
+        const bool redirect = code >= 300 && code < 400 && transfer.location_seen;
+        transfer.head_ended = !interim;
+        transfer.head_complete = !interim && !redirect;
+        return transfer.head_complete;
+    }
+    if (text::StartsWithIgnoreCase(line, "location:")) transfer.location_seen = true;
+    transfer.header_text.append(line);
+    transfer.header_text.append("\r\n");
+    return false;
+}
+
+class CurlExchange : public platform::HttpExchange {
+public:
+    CurlExchange(std::weak_ptr<CurlCore> core, uint64_t id) : core_(std::move(core)), id_(id) {}
+    ~CurlExchange() override;
+
+private:
+    std::weak_ptr<CurlCore> core_;
+    uint64_t id_;
+};
+
+} // namespace
+
+// The multi handle and everything that drives it. Qt calls in through socket
+// notifiers, the timer and queued reports; curl calls back through the
+// socket, timer, header and write callbacks. A receiver called from inside
+// curl may destroy exchanges, start new ones or close the client: what curl
+// forbids during its own calls (adding and removing handles) waits until the
+// call has returned, and the transfer whose exchange is gone fails its next
+// callback so that curl lets go of it.
+class CurlCore : public std::enable_shared_from_this<CurlCore> {
+public:
+    static std::shared_ptr<CurlCore> Create(std::string user_agent) {
+        std::shared_ptr<CurlCore> core(new CurlCore(std::move(user_agent)));
+        QObject::connect(core->timer_, &QTimer::timeout, core->timer_,
+                         [weak = core->weak_from_this()] {
+                             if (const auto alive = weak.lock()) alive->OnTimeout();
+                         });
+        return core;
+    }
+    ~CurlCore() { Teardown(false); }
+    CurlCore(const CurlCore&) = delete;
+    CurlCore& operator=(const CurlCore&) = delete;
+
+    std::unique_ptr<platform::HttpExchange> Start(const platform::HttpRequest& request,
+                                                  platform::HttpReceiver& receiver);
+    // The exchange `id` is gone: silences its receiver and frees its transfer
+    // as soon as curl allows.
+    void Abandon(uint64_t id);
+    // The client is gone: silences every receiver and frees everything, once
+    // no call from Qt into this object is under way.
+    void Close();
+
+private:
+    struct Watch {
+        int what = CURL_POLL_NONE;
+        QSocketNotifier* read = nullptr;
+        QSocketNotifier* write = nullptr;
+    };
+    using Transfers = std::unordered_map<uint64_t, std::unique_ptr<Transfer>>;
+
+    explicit CurlCore(std::string user_agent);
+
+    bool Configure(Transfer& transfer, const platform::HttpRequest& request);
+    void Add(Transfer& transfer);
+    void Free(Transfers::iterator found);
+    void PostStartFailure(uint64_t id);
+    void ReportStartFailure(uint64_t id);
+
+    void OnReady(QSocketNotifier* notifier, curl_socket_t socket, int mask);
+    void OnTimeout();
+    void Drive(curl_socket_t socket, int mask);
+    void Settle();
+    void FlushDeferred();
+    void Finish(CURL* easy, CURLcode result);
+    void DeliverAnswer(Transfer& transfer);
+    void LeaveDriving();
+    void Teardown(bool inside_qt_call);
+
+    void WatchSocket(curl_socket_t socket, int what);
+    void Apply(curl_socket_t socket, Watch& watch);
+    QSocketNotifier* NewNotifier(curl_socket_t socket, QSocketNotifier::Type type, int mask);
+    void ResumeMissed();
+
+    static int SocketCallback(CURL* easy, curl_socket_t socket, int what, void* core,
+                              void* socket_data);
+    static int TimerCallback(CURLM* multi, long timeout_ms, void* core);
+    static size_t HeaderCallback(char* data, size_t size, size_t count, void* transfer);
+    static size_t WriteCallback(char* data, size_t size, size_t count, void* transfer);
+
+    std::string user_agent_;
+    CURLM* multi_ = nullptr;
+    // Parent of the timer and the notifiers, and the context of queued reports.
+    QObject* context_ = nullptr;
+    QTimer* timer_ = nullptr;
+    std::unordered_map<curl_socket_t, Watch> watches_;
+
+    Transfers transfers_;
+    uint64_t next_id_ = 1;
+    // Work that waits for curl's current call to return.
+    std::vector<uint64_t> pending_adds_;
+    std::vector<uint64_t> pending_removals_;
+
+    int in_curl_ = 0;                     // inside curl_multi_socket_action
+    int driving_ = 0;                     // inside a call from Qt that may reach a receiver
+    QSocketNotifier* serviced_ = nullptr; // stays disabled until its socket is served
+    bool missed_ = false;                 // a wake-up came while inside curl
+    bool missed_timeout_ = false;
+    bool closing_ = false;
+    bool closed_ = false;
+};
+
+namespace {
+
+CurlExchange::~CurlExchange() {
+    if (const auto core = core_.lock()) core->Abandon(id_);
+}
+
+} // namespace
+
+CurlCore::CurlCore(std::string user_agent)
+    : user_agent_(std::move(user_agent)),
+      multi_(curl_multi_init()),
+      context_(new QObject),
+      timer_(new QTimer(context_)) {
+    timer_->setSingleShot(true);
+    timer_->setTimerType(Qt::PreciseTimer);
+    if (multi_ == nullptr) return;
+    curl_multi_setopt(multi_, CURLMOPT_SOCKETFUNCTION, &CurlCore::SocketCallback);
+    curl_multi_setopt(multi_, CURLMOPT_SOCKETDATA, this);
+    curl_multi_setopt(multi_, CURLMOPT_TIMERFUNCTION, &CurlCore::TimerCallback);
+    curl_multi_setopt(multi_, CURLMOPT_TIMERDATA, this);
+}
+
+std::unique_ptr<platform::HttpExchange> CurlCore::Start(const platform::HttpRequest& request,
+                                                        platform::HttpReceiver& receiver) {
+    auto owned = std::make_unique<Transfer>();
+    Transfer& transfer = *owned;
+    transfer.id = next_id_++;
+    transfer.core = this;
+    transfer.receiver = &receiver;
+    transfers_.emplace(transfer.id, std::move(owned));
+    if (!Configure(transfer, request)) {
+        PostStartFailure(transfer.id);
+    } else if (in_curl_ > 0) {
+        pending_adds_.push_back(transfer.id);
+    } else {
+        Add(transfer);
+    }
+    return std::make_unique<CurlExchange>(weak_from_this(), transfer.id);
+}
+
+bool CurlCore::Configure(Transfer& transfer, const platform::HttpRequest& request) {
+    transfer.easy = curl_easy_init();
+    transfer.url = curl_url();
+    if (multi_ == nullptr || transfer.easy == nullptr || transfer.url == nullptr) {
+        transfer.start_failure = curl_easy_strerror(CURLE_OUT_OF_MEMORY);
+        return false;
+    }
+    // Blanks and 8-bit characters of a link are sent percent-encoded.
+    const CURLUcode parsed = curl_url_set(transfer.url, CURLUPART_URL, request.url.c_str(),
+                                          CURLU_ALLOW_SPACE | CURLU_URLENCODE);
+    if (parsed != CURLUE_OK) {
+        transfer.start_failure = curl_url_strerror(parsed);
+        return false;
+    }
+    CURL* easy = transfer.easy;
+    curl_easy_setopt(easy, CURLOPT_PRIVATE, &transfer);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer.error);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, user_agent_.c_str());
+    curl_easy_setopt(easy, CURLOPT_PROXY, ""); // direct, also when the environment names a proxy
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
+    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CurlCore::HeaderCallback);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlCore::WriteCallback);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
+    const long version = request.http10 ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1;
+    curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, version);
+    if (request.method == platform::HttpRequest::Method::kHead) {
+        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+        // The answer's Content-Length is read by the caller, whatever it holds.
+        curl_easy_setopt(easy, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+    } else {
+        curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+    }
+    std::vector<std::string> lines;
+    if (request.bypass_caches) lines = {"Pragma: no-cache", "Cache-Control: no-cache"};
+    lines.insert(lines.end(), request.headers.begin(), request.headers.end());
+    for (const std::string& line : lines) {
+        curl_slist* appended = curl_slist_append(transfer.headers, line.c_str());
+        if (appended == nullptr) {
+            transfer.start_failure = curl_easy_strerror(CURLE_OUT_OF_MEMORY);
+            return false;
+        }
+        transfer.headers = appended;
+    }
+    if (transfer.headers != nullptr) curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer.headers);
+    const CURLcode url_set = curl_easy_setopt(easy, CURLOPT_CURLU, transfer.url);
+    if (url_set != CURLE_OK) {
+        transfer.start_failure = curl_easy_strerror(url_set);
+        return false;
+    }
+    return true;
+}
+
+void CurlCore::Add(Transfer& transfer) {
+    // Calls the timer callback with no delay: the transfer begins from the event loop.
+    const CURLMcode added = curl_multi_add_handle(multi_, transfer.easy);
+    if (added == CURLM_OK) {
+        transfer.added = true;
+        return;
+    }
+    transfer.start_failure = curl_multi_strerror(added);
+    PostStartFailure(transfer.id);
+}
+
+void CurlCore::Free(Transfers::iterator found) {
+    // Removing an unfinished transfer closes its connection.
+    if (found->second->added) curl_multi_remove_handle(multi_, found->second->easy);
+    transfers_.erase(found);
+}
+
+void CurlCore::Abandon(uint64_t id) {
+    const auto found = transfers_.find(id);
+    if (found == transfers_.end()) return;
+    found->second->receiver = nullptr;
+    if (closing_) return; // the teardown frees it
+    if (found->second->added && in_curl_ > 0) {
+        pending_removals_.push_back(id);
+        return;
+    }
+    Free(found);
+}
+
+void CurlCore::Close() {
+    closing_ = true;
+    for (auto& [id, transfer] : transfers_) transfer->receiver = nullptr;
+    if (driving_ == 0) Teardown(false);
+}
+
+void CurlCore::PostStartFailure(uint64_t id) {
+    QMetaObject::invokeMethod(
+        context_,
+        [weak = weak_from_this(), id] {
+            if (const auto core = weak.lock()) core->ReportStartFailure(id);
+        },
+        Qt::QueuedConnection);
+}
+
+void CurlCore::ReportStartFailure(uint64_t id) {
+    if (closing_) return;
+    const auto found = transfers_.find(id);
+    if (found == transfers_.end()) return;
+    platform::HttpReceiver* receiver = found->second->receiver;
+    const platform::HttpEnd end{platform::HttpEnd::Kind::kCannotConnect,
+                                found->second->start_failure};
+    transfers_.erase(found);
+    if (receiver == nullptr) return;
+    ++driving_;
+    receiver->OnEnd(end);
+    LeaveDriving();
+}
+
+void CurlCore::OnReady(QSocketNotifier* notifier, curl_socket_t socket, int mask) {
+    notifier->setEnabled(false);
+    if (in_curl_ > 0) {
+        // A receiver runs an event loop of its own inside a curl callback;
+        // the socket is served once that callback has returned.
+        missed_ = true;
+        return;
+    }
+    QSocketNotifier* const outer = std::exchange(serviced_, notifier);
+    Drive(socket, mask);
+    serviced_ = outer;
+    if (closed_) return;
+    const auto found = watches_.find(socket);
+    if (found != watches_.end()) Apply(socket, found->second);
+}
+
+void CurlCore::OnTimeout() {
+    if (in_curl_ > 0) {
+        missed_ = true;
+        missed_timeout_ = true;
+        return;
+    }
+    Drive(CURL_SOCKET_TIMEOUT, 0);
+}
+
+void CurlCore::Drive(curl_socket_t socket, int mask) {
+    ++driving_;
+    ++in_curl_;
+    int running = 0;
+    curl_multi_socket_action(multi_, socket, mask, &running);
+    --in_curl_;
+    if (!closing_) {
+        ResumeMissed();
+        Settle();
+    }
+    LeaveDriving();
+}
+
+void CurlCore::LeaveDriving() {
+    --driving_;
+    // Still inside the notifier's, timer's or queued call that led here.
+    if (driving_ == 0 && closing_) Teardown(true);
+}
+
+void CurlCore::Settle() {
+    while (!closing_) {
+        FlushDeferred();
+        int left = 0;
+        const CURLMsg* message = curl_multi_info_read(multi_, &left);
+        if (message == nullptr) return;
+        if (message->msg == CURLMSG_DONE) Finish(message->easy_handle, message->data.result);
+    }
+}
+
+void CurlCore::FlushDeferred() {
+    // Removing a handle also drops its pending end message.
+    for (const uint64_t id : std::exchange(pending_removals_, {})) {
+        const auto found = transfers_.find(id);
+        if (found != transfers_.end()) Free(found);
+    }
+    for (const uint64_t id : std::exchange(pending_adds_, {})) {
+        const auto found = transfers_.find(id);
+        if (found != transfers_.end()) Add(*found->second);
+    }
+}
+
+void CurlCore::Finish(CURL* easy, CURLcode result) {
+    char* data = nullptr;
+    curl_easy_getinfo(easy, CURLINFO_PRIVATE, &data);
+    Transfer& transfer = *reinterpret_cast<Transfer*>(data);
+    curl_multi_remove_handle(multi_, easy);
+    transfer.added = false;
+    const uint64_t id = transfer.id;
+    if (transfer.receiver == nullptr) {
+        transfers_.erase(id);
+        return;
+    }
+    platform::HttpEnd end;
+    if (result == CURLE_OK && !transfer.answered && transfer.head_ended) {
+        // A redirect curl did not follow is the answer.
+        DeliverAnswer(transfer);
+        const auto found = transfers_.find(id);
+        if (found == transfers_.end() || found->second->receiver == nullptr) return;
+    } else if (result == CURLE_OK && !transfer.answered) {
+        // The connection closed within the head.
+        end.kind = platform::HttpEnd::Kind::kCannotConnect;
+        end.detail = curl_easy_strerror(CURLE_WEIRD_SERVER_REPLY);
+    } else if (result != CURLE_OK) {
+        end.kind = transfer.answered ? platform::HttpEnd::Kind::kBroken
+                                     : platform::HttpEnd::Kind::kCannotConnect;
+        end.detail = transfer.error[0] != '\0' ? transfer.error : curl_easy_strerror(result);
+    }
+    platform::HttpReceiver* receiver = transfer.receiver;
+    // Destroying the exchange from now on finds nothing to do.
+    transfers_.erase(id);
+    receiver->OnEnd(end);
+}
+
+void CurlCore::DeliverAnswer(Transfer& transfer) {
+    transfer.answered = true;
+    const platform::HttpAnswer answer{static_cast<int>(ResponseCode(transfer.easy)),
+                                      std::move(transfer.header_text)};
+    transfer.header_text.clear();
+    transfer.receiver->OnAnswer(answer);
+}
+
+void CurlCore::Teardown(bool inside_qt_call) {
+    if (closed_) return;
+    closed_ = true;
+    closing_ = true;
+    for (auto& [id, transfer] : transfers_) {
+        if (transfer->added) curl_multi_remove_handle(multi_, transfer->easy);
+    }
+    transfers_.clear();
+    if (multi_ != nullptr) curl_multi_cleanup(multi_);
+    multi_ = nullptr;
+    watches_.clear();
+    timer_->stop();
+    if (inside_qt_call) {
+        // One of the notifiers or the timer may be the caller.
+        for (QSocketNotifier* notifier : context_->findChildren<QSocketNotifier*>()) {
+            notifier->setEnabled(false);
+        }
+        context_->deleteLater();
+    } else {
+        delete context_;
+    }
+    context_ = nullptr;
+    timer_ = nullptr;
+}
+
+void CurlCore::WatchSocket(curl_socket_t socket, int what) {
+    if (what == CURL_POLL_REMOVE) {
+        const auto found = watches_.find(socket);
+        if (found == watches_.end()) return;
+        // Possibly from inside the notifier's own activation.
+        for (QSocketNotifier* notifier : {found->second.read, found->second.write}) {
+            if (notifier == nullptr) continue;
+            notifier->setEnabled(false);
+            notifier->deleteLater();
+        }
+        watches_.erase(found);
+        return;
+    }
+    Watch& watch = watches_[socket];
+    watch.what = what;
+    Apply(socket, watch);
+}
+
+void CurlCore::Apply(curl_socket_t socket, Watch& watch) {
+    const bool read = (watch.what & CURL_POLL_IN) != 0;
+    const bool write = (watch.what & CURL_POLL_OUT) != 0;
+    if (read && watch.read == nullptr) {
+        watch.read = NewNotifier(socket, QSocketNotifier::Read, CURL_CSELECT_IN);
+    }
+    if (write && watch.write == nullptr) {
+        watch.write = NewNotifier(socket, QSocketNotifier::Write, CURL_CSELECT_OUT);
+    }
+    if (watch.read != nullptr) watch.read->setEnabled(read && watch.read != serviced_);
+    if (watch.write != nullptr) watch.write->setEnabled(write && watch.write != serviced_);
+}
+
+QSocketNotifier* CurlCore::NewNotifier(curl_socket_t socket, QSocketNotifier::Type type, int mask) {
+    auto* notifier = new QSocketNotifier(static_cast<qintptr>(socket), type, context_);
+    notifier->setEnabled(false);
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier,
+                     [weak = weak_from_this(), notifier, socket, mask] {
+                         if (const auto core = weak.lock()) core->OnReady(notifier, socket, mask);
+                     });
+    return notifier;
+}
+
+void CurlCore::ResumeMissed() {
+    if (!std::exchange(missed_, false)) return;
+    for (auto& [socket, watch] : watches_) Apply(socket, watch);
+    if (std::exchange(missed_timeout_, false)) timer_->start(0);
+}
+
+int CurlCore::SocketCallback(CURL*, curl_socket_t socket, int what, void* core, void*) {
+    auto& self = *static_cast<CurlCore*>(core);
+    if (!self.closed_) self.WatchSocket(socket, what);
+    return 0;
+}
+
+int CurlCore::TimerCallback(CURLM*, long timeout_ms, void* core) {
+    auto& self = *static_cast<CurlCore*>(core);
+    if (self.closed_) return 0;
+    if (timeout_ms < 0) {
+        self.timer_->stop();
+    } else {
+        self.timer_->start(static_cast<int>(std::min<long>(timeout_ms, INT_MAX)));
+    }
+    return 0;
+}
+
+size_t CurlCore::HeaderCallback(char* data, size_t size, size_t count, void* user) {
+    Transfer& transfer = *static_cast<Transfer*>(user);
+    const size_t bytes = size * count;
+    if (transfer.receiver == nullptr) return kAbortTransfer;
+    if (CollectHeaderLine(transfer, std::string_view(data, bytes)) && !transfer.answered) {
+        // The receiver may destroy the exchange; the transfer lives on until
+        // curl's call returns.
+        transfer.core->DeliverAnswer(transfer);
+        if (transfer.receiver == nullptr) return kAbortTransfer;
+    }
+    return bytes;
+}
+
+size_t CurlCore::WriteCallback(char* data, size_t size, size_t count, void* user) {
+    Transfer& transfer = *static_cast<Transfer*>(user);
+    const size_t bytes = size * count;
+    if (transfer.receiver == nullptr) return kAbortTransfer;
+    if (!transfer.answered) {
+        transfer.core->DeliverAnswer(transfer);
+        if (transfer.receiver == nullptr) return kAbortTransfer;
+    }
+    if (bytes == 0) return 0;
+    transfer.receiver->OnBody(data, bytes);
+    return transfer.receiver == nullptr ? kAbortTransfer : bytes;
+}
+
+CurlClient::CurlClient(std::string user_agent) {
+    static std::once_flag initialised;
+    std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    core_ = CurlCore::Create(std::move(user_agent));
+}
+
+CurlClient::~CurlClient() { core_->Close(); }
+
+std::unique_ptr<platform::HttpExchange> CurlClient::Start(const platform::HttpRequest& request,
+                                                          platform::HttpReceiver& receiver) {
+    return core_->Start(request, receiver);
+}
+
+} // namespace tarnwick::curl

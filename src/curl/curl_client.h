@@ -1,0 +1,39 @@
+// HTTP on libcurl's multi interface, driven by Qt's event loop: curl's
+// sockets are watched by socket notifiers and its timeouts by one single-shot
+// timer, so each exchange is reported on from the event loop as its answer's
+// head, its body and its end arrive. One multi handle serves every exchange,
+// and its connection cache lets a request reuse an open connection to the
+// same server.
+#pragma once
+
+#include "platform/http_client.h"
+
+#include <memory>
+#include <string>
+
+namespace tarnwick::curl {
+
+class CurlCore;
+
+class CurlClient : public platform::HttpClient {
+public:
+    // Needs a Qt application object for its event loop; every request is
+    // sent with `user_agent`.
+    explicit CurlClient(std::string user_agent);
+    // Ends every exchange still under way at once and closes its connection;
+    // their receivers hear nothing more. The exchanges may still be destroyed
+    // afterwards. Also safe from inside a receiver's call.
+    ~CurlClient() override;
+    CurlClient(const CurlClient&) = delete;
+    CurlClient& operator=(const CurlClient&) = delete;
+
+    std::unique_ptr<platform::HttpExchange> Start(const platform::HttpRequest& request,
+                                                  platform::HttpReceiver& receiver) override;
+
+private:
+    // Shared with the Qt objects' handlers (weakly) and the exchanges
+    // (weakly), so neither outlives what it points at.
+    std::shared_ptr<CurlCore> core_;
+};
+
+} // namespace tarnwick::curl

@@ -1,0 +1,91 @@
+#include "driver/download_run.h"
+
+#include <algorithm>
+
+namespace tarnwick::driver {
+
+DownloadRun::DownloadRun(JobServices services)
+    : services_(std::move(services)), next_(services_.clock.NewTimer([this] { StartNextItem(); })) {
+    services_.queue.AddObserver(this);
+}
+
+DownloadRun::~DownloadRun() { services_.queue.RemoveObserver(this); }
+
+void DownloadRun::Start() {
+    if (running_) return;
+    running_ = true;
+    holding_ = false;
+    taken_.clear();
+    scan_from_ = 0;
+    StartNextItem();
+}
+
+void DownloadRun::Stop() {
+    if (!running_) return;
+    running_ = false;
+    holding_ = false;
+    next_->Stop();
+    if (job_) job_->Cancel();
+    job_.reset();
+    taken_.clear();
+}
+
+void DownloadRun::Release() {
+    holding_ = false;
+    if (running_ && (!job_ || job_->IsDone())) next_->Start(platform::Duration(0));
+}
+
+std::optional<list::ItemKey> DownloadRun::CurrentItem() const {
+    if (!job_ || job_->IsDone()) return std::nullopt;
+    return job_->Key();
+}
+
+void DownloadRun::StartNextItem() {
+    // The finished job is let go here, outside its own calls.
+    job_.reset();
+    if (!running_ || holding_) return;
+    const std::optional<list::ItemKey> key = NextItem();
+    if (!key) {
+        running_ = false;
+        taken_.clear();
+        if (observer_ != nullptr) observer_->OnRunEnded();
+        return;
+    }
+    taken_.insert(*key);
+    job_ = std::make_unique<ItemJob>(services_, *key, [this] { OnItemDone(); });
+    job_->Start();
+}
+
+std::optional<list::ItemKey> DownloadRun::NextItem() {
+    const list::DownloadQueue& queue = services_.queue;
+    for (; scan_from_ < queue.Count(); ++scan_from_) {
+        const list::DownloadItem& item = queue.At(scan_from_);
+        if (list::IsRunnable(item) && taken_.count(item.key) == 0) return item.key;
+    }
+    return std::nullopt;
+}
+
+void DownloadRun::Rewind(int position) {
+    if (running_) scan_from_ = std::min(scan_from_, position);
+}
+
+void DownloadRun::OnRemoving(int position) {
+    if (!job_ || job_->IsDone() || services_.queue.At(position).key != job_->Key()) return;
+    // The item under way leaves the list: its job ends, and the run goes on.
+    job_.reset();
+    next_->Start(platform::Duration(0));
+}
+
+void DownloadRun::OnRemoved(int position) {
+    if (running_ && position < scan_from_) --scan_from_;
+}
+
+void DownloadRun::OnChanged(int position, unsigned fields) {
+    // An item made runnable again behind the scan is taken too.
+    if ((fields & list::kFieldStatus) != 0 && position < scan_from_ &&
+        list::IsRunnable(services_.queue.At(position))) {
+        Rewind(position);
+    }
+}
+
+} // namespace tarnwick::driver

@@ -1,0 +1,75 @@
+// One item's way from page address to file: its page is fetched and handed
+// to its site's extractor, the link is probed and the file named, and the
+// video is transferred into the download folder. Each step is asynchronous;
+// the item in the queue shows where the job is, and ends complete, failed
+// with a reason, or cancelled.
+#pragma once
+
+#include "common/outcome.h"
+#include "list/download_queue.h"
+#include "platform/clock.h"
+#include "platform/http_client.h"
+#include "transfer/file_transfer.h"
+#include "transfer/page_fetch.h"
+#include "transfer/probe.h"
+#include "transfer/time_limits.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace tarnwick::driver {
+
+// What the jobs of a run work with.
+struct JobServices {
+    list::DownloadQueue& queue;
+    platform::HttpClient& http;
+    platform::Clock& clock;
+    // The folder the files go to, asked when each transfer begins.
+    std::function<std::string()> download_folder;
+    transfer::TimeLimits limits = {};
+};
+
+class ItemJob {
+public:
+    // `on_done` is called once the item has its outcome, from inside the
+    // job's last step: the job must not be destroyed from inside it.
+    ItemJob(JobServices& services, list::ItemKey key, std::function<void()> on_done);
+    // Ends the step under way, if any, and leaves the item as it is.
+    ~ItemJob() = default;
+    ItemJob(const ItemJob&) = delete;
+    ItemJob& operator=(const ItemJob&) = delete;
+
+    void Start();
+    // Ends the step under way at once; the item ends "Cancelled". Nothing
+    // happens once the item has its outcome.
+    void Cancel();
+
+    list::ItemKey Key() const { return key_; }
+    bool IsDone() const { return done_; }
+
+private:
+    void OnPageProgress(int64_t received, std::optional<int64_t> size);
+    void OnPage(transfer::PageFetch::Result result);
+    void OnProbed(const std::string& link, transfer::Probe::Result result);
+    void Transfer(const std::string& link);
+    void OnTransferProgress(int64_t received, std::optional<int64_t> size);
+    void Finish(const Outcome& outcome, std::optional<list::NameKind> placeholder = std::nullopt);
+    void Change(const std::function<void(list::DownloadItem&)>& change);
+    std::string UniqueName(const std::string& name) const;
+
+    JobServices& s_;
+    list::ItemKey key_;
+    std::function<void()> on_done_;
+    std::unique_ptr<transfer::PageFetch> page_fetch_;
+    std::unique_ptr<transfer::Probe> probe_;
+    std::unique_ptr<transfer::FileTransfer> transfer_;
+    bool done_ = false;
+    bool downloading_ = false;
+};
+
+// "name (n).ext", or "name (n)" for a name without an extension.
+std::string NumberedName(const std::string& name, int number);
+
+} // namespace tarnwick::driver

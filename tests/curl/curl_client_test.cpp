@@ -1,0 +1,481 @@
+// CurlClient against the loopback server, driven by Qt's event loop: what is
+// sent, what each receiver hears and in which order, how exchanges end, and
+// ending exchanges (or the client) at any point.
+#include "curl/curl_client.h"
+#include "support/loopback_server.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarnwick::curl {
+namespace {
+
+using platform::HttpAnswer;
+using platform::HttpEnd;
+using platform::HttpRequest;
+using test_support::Answer;
+using test_support::LoopbackServer;
+
+constexpr const char* kAgent = "Tarnwick test agent";
+// Only there so that a fault fails the test instead of hanging it.
+constexpr int kSafetyNetMs = 60'000;
+
+// Runs the event loop until a condition holds after some receiver call.
+class Loop {
+public:
+    // False when the safety net ended the wait.
+    bool RunUntil(const std::function<bool()>& done) {
+        if (done()) return true;
+        QEventLoop loop;
+        bool expired = false;
+        QTimer net;
+        net.setSingleShot(true);
+        QObject::connect(&net, &QTimer::timeout, &loop, [&] {
+            expired = true;
+            loop.quit();
+        });
+        net.start(kSafetyNetMs);
+        check_ = [&] {
+            if (done()) loop.quit();
+        };
+        loop.exec();
+        check_ = nullptr;
+        return !expired;
+    }
+    void Changed() {
+        if (check_) check_();
+    }
+
+    int drops = 0; // exchanges their receivers destroyed
+
+private:
+    std::function<void()> check_;
+};
+
+// Keeps what an exchange reports. It owns the exchange, so that it can
+// destroy it (and itself) from inside one of its calls.
+class Recorder : public platform::HttpReceiver {
+public:
+    enum class Drop { kNever, kOnAnswer, kOnBody };
+
+    explicit Recorder(Loop& loop) : loop_(loop) {}
+
+    void OnAnswer(const HttpAnswer& got) override {
+        Note("answer");
+        answer = got;
+        if (on_answer) on_answer();
+        After(Drop::kOnAnswer);
+    }
+    void OnBody(const char* data, size_t size) override {
+        Note("body");
+        EXPECT_GT(size, 0u);
+        if (generated) {
+            for (size_t i = 0; i < size; ++i) {
+                if (data[i] != test_support::GeneratedByte(body_size + i)) ++mismatches;
+            }
+        } else {
+            body.append(data, size);
+        }
+        body_size += size;
+        After(Drop::kOnBody);
+    }
+    void OnEnd(const HttpEnd& got) override {
+        Note("end");
+        end = got;
+        loop_.Changed();
+    }
+
+    // The calls in order, a run of bodies as one: "answer body end".
+    std::string Calls() const {
+        std::string calls;
+        for (const std::string& call : calls_) {
+            if (call == "body" && calls.ends_with("body")) continue;
+            calls += (calls.empty() ? "" : " ") + call;
+        }
+        return calls;
+    }
+    bool Ended() const { return end.has_value(); }
+
+    std::unique_ptr<platform::HttpExchange> exchange;
+    Drop drop = Drop::kNever;
+    bool delete_self = false; // with the exchange, at `drop`
+    std::function<void()> on_answer;
+    bool generated = false; // checks the body against GeneratedByte instead of keeping it
+
+    std::optional<HttpAnswer> answer;
+    std::string body;
+    uint64_t body_size = 0;
+    uint64_t mismatches = 0;
+    std::optional<HttpEnd> end;
+
+private:
+    void Note(const char* call) { calls_.emplace_back(call); }
+    void After(Drop point) {
+        if (drop == point) {
+            exchange.reset();
+            ++loop_.drops;
+            if (delete_self) {
+                Loop& loop = loop_;
+                delete this;
+                loop.Changed();
+                return;
+            }
+        }
+        loop_.Changed();
+    }
+
+    Loop& loop_;
+    std::vector<std::string> calls_;
+};
+
+class CurlClientTest : public ::testing::Test {
+protected:
+    ~CurlClientTest() override {
+        client_.reset();
+        // Qt objects the client handed to deleteLater from inside its calls.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    HttpRequest Get(const std::string& target) const {
+        HttpRequest request;
+        request.url = server_.Url(target);
+        return request;
+    }
+    void Start(const HttpRequest& request, Recorder& recorder) {
+        recorder.exchange = client_->Start(request, recorder);
+    }
+    // Starts the request and runs the event loop until it ends.
+    void Fetch(const HttpRequest& request, Recorder& recorder) {
+        Start(request, recorder);
+        ASSERT_TRUE(loop_.RunUntil([&] { return recorder.Ended(); }));
+    }
+    // The connection the last request for `target` came on.
+    int ConnectionOf(const std::string& target) const {
+        int connection = 0;
+        for (const test_support::Request& request : server_.Requests()) {
+            if (request.target == target) connection = request.connection;
+        }
+        return connection;
+    }
+    // A further exchange runs to its end: anything still due to an earlier
+    // one has had its chance to arrive.
+    void FetchAnother() {
+        server_.Serve("/another", Answer::Http(200, "OK", {}, "x"));
+        Recorder another(loop_);
+        Fetch(Get("/another"), another);
+        EXPECT_EQ(another.Calls(), "answer body end");
+    }
+
+    LoopbackServer server_;
+    Loop loop_;
+    std::unique_ptr<CurlClient> client_ = std::make_unique<CurlClient>(kAgent);
+};
+
+std::string ChunkedWithTrailer(const std::vector<std::string>& pieces) {
+    std::string body = test_support::ChunkedBody(pieces);
+    body.resize(body.size() - 2); // before the blank line that ends the trailers
+    return body + "X-Trailer: late\r\n\r\n";
+}
+
+TEST_F(CurlClientTest, AnswersArriveAsOneHeadThenTheWholeBody) {
+    struct Case {
+        const char* name;
+        Answer answer;
+        int status;
+        std::string raw_headers;
+        std::string body;
+    };
+    const Case cases[] = {
+        {"plain", Answer::Http(200, "OK", {"X-Kind: plain"}, "hello body"), 200,
+         "HTTP/1.1 200 OK\r\nX-Kind: plain\r\nContent-Length: 10\r\n", "hello body"},
+        {"chunked with a trailer",
+         Answer()
+             .Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n")
+             .Body(ChunkedWithTrailer({"one ", "two ", "three"})),
+         200, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n", "one two three"},
+        {"after an interim answer",
+         Answer()
+             .Head("HTTP/1.1 100 Continue\r\nX-Interim: 1\r\n\r\n"
+                   "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n")
+             .Body("ok"),
+         200, "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n", "ok"},
+        {"bare line feeds",
+         Answer().Head("HTTP/1.1 200 OK\nA: 1\nContent-Length: 2\n\n").Body("ok"), 200,
+         "HTTP/1.1 200 OK\r\nA: 1\r\nContent-Length: 2\r\n", "ok"},
+        {"not found", Answer::Http(404, "Not Found", {}, "missing"), 404,
+         "HTTP/1.1 404 Not Found\r\nContent-Length: 7\r\n", "missing"},
+        {"a redirect that goes nowhere", Answer::Http(302, "Found", {"Location:"}), 302,
+         "HTTP/1.1 302 Found\r\nLocation:\r\nContent-Length: 0\r\n", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        server_.Serve("/clip", c.answer);
+        Recorder recorder(loop_);
+        Fetch(Get("/clip"), recorder);
+        EXPECT_EQ(recorder.Calls(), c.body.empty() ? "answer end" : "answer body end");
+        ASSERT_TRUE(recorder.answer.has_value());
+        EXPECT_EQ(recorder.answer->status, c.status);
+        EXPECT_EQ(recorder.answer->raw_headers, c.raw_headers);
+        EXPECT_EQ(recorder.body, c.body);
+        ASSERT_TRUE(recorder.Ended());
+        EXPECT_EQ(recorder.end->kind, HttpEnd::Kind::kComplete);
+        EXPECT_EQ(recorder.end->detail, "");
+    }
+}
+
+TEST_F(CurlClientTest, ALargeBodyArrivesByteForByte) {
+    constexpr uint64_t kSize = 64ull * 1024 * 1024;
+    server_.Serve(
+        "/large",
+        Answer()
+            .Head("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kSize) + "\r\n\r\n")
+            .GeneratedBody(kSize));
+    Recorder recorder(loop_);
+    recorder.generated = true;
+    Fetch(Get("/large"), recorder);
+    EXPECT_EQ(recorder.Calls(), "answer body end");
+    EXPECT_EQ(recorder.body_size, kSize);
+    EXPECT_EQ(recorder.mismatches, 0u);
+    EXPECT_EQ(recorder.end->kind, HttpEnd::Kind::kComplete);
+}
+
+TEST_F(CurlClientTest, AHeadGoesAsAnUncachedHttpOnePointZeroRequestWithTheAgent) {
+    server_.Serve("/clip.flv", Answer::Http(200, "OK", {"X-Size: 7"}, "body"));
+    HttpRequest request = Get("/clip.flv");
+    request.method = HttpRequest::Method::kHead;
+    request.http10 = true;
+    request.bypass_caches = true;
+    Recorder recorder(loop_);
+    Fetch(request, recorder);
+
+    const test_support::Request got = server_.Requests().at(0);
+    EXPECT_EQ(got.method, "HEAD");
+    EXPECT_EQ(got.version, "HTTP/1.0");
+    EXPECT_EQ(got.Header("User-Agent"), kAgent);
+    EXPECT_EQ(got.Header("Pragma"), "no-cache");
+    EXPECT_EQ(got.Header("Cache-Control"), "no-cache");
+    EXPECT_EQ(recorder.Calls(), "answer end");
+    EXPECT_EQ(recorder.answer->raw_headers,
+              "HTTP/1.1 200 OK\r\nX-Size: 7\r\nContent-Length: 4\r\n");
+    EXPECT_EQ(recorder.end->kind, HttpEnd::Kind::kComplete);
+}
+
+// Points the environment's proxy at a closed port while it lives.
+class ProxyInEnvironment {
+public:
+    explicit ProxyInEnvironment(uint16_t port) {
+        if (const char* old = std::getenv("http_proxy")) old_ = old;
+        const std::string proxy = "http://127.0.0.1:" + std::to_string(port);
+        setenv("http_proxy", proxy.c_str(), 1);
+    }
+    ~ProxyInEnvironment() {
+        if (old_) {
+            setenv("http_proxy", old_->c_str(), 1);
+        } else {
+            unsetenv("http_proxy");
+        }
+    }
+
+private:
+    std::optional<std::string> old_;
+};
+
+TEST_F(CurlClientTest, AGetGoesDirectlyWithTheAgentTheGivenHeadersAndAnEncodedAddress) {
+    const ProxyInEnvironment proxy(test_support::UnusedPort());
+    HttpRequest request = Get("/my clip.flv?a=1");
+    request.headers = {"Referer: http://example.com/page", "X-Token: abc"};
+    Recorder recorder(loop_);
+    Fetch(request, recorder);
+
+    ASSERT_EQ(server_.Requests().size(), 1u);
+    const test_support::Request got = server_.Requests().at(0);
+    EXPECT_EQ(got.method, "GET");
+    EXPECT_EQ(got.target, "/my%20clip.flv?a=1");
+    EXPECT_EQ(got.version, "HTTP/1.1");
+    EXPECT_EQ(got.Header("User-Agent"), kAgent);
+    EXPECT_EQ(got.Header("Referer"), "http://example.com/page");
+    EXPECT_EQ(got.Header("X-Token"), "abc");
+    EXPECT_EQ(got.Header("Pragma"), std::nullopt);
+    EXPECT_EQ(recorder.answer->status, 404);
+}
+
+TEST_F(CurlClientTest, ARedirectIsFollowedAndOnlyTheFinalHeadIsGiven) {
+    server_.Serve("/old", Answer::Http(302, "Found", {"Location: /new", "X-From: old"}, "moved"));
+    server_.Serve("/new", Answer::Http(200, "OK", {"X-From: new"}, "final"));
+    Recorder recorder(loop_);
+    Fetch(Get("/old"), recorder);
+    EXPECT_EQ(recorder.Calls(), "answer body end");
+    EXPECT_EQ(recorder.answer->status, 200);
+    EXPECT_EQ(recorder.answer->raw_headers,
+              "HTTP/1.1 200 OK\r\nX-From: new\r\nContent-Length: 5\r\n");
+    EXPECT_EQ(recorder.body, "final");
+    EXPECT_EQ(server_.Requests().at(1).target, "/new");
+}
+
+TEST_F(CurlClientTest, TheEndTellsHowFarTheExchangeGot) {
+    struct Case {
+        const char* name;
+        std::string target; // empty: a port nothing listens on
+        std::optional<Answer> answer;
+        std::string calls;
+        HttpEnd::Kind kind;
+    };
+    const Case cases[] = {
+        {"refused", "", std::nullopt, "end", HttpEnd::Kind::kCannotConnect},
+        {"redirect to another scheme", "/to-ftp",
+         Answer::Http(302, "Found", {"Location: ftp://127.0.0.1/clip"}), "end",
+         HttpEnd::Kind::kCannotConnect},
+        {"dropped within the head", "/half-head",
+         Answer().Head("HTTP/1.1 200 OK\r\nContent-Len").Drop(), "end",
+         HttpEnd::Kind::kCannotConnect},
+        {"dropped within the body", "/half-body",
+         Answer().Head("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n").Body("part").Drop(),
+         "answer body end", HttpEnd::Kind::kBroken},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.answer) server_.Serve(c.target, *c.answer);
+        HttpRequest request;
+        request.url = c.target.empty()
+                          ? "http://127.0.0.1:" + std::to_string(test_support::UnusedPort()) + "/"
+                          : server_.Url(c.target);
+        Recorder recorder(loop_);
+        Fetch(request, recorder);
+        EXPECT_EQ(recorder.Calls(), c.calls);
+        ASSERT_TRUE(recorder.Ended());
+        EXPECT_EQ(recorder.end->kind, c.kind);
+        EXPECT_NE(recorder.end->detail, "");
+    }
+}
+
+TEST_F(CurlClientTest, ABadAddressEndsFromTheEventLoopNotInsideStart) {
+    for (const std::string url :
+         {"", "no address", "http://127.0.0.1:99999/", "http://[::1/x", "ftp://127.0.0.1/clip"}) {
+        SCOPED_TRACE(url);
+        HttpRequest request;
+        request.url = url;
+        Recorder recorder(loop_);
+        Start(request, recorder);
+        EXPECT_EQ(recorder.Calls(), "");
+        ASSERT_TRUE(loop_.RunUntil([&] { return recorder.Ended(); }));
+        EXPECT_EQ(recorder.Calls(), "end");
+        EXPECT_EQ(recorder.end->kind, HttpEnd::Kind::kCannotConnect);
+        EXPECT_NE(recorder.end->detail, "");
+    }
+    EXPECT_EQ(server_.ConnectionCount(), 0);
+}
+
+TEST_F(CurlClientTest, DestroyingTheExchangeWhileTheBodyIsHeldBackClosesTheConnectionAtOnce) {
+    server_.Serve("/held", Answer()
+                               .Head("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n")
+                               .Body("first")
+                               .HoldUntilClientCloses());
+    Recorder recorder(loop_);
+    Start(Get("/held"), recorder);
+    ASSERT_TRUE(loop_.RunUntil([&] { return recorder.body == "first"; }));
+
+    recorder.exchange.reset();
+    // The event loop does not run in between: the close happened in the destructor.
+    EXPECT_TRUE(server_.WaitForClientClose(1));
+    FetchAnother();
+    EXPECT_EQ(recorder.Calls(), "answer body");
+}
+
+TEST_F(CurlClientTest, DestroyingTheExchangeFromInsideACallIsSilent) {
+    struct Case {
+        const char* name;
+        Recorder::Drop drop;
+        bool delete_self;
+        std::string calls;
+    };
+    const Case cases[] = {
+        {"in OnAnswer", Recorder::Drop::kOnAnswer, false, "answer"},
+        {"in OnBody", Recorder::Drop::kOnBody, false, "answer body"},
+        {"with the receiver in OnAnswer", Recorder::Drop::kOnAnswer, true, ""},
+        {"with the receiver in OnBody", Recorder::Drop::kOnBody, true, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        server_.Serve("/held", Answer()
+                                   .Head("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n")
+                                   .Body("first")
+                                   .HoldUntilClientCloses());
+        auto owned = std::make_unique<Recorder>(loop_);
+        Recorder& recorder = *owned;
+        recorder.drop = c.drop;
+        recorder.delete_self = c.delete_self;
+        if (c.delete_self) owned.release();
+        const int drops = loop_.drops;
+        Start(Get("/held"), recorder);
+        ASSERT_TRUE(loop_.RunUntil([&] { return loop_.drops > drops; }));
+
+        EXPECT_TRUE(server_.WaitForClientClose(ConnectionOf("/held")));
+        FetchAnother();
+        if (!c.delete_self) {
+            EXPECT_EQ(recorder.Calls(), c.calls);
+        }
+    }
+}
+
+TEST_F(CurlClientTest, TwoRequestsInARowShareOneKeepAliveConnection) {
+    server_.Serve("/a", Answer::Http(200, "OK", {}, "first").KeepAlive());
+    server_.Serve("/b", Answer::Http(200, "OK", {}, "second").KeepAlive());
+    Recorder first(loop_);
+    Fetch(Get("/a"), first);
+    first.exchange.reset();
+    Recorder second(loop_);
+    Fetch(Get("/b"), second);
+
+    EXPECT_EQ(first.body, "first");
+    EXPECT_EQ(second.body, "second");
+    EXPECT_EQ(server_.ConnectionCount(), 1);
+    ASSERT_EQ(server_.Requests().size(), 2u);
+    EXPECT_EQ(server_.Requests().at(1).connection, 1);
+}
+
+TEST_F(CurlClientTest, ARequestStartedFromInsideAnotherCallRuns) {
+    server_.Serve("/outer", Answer::Http(200, "OK", {}, "outer"));
+    server_.Serve("/inner", Answer::Http(200, "OK", {}, "inner"));
+    Recorder outer(loop_);
+    Recorder inner(loop_);
+    outer.on_answer = [&] { Start(Get("/inner"), inner); };
+    Start(Get("/outer"), outer);
+    ASSERT_TRUE(loop_.RunUntil([&] { return outer.Ended() && inner.Ended(); }));
+    EXPECT_EQ(outer.body, "outer");
+    EXPECT_EQ(inner.Calls(), "answer body end");
+    EXPECT_EQ(inner.body, "inner");
+}
+
+TEST_F(CurlClientTest, DestroyingTheClientEndsItsExchangesSilently) {
+    for (const bool from_inside : {false, true}) {
+        SCOPED_TRACE(from_inside ? "from inside OnAnswer" : "from outside");
+        client_ = std::make_unique<CurlClient>(kAgent);
+        server_.Serve("/held", Answer()
+                                   .Head("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n")
+                                   .HoldUntilClientCloses());
+        Recorder recorder(loop_);
+        if (from_inside) recorder.on_answer = [&] { client_.reset(); };
+        Start(Get("/held"), recorder);
+        ASSERT_TRUE(loop_.RunUntil([&] { return recorder.answer.has_value(); }));
+
+        client_.reset();
+        EXPECT_TRUE(server_.WaitForClientClose(ConnectionOf("/held")));
+        recorder.exchange.reset();
+        EXPECT_EQ(recorder.Calls(), "answer");
+    }
+    client_ = std::make_unique<CurlClient>(kAgent);
+    FetchAnother();
+}
+
+} // namespace
+} // namespace tarnwick::curl

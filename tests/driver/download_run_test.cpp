@@ -1,0 +1,407 @@
+#include "driver/run_harness.h"
+
+#include <filesystem>
+#include <functional>
+
+namespace tarnwick::driver {
+namespace {
+
+using fakes::FakeReply;
+using list::ItemState;
+
+using RunTest = RunHarness;
+
+TEST_F(RunTest, DownloadsEachWaitingItemInOrderAndEndsByItself) {
+    const list::ItemKey done = AddVideo("done");
+    queue.Modify(done, [](list::DownloadItem& i) { i.state = ItemState::kComplete; });
+    const list::ItemKey first = AddVideo("first", VideoReply("first video"));
+    const list::ItemKey failed = AddVideo("failed");
+    queue.Modify(failed, [](list::DownloadItem& i) { i.state = ItemState::kFailed; });
+    const list::ItemKey second = AddVideo("second", VideoReply("second video"));
+
+    run.Start();
+    Settle();
+    EXPECT_EQ(Statuses(), (std::vector<std::string>{"Complete", "Complete", "ERROR", "Complete"}));
+    EXPECT_EQ(Name(first), "first.flv");
+    EXPECT_EQ(Item(first).total_size, 11);
+    EXPECT_EQ(test_support::ReadWholeFile(VideoPath("first.flv")), "first video");
+    EXPECT_EQ(test_support::ReadWholeFile(VideoPath("second.flv")), "second video");
+    EXPECT_EQ(Requests(PageOf("done")) + Requests(PageOf("failed")), 0) << "finished items stay";
+    EXPECT_EQ(http.Urls(),
+              (std::vector<std::string>{PageOf("first"), LinkOf("first"), LinkOf("first"),
+                                        PageOf("second"), LinkOf("second"), LinkOf("second")}));
+    EXPECT_FALSE(run.IsRunning());
+    EXPECT_EQ(runs_ended, 1);
+    EXPECT_EQ(clock.ActiveTimers(), 0);
+    (void)second;
+}
+
+struct OutcomeCase {
+    const char* name;
+    std::function<void(RunHarness&)> serve; // changes the routes of item "v"
+    std::string status;
+    std::string file_name;
+    std::string size;
+    std::optional<Failure> failure;
+    bool file_written;
+};
+
+class OutcomeTest : public RunHarness, public testing::WithParamInterface<OutcomeCase> {};
+
+TEST_P(OutcomeTest, TheStepsThemselvesDecide) {
+    const OutcomeCase& c = GetParam();
+    const list::ItemKey key = AddVideo("v");
+    c.serve(*this);
+    run.Start();
+    Settle();
+    EXPECT_EQ(Status(key), c.status);
+    EXPECT_EQ(Name(key), c.file_name);
+    EXPECT_EQ(list::SizeText(Item(key)), c.size);
+    EXPECT_EQ(Item(key).failure, c.failure);
+    EXPECT_EQ(std::filesystem::exists(VideoPath("v.flv")), c.file_written);
+    EXPECT_FALSE(run.IsRunning());
+}
+
+FakeReply Reply(int status, std::string headers = "", std::string body = "video-bytes") {
+    return {status, std::move(headers), std::move(body)};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OutcomeTest,
+    testing::Values(
+        OutcomeCase{"ProbeWithoutAnswerThenGoodTransfer",
+                    [](RunHarness& h) {
+                        h.http.RouteHead(h.LinkOf("v"), FakeReply::Of(FakeReply::Kind::kNoAnswer));
+                    },
+                    "Complete", "v.flv", "11 Bytes", std::nullopt, true},
+        OutcomeCase{"ProbeRefusedWith405ThenGoodTransfer",
+                    [](RunHarness& h) { h.http.RouteHead(h.LinkOf("v"), Reply(405, "", "")); },
+                    "Complete", "v.flv", "11 Bytes", std::nullopt, true},
+        OutcomeCase{"ServerKnowsTheFileButNotItsLength",
+                    [](RunHarness& h) {
+                        FakeReply video = Reply(200);
+                        video.with_length = false;
+                        h.http.Route(h.LinkOf("v"), video);
+                        h.http.RouteHead(h.LinkOf("v"), video);
+                    },
+                    "Complete", "v.flv", "0", std::nullopt, true},
+        OutcomeCase{"VideoAnswers404",
+                    [](RunHarness& h) { h.http.Route(h.LinkOf("v"), Reply(404)); }, "ERROR",
+                    "v.flv", "11 Bytes", Failure{Reason::kVideoNotFound, 404, {}}, false},
+        OutcomeCase{"VideoAnswers503",
+                    [](RunHarness& h) { h.http.Route(h.LinkOf("v"), Reply(503)); }, "ERROR",
+                    "v.flv", "11 Bytes", Failure{Reason::kErrorAnswer, 503, {}}, false},
+        OutcomeCase{"VideoBreaksOff",
+                    [](RunHarness& h) {
+                        h.http.Route(h.LinkOf("v"), FakeReply::Of(FakeReply::Kind::kBreakOff));
+                    },
+                    "ERROR", "v.flv", "4 Bytes", Failure{Reason::kConnectionLost, 200, {}}, false},
+        OutcomeCase{
+            "ProbeLengthIsNoNumber",
+            [](RunHarness& h) {
+                FakeReply head = Reply(200, "Content-Length: many\r\n", "");
+                head.with_length = false;
+                h.http.RouteHead(h.LinkOf("v"), head);
+            },
+            "ERROR", "Waiting (Auto Detect)", "????",
+            Failure{Reason::kErrorAnswer, 200, "The answer's Content-Length is not a number"},
+            false},
+        OutcomeCase{
+            "PageWithoutLink",
+            [](RunHarness& h) { h.http.Route(h.PageOf("v"), FakeReply::Page("<p>nothing</p>")); },
+            "ERROR", "Process failed.", "????", Failure{Reason::kNoLinkInPage, 200, {}}, false},
+        OutcomeCase{"PageAnswers404",
+                    [](RunHarness& h) { h.http.Route(h.PageOf("v"), Reply(404)); }, "ERROR",
+                    "Process failed.", "????", Failure{Reason::kPageNotFetched, 404, {}}, false},
+        OutcomeCase{"PageCannotBeReached",
+                    [](RunHarness& h) {
+                        h.http.Route(h.PageOf("v"), FakeReply::Of(FakeReply::Kind::kNoAnswer));
+                    },
+                    "ERROR", "Waiting (Auto Detect)", "????",
+                    Failure{Reason::kPageNotFetched, 0, "Could not connect"}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RunTest, AnAddressOfNoSupportedSiteFailsWithoutARequest) {
+    list::AddVideoURL(queue, "http://example.org/clip");
+    const list::ItemKey key = queue.LastKey();
+    EXPECT_EQ(Status(key), "Link is not supported");
+    EXPECT_EQ(Name(key), "ERROR");
+    run.Start();
+    Settle();
+    EXPECT_EQ(Status(key), "ERROR");
+    EXPECT_EQ(Name(key), "Un supported link");
+    EXPECT_EQ(Item(key).failure->reason, Reason::kUnsupportedSite);
+    EXPECT_TRUE(http.exchanges.empty());
+}
+
+TEST_F(RunTest, ShowsThePagesProgressAgainstItsOwnLength) {
+    const list::ItemKey key = AddVideo("v");
+    http.Route(PageOf("v"), FakeReply::Of(FakeReply::Kind::kSilent));
+    run.Start();
+    EXPECT_EQ(Status(key), "Preperaing (0%)");
+    http.Last().Answer(200, "Content-Length: 60\r\n");
+    http.Last().Body(std::string(30, 'p'));
+    EXPECT_EQ(Status(key), "Preperaing (50%)");
+    http.Last().Body("<a href='" + LinkOf("v") + "'>");
+    EXPECT_EQ(Status(key), "Preperaing...") << "past the page's announced length";
+    http.Last().End();
+    EXPECT_EQ(Status(key), "Start Downloading...");
+}
+
+TEST_F(RunTest, ShowsTheVideosProgressAsAPercentOrAsBytesSoFar) {
+    const list::ItemKey sized = AddVideo("sized", FakeReply::Of(FakeReply::Kind::kSilent));
+    run.Start();
+    Settle();
+    EXPECT_EQ(Status(sized), "Start Downloading...");
+    http.Last().Answer(200, "Content-Length: 5000\r\n");
+    http.Last().Body(std::string(2048, 'x'));
+    EXPECT_EQ(Status(sized), "41");
+    EXPECT_EQ(list::ProgressPercent(Item(sized)), 41);
+    http.Last().Body(std::string(2952, 'x'));
+    http.Last().End();
+    Settle();
+    EXPECT_EQ(Status(sized), "Complete");
+
+    const list::ItemKey unsized = AddVideo("unsized", FakeReply::Of(FakeReply::Kind::kSilent));
+    FakeReply head = Reply(200, "", "");
+    head.with_length = false;
+    http.RouteHead(LinkOf("unsized"), head);
+    run.Start();
+    Settle();
+    http.Last().Answer(200);
+    http.Last().Body(std::string(2048, 'x'));
+    EXPECT_EQ(Status(unsized), "2 KBso far..");
+    EXPECT_EQ(list::ProgressPercent(Item(unsized)), std::nullopt);
+}
+
+struct StopCase {
+    const char* name;
+    std::function<void(RunHarness&)> reach; // brings the run into the step
+};
+
+class StopTest : public RunHarness, public testing::WithParamInterface<StopCase> {};
+
+TEST_P(StopTest, EndsTheStepAtOnce) {
+    const list::ItemKey key = AddVideo("v", FakeReply::Of(FakeReply::Kind::kSilent));
+    const list::ItemKey next = AddVideo("next");
+    run.Start();
+    GetParam().reach(*this);
+    const auto& exchange = http.exchanges.back();
+    ASSERT_TRUE(exchange->IsOpen());
+
+    run.Stop();
+    EXPECT_TRUE(exchange->WasGivenUp()) << "the connection is closed at once";
+    EXPECT_EQ(Status(key), "Cancelled");
+    EXPECT_EQ(Status(next), "Waiting");
+    EXPECT_FALSE(run.IsRunning());
+    EXPECT_EQ(clock.ActiveTimers(), 0);
+    Settle();
+    EXPECT_EQ(Status(next), "Waiting");
+    EXPECT_EQ(runs_ended, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryStep, StopTest,
+    testing::Values(StopCase{"PageFetchWithoutAnswer",
+                             [](RunHarness& h) {
+                                 h.http.Route(h.PageOf("v"),
+                                              FakeReply::Of(FakeReply::Kind::kSilent));
+                                 h.Settle();
+                             }},
+                    StopCase{"ProbeWithoutAnswer",
+                             [](RunHarness& h) {
+                                 h.http.RouteHead(h.LinkOf("v"),
+                                                  FakeReply::Of(FakeReply::Kind::kSilent));
+                                 h.Settle();
+                             }},
+                    StopCase{"WaitingForTheFirstByte", [](RunHarness& h) { h.Settle(); }},
+                    StopCase{"TricklingServer",
+                             [](RunHarness& h) {
+                                 h.Settle();
+                                 h.http.Last().Answer(200, "Content-Length: 1000\r\n");
+                                 for (int second = 0; second < 30; ++second) {
+                                     h.clock.Advance(std::chrono::seconds(1));
+                                     h.http.Last().Body("x");
+                                 }
+                             }},
+                    StopCase{"TransferAtFullSpeed",
+                             [](RunHarness& h) {
+                                 h.Settle();
+                                 h.http.Last().Answer(200, "Content-Length: 100000000\r\n");
+                                 for (int i = 0; i < 100; ++i)
+                                     h.http.Last().Body(std::string(65536, 'x'));
+                             }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RunTest, AStopWhileHeldBetweenTwoItemsLeavesTheNextWaiting) {
+    const list::ItemKey first = AddVideo("first");
+    const list::ItemKey second = AddVideo("second");
+    http.Route(LinkOf("first"), FakeReply::Of(FakeReply::Kind::kHoldBody));
+    run.Start();
+    Settle();
+    run.Hold(); // the stop question opens
+    http.Last().End();
+    Settle();
+    EXPECT_EQ(Status(first), "Complete");
+    EXPECT_EQ(Status(second), "Waiting") << "no new item while the question is open";
+    run.Stop(); // Yes
+    EXPECT_EQ(Status(first), "Complete");
+    EXPECT_EQ(Status(second), "Waiting");
+
+    run.Start();
+    run.Hold();
+    run.Release(); // No: the run goes on
+    Settle();
+    EXPECT_EQ(Status(second), "Complete");
+}
+
+TEST_F(RunTest, ProcessesItemsAddedDuringTheRun) {
+    const list::ItemKey first = AddVideo("first", FakeReply::Of(FakeReply::Kind::kHoldBody));
+    run.Start();
+    Settle();
+    const list::ItemKey added = AddVideo("added");
+    http.Last().End();
+    Settle();
+    EXPECT_EQ(Status(first), "Complete");
+    EXPECT_EQ(Status(added), "Complete");
+    EXPECT_EQ(runs_ended, 1);
+}
+
+TEST_F(RunTest, RemovingTheRunningItemCancelsItAndTheRunGoesOn) {
+    const list::ItemKey first = AddVideo("first", FakeReply::Of(FakeReply::Kind::kHoldBody));
+    const list::ItemKey second = AddVideo("second");
+    run.Start();
+    Settle();
+    const auto& transfer = http.exchanges.back();
+    queue.Remove(first);
+    EXPECT_TRUE(transfer->WasGivenUp());
+    Settle();
+    EXPECT_EQ(Status(second), "Complete");
+    EXPECT_EQ(queue.Count(), 1);
+}
+
+TEST_F(RunTest, ItemsMovedDuringTheRunAreEachProcessedOnce) {
+    const list::ItemKey a = AddVideo("a", FakeReply::Of(FakeReply::Kind::kHoldBody));
+    const list::ItemKey b = AddVideo("b");
+    const list::ItemKey c = AddVideo("c");
+    run.Start();
+    Settle();
+    // c goes above the running item, and the running item below b.
+    queue.MoveUp(c);
+    queue.MoveUp(c);
+    queue.MoveDown(a);
+    http.exchanges.back()->End();
+    Settle();
+    EXPECT_EQ(Statuses(), (std::vector<std::string>{"Complete", "Complete", "Complete"}));
+    for (const char* id : {"a", "b", "c"}) EXPECT_EQ(Requests(PageOf(id)), 1) << id;
+    (void)b;
+}
+
+TEST_F(RunTest, ClearingCompletedItemsDuringTheRunSkipsNothing) {
+    const list::ItemKey a = AddVideo("a");
+    const list::ItemKey b = AddVideo("b", FakeReply::Of(FakeReply::Kind::kHoldBody));
+    const list::ItemKey c = AddVideo("c");
+    run.Start();
+    Settle();
+    ASSERT_EQ(Status(a), "Complete");
+    queue.Remove(a); // cleared while b transfers
+    http.exchanges.back()->End();
+    Settle();
+    EXPECT_EQ(Status(b), "Complete");
+    EXPECT_EQ(Status(c), "Complete");
+    EXPECT_EQ(Requests(PageOf("c")), 1);
+}
+
+TEST_F(RunTest, ALaterRunSkipsFinishedItemsAndRetriesCancelledOnes) {
+    const list::ItemKey a = AddVideo("a");
+    const list::ItemKey b = AddVideo("b", FakeReply::Of(FakeReply::Kind::kSilent));
+    run.Start();
+    Settle();
+    run.Stop();
+    EXPECT_EQ(Status(b), "Cancelled");
+    http.Route(LinkOf("b"), VideoReply());
+    run.Start();
+    Settle();
+    EXPECT_EQ(Status(a), "Complete");
+    EXPECT_EQ(Status(b), "Complete");
+    EXPECT_EQ(Requests(PageOf("a")), 1);
+    EXPECT_EQ(Requests(PageOf("b")), 2);
+}
+
+struct LimitCase {
+    const char* name;
+    std::function<void(RunHarness&)> reach;
+    platform::Duration left; // until the limit passes
+    Reason reason;
+};
+
+class TimeLimitTest : public RunHarness, public testing::WithParamInterface<LimitCase> {};
+
+TEST_P(TimeLimitTest, EndsTheStepWithItsOwnReason) {
+    const list::ItemKey key = AddVideo("v", FakeReply::Of(FakeReply::Kind::kSilent));
+    run.Start();
+    GetParam().reach(*this);
+    const auto& exchange = http.exchanges.back();
+    clock.Advance(GetParam().left - std::chrono::milliseconds(1));
+    EXPECT_TRUE(exchange->IsOpen());
+    clock.Advance(std::chrono::milliseconds(1));
+    EXPECT_TRUE(exchange->WasGivenUp());
+    EXPECT_EQ(Status(key), "ERROR");
+    EXPECT_EQ(Item(key).failure->reason, GetParam().reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, TimeLimitTest,
+    testing::Values(LimitCase{"PageNeverAnswers",
+                              [](RunHarness& h) {
+                                  h.http.Route(h.PageOf("v"),
+                                               FakeReply::Of(FakeReply::Kind::kSilent));
+                                  h.Settle();
+                              },
+                              std::chrono::seconds(30), Reason::kOpenTimeout},
+                    LimitCase{"VideoStallsAfterSomeBytes",
+                              [](RunHarness& h) {
+                                  h.Settle();
+                                  h.http.Last().Answer(200, "Content-Length: 100\r\n");
+                                  // Bytes keep the limit away.
+                                  for (int minute = 0; minute < 5; ++minute) {
+                                      h.clock.Advance(std::chrono::seconds(59));
+                                      h.http.Last().Body("x");
+                                  }
+                              },
+                              std::chrono::seconds(60), Reason::kStallTimeout}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RunTest, EachProbeStartsFromKnowingNothing) {
+    const list::ItemKey first = AddVideo("first");
+    http.RouteHead(LinkOf("first"), Reply(200, "Content-Length: 5000\r\n", ""));
+    FakeReply unsized = VideoReply();
+    unsized.with_length = false;
+    const list::ItemKey second = AddVideo("second", unsized);
+    http.RouteHead(LinkOf("second"), FakeReply::Of(FakeReply::Kind::kNoAnswer));
+    run.Start();
+    Settle();
+    EXPECT_EQ(Status(second), "Complete");
+    EXPECT_EQ(list::SizeText(Item(second)), "-1 Bytes") << "no size carried over";
+    (void)first;
+}
+
+TEST_F(RunTest, KeepsATypedNameAndNumbersADerivedNameThatIsTaken) {
+    const list::ItemKey typed = AddVideo("typed");
+    queue.Rename(typed, "mine.flv");
+    const list::ItemKey first = AddVideo("clip");
+    http.Route(PageOf("other"), FakeReply::Page("<a href='http://other.example/v/clip.flv'>"));
+    http.Route("http://other.example/v/clip.flv", VideoReply("other clip"));
+    list::AddVideoURL(queue, PageOf("other"));
+    const list::ItemKey second = queue.LastKey();
+    run.Start();
+    Settle();
+    EXPECT_EQ(Name(typed), "mine.flv");
+    EXPECT_EQ(Name(first), "clip.flv");
+    EXPECT_EQ(Name(second), "clip (2).flv");
+    EXPECT_EQ(test_support::ReadWholeFile(VideoPath("clip (2).flv")), "other clip");
+    EXPECT_EQ(test_support::ReadWholeFile(VideoPath("mine.flv")), "video-bytes");
+}
+
+} // namespace
+} // namespace tarnwick::driver
