@@ -39,7 +39,7 @@ bool ChannelSender::Connect(std::chrono::milliseconds timeout) {
 
 void ChannelSender::Send(const QByteArray& address) {
     if (socket_.state() != QLocalSocket::ConnectedState) return;
-    socket_.write(address + platform::qt::kMessageEnd);
+    socket_.write(address + qt::kMessageEnd);
     socket_.flush();
 }
 

@@ -10,7 +10,7 @@ namespace tarnwick::clip {
 
 QByteArray AddressOf(const QString& text) {
     const QByteArray address = text.trimmed().toUtf8();
-    return platform::qt::IsChannelAddress(address) ? address : QByteArray();
+    return qt::IsChannelAddress(address) ? address : QByteArray();
 }
 
 ClipboardWatch::ClipboardWatch(QClipboard& clipboard, AddressHandler on_address)

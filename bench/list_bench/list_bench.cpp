@@ -24,9 +24,9 @@ double TimeOneFill(int items, int pump_interval_ms) {
     window.resize(648, 585);
     MainState state;
     list::DownloadList list;
-    platform::qt::QtEventPump pump(pump_interval_ms);
-    platform::qt::QtMessageBox box(&window);
-    platform::qt::QtGrid grid(&window);
+    qt::QtEventPump pump(pump_interval_ms);
+    qt::QtMessageBox box(&window);
+    qt::QtGrid grid(&window);
     grid.Widget()->setGeometry(36, 259, 572, 179);
     shell::GridPresentation presentation(state, grid);
     list::DownloadListing listing(state, list, pump, box, grid, presentation);

@@ -74,7 +74,7 @@ struct NoSkin : platform::SkinPlayer {
 };
 
 // The real grid, counting how often a rebuild re-binds it.
-class CountingGrid : public platform::qt::QtGrid {
+class CountingGrid : public qt::QtGrid {
 public:
     using QtGrid::QtGrid;
     void Bind(std::shared_ptr<list::DownloadView> view) override {
@@ -110,7 +110,7 @@ int main(int argc, char* argv[]) {
     state.DownloadDir = folder.File("videos");
     list::DownloadList list;
     MeasuringPump pump;
-    platform::qt::QtMessageBox box(&window);
+    qt::QtMessageBox box(&window);
     CountingGrid grid(&window);
     grid.Widget()->setGeometry(36, 259, 572, 179);
     shell::GridPresentation presentation(state, grid);
@@ -123,7 +123,7 @@ int main(int argc, char* argv[]) {
     Connected connectivity;
     NoSkin skin;
     NoCaptions captions;
-    platform::qt::QtTimer timer;
+    qt::QtTimer timer;
     driver::RunControl run({state, list, listing, presentation, resolver, download, box,
                             connectivity, skin, captions, timer});
     window.show();

@@ -87,7 +87,7 @@ bool HasWholeBody(const std::string& path) {
 // One transfer through the component; a negative wall time when it failed.
 RunTime ComponentRun(platform::Grid& grid, const std::string& url, const std::string& file,
                      bool size_known) {
-    platform::qt::QtEventPump pump;
+    qt::QtEventPump pump;
     platform::curl::CurlHttpClient client(pump);
     transfer::Download download(client, pump);
     StatusCellWriter writer(grid, size_known);
@@ -144,7 +144,7 @@ int main(int argc, char** argv) {
     const std::string url = server.Url("/body");
 
     QWidget window;
-    platform::qt::QtGrid grid(&window);
+    qt::QtGrid grid(&window);
     grid.Widget()->resize(640, 120);
     window.resize(640, 120);
     window.show();

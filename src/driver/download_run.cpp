@@ -14,7 +14,7 @@ DownloadRun::~DownloadRun() { services_.queue.RemoveObserver(this); }
 void DownloadRun::Start() {
     if (running_) return;
     running_ = true;
-    holding_ = false;
+    holds_ = 0;
     taken_.clear();
     scan_from_ = 0;
     StartNextItem();
@@ -23,7 +23,7 @@ void DownloadRun::Start() {
 void DownloadRun::Stop() {
     if (!running_) return;
     running_ = false;
-    holding_ = false;
+    holds_ = 0;
     next_->Stop();
     if (job_) job_->Cancel();
     job_.reset();
@@ -31,8 +31,8 @@ void DownloadRun::Stop() {
 }
 
 void DownloadRun::Release() {
-    holding_ = false;
-    if (running_ && (!job_ || job_->IsDone())) next_->Start(platform::Duration(0));
+    if (holds_ > 0) --holds_;
+    if (running_ && holds_ == 0 && (!job_ || job_->IsDone())) next_->Start(platform::Duration(0));
 }
 
 std::optional<list::ItemKey> DownloadRun::CurrentItem() const {
@@ -43,7 +43,7 @@ std::optional<list::ItemKey> DownloadRun::CurrentItem() const {
 void DownloadRun::StartNextItem() {
     // The finished job is let go here, outside its own calls.
     job_.reset();
-    if (!running_ || holding_) return;
+    if (!running_ || holds_ > 0) return;
     const std::optional<list::ItemKey> key = NextItem();
     if (!key) {
         running_ = false;

@@ -38,7 +38,8 @@ public:
     // after it keep their states. OnRunEnded is not called.
     void Stop();
     // While held, the run starts no new item; the item under way goes on.
-    void Hold() { holding_ = true; }
+    // Each Hold is undone by one Release.
+    void Hold() { ++holds_; }
     void Release();
 
     // The item being processed, if any.
@@ -64,7 +65,7 @@ private:
     std::unordered_set<list::ItemKey> taken_;
     int scan_from_ = 0;
     bool running_ = false;
-    bool holding_ = false;
+    int holds_ = 0;
     RunObserver* observer_ = nullptr;
 };
 

@@ -1,18 +1,24 @@
-// The download grid widget: a data-bound table with one band of rows, a
-// header row, per-cell painting of progress, and row and cell selection.
-// Rows are addressed by their 0-based index in the bound view; cells by row
-// and column position (0 ID, 1 Video_URL, 2 FileName, 3 Status, 4 FileSize).
+// The download grid widget: one row per listed item, in list order, with the
+// columns ID, Video URL, File Name, Status and File Size; a header row; row
+// and cell selection kept apart; and the in-place edit of a file name. Rows
+// are addressed by their 0-based index, which is the item's position.
 #pragma once
 
-#include "list/download_view.h"
-
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tarnwick::platform {
+
+enum GridColumn : int {
+    kColumnId = 0,
+    kColumnVideoUrl,
+    kColumnFileName,
+    kColumnStatus,
+    kColumnFileSize,
+    kColumnCount
+};
 
 struct Rgb {
     uint8_t red = 0;
@@ -27,24 +33,18 @@ struct CellRef {
     bool operator==(const CellRef&) const = default;
 };
 
-// Editing notifications for the cells the user may edit.
+// The user's edit of a file name cell.
 class GridEditHandler {
 public:
     virtual ~GridEditHandler() = default;
-    // Before a user's edit is committed; answer true to cancel it (the cell
-    // keeps its old value and no after-notification follows).
-    virtual bool BeforeCellUpdate(CellRef cell, const std::string& new_value) = 0;
-    // After an accepted edit has been committed.
-    virtual void AfterCellUpdate(CellRef cell) = 0;
+    // False refuses the edit: the cell keeps its name. On true the handler
+    // has named the row's item, and the cell shows the item's name.
+    virtual bool OnFileNameEdited(int row, const std::string& text) = 0;
 };
 
 class Grid {
 public:
     virtual ~Grid() = default;
-
-    // Data binding: the grid shows one row per view row; none shows no rows.
-    // The view stays shared with the grid until the next bind.
-    virtual void Bind(std::shared_ptr<list::DownloadView> view) = 0;
 
     // Set-up
     virtual void SetCaption(const std::string& caption) = 0;
@@ -59,22 +59,16 @@ public:
     virtual void SetVisible(bool visible) = 0;
     virtual void BringToFront() = 0;
 
-    // Rows and cells
-    virtual int RowCount() const = 0;
-    virtual std::string CellText(int row, int column) const = 0;
-    // Changes the cell's shown text without a rebuild.
-    virtual void SetCellValue(int row, int column, const std::string& value) = 0;
-
     // Selection: row flags are kept apart from the selection of cells.
+    virtual int RowCount() const = 0;
     virtual bool IsRowSelected(int row) const = 0;
     virtual void SetRowSelected(int row, bool selected) = 0;
-    virtual bool IsCellSelected(CellRef cell) const = 0;
-    virtual void SetCellSelected(CellRef cell, bool selected) = 0;
-    virtual bool IsColumnSelected(int column) const = 0;
     // The selected cells in the grid's own enumeration order.
     virtual std::vector<CellRef> SelectedCells() const = 0;
+    // Forgets every selected row and cell.
+    virtual void ClearSelection() = 0;
 
-    // Editing notifications; nullptr removes the handler.
+    // nullptr removes the handler.
     virtual void SetEditHandler(GridEditHandler* handler) = 0;
 
     // One row-scroll step: action 0 or 1, in opposite directions.

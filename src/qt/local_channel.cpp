@@ -11,7 +11,7 @@
 #include <unistd.h>
 #endif
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 namespace {
 
 bool IsForbiddenCharacter(QChar c) {
@@ -150,4 +150,4 @@ void LocalChannel::Deliver() {
     delivering_ = false;
 }
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

@@ -24,7 +24,7 @@
 
 class QLocalSocket;
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
 inline constexpr qsizetype kMaxMessageBytes = 8 * 1024;
 inline constexpr char kMessageEnd = '\n';
@@ -80,4 +80,4 @@ private:
     bool delivering_ = false;
 };
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

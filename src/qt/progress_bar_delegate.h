@@ -1,10 +1,11 @@
-// Paints a Status cell whose text reads as a number as a progress bar and
-// leaves every other cell to the standard delegate.
+// Paints the Status cell of a downloading item whose size is known as a
+// progress bar, from the item's numbers, and leaves every other cell to the
+// standard delegate.
 #pragma once
 
 #include <QStyledItemDelegate>
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
 class ProgressBarDelegate : public QStyledItemDelegate {
     Q_OBJECT
@@ -16,4 +17,4 @@ public:
                const QModelIndex& index) const override;
 };
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
 void PaintProgressBar(QPainter& painter, const QRect& cell, const shell::ProgressBarLayout& layout,
                       const QColor& bar, const QColor& fill) {
@@ -27,4 +27,4 @@ void PaintProgressBar(QPainter& painter, const QRect& cell, const shell::Progres
     painter.restore();
 }
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

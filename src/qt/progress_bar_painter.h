@@ -10,9 +10,9 @@
 
 class QPainter;
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
 void PaintProgressBar(QPainter& painter, const QRect& cell, const shell::ProgressBarLayout& layout,
                       const QColor& bar, const QColor& fill);
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

@@ -10,7 +10,7 @@
 #include <QUrl>
 #include <QVariant>
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 namespace {
 
 // What a skin must offer: the program calls the two functions and listens to the signal.
@@ -100,4 +100,4 @@ void QmlSkinPlayer::OnCommand(const QString& command, const QString& args) {
     if (listener_) listener_->OnSkinCommand(ToStdString(command), ToStdString(args));
 }
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

@@ -14,9 +14,9 @@
 
 class QWidget;
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
-class QmlSkinPlayer : public QObject, public SkinPlayer {
+class QmlSkinPlayer : public QObject, public platform::SkinPlayer {
     Q_OBJECT
 
 public:
@@ -35,7 +35,9 @@ public:
 
     void SetVariable(const std::string& path, const std::string& value) override;
     std::string GetVariable(const std::string& path) override;
-    void SetCommandListener(SkinCommandListener* listener) override { listener_ = listener; }
+    void SetCommandListener(platform::SkinCommandListener* listener) override {
+        listener_ = listener;
+    }
 
 private slots:
     void OnCommand(const QString& command, const QString& args);
@@ -46,8 +48,8 @@ private:
     QPointer<QQuickWidget> view_;
     bool owns_view_;
     QPointer<QQuickItem> skin_;
-    SkinCommandListener* listener_ = nullptr;
+    platform::SkinCommandListener* listener_ = nullptr;
     std::string load_error_;
 };
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

@@ -6,7 +6,7 @@
 #include <QDir>
 #include <QStandardPaths>
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 namespace {
 
 std::string Native(const QString& path) { return ToStdString(QDir::toNativeSeparators(path)); }
@@ -23,4 +23,4 @@ std::string QtAppPaths::CacheFolder() const {
     return Native(QStandardPaths::writableLocation(QStandardPaths::CacheLocation));
 }
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

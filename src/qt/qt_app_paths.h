@@ -3,9 +3,9 @@
 
 #include "platform/app_paths.h"
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
-class QtAppPaths : public AppPaths {
+class QtAppPaths : public platform::AppPaths {
 public:
     // Needs the application object for the program's folder and its name.
     std::string ProgramFolder() const override;
@@ -13,4 +13,4 @@ public:
     std::string CacheFolder() const override;
 };
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

@@ -5,7 +5,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
 std::string QtClipboard::Text() {
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return {};
@@ -14,4 +14,4 @@ std::string QtClipboard::Text() {
     return ToStdString(clipboard->text(QClipboard::Clipboard));
 }
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

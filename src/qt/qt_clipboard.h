@@ -3,12 +3,12 @@
 
 #include "platform/clipboard.h"
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
-class QtClipboard : public Clipboard {
+class QtClipboard : public platform::Clipboard {
 public:
     // Empty when the application has no clipboard (no GUI application yet).
     std::string Text() override;
 };
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

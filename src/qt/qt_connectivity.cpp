@@ -2,7 +2,7 @@
 
 #include <QNetworkInterface>
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
 bool QtConnectivity::HasConnection() {
     const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
@@ -15,4 +15,4 @@ bool QtConnectivity::HasConnection() {
     return false;
 }
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

@@ -3,11 +3,11 @@
 
 #include "platform/connectivity.h"
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
-class QtConnectivity : public Connectivity {
+class QtConnectivity : public platform::Connectivity {
 public:
     bool HasConnection() override;
 };
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

@@ -5,7 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
 std::string QtFolderChooser::ChooseFolder(const std::string& prompt) {
     const QString folder = QFileDialog::getExistingDirectory(parent_, ToQString(prompt), QString(),
@@ -13,4 +13,4 @@ std::string QtFolderChooser::ChooseFolder(const std::string& prompt) {
     return ToStdString(QDir::toNativeSeparators(folder));
 }
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

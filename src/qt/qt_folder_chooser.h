@@ -5,9 +5,9 @@
 
 class QWidget;
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
-class QtFolderChooser : public FolderChooser {
+class QtFolderChooser : public platform::FolderChooser {
 public:
     explicit QtFolderChooser(QWidget* parent = nullptr) : parent_(parent) {}
     std::string ChooseFolder(const std::string& prompt) override;
@@ -16,4 +16,4 @@ private:
     QWidget* parent_;
 };
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

@@ -1,6 +1,6 @@
 #include "qt/qt_grid.h"
 
-#include "qt/download_table_model.h"
+#include "qt/download_queue_model.h"
 #include "qt/progress_bar_delegate.h"
 #include "qt/text_conversion.h"
 
@@ -9,11 +9,13 @@
 #include <QScrollBar>
 #include <QTableView>
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 namespace {
 
 // Qt's logical pixels are 1/96 inch whatever the screen, as twips are 1/1440.
 constexpr int kTwipsPerPixel = 15;
+
+using platform::Rgb;
 
 QColor ToQColor(Rgb rgb) { return QColor(rgb.red, rgb.green, rgb.blue); }
 
@@ -27,8 +29,8 @@ enum AppearanceGroup { kRowSelectors = 0, kHeaders, kRows, kSelection, kCurrentC
 
 } // namespace
 
-QtGrid::QtGrid(QWidget* parent)
-    : view_(new QTableView(parent)), model_(new DownloadTableModel(view_)) {
+QtGrid::QtGrid(list::DownloadQueue& queue, QWidget* parent)
+    : view_(new QTableView(parent)), model_(new DownloadQueueModel(queue, view_)) {
     view_->setModel(model_);
     view_->setItemDelegate(new ProgressBarDelegate(view_));
     view_->setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -45,11 +47,6 @@ QtGrid::QtGrid(QWidget* parent)
 }
 
 QtGrid::~QtGrid() = default;
-
-void QtGrid::Bind(std::shared_ptr<list::DownloadView> view) {
-    model_->SetView(std::move(view));
-    ApplyColumnWidths();
-}
 
 void QtGrid::SetCaption(const std::string& caption) {
     view_->setAccessibleName(ToQString(caption));
@@ -68,7 +65,7 @@ void QtGrid::SetColumn(int column, const std::string& caption, int width_twips, 
 }
 
 void QtGrid::ApplyColumnWidths() {
-    for (int column = 0; column < list::kColumnCount; ++column) {
+    for (int column = 0; column < platform::kColumnCount; ++column) {
         const int twips = width_twips_[static_cast<size_t>(column)];
         if (twips > 0) view_->setColumnWidth(column, twips / kTwipsPerPixel);
     }
@@ -123,43 +120,24 @@ void QtGrid::BringToFront() { view_->raise(); }
 
 int QtGrid::RowCount() const { return model_->rowCount(); }
 
-std::string QtGrid::CellText(int row, int column) const {
-    const list::DownloadView* view = model_->View();
-    if (view == nullptr) return {};
-    return view->CellText(row, column);
-}
-
-void QtGrid::SetCellValue(int row, int column, const std::string& value) {
-    model_->WriteCell(row, column, value);
-}
-
 bool QtGrid::IsRowSelected(int row) const { return model_->IsRowSelected(row); }
 
 void QtGrid::SetRowSelected(int row, bool selected) { model_->SetRowSelected(row, selected); }
 
-bool QtGrid::IsCellSelected(CellRef cell) const {
-    return view_->selectionModel()->isSelected(model_->index(cell.row, cell.column));
-}
-
-void QtGrid::SetCellSelected(CellRef cell, bool selected) {
-    view_->selectionModel()->select(
-        model_->index(cell.row, cell.column),
-        selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
-}
-
-bool QtGrid::IsColumnSelected(int column) const {
-    return RowCount() > 0 && view_->selectionModel()->isColumnSelected(column);
-}
-
-std::vector<CellRef> QtGrid::SelectedCells() const {
-    std::vector<CellRef> cells;
+std::vector<platform::CellRef> QtGrid::SelectedCells() const {
+    std::vector<platform::CellRef> cells;
     for (const QModelIndex& index : view_->selectionModel()->selectedIndexes()) {
         cells.push_back({index.row(), index.column()});
     }
     return cells;
 }
 
-void QtGrid::SetEditHandler(GridEditHandler* handler) { model_->SetEditHandler(handler); }
+void QtGrid::ClearSelection() {
+    view_->selectionModel()->clearSelection();
+    model_->ClearRowSelection();
+}
+
+void QtGrid::SetEditHandler(platform::GridEditHandler* handler) { model_->SetEditHandler(handler); }
 
 void QtGrid::ScrollRows(int action) {
     QScrollBar* bar = view_->verticalScrollBar();
@@ -168,4 +146,4 @@ void QtGrid::ScrollRows(int action) {
 
 bool QtGrid::HasFocus() const { return view_->hasFocus(); }
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

@@ -1,7 +1,8 @@
-// The download grid on a QTableView: a table model over the bound view, the
-// progress-bar delegate, row flags apart from the cell selection.
+// The download grid on a QTableView: the table model over the download queue,
+// the progress-bar delegate, row flags apart from the cell selection.
 #pragma once
 
+#include "list/download_queue.h"
 #include "platform/grid.h"
 
 #include <array>
@@ -9,35 +10,32 @@
 class QTableView;
 class QWidget;
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
-class DownloadTableModel;
+class DownloadQueueModel;
 
-class QtGrid : public Grid {
+class QtGrid : public platform::Grid {
 public:
-    explicit QtGrid(QWidget* parent);
+    QtGrid(list::DownloadQueue& queue, QWidget* parent);
     ~QtGrid() override;
 
     QTableView* Widget() const { return view_; }
+    DownloadQueueModel* Model() const { return model_; }
 
-    void Bind(std::shared_ptr<list::DownloadView> view) override;
     void SetCaption(const std::string& caption) override;
     void ResetDisplayOptions() override;
     void SetColumn(int column, const std::string& caption, int width_twips, bool editable) override;
-    void SetAppearance(Rgb background, Rgb second) override;
-    void SetAppearanceGroup(int group, Rgb background, std::optional<Rgb> text) override;
+    void SetAppearance(platform::Rgb background, platform::Rgb second) override;
+    void SetAppearanceGroup(int group, platform::Rgb background,
+                            std::optional<platform::Rgb> text) override;
     void SetVisible(bool visible) override;
     void BringToFront() override;
     int RowCount() const override;
-    std::string CellText(int row, int column) const override;
-    void SetCellValue(int row, int column, const std::string& value) override;
     bool IsRowSelected(int row) const override;
     void SetRowSelected(int row, bool selected) override;
-    bool IsCellSelected(CellRef cell) const override;
-    void SetCellSelected(CellRef cell, bool selected) override;
-    bool IsColumnSelected(int column) const override;
-    std::vector<CellRef> SelectedCells() const override;
-    void SetEditHandler(GridEditHandler* handler) override;
+    std::vector<platform::CellRef> SelectedCells() const override;
+    void ClearSelection() override;
+    void SetEditHandler(platform::GridEditHandler* handler) override;
     void ScrollRows(int action) override;
     bool HasFocus() const override;
 
@@ -46,12 +44,12 @@ private:
     void ApplyColours();
 
     QTableView* view_;
-    DownloadTableModel* model_;
-    std::array<int, list::kColumnCount> width_twips_{};
-    std::array<std::optional<Rgb>, 5> group_background_{};
-    std::array<std::optional<Rgb>, 5> group_text_{};
-    Rgb background_{233, 225, 225};
-    Rgb second_{39, 104, 146};
+    DownloadQueueModel* model_;
+    std::array<int, platform::kColumnCount> width_twips_{};
+    std::array<std::optional<platform::Rgb>, 5> group_background_{};
+    std::array<std::optional<platform::Rgb>, 5> group_text_{};
+    platform::Rgb background_{233, 225, 225};
+    platform::Rgb second_{39, 104, 146};
 };
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

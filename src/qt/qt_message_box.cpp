@@ -3,30 +3,31 @@
 #include <QMessageBox>
 #include <QString>
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 namespace {
 
-QMessageBox::Icon ToQtIcon(MessageIcon icon) {
+QMessageBox::Icon ToQtIcon(platform::MessageIcon icon) {
     switch (icon) {
-        case MessageIcon::Critical: return QMessageBox::Critical;
-        case MessageIcon::Question: return QMessageBox::Question;
-        case MessageIcon::Exclamation: return QMessageBox::Warning;
-        case MessageIcon::Information: return QMessageBox::Information;
-        case MessageIcon::None: break;
+        case platform::MessageIcon::Critical: return QMessageBox::Critical;
+        case platform::MessageIcon::Question: return QMessageBox::Question;
+        case platform::MessageIcon::Exclamation: return QMessageBox::Warning;
+        case platform::MessageIcon::Information: return QMessageBox::Information;
+        case platform::MessageIcon::None: break;
     }
     return QMessageBox::NoIcon;
 }
 
 } // namespace
 
-MessageAnswer QtMessageBox::Show(const std::string& text, const std::string& title,
-                                 MessageIcon icon, MessageButtons buttons) {
-    const bool yes_no = buttons == MessageButtons::YesNo;
+platform::MessageAnswer QtMessageBox::Show(const std::string& text, const std::string& title,
+                                           platform::MessageIcon icon,
+                                           platform::MessageButtons buttons) {
+    const bool yes_no = buttons == platform::MessageButtons::YesNo;
     QMessageBox box(ToQtIcon(icon), QString::fromStdString(title), QString::fromStdString(text),
                     yes_no ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent_);
     const int answer = box.exec();
-    if (!yes_no) return MessageAnswer::Ok;
-    return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    if (!yes_no) return platform::MessageAnswer::Ok;
+    return answer == QMessageBox::Yes ? platform::MessageAnswer::Yes : platform::MessageAnswer::No;
 }
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

@@ -5,16 +5,17 @@
 
 class QWidget;
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
-class QtMessageBox : public MessageBox {
+class QtMessageBox : public platform::MessageBox {
 public:
     explicit QtMessageBox(QWidget* parent = nullptr) : parent_(parent) {}
-    MessageAnswer Show(const std::string& text, const std::string& title, MessageIcon icon,
-                       MessageButtons buttons) override;
+    platform::MessageAnswer Show(const std::string& text, const std::string& title,
+                                 platform::MessageIcon icon,
+                                 platform::MessageButtons buttons) override;
 
 private:
     QWidget* parent_;
 };
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

@@ -7,88 +7,14 @@
 #include <QStringList>
 #include <QVariant>
 
-#include <functional>
-#include <memory>
-
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 namespace {
 
 constexpr const char* kMaker = "Orvelle Tarnwick";
 constexpr const char* kStoreName = "Tarnwick";
-
-#ifdef Q_OS_WIN
-constexpr const char* kDefaultValueName = "Default";
-#else
-constexpr const char* kDefaultValueName = "*";
-#endif
-
-bool IsIni(const SettingsLocation& location) { return location.format == QSettings::IniFormat; }
-
-bool CanWrite(const SettingsLocation& location) {
-    if (location.read_only) return false;
-    if (IsIni(location)) return CanWriteSettingsFile(location.path);
-    return QSettings(location.path, location.format).isWritable();
-}
-
-bool IsDamaged(const SettingsLocation& location) {
-    return IsIni(location) && IsDamagedSettingsFile(location.path);
-}
-
-// A key path below `group`: levels split at "\", none of them empty and none
-// holding a "/", which the settings file keeps for its own levels.
-bool JoinGroup(QString& group, const std::string& sub_path) {
-    if (sub_path.empty()) return true;
-    for (const QString& level : ToQString(sub_path).split('\\')) {
-        if (level.isEmpty() || level.contains('/')) return false;
-        group = group.isEmpty() ? level : group + '/' + level;
-    }
-    return true;
-}
-
-bool IsValidValueName(const std::string& name) {
-    return name.find('/') == std::string::npos && name.find('\\') == std::string::npos;
-}
-
-QString SettingName(const QString& group, const std::string& name) {
-    const QString value_name = name.empty() ? QString(kDefaultValueName) : ToQString(name);
-    return group.isEmpty() ? value_name : group + '/' + value_name;
-}
-
-// A key exists while it or a key below it holds a value; the root always.
-bool KeyExists(QSettings& settings, const QString& group) {
-    if (group.isEmpty()) return true;
-    settings.beginGroup(group);
-    const bool exists = !settings.childKeys().isEmpty() || !settings.childGroups().isEmpty();
-    settings.endGroup();
-    return exists;
-}
-
-bool HasSubkeys(QSettings& settings, const QString& group) {
-    settings.beginGroup(group);
-    const bool has = !settings.childGroups().isEmpty();
-    settings.endGroup();
-    return has;
-}
-
-// The store as it reads: nothing at all while its file is damaged.
-std::unique_ptr<QSettings> OpenForReading(const SettingsLocation& location) {
-    if (IsDamaged(location)) return nullptr;
-    return std::make_unique<QSettings>(location.path, location.format);
-}
-
-long Write(const SettingsLocation& location, const std::function<void(QSettings&)>& change) {
-    if (!CanWrite(location)) return kStoreAccessDenied;
-    if (IsDamaged(location) && !SetDamagedFileAside(location.path)) return kStoreCannotWrite;
-    QSettings settings(location.path, location.format);
-    change(settings);
-    settings.sync();
-    switch (settings.status()) {
-        case QSettings::NoError: return kStoreSuccess;
-        case QSettings::AccessError: return kStoreAccessDenied;
-        case QSettings::FormatError: break;
-    }
-    return kStoreCannotWrite;
-}
+// Where the earlier shape of the file kept the values.
+constexpr const char* kEarlierGroup = "Software/Orvelle Tarnwick/Settings";
+constexpr const char* kEarlierTop = "Software";
 
 QString ValueText(const QVariant& value) {
     // An unquoted text with commas in a hand-written file reads as a list.
@@ -100,141 +26,63 @@ QString ValueText(const QVariant& value) {
 
 SettingsLocation QtSettingsStore::UserLocation() {
 #ifdef Q_OS_WIN
-    return {"HKEY_CURRENT_USER", QSettings::NativeFormat, false};
+    return {QStringLiteral("HKEY_CURRENT_USER\\Software\\") + kMaker, QSettings::NativeFormat};
 #else
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::ConfigLocation);
-    return {folder + '/' + kMaker + '/' + kStoreName + ".conf", QSettings::IniFormat, false};
+    return {folder + '/' + kMaker + '/' + kStoreName + ".conf", QSettings::IniFormat};
 #endif
 }
 
-SettingsLocation QtSettingsStore::MachineLocation() {
-#ifdef Q_OS_WIN
-    return {"HKEY_LOCAL_MACHINE", QSettings::NativeFormat, false};
-#else
-    const QSettings system(QSettings::IniFormat, QSettings::SystemScope, kMaker, kStoreName);
-    return {system.fileName(), QSettings::IniFormat, false};
-#endif
+QtSettingsStore::QtSettingsStore(SettingsLocation location) : location_(std::move(location)) {
+    if (IsIni()) RewriteEarlierShape();
 }
 
-long QtSettingsStore::Find(KeyHandle handle, Key& key) const {
-    if (handle == kCurrentUserRoot || handle == kLocalMachineRoot) {
-        key = {handle == kCurrentUserRoot ? &user_ : &machine_, QString(), kKeyAllAccess};
-        return kStoreSuccess;
+bool QtSettingsStore::IsDamaged() const { return IsIni() && IsDamagedSettingsFile(location_.path); }
+
+bool QtSettingsStore::CanWrite() const {
+    if (IsIni()) return CanWriteSettingsFile(location_.path);
+    return QSettings(location_.path, location_.format).isWritable();
+}
+
+QString QtSettingsStore::Key(const std::string& name) const {
+    return location_.group + '/' + ToQString(name);
+}
+
+void QtSettingsStore::RewriteEarlierShape() {
+    if (IsDamaged() || !CanWrite()) return;
+    QSettings settings(location_.path, location_.format);
+    settings.beginGroup(kEarlierGroup);
+    const QStringList names = settings.childKeys();
+    QList<QVariant> values;
+    for (const QString& name : names) values.append(settings.value(name));
+    settings.endGroup();
+    if (names.isEmpty()) return;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString key = location_.group + '/' + names[i];
+        if (!settings.contains(key)) settings.setValue(key, values[i]);
     }
-    const auto found = open_.find(handle);
-    if (found == open_.end()) return kStoreInvalidHandle;
-    key = found->second;
-    return kStoreSuccess;
+    settings.remove(kEarlierGroup);
+    settings.beginGroup(kEarlierTop);
+    const bool empty = settings.childKeys().isEmpty() && settings.childGroups().isEmpty();
+    settings.endGroup();
+    if (empty) settings.remove(kEarlierTop);
+    settings.sync();
 }
 
-long QtSettingsStore::Below(KeyHandle parent, const std::string& sub_path, Key& key) const {
-    if (const long result = Find(parent, key); result != kStoreSuccess) return result;
-    if (!JoinGroup(key.group, sub_path)) return kStoreBadPath;
-    return kStoreSuccess;
+std::optional<std::string> QtSettingsStore::Read(const std::string& name) {
+    if (IsDamaged()) return std::nullopt;
+    const QVariant value = QSettings(location_.path, location_.format).value(Key(name));
+    if (!value.isValid()) return std::nullopt;
+    return ToStdString(ValueText(value));
 }
 
-KeyHandle QtSettingsStore::Register(const Key& key) {
-    while (next_handle_ == 0 || open_.count(next_handle_) > 0 || next_handle_ == kCurrentUserRoot ||
-           next_handle_ == kLocalMachineRoot) {
-        ++next_handle_;
-    }
-    open_[next_handle_] = key;
-    return next_handle_++;
+bool QtSettingsStore::Write(const std::string& name, const std::string& value) {
+    if (!CanWrite()) return false;
+    if (IsDamaged() && !SetDamagedFileAside(location_.path)) return false;
+    QSettings settings(location_.path, location_.format);
+    settings.setValue(Key(name), ToQString(value));
+    settings.sync();
+    return settings.status() == QSettings::NoError;
 }
 
-long QtSettingsStore::OpenKey(KeyHandle parent, const std::string& sub_path, uint32_t access,
-                              KeyHandle& handle) {
-    Key key;
-    if (const long result = Below(parent, sub_path, key); result != kStoreSuccess) return result;
-    const auto settings = OpenForReading(*key.location);
-    if (!key.group.isEmpty() && (!settings || !KeyExists(*settings, key.group))) {
-        return kStoreNotFound;
-    }
-    if ((access & kKeyWriteAccess) != 0 && !CanWrite(*key.location)) return kStoreAccessDenied;
-    key.access = access;
-    handle = Register(key);
-    return kStoreSuccess;
-}
-
-long QtSettingsStore::CreateKey(KeyHandle parent, const std::string& sub_path, uint32_t access,
-                                KeyHandle& handle) {
-    Key key;
-    if (const long result = Below(parent, sub_path, key); result != kStoreSuccess) return result;
-    // The file holds a key once a value is written into it.
-    if (!CanWrite(*key.location)) return kStoreAccessDenied;
-    key.access = access;
-    handle = Register(key);
-    return kStoreSuccess;
-}
-
-long QtSettingsStore::ReadText(const Key& key, const std::string& name, QByteArray& text) const {
-    if ((key.access & kKeyQueryValue) == 0) return kStoreAccessDenied;
-    if (!IsValidValueName(name)) return kStoreInvalidParameter;
-    const auto settings = OpenForReading(*key.location);
-    if (!settings) return kStoreNotFound;
-    const QVariant value = settings->value(SettingName(key.group, name));
-    if (!value.isValid()) return kStoreNotFound;
-    text = ValueText(value).toUtf8();
-    return kStoreSuccess;
-}
-
-long QtSettingsStore::QueryValueSize(KeyHandle handle, const std::string& name, uint32_t& size) {
-    Key key;
-    if (const long result = Find(handle, key); result != kStoreSuccess) return result;
-    QByteArray text;
-    if (const long result = ReadText(key, name, text); result != kStoreSuccess) return result;
-    size = static_cast<uint32_t>(text.size()) + 1;
-    return kStoreSuccess;
-}
-
-long QtSettingsStore::QueryValue(KeyHandle handle, const std::string& name, uint32_t buffer_size,
-                                 std::string& data) {
-    Key key;
-    if (const long result = Find(handle, key); result != kStoreSuccess) return result;
-    QByteArray text;
-    if (const long result = ReadText(key, name, text); result != kStoreSuccess) return result;
-    if (static_cast<uint64_t>(text.size()) + 1 > buffer_size) return kStoreMoreData;
-    data.assign(text.constData(), static_cast<size_t>(text.size()));
-    data.push_back('\0');
-    return kStoreSuccess;
-}
-
-long QtSettingsStore::SetTextValue(KeyHandle handle, const std::string& name,
-                                   const std::string& value) {
-    Key key;
-    if (const long result = Find(handle, key); result != kStoreSuccess) return result;
-    if ((key.access & kKeySetValue) == 0) return kStoreAccessDenied;
-    if (!IsValidValueName(name)) return kStoreInvalidParameter;
-    return Write(*key.location, [&](QSettings& settings) {
-        settings.setValue(SettingName(key.group, name), ToQString(value));
-    });
-}
-
-long QtSettingsStore::DeleteValue(KeyHandle handle, const std::string& name) {
-    Key key;
-    if (const long result = Find(handle, key); result != kStoreSuccess) return result;
-    if ((key.access & kKeySetValue) == 0) return kStoreAccessDenied;
-    if (!IsValidValueName(name)) return kStoreInvalidParameter;
-    const QString setting = SettingName(key.group, name);
-    const auto settings = OpenForReading(*key.location);
-    if (!settings || !settings->contains(setting)) return kStoreNotFound;
-    return Write(*key.location, [&](QSettings& writable) { writable.remove(setting); });
-}
-
-long QtSettingsStore::DeleteKey(KeyHandle parent, const std::string& sub_path) {
-    Key key;
-    if (const long result = Below(parent, sub_path, key); result != kStoreSuccess) return result;
-    // A root is never deleted.
-    if (key.group.isEmpty()) return kStoreAccessDenied;
-    const auto settings = OpenForReading(*key.location);
-    if (!settings || !KeyExists(*settings, key.group)) return kStoreNotFound;
-    if (HasSubkeys(*settings, key.group)) return kStoreAccessDenied;
-    return Write(*key.location, [&](QSettings& writable) { writable.remove(key.group); });
-}
-
-long QtSettingsStore::CloseKey(KeyHandle handle) {
-    if (handle == kCurrentUserRoot || handle == kLocalMachineRoot) return kStoreSuccess;
-    return open_.erase(handle) > 0 ? kStoreSuccess : kStoreInvalidHandle;
-}
-
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

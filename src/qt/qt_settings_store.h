@@ -1,10 +1,8 @@
-// The settings store on QSettings. Elsewhere than on Windows each root is one
-// INI file (the current user's in the standard configuration folder, the
-// machine's in the system one) with a group for each key path and "*" for a
-// key's default value; a damaged file reads as empty and is set aside, not
-// overwritten, by the next write. On Windows the roots are the registry's
-// own. Every write is synced at once, through a temporary file that replaces
-// the old one.
+// The settings store on QSettings: on Windows the registry key
+// HKEY_CURRENT_USER\Software\Orvelle Tarnwick\Settings; elsewhere an INI file
+// in the user's configuration folder, with the values in its [Settings]
+// group. A damaged file reads as empty and is set aside, not overwritten, by
+// the next write. Every write is synced at once.
 #pragma once
 
 #include "platform/settings_store.h"
@@ -12,58 +10,38 @@
 #include <QSettings>
 #include <QString>
 
-#include <map>
-#include <utility>
-
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
 struct SettingsLocation {
-    // The INI file, or on Windows the registry root ("HKEY_CURRENT_USER").
+    // The INI file, or on Windows the registry key above the group.
     QString path;
     QSettings::Format format = QSettings::IniFormat;
-    // Never written through this store, even when the file could be.
-    bool read_only = false;
+    // The group that holds the values.
+    QString group = QStringLiteral("Settings");
 };
 
-class QtSettingsStore : public SettingsStore {
+class QtSettingsStore : public platform::SettingsStore {
 public:
-    QtSettingsStore(SettingsLocation user, SettingsLocation machine)
-        : user_(std::move(user)), machine_(std::move(machine)) {}
+    // A file of the earlier shape (its values under a registry-like key
+    // path) is rewritten once in this shape, keeping its values.
+    explicit QtSettingsStore(SettingsLocation location);
     QtSettingsStore(const QtSettingsStore&) = delete;
     QtSettingsStore& operator=(const QtSettingsStore&) = delete;
 
-    // The program's stores at their standard places.
+    // The program's store at its standard place.
     static SettingsLocation UserLocation();
-    static SettingsLocation MachineLocation();
 
-    long OpenKey(KeyHandle parent, const std::string& sub_path, uint32_t access,
-                 KeyHandle& key) override;
-    long CreateKey(KeyHandle parent, const std::string& sub_path, uint32_t access,
-                   KeyHandle& key) override;
-    long QueryValueSize(KeyHandle key, const std::string& name, uint32_t& size) override;
-    long QueryValue(KeyHandle key, const std::string& name, uint32_t buffer_size,
-                    std::string& data) override;
-    long SetTextValue(KeyHandle key, const std::string& name, const std::string& value) override;
-    long DeleteValue(KeyHandle key, const std::string& name) override;
-    long DeleteKey(KeyHandle parent, const std::string& sub_path) override;
-    long CloseKey(KeyHandle key) override;
+    std::optional<std::string> Read(const std::string& name) override;
+    bool Write(const std::string& name, const std::string& value) override;
 
 private:
-    struct Key {
-        const SettingsLocation* location = nullptr;
-        QString group; // "/" between levels; empty for the root
-        uint32_t access = 0;
-    };
+    bool IsIni() const { return location_.format == QSettings::IniFormat; }
+    bool IsDamaged() const;
+    bool CanWrite() const;
+    QString Key(const std::string& name) const;
+    void RewriteEarlierShape();
 
-    long Find(KeyHandle handle, Key& key) const;
-    long Below(KeyHandle parent, const std::string& sub_path, Key& key) const;
-    KeyHandle Register(const Key& key);
-    long ReadText(const Key& key, const std::string& name, QByteArray& text) const;
-
-    SettingsLocation user_;
-    SettingsLocation machine_;
-    std::map<KeyHandle, Key> open_;
-    KeyHandle next_handle_ = 1;
+    SettingsLocation location_;
 };
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <QUrl>
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
 bool QtShellLaunch::LaunchProgram(const std::string& program,
                                   const std::vector<std::string>& arguments) {
@@ -24,4 +24,4 @@ bool QtShellLaunch::OpenWithDefaultHandler(const std::string& document_or_addres
     return QDesktopServices::openUrl(is_address ? address : QUrl::fromLocalFile(target));
 }
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

@@ -3,13 +3,13 @@
 
 #include "platform/shell_launch.h"
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
-class QtShellLaunch : public ShellLaunch {
+class QtShellLaunch : public platform::ShellLaunch {
 public:
     bool LaunchProgram(const std::string& program,
                        const std::vector<std::string>& arguments) override;
     bool OpenWithDefaultHandler(const std::string& document_or_address) override;
 };
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

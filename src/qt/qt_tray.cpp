@@ -7,7 +7,7 @@
 #include <QIcon>
 #include <QMenu>
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
 QtTray::QtTray() {
     icon_.setToolTip(QStringLiteral("Tarnwick"));
@@ -28,9 +28,9 @@ void QtTray::SetInTray(bool in_tray) {
     icon_.setVisible(in_tray);
 }
 
-void QtTray::PopupMenu(const std::vector<TrayMenuEntry>& entries) {
+void QtTray::PopupMenu(const std::vector<platform::TrayMenuEntry>& entries) {
     QMenu menu;
-    for (const TrayMenuEntry& entry : entries) {
+    for (const platform::TrayMenuEntry& entry : entries) {
         if (entry.separator) {
             if (entry.enabled) menu.addSeparator();
             continue;
@@ -47,4 +47,4 @@ void QtTray::PopupMenu(const std::vector<TrayMenuEntry>& entries) {
     }
 }
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

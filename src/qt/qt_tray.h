@@ -5,9 +5,9 @@
 
 #include <QSystemTrayIcon>
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
-class QtTray : public Tray {
+class QtTray : public platform::Tray {
 public:
     QtTray();
 
@@ -15,13 +15,13 @@ public:
     void SetTip(const std::string& tip) override;
     void SetInTray(bool in_tray) override;
     bool InTray() const override { return in_tray_; }
-    void PopupMenu(const std::vector<TrayMenuEntry>& entries) override;
-    void SetListener(TrayListener* listener) override { listener_ = listener; }
+    void PopupMenu(const std::vector<platform::TrayMenuEntry>& entries) override;
+    void SetListener(platform::TrayListener* listener) override { listener_ = listener; }
 
 private:
     QSystemTrayIcon icon_;
-    TrayListener* listener_ = nullptr;
+    platform::TrayListener* listener_ = nullptr;
     bool in_tray_ = false;
 };
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

@@ -7,7 +7,7 @@
 #include <QSettings>
 #include <QStringDecoder>
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 namespace {
 
 constexpr int kMaxAsideNames = 100;
@@ -74,4 +74,4 @@ bool CanWriteSettingsFile(const QString& path) {
     return existing.isDir() && existing.isWritable();
 }
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

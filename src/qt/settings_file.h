@@ -3,7 +3,7 @@
 
 #include <QString>
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
 // True when the file exists but cannot be taken as a settings file: it holds
 // NUL bytes, is not UTF-8 text, has a line that is neither blank, a ";"
@@ -19,4 +19,4 @@ bool SetDamagedFileAside(const QString& path);
 // folders) without creating anything now.
 bool CanWriteSettingsFile(const QString& path);
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

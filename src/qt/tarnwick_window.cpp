@@ -15,10 +15,10 @@
 #include <QWheelEvent>
 #include <QWindow>
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
-TarnwickWindow::TarnwickWindow()
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), skin_(this), grid_(this) {
+TarnwickWindow::TarnwickWindow(list::DownloadQueue& queue)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), skin_(this), grid_(queue, this) {
     BuildClassicControls();
 }
 
@@ -133,7 +133,7 @@ bool TarnwickWindow::FilterSkinInput(bool enable) {
     return true;
 }
 
-void TarnwickWindow::ForwardWheel(WheelListener* listener) {
+void TarnwickWindow::ForwardWheel(platform::WheelListener* listener) {
     QWidget* viewport = grid_.Widget()->viewport();
     if (listener != nullptr && wheel_listener_ == nullptr) viewport->installEventFilter(this);
     if (listener == nullptr && wheel_listener_ != nullptr) viewport->removeEventFilter(this);
@@ -168,4 +168,4 @@ void TarnwickWindow::closeEvent(QCloseEvent* event) {
     actions_.close_request();
 }
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

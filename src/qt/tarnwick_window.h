@@ -19,7 +19,7 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
 // What the classic controls under the skin do: the same operations the
 // skin's commands reach.
@@ -33,11 +33,14 @@ struct ClassicControlActions {
     std::function<void()> close_request;
 };
 
-class TarnwickWindow : public QWidget, public MainWindow, public RunCaptions, public InputHooks {
+class TarnwickWindow : public QWidget,
+                       public platform::MainWindow,
+                       public platform::RunCaptions,
+                       public platform::InputHooks {
     Q_OBJECT
 
 public:
-    TarnwickWindow();
+    explicit TarnwickWindow(list::DownloadQueue& queue);
     ~TarnwickWindow() override;
 
     QmlSkinPlayer& Skin() { return skin_; }
@@ -70,7 +73,7 @@ public:
 
     // InputHooks
     bool FilterSkinInput(bool enable) override;
-    void ForwardWheel(WheelListener* listener) override;
+    void ForwardWheel(platform::WheelListener* listener) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -92,8 +95,8 @@ private:
     ClassicControlActions actions_;
     std::string tray_caption_ = "Start Downloading";
     bool skin_filtered_ = false;
-    WheelListener* wheel_listener_ = nullptr;
+    platform::WheelListener* wheel_listener_ = nullptr;
     bool quitting_ = false;
 };
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

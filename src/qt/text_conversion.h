@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 
 inline QString ToQString(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -16,4 +16,4 @@ inline std::string ToStdString(const QString& text) {
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

@@ -1,9 +1,8 @@
 #include "settings/application_settings.h"
 
-#include "common/skip_on_failure.h"
 #include "common/text.h"
-#include "settings/register.h"
-#include "settings/skin_variables.h"
+#include "platform/app_paths.h"
+#include "settings/setting_names.h"
 
 #include <charconv>
 
@@ -36,52 +35,26 @@ std::optional<bool> ParseTruthText(const std::string& text) {
     return std::nullopt;
 }
 
-std::string ApplicationSettings::DefaultDownloadDir() const {
+std::string DefaultDownloadDir(const std::string& home_folder) {
 #ifdef _WIN32
+    (void)home_folder;
     return std::string("C:\\") + kDefaultDownloadFolder;
 #else
-    return platform::JoinPath(paths_.HomeFolder(), kDefaultDownloadFolder);
+    return platform::JoinPath(home_folder, kDefaultDownloadFolder);
 #endif
 }
 
-void ApplicationSettings::LoadSettings() {
-    SkipOnFailure([&] {
-        const std::string stored = CRegister(store_).REGGetSetting(
-            platform::kCurrentUserRoot, kSettingsKey, kMonitorSetting, kMonitorDefault);
-        if (const auto on = ParseTruthText(stored)) state_.MonitorEnabled = *on;
-    });
-    SkipOnFailure([&] {
-        if (!state_.MonitorEnabled) return;
-        if (monitor_switch_) {
-            monitor_switch_(true);
-        } else {
-            watcher_.Monitor(true);
-        }
-    });
-    SkipOnFailure([&] {
-        state_.DownloadDir = CRegister(store_).REGGetSetting(
-            platform::kCurrentUserRoot, kSettingsKey, kDownloadDirSetting, DefaultDownloadDir());
-    });
-    PublishSettings();
+AppSettings LoadSettings(platform::SettingsStore& store, const std::string& default_download_dir) {
+    AppSettings settings;
+    const std::string monitor = store.Read(kMonitorSetting).value_or(kMonitorDefault);
+    settings.monitor_enabled = ParseTruthText(monitor).value_or(false);
+    settings.download_dir = store.Read(kDownloadDirSetting).value_or(default_download_dir);
+    return settings;
 }
 
-void ApplicationSettings::SaveSettings() {
-    SkipOnFailure([&] {
-        CRegister(store_).REGSaveSetting(platform::kCurrentUserRoot, kSettingsKey, kMonitorSetting,
-                                         state_.MonitorEnabled ? "True" : "False");
-    });
-    SkipOnFailure([&] {
-        CRegister(store_).REGSaveSetting(platform::kCurrentUserRoot, kSettingsKey,
-                                         kDownloadDirSetting, state_.DownloadDir);
-    });
-}
-
-void ApplicationSettings::PublishSettings() {
-    SkipOnFailure(
-        [&] { SetSkinVariable(skin_, kSkinMonitorCheck, state_.MonitorEnabled ? "1" : "0"); });
-    SkipOnFailure([&] { SetSkinVariable(skin_, kSkinDownloadCheck, "1"); });
-    SkipOnFailure([&] { SetSkinVariable(skin_, kSkinConvertCheck, "1"); });
-    SkipOnFailure([&] { SetSkinVariable(skin_, kSkinDownloadDir, state_.DownloadDir); });
+void SaveSettings(platform::SettingsStore& store, const AppSettings& settings) {
+    store.Write(kMonitorSetting, settings.monitor_enabled ? "True" : "False");
+    store.Write(kDownloadDirSetting, settings.download_dir);
 }
 
 } // namespace tarnwick::settings

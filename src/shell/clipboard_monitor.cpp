@@ -1,63 +1,67 @@
 #include "shell/clipboard_monitor.h"
 
-#include "common/skip_on_failure.h"
+#include "list/add_video_url.h"
 #include "resolve/site_index.h"
-#include "settings/skin_variables.h"
+#include "shell/skin_variables.h"
 
 #include <utility>
 
 namespace tarnwick::shell {
 
-ClipboardMonitor::ClipboardMonitor(ClipboardMonitorServices services) : s_(std::move(services)) {
-    s_.tmrMonitor.SetInterval(kPollInterval);
-    s_.tmrMonitor.SetTickHandler([this] { tmrMonitor_Timer(); });
+ClipboardMonitor::ClipboardMonitor(ClipboardMonitorServices services)
+    : s_(services), poll_timer_(s_.clock.NewTimer([this] {
+          poll_timer_->Start(kPollInterval);
+          Poll();
+      })) {}
+
+void ClipboardMonitor::OnDelivery(const std::string& address) {
+    if (address.empty()) return;
+    list::AddVideoURL(s_.queue, address);
+    SetSkinVariable(s_.skin, kSkinVideoUrl, address);
+    if (!s_.runs.IsRunning()) s_.runs.RequestStart();
 }
 
-void ClipboardMonitor::txtMonitor_Change(const std::string& text) {
-    if (text.empty()) return;
-    SkipOnFailure([&] { s_.listing.AddVideoURL(text); });
-    SkipOnFailure([&] { settings::SetSkinVariable(s_.skin, settings::kSkinVideoUrl, text); });
-    if (!s_.state.Downloading) SkipOnFailure([&] { s_.tmrDownload.SetEnabled(true); });
-}
-
-void ClipboardMonitor::tmrMonitor_Timer() {
-    std::string text;
-    SkipOnFailure([&] { text = s_.clipboard.Text(); });
+void ClipboardMonitor::Poll() {
+    const std::string text = s_.clipboard.Text();
     if (text != last_clipboard_text_ && resolve::GetSiteIndex(text) != resolve::kSiteNone) {
-        SkipOnFailure([&] { s_.listing.AddVideoURL(text); });
-        SkipOnFailure([&] { settings::SetSkinVariable(s_.skin, settings::kSkinVideoUrl, text); });
-        // Remembered before the run starts: ticks inside the run see it as old.
+        list::AddVideoURL(s_.queue, text);
+        SetSkinVariable(s_.skin, kSkinVideoUrl, text);
         last_clipboard_text_ = text;
-        if (!s_.state.Downloading && s_.start_run) SkipOnFailure([&] { s_.start_run(); });
+        if (!s_.runs.IsRunning()) s_.runs.ToggleRun();
     }
     last_clipboard_text_ = text;
 }
 
-void ClipboardMonitor::chkMonitor_Click() {
-    last_clipboard_text_.clear();
-    const bool poll = !s_.tmrMonitor.Enabled();
-    s_.tmrMonitor.SetEnabled(poll);
-    s_.state.MonitorEnabled = poll;
-    // From now on the timer is the check box's.
-    polling_stands_in_ = false;
+void ClipboardMonitor::SetPolling(bool on) {
+    polling_ = on;
+    if (on) {
+        poll_timer_->Start(kPollInterval);
+    } else {
+        poll_timer_->Stop();
+    }
 }
 
-void ClipboardMonitor::SwitchMonitor(bool bState) {
-    const bool launched = s_.watcher.Monitor(bState);
-    StandInForWatcher(bState && !launched);
+bool ClipboardMonitor::TogglePolling() {
+    last_clipboard_text_.clear();
+    SetPolling(!polling_);
+    s_.settings.monitor_enabled = polling_;
+    // From now on the timer is the check box's.
+    polling_stands_in_ = false;
+    return polling_;
+}
+
+void ClipboardMonitor::SwitchMonitor(bool on) {
+    const bool launched = s_.watcher.Launch(on);
+    s_.settings.monitor_enabled = on;
+    StandInForWatcher(on && !launched);
 }
 
 void ClipboardMonitor::StandInForWatcher(bool stand_in) {
     if (stand_in == polling_stands_in_) return;
     // The check box's polling already covers the clipboard.
-    if (stand_in && s_.tmrMonitor.Enabled()) return;
-    s_.tmrMonitor.SetEnabled(stand_in);
+    if (stand_in && polling_) return;
+    SetPolling(stand_in);
     polling_stands_in_ = stand_in;
-}
-
-void ClipboardMonitor::SwitchMonitorAndPublish(bool bState) {
-    SwitchMonitor(bState);
-    s_.settings.PublishSettings();
 }
 
 } // namespace tarnwick::shell

@@ -1,10 +1,10 @@
 // The commands that act on the download list through the grid's rows and
-// selection, and the in-place edit of an item's local file name.
+// selection, and the in-place edit of an item's local file name. Each command
+// that changes the list leaves nothing selected, so that the next command
+// acts only on what the user selects anew.
 #pragma once
 
-#include "common/main_state.h"
-#include "list/download_list.h"
-#include "list/download_listing.h"
+#include "list/download_queue.h"
 #include "platform/grid.h"
 
 #include <string>
@@ -13,38 +13,27 @@ namespace tarnwick::shell {
 
 class GridCommands : public platform::GridEditHandler {
 public:
-    GridCommands(MainState& state, list::DownloadList& list, platform::Grid& grid,
-                 list::DownloadListing& listing)
-        : state_(state), list_(list), grid_(grid), listing_(listing) {}
+    GridCommands(list::DownloadQueue& queue, platform::Grid& grid) : queue_(queue), grid_(grid) {}
 
     // Marks every row selected; the list is not touched.
     void SelectAll();
     // Removes the items of the selected rows and of the rows holding a selected cell.
     void RemoveSelected();
-    // Removes every item whose status reads "Complete".
+    // Removes every complete item.
     void ClearCompleted();
     // Moves the item of the first selected cell one place up or down.
-    void MoveSelectedUp();
-    void MoveSelectedDown();
+    void MoveSelectedUp() { MoveFirstSelected(&list::DownloadQueue::MoveUp); }
+    void MoveSelectedDown() { MoveFirstSelected(&list::DownloadQueue::MoveDown); }
 
-    // Editing the FileName column: the name is cleaned before it is accepted,
-    // and a name that cleans down to nothing is refused.
-    bool BeforeCellUpdate(platform::CellRef cell, const std::string& new_value) override;
-    void AfterCellUpdate(platform::CellRef cell) override;
+    // The name is cleaned before it is accepted; a name that cleans down to
+    // nothing is refused. Accepted for every item, the running one too.
+    bool OnFileNameEdited(int row, const std::string& text) override;
 
 private:
-    int16_t RowId(int row) const;
-    void RemoveMarkedRows(bool (GridCommands::*marked)(int row) const);
-    bool IsCompleteRow(int row) const;
-    bool IsSelectedRow(int row) const;
-    void RebuildAfterRemoval();
-    void MoveFirstSelected(void (list::DownloadList::*move)(int16_t));
+    void MoveFirstSelected(bool (list::DownloadQueue::*move)(list::ItemKey));
 
-    MainState& state_;
-    list::DownloadList& list_;
+    list::DownloadQueue& queue_;
     platform::Grid& grid_;
-    list::DownloadListing& listing_;
-    std::string PendingFileName;
 };
 
 } // namespace tarnwick::shell

@@ -1,20 +1,13 @@
-// Which Status cells are painted as a progress bar, and the bar's geometry.
+// The geometry of the progress bar painted in a downloading item's Status cell.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
-#include <string_view>
 
 namespace tarnwick::shell {
 
 // Rounds to the nearest integer, exact halves to the even neighbour.
 double RoundHalfEven(double value);
-
-// The progress value of a Status text that reads as a number (digits with an
-// optional sign, decimal point and surrounding blanks), rounded half to even;
-// none for any other text or a number outside 32 bits.
-std::optional<int32_t> ProgressValueOf(std::string_view status);
 
 struct ProgressBarLayout {
     int percent = 0;   // clamped to 0..100

@@ -2,18 +2,20 @@
 // operation; an unknown name is ignored.
 #pragma once
 
-#include "common/main_state.h"
-#include "list/download_listing.h"
+#include "list/download_queue.h"
 #include "platform/app_paths.h"
+#include "platform/grid.h"
 #include "platform/main_window.h"
 #include "platform/shell_launch.h"
 #include "platform/skin_player.h"
 #include "platform/tray.h"
-#include "platform/window_timer.h"
+#include "shell/app_lifecycle.h"
+#include "shell/clipboard_monitor.h"
 #include "shell/grid_commands.h"
-#include "shell/grid_presentation.h"
+#include "shell/run_commands.h"
+#include "shell/settings_control.h"
+#include "shell/skin_pages.h"
 
-#include <functional>
 #include <string>
 
 namespace tarnwick::shell {
@@ -21,38 +23,31 @@ namespace tarnwick::shell {
 inline constexpr const char* kHelpFile = "Help.html";
 inline constexpr const char* kHomePage = "https://tarnwick.orvelle.example/";
 
-// Operations of the driver and the settings that commands run.
-struct CommandActions {
-    std::function<void()> end_me; // the program's exit
-    std::function<void()> drag_window;
-    std::function<void()> start_stop; // the start/stop command
-    std::function<void()> browse;     // the folder chooser
-    std::function<void()> save_settings;
-    std::function<void(bool on)> monitor; // starts or stops the clipboard monitor
-};
-
 struct CommandTargets {
-    MainState& state;
     platform::MainWindow& window;
     platform::Tray& tray;
     platform::SkinPlayer& skin;
     platform::ShellLaunch& launch;
     const platform::AppPaths& paths;
-    platform::WindowTimer& tmrDownload;
-    GridPresentation& presentation;
+    platform::Grid& grid;
+    list::DownloadQueue& queue;
+    SkinPages& pages;
     GridCommands& grid_commands;
-    list::DownloadListing& listing;
+    RunCommands& runs;
+    AppLifecycle& lifecycle;
+    SettingsControl& settings;
+    ClipboardMonitor& monitor;
 };
 
 class SkinCommands : public platform::SkinCommandListener {
 public:
-    SkinCommands(CommandTargets targets, CommandActions actions)
-        : t_(targets), actions_(std::move(actions)) {}
+    explicit SkinCommands(CommandTargets targets) : t_(targets) {}
 
-    // `args` is never used.
-    void Flash_FSCommand(const std::string& command, const std::string& args);
+    // Runs the command of that name; `args` is never used.
+    void Run(const std::string& command);
     void OnSkinCommand(const std::string& command, const std::string& args) override {
-        Flash_FSCommand(command, args);
+        (void)args;
+        Run(command);
     }
 
 private:
@@ -60,7 +55,6 @@ private:
     void SetMonitor(bool on);
 
     CommandTargets t_;
-    CommandActions actions_;
 };
 
 } // namespace tarnwick::shell

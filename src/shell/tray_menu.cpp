@@ -27,7 +27,7 @@ platform::TrayMenuEntry Entry(const char* name, const std::string& caption, bool
 std::vector<platform::TrayMenuEntry> TrayMenu::Entries() const {
     platform::TrayMenuEntry monitor = Entry("mnuMonitor", "Monitor Video URL's in Clipboard");
     monitor.checkable = true;
-    monitor.checked = state_.MonitorEnabled;
+    monitor.checked = settings_.monitor_enabled;
     return {
         Entry("mnuTarnwick", "Tarnwick"),
         Separator("mnuSep1"),
@@ -59,9 +59,9 @@ void TrayMenu::OnTrayMenuEntry(const std::string& name) {
                                   ? "IDC_FS_startDownload"
                                   : "IDC_FS_stopDownload");
     } else if (name == "mnuMonitor") {
-        actions_.switch_monitor(!state_.MonitorEnabled);
+        actions_.switch_monitor(!settings_.monitor_enabled);
     } else if (name == "mnuExit") {
-        tmrend_.SetEnabled(true);
+        actions_.exit_soon();
     }
 }
 

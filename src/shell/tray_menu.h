@@ -2,10 +2,9 @@
 // stop the run, switch the clipboard monitor, and exit.
 #pragma once
 
-#include "common/main_state.h"
 #include "platform/main_window.h"
 #include "platform/tray.h"
-#include "platform/window_timer.h"
+#include "settings/application_settings.h"
 
 #include <functional>
 #include <string>
@@ -22,17 +21,15 @@ struct TrayActions {
     std::function<void(bool on)> switch_monitor;
     // The start/stop entry's caption, kept in step with the start button.
     std::function<std::string()> download_caption;
+    // Ends the program shortly, outside the menu's own handling.
+    std::function<void()> exit_soon;
 };
 
 class TrayMenu : public platform::TrayListener {
 public:
-    TrayMenu(MainState& state, platform::Tray& tray, platform::MainWindow& window,
-             platform::WindowTimer& tmrend, TrayActions actions)
-        : state_(state),
-          tray_(tray),
-          window_(window),
-          tmrend_(tmrend),
-          actions_(std::move(actions)) {}
+    TrayMenu(const settings::AppSettings& settings, platform::Tray& tray,
+             platform::MainWindow& window, TrayActions actions)
+        : settings_(settings), tray_(tray), window_(window), actions_(std::move(actions)) {}
 
     // The menu's entries in order, with the monitor's check mark as it is now.
     std::vector<platform::TrayMenuEntry> Entries() const;
@@ -41,10 +38,9 @@ public:
     void OnTrayMenuEntry(const std::string& name) override;
 
 private:
-    MainState& state_;
+    const settings::AppSettings& settings_;
     platform::Tray& tray_;
     platform::MainWindow& window_;
-    platform::WindowTimer& tmrend_;
     TrayActions actions_;
 };
 

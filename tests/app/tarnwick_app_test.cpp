@@ -3,6 +3,11 @@
 // sites are a loopback server.
 #include "app/tarnwick_app.h"
 
+#include "list/add_video_url.h"
+#include "list/item_texts.h"
+#include "resolve/site_index.h"
+#include "transfer/download_file.h"
+
 #include "fakes/fake_app_paths.h"
 #include "fakes/fake_folder_chooser.h"
 #include "fakes/fake_shell_launch.h"
@@ -66,10 +71,10 @@ void WhenReady(std::function<bool()> ready, std::function<void()> work) {
 }
 
 // The item's transfer has reached `percent` per cent.
-bool Transferring(const list::DownloadList& list, int position, int percent = 0) {
-    return list.HasPosition(position) && !list.At(position).Status.empty() &&
-           std::isdigit(static_cast<unsigned char>(list.At(position).Status[0])) &&
-           std::stoi(list.At(position).Status) >= percent;
+bool Transferring(const list::DownloadQueue& queue, int position, int percent = 0) {
+    if (position >= queue.Count()) return false;
+    const std::optional<int32_t> shown = list::ProgressPercent(queue.At(position));
+    return shown && *shown >= percent;
 }
 
 class TarnwickAppTest : public testing::Test {
@@ -84,8 +89,7 @@ protected:
         overrides.launch = &launch;
         overrides.chooser = &chooser;
         overrides.user_settings =
-            platform::qt::SettingsLocation{QString::fromStdString(folder.File("Tarnwick.conf"))};
-        overrides.pump_interval_ms = 0;
+            qt::SettingsLocation{QString::fromStdString(folder.File("Tarnwick.conf"))};
         tarnwick = std::make_unique<TarnwickApp>(overrides);
         skin().installEventFilter(&spy);
     }
@@ -97,6 +101,27 @@ protected:
     void SkinSends(const char* command) {
         QMetaObject::invokeMethod(skin().rootObject(), "command", Q_ARG(QString, command),
                                   Q_ARG(QString, QString()));
+    }
+    const list::DownloadQueue& Queue() { return tarnwick->queue; }
+    std::string Url(int position) { return Queue().At(position).page_address; }
+    std::string Status(int position) { return list::StatusText(Queue().At(position)); }
+    std::string FileName(int position) { return list::FileNameText(Queue().At(position)); }
+    // Lists an item as a former run left it.
+    void ListItem(const std::string& address, const std::string& name, list::ItemState state) {
+        list::DownloadItem item;
+        item.page_address = address;
+        item.site = resolve::GetSiteIndex(address);
+        item.name_kind = list::NameKind::kNamed;
+        item.name = name;
+        item.state = state;
+        tarnwick->queue.Add(std::move(item));
+    }
+    // Lets the event loop run until the run is over.
+    void WaitForTheRunToEnd() {
+        for (int i = 0; i < 3000 && tarnwick->run.IsRunning(); ++i) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+        }
+        EXPECT_FALSE(tarnwick->run.IsRunning());
     }
     std::string PutFilePage(const std::string& id, test_support::Answer video) {
         server.Serve("/putfile.com/" + id,
@@ -120,7 +145,7 @@ protected:
 
 TEST_F(TarnwickAppTest, StartsUpWithItsLayoutSettingsAndSkinVariables) {
     ASSERT_TRUE(tarnwick->Start());
-    platform::qt::TarnwickWindow& window = tarnwick->window;
+    qt::TarnwickWindow& window = tarnwick->window;
     EXPECT_EQ(window.windowTitle(), "Tarnwick");
     EXPECT_EQ(window.size(), QSize(648, 585));
     EXPECT_EQ(skin().geometry(), QRect(0, 0, 648, 585));
@@ -145,27 +170,26 @@ TEST_F(TarnwickAppTest, AnAddressDeliveredByTheWatcherIsListedAndStartsARun) {
     ASSERT_TRUE(watcher.waitForConnected(5000));
     watcher.write("http://www.youtube.com/watch?v=copied\n");
     ASSERT_TRUE(watcher.waitForBytesWritten(5000));
-    for (int i = 0; i < 500 && tarnwick->list.IsListEmpty(); ++i) {
+    for (int i = 0; i < 500 && Queue().IsEmpty(); ++i) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
     }
-    ASSERT_EQ(tarnwick->list.Count(), 1);
-    EXPECT_EQ(tarnwick->list.At(0).Video_URL, "http://www.youtube.com/watch?v=copied");
+    ASSERT_EQ(Queue().Count(), 1);
+    EXPECT_EQ(Url(0), "http://www.youtube.com/watch?v=copied");
     EXPECT_EQ(Var("_root.video_url"), "http://www.youtube.com/watch?v=copied");
-    EXPECT_TRUE(tarnwick->tmrDownload.Enabled()) << "a run starts 200 ms later";
-    tarnwick->tmrDownload.SetEnabled(false);
+    EXPECT_TRUE(tarnwick->run_commands.StartPending()) << "a run starts 200 ms later";
 }
 
 TEST_F(TarnwickAppTest, SkinCommandsReachTheProgramByExactName) {
     ASSERT_TRUE(tarnwick->Start());
     tarnwick->window.Skin().SetVariable("_root.video_url", "   ");
     SkinSends("IDC_FS_addDownloadURL");
-    EXPECT_TRUE(tarnwick->list.IsListEmpty());
+    EXPECT_TRUE(Queue().IsEmpty());
     tarnwick->window.Skin().SetVariable("_root.video_url", " http://youtube.com/watch?v=1 ");
     SkinSends("idc_fs_addDownloadURL");
-    EXPECT_TRUE(tarnwick->list.IsListEmpty());
+    EXPECT_TRUE(Queue().IsEmpty());
     SkinSends("IDC_FS_addDownloadURL");
-    ASSERT_EQ(tarnwick->list.Count(), 1);
-    EXPECT_EQ(tarnwick->list.At(0).Video_URL, " http://youtube.com/watch?v=1 ");
+    ASSERT_EQ(Queue().Count(), 1);
+    EXPECT_EQ(Url(0), " http://youtube.com/watch?v=1 ");
     EXPECT_EQ(table().model()->rowCount(), 1);
 
     SkinSends("IDC_FS_About");
@@ -177,9 +201,9 @@ TEST_F(TarnwickAppTest, SkinCommandsReachTheProgramByExactName) {
     chooser.answer = folder.File("chosen");
     SkinSends("ID_FS_downloadBrowse");
     EXPECT_EQ(Var("_root.download_dir"), folder.File("chosen"));
-    EXPECT_EQ(tarnwick->state.DownloadDir, folder.File("chosen"));
+    EXPECT_EQ(tarnwick->settings_values.download_dir, folder.File("chosen"));
     SkinSends("ID_FS_autoDownloadUncheck");
-    EXPECT_FALSE(tarnwick->state.MonitorEnabled);
+    EXPECT_FALSE(tarnwick->settings_values.monitor_enabled);
     EXPECT_EQ(launch.launches.back().arguments, (std::vector<std::string>{"Exit"}));
     SkinSends("IDC_FS_Tray");
     EXPECT_FALSE(tarnwick->window.isVisible());
@@ -190,43 +214,44 @@ TEST_F(TarnwickAppTest, SkinCommandsReachTheProgramByExactName) {
 TEST_F(TarnwickAppTest, GridCommandsWorkOnRealSelectionsAndEdits) {
     ASSERT_TRUE(tarnwick->Start());
     for (const char* status : {"Complete", "Waiting", "Complete", "Waiting"}) {
-        tarnwick->list.AddItem(std::string("http://youtube.com/watch?v=") + status +
-                                   std::to_string(tarnwick->list.Count()),
-                               "f.flv", status, "1 KB");
+        ListItem(
+            std::string("http://youtube.com/watch?v=") + status + std::to_string(Queue().Count()),
+            "f.flv",
+            std::string(status) == "Complete" ? list::ItemState::kComplete
+                                              : list::ItemState::kWaiting);
     }
-    tarnwick->listing.FillDownloadList();
     SkinSends("ID_FS_clearComplete");
-    ASSERT_EQ(tarnwick->list.Count(), 2);
-    EXPECT_EQ(tarnwick->list.At(0).Video_URL, "http://youtube.com/watch?v=Waiting1");
+    ASSERT_EQ(Queue().Count(), 2);
+    EXPECT_EQ(Url(0), "http://youtube.com/watch?v=Waiting1");
 
     QAbstractItemModel* model = table().model();
     table().selectionModel()->select(model->index(1, 1), QItemSelectionModel::Select);
     SkinSends("IDC_FS_moveUp");
-    EXPECT_EQ(tarnwick->list.At(0).Video_URL, "http://youtube.com/watch?v=Waiting3");
+    EXPECT_EQ(Url(0), "http://youtube.com/watch?v=Waiting3");
 
     SkinSends("IDC_FS_selectAllD");
     SkinSends("IDC_FS_moveDown");
-    EXPECT_EQ(tarnwick->list.At(0).Video_URL, "http://youtube.com/watch?v=Waiting3")
+    EXPECT_EQ(Url(0), "http://youtube.com/watch?v=Waiting3")
         << "whole rows selected without a cell move nothing";
 
     EXPECT_TRUE(model->setData(model->index(0, 2), "a:b*c"));
     EXPECT_EQ(model->index(0, 2).data().toString(), "abc");
-    EXPECT_EQ(tarnwick->list.At(0).FileName, "abc");
+    EXPECT_EQ(FileName(0), "abc");
     EXPECT_FALSE(model->setData(model->index(0, 2), "???"));
-    EXPECT_EQ(tarnwick->list.At(0).FileName, "abc");
+    EXPECT_EQ(FileName(0), "abc");
 
     table().selectionModel()->select(model->index(1, 2), QItemSelectionModel::Select);
     table().selectionModel()->select(model->index(1, 4), QItemSelectionModel::Select);
     SkinSends("IDC_FS_removeSelectedD");
-    ASSERT_EQ(tarnwick->list.Count(), 1);
-    EXPECT_EQ(tarnwick->list.At(0).FileName, "abc");
+    ASSERT_EQ(Queue().Count(), 1);
+    EXPECT_EQ(FileName(0), "abc");
 }
 
 TEST_F(TarnwickAppTest, WheelScrollsOneRowAndRightClicksNeverReachTheSkin) {
     ASSERT_TRUE(tarnwick->Start());
     for (int i = 0; i < 40; ++i)
-        tarnwick->list.AddItem("http://youtube.com/" + std::to_string(i), "", "", "");
-    tarnwick->listing.FillDownloadList();
+        list::AddVideoURL(tarnwick->queue, "http://youtube.com/" + std::to_string(i));
+    QCoreApplication::processEvents(); // the grid lays its new rows out
     QScrollBar* bar = table().verticalScrollBar();
     bar->setValue(10);
     const QPointF at(10, 10);
@@ -265,19 +290,19 @@ TEST_F(TarnwickAppTest, ARunShowsItsStateAndAnExitDuringItEndsTheTransferCleanly
     ASSERT_TRUE(tarnwick->Start());
     const std::string body(300000, 'v');
     const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 300000\r\n\r\n";
-    tarnwick->listing.AddVideoURL(PutFilePage("1", test_support::Answer()
-                                                       .Head(head)
-                                                       .Body(body.substr(0, 100000))
-                                                       .WaitForRelease()
-                                                       .Body(body.substr(100000))));
-    tarnwick->listing.AddVideoURL(PutFilePage("2", test_support::Answer()
-                                                       .Head(head)
-                                                       .Body(body.substr(0, 50000))
-                                                       .WaitForRelease()
-                                                       .Body(body.substr(50000))));
+    list::AddVideoURL(tarnwick->queue, PutFilePage("1", test_support::Answer()
+                                                            .Head(head)
+                                                            .Body(body.substr(0, 100000))
+                                                            .WaitForRelease()
+                                                            .Body(body.substr(100000))));
+    list::AddVideoURL(tarnwick->queue, PutFilePage("2", test_support::Answer()
+                                                            .Head(head)
+                                                            .Body(body.substr(0, 50000))
+                                                            .WaitForRelease()
+                                                            .Body(body.substr(50000))));
     bool checked_first = false;
     bool asked_exit = false;
-    WhenReady([&] { return Transferring(tarnwick->list, 0, 33); },
+    WhenReady([&] { return Transferring(Queue(), 0, 33); },
               [&] {
                   // Inside the first transfer, waiting for the server.
                   checked_first = true;
@@ -291,7 +316,7 @@ TEST_F(TarnwickAppTest, ARunShowsItsStateAndAnExitDuringItEndsTheTransferCleanly
                   SkinSends("IDC_FS_Close");
                   EXPECT_TRUE(tarnwick->window.isVisible()) << "No keeps the program and the run";
                   server.Release();
-                  WhenReady([&] { return Transferring(tarnwick->list, 1); },
+                  WhenReady([&] { return Transferring(Queue(), 1); },
                             [&] {
                                 // Inside the second transfer: exit for real.
                                 asked_exit = true;
@@ -300,19 +325,20 @@ TEST_F(TarnwickAppTest, ARunShowsItsStateAndAnExitDuringItEndsTheTransferCleanly
                                 server.Release();
                             });
               });
-    SkinSends("IDC_FS_stopDownload"); // idle: starts the run, returns when it ends
+    SkinSends("IDC_FS_stopDownload"); // idle: starts the run
+    WaitForTheRunToEnd();
     EXPECT_TRUE(checked_first);
     EXPECT_TRUE(asked_exit);
     ASSERT_EQ(box.shown.size(), 2u);
     EXPECT_EQ(box.shown[1].text, "Download is in Progress, Are you sure that you want to exit?");
-    EXPECT_EQ(tarnwick->list.At(0).Status, "Complete");
-    EXPECT_EQ(tarnwick->list.At(1).Status, "Cancelled");
+    EXPECT_EQ(Status(0), "Complete");
+    EXPECT_EQ(Status(1), "Cancelled");
     EXPECT_FALSE(tarnwick->window.isVisible());
-    const std::string videos = tarnwick->state.DownloadDir;
+    const std::string videos = tarnwick->settings_values.download_dir;
     EXPECT_TRUE(test_support::ReadWholeFile(videos + "/1.flv") == body);
     EXPECT_FALSE(std::filesystem::exists(videos + "/2.flv")) << "no half-written file";
-    const std::string partial = test_support::ReadWholeFile(tarnwick->download.TemporaryFile());
-    EXPECT_EQ(tarnwick->download.LocalFile(), videos + "/2.flv");
+    const std::string partial =
+        test_support::ReadWholeFile(transfer::DownloadFile::TemporaryPathFor(videos + "/2.flv"));
     EXPECT_GE(partial.size(), 2048u) << "the bytes received before the exit stay";
     EXPECT_TRUE(partial == body.substr(0, partial.size()));
 }

@@ -183,7 +183,7 @@ TEST_F(WatcherTest, EndsWhenTheChannelGoesAway) {
 
 TEST_F(WatcherTest, AddressesReachTheProgramsEndOfTheChannel) {
     std::vector<std::string> delivered;
-    tarnwick::platform::qt::LocalChannel program_end(
+    tarnwick::qt::LocalChannel program_end(
         [&](const std::string& address) { delivered.push_back(address); });
     ASSERT_TRUE(program_end.Listen(runtime.filePath("program")));
     QProcess& watcher = StartWatcher(QString::fromStdString(program_end.Address()));

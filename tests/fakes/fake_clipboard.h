@@ -1,8 +1,7 @@
-// A clipboard whose text the test sets, and that can be made to fail.
+// A clipboard whose text the test sets.
 #pragma once
 
 #include "platform/clipboard.h"
-#include "platform/platform_error.h"
 
 #include <string>
 
@@ -12,12 +11,10 @@ class FakeClipboard : public platform::Clipboard {
 public:
     std::string Text() override {
         ++reads;
-        if (failing) throw platform::PlatformError(521, "clipboard busy");
         return text;
     }
 
     std::string text;
-    bool failing = false;
     int reads = 0;
 };
 

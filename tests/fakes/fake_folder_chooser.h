@@ -2,7 +2,6 @@
 #pragma once
 
 #include "platform/folder_chooser.h"
-#include "platform/platform_error.h"
 
 #include <string>
 #include <vector>
@@ -13,14 +12,12 @@ class FakeFolderChooser : public platform::FolderChooser {
 public:
     std::string ChooseFolder(const std::string& prompt) override {
         prompts.push_back(prompt);
-        if (fails) throw platform::PlatformError(5, "folder chooser failed");
         return answer;
     }
 
     std::vector<std::string> prompts;
     // The empty text plays a cancel.
     std::string answer;
-    bool fails = false;
 };
 
 } // namespace tarnwick::fakes

@@ -2,12 +2,10 @@
 // from what was written (or set up), and plays commands to its listener.
 #pragma once
 
-#include "platform/platform_error.h"
 #include "platform/skin_player.h"
 
 #include <functional>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -22,7 +20,6 @@ public:
     };
 
     void SetVariable(const std::string& path, const std::string& value) override {
-        if (failing.count(path) > 0) throw platform::PlatformError(5, "skin refused " + path);
         if (on_write) on_write(Write{path, value});
         writes.push_back({path, value});
         variables[path] = value;
@@ -42,8 +39,6 @@ public:
 
     std::vector<Write> writes;
     std::map<std::string, std::string> variables;
-    // Writes to these paths raise a platform error.
-    std::set<std::string> failing;
     // Called before each accepted write is recorded.
     std::function<void(const Write&)> on_write;
     platform::SkinCommandListener* listener = nullptr;

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 namespace {
 
 const QByteArray kVideoPage = "http://www.youtube.com/watch?v=abc";
@@ -212,4 +212,4 @@ TEST(LocalChannelNameTest, ReplacesALeftOverSocketFileAndNamesTheUserAndProcess)
 }
 
 } // namespace
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

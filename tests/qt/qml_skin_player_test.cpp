@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 namespace {
 
 std::string SkinPath() {
@@ -25,7 +25,7 @@ std::string SkinPath() {
 // Where the program lays the download grid over the skin.
 const QRectF kGridArea(36, 259, 572, 179);
 
-class RecordingListener : public SkinCommandListener {
+class RecordingListener : public platform::SkinCommandListener {
 public:
     void OnSkinCommand(const std::string& command, const std::string& args) override {
         commands.push_back(command);
@@ -249,4 +249,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<BrokenSkinCase>& info) { return info.param.test_name; });
 
 } // namespace
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

@@ -9,7 +9,7 @@
 
 #include <string>
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 namespace {
 
 // Sets an environment variable for one test and puts it back afterwards.
@@ -45,4 +45,4 @@ TEST(QtShellLaunchTest, AProgramThatDoesNotExistIsReportedNotStarted) {
 }
 
 } // namespace
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 namespace {
 
 TEST(QtClipboardTest, ReadsTheTextOrNothing) {
@@ -21,4 +21,4 @@ TEST(QtClipboardTest, ReadsTheTextOrNothing) {
 }
 
 } // namespace
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 namespace {
 
 // Runs `answer` on the chooser's dialog once it is open.
@@ -46,4 +46,4 @@ TEST(QtFolderChooserTest, AnswersTheChosenDirectoryOrEmptyOnCancel) {
 }
 
 } // namespace
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

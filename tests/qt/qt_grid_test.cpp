@@ -1,12 +1,15 @@
 #include "qt/qt_grid.h"
 
+#include "list/add_video_url.h"
+#include "qt/download_queue_model.h"
 #include "qt/progress_bar_painter.h"
-#include "shell/grid_presentation.h"
+#include "shell/grid_setup.h"
 #include "shell/progress_bar.h"
 
 #include <QAbstractItemModelTester>
 #include <QGuiApplication>
 #include <QImage>
+#include <QItemSelectionModel>
 #include <QPainter>
 #include <QPalette>
 #include <QTableView>
@@ -14,7 +17,7 @@
 
 #include <gtest/gtest.h>
 
-namespace tarnwick::platform::qt {
+namespace tarnwick::qt {
 namespace {
 
 const QColor kBar(0, 0, 200);
@@ -70,27 +73,26 @@ TEST(ProgressBarPicture, SelectedCellHasNoPartialBar) {
 
 class QtGridTest : public testing::Test {
 protected:
-    QtGridTest() : grid(&window), presentation(state, grid) {
+    QtGridTest() : grid(queue, &window) {
         window.resize(648, 585);
         grid.Widget()->setGeometry(36, 259, 572, 179);
-        presentation.FormatDownloadGrid(false, nullptr);
+        shell::SetUpGrid(grid);
     }
 
-    std::shared_ptr<list::DownloadView> ViewWithStatuses(
-        std::initializer_list<const char*> statuses) {
-        auto view = std::make_shared<list::DownloadView>();
-        int id = 0;
-        for (const char* status : statuses) {
-            list::DownloadViewRow& row = view->AppendRow();
-            row.ID = ++id;
-            row.Video_URL = "http://youtube.com/watch?v=" + std::to_string(id);
-            row.FileName = "file.flv";
-            row.Status = status;
-            row.FileSize = "1 MB";
-        }
-        return view;
+    list::ItemKey Add(const std::string& address) {
+        list::AddVideoURL(queue, address);
+        return queue.LastKey();
     }
-
+    void Downloading(list::ItemKey key, int64_t received, int64_t total) {
+        queue.Modify(key, [&](list::DownloadItem& i) {
+            i.state = list::ItemState::kDownloading;
+            i.size_kind = list::SizeKind::kKnown;
+            i.total_size = total;
+            i.received = received;
+        });
+    }
+    QAbstractItemModel& Model() { return *grid.Widget()->model(); }
+    QString Cell(int row, int column) { return Model().index(row, column).data().toString(); }
     // The grid's picture of one cell.
     QImage GrabCell(int row, int column) {
         QTableView* table = grid.Widget();
@@ -98,57 +100,105 @@ protected:
         return table->viewport()->grab(rect).toImage();
     }
 
-    MainState state;
+    list::DownloadQueue queue;
     QWidget window;
     QtGrid grid;
-    shell::GridPresentation presentation;
 };
 
 TEST_F(QtGridTest, ShowsFiveCaptionedColumnsWithTwipWidths) {
-    grid.Bind(ViewWithStatuses({"Waiting"}));
-    QAbstractItemModel* model = grid.Widget()->model();
-    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Warning);
-    EXPECT_EQ(model->columnCount(), 5);
-    EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), " ");
-    EXPECT_EQ(model->headerData(3, Qt::Horizontal).toString(), "Download Status");
+    Add("http://youtube.com/watch?v=1");
+    EXPECT_EQ(Model().columnCount(), 5);
+    EXPECT_EQ(Model().headerData(0, Qt::Horizontal).toString(), " ");
+    EXPECT_EQ(Model().headerData(3, Qt::Horizontal).toString(), "Download Status");
     EXPECT_EQ(grid.Widget()->columnWidth(1), 3800 / 15);
-    EXPECT_EQ(grid.CellText(0, 1), "http://youtube.com/watch?v=1");
-    EXPECT_TRUE(model->flags(model->index(0, 2)) & Qt::ItemIsEditable);
-    EXPECT_FALSE(model->flags(model->index(0, 3)) & Qt::ItemIsEditable);
-    grid.Bind(nullptr);
-    EXPECT_EQ(model->rowCount(), 0);
+    EXPECT_EQ(Cell(0, 0), "1");
+    EXPECT_EQ(Cell(0, 1), "http://youtube.com/watch?v=1");
+    EXPECT_EQ(Cell(0, 2), "Waiting (Auto Detect)");
+    EXPECT_EQ(Cell(0, 3), "Waiting");
+    EXPECT_EQ(Cell(0, 4), "????");
+    EXPECT_TRUE(Model().flags(Model().index(0, 2)) & Qt::ItemIsEditable);
+    EXPECT_FALSE(Model().flags(Model().index(0, 3)) & Qt::ItemIsEditable);
 }
 
-TEST_F(QtGridTest, NumericStatusIsPaintedAsABarAndTextStatusIsNot) {
-    grid.Bind(ViewWithStatuses({"45", "Complete"}));
+TEST_F(QtGridTest, ChangesRowByRowAndNeverResets) {
+    QAbstractItemModelTester tester(&Model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    int resets = 0;
+    QObject::connect(&Model(), &QAbstractItemModel::modelReset, [&] { ++resets; });
+    std::vector<std::pair<int, int>> changed; // first and last column
+    QObject::connect(&Model(), &QAbstractItemModel::dataChanged,
+                     [&](const QModelIndex& from, const QModelIndex& to) {
+                         changed.emplace_back(from.column(), to.column());
+                     });
+    const list::ItemKey a = Add("http://youtube.com/watch?v=a");
+    const list::ItemKey b = Add("http://youtube.com/watch?v=b");
+    const list::ItemKey c = Add("http://youtube.com/watch?v=c");
+    queue.MoveUp(c);
+    EXPECT_EQ(Cell(1, 1), "http://youtube.com/watch?v=c");
+    EXPECT_EQ(Cell(1, 0), "2");
+    queue.MoveDown(a);
+    queue.Remove(b);
+    EXPECT_EQ(Model().rowCount(), 2);
+    EXPECT_EQ(Cell(1, 1), "http://youtube.com/watch?v=a");
+    changed.clear();
+    queue.Rename(a, "a.flv");
+    Downloading(a, 0, 100);
+    EXPECT_EQ(changed, (std::vector<std::pair<int, int>>{{2, 2}, {3, 4}}));
+    EXPECT_EQ(resets, 0);
+}
+
+TEST_F(QtGridTest, ADownloadingItemIsPaintedAsABarFromItsNumbers) {
+    const list::ItemKey progress = Add("http://youtube.com/watch?v=1");
+    const list::ItemKey done = Add("http://youtube.com/watch?v=2");
+    Downloading(progress, 45, 100);
+    queue.Modify(done, [](list::DownloadItem& i) { i.state = list::ItemState::kComplete; });
     window.show();
+    EXPECT_EQ(Cell(0, 3), "45");
+    EXPECT_EQ(Model().index(0, 3).data(DownloadQueueModel::kProgressRole).toInt(), 45);
+    EXPECT_FALSE(Model().index(1, 3).data(DownloadQueueModel::kProgressRole).isValid());
     const QColor bar = QGuiApplication::palette().color(QPalette::Highlight);
-    const QImage progress = GrabCell(0, 3);
-    EXPECT_EQ(progress.pixelColor(1, 1), bar);
+    EXPECT_EQ(GrabCell(0, 3).pixelColor(1, 1), bar);
     const QImage plain = GrabCell(1, 3);
     for (int x = 0; x < plain.width(); ++x) ASSERT_NE(plain.pixelColor(x, 1), bar) << x;
 }
 
-TEST_F(QtGridTest, CellWritesShowWithoutARebuild) {
-    grid.Bind(ViewWithStatuses({"Waiting", "Waiting"}));
-    grid.SetCellValue(1, 3, "42");
-    EXPECT_EQ(grid.CellText(1, 3), "42");
-    EXPECT_EQ(grid.Widget()->model()->index(1, 3).data().toString(), "42");
-}
-
-TEST_F(QtGridTest, RowFlagsAreApartFromCellSelection) {
-    grid.Bind(ViewWithStatuses({"a", "b", "c"}));
+TEST_F(QtGridTest, RowFlagsFollowTheirItemsApartFromCellSelection) {
+    const list::ItemKey a = Add("a");
+    Add("b");
+    const list::ItemKey c = Add("c");
     grid.SetRowSelected(0, true);
     grid.SetRowSelected(2, true);
     EXPECT_TRUE(grid.SelectedCells().empty());
-    grid.SetCellSelected({1, 3}, true);
-    EXPECT_EQ(grid.SelectedCells(), (std::vector<CellRef>{{1, 3}}));
-    EXPECT_TRUE(grid.IsRowSelected(2));
-    EXPECT_FALSE(grid.IsRowSelected(1));
-    grid.Bind(ViewWithStatuses({"a"}));
+    grid.Widget()->selectionModel()->select(Model().index(1, 3), QItemSelectionModel::Select);
+    EXPECT_EQ(grid.SelectedCells(), (std::vector<platform::CellRef>{{1, 3}}));
+    queue.MoveUp(c);
+    EXPECT_TRUE(grid.IsRowSelected(1)) << "the flag moved with its item";
+    EXPECT_FALSE(grid.IsRowSelected(2));
+    queue.Remove(a);
+    EXPECT_TRUE(grid.IsRowSelected(0));
+    grid.ClearSelection();
     EXPECT_FALSE(grid.IsRowSelected(0));
     EXPECT_TRUE(grid.SelectedCells().empty());
 }
 
+TEST_F(QtGridTest, AFileNameEditGoesToTheHandler) {
+    struct Renamer : platform::GridEditHandler {
+        explicit Renamer(list::DownloadQueue& q) : queue(q) {}
+        bool OnFileNameEdited(int row, const std::string& text) override {
+            if (text.empty()) return false;
+            return queue.Rename(queue.At(row).key, text);
+        }
+        list::DownloadQueue& queue;
+    } renamer(queue);
+    Add("a");
+    grid.SetEditHandler(&renamer);
+    EXPECT_TRUE(Model().setData(Model().index(0, 2), "mine.flv"));
+    EXPECT_EQ(Cell(0, 2), "mine.flv");
+    EXPECT_FALSE(Model().setData(Model().index(0, 2), ""));
+    EXPECT_FALSE(Model().setData(Model().index(0, 3), "status")) << "only names are edited";
+    EXPECT_EQ(Cell(0, 2), "mine.flv");
+    grid.SetEditHandler(nullptr);
+}
+
 } // namespace
-} // namespace tarnwick::platform::qt
+} // namespace tarnwick::qt

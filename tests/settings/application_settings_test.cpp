@@ -1,6 +1,7 @@
 #include "settings/application_settings.h"
 
-#include "settings_fixture.h"
+#include "fakes/fake_settings_store.h"
+#include "settings/setting_names.h"
 
 #include <gtest/gtest.h>
 
@@ -9,32 +10,19 @@
 namespace tarnwick::settings {
 namespace {
 
-using Launch = fakes::FakeShellLaunch::Launch;
-using StoreWrite = fakes::FakeSettingsStore::Write;
+const std::string kDefaultDir = "/home/ann/Downloaded Videos";
 
-class ApplicationSettingsTest : public SettingsFixture {};
-
-TEST_F(ApplicationSettingsTest, FirstStartStartsTheMonitorAndPublishesTheDefaults) {
-    settings.LoadSettings();
-    EXPECT_TRUE(state.MonitorEnabled);
-    EXPECT_EQ(launch.launches, (std::vector<Launch>{{kWatcher, {kChannel}}}));
-    EXPECT_EQ(state.DownloadDir, "/home/ann/Downloaded Videos");
-    EXPECT_EQ(skin.writes, Published("1", "/home/ann/Downloaded Videos"));
+TEST(LoadSettings, FirstStartHasTheMonitorOnAndTheDefaultFolder) {
+    fakes::FakeSettingsStore store;
+    const AppSettings loaded = LoadSettings(store, kDefaultDir);
+    EXPECT_TRUE(loaded.monitor_enabled);
+    EXPECT_EQ(loaded.download_dir, kDefaultDir);
     EXPECT_TRUE(store.writes.empty()) << "loading writes nothing back";
 }
 
-TEST_F(ApplicationSettingsTest, AGivenMonitorSwitchStartsTheMonitorInsteadOfTheWatcherAlone) {
-    std::vector<bool> switched;
-    settings.SetMonitorSwitch([&](bool on) { switched.push_back(on); });
-    settings.LoadSettings();
-    EXPECT_EQ(switched, (std::vector<bool>{true}));
-    EXPECT_TRUE(launch.launches.empty());
-}
-
-TEST_F(ApplicationSettingsTest, DefaultDirectorySitsInTheHomeFolderEvenAtTheRoot) {
-    paths.home_folder = "/";
-    settings.LoadSettings();
-    EXPECT_EQ(state.DownloadDir, "/Downloaded Videos");
+TEST(DefaultDownloadDir, SitsInTheHomeFolderEvenAtTheRoot) {
+    EXPECT_EQ(DefaultDownloadDir("/home/ann"), kDefaultDir);
+    EXPECT_EQ(DefaultDownloadDir("/"), "/Downloaded Videos");
 }
 
 struct StoredMonitor {
@@ -43,16 +31,12 @@ struct StoredMonitor {
     bool on;
 };
 
-class StoredMonitorTest : public ApplicationSettingsTest,
-                          public testing::WithParamInterface<StoredMonitor> {};
+class StoredMonitorTest : public testing::TestWithParam<StoredMonitor> {};
 
-TEST_P(StoredMonitorTest, SwitchesTheMonitorAndTheSkinsCheckBox) {
-    StoreSetting(kMonitorSetting, GetParam().text);
-    settings.LoadSettings();
-    EXPECT_EQ(state.MonitorEnabled, GetParam().on);
-    EXPECT_EQ(launch.launches.size(), GetParam().on ? 1u : 0u);
-    ASSERT_EQ(skin.writes.size(), 4u);
-    EXPECT_EQ(skin.writes[0].value, GetParam().on ? "1" : "0");
+TEST_P(StoredMonitorTest, ReadsTruthWordsAndNumbers) {
+    fakes::FakeSettingsStore store;
+    store.values[kMonitorSetting] = GetParam().text;
+    EXPECT_EQ(LoadSettings(store, kDefaultDir).monitor_enabled, GetParam().on);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -68,72 +52,24 @@ INSTANTIATE_TEST_SUITE_P(
         StoredMonitor{"NumberWithTail", "1x", false}, StoredMonitor{"TwoSigns", "--1", false}),
     [](const testing::TestParamInfo<StoredMonitor>& info) { return info.param.name; });
 
-TEST_F(ApplicationSettingsTest, StoredDirectoryIsUsedAsStored) {
-    StoreSetting(kDownloadDirSetting, "/srv/media/");
-    settings.LoadSettings();
-    EXPECT_EQ(state.DownloadDir, "/srv/media/");
-    EXPECT_EQ(skin.writes.back(), (fakes::RecordingSkin::Write{kSkinDownloadDir, "/srv/media/"}));
+TEST(SaveSettings, WritesTheMonitorThenTheFolderAndTheyComeBack) {
+    fakes::FakeSettingsStore store;
+    SaveSettings(store, {false, "/data/clips"});
+    EXPECT_EQ(store.writes, (std::vector<std::pair<std::string, std::string>>{
+                                {"URL Mon", "False"}, {"Download Dir", "/data/clips"}}));
+    const AppSettings reloaded = LoadSettings(store, kDefaultDir);
+    EXPECT_FALSE(reloaded.monitor_enabled);
+    EXPECT_EQ(reloaded.download_dir, "/data/clips");
+    SaveSettings(store, {true, "/data/clips"});
+    EXPECT_EQ(store.values["URL Mon"], "True");
 }
 
-TEST_F(ApplicationSettingsTest, SavingWritesTheMonitorThenTheDirectory) {
-    state.MonitorEnabled = false;
-    state.DownloadDir = "/data/clips";
-    settings.SaveSettings();
-    const std::string key = std::string("HKCU\\") + kSettingsKey;
-    EXPECT_EQ(store.writes, (std::vector<StoreWrite>{{key, "URL Mon", "False"},
-                                                     {key, "Download Dir", "/data/clips"}}));
-    state.MonitorEnabled = true;
-    settings.SaveSettings();
-    EXPECT_EQ(StoredSetting(kMonitorSetting), "True");
-}
-
-TEST_F(ApplicationSettingsTest, SavedSettingsComeBackAfterARestart) {
-    state.MonitorEnabled = false;
-    state.DownloadDir = "/data/clips";
-    settings.SaveSettings();
-
-    MainState restarted;
-    shell::ClipboardWatcher restarted_watcher{restarted, launch, paths, [] { return kChannel; }};
-    ApplicationSettings reloaded{restarted, store, skin, paths, restarted_watcher};
-    reloaded.LoadSettings();
-    EXPECT_FALSE(restarted.MonitorEnabled);
-    EXPECT_EQ(restarted.DownloadDir, "/data/clips");
-    EXPECT_TRUE(launch.launches.empty());
-}
-
-TEST_F(ApplicationSettingsTest, MonitorTurnedOffFromTheTrayIsOnAgainAfterARestart) {
-    StoreSetting(kMonitorSetting, "True");
-    settings.LoadSettings();
-    // The tray's monitor item switches and publishes, but does not save.
-    watcher.Monitor(false);
-    settings.PublishSettings();
-    EXPECT_EQ(skin.writes[4], (fakes::RecordingSkin::Write{kSkinMonitorCheck, "0"}));
-    EXPECT_EQ(StoredSetting(kMonitorSetting), "True");
-
-    MainState restarted;
-    shell::ClipboardWatcher restarted_watcher{restarted, launch, paths, [] { return kChannel; }};
-    ApplicationSettings{restarted, store, skin, paths, restarted_watcher}.LoadSettings();
-    EXPECT_TRUE(restarted.MonitorEnabled);
-    EXPECT_EQ(launch.launches.back(), (Launch{kWatcher, {kChannel}}));
-}
-
-TEST_F(ApplicationSettingsTest, AVariableTheSkinRefusesIsSkippedAndTheRestStillArrive) {
-    skin.failing = {kSkinDownloadCheck};
-    state.MonitorEnabled = true;
-    state.DownloadDir = "/d";
-    settings.PublishSettings();
-    EXPECT_EQ(skin.writes,
-              (std::vector<fakes::RecordingSkin::Write>{
-                  {kSkinMonitorCheck, "1"}, {kSkinConvertCheck, "1"}, {kSkinDownloadDir, "/d"}}));
-}
-
-TEST_F(ApplicationSettingsTest, AStoreThatRefusesWritesKeepsWhatItHeld) {
-    StoreSetting(kDownloadDirSetting, "/old");
-    store.fail_writes = true;
-    state.DownloadDir = "/new";
-    settings.SaveSettings();
-    EXPECT_EQ(StoredSetting(kDownloadDirSetting), "/old");
-    EXPECT_FALSE(StoredSetting(kMonitorSetting).has_value());
+TEST(SaveSettings, AStoreThatRefusesWritesKeepsWhatItHeld) {
+    fakes::FakeSettingsStore store;
+    store.values[kDownloadDirSetting] = "/old";
+    store.refuse_writes = true;
+    SaveSettings(store, {true, "/new"});
+    EXPECT_EQ(LoadSettings(store, kDefaultDir).download_dir, "/old");
 }
 
 } // namespace

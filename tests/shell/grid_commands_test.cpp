@@ -1,110 +1,81 @@
-#include "shell/grid_commands.h"
-
-#include "fakes/fake_event_pump.h"
-#include "fakes/fake_grid.h"
-#include "fakes/listing_harness.h"
-#include "fakes/scripted_message_box.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
+#include "shell/shell_harness.h"
 
 namespace tarnwick::shell {
 namespace {
 
-class GridCommandsTest : public testing::Test, protected fakes::ListingHarness {
+class GridCommandsTest : public ShellHarness {
 protected:
-    void List(std::initializer_list<std::pair<const char*, const char*>> url_status) {
-        for (const auto& [url, status] : url_status) list.AddItem(url, "name", status, "1 KB");
-        listing.FillDownloadList();
+    // Lists the addresses, with the given item states.
+    void List(std::initializer_list<std::pair<const char*, list::ItemState>> items) {
+        for (const auto& [address, state] : items) {
+            list::AddVideoURL(queue, address);
+            queue.Modify(queue.LastKey(), [s = state](list::DownloadItem& i) { i.state = s; });
+        }
     }
-
-    std::vector<std::string> Urls() const {
-        std::vector<std::string> urls;
-        for (const list::ListedItem& item : list.Items()) urls.push_back(item.Video_URL);
-        return urls;
+    void List(std::initializer_list<const char*> addresses) {
+        for (const char* address : addresses) list::AddVideoURL(queue, address);
     }
-
-    GridCommands commands{state, list, grid, listing};
 };
 
-TEST_F(GridCommandsTest, ClearCompletedWalksFromTheBottomAndMatchesExactly) {
-    List({{"1", "Complete"},
-          {"2", "Waiting"},
-          {"3", "Complete"},
-          {"4", "complete"},
-          {"5", "Complete "}});
-    commands.ClearCompleted();
-    EXPECT_EQ(Urls(), (std::vector<std::string>{"2", "4", "5"}));
-    EXPECT_EQ(list.At(0).ID, 1);
-    EXPECT_EQ(grid.RowCount(), 3);
-    const int binds = grid.binds;
-    commands.ClearCompleted();
-    EXPECT_EQ(grid.binds, binds + 1) << "rebuilds even with nothing to clear";
+using list::ItemState;
+
+TEST_F(GridCommandsTest, ClearCompletedRemovesExactlyTheCompleteItems) {
+    List({{"1", ItemState::kComplete},
+          {"2", ItemState::kWaiting},
+          {"3", ItemState::kComplete},
+          {"4", ItemState::kFailed},
+          {"5", ItemState::kCancelled}});
+    grid.selected_rows = {1};
+    grid_commands.ClearCompleted();
+    EXPECT_EQ(Addresses(), (std::vector<std::string>{"2", "4", "5"}));
+    EXPECT_TRUE(grid.selected_rows.empty()) << "nothing stays selected";
 }
 
 TEST_F(GridCommandsTest, CommandsOnAnEmptyGridDoNothing) {
-    commands.ClearCompleted();
-    commands.RemoveSelected();
-    commands.SelectAll();
-    EXPECT_EQ(grid.binds, 0);
+    grid_commands.ClearCompleted();
+    grid_commands.RemoveSelected();
+    grid_commands.SelectAll();
+    EXPECT_EQ(grid.selection_clears, 0);
 }
 
 TEST_F(GridCommandsTest, RemoveSelectedTakesWholeRowsAndRowsWithACellOnce) {
-    List({{"1", ""}, {"2", ""}, {"3", ""}, {"4", ""}});
-    grid.SetCellSelected({1, 2}, true);
-    grid.SetCellSelected({1, 4}, true);
+    List({"1", "2", "3", "4"});
+    grid.selected_cells = {{1, 2}, {1, 4}};
     grid.SetRowSelected(3, true);
-    commands.RemoveSelected();
-    EXPECT_EQ(Urls(), (std::vector<std::string>{"1", "3"}));
-    EXPECT_TRUE(grid.selected_cells.empty()) << "the rebuild clears the selection";
-}
-
-TEST_F(GridCommandsTest, RemovingEverythingClearsTheGridSetUp) {
-    List({{"1", ""}, {"2", ""}});
-    commands.SelectAll();
-    commands.RemoveSelected();
-    EXPECT_TRUE(list.IsListEmpty());
-    EXPECT_FALSE(state.GridFormatted);
-    EXPECT_EQ(grid.null_binds, 1);
+    grid_commands.RemoveSelected();
+    EXPECT_EQ(Addresses(), (std::vector<std::string>{"1", "3"}));
+    EXPECT_TRUE(grid.selected_cells.empty());
+    grid_commands.SelectAll();
+    grid_commands.RemoveSelected();
+    EXPECT_TRUE(queue.IsEmpty());
 }
 
 TEST_F(GridCommandsTest, MovesFollowTheFirstSelectedCellOnly) {
-    List({{"1", ""}, {"2", ""}, {"3", ""}});
-    grid.SetCellSelected({2, 1}, true);
-    grid.SetCellSelected({1, 1}, true);
-    commands.MoveSelectedUp();
-    EXPECT_EQ(Urls(), (std::vector<std::string>{"1", "3", "2"}));
-    grid.SetCellSelected({0, 3}, true);
-    commands.MoveSelectedUp();
-    EXPECT_EQ(Urls(), (std::vector<std::string>{"1", "3", "2"}));
-    grid.SetCellSelected({2, 0}, true);
-    const int binds = grid.binds;
-    commands.MoveSelectedDown();
-    EXPECT_EQ(Urls(), (std::vector<std::string>{"1", "3", "2"}));
-    EXPECT_EQ(grid.binds, binds + 1);
-}
-
-TEST_F(GridCommandsTest, SelectAllThenMoveMovesNothing) {
-    List({{"1", ""}, {"2", ""}});
-    commands.SelectAll();
-    EXPECT_TRUE(grid.IsRowSelected(0) && grid.IsRowSelected(1));
-    commands.MoveSelectedDown();
-    EXPECT_EQ(Urls(), (std::vector<std::string>{"1", "2"}));
+    List({"1", "2", "3"});
+    grid.selected_cells = {{2, 1}, {1, 1}};
+    grid_commands.MoveSelectedUp();
+    EXPECT_EQ(Addresses(), (std::vector<std::string>{"1", "3", "2"}));
+    EXPECT_TRUE(grid.selected_cells.empty()) << "select again before each step";
+    grid.selected_cells = {{0, 3}};
+    grid_commands.MoveSelectedUp();
+    grid.selected_cells = {{2, 0}};
+    grid_commands.MoveSelectedDown();
+    EXPECT_EQ(Addresses(), (std::vector<std::string>{"1", "3", "2"}));
+    grid_commands.SelectAll();
+    grid_commands.MoveSelectedDown();
+    EXPECT_EQ(Addresses(), (std::vector<std::string>{"1", "3", "2"}))
+        << "whole rows selected without a cell move nothing";
 }
 
 TEST_F(GridCommandsTest, FileNameEditsAreCleanedOrRefused) {
-    List({{"1", ""}, {"2", ""}});
-    grid.SetEditHandler(&commands);
-    EXPECT_TRUE(grid.UserEdits({1, list::kColumnFileName}, "a:b*c"));
-    EXPECT_EQ(grid.CellText(1, list::kColumnFileName), "abc");
-    EXPECT_EQ(list.At(1).FileName, "abc");
-    EXPECT_EQ(list.At(1).Status, "Waiting");
-    EXPECT_FALSE(grid.UserEdits({1, list::kColumnFileName}, "???"));
-    EXPECT_EQ(list.At(1).FileName, "abc");
-    EXPECT_FALSE(grid.UserEdits({0, list::kColumnFileName}, ".."));
-    EXPECT_EQ(list.At(0).FileName, "name");
+    List({"http://www.youtube.com/watch?v=1", "http://www.youtube.com/watch?v=2"});
+    EXPECT_TRUE(grid_commands.OnFileNameEdited(1, "a:b*c"));
+    EXPECT_EQ(list::FileNameText(queue.At(1)), "abc");
+    EXPECT_EQ(Status(1), "Waiting");
+    EXPECT_FALSE(grid_commands.OnFileNameEdited(1, "???"));
+    EXPECT_EQ(list::FileNameText(queue.At(1)), "abc");
+    EXPECT_FALSE(grid_commands.OnFileNameEdited(0, ".."));
+    EXPECT_EQ(list::FileNameText(queue.At(0)), "Waiting (Auto Detect)");
 }
 
 } // namespace

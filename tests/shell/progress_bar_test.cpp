@@ -5,20 +5,6 @@
 namespace tarnwick::shell {
 namespace {
 
-TEST(ProgressValue, OnlyNumbersArePaintedAsBars) {
-    EXPECT_EQ(ProgressValueOf("45"), 45);
-    EXPECT_EQ(ProgressValueOf(" 12.5 "), 12);
-    EXPECT_EQ(ProgressValueOf("-3"), -3);
-    EXPECT_EQ(ProgressValueOf("45.5"), 46);
-    EXPECT_EQ(ProgressValueOf("44.5"), 44);
-    EXPECT_EQ(ProgressValueOf(".5"), 0);
-    EXPECT_EQ(ProgressValueOf("+7."), 7);
-    for (const char* text : {"Complete", "Waiting", "Preperaing (0%)", "", " ", "-", ".", "1.2.3",
-                             "2 KBso far..", "45%", "99999999999"}) {
-        EXPECT_FALSE(ProgressValueOf(text).has_value()) << text;
-    }
-}
-
 TEST(ProgressLayout, BarCoversThePercentageOfTheWidth) {
     const ProgressBarLayout half = LayoutProgressBar(45, 10, 110, false);
     EXPECT_EQ(half.text, "45%");

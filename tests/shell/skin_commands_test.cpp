@@ -1,76 +1,32 @@
-#include "shell/skin_commands.h"
-
-#include "fakes/fake_app_paths.h"
-#include "fakes/fake_desktop.h"
-#include "fakes/fake_event_pump.h"
-#include "fakes/fake_grid.h"
-#include "fakes/fake_shell_launch.h"
-#include "fakes/fake_timer.h"
-#include "fakes/listing_harness.h"
-#include "fakes/recording_skin.h"
-#include "fakes/scripted_message_box.h"
+#include "shell/shell_harness.h"
 #include "shell/single_message_box.h"
 #include "shell/tray_menu.h"
-#include "shell/wheel_forwarding.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
+#include <cctype>
 
 namespace tarnwick::shell {
 namespace {
 
-using Log = std::vector<std::string>;
-
-class SkinCommandsTest : public testing::Test, protected fakes::ListingHarness {
-protected:
-    CommandActions Actions() {
-        return {[this] { log.push_back("EndMe"); },
-                [this] { log.push_back("DragWindow"); },
-                [this] { log.push_back("cmdStartDownload_Click"); },
-                [this] { log.push_back("cmdBrowse_Click"); },
-                [this] { log.push_back("SaveSettings"); },
-                [this](bool on) {
-                    log.push_back(std::string("Monitor ") + (on ? "on" : "off") +
-                                  (state.MonitorEnabled ? " (was on)" : " (was off)"));
-                }};
-    }
-
-    Log log;
-    GridCommands grid_commands{state, list, grid, listing};
-    fakes::FakeMainWindow window{log};
-    fakes::FakeTray tray{log};
-    fakes::RecordingSkin skin;
-    fakes::FakeShellLaunch launch;
-    fakes::FakeAppPaths paths;
-    fakes::FakeTimer tmrDownload;
-    SkinCommands commands{{state, window, tray, skin, launch, paths, tmrDownload, presentation,
-                           grid_commands, listing},
-                          Actions()};
-};
+using SkinCommandsTest = ShellHarness;
 
 struct CommandCase {
     const char* command;
     Log log;
 };
 
-class EveryCommand : public SkinCommandsTest, public testing::WithParamInterface<CommandCase> {};
+class EveryCommand : public ShellHarness, public testing::WithParamInterface<CommandCase> {};
 
 TEST_P(EveryCommand, RunsItsOperation) {
-    commands.Flash_FSCommand(GetParam().command, "ignored");
+    commands.OnSkinCommand(GetParam().command, "ignored");
     EXPECT_EQ(log, GetParam().log);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Names, EveryCommand,
     testing::Values(
-        CommandCase{"IDC_FS_Drag", {"DragWindow"}}, CommandCase{"IDC_FS_Minimize", {"minimize"}},
-        CommandCase{"IDC_FS_Tray", {"hide", "tray in"}}, CommandCase{"IDC_FS_Close", {"EndMe"}},
-        CommandCase{"IDC_FS_stopDownload", {"cmdStartDownload_Click"}},
-        CommandCase{"ID_FS_downloadBrowse", {"cmdBrowse_Click", "SaveSettings"}},
-        CommandCase{"ID_FS_autoDownloadCheck", {"Monitor on (was off)", "SaveSettings"}},
-        CommandCase{"ID_FS_autoDownloadUncheck", {"Monitor off (was off)", "SaveSettings"}},
+        CommandCase{"IDC_FS_Drag", {"drag"}}, CommandCase{"IDC_FS_Minimize", {"minimize"}},
+        CommandCase{"IDC_FS_Tray", {"hide", "tray in"}},
+        CommandCase{"IDC_FS_Close", {"unhook skin", "unhook wheel", "tray out", "quit"}},
         CommandCase{"idc_fs_close", {}}, CommandCase{"IDC_FS_CLOSE", {}}, CommandCase{"", {}}),
     [](const testing::TestParamInfo<CommandCase>& info) {
         std::string name;
@@ -81,44 +37,60 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST_F(SkinCommandsTest, PagesHelpSiteAndStartReachTheirTargets) {
-    commands.Flash_FSCommand("IDC_FS_About", "");
+    commands.Run("IDC_FS_About");
     EXPECT_FALSE(grid.visible);
-    EXPECT_EQ(state.CurrentPage, "About");
-    commands.Flash_FSCommand("IDC_FS_Download", "");
+    EXPECT_EQ(pages.current, SkinPage::kAbout);
+    commands.Run("IDC_FS_Download");
     EXPECT_TRUE(grid.visible);
     EXPECT_EQ(grid.brought_to_front, 1);
-    EXPECT_EQ(state.CurrentPage, "Download");
-    commands.Flash_FSCommand("IDC_FS_Slider", "");
+    EXPECT_EQ(pages.current, SkinPage::kDownload);
+    commands.Run("IDC_FS_Slider");
     EXPECT_FALSE(grid.visible);
-    EXPECT_EQ(state.CurrentPage, "Download");
-    commands.Flash_FSCommand("IDC_FS_Help", "");
-    commands.Flash_FSCommand("ID_FS_webSite", "");
+    EXPECT_EQ(pages.current, SkinPage::kDownload);
+    commands.Run("IDC_FS_Help");
+    commands.Run("ID_FS_webSite");
     EXPECT_EQ(launch.opened, (Log{"/opt/tarnwick/Help.html", kHomePage}));
-    commands.Flash_FSCommand("IDC_FS_startDownload", "");
-    EXPECT_TRUE(tmrDownload.enabled);
-    EXPECT_TRUE(log.empty());
+    commands.Run("IDC_FS_startDownload");
+    EXPECT_TRUE(box.shown.empty()) << "the start comes 200 ms later";
+    clock.Advance(std::chrono::milliseconds(200));
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.shown[0].title, "Empty List");
+    commands.Run("IDC_FS_stopDownload");
+    EXPECT_EQ(box.shown.size(), 2u) << "the stop command starts at once when idle";
 }
 
 TEST_F(SkinCommandsTest, AddDownloadUrlSkipsBlanksAndPassesPaddedAddressesAsTyped) {
     skin.variables["_root.video_url"] = "   ";
-    commands.Flash_FSCommand("IDC_FS_addDownloadURL", "");
-    EXPECT_TRUE(list.IsListEmpty());
+    commands.Run("IDC_FS_addDownloadURL");
+    EXPECT_TRUE(queue.IsEmpty());
     skin.variables["_root.video_url"] = "  http://youtube.com/watch?v=1 ";
-    commands.Flash_FSCommand("IDC_FS_addDownloadURL", "");
-    ASSERT_EQ(list.Count(), 1);
-    EXPECT_EQ(list.At(0).Video_URL, "  http://youtube.com/watch?v=1 ");
-    EXPECT_EQ(list.At(0).Status, "Waiting");
+    commands.Run("IDC_FS_addDownloadURL");
+    ASSERT_EQ(queue.Count(), 1);
+    EXPECT_EQ(queue.At(0).page_address, "  http://youtube.com/watch?v=1 ");
+    EXPECT_EQ(Status(0), "Waiting");
 }
 
-TEST_F(SkinCommandsTest, GridCommandsActOnTheList) {
-    list.AddItem("a", "", "Complete", "");
-    list.AddItem("b", "", "", "");
-    listing.FillDownloadList();
-    commands.Flash_FSCommand("ID_FS_clearComplete", "");
-    ASSERT_EQ(list.Count(), 1);
-    commands.Flash_FSCommand("IDC_FS_selectAllD", "");
-    commands.Flash_FSCommand("IDC_FS_removeSelectedD", "");
-    EXPECT_TRUE(list.IsListEmpty());
+TEST_F(SkinCommandsTest, SettingsCommandsSwitchAndSave) {
+    chooser.answer = "";
+    commands.Run("ID_FS_downloadBrowse");
+    EXPECT_EQ(chooser.prompts,
+              (Log{"Please select the desired Download directory then press Ok."}));
+    EXPECT_EQ(store.writes.size(), 2u) << "a cancelled choice still saves";
+    chooser.answer = "/srv/clips";
+    commands.Run("ID_FS_downloadBrowse");
+    EXPECT_EQ(values.download_dir, "/srv/clips");
+    EXPECT_EQ(WritesOf(kSkinDownloadDir),
+              (std::vector<SkinWrite>{{kSkinDownloadDir, "/srv/clips"}}));
+    EXPECT_EQ(store.values["Download Dir"], "/srv/clips");
+
+    commands.Run("ID_FS_autoDownloadCheck");
+    EXPECT_TRUE(values.monitor_enabled);
+    EXPECT_EQ(store.values["URL Mon"], "True");
+    commands.Run("ID_FS_autoDownloadUncheck");
+    EXPECT_FALSE(values.monitor_enabled);
+    EXPECT_EQ(store.values["URL Mon"], "False");
+    EXPECT_EQ(launch.launches, (std::vector<fakes::FakeShellLaunch::Launch>{{kWatcher, {kChannel}},
+                                                                            {kWatcher, {"Exit"}}}));
 }
 
 TEST(SingleMessageBoxTest, ASecondCopyOfAnOpenBoxIsNotShown) {
@@ -145,20 +117,19 @@ TEST(SingleMessageBoxTest, ASecondCopyOfAnOpenBoxIsNotShown) {
 
 TEST(TrayMenuTest, ButtonsAndEntriesDoWhatTheMenuSays) {
     Log log;
-    MainState state;
+    settings::AppSettings values;
     fakes::FakeTray tray{log};
     fakes::FakeMainWindow window{log};
-    fakes::FakeTimer tmrend;
     std::string caption = "Start Downloading";
-    TrayMenu menu(state, tray, window, tmrend,
+    TrayMenu menu(values, tray, window,
                   {[&](const std::string& command) { log.push_back(command); },
                    [&](bool on) { log.push_back(on ? "monitor on" : "monitor off"); },
-                   [&] { return caption; }});
+                   [&] { return caption; }, [&] { log.push_back("exit soon"); }});
 
     menu.OnTrayButton(1); // visible: left alone
     window.visible = false;
     menu.OnTrayButton(1);
-    state.MonitorEnabled = true;
+    values.monitor_enabled = true;
     caption = "Stop Downloading";
     menu.OnTrayButton(2);
     ASSERT_EQ(tray.menus.size(), 1u);
@@ -178,13 +149,14 @@ TEST(TrayMenuTest, ButtonsAndEntriesDoWhatTheMenuSays) {
     EXPECT_EQ(log, (Log{"show", "foreground", "tray menu", "IDC_FS_stopDownload",
                         "IDC_FS_startDownload", "monitor off"}));
     menu.OnTrayMenuEntry("mnuExit");
-    EXPECT_TRUE(tmrend.enabled);
+    EXPECT_EQ(log.back(), "exit soon");
 }
 
 TEST(WindowHooksTest, OneStepPerWheelEventOnlyWhileTheGridHasTheFocus) {
     Log log;
     fakes::FakeInputHooks hooks{log};
-    fakes::FakeGrid grid;
+    list::DownloadQueue queue;
+    fakes::FakeGrid grid{queue};
     WindowHooks window_hooks(hooks, grid);
     window_hooks.StartHook();
     ASSERT_EQ(hooks.wheel, &window_hooks);

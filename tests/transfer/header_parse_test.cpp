@@ -1,6 +1,4 @@
 #include "transfer/header_parse.h"
-#include "transfer/download.h"
-#include "transfer/transfer_failure.h"
 
 #include <gtest/gtest.h>
 
@@ -97,33 +95,6 @@ TEST(FitsHeaderBuffer, LeavesRoomForTheClosingNul) {
     EXPECT_TRUE(FitsHeaderBuffer(std::string(1023, 'h')));
     EXPECT_FALSE(FitsHeaderBuffer(std::string(1024, 'h')));
 }
-
-struct ProgressCase {
-    const char* name;
-    int64_t byte_count;
-    float file_size;
-    int64_t progress;
-};
-
-class ProgressValueTest : public ::testing::TestWithParam<ProgressCase> {};
-
-TEST_P(ProgressValueTest, IsAPercentOfAKnownSizeElseTheByteCount) {
-    EXPECT_EQ(ProgressValue(GetParam().byte_count, GetParam().file_size), GetParam().progress);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Values, ProgressValueTest,
-    ::testing::Values(ProgressCase{"RoundsUp", 2048, 5000, 41},
-                      ProgressCase{"RoundsDown", 4096, 5000, 82},
-                      ProgressCase{"HalfGoesToEvenBelow", 1, 8, 12},
-                      ProgressCase{"HalfGoesToEvenAbove", 3, 8, 38},
-                      ProgressCase{"PastAStaleSize", 10000, 5000, 200},
-                      ProgressCase{"ZeroSizeGivesBytes", 2048, 0, 2048},
-                      ProgressCase{"UnknownSizeGivesBytes", 5000, -1, 5000},
-                      ProgressCase{"BytesPastTwoGibibytes", 3221225472, -1, 3221225472},
-                      ProgressCase{"PercentOfThreeGibibytes", 3221225472, 3221225472.0f, 100},
-                      ProgressCase{"TinySizeSaturates", INT64_MAX, 1e-30f, INT64_MAX}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tarnwick::transfer

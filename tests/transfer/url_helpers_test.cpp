@@ -1,5 +1,4 @@
 #include "transfer/url_helpers.h"
-#include "transfer/connection_check.h"
 
 #include <gtest/gtest.h>
 
@@ -45,27 +44,31 @@ TEST(StripNull, CutsAtTheFirstNul) {
     EXPECT_EQ(StripNull("no nul"), "no nul");
 }
 
-class ScriptedConnectivity : public platform::Connectivity {
-public:
-    enum class Answer { kYes, kNo, kThrow };
-    explicit ScriptedConnectivity(Answer answer) : answer_(answer) {}
-    bool HasConnection() override {
-        if (answer_ == Answer::kThrow) throw std::runtime_error("no interfaces");
-        return answer_ == Answer::kYes;
-    }
-
-private:
-    Answer answer_;
+struct ProbeCase {
+    const char* name;
+    std::string link;
+    std::optional<std::string> address;
 };
 
-TEST(IsInternetConnected, AnswersThePlatformAndNeverFails) {
-    ScriptedConnectivity yes(ScriptedConnectivity::Answer::kYes);
-    ScriptedConnectivity no(ScriptedConnectivity::Answer::kNo);
-    ScriptedConnectivity broken(ScriptedConnectivity::Answer::kThrow);
-    EXPECT_TRUE(IsInternetConnected(yes));
-    EXPECT_FALSE(IsInternetConnected(no));
-    EXPECT_FALSE(IsInternetConnected(broken));
+class ProbeAddressTest : public testing::TestWithParam<ProbeCase> {};
+
+TEST_P(ProbeAddressTest, AsksOnlyAPlainHost) {
+    EXPECT_EQ(ProbeAddress(GetParam().link), GetParam().address);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, ProbeAddressTest,
+    testing::Values(ProbeCase{"Plain", "http://host.com/a/b.flv", "http://host.com/a/b.flv"},
+                    ProbeCase{"SchemeInCapitals", "HTTP://Host.COM/x", "http://Host.COM/x"},
+                    ProbeCase{"EmptyPathAsksTheRoot", "http://host.com", "http://host.com/"},
+                    ProbeCase{"PortAndSecure", "https://host.com:8443/a",
+                              "https://host.com:8443/a"},
+                    ProbeCase{"IpSixInBrackets", "http://[::1]:80/a", "http://[::1]:80/a"},
+                    ProbeCase{"OtherSchemeLeftInTheHost", "ftp://host.com/a", std::nullopt},
+                    ProbeCase{"CredentialsInTheHost", "http://user:pw@host.com/a", std::nullopt},
+                    ProbeCase{"PortThatIsNoNumber", "http://host.com:80x/a", std::nullopt},
+                    ProbeCase{"EmptyHost", "http:///a", std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tarnwick::transfer

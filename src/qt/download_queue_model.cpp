@@ -1,0 +1,178 @@
+#include "qt/download_queue_model.h"
+
+#include "list/item_texts.h"
+#include "qt/text_conversion.h"
+
+#include <algorithm>
+
+namespace tarnwick::qt {
+namespace {
+
+// The grid's columns that show each part of an item.
+struct FieldColumn {
+    unsigned field;
+    int column;
+};
+constexpr FieldColumn kFieldColumns[] = {
+    {list::kFieldAddress, platform::kColumnVideoUrl},
+    {list::kFieldName, platform::kColumnFileName},
+    {list::kFieldStatus, platform::kColumnStatus},
+    {list::kFieldFailure, platform::kColumnStatus},
+    {list::kFieldSize, platform::kColumnFileSize},
+};
+
+} // namespace
+
+DownloadQueueModel::DownloadQueueModel(list::DownloadQueue& queue, QObject* parent)
+    : QAbstractTableModel(parent), queue_(queue) {
+    queue_.AddObserver(this);
+}
+
+DownloadQueueModel::~DownloadQueueModel() { queue_.RemoveObserver(this); }
+
+void DownloadQueueModel::SetColumnCaption(int column, const QString& caption) {
+    captions_.at(static_cast<size_t>(column)) = caption;
+    emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
+void DownloadQueueModel::SetColumnEditable(int column, bool editable) {
+    editable_.at(static_cast<size_t>(column)) = editable;
+}
+
+void DownloadQueueModel::SetRowColours(QColor background, QColor text, QColor selected_background,
+                                       QColor selected_text) {
+    row_background_ = background;
+    row_text_ = text;
+    selected_background_ = selected_background;
+    selected_text_ = selected_text;
+    if (rowCount() > 0) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                         {Qt::BackgroundRole, Qt::ForegroundRole});
+    }
+}
+
+bool DownloadQueueModel::IsRowSelected(int row) const {
+    return row >= 0 && row < queue_.Count() && selected_rows_.count(queue_.At(row).key) > 0;
+}
+
+void DownloadQueueModel::SetRowSelected(int row, bool selected) {
+    if (row < 0 || row >= queue_.Count()) return;
+    const list::ItemKey key = queue_.At(row).key;
+    if (selected) {
+        selected_rows_.insert(key);
+    } else {
+        selected_rows_.erase(key);
+    }
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1),
+                     {Qt::BackgroundRole, Qt::ForegroundRole, kRowSelectedRole});
+}
+
+void DownloadQueueModel::ClearRowSelection() {
+    std::vector<int> rows;
+    for (const list::ItemKey key : selected_rows_) rows.push_back(queue_.PositionOf(key));
+    selected_rows_.clear();
+    for (const int row : rows) {
+        if (row >= 0) {
+            emit dataChanged(index(row, 0), index(row, columnCount() - 1),
+                             {Qt::BackgroundRole, Qt::ForegroundRole, kRowSelectedRole});
+        }
+    }
+}
+
+void DownloadQueueModel::OnInserting(int position) { beginInsertRows({}, position, position); }
+
+void DownloadQueueModel::OnInserted(int) { endInsertRows(); }
+
+void DownloadQueueModel::OnRemoving(int position) {
+    selected_rows_.erase(queue_.At(position).key);
+    beginRemoveRows({}, position, position);
+}
+
+void DownloadQueueModel::OnRemoved(int) { endRemoveRows(); }
+
+void DownloadQueueModel::OnMoving(int from, int to) {
+    // The destination counts rows before the move: one past `to` when moving down.
+    beginMoveRows({}, from, from, {}, to > from ? to + 1 : to);
+}
+
+void DownloadQueueModel::OnMoved(int, int) { endMoveRows(); }
+
+void DownloadQueueModel::OnChanged(int position, unsigned fields) {
+    int first = platform::kColumnCount;
+    int last = -1;
+    for (const FieldColumn& entry : kFieldColumns) {
+        if ((fields & entry.field) == 0) continue;
+        first = std::min(first, entry.column);
+        last = std::max(last, entry.column);
+    }
+    if (last >= 0) emit dataChanged(index(position, first), index(position, last));
+}
+
+int DownloadQueueModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : queue_.Count();
+}
+
+int DownloadQueueModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : platform::kColumnCount;
+}
+
+bool DownloadQueueModel::HasCell(const QModelIndex& index) const {
+    return index.isValid() && index.row() < queue_.Count() &&
+           index.column() < platform::kColumnCount;
+}
+
+QVariant DownloadQueueModel::CellText(const list::DownloadItem& item, int column) const {
+    switch (column) {
+        case platform::kColumnVideoUrl: return ToQString(item.page_address);
+        case platform::kColumnFileName: return ToQString(list::FileNameText(item));
+        case platform::kColumnStatus: return ToQString(list::StatusText(item));
+        case platform::kColumnFileSize: return ToQString(list::SizeText(item));
+        default: return {};
+    }
+}
+
+QVariant DownloadQueueModel::data(const QModelIndex& index, int role) const {
+    if (!HasCell(index)) return {};
+    const list::DownloadItem& item = queue_.At(index.row());
+    const bool row_selected = selected_rows_.count(item.key) > 0;
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+        case Qt::ToolTipRole:
+            if (index.column() == platform::kColumnId) return QString::number(index.row() + 1);
+            return CellText(item, index.column());
+        case Qt::BackgroundRole: return row_selected ? selected_background_ : row_background_;
+        case Qt::ForegroundRole: return row_selected ? selected_text_ : row_text_;
+        case kRowSelectedRole: return row_selected;
+        case kProgressRole: {
+            if (index.column() != platform::kColumnStatus) return {};
+            const std::optional<int32_t> percent = list::ProgressPercent(item);
+            return percent ? QVariant(*percent) : QVariant();
+        }
+        default: return {};
+    }
+}
+
+QVariant DownloadQueueModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole) return {};
+    if (orientation == Qt::Vertical) return QString();
+    if (section < 0 || section >= platform::kColumnCount) return {};
+    return captions_[static_cast<size_t>(section)];
+}
+
+Qt::ItemFlags DownloadQueueModel::flags(const QModelIndex& index) const {
+    if (!HasCell(index)) return Qt::NoItemFlags;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (editable_[static_cast<size_t>(index.column())]) flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool DownloadQueueModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !HasCell(index) || index.column() != platform::kColumnFileName ||
+        !editable_[platform::kColumnFileName] || edit_handler_ == nullptr) {
+        return false;
+    }
+    return edit_handler_->OnFileNameEdited(index.row(), ToStdString(value.toString()));
+}
+
+} // namespace tarnwick::qt

@@ -1,0 +1,72 @@
+// The table model of the download grid, over the download queue: one row per
+// item in queue order, changing row by row as the queue tells of its changes
+// (inserts, removals, moves, and the cells an item's change touches). It also
+// keeps the row selection flags, which are apart from the selection of cells,
+// and the column captions and row colours that the grid's set-up gives it.
+#pragma once
+
+#include "list/download_queue.h"
+#include "platform/grid.h"
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QString>
+
+#include <array>
+#include <unordered_set>
+
+namespace tarnwick::qt {
+
+class DownloadQueueModel : public QAbstractTableModel, private list::QueueObserver {
+    Q_OBJECT
+
+public:
+    // Whether the row's own selection flag is set.
+    static constexpr int kRowSelectedRole = Qt::UserRole + 1;
+    // The percentage of a downloading item with a known size; none otherwise.
+    static constexpr int kProgressRole = Qt::UserRole + 2;
+
+    explicit DownloadQueueModel(list::DownloadQueue& queue, QObject* parent = nullptr);
+    ~DownloadQueueModel() override;
+
+    void SetColumnCaption(int column, const QString& caption);
+    void SetColumnEditable(int column, bool editable);
+    void SetRowColours(QColor background, QColor text, QColor selected_background,
+                       QColor selected_text);
+
+    bool IsRowSelected(int row) const;
+    void SetRowSelected(int row, bool selected);
+    void ClearRowSelection();
+    void SetEditHandler(platform::GridEditHandler* handler) { edit_handler_ = handler; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+private:
+    void OnInserting(int position) override;
+    void OnInserted(int position) override;
+    void OnRemoving(int position) override;
+    void OnRemoved(int position) override;
+    void OnMoving(int from, int to) override;
+    void OnMoved(int from, int to) override;
+    void OnChanged(int position, unsigned fields) override;
+
+    bool HasCell(const QModelIndex& index) const;
+    QVariant CellText(const list::DownloadItem& item, int column) const;
+
+    list::DownloadQueue& queue_;
+    std::unordered_set<list::ItemKey> selected_rows_;
+    std::array<QString, platform::kColumnCount> captions_{};
+    std::array<bool, platform::kColumnCount> editable_{};
+    QColor row_background_{Qt::white};
+    QColor row_text_{Qt::black};
+    QColor selected_background_{57, 69, 73};
+    QColor selected_text_{Qt::white};
+    platform::GridEditHandler* edit_handler_ = nullptr;
+};
+
+} // namespace tarnwick::qt

@@ -1,0 +1,15 @@
+// The names of the stored settings and what they hold when nothing is stored.
+#pragma once
+
+namespace tarnwick::settings {
+
+// The clipboard monitor switch: "True" or "False" as written.
+inline constexpr const char* kMonitorSetting = "URL Mon";
+inline constexpr const char* kMonitorDefault = "true";
+// The download folder, as chosen.
+inline constexpr const char* kDownloadDirSetting = "Download Dir";
+// The default download folder's name; on Windows it sits at the root of
+// drive C, elsewhere in the user's home folder.
+inline constexpr const char* kDefaultDownloadFolder = "Downloaded Videos";
+
+} // namespace tarnwick::settings

@@ -1,0 +1,71 @@
+#include "shell/app_lifecycle.h"
+
+#include "common/app_info.h"
+#include "shell/grid_setup.h"
+#include "shell/message_texts.h"
+#include "shell/skin_variables.h"
+
+namespace tarnwick::shell {
+
+AppLifecycle::AppLifecycle(LifecycleServices services)
+    : s_(services), exit_timer_(s_.clock.NewTimer([this] { Exit(); })) {}
+
+std::string AppLifecycle::AboutText() {
+    return "Version " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) +
+           ".0." + std::to_string(kVersionRevision) +
+           "\r\nTarnwick is an easy to use program to download video files from "
+           "Google,Youtube,iFilm and other 9 video sharing sites to your PC.";
+}
+
+bool AppLifecycle::StartUp() {
+    s_.window.SelectAutoSite();
+    if (!SetUpWindow()) return false;
+    s_.settings.LoadSettings();
+    s_.hooks.StartHook();
+    return true;
+}
+
+bool AppLifecycle::SetUpWindow() {
+    s_.tray.SetIcon(platform::JoinPath(s_.paths.ProgramFolder(), kTrayIconFile));
+    s_.tray.SetInTray(true);
+    s_.window.SetCaption(kAppTitle);
+    s_.window.SetIcon(platform::JoinPath(s_.paths.ProgramFolder(), kWindowIconFile));
+    s_.window.PlaceSkin(0, 0, kWindowWidth, kWindowHeight);
+    s_.window.SetSize(kWindowWidth, kWindowHeight);
+    std::string error;
+    const std::string skin_file = platform::JoinPath(s_.paths.ProgramFolder(), kSkinFile);
+    if (!s_.window.LoadSkin(skin_file, error)) {
+        s_.box.Show(kSkinFailedPrefix + skin_file + kSkinFailedMiddle + error, kAppTitle,
+                    platform::MessageIcon::Critical, platform::MessageButtons::Ok);
+        return false;
+    }
+    s_.window.PlaceGrid(kGridLeft, kGridTop, kGridWidth, kGridHeight);
+    SetUpGrid(s_.grid);
+    SetSkinVariable(s_.skin, kSkinAboutText, AboutText());
+    return true;
+}
+
+void AppLifecycle::Exit() {
+    exit_timer_->Stop();
+    if (s_.run.IsRunning()) {
+        s_.run.Hold();
+        if (!ConfirmExit()) {
+            s_.run.Release();
+            return;
+        }
+        s_.run.Stop();
+    }
+    s_.hooks.StopHook();
+    s_.monitor.SwitchMonitor(false);
+    s_.tray.SetInTray(false);
+    s_.window.Quit();
+}
+
+void AppLifecycle::ExitSoon() { exit_timer_->Start(kExitDelay); }
+
+bool AppLifecycle::ConfirmExit() {
+    return s_.box.Show(kConfirmExitText, kAppTitle, platform::MessageIcon::Question,
+                       platform::MessageButtons::YesNo) == platform::MessageAnswer::Yes;
+}
+
+} // namespace tarnwick::shell

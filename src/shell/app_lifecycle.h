@@ -1,0 +1,74 @@
+// Start-up and shut-down of the main window: the fixed layout, the skin, the
+// grid, the settings and the hooks in their order, and the one exit.
+#pragma once
+
+#include "driver/download_run.h"
+#include "platform/app_paths.h"
+#include "platform/clock.h"
+#include "platform/grid.h"
+#include "platform/main_window.h"
+#include "platform/message_box.h"
+#include "platform/skin_player.h"
+#include "platform/tray.h"
+#include "shell/clipboard_monitor.h"
+#include "shell/settings_control.h"
+#include "shell/wheel_forwarding.h"
+
+#include <memory>
+#include <string>
+
+namespace tarnwick::shell {
+
+inline constexpr const char* kSkinFile = "Main.qml";
+inline constexpr const char* kTrayIconFile = "tray.png";
+inline constexpr const char* kWindowIconFile = "tarnwick.png";
+inline constexpr int kWindowWidth = 648;
+inline constexpr int kWindowHeight = 585;
+inline constexpr int kGridLeft = 36;
+inline constexpr int kGridTop = 259;
+inline constexpr int kGridWidth = 572;
+inline constexpr int kGridHeight = 179;
+// How long the tray menu's exit waits.
+inline constexpr platform::Duration kExitDelay{200};
+
+struct LifecycleServices {
+    platform::MainWindow& window;
+    platform::Tray& tray;
+    platform::SkinPlayer& skin;
+    platform::MessageBox& box;
+    const platform::AppPaths& paths;
+    platform::Clock& clock;
+    platform::Grid& grid;
+    WindowHooks& hooks;
+    driver::DownloadRun& run;
+    SettingsControl& settings;
+    ClipboardMonitor& monitor;
+};
+
+class AppLifecycle {
+public:
+    explicit AppLifecycle(LifecycleServices services);
+
+    // Sets the window up in order. False when the skin could not be loaded:
+    // the reason has been shown and the program must end.
+    bool StartUp();
+    // The program's only exit; asks first while a run is under way, and the
+    // run starts no new item while it asks. A run under way is stopped at
+    // once: the item being transferred ends "Cancelled".
+    void Exit();
+    // The tray menu's exit: Exit, kExitDelay from now.
+    void ExitSoon();
+    void DragWindow() { s_.window.StartDrag(); }
+
+    // "Version 1.0.0.1", CR LF, and the program's description.
+    static std::string AboutText();
+
+private:
+    bool SetUpWindow();
+    bool ConfirmExit();
+
+    LifecycleServices s_;
+    std::unique_ptr<platform::Timer> exit_timer_;
+};
+
+} // namespace tarnwick::shell

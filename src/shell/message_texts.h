@@ -1,0 +1,19 @@
+// Every message box the program shows: its text and title, as written.
+#pragma once
+
+namespace tarnwick::shell {
+
+inline constexpr const char* kEmptyListText = "Please add video URL's first.";
+inline constexpr const char* kEmptyListTitle = "Empty List";
+inline constexpr const char* kNotConnectedText =
+    "You are not connected to the internet, Please connect first then try again";
+inline constexpr const char* kConfirmStopText = "Are you sure that you want to cancel downloading?";
+inline constexpr const char* kConfirmExitText =
+    "Download is in Progress, Are you sure that you want to exit?";
+inline constexpr const char* kBrowsePrompt =
+    "Please select the desired Download directory then press Ok.";
+// The skin could not be loaded: the file's path and the reason follow.
+inline constexpr const char* kSkinFailedPrefix = "The skin ";
+inline constexpr const char* kSkinFailedMiddle = " could not be loaded:\r\n";
+
+} // namespace tarnwick::shell

@@ -1,0 +1,89 @@
+#include "shell/run_commands.h"
+
+#include "common/app_info.h"
+#include "shell/message_texts.h"
+#include "shell/skin_variables.h"
+
+namespace tarnwick::shell {
+
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
+
+RunCommands::RunCommands(RunCommandServices services)
+    : s_(services), start_timer_(s_.clock.NewTimer([this] { ToggleRun(); })) {
+    s_.run.SetObserver(this);
+}
+
+RunCommands::~RunCommands() { s_.run.SetObserver(nullptr); }
+
+void RunCommands::RequestStart() {
+    if (!start_timer_->IsActive()) start_timer_->Start(kStartDelay);
+}
+
+void RunCommands::ToggleRun() {
+    if (s_.queue.IsEmpty()) {
+        SetSkinVariable(s_.skin, kSkinStartDownload, "1");
+        s_.box.Show(kEmptyListText, kEmptyListTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+        return;
+    }
+    if (s_.run.IsRunning()) {
+        StopRun();
+        return;
+    }
+    if (!s_.connectivity.HasConnection()) {
+        s_.box.Show(kNotConnectedText, kAppTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+        return;
+    }
+    StartRun();
+}
+
+void RunCommands::StartRun() {
+    ShowCaptions(kStopCaption);
+    SetRunVariables("0", false);
+    if (s_.pages.current == SkinPage::kAbout) {
+        SetSkinVariable(s_.skin, kSkinDownloadButtonTab, "1");
+    }
+    s_.run.Start();
+}
+
+void RunCommands::StopRun() {
+    s_.run.Hold();
+    const MessageAnswer answer =
+        s_.box.Show(kConfirmStopText, kAppTitle, MessageIcon::Question, MessageButtons::YesNo);
+    if (!s_.run.IsRunning()) return; // stopped meanwhile, by the exit
+    if (answer != MessageAnswer::Yes) {
+        s_.run.Release();
+        return;
+    }
+    s_.run.Stop();
+    ShowCaptions(kStartCaption);
+    SetRunVariables("1", false);
+}
+
+void RunCommands::OnRunEnded() {
+    s_.captions.ShowStartButtonCaption(kStartCaption);
+    SetRunVariables("1", true);
+    tray_caption_ = kStartCaption;
+    s_.captions.ShowTrayEntryCaption(kStartCaption);
+}
+
+void RunCommands::ShowCaptions(const char* caption) {
+    s_.captions.ShowStartButtonCaption(caption);
+    tray_caption_ = caption;
+    s_.captions.ShowTrayEntryCaption(caption);
+}
+
+// The three run-state variables; the end of a run writes startDownload first.
+void RunCommands::SetRunVariables(const char* value, bool start_first) {
+    if (start_first) {
+        SetSkinVariable(s_.skin, kSkinStartDownload, value);
+        SetSkinVariable(s_.skin, kSkinDownloadButton, value);
+    } else {
+        SetSkinVariable(s_.skin, kSkinDownloadButton, value);
+        SetSkinVariable(s_.skin, kSkinStartDownload, value);
+    }
+    SetSkinVariable(s_.skin, kSkinDownloadTab, value);
+}
+
+} // namespace tarnwick::shell

@@ -1,0 +1,76 @@
+// Starting and stopping the download run from the user's commands: the one
+// toggling start/stop command with its refusals and its confirmation, the
+// deferred start, and the run's state shown in the captions and the skin.
+#pragma once
+
+#include "driver/download_run.h"
+#include "list/download_queue.h"
+#include "platform/clock.h"
+#include "platform/connectivity.h"
+#include "platform/message_box.h"
+#include "platform/run_captions.h"
+#include "platform/skin_player.h"
+#include "shell/skin_pages.h"
+
+#include <memory>
+#include <string>
+
+namespace tarnwick::shell {
+
+inline constexpr const char* kStartCaption = "Start Downloading";
+inline constexpr const char* kStopCaption = "Stop Downloading";
+// How long a requested start waits.
+inline constexpr platform::Duration kStartDelay{200};
+
+// What starts runs for others (the clipboard monitor).
+class RunStarter {
+public:
+    virtual ~RunStarter() = default;
+    virtual bool IsRunning() const = 0;
+    // Starts a run kStartDelay from now, through the start/stop command.
+    virtual void RequestStart() = 0;
+    // The start/stop command, at once.
+    virtual void ToggleRun() = 0;
+};
+
+struct RunCommandServices {
+    list::DownloadQueue& queue;
+    driver::DownloadRun& run;
+    platform::MessageBox& box;
+    platform::Connectivity& connectivity;
+    platform::SkinPlayer& skin;
+    platform::RunCaptions& captions;
+    platform::Clock& clock;
+    const SkinPages& pages;
+};
+
+class RunCommands : public RunStarter, private driver::RunObserver {
+public:
+    explicit RunCommands(RunCommandServices services);
+    ~RunCommands() override;
+
+    bool IsRunning() const override { return s_.run.IsRunning(); }
+    void RequestStart() override;
+    // An empty list is refused first. While a run is under way, asks and
+    // stops it on Yes; otherwise checks the connection and starts one. The
+    // run starts no new item while the question is open, and a Yes stops the
+    // item that runs when it is given.
+    void ToggleRun() override;
+
+    const std::string& TrayEntryCaption() const { return tray_caption_; }
+    // Whether a requested start is still to come.
+    bool StartPending() const { return start_timer_->IsActive(); }
+
+private:
+    void OnRunEnded() override;
+    void StartRun();
+    void StopRun();
+    void ShowCaptions(const char* caption);
+    void SetRunVariables(const char* value, bool start_first);
+
+    RunCommandServices s_;
+    std::unique_ptr<platform::Timer> start_timer_;
+    std::string tray_caption_ = kStartCaption;
+};
+
+} // namespace tarnwick::shell

@@ -1,0 +1,36 @@
+#include "shell/settings_control.h"
+
+#include "shell/message_texts.h"
+#include "shell/skin_variables.h"
+
+namespace tarnwick::shell {
+
+void SettingsControl::LoadSettings() {
+    s_.values =
+        settings::LoadSettings(s_.store, settings::DefaultDownloadDir(s_.paths.HomeFolder()));
+    if (s_.values.monitor_enabled) s_.monitor.SwitchMonitor(true);
+    PublishSettings();
+}
+
+void SettingsControl::PublishSettings() {
+    SetSkinVariable(s_.skin, kSkinMonitorCheck, s_.values.monitor_enabled ? "1" : "0");
+    SetSkinVariable(s_.skin, kSkinDownloadCheck, "1");
+    SetSkinVariable(s_.skin, kSkinConvertCheck, "1");
+    SetSkinVariable(s_.skin, kSkinDownloadDir, s_.values.download_dir);
+}
+
+std::string SettingsControl::BrowseForFolder(const std::string& prompt) {
+    std::string path = s_.chooser.ChooseFolder(prompt);
+    const size_t nul = path.find('\0');
+    if (nul != std::string::npos) path.resize(nul);
+    return path;
+}
+
+void SettingsControl::ChooseDownloadFolder() {
+    const std::string path = BrowseForFolder(kBrowsePrompt);
+    if (path.empty()) return;
+    SetSkinVariable(s_.skin, kSkinDownloadDir, path);
+    s_.values.download_dir = path;
+}
+
+} // namespace tarnwick::shell

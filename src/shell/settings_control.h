@@ -1,0 +1,49 @@
+// Applying the program's settings: loading them at start-up (which starts the
+// clipboard monitor when it is on), saving them when the user changes them in
+// the skin, publishing them to the skin, and choosing the download folder.
+#pragma once
+
+#include "platform/app_paths.h"
+#include "platform/folder_chooser.h"
+#include "platform/settings_store.h"
+#include "platform/skin_player.h"
+#include "settings/application_settings.h"
+#include "shell/clipboard_monitor.h"
+
+#include <string>
+
+namespace tarnwick::shell {
+
+struct SettingsServices {
+    settings::AppSettings& values;
+    platform::SettingsStore& store;
+    platform::SkinPlayer& skin;
+    platform::FolderChooser& chooser;
+    const platform::AppPaths& paths;
+    ClipboardMonitor& monitor;
+};
+
+class SettingsControl {
+public:
+    explicit SettingsControl(SettingsServices services) : s_(services) {}
+
+    // Reads both settings with their defaults, starts the clipboard monitor
+    // when it is on, and publishes.
+    void LoadSettings();
+    // Writes the monitor switch, then the download folder.
+    void SaveSettings() { settings::SaveSettings(s_.store, s_.values); }
+    // Sets the skin's monitor check box, its two fixed check boxes, and the
+    // download folder, in that order.
+    void PublishSettings();
+
+    // The chosen folder's full path, or the empty text on cancel.
+    std::string BrowseForFolder(const std::string& prompt);
+    // Lets the user choose; a chosen folder goes to the skin and becomes the
+    // download folder. A cancel changes nothing. Saving is the caller's step.
+    void ChooseDownloadFolder();
+
+private:
+    SettingsServices s_;
+};
+
+} // namespace tarnwick::shell

@@ -1,0 +1,12 @@
+// Which of the skin's pages was opened last through its page commands.
+#pragma once
+
+namespace tarnwick::shell {
+
+enum class SkinPage { kNone, kDownload, kAbout };
+
+struct SkinPages {
+    SkinPage current = SkinPage::kNone;
+};
+
+} // namespace tarnwick::shell

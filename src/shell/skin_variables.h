@@ -1,0 +1,34 @@
+// The skin's named variables that the program writes or reads, and the one
+// routine through which every write goes.
+#pragma once
+
+#include "platform/skin_player.h"
+
+#include <string>
+
+namespace tarnwick::shell {
+
+// Read and written: the page address in the skin's address field.
+inline constexpr const char* kSkinVideoUrl = "_root.video_url";
+// Written: the download directory.
+inline constexpr const char* kSkinDownloadDir = "_root.download_dir";
+// Written: "1" while the clipboard monitor is on, "0" when off.
+inline constexpr const char* kSkinMonitorCheck = "_root.autoToDownloadList_CB";
+// Written: always "1".
+inline constexpr const char* kSkinDownloadCheck = "_root.Download_CB";
+inline constexpr const char* kSkinConvertCheck = "_root.Convert_CB";
+// Written: "0" while a run is under way, "1" otherwise.
+inline constexpr const char* kSkinStartDownload = "_root.startDownload";
+inline constexpr const char* kSkinDownloadButton = "_root.downloadBtn";
+inline constexpr const char* kSkinDownloadTab = "_root.downloadTab";
+// Written: "1" when a run starts while the about page is open.
+inline constexpr const char* kSkinDownloadButtonTab = "_root.downloadBtnTab";
+// Written: the about text.
+inline constexpr const char* kSkinAboutText = "_root.aboutTxt";
+
+inline void SetSkinVariable(platform::SkinPlayer& skin, const std::string& path,
+                            const std::string& value) {
+    skin.SetVariable(path, value);
+}
+
+} // namespace tarnwick::shell

@@ -1,0 +1,164 @@
+#include "list/download_queue.h"
+#include "list/add_video_url.h"
+#include "list/item_texts.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tarnwick::list {
+namespace {
+
+// Logs every notification, and checks each "-ing" call sees the queue before
+// the change and each after-call sees it after.
+class LoggingObserver : public QueueObserver {
+public:
+    explicit LoggingObserver(DownloadQueue& queue) : queue_(queue) { queue_.AddObserver(this); }
+    ~LoggingObserver() override { queue_.RemoveObserver(this); }
+
+    void OnInserting(int p) override { Log("inserting", p, queue_.Count() == p); }
+    void OnInserted(int p) override { Log("inserted", p, queue_.Count() == p + 1); }
+    void OnRemoving(int p) override { Log("removing", p, p < queue_.Count()); }
+    void OnRemoved(int p) override { Log("removed", p, p <= queue_.Count()); }
+    void OnMoving(int from, int to) override { Log("moving", from * 10 + to, true); }
+    void OnMoved(int from, int to) override { Log("moved", from * 10 + to, true); }
+    void OnChanged(int p, unsigned fields) override {
+        log.push_back("changed " + std::to_string(p) + " fields " + std::to_string(fields));
+    }
+
+    std::vector<std::string> log;
+
+private:
+    void Log(const char* what, int at, bool consistent) {
+        EXPECT_TRUE(consistent) << what << " " << at << " with " << queue_.Count() << " items";
+        log.push_back(std::string(what) + " " + std::to_string(at));
+    }
+    DownloadQueue& queue_;
+};
+
+std::vector<std::string> Addresses(const DownloadQueue& queue) {
+    std::vector<std::string> addresses;
+    for (int p = 0; p < queue.Count(); ++p) addresses.push_back(queue.At(p).page_address);
+    return addresses;
+}
+
+DownloadItem ItemOf(const std::string& address) {
+    DownloadItem item;
+    item.page_address = address;
+    return item;
+}
+
+DownloadQueue::AddResult Add(DownloadQueue& queue, const std::string& address) {
+    return queue.Add(ItemOf(address));
+}
+
+TEST(DownloadQueueAdd, AppendsInOrderAndRefusesExactDuplicatesOnly) {
+    DownloadQueue queue;
+    LoggingObserver observer(queue);
+    EXPECT_TRUE(queue.IsEmpty());
+    EXPECT_EQ(Add(queue, "http://x/A"), DownloadQueue::AddResult::kAdded);
+    EXPECT_EQ(Add(queue, "http://x/A"), DownloadQueue::AddResult::kDuplicate);
+    EXPECT_EQ(Add(queue, "http://x/a"), DownloadQueue::AddResult::kAdded);
+    EXPECT_EQ(Addresses(queue), (std::vector<std::string>{"http://x/A", "http://x/a"}));
+    EXPECT_EQ(observer.log,
+              (std::vector<std::string>{"inserting 0", "inserted 0", "inserting 1", "inserted 1"}));
+    EXPECT_NE(queue.At(0).key, queue.At(1).key);
+}
+
+TEST(DownloadQueueAdd, StopsAtThirtyTwoThousandSevenHundredSixtySevenItems) {
+    DownloadQueue queue;
+    for (int i = 0; i < DownloadQueue::kMaxItems; ++i) Add(queue, std::to_string(i));
+    EXPECT_EQ(Add(queue, "one more"), DownloadQueue::AddResult::kFull);
+    EXPECT_EQ(queue.Count(), 32767);
+    EXPECT_EQ(queue.PositionOf(queue.At(32766).key), 32766);
+    queue.Remove(queue.At(0).key);
+    EXPECT_EQ(Add(queue, "one more"), DownloadQueue::AddResult::kAdded);
+    EXPECT_EQ(queue.PositionOf(queue.LastKey()), 32766);
+}
+
+TEST(DownloadQueueRemove, KeepsTheOrderAndFreesTheAddress) {
+    DownloadQueue queue;
+    for (const char* address : {"1", "2", "3", "4"}) Add(queue, address);
+    const ItemKey fourth = queue.At(3).key;
+    LoggingObserver observer(queue);
+    EXPECT_TRUE(queue.Remove(queue.At(1).key));
+    EXPECT_FALSE(queue.Remove(999));
+    EXPECT_EQ(Addresses(queue), (std::vector<std::string>{"1", "3", "4"}));
+    EXPECT_EQ(queue.PositionOf(fourth), 2);
+    EXPECT_EQ(queue.Find(999), nullptr);
+    EXPECT_EQ(observer.log, (std::vector<std::string>{"removing 1", "removed 1"}));
+    EXPECT_EQ(Add(queue, "2"), DownloadQueue::AddResult::kAdded);
+}
+
+TEST(DownloadQueueMove, SwapsNeighboursButNotPastTheEnds) {
+    DownloadQueue queue;
+    for (const char* address : {"1", "2", "3", "4"}) Add(queue, address);
+    LoggingObserver observer(queue);
+    EXPECT_FALSE(queue.MoveUp(queue.At(0).key));
+    EXPECT_FALSE(queue.MoveDown(queue.At(3).key));
+    EXPECT_TRUE(queue.MoveUp(queue.At(2).key));
+    EXPECT_EQ(Addresses(queue), (std::vector<std::string>{"1", "3", "2", "4"}));
+    EXPECT_TRUE(queue.MoveDown(queue.At(0).key));
+    EXPECT_EQ(Addresses(queue), (std::vector<std::string>{"3", "1", "2", "4"}));
+    EXPECT_EQ(observer.log,
+              (std::vector<std::string>{"moving 12", "moved 12", "moving 1", "moved 1"}));
+    for (int p = 0; p < queue.Count(); ++p) EXPECT_EQ(queue.PositionOf(queue.At(p).key), p);
+}
+
+TEST(DownloadQueueChange, TellsOnlyTheFieldsThatChanged) {
+    DownloadQueue queue;
+    Add(queue, "http://www.youtube.com/watch?v=1");
+    const ItemKey key = queue.LastKey();
+    LoggingObserver observer(queue);
+    queue.Modify(key, [](DownloadItem& i) { i.state = ItemState::kPreparing; });
+    queue.Modify(key, [](DownloadItem& i) { i.page_address = "changed"; });
+    queue.Rename(key, "mine.flv");
+    queue.Modify(key, [](DownloadItem& i) {
+        i.state = ItemState::kDownloading;
+        i.size_kind = SizeKind::kKnown;
+        i.total_size = 1000;
+    });
+    queue.SetReceived(key, 1);   // still 0%
+    queue.SetReceived(key, 500); // 50%
+    EXPECT_EQ(queue.At(0).page_address, "http://www.youtube.com/watch?v=1") << "kept as entered";
+    EXPECT_EQ(observer.log, (std::vector<std::string>{
+                                "changed 0 fields " + std::to_string(kFieldStatus),
+                                "changed 0 fields " + std::to_string(kFieldName),
+                                "changed 0 fields " + std::to_string(kFieldStatus | kFieldSize),
+                                "changed 0 fields " + std::to_string(kFieldStatus)}));
+}
+
+TEST(DownloadQueueNames, KnowWhichNamesOtherItemsHave) {
+    DownloadQueue queue;
+    Add(queue, "1");
+    Add(queue, "2");
+    const ItemKey first = queue.At(0).key;
+    const ItemKey second = queue.At(1).key;
+    queue.Rename(first, "a.flv");
+    EXPECT_TRUE(queue.IsNameTaken("a.flv", second));
+    EXPECT_FALSE(queue.IsNameTaken("a.flv", first));
+    queue.Rename(second, "a.flv");
+    EXPECT_TRUE(queue.IsNameTaken("a.flv", first));
+    queue.Remove(second);
+    EXPECT_FALSE(queue.IsNameTaken("a.flv", first));
+    queue.Rename(first, "b.flv");
+    EXPECT_FALSE(queue.IsNameTaken("a.flv", 0));
+}
+
+TEST(AddVideoURL, ListsSupportedAddressesWaitingAndOthersAsNotSupported) {
+    DownloadQueue queue;
+    AddVideoURL(queue, "http://www.youtube.com/watch?v=1");
+    AddVideoURL(queue, " http://example.org/clip");
+    EXPECT_EQ(StatusText(queue.At(0)), "Waiting");
+    EXPECT_EQ(FileNameText(queue.At(0)), "Waiting (Auto Detect)");
+    EXPECT_EQ(SizeText(queue.At(0)), "????");
+    EXPECT_EQ(StatusText(queue.At(1)), "Link is not supported");
+    EXPECT_EQ(FileNameText(queue.At(1)), "ERROR");
+    EXPECT_EQ(queue.At(1).page_address, " http://example.org/clip") << "kept as entered";
+    EXPECT_EQ(AddVideoURL(queue, "http://www.youtube.com/watch?v=1"),
+              DownloadQueue::AddResult::kDuplicate);
+}
+
+} // namespace
+} // namespace tarnwick::list

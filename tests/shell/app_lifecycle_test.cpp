@@ -1,0 +1,84 @@
+#include "shell/shell_harness.h"
+
+namespace tarnwick::shell {
+namespace {
+
+using platform::MessageAnswer;
+
+using AppLifecycleTest = ShellHarness;
+
+TEST_F(AppLifecycleTest, StartUpRunsInItsOrder) {
+    ASSERT_TRUE(lifecycle.StartUp());
+    EXPECT_EQ(log, (Log{"site Auto", "tray icon /opt/tarnwick/tray.png", "tray in",
+                        "caption Tarnwick", "icon /opt/tarnwick/tarnwick.png", "skin 0,0 648x585",
+                        "size 0,0 648x585", "load /opt/tarnwick/Main.qml", "grid 36,259 572x179",
+                        "hook skin", "hook wheel"}));
+    ASSERT_EQ(skin.writes.size(), 5u);
+    EXPECT_EQ(skin.writes[0].path, kSkinAboutText);
+    EXPECT_EQ(skin.writes[0].value.substr(0, 17), "Version 1.0.0.1\r\n");
+    EXPECT_EQ(skin.writes[1], (SkinWrite{kSkinMonitorCheck, "1"}));
+    EXPECT_EQ(skin.writes[2], (SkinWrite{kSkinDownloadCheck, "1"}));
+    EXPECT_EQ(skin.writes[3], (SkinWrite{kSkinConvertCheck, "1"}));
+    EXPECT_EQ(skin.writes[4], (SkinWrite{kSkinDownloadDir, "/home/ann/Downloaded Videos"}));
+    EXPECT_EQ(launch.launches,
+              (std::vector<fakes::FakeShellLaunch::Launch>{{kWatcher, {kChannel}}}));
+    EXPECT_EQ(grid.caption, "");
+    EXPECT_EQ(grid.columns[0], (fakes::FakeGrid::ColumnSetup{" ", 300, false}));
+    EXPECT_EQ(grid.columns[2], (fakes::FakeGrid::ColumnSetup{"Local File Name", 1800, true}));
+    EXPECT_EQ(grid.columns[4], (fakes::FakeGrid::ColumnSetup{"File Size", 750, false}));
+    EXPECT_EQ(grid.appearance.second, (platform::Rgb{39, 104, 146}));
+    ASSERT_EQ(grid.groups.size(), 5u);
+    EXPECT_EQ(grid.groups[3].second,
+              (fakes::FakeGrid::Group{{57, 69, 73}, platform::Rgb{255, 255, 255}}));
+    EXPECT_EQ(AppLifecycle::AboutText().substr(17),
+              "Tarnwick is an easy to use program to download video files from "
+              "Google,Youtube,iFilm and other 9 video sharing sites to your PC.");
+}
+
+TEST_F(AppLifecycleTest, ASkinThatCannotLoadIsReportedAndEndsTheStart) {
+    window.skin_loads = false;
+    EXPECT_FALSE(lifecycle.StartUp());
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.shown[0].text,
+              "The skin /opt/tarnwick/Main.qml could not be loaded:\r\nno such file");
+    EXPECT_EQ(box.shown[0].icon, platform::MessageIcon::Critical);
+    EXPECT_TRUE(launch.launches.empty());
+}
+
+TEST_F(AppLifecycleTest, ExitWithoutARunAsksNothing) {
+    commands.Run("IDC_FS_Close");
+    EXPECT_TRUE(box.shown.empty());
+    EXPECT_EQ(log, (Log{"unhook skin", "unhook wheel", "tray out", "quit"}));
+    EXPECT_EQ(launch.launches.back().arguments, (std::vector<std::string>{"Exit"}));
+}
+
+TEST_F(AppLifecycleTest, ExitDuringARunAsksAndEndsTheTransferAtOnceOnYes) {
+    AddVideo("a", fakes::FakeReply::Of(fakes::FakeReply::Kind::kHoldBody));
+    runs.ToggleRun();
+    Settle();
+    const auto& transfer = http.exchanges.back();
+    box.answers = {MessageAnswer::No};
+    lifecycle.Exit();
+    EXPECT_EQ(box.shown.back().text,
+              "Download is in Progress, Are you sure that you want to exit?");
+    EXPECT_TRUE(log.empty()) << "No keeps the program and the run";
+    EXPECT_TRUE(transfer->IsOpen());
+
+    box.answers = {MessageAnswer::Yes};
+    lifecycle.Exit();
+    EXPECT_TRUE(transfer->WasGivenUp());
+    EXPECT_EQ(Status(0), "Cancelled");
+    EXPECT_EQ(log.back(), "quit");
+}
+
+TEST_F(AppLifecycleTest, TheTrayMenusExitComesAFifthOfASecondLater) {
+    TrayMenu menu(values, tray, window,
+                  {{}, {}, [] { return ""; }, [this] { lifecycle.ExitSoon(); }});
+    menu.OnTrayMenuEntry("mnuExit");
+    EXPECT_TRUE(log.empty());
+    clock.Advance(std::chrono::milliseconds(200));
+    EXPECT_EQ(log.back(), "quit");
+}
+
+} // namespace
+} // namespace tarnwick::shell
