@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -113,6 +114,12 @@ Answer& Answer::WaitForRelease() { return Add(Step::Kind::kWaitForRelease); }
 Answer& Answer::Stall() { return Add(Step::Kind::kStall); }
 Answer& Answer::Drop() { return Add(Step::Kind::kDrop); }
 Answer& Answer::HoldUntilClientCloses() { return Add(Step::Kind::kHoldUntilClientCloses); }
+
+Answer& Answer::Trickle(uint64_t count, std::chrono::milliseconds every) {
+    Add(Step::Kind::kTrickle, {}, count);
+    steps_.back().every = every;
+    return *this;
+}
 
 Answer& Answer::KeepAlive() {
     keep_alive_ = true;
@@ -279,11 +286,21 @@ bool LoopbackServer::RunAnswer(int fd, const Request& request, const Answer& ans
                 break;
             case Answer::Step::Kind::kBody:
                 if (head) return true; // the answer to a HEAD ends where the body begins
-                if (!SendAll(fd, step.bytes.data(), step.bytes.size())) return false;
+                if (!SendAll(fd, step.bytes.data(), step.bytes.size())) {
+                    ClientClosed(request);
+                    return false;
+                }
                 break;
             case Answer::Step::Kind::kGenerated:
                 if (head) return true;
-                if (!SendGenerated(fd, step.count, step.first)) return false;
+                if (!SendGenerated(fd, step.count, step.first)) {
+                    ClientClosed(request);
+                    return false;
+                }
+                break;
+            case Answer::Step::Kind::kTrickle:
+                if (head) return true;
+                if (!Trickle(fd, request, step)) return false;
                 break;
             case Answer::Step::Kind::kWaitForRelease: {
                 std::unique_lock lock(mutex_);
@@ -299,7 +316,7 @@ bool LoopbackServer::RunAnswer(int fd, const Request& request, const Answer& ans
             }
             case Answer::Step::Kind::kDrop: return false;
             case Answer::Step::Kind::kHoldUntilClientCloses:
-                HoldUntilClientCloses(fd, request.connection);
+                HoldUntilClientCloses(fd, request);
                 return false;
         }
     }
@@ -329,7 +346,7 @@ bool LoopbackServer::SendGenerated(int fd, uint64_t count, uint64_t first) {
     return true;
 }
 
-void LoopbackServer::HoldUntilClientCloses(int fd, int connection) {
+void LoopbackServer::HoldUntilClientCloses(int fd, const Request& request) {
     // Whatever the client still sends is dropped; the end of its data (or a
     // reset) is its close, unless the server is stopping and shut it down.
     char discard[4096];
@@ -338,12 +355,44 @@ void LoopbackServer::HoldUntilClientCloses(int fd, int connection) {
         if (got > 0 || (got < 0 && errno == EINTR)) continue;
         break;
     }
+    ClientClosed(request);
+}
+
+bool LoopbackServer::Trickle(int fd, const Request& request, const Answer::Step& step) {
+    const std::vector<char>& pattern = Pattern();
+    for (uint64_t sent = 0; sent < step.count; ++sent) {
+        if (!SendAll(fd, pattern.data() + sent % kPatternPeriod, 1)) {
+            ClientClosed(request);
+            return false;
+        }
+        // Waits out the interval, or learns at once that the client left.
+        pollfd watch{fd, POLLIN, 0};
+        if (::poll(&watch, 1, static_cast<int>(step.every.count())) > 0) {
+            char discard[4096];
+            if (::recv(fd, discard, sizeof discard, 0) <= 0) {
+                ClientClosed(request);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void LoopbackServer::ClientClosed(const Request& request) {
+    std::function<void(const Request&)> listener;
     {
         std::lock_guard lock(mutex_);
         if (stopping_) return;
-        closed_by_client_.push_back(connection);
+        closed_by_client_.push_back(request.connection);
+        listener = close_listener_;
     }
     changed_.notify_all();
+    if (listener) listener(request);
+}
+
+void LoopbackServer::SetCloseListener(std::function<void(const Request& request)> listener) {
+    std::lock_guard lock(mutex_);
+    close_listener_ = std::move(listener);
 }
 
 void LoopbackServer::Record(Request request) {
