@@ -1,64 +1,61 @@
-// Downloads a 512 MiB body from a loopback server through the Download
-// component, with the Qt event pump and a progress handler that writes the
-// status text into a grid cell on screen, and the same body with the curl
-// tool; prints the throughput of both and their ratio. Files go into a
-// temporary folder that is removed at the end.
-#include "curl/curl_http_client.h"
-#include "list/download_view.h"
-#include "qt/qt_event_pump.h"
+// Throughput of one video transfer: the program's file transfer (curl on
+// Qt's event loop, the file written, the item's progress shown in the real
+// grid offscreen) against the curl tool writing a file, the curl tool
+// discarding what it gets, and a client that only receives (the ceiling) or
+// only receives and writes the file.
+// The server runs in a process of its own; the contenders take turns, round
+// after round, and the medians are printed, with processor time per GB of
+// the receiving side.
+#include "curl/curl_client.h"
+#include "list/add_video_url.h"
+#include "list/download_queue.h"
+#include "qt/qt_clock.h"
 #include "qt/qt_grid.h"
-#include "resolve/file_naming.h"
-#include "support/loopback_server.h"
+#include "support/server_process.h"
 #include "support/temp_folder.h"
-#include "transfer/download.h"
+#include "transfer/file_transfer.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QTableView>
 #include <QWidget>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
 using namespace tarnwick;
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 constexpr uint64_t kBodySize = 512ull * 1024 * 1024;
-constexpr int kRounds = 3;
+constexpr int kRounds = 7;
+constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)";
 
-// The file transfer's progress handling: a percentage of a known size, or
-// the size so far, written straight into the item's status cell.
-class StatusCellWriter : public transfer::DownloadEvents {
-public:
-    StatusCellWriter(platform::Grid& grid, bool size_known)
-        : grid_(grid), size_known_(size_known) {}
-    void DownloadProgress(int64_t lProgress) override {
-        const std::string status =
-            size_known_ ? std::to_string(lProgress)
-                        : resolve::FormatFileSize(static_cast<float>(lProgress)) + "so far..";
-        grid_.SetCellValue(0, list::kColumnStatus, status);
-    }
-    void DownloadComplete() override { completed = true; }
-    bool completed = false;
+void ServeBody(test_support::LoopbackServer& server) {
+    server.Serve(
+        "/video.flv",
+        test_support::Answer()
+            .Head("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kBodySize) + "\r\n\r\n")
+            .GeneratedBody(kBodySize));
+}
 
-private:
-    platform::Grid& grid_;
-    bool size_known_;
-};
-
-// A run's wall-clock time and the processor time of its receiving side: the
-// component's thread, or the curl process. The server thread is not counted.
+// A run's wall time and the processor time of its receiving side.
 struct RunTime {
-    double wall = -1;
+    double wall = -1; // negative when the run failed
     double cpu = 0;
 };
 
@@ -77,114 +74,165 @@ double ChildrenCpuSeconds() {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-double Megabytes() { return static_cast<double>(kBodySize) / 1e6; }
+RunTime Timed(const std::function<bool()>& run, const std::function<double()>& cpu_now) {
+    const double cpu_start = cpu_now();
+    const SteadyClock::time_point start = SteadyClock::now();
+    const bool ok = run();
+    RunTime time{std::chrono::duration<double>(SteadyClock::now() - start).count(),
+                 cpu_now() - cpu_start};
+    if (!ok) time.wall = -1;
+    return time;
+}
 
 bool HasWholeBody(const std::string& path) {
     std::error_code error;
-    return std::filesystem::file_size(path, error) == kBodySize && !error;
+    const bool whole = std::filesystem::file_size(path, error) == kBodySize && !error;
+    std::filesystem::remove(path, error);
+    return whole;
 }
 
-// One transfer through the component; a negative wall time when it failed.
-RunTime ComponentRun(platform::Grid& grid, const std::string& url, const std::string& file,
-                     bool size_known) {
-    qt::QtEventPump pump;
-    platform::curl::CurlHttpClient client(pump);
-    transfer::Download download(client, pump);
-    StatusCellWriter writer(grid, size_known);
-    download.SetEvents(&writer);
-    download.SetUrl(url);
-    download.SetLocalFile(file);
-    download.RequestInformation();
-    if (!size_known) download.SetFileSize(-1);
-    const double cpu_start = ThreadCpuSeconds();
-    const Clock::time_point start = Clock::now();
-    const bool done = download.StartDownload();
-    RunTime run{std::chrono::duration<double>(Clock::now() - start).count(),
-                ThreadCpuSeconds() - cpu_start};
-    if (!done || !writer.completed || !HasWholeBody(file)) run.wall = -1;
-    std::filesystem::remove(file);
-    return run;
-}
-
-RunTime CurlToolRun(const std::string& url, const std::string& file) {
-    const std::string command = "curl --silent --show-error --output '" + file + "' '" + url + "'";
-    const double cpu_start = ChildrenCpuSeconds();
-    const Clock::time_point start = Clock::now();
-    const int status = std::system(command.c_str());
-    RunTime run{std::chrono::duration<double>(Clock::now() - start).count(),
-                ChildrenCpuSeconds() - cpu_start};
-    if (status != 0 || !HasWholeBody(file)) run.wall = -1;
-    std::filesystem::remove(file);
-    return run;
-}
-
-// The best of the rounds of one kind: the highest rate of each measure.
-struct Best {
-    double per_second = 0;
-    double per_cpu_second = 0;
-    void Add(const RunTime& run) {
-        per_second = std::max(per_second, Megabytes() / run.wall);
-        per_cpu_second = std::max(per_cpu_second, Megabytes() / run.cpu);
+// The program's transfer, its progress shown in the grid's status cell.
+class ProgramTransfer {
+public:
+    ProgramTransfer() : grid_(queue_, &window_) {
+        window_.resize(648, 585);
+        grid_.Widget()->setGeometry(36, 259, 572, 179);
+        list::AddVideoURL(queue_, "http://www.putfile.com/bench");
+        window_.show();
     }
+
+    bool Run(const std::string& url, const std::string& file) {
+        const list::ItemKey key = queue_.LastKey();
+        queue_.Modify(key, [](list::DownloadItem& i) {
+            i.state = list::ItemState::kDownloading;
+            i.size_kind = list::SizeKind::kKnown;
+            i.total_size = static_cast<int64_t>(kBodySize);
+            i.received = 0;
+        });
+        transfer::FileTransfer transfer(http_, clock_);
+        QEventLoop loop;
+        bool complete = false;
+        transfer.Start(
+            url, file,
+            [&](int64_t received, std::optional<int64_t>) { queue_.SetReceived(key, received); },
+            [&](Outcome outcome) {
+                complete = outcome.IsComplete();
+                loop.quit();
+            });
+        loop.exec();
+        return complete && HasWholeBody(file);
+    }
+
+private:
+    QWidget window_;
+    list::DownloadQueue queue_;
+    qt::QtGrid grid_;
+    qt::QtClock clock_;
+    curl::CurlClient http_{kUserAgent};
+};
+
+bool CurlTool(const std::string& url, const std::string& output) {
+    const std::string command =
+        "curl --silent --show-error --output '" + output + "' '" + url + "'";
+    if (std::system(command.c_str()) != 0) return false;
+    return output == "/dev/null" || HasWholeBody(output);
+}
+
+// Receives the answer and drops it (what the machine's loopback can carry),
+// or writes it to `file` as it comes (what it can carry onto the disk).
+bool ReceiveOnly(uint16_t port, const std::string& file = {}) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return false;
+    const std::string request = "GET /video.flv HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+    if (::send(fd, request.data(), request.size(), 0) != static_cast<ssize_t>(request.size())) {
+        return false;
+    }
+    std::vector<char> buffer(256 * 1024);
+    uint64_t received = 0;
+    FILE* out = file.empty() ? nullptr : std::fopen(file.c_str(), "wb");
+    if (out != nullptr) std::setvbuf(out, nullptr, _IONBF, 0);
+    for (ssize_t got; (got = ::recv(fd, buffer.data(), buffer.size(), 0)) > 0;) {
+        received += static_cast<uint64_t>(got);
+        if (out != nullptr && std::fwrite(buffer.data(), 1, static_cast<size_t>(got), out) !=
+                                  static_cast<size_t>(got)) {
+            break;
+        }
+    }
+    ::close(fd);
+    if (out != nullptr) {
+        std::fclose(out);
+        std::filesystem::remove(file);
+    }
+    return received > kBodySize;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? -1 : values[values.size() / 2];
+}
+
+struct Contender {
+    Contender(const char* name, std::function<RunTime()> run) : name(name), run(std::move(run)) {}
+    const char* name;
+    std::function<RunTime()> run;
+    std::vector<double> mb_per_s;
+    std::vector<double> cpu_s_per_gb;
 };
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+int main(int argc, char* argv[]) {
+    const int served = bench::ServeIfServerProcess(argc, argv, ServeBody);
+    if (served >= 0) return served;
+    if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-
+    bench::ServerProcess server(argv[0]);
     test_support::TempFolder folder;
-    test_support::LoopbackServer server;
-    server.Serve(
-        "/body",
-        test_support::Answer()
-            .Head("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kBodySize) + "\r\n\r\n")
-            .GeneratedBody(kBodySize));
-    const std::string url = server.Url("/body");
+    const std::string url = server.Url("/video.flv");
+    const std::string file = folder.File("video.flv");
+    ProgramTransfer program;
 
-    QWidget window;
-    qt::QtGrid grid(&window);
-    grid.Widget()->resize(640, 120);
-    window.resize(640, 120);
-    window.show();
-    auto view = std::make_shared<list::DownloadView>();
-    list::DownloadViewRow& row = view->AppendRow();
-    row.ID = 1;
-    row.Video_URL = url;
-    row.FileName = "body.flv";
-    row.Status = "Start Downloading...";
-    row.FileSize = "512 MB";
-    grid.Bind(view);
-
-    std::printf("transfer_bench: %llu bytes from 127.0.0.1, %d rounds each, best round counts\n",
-                static_cast<unsigned long long>(kBodySize), kRounds);
-    Best percent, bytes, tool;
-    for (int round = 1; round <= kRounds; ++round) {
-        const RunTime p = ComponentRun(grid, url, folder.File("percent.bin"), true);
-        const RunTime b = ComponentRun(grid, url, folder.File("bytes.bin"), false);
-        const RunTime t = CurlToolRun(url, folder.File("curl.bin"));
-        if (p.wall < 0 || b.wall < 0 || t.wall < 0) {
-            std::fprintf(stderr, "transfer_bench: a transfer failed in round %d\n", round);
-            return 1;
+    std::vector<Contender> contenders = {
+        {"program, to a file",
+         [&] { return Timed([&] { return program.Run(url, file); }, ThreadCpuSeconds); }},
+        {"curl -o FILE",
+         [&] { return Timed([&] { return CurlTool(url, file); }, ChildrenCpuSeconds); }},
+        {"curl -o /dev/null",
+         [&] { return Timed([&] { return CurlTool(url, "/dev/null"); }, ChildrenCpuSeconds); }},
+        {"receive only (ceiling)",
+         [&] { return Timed([&] { return ReceiveOnly(server.Port()); }, ThreadCpuSeconds); }},
+        {"receive and write a file",
+         [&] { return Timed([&] { return ReceiveOnly(server.Port(), file); }, ThreadCpuSeconds); }},
+    };
+    const double megabytes = static_cast<double>(kBodySize) / 1e6;
+    bool all_ok = true;
+    for (int round = 0; round < kRounds; ++round) {
+        for (Contender& contender : contenders) {
+            const RunTime time = contender.run();
+            if (time.wall <= 0) {
+                all_ok = false;
+                continue;
+            }
+            contender.mb_per_s.push_back(megabytes / time.wall);
+            contender.cpu_s_per_gb.push_back(time.cpu / (megabytes / 1000));
         }
-        std::printf(
-            "  round %d: component %.0f MB/s (percent status), %.0f MB/s (size-so-far "
-            "status); curl tool %.0f MB/s\n",
-            round, Megabytes() / p.wall, Megabytes() / b.wall, Megabytes() / t.wall);
-        percent.Add(p);
-        bytes.Add(b);
-        tool.Add(t);
     }
-    std::printf("%-34s %8s %18s\n", "", "MB/s", "MB per CPU second");
-    std::printf("%-34s %8.0f %18.0f\n", "component, percent status", percent.per_second,
-                percent.per_cpu_second);
-    std::printf("%-34s %8.0f %18.0f\n", "component, size-so-far status", bytes.per_second,
-                bytes.per_cpu_second);
-    std::printf("%-34s %8.0f %18.0f\n", "curl tool", tool.per_second, tool.per_cpu_second);
-    std::printf("ratio to curl, percent status:      %.2f (MB/s, target 0.80), %.2f (CPU)\n",
-                percent.per_second / tool.per_second, percent.per_cpu_second / tool.per_cpu_second);
-    std::printf("ratio to curl, size-so-far status:  %.2f (MB/s), %.2f (CPU)\n",
-                bytes.per_second / tool.per_second, bytes.per_cpu_second / tool.per_cpu_second);
-    return 0;
+    std::printf("%d rounds of %llu MiB each, medians:\n", kRounds,
+                static_cast<unsigned long long>(kBodySize >> 20));
+    for (const Contender& contender : contenders) {
+        std::printf("  %-24s %8.0f MB/s  %6.2f CPU s/GB\n", contender.name,
+                    Median(contender.mb_per_s), Median(contender.cpu_s_per_gb));
+    }
+    const double program_rate = Median(contenders[0].mb_per_s);
+    std::printf("program against curl -o FILE:  %.2f x (target >= 1.0)\n",
+                program_rate / Median(contenders[1].mb_per_s));
+    std::printf("program against the ceiling:   %.2f x (target >= 0.8)\n",
+                program_rate / Median(contenders[3].mb_per_s));
+    std::printf("program against receive and write: %.2f x\n",
+                program_rate / Median(contenders[4].mb_per_s));
+    return all_ok ? 0 : 1;
 }

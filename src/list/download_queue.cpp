@@ -63,9 +63,18 @@ bool DownloadQueue::IsNameTaken(const std::string& name, ItemKey except) const {
 int DownloadQueue::PositionOf(ItemKey key) const {
     const Entry* entry = FindEntry(key);
     if (entry == nullptr) return -1;
-    const auto cached = static_cast<size_t>(entry->position);
-    if (cached < order_.size() && order_[cached] == entry) return entry->position;
-    // Items moved since: refresh every cached position at once.
+    // An item moves a place or two with each change before it: look around
+    // where it stood last, and refresh every position only when it is far off.
+    constexpr int kNearby = 64;
+    const int count = Count();
+    for (int distance = 0; distance <= kNearby; ++distance) {
+        for (const int p : {entry->position - distance, entry->position + distance}) {
+            if (p >= 0 && p < count && order_[static_cast<size_t>(p)] == entry) {
+                entry->position = p;
+                return p;
+            }
+        }
+    }
     for (size_t p = 0; p < order_.size(); ++p) order_[p]->position = static_cast<int>(p);
     return entry->position;
 }

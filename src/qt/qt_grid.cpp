@@ -1,7 +1,7 @@
 #include "qt/qt_grid.h"
 
+#include "qt/cell_delegate.h"
 #include "qt/download_queue_model.h"
-#include "qt/progress_bar_delegate.h"
 #include "qt/text_conversion.h"
 
 #include <QHeaderView>
@@ -27,18 +27,33 @@ QString CssColour(Rgb rgb) {
 // 3 selected rows and cells, 4 the current cell's frame.
 enum AppearanceGroup { kRowSelectors = 0, kHeaders, kRows, kSelection, kCurrentCell };
 
+constexpr int kRowHeight = 20;
+constexpr int kRowSelectorWidth = 10;
+
+// The row selectors: as wide as they are set, whatever their sections hold,
+// so that a change of the rows never has the header measure its sections.
+class RowSelectorHeader : public QHeaderView {
+public:
+    explicit RowSelectorHeader(QWidget* parent) : QHeaderView(Qt::Vertical, parent) {}
+    QSize sizeHint() const override { return {kRowSelectorWidth, 0}; }
+};
+
 } // namespace
 
 QtGrid::QtGrid(list::DownloadQueue& queue, QWidget* parent)
-    : view_(new QTableView(parent)), model_(new DownloadQueueModel(queue, view_)) {
+    : view_(new QTableView(parent)),
+      model_(new DownloadQueueModel(queue, view_)),
+      delegate_(new CellDelegate(view_)) {
+    view_->setVerticalHeader(new RowSelectorHeader(view_));
     view_->setModel(model_);
-    view_->setItemDelegate(new ProgressBarDelegate(view_));
+    view_->setItemDelegate(delegate_);
     view_->setSelectionBehavior(QAbstractItemView::SelectItems);
     view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                            QAbstractItemView::SelectedClicked);
-    view_->verticalHeader()->setDefaultSectionSize(20);
-    view_->verticalHeader()->setFixedWidth(10);
+    view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view_->verticalHeader()->setDefaultSectionSize(kRowHeight);
+    view_->verticalHeader()->setFixedWidth(kRowSelectorWidth);
     view_->horizontalHeader()->setHighlightSections(false);
     view_->horizontalHeader()->setMinimumSectionSize(1);
     view_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
@@ -97,21 +112,30 @@ void QtGrid::ApplyColours() {
     const Rgb selection_text = text(kSelection, white);
     model_->SetRowColours(ToQColor(rows), ToQColor(text(kRows, black)), ToQColor(selection),
                           ToQColor(selection_text));
+    delegate_->SetSelectionColours(ToQColor(selection), ToQColor(selection_text));
+    delegate_->SetCurrentCellFrame(ToQColor(background(kCurrentCell, {255, 199, 0})));
     view_->setStyleSheet(
         QStringLiteral("QTableView { background-color: %1; gridline-color: %2; "
                        "selection-background-color: %3; selection-color: %4; "
                        "border: 1px solid %2; }"
-                       "QTableView::item:focus { border: 1px solid %9; }"
                        "QHeaderView::section:horizontal { background-color: %5; color: %6; "
                        "border: 0px; border-right: 1px solid %2; padding: 2px; }"
                        "QHeaderView::section:vertical { background-color: %7; color: %8; "
-                       "border: 0px; border-bottom: 1px solid %2; }")
+                       "border: 0px; border-bottom: 1px solid %2; }"
+                       // Flat scroll bars: cheap to repaint as the rows change.
+                       "QScrollBar { background-color: %1; border: 0px; }"
+                       "QScrollBar:vertical { width: 14px; }"
+                       "QScrollBar:horizontal { height: 14px; }"
+                       "QScrollBar::handle { background-color: %2; border: 1px solid %1; }"
+                       "QScrollBar::handle:vertical { min-height: 20px; }"
+                       "QScrollBar::handle:horizontal { min-width: 20px; }"
+                       "QScrollBar::add-line, QScrollBar::sub-line { width: 0px; height: 0px; }"
+                       "QScrollBar::add-page, QScrollBar::sub-page { background: none; }")
             .arg(CssColour(background_), CssColour(second_), CssColour(selection),
                  CssColour(selection_text), CssColour(background(kHeaders, {107, 116, 119})),
                  CssColour(text(kHeaders, white)),
                  CssColour(background(kRowSelectors, {156, 184, 99})),
-                 CssColour(text(kRowSelectors, black)),
-                 CssColour(background(kCurrentCell, {255, 199, 0}))));
+                 CssColour(text(kRowSelectors, black))));
 }
 
 void QtGrid::SetVisible(bool visible) { view_->setVisible(visible); }

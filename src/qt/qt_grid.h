@@ -12,6 +12,7 @@ class QWidget;
 
 namespace tarnwick::qt {
 
+class CellDelegate;
 class DownloadQueueModel;
 
 class QtGrid : public platform::Grid {
@@ -45,6 +46,7 @@ private:
 
     QTableView* view_;
     DownloadQueueModel* model_;
+    CellDelegate* delegate_;
     std::array<int, platform::kColumnCount> width_twips_{};
     std::array<std::optional<platform::Rgb>, 5> group_background_{};
     std::array<std::optional<platform::Rgb>, 5> group_text_{};

@@ -1,0 +1,125 @@
+// How fast Stop acts: for each step a run can be in, the time from a
+// confirmed Stop until the run is idle and the server has seen the
+// connection closed. The server is a loopback server in a process of its own.
+#include "curl/curl_client.h"
+#include "driver/download_run.h"
+#include "list/add_video_url.h"
+#include "list/download_queue.h"
+#include "qt/qt_clock.h"
+#include "support/server_process.h"
+#include "support/temp_folder.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+namespace {
+
+using namespace tarnwick;
+using test_support::Answer;
+
+constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)";
+
+// A page whose link leads to `video`.
+void ServeVideoPage(test_support::LoopbackServer& server, const std::string& name, Answer video) {
+    const std::string link = "/v/" + name + ".flv";
+    server.Serve("/putfile.com/" + name,
+                 Answer::Http(200, "OK", {}, "<a href='" + server.Url(link) + "'>"));
+    server.Serve(link, std::move(video));
+}
+
+void ServeSteps(test_support::LoopbackServer& server) {
+    // The page never answers.
+    server.Serve("/putfile.com/page", Answer().HoldUntilClientCloses());
+    // The link's probe never answers.
+    ServeVideoPage(server, "probe", Answer().HoldUntilClientCloses());
+    // The video comes one byte a second; its probe is answered.
+    ServeVideoPage(server, "trickle",
+                   Answer()
+                       .Head("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n")
+                       .Trickle(100000, std::chrono::seconds(1)));
+    // The video comes as fast as the connection allows.
+    const uint64_t huge = 1ull << 40;
+    ServeVideoPage(
+        server, "fast",
+        Answer()
+            .Head("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(huge) + "\r\n\r\n")
+            .GeneratedBody(huge));
+}
+
+struct Case {
+    const char* name;
+    const char* page;
+    // When the run has reached the step.
+    std::function<bool(const list::DownloadItem&)> reached;
+};
+
+// Runs the event loop until `done` holds or ten seconds passed.
+bool RunUntil(const std::function<bool()>& done) {
+    QEventLoop loop;
+    QTimer check;
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(&check, &QTimer::timeout, [&] {
+        if (done() || waited.elapsed() > 10000) loop.quit();
+    });
+    check.start(1);
+    loop.exec();
+    return done();
+}
+
+double StopTime(bench::ServerProcess& server, const Case& c) {
+    test_support::TempFolder folder;
+    qt::QtClock clock;
+    curl::CurlClient http(kUserAgent);
+    list::DownloadQueue queue;
+    driver::DownloadRun run({queue, http, clock, [&] { return folder.File("videos"); }});
+    list::AddVideoURL(queue, server.Url(c.page));
+    run.Start();
+    QElapsedTimer in_step;
+    in_step.start();
+    // In the step, and long enough for the server to hold the connection.
+    if (!RunUntil([&] { return c.reached(queue.At(0)) && in_step.elapsed() > 300; })) return -1;
+
+    const int64_t stop = bench::MonotonicNs();
+    run.Stop();
+    const int64_t idle = bench::MonotonicNs();
+    const bench::ServerProcess::Close closed = server.NextClose();
+    if (run.IsRunning() || closed.when_ns == 0) return -1;
+    return static_cast<double>(std::max(idle, closed.when_ns) - stop) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    const int served = bench::ServeIfServerProcess(argc, argv, ServeSteps);
+    if (served >= 0) return served;
+    QCoreApplication app(argc, argv);
+    bench::ServerProcess server(argv[0]);
+
+    using list::ItemState;
+    const Case cases[] = {
+        {"page fetch, no answer", "/putfile.com/page",
+         [](const list::DownloadItem& i) { return i.state == ItemState::kPreparing; }},
+        {"probe, no answer", "/putfile.com/probe",
+         [](const list::DownloadItem& i) { return i.state == ItemState::kStarting; }},
+        {"transfer, 1 byte a second", "/putfile.com/trickle",
+         [](const list::DownloadItem& i) { return i.received >= 1; }},
+        {"transfer at full speed", "/putfile.com/fast",
+         [](const list::DownloadItem& i) { return i.received >= 64 * 1024 * 1024; }},
+    };
+    bool within = true;
+    for (const Case& c : cases) {
+        const double ms = StopTime(server, c);
+        within = within && ms >= 0 && ms < 100;
+        std::printf("stop during %-27s %7.2f ms (target < 100 ms)\n",
+                    (std::string(c.name) + ":").c_str(), ms);
+    }
+    return within ? 0 : 1;
+}
