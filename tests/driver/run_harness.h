@@ -6,6 +6,7 @@
 #include "driver/download_run.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_http.h"
+#include "fakes/settle.h"
 #include "list/add_video_url.h"
 #include "list/item_texts.h"
 #include "support/temp_folder.h"
@@ -44,16 +45,7 @@ public:
     }
 
     // Lets the network and the event loop play until nothing more happens now.
-    void Settle() {
-        for (int round = 0; round < 10000; ++round) {
-            const size_t requests = http.exchanges.size();
-            http.ServeAll();
-            const bool due = clock.HasDue();
-            clock.RunDue();
-            if (!due && http.exchanges.size() == requests) return;
-        }
-        ADD_FAILURE() << "the run never settles";
-    }
+    void Settle() { fakes::Settle(http, clock); }
 
     const list::DownloadItem& Item(list::ItemKey key) { return *queue.Find(key); }
     std::string Status(list::ItemKey key) { return list::StatusText(Item(key)); }

@@ -14,6 +14,7 @@
 #include "fakes/fake_shell_launch.h"
 #include "fakes/recording_skin.h"
 #include "fakes/scripted_message_box.h"
+#include "fakes/settle.h"
 #include "list/add_video_url.h"
 #include "list/item_texts.h"
 #include "shell/app_lifecycle.h"
@@ -59,16 +60,7 @@ protected:
         return queue.LastKey();
     }
     static fakes::FakeReply Video() { return fakes::FakeReply::Page("video"); }
-    void Settle() {
-        for (int round = 0; round < 1000; ++round) {
-            const size_t requests = http.exchanges.size();
-            http.ServeAll();
-            const bool due = clock.HasDue();
-            clock.RunDue();
-            if (!due && http.exchanges.size() == requests) return;
-        }
-        ADD_FAILURE() << "never settles";
-    }
+    void Settle() { fakes::Settle(http, clock); }
     std::string Status(int position) { return list::StatusText(queue.At(position)); }
     std::vector<std::string> Addresses() const {
         std::vector<std::string> addresses;
