@@ -81,21 +81,39 @@ void DownloadQueueModel::ClearRowSelection() {
 
 void DownloadQueueModel::OnInserting(int position) { beginInsertRows({}, position, position); }
 
-void DownloadQueueModel::OnInserted(int) { endInsertRows(); }
+void DownloadQueueModel::OnInserted(int position) {
+    endInsertRows();
+    RenumberFrom(position + 1);
+}
 
 void DownloadQueueModel::OnRemoving(int position) {
     selected_rows_.erase(queue_.At(position).key);
     beginRemoveRows({}, position, position);
 }
 
-void DownloadQueueModel::OnRemoved(int) { endRemoveRows(); }
+void DownloadQueueModel::OnRemoved(int position) {
+    endRemoveRows();
+    RenumberFrom(position);
+}
 
 void DownloadQueueModel::OnMoving(int from, int to) {
     // The destination counts rows before the move: one past `to` when moving down.
     beginMoveRows({}, from, from, {}, to > from ? to + 1 : to);
 }
 
-void DownloadQueueModel::OnMoved(int, int) { endMoveRows(); }
+void DownloadQueueModel::OnMoved(int from, int to) {
+    endMoveRows();
+    const int first = std::min(from, to);
+    emit dataChanged(index(first, platform::kColumnId), index(first + 1, platform::kColumnId));
+}
+
+// The rows from `position` on show new IDs: their positions changed.
+void DownloadQueueModel::RenumberFrom(int position) {
+    if (position < rowCount()) {
+        emit dataChanged(index(position, platform::kColumnId),
+                         index(rowCount() - 1, platform::kColumnId), {Qt::DisplayRole});
+    }
+}
 
 void DownloadQueueModel::OnChanged(int position, unsigned fields) {
     int first = platform::kColumnCount;

@@ -55,6 +55,7 @@ private:
     void OnMoved(int from, int to) override;
     void OnChanged(int position, unsigned fields) override;
 
+    void RenumberFrom(int position);
     bool HasCell(const QModelIndex& index) const;
     QVariant CellText(const list::DownloadItem& item, int column) const;
 

@@ -17,8 +17,8 @@ public:
         QObject::disconnect(timer_, nullptr, nullptr, nullptr);
         timer_->stop();
         // A timer destroyed by its own handler goes once its signal is over.
-        if (firing_ != nullptr) {
-            *firing_ = false;
+        *alive_ = false;
+        if (firing_ > 0) {
             timer_->deleteLater();
         } else {
             delete timer_;
@@ -32,17 +32,19 @@ public:
 
 private:
     void Fire() {
-        bool alive = true;
-        firing_ = &alive;
-        // The handler may destroy this timer: it runs from a copy.
+        // The handler may destroy this timer, or fire it again inside a loop of
+        // its own: it runs from a copy, and counts how deep it is.
+        const std::shared_ptr<bool> alive = alive_;
         const std::function<void()> on_fire = on_fire_;
+        ++firing_;
         on_fire();
-        if (alive) firing_ = nullptr;
+        if (*alive) --firing_;
     }
 
     QTimer* timer_;
     std::function<void()> on_fire_;
-    bool* firing_ = nullptr;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    int firing_ = 0;
 };
 
 } // namespace

@@ -71,7 +71,11 @@ void QtSettingsStore::RewriteEarlierShape() {
 
 std::optional<std::string> QtSettingsStore::Read(const std::string& name) {
     if (IsDamaged()) return std::nullopt;
-    const QVariant value = QSettings(location_.path, location_.format).value(Key(name));
+    const QSettings settings(location_.path, location_.format);
+    QVariant value = settings.value(Key(name));
+    // A file of the earlier shape that could not be rewritten still holds its values.
+    if (!value.isValid() && IsIni())
+        value = settings.value(kEarlierGroup + ('/' + ToQString(name)));
     if (!value.isValid()) return std::nullopt;
     return ToStdString(ValueText(value));
 }

@@ -17,6 +17,11 @@ QtTray::QtTray() {
                          if (reason == QSystemTrayIcon::Trigger) listener_->OnTrayButton(1);
                          if (reason == QSystemTrayIcon::Context) listener_->OnTrayButton(2);
                      });
+    QObject::connect(&menu_, &QMenu::triggered, [this](QAction* chosen) {
+        if (listener_ != nullptr) {
+            listener_->OnTrayMenuEntry(ToStdString(chosen->data().toString()));
+        }
+    });
 }
 
 void QtTray::SetIcon(const std::string& path) { icon_.setIcon(QIcon(ToQString(path))); }
@@ -29,7 +34,8 @@ void QtTray::SetInTray(bool in_tray) {
 }
 
 void QtTray::PopupMenu(const std::vector<platform::TrayMenuEntry>& entries) {
-    QMenu menu;
+    QMenu& menu = menu_;
+    menu.clear();
     for (const platform::TrayMenuEntry& entry : entries) {
         if (entry.separator) {
             if (entry.enabled) menu.addSeparator();
@@ -41,10 +47,7 @@ void QtTray::PopupMenu(const std::vector<platform::TrayMenuEntry>& entries) {
         action->setChecked(entry.checked);
         action->setData(ToQString(entry.name));
     }
-    const QAction* chosen = menu.exec(QCursor::pos());
-    if (chosen != nullptr && listener_ != nullptr) {
-        listener_->OnTrayMenuEntry(ToStdString(chosen->data().toString()));
-    }
+    menu.popup(QCursor::pos());
 }
 
 } // namespace tarnwick::qt

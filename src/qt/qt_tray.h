@@ -1,8 +1,10 @@
-// The tray icon on QSystemTrayIcon, with its pop-up menu built on demand.
+// The tray icon on QSystemTrayIcon, with its pop-up menu built anew each time
+// it opens. The menu opens and returns at once; a chosen entry comes later.
 #pragma once
 
 #include "platform/tray.h"
 
+#include <QMenu>
 #include <QSystemTrayIcon>
 
 namespace tarnwick::qt {
@@ -20,6 +22,7 @@ public:
 
 private:
     QSystemTrayIcon icon_;
+    QMenu menu_;
     platform::TrayListener* listener_ = nullptr;
     bool in_tray_ = false;
 };

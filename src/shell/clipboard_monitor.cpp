@@ -27,7 +27,7 @@ void ClipboardMonitor::Poll() {
         list::AddVideoURL(s_.queue, text);
         SetSkinVariable(s_.skin, kSkinVideoUrl, text);
         last_clipboard_text_ = text;
-        if (!s_.runs.IsRunning()) s_.runs.ToggleRun();
+        s_.runs.StartIfIdle();
     }
     last_clipboard_text_ = text;
 }

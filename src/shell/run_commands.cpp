@@ -11,7 +11,7 @@ using platform::MessageButtons;
 using platform::MessageIcon;
 
 RunCommands::RunCommands(RunCommandServices services)
-    : s_(services), start_timer_(s_.clock.NewTimer([this] { ToggleRun(); })) {
+    : s_(services), start_timer_(s_.clock.NewTimer([this] { StartIfIdle(); })) {
     s_.run.SetObserver(this);
 }
 
@@ -19,6 +19,11 @@ RunCommands::~RunCommands() { s_.run.SetObserver(nullptr); }
 
 void RunCommands::RequestStart() {
     if (!start_timer_->IsActive()) start_timer_->Start(kStartDelay);
+}
+
+void RunCommands::StartIfIdle() {
+    // A start asked for earlier never turns into the question whether to stop.
+    if (!s_.run.IsRunning()) ToggleRun();
 }
 
 void RunCommands::ToggleRun() {

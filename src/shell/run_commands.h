@@ -27,10 +27,10 @@ class RunStarter {
 public:
     virtual ~RunStarter() = default;
     virtual bool IsRunning() const = 0;
-    // Starts a run kStartDelay from now, through the start/stop command.
+    // Starts a run kStartDelay from now, unless one is under way by then.
     virtual void RequestStart() = 0;
-    // The start/stop command, at once.
-    virtual void ToggleRun() = 0;
+    // Starts a run at once, unless one is under way.
+    virtual void StartIfIdle() = 0;
 };
 
 struct RunCommandServices {
@@ -51,11 +51,12 @@ public:
 
     bool IsRunning() const override { return s_.run.IsRunning(); }
     void RequestStart() override;
+    void StartIfIdle() override;
     // An empty list is refused first. While a run is under way, asks and
     // stops it on Yes; otherwise checks the connection and starts one. The
     // run starts no new item while the question is open, and a Yes stops the
     // item that runs when it is given.
-    void ToggleRun() override;
+    void ToggleRun();
 
     const std::string& TrayEntryCaption() const { return tray_caption_; }
     // Whether a requested start is still to come.

@@ -49,8 +49,10 @@ bool DownloadFile::Append(const char* data, size_t size) {
         errno = EBADF;
         return Fail();
     }
-    if (used_ + size > buffer_.size() && !WriteOut()) return false;
-    if (size >= buffer_.size() / 2) {
+    // Whatever is gathered goes out first, so that the file keeps the order.
+    const bool goes_straight_through = size >= buffer_.size() / 2;
+    if ((goes_straight_through || used_ + size > buffer_.size()) && !WriteOut()) return false;
+    if (goes_straight_through) {
         errno = 0;
         return std::fwrite(data, 1, size, stream_) == size || Fail();
     }

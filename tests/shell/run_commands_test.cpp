@@ -32,6 +32,15 @@ TEST_F(RunCommandsTest, AnEmptyListIsRefusedFirst) {
     EXPECT_FALSE(runs.IsRunning());
 }
 
+TEST_F(RunCommandsTest, AStartAskedForEarlierNeverAsksToStopARunStartedMeanwhile) {
+    AddVideo("a", fakes::FakeReply::Of(fakes::FakeReply::Kind::kSilent));
+    runs.RequestStart();
+    runs.ToggleRun(); // the user starts at once
+    clock.Advance(kStartDelay);
+    EXPECT_TRUE(box.shown.empty());
+    EXPECT_TRUE(runs.IsRunning());
+}
+
 TEST_F(RunCommandsTest, NoConnectionIsRefusedWithoutAnyChange) {
     AddVideo("a");
     connectivity.connected = false;

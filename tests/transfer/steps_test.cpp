@@ -62,6 +62,25 @@ TEST_F(StepsTest, ACompleteTransferTakesTheTargetsPlace) {
     EXPECT_FALSE(std::filesystem::exists(DownloadFile::TemporaryPathFor(target)));
 }
 
+TEST_F(StepsTest, PiecesOfAnySizeReachTheFileInOrder) {
+    const std::string target = folder.File("v.flv");
+    std::string body;
+    for (int i = 0; body.size() < 700000; ++i) body += std::to_string(i) + ",";
+    Transfer(target);
+    http.Last().Answer(200, "Content-Length: " + std::to_string(body.size()) + "\r\n");
+    // Small pieces gathered, then pieces large enough to go straight through.
+    size_t at = 0;
+    for (const size_t piece :
+         {size_t{100}, size_t{16000}, size_t{200000}, size_t{7}, size_t{300000}}) {
+        http.Last().Body(body.substr(at, piece));
+        at += piece;
+    }
+    http.Last().Body(body.substr(at));
+    http.Last().End();
+    ASSERT_TRUE(outcome && outcome->IsComplete());
+    EXPECT_TRUE(test_support::ReadWholeFile(target) == body);
+}
+
 TEST_F(StepsTest, AnErrorAnswerWritesNothing) {
     Transfer(folder.File("v.flv"));
     http.Last().Answer(410);

@@ -1,0 +1,181 @@
+#include "transfer/header_fields.h"
+
+#include "common/text.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace tarnwick::transfer {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The parameters of a field value after its first ";", as name and value;
+// a quoted value comes without its quotes and escapes.
+std::vector<std::pair<std::string, std::string>> Parameters(std::string_view value) {
+    std::vector<std::pair<std::string, std::string>> parameters;
+    size_t at = value.find(';');
+    while (at != std::string_view::npos && at < value.size()) {
+        ++at;
+        const size_t equals = value.find('=', at);
+        const size_t semicolon = value.find(';', at);
+        if (equals == std::string_view::npos || equals > semicolon) {
+            at = semicolon;
+            continue;
+        }
+        const std::string name = text::ToLowerAscii(TrimBlanks(value.substr(at, equals - at)));
+        size_t end = equals + 1;
+        while (end < value.size() && IsBlank(value[end])) ++end;
+        std::string parameter;
+        if (end < value.size() && value[end] == '"') {
+            for (++end; end < value.size() && value[end] != '"'; ++end) {
+                if (value[end] == '\\' && end + 1 < value.size()) ++end;
+                parameter.push_back(value[end]);
+            }
+            end = value.find(';', end);
+        } else {
+            const size_t stop = value.find(';', end);
+            parameter = std::string(TrimBlanks(value.substr(end, stop - end)));
+            end = stop;
+        }
+        parameters.emplace_back(name, std::move(parameter));
+        at = end;
+    }
+    return parameters;
+}
+
+std::string PercentDecoded(std::string_view text) {
+    std::string decoded;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            const int high = HexValue(text[i + 1]);
+            const int low = HexValue(text[i + 2]);
+            if (high >= 0 && low >= 0) {
+                decoded.push_back(static_cast<char>(high * 16 + low));
+                i += 2;
+                continue;
+            }
+        }
+        decoded.push_back(text[i]);
+    }
+    return decoded;
+}
+
+std::string Latin1ToUtf8(std::string_view text) {
+    std::string utf8;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            utf8.push_back(c);
+        } else {
+            utf8.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+            utf8.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+        }
+    }
+    return utf8;
+}
+
+// An RFC 5987 value: charset, an optional language, and the encoded text.
+std::optional<std::string> ExtendedValue(std::string_view value) {
+    const size_t first = value.find('\'');
+    if (first == std::string_view::npos) return std::nullopt;
+    const size_t second = value.find('\'', first + 1);
+    if (second == std::string_view::npos) return std::nullopt;
+    const std::string charset = text::ToLowerAscii(value.substr(0, first));
+    const std::string decoded = PercentDecoded(value.substr(second + 1));
+    if (charset == "utf-8") return decoded;
+    if (charset == "iso-8859-1") return Latin1ToUtf8(decoded);
+    return std::nullopt;
+}
+
+// What follows the last "/" or "\", up to any line break.
+std::string LastPathPart(std::string name) {
+    const size_t slash = name.find_last_of("/\\");
+    if (slash != std::string::npos) name.erase(0, slash + 1);
+    const size_t line_break = name.find_first_of("\r\n");
+    if (line_break != std::string::npos) name.erase(line_break);
+    return name;
+}
+
+} // namespace
+
+std::vector<std::string_view> FieldValues(std::string_view raw, std::string_view name) {
+    std::vector<std::string_view> values;
+    size_t start = raw.find(kLineEnd); // past the status line
+    while (start != std::string_view::npos && start < raw.size()) {
+        start += kLineEnd.size();
+        const size_t end = std::min(raw.find(kLineEnd, start), raw.size());
+        const std::string_view line = raw.substr(start, end - start);
+        const size_t colon = line.find(':');
+        if (colon != std::string_view::npos &&
+            text::EqualsIgnoreCase(TrimBlanks(line.substr(0, colon)), name)) {
+            values.push_back(TrimBlanks(line.substr(colon + 1)));
+        }
+        start = end;
+    }
+    return values;
+}
+
+std::optional<std::string_view> FieldValue(std::string_view raw, std::string_view name) {
+    const std::vector<std::string_view> values = FieldValues(raw, name);
+    if (values.empty()) return std::nullopt;
+    return values.front();
+}
+
+std::optional<int64_t> ContentLengthField(std::string_view raw) {
+    std::optional<int64_t> length;
+    for (const std::string_view value : FieldValues(raw, "content-length")) {
+        int64_t parsed = 0;
+        const auto [end, error] =
+            std::from_chars(value.data(), value.data() + value.size(), parsed);
+        if (value.empty() || error != std::errc() || end != value.data() + value.size() ||
+            parsed < 0 || (length && *length != parsed)) {
+            return std::nullopt;
+        }
+        length = parsed;
+    }
+    return length;
+}
+
+std::string MediaTypeField(std::string_view raw) {
+    const std::optional<std::string_view> value = FieldValue(raw, "content-type");
+    if (!value) return {};
+    return text::ToLowerAscii(TrimBlanks(value->substr(0, value->find(';'))));
+}
+
+bool IsHtmlMediaType(std::string_view media_type) {
+    return media_type == "text/html" || media_type == "application/xhtml+xml";
+}
+
+std::string DispositionFileName(std::string_view raw) {
+    const std::optional<std::string_view> value = FieldValue(raw, "content-disposition");
+    if (!value) return {};
+    std::optional<std::string> plain;
+    for (const auto& [name, parameter] : Parameters(*value)) {
+        if (name == "filename*") {
+            if (std::optional<std::string> extended = ExtendedValue(parameter)) {
+                return LastPathPart(std::move(*extended));
+            }
+        } else if (name == "filename" && !plain) {
+            plain = parameter;
+        }
+    }
+    return plain ? LastPathPart(std::move(*plain)) : std::string();
+}
+
+} // namespace tarnwick::transfer
