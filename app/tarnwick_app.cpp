@@ -46,6 +46,7 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       clock(Choose<platform::Clock, qt::QtClock>(o.clock, own_clock_)),
       http(Choose<platform::HttpClient, curl::CurlClient>(o.http, own_http_, kUserAgent)),
       run({queue, http, clock, [this] { return settings_values.download_dir; }}),
+      part_files(queue),
       grid_commands(queue, window.Grid()),
       run_commands({queue, run, box, connectivity, window.Skin(), window, clock, pages}),
       store(o.user_settings.value_or(qt::QtSettingsStore::UserLocation())),
@@ -56,7 +57,7 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       settings_control({settings_values, store, window.Skin(), chooser, paths, clipboard_monitor}),
       hooks(window, window.Grid()),
       lifecycle({window, tray, window.Skin(), box, paths, clock, window.Grid(), hooks, run,
-                 settings_control, clipboard_monitor}),
+                 part_files, settings_control, clipboard_monitor}),
       commands({window, tray, window.Skin(), launch, paths, window.Grid(), queue, pages,
                 grid_commands, run_commands, lifecycle, settings_control, clipboard_monitor}),
       tray_menu(

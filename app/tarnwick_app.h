@@ -5,6 +5,7 @@
 
 #include "curl/curl_client.h"
 #include "driver/download_run.h"
+#include "driver/part_files.h"
 #include "list/download_queue.h"
 #include "platform/app_paths.h"
 #include "platform/clipboard.h"
@@ -86,6 +87,7 @@ public:
     platform::Clock& clock;
     platform::HttpClient& http;
     driver::DownloadRun run;
+    driver::PartFiles part_files;
     shell::GridCommands grid_commands;
     shell::RunCommands run_commands;
     qt::QtSettingsStore store;

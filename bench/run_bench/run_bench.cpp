@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,7 @@ RunFigures TimedRun(const bench::ServerProcess& server, int items, int first_id)
     fakes::FakeAppPaths paths;
     paths.program_folder = TARNWICK_PROGRAM_DIR;
     paths.home_folder = folder.File("home");
+    std::filesystem::create_directory(paths.home_folder);
     fakes::FakeShellLaunch launch;
     Connected connected;
     app::AppOverrides overrides;

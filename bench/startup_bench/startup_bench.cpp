@@ -19,6 +19,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -57,6 +58,7 @@ int RunChild(int argc, char* argv[]) {
     tarnwick::fakes::FakeAppPaths paths;
     paths.program_folder = TARNWICK_PROGRAM_DIR;
     paths.home_folder = folder.File("home");
+    std::filesystem::create_directory(paths.home_folder);
     paths.cache_folder = folder.File("cache");
     tarnwick::fakes::FakeShellLaunch launch;
     tarnwick::app::AppOverrides overrides;

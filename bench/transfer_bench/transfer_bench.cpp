@@ -113,7 +113,7 @@ public:
         QEventLoop loop;
         bool complete = false;
         transfer.Start(
-            url, file,
+            url, [&](int) { return file; },
             [&](int64_t received, std::optional<int64_t>) { queue_.SetReceived(key, received); },
             [&](Outcome outcome) {
                 complete = outcome.IsComplete();

@@ -1,11 +1,12 @@
 #include "driver/item_job.h"
 
+#include "driver/download_folder.h"
 #include "platform/app_paths.h"
 #include "resolve/derived_name.h"
 #include "resolve/site_index.h"
 #include "resolve/sites/extract_link.h"
+#include "transfer/file_system.h"
 
-#include <filesystem>
 #include <limits>
 #include <utility>
 
@@ -16,26 +17,28 @@ using list::DownloadItem;
 using list::ItemState;
 using list::SizeKind;
 
-// The size the probe found, as the item keeps it.
+// What the probe found of the size, as the item keeps it; what the probe
+// could not tell stays unknown for the transfer to learn.
 void TakeProbedSize(DownloadItem& item, const transfer::ProbeFindings& findings) {
-    if (findings.file_size == -1.0f) {
-        item.size_kind = findings.file_exists ? SizeKind::kExistsWithoutSize : SizeKind::kNotFound;
-        return;
+    using Existence = transfer::ProbeFindings::Existence;
+    switch (findings.existence) {
+        case Existence::kUnknown: item.size_kind = SizeKind::kNotProbed; break;
+        case Existence::kMissing: item.size_kind = SizeKind::kNotFound; break;
+        case Existence::kExists:
+            item.size_kind = findings.size ? SizeKind::kKnown : SizeKind::kExistsWithoutSize;
+            item.total_size = findings.size.value_or(0);
+            break;
     }
-    constexpr float kLargest = 9.2e18f;
-    item.size_kind = SizeKind::kKnown;
-    item.total_size = findings.file_size >= kLargest ? std::numeric_limits<int64_t>::max()
-                                                     : static_cast<int64_t>(findings.file_size);
+}
+
+// Whether a transfer that ended so keeps the bytes it wrote.
+bool KeepsItsBytes(const Outcome& outcome) {
+    if (outcome.IsCancelled()) return true;
+    return outcome.IsFailed() && (outcome.failure().reason == Reason::kConnectionLost ||
+                                  outcome.failure().reason == Reason::kStallTimeout);
 }
 
 } // namespace
-
-std::string NumberedName(const std::string& name, int number) {
-    const size_t dot = name.rfind('.');
-    const std::string suffix = " (" + std::to_string(number) + ")";
-    if (dot == std::string::npos || dot == 0) return name + suffix;
-    return name.substr(0, dot) + suffix + name.substr(dot);
-}
 
 ItemJob::ItemJob(JobServices& services, list::ItemKey key, std::function<void()> on_done)
     : s_(services), key_(key), on_done_(std::move(on_done)) {}
@@ -93,13 +96,14 @@ void ItemJob::OnPage(transfer::PageFetch::Result result) {
 
 void ItemJob::OnProbed(const std::string& link, transfer::Probe::Result result) {
     probe_.reset();
-    if (!result.outcome.IsComplete()) return Finish(result.outcome);
+    // A probe that got no answer in time tells nothing; the transfer decides.
     const DownloadItem* item = s_.queue.Find(key_);
     if (item == nullptr) return Finish(Outcome::Cancelled());
     const std::string derived =
-        resolve::DeriveFileName(link, result.findings.remote_file_name, item->site);
+        resolve::DeriveFileName(link, result.findings.file_name, item->site);
     const bool auto_name = item->name_kind == list::NameKind::kAutoDetect;
-    const std::string name = auto_name ? UniqueName(derived) : std::string();
+    const std::string name =
+        auto_name ? FreeName(s_.queue, key_, s_.download_folder(), derived) : std::string();
     Change([&](DownloadItem& i) {
         if (auto_name) {
             i.name_kind = list::NameKind::kNamed;
@@ -110,41 +114,53 @@ void ItemJob::OnProbed(const std::string& link, transfer::Probe::Result result) 
     Transfer(link);
 }
 
-// The name, numbered " (2)", " (3)", ... while another item has it.
-std::string ItemJob::UniqueName(const std::string& name) const {
-    std::string candidate = name;
-    for (int number = 2; s_.queue.IsNameTaken(candidate, key_); ++number) {
-        candidate = NumberedName(name, number);
-    }
-    return candidate;
-}
-
 void ItemJob::Transfer(const std::string& link) {
-    const std::string folder = s_.download_folder();
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
+    folder_ = s_.download_folder();
+    if (std::optional<Failure> unusable = PrepareFolder(folder_)) {
+        return Finish(Outcome::Failed(std::move(*unusable)));
+    }
     const DownloadItem* item = s_.queue.Find(key_);
     if (item == nullptr) return Finish(Outcome::Cancelled());
-    const std::string local_file = platform::JoinPath(folder, item->name);
+    // The bytes an earlier run kept start afresh.
+    if (!item->temporary_path.empty()) transfer::files::Remove(item->temporary_path);
+    Change([](DownloadItem& i) { i.temporary_path.clear(); });
     transfer_ = std::make_unique<transfer::FileTransfer>(s_.http, s_.clock, s_.limits);
     transfer_->Start(
-        link, local_file,
+        link,
+        [this, name = item->name](int attempt) {
+            return TemporaryPathFor(folder_, name, key_, attempt);
+        },
         [this](int64_t received, std::optional<int64_t> size) {
             OnTransferProgress(received, size);
         },
-        [this](Outcome outcome) {
-            transfer_.reset();
-            Finish(outcome);
+        [this](Outcome outcome) { OnTransferred(std::move(outcome)); });
+}
+
+void ItemJob::OnTransferred(Outcome outcome) {
+    const std::string temporary = transfer_->TemporaryPath();
+    transfer_.reset();
+    if (outcome.IsComplete()) {
+        const Claimed claimed = ClaimFinalName(s_.queue, key_, folder_, temporary);
+        Change([&](DownloadItem& i) {
+            i.temporary_path.clear();
+            if (claimed.name) i.name = *claimed.name;
         });
+        if (!claimed.name) outcome = Outcome::Failed(claimed.failure);
+    } else if (!KeepsItsBytes(outcome)) {
+        Change([](DownloadItem& i) { i.temporary_path.clear(); });
+    }
+    Finish(outcome);
 }
 
 void ItemJob::OnTransferProgress(int64_t received, std::optional<int64_t> size) {
     if (!downloading_) {
-        // The answer began: its length is the size that counts from now on.
+        // The answer began: its length is the size that counts from now on,
+        // and the item owns the temporary file its bytes go to.
         downloading_ = true;
         Change([&](DownloadItem& i) {
             i.state = ItemState::kDownloading;
             i.received = received;
+            i.temporary_path = transfer_->TemporaryPath();
             if (size) {
                 i.size_kind = SizeKind::kKnown;
                 i.total_size = *size;

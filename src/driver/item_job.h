@@ -55,9 +55,9 @@ private:
     void OnProbed(const std::string& link, transfer::Probe::Result result);
     void Transfer(const std::string& link);
     void OnTransferProgress(int64_t received, std::optional<int64_t> size);
+    void OnTransferred(Outcome outcome);
     void Finish(const Outcome& outcome, std::optional<list::NameKind> placeholder = std::nullopt);
     void Change(const std::function<void(list::DownloadItem&)>& change);
-    std::string UniqueName(const std::string& name) const;
 
     JobServices& s_;
     list::ItemKey key_;
@@ -65,11 +65,9 @@ private:
     std::unique_ptr<transfer::PageFetch> page_fetch_;
     std::unique_ptr<transfer::Probe> probe_;
     std::unique_ptr<transfer::FileTransfer> transfer_;
+    std::string folder_;
     bool done_ = false;
     bool downloading_ = false;
 };
-
-// "name (n).ext", or "name (n)" for a name without an extension.
-std::string NumberedName(const std::string& name, int number);
 
 } // namespace tarnwick::driver

@@ -60,6 +60,9 @@ struct DownloadItem {
     std::optional<int64_t> page_size;
     // Why it failed, when kFailed.
     std::optional<Failure> failure;
+    // The temporary file it owns, kept from a transfer cut off or stopped
+    // partway; empty when it owns none.
+    std::string temporary_path;
 
     bool operator==(const DownloadItem&) const = default;
 };

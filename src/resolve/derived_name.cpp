@@ -4,8 +4,12 @@
 #include "resolve/file_naming.h"
 #include "resolve/site_index.h"
 
+#include <string_view>
+
 namespace tarnwick::resolve {
 namespace {
+
+constexpr size_t kMaxExtension = 5;
 
 bool EndsInVideoExtension(const std::string& link) {
     const std::string ext = text::ToLowerAscii(text::Right(link, 4));
@@ -18,27 +22,68 @@ std::string LastSegment(const std::string& link) {
     return slash > 0 ? text::Part(link, slash + 1) : link;
 }
 
-// Keeps the first characters and the last four (the extension).
-std::string CutKeepingExtension(const std::string& name, long length) {
-    if (static_cast<long>(name.size()) <= length) return name;
-    return text::Left(name, length - 4) + text::Right(name, 4);
+bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// At most `limit` bytes of `text`, fewer where the cut would split a character.
+std::string_view CutAtCharacter(std::string_view text, size_t limit) {
+    if (text.size() <= limit) return text;
+    size_t cut = limit;
+    while (cut > 0 && IsContinuationByte(text[cut])) --cut;
+    return text.substr(0, cut);
+}
+
+// The extension of up to five characters, with its dot; empty without one.
+std::string_view ShortExtension(std::string_view name) {
+    const size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0 || dot + 1 == name.size()) return {};
+    if (name.size() - dot - 1 > kMaxExtension) return {};
+    return name.substr(dot);
+}
+
+// At most `limit` bytes: the stem is cut, the short extension kept.
+std::string FitName(const std::string& name, size_t limit) {
+    if (name.size() <= limit) return name;
+    const std::string_view extension = ShortExtension(name);
+    const std::string_view stem = std::string_view(name).substr(0, name.size() - extension.size());
+    return std::string(CutAtCharacter(stem, limit - extension.size())) + std::string(extension);
+}
+
+// A server's or a link's name never makes a hidden file.
+std::string WithoutLeadingDotsAndBlanks(std::string name) {
+    name.erase(0, name.find_first_not_of(". "));
+    return name;
+}
+
+bool IsReservedOnWindows(std::string_view name) {
+    const std::string stem = text::ToLowerAscii(name.substr(0, name.find('.')));
+    if (stem == "con" || stem == "prn" || stem == "aux" || stem == "nul") return true;
+    return stem.size() == 4 && (stem.starts_with("com") || stem.starts_with("lpt")) &&
+           stem[3] >= '1' && stem[3] <= '9';
 }
 
 } // namespace
 
 std::string DeriveFileName(const std::string& link, std::string name, int site_index) {
-    const bool video_link = EndsInVideoExtension(link);
-    if (name.empty() || video_link) {
-        const bool has_slash = text::FindLast(link, "/") > 0;
-        name = (video_link && has_slash) ? LastSegment(link) : CleanFileName(LastSegment(link));
-    }
+    if (name.empty() || EndsInVideoExtension(link)) name = LastSegment(link);
+    name = WithoutLeadingDotsAndBlanks(CleanFileName(name));
+    if (name.empty()) name = kEnterFileName;
     if (site_index == kSiteYouTube || site_index == kSiteDailyMotion ||
         site_index == kSiteZippyVideos) {
         name += ".flv";
     }
-    name = CutKeepingExtension(name, kMaxFileName);
-    if (site_index == kSiteYouTube) name = CutKeepingExtension(name, kMaxYouTubeFileName);
-    return CleanFileName(name);
+    name = FitName(name, kMaxFileName);
+    if (site_index == kSiteYouTube) name = FitName(name, kMaxYouTubeFileName);
+#ifdef _WIN32
+    name = WindowsSafeName(name);
+#endif
+    return name;
+}
+
+std::string WindowsSafeName(std::string name) {
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+    if (name.empty()) return kEnterFileName;
+    if (IsReservedOnWindows(name)) name.insert(0, "_");
+    return name;
 }
 
 } // namespace tarnwick::resolve

@@ -6,14 +6,20 @@
 
 namespace tarnwick::resolve {
 
-// Longest file names: in general, and for the one site whose links end in
-// a signature rather than a name.
-inline constexpr long kMaxFileName = 100;
-inline constexpr long kMaxYouTubeFileName = 35;
+// Longest file names in bytes: in general, and for the one site whose links
+// end in a signature rather than a name.
+inline constexpr size_t kMaxFileName = 100;
+inline constexpr size_t kMaxYouTubeFileName = 35;
 
-// `remote_name` is what the probe found after "filename=" (may be empty).
-// A link ending in ".flv" or ".wmv" is named by its own last segment; some
-// sites get ".flv" added; long names keep their last four characters.
+// `remote_name` is the name the server suggested (may be empty). A link
+// ending in ".flv" or ".wmv" is named by its own last segment; some sites get
+// ".flv" added. The name keeps no leading dots or blanks, and a long one is
+// cut on a character boundary, keeping an extension of up to five characters.
 std::string DeriveFileName(const std::string& link, std::string remote_name, int site_index);
+
+// A name Windows can create: a reserved device name (CON, PRN, AUX, NUL,
+// COM1-9, LPT1-9, with or without an extension) gets a "_" in front, and
+// trailing dots and blanks go. Applied to derived names on Windows builds.
+std::string WindowsSafeName(std::string name);
 
 } // namespace tarnwick::resolve

@@ -5,6 +5,7 @@
 #include "settings/setting_names.h"
 
 #include <charconv>
+#include <filesystem>
 
 namespace tarnwick::settings {
 namespace {
@@ -50,6 +51,10 @@ AppSettings LoadSettings(platform::SettingsStore& store, const std::string& defa
     settings.monitor_enabled = ParseTruthText(monitor).value_or(false);
     settings.download_dir = store.Read(kDownloadDirSetting).value_or(default_download_dir);
     return settings;
+}
+
+bool IsFullPath(const std::string& folder) {
+    return !folder.empty() && std::filesystem::path(folder).is_absolute();
 }
 
 void SaveSettings(platform::SettingsStore& store, const AppSettings& settings) {

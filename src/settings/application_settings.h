@@ -26,6 +26,10 @@ std::string DefaultDownloadDir(const std::string& home_folder);
 // the monitor off; a missing one means on. A missing folder is the default.
 AppSettings LoadSettings(platform::SettingsStore& store, const std::string& default_download_dir);
 
+// Whether a stored download folder can be used as it is: a full path. An
+// empty or relative one would send files wherever the program runs.
+bool IsFullPath(const std::string& folder);
+
 // Writes the monitor switch ("True" or "False"), then the folder. A value the
 // store refuses keeps what it held.
 void SaveSettings(platform::SettingsStore& store, const AppSettings& settings);

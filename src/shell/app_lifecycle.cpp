@@ -20,9 +20,17 @@ std::string AppLifecycle::AboutText() {
 bool AppLifecycle::StartUp() {
     s_.window.SelectAutoSite();
     if (!SetUpWindow()) return false;
-    s_.settings.LoadSettings();
+    const std::optional<std::string> replaced_folder = s_.settings.LoadSettings();
     s_.hooks.StartHook();
+    s_.part_files.RemoveStrays(s_.settings.DownloadFolder(), s_.paths.CacheFolder());
+    if (replaced_folder) TellFolderReplaced(*replaced_folder);
     return true;
+}
+
+void AppLifecycle::TellFolderReplaced(const std::string& stored) {
+    const std::string text = kFolderReplacedStart + stored + kFolderReplacedMiddle +
+                             s_.settings.DownloadFolder() + kFolderReplacedEnd;
+    s_.box.Show(text, kAppTitle, platform::MessageIcon::Exclamation, platform::MessageButtons::Ok);
 }
 
 bool AppLifecycle::SetUpWindow() {
@@ -55,6 +63,7 @@ void AppLifecycle::Exit() {
         }
         s_.run.Stop();
     }
+    s_.part_files.RemoveAll();
     s_.hooks.StopHook();
     s_.monitor.SwitchMonitor(false);
     s_.tray.SetInTray(false);

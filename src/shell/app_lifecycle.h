@@ -3,6 +3,7 @@
 #pragma once
 
 #include "driver/download_run.h"
+#include "driver/part_files.h"
 #include "platform/app_paths.h"
 #include "platform/clock.h"
 #include "platform/grid.h"
@@ -41,6 +42,7 @@ struct LifecycleServices {
     platform::Grid& grid;
     WindowHooks& hooks;
     driver::DownloadRun& run;
+    driver::PartFiles& part_files;
     SettingsControl& settings;
     ClipboardMonitor& monitor;
 };
@@ -49,12 +51,14 @@ class AppLifecycle {
 public:
     explicit AppLifecycle(LifecycleServices services);
 
-    // Sets the window up in order. False when the skin could not be loaded:
-    // the reason has been shown and the program must end.
+    // Sets the window up in order, and clears the download folder of our
+    // temporary files that no item owns. False when the skin could not be
+    // loaded: the reason has been shown and the program must end.
     bool StartUp();
     // The program's only exit; asks first while a run is under way, and the
     // run starts no new item while it asks. A run under way is stopped at
-    // once: the item being transferred ends "Cancelled".
+    // once: the item being transferred ends "Cancelled". The temporary files
+    // the items own go.
     void Exit();
     // The tray menu's exit: Exit, kExitDelay from now.
     void ExitSoon();
@@ -65,6 +69,7 @@ public:
 
 private:
     bool SetUpWindow();
+    void TellFolderReplaced(const std::string& stored);
     bool ConfirmExit();
 
     LifecycleServices s_;

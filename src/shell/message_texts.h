@@ -12,6 +12,12 @@ inline constexpr const char* kConfirmExitText =
     "Download is in Progress, Are you sure that you want to exit?";
 inline constexpr const char* kBrowsePrompt =
     "Please select the desired Download directory then press Ok.";
+// The stored download folder is no full path: the message runs the pieces
+// together around the stored folder and the one used instead.
+inline constexpr const char* kFolderReplacedStart = "The download folder \"";
+inline constexpr const char* kFolderReplacedMiddle =
+    "\" is not a full path. Videos are saved to \"";
+inline constexpr const char* kFolderReplacedEnd = "\" instead.";
 // The skin could not be loaded: the file's path and the reason follow.
 inline constexpr const char* kSkinFailedPrefix = "The skin ";
 inline constexpr const char* kSkinFailedMiddle = " could not be loaded:\r\n";

@@ -5,11 +5,19 @@
 
 namespace tarnwick::shell {
 
-void SettingsControl::LoadSettings() {
-    s_.values =
-        settings::LoadSettings(s_.store, settings::DefaultDownloadDir(s_.paths.HomeFolder()));
+std::optional<std::string> SettingsControl::LoadSettings() {
+    const std::string default_folder = settings::DefaultDownloadDir(s_.paths.HomeFolder());
+    s_.values = settings::LoadSettings(s_.store, default_folder);
+    std::optional<std::string> replaced;
+    if (!settings::IsFullPath(s_.values.download_dir)) {
+        replaced = s_.values.download_dir;
+        s_.values.download_dir = default_folder;
+        // Told once: the default is stored in its place.
+        SaveSettings();
+    }
     if (s_.values.monitor_enabled) s_.monitor.SwitchMonitor(true);
     PublishSettings();
+    return replaced;
 }
 
 void SettingsControl::PublishSettings() {

@@ -10,6 +10,7 @@
 #include "settings/application_settings.h"
 #include "shell/clipboard_monitor.h"
 
+#include <optional>
 #include <string>
 
 namespace tarnwick::shell {
@@ -28,13 +29,16 @@ public:
     explicit SettingsControl(SettingsServices services) : s_(services) {}
 
     // Reads both settings with their defaults, starts the clipboard monitor
-    // when it is on, and publishes.
-    void LoadSettings();
+    // when it is on, and publishes. A stored folder that is no full path is
+    // replaced by the default one; it comes back so that the user can be told.
+    std::optional<std::string> LoadSettings();
     // Writes the monitor switch, then the download folder.
     void SaveSettings() { settings::SaveSettings(s_.store, s_.values); }
     // Sets the skin's monitor check box, its two fixed check boxes, and the
     // download folder, in that order.
     void PublishSettings();
+
+    const std::string& DownloadFolder() const { return s_.values.download_dir; }
 
     // The chosen folder's full path, or the empty text on cancel.
     std::string BrowseForFolder(const std::string& prompt);

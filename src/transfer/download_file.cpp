@@ -1,5 +1,7 @@
 #include "transfer/download_file.h"
 
+#include "transfer/file_system.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -11,77 +13,58 @@ constexpr size_t kBufferSize = 256 * 1024;
 
 } // namespace
 
-DownloadFile::DownloadFile(std::string target)
-    : target_(std::move(target)), path_(TemporaryPathFor(target_)) {}
-
-DownloadFile::~DownloadFile() { Close(); }
-
-bool DownloadFile::Fail() {
-    error_ = errno != 0 ? errno : EIO;
-    return false;
-}
-
-bool DownloadFile::Open() {
-    errno = 0;
-    // An empty target would put the temporary file into the working folder.
-    if (target_.empty()) {
-        errno = ENOENT;
-        return Fail();
-    }
-    stream_ = std::fopen(path_.c_str(), "wb");
-    if (stream_ == nullptr) return Fail();
-    // The file's own buffer gathers the bytes; the stream writes them as they come.
-    std::setvbuf(stream_, nullptr, _IONBF, 0);
+bool DownloadFile::Create(const std::string& path) {
+    Close();
+    descriptor_ = files::CreateNew(path, error_);
+    if (descriptor_ < 0) return false;
+    path_ = path;
     buffer_.resize(kBufferSize);
+    used_ = 0;
     return true;
 }
 
 bool DownloadFile::WriteOut() {
     const size_t count = used_;
     used_ = 0;
-    errno = 0;
-    if (count > 0 && std::fwrite(buffer_.data(), 1, count, stream_) != count) return Fail();
-    return true;
+    return count == 0 || files::WriteAll(descriptor_, buffer_.data(), count, error_);
 }
 
 bool DownloadFile::Append(const char* data, size_t size) {
-    if (stream_ == nullptr) {
-        errno = EBADF;
-        return Fail();
+    if (descriptor_ < 0) {
+        error_ = EBADF;
+        return false;
     }
     // Whatever is gathered goes out first, so that the file keeps the order.
     const bool goes_straight_through = size >= buffer_.size() / 2;
     if ((goes_straight_through || used_ + size > buffer_.size()) && !WriteOut()) return false;
-    if (goes_straight_through) {
-        errno = 0;
-        return std::fwrite(data, 1, size, stream_) == size || Fail();
-    }
+    if (goes_straight_through) return files::WriteAll(descriptor_, data, size, error_);
     std::memcpy(buffer_.data() + used_, data, size);
     used_ += size;
     return true;
 }
 
-void DownloadFile::Close() {
-    if (stream_ == nullptr) return;
-    WriteOut();
-    std::fclose(stream_);
-    stream_ = nullptr;
-}
-
-bool DownloadFile::Commit() {
-    if (stream_ == nullptr) {
-        errno = EBADF;
-        return Fail();
+bool DownloadFile::Finish() {
+    if (descriptor_ < 0) {
+        error_ = EBADF;
+        return false;
     }
     const bool written = WriteOut();
-    errno = 0;
-    const bool closed = std::fclose(stream_) == 0;
-    stream_ = nullptr;
-    if (!written) return false;
-    if (!closed) return Fail();
-    errno = 0;
-    if (std::rename(path_.c_str(), target_.c_str()) != 0) return Fail();
-    return true;
+    const bool closed = files::Close(descriptor_, error_);
+    descriptor_ = -1;
+    return written && closed;
+}
+
+void DownloadFile::Close() {
+    if (descriptor_ < 0) return;
+    int ignored = 0;
+    WriteOut();
+    files::Close(descriptor_, ignored);
+    descriptor_ = -1;
+}
+
+void DownloadFile::Discard() {
+    Close();
+    if (!path_.empty()) files::Remove(path_);
 }
 
 } // namespace tarnwick::transfer

@@ -1,12 +1,10 @@
-// The file a video transfer writes: a temporary file beside the target that
-// takes the target's place only when the transfer completes. Until then the
-// target, if any, is untouched; a transfer that ends otherwise leaves its
-// bytes in the temporary file. Failures come back as the system's error
-// number, never as exceptions.
+// The temporary file a video transfer writes, beside its final name. It is
+// created new, never through a link and never over anything already there;
+// what to do with it when the transfer ends is its owner's choice. Failures
+// come back as the system's error number, never as exceptions.
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,37 +12,33 @@ namespace tarnwick::transfer {
 
 class DownloadFile {
 public:
-    // Distinct from the ".part" files that browsers leave in the same folders.
+    // The ending by which a temporary file is known as one of ours.
     static constexpr const char* kSuffix = ".tarnwick.part";
-    static std::string TemporaryPathFor(const std::string& target) { return target + kSuffix; }
 
-    explicit DownloadFile(std::string target);
-    ~DownloadFile();
+    DownloadFile() = default;
+    ~DownloadFile() { Close(); }
     DownloadFile(const DownloadFile&) = delete;
     DownloadFile& operator=(const DownloadFile&) = delete;
 
-    // Opens the temporary file empty; false with Error() when it cannot be.
-    bool Open();
+    // Creates the file at `path`; false with Error() (EEXIST where anything is).
+    bool Create(const std::string& path);
     // False with Error() when the bytes cannot be written.
     bool Append(const char* data, size_t size);
-    // Writes out what is gathered and puts the file in the target's place;
-    // false with Error() when either fails (the target is then untouched).
-    bool Commit();
-    // Closes the file and leaves it where it is. Safe to call twice.
+    // Writes out what is gathered and closes the file; false with Error().
+    bool Finish();
+    // Closes the file and leaves it as it is. Safe to call twice.
     void Close();
+    // Closes the file and removes it.
+    void Discard();
 
-    const std::string& Target() const { return target_; }
-    const std::string& TemporaryPath() const { return path_; }
-    // The system's error number of the last failure.
+    const std::string& Path() const { return path_; }
     int Error() const { return error_; }
 
 private:
     bool WriteOut();
-    bool Fail();
 
-    std::string target_;
     std::string path_;
-    std::FILE* stream_ = nullptr;
+    int descriptor_ = -1;
     std::vector<char> buffer_;
     size_t used_ = 0;
     int error_ = 0;

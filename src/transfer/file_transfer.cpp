@@ -1,6 +1,6 @@
 #include "transfer/file_transfer.h"
 
-#include "transfer/header_parse.h"
+#include "transfer/header_fields.h"
 
 #include <cerrno>
 #include <cstring>
@@ -18,8 +18,8 @@ bool FolderIsTheProblem(int error) {
 
 std::optional<Failure> FailureOfStatus(int http_status) {
     if (http_status >= 200 && http_status < 300) return std::nullopt;
-    const Reason reason = (http_status == 404 || http_status == 410) ? Reason::kVideoNotFound
-                                                                     : Reason::kErrorAnswer;
+    const Reason reason =
+        (http_status == 404 || http_status == 410) ? Reason::kVideoNotFound : Reason::kErrorAnswer;
     return Failure{reason, http_status, {}};
 }
 
@@ -27,9 +27,9 @@ FileTransfer::FileTransfer(platform::HttpClient& http, platform::Clock& clock, T
     : http_(http),
       watch_(clock, limits, [this](Reason reason) { Finish(Outcome::Failed(reason)); }) {}
 
-void FileTransfer::Start(const std::string& link, const std::string& local_file,
+void FileTransfer::Start(const std::string& link, PathChooser temporary_path,
                          ProgressHandler on_progress, DoneHandler on_done) {
-    file_.emplace(local_file);
+    temporary_path_ = std::move(temporary_path);
     on_progress_ = std::move(on_progress);
     on_done_ = std::move(on_done);
     platform::HttpRequest request;
@@ -45,9 +45,15 @@ void FileTransfer::OnAnswer(const platform::HttpAnswer& answer) {
         Finish(Outcome::Failed(std::move(*failure)));
         return;
     }
-    if (!file_->Open()) {
-        FailWriting(FolderIsTheProblem(file_->Error()) ? Reason::kFolderUnusable
-                                                      : Reason::kWriteFailed);
+    if (IsHtmlMediaType(MediaTypeField(answer.raw_headers))) {
+        // A web page ("please log in") where the video should be.
+        Finish(Outcome::Failed(Reason::kHtmlInsteadOfVideo, {}, answer.status));
+        return;
+    }
+    if (!CreateFile()) {
+        FailWriting(
+            FolderIsTheProblem(file_.Error()) ? Reason::kFolderUnusable : Reason::kWriteFailed,
+            false);
         return;
     }
     size_ = ContentLengthField(answer.raw_headers);
@@ -57,8 +63,8 @@ void FileTransfer::OnAnswer(const platform::HttpAnswer& answer) {
 
 void FileTransfer::OnBody(const char* data, size_t size) {
     watch_.Received();
-    if (!file_->Append(data, size)) {
-        FailWriting(Reason::kWriteFailed);
+    if (!file_.Append(data, size)) {
+        FailWriting(Reason::kWriteFailed, true);
         return;
     }
     received_ += static_cast<int64_t>(size);
@@ -74,23 +80,34 @@ void FileTransfer::OnEnd(const platform::HttpEnd& end) {
         Finish(Outcome::Failed(Reason::kConnectionLost, "The answer ended early", http_status_));
         return;
     }
-    if (!file_->Commit()) {
-        FailWriting(Reason::kWriteFailed);
+    if (!file_.Finish()) {
+        FailWriting(Reason::kWriteFailed, true);
         return;
     }
     Finish(Outcome::Complete());
 }
 
-void FileTransfer::FailWriting(Reason unless_full) {
-    const int error = file_->Error();
-    Finish(Outcome::Failed(error == ENOSPC ? Reason::kDiskFull : unless_full,
-                           std::strerror(error)));
+bool FileTransfer::CreateFile() {
+    constexpr int kAttempts = 100;
+    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+        if (file_.Create(temporary_path_(attempt))) return true;
+        if (file_.Error() != EEXIST) return false;
+    }
+    return false;
+}
+
+// A full disk, or `unless_full`; what was written goes when `discard` says so.
+void FileTransfer::FailWriting(Reason unless_full, bool discard) {
+    const int error = file_.Error();
+    if (discard) file_.Discard();
+    Finish(
+        Outcome::Failed(error == ENOSPC ? Reason::kDiskFull : unless_full, std::strerror(error)));
 }
 
 void FileTransfer::Finish(Outcome outcome) {
     watch_.Stop();
     exchange_.reset();
-    if (file_) file_->Close();
+    file_.Close();
     const DoneHandler done = std::move(on_done_);
     done(std::move(outcome));
 }

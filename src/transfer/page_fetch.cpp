@@ -1,6 +1,6 @@
 #include "transfer/page_fetch.h"
 
-#include "transfer/header_parse.h"
+#include "transfer/header_fields.h"
 
 #include <utility>
 

@@ -1,36 +1,33 @@
 #include "transfer/probe.h"
 
+#include "transfer/header_fields.h"
 #include "transfer/url_helpers.h"
 
 #include <utility>
 
 namespace tarnwick::transfer {
 
-Probe::Result FindingsOfAnswer(const platform::HttpAnswer& answer) {
-    Probe::Result result;
-    if (!FitsHeaderBuffer(answer.raw_headers)) {
-        // Too long to read: only the status tells whether the file is there.
-        result.findings.file_exists = answer.status == 200;
-        return result;
+ProbeFindings FindingsOfAnswer(const platform::HttpAnswer& answer) {
+    ProbeFindings findings;
+    if (answer.status == 404 || answer.status == 410) {
+        findings.existence = ProbeFindings::Existence::kMissing;
+        return findings;
     }
-    const std::optional<HeaderFindings> found = ParseHeaders(answer.raw_headers);
-    if (!found) {
-        result.outcome = Outcome::Failed(Reason::kErrorAnswer,
-                                         "The answer's Content-Length is not a number",
-                                         answer.status);
-        return result;
-    }
-    result.findings.last_modified = found->LastModified;
-    result.findings.file_size = found->FileSize;
-    result.findings.remote_file_name = found->RemoteFileName;
-    result.findings.remote_file_type = found->RemoteFileType;
-    result.findings.file_exists = found->FileExists;
-    return result;
+    if (answer.status < 200 || answer.status >= 300) return findings;
+    findings.existence = ProbeFindings::Existence::kExists;
+    if (answer.raw_headers.size() > kHeaderBlockLimit) return findings;
+    findings.size = ContentLengthField(answer.raw_headers);
+    findings.file_name = DispositionFileName(answer.raw_headers);
+    findings.media_type = MediaTypeField(answer.raw_headers);
+    return findings;
 }
 
 Probe::Probe(platform::HttpClient& http, platform::Clock& clock, TimeLimits limits)
     : http_(http),
-      watch_(clock, limits, [this](Reason) { Finish({}); }),
+      watch_(clock, limits,
+             [this](Reason reason) {
+                 Finish({Outcome::Failed(reason), {}});
+             }),
       no_request_(clock.NewTimer([this] { Finish({}); })) {}
 
 void Probe::Start(const std::string& link, DoneHandler on_done) {
@@ -50,7 +47,9 @@ void Probe::Start(const std::string& link, DoneHandler on_done) {
     exchange_ = http_.Start(request, *this);
 }
 
-void Probe::OnAnswer(const platform::HttpAnswer& answer) { Finish(FindingsOfAnswer(answer)); }
+void Probe::OnAnswer(const platform::HttpAnswer& answer) {
+    Finish({Outcome::Complete(), FindingsOfAnswer(answer)});
+}
 
 void Probe::OnEnd(const platform::HttpEnd&) { Finish({}); }
 

@@ -1,34 +1,39 @@
 // The header probe of a video link: a HEAD request, sent as HTTP/1.0 past
-// any cache, whose answer tells the file's size, type, suggested name, date
-// and whether the server has it. Every probe starts from knowing nothing.
+// any cache, whose answer tells whether the server has the file, its size,
+// its type and the name it suggests. Every probe starts from knowing nothing,
+// and what an answer does not tell stays unknown for the transfer to learn.
 #pragma once
 
 #include "common/outcome.h"
 #include "platform/clock.h"
 #include "platform/http_client.h"
-#include "transfer/header_parse.h"
 #include "transfer/time_limits.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace tarnwick::transfer {
 
-inline constexpr const char* kNotAvailable = "Not Available";
-
-// What a probe learned. Without an answer: no file, no size (-1).
 struct ProbeFindings {
-    std::string last_modified = kNotAvailable;
-    float file_size = -1; // -1: the answer gave no length
-    std::string remote_file_name;
-    std::string remote_file_type;
-    bool file_exists = false;
+    enum class Existence { kUnknown, kExists, kMissing };
+    Existence existence = Existence::kUnknown;
+    // The Content-Length of an answer that shows the file.
+    std::optional<int64_t> size;
+    // The Content-Disposition's file name, decoded; empty without one.
+    std::string file_name;
+    // The media type, in lower case without parameters ("video/mp4").
+    std::string media_type;
+
+    bool operator==(const ProbeFindings&) const = default;
 };
 
 class Probe : private platform::HttpReceiver {
 public:
-    // Complete, or failed when the answer's length is not a number.
+    // Complete with what the answer told; failed with a time limit, the
+    // findings then unknown, when no answer came in time.
     struct Result {
         Outcome outcome = Outcome::Complete();
         ProbeFindings findings;
@@ -56,7 +61,10 @@ private:
     DoneHandler on_done_;
 };
 
-// The findings of an answer's head, as the probe takes them.
-Probe::Result FindingsOfAnswer(const platform::HttpAnswer& answer);
+// What an answer's head tells of the file. 404 and 410 mean it is missing,
+// whatever the reason phrase or version; a success status means it is there;
+// any other answer (a HEAD refused with 403, 405 or 501, an error) tells
+// nothing. A header block past kHeaderBlockLimit is read for its status only.
+ProbeFindings FindingsOfAnswer(const platform::HttpAnswer& answer);
 
 } // namespace tarnwick::transfer

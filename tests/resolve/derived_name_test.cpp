@@ -26,6 +26,7 @@ TEST_P(DeriveFileNameTest, NamesTheFile) {
 
 const std::string k120 = std::string(116, 'n') + ".flv";
 const std::string k40 = std::string(36, 'y') + ".mp4";
+const std::string k95 = std::string(95, 'u');
 
 INSTANTIATE_TEST_SUITE_P(
     Links, DeriveFileNameTest,
@@ -44,9 +45,43 @@ INSTANTIATE_TEST_SUITE_P(
                    std::string(31, 'y') + ".flv"},
         NamingCase{"OtherSiteKeepsFortyCharacters", "http://h/v/" + k40, "", kSiteBreak, k40},
         NamingCase{"LinkWithoutSlash", "clip:1", "", kSiteBreak, "clip1"},
-        NamingCase{"HostileServerNameStaysInTheFolder", "http://h/get?id=8", "../../.bashrc",
-                   kSiteBreak, ".....bashrc"}),
+        NamingCase{"HostileServerNameMakesNoHiddenFile", "http://h/get?id=8", "../../.bashrc",
+                   kSiteBreak, "bashrc"},
+        NamingCase{"LeadingDotsAndBlanksGo", "http://h/v/ . .clip.flv", "", kSitePutFile,
+                   "clip.flv"},
+        NamingCase{"NothingLeftIsEnterFileName", "http://h/get?id=8", "...", kSiteBreak,
+                   "Enter File Name"},
+        NamingCase{"LongNameKeepsItsRealExtension", "http://h/v/" + std::string(120, 'w') + ".webm",
+                   "", kSiteBreak, std::string(95, 'w') + ".webm"},
+        NamingCase{"CutNeverSplitsACharacter", "http://h/v/" + k95 + "\xC3\xA9\xC3\xA9" + ".flv",
+                   "", kSitePutFile, k95 + ".flv"},
+        NamingCase{"CutOnACharacterBoundary", "http://h/get",
+                   std::string(95, 'e') + "\xE2\x82\xAC\xE2\x82\xAC.flv", kSiteBreak,
+                   std::string(95, 'e') + ".flv"}),
     [](const testing::TestParamInfo<NamingCase>& info) { return info.param.name; });
+
+struct WindowsCase {
+    const char* name;
+    std::string given;
+    std::string safe;
+};
+
+class WindowsSafeNameTest : public testing::TestWithParam<WindowsCase> {};
+
+TEST_P(WindowsSafeNameTest, GivesANameWindowsCanCreate) {
+    EXPECT_EQ(WindowsSafeName(GetParam().given), GetParam().safe);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, WindowsSafeNameTest,
+    testing::Values(WindowsCase{"DeviceName", "CON", "_CON"},
+                    WindowsCase{"DeviceNameWithExtension", "nul.flv", "_nul.flv"},
+                    WindowsCase{"NumberedPort", "Com7.mp4", "_Com7.mp4"},
+                    WindowsCase{"PortWithoutNumber", "com.mp4", "com.mp4"},
+                    WindowsCase{"LongerWord", "console.mp4", "console.mp4"},
+                    WindowsCase{"TrailingDotsAndBlanks", "clip.mp4. .", "clip.mp4"},
+                    WindowsCase{"OnlyDots", "...", "Enter File Name"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tarnwick::resolve

@@ -96,6 +96,7 @@ protected:
     FakeConnectivity connectivity;
     RecordingCaptions captions;
     driver::DownloadRun run{{queue, http, clock, [this] { return values.download_dir; }}};
+    driver::PartFiles part_files{queue};
     GridCommands grid_commands{queue, grid};
     RunCommands runs{{queue, run, box, connectivity, skin, captions, clock, pages}};
     ClipboardWatcher watcher{launch, paths, [] { return kChannel; }};
@@ -103,7 +104,7 @@ protected:
     SettingsControl settings{{values, store, skin, chooser, paths, monitor}};
     WindowHooks hooks{input, grid};
     AppLifecycle lifecycle{
-        {window, tray, skin, box, paths, clock, grid, hooks, run, settings, monitor}};
+        {window, tray, skin, box, paths, clock, grid, hooks, run, part_files, settings, monitor}};
     SkinCommands commands{{window, tray, skin, launch, paths, grid, queue, pages, grid_commands,
                            runs, lifecycle, settings, monitor}};
 };

@@ -1,5 +1,6 @@
 // The page fetch and the file transfer, where they differ from what the run
-// tests show: limits, folders and what stays on disk.
+// tests show: limits, folders, and what stays on disk.
+#include "transfer/download_file.h"
 #include "transfer/file_transfer.h"
 #include "transfer/page_fetch.h"
 
@@ -16,12 +17,22 @@
 namespace tarnwick::transfer {
 namespace {
 
+namespace fs = std::filesystem;
+
 class StepsTest : public testing::Test {
 protected:
-    void Transfer(const std::string& local_file) {
+    // The temporary file's candidates: "v.part", "v-2.part", ...
+    std::string Candidate(int attempt) const {
+        return folder.File(attempt == 1 ? "v.part" : "v-" + std::to_string(attempt) + ".part");
+    }
+    void Transfer() {
         transfer.Start(
-            "http://host/v.flv", local_file, [](int64_t, std::optional<int64_t>) {},
+            "http://host/v.flv", [this](int attempt) { return Candidate(attempt); },
+            [](int64_t, std::optional<int64_t>) {},
             [this](Outcome outcome) { this->outcome = std::move(outcome); });
+    }
+    void Answer(const std::string& body) {
+        http.Last().Answer(200, "Content-Length: " + std::to_string(body.size()) + "\r\n");
     }
 
     test_support::TempFolder folder;
@@ -48,74 +59,107 @@ TEST_F(StepsTest, APageLargerThanTheLimitIsNotFetched) {
     EXPECT_TRUE(http.Last().WasGivenUp());
 }
 
-TEST_F(StepsTest, ACompleteTransferTakesTheTargetsPlace) {
-    const std::string target = folder.File("v.flv");
-    test_support::WriteWholeFile(target, "older file");
-    Transfer(target);
-    http.Last().Answer(200, "Content-Length: 5\r\n");
-    EXPECT_EQ(test_support::ReadWholeFile(target), "older file") << "untouched until complete";
-    http.Last().Body("video");
-    http.Last().End();
-    ASSERT_TRUE(outcome);
-    EXPECT_TRUE(outcome->IsComplete());
-    EXPECT_EQ(test_support::ReadWholeFile(target), "video");
-    EXPECT_FALSE(std::filesystem::exists(DownloadFile::TemporaryPathFor(target)));
-}
-
-TEST_F(StepsTest, PiecesOfAnySizeReachTheFileInOrder) {
-    const std::string target = folder.File("v.flv");
+TEST_F(StepsTest, ACompleteTransferLeavesTheWholeBodyInTheTemporaryFile) {
     std::string body;
     for (int i = 0; body.size() < 700000; ++i) body += std::to_string(i) + ",";
-    Transfer(target);
-    http.Last().Answer(200, "Content-Length: " + std::to_string(body.size()) + "\r\n");
+    Transfer();
+    Answer(body);
+    EXPECT_EQ(transfer.TemporaryPath(), Candidate(1));
     // Small pieces gathered, then pieces large enough to go straight through.
     size_t at = 0;
-    for (const size_t piece :
-         {size_t{100}, size_t{16000}, size_t{200000}, size_t{7}, size_t{300000}}) {
+    for (const size_t piece : {100, 16000, 200000, 7, 300000}) {
         http.Last().Body(body.substr(at, piece));
         at += piece;
     }
     http.Last().Body(body.substr(at));
     http.Last().End();
     ASSERT_TRUE(outcome && outcome->IsComplete());
-    EXPECT_TRUE(test_support::ReadWholeFile(target) == body);
+    EXPECT_TRUE(test_support::ReadWholeFile(Candidate(1)) == body) << "every byte, in order";
 }
 
-TEST_F(StepsTest, AnErrorAnswerWritesNothing) {
-    Transfer(folder.File("v.flv"));
-    http.Last().Answer(410);
-    ASSERT_TRUE(outcome);
-    EXPECT_EQ(outcome->failure(), (Failure{Reason::kVideoNotFound, 410, {}}));
-    EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
-}
-
-TEST_F(StepsTest, ABrokenTransferKeepsItsBytesInTheTemporaryFile) {
-    const std::string target = folder.File("v.flv");
-    Transfer(target);
-    http.Last().Answer(200, "Content-Length: 10\r\n");
-    http.Last().Body("vide");
-    http.Last().End(platform::HttpEnd::Kind::kBroken, "reset by peer");
-    ASSERT_TRUE(outcome);
-    EXPECT_EQ(outcome->failure(), (Failure{Reason::kConnectionLost, 200, "reset by peer"}));
-    EXPECT_FALSE(std::filesystem::exists(target));
-    EXPECT_EQ(test_support::ReadWholeFile(DownloadFile::TemporaryPathFor(target)), "vide");
-}
-
-TEST_F(StepsTest, AnAnswerThatEndsShortOfItsLengthIsNoFile) {
-    const std::string target = folder.File("v.flv");
-    Transfer(target);
-    http.Last().Answer(200, "Content-Length: 10\r\n");
-    http.Last().Body("vide");
+TEST_F(StepsTest, AnythingAtTheTemporaryNameIsPassedOverNeverWrittenThrough) {
+    const std::string canary = folder.File("canary");
+    test_support::WriteWholeFile(canary, "keep me");
+    fs::create_symlink(canary, Candidate(1));
+    test_support::WriteWholeFile(Candidate(2), "a file left there");
+    Transfer();
+    Answer("video");
+    EXPECT_EQ(transfer.TemporaryPath(), Candidate(3));
+    http.Last().Body("video");
     http.Last().End();
+    ASSERT_TRUE(outcome && outcome->IsComplete());
+    EXPECT_EQ(test_support::ReadWholeFile(canary), "keep me");
+    EXPECT_EQ(test_support::ReadWholeFile(Candidate(2)), "a file left there");
+    EXPECT_EQ(test_support::ReadWholeFile(Candidate(3)), "video");
+}
+
+struct EndCase {
+    const char* name;
+    std::function<void(fakes::FakeHttp::Exchange&)> end;
+    Failure failure;
+    bool bytes_kept;
+};
+
+class TransferEndTest : public StepsTest, public testing::WithParamInterface<EndCase> {};
+
+TEST_P(TransferEndTest, KeepsItsBytesOnlyWhenCutOffPartwayThroughAVideo) {
+    Transfer();
+    GetParam().end(http.Last());
     ASSERT_TRUE(outcome);
-    EXPECT_EQ(outcome->failure().reason, Reason::kConnectionLost);
-    EXPECT_FALSE(std::filesystem::exists(target));
+    EXPECT_EQ(outcome->failure(), GetParam().failure);
+    EXPECT_EQ(fs::exists(Candidate(1)), GetParam().bytes_kept);
+    if (GetParam().bytes_kept) EXPECT_EQ(test_support::ReadWholeFile(Candidate(1)), "vide");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, TransferEndTest,
+    testing::Values(EndCase{"ErrorAnswer",
+                            [](auto& e) { e.Answer(410, "Content-Length: 4\r\n"); },
+                            {Reason::kVideoNotFound, 410, {}},
+                            false},
+                    EndCase{"WebPageInsteadOfAVideo",
+                            [](auto& e) {
+                                e.Answer(200, "Content-Type: text/html; charset=utf-8\r\n");
+                            },
+                            {Reason::kHtmlInsteadOfVideo, 200, {}},
+                            false},
+                    EndCase{"ConnectionBrokenPartway",
+                            [](auto& e) {
+                                e.Answer(200, "Content-Length: 10\r\n");
+                                e.Body("vide");
+                                e.End(platform::HttpEnd::Kind::kBroken, "reset by peer");
+                            },
+                            {Reason::kConnectionLost, 200, "reset by peer"},
+                            true},
+                    EndCase{"AnswerEndsShortOfItsLength",
+                            [](auto& e) {
+                                e.Answer(200, "Content-Length: 10\r\n");
+                                e.Body("vide");
+                                e.End();
+                            },
+                            {Reason::kConnectionLost, 200, "The answer ended early"},
+                            true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(StepsTest, AStoppedTransferKeepsItsBytes) {
+    auto stopped = std::make_unique<FileTransfer>(http, clock);
+    stopped->Start(
+        "http://host/v.flv", [this](int attempt) { return Candidate(attempt); },
+        [](int64_t, std::optional<int64_t>) {}, [](Outcome) { ADD_FAILURE() << "no end"; });
+    Answer("video");
+    http.Last().Body("vid");
+    stopped.reset();
+    EXPECT_TRUE(http.Last().WasGivenUp());
+    EXPECT_EQ(test_support::ReadWholeFile(Candidate(1)), "vid");
 }
 
 TEST_F(StepsTest, AFolderThatIsAFileIsUnusable) {
     test_support::WriteWholeFile(folder.File("not a folder"), "");
-    Transfer(folder.File("not a folder/v.flv"));
-    http.Last().Answer(200, "Content-Length: 5\r\n");
+    transfer.Start(
+        "http://host/v.flv", [this](int) { return folder.File("not a folder/v.part"); },
+        [](int64_t, std::optional<int64_t>) {},
+        [this](Outcome outcome) { this->outcome = std::move(outcome); });
+    Answer("video");
     ASSERT_TRUE(outcome);
     EXPECT_EQ(outcome->failure().reason, Reason::kFolderUnusable);
     EXPECT_TRUE(http.Last().WasGivenUp());

@@ -1,0 +1,73 @@
+#include "driver/download_folder.h"
+
+#include "platform/app_paths.h"
+#include "transfer/download_file.h"
+#include "transfer/file_system.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+namespace tarnwick::driver {
+namespace {
+
+// How many numbered names a claim tries before it gives up.
+constexpr int kMostNumbers = 1000;
+
+} // namespace
+
+std::optional<Failure> PrepareFolder(const std::string& folder) {
+    // Files go to the chosen folder or nowhere: never relative to wherever
+    // the program happens to run.
+    if (folder.empty() || !std::filesystem::path(folder).is_absolute()) {
+        return Failure{Reason::kFolderUnusable, 0, "The download folder is not a full path"};
+    }
+    int error = 0;
+    if (transfer::files::CreateFolder(folder, error)) return std::nullopt;
+    return Failure{Reason::kFolderUnusable, 0, std::strerror(error)};
+}
+
+std::string TemporaryPathFor(const std::string& folder, const std::string& name, list::ItemKey key,
+                             int attempt) {
+    std::string file = name + "." + std::to_string(key);
+    if (attempt > 1) file += "-" + std::to_string(attempt);
+    return platform::JoinPath(folder, file + transfer::DownloadFile::kSuffix);
+}
+
+std::string NumberedName(const std::string& name, int number) {
+    const size_t dot = name.rfind('.');
+    const std::string suffix = " (" + std::to_string(number) + ")";
+    if (dot == std::string::npos || dot == 0) return name + suffix;
+    return name.substr(0, dot) + suffix + name.substr(dot);
+}
+
+std::string FreeName(const list::DownloadQueue& queue, list::ItemKey key, const std::string& folder,
+                     const std::string& name) {
+    std::string candidate = name;
+    for (int number = 2; number <= kMostNumbers; ++number) {
+        if (!queue.IsNameTaken(candidate, key) &&
+            !transfer::files::Exists(platform::JoinPath(folder, candidate))) {
+            break;
+        }
+        candidate = NumberedName(name, number);
+    }
+    return candidate;
+}
+
+Claimed ClaimFinalName(const list::DownloadQueue& queue, list::ItemKey key,
+                       const std::string& folder, const std::string& temporary) {
+    const list::DownloadItem* item = queue.Find(key);
+    const std::string name = item != nullptr ? item->name : std::string();
+    int error = EEXIST;
+    for (int number = 1; number <= kMostNumbers && error == EEXIST; ++number) {
+        const std::string candidate = number == 1 ? name : NumberedName(name, number);
+        if (queue.IsNameTaken(candidate, key)) continue;
+        if (transfer::files::ClaimName(temporary, platform::JoinPath(folder, candidate), error)) {
+            return {candidate, {}};
+        }
+    }
+    transfer::files::Remove(temporary);
+    return {std::nullopt, Failure{Reason::kWriteFailed, 0, std::strerror(error)}};
+}
+
+} // namespace tarnwick::driver

@@ -1,0 +1,41 @@
+// How an item's file takes its place in the download folder: the folder is
+// made ready (one level, never anywhere else), the temporary file gets a name
+// of the item's own, and the finished file claims a name that neither another
+// item nor anything in the folder has, numbered " (2)", " (3)", ... if need be.
+#pragma once
+
+#include "common/outcome.h"
+#include "list/download_queue.h"
+
+#include <optional>
+#include <string>
+
+namespace tarnwick::driver {
+
+// Creates the download folder when it is missing (its parent must exist);
+// the failure when the folder cannot be used.
+std::optional<Failure> PrepareFolder(const std::string& folder);
+
+// The temporary file of the item `key` for the attempt-th try, from 1.
+std::string TemporaryPathFor(const std::string& folder, const std::string& name, list::ItemKey key,
+                             int attempt);
+
+// `name`, or the first of "name (2).ext", "name (3).ext", ... that no other
+// item and nothing in the folder has.
+std::string FreeName(const list::DownloadQueue& queue, list::ItemKey key, const std::string& folder,
+                     const std::string& name);
+
+// Gives the finished file at `temporary` the item's name in the folder,
+// numbered when that is taken, without ever replacing anything. The name it
+// took, or the failure (the temporary file is then gone).
+struct Claimed {
+    std::optional<std::string> name;
+    Failure failure;
+};
+Claimed ClaimFinalName(const list::DownloadQueue& queue, list::ItemKey key,
+                       const std::string& folder, const std::string& temporary);
+
+// "name (n).ext", or "name (n)" for a name without an extension.
+std::string NumberedName(const std::string& name, int number);
+
+} // namespace tarnwick::driver

@@ -1,0 +1,59 @@
+#include "driver/part_files.h"
+
+#include "platform/app_paths.h"
+#include "transfer/download_file.h"
+#include "transfer/file_system.h"
+
+#include <filesystem>
+#include <set>
+
+namespace tarnwick::driver {
+namespace {
+
+// Where earlier versions kept the page being resolved.
+constexpr const char* kOldPageFile = "Parse.wvi";
+
+bool IsOurs(const std::string& file_name) {
+    return file_name.ends_with(transfer::DownloadFile::kSuffix);
+}
+
+} // namespace
+
+PartFiles::PartFiles(list::DownloadQueue& queue) : queue_(queue) { queue_.AddObserver(this); }
+
+PartFiles::~PartFiles() { queue_.RemoveObserver(this); }
+
+void PartFiles::OnRemoving(int position) {
+    const std::string& path = queue_.At(position).temporary_path;
+    if (!path.empty()) transfer::files::Remove(path);
+}
+
+void PartFiles::RemoveAll() {
+    for (int position = 0; position < queue_.Count(); ++position) {
+        const list::DownloadItem& item = queue_.At(position);
+        if (item.temporary_path.empty()) continue;
+        transfer::files::Remove(item.temporary_path);
+        queue_.Modify(item.key, [](list::DownloadItem& i) { i.temporary_path.clear(); });
+    }
+}
+
+void PartFiles::RemoveStrays(const std::string& download_folder, const std::string& cache_folder) {
+    std::set<std::string> owned;
+    for (int position = 0; position < queue_.Count(); ++position) {
+        owned.insert(queue_.At(position).temporary_path);
+    }
+    std::error_code error;
+    const std::filesystem::directory_iterator end;
+    for (std::filesystem::directory_iterator entry(download_folder, error); !error && entry != end;
+         entry.increment(error)) {
+        const std::string path = entry->path().string();
+        if (IsOurs(entry->path().filename().string()) && owned.count(path) == 0) {
+            transfer::files::Remove(path);
+        }
+    }
+    if (!cache_folder.empty()) {
+        transfer::files::Remove(platform::JoinPath(cache_folder, kOldPageFile));
+    }
+}
+
+} // namespace tarnwick::driver

@@ -1,0 +1,72 @@
+#include "transfer/file_system.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace tarnwick::transfer::files {
+
+int CreateNew(const std::string& path, int& error) {
+    const int descriptor =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (descriptor < 0) error = errno;
+    return descriptor;
+}
+
+bool WriteAll(int descriptor, const char* data, size_t size, int& error) {
+    while (size > 0) {
+        const ssize_t written = ::write(descriptor, data, size);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            error = written < 0 ? errno : EIO;
+            return false;
+        }
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+bool Close(int descriptor, int& error) {
+    if (::close(descriptor) == 0) return true;
+    error = errno;
+    return false;
+}
+
+bool ClaimName(const std::string& from, const std::string& to, int& error) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        error = errno;
+        return false;
+    }
+    // A file system without the flag: a second name where none is, then the
+    // first one goes.
+    if (::link(from.c_str(), to.c_str()) != 0) {
+        error = errno;
+        return false;
+    }
+    ::unlink(from.c_str());
+    return true;
+}
+
+void Remove(const std::string& path) { ::unlink(path.c_str()); }
+
+bool Exists(const std::string& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0;
+}
+
+bool CreateFolder(const std::string& path, int& error) {
+    if (::mkdir(path.c_str(), 0755) == 0) return true;
+    error = errno;
+    struct stat status {};
+    // Already there: as long as it is a folder (or a link the user made to one).
+    return error == EEXIST && ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+} // namespace tarnwick::transfer::files

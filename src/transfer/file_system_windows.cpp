@@ -1,0 +1,73 @@
+#include "transfer/file_system.h"
+
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
+#include <direct.h>
+#include <cerrno>
+
+namespace tarnwick::transfer::files {
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                        length);
+    return wide;
+}
+
+} // namespace
+
+int CreateNew(const std::string& path, int& error) {
+    const int descriptor = _wopen(Wide(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                                  _S_IREAD | _S_IWRITE);
+    if (descriptor < 0) error = errno;
+    return descriptor;
+}
+
+bool WriteAll(int descriptor, const char* data, size_t size, int& error) {
+    while (size > 0) {
+        const int written = _write(descriptor, data, static_cast<unsigned>(size));
+        if (written <= 0) {
+            error = written < 0 ? errno : EIO;
+            return false;
+        }
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+bool Close(int descriptor, int& error) {
+    if (_close(descriptor) == 0) return true;
+    error = errno;
+    return false;
+}
+
+bool ClaimName(const std::string& from, const std::string& to, int& error) {
+    // Without MOVEFILE_REPLACE_EXISTING an existing name is never replaced.
+    if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), 0)) return true;
+    const DWORD code = GetLastError();
+    error = (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) ? EEXIST : EIO;
+    return false;
+}
+
+void Remove(const std::string& path) { DeleteFileW(Wide(path).c_str()); }
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool CreateFolder(const std::string& path, int& error) {
+    if (CreateDirectoryW(Wide(path).c_str(), nullptr)) return true;
+    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    error = EEXIST;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+} // namespace tarnwick::transfer::files
