@@ -88,7 +88,9 @@ TarnwickApp::~TarnwickApp() {
 }
 
 bool TarnwickApp::Start() {
-    // The channel listens before the settings start the watcher with its address.
+    // The channel listens before the settings start the watcher with its
+    // address; sockets left by killed runs of the program go first.
+    qt::LocalChannel::RemoveStaleChannels();
     channel.Listen();
     if (!lifecycle.StartUp()) return false;
     window.show();

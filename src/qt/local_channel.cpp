@@ -1,6 +1,9 @@
 #include "qt/local_channel.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QStringDecoder>
 #include <QUrl>
@@ -8,7 +11,13 @@
 #include <utility>
 
 #ifdef Q_OS_UNIX
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #endif
 
 namespace tarnwick::qt {
@@ -32,6 +41,24 @@ QString UserId() {
     return user.isEmpty() ? QStringLiteral("user") : user;
 #endif
 }
+
+QString ChannelPrefix() { return QStringLiteral("tarnwick-channel-%1-").arg(UserId()); }
+
+#ifdef Q_OS_UNIX
+// Whether a program listens on the socket at `path`: a refused connect says not.
+bool IsListenedTo(const QByteArray& path) {
+    sockaddr_un address{};
+    if (static_cast<size_t>(path.size()) >= sizeof address.sun_path) return true;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return true;
+    const int connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    const int error = errno;
+    ::close(fd);
+    return connected == 0 || error != ECONNREFUSED;
+}
+#endif
 
 } // namespace
 
@@ -80,10 +107,32 @@ LocalChannel::~LocalChannel() {
     }
 }
 
+QString LocalChannel::SocketFolder() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) return runtime;
+    return QDir::tempPath();
+}
+
 QString LocalChannel::PerUserName() {
-    return QStringLiteral("tarnwick-channel-%1-%2")
-        .arg(UserId())
-        .arg(QCoreApplication::applicationPid());
+    return SocketFolder() + '/' + ChannelPrefix() +
+           QString::number(QCoreApplication::applicationPid());
+}
+
+int LocalChannel::RemoveStaleChannels(const QString& folder) {
+    int removed = 0;
+#ifdef Q_OS_UNIX
+    const QStringList names = QDir(folder).entryList({ChannelPrefix() + '*'}, QDir::System);
+    for (const QString& name : names) {
+        const QByteArray path = QFile::encodeName(folder + '/' + name);
+        struct stat status {};
+        if (::lstat(path.constData(), &status) != 0 || !S_ISSOCK(status.st_mode)) continue;
+        if (IsListenedTo(path)) continue;
+        if (::unlink(path.constData()) == 0) ++removed;
+    }
+#else
+    (void)folder;
+#endif
+    return removed;
 }
 
 bool LocalChannel::Listen(const QString& name) {

@@ -63,9 +63,14 @@ public:
     // The name the watcher connects to; empty while not listening.
     std::string Address() const;
 
-    // A name of this user and this process, so that two users or two running
-    // programs never share a channel.
+    // A socket path of this user and this process, so that two users or two
+    // running programs never share a channel: in the user's runtime folder
+    // (XDG_RUNTIME_DIR) when there is one, else in the temporary folder.
     static QString PerUserName();
+    static QString SocketFolder();
+    // Removes the channel sockets of this user in `folder` that nothing
+    // listens on any more (their program was killed); answers how many.
+    static int RemoveStaleChannels(const QString& folder = SocketFolder());
 
 private:
     void Accept();

@@ -9,6 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+
 #include <memory>
 #include <ostream>
 #include <string>
@@ -209,6 +215,38 @@ TEST(LocalChannelNameTest, ReplacesALeftOverSocketFileAndNamesTheUserAndProcess)
     EXPECT_EQ(channel.Address(), path.toStdString());
     EXPECT_TRUE(LocalChannel::PerUserName().endsWith(
         "-" + QString::number(QCoreApplication::applicationPid())));
+}
+
+TEST(LocalChannelNameTest, LivesInTheRuntimeFolderWhenThereIsOne) {
+    QTemporaryDir runtime;
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    const QString name = LocalChannel::PerUserName();
+    saved.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", saved);
+    EXPECT_TRUE(name.startsWith(runtime.path() + "/tarnwick-channel-")) << name.toStdString();
+}
+
+TEST(LocalChannelNameTest, SocketsOfKilledRunsGoAndLiveOnesStay) {
+    QTemporaryDir folder;
+    const QString prefix = QStringLiteral("tarnwick-channel-%1-").arg(::getuid());
+    // A socket whose program is gone: bound, then left behind.
+    const QByteArray stale = QFile::encodeName(folder.filePath(prefix + "111"));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, stale.constData(), static_cast<size_t>(stale.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
+    LocalChannel live{nullptr};
+    ASSERT_TRUE(live.Listen(folder.filePath(prefix + "222")));
+    QFile other_user(folder.filePath("tarnwick-channel-999999-1"));
+    ASSERT_TRUE(other_user.open(QIODevice::WriteOnly));
+    other_user.close();
+
+    EXPECT_EQ(LocalChannel::RemoveStaleChannels(folder.path()), 1);
+    EXPECT_FALSE(QFileInfo::exists(QString::fromUtf8(stale)));
+    EXPECT_TRUE(QFileInfo::exists(folder.filePath(prefix + "222")));
+    EXPECT_TRUE(QFileInfo::exists(folder.filePath("tarnwick-channel-999999-1")));
 }
 
 } // namespace
