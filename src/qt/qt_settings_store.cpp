@@ -49,7 +49,7 @@ QString QtSettingsStore::Key(const std::string& name) const {
 }
 
 void QtSettingsStore::RewriteEarlierShape() {
-    if (IsDamaged() || !CanWrite()) return;
+    if (IsDamaged() || !CanWrite() || !RemoveByteOrderMark(location_.path)) return;
     QSettings settings(location_.path, location_.format);
     settings.beginGroup(kEarlierGroup);
     const QStringList names = settings.childKeys();

@@ -23,7 +23,8 @@ struct SettingsLocation {
 class QtSettingsStore : public platform::SettingsStore {
 public:
     // A file of the earlier shape (its values under a registry-like key
-    // path) is rewritten once in this shape, keeping its values.
+    // path) is rewritten once in this shape, keeping its values; one that
+    // begins with a byte-order mark is rewritten without it.
     explicit QtSettingsStore(SettingsLocation location);
     QtSettingsStore(const QtSettingsStore&) = delete;
     QtSettingsStore& operator=(const QtSettingsStore&) = delete;

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QSettings>
 #include <QStringDecoder>
 
@@ -11,6 +12,7 @@ namespace tarnwick::qt {
 namespace {
 
 constexpr int kMaxAsideNames = 100;
+constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsSettingsLine(const QByteArray& raw) {
     const QByteArray line = raw.trimmed();
@@ -42,12 +44,28 @@ bool IsDamagedSettingsFile(const QString& path) {
     QFile file(path);
     if (!file.exists()) return false;
     if (!file.open(QIODevice::ReadOnly)) return false; // unreadable, not damaged
-    const QByteArray content = file.readAll();
+    QByteArray content = file.readAll();
     file.close();
+    // A byte-order mark in front is no damage; the store takes it off.
+    const bool marked = content.startsWith(kByteOrderMark);
+    if (marked) content.remove(0, 3);
     if (content.contains('\0') || !IsUtf8(content) || !HasOnlySettingsLines(content)) return true;
+    if (marked) return false;
     QSettings settings(path, QSettings::IniFormat);
     [[maybe_unused]] const QStringList keys = settings.allKeys();
     return settings.status() == QSettings::FormatError;
+}
+
+bool RemoveByteOrderMark(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    QByteArray content = file.readAll();
+    file.close();
+    if (!content.startsWith(kByteOrderMark)) return true;
+    content.remove(0, 3);
+    QSaveFile rewritten(path);
+    return rewritten.open(QIODevice::WriteOnly) && rewritten.write(content) == content.size() &&
+           rewritten.commit();
 }
 
 bool SetDamagedFileAside(const QString& path) {

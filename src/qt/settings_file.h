@@ -10,6 +10,10 @@ namespace tarnwick::qt {
 // comment, a [section] nor a key=value pair, or QSettings reports a format error.
 bool IsDamagedSettingsFile(const QString& path);
 
+// Rewrites the file without the UTF-8 byte-order mark it begins with, which
+// QSettings does not read; true when it has none afterwards.
+bool RemoveByteOrderMark(const QString& path);
+
 // Moves a damaged file out of the way, beside itself as "<name>.damaged"
 // (with a number when that name is taken), so that a good file can be
 // written in its place without losing what it held. False when it stays.

@@ -142,6 +142,17 @@ TEST_F(QtSettingsStoreTest, AnUnreadableFileGivesTheDefaultsAndIsLeftAlone) {
     EXPECT_TRUE(QFileInfo(user_file).isDir());
 }
 
+TEST_F(QtSettingsStoreTest, AFileWithAByteOrderMarkIsRead) {
+    WriteAll(user_file, "\xEF\xBB\xBF[Settings]\nDownload%20Dir=/home/ann/Films\n");
+    EXPECT_FALSE(IsDamagedSettingsFile(user_file));
+    store = Reopen();
+    EXPECT_FALSE(ReadAll(user_file).startsWith("\xEF\xBB\xBF"));
+    EXPECT_EQ(Get("Download Dir"), "/home/ann/Films");
+    ASSERT_TRUE(store->Write("URL Mon", "False"));
+    EXPECT_FALSE(QFileInfo::exists(user_file + ".damaged")) << "nothing is set aside";
+    EXPECT_EQ(Get("Download Dir"), "/home/ann/Films");
+}
+
 TEST_F(QtSettingsStoreTest, HandFormattedFilesStillRead) {
     WriteAll(user_file, "; written by hand\r\n[Settings]\r\nName=a, b\r\n\r\n");
     EXPECT_FALSE(IsDamagedSettingsFile(user_file));
