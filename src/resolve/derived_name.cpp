@@ -25,10 +25,15 @@ std::string LastSegment(const std::string& link) {
 bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 // At most `limit` bytes of `text`, fewer where the cut would split a character.
+// Bytes that are not UTF-8 (more continuation bytes than a character holds)
+// are cut where the limit falls.
 std::string_view CutAtCharacter(std::string_view text, size_t limit) {
     if (text.size() <= limit) return text;
+    constexpr size_t kMaxContinuationBytes = 3;
     size_t cut = limit;
-    while (cut > 0 && IsContinuationByte(text[cut])) --cut;
+    while (cut > 0 && limit - cut <= kMaxContinuationBytes && IsContinuationByte(text[cut])) --cut;
+    if (limit - cut > kMaxContinuationBytes || (cut == 0 && IsContinuationByte(text[0])))
+        cut = limit;
     return text.substr(0, cut);
 }
 

@@ -57,7 +57,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "", kSitePutFile, k95 + ".flv"},
         NamingCase{"CutOnACharacterBoundary", "http://h/get",
                    std::string(95, 'e') + "\xE2\x82\xAC\xE2\x82\xAC.flv", kSiteBreak,
-                   std::string(95, 'e') + ".flv"}),
+                   std::string(95, 'e') + ".flv"},
+        NamingCase{"BytesThatAreNotUtf8AreCutWhereTheLimitFalls", "http://h/get",
+                   std::string(120, '\x93'), kSiteDailyMotion, std::string(96, '\x93') + ".flv"}),
     [](const testing::TestParamInfo<NamingCase>& info) { return info.param.name; });
 
 struct WindowsCase {
