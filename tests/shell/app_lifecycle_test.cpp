@@ -1,4 +1,7 @@
+#include "settings/setting_names.h"
 #include "shell/shell_harness.h"
+
+#include <filesystem>
 
 namespace tarnwick::shell {
 namespace {
@@ -43,6 +46,33 @@ TEST_F(AppLifecycleTest, ASkinThatCannotLoadIsReportedAndEndsTheStart) {
               "The skin /opt/tarnwick/Main.qml could not be loaded:\r\nno such file");
     EXPECT_EQ(box.shown[0].icon, platform::MessageIcon::Critical);
     EXPECT_TRUE(launch.launches.empty());
+}
+
+TEST_F(AppLifecycleTest, AStoredFolderThatIsNoFullPathIsReplacedAndToldOnce) {
+    store.values[settings::kDownloadDirSetting] = "Videos";
+    ASSERT_TRUE(lifecycle.StartUp());
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.shown[0].text,
+              "The download folder \"Videos\" is not a full path. Videos are "
+              "saved to \"/home/ann/Downloaded Videos\" instead.");
+    EXPECT_EQ(store.values[settings::kDownloadDirSetting], "/home/ann/Downloaded Videos");
+
+    ASSERT_TRUE(lifecycle.StartUp());
+    EXPECT_EQ(box.shown.size(), 1u);
+}
+
+TEST_F(AppLifecycleTest, StartUpRemovesOnlyOurTemporaryFilesNoItemOwns) {
+    const std::string videos = folder.File("videos");
+    std::filesystem::create_directory(videos);
+    store.values[settings::kDownloadDirSetting] = videos;
+    test_support::WriteWholeFile(videos + "/clip.flv.3.tarnwick.part", "left over");
+    test_support::WriteWholeFile(videos + "/clip.flv.part", "someone else's");
+    test_support::WriteWholeFile(videos + "/clip.flv", "a video");
+
+    ASSERT_TRUE(lifecycle.StartUp());
+    EXPECT_FALSE(std::filesystem::exists(videos + "/clip.flv.3.tarnwick.part"));
+    EXPECT_TRUE(std::filesystem::exists(videos + "/clip.flv.part"));
+    EXPECT_TRUE(std::filesystem::exists(videos + "/clip.flv"));
 }
 
 TEST_F(AppLifecycleTest, ExitWithoutARunAsksNothing) {

@@ -1,0 +1,334 @@
+// What a run leaves in the download folder, against a loopback server that
+// scripts the raw bytes, through the real HTTP client: files already there,
+// links planted while the server holds back its answer, what stays after
+// each kind of end, names and headers as servers send them.
+#include "curl/curl_client.h"
+#include "driver/download_run.h"
+#include "driver/part_files.h"
+#include "list/add_video_url.h"
+#include "list/item_texts.h"
+#include "qt/qt_clock.h"
+#include "support/loopback_server.h"
+#include "support/temp_folder.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <sys/mount.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+
+namespace tarnwick::driver {
+namespace {
+
+namespace fs = std::filesystem;
+using test_support::Answer;
+
+constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)";
+
+Answer VideoAnswer(const std::string& body, const std::vector<std::string>& headers = {}) {
+    return Answer::Http(200, "OK", headers, body);
+}
+
+class FilesLoopbackTest : public testing::Test {
+protected:
+    FilesLoopbackTest() { fs::create_directory(Videos()); }
+
+    std::string Videos() const { return folder.File("videos"); }
+    std::string Video(const std::string& name) const { return Videos() + "/" + name; }
+
+    // Lists a page of the file site whose link is `/v/NAME` on the server.
+    list::ItemKey AddVideo(const std::string& name, Answer video) {
+        const std::string link = "/v/" + name;
+        server.Serve("/putfile.com/" + name,
+                     Answer::Http(200, "OK", {}, "<a href='" + server.Url(link) + "'>"));
+        server.Serve(link, std::move(video));
+        list::AddVideoURL(queue, server.Url("/putfile.com/" + name));
+        return queue.LastKey();
+    }
+
+    // Lets the event loop run until `done` holds; false after ten seconds.
+    static bool RunUntil(const std::function<bool()>& done) {
+        QEventLoop loop;
+        QTimer check;
+        QElapsedTimer waited;
+        waited.start();
+        QObject::connect(&check, &QTimer::timeout, [&] {
+            if (done() || waited.elapsed() > 10000) loop.quit();
+        });
+        check.start(1);
+        loop.exec();
+        return done();
+    }
+    void RunToTheEnd() {
+        run.Start();
+        ASSERT_TRUE(RunUntil([this] { return !run.IsRunning(); }));
+    }
+    // Waits until the server has had `count` requests in all.
+    bool RequestsCame(size_t count) {
+        return RunUntil([&] { return server.Requests().size() >= count; });
+    }
+
+    const list::DownloadItem& Item(list::ItemKey key) { return *queue.Find(key); }
+    std::string Status(list::ItemKey key) { return list::StatusText(Item(key)); }
+    std::string Name(list::ItemKey key) { return list::FileNameText(Item(key)); }
+    std::set<std::string> FilesInVideos() const {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(Videos())) {
+            names.insert(entry.path().filename().string());
+        }
+        return names;
+    }
+
+    test_support::TempFolder folder;
+    test_support::LoopbackServer server;
+    qt::QtClock clock;
+    curl::CurlClient http{kUserAgent};
+    list::DownloadQueue queue;
+    PartFiles part_files{queue};
+    DownloadRun run{{queue, http, clock, [this] { return Videos(); }}};
+};
+
+TEST_F(FilesLoopbackTest, FilesAlreadyThereAreNeverTouched) {
+    test_support::WriteWholeFile(Video("clip.flv"), "the user's own video");
+    test_support::WriteWholeFile(Video("locked.flv"), "read-only");
+    fs::permissions(Video("locked.flv"), fs::perms::owner_read);
+    const list::ItemKey clip = AddVideo("clip.flv", VideoAnswer("downloaded clip"));
+    const list::ItemKey locked = AddVideo("locked.flv", VideoAnswer("downloaded locked"));
+    RunToTheEnd();
+    EXPECT_EQ(Name(clip), "clip (2).flv");
+    EXPECT_EQ(Name(locked), "locked (2).flv");
+    EXPECT_EQ(test_support::ReadWholeFile(Video("clip.flv")), "the user's own video");
+    EXPECT_EQ(test_support::ReadWholeFile(Video("locked.flv")), "read-only");
+    EXPECT_EQ(test_support::ReadWholeFile(Video("clip (2).flv")), "downloaded clip");
+    EXPECT_EQ(test_support::ReadWholeFile(Video("locked (2).flv")), "downloaded locked");
+}
+
+TEST_F(FilesLoopbackTest, LinksPlantedWhileTheServerHoldsBackAreNeverFollowed) {
+    const std::string canary = folder.File("canary");
+    test_support::WriteWholeFile(canary, "keep me");
+    // The probe's answer, then the transfer's, each waits for the test.
+    const list::ItemKey key =
+        AddVideo("clip.flv", Answer()
+                                 .WaitForRelease()
+                                 .Head("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n")
+                                 .Body("video"));
+    run.Start();
+    ASSERT_TRUE(RequestsCame(2)); // the page, the probe
+    server.Release();
+    ASSERT_TRUE(RequestsCame(3)); // the transfer
+    fs::create_symlink(canary, Video("clip.flv"));
+    fs::create_symlink(canary, Video("clip.flv." + std::to_string(key) + ".tarnwick.part"));
+    server.Release();
+    ASSERT_TRUE(RunUntil([this] { return !run.IsRunning(); }));
+    EXPECT_EQ(Status(key), "Complete");
+    EXPECT_EQ(Name(key), "clip (2).flv");
+    EXPECT_EQ(test_support::ReadWholeFile(canary), "keep me");
+    EXPECT_EQ(test_support::ReadWholeFile(Video("clip (2).flv")), "video");
+    EXPECT_TRUE(fs::is_symlink(Video("clip.flv")));
+}
+
+struct EndCase {
+    const char* name;
+    std::function<Answer()> video;
+    std::string status;
+    bool bytes_kept;
+};
+
+class WhatStaysTest : public FilesLoopbackTest, public testing::WithParamInterface<EndCase> {};
+
+TEST_P(WhatStaysTest, OnlyAVideoCutOffPartwayKeepsItsBytesUntilItsItemGoes) {
+    const list::ItemKey key = AddVideo("clip.flv", GetParam().video());
+    RunToTheEnd();
+    EXPECT_EQ(Status(key), GetParam().status);
+    const std::string kept = Item(key).temporary_path;
+    EXPECT_EQ(!kept.empty() && fs::exists(kept), GetParam().bytes_kept);
+    EXPECT_EQ(FilesInVideos().size(), GetParam().bytes_kept ? 1u : 0u);
+    queue.Remove(key);
+    EXPECT_TRUE(FilesInVideos().empty()) << "the item took its file along";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, WhatStaysTest,
+    testing::Values(EndCase{"NotFound",
+                            [] { return Answer::Http(404, "Not Found", {}, "<h1>missing</h1>"); },
+                            "ERROR", false},
+                    EndCase{"ServerError", [] { return Answer::Http(500, "Oops", {}, "trace"); },
+                            "ERROR", false},
+                    EndCase{"WebPageForAVideo",
+                            [] {
+                                return Answer::Http(200, "OK", {"Content-Type: text/html"},
+                                                    "<form>please log in</form>");
+                            },
+                            "ERROR", false},
+                    EndCase{"ConnectionDroppedPartway",
+                            [] {
+                                return Answer()
+                                    .Head("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n")
+                                    .Body(std::string(40000, 'v'))
+                                    .Drop();
+                            },
+                            "ERROR", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FilesLoopbackTest, AStoppedTransferKeepsItsBytesUntilTheProgramEnds) {
+    const list::ItemKey key =
+        AddVideo("clip.flv", Answer()
+                                 .Head("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n")
+                                 .Body(std::string(30000, 'v'))
+                                 .HoldUntilClientCloses());
+    run.Start();
+    ASSERT_TRUE(RunUntil([&] { return Item(key).received >= 30000; }));
+    run.Stop();
+    EXPECT_EQ(Status(key), "Cancelled");
+    EXPECT_EQ(fs::file_size(Item(key).temporary_path), 30000u);
+    part_files.RemoveAll(); // the program ends
+    EXPECT_TRUE(FilesInVideos().empty());
+}
+
+TEST_F(FilesLoopbackTest, StrayTemporaryFilesOfOursGoAtStartUp) {
+    const std::string canary = folder.File("canary.tarnwick.part");
+    test_support::WriteWholeFile(canary, "not in the folder: kept");
+    test_support::WriteWholeFile(Video("old.flv.tarnwick.part"), "left by an earlier version");
+    test_support::WriteWholeFile(Video("clip.flv.7.tarnwick.part"), "left by a crash");
+    fs::create_symlink(canary, Video("link.tarnwick.part"));
+    test_support::WriteWholeFile(Video("mine.part"), "someone else's");
+    fs::create_directory(folder.File("cache"));
+    test_support::WriteWholeFile(folder.File("cache/Parse.wvi"), "an old page");
+    part_files.RemoveStrays(Videos(), folder.File("cache"));
+    EXPECT_EQ(FilesInVideos(), (std::set<std::string>{"mine.part"}));
+    EXPECT_EQ(test_support::ReadWholeFile(canary), "not in the folder: kept");
+    EXPECT_FALSE(fs::exists(folder.File("cache/Parse.wvi")));
+}
+
+TEST_F(FilesLoopbackTest, AFolderThatCannotBeMadeFailsTheItemAndNothingGoesElsewhere) {
+    DownloadRun elsewhere({queue, http, clock, [this] { return folder.File("missing/videos"); }});
+    const list::ItemKey key = AddVideo("clip.flv", VideoAnswer("video"));
+    elsewhere.Start();
+    ASSERT_TRUE(RunUntil([&] { return !elsewhere.IsRunning(); }));
+    EXPECT_EQ(Item(key).failure->reason, Reason::kFolderUnusable);
+    EXPECT_FALSE(fs::exists(folder.File("missing")));
+    EXPECT_TRUE(FilesInVideos().empty());
+}
+
+TEST_F(FilesLoopbackTest, AFolderRemovedDuringARunIsMadeAgainForTheNextItem) {
+    const list::ItemKey first = AddVideo("first.flv", VideoAnswer("one"));
+    const list::ItemKey second = AddVideo("second.flv", VideoAnswer("two"));
+    run.Start();
+    ASSERT_TRUE(RunUntil([&] { return Status(first) == "Complete"; }));
+    fs::remove_all(Videos());
+    ASSERT_TRUE(RunUntil([this] { return !run.IsRunning(); }));
+    EXPECT_EQ(Status(second), "Complete");
+    EXPECT_EQ(test_support::ReadWholeFile(Video("second.flv")), "two");
+}
+
+TEST_F(FilesLoopbackTest, AFullDiskFailsTheItemAndFreesWhatItWrote) {
+    const std::string small = folder.File("small");
+    fs::create_directory(small);
+    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=2m") != 0) {
+        GTEST_SKIP() << "this machine cannot mount a 2 MiB tmpfs here (" << std::strerror(errno)
+                     << "); the full-disk case is not tried";
+    }
+    DownloadRun onto_small({queue, http, clock, [&] { return small + "/videos"; }});
+    const list::ItemKey key = AddVideo(
+        "big.flv",
+        Answer().Head("HTTP/1.1 200 OK\r\nContent-Length: 8388608\r\n\r\n").GeneratedBody(8388608));
+    onto_small.Start();
+    const bool ended = RunUntil([&] { return !onto_small.IsRunning(); });
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(small + "/videos"))
+        left.push_back(entry.path());
+    ::umount(small.c_str());
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(Item(key).failure->reason, Reason::kDiskFull);
+    EXPECT_TRUE(left.empty()) << left.front();
+}
+
+struct HeaderCase {
+    const char* name;
+    std::string head; // the probe's answer: status line and fields
+    std::string file_name;
+    std::string size;
+};
+
+class ProbeHeaderTest : public FilesLoopbackTest, public testing::WithParamInterface<HeaderCase> {};
+
+// A page of the site that embeds any link: this one names no file of its own.
+TEST_P(ProbeHeaderTest, NameExistenceAndSizeComeFromTheirOwnFields) {
+    const std::string link = "/get/file?id=9";
+    server.Serve("/angryalien.com/page",
+                 Answer::Http(200, "OK", {}, "<embed src=\"" + server.Url(link) + "\">"));
+    server.Serve(link, Answer().Head(GetParam().head + "\r\n").HoldUntilClientCloses());
+    list::AddVideoURL(queue, server.Url("/angryalien.com/page"));
+    const list::ItemKey key = queue.LastKey();
+    run.Start();
+    ASSERT_TRUE(RequestsCame(3)); // the page, the probe, the transfer
+    EXPECT_EQ(Name(key), GetParam().file_name);
+    EXPECT_EQ(list::SizeText(Item(key)), GetParam().size);
+    run.Stop();
+}
+
+const std::string kOk = "HTTP/1.1 200 OK\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, ProbeHeaderTest,
+    testing::Values(
+        HeaderCase{"NameFromContentDisposition",
+                   kOk + "Content-Disposition: attachment; filename=\"a b.mp4\"; size=3\r\n"
+                         "Content-Length: 5000\r\n",
+                   "a b.mp4", "4.9 KB"},
+        HeaderCase{"ExtendedNameFirst",
+                   kOk + "Content-Disposition: attachment; filename=x.mp4; "
+                         "filename*=UTF-8''caf%C3%A9.webm\r\n",
+                   "caf\xC3\xA9.webm", "0"},
+        HeaderCase{"HiddenNameComesOutVisible",
+                   kOk + "Content-Disposition: attachment; filename=\"../../.bashrc\"\r\n",
+                   "bashrc", "0"},
+        HeaderCase{"NameInAnotherFieldIsNoName",
+                   kOk + "X-Note: see filename=evil.desktop\r\nContent-Length: 5000\r\n",
+                   "fileid=9", "4.9 KB"},
+        HeaderCase{"LengthWithoutABlank", kOk + "Content-Length:5000\r\n", "fileid=9", "4.9 KB"},
+        HeaderCase{"LengthOfAnotherField", kOk + "X-Content-Length: 1\r\n", "fileid=9", "0"},
+        HeaderCase{"LengthThatIsNoNumber", kOk + "Content-Length: 5, 7\r\n", "fileid=9", "0"},
+        HeaderCase{"LongHeaderBlock",
+                   kOk + "X-Pad: " + std::string(3000, 'p') + "\r\nContent-Length: 5000\r\n",
+                   "fileid=9", "4.9 KB"},
+        HeaderCase{"NotFoundWhateverItsReason", "HTTP/1.0 404 Nope\r\nContent-Length: 9\r\n",
+                   "fileid=9", "-1 Bytes"},
+        HeaderCase{"HeadRefusedLeavesItToTheTransfer",
+                   "HTTP/1.1 405 Method Not Allowed\r\nContent-Length: 9\r\n", "fileid=9", "????"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FilesLoopbackTest, EachProbeStartsAfresh) {
+    // The first probe names its file; the second gets no answer it can read.
+    server.Serve("/angryalien.com/1",
+                 Answer::Http(200, "OK", {}, "<embed src=\"" + server.Url("/get?1") + "\">"));
+    server.Serve("/get?1", Answer()
+                               .Head(kOk + "Content-Disposition: attachment; filename=one.mp4"
+                                           "\r\nContent-Length: 3\r\n\r\n")
+                               .Body("one"));
+    server.Serve("/angryalien.com/2",
+                 Answer::Http(200, "OK", {}, "<embed src=\"" + server.Url("/get?2") + "\">"));
+    server.Serve("/get?2", Answer()
+                               .Head("HTTP/1.1 200 OK\r\nX-Pad: " + std::string(70000, 'p') +
+                                     "\r\nContent-Length: 3\r\n\r\n")
+                               .Body("two"));
+    list::AddVideoURL(queue, server.Url("/angryalien.com/1"));
+    const list::ItemKey first = queue.LastKey();
+    list::AddVideoURL(queue, server.Url("/angryalien.com/2"));
+    const list::ItemKey second = queue.LastKey();
+    RunToTheEnd();
+    EXPECT_EQ(Name(first), "one.mp4");
+    EXPECT_EQ(Name(second), "get2") << "never the name of the file before";
+    EXPECT_EQ(test_support::ReadWholeFile(Video("one.mp4")), "one");
+    EXPECT_EQ(test_support::ReadWholeFile(Video("get2")), "two");
+}
+
+} // namespace
+} // namespace tarnwick::driver
