@@ -1,6 +1,7 @@
 #include "qt/download_queue_model.h"
 
 #include "list/item_texts.h"
+#include "list/reason_texts.h"
 #include "qt/text_conversion.h"
 
 #include <algorithm>
@@ -154,9 +155,14 @@ QVariant DownloadQueueModel::data(const QModelIndex& index, int role) const {
     const list::DownloadItem& item = queue_.At(index.row());
     const bool row_selected = selected_rows_.count(item.key) > 0;
     switch (role) {
+        case Qt::ToolTipRole:
+            if (index.column() == platform::kColumnStatus) {
+                const std::string reason = list::ReasonText(item);
+                if (!reason.empty()) return ToQString(reason);
+            }
+            [[fallthrough]];
         case Qt::DisplayRole:
         case Qt::EditRole:
-        case Qt::ToolTipRole:
             if (index.column() == platform::kColumnId) return QString::number(index.row() + 1);
             return CellText(item, index.column());
         case Qt::BackgroundRole: return row_selected ? selected_background_ : row_background_;
