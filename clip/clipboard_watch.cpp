@@ -1,6 +1,7 @@
 #include "clipboard_watch.h"
 
 #include "qt/local_channel.h"
+#include "resolve/page_address.h"
 
 #include <QClipboard>
 
@@ -9,8 +10,10 @@
 namespace tarnwick::clip {
 
 QByteArray AddressOf(const QString& text) {
-    const QByteArray address = text.trimmed().toUtf8();
-    return qt::IsChannelAddress(address) ? address : QByteArray();
+    const std::string address = resolve::CleanAddress(text.toStdString());
+    if (!resolve::IsVideoAddress(address)) return {};
+    const QByteArray bytes = QByteArray::fromStdString(address);
+    return qt::IsChannelAddress(bytes) ? bytes : QByteArray();
 }
 
 ClipboardWatch::ClipboardWatch(QClipboard& clipboard, AddressHandler on_address)

@@ -1,4 +1,5 @@
-// Watches the clipboard and hands on each new text that is one web address.
+// Watches the clipboard and hands on each new text that is the address of a
+// supported site's page or of a video file.
 #pragma once
 
 #include <QByteArray>
@@ -11,8 +12,8 @@ class QClipboard;
 
 namespace tarnwick::clip {
 
-// The address a clipboard text holds: the text without the blanks around it,
-// as UTF-8, when that is one address the channel accepts; empty otherwise.
+// The address a clipboard text holds, cleaned as the program cleans what it
+// lists, when that is a video address the channel accepts; empty otherwise.
 QByteArray AddressOf(const QString& text);
 
 class ClipboardWatch : public QObject {

@@ -149,11 +149,14 @@ TEST_F(WatcherTest, SendsEachCopiedAddressAndDropsTheRest) {
     ASSERT_TRUE(Copy("just some words"));
     ASSERT_TRUE(Copy("http://example.com/" + QByteArray(9000, 'a')));
     ASSERT_TRUE(Copy("ftp://example.com/video"));
+    ASSERT_TRUE(Copy("https://news.example.org/story/42"));
     ASSERT_TRUE(Copy("  " + kVideoPage + "\n"));
     ASSERT_TRUE(WaitForLines(1));
     ASSERT_TRUE(Copy(kOtherPage));
     ASSERT_TRUE(WaitForLines(2));
-    EXPECT_EQ(received, kVideoPage + "\n" + kOtherPage + "\n");
+    ASSERT_TRUE(Copy("cdn.example.org/films/a.MP4"));
+    ASSERT_TRUE(WaitForLines(3));
+    EXPECT_EQ(received, kVideoPage + "\n" + kOtherPage + "\nhttp://cdn.example.org/films/a.MP4\n");
 }
 
 TEST_F(WatcherTest, SecondStartTakesOverAndExitEndsIt) {

@@ -1,0 +1,24 @@
+// Addresses as people paste them: cleaned before they are listed, and told
+// apart from texts that are no video address at all.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tarnwick::resolve {
+
+// The address without the blanks, control characters, no-break spaces and
+// byte-order marks around it. A text without a scheme that reads as a host
+// and a path ("www.bolt.com/video/1"), or as a host beginning with "www.",
+// gets "http://" in front. Any other text is only trimmed.
+std::string CleanAddress(std::string_view text);
+
+// An http or https address whose path ends in the extension of a video file
+// (.mp4, .m4v, .webm, .mkv, .mov, .ogv, .flv, .avi, .wmv, .3gp; any case).
+bool IsDirectVideoLink(std::string_view address);
+
+// What the clipboard watcher passes on: an address of a supported site, or a
+// direct link to a video file.
+bool IsVideoAddress(std::string_view address);
+
+} // namespace tarnwick::resolve
