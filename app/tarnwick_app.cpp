@@ -1,6 +1,5 @@
 #include "app/tarnwick_app.h"
 
-#include "list/add_video_url.h"
 #include "qt/qt_app_paths.h"
 #include "qt/qt_clipboard.h"
 #include "qt/qt_connectivity.h"
@@ -49,16 +48,19 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       part_files(queue),
       grid_commands(queue, window.Grid()),
       run_commands({queue, run, box, connectivity, window.Skin(), window, clock, pages}),
+      status_line({queue, run, window.Grid(), window.Skin(), clock}),
+      address_entry(queue, status_line),
       store(o.user_settings.value_or(qt::QtSettingsStore::UserLocation())),
       channel([this](const std::string& address) { clipboard_monitor.OnDelivery(address); }),
       watcher(launch, paths, [this] { return channel.Address(); }),
       clipboard_monitor(
-          {queue, window.Skin(), clipboard, clock, watcher, settings_values, run_commands}),
+          {address_entry, window.Skin(), clipboard, clock, watcher, settings_values, run_commands}),
       settings_control({settings_values, store, window.Skin(), chooser, paths, clipboard_monitor}),
+      tray(o.tray_available ? o.tray_available : &QSystemTrayIcon::isSystemTrayAvailable),
       hooks(window, window.Grid()),
       lifecycle({window, tray, window.Skin(), box, paths, clock, window.Grid(), hooks, run,
                  part_files, settings_control, clipboard_monitor}),
-      commands({window, tray, window.Skin(), launch, paths, window.Grid(), queue, pages,
+      commands({window, tray, window.Skin(), launch, paths, window.Grid(), address_entry, pages,
                 grid_commands, run_commands, lifecycle, settings_control, clipboard_monitor}),
       tray_menu(
           settings_values, tray, window,
@@ -72,7 +74,7 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
     window.Skin().SetCommandListener(&commands);
     tray.SetListener(&tray_menu);
     window.SetActions(
-        {[this](const std::string& address) { list::AddVideoURL(queue, address); },
+        {[this](const std::string& address) { address_entry.Add(address); },
          [this] { run_commands.ToggleRun(); }, [this] { settings_control.ChooseDownloadFolder(); },
          [this] { window.MonitorCheck()->setChecked(clipboard_monitor.TogglePolling()); },
          [this](const std::string& command) { commands.Run(command); },

@@ -21,6 +21,7 @@
 #include "qt/qt_tray.h"
 #include "qt/tarnwick_window.h"
 #include "settings/application_settings.h"
+#include "shell/address_entry.h"
 #include "shell/app_lifecycle.h"
 #include "shell/clipboard_monitor.h"
 #include "shell/grid_commands.h"
@@ -29,6 +30,7 @@
 #include "shell/single_message_box.h"
 #include "shell/skin_commands.h"
 #include "shell/skin_pages.h"
+#include "shell/status_line.h"
 #include "shell/tray_menu.h"
 #include "shell/watcher_launch.h"
 #include "shell/wheel_forwarding.h"
@@ -49,6 +51,8 @@ struct AppOverrides {
     platform::Clock* clock = nullptr;
     platform::HttpClient* http = nullptr;
     std::optional<qt::SettingsLocation> user_settings;
+    // Whether the desktop has a tray; empty asks the desktop.
+    qt::QtTray::AvailabilityCheck tray_available;
 };
 
 class TarnwickApp {
@@ -90,6 +94,8 @@ public:
     driver::PartFiles part_files;
     shell::GridCommands grid_commands;
     shell::RunCommands run_commands;
+    shell::StatusLine status_line;
+    shell::AddressEntry address_entry;
     qt::QtSettingsStore store;
     // The watcher hands each copied address to the window through this channel.
     qt::LocalChannel channel;

@@ -20,6 +20,8 @@
 //  "_root.downloadBtnTab"         "1": a run started while the About page was
 //                                 open; the Download tab is marked until opened
 //  "_root.aboutTxt"               the About page's text
+//  "_root.statusTxt"              the status line at the bottom; until the
+//                                 program writes it, the line follows the run
 //  "_root.Download_CB", "_root.Convert_CB" are only stored.
 //
 // The area at 36, 259 (572 x 179) is an empty well: the program lays its
@@ -1022,11 +1024,16 @@ Rectangle {
             objectName: "statusText"
             x: 52
             anchors.verticalCenter: parent.verticalCenter
-            text: skin.running ? "Downloading…" : "Ready"
+            width: versionLabel.x - x - 16
+            elide: Text.ElideRight
+            textFormat: Text.PlainText
+            text: skin.valueOf("_root.statusTxt") !== "" ? skin.valueOf("_root.statusTxt")
+                  : (skin.running ? "Downloading…" : "Ready")
             color: "#dfe5e4"
             font.pixelSize: 12
         }
         Text {
+            id: versionLabel
             anchors.right: parent.right
             anchors.rightMargin: 36
             anchors.verticalCenter: parent.verticalCenter

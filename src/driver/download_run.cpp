@@ -17,6 +17,7 @@ void DownloadRun::Start() {
     holds_ = 0;
     taken_.clear();
     scan_from_ = 0;
+    TellStateChanged();
     StartNextItem();
 }
 
@@ -28,6 +29,17 @@ void DownloadRun::Stop() {
     if (job_) job_->Cancel();
     job_.reset();
     taken_.clear();
+    TellStateChanged();
+}
+
+void DownloadRun::RemoveObserver(RunObserver* observer) {
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+}
+
+void DownloadRun::TellStateChanged() {
+    for (RunObserver* observer : std::vector<RunObserver*>(observers_)) {
+        observer->OnRunStateChanged();
+    }
 }
 
 void DownloadRun::Release() {
@@ -48,7 +60,8 @@ void DownloadRun::StartNextItem() {
     if (!key) {
         running_ = false;
         taken_.clear();
-        if (observer_ != nullptr) observer_->OnRunEnded();
+        for (RunObserver* observer : std::vector<RunObserver*>(observers_)) observer->OnRunEnded();
+        TellStateChanged();
         return;
     }
     taken_.insert(*key);

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_set>
+#include <vector>
 
 namespace tarnwick::driver {
 
@@ -19,7 +20,9 @@ class RunObserver {
 public:
     virtual ~RunObserver() = default;
     // The run found no more items to process and ended by itself.
-    virtual void OnRunEnded() = 0;
+    virtual void OnRunEnded() {}
+    // The run started, was stopped, or ended by itself (after OnRunEnded).
+    virtual void OnRunStateChanged() {}
 };
 
 class DownloadRun : private list::QueueObserver {
@@ -29,7 +32,8 @@ public:
     DownloadRun(const DownloadRun&) = delete;
     DownloadRun& operator=(const DownloadRun&) = delete;
 
-    void SetObserver(RunObserver* observer) { observer_ = observer; }
+    void AddObserver(RunObserver* observer) { observers_.push_back(observer); }
+    void RemoveObserver(RunObserver* observer);
 
     bool IsRunning() const { return running_; }
     // Begins with the first runnable item, at once.
@@ -53,6 +57,7 @@ private:
     void OnChanged(int position, unsigned fields) override;
 
     void Rewind(int position);
+    void TellStateChanged();
     void OnItemDone() { next_->Start(platform::Duration(0)); }
     void StartNextItem();
     std::optional<list::ItemKey> NextItem();
@@ -66,7 +71,7 @@ private:
     int scan_from_ = 0;
     bool running_ = false;
     int holds_ = 0;
-    RunObserver* observer_ = nullptr;
+    std::vector<RunObserver*> observers_;
 };
 
 } // namespace tarnwick::driver

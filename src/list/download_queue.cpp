@@ -88,12 +88,18 @@ DownloadQueue::AddResult DownloadQueue::Add(DownloadItem item) {
     auto entry = std::make_unique<Entry>();
     entry->item = std::move(item);
     entry->position = position;
-    addresses_.insert(entry->item.page_address);
+    addresses_.emplace(entry->item.page_address, last_key_);
     NoteName(entry->item);
     order_.push_back(entry.get());
     entries_.emplace(last_key_, std::move(entry));
     Tell([&](QueueObserver& o) { o.OnInserted(position); });
     return AddResult::kAdded;
+}
+
+std::optional<ItemKey> DownloadQueue::KeyOfAddress(const std::string& address) const {
+    const auto found = addresses_.find(address);
+    if (found == addresses_.end()) return std::nullopt;
+    return found->second;
 }
 
 bool DownloadQueue::Remove(ItemKey key) {

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -62,6 +63,8 @@ public:
     // The item's position, or -1 when it is not listed.
     int PositionOf(ItemKey key) const;
     bool HasAddress(const std::string& address) const { return addresses_.count(address) > 0; }
+    // The key of the item with exactly this address, if one is listed.
+    std::optional<ItemKey> KeyOfAddress(const std::string& address) const;
     // Whether an item other than `except` has this file name.
     bool IsNameTaken(const std::string& name, ItemKey except) const;
 
@@ -98,7 +101,7 @@ private:
 
     std::vector<Entry*> order_;
     std::unordered_map<ItemKey, std::unique_ptr<Entry>> entries_;
-    std::unordered_set<std::string> addresses_;
+    std::unordered_map<std::string, ItemKey> addresses_;
     std::unordered_multiset<std::string> names_; // of the items with a name
     std::vector<QueueObserver*> observers_;
     ItemKey last_key_ = 0;

@@ -33,6 +33,22 @@ struct CellRef {
     bool operator==(const CellRef&) const = default;
 };
 
+// How wide a column is: wide enough for its caption and for each of `fits`
+// in the grid's own font, or, with `takes_the_rest`, the width the other
+// columns leave.
+struct ColumnWidth {
+    std::vector<std::string> fits;
+    bool takes_the_rest = false;
+    bool operator==(const ColumnWidth&) const = default;
+};
+
+// Hears of every change of the selected rows and cells, whoever made it.
+class GridSelectionListener {
+public:
+    virtual ~GridSelectionListener() = default;
+    virtual void OnSelectionChanged() = 0;
+};
+
 // The user's edit of a file name cell.
 class GridEditHandler {
 public:
@@ -49,7 +65,7 @@ public:
     // Set-up
     virtual void SetCaption(const std::string& caption) = 0;
     virtual void ResetDisplayOptions() = 0;
-    virtual void SetColumn(int column, const std::string& caption, int width_twips,
+    virtual void SetColumn(int column, const std::string& caption, const ColumnWidth& width,
                            bool editable) = 0;
     virtual void SetAppearance(Rgb background, Rgb second) = 0;
     // Appearance groups 0 to 4: background, and text colour where given.
@@ -70,11 +86,11 @@ public:
 
     // nullptr removes the handler.
     virtual void SetEditHandler(GridEditHandler* handler) = 0;
+    // nullptr removes the listener.
+    virtual void SetSelectionListener(GridSelectionListener* listener) = 0;
 
     // One row-scroll step: action 0 or 1, in opposite directions.
     virtual void ScrollRows(int action) = 0;
-    // True while the grid has the input focus.
-    virtual bool HasFocus() const = 0;
 };
 
 } // namespace tarnwick::platform

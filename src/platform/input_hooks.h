@@ -1,6 +1,6 @@
-// Filters on the main window's input: wheel turns while the download grid
-// has the focus, and right-button presses and the context-menu key that
-// must never reach the skin.
+// Filters on the main window's input: wheel turns over the download grid,
+// and right-button presses and the context-menu key that must never reach
+// the skin.
 #pragma once
 
 namespace tarnwick::platform {
@@ -8,9 +8,10 @@ namespace tarnwick::platform {
 class WheelListener {
 public:
     virtual ~WheelListener() = default;
-    // One wheel event that the grid left to the window; only the delta's sign
-    // counts (positive: turned away from the user).
-    virtual void OnWheel(int delta) = 0;
+    // One wheel event with the pointer over the grid, which does not scroll
+    // by itself. Only the deltas' signs count (vertical positive: turned away
+    // from the user); a tilt of the wheel has a horizontal delta only.
+    virtual void OnWheel(int vertical_delta, int horizontal_delta) = 0;
 };
 
 class InputHooks {
@@ -19,7 +20,7 @@ public:
     // Drops (true) or passes again (false) right-button presses and the
     // context-menu key on the skin; false when there is no skin view.
     virtual bool FilterSkinInput(bool enable) = 0;
-    // Hands the window's wheel events to the listener; nullptr stops that.
+    // Hands the wheel events over the grid to the listener; nullptr stops that.
     virtual void ForwardWheel(WheelListener* listener) = 0;
 };
 

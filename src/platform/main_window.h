@@ -26,8 +26,6 @@ public:
     virtual void Hide() = 0;
     virtual bool IsVisible() const = 0;
     virtual void Minimize() = 0;
-    // Raises the window and gives it the input focus.
-    virtual void BringToForeground() = 0;
     // Lets the window follow the mouse, as if its caption had been grabbed,
     // until the button is released.
     virtual void StartDrag() = 0;

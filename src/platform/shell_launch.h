@@ -13,9 +13,9 @@ public:
     // does not wait for it. False when the program could not be started.
     virtual bool LaunchProgram(const std::string& program,
                                const std::vector<std::string>& arguments) = 0;
-    // Opens a local document or a web address with the desktop's default
-    // handler. False when no handler took it.
-    virtual bool OpenWithDefaultHandler(const std::string& document_or_address) = 0;
+    // Opens a local document with the desktop's default handler, at the
+    // named section when one is given. False when no handler took it.
+    virtual bool OpenDocument(const std::string& path, const std::string& section) = 0;
 };
 
 } // namespace tarnwick::platform

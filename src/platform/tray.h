@@ -31,6 +31,8 @@ public:
     // Shows or removes the icon.
     virtual void SetInTray(bool in_tray) = 0;
     virtual bool InTray() const = 0;
+    // Whether the desktop has a tray to show the icon in at all.
+    virtual bool IsAvailable() const = 0;
     // Opens the menu at the pointer; a chosen entry reaches the listener.
     virtual void PopupMenu(const std::vector<TrayMenuEntry>& entries) = 0;
     // nullptr removes the listener.

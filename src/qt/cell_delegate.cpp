@@ -61,8 +61,8 @@ void CellDelegate::PaintText(QPainter& painter, const QStyleOptionViewItem& opti
     const QColor text = selected ? selected_text_ : index.data(Qt::ForegroundRole).value<QColor>();
     painter.fillRect(option.rect, background);
     const QRect area = option.rect.adjusted(kTextMargin, 0, -kTextMargin, 0);
-    const QStaticText& laid_out =
-        LaidOut(index.data(Qt::DisplayRole).toString(), option.fontMetrics, area.width());
+    const QStaticText& laid_out = LaidOut(index.data(Qt::DisplayRole).toString(), index.column(),
+                                          option.fontMetrics, option.rect.width());
     painter.setPen(text);
     const int top = area.top() + (area.height() - option.fontMetrics.height()) / 2;
     painter.drawStaticText(area.left(), top, laid_out);
@@ -72,13 +72,23 @@ void CellDelegate::PaintText(QPainter& painter, const QStyleOptionViewItem& opti
     }
 }
 
-const QStaticText& CellDelegate::LaidOut(const QString& text, const QFontMetrics& metrics,
-                                         int width) const {
-    const QPair<QString, int> key(text, width);
+int CellDelegate::CellWidthFor(int text_width) { return text_width + 2 * kTextMargin; }
+
+QString CellDelegate::ShownText(const QString& text, int column, const QFontMetrics& metrics,
+                                int cell_width) {
+    const Qt::TextElideMode mode =
+        column == platform::kColumnVideoUrl ? Qt::ElideMiddle : Qt::ElideRight;
+    return metrics.elidedText(text, mode, cell_width - 2 * kTextMargin);
+}
+
+const QStaticText& CellDelegate::LaidOut(const QString& text, int column,
+                                         const QFontMetrics& metrics, int cell_width) const {
+    const bool middle = column == platform::kColumnVideoUrl;
+    const QPair<QString, int> key(text, cell_width * 2 + (middle ? 1 : 0));
     const auto found = laid_out_.constFind(key);
     if (found != laid_out_.constEnd()) return *found;
     if (laid_out_.size() >= kLaidOutBound) laid_out_.clear();
-    QStaticText laid(metrics.elidedText(text, Qt::ElideRight, width));
+    QStaticText laid(ShownText(text, column, metrics, cell_width));
     laid.setTextFormat(Qt::PlainText);
     laid.setPerformanceHint(QStaticText::AggressiveCaching);
     return *laid_out_.insert(key, laid);

@@ -1,6 +1,7 @@
 // Paints the grid's cells: the Status cell of a downloading item whose size
 // is known as a progress bar, from the item's numbers; every other cell as
-// its text, elided to the cell, over the row's or the selection's colour,
+// its text, elided to the cell (addresses in the middle, the rest at the
+// end), over the row's or the selection's colour,
 // with the current cell framed. Laid-out texts are kept between paints, so
 // that repainting rows that merely moved lays no text out again.
 #pragma once
@@ -24,17 +25,25 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
 
+    // The width of a cell whose text is `text_width` wide, margins included.
+    static int CellWidthFor(int text_width);
+    // The text as a cell `cell_width` wide shows it in the column.
+    static QString ShownText(const QString& text, int column, const QFontMetrics& metrics,
+                             int cell_width);
+
 private:
     void PaintProgress(QPainter& painter, const QStyleOptionViewItem& option,
                        const QModelIndex& index, int percent) const;
     void PaintText(QPainter& painter, const QStyleOptionViewItem& option,
                    const QModelIndex& index) const;
-    const QStaticText& LaidOut(const QString& text, const QFontMetrics& metrics, int width) const;
+    const QStaticText& LaidOut(const QString& text, int column, const QFontMetrics& metrics,
+                               int cell_width) const;
 
     QColor selected_background_{57, 69, 73};
     QColor selected_text_{Qt::white};
     QColor frame_{255, 199, 0};
-    // By text and width; let go of whole when it grows past its bound.
+    // By text, and by width and elision; let go of whole when it grows past
+    // its bound.
     mutable QHash<QPair<QString, int>, QStaticText> laid_out_;
 };
 

@@ -4,16 +4,19 @@
 #include "qt/download_queue_model.h"
 #include "qt/text_conversion.h"
 
+#include <QEvent>
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QScrollBar>
 #include <QTableView>
 
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
 namespace tarnwick::qt {
 namespace {
-
-// Qt's logical pixels are 1/96 inch whatever the screen, as twips are 1/1440.
-constexpr int kTwipsPerPixel = 15;
 
 using platform::Rgb;
 
@@ -27,8 +30,30 @@ QString CssColour(Rgb rgb) {
 // 3 selected rows and cells, 4 the current cell's frame.
 enum AppearanceGroup { kRowSelectors = 0, kHeaders, kRows, kSelection, kCurrentCell };
 
+// Rows are this high, or higher where the font needs it.
 constexpr int kRowHeight = 20;
+constexpr int kRowTextMargin = 4;
 constexpr int kRowSelectorWidth = 10;
+// The grid line at each cell's right edge.
+constexpr int kGridLine = 1;
+// A header section's padding and border, as the style sheet sets them.
+constexpr int kHeaderFrame = 2 + 2 + 1;
+
+// The table, telling when its font changes, so that the columns and rows follow.
+class GridView : public QTableView {
+public:
+    GridView(QWidget* parent, std::function<void()> on_font_change)
+        : QTableView(parent), on_font_change_(std::move(on_font_change)) {}
+
+protected:
+    void changeEvent(QEvent* event) override {
+        QTableView::changeEvent(event);
+        if (event->type() == QEvent::FontChange && on_font_change_) on_font_change_();
+    }
+
+private:
+    std::function<void()> on_font_change_;
+};
 
 // The row selectors: as wide as they are set, whatever their sections hold,
 // so that a change of the rows never has the header measure its sections.
@@ -41,7 +66,7 @@ public:
 } // namespace
 
 QtGrid::QtGrid(list::DownloadQueue& queue, QWidget* parent)
-    : view_(new QTableView(parent)),
+    : view_(new GridView(parent, [this] { FitToFont(); })),
       model_(new DownloadQueueModel(queue, view_)),
       delegate_(new CellDelegate(view_)) {
     view_->setVerticalHeader(new RowSelectorHeader(view_));
@@ -57,8 +82,11 @@ QtGrid::QtGrid(list::DownloadQueue& queue, QWidget* parent)
     view_->horizontalHeader()->setHighlightSections(false);
     view_->horizontalHeader()->setMinimumSectionSize(1);
     view_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    view_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QObject::connect(view_->verticalHeader(), &QHeaderView::sectionClicked, view_,
                      [this](int row) { SetRowSelected(row, !IsRowSelected(row)); });
+    QObject::connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, view_,
+                     [this] { TellSelectionChanged(); });
 }
 
 QtGrid::~QtGrid() = default;
@@ -72,18 +100,43 @@ void QtGrid::ResetDisplayOptions() {
     view_->setCornerButtonEnabled(false);
 }
 
-void QtGrid::SetColumn(int column, const std::string& caption, int width_twips, bool editable) {
+void QtGrid::SetColumn(int column, const std::string& caption, const platform::ColumnWidth& width,
+                       bool editable) {
     model_->SetColumnCaption(column, ToQString(caption));
     model_->SetColumnEditable(column, editable);
-    width_twips_.at(static_cast<size_t>(column)) = width_twips;
-    ApplyColumnWidths();
+    widths_.at(static_cast<size_t>(column)) = width;
+    FitToFont();
 }
 
-void QtGrid::ApplyColumnWidths() {
+void QtGrid::FitToFont() {
+    const int row_height = std::max(kRowHeight, view_->fontMetrics().height() + kRowTextMargin);
+    view_->verticalHeader()->setDefaultSectionSize(row_height);
+    QHeaderView* header = view_->horizontalHeader();
     for (int column = 0; column < platform::kColumnCount; ++column) {
-        const int twips = width_twips_[static_cast<size_t>(column)];
-        if (twips > 0) view_->setColumnWidth(column, twips / kTwipsPerPixel);
+        if (widths_[static_cast<size_t>(column)].takes_the_rest) {
+            header->setSectionResizeMode(column, QHeaderView::Stretch);
+        } else {
+            header->setSectionResizeMode(column, QHeaderView::Fixed);
+            view_->setColumnWidth(column, FittingWidth(column));
+        }
     }
+}
+
+// Wide enough for the caption and for each text the column must show whole.
+int QtGrid::FittingWidth(int column) const {
+    // Texts are laid out in fractions of a pixel: a whole pixel more than
+    // their width always holds them.
+    const QFontMetricsF cells(view_->font());
+    qreal widest = 0;
+    for (const std::string& text : widths_[static_cast<size_t>(column)].fits) {
+        widest = std::max(widest, cells.horizontalAdvance(ToQString(text)));
+    }
+    const QFontMetricsF header(view_->horizontalHeader()->font());
+    const qreal caption = header.horizontalAdvance(
+        model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+    const int text_width = static_cast<int>(std::ceil(widest)) + 1;
+    return std::max(CellDelegate::CellWidthFor(text_width) + kGridLine,
+                    static_cast<int>(std::ceil(caption)) + 1 + kHeaderFrame);
 }
 
 void QtGrid::SetAppearance(Rgb background, Rgb second) {
@@ -146,7 +199,10 @@ int QtGrid::RowCount() const { return model_->rowCount(); }
 
 bool QtGrid::IsRowSelected(int row) const { return model_->IsRowSelected(row); }
 
-void QtGrid::SetRowSelected(int row, bool selected) { model_->SetRowSelected(row, selected); }
+void QtGrid::SetRowSelected(int row, bool selected) {
+    model_->SetRowSelected(row, selected);
+    TellSelectionChanged();
+}
 
 std::vector<platform::CellRef> QtGrid::SelectedCells() const {
     std::vector<platform::CellRef> cells;
@@ -159,15 +215,22 @@ std::vector<platform::CellRef> QtGrid::SelectedCells() const {
 void QtGrid::ClearSelection() {
     view_->selectionModel()->clearSelection();
     model_->ClearRowSelection();
+    TellSelectionChanged();
 }
 
 void QtGrid::SetEditHandler(platform::GridEditHandler* handler) { model_->SetEditHandler(handler); }
+
+void QtGrid::SetSelectionListener(platform::GridSelectionListener* listener) {
+    selection_listener_ = listener;
+}
+
+void QtGrid::TellSelectionChanged() {
+    if (selection_listener_ != nullptr) selection_listener_->OnSelectionChanged();
+}
 
 void QtGrid::ScrollRows(int action) {
     QScrollBar* bar = view_->verticalScrollBar();
     bar->setValue(bar->value() + (action == 0 ? -1 : 1));
 }
-
-bool QtGrid::HasFocus() const { return view_->hasFocus(); }
 
 } // namespace tarnwick::qt

@@ -1,5 +1,7 @@
 // The download grid on a QTableView: the table model over the download queue,
-// the progress-bar delegate, row flags apart from the cell selection.
+// the progress-bar delegate, row flags apart from the cell selection. Columns
+// are as wide as their texts in the grid's font, and the addresses take the
+// rest, so that the grid never scrolls sideways.
 #pragma once
 
 #include "list/download_queue.h"
@@ -25,7 +27,8 @@ public:
 
     void SetCaption(const std::string& caption) override;
     void ResetDisplayOptions() override;
-    void SetColumn(int column, const std::string& caption, int width_twips, bool editable) override;
+    void SetColumn(int column, const std::string& caption, const platform::ColumnWidth& width,
+                   bool editable) override;
     void SetAppearance(platform::Rgb background, platform::Rgb second) override;
     void SetAppearanceGroup(int group, platform::Rgb background,
                             std::optional<platform::Rgb> text) override;
@@ -37,17 +40,20 @@ public:
     std::vector<platform::CellRef> SelectedCells() const override;
     void ClearSelection() override;
     void SetEditHandler(platform::GridEditHandler* handler) override;
+    void SetSelectionListener(platform::GridSelectionListener* listener) override;
     void ScrollRows(int action) override;
-    bool HasFocus() const override;
 
 private:
-    void ApplyColumnWidths();
+    void FitToFont();
+    int FittingWidth(int column) const;
     void ApplyColours();
+    void TellSelectionChanged();
 
     QTableView* view_;
     DownloadQueueModel* model_;
     CellDelegate* delegate_;
-    std::array<int, platform::kColumnCount> width_twips_{};
+    std::array<platform::ColumnWidth, platform::kColumnCount> widths_{};
+    platform::GridSelectionListener* selection_listener_ = nullptr;
     std::array<std::optional<platform::Rgb>, 5> group_background_{};
     std::array<std::optional<platform::Rgb>, 5> group_text_{};
     platform::Rgb background_{233, 225, 225};

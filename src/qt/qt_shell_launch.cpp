@@ -16,12 +16,11 @@ bool QtShellLaunch::LaunchProgram(const std::string& program,
     return QProcess::startDetached(ToQString(program), qt_arguments);
 }
 
-bool QtShellLaunch::OpenWithDefaultHandler(const std::string& document_or_address) {
-    const QString target = ToQString(document_or_address);
-    const QUrl address(target);
-    // A one-letter scheme is a Windows drive, not an address.
-    const bool is_address = address.isValid() && address.scheme().size() > 1;
-    return QDesktopServices::openUrl(is_address ? address : QUrl::fromLocalFile(target));
+bool QtShellLaunch::OpenDocument(const std::string& path, const std::string& section) {
+    QUrl address = QUrl::fromLocalFile(ToQString(path));
+    if (!section.empty()) address.setFragment(ToQString(section));
+    // On Linux the desktop's handler is reached through xdg-open.
+    return QDesktopServices::openUrl(address);
 }
 
 } // namespace tarnwick::qt

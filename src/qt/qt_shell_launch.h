@@ -9,7 +9,7 @@ class QtShellLaunch : public platform::ShellLaunch {
 public:
     bool LaunchProgram(const std::string& program,
                        const std::vector<std::string>& arguments) override;
-    bool OpenWithDefaultHandler(const std::string& document_or_address) override;
+    bool OpenDocument(const std::string& path, const std::string& section) override;
 };
 
 } // namespace tarnwick::qt

@@ -7,9 +7,11 @@
 #include <QIcon>
 #include <QMenu>
 
+#include <utility>
+
 namespace tarnwick::qt {
 
-QtTray::QtTray() {
+QtTray::QtTray(AvailabilityCheck is_available) : is_available_(std::move(is_available)) {
     icon_.setToolTip(QStringLiteral("Tarnwick"));
     QObject::connect(&icon_, &QSystemTrayIcon::activated,
                      [this](QSystemTrayIcon::ActivationReason reason) {

@@ -104,12 +104,6 @@ void TarnwickWindow::PlaceGrid(int left, int top, int width, int height) {
     grid_.Widget()->raise();
 }
 
-void TarnwickWindow::BringToForeground() {
-    show();
-    raise();
-    activateWindow();
-}
-
 void TarnwickWindow::StartDrag() {
     if (QWindow* window = windowHandle()) window->startSystemMove();
 }
@@ -153,7 +147,8 @@ bool TarnwickWindow::eventFilter(QObject* watched, QEvent* event) {
     }
     if (event->type() == QEvent::Wheel && wheel_listener_ != nullptr) {
         // Exactly one step per wheel event: the grid's own scrolling stays out.
-        wheel_listener_->OnWheel(static_cast<QWheelEvent*>(event)->angleDelta().y());
+        const QPoint delta = static_cast<QWheelEvent*>(event)->angleDelta();
+        wheel_listener_->OnWheel(delta.y(), delta.x());
         return true;
     }
     return QWidget::eventFilter(watched, event);

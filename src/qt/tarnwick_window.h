@@ -62,7 +62,6 @@ public:
     void Hide() override { hide(); }
     bool IsVisible() const override { return isVisible(); }
     void Minimize() override { showMinimized(); }
-    void BringToForeground() override;
     void StartDrag() override;
     void Quit() override;
 

@@ -1,6 +1,6 @@
 #include "shell/clipboard_monitor.h"
 
-#include "list/add_video_url.h"
+#include "resolve/page_address.h"
 #include "resolve/site_index.h"
 #include "shell/skin_variables.h"
 
@@ -14,18 +14,18 @@ ClipboardMonitor::ClipboardMonitor(ClipboardMonitorServices services)
           Poll();
       })) {}
 
-void ClipboardMonitor::OnDelivery(const std::string& address) {
+void ClipboardMonitor::OnDelivery(const std::string& text) {
+    const std::string address = s_.entry.Add(text);
     if (address.empty()) return;
-    list::AddVideoURL(s_.queue, address);
     SetSkinVariable(s_.skin, kSkinVideoUrl, address);
     if (!s_.runs.IsRunning()) s_.runs.RequestStart();
 }
 
 void ClipboardMonitor::Poll() {
     const std::string text = s_.clipboard.Text();
-    if (text != last_clipboard_text_ && resolve::GetSiteIndex(text) != resolve::kSiteNone) {
-        list::AddVideoURL(s_.queue, text);
-        SetSkinVariable(s_.skin, kSkinVideoUrl, text);
+    if (text != last_clipboard_text_ &&
+        resolve::GetSiteIndex(resolve::CleanAddress(text)) != resolve::kSiteNone) {
+        SetSkinVariable(s_.skin, kSkinVideoUrl, s_.entry.Add(text));
         last_clipboard_text_ = text;
         s_.runs.StartIfIdle();
     }
@@ -60,6 +60,7 @@ void ClipboardMonitor::StandInForWatcher(bool stand_in) {
     if (stand_in == polling_stands_in_) return;
     // The check box's polling already covers the clipboard.
     if (stand_in && polling_) return;
+    if (stand_in) last_clipboard_text_ = s_.clipboard.Text();
     SetPolling(stand_in);
     polling_stands_in_ = stand_in;
 }

@@ -16,6 +16,7 @@
 #include "platform/clock.h"
 #include "platform/skin_player.h"
 #include "settings/application_settings.h"
+#include "shell/address_entry.h"
 #include "shell/run_commands.h"
 #include "shell/watcher_launch.h"
 
@@ -25,7 +26,7 @@
 namespace tarnwick::shell {
 
 struct ClipboardMonitorServices {
-    list::DownloadQueue& queue;
+    AddressEntry& entry;
     platform::SkinPlayer& skin;
     platform::Clipboard& clipboard;
     platform::Clock& clock;
@@ -40,15 +41,16 @@ public:
 
     explicit ClipboardMonitor(ClipboardMonitorServices services);
 
-    // The watcher's delivery of one address: lists it (a supported one as
-    // waiting, any other as not supported), shows it in the skin's address
-    // field and, when no run is under way, asks for a run to start. An empty
-    // delivery does nothing.
+    // The watcher's delivery of one address: lists it cleaned (a supported
+    // one as waiting, any other as not supported), shows it in the skin's
+    // address field and, when no run is under way, asks for a run to start.
+    // A delivery of nothing but blanks does nothing.
     void OnDelivery(const std::string& address);
 
-    // One poll: a clipboard text that differs from the last one seen and
-    // belongs to a supported site is listed, shown in the skin, and starts a
-    // run at once when none is under way.
+    // One poll: a clipboard text that differs from the last one seen and,
+    // cleaned, belongs to a supported site is listed, shown in the skin, and
+    // starts a run at once when none is under way. The polling goes on
+    // through the run.
     void Poll();
 
     // The classic check box: forgets the last clipboard text and switches the
@@ -59,8 +61,10 @@ public:
 
     // Starts or stops the watcher program and sets the monitor setting. A
     // watcher that cannot be started is replaced by the polling timer, unless
-    // the check box already polls; the stand-in ends when the monitor is
-    // switched off. The caller saves or publishes the setting as it needs.
+    // the check box already polls; the stand-in takes what is on the
+    // clipboard then as seen, so that only later copies are listed, and ends
+    // when the monitor is switched off. The caller saves or publishes the
+    // setting as it needs.
     void SwitchMonitor(bool on);
 
     const std::string& LastClipboardText() const { return last_clipboard_text_; }

@@ -1,21 +1,37 @@
 #include "shell/grid_setup.h"
 
+#include "list/download_queue.h"
+#include "list/status_texts.h"
+
+#include <string>
+
 namespace tarnwick::shell {
 namespace {
 
 struct ColumnSetup {
     const char* caption;
-    int width_twips;
+    platform::ColumnWidth width;
     bool editable;
 };
 
-constexpr ColumnSetup kColumns[platform::kColumnCount] = {
-    {" ", 300, false},
-    {"Video URL", 3800, false},
-    {"Local File Name", 1800, true},
-    {"Download Status", 1700, false},
-    {"File Size", 750, false},
-};
+// Each column fits the widest of the texts it shows that are known before:
+// the largest ID, the longest size text and the longest fixed names and
+// statuses. The addresses take what is left.
+const ColumnSetup& Column(int column) {
+    static const ColumnSetup kColumns[platform::kColumnCount] = {
+        {" ", {{std::to_string(list::DownloadQueue::kMaxItems)}}, false},
+        {"Video URL", {{}, true}, false},
+        {"Local File Name",
+         {{status::kAutoDetect, status::kUnsupportedLink, status::kProcessFailed}},
+         true},
+        {"Download Status",
+         {{status::kLinkNotSupported, status::kStartDownloading,
+           std::string(status::kPreparingPrefix) + "100" + status::kPreparingSuffix}},
+         false},
+        {"File Size", {{"1023.9 MB"}}, false},
+    };
+    return kColumns[column];
+}
 
 constexpr platform::Rgb kWhite{255, 255, 255};
 
@@ -25,8 +41,8 @@ void SetUpGrid(platform::Grid& grid) {
     grid.SetCaption("");
     grid.ResetDisplayOptions();
     for (int column = 0; column < platform::kColumnCount; ++column) {
-        const ColumnSetup& setup = kColumns[column];
-        grid.SetColumn(column, setup.caption, setup.width_twips, setup.editable);
+        const ColumnSetup& setup = Column(column);
+        grid.SetColumn(column, setup.caption, setup.width, setup.editable);
     }
     grid.SetAppearance({233, 225, 225}, {39, 104, 146});
     grid.SetAppearanceGroup(0, {156, 184, 99}, std::nullopt);

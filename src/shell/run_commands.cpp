@@ -12,10 +12,10 @@ using platform::MessageIcon;
 
 RunCommands::RunCommands(RunCommandServices services)
     : s_(services), start_timer_(s_.clock.NewTimer([this] { StartIfIdle(); })) {
-    s_.run.SetObserver(this);
+    s_.run.AddObserver(this);
 }
 
-RunCommands::~RunCommands() { s_.run.SetObserver(nullptr); }
+RunCommands::~RunCommands() { s_.run.RemoveObserver(this); }
 
 void RunCommands::RequestStart() {
     if (!start_timer_->IsActive()) start_timer_->Start(kStartDelay);

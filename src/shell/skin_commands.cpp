@@ -1,7 +1,5 @@
 #include "shell/skin_commands.h"
 
-#include "common/text.h"
-#include "list/add_video_url.h"
 #include "shell/grid_setup.h"
 #include "shell/skin_variables.h"
 
@@ -14,11 +12,7 @@ void SkinCommands::Run(const std::string& command) {
     static const std::map<std::string, Handler> kCommands = {
         {"IDC_FS_Drag", [](SkinCommands& c) { c.t_.lifecycle.DragWindow(); }},
         {"IDC_FS_Minimize", [](SkinCommands& c) { c.t_.window.Minimize(); }},
-        {"IDC_FS_Tray",
-         [](SkinCommands& c) {
-             c.t_.window.Hide();
-             c.t_.tray.SetInTray(true);
-         }},
+        {"IDC_FS_Tray", [](SkinCommands& c) { c.ToTray(); }},
         {"IDC_FS_Close", [](SkinCommands& c) { c.t_.lifecycle.Exit(); }},
         {"IDC_FS_Slider", [](SkinCommands& c) { HideDownloadGrid(c.t_.grid); }},
         {"IDC_FS_Download",
@@ -31,12 +25,8 @@ void SkinCommands::Run(const std::string& command) {
              HideDownloadGrid(c.t_.grid);
              c.t_.pages.current = SkinPage::kAbout;
          }},
-        {"IDC_FS_Help",
-         [](SkinCommands& c) {
-             c.t_.launch.OpenWithDefaultHandler(
-                 platform::JoinPath(c.t_.paths.ProgramFolder(), kHelpFile));
-         }},
-        {"ID_FS_webSite", [](SkinCommands& c) { c.t_.launch.OpenWithDefaultHandler(kHomePage); }},
+        {"IDC_FS_Help", [](SkinCommands& c) { c.OpenHelp(""); }},
+        {"ID_FS_webSite", [](SkinCommands& c) { c.OpenHelp(kHelpAboutSection); }},
         {"IDC_FS_startDownload", [](SkinCommands& c) { c.t_.runs.RequestStart(); }},
         {"IDC_FS_stopDownload", [](SkinCommands& c) { c.t_.runs.ToggleRun(); }},
         {"IDC_FS_addDownloadURL", [](SkinCommands& c) { c.AddDownloadUrl(); }},
@@ -57,12 +47,21 @@ void SkinCommands::Run(const std::string& command) {
     if (found != kCommands.end()) found->second(*this);
 }
 
-// Reads the address twice: the emptiness test uses a trimmed copy of the
-// first read, and the address passed on is the second read, as the skin has it.
-void SkinCommands::AddDownloadUrl() {
-    if (!text::TrimSpaces(t_.skin.GetVariable(kSkinVideoUrl)).empty()) {
-        list::AddVideoURL(t_.queue, t_.skin.GetVariable(kSkinVideoUrl));
+void SkinCommands::AddDownloadUrl() { t_.entry.Add(t_.skin.GetVariable(kSkinVideoUrl)); }
+
+// To the tray, where the desktop has one; a desktop without a tray could never
+// show the window again, so there it is minimised.
+void SkinCommands::ToTray() {
+    if (!t_.tray.IsAvailable()) {
+        t_.window.Minimize();
+        return;
     }
+    t_.window.Hide();
+    t_.tray.SetInTray(true);
+}
+
+void SkinCommands::OpenHelp(const char* section) {
+    t_.launch.OpenDocument(platform::JoinPath(t_.paths.ProgramFolder(), kHelpFile), section);
 }
 
 void SkinCommands::SetMonitor(bool on) {

@@ -2,13 +2,13 @@
 // operation; an unknown name is ignored.
 #pragma once
 
-#include "list/download_queue.h"
 #include "platform/app_paths.h"
 #include "platform/grid.h"
 #include "platform/main_window.h"
 #include "platform/shell_launch.h"
 #include "platform/skin_player.h"
 #include "platform/tray.h"
+#include "shell/address_entry.h"
 #include "shell/app_lifecycle.h"
 #include "shell/clipboard_monitor.h"
 #include "shell/grid_commands.h"
@@ -21,7 +21,8 @@
 namespace tarnwick::shell {
 
 inline constexpr const char* kHelpFile = "Help.html";
-inline constexpr const char* kHomePage = "https://tarnwick.orvelle.example/";
+// There is no public web site: the help page's own About section stands in.
+inline constexpr const char* kHelpAboutSection = "about";
 
 struct CommandTargets {
     platform::MainWindow& window;
@@ -30,7 +31,7 @@ struct CommandTargets {
     platform::ShellLaunch& launch;
     const platform::AppPaths& paths;
     platform::Grid& grid;
-    list::DownloadQueue& queue;
+    AddressEntry& entry;
     SkinPages& pages;
     GridCommands& grid_commands;
     RunCommands& runs;
@@ -52,6 +53,8 @@ public:
 
 private:
     void AddDownloadUrl();
+    void ToTray();
+    void OpenHelp(const char* section);
     void SetMonitor(bool on);
 
     CommandTargets t_;

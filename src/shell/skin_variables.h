@@ -25,6 +25,8 @@ inline constexpr const char* kSkinDownloadTab = "_root.downloadTab";
 inline constexpr const char* kSkinDownloadButtonTab = "_root.downloadBtnTab";
 // Written: the about text.
 inline constexpr const char* kSkinAboutText = "_root.aboutTxt";
+// Written: the status line at the bottom of the window, a plain text.
+inline constexpr const char* kSkinStatusText = "_root.statusTxt";
 
 inline void SetSkinVariable(platform::SkinPlayer& skin, const std::string& path,
                             const std::string& value) {

@@ -46,7 +46,6 @@ void TrayMenu::OnTrayButton(int button) {
     if (button == kLeftButton) {
         if (!window_.IsVisible()) window_.Show();
     } else if (button == kRightButton) {
-        window_.BringToForeground();
         tray_.PopupMenu(Entries());
     }
 }

@@ -19,21 +19,17 @@ void WindowHooks::StopHook() {
     hooks_.ForwardWheel(nullptr);
 }
 
-void WindowHooks::OnWheel(int delta) {
-    if (!grid_.HasFocus()) return;
-    if (delta < 0) {
+void WindowHooks::OnWheel(int vertical_delta, int horizontal_delta) {
+    if (vertical_delta == 0 && horizontal_delta != 0) return;
+    if (vertical_delta < 0) {
         ScrollUp();
     } else {
         ScrollDown();
     }
 }
 
-void WindowHooks::ScrollUp() {
-    if (grid_.HasFocus()) grid_.ScrollRows(kScrollUpAction);
-}
+void WindowHooks::ScrollUp() { grid_.ScrollRows(kScrollUpAction); }
 
-void WindowHooks::ScrollDown() {
-    if (grid_.HasFocus()) grid_.ScrollRows(kScrollDownAction);
-}
+void WindowHooks::ScrollDown() { grid_.ScrollRows(kScrollDownAction); }
 
 } // namespace tarnwick::shell

@@ -1,6 +1,6 @@
 // The window hooks: the wheel scrolls the download grid one row per event
-// while the grid has the focus, and right-button presses and the
-// context-menu key never reach the skin.
+// while the pointer is over it, focused or not, and right-button presses and
+// the context-menu key never reach the skin.
 #pragma once
 
 #include "platform/grid.h"
@@ -15,8 +15,8 @@ public:
     void StartHook();
     void StopHook();
     // One step whatever the delta's size: negative scrolls up, zero or
-    // positive scrolls down; nothing unless the grid has the focus.
-    void OnWheel(int delta) override;
+    // positive scrolls down. A sideways tilt does nothing.
+    void OnWheel(int vertical_delta, int horizontal_delta) override;
     void ScrollUp();
     void ScrollDown();
 

@@ -5,25 +5,32 @@
 
 #include "list/add_video_url.h"
 #include "list/item_texts.h"
+#include "qt/cell_delegate.h"
 #include "resolve/site_index.h"
 
 #include "fakes/fake_app_paths.h"
+#include "fakes/fake_clock.h"
 #include "fakes/fake_folder_chooser.h"
 #include "fakes/fake_shell_launch.h"
 #include "fakes/scripted_message_box.h"
 #include "support/loopback_server.h"
 #include "support/temp_folder.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLocalSocket>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QQuickItem>
+#include <QQuickWindow>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -69,6 +76,20 @@ void WhenReady(std::function<bool()> ready, std::function<void()> work) {
         Qt::QueuedConnection);
 }
 
+// Lets the event loop run, waiting for events rather than spinning, until
+// `done` holds; gives up after a minute, however slow the machine. `each`
+// runs after every round of events.
+bool PlayUntil(const std::function<bool()>& done, const std::function<void()>& each = {}) {
+    const QDeadlineTimer deadline(std::chrono::minutes(1));
+    QTimer wake; // so that the deadline is looked at while nothing happens
+    wake.start(50);
+    while (!done() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        if (each) each();
+    }
+    return done();
+}
+
 // The item's transfer has reached `percent` per cent.
 bool Transferring(const list::DownloadQueue& queue, int position, int percent = 0) {
     if (position >= queue.Count()) return false;
@@ -97,6 +118,11 @@ protected:
     QQuickWidget& skin() { return *tarnwick->window.Skin().Widget(); }
     QTableView& table() { return *tarnwick->window.Grid().Widget(); }
     std::string Var(const char* path) { return tarnwick->window.Skin().GetVariable(path); }
+    // The text the skin's status line shows.
+    std::string StatusLineShown() {
+        auto* line = skin().rootObject()->findChild<QQuickItem*>("statusText");
+        return line == nullptr ? "(none)" : line->property("text").toString().toStdString();
+    }
     // The skin sends a command, as its buttons do.
     void SkinSends(const char* command) {
         QMetaObject::invokeMethod(skin().rootObject(), "command", Q_ARG(QString, command),
@@ -116,12 +142,55 @@ protected:
         item.state = state;
         tarnwick->queue.Add(std::move(item));
     }
+    // Thirty-two complete items, five failed ones, one downloading, one
+    // waiting and one of no supported site.
+    void ListFortyItems() {
+        const auto failed = [&](const std::string& id, Failure failure, int64_t received = 0,
+                                int64_t total = 0) {
+            ListItem("http://www.putfile.com/" + id, id + ".flv", list::ItemState::kFailed);
+            tarnwick->queue.Modify(Queue().LastKey(), [&](list::DownloadItem& item) {
+                item.failure = failure;
+                item.received = received;
+                item.size_kind = total > 0 ? list::SizeKind::kKnown : list::SizeKind::kNotProbed;
+                item.total_size = total;
+            });
+        };
+        for (int i = 1; i <= 32; ++i) {
+            ListItem("http://www.youtube.com/watch?v=clip" + std::to_string(i),
+                     "clip" + std::to_string(i) + ".flv", list::ItemState::kComplete);
+        }
+        failed("gone", {Reason::kPageNotFetched, 404, {}});
+        failed("missing", {Reason::kVideoNotFound, 404, {}});
+        failed("login", {Reason::kHtmlInsteadOfVideo, 200, {}});
+        failed("cut", {Reason::kConnectionLost, 200, {}}, 2000000, 5000000);
+        failed("full", {Reason::kDiskFull, 0, {}}, 1500000, 0);
+        ListItem("http://www.putfile.com/now", "now.flv", list::ItemState::kDownloading);
+        tarnwick->queue.Modify(Queue().LastKey(), [](list::DownloadItem& item) {
+            item.size_kind = list::SizeKind::kKnown;
+            item.total_size = 1073636966;
+            item.received = 450000000;
+        });
+        list::AddVideoURL(tarnwick->queue, "http://www.dailymotion.com/video/waiting");
+        list::AddVideoURL(tarnwick->queue, "http://example.org/watch/elsewhere");
+        ASSERT_EQ(Queue().Count(), 40);
+    }
+    // Keeps a picture of the window beside the test, once the skin has drawn
+    // itself twice more (its drawn glyphs take a frame of their own).
+    void SavePicture(const QString& name) {
+        int frames = 0;
+        const QMetaObject::Connection counting = QObject::connect(
+            skin().quickWindow(), &QQuickWindow::afterRendering, [&] { ++frames; });
+        PlayUntil([&] {
+            skin().quickWindow()->update();
+            return frames >= 2;
+        });
+        QObject::disconnect(counting);
+        QDir().mkpath(QString::fromUtf8(TARNWICK_ARTIFACT_DIR));
+        tarnwick->window.grab().save(QString::fromUtf8(TARNWICK_ARTIFACT_DIR) + "/" + name);
+    }
     // Lets the event loop run until the run is over.
     void WaitForTheRunToEnd() {
-        for (int i = 0; i < 3000 && tarnwick->run.IsRunning(); ++i) {
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-        }
-        EXPECT_FALSE(tarnwick->run.IsRunning());
+        EXPECT_TRUE(PlayUntil([this] { return !tarnwick->run.IsRunning(); }));
     }
     std::string PutFilePage(const std::string& id, test_support::Answer video) {
         server.Serve("/putfile.com/" + id,
@@ -170,9 +239,7 @@ TEST_F(TarnwickAppTest, AnAddressDeliveredByTheWatcherIsListedAndStartsARun) {
     ASSERT_TRUE(watcher.waitForConnected(5000));
     watcher.write("http://www.youtube.com/watch?v=copied\n");
     ASSERT_TRUE(watcher.waitForBytesWritten(5000));
-    for (int i = 0; i < 500 && Queue().IsEmpty(); ++i) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    }
+    ASSERT_TRUE(PlayUntil([this] { return !Queue().IsEmpty(); }));
     ASSERT_EQ(Queue().Count(), 1);
     EXPECT_EQ(Url(0), "http://www.youtube.com/watch?v=copied");
     EXPECT_EQ(Var("_root.video_url"), "http://www.youtube.com/watch?v=copied");
@@ -189,8 +256,14 @@ TEST_F(TarnwickAppTest, SkinCommandsReachTheProgramByExactName) {
     EXPECT_TRUE(Queue().IsEmpty());
     SkinSends("IDC_FS_addDownloadURL");
     ASSERT_EQ(Queue().Count(), 1);
-    EXPECT_EQ(Url(0), " http://youtube.com/watch?v=1 ");
+    EXPECT_EQ(Url(0), "http://youtube.com/watch?v=1") << "listed without the blanks";
     EXPECT_EQ(table().model()->rowCount(), 1);
+    tarnwick->window.Skin().SetVariable("_root.video_url", "http://youtube.com/watch?v=1");
+    SkinSends("IDC_FS_addDownloadURL");
+    EXPECT_EQ(Queue().Count(), 1);
+    EXPECT_TRUE(box.shown.empty());
+    EXPECT_EQ(Var("_root.statusTxt"), "This address is already in the list, as item 1");
+    EXPECT_EQ(StatusLineShown(), "This address is already in the list, as item 1");
 
     SkinSends("IDC_FS_About");
     EXPECT_FALSE(table().isVisible());
@@ -198,6 +271,8 @@ TEST_F(TarnwickAppTest, SkinCommandsReachTheProgramByExactName) {
     EXPECT_TRUE(table().isVisible());
     SkinSends("IDC_FS_Help");
     EXPECT_EQ(launch.opened.back(), std::string(TARNWICK_PROGRAM_DIR) + "/Help.html");
+    SkinSends("ID_FS_webSite");
+    EXPECT_EQ(launch.opened.back(), std::string(TARNWICK_PROGRAM_DIR) + "/Help.html#about");
     chooser.answer = folder.File("chosen");
     SkinSends("ID_FS_downloadBrowse");
     EXPECT_EQ(Var("_root.download_dir"), folder.File("chosen"));
@@ -205,8 +280,22 @@ TEST_F(TarnwickAppTest, SkinCommandsReachTheProgramByExactName) {
     SkinSends("ID_FS_autoDownloadUncheck");
     EXPECT_FALSE(tarnwick->settings_values.monitor_enabled);
     EXPECT_EQ(launch.launches.back().arguments, (std::vector<std::string>{"Exit"}));
+}
+
+TEST_F(TarnwickAppTest, ToTrayHidesTheWindowOnlyWhereThereIsATray) {
+    ASSERT_TRUE(tarnwick->Start());
+    SkinSends("IDC_FS_Tray");
+    EXPECT_TRUE(tarnwick->window.isVisible()) << "the offscreen desktop has no tray";
+    EXPECT_TRUE(tarnwick->window.isMinimized());
+
+    tarnwick.reset();
+    overrides.tray_available = [] { return true; };
+    tarnwick = std::make_unique<TarnwickApp>(overrides);
+    ASSERT_TRUE(tarnwick->Start());
     SkinSends("IDC_FS_Tray");
     EXPECT_FALSE(tarnwick->window.isVisible());
+    tarnwick->tray_menu.OnTrayButton(2);
+    EXPECT_FALSE(tarnwick->window.isVisible()) << "a right click only opens the menu";
     tarnwick->tray_menu.OnTrayButton(1);
     EXPECT_TRUE(tarnwick->window.isVisible());
 }
@@ -247,7 +336,7 @@ TEST_F(TarnwickAppTest, GridCommandsWorkOnRealSelectionsAndEdits) {
     EXPECT_EQ(FileName(0), "abc");
 }
 
-TEST_F(TarnwickAppTest, WheelScrollsOneRowAndRightClicksNeverReachTheSkin) {
+TEST_F(TarnwickAppTest, WheelOverTheGridScrollsOneRowAndRightClicksNeverReachTheSkin) {
     ASSERT_TRUE(tarnwick->Start());
     for (int i = 0; i < 40; ++i)
         list::AddVideoURL(tarnwick->queue, "http://youtube.com/" + std::to_string(i));
@@ -255,18 +344,23 @@ TEST_F(TarnwickAppTest, WheelScrollsOneRowAndRightClicksNeverReachTheSkin) {
     QScrollBar* bar = table().verticalScrollBar();
     bar->setValue(10);
     const QPointF at(10, 10);
-    QWheelEvent away(at, at, {}, {0, 240}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(table().viewport(), &away);
-    EXPECT_EQ(bar->value(), 10) << "no scrolling without the focus";
+    const auto wheel = [&](QPoint delta) {
+        QWheelEvent event(at, at, {}, delta, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                          false);
+        QCoreApplication::sendEvent(table().viewport(), &event);
+    };
+    ASSERT_FALSE(table().hasFocus());
+    wheel({0, 240});
+    EXPECT_EQ(bar->value(), 9) << "the pointer decides, not the focus";
     table().setFocus();
     tarnwick->window.activateWindow();
     ASSERT_TRUE(table().hasFocus());
-    QCoreApplication::sendEvent(table().viewport(), &away);
-    EXPECT_EQ(bar->value(), 9);
-    QWheelEvent fine(at, at, {}, {0, -30}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(table().viewport(), &fine);
-    QCoreApplication::sendEvent(table().viewport(), &fine);
+    wheel({0, -30});
+    wheel({0, -30});
     EXPECT_EQ(bar->value(), 11);
+    wheel({120, 0});
+    wheel({-120, 0});
+    EXPECT_EQ(bar->value(), 11) << "a tilt sideways scrolls nothing";
 
     const auto press = [&](Qt::MouseButton button, QEvent::Type type) {
         QMouseEvent event(type, at, at, button, button, Qt::NoModifier);
@@ -310,9 +404,7 @@ TEST_F(TarnwickAppTest, ARunShowsItsStateAndAnExitDuringItEndsTheTransferCleanly
                   EXPECT_EQ(tarnwick->window.StartButton()->text(), "Stop Downloading");
                   EXPECT_EQ(tarnwick->tray_menu.Entries()[2].caption, "Stop Downloading");
                   EXPECT_EQ(Var("_root.startDownload"), "0");
-                  QDir().mkpath(QString::fromStdString(folder.File("artifacts")));
-                  tarnwick->window.grab().save(QString::fromUtf8(TARNWICK_ARTIFACT_DIR) +
-                                               "/run_in_progress.png");
+                  SavePicture("run_in_progress.png");
                   box.answers = {platform::MessageAnswer::No};
                   SkinSends("IDC_FS_Close");
                   EXPECT_TRUE(tarnwick->window.isVisible()) << "No keeps the program and the run";
@@ -341,6 +433,147 @@ TEST_F(TarnwickAppTest, ARunShowsItsStateAndAnExitDuringItEndsTheTransferCleanly
     for (const auto& entry : std::filesystem::directory_iterator(videos)) {
         EXPECT_EQ(entry.path().filename(), "1.flv") << "nothing else is left behind";
     }
+}
+
+TEST_F(TarnwickAppTest, EachFailureSaysWhyInItsTooltipAndForTheSelectedItem) {
+    ASSERT_TRUE(tarnwick->Start());
+    server.Serve("/putfile.com/gone", test_support::Answer::Http(404, "Not Found", {}, "no"));
+    list::AddVideoURL(tarnwick->queue, server.Url("/putfile.com/gone"));
+    list::AddVideoURL(tarnwick->queue,
+                      PutFilePage("missing", test_support::Answer::Http(404, "Not Found", {}, "")));
+    list::AddVideoURL(tarnwick->queue,
+                      PutFilePage("login", test_support::Answer::Http(
+                                               200, "OK", {"Content-Type: text/html"}, "<p>")));
+    list::AddVideoURL(tarnwick->queue, "http://example.org/watch/1");
+    SkinSends("IDC_FS_stopDownload"); // idle: starts the run
+    WaitForTheRunToEnd();
+
+    const std::vector<std::string> reasons = {
+        "The page could not be fetched (404 Not Found)",
+        "The video file was not found (404)",
+        "The server sent a web page instead of a video",
+        "This site is not supported",
+    };
+    QAbstractItemModel* model = table().model();
+    for (int row = 0; row < 4; ++row) {
+        EXPECT_EQ(Status(row), "ERROR");
+        EXPECT_EQ(model->index(row, 3).data(Qt::ToolTipRole).toString().toStdString(),
+                  reasons[static_cast<size_t>(row)]);
+    }
+    EXPECT_EQ(Var("_root.statusTxt"), "Ready");
+    table().selectionModel()->select(model->index(1, 2), QItemSelectionModel::Select);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(StatusLineShown(), "Item 2: The video file was not found (404)");
+    table().selectionModel()->clearSelection();
+    tarnwick->window.Grid().SetRowSelected(3, true);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(StatusLineShown(), "Item 4: This site is not supported");
+    tarnwick->window.Grid().ClearSelection();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(StatusLineShown(), "Ready");
+}
+
+TEST_F(TarnwickAppTest, TheStatusLineShowsTheSpeedAndTimeLeftOfTheRunningItem) {
+    fakes::FakeClock clock;
+    tarnwick.reset();
+    overrides.clock = &clock;
+    tarnwick = std::make_unique<TarnwickApp>(overrides);
+    ASSERT_TRUE(tarnwick->Start());
+    // Time stands still but for the test's steps; the network goes on by itself.
+    const auto play_until = [&](const std::function<bool()>& done) {
+        return PlayUntil(done, [&] { clock.RunDue(); });
+    };
+    const auto received = [&] { return Queue().At(0).received; };
+    list::AddVideoURL(
+        tarnwick->queue,
+        PutFilePage("1", test_support::Answer()
+                             .Head("HTTP/1.1 200 OK\r\nContent-Length: 1000000\r\n\r\n")
+                             .GeneratedBody(100000)
+                             .WaitForRelease()
+                             .GeneratedBody(100000, 100000)
+                             .WaitForRelease()
+                             .GeneratedBody(800000, 200000)));
+    SkinSends("IDC_FS_stopDownload"); // idle: starts the run
+    ASSERT_TRUE(play_until([&] { return received() == 100000; }));
+    clock.Advance(std::chrono::milliseconds(250));
+    EXPECT_EQ(StatusLineShown(), "Downloading 1.flv");
+    server.Release();
+    ASSERT_TRUE(play_until([&] { return received() == 200000; }));
+    clock.Advance(std::chrono::milliseconds(250));
+    // 100,000 bytes in a quarter of a second; 800,000 to go.
+    EXPECT_EQ(StatusLineShown(), "Downloading 1.flv at 390.6 KB/s, 2 s left");
+    server.Release();
+    ASSERT_TRUE(play_until([&] { return !tarnwick->run.IsRunning(); }));
+    EXPECT_EQ(Status(0), "Complete");
+    EXPECT_EQ(StatusLineShown(), "Ready");
+}
+
+TEST_F(TarnwickAppTest, TheGridShowsItsLongestTextsWholeWithoutScrollingSideways) {
+    ASSERT_TRUE(tarnwick->Start());
+    for (int i = 1; i < list::DownloadQueue::kMaxItems; ++i) {
+        list::AddVideoURL(tarnwick->queue, "http://youtube.com/watch?v=" + std::to_string(i));
+    }
+    list::AddVideoURL(tarnwick->queue, "http://example.org/watch/last");
+    ASSERT_EQ(Queue().Count(), 32767);
+    tarnwick->queue.Modify(Queue().LastKey(), [](list::DownloadItem& item) {
+        item.size_kind = list::SizeKind::kKnown;
+        item.total_size = 1073636966; // 1023.9 MB
+    });
+    table().scrollToBottom();
+    QCoreApplication::processEvents();
+    SavePicture("full_list.png");
+
+    const int last = Queue().Count() - 1;
+    const std::vector<std::string> expected = {"32767", "", "ERROR", "Link is not supported",
+                                               "1023.9 MB"};
+    const QFontMetrics metrics(table().font());
+    for (int column : {0, 2, 3, 4}) {
+        const QString text = table().model()->index(last, column).data().toString();
+        EXPECT_EQ(text.toStdString(), expected[static_cast<size_t>(column)]);
+        // The grid line takes the last pixel column of each cell.
+        const int cell_width = table().columnWidth(column) - 1;
+        EXPECT_EQ(qt::CellDelegate::ShownText(text, column, metrics, cell_width), text)
+            << "column " << column << " cuts its text";
+    }
+    EXPECT_TRUE(table().verticalScrollBar()->isVisible());
+    EXPECT_FALSE(table().horizontalScrollBar()->isVisible());
+    EXPECT_EQ(table().horizontalHeader()->length(), table().viewport()->width());
+}
+
+// Forty items of every kind, looked at with the desktop's font at its
+// default size and at 12 pt; the pictures are kept beside the test for people
+// to look at.
+TEST_F(TarnwickAppTest, FortyItemsShowWholeInTheDefaultFontAndInTwelvePoints) {
+    const QFont default_font = QApplication::font();
+    for (const int points : {0, 12}) {
+        // The desktop's font is the program's from its start.
+        tarnwick.reset();
+        QFont font = default_font;
+        if (points > 0) font.setPointSize(points);
+        QApplication::setFont(font);
+        tarnwick = std::make_unique<TarnwickApp>(overrides);
+        ASSERT_TRUE(tarnwick->Start());
+        ListFortyItems();
+        table().scrollToBottom();
+        table().selectionModel()->select(table().model()->index(33, 3),
+                                         QItemSelectionModel::Select);
+        QCoreApplication::processEvents();
+        SCOPED_TRACE(table().font().toString().toStdString());
+        EXPECT_EQ(table().font().pointSize(), font.pointSize());
+        EXPECT_EQ(StatusLineShown(), "Item 34: The video file was not found (404)");
+        const QFontMetrics metrics(table().font());
+        for (int row = 0; row < Queue().Count(); ++row) {
+            for (int column : {0, 2, 3, 4}) {
+                const QString text = table().model()->index(row, column).data().toString();
+                const int cell_width = table().columnWidth(column) - 1;
+                EXPECT_EQ(qt::CellDelegate::ShownText(text, column, metrics, cell_width), text);
+            }
+        }
+        EXPECT_FALSE(table().horizontalScrollBar()->isVisible());
+        SavePicture(QString("forty_items_%1.png")
+                        .arg(points > 0 ? QString::number(points) + "pt" : QString("default")));
+    }
+    QApplication::setFont(default_font);
 }
 
 } // namespace

@@ -20,7 +20,8 @@ namespace tarnwick::driver {
 
 class RunHarness : public testing::Test, public RunObserver {
 public:
-    RunHarness() { run.SetObserver(this); }
+    RunHarness() { run.AddObserver(this); }
+    ~RunHarness() override { run.RemoveObserver(this); }
 
     void OnRunEnded() override { ++runs_ended; }
 

@@ -42,7 +42,6 @@ public:
     }
     bool IsVisible() const override { return visible; }
     void Minimize() override { log_.push_back("minimize"); }
-    void BringToForeground() override { log_.push_back("foreground"); }
     void StartDrag() override { log_.push_back("drag"); }
     void Quit() override { log_.push_back("quit"); }
 
@@ -68,6 +67,7 @@ public:
         log_.push_back(in_tray ? "tray in" : "tray out");
     }
     bool InTray() const override { return in_tray; }
+    bool IsAvailable() const override { return available; }
     void PopupMenu(const std::vector<platform::TrayMenuEntry>& entries) override {
         menus.push_back(entries);
         log_.push_back("tray menu");
@@ -75,6 +75,7 @@ public:
     void SetListener(platform::TrayListener* listener) override { this->listener = listener; }
 
     bool in_tray = false;
+    bool available = true;
     std::vector<std::vector<platform::TrayMenuEntry>> menus;
     platform::TrayListener* listener = nullptr;
 

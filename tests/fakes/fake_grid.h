@@ -17,7 +17,7 @@ class FakeGrid : public platform::Grid {
 public:
     struct ColumnSetup {
         std::string caption;
-        int width_twips = 0;
+        platform::ColumnWidth width;
         bool editable = false;
         bool operator==(const ColumnSetup&) const = default;
     };
@@ -27,9 +27,9 @@ public:
 
     void SetCaption(const std::string& caption) override { this->caption = caption; }
     void ResetDisplayOptions() override { ++display_option_resets; }
-    void SetColumn(int column, const std::string& caption, int width_twips,
+    void SetColumn(int column, const std::string& caption, const platform::ColumnWidth& width,
                    bool editable) override {
-        columns[column] = {caption, width_twips, editable};
+        columns[column] = {caption, width, editable};
     }
     void SetAppearance(platform::Rgb background, platform::Rgb second) override {
         appearance = {background, second};
@@ -48,16 +48,28 @@ public:
         } else {
             selected_rows.erase(row);
         }
+        TellSelectionChanged();
+    }
+    // A cell selection as the user makes it.
+    void SelectCell(platform::CellRef cell) {
+        selected_cells.push_back(cell);
+        TellSelectionChanged();
     }
     std::vector<platform::CellRef> SelectedCells() const override { return selected_cells; }
     void ClearSelection() override {
         selected_rows.clear();
         selected_cells.clear();
         ++selection_clears;
+        TellSelectionChanged();
     }
     void SetEditHandler(platform::GridEditHandler* handler) override { edit_handler = handler; }
+    void SetSelectionListener(platform::GridSelectionListener* listener) override {
+        selection_listener = listener;
+    }
+    void TellSelectionChanged() {
+        if (selection_listener != nullptr) selection_listener->OnSelectionChanged();
+    }
     void ScrollRows(int action) override { scroll_actions.push_back(action); }
-    bool HasFocus() const override { return focused; }
 
     std::string caption = "unset";
     int display_option_resets = 0;
@@ -70,8 +82,8 @@ public:
     std::vector<platform::CellRef> selected_cells;
     int selection_clears = 0;
     platform::GridEditHandler* edit_handler = nullptr;
+    platform::GridSelectionListener* selection_listener = nullptr;
     std::vector<int> scroll_actions;
-    bool focused = false;
 
 private:
     const list::DownloadQueue& queue_;

@@ -21,8 +21,8 @@ public:
         launches.push_back({program, arguments});
         return programs_exist;
     }
-    bool OpenWithDefaultHandler(const std::string& document_or_address) override {
-        opened.push_back(document_or_address);
+    bool OpenDocument(const std::string& path, const std::string& section) override {
+        opened.push_back(section.empty() ? path : path + "#" + section);
         return handler_exists;
     }
 

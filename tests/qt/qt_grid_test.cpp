@@ -1,17 +1,20 @@
 #include "qt/qt_grid.h"
 
 #include "list/add_video_url.h"
+#include "qt/cell_delegate.h"
 #include "qt/download_queue_model.h"
 #include "qt/progress_bar_painter.h"
 #include "shell/grid_setup.h"
 #include "shell/progress_bar.h"
 
 #include <QAbstractItemModelTester>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QPainter>
 #include <QPalette>
+#include <QScrollBar>
 #include <QTableView>
 #include <QWidget>
 
@@ -107,12 +110,11 @@ protected:
     QtGrid grid;
 };
 
-TEST_F(QtGridTest, ShowsFiveCaptionedColumnsWithTwipWidths) {
+TEST_F(QtGridTest, ShowsFiveCaptionedColumns) {
     Add("http://youtube.com/watch?v=1");
     EXPECT_EQ(Model().columnCount(), 5);
     EXPECT_EQ(Model().headerData(0, Qt::Horizontal).toString(), " ");
     EXPECT_EQ(Model().headerData(3, Qt::Horizontal).toString(), "Download Status");
-    EXPECT_EQ(grid.Widget()->columnWidth(1), 3800 / 15);
     EXPECT_EQ(Cell(0, 0), "1");
     EXPECT_EQ(Cell(0, 1), "http://youtube.com/watch?v=1");
     EXPECT_EQ(Cell(0, 2), "Waiting (Auto Detect)");
@@ -120,6 +122,42 @@ TEST_F(QtGridTest, ShowsFiveCaptionedColumnsWithTwipWidths) {
     EXPECT_EQ(Cell(0, 4), "????");
     EXPECT_TRUE(Model().flags(Model().index(0, 2)) & Qt::ItemIsEditable);
     EXPECT_FALSE(Model().flags(Model().index(0, 3)) & Qt::ItemIsEditable);
+}
+
+// Whether the cell shows `text` whole in its column as it is now.
+bool ShowsWhole(QTableView& table, int column, const QString& text) {
+    // The grid line takes the last pixel column of each cell.
+    const int cell_width = table.columnWidth(column) - 1;
+    return CellDelegate::ShownText(text, column, QFontMetrics(table.font()), cell_width) == text;
+}
+
+TEST_F(QtGridTest, ColumnsFitTheirLongestTextsInAnyFontAndAddressesTakeTheRest) {
+    for (int i = 0; i < 40; ++i) Add("http://youtube.com/watch?v=" + std::to_string(i));
+    window.show();
+    QTableView& table = *grid.Widget();
+    for (const int points : {0, 12}) {
+        QFont font = table.font();
+        if (points > 0) font.setPointSize(points);
+        table.setFont(font); // the columns follow a change of the font
+        QCoreApplication::processEvents();
+        SCOPED_TRACE(table.font().toString().toStdString());
+        EXPECT_TRUE(ShowsWhole(table, 0, "32767"));
+        EXPECT_TRUE(ShowsWhole(table, 2, "Waiting (Auto Detect)"));
+        EXPECT_TRUE(ShowsWhole(table, 3, "Link is not supported"));
+        EXPECT_TRUE(ShowsWhole(table, 3, "Start Downloading..."));
+        EXPECT_TRUE(ShowsWhole(table, 4, "1023.9 MB"));
+        EXPECT_TRUE(table.verticalScrollBar()->isVisible());
+        EXPECT_FALSE(table.horizontalScrollBar()->isVisible());
+        int total = 0;
+        for (int column = 0; column < 5; ++column) total += table.columnWidth(column);
+        EXPECT_EQ(total, table.viewport()->width()) << "the addresses take what is left";
+        EXPECT_GE(table.columnWidth(1), 30) << "the addresses keep some room";
+    }
+    const QString address = QString("http://youtube.com/watch?v=") + QString(200, 'x') + "end";
+    const QString shown = CellDelegate::ShownText(address, 1, QFontMetrics(table.font()), 200);
+    EXPECT_TRUE(shown.startsWith("http://")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QChar(0x2026)));
+    EXPECT_TRUE(shown.endsWith("end")) << "addresses are cut in the middle";
 }
 
 TEST_F(QtGridTest, ChangesRowByRowAndNeverResets) {

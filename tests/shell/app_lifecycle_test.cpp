@@ -26,9 +26,12 @@ TEST_F(AppLifecycleTest, StartUpRunsInItsOrder) {
     EXPECT_EQ(launch.launches,
               (std::vector<fakes::FakeShellLaunch::Launch>{{kWatcher, {kChannel}}}));
     EXPECT_EQ(grid.caption, "");
-    EXPECT_EQ(grid.columns[0], (fakes::FakeGrid::ColumnSetup{" ", 300, false}));
-    EXPECT_EQ(grid.columns[2], (fakes::FakeGrid::ColumnSetup{"Local File Name", 1800, true}));
-    EXPECT_EQ(grid.columns[4], (fakes::FakeGrid::ColumnSetup{"File Size", 750, false}));
+    EXPECT_EQ(grid.columns[0], (fakes::FakeGrid::ColumnSetup{" ", {{"32767"}}, false}));
+    EXPECT_EQ(grid.columns[1], (fakes::FakeGrid::ColumnSetup{"Video URL", {{}, true}, false}));
+    EXPECT_EQ(grid.columns[2].caption, "Local File Name");
+    EXPECT_TRUE(grid.columns[2].editable);
+    EXPECT_EQ(grid.columns[3].width.fits[0], "Link is not supported");
+    EXPECT_EQ(grid.columns[4], (fakes::FakeGrid::ColumnSetup{"File Size", {{"1023.9 MB"}}, false}));
     EXPECT_EQ(grid.appearance.second, (platform::Rgb{39, 104, 146}));
     ASSERT_EQ(grid.groups.size(), 5u);
     EXPECT_EQ(grid.groups[3].second,

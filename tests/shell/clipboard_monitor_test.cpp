@@ -34,12 +34,13 @@ TEST_F(ClipboardMonitorTest, ADeliveryIsListedShownAndStartsARunLater) {
     EXPECT_TRUE(runs.IsRunning());
 }
 
-TEST_F(ClipboardMonitorTest, DeliveryOfAListedAddressAddsNothingButStillShows) {
+TEST_F(ClipboardMonitorTest, DeliveryOfAListedAddressAddsNothingButStillShowsAndSaysSo) {
     list::AddVideoURL(queue, kVideoPage);
-    monitor.OnDelivery(kVideoPage);
-    monitor.OnDelivery("");
+    monitor.OnDelivery(" " + kVideoPage + "\n");
+    monitor.OnDelivery(" ");
     EXPECT_EQ(queue.Count(), 1);
-    EXPECT_EQ(WritesOf(kSkinVideoUrl).size(), 1u);
+    EXPECT_EQ(WritesOf(kSkinVideoUrl), (std::vector<SkinWrite>{{kSkinVideoUrl, kVideoPage}}));
+    EXPECT_EQ(status.Text(), "This address is already in the list, as item 1");
 }
 
 TEST_F(ClipboardMonitorTest, DeliveryDuringARunOnlyLists) {
@@ -79,6 +80,12 @@ TEST_F(ClipboardMonitorTest, PollIgnoresUnsupportedTextButRemembersIt) {
     EXPECT_TRUE(queue.IsEmpty());
     EXPECT_TRUE(skin.writes.empty());
     EXPECT_EQ(monitor.LastClipboardText(), kUnsupportedPage);
+}
+
+TEST_F(ClipboardMonitorTest, PollListsAPastedAddressCleaned) {
+    PollWith("\twww.youtube.com/watch?v=clip1 \r\n");
+    EXPECT_EQ(Addresses(), std::vector<std::string>{kVideoPage});
+    EXPECT_EQ(WritesOf(kSkinVideoUrl), (std::vector<SkinWrite>{{kSkinVideoUrl, kVideoPage}}));
 }
 
 TEST_F(ClipboardMonitorTest, PollDuringARunOnlyListsAndKeepsPolling) {
@@ -123,13 +130,20 @@ TEST_F(ClipboardMonitorTest, SwitchingDrivesTheWatcherAndLeavesThePollingAlone) 
 }
 
 TEST_F(ClipboardMonitorTest, PollingStandsInForAWatcherThatCannotStart) {
+    clipboard.text = kOtherVideoPage; // copied before the program started
     launch.programs_exist = false;
     monitor.SwitchMonitor(true);
     EXPECT_TRUE(values.monitor_enabled);
     EXPECT_TRUE(monitor.PollingStandsIn());
+    clock.Advance(ClipboardMonitor::kPollInterval);
+    EXPECT_TRUE(queue.IsEmpty()) << "what was on the clipboard already is not downloaded";
     clipboard.text = kVideoPage;
     clock.Advance(ClipboardMonitor::kPollInterval);
-    EXPECT_EQ(queue.Count(), 1) << "copying still works";
+    EXPECT_EQ(Addresses(), std::vector<std::string>{kVideoPage}) << "copying still works";
+    ASSERT_TRUE(runs.IsRunning());
+    clipboard.text = kOtherVideoPage;
+    clock.Advance(ClipboardMonitor::kPollInterval);
+    EXPECT_EQ(queue.Count(), 2) << "the run its poll started does not stop the polling";
 
     monitor.SwitchMonitor(false);
     EXPECT_FALSE(values.monitor_enabled);

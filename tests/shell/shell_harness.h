@@ -99,13 +99,15 @@ protected:
     driver::PartFiles part_files{queue};
     GridCommands grid_commands{queue, grid};
     RunCommands runs{{queue, run, box, connectivity, skin, captions, clock, pages}};
+    StatusLine status{{queue, run, grid, skin, clock}};
+    AddressEntry entry{queue, status};
     ClipboardWatcher watcher{launch, paths, [] { return kChannel; }};
-    ClipboardMonitor monitor{{queue, skin, clipboard, clock, watcher, values, runs}};
+    ClipboardMonitor monitor{{entry, skin, clipboard, clock, watcher, values, runs}};
     SettingsControl settings{{values, store, skin, chooser, paths, monitor}};
     WindowHooks hooks{input, grid};
     AppLifecycle lifecycle{
         {window, tray, skin, box, paths, clock, grid, hooks, run, part_files, settings, monitor}};
-    SkinCommands commands{{window, tray, skin, launch, paths, grid, queue, pages, grid_commands,
+    SkinCommands commands{{window, tray, skin, launch, paths, grid, entry, pages, grid_commands,
                            runs, lifecycle, settings, monitor}};
 };
 

@@ -17,7 +17,13 @@ struct CommandCase {
 class EveryCommand : public ShellHarness, public testing::WithParamInterface<CommandCase> {};
 
 TEST_P(EveryCommand, RunsItsOperation) {
-    commands.OnSkinCommand(GetParam().command, "ignored");
+    std::string command = GetParam().command;
+    // A desktop without a tray: the window goes to the task bar instead.
+    if (command.ends_with("_WithoutATray")) {
+        tray.available = false;
+        command.resize(command.size() - std::string("_WithoutATray").size());
+    }
+    commands.OnSkinCommand(command, "ignored");
     EXPECT_EQ(log, GetParam().log);
 }
 
@@ -26,6 +32,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         CommandCase{"IDC_FS_Drag", {"drag"}}, CommandCase{"IDC_FS_Minimize", {"minimize"}},
         CommandCase{"IDC_FS_Tray", {"hide", "tray in"}},
+        CommandCase{"IDC_FS_Tray_WithoutATray", {"minimize"}},
         CommandCase{"IDC_FS_Close", {"unhook skin", "unhook wheel", "tray out", "quit"}},
         CommandCase{"idc_fs_close", {}}, CommandCase{"IDC_FS_CLOSE", {}}, CommandCase{"", {}}),
     [](const testing::TestParamInfo<CommandCase>& info) {
@@ -49,7 +56,7 @@ TEST_F(SkinCommandsTest, PagesHelpSiteAndStartReachTheirTargets) {
     EXPECT_EQ(pages.current, SkinPage::kDownload);
     commands.Run("IDC_FS_Help");
     commands.Run("ID_FS_webSite");
-    EXPECT_EQ(launch.opened, (Log{"/opt/tarnwick/Help.html", kHomePage}));
+    EXPECT_EQ(launch.opened, (Log{"/opt/tarnwick/Help.html", "/opt/tarnwick/Help.html#about"}));
     commands.Run("IDC_FS_startDownload");
     EXPECT_TRUE(box.shown.empty()) << "the start comes 200 ms later";
     clock.Advance(std::chrono::milliseconds(200));
@@ -59,15 +66,27 @@ TEST_F(SkinCommandsTest, PagesHelpSiteAndStartReachTheirTargets) {
     EXPECT_EQ(box.shown.size(), 2u) << "the stop command starts at once when idle";
 }
 
-TEST_F(SkinCommandsTest, AddDownloadUrlSkipsBlanksAndPassesPaddedAddressesAsTyped) {
-    skin.variables["_root.video_url"] = "   ";
+TEST_F(SkinCommandsTest, AddDownloadUrlCleansTheAddressAndSaysWhenItIsListedAlready) {
+    skin.variables["_root.video_url"] = " \t ";
     commands.Run("IDC_FS_addDownloadURL");
     EXPECT_TRUE(queue.IsEmpty());
-    skin.variables["_root.video_url"] = "  http://youtube.com/watch?v=1 ";
+    skin.variables["_root.video_url"] = "  http://youtube.com/watch?v=1 \r\n";
     commands.Run("IDC_FS_addDownloadURL");
-    ASSERT_EQ(queue.Count(), 1);
-    EXPECT_EQ(queue.At(0).page_address, "  http://youtube.com/watch?v=1 ");
+    skin.variables["_root.video_url"] = "www.youtube.com/watch?v=2";
+    commands.Run("IDC_FS_addDownloadURL");
+    EXPECT_EQ(Addresses(),
+              (Log{"http://youtube.com/watch?v=1", "http://www.youtube.com/watch?v=2"}));
     EXPECT_EQ(Status(0), "Waiting");
+    EXPECT_TRUE(WritesOf(kSkinStatusText).empty()) << "nothing to say yet";
+
+    skin.variables["_root.video_url"] = "http://youtube.com/watch?v=1";
+    commands.Run("IDC_FS_addDownloadURL");
+    EXPECT_EQ(queue.Count(), 2);
+    EXPECT_TRUE(box.shown.empty());
+    EXPECT_EQ(status.Text(), "This address is already in the list, as item 1");
+    EXPECT_EQ(skin.variables[kSkinStatusText], status.Text());
+    clock.Advance(StatusLine::kMessageTime);
+    EXPECT_EQ(skin.variables[kSkinStatusText], "Ready");
 }
 
 TEST_F(SkinCommandsTest, SettingsCommandsSwitchAndSave) {
@@ -128,6 +147,10 @@ TEST(TrayMenuTest, ButtonsAndEntriesDoWhatTheMenuSays) {
 
     menu.OnTrayButton(1); // visible: left alone
     window.visible = false;
+    menu.OnTrayButton(2);
+    EXPECT_FALSE(window.visible) << "a right click only opens the menu";
+    tray.menus.clear();
+    log.clear();
     menu.OnTrayButton(1);
     values.monitor_enabled = true;
     caption = "Stop Downloading";
@@ -146,13 +169,13 @@ TEST(TrayMenuTest, ButtonsAndEntriesDoWhatTheMenuSays) {
     menu.OnTrayMenuEntry("mnuDownload");
     menu.OnTrayMenuEntry("mnuMonitor");
     menu.OnTrayMenuEntry("mnuHelp");
-    EXPECT_EQ(log, (Log{"show", "foreground", "tray menu", "IDC_FS_stopDownload",
-                        "IDC_FS_startDownload", "monitor off"}));
+    EXPECT_EQ(log, (Log{"show", "tray menu", "IDC_FS_stopDownload", "IDC_FS_startDownload",
+                        "monitor off"}));
     menu.OnTrayMenuEntry("mnuExit");
     EXPECT_EQ(log.back(), "exit soon");
 }
 
-TEST(WindowHooksTest, OneStepPerWheelEventOnlyWhileTheGridHasTheFocus) {
+TEST(WindowHooksTest, OneStepPerWheelTurnOverTheGridAndNoneForATilt) {
     Log log;
     fakes::FakeInputHooks hooks{log};
     list::DownloadQueue queue;
@@ -160,11 +183,13 @@ TEST(WindowHooksTest, OneStepPerWheelEventOnlyWhileTheGridHasTheFocus) {
     WindowHooks window_hooks(hooks, grid);
     window_hooks.StartHook();
     ASSERT_EQ(hooks.wheel, &window_hooks);
-    hooks.wheel->OnWheel(-120);
-    EXPECT_TRUE(grid.scroll_actions.empty());
-    grid.focused = true;
-    for (const int delta : {-120, 240, 30, 0, -1}) hooks.wheel->OnWheel(delta);
+    for (const int delta : {-120, 240, 30, 0, -1}) hooks.wheel->OnWheel(delta, 0);
     EXPECT_EQ(grid.scroll_actions, (std::vector<int>{1, 0, 0, 0, 1}));
+    hooks.wheel->OnWheel(0, 120);
+    hooks.wheel->OnWheel(0, -120);
+    EXPECT_EQ(grid.scroll_actions.size(), 5u) << "a tilt sideways scrolls nothing";
+    hooks.wheel->OnWheel(-120, 15);
+    EXPECT_EQ(grid.scroll_actions.back(), 1) << "a turn with a little tilt is still a turn";
     window_hooks.StopHook();
     EXPECT_EQ(log, (Log{"hook skin", "hook wheel", "unhook skin", "unhook wheel"}));
 }

@@ -1,0 +1,28 @@
+// Every address the user gives, typed into the skin or the classic box,
+// delivered by the clipboard watcher or polled, enters the list here:
+// cleaned first, then listed, with a refusal said in the status line.
+#pragma once
+
+#include "list/download_queue.h"
+#include "shell/status_line.h"
+
+#include <string>
+
+namespace tarnwick::shell {
+
+class AddressEntry {
+public:
+    AddressEntry(list::DownloadQueue& queue, StatusMessages& messages)
+        : queue_(queue), messages_(messages) {}
+
+    // Lists the cleaned address and returns it; an address already listed,
+    // or one more than the list holds, is told instead. Empty when the text
+    // held nothing but blanks: nothing is listed then.
+    std::string Add(const std::string& text);
+
+private:
+    list::DownloadQueue& queue_;
+    StatusMessages& messages_;
+};
+
+} // namespace tarnwick::shell

@@ -1,0 +1,144 @@
+#include "shell/status_line.h"
+
+#include "list/item_texts.h"
+#include "list/reason_texts.h"
+#include "shell/skin_variables.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tarnwick::shell {
+
+StatusLine::StatusLine(StatusLineServices services)
+    : s_(services),
+      message_timer_(s_.clock.NewTimer([this] {
+          message_.clear();
+          Refresh();
+      })),
+      speed_timer_(s_.clock.NewTimer([this] {
+          speed_timer_->Start(kSpeedInterval);
+          MeasureSpeed();
+          Refresh();
+      })),
+      selection_timer_(s_.clock.NewTimer([this] {
+          FindSelectedItem();
+          Refresh();
+      })) {
+    s_.queue.AddObserver(this);
+    s_.run.AddObserver(this);
+    s_.grid.SetSelectionListener(this);
+}
+
+StatusLine::~StatusLine() {
+    s_.grid.SetSelectionListener(nullptr);
+    s_.run.RemoveObserver(this);
+    s_.queue.RemoveObserver(this);
+}
+
+void StatusLine::ShowMessage(const std::string& text) {
+    message_ = text;
+    message_timer_->Start(kMessageTime);
+    Refresh();
+}
+
+void StatusLine::OnChanged(int position, unsigned fields) {
+    if (selected_ && s_.queue.At(position).key == *selected_ &&
+        (fields & (list::kFieldStatus | list::kFieldFailure)) != 0) {
+        Refresh();
+    }
+}
+
+void StatusLine::OnRemoving(int position) {
+    if (selected_ && s_.queue.At(position).key == *selected_) {
+        selected_.reset();
+        selection_timer_->Start(platform::Duration(0));
+    }
+}
+
+void StatusLine::OnRunStateChanged() {
+    meter_.Reset();
+    metered_.reset();
+    if (s_.run.IsRunning()) {
+        speed_timer_->Start(kSpeedInterval);
+    } else {
+        speed_timer_->Stop();
+    }
+    Refresh();
+}
+
+void StatusLine::OnSelectionChanged() {
+    if (!selection_timer_->IsActive()) selection_timer_->Start(platform::Duration(0));
+}
+
+// The selected item nearest the top, by a selected row or a selected cell.
+void StatusLine::FindSelectedItem() {
+    int first = s_.grid.RowCount();
+    for (const platform::CellRef& cell : s_.grid.SelectedCells()) first = std::min(first, cell.row);
+    for (int row = 0; row < first; ++row) {
+        if (s_.grid.IsRowSelected(row)) {
+            first = row;
+            break;
+        }
+    }
+    selected_.reset();
+    if (first < s_.queue.Count()) selected_ = s_.queue.At(first).key;
+}
+
+void StatusLine::MeasureSpeed() {
+    const std::optional<list::ItemKey> key = s_.run.CurrentItem();
+    const list::DownloadItem* item = key ? s_.queue.Find(*key) : nullptr;
+    if (item == nullptr || item->state != list::ItemState::kDownloading) {
+        meter_.Reset();
+        metered_.reset();
+        return;
+    }
+    if (metered_ != key) meter_.Reset();
+    metered_ = key;
+    meter_.Add(s_.clock.Now(), item->received);
+}
+
+void StatusLine::Refresh() {
+    std::string text = Compose();
+    if (text == shown_) return;
+    shown_ = std::move(text);
+    SetSkinVariable(s_.skin, kSkinStatusText, shown_);
+}
+
+std::string StatusLine::Compose() const {
+    if (!message_.empty()) return message_;
+    std::string reason = SelectedReason();
+    if (!reason.empty()) return reason;
+    if (s_.run.IsRunning()) return RunningText();
+    return kReadyText;
+}
+
+std::string StatusLine::SelectedReason() const {
+    if (!selected_) return {};
+    const int position = s_.queue.PositionOf(*selected_);
+    if (position < 0) return {};
+    const std::string reason = list::ReasonText(s_.queue.At(position));
+    if (reason.empty()) return {};
+    return "Item " + std::to_string(position + 1) + ": " + reason;
+}
+
+std::string StatusLine::RunningText() const {
+    const std::optional<list::ItemKey> key = s_.run.CurrentItem();
+    const int position = key ? s_.queue.PositionOf(*key) : -1;
+    if (position < 0) return kRunningText;
+    const list::DownloadItem& item = s_.queue.At(position);
+    if (item.state != list::ItemState::kDownloading) {
+        return "Preparing item " + std::to_string(position + 1);
+    }
+    std::string text = "Downloading " + list::FileNameText(item);
+    const std::optional<double> speed = metered_ == key ? meter_.BytesPerSecond() : std::nullopt;
+    if (!speed) return text;
+    text += " at " + SpeedText(*speed);
+    if (item.size_kind == list::SizeKind::kKnown && item.total_size > item.received &&
+        *speed >= 1) {
+        const double seconds = static_cast<double>(item.total_size - item.received) / *speed;
+        text += ", " + TimeLeftText(static_cast<int64_t>(std::ceil(seconds)));
+    }
+    return text;
+}
+
+} // namespace tarnwick::shell

@@ -1,0 +1,82 @@
+// The line at the bottom of the skin: what the user should know now. In this
+// order of precedence it shows a message about the user's last action (for
+// four seconds), the selected item's failure reason, the running item's
+// progress with its speed and time left, and "Ready".
+#pragma once
+
+#include "driver/download_run.h"
+#include "list/download_queue.h"
+#include "platform/clock.h"
+#include "platform/grid.h"
+#include "platform/skin_player.h"
+#include "shell/transfer_speed.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace tarnwick::shell {
+
+inline constexpr const char* kReadyText = "Ready";
+// While a run is between two items.
+inline constexpr const char* kRunningText = "Downloading\u2026";
+
+// Where the answers to the user's actions go.
+class StatusMessages {
+public:
+    virtual ~StatusMessages() = default;
+    virtual void ShowMessage(const std::string& text) = 0;
+};
+
+struct StatusLineServices {
+    list::DownloadQueue& queue;
+    driver::DownloadRun& run;
+    platform::Grid& grid;
+    platform::SkinPlayer& skin;
+    platform::Clock& clock;
+};
+
+class StatusLine : public StatusMessages,
+                   private list::QueueObserver,
+                   private driver::RunObserver,
+                   private platform::GridSelectionListener {
+public:
+    static constexpr platform::Duration kMessageTime{4000};
+    // How often the speed is measured and shown, at most.
+    static constexpr platform::Duration kSpeedInterval{250};
+
+    explicit StatusLine(StatusLineServices services);
+    ~StatusLine() override;
+    StatusLine(const StatusLine&) = delete;
+    StatusLine& operator=(const StatusLine&) = delete;
+
+    void ShowMessage(const std::string& text) override;
+    // What the line shows now. The skin shows "Ready" until the first write.
+    const std::string& Text() const { return shown_; }
+
+private:
+    void OnChanged(int position, unsigned fields) override;
+    void OnRemoving(int position) override;
+    void OnRunStateChanged() override;
+    void OnSelectionChanged() override;
+
+    void FindSelectedItem();
+    void MeasureSpeed();
+    void Refresh();
+    std::string Compose() const;
+    std::string SelectedReason() const;
+    std::string RunningText() const;
+
+    StatusLineServices s_;
+    std::unique_ptr<platform::Timer> message_timer_;
+    std::unique_ptr<platform::Timer> speed_timer_;
+    // Many selection changes in a row (select all) are looked at once.
+    std::unique_ptr<platform::Timer> selection_timer_;
+    std::string message_;
+    std::optional<list::ItemKey> selected_;
+    SpeedMeter meter_;
+    std::optional<list::ItemKey> metered_;
+    std::string shown_ = kReadyText;
+};
+
+} // namespace tarnwick::shell
