@@ -113,8 +113,11 @@ public:
         QEventLoop loop;
         bool complete = false;
         transfer.Start(
-            url, [&](int) { return file; },
-            [&](int64_t received, std::optional<int64_t>) { queue_.SetReceived(key, received); },
+            url, std::nullopt, [&](int) { return file; },
+            [&](const transfer::FileTransfer::Progress& progress) {
+                queue_.SetReceived(key, progress.received);
+                queue_.SetKept(key, progress.on_disk);
+            },
             [&](Outcome outcome) {
                 complete = outcome.IsComplete();
                 loop.quit();

@@ -31,6 +31,14 @@ void TakeProbedSize(DownloadItem& item, const transfer::ProbeFindings& findings)
     }
 }
 
+// What an earlier transfer of the item kept for this one to go on with.
+std::optional<transfer::KeptFile> KeptFileOf(const DownloadItem& item) {
+    if (item.temporary_path.empty()) return std::nullopt;
+    transfer::KeptFile kept{item.temporary_path, item.kept, std::nullopt, item.validator};
+    if (item.size_kind == SizeKind::kKnown) kept.total = item.total_size;
+    return kept;
+}
+
 // Whether a transfer that ended so keeps the bytes it wrote.
 bool KeepsItsBytes(const Outcome& outcome) {
     if (outcome.IsCancelled()) return true;
@@ -50,6 +58,8 @@ void ItemJob::Change(const std::function<void(DownloadItem&)>& change) {
 void ItemJob::Start() {
     const DownloadItem* item = s_.queue.Find(key_);
     if (item == nullptr) return Finish(Outcome::Cancelled());
+    // Taken before the probe tells the size afresh.
+    earlier_ = KeptFileOf(*item);
     Change([](DownloadItem& i) {
         i.state = ItemState::kPreparing;
         i.page_received = 0;
@@ -121,63 +131,80 @@ void ItemJob::Transfer(const std::string& link) {
     }
     const DownloadItem* item = s_.queue.Find(key_);
     if (item == nullptr) return Finish(Outcome::Cancelled());
-    // The bytes an earlier run kept start afresh.
-    if (!item->temporary_path.empty()) transfer::files::Remove(item->temporary_path);
-    Change([](DownloadItem& i) { i.temporary_path.clear(); });
     transfer_ = std::make_unique<transfer::FileTransfer>(s_.http, s_.clock, s_.limits);
     transfer_->Start(
-        link,
+        link, earlier_,
         [this, name = item->name](int attempt) {
             return TemporaryPathFor(folder_, name, key_, attempt);
         },
-        [this](int64_t received, std::optional<int64_t> size) {
-            OnTransferProgress(received, size);
-        },
+        [this](const transfer::FileTransfer::Progress& progress) { OnTransferProgress(progress); },
         [this](Outcome outcome) { OnTransferred(std::move(outcome)); });
 }
 
 void ItemJob::OnTransferred(Outcome outcome) {
     const std::string temporary = transfer_->TemporaryPath();
+    const int64_t on_disk = transfer_->OnDisk();
     transfer_.reset();
     if (outcome.IsComplete()) {
         const Claimed claimed = ClaimFinalName(s_.queue, key_, folder_, temporary);
         Change([&](DownloadItem& i) {
             i.temporary_path.clear();
+            i.kept = 0;
+            i.validator.clear();
             if (claimed.name) i.name = *claimed.name;
         });
         if (!claimed.name) outcome = Outcome::Failed(claimed.failure);
-    } else if (!KeepsItsBytes(outcome)) {
-        Change([](DownloadItem& i) { i.temporary_path.clear(); });
+    } else if (KeepsItsBytes(outcome)) {
+        Change([&](DownloadItem& i) {
+            if (!i.temporary_path.empty()) i.kept = on_disk;
+        });
+    } else {
+        // Our own file, made or checked by the transfer: what it holds is of no use.
+        if (!temporary.empty()) transfer::files::Remove(temporary);
+        Change([](DownloadItem& i) {
+            i.temporary_path.clear();
+            i.kept = 0;
+            i.validator.clear();
+        });
     }
     Finish(outcome);
 }
 
-void ItemJob::OnTransferProgress(int64_t received, std::optional<int64_t> size) {
+void ItemJob::OnTransferProgress(const transfer::FileTransfer::Progress& progress) {
     if (!downloading_) {
-        // The answer began: its length is the size that counts from now on,
-        // and the item owns the temporary file its bytes go to.
+        // The answer began: its size is the one that counts from now on, and
+        // the item owns the temporary file its bytes go to.
         downloading_ = true;
         Change([&](DownloadItem& i) {
             i.state = ItemState::kDownloading;
-            i.received = received;
+            i.received = progress.received;
             i.temporary_path = transfer_->TemporaryPath();
-            if (size) {
+            i.kept = progress.on_disk;
+            i.validator = transfer_->Validator();
+            if (progress.size) {
                 i.size_kind = SizeKind::kKnown;
-                i.total_size = *size;
+                i.total_size = *progress.size;
             }
         });
         return;
     }
-    s_.queue.SetReceived(key_, received);
+    s_.queue.SetReceived(key_, progress.received);
+    s_.queue.SetKept(key_, progress.on_disk);
 }
 
 void ItemJob::Cancel() {
     if (done_) return;
     page_fetch_.reset();
     probe_.reset();
+    // What came is written out first, so that the item knows it is kept.
+    const std::optional<int64_t> kept =
+        transfer_ ? std::optional<int64_t>(transfer_->Abandon()) : std::nullopt;
     transfer_.reset();
     done_ = true;
-    Change([](DownloadItem& i) { i.state = ItemState::kCancelled; });
+    Change([&](DownloadItem& i) {
+        i.state = ItemState::kCancelled;
+        if (kept && !i.temporary_path.empty()) i.kept = *kept;
+    });
 }
 
 void ItemJob::Finish(const Outcome& outcome, std::optional<list::NameKind> placeholder) {

@@ -54,7 +54,7 @@ private:
     void OnPage(transfer::PageFetch::Result result);
     void OnProbed(const std::string& link, transfer::Probe::Result result);
     void Transfer(const std::string& link);
-    void OnTransferProgress(int64_t received, std::optional<int64_t> size);
+    void OnTransferProgress(const transfer::FileTransfer::Progress& progress);
     void OnTransferred(Outcome outcome);
     void Finish(const Outcome& outcome, std::optional<list::NameKind> placeholder = std::nullopt);
     void Change(const std::function<void(list::DownloadItem&)>& change);
@@ -66,6 +66,7 @@ private:
     std::unique_ptr<transfer::Probe> probe_;
     std::unique_ptr<transfer::FileTransfer> transfer_;
     std::string folder_;
+    std::optional<transfer::KeptFile> earlier_;
     bool done_ = false;
     bool downloading_ = false;
 };

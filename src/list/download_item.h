@@ -61,8 +61,12 @@ struct DownloadItem {
     // Why it failed, when kFailed.
     std::optional<Failure> failure;
     // The temporary file it owns, kept from a transfer cut off or stopped
-    // partway; empty when it owns none.
+    // partway; empty when it owns none. `kept` of its bytes are known to be
+    // on disk, and `validator` (a strong ETag or a Last-Modified date) names
+    // the version of the video they belong to, for a transfer that resumes.
     std::string temporary_path;
+    int64_t kept = 0;
+    std::string validator;
 
     bool operator==(const DownloadItem&) const = default;
 };

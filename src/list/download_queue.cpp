@@ -19,6 +19,10 @@ unsigned ChangedFields(const DownloadItem& before, const DownloadItem& after) {
         fields |= kFieldSize;
     }
     if (before.failure != after.failure) fields |= kFieldFailure;
+    if (before.temporary_path != after.temporary_path || before.kept != after.kept ||
+        before.validator != after.validator) {
+        fields |= kFieldKept;
+    }
     return fields;
 }
 
@@ -88,7 +92,7 @@ DownloadQueue::AddResult DownloadQueue::Add(DownloadItem item) {
     auto entry = std::make_unique<Entry>();
     entry->item = std::move(item);
     entry->position = position;
-    addresses_.emplace(entry->item.page_address, last_key_);
+    addresses_.insert(entry.get());
     NoteName(entry->item);
     order_.push_back(entry.get());
     entries_.emplace(last_key_, std::move(entry));
@@ -97,9 +101,9 @@ DownloadQueue::AddResult DownloadQueue::Add(DownloadItem item) {
 }
 
 std::optional<ItemKey> DownloadQueue::KeyOfAddress(const std::string& address) const {
-    const auto found = addresses_.find(address);
+    const auto found = addresses_.find(std::string_view(address));
     if (found == addresses_.end()) return std::nullopt;
-    return found->second;
+    return (*found)->item.key;
 }
 
 bool DownloadQueue::Remove(ItemKey key) {
@@ -108,7 +112,7 @@ bool DownloadQueue::Remove(ItemKey key) {
     Tell([&](QueueObserver& o) { o.OnRemoving(position); });
     order_.erase(order_.begin() + position);
     const auto found = entries_.find(key);
-    addresses_.erase(found->second->item.page_address);
+    addresses_.erase(found->second.get());
     ForgetName(found->second->item);
     entries_.erase(found);
     Tell([&](QueueObserver& o) { o.OnRemoved(position); });
@@ -170,6 +174,14 @@ void DownloadQueue::SetReceived(ItemKey key, int64_t received) {
     if (StatusText(entry->item) == before) return;
     const int position = PositionOf(key);
     Tell([&](QueueObserver& o) { o.OnChanged(position, kFieldStatus); });
+}
+
+void DownloadQueue::SetKept(ItemKey key, int64_t kept) {
+    Entry* entry = FindEntry(key);
+    if (entry == nullptr || entry->item.kept == kept) return;
+    entry->item.kept = kept;
+    const int position = PositionOf(key);
+    Tell([&](QueueObserver& o) { o.OnChanged(position, kFieldKept); });
 }
 
 } // namespace tarnwick::list

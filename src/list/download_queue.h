@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -23,6 +24,9 @@ enum ItemField : unsigned {
     kFieldStatus = 1u << 2,
     kFieldSize = 1u << 3,
     kFieldFailure = 1u << 4,
+    // What the grid does not show: the temporary file, its bytes on disk, its
+    // validator.
+    kFieldKept = 1u << 5,
 };
 
 // Hears of every change. The "-ing" calls come before the change, the others
@@ -62,7 +66,9 @@ public:
     const DownloadItem* Find(ItemKey key) const;
     // The item's position, or -1 when it is not listed.
     int PositionOf(ItemKey key) const;
-    bool HasAddress(const std::string& address) const { return addresses_.count(address) > 0; }
+    bool HasAddress(const std::string& address) const {
+        return addresses_.find(std::string_view(address)) != addresses_.end();
+    }
     // The key of the item with exactly this address, if one is listed.
     std::optional<ItemKey> KeyOfAddress(const std::string& address) const;
     // Whether an item other than `except` has this file name.
@@ -83,8 +89,11 @@ public:
     // Changes the item through `change` and tells the observers which parts
     // changed. The page address and the key stay as they are.
     bool Modify(ItemKey key, const std::function<void(DownloadItem&)>& change);
-    // The video's bytes so far, told only when the shown status changes.
+    // The video's bytes so far, told as a status change only when the shown
+    // status changes.
     void SetReceived(ItemKey key, int64_t received);
+    // The bytes of the temporary file known to be on disk, told as kFieldKept.
+    void SetKept(ItemKey key, int64_t kept);
 
 private:
     struct Entry {
@@ -101,7 +110,25 @@ private:
 
     std::vector<Entry*> order_;
     std::unordered_map<ItemKey, std::unique_ptr<Entry>> entries_;
-    std::unordered_map<std::string, ItemKey> addresses_;
+    // The entries by their items' addresses, which never change while listed;
+    // found by an address without a copy of it.
+    struct AddressHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view address) const {
+            return std::hash<std::string_view>()(address);
+        }
+        size_t operator()(const Entry* entry) const { return (*this)(entry->item.page_address); }
+    };
+    struct SameAddress {
+        using is_transparent = void;
+        static std::string_view Of(std::string_view address) { return address; }
+        static std::string_view Of(const Entry* entry) { return entry->item.page_address; }
+        template <typename A, typename B>
+        bool operator()(const A& a, const B& b) const {
+            return Of(a) == Of(b);
+        }
+    };
+    std::unordered_set<Entry*, AddressHash, SameAddress> addresses_;
     std::unordered_multiset<std::string> names_; // of the items with a name
     std::vector<QueueObserver*> observers_;
     ItemKey last_key_ = 0;

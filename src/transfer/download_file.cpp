@@ -20,13 +20,39 @@ bool DownloadFile::Create(const std::string& path) {
     path_ = path;
     buffer_.resize(kBufferSize);
     used_ = 0;
+    on_disk_ = 0;
     return true;
+}
+
+bool DownloadFile::OpenToResume(const std::string& path, int64_t least) {
+    Close();
+    int64_t length = 0;
+    descriptor_ = files::OpenToResume(path, least, length, error_);
+    if (descriptor_ < 0) return false;
+    path_ = path;
+    buffer_.resize(kBufferSize);
+    used_ = 0;
+    on_disk_ = length;
+    return true;
+}
+
+bool DownloadFile::Restart() {
+    if (descriptor_ < 0) {
+        error_ = EBADF;
+        return false;
+    }
+    used_ = 0;
+    on_disk_ = 0;
+    return files::Truncate(descriptor_, error_);
 }
 
 bool DownloadFile::WriteOut() {
     const size_t count = used_;
     used_ = 0;
-    return count == 0 || files::WriteAll(descriptor_, buffer_.data(), count, error_);
+    if (count == 0) return true;
+    if (!files::WriteAll(descriptor_, buffer_.data(), count, error_)) return false;
+    on_disk_ += static_cast<int64_t>(count);
+    return true;
 }
 
 bool DownloadFile::Append(const char* data, size_t size) {
@@ -37,7 +63,11 @@ bool DownloadFile::Append(const char* data, size_t size) {
     // Whatever is gathered goes out first, so that the file keeps the order.
     const bool goes_straight_through = size >= buffer_.size() / 2;
     if ((goes_straight_through || used_ + size > buffer_.size()) && !WriteOut()) return false;
-    if (goes_straight_through) return files::WriteAll(descriptor_, data, size, error_);
+    if (goes_straight_through) {
+        if (!files::WriteAll(descriptor_, data, size, error_)) return false;
+        on_disk_ += static_cast<int64_t>(size);
+        return true;
+    }
     std::memcpy(buffer_.data() + used_, data, size);
     used_ += size;
     return true;

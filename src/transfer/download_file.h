@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,11 @@ public:
 
     // Creates the file at `path`; false with Error() (EEXIST where anything is).
     bool Create(const std::string& path);
+    // Opens the temporary file of an earlier transfer to write on at its end,
+    // when it is our regular file of at least `least` bytes; false otherwise.
+    bool OpenToResume(const std::string& path, int64_t least);
+    // Drops what the file holds and what is gathered: writing starts afresh.
+    bool Restart();
     // False with Error() when the bytes cannot be written.
     bool Append(const char* data, size_t size);
     // Writes out what is gathered and closes the file; false with Error().
@@ -32,6 +38,8 @@ public:
     void Discard();
 
     const std::string& Path() const { return path_; }
+    // The bytes written to the file so far; what is gathered is not counted.
+    int64_t OnDisk() const { return on_disk_; }
     int Error() const { return error_; }
 
 private:
@@ -41,6 +49,7 @@ private:
     int descriptor_ = -1;
     std::vector<char> buffer_;
     size_t used_ = 0;
+    int64_t on_disk_ = 0;
     int error_ = 0;
 };
 

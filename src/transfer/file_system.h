@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace tarnwick::transfer::files {
@@ -14,6 +15,13 @@ namespace tarnwick::transfer::files {
 // less the umask); fails with EEXIST where anything, a link included, is.
 // The open file's descriptor, or -1 with `error` set.
 int CreateNew(const std::string& path, int& error);
+// Opens `path`, a temporary file of an earlier transfer, to write on at its
+// end: never through a link, never anything but a regular file with exactly
+// one name, and only when it holds at least `least` bytes (EINVAL otherwise).
+// The descriptor, with the file's length in `length`, or -1 with `error`.
+int OpenToResume(const std::string& path, int64_t least, int64_t& length, int& error);
+// Cuts the open file back to nothing; what is written next starts it.
+bool Truncate(int descriptor, int& error);
 bool WriteAll(int descriptor, const char* data, size_t size, int& error);
 bool Close(int descriptor, int& error);
 

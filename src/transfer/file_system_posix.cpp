@@ -16,6 +16,31 @@ int CreateNew(const std::string& path, int& error) {
     return descriptor;
 }
 
+int OpenToResume(const std::string& path, int64_t least, int64_t& length, int& error) {
+    // Not blocking: a FIFO planted at the name must not hold the program up.
+    const int descriptor =
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        error = errno;
+        return -1;
+    }
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1 ||
+        status.st_size < least || ::fcntl(descriptor, F_SETFL, O_APPEND) != 0) {
+        error = EINVAL;
+        ::close(descriptor);
+        return -1;
+    }
+    length = status.st_size;
+    return descriptor;
+}
+
+bool Truncate(int descriptor, int& error) {
+    if (::ftruncate(descriptor, 0) == 0) return true;
+    error = errno;
+    return false;
+}
+
 bool WriteAll(int descriptor, const char* data, size_t size, int& error) {
     while (size > 0) {
         const ssize_t written = ::write(descriptor, data, size);

@@ -30,6 +30,31 @@ int CreateNew(const std::string& path, int& error) {
     return descriptor;
 }
 
+int OpenToResume(const std::string& path, int64_t least, int64_t& length, int& error) {
+    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        error = EINVAL;
+        return -1;
+    }
+    const int descriptor = _wopen(Wide(path).c_str(), _O_WRONLY | _O_APPEND | _O_BINARY);
+    struct _stat64 status {};
+    if (descriptor < 0 || _fstat64(descriptor, &status) != 0 || (status.st_mode & _S_IFREG) == 0 ||
+        status.st_size < least) {
+        error = descriptor < 0 ? errno : EINVAL;
+        if (descriptor >= 0) _close(descriptor);
+        return -1;
+    }
+    length = status.st_size;
+    return descriptor;
+}
+
+bool Truncate(int descriptor, int& error) {
+    if (_chsize_s(descriptor, 0) == 0) return true;
+    error = errno;
+    return false;
+}
+
 bool WriteAll(int descriptor, const char* data, size_t size, int& error) {
     while (size > 0) {
         const int written = _write(descriptor, data, static_cast<unsigned>(size));

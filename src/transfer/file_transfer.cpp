@@ -27,19 +27,58 @@ FileTransfer::FileTransfer(platform::HttpClient& http, platform::Clock& clock, T
     : http_(http),
       watch_(clock, limits, [this](Reason reason) { Finish(Outcome::Failed(reason)); }) {}
 
-void FileTransfer::Start(const std::string& link, PathChooser temporary_path,
-                         ProgressHandler on_progress, DoneHandler on_done) {
+void FileTransfer::Start(const std::string& link, const std::optional<KeptFile>& earlier,
+                         PathChooser temporary_path, ProgressHandler on_progress,
+                         DoneHandler on_done) {
+    link_ = link;
     temporary_path_ = std::move(temporary_path);
     on_progress_ = std::move(on_progress);
     on_done_ = std::move(on_done);
+    int64_t from = 0;
+    if (earlier && file_.OpenToResume(earlier->path, earlier->kept)) {
+        earlier_total_ = earlier->total;
+        validator_ = earlier->validator;
+        // Without a validator only an unchanged size tells the same video.
+        const bool can_ask = !validator_.empty() || earlier_total_.has_value();
+        if (can_ask) from = file_.OnDisk();
+    }
+    Request(from);
+}
+
+void FileTransfer::Request(int64_t from) {
     platform::HttpRequest request;
-    request.url = link;
+    request.url = link_;
+    asked_from_ = from;
+    if (from > 0) {
+        request.headers.push_back("Range: bytes=" + std::to_string(from) + "-");
+        if (!validator_.empty()) request.headers.push_back("If-Range: " + validator_);
+    }
     watch_.Opening();
     exchange_ = http_.Start(request, *this);
 }
 
+// A partial answer that goes on exactly where the file ends, to the end of a
+// video of the size it had.
+bool FileTransfer::TakesTheRest(const platform::HttpAnswer& answer) const {
+    const std::optional<ContentRange> range = ContentRangeField(answer.raw_headers);
+    return range && range->first == asked_from_ && range->total &&
+           range->last + 1 == *range->total &&
+           (!earlier_total_ || *earlier_total_ == *range->total);
+}
+
+void FileTransfer::AskForTheWhole() {
+    asked_again_ = true;
+    exchange_.reset();
+    Request(0);
+}
+
 void FileTransfer::OnAnswer(const platform::HttpAnswer& answer) {
     http_status_ = answer.status;
+    if (asked_from_ > 0 && !asked_again_ &&
+        ((answer.status == 206 && !TakesTheRest(answer)) || answer.status == 416)) {
+        AskForTheWhole();
+        return;
+    }
     if (std::optional<Failure> failure = FailureOfStatus(answer.status)) {
         // An error page never takes the place of a file in the download folder.
         Finish(Outcome::Failed(std::move(*failure)));
@@ -50,15 +89,29 @@ void FileTransfer::OnAnswer(const platform::HttpAnswer& answer) {
         Finish(Outcome::Failed(Reason::kHtmlInsteadOfVideo, {}, answer.status));
         return;
     }
-    if (!CreateFile()) {
+    if (asked_from_ > 0 && answer.status == 206) {
+        size_ = ContentRangeField(answer.raw_headers)->total;
+        received_ = asked_from_;
+    } else if (!BeginWhole(answer)) {
+        return;
+    }
+    watch_.Answered();
+    Report();
+}
+
+// The answer is the whole video: the file starts afresh with its bytes.
+bool FileTransfer::BeginWhole(const platform::HttpAnswer& answer) {
+    const bool ready = file_.Path().empty() ? CreateFile() : file_.Restart();
+    if (!ready) {
         FailWriting(
             FolderIsTheProblem(file_.Error()) ? Reason::kFolderUnusable : Reason::kWriteFailed,
             false);
-        return;
+        return false;
     }
+    validator_ = ValidatorField(answer.raw_headers);
     size_ = ContentLengthField(answer.raw_headers);
-    watch_.Answered();
-    on_progress_(0, size_);
+    received_ = 0;
+    return true;
 }
 
 void FileTransfer::OnBody(const char* data, size_t size) {
@@ -68,8 +121,18 @@ void FileTransfer::OnBody(const char* data, size_t size) {
         return;
     }
     received_ += static_cast<int64_t>(size);
-    on_progress_(received_, size_);
+    Report();
 }
+
+int64_t FileTransfer::Abandon() {
+    watch_.Stop();
+    exchange_.reset();
+    file_.Close();
+    on_done_ = nullptr;
+    return file_.OnDisk();
+}
+
+void FileTransfer::Report() { on_progress_({received_, size_, file_.OnDisk()}); }
 
 void FileTransfer::OnEnd(const platform::HttpEnd& end) {
     if (end.kind != platform::HttpEnd::Kind::kComplete) {

@@ -1,8 +1,15 @@
-// Transfers one video file: a GET of the link whose body goes into a new
+// Transfers one video file: a GET of the link whose body goes into a
 // temporary file. The transfer itself decides its outcome: complete when the
 // whole body came with a success status and is on disk. An error status or a
 // web page writes nothing; a write that fails removes what was written; a
 // transfer cut off or stopped partway keeps its bytes in the file.
+//
+// The temporary file an earlier transfer of the same video kept is written on
+// where it ends: the request asks for the rest ("Range", with "If-Range" and
+// the validator of the answer the bytes came with), and a partial answer that
+// starts exactly there, for a video of the same size, is appended. Any other
+// answer starts the file afresh: a whole answer is written from its first
+// byte, and a refused or mismatched range is asked for again whole.
 #pragma once
 
 #include "common/outcome.h"
@@ -19,11 +26,28 @@
 
 namespace tarnwick::transfer {
 
+// What an earlier transfer of the same video kept.
+struct KeptFile {
+    std::string path;
+    // The bytes known to be on disk; the file must hold at least these.
+    int64_t kept = 0;
+    // The video's size then, and its validator (empty without one).
+    std::optional<int64_t> total;
+    std::string validator;
+};
+
 class FileTransfer : private platform::HttpReceiver {
 public:
-    // The bytes received so far, and the body's length when the answer gave one.
-    // First called when the answer begins, with 0 bytes.
-    using ProgressHandler = std::function<void(int64_t received, std::optional<int64_t> size)>;
+    struct Progress {
+        // The video's bytes so far, those of an earlier transfer included.
+        int64_t received = 0;
+        // The video's whole size, when the answer gave one.
+        std::optional<int64_t> size;
+        // Of the bytes received, those written to the file.
+        int64_t on_disk = 0;
+    };
+    // First called when the answer begins, with the bytes the file holds.
+    using ProgressHandler = std::function<void(const Progress& progress)>;
     using DoneHandler = std::function<void(Outcome outcome)>;
     // The temporary file's path for the attempt-th try, from 1; a path that
     // anything has already is passed over for the next.
@@ -36,27 +60,46 @@ public:
     // The handlers are called from the event loop; `on_done` once, last, and
     // the transfer may be destroyed from inside it. Destroying it before ends
     // the request at once; the bytes received stay in the temporary file.
-    void Start(const std::string& link, PathChooser temporary_path, ProgressHandler on_progress,
-               DoneHandler on_done);
+    // A kept file that is not our regular file of its kept length is left as
+    // it is, and a new one is made instead.
+    void Start(const std::string& link, const std::optional<KeptFile>& earlier,
+               PathChooser temporary_path, ProgressHandler on_progress, DoneHandler on_done);
 
     // The temporary file, from the moment the answer began.
     const std::string& TemporaryPath() const { return file_.Path(); }
+    // The validator of the answer whose bytes the file holds.
+    const std::string& Validator() const { return validator_; }
+    // The file's bytes on disk.
+    int64_t OnDisk() const { return file_.OnDisk(); }
+    // Ends the request and closes the file with what came written out; the
+    // handlers are not called. The bytes on disk then.
+    int64_t Abandon();
 
 private:
     void OnAnswer(const platform::HttpAnswer& answer) override;
     void OnBody(const char* data, size_t size) override;
     void OnEnd(const platform::HttpEnd& end) override;
+    void Request(int64_t from);
+    bool TakesTheRest(const platform::HttpAnswer& answer) const;
+    void AskForTheWhole();
+    bool BeginWhole(const platform::HttpAnswer& answer);
     bool CreateFile();
+    void Report();
     void FailWriting(Reason unless_full, bool discard);
     void Finish(Outcome outcome);
 
     platform::HttpClient& http_;
     LimitWatch watch_;
     std::unique_ptr<platform::HttpExchange> exchange_;
+    std::string link_;
     PathChooser temporary_path_;
     DownloadFile file_;
     ProgressHandler on_progress_;
     DoneHandler on_done_;
+    std::optional<int64_t> earlier_total_;
+    std::string validator_;
+    int64_t asked_from_ = 0;
+    bool asked_again_ = false;
     int http_status_ = 0;
     std::optional<int64_t> size_;
     int64_t received_ = 0;

@@ -152,6 +152,51 @@ std::optional<int64_t> ContentLengthField(std::string_view raw) {
     return length;
 }
 
+namespace {
+
+std::optional<int64_t> NonNegativeNumber(std::string_view text) {
+    int64_t parsed = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || parsed < 0) {
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+} // namespace
+
+std::optional<ContentRange> ContentRangeField(std::string_view raw) {
+    const std::optional<std::string_view> value = FieldValue(raw, "content-range");
+    if (!value || !text::ToLowerAscii(value->substr(0, 6)).starts_with("bytes ")) {
+        return std::nullopt;
+    }
+    const std::string_view spec = TrimBlanks(value->substr(6));
+    const size_t dash = spec.find('-');
+    const size_t slash = spec.find('/');
+    if (dash == std::string_view::npos || slash == std::string_view::npos || slash < dash) {
+        return std::nullopt;
+    }
+    const std::optional<int64_t> first = NonNegativeNumber(spec.substr(0, dash));
+    const std::optional<int64_t> last = NonNegativeNumber(spec.substr(dash + 1, slash - dash - 1));
+    if (!first || !last || *last < *first) return std::nullopt;
+    ContentRange range{*first, *last, std::nullopt};
+    const std::string_view total = spec.substr(slash + 1);
+    if (total != "*") {
+        range.total = NonNegativeNumber(total);
+        if (!range.total || *range.total <= *last) return std::nullopt;
+    }
+    return range;
+}
+
+std::string ValidatorField(std::string_view raw) {
+    const std::optional<std::string_view> tag = FieldValue(raw, "etag");
+    if (tag && tag->size() >= 2 && tag->front() == '"' && tag->back() == '"') {
+        return std::string(*tag);
+    }
+    const std::optional<std::string_view> modified = FieldValue(raw, "last-modified");
+    return modified ? std::string(*modified) : std::string();
+}
+
 std::string MediaTypeField(std::string_view raw) {
     const std::optional<std::string_view> value = FieldValue(raw, "content-type");
     if (!value) return {};

@@ -26,6 +26,20 @@ std::optional<std::string_view> FieldValue(std::string_view raw, std::string_vie
 // same in every Content-Length field; none when missing or anything else.
 std::optional<int64_t> ContentLengthField(std::string_view raw);
 
+// The range of a partial answer: "bytes FIRST-LAST/TOTAL" ("*" for an unknown
+// total). None when missing or unreadable, or when the range is backwards.
+struct ContentRange {
+    int64_t first = 0;
+    int64_t last = 0;
+    std::optional<int64_t> total;
+    bool operator==(const ContentRange&) const = default;
+};
+std::optional<ContentRange> ContentRangeField(std::string_view raw);
+
+// What names this version of the file for a later "If-Range": the ETag when
+// it is a strong one, else the Last-Modified date; empty without either.
+std::string ValidatorField(std::string_view raw);
+
 // The media type of the Content-Type field ("video/mp4"), in lower case and
 // without its parameters; empty without one.
 std::string MediaTypeField(std::string_view raw);

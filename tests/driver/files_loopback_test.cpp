@@ -2,25 +2,11 @@
 // scripts the raw bytes, through the real HTTP client: files already there,
 // links planted while the server holds back its answer, what stays after
 // each kind of end, names and headers as servers send them.
-#include "curl/curl_client.h"
-#include "driver/download_run.h"
-#include "driver/part_files.h"
-#include "list/add_video_url.h"
-#include "list/item_texts.h"
-#include "qt/qt_clock.h"
-#include "support/loopback_server.h"
-#include "support/temp_folder.h"
-
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
-
-#include <gtest/gtest.h>
+#include "driver/loopback_harness.h"
 
 #include <sys/mount.h>
 
 #include <filesystem>
-#include <functional>
 #include <set>
 #include <string>
 
@@ -30,70 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 using test_support::Answer;
 
-constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)";
-
-Answer VideoAnswer(const std::string& body, const std::vector<std::string>& headers = {}) {
-    return Answer::Http(200, "OK", headers, body);
-}
-
-class FilesLoopbackTest : public testing::Test {
-protected:
-    FilesLoopbackTest() { fs::create_directory(Videos()); }
-
-    std::string Videos() const { return folder.File("videos"); }
-    std::string Video(const std::string& name) const { return Videos() + "/" + name; }
-
-    // Lists a page of the file site whose link is `/v/NAME` on the server.
-    list::ItemKey AddVideo(const std::string& name, Answer video) {
-        const std::string link = "/v/" + name;
-        server.Serve("/putfile.com/" + name,
-                     Answer::Http(200, "OK", {}, "<a href='" + server.Url(link) + "'>"));
-        server.Serve(link, std::move(video));
-        list::AddVideoURL(queue, server.Url("/putfile.com/" + name));
-        return queue.LastKey();
-    }
-
-    // Lets the event loop run until `done` holds; false after ten seconds.
-    static bool RunUntil(const std::function<bool()>& done) {
-        QEventLoop loop;
-        QTimer check;
-        QElapsedTimer waited;
-        waited.start();
-        QObject::connect(&check, &QTimer::timeout, [&] {
-            if (done() || waited.elapsed() > 10000) loop.quit();
-        });
-        check.start(1);
-        loop.exec();
-        return done();
-    }
-    void RunToTheEnd() {
-        run.Start();
-        ASSERT_TRUE(RunUntil([this] { return !run.IsRunning(); }));
-    }
-    // Waits until the server has had `count` requests in all.
-    bool RequestsCame(size_t count) {
-        return RunUntil([&] { return server.Requests().size() >= count; });
-    }
-
-    const list::DownloadItem& Item(list::ItemKey key) { return *queue.Find(key); }
-    std::string Status(list::ItemKey key) { return list::StatusText(Item(key)); }
-    std::string Name(list::ItemKey key) { return list::FileNameText(Item(key)); }
-    std::set<std::string> FilesInVideos() const {
-        std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(Videos())) {
-            names.insert(entry.path().filename().string());
-        }
-        return names;
-    }
-
-    test_support::TempFolder folder;
-    test_support::LoopbackServer server;
-    qt::QtClock clock;
-    curl::CurlClient http{kUserAgent};
-    list::DownloadQueue queue;
-    PartFiles part_files{queue};
-    DownloadRun run{{queue, http, clock, [this] { return Videos(); }}};
-};
+using FilesLoopbackTest = LoopbackRunTest;
 
 TEST_F(FilesLoopbackTest, FilesAlreadyThereAreNeverTouched) {
     test_support::WriteWholeFile(Video("clip.flv"), "the user's own video");
@@ -220,9 +143,16 @@ TEST_F(FilesLoopbackTest, AFolderThatCannotBeMadeFailsTheItemAndNothingGoesElsew
 TEST_F(FilesLoopbackTest, AFolderRemovedDuringARunIsMadeAgainForTheNextItem) {
     const list::ItemKey first = AddVideo("first.flv", VideoAnswer("one"));
     const list::ItemKey second = AddVideo("second.flv", VideoAnswer("two"));
+    // The second page waits until the folder is gone.
+    server.Serve("/putfile.com/second.flv",
+                 Answer()
+                     .WaitForRelease()
+                     .Head("HTTP/1.1 200 OK\r\n\r\n")
+                     .Body("<a href='" + server.Url("/v/second.flv") + "'>"));
     run.Start();
     ASSERT_TRUE(RunUntil([&] { return Status(first) == "Complete"; }));
     fs::remove_all(Videos());
+    server.Release();
     ASSERT_TRUE(RunUntil([this] { return !run.IsRunning(); }));
     EXPECT_EQ(Status(second), "Complete");
     EXPECT_EQ(test_support::ReadWholeFile(Video("second.flv")), "two");

@@ -1,5 +1,7 @@
 #include "support/loopback_server.h"
 
+#include "support/served_file.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -176,7 +178,14 @@ std::string LoopbackServer::Url(const std::string& target) const {
 
 void LoopbackServer::Serve(const std::string& target, Answer answer) {
     std::lock_guard lock(mutex_);
+    files_.erase(target);
     answers_[target] = std::move(answer);
+}
+
+void LoopbackServer::ServeFile(const std::string& target, const ServedFile& file) {
+    std::lock_guard lock(mutex_);
+    answers_.erase(target);
+    files_[target] = {std::make_unique<ServedFile>(file), 0};
 }
 
 void LoopbackServer::Release() {
@@ -245,7 +254,14 @@ void LoopbackServer::ServeConnection(int fd, int number) {
         {
             std::lock_guard lock(mutex_);
             const auto found = answers_.find(request.target);
-            answer = found != answers_.end() ? found->second : Answer::Http(404, "Not Found");
+            const auto file = files_.find(request.target);
+            if (file != files_.end()) {
+                const bool whole_get = request.method == "GET" && !request.Header("Range");
+                answer = AnswerForFile(*file->second.first, request, file->second.second == 0);
+                if (whole_get) ++file->second.second;
+            } else {
+                answer = found != answers_.end() ? found->second : Answer::Http(404, "Not Found");
+            }
         }
         if (!RunAnswer(fd, request, answer) || !answer.keep_alive_) break;
     }
@@ -346,6 +362,7 @@ bool LoopbackServer::SendGenerated(int fd, uint64_t count, uint64_t first) {
     while (position < end) {
         const size_t slice = static_cast<size_t>(std::min<uint64_t>(kSendSlice, end - position));
         if (!SendAll(fd, pattern.data() + position % kPatternPeriod, slice)) return false;
+        body_bytes_sent_ += slice;
         position += slice;
     }
     return true;

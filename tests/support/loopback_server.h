@@ -6,11 +6,13 @@
 // Release, never by sleeping.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -95,6 +97,8 @@ struct Request {
     std::optional<std::string> Header(std::string_view name) const;
 };
 
+struct ServedFile;
+
 class LoopbackServer {
 public:
     LoopbackServer();
@@ -109,6 +113,11 @@ public:
     // Answers requests for exactly this target (path and query). Targets
     // without an answer get an empty 404.
     void Serve(const std::string& target, Answer answer);
+    // Serves a file at this target as a plain HTTP server would (see
+    // served_file.h), in place of any answer the target had.
+    void ServeFile(const std::string& target, const ServedFile& file);
+    // The body bytes sent so far, to every request.
+    uint64_t BodyBytesSent() const { return body_bytes_sent_; }
     // Lets one WaitForRelease step go on (the next that waits, or comes).
     void Release();
 
@@ -144,6 +153,8 @@ private:
     bool stopping_ = false;
     int releases_ = 0;
     std::map<std::string, Answer> answers_;
+    std::map<std::string, std::pair<std::unique_ptr<ServedFile>, int>> files_;
+    std::atomic<uint64_t> body_bytes_sent_{0};
     std::vector<Request> requests_;
     std::vector<int> closed_by_client_;
     std::function<void(const Request&)> close_listener_;

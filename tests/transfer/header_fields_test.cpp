@@ -95,5 +95,27 @@ TEST(MediaType, IsLowerCaseWithoutParameters) {
               (std::vector<std::string_view>{"1", "3"}));
 }
 
+TEST(ContentRange, ReadsARangeWithItsTotalOrNothing) {
+    const auto range = [](const std::string& value) {
+        return ContentRangeField(kOk + "Content-Range: " + value + "\r\n");
+    };
+    EXPECT_EQ(range("bytes 5-9/10"), (ContentRange{5, 9, 10}));
+    EXPECT_EQ(range("BYTES 0-0/*"), (ContentRange{0, 0, std::nullopt}));
+    EXPECT_FALSE(range("bytes */10")) << "the answer of a refused range";
+    EXPECT_FALSE(range("bytes 9-5/10"));
+    EXPECT_FALSE(range("bytes 5-9/9")) << "a range past the total";
+    EXPECT_FALSE(range("bytes 5-9/ten"));
+    EXPECT_FALSE(range("items 5-9/10"));
+    EXPECT_FALSE(ContentRangeField(kOk + "X-Content-Range: bytes 5-9/10\r\n"));
+}
+
+TEST(Validator, IsAStrongETagElseTheDate) {
+    const std::string date = "Last-Modified: Tue, 01 Dec 2026 10:00:00 GMT\r\n";
+    EXPECT_EQ(ValidatorField(kOk + "ETag: \"abc\"\r\n" + date), "\"abc\"");
+    EXPECT_EQ(ValidatorField(kOk + "ETag: W/\"abc\"\r\n" + date), "Tue, 01 Dec 2026 10:00:00 GMT")
+        << "a weak ETag cannot ask for a range";
+    EXPECT_EQ(ValidatorField(kOk + "ETag: W/\"abc\"\r\n"), "");
+}
+
 } // namespace
 } // namespace tarnwick::transfer

@@ -27,8 +27,8 @@ protected:
     }
     void Transfer() {
         transfer.Start(
-            "http://host/v.flv", [this](int attempt) { return Candidate(attempt); },
-            [](int64_t, std::optional<int64_t>) {},
+            "http://host/v.flv", std::nullopt, [this](int attempt) { return Candidate(attempt); },
+            [](const FileTransfer::Progress&) {},
             [this](Outcome outcome) { this->outcome = std::move(outcome); });
     }
     void Answer(const std::string& body) {
@@ -144,8 +144,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(StepsTest, AStoppedTransferKeepsItsBytes) {
     auto stopped = std::make_unique<FileTransfer>(http, clock);
     stopped->Start(
-        "http://host/v.flv", [this](int attempt) { return Candidate(attempt); },
-        [](int64_t, std::optional<int64_t>) {}, [](Outcome) { ADD_FAILURE() << "no end"; });
+        "http://host/v.flv", std::nullopt, [this](int attempt) { return Candidate(attempt); },
+        [](const FileTransfer::Progress&) {}, [](Outcome) { ADD_FAILURE() << "no end"; });
     Answer("video");
     http.Last().Body("vid");
     stopped.reset();
@@ -156,8 +156,9 @@ TEST_F(StepsTest, AStoppedTransferKeepsItsBytes) {
 TEST_F(StepsTest, AFolderThatIsAFileIsUnusable) {
     test_support::WriteWholeFile(folder.File("not a folder"), "");
     transfer.Start(
-        "http://host/v.flv", [this](int) { return folder.File("not a folder/v.part"); },
-        [](int64_t, std::optional<int64_t>) {},
+        "http://host/v.flv", std::nullopt,
+        [this](int) { return folder.File("not a folder/v.part"); },
+        [](const FileTransfer::Progress&) {},
         [this](Outcome outcome) { this->outcome = std::move(outcome); });
     Answer("video");
     ASSERT_TRUE(outcome);

@@ -1,0 +1,103 @@
+// A download run through the real HTTP client against a loopback server
+// that scripts the raw bytes, over the real queue, with Qt's clock.
+#pragma once
+
+#include "curl/curl_client.h"
+#include "driver/download_run.h"
+#include "driver/part_files.h"
+#include "list/add_video_url.h"
+#include "list/item_texts.h"
+#include "qt/qt_clock.h"
+#include "support/loopback_server.h"
+#include "support/served_file.h"
+#include "support/temp_folder.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace tarnwick::driver {
+
+inline constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)";
+
+inline test_support::Answer VideoAnswer(const std::string& body,
+                                        const std::vector<std::string>& headers = {}) {
+    return test_support::Answer::Http(200, "OK", headers, body);
+}
+
+class LoopbackRunTest : public testing::Test {
+protected:
+    LoopbackRunTest() { std::filesystem::create_directory(Videos()); }
+
+    std::string Videos() const { return folder.File("videos"); }
+    std::string Video(const std::string& name) const { return Videos() + "/" + name; }
+
+    // Lists a page of the file site whose link is `/v/NAME` on the server.
+    list::ItemKey AddVideo(const std::string& name, test_support::Answer video) {
+        const std::string link = "/v/" + name;
+        server.Serve(
+            "/putfile.com/" + name,
+            test_support::Answer::Http(200, "OK", {}, "<a href='" + server.Url(link) + "'>"));
+        server.Serve(link, std::move(video));
+        list::AddVideoURL(queue, server.Url("/putfile.com/" + name));
+        return queue.LastKey();
+    }
+
+    // The same, with the video served as a file that takes ranges.
+    list::ItemKey AddServedVideo(const std::string& name, const test_support::ServedFile& video) {
+        const list::ItemKey key = AddVideo(name, test_support::Answer());
+        server.ServeFile("/v/" + name, video);
+        return key;
+    }
+
+    // Lets the event loop run until `done` holds; false after ten seconds.
+    static bool RunUntil(const std::function<bool()>& done) {
+        QEventLoop loop;
+        QTimer check;
+        QElapsedTimer waited;
+        waited.start();
+        QObject::connect(&check, &QTimer::timeout, [&] {
+            if (done() || waited.elapsed() > 10000) loop.quit();
+        });
+        check.start(1);
+        loop.exec();
+        return done();
+    }
+    void RunToTheEnd() {
+        run.Start();
+        ASSERT_TRUE(RunUntil([this] { return !run.IsRunning(); }));
+    }
+    // Waits until the server has had `count` requests in all.
+    bool RequestsCame(size_t count) {
+        return RunUntil([&] { return server.Requests().size() >= count; });
+    }
+
+    const list::DownloadItem& Item(list::ItemKey key) { return *queue.Find(key); }
+    std::string Status(list::ItemKey key) { return list::StatusText(Item(key)); }
+    std::string Name(list::ItemKey key) { return list::FileNameText(Item(key)); }
+    std::set<std::string> FilesInVideos() const {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(Videos())) {
+            names.insert(entry.path().filename().string());
+        }
+        return names;
+    }
+
+    test_support::TempFolder folder;
+    test_support::LoopbackServer server;
+    qt::QtClock clock;
+    curl::CurlClient http{kUserAgent};
+    list::DownloadQueue queue;
+    PartFiles part_files{queue};
+    DownloadRun run{{queue, http, clock, [this] { return Videos(); }}};
+};
+
+} // namespace tarnwick::driver
