@@ -1,0 +1,529 @@
+#include "sqlite/sqlite_list_store.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+#include <type_traits>
+#include <utility>
+#include <variant>
+
+namespace tarnwick::sqlite {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::StoredItem;
+
+// How long a call waits for another connection's lock before it fails.
+constexpr int kLockWaitMs = 1000;
+// The files SQLite keeps beside a database, named by adding these to its path.
+constexpr std::array<const char*, 3> kCompanionSuffixes = {"-wal", "-shm", "-journal"};
+// How every SQLite database file begins.
+constexpr char kHeader[] = "SQLite format 3";
+// How many numbered names are tried for moving a damaged database aside.
+constexpr int kMostAsideNames = 1000;
+
+struct CloseDatabase {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+struct FinalizeStatement {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Database = std::unique_ptr<sqlite3, CloseDatabase>;
+using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
+
+// The item's fields, one column each after id and order_key. Field i is
+// bound to the parameter i + kFirstFieldParameter (?1 is the id) and read
+// from the result column i + 1 (column 0 is the id).
+using Field = std::variant<std::string StoredItem::*, int StoredItem::*, int64_t StoredItem::*>;
+struct Column {
+    const char* name;
+    Field field;
+};
+constexpr auto kFieldColumns = std::to_array<Column>({
+    {"page_address", &StoredItem::page_address},
+    {"site", &StoredItem::site},
+    {"name_kind", &StoredItem::name_kind},
+    {"name", &StoredItem::name},
+    {"state", &StoredItem::state},
+    {"size_kind", &StoredItem::size_kind},
+    {"total_size", &StoredItem::total_size},
+    {"received", &StoredItem::received},
+    {"failure_reason", &StoredItem::failure_reason},
+    {"http_status", &StoredItem::http_status},
+    {"failure_detail", &StoredItem::failure_detail},
+    {"temporary_path", &StoredItem::temporary_path},
+    {"validator", &StoredItem::validator},
+});
+constexpr int kFirstFieldParameter = 2;
+
+bool IsText(const Column& column) {
+    return std::holds_alternative<std::string StoredItem::*>(column.field);
+}
+
+std::string Parameter(size_t field_index) {
+    return "?" + std::to_string(field_index + kFirstFieldParameter);
+}
+
+std::string CreateSchemaSql() {
+    std::string table =
+        "CREATE TABLE items (id INTEGER PRIMARY KEY AUTOINCREMENT, order_key INTEGER NOT NULL";
+    for (const Column& column : kFieldColumns) {
+        table += std::string(", ") + column.name + (IsText(column) ? " TEXT" : " INTEGER");
+        table += " NOT NULL";
+    }
+    return "BEGIN IMMEDIATE; " + table +
+           "); CREATE INDEX items_by_order ON items (order_key); PRAGMA user_version = " +
+           std::to_string(SqliteListStore::kSchemaVersion) + "; COMMIT;";
+}
+
+// Appends after the largest order key, which the index finds at once.
+std::string InsertSql() {
+    std::string names = "order_key";
+    std::string values = "COALESCE((SELECT MAX(order_key) FROM items), 0) + 1";
+    for (size_t i = 0; i < kFieldColumns.size(); ++i) {
+        names += std::string(", ") + kFieldColumns[i].name;
+        values += ", " + Parameter(i);
+    }
+    return "INSERT INTO items (" + names + ") VALUES (" + values + ")";
+}
+
+std::string UpdateSql() {
+    std::string sql = "UPDATE items SET ";
+    for (size_t i = 0; i < kFieldColumns.size(); ++i) {
+        sql += std::string(i == 0 ? "" : ", ") + kFieldColumns[i].name + " = " + Parameter(i);
+    }
+    return sql + " WHERE id = ?1";
+}
+
+std::string LoadSql() {
+    std::string sql = "SELECT id";
+    for (const Column& column : kFieldColumns) sql += std::string(", ") + column.name;
+    return sql + " FROM items ORDER BY order_key, id";
+}
+
+bool BindField(sqlite3_stmt* statement, int parameter, const StoredItem& item, Field field) {
+    return std::visit(
+        [&](auto member) {
+            const auto& value = item.*member;
+            if constexpr (std::is_same_v<std::remove_cvref_t<decltype(value)>, std::string>) {
+                return sqlite3_bind_text64(statement, parameter, value.data(), value.size(),
+                                           SQLITE_STATIC, SQLITE_UTF8) == SQLITE_OK;
+            } else {
+                return sqlite3_bind_int64(statement, parameter, value) == SQLITE_OK;
+            }
+        },
+        field);
+}
+
+// Binds every field but the id. The texts are bound without a copy: they
+// must outlive the statement's step.
+bool BindFields(sqlite3_stmt* statement, const StoredItem& item) {
+    for (size_t i = 0; i < kFieldColumns.size(); ++i) {
+        const int parameter = static_cast<int>(i) + kFirstFieldParameter;
+        if (!BindField(statement, parameter, item, kFieldColumns[i].field)) return false;
+    }
+    return true;
+}
+
+void ReadField(sqlite3_stmt* statement, int column, StoredItem& item, Field field) {
+    std::visit(
+        [&](auto member) {
+            auto& value = item.*member;
+            using Value = std::remove_cvref_t<decltype(value)>;
+            if constexpr (std::is_same_v<Value, std::string>) {
+                const auto* text =
+                    reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+                if (text != nullptr) value.assign(text, sqlite3_column_bytes(statement, column));
+            } else {
+                value = static_cast<Value>(sqlite3_column_int64(statement, column));
+            }
+        },
+        field);
+}
+
+StoredItem ReadItem(sqlite3_stmt* statement) {
+    StoredItem item;
+    item.id = sqlite3_column_int64(statement, 0);
+    for (size_t i = 0; i < kFieldColumns.size(); ++i) {
+        ReadField(statement, static_cast<int>(i) + 1, item, kFieldColumns[i].field);
+    }
+    return item;
+}
+
+// Readies a kept statement for its next use when the call using it ends, so
+// that none holds a lock, or points at the caller's strings, between calls.
+class InUse {
+public:
+    explicit InUse(sqlite3_stmt* statement) : statement_(statement) {}
+    ~InUse() {
+        sqlite3_reset(statement_);
+        sqlite3_clear_bindings(statement_);
+    }
+    InUse(const InUse&) = delete;
+    InUse& operator=(const InUse&) = delete;
+
+private:
+    sqlite3_stmt* statement_;
+};
+
+bool RunToEnd(sqlite3_stmt* statement) {
+    InUse use(statement);
+    return sqlite3_step(statement) == SQLITE_DONE;
+}
+
+// ---- Opening
+
+// Why a database cannot be used. Trouble the file is to blame for (damage, a
+// schema of another program) has it moved aside; other trouble (a lock held
+// elsewhere, a full disk) leaves it as it is.
+struct Trouble {
+    bool file_to_blame = false;
+    std::string words;
+};
+
+bool BlamesTheFile(int code) {
+    switch (code & 0xff) {
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT:
+        case SQLITE_CANTOPEN:
+        case SQLITE_IOERR: return true;
+        default: return false;
+    }
+}
+
+Trouble TroubleOf(sqlite3* db, int code) {
+    return {BlamesTheFile(code), db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(code)};
+}
+
+// Runs one statement, collecting the first column of each row as text.
+int Query(sqlite3* db, const char* sql, std::vector<std::string>* firsts = nullptr) {
+    sqlite3_stmt* raw = nullptr;
+    int code = sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
+    const Statement statement(raw);
+    if (code != SQLITE_OK) return code;
+    while ((code = sqlite3_step(raw)) == SQLITE_ROW) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
+        if (firsts != nullptr) firsts->emplace_back(text != nullptr ? text : "");
+    }
+    return code == SQLITE_DONE ? SQLITE_OK : code;
+}
+
+std::optional<Trouble> CheckIntegrity(sqlite3* db) {
+    std::vector<std::string> findings;
+    const int code = Query(db, "PRAGMA quick_check", &findings);
+    if (code != SQLITE_OK) return TroubleOf(db, code);
+    if (findings != std::vector<std::string>{"ok"}) return Trouble{true, "it is damaged"};
+    return std::nullopt;
+}
+
+std::optional<Trouble> CheckColumns(sqlite3* db) {
+    std::vector<std::string> found;
+    const int code = Query(db, "SELECT name FROM pragma_table_info('items')", &found);
+    if (code != SQLITE_OK) return TroubleOf(db, code);
+    std::vector<std::string> wanted = {"id", "order_key"};
+    for (const Column& column : kFieldColumns) wanted.emplace_back(column.name);
+    for (const std::string& name : wanted) {
+        if (std::find(found.begin(), found.end(), name) == found.end()) {
+            return Trouble{true, "its items lack the column " + name};
+        }
+    }
+    return std::nullopt;
+}
+
+// Whether the file holds this program's list, or nothing yet (`empty`).
+std::optional<Trouble> CheckSchema(sqlite3* db, bool& empty) {
+    std::vector<std::string> version;
+    int code = Query(db, "PRAGMA user_version", &version);
+    if (code != SQLITE_OK) return TroubleOf(db, code);
+    const std::string found = version.empty() ? "" : version.front();
+    if (found == std::to_string(SqliteListStore::kSchemaVersion)) return CheckColumns(db);
+    if (found != "0") return Trouble{true, "its schema version " + found + " is unknown"};
+    std::vector<std::string> tables;
+    code = Query(db, "SELECT name FROM sqlite_master", &tables);
+    if (code != SQLITE_OK) return TroubleOf(db, code);
+    if (!tables.empty()) return Trouble{true, "it holds tables of another program"};
+    empty = true;
+    return std::nullopt;
+}
+
+std::optional<Trouble> SetUpJournal(sqlite3* db) {
+    // Writes touch a row or two and the load reads straight through: a small
+    // page cache does, and keeps the program's memory down.
+    for (const char* sql :
+         {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL", "PRAGMA cache_size=-256"}) {
+        const int code = Query(db, sql);
+        if (code != SQLITE_OK) return TroubleOf(db, code);
+    }
+    return std::nullopt;
+}
+
+std::optional<Trouble> CreateSchema(sqlite3* db) {
+    const int code = sqlite3_exec(db, CreateSchemaSql().c_str(), nullptr, nullptr, nullptr);
+    if (code == SQLITE_OK) return std::nullopt;
+    Trouble trouble = TroubleOf(db, code);
+    if (sqlite3_get_autocommit(db) == 0) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    return trouble;
+}
+
+// Nothing is written to the file before it is known to be ours.
+std::optional<Trouble> TakeIntoUse(sqlite3* db) {
+    bool empty = false;
+    if (auto trouble = CheckIntegrity(db)) return trouble;
+    if (auto trouble = CheckSchema(db, empty)) return trouble;
+    if (auto trouble = SetUpJournal(db)) return trouble;
+    if (empty) return CreateSchema(db);
+    return std::nullopt;
+}
+
+bool NameIsFree(const std::string& path) {
+    std::error_code error;
+    return fs::symlink_status(path, error).type() == fs::file_type::not_found;
+}
+
+// What can be told of the file without opening it, since SQLite writes to the
+// companion files as it opens. It also deletes a log it finds beside an empty
+// file; that pair never comes from SQLite itself, so it is kept for moving
+// aside too.
+std::optional<Trouble> CheckBeforeOpening(const std::string& path) {
+    std::error_code error;
+    const auto size = fs::file_size(path, error);
+    if (error) return std::nullopt; // a new file, or one for SQLite to judge
+    if (size == 0) {
+        if (NameIsFree(path + "-wal")) return std::nullopt;
+        return Trouble{true, "it is empty beside its log"};
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return std::nullopt;
+    std::array<char, sizeof kHeader> header{};
+    file.read(header.data(), header.size());
+    if (std::equal(header.begin(), header.end(), kHeader)) return std::nullopt;
+    return Trouble{true, "it is not a database"};
+}
+
+// Closes a database that was not taken into use without the checkpoint that
+// SQLite makes on closing, which writes the log into the file and deletes it.
+void CloseUntouched(Database db) {
+    if (db) sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+}
+
+struct Attempt {
+    Database db; // only when there is no trouble
+    std::optional<Trouble> trouble;
+};
+
+Attempt OpenDatabase(const std::string& path) {
+    if (auto trouble = CheckBeforeOpening(path)) return {nullptr, std::move(trouble)};
+    sqlite3* raw = nullptr;
+    const int code =
+        sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    Database db(raw);
+    std::optional<Trouble> trouble;
+    if (code != SQLITE_OK) {
+        trouble = TroubleOf(raw, code);
+    } else {
+        sqlite3_extended_result_codes(raw, 1);
+        sqlite3_busy_timeout(raw, kLockWaitMs);
+        trouble = TakeIntoUse(raw);
+    }
+    if (!trouble) return {std::move(db), std::nullopt};
+    CloseUntouched(std::move(db));
+    return {nullptr, std::move(trouble)};
+}
+
+// ---- Moving aside
+
+// "<path>.damaged-N" for the first N for which neither that name nor its
+// companions' are taken; empty when none of the first few is free.
+std::string FreeAsideName(const std::string& path) {
+    for (int number = 1; number <= kMostAsideNames; ++number) {
+        const std::string name = path + ".damaged-" + std::to_string(number);
+        bool free = NameIsFree(name);
+        for (const char* suffix : kCompanionSuffixes) free = free && NameIsFree(name + suffix);
+        if (free) return name;
+    }
+    return {};
+}
+
+struct MovedAside {
+    std::string database_to; // empty when the database file stayed
+    std::string problem;     // the system's words when a file could not be moved
+};
+
+// Renames the database file and then its companions to one free name, so that
+// they stay together and nothing is overwritten.
+MovedAside MoveAside(const std::string& path) {
+    MovedAside moved;
+    const std::string aside = FreeAsideName(path);
+    if (aside.empty()) {
+        moved.problem = "no free name beside it";
+        return moved;
+    }
+    std::error_code error;
+    fs::rename(path, aside, error);
+    if (error) {
+        moved.problem = error.message();
+        return moved;
+    }
+    moved.database_to = aside;
+    for (const char* suffix : kCompanionSuffixes) {
+        if (NameIsFree(path + suffix)) continue;
+        fs::rename(path + suffix, aside + suffix, error);
+        if (error) moved.problem = error.message();
+    }
+    return moved;
+}
+
+std::string CannotKeep(const std::string& path, const std::string& why) {
+    const std::string folder = fs::path(path).parent_path().string();
+    return "The list cannot be kept in " + (folder.empty() ? path : folder) + ": " + why;
+}
+
+} // namespace
+
+// The open database and the statements kept prepared for the store's
+// lifetime. The database comes first, so that it closes after they are
+// finalized.
+class SqliteListStore::Connection {
+public:
+    // None, with SQLite's words in `problem`, when a statement cannot be made.
+    static std::unique_ptr<Connection> Prepare(Database db, std::string& problem);
+
+    Database db;
+    Statement load, insert, update, remove, clear;
+    Statement read_order_key, write_order_key;
+    Statement begin, commit, rollback;
+};
+
+std::unique_ptr<SqliteListStore::Connection> SqliteListStore::Connection::Prepare(
+    Database db, std::string& problem) {
+    auto connection = std::make_unique<Connection>();
+    connection->db = std::move(db);
+    const std::pair<Statement*, std::string> statements[] = {
+        {&connection->load, LoadSql()},
+        {&connection->insert, InsertSql()},
+        {&connection->update, UpdateSql()},
+        {&connection->remove, "DELETE FROM items WHERE id = ?1"},
+        {&connection->clear, "DELETE FROM items"},
+        {&connection->read_order_key, "SELECT order_key FROM items WHERE id = ?1"},
+        {&connection->write_order_key, "UPDATE items SET order_key = ?2 WHERE id = ?1"},
+        {&connection->begin, "BEGIN IMMEDIATE"},
+        {&connection->commit, "COMMIT"},
+        {&connection->rollback, "ROLLBACK"},
+    };
+    for (const auto& [statement, sql] : statements) {
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v3(connection->db.get(), sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT,
+                               &raw, nullptr) != SQLITE_OK) {
+            problem = sqlite3_errmsg(connection->db.get());
+            return nullptr;
+        }
+        statement->reset(raw);
+    }
+    return connection;
+}
+
+SqliteListStore::SqliteListStore(const std::string& path) { Open(path); }
+
+SqliteListStore::~SqliteListStore() = default;
+
+void SqliteListStore::Open(const std::string& path) {
+    const fs::path folder = fs::path(path).parent_path();
+    std::error_code error;
+    if (!folder.empty()) fs::create_directories(folder, error);
+    if (error) {
+        opening_.unusable_reason = CannotKeep(path, error.message());
+        return;
+    }
+    Attempt attempt = OpenDatabase(path);
+    if (attempt.trouble && attempt.trouble->file_to_blame && !NameIsFree(path)) {
+        const MovedAside moved = MoveAside(path);
+        opening_.moved_aside_to = moved.database_to;
+        if (!moved.problem.empty()) {
+            opening_.unusable_reason =
+                CannotKeep(path, "the list there (" + attempt.trouble->words +
+                                     ") cannot be moved aside: " + moved.problem);
+            return;
+        }
+        attempt = OpenDatabase(path);
+    }
+    if (attempt.trouble) {
+        opening_.unusable_reason = CannotKeep(path, attempt.trouble->words);
+        return;
+    }
+    std::string problem;
+    connection_ = Connection::Prepare(std::move(attempt.db), problem);
+    if (!connection_) opening_.unusable_reason = CannotKeep(path, problem);
+}
+
+platform::StoreOpening SqliteListStore::Opening() const { return opening_; }
+
+std::vector<StoredItem> SqliteListStore::LoadAll() {
+    std::vector<StoredItem> items;
+    if (!connection_) return items;
+    sqlite3_stmt* load = connection_->load.get();
+    InUse use(load);
+    while (sqlite3_step(load) == SQLITE_ROW) items.push_back(ReadItem(load));
+    return items;
+}
+
+std::optional<int64_t> SqliteListStore::Insert(const StoredItem& item) {
+    if (!connection_) return std::nullopt;
+    sqlite3_stmt* insert = connection_->insert.get();
+    InUse use(insert);
+    if (!BindFields(insert, item) || sqlite3_step(insert) != SQLITE_DONE) return std::nullopt;
+    return sqlite3_last_insert_rowid(connection_->db.get());
+}
+
+bool SqliteListStore::Update(const StoredItem& item) {
+    if (!connection_) return false;
+    sqlite3_stmt* update = connection_->update.get();
+    InUse use(update);
+    return sqlite3_bind_int64(update, 1, item.id) == SQLITE_OK && BindFields(update, item) &&
+           sqlite3_step(update) == SQLITE_DONE && sqlite3_changes(connection_->db.get()) == 1;
+}
+
+bool SqliteListStore::Remove(int64_t id) {
+    if (!connection_) return false;
+    sqlite3_stmt* remove = connection_->remove.get();
+    InUse use(remove);
+    return sqlite3_bind_int64(remove, 1, id) == SQLITE_OK && sqlite3_step(remove) == SQLITE_DONE &&
+           sqlite3_changes(connection_->db.get()) == 1;
+}
+
+bool SqliteListStore::SwapOrder(int64_t first, int64_t second) {
+    if (!connection_ || !RunToEnd(connection_->begin.get())) return false;
+    const std::optional<int64_t> first_key = ReadOrderKey(first);
+    const std::optional<int64_t> second_key = ReadOrderKey(second);
+    const bool swapped = first_key && second_key && WriteOrderKey(first, *second_key) &&
+                         WriteOrderKey(second, *first_key) && RunToEnd(connection_->commit.get());
+    // A failed statement may have ended the transaction already.
+    if (!swapped && sqlite3_get_autocommit(connection_->db.get()) == 0) {
+        RunToEnd(connection_->rollback.get());
+    }
+    return swapped;
+}
+
+bool SqliteListStore::Clear() { return connection_ && RunToEnd(connection_->clear.get()); }
+
+std::optional<int64_t> SqliteListStore::ReadOrderKey(int64_t id) {
+    sqlite3_stmt* read = connection_->read_order_key.get();
+    InUse use(read);
+    if (sqlite3_bind_int64(read, 1, id) != SQLITE_OK || sqlite3_step(read) != SQLITE_ROW) {
+        return std::nullopt;
+    }
+    return sqlite3_column_int64(read, 0);
+}
+
+bool SqliteListStore::WriteOrderKey(int64_t id, int64_t order_key) {
+    sqlite3_stmt* write = connection_->write_order_key.get();
+    InUse use(write);
+    return sqlite3_bind_int64(write, 1, id) == SQLITE_OK &&
+           sqlite3_bind_int64(write, 2, order_key) == SQLITE_OK &&
+           sqlite3_step(write) == SQLITE_DONE && sqlite3_changes(connection_->db.get()) == 1;
+}
+
+} // namespace tarnwick::sqlite
