@@ -6,11 +6,15 @@
 #include "qt/qt_folder_chooser.h"
 #include "qt/qt_message_box.h"
 #include "qt/qt_shell_launch.h"
+#include "sqlite/sqlite_list_store.h"
 
 #include <QCheckBox>
 
 namespace tarnwick::app {
 namespace {
+
+// The kept list, in the user's data folder.
+constexpr const char* kListFile = "downloads.db";
 
 // The user agent of every request.
 constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)";
@@ -44,6 +48,9 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       clipboard(Choose<platform::Clipboard, qt::QtClipboard>(o.clipboard, own_clipboard_)),
       clock(Choose<platform::Clock, qt::QtClock>(o.clock, own_clock_)),
       http(Choose<platform::HttpClient, curl::CurlClient>(o.http, own_http_, kUserAgent)),
+      list_store(Choose<platform::ListStore, sqlite::SqliteListStore>(
+          o.list_store, own_list_store_, platform::JoinPath(paths.DataFolder(), kListFile))),
+      keeper(queue, list_store, clock),
       run({queue, http, clock, [this] { return settings_values.download_dir; }}),
       part_files(queue),
       grid_commands(queue, window.Grid()),
@@ -55,11 +62,12 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       watcher(launch, paths, [this] { return channel.Address(); }),
       clipboard_monitor(
           {address_entry, window.Skin(), clipboard, clock, watcher, settings_values, run_commands}),
-      settings_control({settings_values, store, window.Skin(), chooser, paths, clipboard_monitor}),
+      settings_control(
+          {settings_values, store, window.Skin(), chooser, paths, clipboard_monitor, keeper}),
       tray(o.tray_available ? o.tray_available : &QSystemTrayIcon::isSystemTrayAvailable),
       hooks(window, window.Grid()),
       lifecycle({window, tray, window.Skin(), box, paths, clock, window.Grid(), hooks, run,
-                 part_files, settings_control, clipboard_monitor}),
+                 part_files, keeper, settings_control, clipboard_monitor}),
       commands({window, tray, window.Skin(), launch, paths, window.Grid(), address_entry, pages,
                 grid_commands, run_commands, lifecycle, settings_control, clipboard_monitor}),
       tray_menu(

@@ -7,12 +7,14 @@
 #include "driver/download_run.h"
 #include "driver/part_files.h"
 #include "list/download_queue.h"
+#include "list/list_keeper.h"
 #include "platform/app_paths.h"
 #include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/connectivity.h"
 #include "platform/folder_chooser.h"
 #include "platform/http_client.h"
+#include "platform/list_store.h"
 #include "platform/message_box.h"
 #include "platform/shell_launch.h"
 #include "qt/local_channel.h"
@@ -50,6 +52,7 @@ struct AppOverrides {
     platform::FolderChooser* chooser = nullptr;
     platform::Clock* clock = nullptr;
     platform::HttpClient* http = nullptr;
+    platform::ListStore* list_store = nullptr;
     std::optional<qt::SettingsLocation> user_settings;
     // Whether the desktop has a tray; empty asks the desktop.
     qt::QtTray::AvailabilityCheck tray_available;
@@ -78,6 +81,7 @@ private:
     std::unique_ptr<platform::Clipboard> own_clipboard_;
     std::unique_ptr<platform::Clock> own_clock_;
     std::unique_ptr<platform::HttpClient> own_http_;
+    std::unique_ptr<platform::ListStore> own_list_store_;
 
 public:
     qt::TarnwickWindow window;
@@ -90,6 +94,8 @@ public:
     platform::Clipboard& clipboard;
     platform::Clock& clock;
     platform::HttpClient& http;
+    platform::ListStore& list_store;
+    list::ListKeeper keeper;
     driver::DownloadRun run;
     driver::PartFiles part_files;
     shell::GridCommands grid_commands;

@@ -13,6 +13,7 @@
 //  "_root.video_url"              the address field (typing updates it)
 //  "_root.download_dir"           the read-only folder field
 //  "_root.autoToDownloadList_CB"  the clipboard check box ("1" checked)
+//  "_root.keepList_CB"            the keep-the-list check box ("1" checked)
 //  "_root.startDownload", "_root.downloadBtn", "_root.downloadTab"
 //                                 "0" while a run is under way, "1" when idle;
 //                                 the last one written decides whether the
@@ -96,6 +97,12 @@ Rectangle {
         send(checked ? "ID_FS_autoDownloadUncheck" : "ID_FS_autoDownloadCheck")
     }
 
+    function toggleKeepList() {
+        const checked = valueOf("_root.keepList_CB") === "1"
+        setVariable("_root.keepList_CB", checked ? "0" : "1")
+        send(checked ? "ID_FS_keepListUncheck" : "ID_FS_keepListCheck")
+    }
+
     function addAddress() {
         send("IDC_FS_addDownloadURL")
         // Keep the address visible, selected so that the next paste replaces it.
@@ -106,6 +113,59 @@ Rectangle {
     readonly property string versionText: aboutText.split("\n")[0]
 
     // ---- Building blocks --------------------------------------------------
+
+    // A check box with its label, checked while `variable` holds "1".
+    component CheckLine: Item {
+        id: line
+        property string variable
+        property string text
+        signal toggled()
+        readonly property bool checked: skin.valueOf(variable) === "1"
+        width: row.implicitWidth
+        height: 24
+        Row {
+            id: row
+            spacing: 9
+            anchors.verticalCenter: parent.verticalCenter
+            Rectangle {
+                width: 18
+                height: 18
+                radius: 4
+                anchors.verticalCenter: parent.verticalCenter
+                color: line.checked ? "#9cb863" : "#263033"
+                border.color: line.checked ? "#b4cf7d"
+                              : area.containsMouse ? "#9cb863" : "#6b7477"
+                Canvas {
+                    anchors.fill: parent
+                    visible: line.checked
+                    onPaint: {
+                        const c = getContext("2d")
+                        c.reset()
+                        c.strokeStyle = "#1f2a12"
+                        c.lineWidth = 2.2
+                        c.lineCap = "round"
+                        c.lineJoin = "round"
+                        c.beginPath()
+                        c.moveTo(4.5, 9.5); c.lineTo(7.8, 12.8); c.lineTo(13.5, 5.5)
+                        c.stroke()
+                    }
+                }
+            }
+            Text {
+                anchors.verticalCenter: parent.verticalCenter
+                text: line.text
+                color: "#dfe5e4"
+                font.pixelSize: 13
+            }
+        }
+        MouseArea {
+            id: area
+            anchors.fill: parent
+            hoverEnabled: true
+            cursorShape: Qt.PointingHandCursor
+            onClicked: line.toggled()
+        }
+    }
 
     // Small line drawings for buttons, drawn in `tint`.
     component Glyph: Canvas {
@@ -178,6 +238,13 @@ Rectangle {
                 c.lineWidth = 1.5
                 c.moveTo(w * 0.66, h * 0.6); c.lineTo(w * 0.92, h * 0.86)
                 c.moveTo(w * 0.92, h * 0.6); c.lineTo(w * 0.66, h * 0.86)
+                c.stroke()
+                break
+            case "retry":
+                c.arc(w * 0.5, h * 0.52, w * 0.32, -Math.PI * 0.35, Math.PI * 1.45)
+                c.stroke()
+                c.beginPath()
+                c.moveTo(w * 0.6, h * 0.08); c.lineTo(w * 0.78, h * 0.24); c.lineTo(w * 0.56, h * 0.34)
                 c.stroke()
                 break
             case "folder":
@@ -614,56 +681,13 @@ Rectangle {
             onClicked: skin.addAddress()
         }
 
-        Item {
-            id: monitorCheck
+        CheckLine {
             objectName: "monitorCheck"
             x: 36
             y: 172
-            width: monitorRow.implicitWidth
-            height: 24
-            readonly property bool checked: skin.valueOf("_root.autoToDownloadList_CB") === "1"
-            Row {
-                id: monitorRow
-                spacing: 9
-                anchors.verticalCenter: parent.verticalCenter
-                Rectangle {
-                    width: 18
-                    height: 18
-                    radius: 4
-                    anchors.verticalCenter: parent.verticalCenter
-                    color: monitorCheck.checked ? "#9cb863" : "#263033"
-                    border.color: monitorCheck.checked ? "#b4cf7d"
-                                  : monitorArea.containsMouse ? "#9cb863" : "#6b7477"
-                    Canvas {
-                        anchors.fill: parent
-                        visible: monitorCheck.checked
-                        onPaint: {
-                            const c = getContext("2d")
-                            c.reset()
-                            c.strokeStyle = "#1f2a12"
-                            c.lineWidth = 2.2
-                            c.lineCap = "round"
-                            c.lineJoin = "round"
-                            c.beginPath()
-                            c.moveTo(4.5, 9.5); c.lineTo(7.8, 12.8); c.lineTo(13.5, 5.5)
-                            c.stroke()
-                        }
-                    }
-                }
-                Text {
-                    anchors.verticalCenter: parent.verticalCenter
-                    text: "Watch the clipboard and add copied video addresses"
-                    color: "#dfe5e4"
-                    font.pixelSize: 13
-                }
-            }
-            MouseArea {
-                id: monitorArea
-                anchors.fill: parent
-                hoverEnabled: true
-                cursorShape: Qt.PointingHandCursor
-                onClicked: skin.toggleMonitor()
-            }
+            variable: "_root.autoToDownloadList_CB"
+            text: "Watch the clipboard and add copied video addresses"
+            onToggled: skin.toggleMonitor()
         }
 
         // Grid header and its commands.
@@ -691,14 +715,21 @@ Rectangle {
                 objectName: "IDC_FS_moveUp"
                 width: 32; implicitHeight: 28
                 glyph: "up"
-                tip: "Move the selected items up"
+                tip: "Move the first selected item up"
                 onClicked: skin.send(objectName)
             }
             SkinButton {
                 objectName: "IDC_FS_moveDown"
                 width: 32; implicitHeight: 28
                 glyph: "down"
-                tip: "Move the selected items down"
+                tip: "Move the first selected item down"
+                onClicked: skin.send(objectName)
+            }
+            SkinButton {
+                objectName: "IDC_FS_retryFailedD"
+                width: 32; implicitHeight: 28
+                glyph: "retry"
+                tip: "Retry failed items"
                 onClicked: skin.send(objectName)
             }
             SkinButton {
@@ -801,6 +832,14 @@ Rectangle {
                 font.pixelSize: 13
                 elide: Text.ElideMiddle
             }
+        }
+        CheckLine {
+            objectName: "keepListCheck"
+            x: 36
+            y: 516
+            variable: "_root.keepList_CB"
+            text: "Keep the list when Tarnwick closes"
+            onToggled: skin.toggleKeepList()
         }
         SkinButton {
             objectName: "ID_FS_downloadBrowse"

@@ -1,7 +1,9 @@
 // Start-up of the real program, offscreen: the time from process start to
 // the skin's first painted frame, and the resident memory after start-up and
-// with a full list of 32,767 items shown. The benchmark starts itself as a child process
-// and times it from the outside.
+// with a full list of 32,767 items shown. The benchmark starts itself as a
+// child process and times it from the outside. The child then starts the
+// program again and again, in turns with an empty kept list and with the
+// full one, and times each start: the difference is the list's load.
 #include "app/tarnwick_app.h"
 
 #include "fakes/fake_app_paths.h"
@@ -17,17 +19,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 extern char** environ;
 
 namespace {
 
 constexpr int kItems = tarnwick::list::DownloadQueue::kMaxItems;
+constexpr int kStartRounds = 7;
 
 long ResidentKiB() {
     std::ifstream status("/proc/self/status");
@@ -52,6 +57,23 @@ public:
     bool painted = false;
 };
 
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Milliseconds from a new program to its started window, with its data in `data_folder`.
+double TimedStart(tarnwick::fakes::FakeAppPaths& paths, const std::string& data_folder,
+                  const tarnwick::app::AppOverrides& overrides) {
+    paths.data_folder = data_folder;
+    const auto start = std::chrono::steady_clock::now();
+    tarnwick::app::TarnwickApp tarnwick(overrides);
+    if (!tarnwick.Start()) return -1;
+    QApplication::processEvents();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
 int RunChild(int argc, char* argv[]) {
     QApplication app(argc, argv);
     tarnwick::test_support::TempFolder folder;
@@ -60,24 +82,34 @@ int RunChild(int argc, char* argv[]) {
     paths.home_folder = folder.File("home");
     std::filesystem::create_directory(paths.home_folder);
     paths.cache_folder = folder.File("cache");
+    paths.data_folder = folder.File("full");
     tarnwick::fakes::FakeShellLaunch launch;
     tarnwick::app::AppOverrides overrides;
     overrides.paths = &paths;
     overrides.launch = &launch;
     overrides.user_settings =
         tarnwick::qt::SettingsLocation{QString::fromStdString(folder.File("t.conf"))};
-    tarnwick::app::TarnwickApp tarnwick(overrides);
-    FirstFrame first_frame;
-    tarnwick.window.Skin().Widget()->installEventFilter(&first_frame);
-    if (!tarnwick.Start()) return 1;
-    while (!first_frame.painted) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    std::printf("rss-start %ld\n", ResidentKiB());
-    for (int i = 0; i < kItems; ++i) {
-        tarnwick::list::AddVideoURL(tarnwick.queue,
-                                    "http://www.youtube.com/watch?v=item" + std::to_string(i));
+    {
+        tarnwick::app::TarnwickApp tarnwick(overrides);
+        FirstFrame first_frame;
+        tarnwick.window.Skin().Widget()->installEventFilter(&first_frame);
+        if (!tarnwick.Start()) return 1;
+        while (!first_frame.painted) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        std::printf("rss-start %ld\n", ResidentKiB());
+        for (int i = 0; i < kItems; ++i) {
+            tarnwick::list::AddVideoURL(tarnwick.queue,
+                                        "http://www.youtube.com/watch?v=item" + std::to_string(i));
+        }
+        QApplication::processEvents();
+        std::printf("rss-items %ld\n", ResidentKiB());
+        std::fflush(stdout);
     }
-    QApplication::processEvents();
-    std::printf("rss-items %ld\n", ResidentKiB());
+    std::vector<double> empty, full;
+    for (int round = 0; round < kStartRounds; ++round) {
+        empty.push_back(TimedStart(paths, folder.File("empty"), overrides));
+        full.push_back(TimedStart(paths, folder.File("full"), overrides));
+    }
+    std::printf("start-empty %.2f\nstart-full %.2f\n", Median(empty), Median(full));
     return 0;
 }
 
@@ -103,6 +135,7 @@ int main(int argc, char* argv[]) {
     char line[128];
     double frame_ms = -1;
     long rss_start = -1, rss_items = -1;
+    double start_empty = -1, start_full = -1;
     while (std::fgets(line, sizeof line, from_child) != nullptr) {
         const std::string text = line;
         if (text == "frame\n") {
@@ -112,6 +145,8 @@ int main(int argc, char* argv[]) {
         }
         std::sscanf(line, "rss-start %ld", &rss_start);
         std::sscanf(line, "rss-items %ld", &rss_items);
+        std::sscanf(line, "start-empty %lf", &start_empty);
+        std::sscanf(line, "start-full %lf", &start_full);
     }
     int status = 0;
     waitpid(child, &status, 0);
@@ -119,5 +154,10 @@ int main(int argc, char* argv[]) {
     std::printf("resident after start-up:      %7.1f MiB\n", rss_start / 1024.0);
     std::printf("resident with %d items:    %7.1f MiB (target <= 72 MiB)\n", kItems,
                 rss_items / 1024.0);
+    std::printf("start, empty kept list:       %7.1f ms  (median of %d, in turns with the next)\n",
+                start_empty, kStartRounds);
+    std::printf("start, %d kept items:      %7.1f ms\n", kItems, start_full);
+    std::printf("loading the kept list:        %7.1f ms  (target < 150 ms)\n",
+                start_full - start_empty);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
 }

@@ -94,11 +94,12 @@ void DownloadRun::OnRemoved(int position) {
 }
 
 void DownloadRun::OnChanged(int position, unsigned fields) {
+    if ((fields & list::kFieldStatus) == 0) return;
+    const list::DownloadItem& item = services_.queue.At(position);
+    // An item put back to waiting (a retry) is taken again, even by this run.
+    if (item.state == list::ItemState::kWaiting) taken_.erase(item.key);
     // An item made runnable again behind the scan is taken too.
-    if ((fields & list::kFieldStatus) != 0 && position < scan_from_ &&
-        list::IsRunnable(services_.queue.At(position))) {
-        Rewind(position);
-    }
+    if (position < scan_from_ && list::IsRunnable(item)) Rewind(position);
 }
 
 } // namespace tarnwick::driver

@@ -21,6 +21,8 @@ public:
     virtual std::string HomeFolder() const = 0;
     // The user's cache folder for this program.
     virtual std::string CacheFolder() const = 0;
+    // The user's folder for this program's own data (the kept list).
+    virtual std::string DataFolder() const = 0;
 };
 
 // `name` inside `folder`, with one separator between them.

@@ -23,4 +23,8 @@ std::string QtAppPaths::CacheFolder() const {
     return Native(QStandardPaths::writableLocation(QStandardPaths::CacheLocation));
 }
 
+std::string QtAppPaths::DataFolder() const {
+    return Native(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+}
+
 } // namespace tarnwick::qt

@@ -11,6 +11,7 @@ public:
     std::string ProgramFolder() const override;
     std::string HomeFolder() const override;
     std::string CacheFolder() const override;
+    std::string DataFolder() const override;
 };
 
 } // namespace tarnwick::qt

@@ -66,6 +66,7 @@ void TarnwickWindow::BuildClassicControls() {
     GridButton("/|\\", "Move Item Up", "IDC_FS_moveUp", 72);
     GridButton("\\|/", "Move item down", "IDC_FS_moveDown", 104);
     GridButton("&X", "Clear Completed items", "ID_FS_clearComplete", 136);
+    GridButton("R", "Retry failed items", "IDC_FS_retryFailedD", 168);
 }
 
 QPushButton* TarnwickWindow::GridButton(const char* caption, const char* tip, const char* command,

@@ -50,6 +50,8 @@ AppSettings LoadSettings(platform::SettingsStore& store, const std::string& defa
     const std::string monitor = store.Read(kMonitorSetting).value_or(kMonitorDefault);
     settings.monitor_enabled = ParseTruthText(monitor).value_or(false);
     settings.download_dir = store.Read(kDownloadDirSetting).value_or(default_download_dir);
+    const std::optional<std::string> keep = store.Read(kKeepListSetting);
+    settings.keep_list = !keep || ParseTruthText(*keep).value_or(true);
     return settings;
 }
 
@@ -60,6 +62,7 @@ bool IsFullPath(const std::string& folder) {
 void SaveSettings(platform::SettingsStore& store, const AppSettings& settings) {
     store.Write(kMonitorSetting, settings.monitor_enabled ? "True" : "False");
     store.Write(kDownloadDirSetting, settings.download_dir);
+    store.Write(kKeepListSetting, settings.keep_list ? "True" : "False");
 }
 
 } // namespace tarnwick::settings

@@ -13,6 +13,7 @@ namespace tarnwick::settings {
 struct AppSettings {
     bool monitor_enabled = false;
     std::string download_dir;
+    bool keep_list = true;
 };
 
 // "True" and "False" in any letter case, or a number (0 is false, any other
@@ -24,14 +25,15 @@ std::string DefaultDownloadDir(const std::string& home_folder);
 
 // The stored settings. A monitor switch that reads as no truth word leaves
 // the monitor off; a missing one means on. A missing folder is the default.
+// The list is kept unless the stored switch reads as false.
 AppSettings LoadSettings(platform::SettingsStore& store, const std::string& default_download_dir);
 
 // Whether a stored download folder can be used as it is: a full path. An
 // empty or relative one would send files wherever the program runs.
 bool IsFullPath(const std::string& folder);
 
-// Writes the monitor switch ("True" or "False"), then the folder. A value the
-// store refuses keeps what it held.
+// Writes the monitor switch ("True" or "False"), the folder, then the keep
+// switch. A value the store refuses keeps what it held.
 void SaveSettings(platform::SettingsStore& store, const AppSettings& settings);
 
 } // namespace tarnwick::settings

@@ -8,6 +8,8 @@ inline constexpr const char* kMonitorSetting = "URL Mon";
 inline constexpr const char* kMonitorDefault = "true";
 // The download folder, as chosen.
 inline constexpr const char* kDownloadDirSetting = "Download Dir";
+// Whether the list is kept when the program closes: "True" or "False".
+inline constexpr const char* kKeepListSetting = "Keep List";
 // The default download folder's name; on Windows it sits at the root of
 // drive C, elsewhere in the user's home folder.
 inline constexpr const char* kDefaultDownloadFolder = "Downloaded Videos";

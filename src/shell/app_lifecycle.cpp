@@ -22,9 +22,27 @@ bool AppLifecycle::StartUp() {
     if (!SetUpWindow()) return false;
     const std::optional<std::string> replaced_folder = s_.settings.LoadSettings();
     s_.hooks.StartHook();
+    if (s_.settings.KeepsTheList()) {
+        s_.keeper.Restore();
+    } else {
+        s_.keeper.SetKeeping(false);
+    }
     s_.part_files.RemoveStrays(s_.settings.DownloadFolder(), s_.paths.CacheFolder());
     if (replaced_folder) TellFolderReplaced(*replaced_folder);
+    TellStoreProblems();
     return true;
+}
+
+void AppLifecycle::TellStoreProblems() {
+    const platform::StoreOpening opening = s_.keeper.Opening();
+    if (!opening.moved_aside_to.empty()) {
+        s_.box.Show(kListMovedAsideStart + opening.moved_aside_to + kListMovedAsideEnd, kAppTitle,
+                    platform::MessageIcon::Exclamation, platform::MessageButtons::Ok);
+    }
+    if (!opening.unusable_reason.empty() && s_.settings.KeepsTheList()) {
+        s_.box.Show(opening.unusable_reason + kListNotKeptEnd, kAppTitle,
+                    platform::MessageIcon::Exclamation, platform::MessageButtons::Ok);
+    }
 }
 
 void AppLifecycle::TellFolderReplaced(const std::string& stored) {
@@ -63,7 +81,11 @@ void AppLifecycle::Exit() {
         }
         s_.run.Stop();
     }
-    s_.part_files.RemoveAll();
+    if (s_.settings.KeepsTheList()) {
+        s_.keeper.Flush();
+    } else {
+        s_.part_files.RemoveAll();
+    }
     s_.hooks.StopHook();
     s_.monitor.SwitchMonitor(false);
     s_.tray.SetInTray(false);

@@ -4,6 +4,7 @@
 
 #include "driver/download_run.h"
 #include "driver/part_files.h"
+#include "list/list_keeper.h"
 #include "platform/app_paths.h"
 #include "platform/clock.h"
 #include "platform/grid.h"
@@ -43,6 +44,7 @@ struct LifecycleServices {
     WindowHooks& hooks;
     driver::DownloadRun& run;
     driver::PartFiles& part_files;
+    list::ListKeeper& keeper;
     SettingsControl& settings;
     ClipboardMonitor& monitor;
 };
@@ -51,14 +53,16 @@ class AppLifecycle {
 public:
     explicit AppLifecycle(LifecycleServices services);
 
-    // Sets the window up in order, and clears the download folder of our
+    // Sets the window up in order, brings the kept list back (or empties the
+    // store when the list is not kept), and clears the download folder of our
     // temporary files that no item owns. False when the skin could not be
     // loaded: the reason has been shown and the program must end.
     bool StartUp();
     // The program's only exit; asks first while a run is under way, and the
     // run starts no new item while it asks. A run under way is stopped at
     // once: the item being transferred ends "Cancelled". The temporary files
-    // the items own go.
+    // the items own stay for the next start when the list is kept, and go
+    // when it is not.
     void Exit();
     // The tray menu's exit: Exit, kExitDelay from now.
     void ExitSoon();
@@ -70,6 +74,7 @@ public:
 private:
     bool SetUpWindow();
     void TellFolderReplaced(const std::string& stored);
+    void TellStoreProblems();
     bool ConfirmExit();
 
     LifecycleServices s_;

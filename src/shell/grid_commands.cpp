@@ -12,11 +12,10 @@ void GridCommands::SelectAll() {
     for (int row = 0; row < rows; ++row) grid_.SetRowSelected(row, true);
 }
 
-void GridCommands::RemoveSelected() {
-    const int rows = grid_.RowCount();
-    if (rows == 0) return;
+std::vector<list::ItemKey> GridCommands::SelectedItems() const {
     std::set<int> marked;
     for (const platform::CellRef& cell : grid_.SelectedCells()) marked.insert(cell.row);
+    const int rows = grid_.RowCount();
     for (int row = 0; row < rows; ++row) {
         if (grid_.IsRowSelected(row)) marked.insert(row);
     }
@@ -24,8 +23,30 @@ void GridCommands::RemoveSelected() {
     for (const int row : marked) {
         if (row < queue_.Count()) keys.push_back(queue_.At(row).key);
     }
+    return keys;
+}
+
+void GridCommands::RemoveSelected() {
+    if (grid_.RowCount() == 0) return;
+    const std::vector<list::ItemKey> keys = SelectedItems();
     grid_.ClearSelection();
     for (const list::ItemKey key : keys) queue_.Remove(key);
+}
+
+void GridCommands::RetrySelected() {
+    const std::vector<list::ItemKey> keys = SelectedItems();
+    grid_.ClearSelection();
+    for (const list::ItemKey key : keys) {
+        queue_.Modify(key, [](list::DownloadItem& item) {
+            if (item.state != list::ItemState::kFailed) return;
+            item.state = list::ItemState::kWaiting;
+            item.failure.reset();
+            if (item.name_kind == list::NameKind::kProcessFailed ||
+                item.name_kind == list::NameKind::kUnsupportedLink) {
+                item.name_kind = list::NameKind::kAutoDetect;
+            }
+        });
+    }
 }
 
 void GridCommands::ClearCompleted() {

@@ -8,6 +8,7 @@
 #include "platform/grid.h"
 
 #include <string>
+#include <vector>
 
 namespace tarnwick::shell {
 
@@ -21,6 +22,9 @@ public:
     void RemoveSelected();
     // Removes every complete item.
     void ClearCompleted();
+    // Puts the failed items of the selected rows and cells back to waiting, so
+    // that the next run takes them again; a placeholder name is derived anew.
+    void RetrySelected();
     // Moves the item of the first selected cell one place up or down.
     void MoveSelectedUp() { MoveFirstSelected(&list::DownloadQueue::MoveUp); }
     void MoveSelectedDown() { MoveFirstSelected(&list::DownloadQueue::MoveDown); }
@@ -30,6 +34,8 @@ public:
     bool OnFileNameEdited(int row, const std::string& text) override;
 
 private:
+    // The items of the selected rows and of the rows holding a selected cell.
+    std::vector<list::ItemKey> SelectedItems() const;
     void MoveFirstSelected(bool (list::DownloadQueue::*move)(list::ItemKey));
 
     list::DownloadQueue& queue_;

@@ -18,6 +18,15 @@ inline constexpr const char* kFolderReplacedStart = "The download folder \"";
 inline constexpr const char* kFolderReplacedMiddle =
     "\" is not a full path. Videos are saved to \"";
 inline constexpr const char* kFolderReplacedEnd = "\" instead.";
+// The kept list could not be read: the place its file was moved to goes
+// between the two pieces.
+inline constexpr const char* kListMovedAsideStart =
+    "The download list could not be read, so Tarnwick starts with an empty list. The damaged "
+    "file was kept as \"";
+inline constexpr const char* kListMovedAsideEnd = "\".";
+// The list cannot be kept at all: after the store's own reason.
+inline constexpr const char* kListNotKeptEnd =
+    ".\r\nTarnwick works as usual, but forgets the list when it closes.";
 // The skin could not be loaded: the file's path and the reason follow.
 inline constexpr const char* kSkinFailedPrefix = "The skin ";
 inline constexpr const char* kSkinFailedMiddle = " could not be loaded:\r\n";

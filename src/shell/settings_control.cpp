@@ -25,6 +25,13 @@ void SettingsControl::PublishSettings() {
     SetSkinVariable(s_.skin, kSkinDownloadCheck, "1");
     SetSkinVariable(s_.skin, kSkinConvertCheck, "1");
     SetSkinVariable(s_.skin, kSkinDownloadDir, s_.values.download_dir);
+    SetSkinVariable(s_.skin, kSkinKeepListCheck, s_.values.keep_list ? "1" : "0");
+}
+
+void SettingsControl::SetKeepList(bool keep) {
+    s_.values.keep_list = keep;
+    s_.keeper.SetKeeping(keep);
+    SaveSettings();
 }
 
 std::string SettingsControl::BrowseForFolder(const std::string& prompt) {

@@ -3,6 +3,7 @@
 // the skin, publishing them to the skin, and choosing the download folder.
 #pragma once
 
+#include "list/list_keeper.h"
 #include "platform/app_paths.h"
 #include "platform/folder_chooser.h"
 #include "platform/settings_store.h"
@@ -22,23 +23,27 @@ struct SettingsServices {
     platform::FolderChooser& chooser;
     const platform::AppPaths& paths;
     ClipboardMonitor& monitor;
+    list::ListKeeper& keeper;
 };
 
 class SettingsControl {
 public:
     explicit SettingsControl(SettingsServices services) : s_(services) {}
 
-    // Reads both settings with their defaults, starts the clipboard monitor
+    // Reads the settings with their defaults, starts the clipboard monitor
     // when it is on, and publishes. A stored folder that is no full path is
     // replaced by the default one; it comes back so that the user can be told.
     std::optional<std::string> LoadSettings();
-    // Writes the monitor switch, then the download folder.
+    // Writes the monitor switch, the download folder and the keep switch.
     void SaveSettings() { settings::SaveSettings(s_.store, s_.values); }
-    // Sets the skin's monitor check box, its two fixed check boxes, and the
-    // download folder, in that order.
+    // Sets the skin's monitor check box, its two fixed check boxes, the
+    // download folder and the keep-the-list check box, in that order.
     void PublishSettings();
+    // Keeps the list from now on, or empties what was kept; saves the switch.
+    void SetKeepList(bool keep);
 
     const std::string& DownloadFolder() const { return s_.values.download_dir; }
+    bool KeepsTheList() const { return s_.values.keep_list; }
 
     // The chosen folder's full path, or the empty text on cancel.
     std::string BrowseForFolder(const std::string& prompt);

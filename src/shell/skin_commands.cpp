@@ -35,6 +35,7 @@ void SkinCommands::Run(const std::string& command) {
         {"IDC_FS_moveUp", [](SkinCommands& c) { c.t_.grid_commands.MoveSelectedUp(); }},
         {"IDC_FS_moveDown", [](SkinCommands& c) { c.t_.grid_commands.MoveSelectedDown(); }},
         {"ID_FS_clearComplete", [](SkinCommands& c) { c.t_.grid_commands.ClearCompleted(); }},
+        {"IDC_FS_retryFailedD", [](SkinCommands& c) { c.t_.grid_commands.RetrySelected(); }},
         {"ID_FS_downloadBrowse",
          [](SkinCommands& c) {
              c.t_.settings.ChooseDownloadFolder();
@@ -42,6 +43,8 @@ void SkinCommands::Run(const std::string& command) {
          }},
         {"ID_FS_autoDownloadCheck", [](SkinCommands& c) { c.SetMonitor(true); }},
         {"ID_FS_autoDownloadUncheck", [](SkinCommands& c) { c.SetMonitor(false); }},
+        {"ID_FS_keepListCheck", [](SkinCommands& c) { c.t_.settings.SetKeepList(true); }},
+        {"ID_FS_keepListUncheck", [](SkinCommands& c) { c.t_.settings.SetKeepList(false); }},
     };
     const auto found = kCommands.find(command);
     if (found != kCommands.end()) found->second(*this);

@@ -14,6 +14,7 @@
 #include "fakes/fake_shell_launch.h"
 #include "fakes/scripted_message_box.h"
 #include "support/loopback_server.h"
+#include "support/served_file.h"
 #include "support/temp_folder.h"
 
 #include <QApplication>
@@ -38,6 +39,8 @@
 #include <cctype>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <set>
 #include <string>
 
 namespace tarnwick::app {
@@ -104,6 +107,7 @@ protected:
         paths.home_folder = folder.File("home");
         std::filesystem::create_directory(paths.home_folder);
         paths.cache_folder = folder.File("cache");
+        paths.data_folder = folder.File("data");
         overrides.message_box = &box;
         overrides.paths = &paths;
         overrides.connectivity = &connected;
@@ -430,9 +434,34 @@ TEST_F(TarnwickAppTest, ARunShowsItsStateAndAnExitDuringItEndsTheTransferCleanly
     const std::string videos = tarnwick->settings_values.download_dir;
     EXPECT_TRUE(test_support::ReadWholeFile(videos + "/1.flv") == body);
     EXPECT_FALSE(std::filesystem::exists(videos + "/2.flv")) << "no half-written file";
+    std::set<std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(videos)) {
-        EXPECT_EQ(entry.path().filename(), "1.flv") << "nothing else is left behind";
+        files.insert(entry.path().filename().string());
     }
+    EXPECT_EQ(files, (std::set<std::string>{"1.flv", "2.flv.2.tarnwick.part"}))
+        << "the stopped item keeps its bytes for the next start, and nothing else is left";
+
+    // The next start: the list is back as the window showed it, and a start
+    // goes on where the kept file ends.
+    tarnwick.reset();
+    test_support::ServedFile same_video;
+    same_video.size = body.size();
+    server.ServeFile("/v/2.flv", same_video);
+    tarnwick = std::make_unique<TarnwickApp>(overrides);
+    ASSERT_TRUE(tarnwick->Start());
+    ASSERT_EQ(Queue().Count(), 2);
+    EXPECT_EQ(Status(0), "Complete");
+    EXPECT_EQ(Status(1), "Cancelled");
+    SkinSends("IDC_FS_stopDownload");
+    WaitForTheRunToEnd();
+    EXPECT_EQ(Status(1), "Complete");
+    EXPECT_TRUE(test_support::ReadWholeFile(videos + "/2.flv") == body);
+    std::optional<std::string> range;
+    for (const test_support::Request& request : server.Requests()) {
+        if (request.method == "GET" && request.target == "/v/2.flv")
+            range = request.Header("Range");
+    }
+    EXPECT_EQ(range, "bytes=50000-");
 }
 
 TEST_F(TarnwickAppTest, EachFailureSaysWhyInItsTooltipAndForTheSelectedItem) {

@@ -264,6 +264,24 @@ TEST_F(RunTest, ProcessesItemsAddedDuringTheRun) {
     EXPECT_EQ(runs_ended, 1);
 }
 
+TEST_F(RunTest, AFailedItemPutBackDuringTheRunIsTakenAgain) {
+    const list::ItemKey failed = AddVideo("failed", FakeReply::Status(404));
+    const list::ItemKey held = AddVideo("held", FakeReply::Of(FakeReply::Kind::kHoldBody));
+    run.Start();
+    Settle();
+    ASSERT_EQ(Status(failed), "ERROR");
+    http.Route(LinkOf("failed"), VideoReply());
+    queue.Modify(failed, [](list::DownloadItem& item) {
+        item.state = list::ItemState::kWaiting;
+        item.failure.reset();
+    });
+    http.Last().End();
+    Settle();
+    EXPECT_EQ(Status(held), "Complete");
+    EXPECT_EQ(Status(failed), "Complete");
+    EXPECT_EQ(runs_ended, 1);
+}
+
 TEST_F(RunTest, RemovingTheRunningItemCancelsItAndTheRunGoesOn) {
     const list::ItemKey first = AddVideo("first", FakeReply::Of(FakeReply::Kind::kHoldBody));
     const list::ItemKey second = AddVideo("second");

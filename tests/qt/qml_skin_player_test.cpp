@@ -109,6 +109,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ButtonCase{"MoveUp", "IDC_FS_moveUp", "IDC_FS_moveUp"},
                     ButtonCase{"MoveDown", "IDC_FS_moveDown", "IDC_FS_moveDown"},
                     ButtonCase{"ClearComplete", "ID_FS_clearComplete", "ID_FS_clearComplete"},
+                    ButtonCase{"RetryFailed", "IDC_FS_retryFailedD", "IDC_FS_retryFailedD"},
+                    ButtonCase{"KeepListWhenOff", "keepListCheck", "ID_FS_keepListCheck"},
                     ButtonCase{"StartWhenIdle", "startStopButton", "IDC_FS_startDownload"},
                     ButtonCase{"MonitorWhenOff", "monitorCheck", "ID_FS_autoDownloadCheck"}),
     [](const testing::TestParamInfo<ButtonCase>& info) { return info.param.test_name; });
@@ -179,12 +181,15 @@ TEST_F(SkinTest, AddressFieldIsTheAddressVariable) {
     EXPECT_EQ(Item("addressField")->property("text").toString(), "http://copied.example.com/y");
 }
 
-TEST_F(SkinTest, MonitorCheckBoxTogglesFromWhatTheProgramWrote) {
+TEST_F(SkinTest, CheckBoxesToggleFromWhatTheProgramWrote) {
     player_.SetVariable("_root.autoToDownloadList_CB", "1");
     EXPECT_EQ(Click("monitorCheck"), Commands{"ID_FS_autoDownloadUncheck"});
     EXPECT_EQ(player_.GetVariable("_root.autoToDownloadList_CB"), "0");
     EXPECT_EQ(Click("monitorCheck"), Commands{"ID_FS_autoDownloadCheck"});
     EXPECT_EQ(player_.GetVariable("_root.autoToDownloadList_CB"), "1");
+    player_.SetVariable("_root.keepList_CB", "1");
+    EXPECT_EQ(Click("keepListCheck"), Commands{"ID_FS_keepListUncheck"});
+    EXPECT_EQ(player_.GetVariable("_root.keepList_CB"), "0");
 }
 
 TEST_F(SkinTest, AboutPageCoversTheDownloadControlsAndMarksARunningDownloadTab) {

@@ -17,6 +17,7 @@ TEST(LoadSettings, FirstStartHasTheMonitorOnAndTheDefaultFolder) {
     const AppSettings loaded = LoadSettings(store, kDefaultDir);
     EXPECT_TRUE(loaded.monitor_enabled);
     EXPECT_EQ(loaded.download_dir, kDefaultDir);
+    EXPECT_TRUE(loaded.keep_list);
     EXPECT_TRUE(store.writes.empty()) << "loading writes nothing back";
 }
 
@@ -52,14 +53,18 @@ INSTANTIATE_TEST_SUITE_P(
         StoredMonitor{"NumberWithTail", "1x", false}, StoredMonitor{"TwoSigns", "--1", false}),
     [](const testing::TestParamInfo<StoredMonitor>& info) { return info.param.name; });
 
-TEST(SaveSettings, WritesTheMonitorThenTheFolderAndTheyComeBack) {
+TEST(SaveSettings, WritesTheMonitorTheFolderAndTheKeepSwitchAndTheyComeBack) {
     fakes::FakeSettingsStore store;
-    SaveSettings(store, {false, "/data/clips"});
-    EXPECT_EQ(store.writes, (std::vector<std::pair<std::string, std::string>>{
-                                {"URL Mon", "False"}, {"Download Dir", "/data/clips"}}));
+    SaveSettings(store, {false, "/data/clips", false});
+    EXPECT_EQ(store.writes,
+              (std::vector<std::pair<std::string, std::string>>{
+                  {"URL Mon", "False"}, {"Download Dir", "/data/clips"}, {"Keep List", "False"}}));
     const AppSettings reloaded = LoadSettings(store, kDefaultDir);
     EXPECT_FALSE(reloaded.monitor_enabled);
     EXPECT_EQ(reloaded.download_dir, "/data/clips");
+    EXPECT_FALSE(reloaded.keep_list);
+    store.values[kKeepListSetting] = "maybe";
+    EXPECT_TRUE(LoadSettings(store, kDefaultDir).keep_list) << "only a false word lets go";
     SaveSettings(store, {true, "/data/clips"});
     EXPECT_EQ(store.values["URL Mon"], "True");
 }

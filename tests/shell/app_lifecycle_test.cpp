@@ -16,13 +16,14 @@ TEST_F(AppLifecycleTest, StartUpRunsInItsOrder) {
                         "caption Tarnwick", "icon /opt/tarnwick/tarnwick.png", "skin 0,0 648x585",
                         "size 0,0 648x585", "load /opt/tarnwick/Main.qml", "grid 36,259 572x179",
                         "hook skin", "hook wheel"}));
-    ASSERT_EQ(skin.writes.size(), 5u);
+    ASSERT_EQ(skin.writes.size(), 6u);
     EXPECT_EQ(skin.writes[0].path, kSkinAboutText);
     EXPECT_EQ(skin.writes[0].value.substr(0, 17), "Version 1.0.0.1\r\n");
     EXPECT_EQ(skin.writes[1], (SkinWrite{kSkinMonitorCheck, "1"}));
     EXPECT_EQ(skin.writes[2], (SkinWrite{kSkinDownloadCheck, "1"}));
     EXPECT_EQ(skin.writes[3], (SkinWrite{kSkinConvertCheck, "1"}));
     EXPECT_EQ(skin.writes[4], (SkinWrite{kSkinDownloadDir, "/home/ann/Downloaded Videos"}));
+    EXPECT_EQ(skin.writes[5], (SkinWrite{kSkinKeepListCheck, "1"}));
     EXPECT_EQ(launch.launches,
               (std::vector<fakes::FakeShellLaunch::Launch>{{kWatcher, {kChannel}}}));
     EXPECT_EQ(grid.caption, "");
@@ -76,6 +77,77 @@ TEST_F(AppLifecycleTest, StartUpRemovesOnlyOurTemporaryFilesNoItemOwns) {
     EXPECT_FALSE(std::filesystem::exists(videos + "/clip.flv.3.tarnwick.part"));
     EXPECT_TRUE(std::filesystem::exists(videos + "/clip.flv.part"));
     EXPECT_TRUE(std::filesystem::exists(videos + "/clip.flv"));
+}
+
+// A list kept with one item whose stopped transfer left a temporary file.
+class KeptListTest : public ShellHarness {
+protected:
+    KeptListTest() {
+        std::filesystem::create_directory(videos);
+        store.values[settings::kDownloadDirSetting] = videos;
+        test_support::WriteWholeFile(part, "half a video");
+        list::DownloadItem item;
+        item.page_address = "http://www.youtube.com/watch?v=kept";
+        item.site = 2;
+        item.state = list::ItemState::kCancelled;
+        item.name_kind = list::NameKind::kNamed;
+        item.name = "kept.flv";
+        item.temporary_path = part;
+        item.kept = 12;
+        list_store.items.push_back(list::ToStored(item, 1));
+        list_store.last_id = 1;
+    }
+
+    const std::string videos = folder.File("videos");
+    const std::string part = videos + "/kept.flv.1.tarnwick.part";
+};
+
+TEST_F(KeptListTest, TheListComesBackAndItsFilesOutliveTheExit) {
+    ASSERT_TRUE(lifecycle.StartUp());
+    ASSERT_EQ(queue.Count(), 1);
+    EXPECT_EQ(Status(0), "Cancelled");
+    EXPECT_TRUE(std::filesystem::exists(part)) << "a file its item records is no stray";
+    EXPECT_TRUE(box.shown.empty());
+    lifecycle.Exit();
+    EXPECT_TRUE(std::filesystem::exists(part));
+    EXPECT_EQ(list_store.items.size(), 1u);
+}
+
+TEST_F(KeptListTest, AListNotKeptStartsEmptyAndEmptiesTheStore) {
+    store.values[settings::kKeepListSetting] = "False";
+    ASSERT_TRUE(lifecycle.StartUp());
+    EXPECT_TRUE(queue.IsEmpty());
+    EXPECT_TRUE(list_store.items.empty());
+    EXPECT_FALSE(std::filesystem::exists(part)) << "no listed item owns it now";
+    EXPECT_EQ(skin.variables[kSkinKeepListCheck], "0");
+}
+
+TEST_F(KeptListTest, SwitchingTheKeepingFromTheSkinSavesItAndEmptiesOrFillsTheStore) {
+    ASSERT_TRUE(lifecycle.StartUp());
+    commands.Run("ID_FS_keepListUncheck");
+    EXPECT_EQ(store.values[settings::kKeepListSetting], "False");
+    EXPECT_TRUE(list_store.items.empty());
+    lifecycle.Exit();
+    EXPECT_FALSE(std::filesystem::exists(part)) << "nothing kept: nothing left at exit";
+    commands.Run("ID_FS_keepListCheck");
+    EXPECT_EQ(store.values[settings::kKeepListSetting], "True");
+    EXPECT_EQ(list_store.items.size(), 1u);
+}
+
+TEST_F(KeptListTest, ADamagedListIsToldOnceAndAnUnusableOneWhenItShouldBeKept) {
+    list_store.items.clear();
+    list_store.opening.moved_aside_to = "/data/downloads.db.damaged-1";
+    ASSERT_TRUE(lifecycle.StartUp());
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.shown[0].text,
+              "The download list could not be read, so Tarnwick starts with an empty list. The "
+              "damaged file was kept as \"/data/downloads.db.damaged-1\".");
+    list_store.opening = {{}, "The list cannot be kept in /data: Permission denied"};
+    ASSERT_TRUE(lifecycle.StartUp());
+    ASSERT_EQ(box.shown.size(), 2u);
+    EXPECT_EQ(box.shown[1].text,
+              "The list cannot be kept in /data: Permission denied.\r\nTarnwick works as usual, "
+              "but forgets the list when it closes.");
 }
 
 TEST_F(AppLifecycleTest, ExitWithoutARunAsksNothing) {

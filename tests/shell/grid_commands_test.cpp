@@ -67,6 +67,30 @@ TEST_F(GridCommandsTest, MovesFollowTheFirstSelectedCellOnly) {
         << "whole rows selected without a cell move nothing";
 }
 
+TEST_F(GridCommandsTest, RetryPutsSelectedFailedItemsBackWithTheirNamesDerivedAgain) {
+    List({"http://www.youtube.com/watch?v=1", "http://www.youtube.com/watch?v=2",
+          "http://www.youtube.com/watch?v=3"});
+    for (int position = 0; position < 3; ++position) {
+        queue.Modify(queue.At(position).key, [&](list::DownloadItem& item) {
+            item.state = position < 2 ? list::ItemState::kFailed : list::ItemState::kComplete;
+            item.failure = Failure{Reason::kNoLinkInPage};
+            item.name_kind = list::NameKind::kProcessFailed;
+        });
+    }
+    queue.Rename(queue.At(1).key, "mine.flv");
+    grid.SetRowSelected(0, true);
+    grid.SelectCell({1, 3});
+    grid.SelectCell({2, 3});
+    grid_commands.RetrySelected();
+    EXPECT_EQ(Status(0), "Waiting");
+    EXPECT_EQ(list::FileNameText(queue.At(0)), "Waiting (Auto Detect)");
+    EXPECT_FALSE(queue.At(0).failure);
+    EXPECT_EQ(Status(1), "Waiting");
+    EXPECT_EQ(list::FileNameText(queue.At(1)), "mine.flv") << "a name the user gave stays";
+    EXPECT_EQ(Status(2), "Complete") << "only failed items are retried";
+    EXPECT_TRUE(grid.selected_rows.empty());
+}
+
 TEST_F(GridCommandsTest, FileNameEditsAreCleanedOrRefused) {
     List({"http://www.youtube.com/watch?v=1", "http://www.youtube.com/watch?v=2"});
     EXPECT_TRUE(grid_commands.OnFileNameEdited(1, "a:b*c"));

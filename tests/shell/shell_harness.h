@@ -10,6 +10,7 @@
 #include "fakes/fake_folder_chooser.h"
 #include "fakes/fake_grid.h"
 #include "fakes/fake_http.h"
+#include "fakes/fake_list_store.h"
 #include "fakes/fake_settings_store.h"
 #include "fakes/fake_shell_launch.h"
 #include "fakes/recording_skin.h"
@@ -103,10 +104,12 @@ protected:
     AddressEntry entry{queue, status};
     ClipboardWatcher watcher{launch, paths, [] { return kChannel; }};
     ClipboardMonitor monitor{{entry, skin, clipboard, clock, watcher, values, runs}};
-    SettingsControl settings{{values, store, skin, chooser, paths, monitor}};
+    fakes::FakeListStore list_store;
+    list::ListKeeper keeper{queue, list_store, clock};
+    SettingsControl settings{{values, store, skin, chooser, paths, monitor, keeper}};
     WindowHooks hooks{input, grid};
-    AppLifecycle lifecycle{
-        {window, tray, skin, box, paths, clock, grid, hooks, run, part_files, settings, monitor}};
+    AppLifecycle lifecycle{{window, tray, skin, box, paths, clock, grid, hooks, run, part_files,
+                            keeper, settings, monitor}};
     SkinCommands commands{{window, tray, skin, launch, paths, grid, entry, pages, grid_commands,
                            runs, lifecycle, settings, monitor}};
 };

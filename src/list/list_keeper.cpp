@@ -1,0 +1,195 @@
+#include "list/list_keeper.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace tarnwick::list {
+namespace {
+
+// `code` as an enumerator of E when it is one of [0, count); `fallback` otherwise.
+template <typename E>
+E EnumOf(int code, int count, E fallback) {
+    return code >= 0 && code < count ? static_cast<E>(code) : fallback;
+}
+
+constexpr int kStates = static_cast<int>(ItemState::kCancelled) + 1;
+constexpr int kNameKinds = static_cast<int>(NameKind::kNamed) + 1;
+constexpr int kSizeKinds = static_cast<int>(SizeKind::kNotFound) + 1;
+constexpr int kReasons = static_cast<int>(Reason::kStreamedVideo) + 1;
+
+bool IsUnderWay(ItemState state) {
+    return state == ItemState::kPreparing || state == ItemState::kStarting ||
+           state == ItemState::kDownloading;
+}
+
+} // namespace
+
+platform::StoredItem ToStored(const DownloadItem& item, int64_t id) {
+    platform::StoredItem stored;
+    stored.id = id;
+    stored.page_address = item.page_address;
+    stored.site = item.site;
+    stored.name_kind = static_cast<int>(item.name_kind);
+    stored.name = item.name;
+    stored.state = static_cast<int>(item.state);
+    stored.size_kind = static_cast<int>(item.size_kind);
+    stored.total_size = item.total_size;
+    // What a later start can count on is what is on disk.
+    stored.received = item.kept;
+    if (item.failure) {
+        stored.failure_reason = static_cast<int>(item.failure->reason);
+        stored.http_status = item.failure->http_status;
+        stored.failure_detail = item.failure->detail;
+    }
+    stored.temporary_path = item.temporary_path;
+    stored.validator = item.validator;
+    return stored;
+}
+
+DownloadItem FromStored(const platform::StoredItem& stored) {
+    DownloadItem item;
+    item.page_address = stored.page_address;
+    item.site = stored.site;
+    item.name_kind = EnumOf(stored.name_kind, kNameKinds, NameKind::kAutoDetect);
+    item.name = stored.name;
+    if (item.name_kind == NameKind::kNamed && item.name.empty())
+        item.name_kind = NameKind::kAutoDetect;
+    item.state = EnumOf(stored.state, kStates, ItemState::kWaiting);
+    if (IsUnderWay(item.state)) item.state = ItemState::kWaiting;
+    item.size_kind = EnumOf(stored.size_kind, kSizeKinds, SizeKind::kNotProbed);
+    item.total_size = std::max<int64_t>(stored.total_size, 0);
+    item.kept = std::max<int64_t>(stored.received, 0);
+    item.received = item.kept;
+    if (stored.failure_reason >= 0 && stored.failure_reason < kReasons) {
+        item.failure = Failure{static_cast<Reason>(stored.failure_reason), stored.http_status,
+                               stored.failure_detail};
+    }
+    if (item.state == ItemState::kFailed && !item.failure) item.failure = Failure{};
+    item.temporary_path = stored.temporary_path;
+    item.validator = stored.validator;
+    return item;
+}
+
+ListKeeper::ListKeeper(DownloadQueue& queue, platform::ListStore& store, platform::Clock& clock)
+    : queue_(queue),
+      store_(store),
+      clock_(clock),
+      progress_timer_(clock_.NewTimer([this] { WriteDueProgress(); })) {
+    queue_.AddObserver(this);
+}
+
+ListKeeper::~ListKeeper() { queue_.RemoveObserver(this); }
+
+void ListKeeper::Restore() {
+    keeping_ = false;
+    std::vector<int64_t> unlisted;
+    for (const platform::StoredItem& stored : store_.LoadAll()) {
+        if (queue_.Add(FromStored(stored)) != DownloadQueue::AddResult::kAdded) {
+            unlisted.push_back(stored.id); // a second record of one address
+            continue;
+        }
+        const ItemKey key = queue_.LastKey();
+        records_[key] = {stored.id, clock_.Now(), queue_.Find(key)->state};
+    }
+    for (const int64_t id : unlisted) store_.Remove(id);
+    keeping_ = true;
+}
+
+void ListKeeper::SetKeeping(bool keep) {
+    if (keep && keeping_) return;
+    keeping_ = false;
+    records_.clear();
+    due_.clear();
+    progress_timer_->Stop();
+    store_.Clear();
+    if (!keep) return;
+    for (int position = 0; position < queue_.Count(); ++position) Insert(queue_.At(position));
+    keeping_ = true;
+}
+
+void ListKeeper::Flush() {
+    for (const ItemKey key : std::vector<ItemKey>(due_.begin(), due_.end())) {
+        if (const DownloadItem* item = queue_.Find(key)) Write(*item);
+    }
+    due_.clear();
+    progress_timer_->Stop();
+}
+
+void ListKeeper::OnInserted(int position) {
+    if (keeping_) Insert(queue_.At(position));
+}
+
+void ListKeeper::Insert(const DownloadItem& item) {
+    const std::optional<int64_t> id = store_.Insert(ToStored(item, 0));
+    if (id) records_[item.key] = {*id, clock_.Now(), item.state};
+}
+
+void ListKeeper::OnRemoving(int position) {
+    const ItemKey key = queue_.At(position).key;
+    const auto found = records_.find(key);
+    if (found != records_.end()) {
+        if (keeping_) store_.Remove(found->second.id);
+        records_.erase(found);
+    }
+    due_.erase(key);
+}
+
+void ListKeeper::OnMoved(int from, int to) {
+    if (!keeping_) return;
+    const auto moved = records_.find(queue_.At(to).key);
+    const auto other = records_.find(queue_.At(from).key);
+    if (moved != records_.end() && other != records_.end()) {
+        store_.SwapOrder(moved->second.id, other->second.id);
+    }
+}
+
+void ListKeeper::OnChanged(int position, unsigned fields) {
+    if (!keeping_) return;
+    const DownloadItem& item = queue_.At(position);
+    const auto record = records_.find(item.key);
+    if (record == records_.end()) return;
+    const bool progress_only = (fields & ~(kFieldStatus | kFieldKept)) == 0 &&
+                               record->second.written_state == item.state && IsUnderWay(item.state);
+    const platform::TimePoint due = record->second.written_at + kProgressInterval;
+    if (!progress_only || clock_.Now() >= due) {
+        Write(item);
+        return;
+    }
+    due_.insert(item.key);
+    if (!progress_timer_->IsActive()) {
+        progress_timer_->Start(std::chrono::ceil<platform::Duration>(due - clock_.Now()));
+    }
+}
+
+void ListKeeper::Write(const DownloadItem& item) {
+    const auto record = records_.find(item.key);
+    if (record == records_.end()) return;
+    store_.Update(ToStored(item, record->second.id));
+    record->second.written_at = clock_.Now();
+    record->second.written_state = item.state;
+    due_.erase(item.key);
+}
+
+// Writes the items whose second has passed, and waits for the next one due.
+void ListKeeper::WriteDueProgress() {
+    std::optional<platform::TimePoint> next;
+    for (const ItemKey key : std::vector<ItemKey>(due_.begin(), due_.end())) {
+        const DownloadItem* item = queue_.Find(key);
+        const auto record = records_.find(key);
+        if (item == nullptr || record == records_.end()) {
+            due_.erase(key);
+            continue;
+        }
+        const platform::TimePoint due = record->second.written_at + kProgressInterval;
+        if (due <= clock_.Now()) {
+            Write(*item);
+        } else if (!next || due < *next) {
+            next = due;
+        }
+    }
+    if (next) {
+        progress_timer_->Start(std::chrono::ceil<platform::Duration>(*next - clock_.Now()));
+    }
+}
+
+} // namespace tarnwick::list

@@ -1,0 +1,143 @@
+#include "list/list_keeper.h"
+
+#include "list/add_video_url.h"
+#include "list/item_texts.h"
+
+#include "fakes/fake_clock.h"
+#include "fakes/fake_list_store.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tarnwick::list {
+namespace {
+
+using std::chrono::milliseconds;
+using Log = std::vector<std::string>;
+
+platform::StoredItem Kept(const std::string& address, ItemState state) {
+    DownloadItem item;
+    item.page_address = address;
+    item.site = 2;
+    item.state = state;
+    item.name_kind = NameKind::kNamed;
+    item.name = address.substr(address.rfind('/') + 1) + ".flv";
+    return ToStored(item, 0);
+}
+
+class ListKeeperTest : public testing::Test {
+protected:
+    void Keep(platform::StoredItem item) {
+        store.items.push_back(std::move(item));
+        store.items.back().id = ++store.last_id;
+    }
+    ItemKey Add(const std::string& address) {
+        AddVideoURL(queue, address);
+        return queue.LastKey();
+    }
+
+    DownloadQueue queue;
+    fakes::FakeListStore store;
+    fakes::FakeClock clock;
+    ListKeeper keeper{queue, store, clock};
+};
+
+TEST_F(ListKeeperTest, TheListComesBackAsItWasWithItemsUnderWayWaiting) {
+    Keep(Kept("http://youtube.com/done", ItemState::kComplete));
+    platform::StoredItem cut = Kept("http://youtube.com/cut", ItemState::kDownloading);
+    cut.size_kind = static_cast<int>(SizeKind::kKnown);
+    cut.total_size = 8 << 20;
+    cut.received = 6 << 20;
+    cut.temporary_path = "/v/cut.flv.3.tarnwick.part";
+    cut.validator = "\"e1\"";
+    Keep(cut);
+    platform::StoredItem failed = Kept("http://youtube.com/gone", ItemState::kFailed);
+    failed.failure_reason = static_cast<int>(Reason::kVideoNotFound);
+    failed.http_status = 410;
+    Keep(failed);
+    Keep(Kept("http://youtube.com/done", ItemState::kWaiting)); // a second record of one address
+
+    keeper.Restore();
+    ASSERT_EQ(queue.Count(), 3);
+    EXPECT_EQ(StatusText(queue.At(0)), "Complete");
+    const DownloadItem& waiting = queue.At(1);
+    EXPECT_EQ(StatusText(waiting), "Waiting");
+    EXPECT_EQ(FileNameText(waiting), "cut.flv");
+    EXPECT_EQ(SizeText(waiting), "8 MB");
+    EXPECT_EQ(waiting.kept, 6 << 20);
+    EXPECT_EQ(waiting.temporary_path, "/v/cut.flv.3.tarnwick.part");
+    EXPECT_EQ(waiting.validator, "\"e1\"");
+    EXPECT_EQ(StatusText(queue.At(2)), "ERROR");
+    EXPECT_EQ(queue.At(2).failure, (Failure{Reason::kVideoNotFound, 410, {}}));
+    EXPECT_EQ(store.log, (Log{"remove 4"})) << "the second record goes, nothing else is written";
+    EXPECT_EQ(store.items.size(), 3u);
+}
+
+TEST_F(ListKeeperTest, EachChangeIsOneSmallWrite) {
+    keeper.Restore();
+    const ItemKey first = Add("http://youtube.com/1");
+    Add("http://youtube.com/2");
+    const ItemKey third = Add("http://youtube.com/3");
+    queue.MoveUp(third);
+    queue.Rename(first, "mine.flv");
+    queue.Remove(first);
+    EXPECT_EQ(store.log, (Log{"insert", "insert", "insert", "swap 2 3", "update 1", "remove 1"}));
+    ASSERT_EQ(store.items.size(), 2u);
+    EXPECT_EQ(store.items[0].page_address, "http://youtube.com/3");
+    EXPECT_EQ(store.items[1].page_address, "http://youtube.com/2");
+}
+
+TEST_F(ListKeeperTest, ProgressIsWrittenAtMostOnceASecondAndTheEndAtOnce) {
+    keeper.Restore();
+    const ItemKey key = Add("http://youtube.com/1");
+    queue.Modify(key, [](DownloadItem& item) {
+        item.state = ItemState::kDownloading;
+        item.size_kind = SizeKind::kKnown;
+        item.total_size = 1000;
+    });
+    store.log.clear();
+    for (int step = 1; step <= 25; ++step) {
+        queue.SetReceived(key, step * 40);
+        queue.SetKept(key, step * 40);
+        clock.Advance(milliseconds(100));
+    }
+    EXPECT_EQ(store.log.size(), 2u) << "2.5 seconds of progress";
+    EXPECT_EQ(store.items[0].received, 800) << "the bytes on disk at the last second";
+    queue.Modify(key, [](DownloadItem& item) { item.state = ItemState::kComplete; });
+    EXPECT_EQ(store.log.size(), 3u);
+    EXPECT_EQ(store.items[0].state, static_cast<int>(ItemState::kComplete));
+    clock.Advance(milliseconds(2000));
+    EXPECT_EQ(store.log.size(), 3u) << "nothing left to write";
+}
+
+TEST_F(ListKeeperTest, SwitchedOffTheStoreIsEmptiedAndOnItTakesTheListAgain) {
+    keeper.Restore();
+    Add("http://youtube.com/1");
+    keeper.SetKeeping(false);
+    Add("http://youtube.com/2");
+    EXPECT_TRUE(store.items.empty());
+    keeper.SetKeeping(true);
+    ASSERT_EQ(store.items.size(), 2u);
+    EXPECT_EQ(store.items[1].page_address, "http://youtube.com/2");
+}
+
+TEST(StoredItemTest, CodesTheProgramDoesNotKnowComeBackAsDefaults) {
+    platform::StoredItem stored;
+    stored.page_address = "http://youtube.com/x";
+    stored.state = 99;
+    stored.name_kind = static_cast<int>(NameKind::kNamed); // but no name
+    stored.size_kind = -3;
+    stored.failure_reason = 1000;
+    stored.received = -5;
+    const DownloadItem item = FromStored(stored);
+    EXPECT_EQ(item.state, ItemState::kWaiting);
+    EXPECT_EQ(item.name_kind, NameKind::kAutoDetect);
+    EXPECT_EQ(item.size_kind, SizeKind::kNotProbed);
+    EXPECT_FALSE(item.failure);
+    EXPECT_EQ(item.kept, 0);
+}
+
+} // namespace
+} // namespace tarnwick::list
