@@ -1,0 +1,89 @@
+#include "resolve/page_findings.h"
+
+#include "resolve/url_resolution.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace tarnwick::resolve {
+namespace {
+
+// Longer addresses are no server's (and data: addresses are not wanted).
+constexpr size_t kMaxAddressLength = 8192;
+
+void ApplyDeclared(const DeclaredVideo& declared, VideoCandidate& video) {
+    if (video.type.empty()) video.type = declared.type.value_or("");
+    if (!video.width) video.width = declared.width;
+    if (!video.height) video.height = declared.height;
+}
+
+} // namespace
+
+PageFindings::PageFindings(std::string page_address) : page_address_(std::move(page_address)) {}
+
+void PageFindings::AddBase(std::string_view written) {
+    if (!base_) base_ = std::string(written);
+}
+
+void PageFindings::AddVideo(VideoCandidate written, VideoOrigin origin, int preference) {
+    if (RoomForVideos() == 0 || written.address.size() > kMaxAddressLength) return;
+    videos_.push_back(Found{std::move(written), origin, preference});
+}
+
+void PageFindings::AddVideoLink(std::string_view written) {
+    if (video_links_.size() == kMaxAddresses || written.size() > kMaxAddressLength) return;
+    if (HasVideoExtension(written)) video_links_.emplace_back(written);
+}
+
+std::string PageFindings::BaseAddress() const {
+    if (!base_) return page_address_;
+    return WebAddressIn(page_address_, *base_).value_or(page_address_);
+}
+
+void PageFindings::AddCandidate(const Found& found, const std::string& base,
+                                std::vector<VideoCandidate>& candidates) const {
+    VideoCandidate video = found.video;
+    if (found.origin == VideoOrigin::kOpenGraph) ApplyDeclared(open_graph, video);
+    if (found.origin == VideoOrigin::kTwitter) ApplyDeclared(twitter, video);
+    std::optional<std::string> address = WebAddressIn(base, video.address);
+    if (!address || DeclaresNoVideo(video)) return;
+    video.address = std::move(*address);
+    candidates.push_back(std::move(video));
+}
+
+std::vector<VideoCandidate> PageFindings::Candidates() const {
+    std::vector<const Found*> open_graph_videos;
+    for (const Found& found : videos_) {
+        if (found.origin == VideoOrigin::kOpenGraph) open_graph_videos.push_back(&found);
+    }
+    std::stable_sort(open_graph_videos.begin(), open_graph_videos.end(),
+                     [](const Found* a, const Found* b) { return a->preference < b->preference; });
+
+    const std::string base = BaseAddress();
+    std::vector<VideoCandidate> candidates;
+    bool open_graph_added = false;
+    for (const Found& found : videos_) {
+        if (found.origin != VideoOrigin::kOpenGraph) {
+            AddCandidate(found, base, candidates);
+        } else if (!open_graph_added) {
+            for (const Found* graph : open_graph_videos) AddCandidate(*graph, base, candidates);
+            open_graph_added = true;
+        }
+    }
+    return candidates;
+}
+
+std::vector<VideoCandidate> PageFindings::VideoLinks() const {
+    const std::string base = BaseAddress();
+    std::vector<VideoCandidate> links;
+    for (const std::string& written : video_links_) {
+        std::optional<std::string> address = WebAddressIn(base, written);
+        if (!address || !HasVideoExtension(*address)) continue;
+        VideoCandidate link;
+        link.address = std::move(*address);
+        links.push_back(std::move(link));
+    }
+    return links;
+}
+
+} // namespace tarnwick::resolve

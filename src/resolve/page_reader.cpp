@@ -1,0 +1,167 @@
+#include "resolve/page_reader.h"
+
+#include "common/text.h"
+#include "resolve/json_ld.h"
+#include "resolve/page_findings.h"
+#include "resolve/video_candidates.h"
+
+#include <utility>
+
+namespace tarnwick::resolve {
+namespace {
+
+// A JSON-LD script's text is gathered up to this size; a longer one is skipped.
+constexpr size_t kMaxJsonLdText = 1024 * 1024;
+
+using Attributes = std::vector<platform::HtmlAttribute>;
+
+const std::string* AttributeOf(const Attributes& attributes, std::string_view name) {
+    for (const platform::HtmlAttribute& attribute : attributes) {
+        if (attribute.name == name) return &attribute.value;
+    }
+    return nullptr;
+}
+
+std::string_view AttributeOr(const Attributes& attributes, std::string_view name) {
+    const std::string* value = AttributeOf(attributes, name);
+    return value == nullptr ? std::string_view() : std::string_view(*value);
+}
+
+VideoCandidate Written(std::string_view address, std::string_view declared_type = {}) {
+    VideoCandidate video;
+    video.address = address;
+    video.type = MediaTypeOf(declared_type);
+    return video;
+}
+
+template <typename T>
+void KeepFirst(std::optional<T>& kept, std::optional<T> value) {
+    if (!kept) kept = std::move(value);
+}
+
+// A <meta> of the Open Graph or Twitter video vocabulary, named by its
+// property or, as some pages write it, by its name.
+void ReadMeta(const Attributes& attributes, PageFindings& findings) {
+    const std::string* content = AttributeOf(attributes, "content");
+    if (content == nullptr) return;
+    const std::string* key = AttributeOf(attributes, "property");
+    if (key == nullptr) key = AttributeOf(attributes, "name");
+    if (key == nullptr) return;
+    const std::string property = text::ToLowerAscii(text::TrimSpaces(*key));
+    if (property == "og:video:secure_url") {
+        findings.AddVideo(Written(*content), VideoOrigin::kOpenGraph, 0);
+    } else if (property == "og:video:url") {
+        findings.AddVideo(Written(*content), VideoOrigin::kOpenGraph, 1);
+    } else if (property == "og:video") {
+        findings.AddVideo(Written(*content), VideoOrigin::kOpenGraph, 2);
+    } else if (property == "og:video:type") {
+        KeepFirst(findings.open_graph.type, std::optional(MediaTypeOf(*content)));
+    } else if (property == "og:video:width") {
+        KeepFirst(findings.open_graph.width, SizeOf(*content));
+    } else if (property == "og:video:height") {
+        KeepFirst(findings.open_graph.height, SizeOf(*content));
+    } else if (property == "twitter:player:stream") {
+        findings.AddVideo(Written(*content), VideoOrigin::kTwitter);
+    } else if (property == "twitter:player:stream:content_type") {
+        KeepFirst(findings.twitter.type, std::optional(MediaTypeOf(*content)));
+    }
+}
+
+} // namespace
+
+// Of the open elements the reader keeps no more than a count of <video>s and
+// whether a JSON-LD script is open.
+struct PageReader::State {
+    explicit State(std::string page_address) : findings(std::move(page_address)) {}
+
+    void OnJsonLdEnd();
+
+    PageFindings findings;
+    int open_videos = 0;
+    bool in_json_ld = false;
+    bool json_ld_too_long = false;
+    std::string json_ld;
+};
+
+void PageReader::State::OnJsonLdEnd() {
+    if (!json_ld_too_long) {
+        for (VideoCandidate& video : VideoObjectsIn(json_ld, findings.RoomForVideos())) {
+            findings.AddVideo(std::move(video));
+        }
+    }
+    in_json_ld = false;
+    json_ld_too_long = false;
+    std::string().swap(json_ld);
+}
+
+PageReader::PageReader(std::string page_address)
+    : state_(std::make_unique<State>(std::move(page_address))) {}
+
+PageReader::~PageReader() = default;
+
+void PageReader::OnStartElement(std::string_view name, const Attributes& attributes) {
+    State& state = *state_;
+    const std::string* src = AttributeOf(attributes, "src");
+    if (name == "video") {
+        ++state.open_videos;
+        if (src != nullptr) state.findings.AddVideo(Written(*src));
+    } else if (name == "source") {
+        if (src != nullptr && state.open_videos > 0) {
+            state.findings.AddVideo(Written(*src, AttributeOr(attributes, "type")));
+        }
+    } else if (name == "meta") {
+        ReadMeta(attributes, state.findings);
+    } else if (name == "script") {
+        state.in_json_ld = MediaTypeOf(AttributeOr(attributes, "type")) == "application/ld+json";
+        state.json_ld.clear();
+    } else if (name == "base") {
+        if (const std::string* href = AttributeOf(attributes, "href"))
+            state.findings.AddBase(*href);
+    } else if (name == "a") {
+        if (const std::string* href = AttributeOf(attributes, "href")) {
+            state.findings.AddVideoLink(*href);
+        }
+    }
+}
+
+void PageReader::OnEndElement(std::string_view name) {
+    State& state = *state_;
+    if (name == "video" && state.open_videos > 0) --state.open_videos;
+    if (name == "script" && state.in_json_ld) state.OnJsonLdEnd();
+}
+
+void PageReader::OnText(std::string_view text) {
+    State& state = *state_;
+    if (!state.in_json_ld || state.json_ld_too_long) return;
+    if (state.json_ld.size() + text.size() > kMaxJsonLdText) {
+        state.json_ld_too_long = true;
+        std::string().swap(state.json_ld);
+        return;
+    }
+    state.json_ld.append(text);
+}
+
+PageVerdict PageReader::Verdict() const {
+    const std::vector<VideoCandidate> candidates = state_->findings.Candidates();
+    if (std::optional<VideoCandidate> chosen = ChooseVideo(candidates)) {
+        return {chosen->address, std::nullopt};
+    }
+    // Candidates that none was chosen from are manifests, and a page that
+    // streams its video is not searched for links.
+    if (!candidates.empty()) return {"", Reason::kStreamedVideo};
+    if (std::optional<VideoCandidate> chosen = ChooseVideo(state_->findings.VideoLinks())) {
+        return {chosen->address, std::nullopt};
+    }
+    return {"", Reason::kNoLinkInPage};
+}
+
+PageVerdict ReadPage(platform::HtmlParserFactory& parsers, const std::string& page_address,
+                     std::string_view page) {
+    PageReader reader(page_address);
+    const std::unique_ptr<platform::HtmlParser> parser = parsers.NewParser(reader);
+    parser->Feed(page.data(), page.size());
+    parser->Finish();
+    return reader.Verdict();
+}
+
+} // namespace tarnwick::resolve

@@ -1,0 +1,184 @@
+#include "resolve/page_reader.h"
+
+#include "html/libxml_html_parser.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace tarnwick::resolve {
+namespace {
+
+std::string ReadFixture(const std::string& file) {
+    std::ifstream in(std::string(TARNWICK_FIXTURE_DIR) + "/pages/" + file, std::ios::binary);
+    EXPECT_TRUE(in) << file;
+    std::ostringstream page;
+    page << in.rdbuf();
+    return page.str();
+}
+
+PageVerdict Link(std::string link) { return {std::move(link), std::nullopt}; }
+PageVerdict NoLink(Reason reason) { return {"", reason}; }
+
+// Reads the page in pieces of `piece` bytes, as it may arrive.
+PageVerdict ReadInPieces(const std::string& address, const std::string& page, size_t piece) {
+    html::LibxmlHtmlParserFactory parsers;
+    PageReader reader(address);
+    const auto parser = parsers.NewParser(reader);
+    for (size_t at = 0; at < page.size(); at += piece) {
+        parser->Feed(page.data() + at, std::min(piece, page.size() - at));
+    }
+    parser->Finish();
+    return reader.Verdict();
+}
+
+struct PageCase {
+    const char* name;
+    const char* file;
+    std::string address;
+    PageVerdict verdict;
+};
+
+class PageReaderTest : public testing::TestWithParam<PageCase> {};
+
+TEST_P(PageReaderTest, FindsTheVideo) {
+    const PageCase& c = GetParam();
+    const std::string page = ReadFixture(c.file);
+    html::LibxmlHtmlParserFactory parsers;
+    EXPECT_EQ(ReadPage(parsers, c.address, page), c.verdict);
+    EXPECT_EQ(ReadInPieces(c.address, page, 1), c.verdict);
+}
+
+const std::string kMuseum = "https://museum.example.net/halls/";
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, PageReaderTest,
+    testing::Values(
+        // Each form alone.
+        PageCase{"VideoSrc", "video_src.html", "https://news.example.org/stories/harbour",
+                 Link("https://news.example.org/media/2024/harbour-tour.mp4")},
+        PageCase{"SourceTypedMp4BeatsWebm", "video_sources_typed.html", kMuseum,
+                 Link("https://media.museum.example.net/play/clock-1188")},
+        PageCase{"OpenGraphSecureUrlFirst", "og_video_secure_url.html", "https://news.example.org/",
+                 Link("https://video.news.example.org/council/0304")},
+        PageCase{"OpenGraphUrlTrimmedAndSchemeRelative", "og_video_url.html", kMuseum,
+                 Link("https://cdn.museum.example.net/v/8812")},
+        PageCase{"OpenGraphByName", "og_video_name_attribute.html", "https://clubs.example.com/",
+                 Link("https://clubs.example.com/rides/spring-ride.MOV")},
+        PageCase{"OpenGraphPlayerPageIsNoVideo", "og_video_player_page.html",
+                 "https://lectures.example.edu/rivers/3",
+                 Link("https://lectures.example.edu/files/rivers-3.mp4")},
+        PageCase{"TwitterStream", "twitter_stream.html", "https://sport.example.org/goal-17",
+                 Link("https://sport.example.org/stream/goal-17")},
+        PageCase{"TwitterStreamByProperty", "twitter_stream_property.html",
+                 "https://weather.example.org/",
+                 Link("https://weather.example.org/weather/weekend.webm")},
+        PageCase{"JsonLdTopLevel", "json_ld_top_level.html", "https://bakery.example.com/bread",
+                 Link("https://bakery.example.com/video/bread.mp4")},
+        PageCase{"JsonLdInGraph", "json_ld_graph.html", "https://stars.example.org/night/",
+                 Link("https://stars.example.org/media/night-observatory.webm")},
+        PageCase{"JsonLdArrayWithQuantitativeValues", "json_ld_array.html",
+                 "https://choir.example.org/",
+                 Link("https://choir.example.org/v/rehearsal-1080.mp4")},
+        PageCase{"JsonLdNestedInArticle", "json_ld_nested.html",
+                 "https://news.example.org/2024/floods/",
+                 Link("https://news.example.org/2024/floods/clips/barrier.m4v")},
+        PageCase{"LinkAsLastResort", "link_last_resort.html", "https://lectures.example.edu/geo/",
+                 Link("https://lectures.example.edu/geo/downloads/lecture-03.MOV?download=1")},
+        PageCase{"LinkIgnoredBesideAVideo", "link_ignored_beside_video.html",
+                 "https://choir.example.org/concert/",
+                 Link("https://choir.example.org/concert/concert.ogv")},
+        // What is no candidate.
+        PageCase{"CommentedOutVideo", "commented_video.html", "https://market.example.com/",
+                 Link("https://market.example.com/video/market-day.webm")},
+        PageCase{"AddressInScript", "script_address.html", "https://live.example.org/square",
+                 NoLink(Reason::kNoLinkInPage)},
+        PageCase{"NothingAtAll", "nothing.html", kMuseum, NoLink(Reason::kNoLinkInPage)},
+        PageCase{"OtherSchemesSkipped", "skipped_schemes.html", "https://share.example.net/c/1",
+                 Link("https://share.example.net/download/clip.mp4?token=71ab")},
+        PageCase{"OnlyOtherSchemes", "skipped_schemes_only.html", "https://share.example.net/c/2",
+                 NoLink(Reason::kNoLinkInPage)},
+        // The choice.
+        PageCase{"Mp4BeforeWebmBeforeOthers", "choice_kinds.html", "https://kites.example.org/",
+                 Link("https://kites.example.org/v/kites.mp4")},
+        PageCase{"WebmBeforeOthers", "choice_webm_over_others.html", "https://kites.example.org/",
+                 Link("https://kites.example.org/v/kites-vp9")},
+        PageCase{"LargestHeightAcrossForms", "choice_height.html", "https://ferry.example.com/",
+                 Link("https://ferry.example.com/v/crossing-1080.mp4")},
+        PageCase{"LargestWidthWithoutHeights", "choice_width.html", "https://ferry.example.com/",
+                 Link("https://ferry.example.com/w/1280.mp4")},
+        PageCase{"FirstInPageOrder", "choice_page_order.html", "https://cameras.example.com/a/",
+                 Link("https://cameras.example.com/a/camera-a.mp4")},
+        // Addresses.
+        PageCase{"RelativeWithoutBase", "relative_no_base.html",
+                 "https://museum.example.net/halls/east/index.html",
+                 Link("https://museum.example.net/halls/clips/east%20hall.mp4?lang=en")},
+        PageCase{"FirstBaseServesTheWholePage", "relative_with_base.html",
+                 "https://museum.example.net/halls/west/",
+                 Link("https://museum.example.net/assets/media/tour/west.mp4")},
+        PageCase{"EntitiesDecoded", "entity_encoded.html", "https://cafe.example.com/music/",
+                 Link("https://cafe.example.com/play?id=42&quality=hd&name=caf\xC3\xA9")},
+        PageCase{"SchemeRelativeOnHttps", "http_https_mix.html", "https://archive.example.org/12",
+                 Link("https://cdn.archive.example.org/reel-12.mp4")},
+        PageCase{"SchemeRelativeOnHttp", "http_https_mix.html", "http://archive.example.org/12",
+                 Link("http://cdn.archive.example.org/reel-12.mp4")},
+        // Manifests.
+        PageCase{"ManifestsOnly", "manifests_only.html", "https://news.example.org/live",
+                 NoLink(Reason::kStreamedVideo)},
+        PageCase{"ManifestNeverChosen", "manifest_beside_file.html", "https://choir.example.org/",
+                 Link("https://choir.example.org/files/concert.mov")},
+        // Markup as it comes.
+        PageCase{"InlineScriptsBeforeTheVideo", "inline_scripts.html",
+                 "https://parade.example.org/",
+                 Link("https://parade.example.org/media/lantern-parade.mp4")},
+        PageCase{"BrokenMarkup", "broken_markup.html", "http://garden.example.org/diary/",
+                 Link("http://garden.example.org/diary/week12.webm")}),
+    [](const testing::TestParamInfo<PageCase>& info) { return info.param.name; });
+
+std::string Repeated(std::string_view unit, size_t times) {
+    std::string text;
+    text.reserve(unit.size() * times);
+    for (size_t i = 0; i < times; ++i) text.append(unit);
+    return text;
+}
+
+TEST(PageReaderBounds, MillionTags) {
+    // Four tags a unit; every unit offers a video of the same kind.
+    const std::string page = "<html><body>" +
+                             Repeated(
+                                 "<div><p><a href=\"/p\">x</a><video src=\"v.ogv\"></video>"
+                                 "</p></div>",
+                                 250'000) +
+                             "<video src=\"/last.ogv\"></video></body></html>";
+    html::LibxmlHtmlParserFactory parsers;
+    EXPECT_EQ(ReadPage(parsers, "https://big.example.org/a/", page),
+              Link("https://big.example.org/a/v.ogv"));
+}
+
+TEST(PageReaderBounds, HundredThousandDeep) {
+    const std::string page = Repeated("<div>", 50'000) + Repeated("<video>", 50'000) +
+                             "<source src=\"deep.webm\">" + Repeated("</video>", 50'000) +
+                             "<source src=\"outside.mp4\">";
+    html::LibxmlHtmlParserFactory parsers;
+    EXPECT_EQ(ReadPage(parsers, "https://deep.example.org/", page),
+              Link("https://deep.example.org/deep.webm"));
+}
+
+TEST(PageReaderBounds, OversizedJsonLdIsSkipped) {
+    const std::string video = R"({"@type":"VideoObject","contentUrl":"/small.mp4"})";
+    const std::string oversized = R"([{"@type":"VideoObject","contentUrl":"/big.mp4"},")" +
+                                  std::string(1024 * 1024, 'x') + "\"]";
+    const std::string script = "<script type=\"application/ld+json\">";
+    html::LibxmlHtmlParserFactory parsers;
+    EXPECT_EQ(ReadPage(parsers, "https://ld.example.org/", script + oversized + "</script>"),
+              NoLink(Reason::kNoLinkInPage));
+    EXPECT_EQ(ReadPage(parsers, "https://ld.example.org/",
+                       script + oversized + "</script>" + script + video + "</script>"),
+              Link("https://ld.example.org/small.mp4"));
+}
+
+} // namespace
+} // namespace tarnwick::resolve
