@@ -6,6 +6,7 @@
 #include "curl/curl_client.h"
 #include "driver/download_run.h"
 #include "driver/part_files.h"
+#include "html/libxml_html_parser.h"
 #include "list/download_queue.h"
 #include "list/list_keeper.h"
 #include "platform/app_paths.h"
@@ -96,6 +97,7 @@ public:
     platform::HttpClient& http;
     platform::ListStore& list_store;
     list::ListKeeper keeper;
+    html::LibxmlHtmlParserFactory html_parsers;
     driver::DownloadRun run;
     driver::PartFiles part_files;
     shell::GridCommands grid_commands;

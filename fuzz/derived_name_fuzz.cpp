@@ -1,4 +1,5 @@
 // Random server names and links through the file naming, its cuts included.
+#include "common/text.h"
 #include "fuzz_check.h"
 #include "resolve/derived_name.h"
 #include "resolve/site_index.h"
@@ -7,28 +8,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-namespace {
-
-// Whether `text` is well-formed UTF-8 (no check of overlong forms needed here).
-bool IsUtf8(std::string_view text) {
-    for (size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const size_t length = lead < 0x80           ? 1
-                              : (lead >> 5) == 0x6  ? 2
-                              : (lead >> 4) == 0xE  ? 3
-                              : (lead >> 3) == 0x1E ? 4
-                                                    : 0;
-        if (length == 0 || i + length > text.size()) return false;
-        for (size_t j = 1; j < length; ++j) {
-            if ((static_cast<unsigned char>(text[i + j]) & 0xC0) != 0x80) return false;
-        }
-        i += length;
-    }
-    return true;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
@@ -48,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_REQUIRE(name.front() != '.' && name.front() != ' ');
     FUZZ_REQUIRE(name.find_first_of("/\\") == std::string::npos);
     // A cut never splits a character of a name that was whole before.
-    if (IsUtf8(link) && IsUtf8(server)) FUZZ_REQUIRE(IsUtf8(name));
+    if (tarnwick::text::IsUtf8(link) && tarnwick::text::IsUtf8(server))
+        FUZZ_REQUIRE(tarnwick::text::IsUtf8(name));
     const std::string safe = tarnwick::resolve::WindowsSafeName(name);
     FUZZ_REQUIRE(!safe.empty() && safe.back() != '.' && safe.back() != ' ');
     return 0;

@@ -14,6 +14,7 @@
 //  "_root.download_dir"           the read-only folder field
 //  "_root.autoToDownloadList_CB"  the clipboard check box ("1" checked)
 //  "_root.keepList_CB"            the keep-the-list check box ("1" checked)
+//  "_root.otherSites_CB"          the other-sites check box ("1" checked)
 //  "_root.startDownload", "_root.downloadBtn", "_root.downloadTab"
 //                                 "0" while a run is under way, "1" when idle;
 //                                 the last one written decides whether the
@@ -95,6 +96,12 @@ Rectangle {
         const checked = valueOf("_root.autoToDownloadList_CB") === "1"
         setVariable("_root.autoToDownloadList_CB", checked ? "0" : "1")
         send(checked ? "ID_FS_autoDownloadUncheck" : "ID_FS_autoDownloadCheck")
+    }
+
+    function toggleOtherSites() {
+        const checked = valueOf("_root.otherSites_CB") === "1"
+        setVariable("_root.otherSites_CB", checked ? "0" : "1")
+        send(checked ? "ID_FS_otherSitesUncheck" : "ID_FS_otherSitesCheck")
     }
 
     function toggleKeepList() {
@@ -840,6 +847,14 @@ Rectangle {
             variable: "_root.keepList_CB"
             text: "Keep the list when Tarnwick closes"
             onToggled: skin.toggleKeepList()
+        }
+        CheckLine {
+            objectName: "otherSitesCheck"
+            x: 322
+            y: 516
+            variable: "_root.otherSites_CB"
+            text: "Also try pages of other sites"
+            onToggled: skin.toggleOtherSites()
         }
         SkinButton {
             objectName: "ID_FS_downloadBrowse"

@@ -119,6 +119,23 @@ bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && MatchesAt(text, 0, prefix);
 }
 
+bool IsUtf8(std::string_view text) {
+    for (size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const size_t length = lead < 0x80           ? 1
+                              : (lead >> 5) == 0x6  ? 2
+                              : (lead >> 4) == 0xE  ? 3
+                              : (lead >> 3) == 0x1E ? 4
+                                                    : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        for (size_t j = 1; j < length; ++j) {
+            if ((static_cast<unsigned char>(text[i + j]) & 0xC0) != 0x80) return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
 std::string TrimSpaces(std::string_view text) {
     const size_t first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};

@@ -44,5 +44,8 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix);
 // The text without leading and trailing blanks (spaces only).
 std::string TrimSpaces(std::string_view text);
+// Whether the text is UTF-8: each lead byte followed by as many continuation
+// bytes as it announces (overlong forms are not looked for).
+bool IsUtf8(std::string_view text);
 
 } // namespace tarnwick::text

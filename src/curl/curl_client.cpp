@@ -100,6 +100,7 @@ class CurlExchange : public platform::HttpExchange {
 public:
     CurlExchange(std::weak_ptr<CurlCore> core, uint64_t id) : core_(std::move(core)), id_(id) {}
     ~CurlExchange() override;
+    void SetReceiver(platform::HttpReceiver& receiver) override;
 
 private:
     std::weak_ptr<CurlCore> core_;
@@ -134,6 +135,8 @@ public:
     // The exchange `id` is gone: silences its receiver and frees its transfer
     // as soon as curl allows.
     void Abandon(uint64_t id);
+    // The exchange `id` is heard by `receiver` from now on.
+    void Redirect(uint64_t id, platform::HttpReceiver& receiver);
     // The client is gone: silences every receiver and frees everything, once
     // no call from Qt into this object is under way.
     void Close();
@@ -201,6 +204,10 @@ namespace {
 
 CurlExchange::~CurlExchange() {
     if (const auto core = core_.lock()) core->Abandon(id_);
+}
+
+void CurlExchange::SetReceiver(platform::HttpReceiver& receiver) {
+    if (const auto core = core_.lock()) core->Redirect(id_, receiver);
 }
 
 } // namespace
@@ -322,6 +329,13 @@ void CurlCore::Abandon(uint64_t id) {
         return;
     }
     Free(found);
+}
+
+void CurlCore::Redirect(uint64_t id, platform::HttpReceiver& receiver) {
+    const auto found = transfers_.find(id);
+    if (found != transfers_.end() && found->second->receiver != nullptr) {
+        found->second->receiver = &receiver;
+    }
 }
 
 void CurlCore::Close() {

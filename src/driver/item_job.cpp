@@ -67,14 +67,39 @@ void ItemJob::Start() {
         i.received = 0;
         i.failure.reset();
     });
-    if (item->site == resolve::kSiteNone) {
+    const bool general = item->site == resolve::kSiteGeneral && s_.html_parsers != nullptr &&
+                         s_.reads_other_sites && s_.reads_other_sites();
+    if (item->site == resolve::kSiteNone || (item->site == resolve::kSiteGeneral && !general)) {
         return Finish(Outcome::Failed(Reason::kUnsupportedSite), list::NameKind::kUnsupportedLink);
     }
+    if (general) return FindGeneralLink(item->page_address);
     page_fetch_ = std::make_unique<transfer::PageFetch>(s_.http, s_.clock, s_.limits);
     page_fetch_->Start(
         item->page_address,
         [this](int64_t received, std::optional<int64_t> size) { OnPageProgress(received, size); },
         [this](transfer::PageFetch::Result result) { OnPage(std::move(result)); });
+}
+
+void ItemJob::FindGeneralLink(const std::string& address) {
+    general_ = std::make_unique<GeneralLinkFinder>(s_.http, s_.clock, *s_.html_parsers, s_.limits);
+    general_->Start(
+        address,
+        [this](int64_t received, std::optional<int64_t> size) { OnPageProgress(received, size); },
+        [this](GeneralLink found) { OnGeneralLink(std::move(found)); });
+}
+
+void ItemJob::OnGeneralLink(GeneralLink found) {
+    general_.reset();
+    if (found.outcome.IsFailed()) return Finish(found.outcome, list::NameKind::kProcessFailed);
+    if (!found.outcome.IsComplete()) return Finish(found.outcome);
+    Change([](DownloadItem& i) { i.state = ItemState::kStarting; });
+    if (found.video) {
+        // The page's own request brings the video: it becomes the transfer.
+        if (!NameTheFile(found.link, transfer::FindingsOfAnswer(found.video_answer))) return;
+        return TransferFrom(std::move(found.video), found.video_answer);
+    }
+    if (found.probed) return OnProbed(found.link, std::move(*found.probed));
+    ProbeLink(found.link);
 }
 
 void ItemJob::OnPageProgress(int64_t received, std::optional<int64_t> size) {
@@ -99,6 +124,10 @@ void ItemJob::OnPage(transfer::PageFetch::Result result) {
                 : Outcome::Failed(Reason::kNoLinkInPage, {}, result.http_status);
         return Finish(outcome, list::NameKind::kProcessFailed);
     }
+    ProbeLink(link);
+}
+
+void ItemJob::ProbeLink(const std::string& link) {
     probe_ = std::make_unique<transfer::Probe>(s_.http, s_.clock, s_.limits);
     probe_->Start(
         link, [this, link](transfer::Probe::Result probed) { OnProbed(link, std::move(probed)); });
@@ -107,10 +136,18 @@ void ItemJob::OnPage(transfer::PageFetch::Result result) {
 void ItemJob::OnProbed(const std::string& link, transfer::Probe::Result result) {
     probe_.reset();
     // A probe that got no answer in time tells nothing; the transfer decides.
+    if (NameTheFile(link, result.findings)) Transfer(link);
+}
+
+// Names the item's file from the link and what its answer told, unless the
+// user named it; false when the job has ended.
+bool ItemJob::NameTheFile(const std::string& link, const transfer::ProbeFindings& findings) {
     const DownloadItem* item = s_.queue.Find(key_);
-    if (item == nullptr) return Finish(Outcome::Cancelled());
-    const std::string derived =
-        resolve::DeriveFileName(link, result.findings.file_name, item->site);
+    if (item == nullptr) {
+        Finish(Outcome::Cancelled());
+        return false;
+    }
+    const std::string derived = resolve::DeriveFileName(link, findings.file_name, item->site);
     const bool auto_name = item->name_kind == list::NameKind::kAutoDetect;
     const std::string name =
         auto_name ? FreeName(s_.queue, key_, s_.download_folder(), derived) : std::string();
@@ -119,22 +156,47 @@ void ItemJob::OnProbed(const std::string& link, transfer::Probe::Result result) 
             i.name_kind = list::NameKind::kNamed;
             i.name = name;
         }
-        TakeProbedSize(i, result.findings);
+        TakeProbedSize(i, findings);
     });
-    Transfer(link);
+    return true;
+}
+
+// Makes the folder ready and the transfer; the item's name, or none when the
+// job has ended.
+std::optional<std::string> ItemJob::PrepareTransfer() {
+    folder_ = s_.download_folder();
+    if (std::optional<Failure> unusable = PrepareFolder(folder_)) {
+        Finish(Outcome::Failed(std::move(*unusable)));
+        return std::nullopt;
+    }
+    const DownloadItem* item = s_.queue.Find(key_);
+    if (item == nullptr) {
+        Finish(Outcome::Cancelled());
+        return std::nullopt;
+    }
+    transfer_ = std::make_unique<transfer::FileTransfer>(s_.http, s_.clock, s_.limits);
+    return item->name;
 }
 
 void ItemJob::Transfer(const std::string& link) {
-    folder_ = s_.download_folder();
-    if (std::optional<Failure> unusable = PrepareFolder(folder_)) {
-        return Finish(Outcome::Failed(std::move(*unusable)));
-    }
-    const DownloadItem* item = s_.queue.Find(key_);
-    if (item == nullptr) return Finish(Outcome::Cancelled());
-    transfer_ = std::make_unique<transfer::FileTransfer>(s_.http, s_.clock, s_.limits);
+    const std::optional<std::string> name = PrepareTransfer();
+    if (!name) return;
     transfer_->Start(
         link, earlier_,
-        [this, name = item->name](int attempt) {
+        [this, name = *name](int attempt) {
+            return TemporaryPathFor(folder_, name, key_, attempt);
+        },
+        [this](const transfer::FileTransfer::Progress& progress) { OnTransferProgress(progress); },
+        [this](Outcome outcome) { OnTransferred(std::move(outcome)); });
+}
+
+void ItemJob::TransferFrom(std::unique_ptr<platform::HttpExchange> exchange,
+                           const platform::HttpAnswer& answer) {
+    const std::optional<std::string> name = PrepareTransfer();
+    if (!name) return;
+    transfer_->Adopt(
+        std::move(exchange), answer,
+        [this, name = *name](int attempt) {
             return TemporaryPathFor(folder_, name, key_, attempt);
         },
         [this](const transfer::FileTransfer::Progress& progress) { OnTransferProgress(progress); },
@@ -194,6 +256,7 @@ void ItemJob::OnTransferProgress(const transfer::FileTransfer::Progress& progres
 
 void ItemJob::Cancel() {
     if (done_) return;
+    general_.reset();
     page_fetch_.reset();
     probe_.reset();
     // What came is written out first, so that the item knows it is kept.

@@ -6,8 +6,10 @@
 #pragma once
 
 #include "common/outcome.h"
+#include "driver/general_link.h"
 #include "list/download_queue.h"
 #include "platform/clock.h"
+#include "platform/html_parser.h"
 #include "platform/http_client.h"
 #include "transfer/file_transfer.h"
 #include "transfer/page_fetch.h"
@@ -29,6 +31,10 @@ struct JobServices {
     // The folder the files go to, asked when each transfer begins.
     std::function<std::string()> download_folder;
     transfer::TimeLimits limits = {};
+    // The general page reader's parsers, and whether it is switched on;
+    // without both, addresses of no supported site are not supported.
+    platform::HtmlParserFactory* html_parsers = nullptr;
+    std::function<bool()> reads_other_sites;
 };
 
 class ItemJob {
@@ -50,10 +56,17 @@ public:
     bool IsDone() const { return done_; }
 
 private:
+    void FindGeneralLink(const std::string& address);
+    void OnGeneralLink(GeneralLink found);
     void OnPageProgress(int64_t received, std::optional<int64_t> size);
     void OnPage(transfer::PageFetch::Result result);
+    void ProbeLink(const std::string& link);
     void OnProbed(const std::string& link, transfer::Probe::Result result);
+    bool NameTheFile(const std::string& link, const transfer::ProbeFindings& findings);
+    std::optional<std::string> PrepareTransfer();
     void Transfer(const std::string& link);
+    void TransferFrom(std::unique_ptr<platform::HttpExchange> exchange,
+                      const platform::HttpAnswer& answer);
     void OnTransferProgress(const transfer::FileTransfer::Progress& progress);
     void OnTransferred(Outcome outcome);
     void Finish(const Outcome& outcome, std::optional<list::NameKind> placeholder = std::nullopt);
@@ -62,6 +75,7 @@ private:
     JobServices& s_;
     list::ItemKey key_;
     std::function<void()> on_done_;
+    std::unique_ptr<GeneralLinkFinder> general_;
     std::unique_ptr<transfer::PageFetch> page_fetch_;
     std::unique_ptr<transfer::Probe> probe_;
     std::unique_ptr<transfer::FileTransfer> transfer_;

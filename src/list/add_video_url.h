@@ -9,7 +9,10 @@
 namespace tarnwick::list {
 
 // Lists the address as it is given: an address of a supported site waits for
-// its file name to be derived; any other is listed as not supported.
-DownloadQueue::AddResult AddVideoURL(DownloadQueue& queue, const std::string& address);
+// its file name to be derived; so does any other http or https address when
+// `other_sites` is on, for the general page reader. Any other address is
+// listed as not supported.
+DownloadQueue::AddResult AddVideoURL(DownloadQueue& queue, const std::string& address,
+                                     bool other_sites = false);
 
 } // namespace tarnwick::list

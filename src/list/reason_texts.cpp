@@ -100,7 +100,8 @@ std::string ReasonText(const DownloadItem& item) {
         case Reason::kFolderUnusable: return "The download folder cannot be written";
         case Reason::kHtmlInsteadOfVideo: return "The server sent a web page instead of a video";
         case Reason::kStreamedVideo:
-            return "The video is streamed in pieces, which cannot be saved as one file";
+            return "This page streams its video in pieces (HLS/DASH), which Tarnwick does not "
+                   "download";
     }
     return {};
 }

@@ -64,6 +64,9 @@ public:
 class HttpExchange {
 public:
     virtual ~HttpExchange() = default;
+    // Hands the rest of the exchange to `receiver`: every later call goes
+    // there. Allowed from inside the current receiver's calls.
+    virtual void SetReceiver(HttpReceiver& receiver) = 0;
 };
 
 class HttpClient {

@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "resolve/file_naming.h"
 #include "resolve/site_index.h"
+#include "resolve/unescape_url.h"
 
 #include <string_view>
 
@@ -23,6 +24,14 @@ std::string LastSegment(const std::string& link) {
 }
 
 bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// A general link's name: the last segment of its path, without the query or
+// the fragment, its escapes decoded where they give UTF-8.
+std::string LastPathSegment(const std::string& link) {
+    const std::string segment = LastSegment(link.substr(0, link.find_first_of("?#")));
+    const std::string decoded = UnescapeUrl(segment);
+    return decoded.empty() || !text::IsUtf8(decoded) ? segment : decoded;
+}
 
 // At most `limit` bytes of `text`, fewer where the cut would split a character.
 // Bytes that are not UTF-8 (more continuation bytes than a character holds)
@@ -69,7 +78,11 @@ bool IsReservedOnWindows(std::string_view name) {
 } // namespace
 
 std::string DeriveFileName(const std::string& link, std::string name, int site_index) {
-    if (name.empty() || EndsInVideoExtension(link)) name = LastSegment(link);
+    if (site_index == kSiteGeneral) {
+        if (name.empty()) name = LastPathSegment(link);
+    } else if (name.empty() || EndsInVideoExtension(link)) {
+        name = LastSegment(link);
+    }
     name = WithoutLeadingDotsAndBlanks(CleanFileName(name));
     if (name.empty()) name = kEnterFileName;
     if (site_index == kSiteYouTube || site_index == kSiteDailyMotion ||

@@ -13,8 +13,10 @@ inline constexpr size_t kMaxYouTubeFileName = 35;
 
 // `remote_name` is the name the server suggested (may be empty). A link
 // ending in ".flv" or ".wmv" is named by its own last segment; some sites get
-// ".flv" added. The name keeps no leading dots or blanks, and a long one is
-// cut on a character boundary, keeping an extension of up to five characters.
+// ".flv" added. A link the general page reader found is named by the server,
+// else by the last segment of its path, decoded, and gets no extension added. The name keeps no
+// leading dots or blanks, and a long one is cut on a character boundary, keeping an extension of up
+// to five characters.
 std::string DeriveFileName(const std::string& link, std::string remote_name, int site_index);
 
 // A name Windows can create: a reserved device name (CON, PRN, AUX, NUL,

@@ -6,6 +6,9 @@
 namespace tarnwick::resolve {
 
 inline constexpr int kSiteNone = -1;
+// Not a site recognition yields: a page of any other site, or a video file's
+// own address, that the general page reader serves.
+inline constexpr int kSiteGeneral = 0;
 inline constexpr int kSiteGoogleVideo = 1;
 inline constexpr int kSiteYouTube = 2;
 inline constexpr int kSiteBolt = 3;

@@ -45,13 +45,23 @@ std::string DefaultDownloadDir(const std::string& home_folder) {
 #endif
 }
 
+namespace {
+
+// A switch that is on when missing, and off only when it reads as false.
+bool ReadSwitchOnUnlessFalse(platform::SettingsStore& store, const char* name) {
+    const std::optional<std::string> stored = store.Read(name);
+    return !stored || ParseTruthText(*stored).value_or(true);
+}
+
+} // namespace
+
 AppSettings LoadSettings(platform::SettingsStore& store, const std::string& default_download_dir) {
     AppSettings settings;
     const std::string monitor = store.Read(kMonitorSetting).value_or(kMonitorDefault);
     settings.monitor_enabled = ParseTruthText(monitor).value_or(false);
     settings.download_dir = store.Read(kDownloadDirSetting).value_or(default_download_dir);
-    const std::optional<std::string> keep = store.Read(kKeepListSetting);
-    settings.keep_list = !keep || ParseTruthText(*keep).value_or(true);
+    settings.keep_list = ReadSwitchOnUnlessFalse(store, kKeepListSetting);
+    settings.other_sites = ReadSwitchOnUnlessFalse(store, kOtherSitesSetting);
     return settings;
 }
 
@@ -63,6 +73,7 @@ void SaveSettings(platform::SettingsStore& store, const AppSettings& settings) {
     store.Write(kMonitorSetting, settings.monitor_enabled ? "True" : "False");
     store.Write(kDownloadDirSetting, settings.download_dir);
     store.Write(kKeepListSetting, settings.keep_list ? "True" : "False");
+    store.Write(kOtherSitesSetting, settings.other_sites ? "True" : "False");
 }
 
 } // namespace tarnwick::settings

@@ -14,6 +14,7 @@ struct AppSettings {
     bool monitor_enabled = false;
     std::string download_dir;
     bool keep_list = true;
+    bool other_sites = true;
 };
 
 // "True" and "False" in any letter case, or a number (0 is false, any other
@@ -25,15 +26,16 @@ std::string DefaultDownloadDir(const std::string& home_folder);
 
 // The stored settings. A monitor switch that reads as no truth word leaves
 // the monitor off; a missing one means on. A missing folder is the default.
-// The list is kept unless the stored switch reads as false.
+// The list is kept, and pages of other sites are read, unless their stored
+// switches read as false.
 AppSettings LoadSettings(platform::SettingsStore& store, const std::string& default_download_dir);
 
 // Whether a stored download folder can be used as it is: a full path. An
 // empty or relative one would send files wherever the program runs.
 bool IsFullPath(const std::string& folder);
 
-// Writes the monitor switch ("True" or "False"), the folder, then the keep
-// switch. A value the store refuses keeps what it held.
+// Writes the monitor switch ("True" or "False"), the folder, the keep switch,
+// then the other-sites switch. A value the store refuses keeps what it held.
 void SaveSettings(platform::SettingsStore& store, const AppSettings& settings);
 
 } // namespace tarnwick::settings

@@ -10,6 +10,8 @@ inline constexpr const char* kMonitorDefault = "true";
 inline constexpr const char* kDownloadDirSetting = "Download Dir";
 // Whether the list is kept when the program closes: "True" or "False".
 inline constexpr const char* kKeepListSetting = "Keep List";
+// Whether pages of other sites are read for their video: "True" or "False".
+inline constexpr const char* kOtherSitesSetting = "Other Sites";
 // The default download folder's name; on Windows it sits at the root of
 // drive C, elsewhere in the user's home folder.
 inline constexpr const char* kDefaultDownloadFolder = "Downloaded Videos";

@@ -8,7 +8,7 @@ namespace tarnwick::shell {
 std::string AddressEntry::Add(const std::string& text) {
     std::string address = resolve::CleanAddress(text);
     if (address.empty()) return address;
-    switch (list::AddVideoURL(queue_, address)) {
+    switch (list::AddVideoURL(queue_, address, settings_.other_sites)) {
         case list::DownloadQueue::AddResult::kAdded: break;
         case list::DownloadQueue::AddResult::kDuplicate:
             messages_.ShowMessage(

@@ -1,9 +1,11 @@
 // Every address the user gives, typed into the skin or the classic box,
 // delivered by the clipboard watcher or polled, enters the list here:
-// cleaned first, then listed, with a refusal said in the status line.
+// cleaned first, then listed (for the general page reader too, while it is
+// switched on), with a refusal said in the status line.
 #pragma once
 
 #include "list/download_queue.h"
+#include "settings/application_settings.h"
 #include "shell/status_line.h"
 
 #include <string>
@@ -12,8 +14,9 @@ namespace tarnwick::shell {
 
 class AddressEntry {
 public:
-    AddressEntry(list::DownloadQueue& queue, StatusMessages& messages)
-        : queue_(queue), messages_(messages) {}
+    AddressEntry(list::DownloadQueue& queue, StatusMessages& messages,
+                 const settings::AppSettings& settings)
+        : queue_(queue), messages_(messages), settings_(settings) {}
 
     // Lists the cleaned address and returns it; an address already listed,
     // or one more than the list holds, is told instead. Empty when the text
@@ -23,6 +26,7 @@ public:
 private:
     list::DownloadQueue& queue_;
     StatusMessages& messages_;
+    const settings::AppSettings& settings_;
 };
 
 } // namespace tarnwick::shell

@@ -26,6 +26,12 @@ void SettingsControl::PublishSettings() {
     SetSkinVariable(s_.skin, kSkinConvertCheck, "1");
     SetSkinVariable(s_.skin, kSkinDownloadDir, s_.values.download_dir);
     SetSkinVariable(s_.skin, kSkinKeepListCheck, s_.values.keep_list ? "1" : "0");
+    SetSkinVariable(s_.skin, kSkinOtherSitesCheck, s_.values.other_sites ? "1" : "0");
+}
+
+void SettingsControl::SetOtherSites(bool on) {
+    s_.values.other_sites = on;
+    SaveSettings();
 }
 
 void SettingsControl::SetKeepList(bool keep) {

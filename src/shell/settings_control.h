@@ -37,10 +37,14 @@ public:
     // Writes the monitor switch, the download folder and the keep switch.
     void SaveSettings() { settings::SaveSettings(s_.store, s_.values); }
     // Sets the skin's monitor check box, its two fixed check boxes, the
-    // download folder and the keep-the-list check box, in that order.
+    // download folder, the keep-the-list and the other-sites check boxes, in
+    // that order.
     void PublishSettings();
     // Keeps the list from now on, or empties what was kept; saves the switch.
     void SetKeepList(bool keep);
+    // Switches the general page reader for addresses added from now on, and
+    // saves the switch.
+    void SetOtherSites(bool on);
 
     const std::string& DownloadFolder() const { return s_.values.download_dir; }
     bool KeepsTheList() const { return s_.values.keep_list; }

@@ -45,6 +45,8 @@ void SkinCommands::Run(const std::string& command) {
         {"ID_FS_autoDownloadUncheck", [](SkinCommands& c) { c.SetMonitor(false); }},
         {"ID_FS_keepListCheck", [](SkinCommands& c) { c.t_.settings.SetKeepList(true); }},
         {"ID_FS_keepListUncheck", [](SkinCommands& c) { c.t_.settings.SetKeepList(false); }},
+        {"ID_FS_otherSitesCheck", [](SkinCommands& c) { c.t_.settings.SetOtherSites(true); }},
+        {"ID_FS_otherSitesUncheck", [](SkinCommands& c) { c.t_.settings.SetOtherSites(false); }},
     };
     const auto found = kCommands.find(command);
     if (found != kCommands.end()) found->second(*this);

@@ -16,6 +16,8 @@ inline constexpr const char* kSkinDownloadDir = "_root.download_dir";
 inline constexpr const char* kSkinMonitorCheck = "_root.autoToDownloadList_CB";
 // Written: "1" while the list is kept when the program closes, "0" when not.
 inline constexpr const char* kSkinKeepListCheck = "_root.keepList_CB";
+// Written: "1" while pages of other sites are read for their video.
+inline constexpr const char* kSkinOtherSitesCheck = "_root.otherSites_CB";
 // Written: always "1".
 inline constexpr const char* kSkinDownloadCheck = "_root.Download_CB";
 inline constexpr const char* kSkinConvertCheck = "_root.Convert_CB";

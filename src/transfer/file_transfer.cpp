@@ -45,6 +45,18 @@ void FileTransfer::Start(const std::string& link, const std::optional<KeptFile>&
     Request(from);
 }
 
+void FileTransfer::Adopt(std::unique_ptr<platform::HttpExchange> exchange,
+                         const platform::HttpAnswer& answer, PathChooser temporary_path,
+                         ProgressHandler on_progress, DoneHandler on_done) {
+    temporary_path_ = std::move(temporary_path);
+    on_progress_ = std::move(on_progress);
+    on_done_ = std::move(on_done);
+    exchange_ = std::move(exchange);
+    exchange_->SetReceiver(*this);
+    watch_.Opening();
+    OnAnswer(answer);
+}
+
 void FileTransfer::Request(int64_t from) {
     platform::HttpRequest request;
     request.url = link_;

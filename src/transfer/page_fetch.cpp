@@ -23,16 +23,28 @@ void PageFetch::OnAnswer(const platform::HttpAnswer& answer) {
     http_status_ = answer.status;
     size_ = ContentLengthField(answer.raw_headers);
     watch_.Answered();
+    if (hand_over_videos_ && answer.status >= 200 && answer.status < 300 &&
+        MediaTypeField(answer.raw_headers).starts_with("video/")) {
+        watch_.Stop();
+        Result result{Outcome::Complete(), http_status_, {}, std::move(exchange_), answer};
+        const DoneHandler done = std::move(on_done_);
+        done(std::move(result));
+    }
 }
 
 void PageFetch::OnBody(const char* data, size_t size) {
     watch_.Received();
-    if (static_cast<int64_t>(page_.size() + size) > kSizeLimit) {
+    if (received_ + static_cast<int64_t>(size) > kSizeLimit) {
         Fail(Reason::kPageNotFetched, "The page is larger than 64 MiB");
         return;
     }
-    page_.append(data, size);
-    on_progress_(static_cast<int64_t>(page_.size()), size_);
+    received_ += static_cast<int64_t>(size);
+    if (on_block_) {
+        on_block_(data, size);
+    } else {
+        page_.append(data, size);
+    }
+    on_progress_(received_, size_);
 }
 
 void PageFetch::OnEnd(const platform::HttpEnd& end) {
@@ -50,7 +62,7 @@ void PageFetch::Fail(Reason reason, std::string detail) {
 void PageFetch::Finish(Outcome outcome) {
     watch_.Stop();
     exchange_.reset();
-    Result result{std::move(outcome), http_status_, {}};
+    Result result{std::move(outcome), http_status_, {}, nullptr, {}};
     if (result.outcome.IsComplete()) result.page = std::move(page_);
     page_.clear();
     const DoneHandler done = std::move(on_done_);

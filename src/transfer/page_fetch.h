@@ -1,6 +1,8 @@
-// Fetches a video page into memory for the site extractors. An answer with
-// an error status is a page like any other; only a request that gets no
-// answer, breaks off, passes a time limit or passes the size limit fails.
+// Fetches a video page into memory for the site extractors, or hands its
+// bytes on as they come. An answer with an error status is a page like any
+// other; only a request that gets no answer, breaks off, passes a time limit
+// or passes the size limit fails. A page whose answer turns out to be a video
+// can be handed over, unread, to become the video's transfer.
 #pragma once
 
 #include "common/outcome.h"
@@ -23,11 +25,15 @@ public:
     struct Result {
         Outcome outcome = Outcome::Cancelled();
         int http_status = 0;
-        std::string page; // when complete
+        std::string page; // when complete and not streamed
+        // The exchange whose answer is a video, with that answer, when handed over.
+        std::unique_ptr<platform::HttpExchange> video;
+        platform::HttpAnswer video_answer;
     };
     // The page's bytes so far, and its length when the answer gave one.
     using ProgressHandler = std::function<void(int64_t received, std::optional<int64_t> size)>;
     using DoneHandler = std::function<void(Result result)>;
+    using BlockHandler = std::function<void(const char* data, size_t size)>;
 
     PageFetch(platform::HttpClient& http, platform::Clock& clock, TimeLimits limits = {});
     PageFetch(const PageFetch&) = delete;
@@ -37,6 +43,12 @@ public:
     // the fetch may be destroyed from inside it. Destroying the fetch before
     // ends the request at once and calls nothing.
     void Start(const std::string& address, ProgressHandler on_progress, DoneHandler on_done);
+    // Before Start: the page's bytes go to `on_block` as they come, and are
+    // not kept.
+    void StreamTo(BlockHandler on_block) { on_block_ = std::move(on_block); }
+    // Before Start: a success answer of a video type (video/...) ends the
+    // fetch at once, complete, with the exchange in the result.
+    void HandOverVideos() { hand_over_videos_ = true; }
 
 private:
     void OnAnswer(const platform::HttpAnswer& answer) override;
@@ -50,6 +62,9 @@ private:
     std::unique_ptr<platform::HttpExchange> exchange_;
     ProgressHandler on_progress_;
     DoneHandler on_done_;
+    BlockHandler on_block_;
+    bool hand_over_videos_ = false;
+    int64_t received_ = 0;
     int http_status_ = 0;
     std::optional<int64_t> size_;
     std::string page_;

@@ -77,19 +77,21 @@ class KillingExchange : public platform::HttpExchange, private platform::HttpRec
 public:
     KillingExchange(platform::HttpClient& http, const platform::HttpRequest& request,
                     platform::HttpReceiver& receiver, KillPoint& point)
-        : receiver_(receiver), point_(point), inner_(http.Start(request, *this)) {}
+        : receiver_(&receiver), point_(point), inner_(http.Start(request, *this)) {}
+
+    void SetReceiver(platform::HttpReceiver& receiver) override { receiver_ = &receiver; }
 
 private:
-    void OnAnswer(const platform::HttpAnswer& answer) override { receiver_.OnAnswer(answer); }
+    void OnAnswer(const platform::HttpAnswer& answer) override { receiver_->OnAnswer(answer); }
     void OnBody(const char* data, size_t size) override {
         KillPoint& point = point_; // the receiver may destroy this exchange
         received_ += size;
-        receiver_.OnBody(data, size);
+        receiver_->OnBody(data, size);
         point.Pass();
     }
-    void OnEnd(const platform::HttpEnd& end) override { receiver_.OnEnd(end); }
+    void OnEnd(const platform::HttpEnd& end) override { receiver_->OnEnd(end); }
 
-    platform::HttpReceiver& receiver_;
+    platform::HttpReceiver* receiver_;
     KillPoint& point_;
     std::unique_ptr<platform::HttpExchange> inner_;
 };

@@ -5,6 +5,7 @@
 #include "curl/curl_client.h"
 #include "driver/download_run.h"
 #include "driver/part_files.h"
+#include "html/libxml_html_parser.h"
 #include "list/add_video_url.h"
 #include "list/item_texts.h"
 #include "qt/qt_clock.h"
@@ -97,7 +98,9 @@ protected:
     curl::CurlClient http{kUserAgent};
     list::DownloadQueue queue;
     PartFiles part_files{queue};
-    DownloadRun run{{queue, http, clock, [this] { return Videos(); }}};
+    html::LibxmlHtmlParserFactory parsers;
+    DownloadRun run{
+        {queue, http, clock, [this] { return Videos(); }, {}, &parsers, [] { return true; }}};
 };
 
 } // namespace tarnwick::driver

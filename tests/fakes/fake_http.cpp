@@ -12,6 +12,9 @@ public:
     ~Handle() override {
         if (exchange_->IsOpen()) exchange_->GiveUp();
     }
+    void SetReceiver(platform::HttpReceiver& receiver) override {
+        exchange_->SetReceiver(receiver);
+    }
 
 private:
     std::shared_ptr<FakeHttp::Exchange> exchange_;

@@ -53,6 +53,7 @@ public:
         void Play(const FakeReply& reply);
 
         void GiveUp() { given_up_ = true; }
+        void SetReceiver(platform::HttpReceiver& receiver) { receiver_ = &receiver; }
 
     private:
         platform::HttpReceiver* receiver_;

@@ -83,7 +83,13 @@ INSTANTIATE_TEST_SUITE_P(
         ReasonCase{
             "DiskFull", {Reason::kDiskFull, 0, "No space left"}, 2 * kMiB, 0, "The disk is full"},
         ReasonCase{
-            "Folder", {Reason::kFolderUnusable}, 0, 0, "The download folder cannot be written"}),
+            "Folder", {Reason::kFolderUnusable}, 0, 0, "The download folder cannot be written"},
+        ReasonCase{"Streamed",
+                   {Reason::kStreamedVideo},
+                   0,
+                   0,
+                   "This page streams its video in pieces (HLS/DASH), which Tarnwick does not "
+                   "download"}),
     [](const testing::TestParamInfo<ReasonCase>& info) { return info.param.name; });
 
 TEST(ReasonText, OnlyAFailedItemHasOne) {

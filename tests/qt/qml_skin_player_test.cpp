@@ -111,6 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ButtonCase{"ClearComplete", "ID_FS_clearComplete", "ID_FS_clearComplete"},
                     ButtonCase{"RetryFailed", "IDC_FS_retryFailedD", "IDC_FS_retryFailedD"},
                     ButtonCase{"KeepListWhenOff", "keepListCheck", "ID_FS_keepListCheck"},
+                    ButtonCase{"OtherSitesWhenOff", "otherSitesCheck", "ID_FS_otherSitesCheck"},
                     ButtonCase{"StartWhenIdle", "startStopButton", "IDC_FS_startDownload"},
                     ButtonCase{"MonitorWhenOff", "monitorCheck", "ID_FS_autoDownloadCheck"}),
     [](const testing::TestParamInfo<ButtonCase>& info) { return info.param.test_name; });

@@ -18,6 +18,7 @@ TEST(LoadSettings, FirstStartHasTheMonitorOnAndTheDefaultFolder) {
     EXPECT_TRUE(loaded.monitor_enabled);
     EXPECT_EQ(loaded.download_dir, kDefaultDir);
     EXPECT_TRUE(loaded.keep_list);
+    EXPECT_TRUE(loaded.other_sites);
     EXPECT_TRUE(store.writes.empty()) << "loading writes nothing back";
 }
 
@@ -55,14 +56,17 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SaveSettings, WritesTheMonitorTheFolderAndTheKeepSwitchAndTheyComeBack) {
     fakes::FakeSettingsStore store;
-    SaveSettings(store, {false, "/data/clips", false});
+    SaveSettings(store, {false, "/data/clips", false, false});
     EXPECT_EQ(store.writes,
-              (std::vector<std::pair<std::string, std::string>>{
-                  {"URL Mon", "False"}, {"Download Dir", "/data/clips"}, {"Keep List", "False"}}));
+              (std::vector<std::pair<std::string, std::string>>{{"URL Mon", "False"},
+                                                                {"Download Dir", "/data/clips"},
+                                                                {"Keep List", "False"},
+                                                                {"Other Sites", "False"}}));
     const AppSettings reloaded = LoadSettings(store, kDefaultDir);
     EXPECT_FALSE(reloaded.monitor_enabled);
     EXPECT_EQ(reloaded.download_dir, "/data/clips");
     EXPECT_FALSE(reloaded.keep_list);
+    EXPECT_FALSE(reloaded.other_sites);
     store.values[kKeepListSetting] = "maybe";
     EXPECT_TRUE(LoadSettings(store, kDefaultDir).keep_list) << "only a false word lets go";
     SaveSettings(store, {true, "/data/clips"});

@@ -101,7 +101,7 @@ protected:
     GridCommands grid_commands{queue, grid};
     RunCommands runs{{queue, run, box, connectivity, skin, captions, clock, pages}};
     StatusLine status{{queue, run, grid, skin, clock}};
-    AddressEntry entry{queue, status};
+    AddressEntry entry{queue, status, values};
     ClipboardWatcher watcher{launch, paths, [] { return kChannel; }};
     ClipboardMonitor monitor{{entry, skin, clipboard, clock, watcher, values, runs}};
     fakes::FakeListStore list_store;

@@ -94,7 +94,7 @@ TEST_F(SkinCommandsTest, SettingsCommandsSwitchAndSave) {
     commands.Run("ID_FS_downloadBrowse");
     EXPECT_EQ(chooser.prompts,
               (Log{"Please select the desired Download directory then press Ok."}));
-    EXPECT_EQ(store.writes.size(), 3u) << "a cancelled choice still saves";
+    EXPECT_EQ(store.writes.size(), 4u) << "a cancelled choice still saves";
     chooser.answer = "/srv/clips";
     commands.Run("ID_FS_downloadBrowse");
     EXPECT_EQ(values.download_dir, "/srv/clips");

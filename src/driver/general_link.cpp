@@ -1,0 +1,81 @@
+#include "driver/general_link.h"
+
+#include "resolve/page_address.h"
+
+#include <utility>
+
+namespace tarnwick::driver {
+
+GeneralLinkFinder::GeneralLinkFinder(platform::HttpClient& http, platform::Clock& clock,
+                                     platform::HtmlParserFactory& parsers,
+                                     transfer::TimeLimits limits)
+    : http_(http), clock_(clock), parsers_(parsers), limits_(limits) {}
+
+void GeneralLinkFinder::Start(const std::string& address, ProgressHandler on_page_progress,
+                              DoneHandler on_done) {
+    address_ = address;
+    on_page_progress_ = std::move(on_page_progress);
+    on_done_ = std::move(on_done);
+    // Asked first whether it is a video itself; a link to a video file surely is.
+    probe_ = std::make_unique<transfer::Probe>(http_, clock_, limits_);
+    probe_->Start(address_,
+                  [this](transfer::Probe::Result result) { OnAddressProbed(std::move(result)); });
+}
+
+void GeneralLinkFinder::OnAddressProbed(transfer::Probe::Result result) {
+    probe_.reset();
+    const bool video = result.findings.media_type.starts_with("video/");
+    if (video || resolve::IsDirectVideoLink(address_)) {
+        GeneralLink found{Outcome::Complete(), address_, std::move(result), nullptr, {}};
+        return Finish(std::move(found));
+    }
+    ReadPage();
+}
+
+void GeneralLinkFinder::ReadPage() {
+    reader_ = std::make_unique<resolve::PageReader>(address_);
+    parser_ = parsers_.NewParser(*reader_);
+    page_fetch_ = std::make_unique<transfer::PageFetch>(http_, clock_, limits_);
+    page_fetch_->StreamTo([this](const char* data, size_t size) { parser_->Feed(data, size); });
+    page_fetch_->HandOverVideos();
+    page_fetch_->Start(address_, on_page_progress_,
+                       [this](transfer::PageFetch::Result result) { OnPage(std::move(result)); });
+}
+
+void GeneralLinkFinder::OnPage(transfer::PageFetch::Result result) {
+    page_fetch_.reset();
+    GeneralLink found;
+    if (result.video) {
+        found.outcome = Outcome::Complete();
+        found.link = address_;
+        found.video = std::move(result.video);
+        found.video_answer = std::move(result.video_answer);
+        return Finish(std::move(found));
+    }
+    if (!result.outcome.IsComplete()) {
+        found.outcome = result.outcome;
+        return Finish(std::move(found));
+    }
+    parser_->Finish();
+    const resolve::PageVerdict verdict = reader_->Verdict();
+    if (!verdict.link.empty()) {
+        found.outcome = Outcome::Complete();
+        found.link = verdict.link;
+    } else if (result.http_status >= 400) {
+        // An error page that holds no video tells why.
+        found.outcome = Outcome::Failed(Reason::kPageNotFetched, {}, result.http_status);
+    } else {
+        found.outcome =
+            Outcome::Failed(verdict.reason.value_or(Reason::kNoLinkInPage), {}, result.http_status);
+    }
+    Finish(std::move(found));
+}
+
+void GeneralLinkFinder::Finish(GeneralLink found) {
+    parser_.reset();
+    reader_.reset();
+    const DoneHandler done = std::move(on_done_);
+    done(std::move(found));
+}
+
+} // namespace tarnwick::driver

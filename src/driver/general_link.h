@@ -1,0 +1,69 @@
+// Finds the video link behind an address of no supported site. A direct
+// link to a video file is its own link; so is an address that answers with a
+// video. Any other address is read as a web page by the general page reader,
+// fed as the page arrives. A page request whose answer turns out to be a
+// video is handed over as it stands, to become the video's transfer: a video
+// is never read into memory as a page.
+#pragma once
+
+#include "common/outcome.h"
+#include "platform/clock.h"
+#include "platform/html_parser.h"
+#include "platform/http_client.h"
+#include "resolve/page_reader.h"
+#include "transfer/page_fetch.h"
+#include "transfer/probe.h"
+#include "transfer/time_limits.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace tarnwick::driver {
+
+struct GeneralLink {
+    // Complete with a link (and possibly more), or failed with the reason.
+    Outcome outcome = Outcome::Cancelled();
+    std::string link;
+    // The probe of the address itself, when that showed the video.
+    std::optional<transfer::Probe::Result> probed;
+    // The page request that turned out to be the video, and its answer.
+    std::unique_ptr<platform::HttpExchange> video;
+    platform::HttpAnswer video_answer;
+};
+
+class GeneralLinkFinder {
+public:
+    using ProgressHandler = transfer::PageFetch::ProgressHandler;
+    using DoneHandler = std::function<void(GeneralLink found)>;
+
+    GeneralLinkFinder(platform::HttpClient& http, platform::Clock& clock,
+                      platform::HtmlParserFactory& parsers, transfer::TimeLimits limits);
+    GeneralLinkFinder(const GeneralLinkFinder&) = delete;
+    GeneralLinkFinder& operator=(const GeneralLinkFinder&) = delete;
+
+    // `on_done` is called once, from the event loop; the finder may be
+    // destroyed from inside it. Destroying it before ends what is under way.
+    void Start(const std::string& address, ProgressHandler on_page_progress, DoneHandler on_done);
+
+private:
+    void OnAddressProbed(transfer::Probe::Result result);
+    void ReadPage();
+    void OnPage(transfer::PageFetch::Result result);
+    void Finish(GeneralLink found);
+
+    platform::HttpClient& http_;
+    platform::Clock& clock_;
+    platform::HtmlParserFactory& parsers_;
+    transfer::TimeLimits limits_;
+    std::string address_;
+    ProgressHandler on_page_progress_;
+    DoneHandler on_done_;
+    std::unique_ptr<transfer::Probe> probe_;
+    std::unique_ptr<transfer::PageFetch> page_fetch_;
+    std::unique_ptr<resolve::PageReader> reader_;
+    std::unique_ptr<platform::HtmlParser> parser_;
+};
+
+} // namespace tarnwick::driver

@@ -1,0 +1,100 @@
+// Addresses of no supported site, through the real HTTP client and HTML
+// parser: a page that carries a video, a video file's own address, and an
+// address that answers with a video, each downloaded byte for byte.
+#include "driver/loopback_harness.h"
+
+#include <string>
+
+namespace tarnwick::driver {
+namespace {
+
+using test_support::Answer;
+using test_support::ServedFile;
+
+class GeneralLoopbackTest : public LoopbackRunTest {
+protected:
+    list::ItemKey AddGeneral(const std::string& target) {
+        list::AddVideoURL(queue, server.Url(target), true);
+        return queue.LastKey();
+    }
+    int Gets(const std::string& target) const {
+        int count = 0;
+        for (const test_support::Request& request : server.Requests()) {
+            count += request.method == "GET" && request.target == target ? 1 : 0;
+        }
+        return count;
+    }
+    static ServedFile Served(uint64_t size, uint64_t offset) {
+        ServedFile video;
+        video.size = size;
+        video.offset = offset;
+        return video;
+    }
+};
+
+TEST_F(GeneralLoopbackTest, APageWithAVideoTagGivesItsVideo) {
+    server.Serve("/news/story",
+                 Answer::Http(200, "OK", {"Content-Type: text/html; charset=utf-8"},
+                              "<!doctype html><title>Story</title><article><video controls "
+                              "src='/media/clip.mp4' width=640></video></article>"));
+    const ServedFile video = Served(150000, 5);
+    server.ServeFile("/media/clip.mp4", video);
+    const list::ItemKey key = AddGeneral("/news/story");
+    EXPECT_EQ(Status(key), "Waiting");
+    RunToTheEnd();
+    ASSERT_EQ(Status(key), "Complete");
+    EXPECT_EQ(Name(key), "clip.mp4");
+    EXPECT_TRUE(test_support::ReadWholeFile(Video("clip.mp4")) == test_support::FileBytes(video));
+}
+
+TEST_F(GeneralLoopbackTest, AVideoFilesOwnAddressIsItsLink) {
+    const ServedFile video = Served(120000, 9);
+    server.ServeFile("/files/film.MP4", video);
+    const list::ItemKey key = AddGeneral("/files/film.MP4");
+    RunToTheEnd();
+    ASSERT_EQ(Status(key), "Complete");
+    EXPECT_EQ(Name(key), "film.MP4");
+    EXPECT_TRUE(test_support::ReadWholeFile(Video("film.MP4")) == test_support::FileBytes(video));
+}
+
+TEST_F(GeneralLoopbackTest, AnAddressAnsweredWithAVideoIsItsLink) {
+    std::string body(90000, '\0');
+    for (size_t i = 0; i < body.size(); ++i) body[i] = test_support::GeneratedByte(i + 17);
+    server.Serve("/stream/42", Answer::Http(200, "OK", {"Content-Type: video/mp4"}, body));
+    const list::ItemKey key = AddGeneral("/stream/42");
+    RunToTheEnd();
+    ASSERT_EQ(Status(key), "Complete");
+    EXPECT_EQ(Name(key), "42");
+    EXPECT_TRUE(test_support::ReadWholeFile(Video("42")) == body);
+}
+
+TEST_F(GeneralLoopbackTest, APageRequestAnsweredWithAVideoBecomesTheTransfer) {
+    std::string body(200000, '\0');
+    for (size_t i = 0; i < body.size(); ++i) body[i] = test_support::GeneratedByte(i + 3);
+    // A HEAD gets no answer at all; the page's GET brings the video itself.
+    server.Serve("/watch",
+                 Answer().Body("HTTP/1.1 200 OK\r\nContent-Type: video/mp4\r\n"
+                               "Content-Disposition: attachment; filename=\"talk.mp4\"\r\n"
+                               "Content-Length: 200000\r\n\r\n" +
+                               body));
+    const list::ItemKey key = AddGeneral("/watch");
+    RunToTheEnd();
+    ASSERT_EQ(Status(key), "Complete");
+    EXPECT_EQ(Name(key), "talk.mp4");
+    EXPECT_TRUE(test_support::ReadWholeFile(Video("talk.mp4")) == body);
+    EXPECT_EQ(Gets("/watch"), 1) << "the video came once, through the page's own request";
+}
+
+TEST_F(GeneralLoopbackTest, APageOfManifestsOnlySaysSo) {
+    server.Serve("/live", Answer::Http(200, "OK", {"Content-Type: text/html"},
+                                       "<video><source src='/hls/index.m3u8' "
+                                       "type='application/vnd.apple.mpegurl'></video>"));
+    const list::ItemKey key = AddGeneral("/live");
+    RunToTheEnd();
+    ASSERT_EQ(Status(key), "ERROR");
+    EXPECT_EQ(Item(key).failure->reason, Reason::kStreamedVideo);
+    EXPECT_EQ(Name(key), "Process failed.");
+}
+
+} // namespace
+} // namespace tarnwick::driver
