@@ -1,7 +1,10 @@
 // Tarnwick: builds the program with the desktop's services and runs it.
+// "--no-clipboard-polling" keeps the polling timer from standing in for a
+// clipboard watcher that cannot start, so that the watcher can be tried alone.
 #include "app/tarnwick_app.h"
 
 #include <QApplication>
+#include <QStringList>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -11,6 +14,9 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     tarnwick::app::TarnwickApp tarnwick;
+    if (QApplication::arguments().contains("--no-clipboard-polling")) {
+        tarnwick.clipboard_monitor.AllowPollingStandIn(false);
+    }
     if (!tarnwick.Start()) return 1;
     return QApplication::exec();
 }

@@ -1,17 +1,26 @@
 // tarnwick-clip, the clipboard watcher. Started with the delivery channel's
-// name, it sends each web address copied to the clipboard over that channel
+// name, it sends each video address copied to the clipboard over that channel
 // until the channel goes away or another start asks it to end. Started with
 // "Exit", it ends the running watcher of this user.
+//
+// In a Wayland session it watches through wl-paste, which sees copies made in
+// any program without a window of its own; where the compositor does not
+// allow that, it starts again on the desktop's own clipboard (the X11 one of
+// XWayland when there is one).
 #include "channel_sender.h"
 #include "clipboard_watch.h"
 #include "single_instance.h"
+#include "wayland_watch.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QString>
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -22,8 +31,47 @@ int EndRunningWatcher(int argc, char** argv) {
     return tarnwick::clip::SingleInstance::EndRunning(tarnwick::clip::kInstanceTimeout) ? 0 : 1;
 }
 
+// Watching through wl-paste was not possible: this program starts again on the
+// desktop's own clipboard, preferring XWayland's, which sees copies without focus.
+int WatchTheDesktopClipboardInstead(char** argv) {
+    setenv("TARNWICK_CLIP_DESKTOP_CLIPBOARD", "1", 1);
+    const char* display = std::getenv("DISPLAY");
+    if (display != nullptr && *display != '\0') setenv("QT_QPA_PLATFORM", "xcb", 1);
+    execv("/proc/self/exe", argv);
+    std::fputs("tarnwick-clip: cannot start again\n", stderr);
+    return 1;
+}
+
+int WatchWayland(int argc, char** argv, const QString& channel) {
+    using namespace tarnwick::clip;
+    bool ended = false;
+    {
+        QCoreApplication app(argc, argv);
+        const auto quit = [] { QCoreApplication::quit(); };
+        SingleInstance instance(quit);
+        if (!instance.TakeOver(kInstanceTimeout)) {
+            std::fputs("tarnwick-clip: the running watcher did not end\n", stderr);
+            return 1;
+        }
+        ChannelSender sender(channel, quit);
+        WaylandWatch watch([&sender](const QByteArray& address) { sender.Send(address); },
+                           [&ended] {
+                               ended = true;
+                               QCoreApplication::quit();
+                           });
+        if (!watch.Start()) return WatchTheDesktopClipboardInstead(argv);
+        if (!sender.Connect(kConnectTimeout)) {
+            std::fputs("tarnwick-clip: the channel cannot be reached\n", stderr);
+            return 1;
+        }
+        if (!ended) app.exec();
+    }
+    return ended ? WatchTheDesktopClipboardInstead(argv) : 0;
+}
+
 int Watch(int argc, char** argv, const QString& channel) {
     using namespace tarnwick::clip;
+    if (WantsWaylandWatch()) return WatchWayland(argc, argv, channel);
     QGuiApplication app(argc, argv);
     const auto quit = [] { QCoreApplication::quit(); };
     SingleInstance instance(quit);
@@ -51,6 +99,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString argument = QString::fromLocal8Bit(argv[1]);
+    if (argument == QLatin1String(tarnwick::clip::kFrameArgument)) {
+        return tarnwick::clip::FrameStandardInput();
+    }
     if (argument == QLatin1String("Exit")) return EndRunningWatcher(argc, argv);
     return Watch(argc, argv, argument);
 }

@@ -53,7 +53,7 @@ bool ClipboardMonitor::TogglePolling() {
 void ClipboardMonitor::SwitchMonitor(bool on) {
     const bool launched = s_.watcher.Launch(on);
     s_.settings.monitor_enabled = on;
-    StandInForWatcher(on && !launched);
+    StandInForWatcher(on && !launched && stand_in_allowed_);
 }
 
 void ClipboardMonitor::StandInForWatcher(bool stand_in) {

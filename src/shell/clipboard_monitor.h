@@ -67,6 +67,10 @@ public:
     // setting as it needs.
     void SwitchMonitor(bool on);
 
+    // Whether the polling timer may stand in for a watcher that cannot start;
+    // it may unless told otherwise (to try the watcher alone).
+    void AllowPollingStandIn(bool allowed) { stand_in_allowed_ = allowed; }
+
     const std::string& LastClipboardText() const { return last_clipboard_text_; }
     bool PollingStandsIn() const { return polling_stands_in_; }
 
@@ -79,6 +83,7 @@ private:
     std::string last_clipboard_text_;
     bool polling_ = false;
     bool polling_stands_in_ = false;
+    bool stand_in_allowed_ = true;
 };
 
 } // namespace tarnwick::shell

@@ -22,6 +22,7 @@ protected:
 // Delivery by the watcher.
 
 TEST_F(ClipboardMonitorTest, ADeliveryIsListedShownAndStartsARunLater) {
+    values.other_sites = false; // no general page reader: as the watcher's first version had it
     monitor.OnDelivery(kUnsupportedPage);
     monitor.OnDelivery(kVideoPage);
     EXPECT_EQ(Addresses(), (std::vector<std::string>{kUnsupportedPage, kVideoPage}));
@@ -154,6 +155,14 @@ TEST_F(ClipboardMonitorTest, PollingStandsInForAWatcherThatCannotStart) {
     launch.programs_exist = true;
     monitor.SwitchMonitor(true);
     EXPECT_FALSE(monitor.IsPolling()) << "the stand-in ends once the watcher starts";
+}
+
+TEST_F(ClipboardMonitorTest, NoStandInWhenTheWatcherIsTriedAlone) {
+    monitor.AllowPollingStandIn(false);
+    launch.programs_exist = false;
+    monitor.SwitchMonitor(true);
+    EXPECT_TRUE(values.monitor_enabled);
+    EXPECT_FALSE(monitor.IsPolling());
 }
 
 TEST_F(ClipboardMonitorTest, StandInAndCheckBoxNeverStopEachOthersPolling) {
