@@ -21,6 +21,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -42,37 +43,14 @@ int WatchTheDesktopClipboardInstead(char** argv) {
     return 1;
 }
 
-int WatchWayland(int argc, char** argv, const QString& channel) {
-    using namespace tarnwick::clip;
-    bool ended = false;
-    {
-        QCoreApplication app(argc, argv);
-        const auto quit = [] { QCoreApplication::quit(); };
-        SingleInstance instance(quit);
-        if (!instance.TakeOver(kInstanceTimeout)) {
-            std::fputs("tarnwick-clip: the running watcher did not end\n", stderr);
-            return 1;
-        }
-        ChannelSender sender(channel, quit);
-        WaylandWatch watch([&sender](const QByteArray& address) { sender.Send(address); },
-                           [&ended] {
-                               ended = true;
-                               QCoreApplication::quit();
-                           });
-        if (!watch.Start()) return WatchTheDesktopClipboardInstead(argv);
-        if (!sender.Connect(kConnectTimeout)) {
-            std::fputs("tarnwick-clip: the channel cannot be reached\n", stderr);
-            return 1;
-        }
-        if (!ended) app.exec();
-    }
-    return ended ? WatchTheDesktopClipboardInstead(argv) : 0;
-}
+// Holds the watcher's place for this user and its channel, with the watch
+// that `make_watch` makes (none when it cannot watch), until the event loop
+// ends. kCannotWatch when no watch could be made.
+constexpr int kCannotWatch = -1;
 
-int Watch(int argc, char** argv, const QString& channel) {
+template <typename MakeWatch>
+int Serve(const QString& channel, MakeWatch make_watch) {
     using namespace tarnwick::clip;
-    if (WantsWaylandWatch()) return WatchWayland(argc, argv, channel);
-    QGuiApplication app(argc, argv);
     const auto quit = [] { QCoreApplication::quit(); };
     SingleInstance instance(quit);
     if (!instance.TakeOver(kInstanceTimeout)) {
@@ -82,13 +60,41 @@ int Watch(int argc, char** argv, const QString& channel) {
     ChannelSender sender(channel, quit);
     // Watching before connecting: once the channel sees the watcher, every
     // copy from then on is sent.
-    ClipboardWatch watch(*QGuiApplication::clipboard(),
-                         [&sender](const QByteArray& address) { sender.Send(address); });
+    const auto watch = make_watch([&sender](const QByteArray& address) { sender.Send(address); });
+    if (!watch) return kCannotWatch;
     if (!sender.Connect(kConnectTimeout)) {
         std::fputs("tarnwick-clip: the channel cannot be reached\n", stderr);
         return 1;
     }
-    return app.exec();
+    return QCoreApplication::exec();
+}
+
+int WatchWayland(int argc, char** argv, const QString& channel) {
+    using namespace tarnwick::clip;
+    bool ended = false;
+    int result = 0;
+    {
+        QCoreApplication app(argc, argv);
+        result = Serve(channel, [&ended](WaylandWatch::AddressHandler send) {
+            auto watch = std::make_unique<WaylandWatch>(std::move(send), [&ended] {
+                ended = true;
+                QCoreApplication::quit();
+            });
+            if (!watch->Start()) watch.reset();
+            return watch;
+        });
+    }
+    if (result == kCannotWatch || ended) return WatchTheDesktopClipboardInstead(argv);
+    return result;
+}
+
+int Watch(int argc, char** argv, const QString& channel) {
+    using namespace tarnwick::clip;
+    if (WantsWaylandWatch()) return WatchWayland(argc, argv, channel);
+    QGuiApplication app(argc, argv);
+    return Serve(channel, [](ClipboardWatch::AddressHandler send) {
+        return std::make_unique<ClipboardWatch>(*QGuiApplication::clipboard(), std::move(send));
+    });
 }
 
 } // namespace

@@ -170,17 +170,18 @@ std::optional<ContentRange> ContentRangeField(std::string_view raw) {
     if (!value || !text::ToLowerAscii(value->substr(0, 6)).starts_with("bytes ")) {
         return std::nullopt;
     }
-    const std::string_view spec = TrimBlanks(value->substr(6));
-    const size_t dash = spec.find('-');
-    const size_t slash = spec.find('/');
+    const std::string_view range_text = TrimBlanks(value->substr(6));
+    const size_t dash = range_text.find('-');
+    const size_t slash = range_text.find('/');
     if (dash == std::string_view::npos || slash == std::string_view::npos || slash < dash) {
         return std::nullopt;
     }
-    const std::optional<int64_t> first = NonNegativeNumber(spec.substr(0, dash));
-    const std::optional<int64_t> last = NonNegativeNumber(spec.substr(dash + 1, slash - dash - 1));
+    const std::optional<int64_t> first = NonNegativeNumber(range_text.substr(0, dash));
+    const std::optional<int64_t> last =
+        NonNegativeNumber(range_text.substr(dash + 1, slash - dash - 1));
     if (!first || !last || *last < *first) return std::nullopt;
     ContentRange range{*first, *last, std::nullopt};
-    const std::string_view total = spec.substr(slash + 1);
+    const std::string_view total = range_text.substr(slash + 1);
     if (total != "*") {
         range.total = NonNegativeNumber(total);
         if (!range.total || *range.total <= *last) return std::nullopt;
