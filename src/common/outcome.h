@@ -8,19 +8,19 @@
 namespace tarnwick {
 
 enum class Reason {
-    kUnsupportedSite,   // no supported site in the address
-    kPageNotFetched,    // the page's request got no answer, or broke off
-    kNoLinkInPage,      // the page was fetched, but holds no video link
-    kVideoNotFound,     // the video's address answered 404 or 410
-    kErrorAnswer,       // another error status (http_status)
-    kConnectionLost,    // the video's connection could not be made, or broke off
-    kOpenTimeout,       // no answer within the limit for opening
-    kStallTimeout,      // no byte within the limit while receiving
-    kWriteFailed,       // the local file could not be written
-    kDiskFull,          // the disk ran out of space
-    kFolderUnusable,    // the download folder cannot be created or written
-    kHtmlInsteadOfVideo,// a web page came where the video should be
-    kStreamedVideo,     // the video comes in pieces (HLS or DASH)
+    kUnsupportedSite,    // no supported site in the address
+    kPageNotFetched,     // the page's request got no answer, or broke off
+    kNoLinkInPage,       // the page was fetched, but holds no video link
+    kVideoNotFound,      // the video's address answered 404 or 410
+    kErrorAnswer,        // another error status (http_status)
+    kConnectionLost,     // the video's connection could not be made, or broke off
+    kOpenTimeout,        // no answer within the limit for opening
+    kStallTimeout,       // no byte within the limit while receiving
+    kWriteFailed,        // the local file could not be written
+    kDiskFull,           // the disk ran out of space
+    kFolderUnusable,     // the download folder cannot be created or written
+    kHtmlInsteadOfVideo, // a web page came where the video should be
+    kStreamedVideo,      // the video comes in pieces (HLS or DASH)
 };
 
 struct Failure {
@@ -28,7 +28,7 @@ struct Failure {
     // The answer's status code, where one came.
     int http_status = 0;
     // The system's words (an error text, a limit), where there are any.
-    std::string detail;
+    std::string detail = {};
 
     bool operator==(const Failure&) const = default;
 };

@@ -34,7 +34,7 @@ struct JobServices {
     // The general page reader's parsers, and whether it is switched on;
     // without both, addresses of no supported site are not supported.
     platform::HtmlParserFactory* html_parsers = nullptr;
-    std::function<bool()> reads_other_sites;
+    std::function<bool()> reads_other_sites = {};
 };
 
 class ItemJob {

@@ -108,7 +108,9 @@ TEST_P(TransferEndTest, KeepsItsBytesOnlyWhenCutOffPartwayThroughAVideo) {
     ASSERT_TRUE(outcome);
     EXPECT_EQ(outcome->failure(), GetParam().failure);
     EXPECT_EQ(fs::exists(Candidate(1)), GetParam().bytes_kept);
-    if (GetParam().bytes_kept) EXPECT_EQ(test_support::ReadWholeFile(Candidate(1)), "vide");
+    if (GetParam().bytes_kept) {
+        EXPECT_EQ(test_support::ReadWholeFile(Candidate(1)), "vide");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
