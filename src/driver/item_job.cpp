@@ -195,7 +195,7 @@ void ItemJob::TransferFrom(std::unique_ptr<platform::HttpExchange> exchange,
     const std::optional<std::string> name = PrepareTransfer();
     if (!name) return;
     transfer_->Adopt(
-        std::move(exchange), answer,
+        std::move(exchange), answer, earlier_,
         [this, name = *name](int attempt) {
             return TemporaryPathFor(folder_, name, key_, attempt);
         },

@@ -34,7 +34,8 @@ public:
     // when it is on, and publishes. A stored folder that is no full path is
     // replaced by the default one; it comes back so that the user can be told.
     std::optional<std::string> LoadSettings();
-    // Writes the monitor switch, the download folder and the keep switch.
+    // Writes the monitor switch, the download folder, the keep switch and the
+    // other-sites switch.
     void SaveSettings() { settings::SaveSettings(s_.store, s_.values); }
     // Sets the skin's monitor check box, its two fixed check boxes, the
     // download folder, the keep-the-list and the other-sites check boxes, in

@@ -46,8 +46,10 @@ void FileTransfer::Start(const std::string& link, const std::optional<KeptFile>&
 }
 
 void FileTransfer::Adopt(std::unique_ptr<platform::HttpExchange> exchange,
-                         const platform::HttpAnswer& answer, PathChooser temporary_path,
-                         ProgressHandler on_progress, DoneHandler on_done) {
+                         const platform::HttpAnswer& answer, const std::optional<KeptFile>& earlier,
+                         PathChooser temporary_path, ProgressHandler on_progress,
+                         DoneHandler on_done) {
+    if (earlier) file_.OpenToResume(earlier->path, 0);
     temporary_path_ = std::move(temporary_path);
     on_progress_ = std::move(on_progress);
     on_done_ = std::move(on_done);

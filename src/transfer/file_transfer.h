@@ -67,8 +67,10 @@ public:
 
     // Goes on with an exchange that another step began, whose answer came
     // already: the video's body is taken from it as from a request of its own.
+    // The answer is the whole video, so a kept file that is ours starts afresh.
     void Adopt(std::unique_ptr<platform::HttpExchange> exchange, const platform::HttpAnswer& answer,
-               PathChooser temporary_path, ProgressHandler on_progress, DoneHandler on_done);
+               const std::optional<KeptFile>& earlier, PathChooser temporary_path,
+               ProgressHandler on_progress, DoneHandler on_done);
 
     // The temporary file, from the moment the answer began.
     const std::string& TemporaryPath() const { return file_.Path(); }

@@ -85,6 +85,31 @@ TEST_F(GeneralLoopbackTest, APageRequestAnsweredWithAVideoBecomesTheTransfer) {
     EXPECT_EQ(Gets("/watch"), 1) << "the video came once, through the page's own request";
 }
 
+TEST_F(GeneralLoopbackTest, APageRequestCutOffAndTakenAgainLeavesOneFile) {
+    std::string body(200000, '\0');
+    for (size_t i = 0; i < body.size(); ++i) body[i] = test_support::GeneratedByte(i + 5);
+    const std::string head =
+        "HTTP/1.1 200 OK\r\nContent-Type: video/mp4\r\n"
+        "Content-Disposition: attachment; filename=\"talk.mp4\"\r\n"
+        "Content-Length: 200000\r\n\r\n";
+    server.Serve("/watch", Answer().Body(head + body.substr(0, 80000)).Drop());
+    const list::ItemKey key = AddGeneral("/watch");
+    RunToTheEnd();
+    ASSERT_EQ(Status(key), "ERROR");
+    ASSERT_EQ(Item(key).kept, 80000);
+
+    server.Serve("/watch", Answer().Body(head + body));
+    queue.Modify(key, [](list::DownloadItem& item) {
+        item.state = list::ItemState::kWaiting;
+        item.failure.reset();
+    });
+    RunToTheEnd();
+    ASSERT_EQ(Status(key), "Complete");
+    EXPECT_TRUE(test_support::ReadWholeFile(Video("talk.mp4")) == body);
+    EXPECT_EQ(FilesInVideos(), std::set<std::string>{"talk.mp4"})
+        << "the kept bytes of the first try were left beside the video";
+}
+
 TEST_F(GeneralLoopbackTest, APageOfManifestsOnlySaysSo) {
     server.Serve("/live", Answer::Http(200, "OK", {"Content-Type: text/html"},
                                        "<video><source src='/hls/index.m3u8' "
