@@ -1,5 +1,7 @@
 #include "html/libxml_html_parser.h"
 
+#include "html/start_tag_guard.h"
+
 #include <libxml/HTMLparser.h>
 #include <libxml/globals.h>
 #include <libxml/parser.h>
@@ -85,21 +87,21 @@ public:
     LibxmlHtmlParser& operator=(const LibxmlHtmlParser&) = delete;
 
     void Feed(const char* data, size_t size) override {
-        while (size > 0 && !finished_) {
+        while (size > 0 && !finished_ && !guard_.Tripped()) {
             const size_t slice = std::min(size, kSliceSize);
             held_.append(data, slice);
             data += slice;
             size -= slice;
             const size_t ready = SafeEnd(held_);
             if (ready == 0) continue;
-            Parse(held_.data(), ready, false);
-            held_.erase(0, ready);
+            Parse(held_.data(), guard_.Scan({held_.data(), ready}), false);
+            held_.erase(0, guard_.Tripped() ? held_.size() : ready);
         }
     }
 
     void Finish() override {
         if (finished_) return;
-        Parse(held_.data(), held_.size(), true);
+        Parse(held_.data(), guard_.Scan(held_), true);
         held_.clear();
         finished_ = true;
         EndDroppedElement(context_->nameNr);
@@ -184,6 +186,7 @@ private:
     platform::HtmlHandler& handler_;
     htmlParserCtxtPtr context_ = nullptr;
     std::string held_; // bytes not yet given to libxml2
+    StartTagGuard guard_;
     std::vector<platform::HtmlAttribute> attributes_;
     int told_depth_ = 0;       // libxml2's depth as the handler knows it
     std::string last_started_; // until the event after its start

@@ -177,6 +177,17 @@ TEST(LibxmlHtmlParser, BrokenMarkupEndsWellNestedAndSilently) {
     }
 }
 
+TEST(LibxmlHtmlParser, APageIsReadOnlyUpToATagOfCountlessAttributes) {
+    std::string tag = "<p";
+    for (int i = 0; i < 100'000; ++i) tag += " a" + std::to_string(i);
+    const std::string page = "<video src=first.mp4></video>" + tag + "><video src=after.mp4>";
+    for (const size_t piece : {size_t{4096}, page.size()}) {
+        const std::string events = Joined(EventsOf(page, piece));
+        EXPECT_NE(events.find("<video src=first.mp4>"), std::string::npos);
+        EXPECT_EQ(events.find("after.mp4"), std::string::npos);
+    }
+}
+
 class ThrowingOnVideo : public Recorder {
 public:
     void OnStartElement(std::string_view name,
