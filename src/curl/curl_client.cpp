@@ -69,6 +69,12 @@ long ResponseCode(CURL* easy) {
     return code;
 }
 
+std::string EffectiveUrl(CURL* easy) {
+    const char* url = nullptr;
+    curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &url);
+    return url != nullptr ? url : "";
+}
+
 // Takes one header line of `transfer`'s answers; true when it is the blank
 // line that ends the final answer's head. Interim answers and redirects that
 // curl follows start afresh; the trailers of a chunked body are left out.
@@ -468,7 +474,7 @@ void CurlCore::Finish(CURL* easy, CURLcode result) {
 void CurlCore::DeliverAnswer(Transfer& transfer) {
     transfer.answered = true;
     const platform::HttpAnswer answer{static_cast<int>(ResponseCode(transfer.easy)),
-                                      std::move(transfer.header_text)};
+                                      std::move(transfer.header_text), EffectiveUrl(transfer.easy)};
     transfer.header_text.clear();
     transfer.receiver->OnAnswer(answer);
 }

@@ -57,6 +57,7 @@ void GeneralLinkFinder::OnPage(transfer::PageFetch::Result result) {
         return Finish(std::move(found));
     }
     parser_->Finish();
+    if (!result.address.empty()) reader_->SetPageAddress(result.address);
     const resolve::PageVerdict verdict = reader_->Verdict();
     if (!verdict.link.empty()) {
         found.outcome = Outcome::Complete();

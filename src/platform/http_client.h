@@ -32,6 +32,8 @@ struct HttpAnswer {
     // The status line and the header lines, each ended by CR LF, in the
     // letter case received; without the blank line that ends them.
     std::string raw_headers;
+    // The address that answered, after redirects; empty when not known.
+    std::string url = {};
 };
 
 struct HttpEnd {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tarnwick::resolve {
@@ -30,6 +31,9 @@ public:
     static constexpr size_t kMaxAddresses = 10000;
 
     explicit PageFindings(std::string page_address);
+
+    // The address the page came from after all, when a redirect took it elsewhere.
+    void SetPageAddress(std::string page_address) { page_address_ = std::move(page_address); }
 
     // Only the first base address counts.
     void AddBase(std::string_view written);

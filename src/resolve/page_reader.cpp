@@ -141,6 +141,10 @@ void PageReader::OnText(std::string_view text) {
     state.json_ld.append(text);
 }
 
+void PageReader::SetPageAddress(std::string address) {
+    state_->findings.SetPageAddress(std::move(address));
+}
+
 PageVerdict PageReader::Verdict() const {
     const std::vector<VideoCandidate> candidates = state_->findings.Candidates();
     if (std::optional<VideoCandidate> chosen = ChooseVideo(candidates)) {

@@ -39,6 +39,10 @@ public:
     void OnEndElement(std::string_view name) override;
     void OnText(std::string_view text) override;
 
+    // The page came from `address` after all: a redirect took it there.
+    // Relative addresses resolve against it.
+    void SetPageAddress(std::string address);
+
     // The choice among what was read so far; meant for after the whole page.
     PageVerdict Verdict() const;
 

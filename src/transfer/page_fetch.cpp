@@ -21,12 +21,14 @@ void PageFetch::Start(const std::string& address, ProgressHandler on_progress,
 
 void PageFetch::OnAnswer(const platform::HttpAnswer& answer) {
     http_status_ = answer.status;
+    answered_from_ = answer.url;
     size_ = ContentLengthField(answer.raw_headers);
     watch_.Answered();
     if (hand_over_videos_ && answer.status >= 200 && answer.status < 300 &&
         MediaTypeField(answer.raw_headers).starts_with("video/")) {
         watch_.Stop();
-        Result result{Outcome::Complete(), http_status_, {}, std::move(exchange_), answer};
+        Result result{Outcome::Complete(),  http_status_, answered_from_, {},
+                      std::move(exchange_), answer};
         const DoneHandler done = std::move(on_done_);
         done(std::move(result));
     }
@@ -62,7 +64,7 @@ void PageFetch::Fail(Reason reason, std::string detail) {
 void PageFetch::Finish(Outcome outcome) {
     watch_.Stop();
     exchange_.reset();
-    Result result{std::move(outcome), http_status_, {}, nullptr, {}};
+    Result result{std::move(outcome), http_status_, answered_from_, {}, nullptr, {}};
     if (result.outcome.IsComplete()) result.page = std::move(page_);
     page_.clear();
     const DoneHandler done = std::move(on_done_);

@@ -25,6 +25,8 @@ public:
     struct Result {
         Outcome outcome = Outcome::Cancelled();
         int http_status = 0;
+        // The address that answered, after redirects; empty when not known.
+        std::string address;
         std::string page; // when complete and not streamed
         // The exchange whose answer is a video, with that answer, when handed over.
         std::unique_ptr<platform::HttpExchange> video;
@@ -66,6 +68,7 @@ private:
     bool hand_over_videos_ = false;
     int64_t received_ = 0;
     int http_status_ = 0;
+    std::string answered_from_;
     std::optional<int64_t> size_;
     std::string page_;
 };

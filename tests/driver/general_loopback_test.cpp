@@ -47,6 +47,18 @@ TEST_F(GeneralLoopbackTest, APageWithAVideoTagGivesItsVideo) {
     EXPECT_TRUE(test_support::ReadWholeFile(Video("clip.mp4")) == test_support::FileBytes(video));
 }
 
+TEST_F(GeneralLoopbackTest, RelativeAddressesResolveAgainstWhereARedirectTookThePage) {
+    server.Serve("/watch/12", Answer::Http(301, "Moved Permanently", {"Location: /watch/12/"}));
+    server.Serve("/watch/12/", Answer::Http(200, "OK", {"Content-Type: text/html"},
+                                            "<video src='v.mp4'></video>"));
+    const ServedFile video = Served(70000, 2);
+    server.ServeFile("/watch/12/v.mp4", video);
+    const list::ItemKey key = AddGeneral("/watch/12");
+    RunToTheEnd();
+    ASSERT_EQ(Status(key), "Complete");
+    EXPECT_TRUE(test_support::ReadWholeFile(Video("v.mp4")) == test_support::FileBytes(video));
+}
+
 TEST_F(GeneralLoopbackTest, AVideoFilesOwnAddressIsItsLink) {
     const ServedFile video = Served(120000, 9);
     server.ServeFile("/files/film.MP4", video);
