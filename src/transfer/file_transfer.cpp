@@ -80,6 +80,12 @@ bool FileTransfer::TakesTheRest(const platform::HttpAnswer& answer) const {
            (!earlier_total_ || *earlier_total_ == *range->total);
 }
 
+// A partial answer that holds the whole video all the same.
+bool FileTransfer::IsWholeVideo(const platform::HttpAnswer& answer) {
+    const std::optional<ContentRange> range = ContentRangeField(answer.raw_headers);
+    return range && range->first == 0 && range->total && range->last + 1 == *range->total;
+}
+
 void FileTransfer::AskForTheWhole() {
     asked_again_ = true;
     exchange_.reset();
@@ -96,6 +102,11 @@ void FileTransfer::OnAnswer(const platform::HttpAnswer& answer) {
     if (std::optional<Failure> failure = FailureOfStatus(answer.status)) {
         // An error page never takes the place of a file in the download folder.
         Finish(Outcome::Failed(std::move(*failure)));
+        return;
+    }
+    if (answer.status == 206 && asked_from_ == 0 && !IsWholeVideo(answer)) {
+        // A part of the video that nobody asked for is no video.
+        Finish(Outcome::Failed(Reason::kErrorAnswer, {}, answer.status));
         return;
     }
     if (IsHtmlMediaType(MediaTypeField(answer.raw_headers))) {

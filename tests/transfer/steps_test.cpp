@@ -143,6 +143,27 @@ INSTANTIATE_TEST_SUITE_P(
                             true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(StepsTest, APartialAnswerToAPlainRequestCountsOnlyWhenItIsTheWholeVideo) {
+    Transfer();
+    http.Last().Answer(206, "Content-Range: bytes 0-3/100\r\nContent-Length: 4\r\n");
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->failure(), (Failure{Reason::kErrorAnswer, 206, {}}));
+    EXPECT_FALSE(fs::exists(Candidate(1)));
+
+    FileTransfer whole(http, clock);
+    outcome.reset();
+    whole.Start(
+        "http://host/v.flv", std::nullopt, [this](int attempt) { return Candidate(attempt); },
+        [](const FileTransfer::Progress&) {},
+        [this](Outcome outcome) { this->outcome = std::move(outcome); });
+    http.Last().Answer(206, "Content-Range: bytes 0-4/5\r\nContent-Length: 5\r\n");
+    http.Last().Body("video");
+    http.Last().End();
+    ASSERT_TRUE(outcome);
+    EXPECT_TRUE(outcome->IsComplete());
+    EXPECT_EQ(test_support::ReadWholeFile(Candidate(1)), "video");
+}
+
 TEST_F(StepsTest, AStoppedTransferKeepsItsBytes) {
     auto stopped = std::make_unique<FileTransfer>(http, clock);
     stopped->Start(
