@@ -27,6 +27,11 @@ std::optional<Failure> PrepareFolder(const std::string& folder) {
     return Failure{Reason::kFolderUnusable, 0, std::strerror(error)};
 }
 
+bool IsInFolder(const std::string& path, const std::string& folder) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    return !name.empty() && platform::JoinPath(folder, name) == path;
+}
+
 std::string TemporaryPathFor(const std::string& folder, const std::string& name, list::ItemKey key,
                              int attempt) {
     std::string file = name + "." + std::to_string(key);

@@ -16,6 +16,9 @@ namespace tarnwick::driver {
 // the failure when the folder cannot be used.
 std::optional<Failure> PrepareFolder(const std::string& folder);
 
+// Whether the file at `path` sits right in `folder`.
+bool IsInFolder(const std::string& path, const std::string& folder);
+
 // The temporary file of the item `key` for the attempt-th try, from 1.
 std::string TemporaryPathFor(const std::string& folder, const std::string& name, list::ItemKey key,
                              int attempt);

@@ -174,8 +174,21 @@ std::optional<std::string> ItemJob::PrepareTransfer() {
         Finish(Outcome::Cancelled());
         return std::nullopt;
     }
+    if (earlier_ && !IsInFolder(earlier_->path, folder_)) DropEarlierFile();
     transfer_ = std::make_unique<transfer::FileTransfer>(s_.http, s_.clock, s_.limits);
     return item->name;
+}
+
+// The bytes kept in a folder that is no longer the download folder start
+// afresh in the new one: the finished file could not always move across.
+void ItemJob::DropEarlierFile() {
+    transfer::files::Remove(earlier_->path);
+    earlier_.reset();
+    Change([](DownloadItem& i) {
+        i.temporary_path.clear();
+        i.kept = 0;
+        i.validator.clear();
+    });
 }
 
 void ItemJob::Transfer(const std::string& link) {

@@ -64,6 +64,7 @@ private:
     void OnProbed(const std::string& link, transfer::Probe::Result result);
     bool NameTheFile(const std::string& link, const transfer::ProbeFindings& findings);
     std::optional<std::string> PrepareTransfer();
+    void DropEarlierFile();
     void Transfer(const std::string& link);
     void TransferFrom(std::unique_ptr<platform::HttpExchange> exchange,
                       const platform::HttpAnswer& answer);

@@ -38,7 +38,8 @@ class LoopbackRunTest : public testing::Test {
 protected:
     LoopbackRunTest() { std::filesystem::create_directory(Videos()); }
 
-    std::string Videos() const { return folder.File("videos"); }
+    // The download folder, as the run asks for it.
+    std::string Videos() const { return folder.File(videos_name); }
     std::string Video(const std::string& name) const { return Videos() + "/" + name; }
 
     // Lists a page of the file site whose link is `/v/NAME` on the server.
@@ -93,6 +94,7 @@ protected:
     }
 
     test_support::TempFolder folder;
+    std::string videos_name = "videos";
     test_support::LoopbackServer server;
     qt::QtClock clock;
     curl::CurlClient http{kUserAgent};

@@ -89,6 +89,27 @@ INSTANTIATE_TEST_SUITE_P(
                                Version(kSize + 10000, 3, ""), std::nullopt}),
     [](const testing::TestParamInfo<ResumeCase>& info) { return info.param.name; });
 
+TEST_F(ResumeLoopbackTest, BytesKeptInAnEarlierFolderStartAfreshInTheNewOne) {
+    ServedFile first = Version(kSize, 0, "\"v1\"");
+    first.break_first_after = kBrokenOffAt;
+    const list::ItemKey key = AddServedVideo("clip.flv", first);
+    RunToTheEnd();
+    ASSERT_EQ(Item(key).kept, static_cast<int64_t>(kBrokenOffAt));
+    const std::string earlier = Videos();
+
+    server.ServeFile("/v/clip.flv", Version(kSize, 0, "\"v1\""));
+    videos_name = "chosen later";
+    PutBack(key);
+    RunToTheEnd();
+    ASSERT_EQ(Status(key), "Complete");
+    EXPECT_TRUE(test_support::ReadWholeFile(Video("clip.flv")) ==
+                test_support::FileBytes(Version(kSize, 0, "")));
+    EXPECT_TRUE(std::filesystem::is_empty(earlier)) << "the earlier folder kept its bytes";
+    const std::vector<test_support::Request> gets = VideoGets();
+    ASSERT_EQ(gets.size(), 2u);
+    EXPECT_FALSE(gets[1].Header("Range"));
+}
+
 TEST_F(ResumeLoopbackTest, AStopHalfwayThenAStartEndsByteExact) {
     ServedFile video = Version(1000000, 11, "\"half\"");
     video.hold_first_after = 500000;
