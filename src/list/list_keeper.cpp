@@ -1,6 +1,10 @@
 #include "list/list_keeper.h"
 
+#include "resolve/file_naming.h"
+#include "transfer/download_file.h"
+
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
 namespace tarnwick::list {
@@ -20,6 +24,16 @@ constexpr int kReasons = static_cast<int>(Reason::kStreamedVideo) + 1;
 bool IsUnderWay(ItemState state) {
     return state == ItemState::kPreparing || state == ItemState::kStarting ||
            state == ItemState::kDownloading;
+}
+
+// A temporary file as the program names its own: a full path to a file with
+// its suffix. Nothing else is ever reopened or removed for an item.
+bool IsOwnTemporaryPath(const std::string& path) {
+    const std::filesystem::path file(path);
+    const std::string name = file.filename().string();
+    return file.is_absolute() &&
+           name.size() > std::char_traits<char>::length(transfer::DownloadFile::kSuffix) &&
+           name.ends_with(transfer::DownloadFile::kSuffix);
 }
 
 } // namespace
@@ -51,22 +65,25 @@ DownloadItem FromStored(const platform::StoredItem& stored) {
     item.page_address = stored.page_address;
     item.site = stored.site;
     item.name_kind = EnumOf(stored.name_kind, kNameKinds, NameKind::kAutoDetect);
-    item.name = stored.name;
+    // A damaged list may hold any name: it names a file in the folder or none.
+    item.name = stored.name.empty() ? std::string() : resolve::CleanFileName(stored.name);
     if (item.name_kind == NameKind::kNamed && item.name.empty())
         item.name_kind = NameKind::kAutoDetect;
     item.state = EnumOf(stored.state, kStates, ItemState::kWaiting);
     if (IsUnderWay(item.state)) item.state = ItemState::kWaiting;
     item.size_kind = EnumOf(stored.size_kind, kSizeKinds, SizeKind::kNotProbed);
     item.total_size = std::max<int64_t>(stored.total_size, 0);
-    item.kept = std::max<int64_t>(stored.received, 0);
+    if (IsOwnTemporaryPath(stored.temporary_path)) {
+        item.temporary_path = stored.temporary_path;
+        item.kept = std::max<int64_t>(stored.received, 0);
+        item.validator = stored.validator;
+    }
     item.received = item.kept;
     if (stored.failure_reason >= 0 && stored.failure_reason < kReasons) {
         item.failure = Failure{static_cast<Reason>(stored.failure_reason), stored.http_status,
                                stored.failure_detail};
     }
     if (item.state == ItemState::kFailed && !item.failure) item.failure = Failure{};
-    item.temporary_path = stored.temporary_path;
-    item.validator = stored.validator;
     return item;
 }
 

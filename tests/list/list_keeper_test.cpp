@@ -139,5 +139,24 @@ TEST(StoredItemTest, CodesTheProgramDoesNotKnowComeBackAsDefaults) {
     EXPECT_EQ(item.kept, 0);
 }
 
+TEST(StoredItemTest, NamesOfFilesNotOursComeBackAsNone) {
+    platform::StoredItem stored;
+    stored.page_address = "http://youtube.com/x";
+    stored.state = static_cast<int>(ItemState::kCancelled);
+    stored.name_kind = static_cast<int>(NameKind::kNamed);
+    stored.name = "../../.bashrc";
+    stored.received = 4096;
+    stored.validator = "\"e\"";
+    for (const char* path :
+         {"/home/u/thesis.pdf", "relative/x.tarnwick.part", "/v/.tarnwick.part"}) {
+        stored.temporary_path = path;
+        const DownloadItem item = FromStored(stored);
+        EXPECT_EQ(item.temporary_path, "") << path;
+        EXPECT_EQ(item.kept, 0) << path;
+        EXPECT_EQ(item.validator, "") << path;
+        EXPECT_EQ(item.name.find('/'), std::string::npos) << item.name;
+    }
+}
+
 } // namespace
 } // namespace tarnwick::list
