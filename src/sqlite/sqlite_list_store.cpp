@@ -185,12 +185,13 @@ struct Trouble {
     std::string words;
 };
 
+// Only what the file holds is blamed on it. A file that cannot be opened or
+// read now (its rights, a lock, a failing disk) may be read another time, so
+// it stays where it is.
 bool BlamesTheFile(int code) {
     switch (code & 0xff) {
         case SQLITE_NOTADB:
-        case SQLITE_CORRUPT:
-        case SQLITE_CANTOPEN:
-        case SQLITE_IOERR: return true;
+        case SQLITE_CORRUPT: return true;
         default: return false;
     }
 }

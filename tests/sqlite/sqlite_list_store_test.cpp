@@ -249,5 +249,16 @@ TEST(SqliteListStoreUnusable, BelowAFileEveryCallFailsAndSaysWhy) {
     EXPECT_EQ(ReadWholeFile(folder.File("file")), "a file, not a folder");
 }
 
+TEST(SqliteListStoreUnusable, AListThatCannotBeOpenedNowStaysWhereItIs) {
+    TempFolder folder;
+    const std::string place = folder.File("downloads.db");
+    std::filesystem::create_directory(place);
+    WriteWholeFile(place + "/inside", "kept");
+    SqliteListStore store(place);
+    EXPECT_NE(store.Opening().unusable_reason, "");
+    EXPECT_EQ(store.Opening().moved_aside_to, "");
+    EXPECT_EQ(ReadWholeFile(place + "/inside"), "kept");
+}
+
 } // namespace
 } // namespace tarnwick::sqlite
