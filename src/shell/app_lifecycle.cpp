@@ -27,7 +27,12 @@ bool AppLifecycle::StartUp() {
     } else {
         s_.keeper.SetKeeping(false);
     }
-    s_.part_files.RemoveStrays(s_.settings.DownloadFolder(), s_.paths.CacheFolder());
+    // A kept list that cannot be read now may own any of our files.
+    const bool list_unread =
+        s_.settings.KeepsTheList() && !s_.keeper.Opening().unusable_reason.empty();
+    if (!list_unread) {
+        s_.part_files.RemoveStrays(s_.settings.DownloadFolder(), s_.paths.CacheFolder());
+    }
     if (replaced_folder) TellFolderReplaced(*replaced_folder);
     TellStoreProblems();
     return true;

@@ -151,6 +151,13 @@ TEST_F(KeptListTest, ADamagedListIsToldOnceAndAnUnusableOneWhenItShouldBeKept) {
               "but forgets the list when it closes.");
 }
 
+TEST_F(KeptListTest, FilesStayWhileTheKeptListCannotBeRead) {
+    list_store.items.clear();
+    list_store.opening = {{}, "The list cannot be kept in /data: Permission denied"};
+    ASSERT_TRUE(lifecycle.StartUp());
+    EXPECT_TRUE(std::filesystem::exists(part)) << "the list that owns it may come back";
+}
+
 TEST_F(AppLifecycleTest, ExitWithoutARunAsksNothing) {
     commands.Run("IDC_FS_Close");
     EXPECT_TRUE(box.shown.empty());
