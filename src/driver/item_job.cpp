@@ -219,6 +219,7 @@ void ItemJob::TransferFrom(std::unique_ptr<platform::HttpExchange> exchange,
 void ItemJob::OnTransferred(Outcome outcome) {
     const std::string temporary = transfer_->TemporaryPath();
     const int64_t on_disk = transfer_->OnDisk();
+    const bool left_as_it_was = transfer_->LeftTheKeptFileAsItWas();
     transfer_.reset();
     if (outcome.IsComplete()) {
         const Claimed claimed = ClaimFinalName(s_.queue, key_, folder_, temporary);
@@ -229,7 +230,9 @@ void ItemJob::OnTransferred(Outcome outcome) {
             if (claimed.name) i.name = *claimed.name;
         });
         if (!claimed.name) outcome = Outcome::Failed(claimed.failure);
-    } else if (KeepsItsBytes(outcome)) {
+    } else if (KeepsItsBytes(outcome) || left_as_it_was) {
+        // An answer that did not go on with the kept bytes says nothing
+        // against them: they wait for the next try.
         Change([&](DownloadItem& i) {
             if (!i.temporary_path.empty()) i.kept = on_disk;
         });

@@ -36,6 +36,7 @@ void FileTransfer::Start(const std::string& link, const std::optional<KeptFile>&
     on_done_ = std::move(on_done);
     int64_t from = 0;
     if (earlier && file_.OpenToResume(earlier->path, earlier->kept)) {
+        resumed_ = true;
         earlier_total_ = earlier->total;
         validator_ = earlier->validator;
         // Without a validator only an unchanged size tells the same video.
@@ -49,7 +50,7 @@ void FileTransfer::Adopt(std::unique_ptr<platform::HttpExchange> exchange,
                          const platform::HttpAnswer& answer, const std::optional<KeptFile>& earlier,
                          PathChooser temporary_path, ProgressHandler on_progress,
                          DoneHandler on_done) {
-    if (earlier) file_.OpenToResume(earlier->path, 0);
+    if (earlier) resumed_ = file_.OpenToResume(earlier->path, 0);
     temporary_path_ = std::move(temporary_path);
     on_progress_ = std::move(on_progress);
     on_done_ = std::move(on_done);
@@ -115,6 +116,7 @@ void FileTransfer::OnAnswer(const platform::HttpAnswer& answer) {
         return;
     }
     if (asked_from_ > 0 && answer.status == 206) {
+        changed_ = true;
         size_ = ContentRangeField(answer.raw_headers)->total;
         received_ = asked_from_;
     } else if (!BeginWhole(answer)) {
@@ -126,6 +128,7 @@ void FileTransfer::OnAnswer(const platform::HttpAnswer& answer) {
 
 // The answer is the whole video: the file starts afresh with its bytes.
 bool FileTransfer::BeginWhole(const platform::HttpAnswer& answer) {
+    changed_ = true;
     const bool ready = file_.Path().empty() ? CreateFile() : file_.Restart();
     if (!ready) {
         FailWriting(

@@ -9,7 +9,8 @@
 // the validator of the answer the bytes came with), and a partial answer that
 // starts exactly there, for a video of the same size, is appended. Any other
 // answer starts the file afresh: a whole answer is written from its first
-// byte, and a refused or mismatched range is asked for again whole.
+// byte, and a refused or mismatched range is asked for again whole. An error
+// status or a web page leaves the kept file as it was.
 #pragma once
 
 #include "common/outcome.h"
@@ -78,6 +79,9 @@ public:
     const std::string& Validator() const { return validator_; }
     // The file's bytes on disk.
     int64_t OnDisk() const { return file_.OnDisk(); }
+    // Whether the file is the earlier transfer's, as that one left it: this
+    // one ended before it wrote anything.
+    bool LeftTheKeptFileAsItWas() const { return resumed_ && !changed_; }
     // Ends the request and closes the file with what came written out; the
     // handlers are not called. The bytes on disk then.
     int64_t Abandon();
@@ -106,6 +110,8 @@ private:
     DoneHandler on_done_;
     std::optional<int64_t> earlier_total_;
     std::string validator_;
+    bool resumed_ = false; // the file is the earlier transfer's
+    bool changed_ = false; // ... and this one truncated it or wrote to it
     int64_t asked_from_ = 0;
     bool asked_again_ = false;
     int http_status_ = 0;

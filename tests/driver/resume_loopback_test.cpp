@@ -89,6 +89,29 @@ INSTANTIATE_TEST_SUITE_P(
                                Version(kSize + 10000, 3, ""), std::nullopt}),
     [](const testing::TestParamInfo<ResumeCase>& info) { return info.param.name; });
 
+TEST_F(ResumeLoopbackTest, AnErrorAnswerLeavesTheKeptBytesForTheNextTry) {
+    ServedFile video = Version(kSize, 0, "\"v1\"");
+    video.break_first_after = kBrokenOffAt;
+    const list::ItemKey key = AddServedVideo("clip.flv", video);
+    RunToTheEnd();
+    const std::string kept = Item(key).temporary_path;
+
+    server.Serve("/v/clip.flv", test_support::Answer::Http(503, "Service Unavailable"));
+    PutBack(key);
+    RunToTheEnd();
+    ASSERT_EQ(Status(key), "ERROR");
+    EXPECT_EQ(Item(key).temporary_path, kept);
+    EXPECT_EQ(Item(key).kept, static_cast<int64_t>(kBrokenOffAt));
+    EXPECT_EQ(std::filesystem::file_size(kept), kBrokenOffAt);
+
+    server.ServeFile("/v/clip.flv", Version(kSize, 0, "\"v1\""));
+    PutBack(key);
+    RunToTheEnd();
+    ASSERT_EQ(Status(key), "Complete");
+    EXPECT_EQ(VideoGets().back().Header("Range"), "bytes=100000-");
+    EXPECT_EQ(FilesInVideos(), std::set<std::string>{"clip.flv"});
+}
+
 TEST_F(ResumeLoopbackTest, BytesKeptInAnEarlierFolderStartAfreshInTheNewOne) {
     ServedFile first = Version(kSize, 0, "\"v1\"");
     first.break_first_after = kBrokenOffAt;
