@@ -36,7 +36,14 @@ void GeneralLinkFinder::ReadPage() {
     reader_ = std::make_unique<resolve::PageReader>(address_);
     parser_ = parsers_.NewParser(*reader_);
     page_fetch_ = std::make_unique<transfer::PageFetch>(http_, clock_, limits_);
-    page_fetch_->StreamTo([this](const char* data, size_t size) { parser_->Feed(data, size); });
+    page_fetch_->StreamTo([this](const char* data, size_t size) {
+        // These calls come from the HTTP client's callbacks, which no exception
+        // may cross; a reader that fails keeps what it found before.
+        try {
+            parser_->Feed(data, size);
+        } catch (...) {
+        }
+    });
     page_fetch_->HandOverVideos();
     page_fetch_->Start(address_, on_page_progress_,
                        [this](transfer::PageFetch::Result result) { OnPage(std::move(result)); });
@@ -56,7 +63,10 @@ void GeneralLinkFinder::OnPage(transfer::PageFetch::Result result) {
         found.outcome = result.outcome;
         return Finish(std::move(found));
     }
-    parser_->Finish();
+    try {
+        parser_->Finish();
+    } catch (...) {
+    }
     if (!result.address.empty()) reader_->SetPageAddress(result.address);
     const resolve::PageVerdict verdict = reader_->Verdict();
     if (!verdict.link.empty()) {

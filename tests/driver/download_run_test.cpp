@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <new>
 
 namespace tarnwick::driver {
 namespace {
@@ -416,6 +418,37 @@ TEST_F(RunTest, KeepsATypedNameAndNumbersADerivedNameThatIsTaken) {
     EXPECT_EQ(Name(second), "clip (2).flv");
     EXPECT_EQ(test_support::ReadWholeFile(VideoPath("clip (2).flv")), "other clip");
     EXPECT_EQ(test_support::ReadWholeFile(VideoPath("mine.flv")), "video-bytes");
+}
+
+// A page reader whose parser fails as soon as it is fed.
+class FailingParsers : public platform::HtmlParserFactory {
+    struct Failing : platform::HtmlParser {
+        void Feed(const char*, size_t) override { throw std::bad_alloc(); }
+        void Finish() override { throw std::bad_alloc(); }
+    };
+
+public:
+    std::unique_ptr<platform::HtmlParser> NewParser(platform::HtmlHandler&) override {
+        return std::make_unique<Failing>();
+    }
+};
+
+TEST_F(RunTest, AFailingPageReaderEndsItsItemAndNothingElse) {
+    FailingParsers parsers;
+    JobServices general = services;
+    general.html_parsers = &parsers;
+    general.reads_other_sites = [] { return true; };
+    DownloadRun general_run(general);
+    const std::string page = "http://news.example/story";
+    http.Route(page, fakes::FakeReply::Page("<video src=a.mp4>"));
+    http.RouteHead(page, fakes::FakeReply::Page("<video src=a.mp4>"));
+    list::AddVideoURL(queue, page, true);
+    const list::ItemKey key = queue.LastKey();
+    general_run.Start();
+    Settle();
+    EXPECT_FALSE(general_run.IsRunning());
+    EXPECT_EQ(Status(key), "ERROR");
+    EXPECT_EQ(Item(key).failure->reason, Reason::kNoLinkInPage);
 }
 
 } // namespace
