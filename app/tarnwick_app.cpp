@@ -59,7 +59,7 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
            &html_parsers,
            [this] { return settings_values.other_sites; }}),
       part_files(queue),
-      grid_commands(queue, window.Grid()),
+      grid_commands(queue, window.Grid(), settings_values),
       run_commands({queue, run, box, connectivity, window.Skin(), window, clock, pages}),
       status_line({queue, run, window.Grid(), window.Skin(), clock}),
       address_entry(queue, status_line, settings_values),

@@ -14,14 +14,19 @@ bool IsWebAddress(const std::string& address) {
 
 } // namespace
 
+int SiteFor(const std::string& address, bool other_sites) {
+    const int site = resolve::GetSiteIndex(address);
+    if (site == resolve::kSiteNone && other_sites && IsWebAddress(address)) {
+        return resolve::kSiteGeneral;
+    }
+    return site;
+}
+
 DownloadQueue::AddResult AddVideoURL(DownloadQueue& queue, const std::string& address,
                                      bool other_sites) {
     DownloadItem item;
     item.page_address = address;
-    item.site = resolve::GetSiteIndex(address);
-    if (item.site == resolve::kSiteNone && other_sites && IsWebAddress(address)) {
-        item.site = resolve::kSiteGeneral;
-    }
+    item.site = SiteFor(address, other_sites);
     item.name_kind =
         item.site == resolve::kSiteNone ? NameKind::kNotSupported : NameKind::kAutoDetect;
     return queue.Add(std::move(item));

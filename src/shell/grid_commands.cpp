@@ -1,5 +1,6 @@
 #include "shell/grid_commands.h"
 
+#include "list/add_video_url.h"
 #include "resolve/file_naming.h"
 
 #include <set>
@@ -37,9 +38,10 @@ void GridCommands::RetrySelected() {
     const std::vector<list::ItemKey> keys = SelectedItems();
     grid_.ClearSelection();
     for (const list::ItemKey key : keys) {
-        queue_.Modify(key, [](list::DownloadItem& item) {
+        queue_.Modify(key, [this](list::DownloadItem& item) {
             if (item.state != list::ItemState::kFailed) return;
             item.state = list::ItemState::kWaiting;
+            item.site = list::SiteFor(item.page_address, settings_.other_sites);
             item.failure.reset();
             if (item.name_kind == list::NameKind::kProcessFailed ||
                 item.name_kind == list::NameKind::kUnsupportedLink) {

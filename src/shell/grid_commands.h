@@ -6,6 +6,7 @@
 
 #include "list/download_queue.h"
 #include "platform/grid.h"
+#include "settings/application_settings.h"
 
 #include <string>
 #include <vector>
@@ -14,7 +15,9 @@ namespace tarnwick::shell {
 
 class GridCommands : public platform::GridEditHandler {
 public:
-    GridCommands(list::DownloadQueue& queue, platform::Grid& grid) : queue_(queue), grid_(grid) {}
+    GridCommands(list::DownloadQueue& queue, platform::Grid& grid,
+                 const settings::AppSettings& settings)
+        : queue_(queue), grid_(grid), settings_(settings) {}
 
     // Marks every row selected; the list is not touched.
     void SelectAll();
@@ -23,7 +26,8 @@ public:
     // Removes every complete item.
     void ClearCompleted();
     // Puts the failed items of the selected rows and cells back to waiting, so
-    // that the next run takes them again; a placeholder name is derived anew.
+    // that the next run takes them again; a placeholder name is derived anew,
+    // and the site is told again, as the switch for other sites now says.
     void RetrySelected();
     // Moves the item of the first selected cell one place up or down.
     void MoveSelectedUp() { MoveFirstSelected(&list::DownloadQueue::MoveUp); }
@@ -40,6 +44,7 @@ private:
 
     list::DownloadQueue& queue_;
     platform::Grid& grid_;
+    const settings::AppSettings& settings_;
 };
 
 } // namespace tarnwick::shell

@@ -1,5 +1,7 @@
 #include "shell/shell_harness.h"
 
+#include "resolve/site_index.h"
+
 namespace tarnwick::shell {
 namespace {
 
@@ -89,6 +91,21 @@ TEST_F(GridCommandsTest, RetryPutsSelectedFailedItemsBackWithTheirNamesDerivedAg
     EXPECT_EQ(list::FileNameText(queue.At(1)), "mine.flv") << "a name the user gave stays";
     EXPECT_EQ(Status(2), "Complete") << "only failed items are retried";
     EXPECT_TRUE(grid.selected_rows.empty());
+}
+
+TEST_F(GridCommandsTest, RetryTellsTheSiteAgainAsTheOtherSitesSwitchNowSays) {
+    list::AddVideoURL(queue, "http://news.example/story", false);
+    queue.Modify(queue.LastKey(), [](list::DownloadItem& item) {
+        item.state = list::ItemState::kFailed;
+        item.failure = Failure{Reason::kUnsupportedSite};
+        item.name_kind = list::NameKind::kUnsupportedLink;
+    });
+    values.other_sites = true;
+    grid.SetRowSelected(0, true);
+    grid_commands.RetrySelected();
+    EXPECT_EQ(queue.At(0).site, resolve::kSiteGeneral);
+    EXPECT_EQ(Status(0), "Waiting");
+    EXPECT_EQ(list::FileNameText(queue.At(0)), "Waiting (Auto Detect)");
 }
 
 TEST_F(GridCommandsTest, FileNameEditsAreCleanedOrRefused) {

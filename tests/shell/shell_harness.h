@@ -98,7 +98,7 @@ protected:
     RecordingCaptions captions;
     driver::DownloadRun run{{queue, http, clock, [this] { return values.download_dir; }}};
     driver::PartFiles part_files{queue};
-    GridCommands grid_commands{queue, grid};
+    GridCommands grid_commands{queue, grid, values};
     RunCommands runs{{queue, run, box, connectivity, skin, captions, clock, pages}};
     StatusLine status{{queue, run, grid, skin, clock}};
     AddressEntry entry{queue, status, values};
