@@ -28,14 +28,16 @@ bool AppLifecycle::StartUp() {
         s_.keeper.SetKeeping(false);
     }
     // A kept list that cannot be read now may own any of our files.
-    const bool list_unread =
-        s_.settings.KeepsTheList() && !s_.keeper.Opening().unusable_reason.empty();
-    if (!list_unread) {
+    if (!s_.settings.KeepsTheList() || ListIsKept()) {
         s_.part_files.RemoveStrays(s_.settings.DownloadFolder(), s_.paths.CacheFolder());
     }
     if (replaced_folder) TellFolderReplaced(*replaced_folder);
     TellStoreProblems();
     return true;
+}
+
+bool AppLifecycle::ListIsKept() const {
+    return s_.settings.KeepsTheList() && s_.keeper.Opening().unusable_reason.empty();
 }
 
 void AppLifecycle::TellStoreProblems() {
@@ -86,7 +88,7 @@ void AppLifecycle::Exit() {
         }
         s_.run.Stop();
     }
-    if (s_.settings.KeepsTheList()) {
+    if (ListIsKept()) {
         s_.keeper.Flush();
     } else {
         s_.part_files.RemoveAll();

@@ -55,14 +55,14 @@ public:
 
     // Sets the window up in order, brings the kept list back (or empties the
     // store when the list is not kept), and clears the download folder of our
-    // temporary files that no item owns, unless the kept list cannot be read. False when the skin could not be
-    // loaded: the reason has been shown and the program must end.
+    // temporary files that no item owns, unless the kept list cannot be read. False when the skin
+    // could not be loaded: the reason has been shown and the program must end.
     bool StartUp();
     // The program's only exit; asks first while a run is under way, and the
     // run starts no new item while it asks. A run under way is stopped at
     // once: the item being transferred ends "Cancelled". The temporary files
     // the items own stay for the next start when the list is kept, and go
-    // when it is not.
+    // when it is not, or cannot be.
     void Exit();
     // The tray menu's exit: Exit, kExitDelay from now.
     void ExitSoon();
@@ -75,6 +75,8 @@ private:
     bool SetUpWindow();
     void TellFolderReplaced(const std::string& stored);
     void TellStoreProblems();
+    // Whether the list is to be kept and its store can keep it.
+    bool ListIsKept() const;
     bool ConfirmExit();
 
     LifecycleServices s_;

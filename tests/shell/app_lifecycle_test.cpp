@@ -151,11 +151,22 @@ TEST_F(KeptListTest, ADamagedListIsToldOnceAndAnUnusableOneWhenItShouldBeKept) {
               "but forgets the list when it closes.");
 }
 
-TEST_F(KeptListTest, FilesStayWhileTheKeptListCannotBeRead) {
+TEST_F(KeptListTest, AnUnreadableListLeavesItsFilesAndThisStartsOwnGoAtExit) {
     list_store.items.clear();
     list_store.opening = {{}, "The list cannot be kept in /data: Permission denied"};
     ASSERT_TRUE(lifecycle.StartUp());
     EXPECT_TRUE(std::filesystem::exists(part)) << "the list that owns it may come back";
+
+    // This start's own items are forgotten at exit, and so are their files.
+    AddVideo("a", fakes::FakeReply::Of(fakes::FakeReply::Kind::kHoldBody));
+    runs.ToggleRun();
+    Settle();
+    const std::string own = queue.At(0).temporary_path;
+    ASSERT_FALSE(own.empty());
+    box.answers = {MessageAnswer::Yes};
+    lifecycle.Exit();
+    EXPECT_FALSE(std::filesystem::exists(own));
+    EXPECT_TRUE(std::filesystem::exists(part));
 }
 
 TEST_F(AppLifecycleTest, ExitWithoutARunAsksNothing) {
