@@ -6,6 +6,10 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include <sys/prctl.h>
+
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -30,8 +34,17 @@ bool WantsWaylandWatch() {
 }
 
 int FrameStandardInput() {
-    std::vector<char> text(kFrameLimit);
-    const size_t length = std::fread(text.data(), 1, text.size(), stdin);
+    std::vector<char> text(kFrameLimit + 1);
+    size_t length = std::fread(text.data(), 1, text.size(), stdin);
+    // The rest is read too, so that the program that copied it can finish.
+    for (char rest[4096]; std::fread(rest, 1, sizeof rest, stdin) > 0;) {
+    }
+    // A text that holds the frame's end, or more than a frame, is no address:
+    // its frame is empty.
+    if (length > kFrameLimit ||
+        std::find(text.begin(), text.begin() + length, '\0') != text.begin() + length) {
+        length = 0;
+    }
     std::fwrite(text.data(), 1, length, stdout);
     std::fputc('\0', stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
@@ -56,6 +69,8 @@ bool WaylandWatch::Start() {
         initial_ = current.readAllStandardOutput();
     }
     process_.setStandardErrorFile(QProcess::nullDevice());
+    // wl-paste ends with this program, however it ends.
+    process_.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
     process_.start(kWlPaste, PasteArguments()
                                  << "--watch" << QCoreApplication::applicationFilePath()
                                  << kFrameArgument);

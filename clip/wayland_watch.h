@@ -21,8 +21,9 @@ inline constexpr const char* kFrameArgument = "--frame";
 // installed, unless the environment asks for the desktop's own clipboard.
 bool WantsWaylandWatch();
 
-// The --frame mode: copies at most 1 MiB of standard input to standard
-// output, followed by a NUL byte.
+// The --frame mode: copies standard input to standard output, followed by a
+// NUL byte; an input of more than 1 MiB, or one holding a NUL byte, is left
+// out, so that its frame is empty.
 int FrameStandardInput();
 
 class WaylandWatch {

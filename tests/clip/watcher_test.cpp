@@ -212,4 +212,25 @@ TEST_F(WatcherTest, ExitWithNoWatcherRunningEndsAtOnce) {
     EXPECT_EQ(exit.exitCode(), 0) << Output(exit);
 }
 
+// What the watcher's --frame mode, which wl-paste runs for each copy, gives
+// back for `text`.
+QByteArray FrameOf(const QByteArray& text) {
+    QProcess frame;
+    frame.start(TARNWICK_CLIP_PROGRAM, {"--frame"});
+    EXPECT_TRUE(frame.waitForStarted(kWaitMs));
+    frame.write(text);
+    frame.closeWriteChannel();
+    EXPECT_TRUE(frame.waitForFinished(kWaitMs));
+    EXPECT_EQ(frame.exitCode(), 0);
+    return frame.readAllStandardOutput();
+}
+
+TEST(WatcherFrameTest, ATextIsFramedWholeOrNotAtAll) {
+    EXPECT_EQ(FrameOf(kVideoPage), kVideoPage + '\0');
+    EXPECT_EQ(FrameOf(QByteArray("junk\0", 5) + kVideoPage), QByteArray(1, '\0'))
+        << "the frame's end inside a text would split it in two";
+    EXPECT_EQ(FrameOf(QByteArray(3 * 1024 * 1024, 'x')), QByteArray(1, '\0'));
+    EXPECT_EQ(FrameOf(QByteArray(1024 * 1024, 'x')).size(), 1024 * 1024 + 1);
+}
+
 } // namespace
