@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "resolve/site_index.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 
@@ -122,6 +123,15 @@ bool IsDirectVideoLink(std::string_view address) {
         if (path_only.size() > extension.size() + 1 && path_only.ends_with(extension)) return true;
     }
     return false;
+}
+
+bool IsOneAddress(std::string_view text) {
+    constexpr size_t kLongest = 8 * 1024;
+    if (text.empty() || text.size() > kLongest) return false;
+    return std::none_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte <= 0x20 || byte == 0x7F;
+    });
 }
 
 bool IsVideoAddress(std::string_view address) {

@@ -13,6 +13,10 @@ namespace tarnwick::resolve {
 // gets "http://" in front. Any other text is only trimmed.
 std::string CleanAddress(std::string_view text);
 
+// Whether a cleaned text can be one address: at most 8 KiB, without blanks
+// or control characters. A paragraph that mentions a site is none.
+bool IsOneAddress(std::string_view text);
+
 // An http or https address whose path ends in the extension of a video file
 // (.mp4, .m4v, .webm, .mkv, .mov, .ogv, .flv, .avi, .wmv, .3gp; any case).
 bool IsDirectVideoLink(std::string_view address);

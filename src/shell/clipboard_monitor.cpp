@@ -21,10 +21,17 @@ void ClipboardMonitor::OnDelivery(const std::string& text) {
     if (!s_.runs.IsRunning()) s_.runs.RequestStart();
 }
 
+namespace {
+
+bool IsSupportedAddress(const std::string& address) {
+    return resolve::IsOneAddress(address) && resolve::GetSiteIndex(address) != resolve::kSiteNone;
+}
+
+} // namespace
+
 void ClipboardMonitor::Poll() {
     const std::string text = s_.clipboard.Text();
-    if (text != last_clipboard_text_ &&
-        resolve::GetSiteIndex(resolve::CleanAddress(text)) != resolve::kSiteNone) {
+    if (text != last_clipboard_text_ && IsSupportedAddress(resolve::CleanAddress(text))) {
         SetSkinVariable(s_.skin, kSkinVideoUrl, s_.entry.Add(text));
         last_clipboard_text_ = text;
         s_.runs.StartIfIdle();

@@ -83,6 +83,14 @@ TEST_F(ClipboardMonitorTest, PollIgnoresUnsupportedTextButRemembersIt) {
     EXPECT_EQ(monitor.LastClipboardText(), kUnsupportedPage);
 }
 
+TEST_F(ClipboardMonitorTest, PollPassesOverTextsThatOnlyMentionASite) {
+    PollWith("Watch this: " + kVideoPage + " it is great");
+    PollWith(kVideoPage + "\n" + kOtherVideoPage);
+    PollWith(kVideoPage + "&t=" + std::string(9000, '1'));
+    EXPECT_TRUE(queue.IsEmpty());
+    EXPECT_TRUE(skin.writes.empty());
+}
+
 TEST_F(ClipboardMonitorTest, PollListsAPastedAddressCleaned) {
     PollWith("\twww.youtube.com/watch?v=clip1 \r\n");
     EXPECT_EQ(Addresses(), std::vector<std::string>{kVideoPage});
