@@ -44,6 +44,7 @@ class GridView : public QTableView {
 public:
     GridView(QWidget* parent, std::function<void()> on_font_change)
         : QTableView(parent), on_font_change_(std::move(on_font_change)) {}
+    void StopTellingFontChanges() { on_font_change_ = nullptr; }
 
 protected:
     void changeEvent(QEvent* event) override {
@@ -83,13 +84,21 @@ QtGrid::QtGrid(list::DownloadQueue& queue, QWidget* parent)
     view_->horizontalHeader()->setMinimumSectionSize(1);
     view_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     view_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    QObject::connect(view_->verticalHeader(), &QHeaderView::sectionClicked, view_,
-                     [this](int row) { SetRowSelected(row, !IsRowSelected(row)); });
-    QObject::connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, view_,
-                     [this] { TellSelectionChanged(); });
+    connections_[0] =
+        QObject::connect(view_->verticalHeader(), &QHeaderView::sectionClicked, view_,
+                         [this](int row) { SetRowSelected(row, !IsRowSelected(row)); });
+    connections_[1] =
+        QObject::connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, view_,
+                         [this] { TellSelectionChanged(); });
 }
 
-QtGrid::~QtGrid() = default;
+// The view is its parent's to destroy, and may outlive the grid a little.
+QtGrid::~QtGrid() {
+    for (const QMetaObject::Connection& connection : connections_) {
+        QObject::disconnect(connection);
+    }
+    static_cast<GridView*>(view_)->StopTellingFontChanges();
+}
 
 void QtGrid::SetCaption(const std::string& caption) {
     view_->setAccessibleName(ToQString(caption));

@@ -7,6 +7,8 @@
 #include "list/download_queue.h"
 #include "platform/grid.h"
 
+#include <QMetaObject>
+
 #include <array>
 
 class QTableView;
@@ -52,6 +54,8 @@ private:
     QTableView* view_;
     DownloadQueueModel* model_;
     CellDelegate* delegate_;
+    // The view's calls into this grid, undone when the grid goes before it.
+    std::array<QMetaObject::Connection, 2> connections_;
     std::array<platform::ColumnWidth, platform::kColumnCount> widths_{};
     platform::GridSelectionListener* selection_listener_ = nullptr;
     std::array<std::optional<platform::Rgb>, 5> group_background_{};

@@ -9,7 +9,9 @@
 
 #include <QAbstractItemModelTester>
 #include <QCoreApplication>
+#include <QFont>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QPainter>
@@ -248,6 +250,20 @@ TEST_F(QtGridTest, AFileNameEditGoesToTheHandler) {
     EXPECT_FALSE(Model().setData(Model().index(0, 3), "status")) << "only names are edited";
     EXPECT_EQ(Cell(0, 2), "mine.flv");
     grid.SetEditHandler(nullptr);
+}
+
+// The view belongs to the window, which destroys it after the grid.
+TEST(QtGridLifetime, AViewThatOutlivesItsGridCallsNothingOfIt) {
+    list::DownloadQueue queue;
+    QWidget window;
+    list::AddVideoURL(queue, "http://www.youtube.com/watch?v=1");
+    auto grid = std::make_unique<QtGrid>(queue, &window);
+    QTableView* view = grid->Widget();
+    grid.reset();
+    view->selectAll();
+    view->verticalHeader()->sectionClicked(0);
+    view->setFont(QFont("Sans", 15));
+    EXPECT_EQ(view->selectionModel()->selectedIndexes().size(), platform::kColumnCount);
 }
 
 } // namespace
