@@ -12,10 +12,10 @@ namespace tarnwick::list {
 // its file name to be derived; so does any other http or https address when
 // `other_sites` is on, for the general page reader. Any other address is
 // listed as not supported.
-// The site an address is listed under, as AddVideoURL decides it.
-int SiteFor(const std::string& address, bool other_sites);
-
 DownloadQueue::AddResult AddVideoURL(DownloadQueue& queue, const std::string& address,
                                      bool other_sites = false);
+
+// The site an address is listed under, as AddVideoURL decides it.
+int SiteFor(const std::string& address, bool other_sites);
 
 } // namespace tarnwick::list

@@ -55,8 +55,9 @@ public:
 
     // Sets the window up in order, brings the kept list back (or empties the
     // store when the list is not kept), and clears the download folder of our
-    // temporary files that no item owns, unless the kept list cannot be read. False when the skin
-    // could not be loaded: the reason has been shown and the program must end.
+    // temporary files that no item owns, unless the kept list cannot be read.
+    // False when the skin could not be loaded: the reason has been shown and
+    // the program must end.
     bool StartUp();
     // The program's only exit; asks first while a run is under way, and the
     // run starts no new item while it asks. A run under way is stopped at
