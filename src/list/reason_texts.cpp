@@ -39,6 +39,7 @@ std::string StatusReason(const char* text, int http_status, const std::string& d
 
 std::string HttpStatusText(int status) {
     static const std::map<int, const char*> kWords = {
+        {206, "Partial Content"},
         {400, "Bad Request"},
         {401, "Unauthorized"},
         {403, "Forbidden"},
@@ -86,7 +87,9 @@ std::string ReasonText(const DownloadItem& item) {
         case Reason::kVideoNotFound:
             return "The video file was not found (" + std::to_string(failure.http_status) + ")";
         case Reason::kErrorAnswer:
-            return StatusReason("The server refused the video", failure.http_status, {});
+            // Any status tells: a part nobody asked for (206) is refused too.
+            if (failure.http_status <= 0) return "The server refused the video";
+            return "The server refused the video (" + HttpStatusText(failure.http_status) + ")";
         case Reason::kConnectionLost:
             if (item.received <= 0) {
                 return WithDetail("The video's server could not be reached", failure.detail);
