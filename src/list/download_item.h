@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/outcome.h"
+#include "list/rare_fields.h"
 
 #include <cstdint>
 #include <optional>
@@ -15,7 +16,7 @@ namespace tarnwick::list {
 // of other items. Never shown.
 using ItemKey = uint64_t;
 
-enum class ItemState {
+enum class ItemState : uint8_t {
     kWaiting,     // not processed yet, or to be processed again
     kPreparing,   // its page is being fetched
     kStarting,    // the page is in: link, probe and the video's connection
@@ -26,7 +27,7 @@ enum class ItemState {
 };
 
 // What the item's file name is.
-enum class NameKind {
+enum class NameKind : uint8_t {
     kAutoDetect,      // still to be derived when the item is prepared
     kNotSupported,    // listed with an address of no supported site
     kUnsupportedLink, // the run found no supported site in the address
@@ -35,7 +36,7 @@ enum class NameKind {
 };
 
 // What is known of the video file's size.
-enum class SizeKind {
+enum class SizeKind : uint8_t {
     kNotProbed,         // nothing asked yet
     kKnown,             // `total_size` bytes
     kExistsWithoutSize, // the server has the file but gave no length
@@ -46,12 +47,7 @@ struct DownloadItem {
     ItemKey key = 0;
     // Exactly as it was entered.
     std::string page_address;
-    // The site index of the address (-1: no supported site).
-    int site = -1;
-    NameKind name_kind = NameKind::kAutoDetect;
     std::string name; // when kNamed
-    ItemState state = ItemState::kWaiting;
-    SizeKind size_kind = SizeKind::kNotProbed;
     int64_t total_size = 0; // when kKnown
     // The video's bytes received so far.
     int64_t received = 0;
@@ -59,14 +55,19 @@ struct DownloadItem {
     int64_t page_received = 0;
     std::optional<int64_t> page_size;
     // Why it failed, when kFailed.
-    std::optional<Failure> failure;
+    RareValue<Failure> failure;
     // The temporary file it owns, kept from a transfer cut off or stopped
     // partway; empty when it owns none. `kept` of its bytes are known to be
     // on disk, and `validator` (a strong ETag or a Last-Modified date) names
     // the version of the video they belong to, for a transfer that resumes.
-    std::string temporary_path;
+    RareText temporary_path;
     int64_t kept = 0;
-    std::string validator;
+    RareText validator;
+    // The site index of the address (-1: no supported site).
+    int site = -1;
+    NameKind name_kind = NameKind::kAutoDetect;
+    ItemState state = ItemState::kWaiting;
+    SizeKind size_kind = SizeKind::kNotProbed;
 
     bool operator==(const DownloadItem&) const = default;
 };

@@ -110,7 +110,7 @@ TEST_F(FilesLoopbackTest, AStoppedTransferKeepsItsBytesUntilTheProgramEnds) {
     ASSERT_TRUE(RunUntil([&] { return Item(key).received >= 30000; }));
     run.Stop();
     EXPECT_EQ(Status(key), "Cancelled");
-    EXPECT_EQ(fs::file_size(Item(key).temporary_path), 30000u);
+    EXPECT_EQ(fs::file_size(Item(key).temporary_path.str()), 30000u);
     part_files.RemoveAll(); // the program ends
     EXPECT_TRUE(FilesInVideos().empty());
 }
