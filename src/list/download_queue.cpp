@@ -37,9 +37,17 @@ void DownloadQueue::RemoveObserver(QueueObserver* observer) {
     observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
 }
 
+std::vector<std::unique_ptr<DownloadQueue::Entry>>::const_iterator DownloadQueue::EntryOf(
+    ItemKey key) const {
+    const auto found = std::lower_bound(
+        entries_.begin(), entries_.end(), key,
+        [](const std::unique_ptr<Entry>& entry, ItemKey k) { return entry->item.key < k; });
+    return found != entries_.end() && (*found)->item.key == key ? found : entries_.end();
+}
+
 DownloadQueue::Entry* DownloadQueue::FindEntry(ItemKey key) const {
-    const auto found = entries_.find(key);
-    return found == entries_.end() ? nullptr : found->second.get();
+    const auto found = EntryOf(key);
+    return found == entries_.end() ? nullptr : found->get();
 }
 
 const DownloadItem* DownloadQueue::Find(ItemKey key) const {
@@ -95,7 +103,7 @@ DownloadQueue::AddResult DownloadQueue::Add(DownloadItem item) {
     addresses_.insert(entry.get());
     NoteName(entry->item);
     order_.push_back(entry.get());
-    entries_.emplace(last_key_, std::move(entry));
+    entries_.push_back(std::move(entry));
     Tell([&](QueueObserver& o) { o.OnInserted(position); });
     return AddResult::kAdded;
 }
@@ -111,9 +119,9 @@ bool DownloadQueue::Remove(ItemKey key) {
     if (position < 0) return false;
     Tell([&](QueueObserver& o) { o.OnRemoving(position); });
     order_.erase(order_.begin() + position);
-    const auto found = entries_.find(key);
-    addresses_.erase(found->second.get());
-    ForgetName(found->second->item);
+    const auto found = EntryOf(key);
+    addresses_.erase(found->get());
+    ForgetName((*found)->item);
     entries_.erase(found);
     Tell([&](QueueObserver& o) { o.OnRemoved(position); });
     return true;

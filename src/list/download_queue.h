@@ -11,7 +11,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -102,6 +101,7 @@ private:
     };
 
     Entry* FindEntry(ItemKey key) const;
+    std::vector<std::unique_ptr<Entry>>::const_iterator EntryOf(ItemKey key) const;
     void ForgetName(const DownloadItem& item);
     void NoteName(const DownloadItem& item);
     void Swap(int position);
@@ -109,7 +109,9 @@ private:
     void Tell(Call call);
 
     std::vector<Entry*> order_;
-    std::unordered_map<ItemKey, std::unique_ptr<Entry>> entries_;
+    // The entries by key. Keys only grow, so adding keeps them sorted; a
+    // table of pointers costs a list of the largest size far less than a map.
+    std::vector<std::unique_ptr<Entry>> entries_;
     // The entries by their items' addresses, which never change while listed;
     // found by an address without a copy of it.
     struct AddressHash {
