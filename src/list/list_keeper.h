@@ -5,11 +5,11 @@
 #pragma once
 
 #include "list/download_queue.h"
+#include "list/key_table.h"
 #include "platform/clock.h"
 #include "platform/list_store.h"
 
 #include <memory>
-#include <unordered_map>
 #include <unordered_set>
 
 namespace tarnwick::list {
@@ -54,11 +54,11 @@ private:
     // Each listed item's record in the store, and when it was last written,
     // with its state then.
     struct Record {
-        int64_t id;
-        platform::TimePoint written_at;
-        ItemState written_state;
+        int64_t id = 0;
+        platform::TimePoint written_at{};
+        ItemState written_state = ItemState::kWaiting;
     };
-    std::unordered_map<ItemKey, Record> records_;
+    KeyTable<Record> records_;
     // Items whose progress waits for its second.
     std::unordered_set<ItemKey> due_;
 };
