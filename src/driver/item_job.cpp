@@ -63,7 +63,7 @@ void ItemJob::Start() {
     Change([](DownloadItem& i) {
         i.state = ItemState::kPreparing;
         i.page_received = 0;
-        i.page_size.reset();
+        i.page_size = 0;
         i.received = 0;
         i.failure.reset();
     });
@@ -105,7 +105,7 @@ void ItemJob::OnGeneralLink(GeneralLink found) {
 void ItemJob::OnPageProgress(int64_t received, std::optional<int64_t> size) {
     Change([&](DownloadItem& i) {
         i.page_received = received;
-        i.page_size = size;
+        i.page_size = size.value_or(0);
     });
 }
 

@@ -51,9 +51,10 @@ struct DownloadItem {
     int64_t total_size = 0; // when kKnown
     // The video's bytes received so far.
     int64_t received = 0;
-    // While the page is fetched: its bytes so far, and its length when it gave one.
+    // While the page is fetched: its bytes so far, and its length when it
+    // gave one (0 when not).
     int64_t page_received = 0;
-    std::optional<int64_t> page_size;
+    int64_t page_size = 0;
     // Why it failed, when kFailed.
     RareValue<Failure> failure;
     // The temporary file it owns, kept from a transfer cut off or stopped
