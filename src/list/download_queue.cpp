@@ -100,7 +100,7 @@ DownloadQueue::AddResult DownloadQueue::Add(DownloadItem item) {
     auto entry = std::make_unique<Entry>();
     entry->item = std::move(item);
     entry->position = position;
-    addresses_.insert(entry.get());
+    addresses_.Insert(entry.get());
     NoteName(entry->item);
     order_.push_back(entry.get());
     entries_.push_back(std::move(entry));
@@ -109,9 +109,9 @@ DownloadQueue::AddResult DownloadQueue::Add(DownloadItem item) {
 }
 
 std::optional<ItemKey> DownloadQueue::KeyOfAddress(const std::string& address) const {
-    const auto found = addresses_.find(std::string_view(address));
-    if (found == addresses_.end()) return std::nullopt;
-    return (*found)->item.key;
+    const Entry* found = addresses_.Find(address);
+    if (found == nullptr) return std::nullopt;
+    return found->item.key;
 }
 
 bool DownloadQueue::Remove(ItemKey key) {
@@ -120,7 +120,7 @@ bool DownloadQueue::Remove(ItemKey key) {
     Tell([&](QueueObserver& o) { o.OnRemoving(position); });
     order_.erase(order_.begin() + position);
     const auto found = EntryOf(key);
-    addresses_.erase(found->get());
+    addresses_.Erase(found->get());
     ForgetName((*found)->item);
     entries_.erase(found);
     Tell([&](QueueObserver& o) { o.OnRemoved(position); });

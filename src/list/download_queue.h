@@ -4,6 +4,7 @@
 // grid is its position + 1.
 #pragma once
 
+#include "list/address_index.h"
 #include "list/download_item.h"
 
 #include <functional>
@@ -66,7 +67,7 @@ public:
     // The item's position, or -1 when it is not listed.
     int PositionOf(ItemKey key) const;
     bool HasAddress(const std::string& address) const {
-        return addresses_.find(std::string_view(address)) != addresses_.end();
+        return addresses_.Find(address) != nullptr;
     }
     // The key of the item with exactly this address, if one is listed.
     std::optional<ItemKey> KeyOfAddress(const std::string& address) const;
@@ -112,25 +113,11 @@ private:
     // The entries by key. Keys only grow, so adding keeps them sorted; a
     // table of pointers costs a list of the largest size far less than a map.
     std::vector<std::unique_ptr<Entry>> entries_;
-    // The entries by their items' addresses, which never change while listed;
-    // found by an address without a copy of it.
-    struct AddressHash {
-        using is_transparent = void;
-        size_t operator()(std::string_view address) const {
-            return std::hash<std::string_view>()(address);
-        }
-        size_t operator()(const Entry* entry) const { return (*this)(entry->item.page_address); }
+    // The entries by their items' addresses, which never change while listed.
+    struct AddressOfEntry {
+        std::string_view operator()(const Entry& entry) const { return entry.item.page_address; }
     };
-    struct SameAddress {
-        using is_transparent = void;
-        static std::string_view Of(std::string_view address) { return address; }
-        static std::string_view Of(const Entry* entry) { return entry->item.page_address; }
-        template <typename A, typename B>
-        bool operator()(const A& a, const B& b) const {
-            return Of(a) == Of(b);
-        }
-    };
-    std::unordered_set<Entry*, AddressHash, SameAddress> addresses_;
+    AddressIndex<Entry, AddressOfEntry> addresses_;
     std::unordered_multiset<std::string> names_; // of the items with a name
     std::vector<QueueObserver*> observers_;
     ItemKey last_key_ = 0;
