@@ -106,7 +106,7 @@ void ListKeeper::Restore() {
             continue;
         }
         const ItemKey key = queue_.LastKey();
-        records_[key] = {stored.id, clock_.Now(), queue_.Find(key)->state};
+        records_[key] = stored.id;
     }
     for (const int64_t id : unlisted) store_.Remove(id);
     keeping_ = true;
@@ -116,6 +116,7 @@ void ListKeeper::SetKeeping(bool keep) {
     if (keep && keeping_) return;
     keeping_ = false;
     records_.clear();
+    under_way_.clear();
     due_.clear();
     progress_timer_->Stop();
     store_.Clear();
@@ -138,15 +139,18 @@ void ListKeeper::OnInserted(int position) {
 
 void ListKeeper::Insert(const DownloadItem& item) {
     const std::optional<int64_t> id = store_.Insert(ToStored(item, 0));
-    if (id) records_[item.key] = {*id, clock_.Now(), item.state};
+    if (id) records_[item.key] = *id;
 }
 
 void ListKeeper::OnRemoving(int position) {
     const ItemKey key = queue_.At(position).key;
     const auto found = records_.find(key);
     if (found != records_.end()) {
-        if (keeping_) store_.Remove(found->second.id);
+        if (keeping_) store_.Remove(found->second);
         records_.erase(found);
+    }
+    if (const auto written = under_way_.find(key); written != under_way_.end()) {
+        under_way_.erase(written);
     }
     due_.erase(key);
 }
@@ -156,18 +160,19 @@ void ListKeeper::OnMoved(int from, int to) {
     const auto moved = records_.find(queue_.At(to).key);
     const auto other = records_.find(queue_.At(from).key);
     if (moved != records_.end() && other != records_.end()) {
-        store_.SwapOrder(moved->second.id, other->second.id);
+        store_.SwapOrder(moved->second, other->second);
     }
 }
 
 void ListKeeper::OnChanged(int position, unsigned fields) {
     if (!keeping_) return;
     const DownloadItem& item = queue_.At(position);
-    const auto record = records_.find(item.key);
-    if (record == records_.end()) return;
+    if (records_.find(item.key) == records_.end()) return;
+    const auto written = under_way_.find(item.key);
     const bool progress_only = (fields & ~(kFieldStatus | kFieldKept)) == 0 &&
-                               record->second.written_state == item.state && IsUnderWay(item.state);
-    const platform::TimePoint due = record->second.written_at + kProgressInterval;
+                               written != under_way_.end() && written->second.state == item.state;
+    const platform::TimePoint due =
+        progress_only ? written->second.at + kProgressInterval : platform::TimePoint{};
     if (!progress_only || clock_.Now() >= due) {
         Write(item);
         return;
@@ -181,9 +186,12 @@ void ListKeeper::OnChanged(int position, unsigned fields) {
 void ListKeeper::Write(const DownloadItem& item) {
     const auto record = records_.find(item.key);
     if (record == records_.end()) return;
-    store_.Update(ToStored(item, record->second.id));
-    record->second.written_at = clock_.Now();
-    record->second.written_state = item.state;
+    store_.Update(ToStored(item, record->second));
+    if (IsUnderWay(item.state)) {
+        under_way_[item.key] = {clock_.Now(), item.state};
+    } else if (const auto written = under_way_.find(item.key); written != under_way_.end()) {
+        under_way_.erase(written);
+    }
     due_.erase(item.key);
 }
 
@@ -192,12 +200,13 @@ void ListKeeper::WriteDueProgress() {
     std::optional<platform::TimePoint> next;
     for (const ItemKey key : std::vector<ItemKey>(due_.begin(), due_.end())) {
         const DownloadItem* item = queue_.Find(key);
-        const auto record = records_.find(key);
-        if (item == nullptr || record == records_.end()) {
+        if (item == nullptr || records_.find(key) == records_.end()) {
             due_.erase(key);
             continue;
         }
-        const platform::TimePoint due = record->second.written_at + kProgressInterval;
+        const auto written = under_way_.find(key);
+        const platform::TimePoint due =
+            written != under_way_.end() ? written->second.at + kProgressInterval : clock_.Now();
         if (due <= clock_.Now()) {
             Write(*item);
         } else if (!next || due < *next) {

@@ -51,14 +51,15 @@ private:
     platform::Clock& clock_;
     std::unique_ptr<platform::Timer> progress_timer_;
     bool keeping_ = false;
-    // Each listed item's record in the store, and when it was last written,
-    // with its state then.
-    struct Record {
-        int64_t id = 0;
-        platform::TimePoint written_at{};
-        ItemState written_state = ItemState::kWaiting;
+    // Each listed item's record in the store.
+    KeyTable<int64_t> records_;
+    // When the items last written under way were written, with their state
+    // then: their progress waits for its second from there.
+    struct Written {
+        platform::TimePoint at{};
+        ItemState state = ItemState::kWaiting;
     };
-    KeyTable<Record> records_;
+    KeyTable<Written> under_way_;
     // Items whose progress waits for its second.
     std::unordered_set<ItemKey> due_;
 };
