@@ -61,6 +61,9 @@ RunFigures TimedRun(const bench::ServerProcess& server, int items, int first_id)
     paths.program_folder = TARNWICK_PROGRAM_DIR;
     paths.home_folder = folder.File("home");
     std::filesystem::create_directory(paths.home_folder);
+    // The kept list and the cache of each run start empty, in its own folder.
+    paths.cache_folder = folder.File("cache");
+    paths.data_folder = folder.File("data");
     fakes::FakeShellLaunch launch;
     Connected connected;
     app::AppOverrides overrides;
