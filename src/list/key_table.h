@@ -29,6 +29,12 @@ public:
         return at->second;
     }
     void erase(iterator at) { entries_.erase(at); }
+    // Takes `entries`, in any order, in place of what the table held.
+    void Assign(std::vector<Entry> entries) {
+        std::sort(entries.begin(), entries.end(),
+                  [](const Entry& a, const Entry& b) { return a.first < b.first; });
+        entries_ = std::move(entries);
+    }
     void clear() { entries_.clear(); }
     size_t size() const { return entries_.size(); }
 

@@ -121,7 +121,17 @@ void ListKeeper::SetKeeping(bool keep) {
     progress_timer_->Stop();
     store_.Clear();
     if (!keep) return;
-    for (int position = 0; position < queue_.Count(); ++position) Insert(queue_.At(position));
+    // In list order, which moves may have taken away from key order: the
+    // records are sorted once at the end.
+    std::vector<std::pair<ItemKey, int64_t>> records;
+    for (int position = 0; position < queue_.Count(); ++position) {
+        const DownloadItem& item = queue_.At(position);
+        if (const std::optional<int64_t> id = store_.Insert(ToStored(item, 0))) {
+            records.emplace_back(item.key, *id);
+            NoteWritten(item);
+        }
+    }
+    records_.Assign(std::move(records));
     keeping_ = true;
 }
 
@@ -139,7 +149,9 @@ void ListKeeper::OnInserted(int position) {
 
 void ListKeeper::Insert(const DownloadItem& item) {
     const std::optional<int64_t> id = store_.Insert(ToStored(item, 0));
-    if (id) records_[item.key] = *id;
+    if (!id) return;
+    records_[item.key] = *id;
+    NoteWritten(item);
 }
 
 void ListKeeper::OnRemoving(int position) {
@@ -183,15 +195,21 @@ void ListKeeper::OnChanged(int position, unsigned fields) {
     }
 }
 
-void ListKeeper::Write(const DownloadItem& item) {
-    const auto record = records_.find(item.key);
-    if (record == records_.end()) return;
-    store_.Update(ToStored(item, record->second));
+// The item was written just now: while it is under way, its progress waits
+// for its second from here.
+void ListKeeper::NoteWritten(const DownloadItem& item) {
     if (IsUnderWay(item.state)) {
         under_way_[item.key] = {clock_.Now(), item.state};
     } else if (const auto written = under_way_.find(item.key); written != under_way_.end()) {
         under_way_.erase(written);
     }
+}
+
+void ListKeeper::Write(const DownloadItem& item) {
+    const auto record = records_.find(item.key);
+    if (record == records_.end()) return;
+    store_.Update(ToStored(item, record->second));
+    NoteWritten(item);
     due_.erase(item.key);
 }
 

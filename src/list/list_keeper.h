@@ -44,6 +44,7 @@ private:
 
     void Insert(const DownloadItem& item);
     void Write(const DownloadItem& item);
+    void NoteWritten(const DownloadItem& item);
     void WriteDueProgress();
 
     DownloadQueue& queue_;

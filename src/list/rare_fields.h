@@ -1,7 +1,9 @@
 // Fields that most items of a long list never set, kept out of line: each is
-// one pointer in the item, and nothing more while unset.
+// one pointer in the item, and nothing more while unset. A reference to the
+// text or value inside does not outlive the field's clearing.
 #pragma once
 
+#include <concepts>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -14,14 +16,15 @@ namespace tarnwick::list {
 class RareText {
 public:
     RareText() = default;
-    RareText(const std::string& text) { Set(text); } // NOLINT: reads as a text
-    RareText(const char* text) { Set(text); }        // NOLINT
+    RareText(const std::string& text) { Set(text); }                 // NOLINT: reads as a text
+    RareText(const char* text) { Set(text != nullptr ? text : ""); } // NOLINT
     RareText(const RareText& other) { Set(other.str()); }
     RareText(RareText&&) noexcept = default;
     RareText& operator=(const RareText& other) { return Set(other.str()); }
     RareText& operator=(RareText&&) noexcept = default;
     RareText& operator=(const std::string& text) { return Set(text); }
-    RareText& operator=(const char* text) { return Set(text); }
+    // `= {}` comes here, with no text: it clears, as it clears a std::string.
+    RareText& operator=(const char* text) { return Set(text != nullptr ? text : ""); }
 
     const std::string& str() const {
         static const std::string kEmpty;
@@ -39,8 +42,15 @@ public:
     }
 
 private:
+    // A text that was there is written over, not replaced.
     RareText& Set(std::string text) {
-        text_ = text.empty() ? nullptr : std::make_unique<std::string>(std::move(text));
+        if (text.empty()) {
+            text_.reset();
+        } else if (text_) {
+            *text_ = std::move(text);
+        } else {
+            text_ = std::make_unique<std::string>(std::move(text));
+        }
         return *this;
     }
 
@@ -52,7 +62,7 @@ template <typename T>
 class RareValue {
 public:
     RareValue() = default;
-    RareValue(std::nullopt_t) {} // NOLINT
+    RareValue(std::nullopt_t) {}                                      // NOLINT
     RareValue(const T& value) : value_(std::make_unique<T>(value)) {} // NOLINT
     RareValue(const RareValue& other) { *this = other; }
     RareValue(RareValue&&) noexcept = default;
@@ -61,7 +71,9 @@ public:
         return *this;
     }
     RareValue& operator=(RareValue&&) noexcept = default;
-    RareValue& operator=(const T& value) {
+    // A template, so that `= {}` empties the value as it empties an optional.
+    template <std::same_as<T> U>
+    RareValue& operator=(const U& value) {
         value_ = std::make_unique<T>(value);
         return *this;
     }

@@ -114,12 +114,21 @@ TEST_F(ListKeeperTest, ProgressIsWrittenAtMostOnceASecondAndTheEndAtOnce) {
 
 TEST_F(ListKeeperTest, SwitchedOffTheStoreIsEmptiedAndOnItTakesTheListAgain) {
     keeper.Restore();
-    Add("http://youtube.com/1");
+    const ItemKey first = Add("http://youtube.com/1");
     keeper.SetKeeping(false);
-    Add("http://youtube.com/2");
+    const ItemKey second = Add("http://youtube.com/2");
     EXPECT_TRUE(store.items.empty());
+    queue.MoveUp(second);
+    queue.Modify(first, [](DownloadItem& item) { item.state = ItemState::kDownloading; });
     keeper.SetKeeping(true);
     ASSERT_EQ(store.items.size(), 2u);
+    EXPECT_EQ(store.items[0].page_address, "http://youtube.com/2");
+
+    store.log.clear();
+    queue.SetReceived(first, 10);
+    EXPECT_TRUE(store.log.empty()) << "progress waits its second from the first write";
+    queue.MoveDown(second);
+    EXPECT_EQ(store.items[0].page_address, "http://youtube.com/1");
     EXPECT_EQ(store.items[1].page_address, "http://youtube.com/2");
 }
 
