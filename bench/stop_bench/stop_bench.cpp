@@ -6,13 +6,12 @@
 #include "list/add_video_url.h"
 #include "list/download_queue.h"
 #include "qt/qt_clock.h"
+#include "support/run_events.h"
 #include "support/server_process.h"
 #include "support/temp_folder.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -60,20 +59,6 @@ struct Case {
     std::function<bool(const list::DownloadItem&)> reached;
 };
 
-// Runs the event loop until `done` holds or ten seconds passed.
-bool RunUntil(const std::function<bool()>& done) {
-    QEventLoop loop;
-    QTimer check;
-    QElapsedTimer waited;
-    waited.start();
-    QObject::connect(&check, &QTimer::timeout, [&] {
-        if (done() || waited.elapsed() > 10000) loop.quit();
-    });
-    check.start(1);
-    loop.exec();
-    return done();
-}
-
 double StopTime(bench::ServerProcess& server, const Case& c) {
     test_support::TempFolder folder;
     qt::QtClock clock;
@@ -85,7 +70,9 @@ double StopTime(bench::ServerProcess& server, const Case& c) {
     QElapsedTimer in_step;
     in_step.start();
     // In the step, and long enough for the server to hold the connection.
-    if (!RunUntil([&] { return c.reached(queue.At(0)) && in_step.elapsed() > 300; })) return -1;
+    if (!test_support::RunEventsUntil(
+            [&] { return c.reached(queue.At(0)) && in_step.elapsed() > 300; }))
+        return -1;
 
     const int64_t stop = bench::MonotonicNs();
     run.Stop();

@@ -184,11 +184,7 @@ std::optional<std::string> ItemJob::PrepareTransfer() {
 void ItemJob::DropEarlierFile() {
     transfer::files::Remove(earlier_->path);
     earlier_.reset();
-    Change([](DownloadItem& i) {
-        i.temporary_path.clear();
-        i.kept = 0;
-        i.validator.clear();
-    });
+    Change(list::ForgetKeptFile);
 }
 
 void ItemJob::Transfer(const std::string& link) {
@@ -224,9 +220,7 @@ void ItemJob::OnTransferred(Outcome outcome) {
     if (outcome.IsComplete()) {
         const Claimed claimed = ClaimFinalName(s_.queue, key_, folder_, temporary);
         Change([&](DownloadItem& i) {
-            i.temporary_path.clear();
-            i.kept = 0;
-            i.validator.clear();
+            list::ForgetKeptFile(i);
             if (claimed.name) i.name = *claimed.name;
         });
         if (!claimed.name) outcome = Outcome::Failed(claimed.failure);
@@ -239,11 +233,7 @@ void ItemJob::OnTransferred(Outcome outcome) {
     } else {
         // Our own file, made or checked by the transfer: what it holds is of no use.
         if (!temporary.empty()) transfer::files::Remove(temporary);
-        Change([](DownloadItem& i) {
-            i.temporary_path.clear();
-            i.kept = 0;
-            i.validator.clear();
-        });
+        Change(list::ForgetKeptFile);
     }
     Finish(outcome);
 }

@@ -33,7 +33,7 @@ void PartFiles::RemoveAll() {
         const list::DownloadItem& item = queue_.At(position);
         if (item.temporary_path.empty()) continue;
         transfer::files::Remove(item.temporary_path);
-        queue_.Modify(item.key, [](list::DownloadItem& i) { i.temporary_path.clear(); });
+        queue_.Modify(item.key, list::ForgetKeptFile);
     }
 }
 

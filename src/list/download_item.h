@@ -47,7 +47,7 @@ struct DownloadItem {
     ItemKey key = 0;
     // Exactly as it was entered.
     std::string page_address;
-    std::string name; // when kNamed
+    std::string name;       // when kNamed
     int64_t total_size = 0; // when kKnown
     // The video's bytes received so far.
     int64_t received = 0;
@@ -72,6 +72,13 @@ struct DownloadItem {
 
     bool operator==(const DownloadItem&) const = default;
 };
+
+// The item owns no temporary file from now on, and so keeps no bytes.
+inline void ForgetKeptFile(DownloadItem& item) {
+    item.temporary_path.clear();
+    item.kept = 0;
+    item.validator.clear();
+}
 
 // Whether a run takes the item: every state but complete and failed.
 inline bool IsRunnable(const DownloadItem& item) {

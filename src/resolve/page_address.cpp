@@ -128,10 +128,7 @@ bool IsDirectVideoLink(std::string_view address) {
 bool IsOneAddress(std::string_view text) {
     constexpr size_t kLongest = 8 * 1024;
     if (text.empty() || text.size() > kLongest) return false;
-    return std::none_of(text.begin(), text.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte <= 0x20 || byte == 0x7F;
-    });
+    return std::none_of(text.begin(), text.end(), IsBlankOrControl);
 }
 
 bool IsVideoAddress(std::string_view address) {

@@ -43,7 +43,7 @@ void StatusLine::ShowMessage(const std::string& text) {
 
 void StatusLine::OnChanged(int position, unsigned fields) {
     if (selected_ && s_.queue.At(position).key == *selected_ &&
-        (fields & (list::kFieldStatus | list::kFieldFailure)) != 0) {
+        (fields & list::kFieldFailure) != 0) {
         Refresh();
     }
 }

@@ -15,19 +15,20 @@ constexpr size_t kBufferSize = 256 * 1024;
 
 bool DownloadFile::Create(const std::string& path) {
     Close();
-    descriptor_ = files::CreateNew(path, error_);
-    if (descriptor_ < 0) return false;
-    path_ = path;
-    buffer_.resize(kBufferSize);
-    used_ = 0;
-    on_disk_ = 0;
-    return true;
+    return Opened(files::CreateNew(path, error_), path, 0);
 }
 
 bool DownloadFile::OpenToResume(const std::string& path, int64_t least) {
     Close();
     int64_t length = 0;
-    descriptor_ = files::OpenToResume(path, least, length, error_);
+    const int descriptor = files::OpenToResume(path, least, length, error_);
+    return Opened(descriptor, path, length);
+}
+
+// Takes the file at `path` that `descriptor` (when not negative) opened,
+// holding `length` bytes.
+bool DownloadFile::Opened(int descriptor, const std::string& path, int64_t length) {
+    descriptor_ = descriptor;
     if (descriptor_ < 0) return false;
     path_ = path;
     buffer_.resize(kBufferSize);

@@ -43,6 +43,7 @@ public:
     int Error() const { return error_; }
 
 private:
+    bool Opened(int descriptor, const std::string& path, int64_t length);
     bool WriteOut();
 
     std::string path_;

@@ -14,6 +14,16 @@ bool FolderIsTheProblem(int error) {
            error == EROFS;
 }
 
+// The video's size, when the answer's range starts at `first` and runs to
+// its end.
+std::optional<int64_t> TotalOfRangeFrom(const platform::HttpAnswer& answer, int64_t first) {
+    const std::optional<ContentRange> range = ContentRangeField(answer.raw_headers);
+    if (!range || range->first != first || !range->total || range->last + 1 != *range->total) {
+        return std::nullopt;
+    }
+    return range->total;
+}
+
 } // namespace
 
 std::optional<Failure> FailureOfStatus(int http_status) {
@@ -75,16 +85,8 @@ void FileTransfer::Request(int64_t from) {
 // A partial answer that goes on exactly where the file ends, to the end of a
 // video of the size it had.
 bool FileTransfer::TakesTheRest(const platform::HttpAnswer& answer) const {
-    const std::optional<ContentRange> range = ContentRangeField(answer.raw_headers);
-    return range && range->first == asked_from_ && range->total &&
-           range->last + 1 == *range->total &&
-           (!earlier_total_ || *earlier_total_ == *range->total);
-}
-
-// A partial answer that holds the whole video all the same.
-bool FileTransfer::IsWholeVideo(const platform::HttpAnswer& answer) {
-    const std::optional<ContentRange> range = ContentRangeField(answer.raw_headers);
-    return range && range->first == 0 && range->total && range->last + 1 == *range->total;
+    const std::optional<int64_t> total = TotalOfRangeFrom(answer, asked_from_);
+    return total && (!earlier_total_ || *earlier_total_ == *total);
 }
 
 void FileTransfer::AskForTheWhole() {
@@ -105,7 +107,7 @@ void FileTransfer::OnAnswer(const platform::HttpAnswer& answer) {
         Finish(Outcome::Failed(std::move(*failure)));
         return;
     }
-    if (answer.status == 206 && asked_from_ == 0 && !IsWholeVideo(answer)) {
+    if (answer.status == 206 && asked_from_ == 0 && !TotalOfRangeFrom(answer, 0)) {
         // A part of the video that nobody asked for is no video.
         Finish(Outcome::Failed(Reason::kErrorAnswer, {}, answer.status));
         return;
@@ -117,7 +119,7 @@ void FileTransfer::OnAnswer(const platform::HttpAnswer& answer) {
     }
     if (asked_from_ > 0 && answer.status == 206) {
         changed_ = true;
-        size_ = ContentRangeField(answer.raw_headers)->total;
+        size_ = TotalOfRangeFrom(answer, asked_from_);
         received_ = asked_from_;
     } else if (!BeginWhole(answer)) {
         return;

@@ -92,7 +92,6 @@ private:
     void OnEnd(const platform::HttpEnd& end) override;
     void Request(int64_t from);
     bool TakesTheRest(const platform::HttpAnswer& answer) const;
-    static bool IsWholeVideo(const platform::HttpAnswer& answer);
     void AskForTheWhole();
     bool BeginWhole(const platform::HttpAnswer& answer);
     bool CreateFile();

@@ -10,12 +10,9 @@
 #include "list/item_texts.h"
 #include "qt/qt_clock.h"
 #include "support/loopback_server.h"
+#include "support/run_events.h"
 #include "support/served_file.h"
 #include "support/temp_folder.h"
-
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -62,16 +59,7 @@ protected:
 
     // Lets the event loop run until `done` holds; false after ten seconds.
     static bool RunUntil(const std::function<bool()>& done) {
-        QEventLoop loop;
-        QTimer check;
-        QElapsedTimer waited;
-        waited.start();
-        QObject::connect(&check, &QTimer::timeout, [&] {
-            if (done() || waited.elapsed() > 10000) loop.quit();
-        });
-        check.start(1);
-        loop.exec();
-        return done();
+        return test_support::RunEventsUntil(done);
     }
     void RunToTheEnd() {
         run.Start();
