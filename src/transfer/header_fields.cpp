@@ -112,6 +112,15 @@ std::string LastPathPart(std::string name) {
     return name;
 }
 
+std::optional<int64_t> NonNegativeNumber(std::string_view text) {
+    int64_t parsed = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || parsed < 0) {
+        return std::nullopt;
+    }
+    return parsed;
+}
+
 } // namespace
 
 std::vector<std::string_view> FieldValues(std::string_view raw, std::string_view name) {
@@ -140,30 +149,12 @@ std::optional<std::string_view> FieldValue(std::string_view raw, std::string_vie
 std::optional<int64_t> ContentLengthField(std::string_view raw) {
     std::optional<int64_t> length;
     for (const std::string_view value : FieldValues(raw, "content-length")) {
-        int64_t parsed = 0;
-        const auto [end, error] =
-            std::from_chars(value.data(), value.data() + value.size(), parsed);
-        if (value.empty() || error != std::errc() || end != value.data() + value.size() ||
-            parsed < 0 || (length && *length != parsed)) {
-            return std::nullopt;
-        }
+        const std::optional<int64_t> parsed = NonNegativeNumber(value);
+        if (!parsed || (length && *length != *parsed)) return std::nullopt;
         length = parsed;
     }
     return length;
 }
-
-namespace {
-
-std::optional<int64_t> NonNegativeNumber(std::string_view text) {
-    int64_t parsed = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || parsed < 0) {
-        return std::nullopt;
-    }
-    return parsed;
-}
-
-} // namespace
 
 std::optional<ContentRange> ContentRangeField(std::string_view raw) {
     const std::optional<std::string_view> value = FieldValue(raw, "content-range");
