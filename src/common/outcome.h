@@ -21,7 +21,14 @@ enum class Reason {
     kFolderUnusable,     // the download folder cannot be created or written
     kHtmlInsteadOfVideo, // a web page came where the video should be
     kStreamedVideo,      // the video comes in pieces (HLS or DASH)
+    kPageTooSlow,        // the page came at under the least rate for too long
+    kPrivateAddress,     // a public address led to a private or local one (detail)
+    kNameNotClaimed,     // the finished file could not take its name (detail); it
+                         // stays under its temporary name, which the item keeps
 };
+
+// The last reason there is: stored codes above it are unknown.
+inline constexpr Reason kLastReason = Reason::kNameNotClaimed;
 
 struct Failure {
     Reason reason = Reason::kWriteFailed;

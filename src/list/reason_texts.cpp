@@ -35,6 +35,16 @@ std::string StatusReason(const char* text, int http_status, const std::string& d
     return WithDetail(text, detail);
 }
 
+// The finished file, kept under its temporary name.
+std::string NotClaimed(const DownloadItem& item, const std::string& detail) {
+    const std::string& path = item.temporary_path;
+    const size_t slash = path.find_last_of("/\\");
+    const std::string kept = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string text = WithDetail("The finished file could not take its name", detail);
+    if (!kept.empty()) text += "; it is kept as " + kept;
+    return text;
+}
+
 } // namespace
 
 std::string HttpStatusText(int status) {
@@ -105,6 +115,13 @@ std::string ReasonText(const DownloadItem& item) {
         case Reason::kStreamedVideo:
             return "This page streams its video in pieces (HLS/DASH), which Tarnwick does not "
                    "download";
+        case Reason::kPageTooSlow: return "The page came too slowly";
+        case Reason::kPrivateAddress:
+            return WithDetail(
+                "An address on the internet led to a local or private one, which "
+                "Tarnwick does not follow",
+                failure.detail);
+        case Reason::kNameNotClaimed: return NotClaimed(item, failure.detail);
     }
     return {};
 }

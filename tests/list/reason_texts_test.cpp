@@ -94,8 +94,25 @@ INSTANTIATE_TEST_SUITE_P(
                    0,
                    0,
                    "This page streams its video in pieces (HLS/DASH), which Tarnwick does not "
-                   "download"}),
+                   "download"},
+        ReasonCase{"TooSlow", {Reason::kPageTooSlow}, 0, 0, "The page came too slowly"},
+        ReasonCase{"Private",
+                   {Reason::kPrivateAddress, 0, "127.0.0.1"},
+                   0,
+                   0,
+                   "An address on the internet led to a local or private one, which Tarnwick "
+                   "does not follow (127.0.0.1)"}),
     [](const testing::TestParamInfo<ReasonCase>& info) { return info.param.name; });
+
+TEST(ReasonText, AFileThatKeptItsTemporaryNameSaysWhere) {
+    DownloadItem item;
+    item.state = ItemState::kFailed;
+    item.failure = Failure{Reason::kNameNotClaimed, 0, "Operation not permitted"};
+    item.temporary_path = "/media/stick/clip.mp4.7.tarnwick.part";
+    EXPECT_EQ(ReasonText(item),
+              "The finished file could not take its name (Operation not "
+              "permitted); it is kept as clip.mp4.7.tarnwick.part");
+}
 
 TEST(ReasonText, OnlyAFailedItemHasOne) {
     DownloadItem item;
