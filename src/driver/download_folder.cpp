@@ -1,8 +1,8 @@
 #include "driver/download_folder.h"
 
 #include "platform/app_paths.h"
+#include "resolve/derived_name.h"
 #include "transfer/download_file.h"
-#include "transfer/file_system.h"
 
 #include <cerrno>
 #include <cstring>
@@ -13,6 +13,12 @@ namespace {
 
 // How many numbered names a claim tries before it gives up.
 constexpr int kMostNumbers = 1000;
+// The longest file name, in bytes, that file systems take.
+constexpr size_t kMostNameBytes = 255;
+
+// Whether a sync that failed so says the bytes may not be on the disk; file
+// systems that cannot sync at all (EINVAL, EROFS, ...) say nothing of them.
+bool BytesMayBeLost(int error) { return error == EIO || error == ENOSPC || error == EDQUOT; }
 
 } // namespace
 
@@ -34,9 +40,11 @@ bool IsInFolder(const std::string& path, const std::string& folder) {
 
 std::string TemporaryPathFor(const std::string& folder, const std::string& name, list::ItemKey key,
                              int attempt) {
-    std::string file = name + "." + std::to_string(key);
-    if (attempt > 1) file += "-" + std::to_string(attempt);
-    return platform::JoinPath(folder, file + transfer::DownloadFile::kSuffix);
+    std::string tail = "." + std::to_string(key);
+    if (attempt > 1) tail += "-" + std::to_string(attempt);
+    tail += transfer::DownloadFile::kSuffix;
+    const std::string_view stem = resolve::CutAtCharacter(name, kMostNameBytes - tail.size());
+    return platform::JoinPath(folder, std::string(stem) + tail);
 }
 
 std::string NumberedName(const std::string& name, int number) {
@@ -59,20 +67,25 @@ std::string FreeName(const list::DownloadQueue& queue, list::ItemKey key, const 
     return candidate;
 }
 
-Claimed ClaimFinalName(const list::DownloadQueue& queue, list::ItemKey key,
-                       const std::string& folder, const std::string& temporary) {
+Claimed ClaimFinalName(transfer::files::FileSystem& files, const list::DownloadQueue& queue,
+                       list::ItemKey key, const std::string& folder, const std::string& temporary) {
+    // A power cut after the claim must not leave a short file under the name.
+    if (const int error = files.SyncFile(temporary); BytesMayBeLost(error)) {
+        return {std::nullopt, Failure{Reason::kWriteFailed, 0, std::strerror(error)}};
+    }
     const list::DownloadItem* item = queue.Find(key);
     const std::string name = item != nullptr ? item->name : std::string();
     int error = EEXIST;
     for (int number = 1; number <= kMostNumbers && error == EEXIST; ++number) {
         const std::string candidate = number == 1 ? name : NumberedName(name, number);
         if (queue.IsNameTaken(candidate, key)) continue;
-        if (transfer::files::ClaimName(temporary, platform::JoinPath(folder, candidate), error)) {
+        error = transfer::files::ClaimName(files, temporary, platform::JoinPath(folder, candidate));
+        if (error == 0) {
+            files.SyncFolder(folder);
             return {candidate, {}};
         }
     }
-    transfer::files::Remove(temporary);
-    return {std::nullopt, Failure{Reason::kWriteFailed, 0, std::strerror(error)}};
+    return {std::nullopt, Failure{Reason::kNameNotClaimed, 0, std::strerror(error)}};
 }
 
 } // namespace tarnwick::driver

@@ -6,6 +6,7 @@
 
 #include "common/outcome.h"
 #include "list/download_queue.h"
+#include "transfer/file_system.h"
 
 #include <optional>
 #include <string>
@@ -19,7 +20,9 @@ std::optional<Failure> PrepareFolder(const std::string& folder);
 // Whether the file at `path` sits right in `folder`.
 bool IsInFolder(const std::string& path, const std::string& folder);
 
-// The temporary file of the item `key` for the attempt-th try, from 1.
+// The temporary file of the item `key` for the attempt-th try, from 1. Its
+// stem is cut where the whole would pass a file name's 255 bytes, so that any
+// final name has a temporary one.
 std::string TemporaryPathFor(const std::string& folder, const std::string& name, list::ItemKey key,
                              int attempt);
 
@@ -29,14 +32,15 @@ std::string FreeName(const list::DownloadQueue& queue, list::ItemKey key, const 
                      const std::string& name);
 
 // Gives the finished file at `temporary` the item's name in the folder,
-// numbered when that is taken, without ever replacing anything. The name it
-// took, or the failure (the temporary file is then gone).
+// numbered when that is taken, without ever replacing anything. Its bytes
+// reach the disk before its name does, and the folder's names after. The
+// name it took, or the failure; the file then stays where it is.
 struct Claimed {
     std::optional<std::string> name;
     Failure failure;
 };
-Claimed ClaimFinalName(const list::DownloadQueue& queue, list::ItemKey key,
-                       const std::string& folder, const std::string& temporary);
+Claimed ClaimFinalName(transfer::files::FileSystem& files, const list::DownloadQueue& queue,
+                       list::ItemKey key, const std::string& folder, const std::string& temporary);
 
 // "name (n).ext", or "name (n)" for a name without an extension.
 std::string NumberedName(const std::string& name, int number);

@@ -218,12 +218,21 @@ void ItemJob::OnTransferred(Outcome outcome) {
     const bool left_as_it_was = transfer_->LeftTheKeptFileAsItWas();
     transfer_.reset();
     if (outcome.IsComplete()) {
-        const Claimed claimed = ClaimFinalName(s_.queue, key_, folder_, temporary);
-        Change([&](DownloadItem& i) {
-            list::ForgetKeptFile(i);
-            if (claimed.name) i.name = *claimed.name;
-        });
-        if (!claimed.name) outcome = Outcome::Failed(claimed.failure);
+        const Claimed claimed = ClaimFinalName(s_.files, s_.queue, key_, folder_, temporary);
+        if (claimed.name) {
+            Change([&](DownloadItem& i) {
+                list::ForgetKeptFile(i);
+                i.name = *claimed.name;
+            });
+        } else {
+            // Never thrown away: the finished file stays the item's, under
+            // the temporary name its reason tells.
+            Change([&](DownloadItem& i) {
+                i.temporary_path = temporary;
+                i.kept = on_disk;
+            });
+            outcome = Outcome::Failed(claimed.failure);
+        }
     } else if (KeepsItsBytes(outcome) || left_as_it_was) {
         // An answer that did not go on with the kept bytes says nothing
         // against them: they wait for the next try.

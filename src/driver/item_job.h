@@ -11,6 +11,7 @@
 #include "platform/clock.h"
 #include "platform/html_parser.h"
 #include "platform/http_client.h"
+#include "transfer/file_system.h"
 #include "transfer/file_transfer.h"
 #include "transfer/page_fetch.h"
 #include "transfer/probe.h"
@@ -35,6 +36,8 @@ struct JobServices {
     // without both, addresses of no supported site are not supported.
     platform::HtmlParserFactory* html_parsers = nullptr;
     std::function<bool()> reads_other_sites = {};
+    // How finished files take their names.
+    transfer::files::FileSystem& files = transfer::files::SystemFileSystem();
 };
 
 class ItemJob {

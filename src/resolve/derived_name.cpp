@@ -33,9 +33,8 @@ std::string LastPathSegment(const std::string& link) {
     return decoded.empty() || !text::IsUtf8(decoded) ? segment : decoded;
 }
 
-// At most `limit` bytes of `text`, fewer where the cut would split a character.
-// Bytes that are not UTF-8 (more continuation bytes than a character holds)
-// are cut where the limit falls.
+} // namespace
+
 std::string_view CutAtCharacter(std::string_view text, size_t limit) {
     if (text.size() <= limit) return text;
     constexpr size_t kMaxContinuationBytes = 3;
@@ -45,6 +44,8 @@ std::string_view CutAtCharacter(std::string_view text, size_t limit) {
         cut = limit;
     return text.substr(0, cut);
 }
+
+namespace {
 
 // The extension of up to five characters, with its dot; empty without one.
 std::string_view ShortExtension(std::string_view name) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tarnwick::resolve {
 
@@ -18,6 +19,10 @@ inline constexpr size_t kMaxYouTubeFileName = 35;
 // leading dots or blanks, and a long one is cut on a character boundary, keeping an extension of up
 // to five characters.
 std::string DeriveFileName(const std::string& link, std::string remote_name, int site_index);
+
+// At most `limit` bytes of `text`, fewer where the cut would split a UTF-8
+// character; bytes that are not UTF-8 are cut where the limit falls.
+std::string_view CutAtCharacter(std::string_view text, size_t limit);
 
 // A name Windows can create: a reserved device name (CON, PRN, AUX, NUL,
 // COM1-9, LPT1-9, with or without an extension) gets a "_" in front, and

@@ -25,10 +25,6 @@ bool Truncate(int descriptor, int& error);
 bool WriteAll(int descriptor, const char* data, size_t size, int& error);
 bool Close(int descriptor, int& error);
 
-// Gives the file at `from` the name `to` unless something has that name
-// already, which is then left as it is (EEXIST).
-bool ClaimName(const std::string& from, const std::string& to, int& error);
-
 // Removes the name `path` (a link itself, never what it points to).
 void Remove(const std::string& path);
 
@@ -38,5 +34,36 @@ bool Exists(const std::string& path);
 // Creates the folder `path`, one level only: its parent must exist. True when
 // the folder is there afterwards.
 bool CreateFolder(const std::string& path, int& error);
+
+// The calls that give a finished file its name and make it last, each
+// answering 0 or the system's error number. File systems refuse different
+// ones: FUSE mounts (exFAT, GVFS, many network shares) refuse renameat2's
+// no-replace flag and hard links alike, so a claim tries them in turn.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // `to` takes the file at `from` unless something has that name (EEXIST).
+    virtual int RenameNoReplace(const std::string& from, const std::string& to) = 0;
+    // A second name `to` for the file at `from`, unless something has it.
+    virtual int Link(const std::string& from, const std::string& to) = 0;
+    // An empty file at `path` where nothing is, never through a link.
+    virtual int CreateEmpty(const std::string& path) = 0;
+    // `to` takes the file at `from`, replacing what has that name.
+    virtual int Rename(const std::string& from, const std::string& to) = 0;
+    virtual int RemoveName(const std::string& path) = 0;
+    // Writes the file's bytes, or the folder's names, through to the disk.
+    virtual int SyncFile(const std::string& path) = 0;
+    virtual int SyncFolder(const std::string& path) = 0;
+};
+
+// The system's own.
+FileSystem& SystemFileSystem();
+
+// Gives the file at `from` the name `to`, never replacing anything: 0 when
+// it has the name, EEXIST when something else has it, and otherwise the
+// error of the last way tried, the file then still at `from`. Where neither
+// atomic way works, an empty file takes the name first and the file is
+// renamed over it.
+int ClaimName(FileSystem& files, const std::string& from, const std::string& to);
 
 } // namespace tarnwick::transfer::files

@@ -61,24 +61,6 @@ bool Close(int descriptor, int& error) {
     return false;
 }
 
-bool ClaimName(const std::string& from, const std::string& to, int& error) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
-        return true;
-    }
-    if (errno != EINVAL && errno != ENOSYS) {
-        error = errno;
-        return false;
-    }
-    // A file system without the flag: a second name where none is, then the
-    // first one goes.
-    if (::link(from.c_str(), to.c_str()) != 0) {
-        error = errno;
-        return false;
-    }
-    ::unlink(from.c_str());
-    return true;
-}
-
 void Remove(const std::string& path) { ::unlink(path.c_str()); }
 
 bool Exists(const std::string& path) {
@@ -92,6 +74,51 @@ bool CreateFolder(const std::string& path, int& error) {
     struct stat status {};
     // Already there: as long as it is a folder (or a link the user made to one).
     return error == EEXIST && ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+namespace {
+
+// 0 when `result` is, the error number otherwise.
+int ErrorOf(int result) { return result == 0 ? 0 : errno; }
+
+// Opens `path` without following a link and syncs it.
+int Sync(const std::string& path, int flags) {
+    const int descriptor = ::open(path.c_str(), flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0) return errno;
+    const int error = ErrorOf(::fsync(descriptor));
+    ::close(descriptor);
+    return error;
+}
+
+class PosixFileSystem : public FileSystem {
+public:
+    int RenameNoReplace(const std::string& from, const std::string& to) override {
+        return ErrorOf(::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE));
+    }
+    int Link(const std::string& from, const std::string& to) override {
+        return ErrorOf(::link(from.c_str(), to.c_str()));
+    }
+    int CreateEmpty(const std::string& path) override {
+        int error = 0;
+        const int descriptor = CreateNew(path, error);
+        if (descriptor < 0) return error;
+        ::close(descriptor);
+        return 0;
+    }
+    int Rename(const std::string& from, const std::string& to) override {
+        return ErrorOf(::rename(from.c_str(), to.c_str()));
+    }
+    int RemoveName(const std::string& path) override { return ErrorOf(::unlink(path.c_str())); }
+    int SyncFile(const std::string& path) override { return Sync(path, O_RDONLY); }
+    int SyncFolder(const std::string& path) override { return Sync(path, O_RDONLY | O_DIRECTORY); }
+};
+
+} // namespace
+
+FileSystem& SystemFileSystem() {
+    // Holds no state: one serves everyone.
+    static PosixFileSystem system;
+    return system;
 }
 
 } // namespace tarnwick::transfer::files

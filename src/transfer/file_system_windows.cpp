@@ -21,7 +21,59 @@ std::wstring Wide(const std::string& utf8) {
     return wide;
 }
 
+// The error number of the last failed call, as far as the callers tell them apart.
+int LastError() {
+    const DWORD code = GetLastError();
+    if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) return EEXIST;
+    if (code == ERROR_ACCESS_DENIED) return EACCES;
+    if (code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL) return ENOSPC;
+    return EIO;
+}
+
+int Moved(const std::string& from, const std::string& to, DWORD flags) {
+    return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), flags) ? 0 : LastError();
+}
+
+class WindowsFileSystem : public FileSystem {
+public:
+    // Without MOVEFILE_REPLACE_EXISTING an existing name is never replaced.
+    int RenameNoReplace(const std::string& from, const std::string& to) override {
+        return Moved(from, to, 0);
+    }
+    int Link(const std::string& from, const std::string& to) override {
+        return CreateHardLinkW(Wide(to).c_str(), Wide(from).c_str(), nullptr) ? 0 : LastError();
+    }
+    int CreateEmpty(const std::string& path) override {
+        int error = 0;
+        const int descriptor = CreateNew(path, error);
+        if (descriptor < 0) return error;
+        _close(descriptor);
+        return 0;
+    }
+    int Rename(const std::string& from, const std::string& to) override {
+        return Moved(from, to, MOVEFILE_REPLACE_EXISTING);
+    }
+    int RemoveName(const std::string& path) override {
+        return DeleteFileW(Wide(path).c_str()) ? 0 : LastError();
+    }
+    int SyncFile(const std::string& path) override {
+        const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return LastError();
+        const int error = FlushFileBuffers(file) ? 0 : LastError();
+        CloseHandle(file);
+        return error;
+    }
+    // Windows writes a folder's names through by itself.
+    int SyncFolder(const std::string&) override { return 0; }
+};
+
 } // namespace
+
+FileSystem& SystemFileSystem() {
+    static WindowsFileSystem system;
+    return system;
+}
 
 int CreateNew(const std::string& path, int& error) {
     const int descriptor = _wopen(Wide(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
@@ -71,14 +123,6 @@ bool WriteAll(int descriptor, const char* data, size_t size, int& error) {
 bool Close(int descriptor, int& error) {
     if (_close(descriptor) == 0) return true;
     error = errno;
-    return false;
-}
-
-bool ClaimName(const std::string& from, const std::string& to, int& error) {
-    // Without MOVEFILE_REPLACE_EXISTING an existing name is never replaced.
-    if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), 0)) return true;
-    const DWORD code = GetLastError();
-    error = (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) ? EEXIST : EIO;
     return false;
 }
 

@@ -35,7 +35,8 @@ std::optional<Failure> FailureOfStatus(int http_status) {
 
 FileTransfer::FileTransfer(platform::HttpClient& http, platform::Clock& clock, TimeLimits limits)
     : http_(http),
-      watch_(clock, limits, [this](Reason reason) { Finish(Outcome::Failed(reason)); }) {}
+      watch_(clock, limits, [this](Reason reason) { Finish(Outcome::Failed(reason)); }),
+      no_request_(clock.NewTimer([this] { CompleteAsKept(); })) {}
 
 void FileTransfer::Start(const std::string& link, const std::optional<KeptFile>& earlier,
                          PathChooser temporary_path, ProgressHandler on_progress,
@@ -53,7 +54,26 @@ void FileTransfer::Start(const std::string& link, const std::optional<KeptFile>&
         const bool can_ask = !validator_.empty() || earlier_total_.has_value();
         if (can_ask) from = file_.OnDisk();
     }
+    if (HoldsTheWholeVideo()) {
+        no_request_->Start(platform::Duration(0));
+        return;
+    }
     Request(from);
+}
+
+bool FileTransfer::HoldsTheWholeVideo() const {
+    return resumed_ && earlier_total_ && *earlier_total_ > 0 && file_.OnDisk() == *earlier_total_;
+}
+
+void FileTransfer::CompleteAsKept() {
+    size_ = earlier_total_;
+    received_ = file_.OnDisk();
+    Report();
+    if (!file_.Finish()) {
+        FailWriting(Reason::kWriteFailed, false);
+        return;
+    }
+    Finish(Outcome::Complete());
 }
 
 void FileTransfer::Adopt(std::unique_ptr<platform::HttpExchange> exchange,
@@ -156,6 +176,7 @@ void FileTransfer::OnBody(const char* data, size_t size) {
 
 int64_t FileTransfer::Abandon() {
     watch_.Stop();
+    no_request_->Stop();
     exchange_.reset();
     file_.Close();
     on_done_ = nullptr;
@@ -199,6 +220,7 @@ void FileTransfer::FailWriting(Reason unless_full, bool discard) {
 
 void FileTransfer::Finish(Outcome outcome) {
     watch_.Stop();
+    no_request_->Stop();
     exchange_.reset();
     file_.Close();
     const DoneHandler done = std::move(on_done_);

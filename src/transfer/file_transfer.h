@@ -62,7 +62,9 @@ public:
     // the transfer may be destroyed from inside it. Destroying it before ends
     // the request at once; the bytes received stay in the temporary file.
     // A kept file that is not our regular file of its kept length is left as
-    // it is, and a new one is made instead.
+    // it is, and a new one is made instead. A kept file that holds the whole
+    // video already (its name could not be claimed before) is complete
+    // without a request.
     void Start(const std::string& link, const std::optional<KeptFile>& earlier,
                PathChooser temporary_path, ProgressHandler on_progress, DoneHandler on_done);
 
@@ -91,6 +93,8 @@ private:
     void OnBody(const char* data, size_t size) override;
     void OnEnd(const platform::HttpEnd& end) override;
     void Request(int64_t from);
+    bool HoldsTheWholeVideo() const;
+    void CompleteAsKept();
     bool TakesTheRest(const platform::HttpAnswer& answer) const;
     void AskForTheWhole();
     bool BeginWhole(const platform::HttpAnswer& answer);
@@ -101,6 +105,8 @@ private:
 
     platform::HttpClient& http_;
     LimitWatch watch_;
+    // Ends a transfer that needs no request, from the event loop.
+    std::unique_ptr<platform::Timer> no_request_;
     std::unique_ptr<platform::HttpExchange> exchange_;
     std::string link_;
     PathChooser temporary_path_;

@@ -6,6 +6,9 @@
 
 #include <sys/mount.h>
 
+#include "list/reason_texts.h"
+
+#include <cerrno>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -178,6 +181,119 @@ TEST_F(FilesLoopbackTest, AFullDiskFailsTheItemAndFreesWhatItWrote) {
     ASSERT_TRUE(ended);
     EXPECT_EQ(Item(key).failure->reason, Reason::kDiskFull);
     EXPECT_TRUE(left.empty()) << left.front();
+}
+
+using Call = test_support::FakeFileSystem::Call;
+
+// What file systems refuse of the ways a finished file takes its name.
+struct ClaimCase {
+    const char* name;
+    std::function<void(test_support::FakeFileSystem&)> refuse;
+    bool named; // or kept under its temporary name
+};
+
+class ClaimTest : public FilesLoopbackTest, public testing::WithParamInterface<ClaimCase> {};
+
+TEST_P(ClaimTest, AFinishedFileIsNeverThrownAway) {
+    const list::ItemKey key = AddVideo("clip.flv", VideoAnswer("the whole video"));
+    GetParam().refuse(files);
+    RunToTheEnd();
+    std::string bytes;
+    EXPECT_EQ(Status(key), GetParam().named ? "Complete" : "ERROR");
+    if (GetParam().named) {
+        bytes = test_support::ReadWholeFile(Video("clip.flv"));
+        EXPECT_EQ(FilesInVideos(), (std::set<std::string>{"clip.flv"}));
+    } else {
+        // Kept under its temporary name, which the item owns and its reason tells.
+        EXPECT_EQ(Item(key).failure->reason, Reason::kNameNotClaimed);
+        const std::string kept = Item(key).temporary_path;
+        bytes = test_support::ReadWholeFile(kept);
+        EXPECT_EQ(FilesInVideos(), (std::set<std::string>{fs::path(kept).filename()}));
+        EXPECT_NE(list::ReasonText(Item(key)).find(fs::path(kept).filename().string()),
+                  std::string::npos);
+    }
+    EXPECT_EQ(bytes, "the whole video");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FileSystems, ClaimTest,
+    testing::Values(
+        // exFAT through FUSE, GVFS, network shares: an empty file holds the
+        // name, and the finished one is renamed over it.
+        ClaimCase{"NeitherFlagNorLinks", [](auto& f) { f.LikeFuse(EPERM); }, true},
+        ClaimCase{"NeitherFlagNorLinksNotImplemented", [](auto& f) { f.LikeFuse(ENOSYS); }, true},
+        ClaimCase{"ReadOnlyFolder",
+                  [](auto& f) {
+                      for (Call call : {Call::kRenameNoReplace, Call::kLink, Call::kCreateEmpty})
+                          f.Refuse(call, EROFS);
+                  },
+                  false},
+        ClaimCase{"NoRightsInTheFolder",
+                  [](auto& f) {
+                      for (Call call : {Call::kRenameNoReplace, Call::kLink, Call::kCreateEmpty})
+                          f.Refuse(call, EACCES);
+                  },
+                  false},
+        ClaimCase{"RenameOverTheEmptyFileFails",
+                  [](auto& f) {
+                      f.LikeFuse(EPERM);
+                      f.Refuse(Call::kRename, ENOSPC);
+                  },
+                  false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FilesLoopbackTest, AFileThatKeptItsTemporaryNameTakesItsOwnOnRetryWithoutAnotherDownload) {
+    const list::ItemKey key = AddVideo("clip.flv", VideoAnswer("the whole video"));
+    files.LikeFuse(EPERM);
+    files.Refuse(Call::kCreateEmpty, EACCES);
+    RunToTheEnd();
+    ASSERT_EQ(Item(key).failure->reason, Reason::kNameNotClaimed);
+    const size_t requests = server.Requests().size();
+    files.Allow(Call::kCreateEmpty);
+    queue.Modify(key, [](list::DownloadItem& i) { i.state = list::ItemState::kWaiting; });
+    RunToTheEnd();
+    EXPECT_EQ(Status(key), "Complete");
+    EXPECT_EQ(test_support::ReadWholeFile(Video("clip.flv")), "the whole video");
+    EXPECT_EQ(FilesInVideos(), (std::set<std::string>{"clip.flv"}));
+    for (size_t i = requests; i < server.Requests().size(); ++i) {
+        const test_support::Request& request = server.Requests()[i];
+        EXPECT_FALSE(request.method == "GET" && request.target == "/v/clip.flv")
+            << "the video was asked for again";
+    }
+}
+
+TEST_F(FilesLoopbackTest, TheBytesReachTheDiskBeforeTheNameAndTheFolderAfter) {
+    AddVideo("clip.flv", VideoAnswer("video"));
+    RunToTheEnd();
+    std::vector<Call> order;
+    for (const auto& made : files.Calls()) order.push_back(made.call);
+    EXPECT_EQ(order,
+              (std::vector<Call>{Call::kSyncFile, Call::kRenameNoReplace, Call::kSyncFolder}));
+    EXPECT_EQ(files.Calls().back().path, Videos());
+}
+
+TEST_F(FilesLoopbackTest, AFileThatCannotReachTheDiskIsNotNamedButKept) {
+    const list::ItemKey key = AddVideo("clip.flv", VideoAnswer("video"));
+    files.Refuse(Call::kSyncFile, EIO);
+    RunToTheEnd();
+    EXPECT_EQ(Item(key).failure->reason, Reason::kWriteFailed);
+    EXPECT_FALSE(files.WasCalled(Call::kRenameNoReplace));
+    EXPECT_EQ(test_support::ReadWholeFile(Item(key).temporary_path), "video");
+}
+
+TEST_F(FilesLoopbackTest, ANameThatFillsAFileNameStillHasATemporaryFile) {
+    for (const size_t length : {241, 250, 255}) {
+        const std::string name = std::string(length - 4, 'n') + ".flv";
+        const list::ItemKey key =
+            AddVideo("long" + std::to_string(length) + ".flv", VideoAnswer("video"));
+        queue.Modify(key, [&](list::DownloadItem& i) {
+            i.name_kind = list::NameKind::kNamed;
+            i.name = name;
+        });
+        RunToTheEnd();
+        EXPECT_EQ(Status(key), "Complete") << length;
+        EXPECT_EQ(test_support::ReadWholeFile(Video(name)), "video") << length;
+    }
 }
 
 struct HeaderCase {

@@ -5,6 +5,7 @@
 #include "curl/curl_client.h"
 #include "driver/download_run.h"
 #include "driver/part_files.h"
+#include "fakes/fake_file_system.h"
 #include "html/libxml_html_parser.h"
 #include "list/add_video_url.h"
 #include "list/item_texts.h"
@@ -89,8 +90,16 @@ protected:
     list::DownloadQueue queue;
     PartFiles part_files{queue};
     html::LibxmlHtmlParserFactory parsers;
-    DownloadRun run{
-        {queue, http, clock, [this] { return Videos(); }, {}, &parsers, [] { return true; }}};
+    // The system's own calls unless a test makes it refuse some.
+    test_support::FakeFileSystem files;
+    DownloadRun run{{queue,
+                     http,
+                     clock,
+                     [this] { return Videos(); },
+                     {},
+                     &parsers,
+                     [] { return true; },
+                     files}};
 };
 
 } // namespace tarnwick::driver
