@@ -1,10 +1,59 @@
-// Tarnwick: builds the program with the desktop's services and runs it.
-// "--no-clipboard-polling" keeps the polling timer from standing in for a
-// clipboard watcher that cannot start, so that the watcher can be tried alone.
+// Tarnwick: builds the program with the desktop's services and runs it, once
+// per user. A later launch hands its command line (the addresses to list) to
+// the running program and ends. "--no-clipboard-polling" keeps the polling
+// timer from standing in for a clipboard watcher that cannot start, so that
+// the watcher can be tried alone.
 #include "app/tarnwick_app.h"
+#include "qt/instance_lock.h"
+#include "qt/local_channel.h"
+#include "shell/launch_entry.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QMessageBox>
 #include <QStringList>
+#include <QThread>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+using tarnwick::qt::InstanceLock;
+
+// How long a later launch tries to reach the running program, which may
+// still be starting.
+constexpr std::chrono::milliseconds kHandOverTime{10000};
+constexpr std::chrono::milliseconds kRetryPause{50};
+
+std::vector<std::string> CommandLine() {
+    std::vector<std::string> arguments;
+    for (const QString& argument : QApplication::arguments()) {
+        arguments.push_back(argument.toStdString());
+    }
+    return arguments;
+}
+
+// A later launch: hands the texts over, or ends holding the lock itself when
+// the running program ends meanwhile. True when the texts are handed over.
+bool HandOver(InstanceLock& lock, const std::vector<std::string>& texts) {
+    const QDeadlineTimer deadline(kHandOverTime);
+    while (!deadline.hasExpired()) {
+        const std::string channel = lock.RunningChannel();
+        if (!channel.empty() &&
+            tarnwick::qt::HandOverLaunch(QString::fromStdString(channel), texts,
+                                         static_cast<int>(deadline.remainingTime()))) {
+            return true;
+        }
+        if (lock.TryAgain() != InstanceLock::State::kHeldElsewhere) return false;
+        QThread::msleep(static_cast<unsigned long>(kRetryPause.count()));
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -13,10 +62,26 @@ int main(int argc, char* argv[]) {
     // Hidden in the tray, the program lives on until its exit command.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    const std::vector<std::string> texts = tarnwick::shell::AddressesOfCommandLine(CommandLine());
+    InstanceLock lock(tarnwick::qt::LocalChannel::SocketFolder());
+    if (lock.state() == InstanceLock::State::kHeldElsewhere && HandOver(lock, texts)) return 0;
+    if (lock.state() == InstanceLock::State::kHeldElsewhere) {
+        QMessageBox::critical(nullptr, "Tarnwick",
+                              "Tarnwick is running already, but does not answer.");
+        return 1;
+    }
+    if (lock.state() == InstanceLock::State::kUnavailable) {
+        std::fputs("tarnwick: no lock file in the runtime folder; another Tarnwick may run\n",
+                   stderr);
+    }
+
     tarnwick::app::TarnwickApp tarnwick;
     if (QApplication::arguments().contains("--no-clipboard-polling")) {
         tarnwick.clipboard_monitor.AllowPollingStandIn(false);
     }
-    if (!tarnwick.Start()) return 1;
+    // Later launches find the channel as soon as it listens; what they hand
+    // over waits until the kept list is back.
+    if (!tarnwick.Start([&] { lock.Announce(tarnwick.channel.Address()); })) return 1;
+    tarnwick.TakeLaunch(texts);
     return QApplication::exec();
 }

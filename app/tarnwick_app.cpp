@@ -63,8 +63,11 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       run_commands({queue, run, box, connectivity, window.Skin(), window, clock, pages}),
       status_line({queue, run, window.Grid(), window.Skin(), clock}),
       address_entry(queue, status_line, settings_values),
+      launch_entry(address_entry, run_commands, window),
       store(o.user_settings.value_or(qt::QtSettingsStore::UserLocation())),
-      channel([this](const std::string& address) { clipboard_monitor.OnDelivery(address); }),
+      channel([this](const std::string& address) { clipboard_monitor.OnDelivery(address); },
+              {[this](const std::string& text) { launch_entry.Add(text); },
+               [this] { launch_entry.Finish(); }}),
       watcher(launch, paths, [this] { return channel.Address(); }),
       clipboard_monitor(
           {address_entry, window.Skin(), clipboard, clock, watcher, settings_values, run_commands}),
@@ -103,11 +106,12 @@ TarnwickApp::~TarnwickApp() {
     run.Stop();
 }
 
-bool TarnwickApp::Start() {
+bool TarnwickApp::Start(const std::function<void()>& on_listening) {
     // The channel listens before the settings start the watcher with its
     // address; sockets left by killed runs of the program go first.
     qt::LocalChannel::RemoveStaleChannels();
     channel.Listen();
+    if (on_listening) on_listening();
     if (!lifecycle.StartUp()) return false;
     window.show();
     return true;

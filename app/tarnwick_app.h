@@ -28,6 +28,7 @@
 #include "shell/app_lifecycle.h"
 #include "shell/clipboard_monitor.h"
 #include "shell/grid_commands.h"
+#include "shell/launch_entry.h"
 #include "shell/run_commands.h"
 #include "shell/settings_control.h"
 #include "shell/single_message_box.h"
@@ -38,8 +39,11 @@
 #include "shell/watcher_launch.h"
 #include "shell/wheel_forwarding.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace tarnwick::app {
 
@@ -67,7 +71,11 @@ public:
     TarnwickApp& operator=(const TarnwickApp&) = delete;
 
     // Loads the window in order and shows it; false when it cannot start.
-    bool Start();
+    // `on_listening` runs once the channel listens, before the list is back.
+    bool Start(const std::function<void()>& on_listening = {});
+    // Lists the texts of this launch's command line, then those that later
+    // launches handed over while it started.
+    void TakeLaunch(const std::vector<std::string>& texts) { launch_entry.TakeOwn(texts); }
 
     list::DownloadQueue queue;
     settings::AppSettings settings_values;
@@ -104,8 +112,10 @@ public:
     shell::RunCommands run_commands;
     shell::StatusLine status_line;
     shell::AddressEntry address_entry;
+    shell::LaunchEntry launch_entry;
     qt::QtSettingsStore store;
-    // The watcher hands each copied address to the window through this channel.
+    // The watcher hands each copied address to the window through this
+    // channel, and later launches their command lines.
     qt::LocalChannel channel;
     shell::ClipboardWatcher watcher;
     shell::ClipboardMonitor clipboard_monitor;

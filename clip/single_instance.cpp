@@ -1,10 +1,13 @@
 #include "single_instance.h"
 
+#include "qt/local_channel.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QThread>
+
+#include <unistd.h>
 
 #include <utility>
 
@@ -15,14 +18,16 @@ const QByteArray kExitRequest = "Exit\n";
 constexpr int kConnectMs = 200;
 constexpr qint64 kRequestBufferBytes = 64;
 
+// Beside the program's own lock and channel, so that the program and its
+// watcher agree on the folder, and with it on one watcher per program.
 QString RuntimePath(const QString& name) {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty()) folder = QDir::tempPath();
-    return QDir(folder).filePath(name);
+    return QDir(tarnwick::qt::LocalChannel::SocketFolder()).filePath(name);
 }
 
-QString LockPath() { return RuntimePath(QStringLiteral("tarnwick-clip.lock")); }
-QString ControlName() { return RuntimePath(QStringLiteral("tarnwick-clip.control")); }
+QString LockPath() { return RuntimePath(QStringLiteral("tarnwick-clip-%1.lock").arg(::getuid())); }
+QString ControlName() {
+    return RuntimePath(QStringLiteral("tarnwick-clip-%1.control").arg(::getuid()));
+}
 
 // Asks the watcher that holds the lock to end and waits until it has gone.
 void AskToEnd(const QDeadlineTimer& deadline) {

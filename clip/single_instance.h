@@ -1,5 +1,6 @@
-// One watcher per user. The running watcher holds a lock file and listens on
-// a control socket, both in the user's runtime folder; another start asks it
+// One watcher per user, as there is one program per user. The running
+// watcher holds a lock file and listens on a control socket, both in the
+// folder of the program's own lock and channel; another start asks it
 // through that socket to end ("Exit" and LF) and waits for the lock.
 #pragma once
 

@@ -26,6 +26,8 @@ public:
     virtual void Hide() = 0;
     virtual bool IsVisible() const = 0;
     virtual void Minimize() = 0;
+    // Shows the window, from the tray or a minimised state, above the others.
+    virtual void BringToFront() = 0;
     // Lets the window follow the mouse, as if its caption had been grabbed,
     // until the button is released.
     virtual void StartDrag() = 0;

@@ -1,6 +1,7 @@
 #include "qt/local_channel.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -74,6 +75,19 @@ bool IsChannelAddress(QByteArrayView message) {
     return url.isValid() && !url.host().isEmpty();
 }
 
+bool IsLaunchText(QByteArrayView text) {
+    if (text.isEmpty() || text.size() > kMaxMessageBytes - qsizetype(sizeof kLaunchText)) {
+        return false;
+    }
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = decoder.decode(text);
+    if (decoder.hasError()) return false;
+    for (const QChar c : decoded) {
+        if (c.category() == QChar::Other_Control) return false;
+    }
+    return true;
+}
+
 std::vector<QByteArray> MessageFramer::Append(QByteArrayView bytes) {
     std::vector<QByteArray> messages;
     while (!bytes.isEmpty()) {
@@ -94,7 +108,8 @@ std::vector<QByteArray> MessageFramer::Append(QByteArrayView bytes) {
     return messages;
 }
 
-LocalChannel::LocalChannel(AddressHandler on_address) : on_address_(std::move(on_address)) {
+LocalChannel::LocalChannel(AddressHandler on_address, LaunchHandlers on_launch)
+    : on_address_(std::move(on_address)), on_launch_(std::move(on_launch)) {
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     QObject::connect(&server_, &QLocalServer::newConnection, &server_, [this] { Accept(); });
 }
@@ -150,7 +165,7 @@ std::string LocalChannel::Address() const {
 
 void LocalChannel::Accept() {
     while (QLocalSocket* socket = server_.nextPendingConnection()) {
-        framers_.emplace(socket, MessageFramer());
+        peers_.emplace(socket, Peer());
         QObject::connect(socket, &QLocalSocket::readyRead, &server_,
                          [this, socket] { Read(socket); });
         QObject::connect(socket, &QLocalSocket::disconnected, &server_,
@@ -161,42 +176,110 @@ void LocalChannel::Accept() {
 }
 
 void LocalChannel::Read(QLocalSocket* socket) {
-    // Bytes that come while the handler runs the event loop raise no second
+    // Bytes that come while a handler runs the event loop raise no second
     // readyRead on this socket; they are read here once it returns.
     for (;;) {
-        const auto framer = framers_.find(socket);
-        if (framer == framers_.end() || socket->bytesAvailable() <= 0) return;
-        for (const QByteArray& message : framer->second.Append(socket->readAll())) {
-            if (!IsChannelAddress(message) || queued_.size() >= kMaxQueuedAddresses) continue;
-            queued_.emplace_back(message.constData(), static_cast<size_t>(message.size()));
+        const auto peer = peers_.find(socket);
+        if (peer == peers_.end() || socket->bytesAvailable() <= 0) return;
+        for (const QByteArray& message : peer->second.framer.Append(socket->readAll())) {
+            Take(socket, peer->second, message);
         }
         Deliver();
     }
+}
+
+void LocalChannel::Take(QLocalSocket* socket, Peer& peer, const QByteArray& message) {
+    if (peer.kind == Peer::Kind::kUnknown) {
+        // The first message tells whose connection it is.
+        const bool launch = message == kLaunchGreeting;
+        peer.kind = launch ? Peer::Kind::kLaunch : Peer::Kind::kWatcher;
+        if (launch) return;
+    }
+    if (peer.kind == Peer::Kind::kLaunch) return TakeFromLaunch(socket, message);
+    if (!IsChannelAddress(message) || queued_watcher_addresses_ >= kMaxQueuedAddresses) return;
+    ++queued_watcher_addresses_;
+    queued_.push_back({Delivery::Kind::kWatcherAddress, message.toStdString(), nullptr});
+}
+
+void LocalChannel::TakeFromLaunch(QLocalSocket* socket, const QByteArray& message) {
+    if (message == kLaunchShow) {
+        queued_.push_back({Delivery::Kind::kLaunchShow, {}, socket});
+        return;
+    }
+    if (!message.startsWith(kLaunchText)) return;
+    const QByteArray text = message.sliced(qsizetype(sizeof kLaunchText) - 1);
+    if (IsLaunchText(text))
+        queued_.push_back({Delivery::Kind::kLaunchText, text.toStdString(), nullptr});
 }
 
 void LocalChannel::Forget(QLocalSocket* socket) {
     // Finished messages that came just before the end still count; an
     // unfinished one goes with its connection.
     Read(socket);
-    framers_.erase(socket);
+    peers_.erase(socket);
     socket->deleteLater();
 }
 
 void LocalChannel::Deliver() {
-    // A handler that lets the event loop run may read more; those addresses
+    // A handler that lets the event loop run may read more; those messages
     // wait their turn here instead of overtaking the ones before them.
     if (delivering_) return;
     delivering_ = true;
     while (!queued_.empty()) {
-        const std::string address = std::move(queued_.front());
+        const Delivery delivery = std::move(queued_.front());
         queued_.pop_front();
+        if (delivery.kind == Delivery::Kind::kWatcherAddress) --queued_watcher_addresses_;
         try {
-            if (on_address_) on_address_(address);
+            Hand(delivery);
         } catch (...) {
-            // A failing handler loses that address only.
+            // A failing handler loses that message only.
         }
     }
     delivering_ = false;
+}
+
+void LocalChannel::Hand(const Delivery& delivery) {
+    switch (delivery.kind) {
+        case Delivery::Kind::kWatcherAddress:
+            if (on_address_) on_address_(delivery.text);
+            break;
+        case Delivery::Kind::kLaunchText:
+            if (on_launch_.on_text) on_launch_.on_text(delivery.text);
+            break;
+        case Delivery::Kind::kLaunchShow:
+            if (on_launch_.on_show) on_launch_.on_show();
+            // Everything the launch sent before is handled: it may end.
+            if (delivery.from) {
+                delivery.from->write(QByteArray(kLaunchDone) + kMessageEnd);
+                delivery.from->flush();
+            }
+            break;
+    }
+}
+
+bool HandOverLaunch(const QString& channel, const std::vector<std::string>& texts, int timeout_ms) {
+    const QDeadlineTimer deadline(timeout_ms);
+    QLocalSocket socket;
+    socket.connectToServer(channel);
+    if (!socket.waitForConnected(static_cast<int>(deadline.remainingTime()))) return false;
+    QByteArray bytes = QByteArray(kLaunchGreeting) + kMessageEnd;
+    for (const std::string& text : texts) {
+        const QByteArray line(text.data(), static_cast<qsizetype>(text.size()));
+        if (IsLaunchText(line)) bytes += kLaunchText + line + kMessageEnd;
+    }
+    bytes += QByteArray(kLaunchShow) + kMessageEnd;
+    socket.write(bytes);
+    QByteArray answer;
+    while (!answer.contains(kMessageEnd)) {
+        if (socket.bytesToWrite() > 0) {
+            socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime()));
+        } else if (!socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
+            return false;
+        }
+        answer += socket.readAll();
+        if (deadline.hasExpired()) return false;
+    }
+    return answer == QByteArray(kLaunchDone) + kMessageEnd;
 }
 
 } // namespace tarnwick::qt

@@ -1,19 +1,29 @@
-// The delivery channel from the clipboard watcher: a local socket server that
-// only the current user can reach. Its name is the address the watcher is
-// started with.
+// The delivery channel of the running program: a local socket server that
+// only the current user can reach. Its name is the address the clipboard
+// watcher is started with, and the one a later launch of the program finds
+// beside the instance lock.
 //
-// A message is one web address followed by LF. What arrives is treated as
-// hostile: a message longer than kMaxMessageBytes is dropped together with the
-// rest of its bytes up to the next LF; a message that is not a single http or
-// https address is dropped; bytes split across reads are put together again,
-// and an unfinished message is never delivered. Accepted addresses reach the
-// handler one at a time, in the order they arrived, also when the handler
-// lets the event loop run.
+// A message is one line, ended by LF. What arrives is treated as hostile: a
+// message longer than kMaxMessageBytes is dropped together with the rest of
+// its bytes up to the next LF; bytes split across reads are put together
+// again, and an unfinished message is never delivered.
+//
+// A connection that begins with kLaunchGreeting is a later launch: each
+// "ADD text" hands over one text of its command line, and "SHOW" asks for
+// the window, which the channel answers with kLaunchDone once done. Every
+// text of a launch arrives, however many. Any other connection is the
+// watcher's: each message must be a single http or https address, and past
+// kMaxQueuedAddresses waiting for the handler the rest are dropped, so that
+// a flood of copies cannot grow without end.
+//
+// Accepted messages reach their handlers one at a time, in the order they
+// arrived, also when a handler lets the event loop run.
 #pragma once
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QLocalServer>
+#include <QPointer>
 #include <QString>
 
 #include <deque>
@@ -28,11 +38,20 @@ namespace tarnwick::qt {
 
 inline constexpr qsizetype kMaxMessageBytes = 8 * 1024;
 inline constexpr char kMessageEnd = '\n';
+// The lines of a later launch, and the running program's answer.
+inline constexpr char kLaunchGreeting[] = "TARNWICK LAUNCH 1";
+inline constexpr char kLaunchText[] = "ADD ";
+inline constexpr char kLaunchShow[] = "SHOW";
+inline constexpr char kLaunchDone[] = "DONE";
 
 // Whether `message` (without its LF) is one http or https address with a
 // host: valid UTF-8, at most kMaxMessageBytes, without blanks, control or
 // format characters.
 bool IsChannelAddress(QByteArrayView message);
+
+// Whether `text` may be handed over as a text of a launch's command line:
+// valid UTF-8 without control characters, short enough for one message.
+bool IsLaunchText(QByteArrayView text);
 
 // Cuts a byte stream into LF-ended messages, dropping those that grow past
 // kMaxMessageBytes.
@@ -48,11 +67,17 @@ private:
 
 class LocalChannel {
 public:
-    // Addresses waiting for the handler beyond this are dropped.
+    // The watcher's addresses waiting for the handler beyond this are dropped.
     static constexpr size_t kMaxQueuedAddresses = 100;
     using AddressHandler = std::function<void(const std::string& address)>;
+    // What a later launch hands over: each text of its command line, then
+    // its wish to see the window.
+    struct LaunchHandlers {
+        std::function<void(const std::string& text)> on_text;
+        std::function<void()> on_show;
+    };
 
-    explicit LocalChannel(AddressHandler on_address);
+    explicit LocalChannel(AddressHandler on_address, LaunchHandlers on_launch = {});
     ~LocalChannel();
     LocalChannel(const LocalChannel&) = delete;
     LocalChannel& operator=(const LocalChannel&) = delete;
@@ -73,16 +98,40 @@ public:
     static int RemoveStaleChannels(const QString& folder = SocketFolder());
 
 private:
+    // One connection: its framing, and whose it turned out to be.
+    struct Peer {
+        enum class Kind { kUnknown, kWatcher, kLaunch };
+        MessageFramer framer;
+        Kind kind = Kind::kUnknown;
+    };
+    // A message waiting for its handler; `from` answers a launch's SHOW.
+    struct Delivery {
+        enum class Kind { kWatcherAddress, kLaunchText, kLaunchShow };
+        Kind kind;
+        std::string text;
+        QPointer<QLocalSocket> from;
+    };
+
     void Accept();
     void Read(QLocalSocket* socket);
+    void Take(QLocalSocket* socket, Peer& peer, const QByteArray& message);
+    void TakeFromLaunch(QLocalSocket* socket, const QByteArray& message);
     void Forget(QLocalSocket* socket);
     void Deliver();
+    void Hand(const Delivery& delivery);
 
     AddressHandler on_address_;
+    LaunchHandlers on_launch_;
     QLocalServer server_;
-    std::map<QLocalSocket*, MessageFramer> framers_;
-    std::deque<std::string> queued_;
+    std::map<QLocalSocket*, Peer> peers_;
+    std::deque<Delivery> queued_;
+    size_t queued_watcher_addresses_ = 0;
     bool delivering_ = false;
 };
+
+// Hands a launch's command-line texts to the running program at `channel`
+// and asks for its window; true once the program answered that it has them
+// all. Blocks for at most `timeout_ms`: only for a launch that ends at once.
+bool HandOverLaunch(const QString& channel, const std::vector<std::string>& texts, int timeout_ms);
 
 } // namespace tarnwick::qt

@@ -115,6 +115,13 @@ void TarnwickWindow::Quit() {
     QCoreApplication::quit();
 }
 
+void TarnwickWindow::BringToFront() {
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
 void TarnwickWindow::ShowStartButtonCaption(const std::string& caption) {
     cmdStartDownload_->setText(ToQString(caption));
 }

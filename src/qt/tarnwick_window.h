@@ -62,6 +62,7 @@ public:
     void Hide() override { hide(); }
     bool IsVisible() const override { return isVisible(); }
     void Minimize() override { showMinimized(); }
+    void BringToFront() override;
     void StartDrag() override;
     void Quit() override;
 

@@ -42,6 +42,10 @@ public:
     }
     bool IsVisible() const override { return visible; }
     void Minimize() override { log_.push_back("minimize"); }
+    void BringToFront() override {
+        visible = true;
+        log_.push_back("front");
+    }
     void StartDrag() override { log_.push_back("drag"); }
     void Quit() override { log_.push_back("quit"); }
 

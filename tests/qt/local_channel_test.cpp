@@ -18,6 +18,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tarnwick::qt {
@@ -201,6 +202,80 @@ TEST_F(LocalChannelTest, HandlerThatRunsTheEventLoopIsNotOvertaken) {
     EXPECT_FALSE(overtaken);
     EXPECT_EQ(delivered,
               (std::vector<std::string>{kVideoPage.toStdString(), kOtherPage.toStdString()}));
+}
+
+// Later launches.
+
+class LaunchChannelTest : public LocalChannelTest {
+protected:
+    LaunchChannelTest() {
+        // The first delivery lets the event loop run, as a handler with a box
+        // would, so that what follows waits in the channel meanwhile.
+        on_address = [this](const std::string& address) {
+            delivered.push_back(address);
+            if (delivered.size() == 1) Settle();
+        };
+    }
+    static QByteArray Greeting() { return QByteArray(kLaunchGreeting) + "\n"; }
+    static std::vector<std::string> Pages(int count) {
+        std::vector<std::string> pages;
+        for (int i = 0; i < count; ++i) pages.push_back("http://a.com/" + std::to_string(i));
+        return pages;
+    }
+    static QByteArray Lines(const char* prefix, const std::vector<std::string>& texts) {
+        QByteArray bytes;
+        for (const std::string& text : texts) bytes += prefix + QByteArray(text.c_str()) + "\n";
+        return bytes;
+    }
+
+    std::vector<std::string> texts;
+    int shows = 0;
+    LocalChannel launch_channel{[this](const std::string& address) { on_address(address); },
+                                {[this](const std::string& text) {
+                                     texts.push_back(text);
+                                     if (texts.size() == 1) Settle();
+                                 },
+                                 [this] { ++shows; }}};
+};
+
+TEST_F(LaunchChannelTest, EveryTextOfALaunchArrivesInOrderWhileTheWatchersFloodIsCut) {
+    ASSERT_TRUE(launch_channel.Listen(folder.filePath("launch")));
+    const std::vector<std::string> pages = Pages(250);
+    auto watcher = std::make_unique<QLocalSocket>();
+    watcher->connectToServer(folder.filePath("launch"));
+    ASSERT_TRUE(watcher->waitForConnected(kWaitMs));
+    Send(*watcher, Lines("", pages));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return delivered.size() >= LocalChannel::kMaxQueuedAddresses; }, kWaitMs));
+    Settle();
+    EXPECT_LE(delivered.size(), LocalChannel::kMaxQueuedAddresses + 1);
+
+    auto launch = std::make_unique<QLocalSocket>();
+    launch->connectToServer(folder.filePath("launch"));
+    ASSERT_TRUE(launch->waitForConnected(kWaitMs));
+    Send(*launch, Greeting() + Lines(kLaunchText, pages) + kLaunchShow + "\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shows == 1; }, kWaitMs));
+    EXPECT_EQ(texts, pages);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return launch->bytesAvailable() > 0; }, kWaitMs));
+    EXPECT_EQ(launch->readAll(), QByteArray(kLaunchDone) + "\n");
+}
+
+TEST_F(LaunchChannelTest, ALaunchHandsItsTextsOverAndWaitsForTheAnswer) {
+    ASSERT_TRUE(launch_channel.Listen(folder.filePath("launch")));
+    bool handed_over = false;
+    const std::vector<std::string> sent = {"www.a.com/1", "two words", "bad\x01text", "x"};
+    std::thread later(
+        [&] { handed_over = HandOverLaunch(folder.filePath("launch"), sent, kWaitMs); });
+    const bool shown = QTest::qWaitFor([&] { return shows == 1; }, kWaitMs);
+    later.join();
+    ASSERT_TRUE(shown);
+    EXPECT_TRUE(handed_over);
+    EXPECT_EQ(texts, (std::vector<std::string>{"www.a.com/1", "two words", "x"}));
+    EXPECT_TRUE(delivered.empty()) << "nothing of a launch goes to the watcher's handler";
+}
+
+TEST_F(LaunchChannelTest, ALaunchWithNobodyListeningFails) {
+    EXPECT_FALSE(HandOverLaunch(folder.filePath("nobody"), {"http://a.com/"}, 1000));
 }
 
 TEST(LocalChannelNameTest, ReplacesALeftOverSocketFileAndNamesTheUserAndProcess) {

@@ -17,10 +17,7 @@
 namespace tarnwick::qt {
 namespace {
 
-std::string SkinPath() {
-    const auto path = std::filesystem::path(__FILE__).parent_path() / "../../skin/Main.qml";
-    return path.lexically_normal().string();
-}
+std::string SkinPath() { return TARNWICK_SKIN_DIR "/Main.qml"; }
 
 // Where the program lays the download grid over the skin.
 const QRectF kGridArea(36, 259, 572, 179);
