@@ -51,6 +51,23 @@ Rectangle {
     property bool running: false
     property bool downloadTabMarked: false
     property string page: "Download"
+    // Whether the window can be seen: the program clears it while the window
+    // is hidden, minimised or in the tray, and the skin rests meanwhile.
+    property bool awake: true
+    // The one beat of everything that shows the skin is busy: four times a
+    // second, only while there is something to show and the window is seen.
+    // Each beat repaints the few small items that follow it, nothing else.
+    property int beat: 0
+    Timer {
+        objectName: "busyBeat"
+        interval: 250
+        repeat: true
+        running: skin.awake && (skin.running || skin.downloadTabMarked)
+        onTriggered: skin.beat++
+        onRunningChanged: if (!running) skin.beat = 0
+    }
+    // Half the beat: on for half a second, off for the next.
+    readonly property bool pulse: beat % 4 >= 2
 
     function setVariable(path, value) {
         const text = value === undefined || value === null ? "" : String(value)
@@ -457,12 +474,7 @@ Rectangle {
             height: 8
             radius: 4
             color: "#ffc700"
-            SequentialAnimation on opacity {
-                running: tab.marked
-                loops: Animation.Infinite
-                NumberAnimation { to: 0.3; duration: 600 }
-                NumberAnimation { to: 1; duration: 600 }
-            }
+            opacity: tab.marked && skin.pulse ? 0.3 : 1
         }
         Rectangle {
             anchors.bottom: parent.bottom
@@ -780,7 +792,8 @@ Rectangle {
                 font.pixelSize: 13
             }
         }
-        // A thin bar along the well's lower edge moves while a run is under way.
+        // A thin bar along the well's lower edge moves while a run is under
+        // way, a step each beat.
         Item {
             x: 36
             y: 441
@@ -790,6 +803,8 @@ Rectangle {
             visible: skin.running
             Rectangle {
                 id: runStripe
+                readonly property int steps: 8
+                x: -width + (skin.beat % steps) * (parent.width + width) / steps
                 width: 140
                 height: parent.height
                 radius: 1.5
@@ -798,13 +813,6 @@ Rectangle {
                     GradientStop { position: 0.0; color: "#00ffc700" }
                     GradientStop { position: 0.5; color: "#ffc700" }
                     GradientStop { position: 1.0; color: "#00ffc700" }
-                }
-                NumberAnimation on x {
-                    running: skin.running && skin.page === "Download"
-                    from: -140
-                    to: 572
-                    duration: 1600
-                    loops: Animation.Infinite
                 }
             }
         }
@@ -1066,13 +1074,7 @@ Rectangle {
             height: 8
             radius: 4
             color: skin.running ? "#ffc700" : "#9cb863"
-            SequentialAnimation on opacity {
-                running: skin.running
-                loops: Animation.Infinite
-                onRunningChanged: if (!running) statusDot.opacity = 1
-                NumberAnimation { to: 0.35; duration: 500 }
-                NumberAnimation { to: 1; duration: 500 }
-            }
+            opacity: skin.running && skin.pulse ? 0.35 : 1
         }
         Text {
             objectName: "statusText"

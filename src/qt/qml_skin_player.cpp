@@ -2,6 +2,7 @@
 
 #include "qt/text_conversion.h"
 
+#include <QEvent>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QQmlError>
@@ -69,6 +70,10 @@ bool QmlSkinPlayer::Load(const std::string& path) {
     }
     connect(skin, SIGNAL(command(QString, QString)), this, SLOT(OnCommand(QString, QString)));
     skin_ = skin;
+    if (window_) window_->removeEventFilter(this);
+    window_ = view_->window();
+    window_->installEventFilter(this);
+    TellWhetherSeen();
     if (skin->width() > 0 && skin->height() > 0) {
         view_->resize(static_cast<int>(skin->width()), static_cast<int>(skin->height()));
     }
@@ -94,6 +99,20 @@ std::string QmlSkinPlayer::GetVariable(const std::string& path) {
         return {};
     }
     return ToStdString(value.toString());
+}
+
+bool QmlSkinPlayer::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (watched == window_ &&
+        (type == QEvent::Show || type == QEvent::Hide || type == QEvent::WindowStateChange)) {
+        TellWhetherSeen();
+    }
+    return false;
+}
+
+void QmlSkinPlayer::TellWhetherSeen() {
+    if (!skin_ || !window_) return;
+    skin_->setProperty("awake", window_->isVisible() && !window_->isMinimized());
 }
 
 void QmlSkinPlayer::OnCommand(const QString& command, const QString& args) {

@@ -39,13 +39,20 @@ public:
         listener_ = listener;
     }
 
+protected:
+    // Follows the window's visibility: the skin rests while it cannot be seen.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private slots:
     void OnCommand(const QString& command, const QString& args);
 
 private:
     bool Fail(const std::string& why);
+    void TellWhetherSeen();
 
     QPointer<QQuickWidget> view_;
+    // The window the view lies in, whose visibility the skin follows.
+    QPointer<QWidget> window_;
     bool owns_view_;
     QPointer<QQuickItem> skin_;
     platform::SkinCommandListener* listener_ = nullptr;

@@ -113,6 +113,30 @@ INSTANTIATE_TEST_SUITE_P(
                     ButtonCase{"MonitorWhenOff", "monitorCheck", "ID_FS_autoDownloadCheck"}),
     [](const testing::TestParamInfo<ButtonCase>& info) { return info.param.test_name; });
 
+// Everything that moves in the skin follows one beat, which runs only while
+// a run is under way and the window can be seen; nothing loops on its own.
+TEST_F(SkinTest, RestsUnlessBusyAndSeen) {
+    QObject* beat = player_.Widget()->rootObject()->findChild<QObject*>("busyBeat");
+    ASSERT_NE(beat, nullptr);
+    EXPECT_FALSE(beat->property("running").toBool()) << "idle";
+    player_.SetVariable("_root.startDownload", "0");
+    EXPECT_TRUE(beat->property("running").toBool()) << "a run is under way";
+    player_.Widget()->showMinimized();
+    EXPECT_FALSE(beat->property("running").toBool()) << "minimised";
+    player_.Widget()->showNormal();
+    EXPECT_TRUE(beat->property("running").toBool());
+    player_.Widget()->hide();
+    EXPECT_FALSE(beat->property("running").toBool()) << "hidden, in the tray";
+    player_.Widget()->show();
+    player_.SetVariable("_root.startDownload", "1");
+    EXPECT_FALSE(beat->property("running").toBool()) << "idle again";
+    for (QObject* object : player_.Widget()->rootObject()->findChildren<QObject*>()) {
+        const QVariant loops = object->property("loops");
+        EXPECT_FALSE(loops.isValid() && loops.toInt() < 0)
+            << object->metaObject()->className() << " loops without end";
+    }
+}
+
 TEST_F(SkinTest, CoversTheWholeWindow) {
     QQuickItem* skin = player_.Widget()->rootObject();
     EXPECT_EQ(skin->width(), 648);
