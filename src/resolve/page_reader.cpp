@@ -150,12 +150,12 @@ PageVerdict PageReader::Verdict() const {
     if (std::optional<VideoCandidate> chosen = ChooseVideo(candidates)) {
         return {chosen->address, std::nullopt};
     }
-    // Candidates that none was chosen from are manifests, and a page that
-    // streams its video is not searched for links.
-    if (!candidates.empty()) return {"", Reason::kStreamedVideo};
+    // A link to a video file beats a player that only streams.
     if (std::optional<VideoCandidate> chosen = ChooseVideo(state_->findings.VideoLinks())) {
         return {chosen->address, std::nullopt};
     }
+    // Candidates that none was chosen from are manifests.
+    if (!candidates.empty()) return {"", Reason::kStreamedVideo};
     return {"", Reason::kNoLinkInPage};
 }
 

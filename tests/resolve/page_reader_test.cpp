@@ -128,6 +128,9 @@ INSTANTIATE_TEST_SUITE_P(
         // Manifests.
         PageCase{"ManifestsOnly", "manifests_only.html", "https://news.example.org/live",
                  NoLink(Reason::kStreamedVideo)},
+        PageCase{"LinkToAFileBeatsAStreamingPlayer", "hls_player_beside_link.html",
+                 "https://harbour.example.org/festival/fireworks",
+                 Link("https://harbour.example.org/downloads/fireworks-1080p.mp4")},
         PageCase{"ManifestNeverChosen", "manifest_beside_file.html", "https://choir.example.org/",
                  Link("https://choir.example.org/files/concert.mov")},
         // Markup as it comes.
