@@ -71,6 +71,11 @@ INSTANTIATE_TEST_SUITE_P(
         PageCase{"OpenGraphPlayerPageIsNoVideo", "og_video_player_page.html",
                  "https://lectures.example.edu/rivers/3",
                  Link("https://lectures.example.edu/files/rivers-3.mp4")},
+        PageCase{"OpenGraphPlayerBeforeTheFile", "og_video_array_player_first.html",
+                 "https://sail.example.com/regatta/9",
+                 Link("https://media.sail.example.com/r/9/main")},
+        PageCase{"OpenGraphSizesBelongToTheirVideo", "og_video_array_sizes.html",
+                 "https://rail.example.org/", Link("https://rail.example.org/r/cd34")},
         PageCase{"TwitterStream", "twitter_stream.html", "https://sport.example.org/goal-17",
                  Link("https://sport.example.org/stream/goal-17")},
         PageCase{"TwitterStreamByProperty", "twitter_stream_property.html",
@@ -140,6 +145,27 @@ INSTANTIATE_TEST_SUITE_P(
         PageCase{"BrokenMarkup", "broken_markup.html", "http://garden.example.org/diary/",
                  Link("http://garden.example.org/diary/week12.webm")}),
     [](const testing::TestParamInfo<PageCase>& info) { return info.param.name; });
+
+std::string Meta(const std::string& property, const std::string& content) {
+    return "<meta property=\"" + property + "\" content=\"" + content + "\">";
+}
+
+// og:video and og:video:url written together name one video; its secure
+// address may follow what is declared of it.
+TEST(PageReaderOpenGraph, AddressesWrittenTogetherShareTheirDeclarations) {
+    html::LibxmlHtmlParserFactory parsers;
+    const std::string player = Meta("og:video", "/embed/5") + Meta("og:video:url", "/embed/5") +
+                               Meta("og:video:type", "text/html") + "<a href=/files/5.mov>";
+    EXPECT_EQ(ReadPage(parsers, "https://og.example.org/", player),
+              Link("https://og.example.org/files/5.mov"));
+    const std::string flash_then_file =
+        Meta("og:video", "http://og.example.org/5.swf") +
+        Meta("og:video:type", "application/x-shockwave-flash") +
+        Meta("og:video:secure_url", "https://og.example.org/5.swf") +
+        Meta("og:video", "https://og.example.org/5") + Meta("og:video:type", "video/ogg");
+    EXPECT_EQ(ReadPage(parsers, "https://og.example.org/", flash_then_file),
+              Link("https://og.example.org/5"));
+}
 
 std::string Repeated(std::string_view unit, size_t times) {
     std::string text;
