@@ -146,6 +146,9 @@ INSTANTIATE_TEST_SUITE_P(
         PageCase{"InlineScriptsBeforeTheVideo", "inline_scripts.html",
                  "https://parade.example.org/",
                  Link("https://parade.example.org/media/lantern-parade.mp4")},
+        PageCase{"Utf16WithItsMark", "utf16_with_mark.html", "https://village.example.fr/2019/",
+                 Link("https://village.example.fr/2019/m\xC3\xA9"
+                      "dias/f\xC3\xAAte-2019.mp4")},
         PageCase{"BrokenMarkup", "broken_markup.html", "http://garden.example.org/diary/",
                  Link("http://garden.example.org/diary/week12.webm")}),
     [](const testing::TestParamInfo<PageCase>& info) { return info.param.name; });
