@@ -37,14 +37,12 @@ bool MayBecome(std::string_view head, std::string_view mark) {
 } // namespace
 
 void ByteOrderMarkDecoder::Decode(std::string_view bytes, std::string& out) {
-    if (mark_ == Mark::kUndecided) {
-        while (!bytes.empty() && mark_ == Mark::kUndecided) {
-            head_ += bytes.front();
-            bytes.remove_prefix(1);
-            if (!MayBecome(head_, kUtf8Mark) && !MayBecome(head_, kUtf16LeMark) &&
-                !MayBecome(head_, kUtf16BeMark)) {
-                Decide(out);
-            }
+    while (!bytes.empty() && mark_ == Mark::kUndecided) {
+        head_ += bytes.front();
+        bytes.remove_prefix(1);
+        if (!MayBecome(head_, kUtf8Mark) && !MayBecome(head_, kUtf16LeMark) &&
+            !MayBecome(head_, kUtf16BeMark)) {
+            Decide(out);
         }
     }
     if (mark_ == Mark::kUtf16Le || mark_ == Mark::kUtf16Be) return DecodeUtf16(bytes, out);
@@ -67,7 +65,6 @@ void ByteOrderMarkDecoder::Decide(std::string& out) {
 }
 
 void ByteOrderMarkDecoder::DecodeUtf16(std::string_view bytes, std::string& out) {
-    out.reserve(out.size() + bytes.size() * 3 / 2 + 4);
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
         if (odd_byte_ < 0) {
