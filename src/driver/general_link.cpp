@@ -63,6 +63,11 @@ void GeneralLinkFinder::OnPage(transfer::PageFetch::Result result) {
         found.outcome = result.outcome;
         return Finish(std::move(found));
     }
+    if (result.http_status >= 400) {
+        // An error page is not the page asked for, whatever video it shows.
+        found.outcome = Outcome::Failed(Reason::kPageNotFetched, {}, result.http_status);
+        return Finish(std::move(found));
+    }
     try {
         parser_->Finish();
     } catch (...) {
@@ -72,9 +77,6 @@ void GeneralLinkFinder::OnPage(transfer::PageFetch::Result result) {
     if (!verdict.link.empty()) {
         found.outcome = Outcome::Complete();
         found.link = verdict.link;
-    } else if (result.http_status >= 400) {
-        // An error page that holds no video tells why.
-        found.outcome = Outcome::Failed(Reason::kPageNotFetched, {}, result.http_status);
     } else {
         found.outcome =
             Outcome::Failed(verdict.reason.value_or(Reason::kNoLinkInPage), {}, result.http_status);

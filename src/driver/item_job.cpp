@@ -112,17 +112,18 @@ void ItemJob::OnPageProgress(int64_t received, std::optional<int64_t> size) {
 void ItemJob::OnPage(transfer::PageFetch::Result result) {
     page_fetch_.reset();
     if (!result.outcome.IsComplete()) return Finish(result.outcome);
+    if (result.http_status >= 400) {
+        // An error page is not the page asked for, whatever links it holds.
+        return Finish(Outcome::Failed(Reason::kPageNotFetched, {}, result.http_status),
+                      list::NameKind::kProcessFailed);
+    }
     Change([](DownloadItem& i) { i.state = ItemState::kStarting; });
     const DownloadItem* item = s_.queue.Find(key_);
     if (item == nullptr) return Finish(Outcome::Cancelled());
     const std::string link = resolve::ExtractLink(item->site, item->page_address, result.page);
     if (link.empty()) {
-        // An error page that holds no link tells why; otherwise the page has none.
-        const Outcome outcome =
-            result.http_status >= 400
-                ? Outcome::Failed(Reason::kPageNotFetched, {}, result.http_status)
-                : Outcome::Failed(Reason::kNoLinkInPage, {}, result.http_status);
-        return Finish(outcome, list::NameKind::kProcessFailed);
+        return Finish(Outcome::Failed(Reason::kNoLinkInPage, {}, result.http_status),
+                      list::NameKind::kProcessFailed);
     }
     ProbeLink(link);
 }

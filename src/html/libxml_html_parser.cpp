@@ -1,5 +1,6 @@
 #include "html/libxml_html_parser.h"
 
+#include "html/byte_order_mark.h"
 #include "html/start_tag_guard.h"
 
 #include <libxml/HTMLparser.h>
@@ -18,7 +19,8 @@
 namespace tarnwick::html {
 namespace {
 
-// No call into libxml2 reads more than this much of a page at once.
+// The page is taken in slices of this size, and no call into libxml2 reads
+// much more at once: a slice of UTF-16 grows by half at most as UTF-8.
 constexpr size_t kSliceSize = 64 * 1024;
 
 // In a page that declares no character set, libxml2 2.9 takes an end tag of
@@ -89,7 +91,7 @@ public:
     void Feed(const char* data, size_t size) override {
         while (size > 0 && !finished_ && !guard_.Tripped()) {
             const size_t slice = std::min(size, kSliceSize);
-            held_.append(data, slice);
+            Take({data, slice});
             data += slice;
             size -= slice;
             const size_t ready = SafeEnd(held_);
@@ -101,6 +103,8 @@ public:
 
     void Finish() override {
         if (finished_) return;
+        mark_decoder_.Finish(held_);
+        HonourTheMark();
         Parse(held_.data(), guard_.Scan(held_), true);
         held_.clear();
         finished_ = true;
@@ -115,6 +119,27 @@ public:
 
 private:
     static LibxmlHtmlParser& Self(void* self) { return *static_cast<LibxmlHtmlParser*>(self); }
+
+    // The page's next bytes wait in held_ as UTF-8 when it began with a
+    // byte-order mark, else as they are.
+    void Take(std::string_view bytes) {
+        mark_decoder_.Decode(bytes, held_);
+        HonourTheMark();
+    }
+
+    // A page that begins with a byte-order mark is read as UTF-8 from then
+    // on, whatever character set its <meta> declares. libxml2 is told before
+    // it reads anything of the page: the decoder passes nothing on until it
+    // knows the mark.
+    void HonourTheMark() {
+        using Mark = ByteOrderMarkDecoder::Mark;
+        if (mark_honoured_ || mark_decoder_.mark() == Mark::kUndecided ||
+            mark_decoder_.mark() == Mark::kNone) {
+            return;
+        }
+        htmlCtxtUseOptions(context_, kOptions | HTML_PARSE_IGNORE_ENC);
+        mark_honoured_ = true;
+    }
 
     // libxml2's depth counts the element at hand from its start until after
     // its end.
@@ -185,6 +210,8 @@ private:
 
     platform::HtmlHandler& handler_;
     htmlParserCtxtPtr context_ = nullptr;
+    ByteOrderMarkDecoder mark_decoder_;
+    bool mark_honoured_ = false;
     std::string held_; // bytes not yet given to libxml2
     StartTagGuard guard_;
     std::vector<platform::HtmlAttribute> attributes_;

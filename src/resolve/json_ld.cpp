@@ -3,8 +3,10 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tarnwick::resolve {
 namespace {
@@ -14,6 +16,39 @@ using Json = nlohmann::ordered_json;
 
 constexpr int kDeepestNesting = 64;
 
+// The marks that pages put around a script's text to hide it from old
+// browsers and XML parsers: "<!--" and "-->", "//<![CDATA[" and "//]]>",
+// "/*<![CDATA[*/" and "/*]]>*/". A JSON text neither begins nor ends with
+// any of them.
+constexpr std::array<std::string_view, 5> kOpeningMarks = {"<!--", "<![CDATA[", "//", "/*", "*/"};
+constexpr std::array<std::string_view, 5> kClosingMarks = {"-->", "]]>", "//", "/*", "*/"};
+
+std::string_view TrimJsonBlanks(std::string_view text) {
+    constexpr std::string_view kBlanks = " \t\n\r";
+    const size_t start = std::min(text.find_first_not_of(kBlanks), text.size());
+    text.remove_prefix(start);
+    return text.substr(0, text.find_last_not_of(kBlanks) + 1);
+}
+
+// The text without the marks around it.
+std::string_view Unwrapped(std::string_view text) {
+    for (bool found = true; found;) {
+        text = TrimJsonBlanks(text);
+        const auto opening =
+            std::find_if(kOpeningMarks.begin(), kOpeningMarks.end(),
+                         [&](std::string_view mark) { return text.starts_with(mark); });
+        const auto closing =
+            std::find_if(kClosingMarks.begin(), kClosingMarks.end(),
+                         [&](std::string_view mark) { return text.ends_with(mark); });
+        found = opening != kOpeningMarks.end() || closing != kClosingMarks.end();
+        if (opening != kOpeningMarks.end()) text.remove_prefix(opening->size());
+        if (closing != kClosingMarks.end() && text.ends_with(*closing)) {
+            text.remove_suffix(closing->size());
+        }
+    }
+    return text;
+}
+
 // The parsed text; a discarded value when it is no JSON. What lies deeper
 // than kDeepestNesting is dropped while it is read, so that deep nesting
 // costs no memory beyond a bit or two per level.
@@ -21,7 +56,7 @@ Json Parse(std::string_view text) {
     const Json::parser_callback_t shallow_only = [](int depth, Json::parse_event_t, Json&) {
         return depth <= kDeepestNesting;
     };
-    return Json::parse(text, shallow_only, /*allow_exceptions=*/false);
+    return Json::parse(Unwrapped(text), shallow_only, /*allow_exceptions=*/false);
 }
 
 const Json* Member(const Json& object, const char* key) {

@@ -50,15 +50,8 @@ bool IsHostCharacter(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '.' || c == '-';
 }
 
-// "name.name[.name...]" with an alphabetic last label of two letters or more,
-// and an optional ":port".
-bool IsHostName(std::string_view host) {
-    const size_t colon = host.find(':');
-    if (colon != std::string_view::npos) {
-        const std::string_view port = host.substr(colon + 1);
-        if (port.empty() || port.size() > 5 || !IsAllDigits(port)) return false;
-        host = host.substr(0, colon);
-    }
+// "name.name[.name...]" with an alphabetic last label of two letters or more.
+bool IsDomainName(std::string_view host) {
     if (host.empty() || host.front() == '.' || host.back() == '.' ||
         host.find("..") != std::string_view::npos) {
         return false;
@@ -76,15 +69,58 @@ bool IsHostName(std::string_view host) {
     return true;
 }
 
+// Four numbers of 0 to 255 between dots, written without leading zeros:
+// "192.168.1.10".
+bool IsIpv4Address(std::string_view host) {
+    for (int part = 0; part < 4; ++part) {
+        const size_t dot = part < 3 ? host.find('.') : host.size();
+        if (dot == std::string_view::npos) return false;
+        const std::string_view number = host.substr(0, dot);
+        if (number.empty() || number.size() > 3 || !IsAllDigits(number) ||
+            (number.size() > 1 && number.front() == '0') ||
+            (number.size() == 3 && number > "255")) {
+            return false;
+        }
+        host.remove_prefix(std::min(dot + 1, host.size()));
+    }
+    return true;
+}
+
+// A host without its optional ":port", told apart by its kind.
+enum class HostKind { kNone, kDomain, kLocal };
+
+HostKind HostKindOf(std::string_view host) {
+    const size_t colon = host.find(':');
+    if (colon != std::string_view::npos) {
+        const std::string_view port = host.substr(colon + 1);
+        if (port.empty() || port.size() > 5 || !IsAllDigits(port)) return HostKind::kNone;
+        host = host.substr(0, colon);
+    }
+    if (IsIpv4Address(host) || text::ToLowerAscii(host) == "localhost") return HostKind::kLocal;
+    return IsDomainName(host) ? HostKind::kDomain : HostKind::kNone;
+}
+
+// Whether the text begins with a scheme and "://": "http://", "ftp://", ...
+bool BeginsWithScheme(std::string_view text) {
+    if (text.empty() || std::isalpha(static_cast<unsigned char>(text.front())) == 0) return false;
+    const size_t end =
+        text.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-.");
+    return end != std::string_view::npos && text.substr(end).starts_with("://");
+}
+
+// A domain name followed by a path, or one that begins with "www."; or an
+// IPv4 address or "localhost" followed by a path. Whatever follows the host
+// may hold another address ("web.archive.org/web/2016/http://...").
 bool LooksLikeHostAndPath(std::string_view text) {
     for (char c : text) {
         if (IsBlankOrControl(c)) return false;
     }
     const size_t end = text.find_first_of("/?#");
     const std::string_view host = text.substr(0, end);
-    if (!IsHostName(host)) return false;
+    const HostKind kind = HostKindOf(host);
+    if (kind == HostKind::kNone) return false;
     const bool has_path = end != std::string_view::npos && text[end] == '/';
-    return has_path || text::ToLowerAscii(host).starts_with("www.");
+    return has_path || (kind == HostKind::kDomain && text::ToLowerAscii(host).starts_with("www."));
 }
 
 constexpr std::array<std::string_view, 10> kVideoExtensions = {
@@ -99,7 +135,7 @@ std::string CleanAddress(std::string_view text) {
     for (size_t junk = TrailingJunk(text); junk > 0; junk = TrailingJunk(text)) {
         text.remove_suffix(junk);
     }
-    if (text.find("://") == std::string_view::npos && LooksLikeHostAndPath(text)) {
+    if (!BeginsWithScheme(text) && LooksLikeHostAndPath(text)) {
         return "http://" + std::string(text);
     }
     return std::string(text);

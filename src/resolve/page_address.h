@@ -8,9 +8,11 @@
 namespace tarnwick::resolve {
 
 // The address without the blanks, control characters, no-break spaces and
-// byte-order marks around it. A text without a scheme that reads as a host
-// and a path ("www.bolt.com/video/1"), or as a host beginning with "www.",
-// gets "http://" in front. Any other text is only trimmed.
+// byte-order marks around it. A text that does not begin with a scheme and
+// reads as a host and a path ("www.bolt.com/video/1",
+// "192.168.1.10:8000/movie.mp4", "localhost:8080/a.mp4"), or as a host
+// beginning with "www.", gets "http://" in front. Any other text is only
+// trimmed.
 std::string CleanAddress(std::string_view text);
 
 // Whether a cleaned text can be one address: at most 8 KiB, without blanks

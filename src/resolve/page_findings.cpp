@@ -17,6 +17,13 @@ void ApplyDeclared(const DeclaredVideo& declared, VideoCandidate& video) {
     if (!video.height) video.height = declared.height;
 }
 
+template <typename T>
+void KeepFirst(std::optional<T>& kept, const std::optional<T>& value) {
+    if (!kept) kept = value;
+}
+
+unsigned BitOf(OpenGraphAddress kind) { return 1U << static_cast<unsigned>(kind); }
+
 } // namespace
 
 PageFindings::PageFindings(std::string page_address) : page_address_(std::move(page_address)) {}
@@ -25,9 +32,40 @@ void PageFindings::AddBase(std::string_view written) {
     if (!base_) base_ = std::string(written);
 }
 
-void PageFindings::AddVideo(VideoCandidate written, VideoOrigin origin, int preference) {
-    if (RoomForVideos() == 0 || written.address.size() > kMaxAddressLength) return;
-    videos_.push_back(Found{std::move(written), origin, preference});
+void PageFindings::AddFound(Found found) {
+    if (RoomForVideos() == 0 || found.video.address.size() > kMaxAddressLength) return;
+    videos_.push_back(std::move(found));
+}
+
+void PageFindings::AddVideo(VideoCandidate written, VideoOrigin origin) {
+    AddFound(Found{std::move(written), origin});
+}
+
+bool PageFindings::StartsAnotherVideo(OpenGraphAddress kind) const {
+    if (open_graph_.empty()) return true;
+    const OpenGraphVideo& last = open_graph_.back();
+    if ((last.addresses & BitOf(kind)) != 0) return true;
+    return kind != OpenGraphAddress::kSecureUrl && last.addresses != 0 && last.declared_any;
+}
+
+void PageFindings::AddOpenGraphVideo(std::string_view written, OpenGraphAddress kind) {
+    if (StartsAnotherVideo(kind)) {
+        if (open_graph_.size() == kMaxAddresses) return;
+        open_graph_.emplace_back();
+    }
+    open_graph_.back().addresses |= BitOf(kind);
+    VideoCandidate video;
+    video.address = written;
+    AddFound(Found{std::move(video), VideoOrigin::kOpenGraph, open_graph_.size() - 1, kind});
+}
+
+void PageFindings::DeclareOpenGraph(const DeclaredVideo& declared) {
+    if (open_graph_.empty()) open_graph_.emplace_back();
+    OpenGraphVideo& video = open_graph_.back();
+    KeepFirst(video.declared.type, declared.type);
+    KeepFirst(video.declared.width, declared.width);
+    KeepFirst(video.declared.height, declared.height);
+    video.declared_any = true;
 }
 
 void PageFindings::AddVideoLink(std::string_view written) {
@@ -43,7 +81,9 @@ std::string PageFindings::BaseAddress() const {
 void PageFindings::AddCandidate(const Found& found, const std::string& base,
                                 std::vector<VideoCandidate>& candidates) const {
     VideoCandidate video = found.video;
-    if (found.origin == VideoOrigin::kOpenGraph) ApplyDeclared(open_graph, video);
+    if (found.origin == VideoOrigin::kOpenGraph) {
+        ApplyDeclared(open_graph_[found.open_graph].declared, video);
+    }
     if (found.origin == VideoOrigin::kTwitter) ApplyDeclared(twitter, video);
     std::optional<std::string> address = WebAddressIn(base, video.address);
     if (!address || DeclaresNoVideo(video)) return;
@@ -56,8 +96,10 @@ std::vector<VideoCandidate> PageFindings::Candidates() const {
     for (const Found& found : videos_) {
         if (found.origin == VideoOrigin::kOpenGraph) open_graph_videos.push_back(&found);
     }
-    std::stable_sort(open_graph_videos.begin(), open_graph_videos.end(),
-                     [](const Found* a, const Found* b) { return a->preference < b->preference; });
+    std::stable_sort(
+        open_graph_videos.begin(), open_graph_videos.end(), [](const Found* a, const Found* b) {
+            return std::pair(a->open_graph, a->kind) < std::pair(b->open_graph, b->kind);
+        });
 
     const std::string base = BaseAddress();
     std::vector<VideoCandidate> candidates;

@@ -34,11 +34,6 @@ VideoCandidate Written(std::string_view address, std::string_view declared_type 
     return video;
 }
 
-template <typename T>
-void KeepFirst(std::optional<T>& kept, std::optional<T> value) {
-    if (!kept) kept = std::move(value);
-}
-
 // A <meta> of the Open Graph or Twitter video vocabulary, named by its
 // property or, as some pages write it, by its name.
 void ReadMeta(const Attributes& attributes, PageFindings& findings) {
@@ -49,21 +44,21 @@ void ReadMeta(const Attributes& attributes, PageFindings& findings) {
     if (key == nullptr) return;
     const std::string property = text::ToLowerAscii(text::TrimSpaces(*key));
     if (property == "og:video:secure_url") {
-        findings.AddVideo(Written(*content), VideoOrigin::kOpenGraph, 0);
+        findings.AddOpenGraphVideo(*content, OpenGraphAddress::kSecureUrl);
     } else if (property == "og:video:url") {
-        findings.AddVideo(Written(*content), VideoOrigin::kOpenGraph, 1);
+        findings.AddOpenGraphVideo(*content, OpenGraphAddress::kUrl);
     } else if (property == "og:video") {
-        findings.AddVideo(Written(*content), VideoOrigin::kOpenGraph, 2);
+        findings.AddOpenGraphVideo(*content, OpenGraphAddress::kVideo);
     } else if (property == "og:video:type") {
-        KeepFirst(findings.open_graph.type, std::optional(MediaTypeOf(*content)));
+        findings.DeclareOpenGraph({.type = MediaTypeOf(*content)});
     } else if (property == "og:video:width") {
-        KeepFirst(findings.open_graph.width, SizeOf(*content));
+        findings.DeclareOpenGraph({.width = SizeOf(*content)});
     } else if (property == "og:video:height") {
-        KeepFirst(findings.open_graph.height, SizeOf(*content));
+        findings.DeclareOpenGraph({.height = SizeOf(*content)});
     } else if (property == "twitter:player:stream") {
         findings.AddVideo(Written(*content), VideoOrigin::kTwitter);
-    } else if (property == "twitter:player:stream:content_type") {
-        KeepFirst(findings.twitter.type, std::optional(MediaTypeOf(*content)));
+    } else if (property == "twitter:player:stream:content_type" && !findings.twitter.type) {
+        findings.twitter.type = MediaTypeOf(*content);
     }
 }
 
@@ -150,12 +145,12 @@ PageVerdict PageReader::Verdict() const {
     if (std::optional<VideoCandidate> chosen = ChooseVideo(candidates)) {
         return {chosen->address, std::nullopt};
     }
-    // Candidates that none was chosen from are manifests, and a page that
-    // streams its video is not searched for links.
-    if (!candidates.empty()) return {"", Reason::kStreamedVideo};
+    // A link to a video file beats a player that only streams.
     if (std::optional<VideoCandidate> chosen = ChooseVideo(state_->findings.VideoLinks())) {
         return {chosen->address, std::nullopt};
     }
+    // Candidates that none was chosen from are manifests.
+    if (!candidates.empty()) return {"", Reason::kStreamedVideo};
     return {"", Reason::kNoLinkInPage};
 }
 

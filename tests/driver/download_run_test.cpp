@@ -112,6 +112,12 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{"PageAnswers404",
                     [](RunHarness& h) { h.http.Route(h.PageOf("v"), Reply(404)); }, "ERROR",
                     "Process failed.", "????", Failure{Reason::kPageNotFetched, 404, {}}, false},
+        OutcomeCase{
+            "ErrorPageWithALink",
+            [](RunHarness& h) {
+                h.http.Route(h.PageOf("v"), Reply(410, "", "<a href='" + h.LinkOf("v") + "'>"));
+            },
+            "ERROR", "Process failed.", "????", Failure{Reason::kPageNotFetched, 410, {}}, false},
         OutcomeCase{"PageCannotBeReached",
                     [](RunHarness& h) {
                         h.http.Route(h.PageOf("v"), FakeReply::Of(FakeReply::Kind::kNoAnswer));

@@ -2,6 +2,7 @@
 // parser: a page that carries a video, a video file's own address, and an
 // address that answers with a video, each downloaded byte for byte.
 #include "driver/loopback_harness.h"
+#include "list/reason_texts.h"
 
 #include <string>
 
@@ -120,6 +121,19 @@ TEST_F(GeneralLoopbackTest, APageRequestCutOffAndTakenAgainLeavesOneFile) {
     EXPECT_TRUE(test_support::ReadWholeFile(Video("talk.mp4")) == body);
     EXPECT_EQ(FilesInVideos(), std::set<std::string>{"talk.mp4"})
         << "the kept bytes of the first try were left beside the video";
+}
+
+TEST_F(GeneralLoopbackTest, AnErrorPageIsNotReadForAVideo) {
+    server.Serve("/gone", Answer::Http(404, "Not Found", {"Content-Type: text/html"},
+                                       "<h1>Lost at sea</h1><video autoplay muted loop "
+                                       "src=/media/hero.mp4></video>"));
+    server.ServeFile("/media/hero.mp4", Served(40000, 1));
+    const list::ItemKey key = AddGeneral("/gone");
+    RunToTheEnd();
+    ASSERT_EQ(Status(key), "ERROR");
+    EXPECT_EQ(list::ReasonText(Item(key)), "The page could not be fetched (404 Not Found)");
+    EXPECT_EQ(Gets("/media/hero.mp4"), 0);
+    EXPECT_TRUE(FilesInVideos().empty());
 }
 
 TEST_F(GeneralLoopbackTest, APageOfManifestsOnlySaysSo) {

@@ -110,6 +110,54 @@ INSTANTIATE_TEST_SUITE_P(
                                   "<a title=caf\xC3\xA9>"}),
     [](const testing::TestParamInfo<AttributeCase>& info) { return info.param.name; });
 
+// `units` as UTF-16 behind its byte-order mark.
+std::string MarkedUtf16(std::u16string_view units, bool little_endian) {
+    std::string bytes = little_endian ? "\xFF\xFE" : "\xFE\xFF";
+    for (const char16_t unit : units) {
+        const char low = static_cast<char>(unit & 0xFF);
+        const char high = static_cast<char>(unit >> 8);
+        bytes += little_endian ? low : high;
+        bytes += little_endian ? high : low;
+    }
+    return bytes;
+}
+
+struct MarkedPage {
+    const char* name;
+    std::string page;
+};
+
+class MarkedPageTest : public testing::TestWithParam<MarkedPage> {};
+
+// The mark decides how the page is read, before any character set it declares.
+TEST_P(MarkedPageTest, IsReadAsItsByteOrderMarkSays) {
+    const std::string& page = GetParam().page;
+    for (const size_t piece : {size_t{1}, size_t{7}, page.size()}) {
+        const std::string events = Joined(EventsOf(page, piece));
+        EXPECT_NE(events.find("|<a title=caf\xC3\xA9 \xF0\x9F\x8E\xA5 href=v.mp4>|"),
+                  std::string::npos)
+            << events << " in pieces of " << piece;
+    }
+}
+
+const std::u16string kMarkedLink = u"<a title=\"caf\u00E9 \U0001F3A5\" href=v.mp4>";
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, MarkedPageTest,
+    testing::Values(MarkedPage{"Utf16LittleEndian", MarkedUtf16(u"<p>" + kMarkedLink, true)},
+                    MarkedPage{"Utf16BigEndian", MarkedUtf16(u"<p>" + kMarkedLink, false)},
+                    MarkedPage{"Utf16DeclaringUtf16",
+                               MarkedUtf16(u"<meta http-equiv=Content-Type content=\"text/html; "
+                                           u"charset=UTF-16LE\"><meta charset=utf-16>" +
+                                               kMarkedLink,
+                                           true)},
+                    MarkedPage{"Utf16DeclaringLatin1",
+                               MarkedUtf16(u"<meta charset=iso-8859-1>" + kMarkedLink, false)},
+                    MarkedPage{"Utf8DeclaringLatin1",
+                               "\xEF\xBB\xBF<meta charset=iso-8859-1><a title=\"caf"
+                               "\xC3\xA9 \xF0\x9F\x8E\xA5\" href=v.mp4>"}),
+    [](const testing::TestParamInfo<MarkedPage>& info) { return info.param.name; });
+
 // What the code under test writes to stderr, through a pipe that takes it
 // without ever blocking the writer.
 class StderrCapture {
@@ -166,6 +214,7 @@ TEST(LibxmlHtmlParser, BrokenMarkupEndsWellNestedAndSilently) {
         "<video src=\"a.mp4\" <source src=b.mp4></video><p>after",
         "<html><html><body><body><p><div><br/><meta x=1><img src=i><video/><p>a<p>b</table>",
         "<ul><li>one<li>two</ul><dl><dt>t<dd>d</dl><select><option>o<option>p</select>",
+        "\xFF\xFE<\0v\0i\0d\0e\0o\0 \0s\0r\0c\0=\0a\0\x3D\xD8<"s,
     };
     for (const std::string& page : pages) {
         for (const size_t piece : {size_t{1}, size_t{5}, page.size()}) {

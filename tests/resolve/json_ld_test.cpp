@@ -66,7 +66,19 @@ INSTANTIATE_TEST_SUITE_P(
                        "a":[[{"@type":"VideoObject","contentUrl":"fourth"}]]})",
                    {"first - - -", "second - - -", "third - - -", "fourth - - -"}},
         JsonLdCase{"ShallowNestingRead", Nested(60, kVideo), {"v.mp4 - - -"}},
-        JsonLdCase{"DeepNestingNotRead", Nested(100'000, kVideo), {}}),
+        JsonLdCase{"DeepNestingNotRead", Nested(100'000, kVideo), {}},
+        // Marks that hide a script from old browsers.
+        JsonLdCase{
+            "InCdataBehindLineComments", "\n//<![CDATA[\n" + kVideo + "\n//]]>\n", {"v.mp4 - - -"}},
+        JsonLdCase{
+            "InCdataBehindBlockComments", "/*<![CDATA[*/" + kVideo + "/*]]>*/", {"v.mp4 - - -"}},
+        JsonLdCase{"InAComment", " <!--\n" + kVideo + "\n--> ", {"v.mp4 - - -"}},
+        JsonLdCase{
+            "InACommentAndCdata", "<!--//<![CDATA[\n" + kVideo + "\n//]]>//-->", {"v.mp4 - - -"}},
+        JsonLdCase{"OnlyMarks", "<!--//<![CDATA[//]]>-->", {}},
+        JsonLdCase{"MarksInsideAreText",
+                   R"({"@type":"VideoObject","contentUrl":"<!--a-->","name":"]]>"})",
+                   {"<!--a--> - - -"}}),
     [](const testing::TestParamInfo<JsonLdCase>& info) { return info.param.name; });
 
 } // namespace

@@ -35,7 +35,28 @@ INSTANTIATE_TEST_SUITE_P(
         CleanCase{"AFileNameIsNoHost", "clip.flv", "clip.flv"},
         CleanCase{"ANumberIsNoHost", "1.5/2", "1.5/2"},
         CleanCase{"ASentenceIsNoAddress", "see www.bolt.com/v/1 now", "see www.bolt.com/v/1 now"},
-        CleanCase{"NothingButBlanks", " \t\r\n", ""}),
+        CleanCase{"NothingButBlanks", " \t\r\n", ""},
+        // Only a scheme at the start counts; one further on is part of the path or query.
+        CleanCase{"ArchivedAddressInThePath",
+                  "web.archive.org/web/2016/http://example.com/clip.mp4",
+                  "http://web.archive.org/web/2016/http://example.com/clip.mp4"},
+        CleanCase{"AddressInTheQuery", "www.example.com/go?to=https://cdn.example.com/a.mp4",
+                  "http://www.example.com/go?to=https://cdn.example.com/a.mp4"},
+        CleanCase{"UpperCaseSchemeStays", "HTTPS://bolt.com/v/1", "HTTPS://bolt.com/v/1"},
+        CleanCase{"SchemeWithoutHostStays", "file:///home/a.mp4", "file:///home/a.mp4"},
+        // Local hosts, with a path.
+        CleanCase{"Ipv4WithPortAndPath", "192.168.1.10:8000/movie.mp4",
+                  "http://192.168.1.10:8000/movie.mp4"},
+        CleanCase{"Ipv4WithPath", "10.0.0.2/a.webm", "http://10.0.0.2/a.webm"},
+        CleanCase{"LocalhostWithPortAndPath", "localhost:8080/a.mp4",
+                  "http://localhost:8080/a.mp4"},
+        CleanCase{"Ipv4AloneStays", "192.168.1.10", "192.168.1.10"},
+        CleanCase{"LocalhostAloneStays", "localhost:8080", "localhost:8080"},
+        CleanCase{"VersionNumberIsNoAddress", "1.2.3/4", "1.2.3/4"},
+        CleanCase{"FivePartsAreNoAddress", "1.2.3.4.5/a", "1.2.3.4.5/a"},
+        CleanCase{"PartBeyond255IsNoAddress", "192.168.1.256/a.mp4", "192.168.1.256/a.mp4"},
+        CleanCase{"LetterInThePort", "localhost:8o/a", "localhost:8o/a"},
+        CleanCase{"DataAddressStays", "data:video/mp4;base64,AAAA", "data:video/mp4;base64,AAAA"}),
     [](const testing::TestParamInfo<CleanCase>& info) { return info.param.name; });
 
 struct FilterCase {
@@ -65,7 +86,13 @@ INSTANTIATE_TEST_SUITE_P(
         FilterCase{"ExtensionOnlyInTheHost", "http://a.mp4.example.org/", false},
         FilterCase{"NoFileBeforeTheExtension", "http://example.org/.mp4", false},
         FilterCase{"OtherScheme", "ftp://example.org/a.mp4", false},
-        FilterCase{"PlainText", "hello world", false}, FilterCase{"Empty", "", false}),
+        FilterCase{"PlainText", "hello world", false}, FilterCase{"Empty", "", false},
+        FilterCase{"ArchivedVideoWithoutScheme",
+                   "web.archive.org/web/2016/http://example.com/clip.mp4", true},
+        FilterCase{"LocalVideoWithoutScheme", "192.168.1.10:8000/movie.mp4", true},
+        FilterCase{"LocalPageWithoutScheme", "localhost:8080/index.html", false},
+        FilterCase{"SentenceWithAnAddress", "see http://example.org/a.mp4", false},
+        FilterCase{"NetworkBlock", "10.0.0.0/8", false}),
     [](const testing::TestParamInfo<FilterCase>& info) { return info.param.name; });
 
 } // namespace

@@ -71,6 +71,11 @@ INSTANTIATE_TEST_SUITE_P(
         PageCase{"OpenGraphPlayerPageIsNoVideo", "og_video_player_page.html",
                  "https://lectures.example.edu/rivers/3",
                  Link("https://lectures.example.edu/files/rivers-3.mp4")},
+        PageCase{"OpenGraphPlayerBeforeTheFile", "og_video_array_player_first.html",
+                 "https://sail.example.com/regatta/9",
+                 Link("https://media.sail.example.com/r/9/main")},
+        PageCase{"OpenGraphSizesBelongToTheirVideo", "og_video_array_sizes.html",
+                 "https://rail.example.org/", Link("https://rail.example.org/r/cd34")},
         PageCase{"TwitterStream", "twitter_stream.html", "https://sport.example.org/goal-17",
                  Link("https://sport.example.org/stream/goal-17")},
         PageCase{"TwitterStreamByProperty", "twitter_stream_property.html",
@@ -86,6 +91,10 @@ INSTANTIATE_TEST_SUITE_P(
         PageCase{"JsonLdNestedInArticle", "json_ld_nested.html",
                  "https://news.example.org/2024/floods/",
                  Link("https://news.example.org/2024/floods/clips/barrier.m4v")},
+        PageCase{"JsonLdInCdata", "json_ld_in_cdata.html", "https://coast.example.org/",
+                 Link("https://coast.example.org/films/lighthouse.mp4")},
+        PageCase{"JsonLdInAComment", "json_ld_in_comment.html", "https://farm.example.com/spring/",
+                 Link("https://farm.example.com/clips/orchard.webm")},
         PageCase{"LinkAsLastResort", "link_last_resort.html", "https://lectures.example.edu/geo/",
                  Link("https://lectures.example.edu/geo/downloads/lecture-03.MOV?download=1")},
         PageCase{"LinkIgnoredBesideAVideo", "link_ignored_beside_video.html",
@@ -128,15 +137,42 @@ INSTANTIATE_TEST_SUITE_P(
         // Manifests.
         PageCase{"ManifestsOnly", "manifests_only.html", "https://news.example.org/live",
                  NoLink(Reason::kStreamedVideo)},
+        PageCase{"LinkToAFileBeatsAStreamingPlayer", "hls_player_beside_link.html",
+                 "https://harbour.example.org/festival/fireworks",
+                 Link("https://harbour.example.org/downloads/fireworks-1080p.mp4")},
         PageCase{"ManifestNeverChosen", "manifest_beside_file.html", "https://choir.example.org/",
                  Link("https://choir.example.org/files/concert.mov")},
         // Markup as it comes.
         PageCase{"InlineScriptsBeforeTheVideo", "inline_scripts.html",
                  "https://parade.example.org/",
                  Link("https://parade.example.org/media/lantern-parade.mp4")},
+        PageCase{"Utf16WithItsMark", "utf16_with_mark.html", "https://village.example.fr/2019/",
+                 Link("https://village.example.fr/2019/m\xC3\xA9"
+                      "dias/f\xC3\xAAte-2019.mp4")},
         PageCase{"BrokenMarkup", "broken_markup.html", "http://garden.example.org/diary/",
                  Link("http://garden.example.org/diary/week12.webm")}),
     [](const testing::TestParamInfo<PageCase>& info) { return info.param.name; });
+
+std::string Meta(const std::string& property, const std::string& content) {
+    return "<meta property=\"" + property + "\" content=\"" + content + "\">";
+}
+
+// og:video and og:video:url written together name one video; its secure
+// address may follow what is declared of it.
+TEST(PageReaderOpenGraph, AddressesWrittenTogetherShareTheirDeclarations) {
+    html::LibxmlHtmlParserFactory parsers;
+    const std::string player = Meta("og:video", "/embed/5") + Meta("og:video:url", "/embed/5") +
+                               Meta("og:video:type", "text/html") + "<a href=/files/5.mov>";
+    EXPECT_EQ(ReadPage(parsers, "https://og.example.org/", player),
+              Link("https://og.example.org/files/5.mov"));
+    const std::string flash_then_file =
+        Meta("og:video", "http://og.example.org/5.swf") +
+        Meta("og:video:type", "application/x-shockwave-flash") +
+        Meta("og:video:secure_url", "https://og.example.org/5.swf") +
+        Meta("og:video", "https://og.example.org/5") + Meta("og:video:type", "video/ogg");
+    EXPECT_EQ(ReadPage(parsers, "https://og.example.org/", flash_then_file),
+              Link("https://og.example.org/5"));
+}
 
 std::string Repeated(std::string_view unit, size_t times) {
     std::string text;
