@@ -1,10 +1,11 @@
 // The program's engine and store without a window, for the crash test. It
-// brings the kept list back and clears stray temporary files, as the program
-// does at start-up; then it lists the addresses given with --add, or runs
-// the list to its end with --run. With --kill-after-writes K (or
-// --kill-after-blocks K) it kills itself with SIGKILL right after the K-th
-// write of the store (or the K-th block of a video it takes in), first noting
-// in the --report file whether a video was being transferred.
+// brings the kept list back and, when the list was read whole, clears stray
+// temporary files, as the program does at start-up; then it lists the
+// addresses given with --add, or runs the list to its end with --run. With
+// --kill-after-writes K (or --kill-after-blocks K) it kills itself with
+// SIGKILL right after the K-th write of the store (or the K-th block of a
+// video it takes in), first noting in the --report file whether a video was
+// being transferred.
 #include "curl/curl_client.h"
 #include "driver/download_run.h"
 #include "driver/part_files.h"
@@ -49,14 +50,21 @@ class KillingStore : public platform::ListStore {
 public:
     KillingStore(platform::ListStore& store, KillPoint& point) : store_(store), point_(point) {}
     platform::StoreOpening Opening() const override { return store_.Opening(); }
-    std::vector<platform::StoredItem> LoadAll() override { return store_.LoadAll(); }
-    std::optional<int64_t> Insert(const platform::StoredItem& item) override {
+    platform::LoadedList LoadAll() override { return store_.LoadAll(); }
+    platform::InsertResult Insert(const platform::StoredItem& item) override {
         return Passed(store_.Insert(item));
     }
-    bool Update(const platform::StoredItem& item) override { return Passed(store_.Update(item)); }
-    bool Remove(int64_t id) override { return Passed(store_.Remove(id)); }
-    bool SwapOrder(int64_t a, int64_t b) override { return Passed(store_.SwapOrder(a, b)); }
-    bool Clear() override { return Passed(store_.Clear()); }
+    platform::WriteResult Update(const platform::StoredItem& item) override {
+        return Passed(store_.Update(item));
+    }
+    platform::WriteResult Remove(int64_t id) override { return Passed(store_.Remove(id)); }
+    platform::WriteResult SwapOrder(int64_t a, int64_t b) override {
+        return Passed(store_.SwapOrder(a, b));
+    }
+    platform::WriteResult Clear() override { return Passed(store_.Clear()); }
+    platform::ReplaceResult ReplaceAll(const std::vector<platform::StoredItem>& items) override {
+        return Passed(store_.ReplaceAll(items));
+    }
 
 private:
     template <typename T>
@@ -164,8 +172,7 @@ int Run(const Options& options) {
     driver::PartFiles part_files(queue);
     run = std::make_unique<driver::DownloadRun>(
         driver::JobServices{queue, http, clock, [&] { return options.videos; }});
-    keeper.Restore();
-    part_files.RemoveStrays(options.videos, "");
+    if (keeper.Restore()) part_files.RemoveStrays(options.videos, "");
     for (const std::string& address : options.adds) list::AddVideoURL(queue, address);
     if (options.run) {
         QuitWhenDone quit;

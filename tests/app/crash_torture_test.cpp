@@ -104,7 +104,7 @@ protected:
         sqlite::SqliteListStore store(data_ + "/downloads.db");
         EXPECT_TRUE(store.Opening().moved_aside_to.empty()) << "the database did not open";
         EXPECT_TRUE(store.Opening().unusable_reason.empty()) << store.Opening().unusable_reason;
-        const std::vector<platform::StoredItem> items = store.LoadAll();
+        const std::vector<platform::StoredItem> items = store.LoadAll().items;
         std::set<std::string> addresses;
         std::set<std::string> temporary_paths;
         for (const platform::StoredItem& item : items) {
