@@ -139,6 +139,7 @@ TEST_F(KeptListTest, ADamagedListIsToldOnceAndAnUnusableOneWhenItShouldBeKept) {
     list_store.items.clear();
     list_store.opening.moved_aside_to = "/data/downloads.db.damaged-1";
     ASSERT_TRUE(lifecycle.StartUp());
+    EXPECT_TRUE(std::filesystem::exists(part)) << "the list moved aside may own it";
     ASSERT_EQ(box.shown.size(), 1u);
     EXPECT_EQ(box.shown[0].text,
               "The download list could not be read, so Tarnwick starts with an empty list. The "
@@ -149,6 +150,15 @@ TEST_F(KeptListTest, ADamagedListIsToldOnceAndAnUnusableOneWhenItShouldBeKept) {
     EXPECT_EQ(box.shown[1].text,
               "The list cannot be kept in /data: Permission denied.\r\nTarnwick works as usual, "
               "but forgets the list when it closes.");
+}
+
+TEST_F(KeptListTest, AListNotReadWholeLeavesEveryTemporaryFile) {
+    const std::string unread = videos + "/unread.flv.2.tarnwick.part";
+    test_support::WriteWholeFile(unread, "bytes of an item the load did not read");
+    list_store.whole = false;
+    ASSERT_TRUE(lifecycle.StartUp());
+    EXPECT_EQ(queue.Count(), 1);
+    EXPECT_TRUE(std::filesystem::exists(unread)) << "the item the load missed may own it";
 }
 
 TEST_F(KeptListTest, AnUnreadableListLeavesItsFilesAndThisStartsOwnGoAtExit) {
