@@ -28,6 +28,7 @@
 #include "shell/app_lifecycle.h"
 #include "shell/clipboard_monitor.h"
 #include "shell/grid_commands.h"
+#include "shell/keeping_notices.h"
 #include "shell/run_commands.h"
 #include "shell/settings_control.h"
 #include "shell/single_message_box.h"
@@ -103,6 +104,8 @@ public:
     shell::GridCommands grid_commands;
     shell::RunCommands run_commands;
     shell::StatusLine status_line;
+    // What happens to the keeping of the list is said in the status line.
+    shell::KeepingNotices keeping_notices;
     shell::AddressEntry address_entry;
     qt::QtSettingsStore store;
     // The watcher hands each copied address to the window through this channel.

@@ -161,6 +161,30 @@ TEST_F(KeptListTest, AListNotReadWholeLeavesEveryTemporaryFile) {
     EXPECT_TRUE(std::filesystem::exists(unread)) << "the item the load missed may own it";
 }
 
+TEST_F(KeptListTest, TheStatusLineSaysOnceWhenTheListCannotBeKeptAndWhenItIsAgain) {
+    ASSERT_TRUE(lifecycle.StartUp());
+    list_store.refuse = true;
+    list_store.problem = "database or disk is full";
+    AddVideo("a");
+    EXPECT_EQ(status.Text(),
+              "The list cannot be kept now (database or disk is full); Tarnwick tries again "
+              "every minute");
+    clock.Advance(StatusLine::kMessageTime);
+    AddVideo("b");
+    EXPECT_EQ(status.Text(), kReadyText);
+
+    list_store.refuse = false;
+    clock.Advance(list::ListKeeper::kRetryInterval - StatusLine::kMessageTime);
+    EXPECT_EQ(status.Text(), "The list is kept again");
+    EXPECT_EQ(list_store.items.size(), 3u);
+
+    list_store.gone = true;
+    AddVideo("c");
+    clock.RunDue();
+    EXPECT_EQ(status.Text(), "The list's file was gone; Tarnwick wrote the list again");
+    EXPECT_EQ(list_store.items.size(), 4u);
+}
+
 TEST_F(KeptListTest, AnUnreadableListLeavesItsFilesAndThisStartsOwnGoAtExit) {
     list_store.items.clear();
     list_store.opening = {{}, "The list cannot be kept in /data: Permission denied"};
