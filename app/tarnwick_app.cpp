@@ -62,6 +62,7 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       grid_commands(queue, window.Grid(), settings_values),
       run_commands({queue, run, box, connectivity, window.Skin(), window, clock, pages}),
       status_line({queue, run, window.Grid(), window.Skin(), clock}),
+      keeping_notices(keeper, status_line),
       address_entry(queue, status_line, settings_values),
       launch_entry(address_entry, run_commands, window),
       store(o.user_settings.value_or(qt::QtSettingsStore::UserLocation())),

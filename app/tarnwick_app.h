@@ -28,6 +28,7 @@
 #include "shell/app_lifecycle.h"
 #include "shell/clipboard_monitor.h"
 #include "shell/grid_commands.h"
+#include "shell/keeping_notices.h"
 #include "shell/launch_entry.h"
 #include "shell/run_commands.h"
 #include "shell/settings_control.h"
@@ -111,6 +112,8 @@ public:
     shell::GridCommands grid_commands;
     shell::RunCommands run_commands;
     shell::StatusLine status_line;
+    // What happens to the keeping of the list is said in the status line.
+    shell::KeepingNotices keeping_notices;
     shell::AddressEntry address_entry;
     shell::LaunchEntry launch_entry;
     qt::QtSettingsStore store;

@@ -91,16 +91,18 @@ ListKeeper::ListKeeper(DownloadQueue& queue, platform::ListStore& store, platfor
     : queue_(queue),
       store_(store),
       clock_(clock),
-      progress_timer_(clock_.NewTimer([this] { WriteDueProgress(); })) {
+      progress_timer_(clock_.NewTimer([this] { WriteDueProgress(); })),
+      rewrite_timer_(clock_.NewTimer([this] { WriteWholeList(); })) {
     queue_.AddObserver(this);
 }
 
 ListKeeper::~ListKeeper() { queue_.RemoveObserver(this); }
 
-void ListKeeper::Restore() {
+bool ListKeeper::Restore() {
     keeping_ = false;
+    platform::LoadedList loaded = store_.LoadAll();
     std::vector<int64_t> unlisted;
-    for (const platform::StoredItem& stored : store_.LoadAll()) {
+    for (const platform::StoredItem& stored : loaded.items) {
         if (queue_.Add(FromStored(stored)) != DownloadQueue::AddResult::kAdded) {
             unlisted.push_back(stored.id); // a second record of one address
             continue;
@@ -108,34 +110,36 @@ void ListKeeper::Restore() {
         const ItemKey key = queue_.LastKey();
         records_[key] = stored.id;
     }
-    for (const int64_t id : unlisted) store_.Remove(id);
-    keeping_ = true;
+    // An unusable store keeps nothing, as the user is told at start-up.
+    keeping_ = store_.Opening().unusable_reason.empty();
+    if (keeping_) {
+        for (const int64_t id : unlisted) Check(store_.Remove(id));
+    }
+    return loaded.whole;
 }
 
 void ListKeeper::SetKeeping(bool keep) {
     if (keep && keeping_) return;
+    Forget();
     keeping_ = false;
-    records_.clear();
-    under_way_.clear();
-    due_.clear();
-    progress_timer_->Stop();
-    store_.Clear();
-    if (!keep) return;
-    // In list order, which moves may have taken away from key order: the
-    // records are sorted once at the end.
-    std::vector<std::pair<ItemKey, int64_t>> records;
-    for (int position = 0; position < queue_.Count(); ++position) {
-        const DownloadItem& item = queue_.At(position);
-        if (const std::optional<int64_t> id = store_.Insert(ToStored(item, 0))) {
-            records.emplace_back(item.key, *id);
-            NoteWritten(item);
-        }
+    stale_ = false;
+    told_lost_ = false;
+    rewrite_timer_->Stop();
+    if (!keep) {
+        // What a failed clearing leaves is cleared at the next start.
+        store_.Clear();
+        return;
     }
-    records_.Assign(std::move(records));
     keeping_ = true;
+    Check(ReplaceAll());
 }
 
 void ListKeeper::Flush() {
+    if (keeping_ && stale_) {
+        WriteWholeList();
+        rewrite_timer_->Stop();
+        return;
+    }
     for (const ItemKey key : std::vector<ItemKey>(due_.begin(), due_.end())) {
         if (const DownloadItem* item = queue_.Find(key)) Write(*item);
     }
@@ -144,13 +148,16 @@ void ListKeeper::Flush() {
 }
 
 void ListKeeper::OnInserted(int position) {
-    if (keeping_) Insert(queue_.At(position));
+    if (keeping_ && !stale_) Insert(queue_.At(position));
 }
 
 void ListKeeper::Insert(const DownloadItem& item) {
-    const std::optional<int64_t> id = store_.Insert(ToStored(item, 0));
-    if (!id) return;
-    records_[item.key] = *id;
+    const platform::InsertResult inserted = store_.Insert(ToStored(item, 0));
+    if (!inserted.Done()) {
+        Check(inserted);
+        return;
+    }
+    records_[item.key] = inserted.id;
     NoteWritten(item);
 }
 
@@ -158,8 +165,9 @@ void ListKeeper::OnRemoving(int position) {
     const ItemKey key = queue_.At(position).key;
     const auto found = records_.find(key);
     if (found != records_.end()) {
-        if (keeping_) store_.Remove(found->second);
+        const int64_t id = found->second;
         records_.erase(found);
+        if (keeping_) Check(store_.Remove(id));
     }
     if (const auto written = under_way_.find(key); written != under_way_.end()) {
         under_way_.erase(written);
@@ -172,7 +180,7 @@ void ListKeeper::OnMoved(int from, int to) {
     const auto moved = records_.find(queue_.At(to).key);
     const auto other = records_.find(queue_.At(from).key);
     if (moved != records_.end() && other != records_.end()) {
-        store_.SwapOrder(moved->second, other->second);
+        Check(store_.SwapOrder(moved->second, other->second));
     }
 }
 
@@ -208,7 +216,11 @@ void ListKeeper::NoteWritten(const DownloadItem& item) {
 void ListKeeper::Write(const DownloadItem& item) {
     const auto record = records_.find(item.key);
     if (record == records_.end()) return;
-    store_.Update(ToStored(item, record->second));
+    const platform::WriteResult written = store_.Update(ToStored(item, record->second));
+    if (!written.Done()) {
+        Check(written);
+        return;
+    }
     NoteWritten(item);
     due_.erase(item.key);
 }
@@ -234,6 +246,71 @@ void ListKeeper::WriteDueProgress() {
     if (next) {
         progress_timer_->Start(std::chrono::ceil<platform::Duration>(*next - clock_.Now()));
     }
+}
+
+void ListKeeper::Check(const platform::WriteResult& result) {
+    if (result.Done() || stale_) return;
+    Forget();
+    stale_ = true;
+    if (result.status == platform::WriteStatus::kGone) {
+        // Written anew once the change under way is over.
+        rewrite_timer_->Start(platform::Duration(0));
+        return;
+    }
+    told_lost_ = true;
+    Tell({KeepingNews::Kind::kLost, result.problem});
+    rewrite_timer_->Start(kRetryInterval);
+}
+
+// The list as it is now, in its order, in place of what the store held.
+platform::ReplaceResult ListKeeper::ReplaceAll() {
+    std::vector<platform::StoredItem> stored;
+    stored.reserve(queue_.Count());
+    for (int position = 0; position < queue_.Count(); ++position) {
+        stored.push_back(ToStored(queue_.At(position), 0));
+    }
+    const platform::ReplaceResult result = store_.ReplaceAll(stored);
+    if (!result.Done()) return result;
+    if (result.ids.size() != stored.size()) {
+        return {{platform::WriteStatus::kFailed, "the store kept another number of items"}, {}};
+    }
+    // In list order, which moves may have taken away from key order: the
+    // records are sorted once at the end.
+    std::vector<std::pair<ItemKey, int64_t>> records;
+    records.reserve(stored.size());
+    for (int position = 0; position < queue_.Count(); ++position) {
+        const DownloadItem& item = queue_.At(position);
+        records.emplace_back(item.key, result.ids[position]);
+        NoteWritten(item);
+    }
+    records_.Assign(std::move(records));
+    stale_ = false;
+    return result;
+}
+
+void ListKeeper::WriteWholeList() {
+    if (!keeping_ || !stale_) return;
+    const platform::ReplaceResult result = ReplaceAll();
+    if (stale_) {
+        if (!told_lost_) Tell({KeepingNews::Kind::kLost, result.problem});
+        told_lost_ = true;
+        rewrite_timer_->Start(kRetryInterval);
+        return;
+    }
+    Tell({told_lost_ ? KeepingNews::Kind::kBack : KeepingNews::Kind::kRewritten, {}});
+    told_lost_ = false;
+}
+
+// Forgets which records the items have, and the progress that waits.
+void ListKeeper::Forget() {
+    records_.clear();
+    under_way_.clear();
+    due_.clear();
+    progress_timer_->Stop();
+}
+
+void ListKeeper::Tell(const KeepingNews& news) {
+    if (listener_ != nullptr) listener_->OnKeepingNews(news);
 }
 
 } // namespace tarnwick::list

@@ -2,6 +2,11 @@
 // when the program starts again. Each change of the queue is one write of at
 // most two records. The progress of an item under way is written at most
 // once a second, and every other change of an item at once, its end too.
+//
+// When a write fails, the list is no longer kept write by write: the keeper
+// says so once and writes the whole list in one transaction every
+// kRetryInterval until that works. When the store's file has gone (removed,
+// or its folder removed), the whole list is written anew at once.
 #pragma once
 
 #include "list/download_queue.h"
@@ -10,13 +15,39 @@
 #include "platform/list_store.h"
 
 #include <memory>
+#include <string>
 #include <unordered_set>
 
 namespace tarnwick::list {
 
+// What happened to the keeping of the list while the program runs.
+struct KeepingNews {
+    enum class Kind {
+        // Writes fail: the list is not kept for now.
+        kLost,
+        // After kLost: the whole list is kept again.
+        kBack,
+        // The store's file had gone: the whole list was written anew.
+        kRewritten,
+    };
+    Kind kind = Kind::kLost;
+    // kLost: why, in the system's words.
+    std::string problem;
+
+    bool operator==(const KeepingNews&) const = default;
+};
+
+class KeepingListener {
+public:
+    virtual ~KeepingListener() = default;
+    // Once for each change, not for each write.
+    virtual void OnKeepingNews(const KeepingNews& news) = 0;
+};
+
 class ListKeeper : private QueueObserver {
 public:
     static constexpr platform::Duration kProgressInterval{1000};
+    static constexpr platform::Duration kRetryInterval{60000};
 
     ListKeeper(DownloadQueue& queue, platform::ListStore& store, platform::Clock& clock);
     ~ListKeeper() override;
@@ -24,17 +55,22 @@ public:
     ListKeeper& operator=(const ListKeeper&) = delete;
 
     // Lists what the store keeps, in its order, and keeps the list from now
-    // on. Items that were under way when the program ended wait again, with
-    // their names, sizes and kept bytes. Meant for an empty queue.
-    void Restore();
-    // On: the list as it is now replaces what the store held, and is kept
-    // from now on. Off: the store is emptied and nothing is kept.
+    // on (unless the store is unusable). Items that were under way when the
+    // program ended wait again, with their names, sizes and kept bytes. Meant
+    // for an empty queue. False when the kept list was not read whole: it may
+    // own files that no listed item owns.
+    bool Restore();
+    // On: the list as it is now replaces what the store held, in one write,
+    // and is kept from now on. Off: the store is emptied and nothing is kept.
     void SetKeeping(bool keep);
     bool IsKeeping() const { return keeping_; }
     // What opening the store found.
     platform::StoreOpening Opening() const { return store_.Opening(); }
-    // Writes the progress that waits for its second.
+    // Writes the progress that waits for its second, or the whole list when
+    // it waits to be written again.
     void Flush();
+    // Where the news of the keeping goes; nullptr for nowhere.
+    void SetListener(KeepingListener* listener) { listener_ = listener; }
 
 private:
     void OnInserted(int position) override;
@@ -46,12 +82,27 @@ private:
     void Write(const DownloadItem& item);
     void NoteWritten(const DownloadItem& item);
     void WriteDueProgress();
+    // Takes note of a write's end: after a failure, the store no longer
+    // holds the list, and the whole list waits to be written.
+    void Check(const platform::WriteResult& result);
+    platform::ReplaceResult ReplaceAll();
+    void WriteWholeList();
+    void Forget();
+    void Tell(const KeepingNews& news);
 
     DownloadQueue& queue_;
     platform::ListStore& store_;
     platform::Clock& clock_;
     std::unique_ptr<platform::Timer> progress_timer_;
+    // Writes the whole list when it waits to be written.
+    std::unique_ptr<platform::Timer> rewrite_timer_;
+    KeepingListener* listener_ = nullptr;
     bool keeping_ = false;
+    // The store does not hold the list as it is: the whole list waits to be
+    // written, and single changes are not.
+    bool stale_ = false;
+    // The user was told that the list is not kept.
+    bool told_lost_ = false;
     // Each listed item's record in the store.
     KeyTable<int64_t> records_;
     // When the items last written under way were written, with their state

@@ -1,10 +1,9 @@
 // Where the download list is kept between runs of the program: one record
-// per item, in the list's order. Each call is one transaction of its own that
-// touches at most two records.
+// per item, in the list's order. Each call is one transaction of its own.
+// Every write but ReplaceAll touches at most two records.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,7 +12,7 @@ namespace tarnwick::platform {
 // One listed item as it is kept. The numbers are the core's own codes; the
 // store keeps them as they are.
 struct StoredItem {
-    int64_t id = 0; // the store's own, given by Insert
+    int64_t id = 0; // the store's own, given by Insert or ReplaceAll
     std::string page_address;
     int site = -1;
     int name_kind = 0;
@@ -42,22 +41,63 @@ struct StoreOpening {
     std::string unusable_reason;
 };
 
+// What a load brought back.
+struct LoadedList {
+    // The items read, in the list's order.
+    std::vector<StoredItem> items;
+    // False when the kept list may hold items that are not among `items`: it
+    // could not be read to its end, could not be read at all, or was moved
+    // aside as damaged. Whatever such a list holds may own files.
+    bool whole = true;
+};
+
+enum class WriteStatus {
+    kDone,
+    // Nothing was written: the file cannot be written now, or holds no
+    // record the write names.
+    kFailed,
+    // The file the store writes is no longer at its place (it, or its folder,
+    // was removed or moved): nothing was written, and what the store held is
+    // lost. ReplaceAll writes the list anew at the store's place.
+    kGone,
+};
+
+struct WriteResult {
+    WriteStatus status = WriteStatus::kDone;
+    // Why it was not done, in the system's words; empty when it was.
+    std::string problem;
+
+    bool Done() const { return status == WriteStatus::kDone; }
+};
+
+struct InsertResult : WriteResult {
+    int64_t id = 0; // the new record's, when done
+};
+
+struct ReplaceResult : WriteResult {
+    std::vector<int64_t> ids; // the new records', in the list's order, when done
+};
+
 class ListStore {
 public:
     virtual ~ListStore() = default;
 
     virtual StoreOpening Opening() const = 0;
     // Every kept item, in the list's order.
-    virtual std::vector<StoredItem> LoadAll() = 0;
-    // Keeps the item at the end of the list; its id, or none on failure.
-    virtual std::optional<int64_t> Insert(const StoredItem& item) = 0;
+    virtual LoadedList LoadAll() = 0;
+    // Keeps the item at the end of the list.
+    virtual InsertResult Insert(const StoredItem& item) = 0;
     // Writes every field of the item with `item.id`.
-    virtual bool Update(const StoredItem& item) = 0;
-    virtual bool Remove(int64_t id) = 0;
+    virtual WriteResult Update(const StoredItem& item) = 0;
+    virtual WriteResult Remove(int64_t id) = 0;
     // Exchanges the places of two items in the order.
-    virtual bool SwapOrder(int64_t first, int64_t second) = 0;
+    virtual WriteResult SwapOrder(int64_t first, int64_t second) = 0;
     // Forgets every item.
-    virtual bool Clear() = 0;
+    virtual WriteResult Clear() = 0;
+    // Keeps `items` (their ids aside) in their order in place of whatever was
+    // kept, all or nothing. Where the store's file has gone, it makes the
+    // file, and its folder, again.
+    virtual ReplaceResult ReplaceAll(const std::vector<StoredItem>& items) = 0;
 };
 
 } // namespace tarnwick::platform

@@ -22,15 +22,15 @@ bool AppLifecycle::StartUp() {
     if (!SetUpWindow()) return false;
     const std::optional<std::string> replaced_folder = s_.settings.LoadSettings();
     s_.hooks.StartHook();
+    bool whole = true;
     if (s_.settings.KeepsTheList()) {
-        s_.keeper.Restore();
+        whole = s_.keeper.Restore();
     } else {
         s_.keeper.SetKeeping(false);
     }
-    // A kept list that cannot be read now may own any of our files.
-    if (!s_.settings.KeepsTheList() || ListIsKept()) {
-        s_.part_files.RemoveStrays(s_.settings.DownloadFolder(), s_.paths.CacheFolder());
-    }
+    // A kept list that was not read whole (that cannot be read now, or was
+    // moved aside as damaged) may own any of our files.
+    if (whole) s_.part_files.RemoveStrays(s_.settings.DownloadFolder(), s_.paths.CacheFolder());
     if (replaced_folder) TellFolderReplaced(*replaced_folder);
     TellStoreProblems();
     return true;

@@ -55,7 +55,8 @@ public:
 
     // Sets the window up in order, brings the kept list back (or empties the
     // store when the list is not kept), and clears the download folder of our
-    // temporary files that no item owns, unless the kept list cannot be read.
+    // temporary files that no item owns, unless the kept list was not read
+    // whole.
     // False when the skin could not be loaded: the reason has been shown and
     // the program must end.
     bool StartUp();

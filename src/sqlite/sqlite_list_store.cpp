@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -105,6 +108,10 @@ std::string LoadSql() {
     return sql + " FROM items ORDER BY order_key, id";
 }
 
+// The rows of the table itself: SQLite would count through the smallest
+// index, which a damaged file may have lacking rows.
+constexpr const char* kCountSql = "SELECT count(*) FROM items NOT INDEXED";
+
 bool BindField(sqlite3_stmt* statement, int parameter, const StoredItem& item, Field field) {
     return std::visit(
         [&](auto member) {
@@ -196,8 +203,20 @@ bool BlamesTheFile(int code) {
     }
 }
 
+// SQLite's words for the last failure, with the system's where a file could
+// not be opened or written.
+std::string Words(sqlite3* db) {
+    std::string words = sqlite3_errmsg(db);
+    const int code = sqlite3_extended_errcode(db) & 0xff;
+    const int system = sqlite3_system_errno(db);
+    if ((code == SQLITE_CANTOPEN || code == SQLITE_IOERR) && system != 0) {
+        words += std::string(": ") + std::strerror(system);
+    }
+    return words;
+}
+
 Trouble TroubleOf(sqlite3* db, int code) {
-    return {BlamesTheFile(code), db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(code)};
+    return {BlamesTheFile(code), db != nullptr ? Words(db) : sqlite3_errstr(code)};
 }
 
 // Runs one statement, collecting the first column of each row as text.
@@ -270,9 +289,15 @@ std::optional<Trouble> CreateSchema(sqlite3* db) {
     return trouble;
 }
 
-// Nothing is written to the file before it is known to be ours.
+// Nothing is written to the file before it is known to be ours. The locking
+// mode comes before the first read, which takes the log into use: in this
+// mode its index is kept in memory, not in a shared file mapped into memory
+// (which kills the program with SIGBUS where the file becomes unusable).
 std::optional<Trouble> TakeIntoUse(sqlite3* db) {
     bool empty = false;
+    if (const int code = Query(db, "PRAGMA locking_mode=EXCLUSIVE"); code != SQLITE_OK) {
+        return TroubleOf(db, code);
+    }
     if (auto trouble = CheckIntegrity(db)) return trouble;
     if (auto trouble = CheckSchema(db, empty)) return trouble;
     if (auto trouble = SetUpJournal(db)) return trouble;
@@ -316,8 +341,23 @@ struct Attempt {
     std::optional<Trouble> trouble;
 };
 
+// SQLite makes a missing file itself, but where it cannot, it tells only that
+// the file is missing; made here, the system's reason is known.
+std::optional<Trouble> MakeIfMissing(const std::string& path) {
+    if (!NameIsFree(path)) return std::nullopt;
+    errno = 0;
+    std::FILE* file = std::fopen(path.c_str(), "wx");
+    if (file == nullptr) {
+        if (errno == EEXIST) return std::nullopt;
+        return Trouble{false, std::strerror(errno)};
+    }
+    std::fclose(file);
+    return std::nullopt;
+}
+
 Attempt OpenDatabase(const std::string& path) {
     if (auto trouble = CheckBeforeOpening(path)) return {nullptr, std::move(trouble)};
+    if (auto trouble = MakeIfMissing(path)) return {nullptr, std::move(trouble)};
     sqlite3* raw = nullptr;
     const int code =
         sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
@@ -383,6 +423,46 @@ std::string CannotKeep(const std::string& path, const std::string& why) {
     return "The list cannot be kept in " + (folder.empty() ? path : folder) + ": " + why;
 }
 
+// What one reading of the list found.
+struct Reading {
+    std::vector<StoredItem> items;
+    // Every row of the table was read.
+    bool whole = false;
+    // Not whole through what the file holds, rather than through a failing
+    // read or disk.
+    bool file_to_blame = false;
+};
+
+// Reads the list in its order, and counts the table's rows to know that the
+// order index led to each of them.
+Reading Read(sqlite3_stmt* load, sqlite3_stmt* count) {
+    Reading reading;
+    int code = SQLITE_OK;
+    {
+        InUse use(load);
+        while ((code = sqlite3_step(load)) == SQLITE_ROW) reading.items.push_back(ReadItem(load));
+    }
+    if (code == SQLITE_DONE) {
+        InUse use(count);
+        code = sqlite3_step(count);
+        if (code == SQLITE_ROW) {
+            reading.whole =
+                sqlite3_column_int64(count, 0) == static_cast<int64_t>(reading.items.size());
+            reading.file_to_blame = !reading.whole;
+            return reading;
+        }
+    }
+    reading.file_to_blame = BlamesTheFile(code);
+    return reading;
+}
+
+constexpr const char* kNoSuchItem = "an item is missing from the list's file";
+constexpr const char* kFileGone = "the list's file is gone";
+
+platform::WriteResult Failure(std::string problem) {
+    return {platform::WriteStatus::kFailed, std::move(problem)};
+}
+
 } // namespace
 
 // The open database and the statements kept prepared for the store's
@@ -391,20 +471,44 @@ std::string CannotKeep(const std::string& path, const std::string& why) {
 class SqliteListStore::Connection {
 public:
     // None, with SQLite's words in `problem`, when a statement cannot be made.
-    static std::unique_ptr<Connection> Prepare(Database db, std::string& problem);
+    static std::unique_ptr<Connection> Prepare(Database db, const std::string& path,
+                                               std::string& problem);
+    // A file that has gone is closed as it is: the checkpoint of a closing
+    // connection would delete whatever log now lies at its path.
+    ~Connection() {
+        if (HasGone()) KeepTheFileAsItIs();
+    }
+
+    // Whether the file at the path is no longer the one open, or the log
+    // beside it was removed.
+    bool HasGone() const {
+        int moved = 0;
+        sqlite3_file_control(db.get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved);
+        return moved != 0 || (has_log && NameIsFree(log_path));
+    }
+    // Closing will leave the file and its log as they are.
+    void KeepTheFileAsItIs() {
+        sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    }
 
     Database db;
-    Statement load, insert, update, remove, clear;
+    Statement load, count, insert, update, remove, clear;
     Statement read_order_key, write_order_key;
     Statement begin, commit, rollback;
+    std::string log_path;
+    // The log was there when the database was taken into use.
+    bool has_log = false;
 };
 
 std::unique_ptr<SqliteListStore::Connection> SqliteListStore::Connection::Prepare(
-    Database db, std::string& problem) {
+    Database db, const std::string& path, std::string& problem) {
     auto connection = std::make_unique<Connection>();
     connection->db = std::move(db);
+    connection->log_path = path + "-wal";
+    connection->has_log = !NameIsFree(connection->log_path);
     const std::pair<Statement*, std::string> statements[] = {
         {&connection->load, LoadSql()},
+        {&connection->count, kCountSql},
         {&connection->insert, InsertSql()},
         {&connection->update, UpdateSql()},
         {&connection->remove, "DELETE FROM items WHERE id = ?1"},
@@ -427,96 +531,205 @@ std::unique_ptr<SqliteListStore::Connection> SqliteListStore::Connection::Prepar
     return connection;
 }
 
-SqliteListStore::SqliteListStore(const std::string& path) { Open(path); }
+struct SqliteListStore::Opened {
+    std::unique_ptr<Connection> connection; // none when no database can be had
+    std::string moved_aside_to;
+    std::string problem; // why there is no connection, in the system's words
+};
+
+SqliteListStore::SqliteListStore(const std::string& path) : path_(path) {
+    Opened opened = OpenAt(path_);
+    connection_ = std::move(opened.connection);
+    opening_.moved_aside_to = opened.moved_aside_to;
+    if (!connection_) opening_.unusable_reason = CannotKeep(path_, opened.problem);
+}
 
 SqliteListStore::~SqliteListStore() = default;
 
-void SqliteListStore::Open(const std::string& path) {
+SqliteListStore::Opened SqliteListStore::OpenAt(const std::string& path) {
+    Opened opened;
     const fs::path folder = fs::path(path).parent_path();
     std::error_code error;
     if (!folder.empty()) fs::create_directories(folder, error);
     if (error) {
-        opening_.unusable_reason = CannotKeep(path, error.message());
-        return;
+        opened.problem = error.message();
+        return opened;
     }
     Attempt attempt = OpenDatabase(path);
     if (attempt.trouble && attempt.trouble->file_to_blame && !NameIsFree(path)) {
         const MovedAside moved = MoveAside(path);
-        opening_.moved_aside_to = moved.database_to;
+        opened.moved_aside_to = moved.database_to;
         if (!moved.problem.empty()) {
-            opening_.unusable_reason =
-                CannotKeep(path, "the list there (" + attempt.trouble->words +
-                                     ") cannot be moved aside: " + moved.problem);
-            return;
+            opened.problem = "the list there (" + attempt.trouble->words +
+                             ") cannot be moved aside: " + moved.problem;
+            return opened;
         }
         attempt = OpenDatabase(path);
     }
     if (attempt.trouble) {
-        opening_.unusable_reason = CannotKeep(path, attempt.trouble->words);
-        return;
+        opened.problem = attempt.trouble->words;
+        return opened;
     }
-    std::string problem;
-    connection_ = Connection::Prepare(std::move(attempt.db), problem);
-    if (!connection_) opening_.unusable_reason = CannotKeep(path, problem);
+    opened.connection = Connection::Prepare(std::move(attempt.db), path, opened.problem);
+    return opened;
 }
 
 platform::StoreOpening SqliteListStore::Opening() const { return opening_; }
 
-std::vector<StoredItem> SqliteListStore::LoadAll() {
-    std::vector<StoredItem> items;
-    if (!connection_) return items;
-    sqlite3_stmt* load = connection_->load.get();
-    InUse use(load);
-    while (sqlite3_step(load) == SQLITE_ROW) items.push_back(ReadItem(load));
-    return items;
+platform::LoadedList SqliteListStore::LoadAll() {
+    if (!connection_) return {{}, false};
+    Reading reading = Read(connection_->load.get(), connection_->count.get());
+    if (!reading.whole && reading.file_to_blame) {
+        Query(connection_->db.get(), "REINDEX items");
+        reading = Read(connection_->load.get(), connection_->count.get());
+    }
+    if (!reading.whole && reading.file_to_blame) {
+        SetAside();
+        return {{}, false};
+    }
+    return {std::move(reading.items), reading.whole && opening_.moved_aside_to.empty()};
 }
 
-std::optional<int64_t> SqliteListStore::Insert(const StoredItem& item) {
-    if (!connection_) return std::nullopt;
+void SqliteListStore::SetAside() {
+    connection_->KeepTheFileAsItIs();
+    connection_.reset();
+    const MovedAside moved = MoveAside(path_);
+    opening_.moved_aside_to = moved.database_to;
+    if (!moved.problem.empty()) {
+        opening_.unusable_reason =
+            CannotKeep(path_, "the list there (it cannot be read whole) cannot be moved aside: " +
+                                  moved.problem);
+        return;
+    }
+    Opened opened = OpenAt(path_);
+    connection_ = std::move(opened.connection);
+    if (!connection_) opening_.unusable_reason = CannotKeep(path_, opened.problem);
+}
+
+platform::WriteResult SqliteListStore::ReadyToWrite() const {
+    if (!connection_) {
+        return Failure(reopen_problem_.empty() ? opening_.unusable_reason : reopen_problem_);
+    }
+    if (connection_->HasGone()) return {platform::WriteStatus::kGone, kFileGone};
+    return {};
+}
+
+platform::WriteResult SqliteListStore::Failed() const {
+    return Failure(Words(connection_->db.get()));
+}
+
+platform::InsertResult SqliteListStore::Insert(const StoredItem& item) {
+    if (platform::WriteResult ready = ReadyToWrite(); !ready.Done()) return {ready, 0};
     sqlite3_stmt* insert = connection_->insert.get();
-    InUse use(insert);
-    if (!BindFields(insert, item) || sqlite3_step(insert) != SQLITE_DONE) return std::nullopt;
-    return sqlite3_last_insert_rowid(connection_->db.get());
+    {
+        InUse use(insert);
+        if (BindFields(insert, item) && sqlite3_step(insert) == SQLITE_DONE) {
+            return {{}, sqlite3_last_insert_rowid(connection_->db.get())};
+        }
+    }
+    return {Failed(), 0};
 }
 
-bool SqliteListStore::Update(const StoredItem& item) {
-    if (!connection_) return false;
+platform::WriteResult SqliteListStore::Update(const StoredItem& item) {
+    if (platform::WriteResult ready = ReadyToWrite(); !ready.Done()) return ready;
     sqlite3_stmt* update = connection_->update.get();
-    InUse use(update);
-    return sqlite3_bind_int64(update, 1, item.id) == SQLITE_OK && BindFields(update, item) &&
-           sqlite3_step(update) == SQLITE_DONE && sqlite3_changes(connection_->db.get()) == 1;
+    {
+        InUse use(update);
+        if (sqlite3_bind_int64(update, 1, item.id) != SQLITE_OK || !BindFields(update, item) ||
+            sqlite3_step(update) != SQLITE_DONE) {
+            return Failed();
+        }
+    }
+    return sqlite3_changes(connection_->db.get()) == 1 ? platform::WriteResult{}
+                                                       : Failure(kNoSuchItem);
 }
 
-bool SqliteListStore::Remove(int64_t id) {
-    if (!connection_) return false;
+platform::WriteResult SqliteListStore::Remove(int64_t id) {
+    if (platform::WriteResult ready = ReadyToWrite(); !ready.Done()) return ready;
     sqlite3_stmt* remove = connection_->remove.get();
-    InUse use(remove);
-    return sqlite3_bind_int64(remove, 1, id) == SQLITE_OK && sqlite3_step(remove) == SQLITE_DONE &&
-           sqlite3_changes(connection_->db.get()) == 1;
+    {
+        InUse use(remove);
+        if (sqlite3_bind_int64(remove, 1, id) != SQLITE_OK || sqlite3_step(remove) != SQLITE_DONE) {
+            return Failed();
+        }
+    }
+    return sqlite3_changes(connection_->db.get()) == 1 ? platform::WriteResult{}
+                                                       : Failure(kNoSuchItem);
 }
 
-bool SqliteListStore::SwapOrder(int64_t first, int64_t second) {
-    if (!connection_ || !RunToEnd(connection_->begin.get())) return false;
-    const std::optional<int64_t> first_key = ReadOrderKey(first);
-    const std::optional<int64_t> second_key = ReadOrderKey(second);
-    const bool swapped = first_key && second_key && WriteOrderKey(first, *second_key) &&
-                         WriteOrderKey(second, *first_key) && RunToEnd(connection_->commit.get());
+platform::WriteResult SqliteListStore::SwapOrder(int64_t first, int64_t second) {
+    platform::WriteResult result = ReadyToWrite();
+    if (!result.Done()) return result;
+    if (!RunToEnd(connection_->begin.get())) return Failed();
+    const std::optional<int64_t> first_key = ReadOrderKey(first, result);
+    const std::optional<int64_t> second_key =
+        first_key ? ReadOrderKey(second, result) : std::nullopt;
+    if (second_key && !(WriteOrderKey(first, *second_key) && WriteOrderKey(second, *first_key) &&
+                        RunToEnd(connection_->commit.get()))) {
+        result = Failed();
+    }
     // A failed statement may have ended the transaction already.
-    if (!swapped && sqlite3_get_autocommit(connection_->db.get()) == 0) {
+    if (!result.Done() && sqlite3_get_autocommit(connection_->db.get()) == 0) {
         RunToEnd(connection_->rollback.get());
     }
-    return swapped;
+    return result;
 }
 
-bool SqliteListStore::Clear() { return connection_ && RunToEnd(connection_->clear.get()); }
+platform::WriteResult SqliteListStore::Clear() {
+    if (platform::WriteResult ready = ReadyToWrite(); !ready.Done()) return ready;
+    return RunToEnd(connection_->clear.get()) ? platform::WriteResult{} : Failed();
+}
 
-std::optional<int64_t> SqliteListStore::ReadOrderKey(int64_t id) {
+platform::ReplaceResult SqliteListStore::ReplaceAll(const std::vector<StoredItem>& items) {
+    if (!opening_.unusable_reason.empty()) return {Failure(opening_.unusable_reason), {}};
+    if (!connection_ || connection_->HasGone()) {
+        connection_.reset();
+        Opened opened = OpenAt(path_);
+        connection_ = std::move(opened.connection);
+        reopen_problem_ = opened.problem;
+        if (!connection_) return {Failure(reopen_problem_), {}};
+    }
+    platform::ReplaceResult result;
+    static_cast<platform::WriteResult&>(result) = Replace(items, result.ids);
+    if (!result.Done()) {
+        // The next whole write starts from a newly opened file.
+        result.ids.clear();
+        reopen_problem_ = result.problem;
+        connection_->KeepTheFileAsItIs();
+        connection_.reset();
+    }
+    return result;
+}
+
+platform::WriteResult SqliteListStore::Replace(const std::vector<StoredItem>& items,
+                                               std::vector<int64_t>& ids) {
+    if (!RunToEnd(connection_->begin.get())) return Failed();
+    bool done = RunToEnd(connection_->clear.get());
+    sqlite3_stmt* insert = connection_->insert.get();
+    ids.reserve(items.size());
+    for (size_t i = 0; done && i < items.size(); ++i) {
+        InUse use(insert);
+        done = BindFields(insert, items[i]) && sqlite3_step(insert) == SQLITE_DONE;
+        if (done) ids.push_back(sqlite3_last_insert_rowid(connection_->db.get()));
+    }
+    if (done && RunToEnd(connection_->commit.get())) return {};
+    const platform::WriteResult failed = Failed();
+    if (sqlite3_get_autocommit(connection_->db.get()) == 0) RunToEnd(connection_->rollback.get());
+    return failed;
+}
+
+std::optional<int64_t> SqliteListStore::ReadOrderKey(int64_t id, platform::WriteResult& result) {
     sqlite3_stmt* read = connection_->read_order_key.get();
     InUse use(read);
-    if (sqlite3_bind_int64(read, 1, id) != SQLITE_OK || sqlite3_step(read) != SQLITE_ROW) {
+    if (sqlite3_bind_int64(read, 1, id) != SQLITE_OK) {
+        result = Failed();
         return std::nullopt;
     }
-    return sqlite3_column_int64(read, 0);
+    switch (sqlite3_step(read)) {
+        case SQLITE_ROW: return sqlite3_column_int64(read, 0);
+        case SQLITE_DONE: result = Failure(kNoSuchItem); return std::nullopt;
+        default: result = Failed(); return std::nullopt;
+    }
 }
 
 bool SqliteListStore::WriteOrderKey(int64_t id, int64_t order_key) {

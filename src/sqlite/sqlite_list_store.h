@@ -2,6 +2,11 @@
 // and the list's order is that of an indexed order key rather than of
 // positions, so that adding, removing or moving an item writes one or two
 // rows however long the list is.
+//
+// The file is held in exclusive locking mode: no other connection can use
+// it while the store is open, and the log's index lives in the program's
+// memory rather than in a shared file mapped into it, so that a file taken
+// away underneath the program cannot crash it.
 #pragma once
 
 #include "platform/list_store.h"
@@ -32,29 +37,48 @@ public:
     SqliteListStore& operator=(const SqliteListStore&) = delete;
 
     platform::StoreOpening Opening() const override;
-    // On a read error midway, the items read before it.
-    std::vector<platform::StoredItem> LoadAll() override;
-    std::optional<int64_t> Insert(const platform::StoredItem& item) override;
-    // False also when no item has `item.id`.
-    bool Update(const platform::StoredItem& item) override;
-    // False also when no item has `id`.
-    bool Remove(int64_t id) override;
-    // False, changing nothing, when either item is missing.
-    bool SwapOrder(int64_t first, int64_t second) override;
-    bool Clear() override;
+    // Reads in the order index and counts the rows of the table itself. When
+    // they differ, the index is rebuilt and the list read again; a list that
+    // still cannot be read whole is moved aside as damaged (Opening() says
+    // where) and an empty one started. A read error of another kind gives the
+    // items read before it.
+    platform::LoadedList LoadAll() override;
+    // Each write first looks whether the file at the store's path is still
+    // the one open, and answers kGone, writing nothing, when it is not.
+    platform::InsertResult Insert(const platform::StoredItem& item) override;
+    // Fails also when no item has `item.id`.
+    platform::WriteResult Update(const platform::StoredItem& item) override;
+    // Fails also when no item has `id`.
+    platform::WriteResult Remove(int64_t id) override;
+    // Fails, changing nothing, when either item is missing.
+    platform::WriteResult SwapOrder(int64_t first, int64_t second) override;
+    platform::WriteResult Clear() override;
+    // Opens the file at the store's path again (making its folder) when the
+    // one open has gone, or when the last whole write failed. Never writes
+    // where the opening found no usable database.
+    platform::ReplaceResult ReplaceAll(const std::vector<platform::StoredItem>& items) override;
 
 private:
     class Connection;
+    struct Opened;
 
-    // Opens the database, moving a damaged one aside; sets connection_ or
-    // opening_.unusable_reason.
-    void Open(const std::string& path);
+    // Opens the database at `path`, moving a damaged one aside.
+    static Opened OpenAt(const std::string& path);
+    // Closes the database, moves it aside as damaged and starts an empty one.
+    void SetAside();
+    platform::WriteResult ReadyToWrite() const;
+    platform::WriteResult Failed() const;
+    platform::WriteResult Replace(const std::vector<platform::StoredItem>& items,
+                                  std::vector<int64_t>& ids);
     bool WriteOrderKey(int64_t id, int64_t order_key);
-    std::optional<int64_t> ReadOrderKey(int64_t id);
+    std::optional<int64_t> ReadOrderKey(int64_t id, platform::WriteResult& result);
 
+    const std::string path_;
     platform::StoreOpening opening_;
-    // None when the store is unusable.
+    // None when the store is unusable, or could not be opened again.
     std::unique_ptr<Connection> connection_;
+    // Why the store could not be opened again; empty when it was.
+    std::string reopen_problem_;
 };
 
 } // namespace tarnwick::sqlite

@@ -1,10 +1,20 @@
-// The program's engine and store without a window, for the crash test. It
-// brings the kept list back and clears stray temporary files, as the program
-// does at start-up; then it lists the addresses given with --add, or runs
-// the list to its end with --run. With --kill-after-writes K (or
-// --kill-after-blocks K) it kills itself with SIGKILL right after the K-th
-// write of the store (or the K-th block of a video it takes in), first noting
-// in the --report file whether a video was being transferred.
+// The program's engine and store without a window, for the crash test and
+// the test of a list taken away. It brings the kept list back and, when the
+// list was read whole, clears stray temporary files, as the program does at
+// start-up; then it lists the addresses given with --add, or runs the list
+// to its end with --run.
+//
+// With --kill-after-writes K (or --kill-after-blocks K) it kills itself with
+// SIGKILL right after the K-th write of the store (or the K-th block of a
+// video it takes in), first noting in the --report file whether a video was
+// being transferred.
+//
+// With --break-list-at-block K it takes the list away at the K-th block: it
+// removes the files in the --data folder, makes the folder read-only and
+// lists the addresses given with --add-then; it makes the folder writable
+// again when the keeper says that the list cannot be kept, as a user told so
+// would. What the keeper tells goes to the report as "news TEXT" lines. It
+// ends with kCannotBreak where no folder can be made read-only for it.
 #include "curl/curl_client.h"
 #include "driver/download_run.h"
 #include "driver/part_files.h"
@@ -13,50 +23,67 @@
 #include "platform/http_client.h"
 #include "platform/list_store.h"
 #include "qt/qt_clock.h"
+#include "shell/keeping_notices.h"
 #include "sqlite/sqlite_list_store.h"
 
 #include <QCoreApplication>
 
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tarnwick {
 namespace {
 
-// Counts down to the moment the process dies.
-class KillPoint {
+// The exit status of a child that cannot make a folder read-only here.
+constexpr int kCannotBreak = 77;
+
+// Counts down to the moment its action runs, once.
+class Countdown {
 public:
-    KillPoint(long remaining, std::function<void()> before)
-        : remaining_(remaining), before_(before) {}
+    Countdown(long remaining, std::function<void()> action)
+        : remaining_(remaining), action_(std::move(action)) {}
     void Pass() {
         if (remaining_ <= 0 || --remaining_ > 0) return;
-        before_();
-        std::raise(SIGKILL);
+        action_();
     }
 
 private:
     long remaining_;
-    std::function<void()> before_;
+    std::function<void()> action_;
 };
 
 class KillingStore : public platform::ListStore {
 public:
-    KillingStore(platform::ListStore& store, KillPoint& point) : store_(store), point_(point) {}
+    KillingStore(platform::ListStore& store, Countdown& point) : store_(store), point_(point) {}
     platform::StoreOpening Opening() const override { return store_.Opening(); }
-    std::vector<platform::StoredItem> LoadAll() override { return store_.LoadAll(); }
-    std::optional<int64_t> Insert(const platform::StoredItem& item) override {
+    platform::LoadedList LoadAll() override { return store_.LoadAll(); }
+    platform::InsertResult Insert(const platform::StoredItem& item) override {
         return Passed(store_.Insert(item));
     }
-    bool Update(const platform::StoredItem& item) override { return Passed(store_.Update(item)); }
-    bool Remove(int64_t id) override { return Passed(store_.Remove(id)); }
-    bool SwapOrder(int64_t a, int64_t b) override { return Passed(store_.SwapOrder(a, b)); }
-    bool Clear() override { return Passed(store_.Clear()); }
+    platform::WriteResult Update(const platform::StoredItem& item) override {
+        return Passed(store_.Update(item));
+    }
+    platform::WriteResult Remove(int64_t id) override { return Passed(store_.Remove(id)); }
+    platform::WriteResult SwapOrder(int64_t a, int64_t b) override {
+        return Passed(store_.SwapOrder(a, b));
+    }
+    platform::WriteResult Clear() override { return Passed(store_.Clear()); }
+    platform::ReplaceResult ReplaceAll(const std::vector<platform::StoredItem>& items) override {
+        return Passed(store_.ReplaceAll(items));
+    }
 
 private:
     template <typename T>
@@ -66,57 +93,90 @@ private:
     }
 
     platform::ListStore& store_;
-    KillPoint& point_;
+    Countdown& point_;
 };
 
 // The body bytes the process took in.
 uint64_t received_ = 0;
 
-// Hands every body block to the program's receiver, then passes the kill point.
-class KillingExchange : public platform::HttpExchange, private platform::HttpReceiver {
+// Hands every body block to the program's receiver, then tells `on_block`.
+class CountingExchange : public platform::HttpExchange, private platform::HttpReceiver {
 public:
-    KillingExchange(platform::HttpClient& http, const platform::HttpRequest& request,
-                    platform::HttpReceiver& receiver, KillPoint& point)
-        : receiver_(&receiver), point_(point), inner_(http.Start(request, *this)) {}
+    CountingExchange(platform::HttpClient& http, const platform::HttpRequest& request,
+                     platform::HttpReceiver& receiver, const std::function<void()>& on_block)
+        : receiver_(&receiver), on_block_(on_block), inner_(http.Start(request, *this)) {}
 
     void SetReceiver(platform::HttpReceiver& receiver) override { receiver_ = &receiver; }
 
 private:
     void OnAnswer(const platform::HttpAnswer& answer) override { receiver_->OnAnswer(answer); }
     void OnBody(const char* data, size_t size) override {
-        KillPoint& point = point_; // the receiver may destroy this exchange
+        const std::function<void()>& on_block = on_block_; // the receiver may destroy this
         received_ += size;
         receiver_->OnBody(data, size);
-        point.Pass();
+        on_block();
     }
     void OnEnd(const platform::HttpEnd& end) override { receiver_->OnEnd(end); }
 
     platform::HttpReceiver* receiver_;
-    KillPoint& point_;
+    const std::function<void()>& on_block_;
     std::unique_ptr<platform::HttpExchange> inner_;
 };
 
-class KillingHttp : public platform::HttpClient {
+class CountingHttp : public platform::HttpClient {
 public:
-    KillingHttp(platform::HttpClient& http, KillPoint& point) : http_(http), point_(point) {}
+    CountingHttp(platform::HttpClient& http, std::function<void()> on_block)
+        : http_(http), on_block_(std::move(on_block)) {}
     std::unique_ptr<platform::HttpExchange> Start(const platform::HttpRequest& request,
                                                   platform::HttpReceiver& receiver) override {
-        return std::make_unique<KillingExchange>(http_, request, receiver, point_);
+        return std::make_unique<CountingExchange>(http_, request, receiver, on_block_);
     }
 
 private:
     platform::HttpClient& http_;
-    KillPoint& point_;
+    std::function<void()> on_block_;
 };
+
+// Makes a folder read-only for this process, and writable again. Root, whom
+// folder modes do not stop, gets a read-only bind mount in a mount namespace
+// of the process's own, which must be made before any thread starts.
+bool PrepareReadOnly() {
+    if (geteuid() != 0) return true;
+    return unshare(CLONE_NEWNS) == 0 &&
+           mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+bool MakeReadOnly(const std::string& folder) {
+    if (geteuid() != 0) return chmod(folder.c_str(), 0555) == 0;
+    return mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+           mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+}
+
+bool MakeWritable(const std::string& folder) {
+    if (geteuid() != 0) return chmod(folder.c_str(), 0755) == 0;
+    return umount2(folder.c_str(), MNT_DETACH) == 0;
+}
+
+// Whether nothing can be made in `folder`.
+bool IsReadOnly(const std::string& folder) {
+    const std::string probe = folder + "/probe";
+    if (std::ofstream(probe)) {
+        std::filesystem::remove(probe);
+        return false;
+    }
+    return true;
+}
 
 struct Options {
     std::string data;
     std::string videos;
     std::string report;
     std::vector<std::string> adds;
+    std::vector<std::string> adds_then;
     bool run = false;
     long kill_after_writes = 0;
     long kill_after_blocks = 0;
+    long break_list_at_block = 0;
 };
 
 Options Parse(int argc, char* argv[]) {
@@ -133,14 +193,32 @@ Options Parse(int argc, char* argv[]) {
         if (name == "--videos") options.videos = value;
         if (name == "--report") options.report = value;
         if (name == "--add") options.adds.push_back(value);
+        if (name == "--add-then") options.adds_then.push_back(value);
         if (name == "--kill-after-writes") options.kill_after_writes = std::stol(value);
         if (name == "--kill-after-blocks") options.kill_after_blocks = std::stol(value);
+        if (name == "--break-list-at-block") options.break_list_at_block = std::stol(value);
     }
     return options;
 }
 
 class QuitWhenDone : public driver::RunObserver {
     void OnRunEnded() override { QCoreApplication::quit(); }
+};
+
+// Notes in the report what the keeper tells, and answers that the list
+// cannot be kept with `on_lost`.
+class NewsToReport : public list::KeepingListener {
+public:
+    NewsToReport(const std::string& report, std::function<void()> on_lost)
+        : report_(report), on_lost_(std::move(on_lost)) {}
+    void OnKeepingNews(const list::KeepingNews& news) override {
+        std::ofstream(report_, std::ios::app) << "news " << shell::KeepingText(news) << "\n";
+        if (news.kind == list::KeepingNews::Kind::kLost) on_lost_();
+    }
+
+private:
+    std::string report_;
+    std::function<void()> on_lost_;
 };
 
 int Run(const Options& options) {
@@ -153,19 +231,41 @@ int Run(const Options& options) {
         std::ofstream(options.report, std::ios::app)
             << (transfer ? "transfer\n" : "other\n") << "received " << received_ << "\n";
     };
-    KillPoint writes(options.kill_after_writes, note);
-    KillPoint blocks(options.kill_after_blocks, note);
+    const auto kill = [&] {
+        note();
+        std::raise(SIGKILL);
+    };
+    bool broken = false;
+    const auto take_away = [&] {
+        for (const auto& entry : std::filesystem::directory_iterator(options.data)) {
+            std::filesystem::remove(entry.path());
+        }
+        if (!MakeReadOnly(options.data) || !IsReadOnly(options.data)) std::_Exit(kCannotBreak);
+        broken = true;
+        for (const std::string& address : options.adds_then) list::AddVideoURL(queue, address);
+    };
+    const auto mend = [&] {
+        if (broken && !MakeWritable(options.data)) std::_Exit(kCannotBreak);
+        broken = false;
+    };
+    Countdown writes(options.kill_after_writes, kill);
+    Countdown blocks(options.kill_after_blocks, kill);
+    Countdown breaking(options.break_list_at_block, take_away);
     sqlite::SqliteListStore sqlite_store(options.data + "/downloads.db");
     KillingStore store(sqlite_store, writes);
     qt::QtClock clock;
     curl::CurlClient curl("Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)");
-    KillingHttp http(curl, blocks);
+    CountingHttp http(curl, [&] {
+        blocks.Pass();
+        breaking.Pass();
+    });
     list::ListKeeper keeper(queue, store, clock);
+    NewsToReport news(options.report, mend);
+    keeper.SetListener(&news);
     driver::PartFiles part_files(queue);
     run = std::make_unique<driver::DownloadRun>(
         driver::JobServices{queue, http, clock, [&] { return options.videos; }});
-    keeper.Restore();
-    part_files.RemoveStrays(options.videos, "");
+    if (keeper.Restore()) part_files.RemoveStrays(options.videos, "");
     for (const std::string& address : options.adds) list::AddVideoURL(queue, address);
     if (options.run) {
         QuitWhenDone quit;
@@ -175,6 +275,8 @@ int Run(const Options& options) {
         run->RemoveObserver(&quit);
     }
     keeper.Flush();
+    keeper.SetListener(nullptr);
+    mend(); // the folder of a keeper that never told
     std::ofstream(options.report, std::ios::app) << "received " << received_ << "\n";
     return 0;
 }
@@ -183,6 +285,10 @@ int Run(const Options& options) {
 } // namespace tarnwick
 
 int main(int argc, char* argv[]) {
+    const tarnwick::Options options = tarnwick::Parse(argc, argv);
+    if (options.break_list_at_block > 0 && !tarnwick::PrepareReadOnly()) {
+        return tarnwick::kCannotBreak;
+    }
     QCoreApplication app(argc, argv);
-    return tarnwick::Run(tarnwick::Parse(argc, argv));
+    return tarnwick::Run(options);
 }

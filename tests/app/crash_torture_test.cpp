@@ -3,6 +3,7 @@
 // came in. After every restart the kept list must be whole, every finished
 // file exact and every temporary file owned; at the end every video is there,
 // byte for byte. Set TARNWICK_CRASH_SEED to replay a run.
+#include "child_process.h"
 #include "list/download_item.h"
 #include "platform/list_store.h"
 #include "sqlite/sqlite_list_store.h"
@@ -11,10 +12,6 @@
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
-
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,8 +22,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 namespace tarnwick {
 namespace {
@@ -40,29 +35,6 @@ constexpr const char* kPartSuffix = ".tarnwick.part";
 // What one kill may cost the program again: the bytes the transfer had
 // gathered for its next write.
 constexpr uint64_t kWriteBuffer = 256 * 1024;
-
-// How a child ended: by the kill, or by itself with its exit status.
-struct ChildEnd {
-    bool killed = false;
-    int status = -1;
-};
-
-ChildEnd RunChild(const std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    std::string program = TARNWICK_CRASH_CHILD;
-    argv.push_back(program.data());
-    std::vector<std::string> copies = arguments;
-    for (std::string& argument : copies) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    if (posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
-        return {};
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (WIFSIGNALED(status)) return {WTERMSIG(status) == SIGKILL, -1};
-    return {false, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
-}
 
 class CrashTortureTest : public testing::Test {
 protected:
@@ -104,7 +76,7 @@ protected:
         sqlite::SqliteListStore store(data_ + "/downloads.db");
         EXPECT_TRUE(store.Opening().moved_aside_to.empty()) << "the database did not open";
         EXPECT_TRUE(store.Opening().unusable_reason.empty()) << store.Opening().unusable_reason;
-        const std::vector<platform::StoredItem> items = store.LoadAll();
+        const std::vector<platform::StoredItem> items = store.LoadAll().items;
         std::set<std::string> addresses;
         std::set<std::string> temporary_paths;
         for (const platform::StoredItem& item : items) {
@@ -166,8 +138,8 @@ TEST_F(CrashTortureTest, AKillAtAnyPointCostsNothingButTheTimeItWasDown) {
         const ChildEnd end =
             Child({"--run", by_blocks ? "--kill-after-blocks" : "--kill-after-writes",
                    std::to_string(k)});
-        ASSERT_TRUE(end.killed || end.status == 0) << "round " << round;
-        kills += end.killed ? 1 : 0;
+        ASSERT_TRUE(end.Killed() || end.status == 0) << "round " << round;
+        kills += end.Killed() ? 1 : 0;
         // The restart: what a started program finds.
         ASSERT_EQ(Child({}).status, 0);
         CheckState("after round " + std::to_string(round));

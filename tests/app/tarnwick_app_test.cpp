@@ -464,6 +464,28 @@ TEST_F(TarnwickAppTest, ARunShowsItsStateAndAnExitDuringItEndsTheTransferCleanly
     EXPECT_EQ(range, "bytes=50000-");
 }
 
+TEST_F(TarnwickAppTest, ADataFolderRemovedWhileRunningIsMadeAgainWithTheWholeList) {
+    ASSERT_TRUE(tarnwick->Start());
+    std::vector<std::string> addresses;
+    for (int i = 1; i <= 8; ++i) {
+        addresses.push_back("http://www.youtube.com/watch?v=clip" + std::to_string(i));
+    }
+    for (int i = 0; i < 7; ++i) list::AddVideoURL(tarnwick->queue, addresses[i]);
+    std::filesystem::remove_all(paths.data_folder);
+    tarnwick->address_entry.Add(addresses[7]);
+    EXPECT_TRUE(PlayUntil([this] {
+        return StatusLineShown() == "The list's file was gone; Tarnwick wrote the list again";
+    })) << StatusLineShown();
+    SkinSends("IDC_FS_Close");
+
+    tarnwick.reset();
+    tarnwick = std::make_unique<TarnwickApp>(overrides);
+    ASSERT_TRUE(tarnwick->Start());
+    std::vector<std::string> kept;
+    for (int position = 0; position < Queue().Count(); ++position) kept.push_back(Url(position));
+    EXPECT_EQ(kept, addresses);
+}
+
 TEST_F(TarnwickAppTest, EachFailureSaysWhyInItsTooltipAndForTheSelectedItem) {
     ASSERT_TRUE(tarnwick->Start());
     server.Serve("/putfile.com/gone", test_support::Answer::Http(404, "Not Found", {}, "no"));

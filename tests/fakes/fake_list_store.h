@@ -1,4 +1,5 @@
-// A list store in memory that logs each transaction and can refuse them.
+// A list store in memory that logs each transaction and can refuse them, or
+// answer that its file has gone.
 #pragma once
 
 #include "platform/list_store.h"
@@ -12,50 +13,81 @@ namespace tarnwick::fakes {
 class FakeListStore : public platform::ListStore {
 public:
     platform::StoreOpening Opening() const override { return opening; }
-    std::vector<platform::StoredItem> LoadAll() override { return items; }
-    std::optional<int64_t> Insert(const platform::StoredItem& item) override {
+    // Not whole where the real store's would not be.
+    platform::LoadedList LoadAll() override {
+        return {items, whole && opening.moved_aside_to.empty() && opening.unusable_reason.empty()};
+    }
+    platform::InsertResult Insert(const platform::StoredItem& item) override {
         log.push_back("insert");
-        if (refuse) return std::nullopt;
+        if (const platform::WriteResult refused = Refusal(); !refused.Done()) return {refused, 0};
         items.push_back(item);
         items.back().id = ++last_id;
-        return last_id;
+        return {{}, last_id};
     }
-    bool Update(const platform::StoredItem& item) override {
+    platform::WriteResult Update(const platform::StoredItem& item) override {
         log.push_back("update " + std::to_string(item.id));
+        if (const platform::WriteResult refused = Refusal(); !refused.Done()) return refused;
         auto found = Find(item.id);
-        if (refuse || found == items.end()) return false;
+        if (found == items.end()) return Missing();
         *found = item;
-        return true;
+        return {};
     }
-    bool Remove(int64_t id) override {
+    platform::WriteResult Remove(int64_t id) override {
         log.push_back("remove " + std::to_string(id));
+        if (const platform::WriteResult refused = Refusal(); !refused.Done()) return refused;
         auto found = Find(id);
-        if (refuse || found == items.end()) return false;
+        if (found == items.end()) return Missing();
         items.erase(found);
-        return true;
+        return {};
     }
-    bool SwapOrder(int64_t first, int64_t second) override {
+    platform::WriteResult SwapOrder(int64_t first, int64_t second) override {
         log.push_back("swap " + std::to_string(first) + " " + std::to_string(second));
+        if (const platform::WriteResult refused = Refusal(); !refused.Done()) return refused;
         auto a = Find(first);
         auto b = Find(second);
-        if (refuse || a == items.end() || b == items.end()) return false;
+        if (a == items.end() || b == items.end()) return Missing();
         std::iter_swap(a, b);
-        return true;
+        return {};
     }
-    bool Clear() override {
+    platform::WriteResult Clear() override {
         log.push_back("clear");
+        if (const platform::WriteResult refused = Refusal(); !refused.Done()) return refused;
         items.clear();
-        return !refuse;
+        return {};
+    }
+    // A file that has gone is made again, unless the store refuses.
+    platform::ReplaceResult ReplaceAll(const std::vector<platform::StoredItem>& all) override {
+        log.push_back("replace " + std::to_string(all.size()));
+        gone = false;
+        if (refuse) return {{platform::WriteStatus::kFailed, problem}, {}};
+        items = all;
+        platform::ReplaceResult result;
+        for (platform::StoredItem& item : items) result.ids.push_back(item.id = ++last_id);
+        return result;
     }
 
     // Kept items in their order, as a store on disk would load them.
     std::vector<platform::StoredItem> items;
     std::vector<std::string> log;
     platform::StoreOpening opening;
+    bool whole = true;
+    // Every write fails with `problem`.
     bool refuse = false;
+    std::string problem = "disk full";
+    // Writes but ReplaceAll answer kGone, and what was kept is lost.
+    bool gone = false;
     int64_t last_id = 0;
 
 private:
+    platform::WriteResult Refusal() {
+        if (gone) {
+            items.clear();
+            return {platform::WriteStatus::kGone, "gone"};
+        }
+        if (refuse) return {platform::WriteStatus::kFailed, problem};
+        return {};
+    }
+    static platform::WriteResult Missing() { return {platform::WriteStatus::kFailed, "missing"}; }
     std::vector<platform::StoredItem>::iterator Find(int64_t id) {
         return std::find_if(items.begin(), items.end(),
                             [id](const platform::StoredItem& item) { return item.id == id; });

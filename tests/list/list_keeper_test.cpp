@@ -16,6 +16,13 @@ namespace {
 
 using std::chrono::milliseconds;
 using Log = std::vector<std::string>;
+using News = std::vector<KeepingNews>;
+using Kind = KeepingNews::Kind;
+
+struct RecordingListener : KeepingListener {
+    void OnKeepingNews(const KeepingNews& news) override { heard.push_back(news); }
+    News heard;
+};
 
 platform::StoredItem Kept(const std::string& address, ItemState state) {
     DownloadItem item;
@@ -29,6 +36,7 @@ platform::StoredItem Kept(const std::string& address, ItemState state) {
 
 class ListKeeperTest : public testing::Test {
 protected:
+    ListKeeperTest() { keeper.SetListener(&listener); }
     void Keep(platform::StoredItem item) {
         store.items.push_back(std::move(item));
         store.items.back().id = ++store.last_id;
@@ -38,10 +46,17 @@ protected:
         return queue.LastKey();
     }
 
+    std::vector<std::string> KeptAddresses() const {
+        std::vector<std::string> addresses;
+        for (const platform::StoredItem& item : store.items) addresses.push_back(item.page_address);
+        return addresses;
+    }
+
     DownloadQueue queue;
     fakes::FakeListStore store;
     fakes::FakeClock clock;
     ListKeeper keeper{queue, store, clock};
+    RecordingListener listener;
 };
 
 TEST_F(ListKeeperTest, TheListComesBackAsItWasWithItemsUnderWayWaiting) {
@@ -59,7 +74,7 @@ TEST_F(ListKeeperTest, TheListComesBackAsItWasWithItemsUnderWayWaiting) {
     Keep(failed);
     Keep(Kept("http://youtube.com/done", ItemState::kWaiting)); // a second record of one address
 
-    keeper.Restore();
+    EXPECT_TRUE(keeper.Restore());
     ASSERT_EQ(queue.Count(), 3);
     EXPECT_EQ(StatusText(queue.At(0)), "Complete");
     const DownloadItem& waiting = queue.At(1);
@@ -120,9 +135,11 @@ TEST_F(ListKeeperTest, SwitchedOffTheStoreIsEmptiedAndOnItTakesTheListAgain) {
     EXPECT_TRUE(store.items.empty());
     queue.MoveUp(second);
     queue.Modify(first, [](DownloadItem& item) { item.state = ItemState::kDownloading; });
+    store.log.clear();
     keeper.SetKeeping(true);
-    ASSERT_EQ(store.items.size(), 2u);
-    EXPECT_EQ(store.items[0].page_address, "http://youtube.com/2");
+    EXPECT_EQ(store.log, (Log{"replace 2"})) << "one transaction: a kill keeps all or nothing";
+    EXPECT_EQ(KeptAddresses(),
+              (std::vector<std::string>{"http://youtube.com/2", "http://youtube.com/1"}));
 
     store.log.clear();
     queue.SetReceived(first, 10);
@@ -130,6 +147,78 @@ TEST_F(ListKeeperTest, SwitchedOffTheStoreIsEmptiedAndOnItTakesTheListAgain) {
     queue.MoveDown(second);
     EXPECT_EQ(store.items[0].page_address, "http://youtube.com/1");
     EXPECT_EQ(store.items[1].page_address, "http://youtube.com/2");
+}
+
+TEST_F(ListKeeperTest, FailingWritesAreToldOnceAndTheWholeListIsRetriedEveryMinute) {
+    keeper.Restore();
+    const ItemKey first = Add("http://youtube.com/1");
+    store.refuse = true;
+    Add("http://youtube.com/2");
+    EXPECT_EQ(listener.heard, (News{{Kind::kLost, "disk full"}}));
+    store.log.clear();
+    Add("http://youtube.com/3");
+    queue.Rename(first, "mine.flv");
+    queue.Remove(first);
+    clock.Advance(ListKeeper::kRetryInterval - milliseconds(1));
+    EXPECT_TRUE(store.log.empty()) << "no write while the list is not kept";
+
+    clock.Advance(milliseconds(1));
+    EXPECT_EQ(store.log, (Log{"replace 2"}));
+    EXPECT_EQ(listener.heard.size(), 1u) << "a failing retry says nothing more";
+    store.refuse = false;
+    clock.Advance(ListKeeper::kRetryInterval);
+    EXPECT_EQ(store.log, (Log{"replace 2", "replace 2"}));
+    EXPECT_EQ(listener.heard, (News{{Kind::kLost, "disk full"}, {Kind::kBack, ""}}));
+    EXPECT_EQ(KeptAddresses(),
+              (std::vector<std::string>{"http://youtube.com/2", "http://youtube.com/3"}));
+
+    store.log.clear();
+    queue.MoveUp(queue.LastKey());
+    clock.Advance(ListKeeper::kRetryInterval);
+    EXPECT_EQ(store.log, (Log{"swap 2 3"})) << "kept change by change again";
+}
+
+TEST_F(ListKeeperTest, AListNotKeptAtTheExitIsWrittenWholeThen) {
+    keeper.Restore();
+    store.refuse = true;
+    Add("http://youtube.com/1");
+    store.refuse = false;
+    keeper.Flush();
+    EXPECT_EQ(KeptAddresses(), (std::vector<std::string>{"http://youtube.com/1"}));
+    EXPECT_EQ(listener.heard.back(), (KeepingNews{Kind::kBack, ""}));
+    EXPECT_EQ(clock.ActiveTimers(), 0);
+}
+
+TEST_F(ListKeeperTest, AStoreWhoseFileHasGoneIsGivenTheWholeListAtOnce) {
+    Keep(Kept("http://youtube.com/kept", ItemState::kComplete));
+    keeper.Restore();
+    const ItemKey second = Add("http://youtube.com/2");
+    store.gone = true;
+    queue.Remove(second); // the write that finds the file gone
+    EXPECT_TRUE(listener.heard.empty());
+    EXPECT_TRUE(store.items.empty()) << "what the store held is lost";
+
+    clock.RunDue();
+    EXPECT_EQ(KeptAddresses(), (std::vector<std::string>{"http://youtube.com/kept"}));
+    EXPECT_EQ(listener.heard, (News{{Kind::kRewritten, ""}}));
+    store.log.clear();
+    Add("http://youtube.com/3");
+    EXPECT_EQ(store.log, (Log{"insert"}));
+}
+
+TEST_F(ListKeeperTest, AFileThatCannotBeMadeAgainIsToldAsNotKept) {
+    keeper.Restore();
+    Add("http://youtube.com/1");
+    store.gone = true;
+    store.refuse = true;
+    store.problem = "Read-only file system";
+    Add("http://youtube.com/2");
+    clock.RunDue();
+    EXPECT_EQ(listener.heard, (News{{Kind::kLost, "Read-only file system"}}));
+    store.refuse = false;
+    clock.Advance(ListKeeper::kRetryInterval);
+    EXPECT_EQ(listener.heard.back(), (KeepingNews{Kind::kBack, ""}));
+    EXPECT_EQ(store.items.size(), 2u);
 }
 
 TEST(StoredItemTest, CodesTheProgramDoesNotKnowComeBackAsDefaults) {

@@ -139,6 +139,7 @@ TEST_F(KeptListTest, ADamagedListIsToldOnceAndAnUnusableOneWhenItShouldBeKept) {
     list_store.items.clear();
     list_store.opening.moved_aside_to = "/data/downloads.db.damaged-1";
     ASSERT_TRUE(lifecycle.StartUp());
+    EXPECT_TRUE(std::filesystem::exists(part)) << "the list moved aside may own it";
     ASSERT_EQ(box.shown.size(), 1u);
     EXPECT_EQ(box.shown[0].text,
               "The download list could not be read, so Tarnwick starts with an empty list. The "
@@ -149,6 +150,39 @@ TEST_F(KeptListTest, ADamagedListIsToldOnceAndAnUnusableOneWhenItShouldBeKept) {
     EXPECT_EQ(box.shown[1].text,
               "The list cannot be kept in /data: Permission denied.\r\nTarnwick works as usual, "
               "but forgets the list when it closes.");
+}
+
+TEST_F(KeptListTest, AListNotReadWholeLeavesEveryTemporaryFile) {
+    const std::string unread = videos + "/unread.flv.2.tarnwick.part";
+    test_support::WriteWholeFile(unread, "bytes of an item the load did not read");
+    list_store.whole = false;
+    ASSERT_TRUE(lifecycle.StartUp());
+    EXPECT_EQ(queue.Count(), 1);
+    EXPECT_TRUE(std::filesystem::exists(unread)) << "the item the load missed may own it";
+}
+
+TEST_F(KeptListTest, TheStatusLineSaysOnceWhenTheListCannotBeKeptAndWhenItIsAgain) {
+    ASSERT_TRUE(lifecycle.StartUp());
+    list_store.refuse = true;
+    list_store.problem = "database or disk is full";
+    AddVideo("a");
+    EXPECT_EQ(status.Text(),
+              "The list cannot be kept now (database or disk is full); Tarnwick tries again "
+              "every minute");
+    clock.Advance(StatusLine::kMessageTime);
+    AddVideo("b");
+    EXPECT_EQ(status.Text(), kReadyText);
+
+    list_store.refuse = false;
+    clock.Advance(list::ListKeeper::kRetryInterval - StatusLine::kMessageTime);
+    EXPECT_EQ(status.Text(), "The list is kept again");
+    EXPECT_EQ(list_store.items.size(), 3u);
+
+    list_store.gone = true;
+    AddVideo("c");
+    clock.RunDue();
+    EXPECT_EQ(status.Text(), "The list's file was gone; Tarnwick wrote the list again");
+    EXPECT_EQ(list_store.items.size(), 4u);
 }
 
 TEST_F(KeptListTest, AnUnreadableListLeavesItsFilesAndThisStartsOwnGoAtExit) {

@@ -19,6 +19,7 @@
 #include "list/add_video_url.h"
 #include "list/item_texts.h"
 #include "shell/app_lifecycle.h"
+#include "shell/keeping_notices.h"
 #include "shell/skin_commands.h"
 #include "shell/skin_variables.h"
 #include "shell/tray_menu.h"
@@ -106,6 +107,7 @@ protected:
     ClipboardMonitor monitor{{entry, skin, clipboard, clock, watcher, values, runs}};
     fakes::FakeListStore list_store;
     list::ListKeeper keeper{queue, list_store, clock};
+    KeepingNotices notices{keeper, status};
     SettingsControl settings{{values, store, skin, chooser, paths, monitor, keeper}};
     WindowHooks hooks{input, grid};
     AppLifecycle lifecycle{{window, tray, skin, box, paths, clock, grid, hooks, run, part_files,

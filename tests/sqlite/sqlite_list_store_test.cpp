@@ -1,6 +1,8 @@
 // SqliteListStore on files in a temporary folder: every field kept byte for
-// byte, the order kept by keys without rewriting other rows, damaged or
-// foreign files moved aside untouched, and an unusable place failing softly.
+// byte, the order kept by keys without rewriting other rows, a whole list
+// written all or nothing, damaged or foreign files moved aside untouched, a
+// file that went away noticed and made again, and an unusable place failing
+// softly.
 #include "sqlite/sqlite_list_store.h"
 #include "support/temp_folder.h"
 
@@ -20,7 +22,9 @@
 namespace tarnwick::sqlite {
 namespace {
 
+namespace fs = std::filesystem;
 using platform::StoredItem;
+using platform::WriteStatus;
 using test_support::ReadWholeFile;
 using test_support::TempFolder;
 using test_support::WriteWholeFile;
@@ -37,8 +41,15 @@ StoredItem NumberedItem(int number) {
 std::vector<int64_t> Fill(SqliteListStore& store, int count) {
     std::vector<int64_t> ids;
     for (int number = 0; number < count; ++number)
-        ids.push_back(*store.Insert(NumberedItem(number)));
+        ids.push_back(store.Insert(NumberedItem(number)).id);
     return ids;
+}
+
+std::vector<StoredItem> NumberedItems(int first, int count) {
+    std::vector<StoredItem> items;
+    for (int number = first; number < first + count; ++number)
+        items.push_back(NumberedItem(number));
+    return items;
 }
 
 std::vector<int64_t> IdsOf(const std::vector<StoredItem>& items) {
@@ -47,13 +58,25 @@ std::vector<int64_t> IdsOf(const std::vector<StoredItem>& items) {
     return ids;
 }
 
-// Runs SQL on the file through a connection of its own.
-void RunSql(const std::string& path, const std::string& sql) {
+std::vector<std::string> NamesOf(const std::vector<StoredItem>& items) {
+    std::vector<std::string> names;
+    for (const StoredItem& item : items) names.push_back(item.name);
+    return names;
+}
+
+// Runs SQL on the file through a connection of its own; the first column of
+// the last row it gives, if any.
+std::string RunSql(const std::string& path, const std::string& sql) {
     sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
-        << sqlite3_errmsg(db);
+    std::string last;
+    EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    const auto keep = [](void* out, int, char** values, char**) {
+        *static_cast<std::string*>(out) = values[0] != nullptr ? values[0] : "";
+        return 0;
+    };
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), keep, &last, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
     sqlite3_close(db);
+    return last;
 }
 
 TEST(SqliteListStoreFields, EveryFieldComesBackFromTheFileExactly) {
@@ -76,46 +99,46 @@ TEST(SqliteListStoreFields, EveryFieldComesBackFromTheFileExactly) {
     {
         SqliteListStore store(path);
         EXPECT_EQ(store.Opening().unusable_reason, "");
-        full.id = *store.Insert(full);
-        plain.id = *store.Insert(plain);
+        full.id = store.Insert(full).id;
+        plain.id = store.Insert(plain).id;
     }
-    EXPECT_EQ(SqliteListStore(path).LoadAll(), (std::vector<StoredItem>{full, plain}));
+    EXPECT_EQ(SqliteListStore(path).LoadAll().items, (std::vector<StoredItem>{full, plain}));
 
     StoredItem changed = full;
     changed.id = plain.id;
-    EXPECT_TRUE(SqliteListStore(path).Update(changed));
-    EXPECT_EQ(SqliteListStore(path).LoadAll(), (std::vector<StoredItem>{full, changed}));
+    EXPECT_TRUE(SqliteListStore(path).Update(changed).Done());
+    EXPECT_EQ(SqliteListStore(path).LoadAll().items, (std::vector<StoredItem>{full, changed}));
 }
 
 TEST(SqliteListStoreOrder, KeysMoveAndAppendWhileMissingItemsChangeNothing) {
     TempFolder folder;
     const std::string path = folder.File("list.db");
     SqliteListStore store(path);
-    const std::vector<int64_t> ids = Fill(store, 4); // a b c d
-    ASSERT_TRUE(store.SwapOrder(ids[0], ids[3]));    // d b c a
-    const int64_t e = *store.Insert(NumberedItem(4));
-    EXPECT_TRUE(store.Remove(ids[1]));
+    const std::vector<int64_t> ids = Fill(store, 4);     // a b c d
+    ASSERT_TRUE(store.SwapOrder(ids[0], ids[3]).Done()); // d b c a
+    const int64_t e = store.Insert(NumberedItem(4)).id;
+    EXPECT_TRUE(store.Remove(ids[1]).Done());
     const std::vector<int64_t> expected = {ids[3], ids[2], ids[0], e};
-    EXPECT_EQ(IdsOf(store.LoadAll()), expected);
+    EXPECT_EQ(IdsOf(store.LoadAll().items), expected);
 
-    EXPECT_FALSE(store.SwapOrder(ids[3], ids[1])) << "the second is gone";
-    EXPECT_FALSE(store.Remove(ids[1]));
+    EXPECT_EQ(store.SwapOrder(ids[3], ids[1]).status, WriteStatus::kFailed) << "the second is gone";
+    EXPECT_EQ(store.Remove(ids[1]).status, WriteStatus::kFailed);
     StoredItem gone = NumberedItem(1);
     gone.id = ids[1];
-    EXPECT_FALSE(store.Update(gone));
-    EXPECT_EQ(IdsOf(SqliteListStore(path).LoadAll()), expected);
+    EXPECT_EQ(store.Update(gone).status, WriteStatus::kFailed);
+    EXPECT_EQ(IdsOf(store.LoadAll().items), expected);
 
-    ASSERT_TRUE(store.Remove(e));
-    EXPECT_NE(*store.Insert(NumberedItem(5)), e) << "an id is never given twice";
+    ASSERT_TRUE(store.Remove(e).Done());
+    EXPECT_NE(store.Insert(NumberedItem(5)).id, e) << "an id is never given twice";
 }
 
-// Bytes the log takes for `change`, from an emptied log on.
+// Bytes the log takes for `change`, made by a store opened on an emptied log.
 template <typename Change>
 uintmax_t LogBytesOf(const std::string& path, Change change) {
     RunSql(path, "PRAGMA wal_checkpoint(TRUNCATE)");
-    EXPECT_EQ(std::filesystem::file_size(path + "-wal"), 0u);
-    change();
-    return std::filesystem::file_size(path + "-wal");
+    SqliteListStore store(path);
+    change(store);
+    return fs::file_size(path + "-wal");
 }
 
 TEST(SqliteListStoreLongList, LoadsInOrderAndChangesWriteOnlyTheRowsConcerned) {
@@ -126,24 +149,38 @@ TEST(SqliteListStoreLongList, LoadsInOrderAndChangesWriteOnlyTheRowsConcerned) {
     std::vector<int64_t> ids;
     {
         SqliteListStore filling(path);
-        ids = Fill(filling, kCount);
+        const auto start = std::chrono::steady_clock::now();
+        ids = filling.ReplaceAll(NumberedItems(0, kCount)).ids;
+        const std::chrono::duration<double, std::milli> took =
+            std::chrono::steady_clock::now() - start;
+        std::printf("[ measured ] ReplaceAll of %zu items took %.1f ms\n", ids.size(),
+                    took.count());
     }
-    SqliteListStore store(path); // loaded as at a start of the program
-    const auto start = std::chrono::steady_clock::now();
-    const std::vector<StoredItem> loaded = store.LoadAll();
-    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-    std::printf("[ measured ] LoadAll of %zu items took %.1f ms\n", loaded.size(), took.count());
-    ASSERT_EQ(IdsOf(loaded), ids);
-    StoredItem last = NumberedItem(kCount - 1);
-    last.id = ids.back();
-    EXPECT_EQ(loaded.back(), last);
-
-    EXPECT_LT(LogBytesOf(path, [&] { EXPECT_TRUE(store.Remove(ids.front())); }), kFewPages);
+    {
+        SqliteListStore store(path); // loaded as at a start of the program
+        const auto start = std::chrono::steady_clock::now();
+        const platform::LoadedList loaded = store.LoadAll();
+        const std::chrono::duration<double, std::milli> took =
+            std::chrono::steady_clock::now() - start;
+        std::printf("[ measured ] LoadAll of %zu items took %.1f ms\n", loaded.items.size(),
+                    took.count());
+        EXPECT_TRUE(loaded.whole);
+        ASSERT_EQ(IdsOf(loaded.items), ids);
+        StoredItem last = NumberedItem(kCount - 1);
+        last.id = ids.back();
+        EXPECT_EQ(loaded.items.back(), last);
+    }
+    const auto remove = [&](SqliteListStore& store) {
+        EXPECT_TRUE(store.Remove(ids.front()).Done());
+    };
+    EXPECT_LT(LogBytesOf(path, remove), kFewPages);
     ids.erase(ids.begin());
-    EXPECT_LT(LogBytesOf(path, [&] { EXPECT_TRUE(store.SwapOrder(ids.front(), ids.back())); }),
-              kFewPages);
+    const auto swap = [&](SqliteListStore& store) {
+        EXPECT_TRUE(store.SwapOrder(ids.front(), ids.back()).Done());
+    };
+    EXPECT_LT(LogBytesOf(path, swap), kFewPages);
     std::swap(ids.front(), ids.back());
-    EXPECT_EQ(IdsOf(store.LoadAll()), ids);
+    EXPECT_EQ(IdsOf(SqliteListStore(path).LoadAll().items), ids);
 }
 
 TEST(SqliteListStoreClear, ForgetsEveryItemForGood) {
@@ -152,9 +189,33 @@ TEST(SqliteListStoreClear, ForgetsEveryItemForGood) {
     {
         SqliteListStore store(path);
         Fill(store, 3);
-        EXPECT_TRUE(store.Clear());
+        EXPECT_TRUE(store.Clear().Done());
     }
-    EXPECT_TRUE(SqliteListStore(path).LoadAll().empty());
+    EXPECT_TRUE(SqliteListStore(path).LoadAll().items.empty());
+}
+
+TEST(SqliteListStoreReplace, TheWholeListIsWrittenAllOrNothing) {
+    TempFolder folder;
+    const std::string path = folder.File("list.db");
+    SqliteListStore(path).ReplaceAll(NumberedItems(0, 2));
+    RunSql(path,
+           "CREATE TRIGGER refuse BEFORE INSERT ON items WHEN NEW.name = 'Clip 13.mp4' "
+           "BEGIN SELECT RAISE(ABORT, 'refused here'); END");
+    {
+        SqliteListStore store(path);
+        const platform::ReplaceResult refused = store.ReplaceAll(NumberedItems(10, 5));
+        EXPECT_EQ(refused.status, WriteStatus::kFailed);
+        EXPECT_EQ(refused.problem, "refused here");
+        EXPECT_TRUE(refused.ids.empty());
+    }
+    SqliteListStore store(path);
+    EXPECT_EQ(NamesOf(store.LoadAll().items), NamesOf(NumberedItems(0, 2)))
+        << "the list kept before, untouched";
+    const platform::ReplaceResult replaced = store.ReplaceAll(NumberedItems(20, 3));
+    ASSERT_TRUE(replaced.Done()) << replaced.problem;
+    const std::vector<StoredItem> loaded = store.LoadAll().items;
+    EXPECT_EQ(NamesOf(loaded), NamesOf(NumberedItems(20, 3)));
+    EXPECT_EQ(IdsOf(loaded), replaced.ids);
 }
 
 // The store at `path` moved what was there to `aside` unchanged, and works.
@@ -164,13 +225,17 @@ void ExpectMovedAsideAndFresh(const std::string& path, const std::string& aside,
         SqliteListStore store(path);
         EXPECT_EQ(store.Opening().moved_aside_to, aside);
         EXPECT_EQ(store.Opening().unusable_reason, "");
-        EXPECT_TRUE(store.LoadAll().empty());
-        EXPECT_TRUE(store.Insert(NumberedItem(0)));
+        const platform::LoadedList loaded = store.LoadAll();
+        EXPECT_TRUE(loaded.items.empty());
+        EXPECT_FALSE(loaded.whole) << "the list moved aside may own files";
+        EXPECT_TRUE(store.Insert(NumberedItem(0)).Done());
     }
     for (const auto& [suffix, bytes] : files) EXPECT_EQ(ReadWholeFile(aside + suffix), bytes);
     SqliteListStore reopened(path);
     EXPECT_EQ(reopened.Opening().moved_aside_to, "") << "nothing more to move";
-    EXPECT_EQ(reopened.LoadAll().size(), 1u);
+    const platform::LoadedList loaded = reopened.LoadAll();
+    EXPECT_EQ(loaded.items.size(), 1u);
+    EXPECT_TRUE(loaded.whole);
 }
 
 TEST(SqliteListStoreDamage, AFileThatIsNoDatabaseGoesAsideWithItsCompanions) {
@@ -233,6 +298,130 @@ INSTANTIATE_TEST_SUITE_P(
                       "DROP TABLE items; CREATE TABLE clips (url TEXT); PRAGMA user_version = 0"}),
     [](const testing::TestParamInfo<ForeignSchema>& info) { return info.param.name; });
 
+// A list of five whose order index lacks the third item's row, as a damaged
+// file may have it, which passes SQLite's quick check: the index is made
+// partial, and its schema then rewritten to say that it is whole.
+struct IndexDamage {
+    const char* name;
+    const char* index;   // as the damaged schema says it is
+    bool can_be_rebuilt; // or the list cannot be read whole
+};
+
+void PrintTo(const IndexDamage& damage, std::ostream* out) { *out << damage.name; }
+
+class SqliteListStoreIndexDamage : public testing::TestWithParam<IndexDamage> {};
+
+TEST_P(SqliteListStoreIndexDamage, NoItemIsMissedUnnoticed) {
+    TempFolder folder;
+    const std::string path = folder.File("list.db");
+    const std::string index = GetParam().index;
+    const bool unique = index.starts_with("CREATE UNIQUE");
+    SqliteListStore(path).ReplaceAll(NumberedItems(0, 5));
+    RunSql(path, std::string(unique ? "UPDATE items SET order_key = 2 WHERE id = 3; " : "") +
+                     "DROP INDEX items_by_order; CREATE " + (unique ? "UNIQUE " : "") +
+                     "INDEX items_by_order ON items (order_key) WHERE id <> 3; "
+                     "PRAGMA writable_schema = ON; UPDATE sqlite_master SET sql = '" +
+                     index + "' WHERE name = 'items_by_order'; PRAGMA writable_schema = OFF");
+    ASSERT_EQ(RunSql(path, "PRAGMA quick_check"), "ok");
+    const std::string bytes = ReadWholeFile(path);
+
+    SqliteListStore store(path);
+    const platform::LoadedList loaded = store.LoadAll();
+    if (GetParam().can_be_rebuilt) {
+        EXPECT_EQ(NamesOf(loaded.items), NamesOf(NumberedItems(0, 5)));
+        EXPECT_TRUE(loaded.whole);
+        EXPECT_EQ(store.Opening().moved_aside_to, "");
+        return;
+    }
+    EXPECT_TRUE(loaded.items.empty());
+    EXPECT_FALSE(loaded.whole) << "the list moved aside may own files";
+    EXPECT_EQ(store.Opening().moved_aside_to, path + ".damaged-1");
+    EXPECT_EQ(store.Opening().unusable_reason, "");
+    EXPECT_EQ(ReadWholeFile(path + ".damaged-1"), bytes);
+    EXPECT_TRUE(store.Insert(NumberedItem(9)).Done()) << "an empty list is kept in its place";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Damages, SqliteListStoreIndexDamage,
+    testing::Values(IndexDamage{"Rebuilt", "CREATE INDEX items_by_order ON items (order_key)",
+                                true},
+                    // Rebuilding fails: two rows have one order key.
+                    IndexDamage{"CannotBeRebuilt",
+                                "CREATE UNIQUE INDEX items_by_order ON items (order_key)", false}),
+    [](const testing::TestParamInfo<IndexDamage>& info) { return info.param.name; });
+
+// How the list's file goes away underneath the store, in the folder `data`.
+struct Departure {
+    const char* name;
+    void (*go)(const std::string& data);
+};
+
+void PrintTo(const Departure& departure, std::ostream* out) { *out << departure.name; }
+
+class SqliteListStoreGone : public testing::TestWithParam<Departure> {};
+
+TEST_P(SqliteListStoreGone, IsNoticedAtTheNextWriteAndMadeAgainByTheWholeList) {
+    TempFolder folder;
+    const std::string data = folder.File("data");
+    const std::string path = data + "/list.db";
+    {
+        SqliteListStore store(path);
+        const std::vector<int64_t> ids = Fill(store, 2);
+        EXPECT_FALSE(fs::exists(path + "-shm")) << "no file of the log's index to map in memory";
+        GetParam().go(data);
+
+        EXPECT_EQ(store.Insert(NumberedItem(2)).status, WriteStatus::kGone);
+        StoredItem first = NumberedItem(0);
+        first.id = ids[0];
+        EXPECT_EQ(store.Update(first).status, WriteStatus::kGone);
+        EXPECT_EQ(store.Remove(ids[1]).status, WriteStatus::kGone);
+        EXPECT_EQ(store.SwapOrder(ids[0], ids[1]).status, WriteStatus::kGone);
+        const platform::ReplaceResult written = store.ReplaceAll(NumberedItems(0, 3));
+        ASSERT_TRUE(written.Done()) << written.problem;
+        EXPECT_TRUE(store.Insert(NumberedItem(3)).Done()) << "kept from now on";
+    }
+    EXPECT_EQ(NamesOf(SqliteListStore(path).LoadAll().items), NamesOf(NumberedItems(0, 4)));
+    if (fs::exists(data + "-elsewhere")) {
+        EXPECT_EQ(NamesOf(SqliteListStore(data + "-elsewhere/list.db").LoadAll().items),
+                  NamesOf(NumberedItems(0, 2)))
+            << "nothing is written where the file went";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Departures, SqliteListStoreGone,
+    testing::Values(
+        Departure{"FilesRemoved",
+                  [](const std::string& data) {
+                      for (const auto& entry : fs::directory_iterator(data)) {
+                          fs::remove(entry.path());
+                      }
+                  }},
+        Departure{"LogRemoved", [](const std::string& data) { fs::remove(data + "/list.db-wal"); }},
+        Departure{"FolderRemoved", [](const std::string& data) { fs::remove_all(data); }},
+        Departure{"FolderMoved",
+                  [](const std::string& data) { fs::rename(data, data + "-elsewhere"); }}),
+    [](const testing::TestParamInfo<Departure>& info) { return info.param.name; });
+
+TEST(SqliteListStoreGone, AFolderThatCannotBeMadeAgainFailsUntilItCan) {
+    TempFolder folder;
+    const std::string data = folder.File("data");
+    SqliteListStore store(data + "/list.db");
+    Fill(store, 2);
+    fs::remove_all(data);
+    WriteWholeFile(data, "a file in the folder's place");
+
+    const platform::ReplaceResult refused = store.ReplaceAll(NumberedItems(0, 3));
+    EXPECT_EQ(refused.status, WriteStatus::kFailed);
+    EXPECT_NE(refused.problem, "");
+    EXPECT_EQ(store.Insert(NumberedItem(3)).status, WriteStatus::kFailed);
+    EXPECT_EQ(ReadWholeFile(data), "a file in the folder's place");
+
+    fs::remove(data);
+    ASSERT_TRUE(store.ReplaceAll(NumberedItems(0, 3)).Done());
+    EXPECT_EQ(NamesOf(store.LoadAll().items), NamesOf(NumberedItems(0, 3)));
+}
+
 TEST(SqliteListStoreUnusable, BelowAFileEveryCallFailsAndSaysWhy) {
     TempFolder folder;
     WriteWholeFile(folder.File("file"), "a file, not a folder");
@@ -240,12 +429,15 @@ TEST(SqliteListStoreUnusable, BelowAFileEveryCallFailsAndSaysWhy) {
     EXPECT_TRUE(store.Opening().unusable_reason.starts_with("The list cannot be kept in " +
                                                             folder.File("file") + ": "));
     EXPECT_EQ(store.Opening().moved_aside_to, "");
-    EXPECT_TRUE(store.LoadAll().empty());
-    EXPECT_FALSE(store.Insert(NumberedItem(0)));
-    EXPECT_FALSE(store.Update(NumberedItem(0)));
-    EXPECT_FALSE(store.Remove(1));
-    EXPECT_FALSE(store.SwapOrder(1, 2));
-    EXPECT_FALSE(store.Clear());
+    EXPECT_TRUE(store.LoadAll().items.empty());
+    EXPECT_FALSE(store.LoadAll().whole);
+    EXPECT_EQ(store.Insert(NumberedItem(0)).status, WriteStatus::kFailed);
+    EXPECT_EQ(store.Update(NumberedItem(0)).status, WriteStatus::kFailed);
+    EXPECT_EQ(store.Remove(1).status, WriteStatus::kFailed);
+    EXPECT_EQ(store.SwapOrder(1, 2).status, WriteStatus::kFailed);
+    EXPECT_EQ(store.Clear().status, WriteStatus::kFailed);
+    EXPECT_EQ(store.ReplaceAll(NumberedItems(0, 1)).status, WriteStatus::kFailed)
+        << "a list that could not be read is not written over";
     EXPECT_EQ(ReadWholeFile(folder.File("file")), "a file, not a folder");
 }
 
