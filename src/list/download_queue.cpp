@@ -47,7 +47,7 @@ std::vector<std::unique_ptr<DownloadQueue::Entry>>::const_iterator DownloadQueue
 
 DownloadQueue::Entry* DownloadQueue::FindEntry(ItemKey key) const {
     const auto found = EntryOf(key);
-    return found == entries_.end() ? nullptr : found->get();
+    return found == entries_.end() || (*found)->removed ? nullptr : found->get();
 }
 
 const DownloadItem* DownloadQueue::Find(ItemKey key) const {
@@ -125,6 +125,47 @@ bool DownloadQueue::Remove(ItemKey key) {
     entries_.erase(found);
     Tell([&](QueueObserver& o) { o.OnRemoved(position); });
     return true;
+}
+
+int DownloadQueue::RemoveMany(const std::vector<ItemKey>& keys) {
+    const std::unordered_set<ItemKey> gone(keys.begin(), keys.end());
+    std::vector<int> positions;
+    for (size_t p = 0; p < order_.size(); ++p) {
+        if (gone.count(order_[p]->item.key) > 0) positions.push_back(static_cast<int>(p));
+    }
+    if (positions.empty()) return 0;
+    Tell([](QueueObserver& o) { o.OnBatchBegin(); });
+    // From the end backwards, so that the positions before each range hold.
+    for (size_t end = positions.size(); end > 0;) {
+        size_t begin = end - 1;
+        while (begin > 0 && positions[begin - 1] + 1 == positions[begin]) --begin;
+        RemoveRange(positions[begin], positions[end - 1]);
+        end = begin;
+    }
+    std::erase_if(entries_, [](const std::unique_ptr<Entry>& entry) { return entry->removed; });
+    for (size_t p = 0; p < order_.size(); ++p) order_[p]->position = static_cast<int>(p);
+    Tell([](QueueObserver& o) { o.OnBatchEnd(); });
+    return static_cast<int>(positions.size());
+}
+
+void DownloadQueue::RemoveRange(int first, int last) {
+    Tell([&](QueueObserver& o) { o.OnRemovingRange(first, last); });
+    const auto begin = order_.begin() + first;
+    const auto end = order_.begin() + last + 1;
+    for (auto entry = begin; entry != end; ++entry) {
+        addresses_.Erase(*entry);
+        ForgetName((*entry)->item);
+        (*entry)->removed = true;
+    }
+    order_.erase(begin, end);
+    Tell([&](QueueObserver& o) { o.OnRemovedRange(first, last); });
+}
+
+void DownloadQueue::ModifyMany(const std::vector<ItemKey>& keys,
+                               const std::function<void(DownloadItem&)>& change) {
+    Tell([](QueueObserver& o) { o.OnBatchBegin(); });
+    for (const ItemKey key : keys) Modify(key, change);
+    Tell([](QueueObserver& o) { o.OnBatchEnd(); });
 }
 
 void DownloadQueue::Swap(int position) {

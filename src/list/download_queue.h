@@ -38,6 +38,18 @@ public:
     virtual void OnInserted(int position) { (void)position; }
     virtual void OnRemoving(int position) { (void)position; }
     virtual void OnRemoved(int position) { (void)position; }
+    // The items from `first` to `last` go at once. Unless an observer hears
+    // ranges itself, they are told as single removals, the last one first.
+    virtual void OnRemovingRange(int first, int last) {
+        for (int position = last; position >= first; --position) OnRemoving(position);
+    }
+    virtual void OnRemovedRange(int first, int last) {
+        for (int position = last; position >= first; --position) OnRemoved(position);
+    }
+    // Around the changes of one command on many items: an observer may
+    // gather what comes between and act on it once, at the end.
+    virtual void OnBatchBegin() {}
+    virtual void OnBatchEnd() {}
     // The item at `from` goes to `to` (its position after the move).
     virtual void OnMoving(int from, int to) { (void)from, (void)to; }
     virtual void OnMoved(int from, int to) { (void)from, (void)to; }
@@ -80,6 +92,9 @@ public:
     // The key the last Add gave.
     ItemKey LastKey() const { return last_key_; }
     bool Remove(ItemKey key);
+    // Removes the listed items among `keys` in one batch, each run of
+    // neighbours as one range, from the list's end backwards. How many went.
+    int RemoveMany(const std::vector<ItemKey>& keys);
     // Exchanges the item with its neighbour; false for the first (up) or the
     // last (down) item and for an unknown key.
     bool MoveUp(ItemKey key);
@@ -89,6 +104,9 @@ public:
     // Changes the item through `change` and tells the observers which parts
     // changed. The page address and the key stay as they are.
     bool Modify(ItemKey key, const std::function<void(DownloadItem&)>& change);
+    // Modify for each of `keys`, in one batch.
+    void ModifyMany(const std::vector<ItemKey>& keys,
+                    const std::function<void(DownloadItem&)>& change);
     // The video's bytes so far, told as a status change only when the shown
     // status changes.
     void SetReceived(ItemKey key, int64_t received);
@@ -99,6 +117,7 @@ private:
     struct Entry {
         DownloadItem item;
         mutable int position = 0; // where it stood when last looked up
+        bool removed = false;     // unlisted, until the table of entries is tidied
     };
 
     Entry* FindEntry(ItemKey key) const;
@@ -106,6 +125,8 @@ private:
     void ForgetName(const DownloadItem& item);
     void NoteName(const DownloadItem& item);
     void Swap(int position);
+    // Unlists the entries from `first` to `last`, telling it as one range.
+    void RemoveRange(int first, int last);
     template <typename Call>
     void Tell(Call call);
 

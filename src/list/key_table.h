@@ -29,6 +29,11 @@ public:
         return at->second;
     }
     void erase(iterator at) { entries_.erase(at); }
+    // Erases every entry whose key `gone` names, in one pass.
+    template <typename Gone>
+    void EraseKeys(Gone gone) {
+        std::erase_if(entries_, [&](const Entry& entry) { return gone(entry.first); });
+    }
     // Takes `entries`, in any order, in place of what the table held.
     void Assign(std::vector<Entry> entries) {
         std::sort(entries.begin(), entries.end(),

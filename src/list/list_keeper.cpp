@@ -163,16 +163,55 @@ void ListKeeper::Insert(const DownloadItem& item) {
 
 void ListKeeper::OnRemoving(int position) {
     const ItemKey key = queue_.At(position).key;
+    if (in_batch_) {
+        batch_removed_.insert(key);
+        return;
+    }
     const auto found = records_.find(key);
     if (found != records_.end()) {
         const int64_t id = found->second;
         records_.erase(found);
         if (keeping_) Check(store_.Remove(id));
     }
+    ForgetRecordOf(key);
+}
+
+void ListKeeper::ForgetRecordOf(ItemKey key) {
     if (const auto written = under_way_.find(key); written != under_way_.end()) {
         under_way_.erase(written);
     }
     due_.erase(key);
+}
+
+void ListKeeper::OnBatchEnd() {
+    in_batch_ = false;
+    std::vector<int64_t> removals;
+    for (const ItemKey key : batch_removed_) {
+        if (const auto found = records_.find(key); found != records_.end()) {
+            removals.push_back(found->second);
+        }
+        ForgetRecordOf(key);
+    }
+    const auto removed = [this](ItemKey key) { return batch_removed_.count(key) > 0; };
+    records_.EraseKeys(removed);
+    std::vector<const DownloadItem*> changed;
+    std::vector<platform::StoredItem> updates;
+    for (const ItemKey key : batch_changed_) {
+        const DownloadItem* item = queue_.Find(key);
+        const auto record = records_.find(key);
+        if (item == nullptr || record == records_.end()) continue;
+        changed.push_back(item);
+        updates.push_back(ToStored(*item, record->second));
+    }
+    batch_removed_.clear();
+    batch_changed_.clear();
+    if (!keeping_ || stale_ || (updates.empty() && removals.empty())) return;
+    const platform::WriteResult written = store_.Apply(updates, removals);
+    if (!written.Done()) return Check(written);
+    for (const DownloadItem* item : changed) {
+        NoteWritten(*item);
+        due_.erase(item->key);
+    }
 }
 
 void ListKeeper::OnMoved(int from, int to) {
@@ -188,6 +227,10 @@ void ListKeeper::OnChanged(int position, unsigned fields) {
     if (!keeping_) return;
     const DownloadItem& item = queue_.At(position);
     if (records_.find(item.key) == records_.end()) return;
+    if (in_batch_) {
+        batch_changed_.push_back(item.key);
+        return;
+    }
     const auto written = under_way_.find(item.key);
     const bool progress_only = (fields & ~(kFieldStatus | kFieldKept)) == 0 &&
                                written != under_way_.end() && written->second.state == item.state;

@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 namespace tarnwick::list {
 
@@ -77,6 +78,8 @@ private:
     void OnRemoving(int position) override;
     void OnMoved(int from, int to) override;
     void OnChanged(int position, unsigned fields) override;
+    void OnBatchBegin() override { in_batch_ = true; }
+    void OnBatchEnd() override;
 
     void Insert(const DownloadItem& item);
     void Write(const DownloadItem& item);
@@ -89,6 +92,7 @@ private:
     void WriteWholeList();
     void Forget();
     void Tell(const KeepingNews& news);
+    void ForgetRecordOf(ItemKey key);
 
     DownloadQueue& queue_;
     platform::ListStore& store_;
@@ -114,6 +118,11 @@ private:
     KeyTable<Written> under_way_;
     // Items whose progress waits for its second.
     std::unordered_set<ItemKey> due_;
+    // Within a batch, what it removed and changed is written at its end, in
+    // one write.
+    bool in_batch_ = false;
+    std::unordered_set<ItemKey> batch_removed_;
+    std::vector<ItemKey> batch_changed_;
 };
 
 // An item as the store keeps it, and back. An item under way comes back

@@ -79,6 +79,8 @@ public:
     virtual int RowCount() const = 0;
     virtual bool IsRowSelected(int row) const = 0;
     virtual void SetRowSelected(int row, bool selected) = 0;
+    // Sets every row's flag, told as one change of the selection.
+    virtual void SelectAllRows() = 0;
     // The selected cells in the grid's own enumeration order.
     virtual std::vector<CellRef> SelectedCells() const = 0;
     // Forgets every selected row and cell.

@@ -1,6 +1,6 @@
 // Where the download list is kept between runs of the program: one record
 // per item, in the list's order. Each call is one transaction of its own.
-// Every write but ReplaceAll touches at most two records.
+// Every write but Apply and ReplaceAll touches at most two records.
 #pragma once
 
 #include <cstdint>
@@ -90,6 +90,10 @@ public:
     // Writes every field of the item with `item.id`.
     virtual WriteResult Update(const StoredItem& item) = 0;
     virtual WriteResult Remove(int64_t id) = 0;
+    // Writes every field of each of `updates` and forgets each of
+    // `removals`, all in one transaction: all or nothing.
+    virtual WriteResult Apply(const std::vector<StoredItem>& updates,
+                              const std::vector<int64_t>& removals) = 0;
     // Exchanges the places of two items in the order.
     virtual WriteResult SwapOrder(int64_t first, int64_t second) = 0;
     // Forgets every item.

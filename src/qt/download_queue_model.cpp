@@ -5,6 +5,7 @@
 #include "qt/text_conversion.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tarnwick::qt {
 namespace {
@@ -64,20 +65,34 @@ void DownloadQueueModel::SetRowSelected(int row, bool selected) {
     } else {
         selected_rows_.erase(key);
     }
-    emit dataChanged(index(row, 0), index(row, columnCount() - 1),
-                     {Qt::BackgroundRole, Qt::ForegroundRole, kRowSelectedRole});
+    TellRowsSelectedChanged(row, row);
+}
+
+void DownloadQueueModel::SelectAllRows() {
+    const int rows = queue_.Count();
+    if (rows == 0) return;
+    selected_rows_.reserve(static_cast<size_t>(rows));
+    for (int row = 0; row < rows; ++row) selected_rows_.insert(queue_.At(row).key);
+    TellRowsSelectedChanged(0, rows - 1);
 }
 
 void DownloadQueueModel::ClearRowSelection() {
-    std::vector<int> rows;
-    for (const list::ItemKey key : selected_rows_) rows.push_back(queue_.PositionOf(key));
-    selected_rows_.clear();
-    for (const int row : rows) {
-        if (row >= 0) {
-            emit dataChanged(index(row, 0), index(row, columnCount() - 1),
-                             {Qt::BackgroundRole, Qt::ForegroundRole, kRowSelectedRole});
-        }
+    if (selected_rows_.empty()) return;
+    int first = queue_.Count();
+    int last = -1;
+    for (const list::ItemKey key : selected_rows_) {
+        const int row = queue_.PositionOf(key);
+        if (row < 0) continue;
+        first = std::min(first, row);
+        last = std::max(last, row);
     }
+    selected_rows_.clear();
+    if (last >= 0) TellRowsSelectedChanged(first, last);
+}
+
+void DownloadQueueModel::TellRowsSelectedChanged(int first_row, int last_row) {
+    emit dataChanged(index(first_row, 0), index(last_row, columnCount() - 1),
+                     {Qt::BackgroundRole, Qt::ForegroundRole, kRowSelectedRole});
 }
 
 void DownloadQueueModel::OnInserting(int position) { beginInsertRows({}, position, position); }
@@ -87,14 +102,25 @@ void DownloadQueueModel::OnInserted(int position) {
     RenumberFrom(position + 1);
 }
 
-void DownloadQueueModel::OnRemoving(int position) {
-    selected_rows_.erase(queue_.At(position).key);
-    beginRemoveRows({}, position, position);
+void DownloadQueueModel::OnRemovingRange(int first, int last) {
+    if (!selected_rows_.empty()) {
+        for (int row = first; row <= last; ++row) selected_rows_.erase(queue_.At(row).key);
+    }
+    beginRemoveRows({}, first, last);
 }
 
-void DownloadQueueModel::OnRemoved(int position) {
+void DownloadQueueModel::OnRemovedRange(int first, int /*last*/) {
     endRemoveRows();
-    RenumberFrom(position);
+    RenumberFrom(first);
+}
+
+void DownloadQueueModel::OnBatchEnd() {
+    in_batch_ = false;
+    if (renumber_from_ >= 0) RenumberFrom(std::exchange(renumber_from_, -1));
+    if (changed_rows_[1] >= 0) {
+        TellChanged(changed_rows_[0], changed_rows_[1], changed_columns_[0], changed_columns_[1]);
+        changed_rows_[0] = changed_rows_[1] = -1;
+    }
 }
 
 void DownloadQueueModel::OnMoving(int from, int to) {
@@ -110,6 +136,10 @@ void DownloadQueueModel::OnMoved(int from, int to) {
 
 // The rows from `position` on show new IDs: their positions changed.
 void DownloadQueueModel::RenumberFrom(int position) {
+    if (in_batch_) {
+        renumber_from_ = renumber_from_ < 0 ? position : std::min(renumber_from_, position);
+        return;
+    }
     if (position < rowCount()) {
         emit dataChanged(index(position, platform::kColumnId),
                          index(rowCount() - 1, platform::kColumnId), {Qt::DisplayRole});
@@ -124,7 +154,26 @@ void DownloadQueueModel::OnChanged(int position, unsigned fields) {
         first = std::min(first, entry.column);
         last = std::max(last, entry.column);
     }
-    if (last >= 0) emit dataChanged(index(position, first), index(position, last));
+    if (last < 0) return;
+    if (!in_batch_) return TellChanged(position, position, first, last);
+    if (changed_rows_[1] < 0) {
+        changed_rows_[0] = changed_rows_[1] = position;
+        changed_columns_[0] = first;
+        changed_columns_[1] = last;
+        return;
+    }
+    changed_rows_[0] = std::min(changed_rows_[0], position);
+    changed_rows_[1] = std::max(changed_rows_[1], position);
+    changed_columns_[0] = std::min(changed_columns_[0], first);
+    changed_columns_[1] = std::max(changed_columns_[1], last);
+}
+
+void DownloadQueueModel::TellChanged(int first_row, int last_row, int first_column,
+                                     int last_column) {
+    // Rows removed later in the batch may have taken the last rows away.
+    last_row = std::min(last_row, rowCount() - 1);
+    if (first_row > last_row) return;
+    emit dataChanged(index(first_row, first_column), index(last_row, last_column));
 }
 
 int DownloadQueueModel::rowCount(const QModelIndex& parent) const {

@@ -36,6 +36,8 @@ public:
 
     bool IsRowSelected(int row) const;
     void SetRowSelected(int row, bool selected);
+    // Every row's flag at once, told as one change.
+    void SelectAllRows();
     void ClearRowSelection();
     void SetEditHandler(platform::GridEditHandler* handler) { edit_handler_ = handler; }
 
@@ -49,13 +51,19 @@ public:
 private:
     void OnInserting(int position) override;
     void OnInserted(int position) override;
-    void OnRemoving(int position) override;
-    void OnRemoved(int position) override;
+    void OnRemoving(int position) override { OnRemovingRange(position, position); }
+    void OnRemoved(int position) override { OnRemovedRange(position, position); }
+    void OnRemovingRange(int first, int last) override;
+    void OnRemovedRange(int first, int last) override;
+    void OnBatchBegin() override { in_batch_ = true; }
+    void OnBatchEnd() override;
     void OnMoving(int from, int to) override;
     void OnMoved(int from, int to) override;
     void OnChanged(int position, unsigned fields) override;
 
     void RenumberFrom(int position);
+    void TellChanged(int first_row, int last_row, int first_column, int last_column);
+    void TellRowsSelectedChanged(int first_row, int last_row);
     bool HasCell(const QModelIndex& index) const;
     QVariant CellText(const list::DownloadItem& item, int column) const;
 
@@ -68,6 +76,12 @@ private:
     QColor selected_background_{57, 69, 73};
     QColor selected_text_{Qt::white};
     platform::GridEditHandler* edit_handler_ = nullptr;
+    // Within a batch, the cells that changed are told once, at its end: the
+    // rows from renumber_from_ on, and the box of changed cells.
+    bool in_batch_ = false;
+    int renumber_from_ = -1;
+    int changed_rows_[2] = {-1, -1};
+    int changed_columns_[2] = {-1, -1};
 };
 
 } // namespace tarnwick::qt

@@ -213,6 +213,11 @@ void QtGrid::SetRowSelected(int row, bool selected) {
     TellSelectionChanged();
 }
 
+void QtGrid::SelectAllRows() {
+    model_->SelectAllRows();
+    TellSelectionChanged();
+}
+
 std::vector<platform::CellRef> QtGrid::SelectedCells() const {
     std::vector<platform::CellRef> cells;
     for (const QModelIndex& index : view_->selectionModel()->selectedIndexes()) {

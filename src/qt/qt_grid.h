@@ -39,6 +39,7 @@ public:
     int RowCount() const override;
     bool IsRowSelected(int row) const override;
     void SetRowSelected(int row, bool selected) override;
+    void SelectAllRows() override;
     std::vector<platform::CellRef> SelectedCells() const override;
     void ClearSelection() override;
     void SetEditHandler(platform::GridEditHandler* handler) override;

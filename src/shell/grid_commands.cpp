@@ -8,10 +8,7 @@
 
 namespace tarnwick::shell {
 
-void GridCommands::SelectAll() {
-    const int rows = grid_.RowCount();
-    for (int row = 0; row < rows; ++row) grid_.SetRowSelected(row, true);
-}
+void GridCommands::SelectAll() { grid_.SelectAllRows(); }
 
 std::vector<list::ItemKey> GridCommands::SelectedItems() const {
     std::set<int> marked;
@@ -31,24 +28,22 @@ void GridCommands::RemoveSelected() {
     if (grid_.RowCount() == 0) return;
     const std::vector<list::ItemKey> keys = SelectedItems();
     grid_.ClearSelection();
-    for (const list::ItemKey key : keys) queue_.Remove(key);
+    queue_.RemoveMany(keys);
 }
 
 void GridCommands::RetrySelected() {
     const std::vector<list::ItemKey> keys = SelectedItems();
     grid_.ClearSelection();
-    for (const list::ItemKey key : keys) {
-        queue_.Modify(key, [this](list::DownloadItem& item) {
-            if (item.state != list::ItemState::kFailed) return;
-            item.state = list::ItemState::kWaiting;
-            item.site = list::SiteFor(item.page_address, settings_.other_sites);
-            item.failure.reset();
-            if (item.name_kind == list::NameKind::kProcessFailed ||
-                item.name_kind == list::NameKind::kUnsupportedLink) {
-                item.name_kind = list::NameKind::kAutoDetect;
-            }
-        });
-    }
+    queue_.ModifyMany(keys, [this](list::DownloadItem& item) {
+        if (item.state != list::ItemState::kFailed) return;
+        item.state = list::ItemState::kWaiting;
+        item.site = list::SiteFor(item.page_address, settings_.other_sites);
+        item.failure.reset();
+        if (item.name_kind == list::NameKind::kProcessFailed ||
+            item.name_kind == list::NameKind::kUnsupportedLink) {
+            item.name_kind = list::NameKind::kAutoDetect;
+        }
+    });
 }
 
 void GridCommands::ClearCompleted() {
@@ -59,7 +54,7 @@ void GridCommands::ClearCompleted() {
         if (item.state == list::ItemState::kComplete) complete.push_back(item.key);
     }
     grid_.ClearSelection();
-    for (const list::ItemKey key : complete) queue_.Remove(key);
+    queue_.RemoveMany(complete);
 }
 
 void GridCommands::MoveFirstSelected(bool (list::DownloadQueue::*move)(list::ItemKey)) {

@@ -632,6 +632,30 @@ platform::InsertResult SqliteListStore::Insert(const StoredItem& item) {
 
 platform::WriteResult SqliteListStore::Update(const StoredItem& item) {
     if (platform::WriteResult ready = ReadyToWrite(); !ready.Done()) return ready;
+    return UpdateRow(item);
+}
+
+platform::WriteResult SqliteListStore::Remove(int64_t id) {
+    if (platform::WriteResult ready = ReadyToWrite(); !ready.Done()) return ready;
+    return RemoveRow(id);
+}
+
+platform::WriteResult SqliteListStore::Apply(const std::vector<StoredItem>& updates,
+                                             const std::vector<int64_t>& removals) {
+    platform::WriteResult result = ReadyToWrite();
+    if (!result.Done()) return result;
+    if (!RunToEnd(connection_->begin.get())) return Failed();
+    for (size_t i = 0; result.Done() && i < updates.size(); ++i) result = UpdateRow(updates[i]);
+    for (size_t i = 0; result.Done() && i < removals.size(); ++i) result = RemoveRow(removals[i]);
+    if (result.Done() && !RunToEnd(connection_->commit.get())) result = Failed();
+    // A failed statement may have ended the transaction already.
+    if (!result.Done() && sqlite3_get_autocommit(connection_->db.get()) == 0) {
+        RunToEnd(connection_->rollback.get());
+    }
+    return result;
+}
+
+platform::WriteResult SqliteListStore::UpdateRow(const StoredItem& item) {
     sqlite3_stmt* update = connection_->update.get();
     {
         InUse use(update);
@@ -644,8 +668,7 @@ platform::WriteResult SqliteListStore::Update(const StoredItem& item) {
                                                        : Failure(kNoSuchItem);
 }
 
-platform::WriteResult SqliteListStore::Remove(int64_t id) {
-    if (platform::WriteResult ready = ReadyToWrite(); !ready.Done()) return ready;
+platform::WriteResult SqliteListStore::RemoveRow(int64_t id) {
     sqlite3_stmt* remove = connection_->remove.get();
     {
         InUse use(remove);

@@ -50,6 +50,9 @@ public:
     platform::WriteResult Update(const platform::StoredItem& item) override;
     // Fails also when no item has `id`.
     platform::WriteResult Remove(int64_t id) override;
+    // Fails, changing nothing, when any of the items is missing.
+    platform::WriteResult Apply(const std::vector<platform::StoredItem>& updates,
+                                const std::vector<int64_t>& removals) override;
     // Fails, changing nothing, when either item is missing.
     platform::WriteResult SwapOrder(int64_t first, int64_t second) override;
     platform::WriteResult Clear() override;
@@ -68,6 +71,8 @@ private:
     void SetAside();
     platform::WriteResult ReadyToWrite() const;
     platform::WriteResult Failed() const;
+    platform::WriteResult UpdateRow(const platform::StoredItem& item);
+    platform::WriteResult RemoveRow(int64_t id);
     platform::WriteResult Replace(const std::vector<platform::StoredItem>& items,
                                   std::vector<int64_t>& ids);
     bool WriteOrderKey(int64_t id, int64_t order_key);

@@ -77,6 +77,10 @@ public:
         return Passed(store_.Update(item));
     }
     platform::WriteResult Remove(int64_t id) override { return Passed(store_.Remove(id)); }
+    platform::WriteResult Apply(const std::vector<platform::StoredItem>& updates,
+                                const std::vector<int64_t>& removals) override {
+        return Passed(store_.Apply(updates, removals));
+    }
     platform::WriteResult SwapOrder(int64_t a, int64_t b) override {
         return Passed(store_.SwapOrder(a, b));
     }

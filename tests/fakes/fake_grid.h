@@ -50,6 +50,10 @@ public:
         }
         TellSelectionChanged();
     }
+    void SelectAllRows() override {
+        for (int row = 0; row < queue_.Count(); ++row) selected_rows.insert(row);
+        TellSelectionChanged();
+    }
     // A cell selection as the user makes it.
     void SelectCell(platform::CellRef cell) {
         selected_cells.push_back(cell);

@@ -40,6 +40,28 @@ public:
         items.erase(found);
         return {};
     }
+    // All or nothing, as one transaction.
+    platform::WriteResult Apply(const std::vector<platform::StoredItem>& updates,
+                                const std::vector<int64_t>& removals) override {
+        log.push_back("apply " + std::to_string(updates.size()) + " " +
+                      std::to_string(removals.size()));
+        if (const platform::WriteResult refused = Refusal(); !refused.Done()) return refused;
+        std::vector<platform::StoredItem> after = items;
+        for (const platform::StoredItem& item : updates) {
+            auto found = std::find_if(after.begin(), after.end(),
+                                      [&](const auto& kept) { return kept.id == item.id; });
+            if (found == after.end()) return Missing();
+            *found = item;
+        }
+        for (const int64_t id : removals) {
+            auto found = std::find_if(after.begin(), after.end(),
+                                      [&](const auto& kept) { return kept.id == id; });
+            if (found == after.end()) return Missing();
+            after.erase(found);
+        }
+        items = std::move(after);
+        return {};
+    }
     platform::WriteResult SwapOrder(int64_t first, int64_t second) override {
         log.push_back("swap " + std::to_string(first) + " " + std::to_string(second));
         if (const platform::WriteResult refused = Refusal(); !refused.Done()) return refused;

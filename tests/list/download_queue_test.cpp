@@ -26,6 +26,19 @@ public:
     void OnChanged(int p, unsigned fields) override {
         log.push_back("changed " + std::to_string(p) + " fields " + std::to_string(fields));
     }
+    void OnRemovingRange(int first, int last) override {
+        if (!ranges) return QueueObserver::OnRemovingRange(first, last);
+        Log("removing range", first * 10 + last, last < queue_.Count());
+    }
+    void OnRemovedRange(int first, int last) override {
+        if (!ranges) return QueueObserver::OnRemovedRange(first, last);
+        Log("removed range", first * 10 + last, first <= queue_.Count());
+    }
+    void OnBatchBegin() override { log.push_back("batch"); }
+    void OnBatchEnd() override { log.push_back("end"); }
+
+    // Whether ranges are heard as ranges, or as the single removals they make.
+    bool ranges = true;
 
     std::vector<std::string> log;
 
@@ -51,6 +64,48 @@ DownloadItem ItemOf(const std::string& address) {
 
 DownloadQueue::AddResult Add(DownloadQueue& queue, const std::string& address) {
     return queue.Add(ItemOf(address));
+}
+
+TEST(DownloadQueueRemoveMany, RunsOfNeighboursGoAsRangesFromTheEndInOneBatch) {
+    DownloadQueue queue;
+    for (const char* address : {"a", "b", "c", "d", "e", "f", "g"}) Add(queue, address);
+    std::vector<ItemKey> keys;
+    for (const int p : {5, 1, 2, 6, 4}) keys.push_back(queue.At(p).key);
+    const ItemKey gone = queue.At(1).key;
+    LoggingObserver observer(queue);
+    EXPECT_EQ(queue.RemoveMany(keys), 5);
+    EXPECT_EQ(observer.log,
+              (std::vector<std::string>{"batch", "removing range 46", "removed range 46",
+                                        "removing range 12", "removed range 12", "end"}));
+    EXPECT_EQ(Addresses(queue), (std::vector<std::string>{"a", "d"}));
+    EXPECT_EQ(queue.Find(gone), nullptr);
+    EXPECT_EQ(queue.PositionOf(queue.At(1).key), 1);
+    EXPECT_FALSE(queue.HasAddress("b"));
+    EXPECT_EQ(Add(queue, "b"), DownloadQueue::AddResult::kAdded) << "its address is free again";
+    EXPECT_EQ(queue.RemoveMany({gone}), 0);
+}
+
+TEST(DownloadQueueRemoveMany, ObserversOfSingleRemovalsHearEachFromTheLast) {
+    DownloadQueue queue;
+    for (const char* address : {"a", "b", "c", "d"}) Add(queue, address);
+    LoggingObserver observer(queue);
+    observer.ranges = false;
+    queue.RemoveMany({queue.At(1).key, queue.At(2).key});
+    EXPECT_EQ(observer.log, (std::vector<std::string>{"batch", "removing 2", "removing 1",
+                                                      "removed 2", "removed 1", "end"}));
+}
+
+TEST(DownloadQueueModifyMany, ChangesEachInOneBatch) {
+    DownloadQueue queue;
+    for (const char* address : {"a", "b", "c"}) Add(queue, address);
+    LoggingObserver observer(queue);
+    queue.ModifyMany({queue.At(0).key, queue.At(2).key},
+                     [](DownloadItem& item) { item.state = ItemState::kFailed; });
+    ASSERT_EQ(observer.log.size(), 4u);
+    EXPECT_EQ(observer.log.front(), "batch");
+    EXPECT_EQ(observer.log[1].rfind("changed 0", 0), 0u);
+    EXPECT_EQ(observer.log[2].rfind("changed 2", 0), 0u);
+    EXPECT_EQ(observer.log.back(), "end");
 }
 
 TEST(DownloadQueueAdd, AppendsInOrderAndRefusesExactDuplicatesOnly) {

@@ -59,6 +59,37 @@ protected:
     RecordingListener listener;
 };
 
+TEST_F(ListKeeperTest, ACommandOnManyItemsIsOneWrite) {
+    keeper.SetKeeping(true);
+    for (int i = 0; i < 6; ++i) Add("http://www.youtube.com/watch?v=" + std::to_string(i));
+    std::vector<ItemKey> failing = {queue.At(0).key, queue.At(3).key};
+    queue.ModifyMany(failing, [](DownloadItem& item) { item.state = ItemState::kFailed; });
+    store.log.clear();
+    queue.ModifyMany(failing, [](DownloadItem& item) { item.state = ItemState::kWaiting; });
+    queue.RemoveMany({queue.At(1).key, queue.At(2).key, queue.At(5).key});
+    EXPECT_EQ(store.log, (Log{"apply 2 0", "apply 0 3"}));
+    EXPECT_EQ(KeptAddresses(), (std::vector<std::string>{"http://www.youtube.com/watch?v=0",
+                                                         "http://www.youtube.com/watch?v=3",
+                                                         "http://www.youtube.com/watch?v=4"}));
+    EXPECT_EQ(store.items[1].state, static_cast<int>(ItemState::kWaiting));
+    // Later single changes still find their records.
+    queue.Remove(queue.At(0).key);
+    EXPECT_EQ(store.log.back(), "remove 1");
+    EXPECT_EQ(store.items.size(), 2u);
+}
+
+TEST_F(ListKeeperTest, AFailedBatchWriteIsToldAndTheWholeListWrittenLater) {
+    keeper.SetKeeping(true);
+    for (int i = 0; i < 3; ++i) Add("http://www.youtube.com/watch?v=" + std::to_string(i));
+    store.refuse = true;
+    queue.RemoveMany({queue.At(0).key, queue.At(1).key});
+    ASSERT_EQ(listener.heard.size(), 1u);
+    EXPECT_EQ(listener.heard[0].kind, Kind::kLost);
+    store.refuse = false;
+    clock.Advance(ListKeeper::kRetryInterval);
+    EXPECT_EQ(KeptAddresses(), (std::vector<std::string>{"http://www.youtube.com/watch?v=2"}));
+}
+
 TEST_F(ListKeeperTest, TheListComesBackAsItWasWithItemsUnderWayWaiting) {
     Keep(Kept("http://youtube.com/done", ItemState::kComplete));
     platform::StoredItem cut = Kept("http://youtube.com/cut", ItemState::kDownloading);

@@ -199,6 +199,48 @@ TEST_F(QtGridTest, ChangesRowByRowAndNeverResets) {
     (void)b;
 }
 
+TEST_F(QtGridTest, ManyItemsChangeAsOneRangeEach) {
+    for (int i = 0; i < 1000; ++i) Add("http://youtube.com/watch?v=" + std::to_string(i));
+    std::vector<std::pair<int, int>> removed;
+    int changes = 0;
+    QObject::connect(
+        &Model(), &QAbstractItemModel::rowsRemoved,
+        [&](const QModelIndex&, int first, int last) { removed.emplace_back(first, last); });
+    QObject::connect(&Model(), &QAbstractItemModel::dataChanged, [&] { ++changes; });
+    int selection_changes = 0;
+    struct Counter : platform::GridSelectionListener {
+        explicit Counter(int& count) : count(count) {}
+        void OnSelectionChanged() override { ++count; }
+        int& count;
+    } counter(selection_changes);
+    grid.SetSelectionListener(&counter);
+    grid.SelectAllRows();
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(selection_changes, 1);
+    EXPECT_TRUE(grid.IsRowSelected(999));
+
+    std::vector<list::ItemKey> keys;
+    for (int p = 0; p < 1000; ++p) {
+        if (p < 400 || p >= 600) keys.push_back(queue.At(p).key);
+    }
+    changes = 0;
+    queue.RemoveMany(keys);
+    EXPECT_EQ(removed, (std::vector<std::pair<int, int>>{{600, 999}, {0, 399}}));
+    EXPECT_EQ(changes, 1) << "the IDs after the first range, once";
+    EXPECT_EQ(Model().rowCount(), 200);
+    EXPECT_EQ(Cell(0, 0), "1");
+    EXPECT_EQ(Cell(0, 1), "http://youtube.com/watch?v=400");
+    EXPECT_TRUE(grid.IsRowSelected(0)) << "the flags of the items that stay are kept";
+
+    changes = 0;
+    std::vector<list::ItemKey> all;
+    for (int p = 0; p < queue.Count(); ++p) all.push_back(queue.At(p).key);
+    queue.ModifyMany(all, [](list::DownloadItem& i) { i.state = list::ItemState::kFailed; });
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(Cell(199, 3), "ERROR");
+    grid.SetSelectionListener(nullptr);
+}
+
 TEST_F(QtGridTest, ADownloadingItemIsPaintedAsABarFromItsNumbers) {
     const list::ItemKey progress = Add("http://youtube.com/watch?v=1");
     const list::ItemKey done = Add("http://youtube.com/watch?v=2");

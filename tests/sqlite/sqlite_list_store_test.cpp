@@ -218,6 +218,24 @@ TEST(SqliteListStoreReplace, TheWholeListIsWrittenAllOrNothing) {
     EXPECT_EQ(IdsOf(loaded), replaced.ids);
 }
 
+TEST(SqliteListStoreApply, ChangesAndRemovalsOfManyItemsAreAllOrNothing) {
+    TempFolder folder;
+    SqliteListStore store(folder.File("list.db"));
+    const std::vector<int64_t> ids = Fill(store, 5);
+    StoredItem renamed = NumberedItem(1);
+    renamed.id = ids[1];
+    renamed.name = "renamed.mp4";
+    StoredItem missing = NumberedItem(9);
+    missing.id = 999;
+    const platform::WriteResult refused = store.Apply({renamed, missing}, {ids[0]});
+    EXPECT_EQ(refused.status, WriteStatus::kFailed);
+    EXPECT_EQ(IdsOf(store.LoadAll().items), ids) << "nothing of it was written";
+    ASSERT_TRUE(store.Apply({renamed}, {ids[0], ids[3]}).Done());
+    const std::vector<StoredItem> loaded = store.LoadAll().items;
+    EXPECT_EQ(IdsOf(loaded), (std::vector<int64_t>{ids[1], ids[2], ids[4]}));
+    EXPECT_EQ(loaded[0].name, "renamed.mp4");
+}
+
 // The store at `path` moved what was there to `aside` unchanged, and works.
 void ExpectMovedAsideAndFresh(const std::string& path, const std::string& aside,
                               const std::vector<std::pair<std::string, std::string>>& files) {
