@@ -20,7 +20,7 @@ namespace tarnwick::transfer {
 struct ProbeFindings {
     enum class Existence { kUnknown, kExists, kMissing };
     Existence existence = Existence::kUnknown;
-    // The Content-Length of an answer that shows the file.
+    // The file's whole length, as an answer that shows the file tells it.
     std::optional<int64_t> size;
     // The Content-Disposition's file name, decoded; empty without one.
     std::string file_name;
