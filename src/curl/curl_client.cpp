@@ -268,6 +268,11 @@ bool CurlCore::Configure(Transfer& transfer, const platform::HttpRequest& reques
     curl_easy_setopt(easy, CURLOPT_PRIVATE, &transfer);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer.error);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+#if LIBCURL_VERSION_NUM >= 0x075700
+    // Removing a transfer whose host name is still being looked up leaves the
+    // lookup's thread to end by itself instead of waiting for it.
+    curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
+#endif
     curl_easy_setopt(easy, CURLOPT_USERAGENT, user_agent_.c_str());
     curl_easy_setopt(easy, CURLOPT_PROXY, ""); // direct, also when the environment names a proxy
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
