@@ -7,7 +7,9 @@
 namespace tarnwick::transfer {
 
 PageFetch::PageFetch(platform::HttpClient& http, platform::Clock& clock, TimeLimits limits)
-    : http_(http), watch_(clock, limits, [this](Reason reason) { Fail(reason, {}); }) {}
+    : http_(http),
+      watch_(clock, limits, [this](Reason reason) { Fail(reason, {}); }),
+      rate_(clock, kLeastRate, [this] { Fail(Reason::kPageTooSlow, {}); }) {}
 
 void PageFetch::Start(const std::string& address, ProgressHandler on_progress,
                       DoneHandler on_done) {
@@ -24,9 +26,11 @@ void PageFetch::OnAnswer(const platform::HttpAnswer& answer) {
     answered_from_ = answer.url;
     size_ = ContentLengthField(answer.raw_headers);
     watch_.Answered();
+    rate_.Start();
     if (hand_over_videos_ && answer.status >= 200 && answer.status < 300 &&
         MediaTypeField(answer.raw_headers).starts_with("video/")) {
         watch_.Stop();
+        rate_.Stop();
         Result result{Outcome::Complete(),  http_status_, answered_from_, {},
                       std::move(exchange_), answer};
         const DoneHandler done = std::move(on_done_);
@@ -36,6 +40,7 @@ void PageFetch::OnAnswer(const platform::HttpAnswer& answer) {
 
 void PageFetch::OnBody(const char* data, size_t size) {
     watch_.Received();
+    rate_.Received(size);
     if (received_ + static_cast<int64_t>(size) > kSizeLimit) {
         Fail(Reason::kPageNotFetched, "The page is larger than 64 MiB");
         return;
@@ -63,6 +68,7 @@ void PageFetch::Fail(Reason reason, std::string detail) {
 
 void PageFetch::Finish(Outcome outcome) {
     watch_.Stop();
+    rate_.Stop();
     exchange_.reset();
     Result result{std::move(outcome), http_status_, answered_from_, {}, nullptr, {}};
     if (result.outcome.IsComplete()) result.page = std::move(page_);

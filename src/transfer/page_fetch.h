@@ -1,13 +1,14 @@
 // Fetches a video page into memory for the site extractors, or hands its
 // bytes on as they come. An answer with an error status is a page like any
-// other; only a request that gets no answer, breaks off, passes a time limit
-// or passes the size limit fails. A page whose answer turns out to be a video
-// can be handed over, unread, to become the video's transfer.
+// other; only a request that gets no answer, breaks off, passes a time limit,
+// comes at under the least rate or passes the size limit fails. A page whose answer turns out to be
+// a video can be handed over, unread, to become the video's transfer.
 #pragma once
 
 #include "common/outcome.h"
 #include "platform/clock.h"
 #include "platform/http_client.h"
+#include "transfer/rate_watch.h"
 #include "transfer/time_limits.h"
 
 #include <cstdint>
@@ -21,6 +22,8 @@ namespace tarnwick::transfer {
 class PageFetch : private platform::HttpReceiver {
 public:
     static constexpr int64_t kSizeLimit = 64LL * 1024 * 1024;
+    // A page that trickles in at under 1 KiB a second for a minute ends.
+    static constexpr LeastRate kLeastRate = {1024, platform::Duration(60000)};
 
     struct Result {
         Outcome outcome = Outcome::Cancelled();
@@ -61,6 +64,7 @@ private:
 
     platform::HttpClient& http_;
     LimitWatch watch_;
+    RateWatch rate_;
     std::unique_ptr<platform::HttpExchange> exchange_;
     ProgressHandler on_progress_;
     DoneHandler on_done_;
