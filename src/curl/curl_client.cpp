@@ -284,6 +284,7 @@ bool CurlCore::Configure(Transfer& transfer, const platform::HttpRequest& reques
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlCore::WriteCallback);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, request.accept_compression ? "" : "identity");
     const long version = request.http10 ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1;
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, version);
     if (request.method == platform::HttpRequest::Method::kHead) {

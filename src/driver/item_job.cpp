@@ -252,6 +252,11 @@ void ItemJob::OnTransferProgress(const transfer::FileTransfer::Progress& progres
             if (progress.size) {
                 i.size_kind = SizeKind::kKnown;
                 i.total_size = *progress.size;
+            } else if (progress.decoded) {
+                // The probe's size goes too: with neither a size nor a
+                // validator, bytes kept from this answer are asked for afresh.
+                i.size_kind = SizeKind::kExistsWithoutSize;
+                i.total_size = 0;
             }
         });
         return;

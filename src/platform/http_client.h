@@ -22,6 +22,11 @@ struct HttpRequest {
     bool http10 = false;
     // Asks caches on the way for a fresh answer (Pragma and Cache-Control no-cache).
     bool bypass_caches = false;
+    // Lets the answer come compressed, in any content coding the client can
+    // decode; otherwise it is asked for as it is ("identity"). A coded answer
+    // is decoded either way: its body is the decoded bytes, and its
+    // Content-Length that of the coded ones.
+    bool accept_compression = false;
     // Further request header lines, "Name: value" each.
     std::vector<std::string> headers;
 };

@@ -83,8 +83,9 @@ void FileTransfer::Request(int64_t from) {
 }
 
 // A partial answer that goes on exactly where the file ends, to the end of a
-// video of the size it had.
+// video of the size it had; never one of coded bytes.
 bool FileTransfer::TakesTheRest(const platform::HttpAnswer& answer) const {
+    if (IsContentCoded(answer.raw_headers)) return false;
     const std::optional<int64_t> total = TotalOfRangeFrom(answer, asked_from_);
     return total && (!earlier_total_ || *earlier_total_ == *total);
 }
@@ -97,6 +98,7 @@ void FileTransfer::AskForTheWhole() {
 
 void FileTransfer::OnAnswer(const platform::HttpAnswer& answer) {
     http_status_ = answer.status;
+    coded_ = IsContentCoded(answer.raw_headers);
     if (asked_from_ > 0 && !asked_again_ &&
         ((answer.status == 206 && !TakesTheRest(answer)) || answer.status == 416)) {
         AskForTheWhole();
@@ -138,8 +140,9 @@ bool FileTransfer::BeginWhole(const platform::HttpAnswer& answer) {
             false);
         return false;
     }
-    validator_ = ValidatorField(answer.raw_headers);
-    size_ = ContentLengthField(answer.raw_headers);
+    // The lengths and validator of coded bytes say nothing of the video's.
+    validator_ = coded_ ? std::string() : ValidatorField(answer.raw_headers);
+    size_ = coded_ ? std::nullopt : ContentLengthField(answer.raw_headers);
     received_ = 0;
     return true;
 }
@@ -162,7 +165,7 @@ int64_t FileTransfer::Abandon() {
     return file_.OnDisk();
 }
 
-void FileTransfer::Report() { on_progress_({received_, size_, file_.OnDisk()}); }
+void FileTransfer::Report() { on_progress_({received_, size_, file_.OnDisk(), coded_}); }
 
 void FileTransfer::OnEnd(const platform::HttpEnd& end) {
     if (end.kind != platform::HttpEnd::Kind::kComplete) {

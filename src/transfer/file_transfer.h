@@ -10,7 +10,9 @@
 // starts exactly there, for a video of the same size, is appended. Any other
 // answer starts the file afresh: a whole answer is written from its first
 // byte, and a refused or mismatched range is asked for again whole. An error
-// status or a web page leaves the kept file as it was.
+// status or a web page leaves the kept file as it was. A video is asked for
+// as it is; one that comes content-coded all the same is decoded, and its
+// answer gives no validator or size to resume with.
 #pragma once
 
 #include "common/outcome.h"
@@ -46,6 +48,9 @@ public:
         std::optional<int64_t> size;
         // Of the bytes received, those written to the file.
         int64_t on_disk = 0;
+        // The answer came content-coded and is decoded: the video's size is
+        // unknown, and its bytes cannot be asked for by range.
+        bool decoded = false;
     };
     // First called when the answer begins, with the bytes the file holds.
     using ProgressHandler = std::function<void(const Progress& progress)>;
@@ -114,6 +119,7 @@ private:
     int64_t asked_from_ = 0;
     bool asked_again_ = false;
     int http_status_ = 0;
+    bool coded_ = false;
     std::optional<int64_t> size_;
     int64_t received_ = 0;
 };

@@ -17,6 +17,7 @@ void PageFetch::Start(const std::string& address, ProgressHandler on_progress,
     on_done_ = std::move(on_done);
     platform::HttpRequest request;
     request.url = address;
+    request.accept_compression = true;
     watch_.Opening();
     exchange_ = http_.Start(request, *this);
 }
@@ -24,7 +25,8 @@ void PageFetch::Start(const std::string& address, ProgressHandler on_progress,
 void PageFetch::OnAnswer(const platform::HttpAnswer& answer) {
     http_status_ = answer.status;
     answered_from_ = answer.url;
-    size_ = ContentLengthField(answer.raw_headers);
+    // The length of a coded page is not that of the bytes it is read as.
+    if (!IsContentCoded(answer.raw_headers)) size_ = ContentLengthField(answer.raw_headers);
     watch_.Answered();
     rate_.Start();
     if (hand_over_videos_ && answer.status >= 200 && answer.status < 300 &&

@@ -10,8 +10,10 @@ namespace tarnwick::transfer {
 namespace {
 
 // The whole file's length: a partial answer's Content-Length is only that of
-// its part, and the whole is the complete length of its Content-Range.
+// its part, and the whole is the complete length of its Content-Range; a
+// coded answer's lengths are those of the coded bytes, not of the file.
 std::optional<int64_t> WholeLength(const platform::HttpAnswer& answer) {
+    if (IsContentCoded(answer.raw_headers)) return std::nullopt;
     if (answer.status != 206) return ContentLengthField(answer.raw_headers);
     const std::optional<ContentRange> range = ContentRangeField(answer.raw_headers);
     return range ? range->total : std::nullopt;

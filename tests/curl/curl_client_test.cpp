@@ -2,6 +2,7 @@
 // sent, what each receiver hears and in which order, how exchanges end, and
 // ending exchanges (or the client) at any point.
 #include "curl/curl_client.h"
+#include "support/coded_body.h"
 #include "support/loopback_server.h"
 
 #include <QCoreApplication>
@@ -268,6 +269,42 @@ TEST_F(CurlClientTest, AHeadGoesAsAnUncachedHttpOnePointZeroRequestWithTheAgent)
     EXPECT_EQ(recorder.answer->raw_headers,
               "HTTP/1.1 200 OK\r\nX-Size: 7\r\nContent-Length: 4\r\n");
     EXPECT_EQ(recorder.end->kind, HttpEnd::Kind::kComplete);
+}
+
+TEST_F(CurlClientTest, ACodedAnswerArrivesDecodedWhetherOrNotCompressionWasAccepted) {
+    std::string page;
+    for (int i = 0; page.size() < 20000; ++i) page += "<p>line " + std::to_string(i) + "</p>\n";
+    struct Case {
+        const char* name;
+        bool accept_compression;
+        std::string coding;
+        std::string coded;
+    };
+    const Case cases[] = {
+        {"gzip, accepted", true, "gzip", test_support::Gzipped(page)},
+        {"deflate, accepted", true, "deflate", test_support::Deflated(page)},
+        {"gzip, although identity was asked for", false, "gzip", test_support::Gzipped(page)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        server_.Serve("/coded",
+                      Answer::Http(200, "OK", {"Content-Encoding: " + c.coding}, c.coded));
+        HttpRequest request = Get("/coded");
+        request.accept_compression = c.accept_compression;
+        Recorder recorder(loop_);
+        Fetch(request, recorder);
+        EXPECT_TRUE(recorder.body == page) << "not the decoded page";
+        ASSERT_TRUE(recorder.Ended());
+        EXPECT_EQ(recorder.end->kind, HttpEnd::Kind::kComplete);
+        const std::string asked = server_.Requests().back().Header("Accept-Encoding").value_or("");
+        if (c.accept_compression) {
+            for (const char* coding : {"gzip", "deflate", "br"}) {
+                EXPECT_NE(asked.find(coding), std::string::npos) << coding;
+            }
+        } else {
+            EXPECT_EQ(asked, "identity");
+        }
+    }
 }
 
 // Points the environment's proxy at a closed port while it lives.

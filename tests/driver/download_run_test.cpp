@@ -403,6 +403,26 @@ TEST_F(RunTest, EachProbeStartsFromKnowingNothing) {
     (void)first;
 }
 
+TEST_F(RunTest, AVideoThatCameCodedKeepsNoSizeAndIsAskedForWholeNextTime) {
+    // The probe's answer is not coded and tells a size; the video's is coded.
+    const list::ItemKey key = AddVideo("v", {200, "Content-Encoding: gzip\r\nETag: \"v1\"\r\n",
+                                             "decoded part", FakeReply::Kind::kBreakOff});
+    run.Start();
+    Settle();
+    ASSERT_EQ(Item(key).failure->reason, Reason::kConnectionLost);
+    ASSERT_GT(Item(key).kept, 0);
+    EXPECT_NE(Item(key).size_kind, list::SizeKind::kKnown);
+    EXPECT_EQ(Item(key).validator, "");
+
+    http.Route(LinkOf("v"), VideoReply());
+    queue.Modify(key, [](list::DownloadItem& item) { item.state = list::ItemState::kWaiting; });
+    run.Start();
+    Settle();
+    EXPECT_EQ(Status(key), "Complete");
+    EXPECT_TRUE(http.Last().request.headers.empty()) << "no range of coded bytes";
+    EXPECT_EQ(test_support::ReadWholeFile(VideoPath("v.flv")), "video-bytes");
+}
+
 TEST_F(RunTest, KeepsATypedNameAndNumbersADerivedNameThatIsTaken) {
     const list::ItemKey typed = AddVideo("typed");
     queue.Rename(typed, "mine.flv");

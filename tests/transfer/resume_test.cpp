@@ -97,7 +97,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(RefusalCase{"NotSatisfiable", 416, "Content-Range: bytes */10\r\n"},
                     RefusalCase{"StartsElsewhere", 206, "Content-Range: bytes 0-9/10\r\n"},
                     RefusalCase{"OtherSize", 206, "Content-Range: bytes 5-11/12\r\n"},
-                    RefusalCase{"NoRange", 206, "Content-Length: 5\r\n"}),
+                    RefusalCase{"NoRange", 206, "Content-Length: 5\r\n"},
+                    RefusalCase{"RangeOfCodedBytes", 206,
+                                "Content-Encoding: gzip\r\nContent-Range: bytes 5-9/10\r\n"}),
     [](const testing::TestParamInfo<RefusalCase>& info) { return info.param.name; });
 
 TEST_F(ResumeTest, WithoutAValidatorOnlyAKnownSizeAsksForTheRest) {

@@ -231,6 +231,44 @@ TEST_F(StepsTest, APartialAnswerToAPlainRequestCountsOnlyWhenItIsTheWholeVideo) 
     EXPECT_EQ(test_support::ReadWholeFile(Candidate(1)), "video");
 }
 
+TEST_F(StepsTest, OnlyAPageMayComeCompressed) {
+    PageFetch fetch(http, clock);
+    fetch.Start(
+        "http://host/page", [](int64_t, std::optional<int64_t>) {}, [](PageFetch::Result) {});
+    EXPECT_TRUE(http.Last().request.accept_compression);
+    Transfer();
+    EXPECT_FALSE(http.Last().request.accept_compression);
+}
+
+TEST_F(StepsTest, ACodedAnswerTellsNoLengthOfWhatItIsReadAs) {
+    PageFetch fetch(http, clock);
+    std::optional<int64_t> page_size = 0;
+    std::optional<PageFetch::Result> page;
+    fetch.Start(
+        "http://host/page", [&](int64_t, std::optional<int64_t> size) { page_size = size; },
+        [&](PageFetch::Result r) { page = std::move(r); });
+    http.Last().Answer(200, "Content-Encoding: gzip\r\nContent-Length: 5\r\n");
+    http.Last().Body("<p>a page larger than its coded length</p>");
+    http.Last().End();
+    EXPECT_EQ(page_size, std::nullopt);
+    ASSERT_TRUE(page && page->outcome.IsComplete());
+
+    std::optional<FileTransfer::Progress> progress;
+    transfer.Start(
+        "http://host/v.flv", std::nullopt, [this](int attempt) { return Candidate(attempt); },
+        [&](const FileTransfer::Progress& p) { progress = p; },
+        [this](Outcome outcome) { this->outcome = std::move(outcome); });
+    http.Last().Answer(200, "Content-Encoding: gzip\r\nContent-Length: 5\r\nETag: \"v1\"\r\n");
+    http.Last().Body("the decoded video");
+    http.Last().End();
+    ASSERT_TRUE(outcome && outcome->IsComplete()) << "the coded length is not the video's";
+    ASSERT_TRUE(progress);
+    EXPECT_EQ(progress->size, std::nullopt);
+    EXPECT_TRUE(progress->decoded);
+    EXPECT_EQ(transfer.Validator(), "") << "coded bytes are never asked for by range";
+    EXPECT_EQ(test_support::ReadWholeFile(Candidate(1)), "the decoded video");
+}
+
 TEST_F(StepsTest, AStoppedTransferKeepsItsBytes) {
     auto stopped = std::make_unique<FileTransfer>(http, clock);
     stopped->Start(
