@@ -73,6 +73,7 @@ void FileTransfer::Adopt(std::unique_ptr<platform::HttpExchange> exchange,
 void FileTransfer::Request(int64_t from) {
     platform::HttpRequest request;
     request.url = link_;
+    request.reach = reach_;
     asked_from_ = from;
     if (from > 0) {
         request.headers.push_back("Range: bytes=" + std::to_string(from) + "-");
@@ -99,6 +100,7 @@ void FileTransfer::AskForTheWhole() {
 void FileTransfer::OnAnswer(const platform::HttpAnswer& answer) {
     http_status_ = answer.status;
     coded_ = IsContentCoded(answer.raw_headers);
+    reach_ = platform::ReachAfter(reach_, answer.began_public);
     if (asked_from_ > 0 && !asked_again_ &&
         ((answer.status == 206 && !TakesTheRest(answer)) || answer.status == 416)) {
         AskForTheWhole();
@@ -168,6 +170,10 @@ int64_t FileTransfer::Abandon() {
 void FileTransfer::Report() { on_progress_({received_, size_, file_.OnDisk(), coded_}); }
 
 void FileTransfer::OnEnd(const platform::HttpEnd& end) {
+    if (end.kind == platform::HttpEnd::Kind::kRefusedAddress) {
+        Finish(Outcome::Failed(Reason::kPrivateAddress, end.detail));
+        return;
+    }
     if (end.kind != platform::HttpEnd::Kind::kComplete) {
         Finish(Outcome::Failed(Reason::kConnectionLost, end.detail, http_status_));
         return;

@@ -78,6 +78,11 @@ public:
                const std::optional<KeptFile>& earlier, PathChooser temporary_path,
                ProgressHandler on_progress, DoneHandler on_done);
 
+    // Before Start or Adopt: where the requests may go. An answer that began
+    // on a public address makes "the first connection decides" public only
+    // for the requests after it.
+    void SetReach(platform::HttpRequest::Reach reach) { reach_ = reach; }
+
     // The temporary file, from the moment the answer began.
     const std::string& TemporaryPath() const { return file_.Path(); }
     // The validator of the answer whose bytes the file holds.
@@ -108,6 +113,7 @@ private:
     LimitWatch watch_;
     std::unique_ptr<platform::HttpExchange> exchange_;
     std::string link_;
+    platform::HttpRequest::Reach reach_ = platform::HttpRequest::Reach::kAnywhere;
     PathChooser temporary_path_;
     DownloadFile file_;
     ProgressHandler on_progress_;

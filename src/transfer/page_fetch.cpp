@@ -18,6 +18,7 @@ void PageFetch::Start(const std::string& address, ProgressHandler on_progress,
     platform::HttpRequest request;
     request.url = address;
     request.accept_compression = true;
+    request.reach = reach_;
     watch_.Opening();
     exchange_ = http_.Start(request, *this);
 }
@@ -25,6 +26,7 @@ void PageFetch::Start(const std::string& address, ProgressHandler on_progress,
 void PageFetch::OnAnswer(const platform::HttpAnswer& answer) {
     http_status_ = answer.status;
     answered_from_ = answer.url;
+    began_public_ = answer.began_public;
     // The length of a coded page is not that of the bytes it is read as.
     if (!IsContentCoded(answer.raw_headers)) size_ = ContentLengthField(answer.raw_headers);
     watch_.Answered();
@@ -34,7 +36,7 @@ void PageFetch::OnAnswer(const platform::HttpAnswer& answer) {
         watch_.Stop();
         rate_.Stop();
         Result result{Outcome::Complete(),  http_status_, answered_from_, {},
-                      std::move(exchange_), answer};
+                      std::move(exchange_), answer,       began_public_};
         const DoneHandler done = std::move(on_done_);
         done(std::move(result));
     }
@@ -59,6 +61,8 @@ void PageFetch::OnBody(const char* data, size_t size) {
 void PageFetch::OnEnd(const platform::HttpEnd& end) {
     if (end.kind == platform::HttpEnd::Kind::kComplete) {
         Finish(Outcome::Complete());
+    } else if (end.kind == platform::HttpEnd::Kind::kRefusedAddress) {
+        Fail(Reason::kPrivateAddress, end.detail);
     } else {
         Fail(Reason::kPageNotFetched, end.detail);
     }
@@ -72,7 +76,7 @@ void PageFetch::Finish(Outcome outcome) {
     watch_.Stop();
     rate_.Stop();
     exchange_.reset();
-    Result result{std::move(outcome), http_status_, answered_from_, {}, nullptr, {}};
+    Result result{std::move(outcome), http_status_, answered_from_, {}, nullptr, {}, began_public_};
     if (result.outcome.IsComplete()) result.page = std::move(page_);
     page_.clear();
     const DoneHandler done = std::move(on_done_);

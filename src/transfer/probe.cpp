@@ -57,12 +57,13 @@ void Probe::Start(const std::string& link, DoneHandler on_done) {
     request.url = *address;
     request.http10 = true;
     request.bypass_caches = true;
+    request.reach = reach_;
     watch_.Opening();
     exchange_ = http_.Start(request, *this);
 }
 
 void Probe::OnAnswer(const platform::HttpAnswer& answer) {
-    Finish({Outcome::Complete(), FindingsOfAnswer(answer)});
+    Finish({Outcome::Complete(), FindingsOfAnswer(answer), answer.began_public});
 }
 
 void Probe::OnEnd(const platform::HttpEnd&) { Finish({}); }

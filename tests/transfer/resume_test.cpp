@@ -102,6 +102,18 @@ INSTANTIATE_TEST_SUITE_P(
                                 "Content-Encoding: gzip\r\nContent-Range: bytes 5-9/10\r\n"}),
     [](const testing::TestParamInfo<RefusalCase>& info) { return info.param.name; });
 
+TEST_F(ResumeTest, AfterAnAnswerFromAPublicAddressTheWholeIsAskedForThereOnly) {
+    transfer.SetReach(platform::HttpRequest::Reach::kFirstDecides);
+    Start(Kept());
+    EXPECT_EQ(http.Last().request.reach, platform::HttpRequest::Reach::kFirstDecides);
+    http.Last().Answer(416, "Content-Range: bytes */10\r\n", true);
+    ASSERT_EQ(http.exchanges.size(), 2u);
+    EXPECT_EQ(http.Last().request.reach, platform::HttpRequest::Reach::kPublicOnly);
+    http.Last().End(platform::HttpEnd::Kind::kRefusedAddress, "192.168.1.1");
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->failure(), (Failure{Reason::kPrivateAddress, 0, "192.168.1.1"}));
+}
+
 TEST_F(ResumeTest, WithoutAValidatorOnlyAKnownSizeAsksForTheRest) {
     Start(Kept("", 10));
     EXPECT_EQ(Headers(), (std::vector<std::string>{"Range: bytes=5-"}));
