@@ -64,18 +64,5 @@ TEST_F(ReachLoopbackTest, APublicPageCannotRedirectToALocalOne) {
     ExpectRefused(key);
 }
 
-TEST_F(ReachLoopbackTest, ALocalPageMayLinkToAPublicVideoThatCannotRedirectBack) {
-    server.Serve(
-        "/putfile.com/clip",
-        Answer::Http(200, "OK", {}, "<a href='" + public_server.Url("/v/clip.flv") + "'>"));
-    public_server.Serve("/v/clip.flv",
-                        Answer::Http(302, "Found", {"Location: " + server.Url("/v/clip.flv")}));
-    server.Serve("/v/clip.flv", VideoAnswer("local secrets"));
-    list::AddVideoURL(queue, server.Url("/putfile.com/clip"));
-    const list::ItemKey key = queue.LastKey();
-    RunToTheEnd();
-    ExpectRefused(key);
-}
-
 } // namespace
 } // namespace tarnwick::driver
