@@ -2,8 +2,8 @@
 // bytes on as they come. An answer with an error status is a page like any
 // other; only a request that gets no answer, breaks off, passes a time limit,
 // comes at under the least rate, passes the size limit or is refused by its
-// reach fails. A page whose answer turns out to be
-// a video can be handed over, unread, to become the video's transfer.
+// reach fails. A page whose answer turns out to be a video can be handed
+// over, unread, to become the video's transfer.
 #pragma once
 
 #include "common/outcome.h"
