@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -55,6 +56,13 @@ struct Transfer {
     std::string start_failure;
     bool added = false; // in the multi handle
 
+    platform::HttpRequest::Reach reach = platform::HttpRequest::Reach::kAnywhere;
+    // Whether the first request went to a public address, once it went.
+    std::optional<bool> began_public;
+    // The address of the last connection the reach refused; empty once a
+    // connection is used.
+    std::string refused;
+
     // The head being received; only the final answer's is kept.
     std::string header_text;
     bool location_seen = false;
@@ -62,6 +70,17 @@ struct Transfer {
     bool head_complete = false; // ... and of the final answer
     bool answered = false;      // OnAnswer was called
 };
+
+// Whether the transfer's reach lets it use a connection to such an address.
+bool MayReach(const Transfer& transfer, bool is_public) {
+    using Reach = platform::HttpRequest::Reach;
+    switch (transfer.reach) {
+        case Reach::kAnywhere: return true;
+        case Reach::kPublicOnly: return is_public;
+        case Reach::kFirstDecides: return is_public || !transfer.began_public.value_or(false);
+    }
+    return false;
+}
 
 long ResponseCode(CURL* easy) {
     long code = 0;
@@ -124,8 +143,8 @@ private:
 // callback so that curl lets go of it.
 class CurlCore : public std::enable_shared_from_this<CurlCore> {
 public:
-    static std::shared_ptr<CurlCore> Create(std::string user_agent) {
-        std::shared_ptr<CurlCore> core(new CurlCore(std::move(user_agent)));
+    static std::shared_ptr<CurlCore> Create(std::string user_agent, PublicTest is_public) {
+        std::shared_ptr<CurlCore> core(new CurlCore(std::move(user_agent), std::move(is_public)));
         QObject::connect(core->timer_, &QTimer::timeout, core->timer_,
                          [weak = core->weak_from_this()] {
                              if (const auto alive = weak.lock()) alive->OnTimeout();
@@ -155,7 +174,7 @@ private:
     };
     using Transfers = std::unordered_map<uint64_t, std::unique_ptr<Transfer>>;
 
-    explicit CurlCore(std::string user_agent);
+    CurlCore(std::string user_agent, PublicTest is_public);
 
     bool Configure(Transfer& transfer, const platform::HttpRequest& request);
     void Add(Transfer& transfer);
@@ -183,8 +202,13 @@ private:
     static int TimerCallback(CURLM* multi, long timeout_ms, void* core);
     static size_t HeaderCallback(char* data, size_t size, size_t count, void* transfer);
     static size_t WriteCallback(char* data, size_t size, size_t count, void* transfer);
+    static curl_socket_t OpenSocketCallback(void* transfer, curlsocktype purpose,
+                                            curl_sockaddr* address);
+    static int PrerequestCallback(void* transfer, char* primary_ip, char* local_ip,
+                                  int primary_port, int local_port);
 
     std::string user_agent_;
+    PublicTest is_public_;
     CURLM* multi_ = nullptr;
     // Parent of the timer and the notifiers, and the context of queued reports.
     QObject* context_ = nullptr;
@@ -218,8 +242,9 @@ void CurlExchange::SetReceiver(platform::HttpReceiver& receiver) {
 
 } // namespace
 
-CurlCore::CurlCore(std::string user_agent)
+CurlCore::CurlCore(std::string user_agent, PublicTest is_public)
     : user_agent_(std::move(user_agent)),
+      is_public_(std::move(is_public)),
       multi_(curl_multi_init()),
       context_(new QObject),
       timer_(new QTimer(context_)) {
@@ -239,6 +264,7 @@ std::unique_ptr<platform::HttpExchange> CurlCore::Start(const platform::HttpRequ
     transfer.id = next_id_++;
     transfer.core = this;
     transfer.receiver = &receiver;
+    transfer.reach = request.reach;
     transfers_.emplace(transfer.id, std::move(owned));
     if (!Configure(transfer, request)) {
         PostStartFailure(transfer.id);
@@ -268,6 +294,11 @@ bool CurlCore::Configure(Transfer& transfer, const platform::HttpRequest& reques
     curl_easy_setopt(easy, CURLOPT_PRIVATE, &transfer);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer.error);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+#if LIBCURL_VERSION_NUM >= 0x075700
+    // Removing a transfer whose host name is still being looked up leaves the
+    // lookup's thread to end by itself instead of waiting for it.
+    curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
+#endif
     curl_easy_setopt(easy, CURLOPT_USERAGENT, user_agent_.c_str());
     curl_easy_setopt(easy, CURLOPT_PROXY, ""); // direct, also when the environment names a proxy
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -279,6 +310,13 @@ bool CurlCore::Configure(Transfer& transfer, const platform::HttpRequest& reques
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlCore::WriteCallback);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
+    // Each connection's address is checked before it is made, and each
+    // request's before it is sent, a reused connection's too.
+    curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, &CurlCore::OpenSocketCallback);
+    curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, &transfer);
+    curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, &CurlCore::PrerequestCallback);
+    curl_easy_setopt(easy, CURLOPT_PREREQDATA, &transfer);
+    curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, request.accept_compression ? "" : "identity");
     const long version = request.http10 ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1;
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, version);
     if (request.method == platform::HttpRequest::Method::kHead) {
@@ -451,7 +489,10 @@ void CurlCore::Finish(CURL* easy, CURLcode result) {
         return;
     }
     platform::HttpEnd end;
-    if (result == CURLE_OK && !transfer.answered && transfer.head_ended) {
+    if (result != CURLE_OK && !transfer.answered && !transfer.refused.empty()) {
+        end.kind = platform::HttpEnd::Kind::kRefusedAddress;
+        end.detail = transfer.refused;
+    } else if (result == CURLE_OK && !transfer.answered && transfer.head_ended) {
         // A redirect curl did not follow is the answer.
         DeliverAnswer(transfer);
         const auto found = transfers_.find(id);
@@ -474,7 +515,8 @@ void CurlCore::Finish(CURL* easy, CURLcode result) {
 void CurlCore::DeliverAnswer(Transfer& transfer) {
     transfer.answered = true;
     const platform::HttpAnswer answer{static_cast<int>(ResponseCode(transfer.easy)),
-                                      std::move(transfer.header_text), EffectiveUrl(transfer.easy)};
+                                      std::move(transfer.header_text), EffectiveUrl(transfer.easy),
+                                      transfer.began_public.value_or(false)};
     transfer.header_text.clear();
     transfer.receiver->OnAnswer(answer);
 }
@@ -594,10 +636,37 @@ size_t CurlCore::WriteCallback(char* data, size_t size, size_t count, void* user
     return transfer.receiver == nullptr ? kAbortTransfer : bytes;
 }
 
-CurlClient::CurlClient(std::string user_agent) {
+curl_socket_t CurlCore::OpenSocketCallback(void* user, curlsocktype purpose,
+                                           curl_sockaddr* address) {
+    Transfer& transfer = *static_cast<Transfer*>(user);
+    if (purpose == CURLSOCKTYPE_IPCXN) {
+        const std::optional<IpAddress> ip = IpAddressOf(address->addr);
+        if (!MayReach(transfer, ip && transfer.core->is_public_(*ip))) {
+            // Another of the host's addresses may still be allowed.
+            transfer.refused = AddressText(address->addr);
+            return CURL_SOCKET_BAD;
+        }
+    }
+    return ::socket(address->family, address->socktype, address->protocol);
+}
+
+int CurlCore::PrerequestCallback(void* user, char* primary_ip, char*, int, int) {
+    Transfer& transfer = *static_cast<Transfer*>(user);
+    const std::optional<IpAddress> ip = ParseIpAddress(primary_ip);
+    const bool is_public = ip && transfer.core->is_public_(*ip);
+    if (!MayReach(transfer, is_public)) {
+        transfer.refused = primary_ip;
+        return CURL_PREREQFUNC_ABORT;
+    }
+    transfer.refused.clear();
+    if (!transfer.began_public) transfer.began_public = is_public;
+    return CURL_PREREQFUNC_OK;
+}
+
+CurlClient::CurlClient(std::string user_agent, PublicTest is_public) {
     static std::once_flag initialised;
     std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-    core_ = CurlCore::Create(std::move(user_agent));
+    core_ = CurlCore::Create(std::move(user_agent), std::move(is_public));
 }
 
 CurlClient::~CurlClient() { core_->Close(); }

@@ -18,12 +18,15 @@ void GeneralLinkFinder::Start(const std::string& address, ProgressHandler on_pag
     on_done_ = std::move(on_done);
     // Asked first whether it is a video itself; a link to a video file surely is.
     probe_ = std::make_unique<transfer::Probe>(http_, clock_, limits_);
+    probe_->SetReach(reach_);
     probe_->Start(address_,
                   [this](transfer::Probe::Result result) { OnAddressProbed(std::move(result)); });
 }
 
 void GeneralLinkFinder::OnAddressProbed(transfer::Probe::Result result) {
     probe_.reset();
+    began_public_ = result.began_public;
+    reach_ = platform::ReachAfter(reach_, began_public_);
     const bool video = result.findings.media_type.starts_with("video/");
     if (video || resolve::IsDirectVideoLink(address_)) {
         GeneralLink found{Outcome::Complete(), address_, std::move(result), nullptr, {}};
@@ -45,12 +48,14 @@ void GeneralLinkFinder::ReadPage() {
         }
     });
     page_fetch_->HandOverVideos();
+    page_fetch_->SetReach(reach_);
     page_fetch_->Start(address_, on_page_progress_,
                        [this](transfer::PageFetch::Result result) { OnPage(std::move(result)); });
 }
 
 void GeneralLinkFinder::OnPage(transfer::PageFetch::Result result) {
     page_fetch_.reset();
+    began_public_ = began_public_ || result.began_public;
     GeneralLink found;
     if (result.video) {
         found.outcome = Outcome::Complete();
@@ -85,6 +90,7 @@ void GeneralLinkFinder::OnPage(transfer::PageFetch::Result result) {
 }
 
 void GeneralLinkFinder::Finish(GeneralLink found) {
+    found.began_public = began_public_;
     parser_.reset();
     reader_.reset();
     const DoneHandler done = std::move(on_done_);

@@ -31,6 +31,8 @@ struct GeneralLink {
     // The page request that turned out to be the video, and its answer.
     std::unique_ptr<platform::HttpExchange> video;
     platform::HttpAnswer video_answer;
+    // Whether an exchange of the address began on a public address.
+    bool began_public = false;
 };
 
 class GeneralLinkFinder {
@@ -46,6 +48,9 @@ public:
     // `on_done` is called once, from the event loop; the finder may be
     // destroyed from inside it. Destroying it before ends what is under way.
     void Start(const std::string& address, ProgressHandler on_page_progress, DoneHandler on_done);
+    // Before Start: where the requests may go; once the address answered
+    // from a public address, its page is asked for there only.
+    void SetReach(platform::HttpRequest::Reach reach) { reach_ = reach; }
 
 private:
     void OnAddressProbed(transfer::Probe::Result result);
@@ -58,6 +63,8 @@ private:
     platform::HtmlParserFactory& parsers_;
     transfer::TimeLimits limits_;
     std::string address_;
+    platform::HttpRequest::Reach reach_ = platform::HttpRequest::Reach::kAnywhere;
+    bool began_public_ = false;
     ProgressHandler on_page_progress_;
     DoneHandler on_done_;
     std::unique_ptr<transfer::Probe> probe_;

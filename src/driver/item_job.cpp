@@ -74,6 +74,7 @@ void ItemJob::Start() {
     }
     if (general) return FindGeneralLink(item->page_address);
     page_fetch_ = std::make_unique<transfer::PageFetch>(s_.http, s_.clock, s_.limits);
+    page_fetch_->SetReach(reach_);
     page_fetch_->Start(
         item->page_address,
         [this](int64_t received, std::optional<int64_t> size) { OnPageProgress(received, size); },
@@ -82,6 +83,7 @@ void ItemJob::Start() {
 
 void ItemJob::FindGeneralLink(const std::string& address) {
     general_ = std::make_unique<GeneralLinkFinder>(s_.http, s_.clock, *s_.html_parsers, s_.limits);
+    general_->SetReach(reach_);
     general_->Start(
         address,
         [this](int64_t received, std::optional<int64_t> size) { OnPageProgress(received, size); },
@@ -90,6 +92,7 @@ void ItemJob::FindGeneralLink(const std::string& address) {
 
 void ItemJob::OnGeneralLink(GeneralLink found) {
     general_.reset();
+    reach_ = platform::ReachAfter(reach_, found.began_public);
     if (found.outcome.IsFailed()) return Finish(found.outcome, list::NameKind::kProcessFailed);
     if (!found.outcome.IsComplete()) return Finish(found.outcome);
     Change([](DownloadItem& i) { i.state = ItemState::kStarting; });
@@ -111,6 +114,7 @@ void ItemJob::OnPageProgress(int64_t received, std::optional<int64_t> size) {
 
 void ItemJob::OnPage(transfer::PageFetch::Result result) {
     page_fetch_.reset();
+    reach_ = platform::ReachAfter(reach_, result.began_public);
     if (!result.outcome.IsComplete()) return Finish(result.outcome);
     if (result.http_status >= 400) {
         // An error page is not the page asked for, whatever links it holds.
@@ -130,12 +134,14 @@ void ItemJob::OnPage(transfer::PageFetch::Result result) {
 
 void ItemJob::ProbeLink(const std::string& link) {
     probe_ = std::make_unique<transfer::Probe>(s_.http, s_.clock, s_.limits);
+    probe_->SetReach(reach_);
     probe_->Start(
         link, [this, link](transfer::Probe::Result probed) { OnProbed(link, std::move(probed)); });
 }
 
 void ItemJob::OnProbed(const std::string& link, transfer::Probe::Result result) {
     probe_.reset();
+    reach_ = platform::ReachAfter(reach_, result.began_public);
     // A probe that got no answer in time tells nothing; the transfer decides.
     if (NameTheFile(link, result.findings)) Transfer(link);
 }
@@ -177,6 +183,7 @@ std::optional<std::string> ItemJob::PrepareTransfer() {
     }
     if (earlier_ && !IsInFolder(earlier_->path, folder_)) DropEarlierFile();
     transfer_ = std::make_unique<transfer::FileTransfer>(s_.http, s_.clock, s_.limits);
+    transfer_->SetReach(reach_);
     return item->name;
 }
 
@@ -262,6 +269,11 @@ void ItemJob::OnTransferProgress(const transfer::FileTransfer::Progress& progres
             if (progress.size) {
                 i.size_kind = SizeKind::kKnown;
                 i.total_size = *progress.size;
+            } else if (progress.decoded) {
+                // The probe's size goes too: with neither a size nor a
+                // validator, bytes kept from this answer are asked for afresh.
+                i.size_kind = SizeKind::kExistsWithoutSize;
+                i.total_size = 0;
             }
         });
         return;

@@ -85,6 +85,8 @@ private:
     std::unique_ptr<transfer::FileTransfer> transfer_;
     std::string folder_;
     std::optional<transfer::KeptFile> earlier_;
+    // Where the item's requests may go: public only, once one began there.
+    platform::HttpRequest::Reach reach_ = platform::HttpRequest::Reach::kFirstDecides;
     bool done_ = false;
     bool downloading_ = false;
 };

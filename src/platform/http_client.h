@@ -14,6 +14,16 @@ namespace tarnwick::platform {
 
 struct HttpRequest {
     enum class Method { kGet, kHead };
+    // Where the exchange's connections may go. A public address is any but
+    // a loopback, link-local or private one; the address checked is the one
+    // connected to, whatever name led there.
+    enum class Reach {
+        kAnywhere,
+        kPublicOnly,
+        // The first connection goes anywhere; once it went to a public
+        // address, every later one (a redirect) must too.
+        kFirstDecides,
+    };
 
     Method method = Method::kGet;
     // An http or https address; other schemes are refused, also on redirect.
@@ -22,6 +32,12 @@ struct HttpRequest {
     bool http10 = false;
     // Asks caches on the way for a fresh answer (Pragma and Cache-Control no-cache).
     bool bypass_caches = false;
+    // Lets the answer come compressed, in any content coding the client can
+    // decode; otherwise it is asked for as it is ("identity"). A coded answer
+    // is decoded either way: its body is the decoded bytes, and its
+    // Content-Length that of the coded ones.
+    bool accept_compression = false;
+    Reach reach = Reach::kAnywhere;
     // Further request header lines, "Name: value" each.
     std::vector<std::string> headers;
 };
@@ -34,16 +50,28 @@ struct HttpAnswer {
     std::string raw_headers;
     // The address that answered, after redirects; empty when not known.
     std::string url = {};
+    // Whether the exchange's first request went to a public address.
+    bool began_public = false;
 };
+
+// Where the requests that follow an answer may go: once an exchange began
+// on a public address, "the first connection decides" means public only.
+inline HttpRequest::Reach ReachAfter(HttpRequest::Reach reach, bool began_public) {
+    return reach == HttpRequest::Reach::kFirstDecides && began_public
+               ? HttpRequest::Reach::kPublicOnly
+               : reach;
+}
 
 struct HttpEnd {
     enum class Kind {
-        kComplete,      // the whole answer arrived
-        kCannotConnect, // no answer: unknown host, refused, TLS failure, bad address
-        kBroken,        // the connection failed after the answer began
+        kComplete,       // the whole answer arrived
+        kCannotConnect,  // no answer: unknown host, refused, TLS failure, bad address
+        kBroken,         // the connection failed after the answer began
+        kRefusedAddress, // a connection the request's reach does not allow
     };
     Kind kind = Kind::kComplete;
-    // The system's words for a failure; empty on completion.
+    // The system's words for a failure, or the refused address; empty on
+    // completion.
     std::string detail;
 };
 

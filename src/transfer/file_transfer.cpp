@@ -93,6 +93,7 @@ void FileTransfer::Adopt(std::unique_ptr<platform::HttpExchange> exchange,
 void FileTransfer::Request(int64_t from) {
     platform::HttpRequest request;
     request.url = link_;
+    request.reach = reach_;
     asked_from_ = from;
     if (from > 0) {
         request.headers.push_back("Range: bytes=" + std::to_string(from) + "-");
@@ -103,8 +104,9 @@ void FileTransfer::Request(int64_t from) {
 }
 
 // A partial answer that goes on exactly where the file ends, to the end of a
-// video of the size it had.
+// video of the size it had; never one of coded bytes.
 bool FileTransfer::TakesTheRest(const platform::HttpAnswer& answer) const {
+    if (IsContentCoded(answer.raw_headers)) return false;
     const std::optional<int64_t> total = TotalOfRangeFrom(answer, asked_from_);
     return total && (!earlier_total_ || *earlier_total_ == *total);
 }
@@ -117,6 +119,8 @@ void FileTransfer::AskForTheWhole() {
 
 void FileTransfer::OnAnswer(const platform::HttpAnswer& answer) {
     http_status_ = answer.status;
+    coded_ = IsContentCoded(answer.raw_headers);
+    reach_ = platform::ReachAfter(reach_, answer.began_public);
     if (asked_from_ > 0 && !asked_again_ &&
         ((answer.status == 206 && !TakesTheRest(answer)) || answer.status == 416)) {
         AskForTheWhole();
@@ -158,8 +162,9 @@ bool FileTransfer::BeginWhole(const platform::HttpAnswer& answer) {
             false);
         return false;
     }
-    validator_ = ValidatorField(answer.raw_headers);
-    size_ = ContentLengthField(answer.raw_headers);
+    // The lengths and validator of coded bytes say nothing of the video's.
+    validator_ = coded_ ? std::string() : ValidatorField(answer.raw_headers);
+    size_ = coded_ ? std::nullopt : ContentLengthField(answer.raw_headers);
     received_ = 0;
     return true;
 }
@@ -183,9 +188,13 @@ int64_t FileTransfer::Abandon() {
     return file_.OnDisk();
 }
 
-void FileTransfer::Report() { on_progress_({received_, size_, file_.OnDisk()}); }
+void FileTransfer::Report() { on_progress_({received_, size_, file_.OnDisk(), coded_}); }
 
 void FileTransfer::OnEnd(const platform::HttpEnd& end) {
+    if (end.kind == platform::HttpEnd::Kind::kRefusedAddress) {
+        Finish(Outcome::Failed(Reason::kPrivateAddress, end.detail));
+        return;
+    }
     if (end.kind != platform::HttpEnd::Kind::kComplete) {
         Finish(Outcome::Failed(Reason::kConnectionLost, end.detail, http_status_));
         return;

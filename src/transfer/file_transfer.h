@@ -10,7 +10,9 @@
 // starts exactly there, for a video of the same size, is appended. Any other
 // answer starts the file afresh: a whole answer is written from its first
 // byte, and a refused or mismatched range is asked for again whole. An error
-// status or a web page leaves the kept file as it was.
+// status or a web page leaves the kept file as it was. A video is asked for
+// as it is; one that comes content-coded all the same is decoded, and its
+// answer gives no validator or size to resume with.
 #pragma once
 
 #include "common/outcome.h"
@@ -46,6 +48,9 @@ public:
         std::optional<int64_t> size;
         // Of the bytes received, those written to the file.
         int64_t on_disk = 0;
+        // The answer came content-coded and is decoded: the video's size is
+        // unknown, and its bytes cannot be asked for by range.
+        bool decoded = false;
     };
     // First called when the answer begins, with the bytes the file holds.
     using ProgressHandler = std::function<void(const Progress& progress)>;
@@ -74,6 +79,11 @@ public:
     void Adopt(std::unique_ptr<platform::HttpExchange> exchange, const platform::HttpAnswer& answer,
                const std::optional<KeptFile>& earlier, PathChooser temporary_path,
                ProgressHandler on_progress, DoneHandler on_done);
+
+    // Before Start or Adopt: where the requests may go. An answer that began
+    // on a public address makes "the first connection decides" public only
+    // for the requests after it.
+    void SetReach(platform::HttpRequest::Reach reach) { reach_ = reach; }
 
     // The temporary file, from the moment the answer began.
     const std::string& TemporaryPath() const { return file_.Path(); }
@@ -109,6 +119,7 @@ private:
     std::unique_ptr<platform::Timer> no_request_;
     std::unique_ptr<platform::HttpExchange> exchange_;
     std::string link_;
+    platform::HttpRequest::Reach reach_ = platform::HttpRequest::Reach::kAnywhere;
     PathChooser temporary_path_;
     DownloadFile file_;
     ProgressHandler on_progress_;
@@ -120,6 +131,7 @@ private:
     int64_t asked_from_ = 0;
     bool asked_again_ = false;
     int http_status_ = 0;
+    bool coded_ = false;
     std::optional<int64_t> size_;
     int64_t received_ = 0;
 };

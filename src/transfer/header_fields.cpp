@@ -180,6 +180,18 @@ std::optional<ContentRange> ContentRangeField(std::string_view raw) {
     return range;
 }
 
+bool IsContentCoded(std::string_view raw) {
+    for (std::string_view value : FieldValues(raw, "content-encoding")) {
+        while (!value.empty()) {
+            const size_t comma = std::min(value.find(','), value.size());
+            const std::string_view coding = TrimBlanks(value.substr(0, comma));
+            if (!coding.empty() && !text::EqualsIgnoreCase(coding, "identity")) return true;
+            value.remove_prefix(std::min(comma + 1, value.size()));
+        }
+    }
+    return false;
+}
+
 std::string ValidatorField(std::string_view raw) {
     const std::optional<std::string_view> tag = FieldValue(raw, "etag");
     if (tag && tag->size() >= 2 && tag->front() == '"' && tag->back() == '"') {

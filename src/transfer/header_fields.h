@@ -36,6 +36,11 @@ struct ContentRange {
 };
 std::optional<ContentRange> ContentRangeField(std::string_view raw);
 
+// Whether the body comes content-coded (gzip, br, ...): a Content-Encoding
+// field names a coding other than "identity". The Content-Length is then
+// that of the coded bytes, and byte ranges are ranges of those.
+bool IsContentCoded(std::string_view raw);
+
 // What names this version of the file for a later "If-Range": the ETag when
 // it is a strong one, else the Last-Modified date; empty without either.
 std::string ValidatorField(std::string_view raw);

@@ -7,7 +7,9 @@
 namespace tarnwick::transfer {
 
 PageFetch::PageFetch(platform::HttpClient& http, platform::Clock& clock, TimeLimits limits)
-    : http_(http), watch_(clock, limits, [this](Reason reason) { Fail(reason, {}); }) {}
+    : http_(http),
+      watch_(clock, limits, [this](Reason reason) { Fail(reason, {}); }),
+      rate_(clock, kLeastRate, [this] { Fail(Reason::kPageTooSlow, {}); }) {}
 
 void PageFetch::Start(const std::string& address, ProgressHandler on_progress,
                       DoneHandler on_done) {
@@ -15,6 +17,8 @@ void PageFetch::Start(const std::string& address, ProgressHandler on_progress,
     on_done_ = std::move(on_done);
     platform::HttpRequest request;
     request.url = address;
+    request.accept_compression = true;
+    request.reach = reach_;
     watch_.Opening();
     exchange_ = http_.Start(request, *this);
 }
@@ -22,13 +26,17 @@ void PageFetch::Start(const std::string& address, ProgressHandler on_progress,
 void PageFetch::OnAnswer(const platform::HttpAnswer& answer) {
     http_status_ = answer.status;
     answered_from_ = answer.url;
-    size_ = ContentLengthField(answer.raw_headers);
+    began_public_ = answer.began_public;
+    // The length of a coded page is not that of the bytes it is read as.
+    if (!IsContentCoded(answer.raw_headers)) size_ = ContentLengthField(answer.raw_headers);
     watch_.Answered();
+    rate_.Start();
     if (hand_over_videos_ && answer.status >= 200 && answer.status < 300 &&
         MediaTypeField(answer.raw_headers).starts_with("video/")) {
         watch_.Stop();
+        rate_.Stop();
         Result result{Outcome::Complete(),  http_status_, answered_from_, {},
-                      std::move(exchange_), answer};
+                      std::move(exchange_), answer,       began_public_};
         const DoneHandler done = std::move(on_done_);
         done(std::move(result));
     }
@@ -36,6 +44,7 @@ void PageFetch::OnAnswer(const platform::HttpAnswer& answer) {
 
 void PageFetch::OnBody(const char* data, size_t size) {
     watch_.Received();
+    rate_.Received(size);
     if (received_ + static_cast<int64_t>(size) > kSizeLimit) {
         Fail(Reason::kPageNotFetched, "The page is larger than 64 MiB");
         return;
@@ -52,6 +61,8 @@ void PageFetch::OnBody(const char* data, size_t size) {
 void PageFetch::OnEnd(const platform::HttpEnd& end) {
     if (end.kind == platform::HttpEnd::Kind::kComplete) {
         Finish(Outcome::Complete());
+    } else if (end.kind == platform::HttpEnd::Kind::kRefusedAddress) {
+        Fail(Reason::kPrivateAddress, end.detail);
     } else {
         Fail(Reason::kPageNotFetched, end.detail);
     }
@@ -63,8 +74,9 @@ void PageFetch::Fail(Reason reason, std::string detail) {
 
 void PageFetch::Finish(Outcome outcome) {
     watch_.Stop();
+    rate_.Stop();
     exchange_.reset();
-    Result result{std::move(outcome), http_status_, answered_from_, {}, nullptr, {}};
+    Result result{std::move(outcome), http_status_, answered_from_, {}, nullptr, {}, began_public_};
     if (result.outcome.IsComplete()) result.page = std::move(page_);
     page_.clear();
     const DoneHandler done = std::move(on_done_);

@@ -1,13 +1,15 @@
 // Fetches a video page into memory for the site extractors, or hands its
 // bytes on as they come. An answer with an error status is a page like any
-// other; only a request that gets no answer, breaks off, passes a time limit
-// or passes the size limit fails. A page whose answer turns out to be a video
-// can be handed over, unread, to become the video's transfer.
+// other; only a request that gets no answer, breaks off, passes a time limit,
+// comes at under the least rate, passes the size limit or is refused by its
+// reach fails. A page whose answer turns out to be a video can be handed
+// over, unread, to become the video's transfer.
 #pragma once
 
 #include "common/outcome.h"
 #include "platform/clock.h"
 #include "platform/http_client.h"
+#include "transfer/rate_watch.h"
 #include "transfer/time_limits.h"
 
 #include <cstdint>
@@ -21,6 +23,8 @@ namespace tarnwick::transfer {
 class PageFetch : private platform::HttpReceiver {
 public:
     static constexpr int64_t kSizeLimit = 64LL * 1024 * 1024;
+    // A page that trickles in at under 1 KiB a second for a minute ends.
+    static constexpr LeastRate kLeastRate = {1024, platform::Duration(60000)};
 
     struct Result {
         Outcome outcome = Outcome::Cancelled();
@@ -31,6 +35,8 @@ public:
         // The exchange whose answer is a video, with that answer, when handed over.
         std::unique_ptr<platform::HttpExchange> video;
         platform::HttpAnswer video_answer;
+        // Whether the exchange began on a public address.
+        bool began_public = false;
     };
     // The page's bytes so far, and its length when the answer gave one.
     using ProgressHandler = std::function<void(int64_t received, std::optional<int64_t> size)>;
@@ -51,6 +57,8 @@ public:
     // Before Start: a success answer of a video type (video/...) ends the
     // fetch at once, complete, with the exchange in the result.
     void HandOverVideos() { hand_over_videos_ = true; }
+    // Before Start: where the request may go.
+    void SetReach(platform::HttpRequest::Reach reach) { reach_ = reach; }
 
 private:
     void OnAnswer(const platform::HttpAnswer& answer) override;
@@ -61,11 +69,14 @@ private:
 
     platform::HttpClient& http_;
     LimitWatch watch_;
+    RateWatch rate_;
     std::unique_ptr<platform::HttpExchange> exchange_;
     ProgressHandler on_progress_;
     DoneHandler on_done_;
     BlockHandler on_block_;
     bool hand_over_videos_ = false;
+    platform::HttpRequest::Reach reach_ = platform::HttpRequest::Reach::kAnywhere;
+    bool began_public_ = false;
     int64_t received_ = 0;
     int http_status_ = 0;
     std::string answered_from_;

@@ -3,9 +3,23 @@
 #include "transfer/header_fields.h"
 #include "transfer/url_helpers.h"
 
+#include <optional>
 #include <utility>
 
 namespace tarnwick::transfer {
+namespace {
+
+// The whole file's length: a partial answer's Content-Length is only that of
+// its part, and the whole is the complete length of its Content-Range; a
+// coded answer's lengths are those of the coded bytes, not of the file.
+std::optional<int64_t> WholeLength(const platform::HttpAnswer& answer) {
+    if (IsContentCoded(answer.raw_headers)) return std::nullopt;
+    if (answer.status != 206) return ContentLengthField(answer.raw_headers);
+    const std::optional<ContentRange> range = ContentRangeField(answer.raw_headers);
+    return range ? range->total : std::nullopt;
+}
+
+} // namespace
 
 ProbeFindings FindingsOfAnswer(const platform::HttpAnswer& answer) {
     ProbeFindings findings;
@@ -16,7 +30,7 @@ ProbeFindings FindingsOfAnswer(const platform::HttpAnswer& answer) {
     if (answer.status < 200 || answer.status >= 300) return findings;
     findings.existence = ProbeFindings::Existence::kExists;
     if (answer.raw_headers.size() > kHeaderBlockLimit) return findings;
-    findings.size = ContentLengthField(answer.raw_headers);
+    findings.size = WholeLength(answer);
     findings.file_name = DispositionFileName(answer.raw_headers);
     findings.media_type = MediaTypeField(answer.raw_headers);
     return findings;
@@ -43,12 +57,13 @@ void Probe::Start(const std::string& link, DoneHandler on_done) {
     request.url = *address;
     request.http10 = true;
     request.bypass_caches = true;
+    request.reach = reach_;
     watch_.Opening();
     exchange_ = http_.Start(request, *this);
 }
 
 void Probe::OnAnswer(const platform::HttpAnswer& answer) {
-    Finish({Outcome::Complete(), FindingsOfAnswer(answer)});
+    Finish({Outcome::Complete(), FindingsOfAnswer(answer), answer.began_public});
 }
 
 void Probe::OnEnd(const platform::HttpEnd&) { Finish({}); }

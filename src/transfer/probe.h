@@ -20,7 +20,7 @@ namespace tarnwick::transfer {
 struct ProbeFindings {
     enum class Existence { kUnknown, kExists, kMissing };
     Existence existence = Existence::kUnknown;
-    // The Content-Length of an answer that shows the file.
+    // The file's whole length, as an answer that shows the file tells it.
     std::optional<int64_t> size;
     // The Content-Disposition's file name, decoded; empty without one.
     std::string file_name;
@@ -37,6 +37,8 @@ public:
     struct Result {
         Outcome outcome = Outcome::Complete();
         ProbeFindings findings;
+        // Whether the exchange began on a public address.
+        bool began_public = false;
     };
     using DoneHandler = std::function<void(Result result)>;
 
@@ -47,6 +49,9 @@ public:
     // `on_done` is called once, from the event loop; the probe may be
     // destroyed from inside it. Destroying it before ends the request.
     void Start(const std::string& link, DoneHandler on_done);
+    // Before Start: where the request may go. A request refused by its
+    // reach tells nothing, as one that got no answer.
+    void SetReach(platform::HttpRequest::Reach reach) { reach_ = reach; }
 
 private:
     void OnAnswer(const platform::HttpAnswer& answer) override;
@@ -59,6 +64,7 @@ private:
     std::unique_ptr<platform::Timer> no_request_;
     std::unique_ptr<platform::HttpExchange> exchange_;
     DoneHandler on_done_;
+    platform::HttpRequest::Reach reach_ = platform::HttpRequest::Reach::kAnywhere;
 };
 
 // What an answer's head tells of the file. 404 and 410 mean it is missing,

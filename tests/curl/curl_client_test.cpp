@@ -2,6 +2,7 @@
 // sent, what each receiver hears and in which order, how exchanges end, and
 // ending exchanges (or the client) at any point.
 #include "curl/curl_client.h"
+#include "support/coded_body.h"
 #include "support/loopback_server.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -270,6 +272,42 @@ TEST_F(CurlClientTest, AHeadGoesAsAnUncachedHttpOnePointZeroRequestWithTheAgent)
     EXPECT_EQ(recorder.end->kind, HttpEnd::Kind::kComplete);
 }
 
+TEST_F(CurlClientTest, ACodedAnswerArrivesDecodedWhetherOrNotCompressionWasAccepted) {
+    std::string page;
+    for (int i = 0; page.size() < 20000; ++i) page += "<p>line " + std::to_string(i) + "</p>\n";
+    struct Case {
+        const char* name;
+        bool accept_compression;
+        std::string coding;
+        std::string coded;
+    };
+    const Case cases[] = {
+        {"gzip, accepted", true, "gzip", test_support::Gzipped(page)},
+        {"deflate, accepted", true, "deflate", test_support::Deflated(page)},
+        {"gzip, although identity was asked for", false, "gzip", test_support::Gzipped(page)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        server_.Serve("/coded",
+                      Answer::Http(200, "OK", {"Content-Encoding: " + c.coding}, c.coded));
+        HttpRequest request = Get("/coded");
+        request.accept_compression = c.accept_compression;
+        Recorder recorder(loop_);
+        Fetch(request, recorder);
+        EXPECT_TRUE(recorder.body == page) << "not the decoded page";
+        ASSERT_TRUE(recorder.Ended());
+        EXPECT_EQ(recorder.end->kind, HttpEnd::Kind::kComplete);
+        const std::string asked = server_.Requests().back().Header("Accept-Encoding").value_or("");
+        if (c.accept_compression) {
+            for (const char* coding : {"gzip", "deflate", "br"}) {
+                EXPECT_NE(asked.find(coding), std::string::npos) << coding;
+            }
+        } else {
+            EXPECT_EQ(asked, "identity");
+        }
+    }
+}
+
 // Points the environment's proxy at a closed port while it lives.
 class ProxyInEnvironment {
 public:
@@ -455,6 +493,139 @@ TEST_F(CurlClientTest, ARequestStartedFromInsideAnotherCallRuns) {
     EXPECT_EQ(inner.Calls(), "answer body end");
     EXPECT_EQ(inner.body, "inner");
 }
+
+// Two servers on loopback, one of which the client is told is public.
+class CurlReachTest : public CurlClientTest {
+protected:
+    static constexpr const char* kPublicHost = "127.0.0.2";
+
+    CurlReachTest() {
+        const IpAddress made_public = *ParseIpAddress(kPublicHost);
+        client_ = std::make_unique<CurlClient>(kAgent, [made_public](const IpAddress& address) {
+            return address == made_public || IsPublicAddress(address);
+        });
+    }
+    // A request for `url` with that reach, run to its end.
+    std::unique_ptr<Recorder> FetchWithin(const std::string& url, HttpRequest::Reach reach) {
+        HttpRequest request;
+        request.url = url;
+        request.reach = reach;
+        auto recorder = std::make_unique<Recorder>(loop_);
+        Fetch(request, *recorder);
+        return recorder;
+    }
+    static Answer RedirectTo(const std::string& url) {
+        return Answer::Http(302, "Found", {"Location: " + url});
+    }
+    size_t PrivateRequests(const std::string& target) const {
+        size_t count = 0;
+        for (const test_support::Request& request : server_.Requests()) {
+            count += request.target == target ? 1 : 0;
+        }
+        return count;
+    }
+
+    LoopbackServer public_server_{kPublicHost};
+};
+
+TEST_F(CurlReachTest, ARedirectFromAPublicAddressNeverReachesAPrivateOne) {
+    using Reach = HttpRequest::Reach;
+    struct Case {
+        const char* name;
+        bool start_public;
+        std::string to; // where the first answer redirects: "public", "private", "localhost"
+        Reach reach;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"public to private, first decides", true, "private", Reach::kFirstDecides, true},
+        {"public to a private name, first decides", true, "localhost", Reach::kFirstDecides, true},
+        {"public to public, first decides", true, "public", Reach::kFirstDecides, false},
+        {"private to private, first decides", false, "private", Reach::kFirstDecides, false},
+        {"private to public, first decides", false, "public", Reach::kFirstDecides, false},
+        {"public to private, anywhere", true, "private", Reach::kAnywhere, false},
+        {"private to public, public only", false, "public", Reach::kPublicOnly, true},
+        {"public to private, public only", true, "private", Reach::kPublicOnly, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string final_url =
+            c.to == "public"    ? public_server_.Url("/end")
+            : c.to == "private" ? server_.Url("/end")
+                                : "http://localhost:" + std::to_string(server_.Port()) + "/end";
+        LoopbackServer& first = c.start_public ? public_server_ : server_;
+        first.Serve("/start", RedirectTo(final_url));
+        server_.Serve("/end", Answer::Http(200, "OK", {}, "private"));
+        public_server_.Serve("/end", Answer::Http(200, "OK", {}, "public"));
+        const size_t private_ends = PrivateRequests("/end");
+        const int private_connections = server_.ConnectionCount();
+
+        const std::unique_ptr<Recorder> recorder = FetchWithin(first.Url("/start"), c.reach);
+        ASSERT_TRUE(recorder->Ended());
+        if (c.refused) {
+            EXPECT_EQ(recorder->Calls(), "end");
+            EXPECT_EQ(recorder->end->kind, HttpEnd::Kind::kRefusedAddress);
+            EXPECT_NE(recorder->end->detail, "");
+            if (c.to != "localhost") EXPECT_EQ(recorder->end->detail, "127.0.0.1");
+            EXPECT_EQ(PrivateRequests("/end"), private_ends) << "the private server was asked";
+            EXPECT_EQ(server_.ConnectionCount(), private_connections)
+                << "a connection to the private server was made";
+        } else {
+            EXPECT_EQ(recorder->Calls(), "answer body end");
+            EXPECT_EQ(recorder->body, c.to == "public" ? "public" : "private");
+            EXPECT_EQ(recorder->answer->began_public, c.start_public);
+        }
+    }
+}
+
+TEST_F(CurlReachTest, AnOpenConnectionToAPrivateAddressIsNotReusedAfterAPublicOne) {
+    server_.Serve("/first", Answer::Http(200, "OK", {}, "first").KeepAlive());
+    server_.Serve("/end", Answer::Http(200, "OK", {}, "private").KeepAlive());
+    public_server_.Serve("/start", RedirectTo(server_.Url("/end")));
+    EXPECT_EQ(FetchWithin(server_.Url("/first"), HttpRequest::Reach::kAnywhere)->body, "first");
+
+    const std::unique_ptr<Recorder> recorder =
+        FetchWithin(public_server_.Url("/start"), HttpRequest::Reach::kFirstDecides);
+    EXPECT_EQ(recorder->end->kind, HttpEnd::Kind::kRefusedAddress);
+    EXPECT_EQ(recorder->end->detail, "127.0.0.1");
+    EXPECT_EQ(PrivateRequests("/end"), 0u);
+}
+
+struct ScopeCase {
+    const char* address;
+    bool is_public;
+};
+
+class AddressScopeTest : public testing::TestWithParam<ScopeCase> {};
+
+TEST_P(AddressScopeTest, OnlyLoopbackPrivateLinkLocalAndThisNetworkAreNotPublic) {
+    const std::optional<IpAddress> address = ParseIpAddress(GetParam().address);
+    ASSERT_TRUE(address);
+    EXPECT_EQ(IsPublicAddress(*address), GetParam().is_public);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Addresses, AddressScopeTest,
+    testing::Values(ScopeCase{"127.0.0.1", false}, ScopeCase{"127.255.255.254", false},
+                    ScopeCase{"10.1.2.3", false}, ScopeCase{"172.16.0.1", false},
+                    ScopeCase{"172.31.255.255", false}, ScopeCase{"172.32.0.1", true},
+                    ScopeCase{"172.15.255.255", true}, ScopeCase{"192.168.1.10", false},
+                    ScopeCase{"192.169.0.1", true}, ScopeCase{"169.254.169.254", false},
+                    ScopeCase{"0.0.0.0", false}, ScopeCase{"0.1.2.3", false},
+                    ScopeCase{"192.0.2.2", true}, ScopeCase{"8.8.8.8", true},
+                    ScopeCase{"::1", false}, ScopeCase{"::", false},
+                    ScopeCase{"::ffff:127.0.0.1", false}, ScopeCase{"::ffff:10.0.0.1", false},
+                    ScopeCase{"::ffff:192.0.2.2", true}, ScopeCase{"fc00::1", false},
+                    ScopeCase{"fdff:ffff::1", false}, ScopeCase{"fe80::1", false},
+                    ScopeCase{"febf::1", false}, ScopeCase{"fec0::1", true},
+                    ScopeCase{"2001:db8::1", true}),
+    [](const testing::TestParamInfo<ScopeCase>& info) {
+        std::string name;
+        for (const char c : std::string(info.param.address)) {
+            name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        }
+        return name;
+    });
 
 TEST_F(CurlClientTest, DestroyingTheClientEndsItsExchangesSilently) {
     for (const bool from_inside : {false, true}) {

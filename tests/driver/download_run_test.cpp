@@ -409,6 +409,89 @@ TEST_F(RunTest, EachProbeStartsFromKnowingNothing) {
     (void)first;
 }
 
+TEST_F(RunTest, AVideoThatCameCodedKeepsNoSizeAndIsAskedForWholeNextTime) {
+    // The probe's answer is not coded and tells a size; the video's is coded.
+    const list::ItemKey key = AddVideo("v", {200, "Content-Encoding: gzip\r\nETag: \"v1\"\r\n",
+                                             "decoded part", FakeReply::Kind::kBreakOff});
+    run.Start();
+    Settle();
+    ASSERT_EQ(Item(key).failure->reason, Reason::kConnectionLost);
+    ASSERT_GT(Item(key).kept, 0);
+    EXPECT_NE(Item(key).size_kind, list::SizeKind::kKnown);
+    EXPECT_EQ(Item(key).validator, "");
+
+    http.Route(LinkOf("v"), VideoReply());
+    queue.Modify(key, [](list::DownloadItem& item) { item.state = list::ItemState::kWaiting; });
+    run.Start();
+    Settle();
+    EXPECT_EQ(Status(key), "Complete");
+    EXPECT_TRUE(http.Last().request.headers.empty()) << "no range of coded bytes";
+    EXPECT_EQ(test_support::ReadWholeFile(VideoPath("v.flv")), "video-bytes");
+}
+
+using Reach = platform::HttpRequest::Reach;
+
+struct ReachCase {
+    const char* name;
+    std::function<void(RunHarness&)> serve; // changes the routes of item "v"
+    // Where the page's, the probe's and the video's requests may go.
+    std::vector<Reach> reaches;
+    std::optional<Failure> failure;
+};
+
+class ReachTest : public RunHarness, public testing::WithParamInterface<ReachCase> {};
+
+TEST_P(ReachTest, OnceAnAnswerCameFromAPublicAddressTheRestMustStayPublic) {
+    const list::ItemKey key = AddVideo("v");
+    GetParam().serve(*this);
+    run.Start();
+    Settle();
+    std::vector<Reach> reaches;
+    for (const auto& exchange : http.exchanges) reaches.push_back(exchange->request.reach);
+    EXPECT_EQ(reaches, GetParam().reaches);
+    EXPECT_EQ(Item(key).failure, GetParam().failure);
+    EXPECT_EQ(std::filesystem::exists(VideoPath("v.flv")), !GetParam().failure);
+}
+
+// `reply` as it comes from a public address.
+FakeReply FromPublic(FakeReply reply) {
+    reply.from_public = true;
+    return reply;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReachTest,
+    testing::Values(
+        ReachCase{"APublicPageKeepsItsLinkPublic",
+                  [](RunHarness& h) {
+                      h.http.Route(h.PageOf("v"),
+                                   FromPublic(FakeReply::Page("<a href='" + h.LinkOf("v") + "'>")));
+                  },
+                  {Reach::kFirstDecides, Reach::kPublicOnly, Reach::kPublicOnly}},
+        ReachCase{"ALocalPageLeavesItToTheLink",
+                  [](RunHarness&) {},
+                  {Reach::kFirstDecides, Reach::kFirstDecides, Reach::kFirstDecides}},
+        ReachCase{"APublicProbeKeepsTheVideoPublic",
+                  [](RunHarness& h) {
+                      h.http.RouteHead(h.LinkOf("v"), FromPublic(FakeReply::Page("video-bytes")));
+                  },
+                  {Reach::kFirstDecides, Reach::kFirstDecides, Reach::kPublicOnly}},
+        ReachCase{"ARefusedVideoEndsTheItem",
+                  [](RunHarness& h) {
+                      h.http.Route(h.PageOf("v"),
+                                   FromPublic(FakeReply::Page("<a href='" + h.LinkOf("v") + "'>")));
+                      h.http.Route(h.LinkOf("v"), {0, "", "127.0.0.1", FakeReply::Kind::kRefused});
+                  },
+                  {Reach::kFirstDecides, Reach::kPublicOnly, Reach::kPublicOnly},
+                  Failure{Reason::kPrivateAddress, 0, "127.0.0.1"}},
+        ReachCase{"ARefusedPageEndsTheItem",
+                  [](RunHarness& h) {
+                      h.http.Route(h.PageOf("v"), {0, "", "10.0.0.1", FakeReply::Kind::kRefused});
+                  },
+                  {Reach::kFirstDecides},
+                  Failure{Reason::kPrivateAddress, 0, "10.0.0.1"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(RunTest, KeepsATypedNameAndNumbersADerivedNameThatIsTaken) {
     const list::ItemKey typed = AddVideo("typed");
     queue.Rename(typed, "mine.flv");

@@ -26,6 +26,13 @@
 namespace tarnwick::driver {
 
 inline constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)";
+// A loopback address the client calls public, so that a server there plays
+// one on the internet.
+inline constexpr const char* kPublicHost = "127.0.0.2";
+
+inline bool IsPublicInTests(const curl::IpAddress& address) {
+    return address == curl::ParseIpAddress(kPublicHost) || curl::IsPublicAddress(address);
+}
 
 inline test_support::Answer VideoAnswer(const std::string& body,
                                         const std::vector<std::string>& headers = {}) {
@@ -86,7 +93,7 @@ protected:
     std::string videos_name = "videos";
     test_support::LoopbackServer server;
     qt::QtClock clock;
-    curl::CurlClient http{kUserAgent};
+    curl::CurlClient http{kUserAgent, IsPublicInTests};
     list::DownloadQueue queue;
     PartFiles part_files{queue};
     html::LibxmlHtmlParserFactory parsers;

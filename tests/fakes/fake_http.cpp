@@ -22,9 +22,10 @@ private:
 
 } // namespace
 
-void FakeHttp::Exchange::Answer(int status, const std::string& headers) {
+void FakeHttp::Exchange::Answer(int status, const std::string& headers, bool from_public) {
     if (!IsOpen()) return ADD_FAILURE() << "answer to a closed request for " << request.url;
-    receiver_->OnAnswer({status, "HTTP/1.1 " + std::to_string(status) + " Reason\r\n" + headers});
+    receiver_->OnAnswer(
+        {status, "HTTP/1.1 " + std::to_string(status) + " Reason\r\n" + headers, {}, from_public});
 }
 
 void FakeHttp::Exchange::Body(const std::string& bytes) {
@@ -45,10 +46,14 @@ void FakeHttp::Exchange::Play(const FakeReply& reply) {
         End(platform::HttpEnd::Kind::kCannotConnect, "Could not connect");
         return;
     }
+    if (reply.kind == Kind::kRefused) {
+        End(platform::HttpEnd::Kind::kRefusedAddress, reply.body);
+        return;
+    }
     std::string headers = reply.headers;
     if (reply.with_length)
         headers += "Content-Length: " + std::to_string(reply.body.size()) + "\r\n";
-    Answer(reply.status, headers);
+    Answer(reply.status, headers, reply.from_public);
     if (IsOpen() && !reply.body.empty() && request.method != platform::HttpRequest::Method::kHead)
         Body(reply.body);
     if (!IsOpen() || reply.kind == Kind::kHoldBody) return;

@@ -21,12 +21,14 @@ struct FakeReply {
         kSilent,   // nothing ever comes
         kHoldBody, // the answer and the body, but no end
         kBreakOff, // the answer and the body, then the connection breaks
+        kRefused,  // ends without an answer: its reach refused the address `body`
     };
     int status = 200;
     std::string headers; // further header lines, each ended by CR LF
     std::string body;
     Kind kind = Kind::kWhole;
-    bool with_length = true; // adds a Content-Length of the body
+    bool with_length = true;  // adds a Content-Length of the body
+    bool from_public = false; // the answer tells that the exchange began on a public address
 
     static FakeReply Page(std::string body) { return {200, "", std::move(body)}; }
     static FakeReply Status(int status) { return {status, "", "error page"}; }
@@ -46,7 +48,7 @@ public:
         // The program gave it up before its end: its connection was closed.
         bool WasGivenUp() const { return given_up_; }
 
-        void Answer(int status, const std::string& headers = "");
+        void Answer(int status, const std::string& headers = "", bool from_public = false);
         void Body(const std::string& bytes);
         void End(platform::HttpEnd::Kind kind = platform::HttpEnd::Kind::kComplete,
                  const std::string& detail = "");

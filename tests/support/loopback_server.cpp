@@ -136,17 +136,17 @@ std::optional<std::string> Request::Header(std::string_view name) const {
     return std::nullopt;
 }
 
-LoopbackServer::LoopbackServer() {
+LoopbackServer::LoopbackServer(std::string host) : host_(std::move(host)) {
     listen_fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (listen_fd_ < 0) throw std::runtime_error("loopback server: no socket");
     const int on = 1;
     ::setsockopt(listen_fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = 0;
     socklen_t length = sizeof address;
-    if (::bind(listen_fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+    if (::inet_pton(AF_INET, host_.c_str(), &address.sin_addr) != 1 ||
+        ::bind(listen_fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(listen_fd_, 64) != 0 ||
         ::getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         ::close(listen_fd_);
@@ -173,7 +173,7 @@ LoopbackServer::~LoopbackServer() {
 }
 
 std::string LoopbackServer::Url(const std::string& target) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + target;
+    return "http://" + host_ + ":" + std::to_string(port_) + target;
 }
 
 void LoopbackServer::Serve(const std::string& target, Answer answer) {

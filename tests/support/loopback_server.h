@@ -1,4 +1,5 @@
-// An HTTP server on 127.0.0.1 for tests: it binds a free port, answers each
+// An HTTP server on 127.0.0.1 (or another loopback address) for tests: it
+// binds a free port, answers each
 // request target with a scripted answer whose raw bytes the test controls
 // (head, body, generated bodies of any size, waits, stalls and dropped
 // connections) and records every request it gets. Each connection is served
@@ -101,13 +102,14 @@ struct ServedFile;
 
 class LoopbackServer {
 public:
-    LoopbackServer();
+    // Listens on `host`, an IPv4 loopback address.
+    explicit LoopbackServer(std::string host = "127.0.0.1");
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
 
     uint16_t Port() const { return port_; }
-    // "http://127.0.0.1:PORT" followed by `target`.
+    // "http://HOST:PORT" followed by `target`.
     std::string Url(const std::string& target) const;
 
     // Answers requests for exactly this target (path and query). Targets
@@ -144,6 +146,7 @@ private:
     bool Trickle(int fd, const Request& request, const Answer::Step& step);
     void ClientClosed(const Request& request);
 
+    std::string host_;
     int listen_fd_ = -1;
     uint16_t port_ = 0;
     std::thread acceptor_;

@@ -109,6 +109,16 @@ TEST(ContentRange, ReadsARangeWithItsTotalOrNothing) {
     EXPECT_FALSE(ContentRangeField(kOk + "X-Content-Range: bytes 5-9/10\r\n"));
 }
 
+TEST(ContentCoding, IsAnyCodingButIdentity) {
+    const auto coded = [](const std::string& fields) { return IsContentCoded(kOk + fields); };
+    EXPECT_TRUE(coded("Content-Encoding: gzip\r\n"));
+    EXPECT_TRUE(coded("content-encoding: identity, BR\r\n"));
+    EXPECT_TRUE(coded("Content-Encoding: identity\r\nContent-Encoding: deflate\r\n"));
+    EXPECT_FALSE(coded("Content-Encoding: Identity\r\n"));
+    EXPECT_FALSE(coded("Content-Encoding: , \r\n"));
+    EXPECT_FALSE(coded("Transfer-Encoding: gzip, chunked\r\n"));
+}
+
 TEST(Validator, IsAStrongETagElseTheDate) {
     const std::string date = "Last-Modified: Tue, 01 Dec 2026 10:00:00 GMT\r\n";
     EXPECT_EQ(ValidatorField(kOk + "ETag: \"abc\"\r\n" + date), "\"abc\"");

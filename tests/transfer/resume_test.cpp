@@ -97,8 +97,22 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(RefusalCase{"NotSatisfiable", 416, "Content-Range: bytes */10\r\n"},
                     RefusalCase{"StartsElsewhere", 206, "Content-Range: bytes 0-9/10\r\n"},
                     RefusalCase{"OtherSize", 206, "Content-Range: bytes 5-11/12\r\n"},
-                    RefusalCase{"NoRange", 206, "Content-Length: 5\r\n"}),
+                    RefusalCase{"NoRange", 206, "Content-Length: 5\r\n"},
+                    RefusalCase{"RangeOfCodedBytes", 206,
+                                "Content-Encoding: gzip\r\nContent-Range: bytes 5-9/10\r\n"}),
     [](const testing::TestParamInfo<RefusalCase>& info) { return info.param.name; });
+
+TEST_F(ResumeTest, AfterAnAnswerFromAPublicAddressTheWholeIsAskedForThereOnly) {
+    transfer.SetReach(platform::HttpRequest::Reach::kFirstDecides);
+    Start(Kept());
+    EXPECT_EQ(http.Last().request.reach, platform::HttpRequest::Reach::kFirstDecides);
+    http.Last().Answer(416, "Content-Range: bytes */10\r\n", true);
+    ASSERT_EQ(http.exchanges.size(), 2u);
+    EXPECT_EQ(http.Last().request.reach, platform::HttpRequest::Reach::kPublicOnly);
+    http.Last().End(platform::HttpEnd::Kind::kRefusedAddress, "192.168.1.1");
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->failure(), (Failure{Reason::kPrivateAddress, 0, "192.168.1.1"}));
+}
 
 TEST_F(ResumeTest, WithoutAValidatorOnlyAKnownSizeAsksForTheRest) {
     Start(Kept("", 10));

@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -57,6 +59,71 @@ TEST_F(StepsTest, APageLargerThanTheLimitIsNotFetched) {
     EXPECT_EQ(result->outcome.failure().reason, Reason::kPageNotFetched);
     EXPECT_TRUE(result->page.empty());
     EXPECT_TRUE(http.Last().WasGivenUp());
+}
+
+struct PaceCase {
+    const char* name;
+    // The bytes that come in the second that ends at `second`, from 1.
+    std::function<int(int second)> bytes_in;
+    // How the fetch ends, and in which second at the earliest and the latest;
+    // none: it is still coming after five minutes.
+    std::optional<Reason> reason;
+    int earliest = 0;
+    int latest = 0;
+};
+
+class PagePaceTest : public StepsTest, public testing::WithParamInterface<PaceCase> {};
+
+TEST_P(PagePaceTest, APageThatTricklesEnds) {
+    PageFetch fetch(http, clock);
+    std::optional<PageFetch::Result> result;
+    fetch.Start(
+        "http://host/page", [](int64_t, std::optional<int64_t>) {},
+        [&](PageFetch::Result r) { result = std::move(r); });
+    http.Last().Answer(200);
+    int second = 1;
+    for (; second <= 300 && !result; ++second) {
+        if (const int bytes = GetParam().bytes_in(second); bytes > 0) {
+            http.Last().Body(std::string(bytes, 'p'));
+        }
+        clock.Advance(std::chrono::seconds(1));
+    }
+    if (!GetParam().reason) {
+        EXPECT_FALSE(result);
+        http.Last().End();
+        ASSERT_TRUE(result);
+        EXPECT_TRUE(result->outcome.IsComplete());
+        return;
+    }
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->outcome.failure().reason, *GetParam().reason);
+    EXPECT_GE(second - 1, GetParam().earliest);
+    EXPECT_LE(second - 1, GetParam().latest);
+    EXPECT_TRUE(http.Last().WasGivenUp());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paces, PagePaceTest,
+    testing::Values(PaceCase{"AByteASecond", [](int) { return 1; }, Reason::kPageTooSlow, 60, 60},
+                    PaceCase{"JustUnderOneKibibyteASecond", [](int) { return 1000; },
+                             Reason::kPageTooSlow, 60, 60},
+                    PaceCase{"FastThenAByteASecond",
+                             [](int second) { return second <= 30 ? 100000 : 1; },
+                             Reason::kPageTooSlow, 90, 100},
+                    PaceCase{"BurstsOfOneKibibyteASecondOnAverage",
+                             [](int second) { return second % 10 == 0 ? 10240 : 0; }},
+                    PaceCase{"NothingAfterTheAnswerIsAStall", [](int) { return 0; },
+                             Reason::kStallTimeout, 60, 60}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(StepsTest, AVideoThatTricklesGoesOn) {
+    Transfer();
+    Answer(std::string(1000, 'v'));
+    for (int second = 0; second < 300; ++second) {
+        http.Last().Body("v");
+        clock.Advance(std::chrono::seconds(1));
+    }
+    EXPECT_FALSE(outcome);
 }
 
 TEST_F(StepsTest, ACompleteTransferLeavesTheWholeBodyInTheTemporaryFile) {
@@ -162,6 +229,44 @@ TEST_F(StepsTest, APartialAnswerToAPlainRequestCountsOnlyWhenItIsTheWholeVideo) 
     ASSERT_TRUE(outcome);
     EXPECT_TRUE(outcome->IsComplete());
     EXPECT_EQ(test_support::ReadWholeFile(Candidate(1)), "video");
+}
+
+TEST_F(StepsTest, OnlyAPageMayComeCompressed) {
+    PageFetch fetch(http, clock);
+    fetch.Start(
+        "http://host/page", [](int64_t, std::optional<int64_t>) {}, [](PageFetch::Result) {});
+    EXPECT_TRUE(http.Last().request.accept_compression);
+    Transfer();
+    EXPECT_FALSE(http.Last().request.accept_compression);
+}
+
+TEST_F(StepsTest, ACodedAnswerTellsNoLengthOfWhatItIsReadAs) {
+    PageFetch fetch(http, clock);
+    std::optional<int64_t> page_size = 0;
+    std::optional<PageFetch::Result> page;
+    fetch.Start(
+        "http://host/page", [&](int64_t, std::optional<int64_t> size) { page_size = size; },
+        [&](PageFetch::Result r) { page = std::move(r); });
+    http.Last().Answer(200, "Content-Encoding: gzip\r\nContent-Length: 5\r\n");
+    http.Last().Body("<p>a page larger than its coded length</p>");
+    http.Last().End();
+    EXPECT_EQ(page_size, std::nullopt);
+    ASSERT_TRUE(page && page->outcome.IsComplete());
+
+    std::optional<FileTransfer::Progress> progress;
+    transfer.Start(
+        "http://host/v.flv", std::nullopt, [this](int attempt) { return Candidate(attempt); },
+        [&](const FileTransfer::Progress& p) { progress = p; },
+        [this](Outcome outcome) { this->outcome = std::move(outcome); });
+    http.Last().Answer(200, "Content-Encoding: gzip\r\nContent-Length: 5\r\nETag: \"v1\"\r\n");
+    http.Last().Body("the decoded video");
+    http.Last().End();
+    ASSERT_TRUE(outcome && outcome->IsComplete()) << "the coded length is not the video's";
+    ASSERT_TRUE(progress);
+    EXPECT_EQ(progress->size, std::nullopt);
+    EXPECT_TRUE(progress->decoded);
+    EXPECT_EQ(transfer.Validator(), "") << "coded bytes are never asked for by range";
+    EXPECT_EQ(test_support::ReadWholeFile(Candidate(1)), "the decoded video");
 }
 
 TEST_F(StepsTest, AStoppedTransferKeepsItsBytes) {
