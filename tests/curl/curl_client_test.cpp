@@ -566,7 +566,9 @@ TEST_F(CurlReachTest, ARedirectFromAPublicAddressNeverReachesAPrivateOne) {
             EXPECT_EQ(recorder->Calls(), "end");
             EXPECT_EQ(recorder->end->kind, HttpEnd::Kind::kRefusedAddress);
             EXPECT_NE(recorder->end->detail, "");
-            if (c.to != "localhost") EXPECT_EQ(recorder->end->detail, "127.0.0.1");
+            if (c.to != "localhost") {
+                EXPECT_EQ(recorder->end->detail, "127.0.0.1");
+            }
             EXPECT_EQ(PrivateRequests("/end"), private_ends) << "the private server was asked";
             EXPECT_EQ(server_.ConnectionCount(), private_connections)
                 << "a connection to the private server was made";

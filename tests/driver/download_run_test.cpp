@@ -467,15 +467,18 @@ INSTANTIATE_TEST_SUITE_P(
                       h.http.Route(h.PageOf("v"),
                                    FromPublic(FakeReply::Page("<a href='" + h.LinkOf("v") + "'>")));
                   },
-                  {Reach::kFirstDecides, Reach::kPublicOnly, Reach::kPublicOnly}},
+                  {Reach::kFirstDecides, Reach::kPublicOnly, Reach::kPublicOnly},
+                  std::nullopt},
         ReachCase{"ALocalPageLeavesItToTheLink",
                   [](RunHarness&) {},
-                  {Reach::kFirstDecides, Reach::kFirstDecides, Reach::kFirstDecides}},
+                  {Reach::kFirstDecides, Reach::kFirstDecides, Reach::kFirstDecides},
+                  std::nullopt},
         ReachCase{"APublicProbeKeepsTheVideoPublic",
                   [](RunHarness& h) {
                       h.http.RouteHead(h.LinkOf("v"), FromPublic(FakeReply::Page("video-bytes")));
                   },
-                  {Reach::kFirstDecides, Reach::kFirstDecides, Reach::kPublicOnly}},
+                  {Reach::kFirstDecides, Reach::kFirstDecides, Reach::kPublicOnly},
+                  std::nullopt},
         ReachCase{"ARefusedVideoEndsTheItem",
                   [](RunHarness& h) {
                       h.http.Route(h.PageOf("v"),

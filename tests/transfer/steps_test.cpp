@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                              [](int second) { return second <= 30 ? 100000 : 1; },
                              Reason::kPageTooSlow, 90, 100},
                     PaceCase{"BurstsOfOneKibibyteASecondOnAverage",
-                             [](int second) { return second % 10 == 0 ? 10240 : 0; }},
+                             [](int second) { return second % 10 == 0 ? 10240 : 0; }, std::nullopt},
                     PaceCase{"NothingAfterTheAnswerIsAStall", [](int) { return 0; },
                              Reason::kStallTimeout, 60, 60}),
     [](const auto& info) { return std::string(info.param.name); });
