@@ -255,8 +255,9 @@ TEST_F(FilesLoopbackTest, AFileThatKeptItsTemporaryNameTakesItsOwnOnRetryWithout
     EXPECT_EQ(Status(key), "Complete");
     EXPECT_EQ(test_support::ReadWholeFile(Video("clip.flv")), "the whole video");
     EXPECT_EQ(FilesInVideos(), (std::set<std::string>{"clip.flv"}));
-    for (size_t i = requests; i < server.Requests().size(); ++i) {
-        const test_support::Request& request = server.Requests()[i];
+    const std::vector<test_support::Request> all = server.Requests();
+    for (size_t i = requests; i < all.size(); ++i) {
+        const test_support::Request& request = all[i];
         EXPECT_FALSE(request.method == "GET" && request.target == "/v/clip.flv")
             << "the video was asked for again";
     }
