@@ -76,11 +76,13 @@ ProgramTimed ProgramDownload(BenchContext& bench, ProgramUnderTest& program, Dow
     ProgramTimed timed;
     if (!wait.Until([&] { return watch.TemporaryCreatedNs() != 0; }, kStartLimit)) return timed;
     const double cpu_start = program.CpuSeconds();
+    const int64_t drawings_start = bench.x.Drawings();
     bench.x.Pings().Clear();
     wait.SetPinging(ping);
     const bool finished = wait.Until([&] { return watch.FinishedNs() != 0; }, kTransferLimit);
     wait.SetPinging(false);
     const double cpu_end = program.CpuSeconds();
+    timed.drawings = bench.x.Drawings() - drawings_start;
     program.LaunchesEnded();
     if (!finished) return timed;
     const int64_t last_write = LastWrittenNs(watch.FinishedFile());

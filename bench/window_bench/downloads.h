@@ -27,6 +27,8 @@ struct ProgramTimed : Timed {
     std::vector<double> ending_waits_ms;
     // From the last write to the final name.
     double ending_ms = 0;
+    // How often the window was drawn on meanwhile.
+    int64_t drawings = 0;
 };
 
 // The program's download of `url`: from its temporary file's creation to

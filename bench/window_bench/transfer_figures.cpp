@@ -85,10 +85,14 @@ void IdleAfterDownloads(BenchContext& bench, const Renderer& renderer, ProgramUn
                         EventWait& wait, int downloads) {
     WaitUntilAnswering(wait, bench.x, MonotonicNs());
     const int64_t ran_before = program.LiveThreadsRunNs();
+    const int64_t drawings_before = bench.x.Drawings();
     wait.For(kIdleSpan);
     const double ran_ms = static_cast<double>(program.LiveThreadsRunNs() - ran_before) / 1e6;
-    std::printf("idle after %d downloads [%s]: %.2f ms of processor time in %.0f s\n", downloads,
-                renderer.name.c_str(), ran_ms, kIdleSpan.count() / 1000.0);
+    std::printf(
+        "idle after %d downloads [%s]: %.2f ms of processor time in %.0f s, drawn on %lld "
+        "times\n",
+        downloads, renderer.name.c_str(), ran_ms, kIdleSpan.count() / 1000.0,
+        static_cast<long long>(bench.x.Drawings() - drawings_before));
     bench.summary.Add(
         Under(renderer, Format("CPU when nothing downloads, after %d downloads", downloads)),
         Format("%.2f ms in %.0f s", ran_ms, kIdleSpan.count() / 1000.0), "0 (< 1 ms)",
@@ -149,9 +153,11 @@ void MeasurePacedCpu(BenchContext& bench) {
             bench, *program, watch, wait, bench.server.Url(PacedTarget(0)), kPacedSize, false);
         if (own.seconds <= 0) Failed("the program's paced download", *program);
         const double per_gb = own.cpu_seconds / gigabytes;
-        std::printf("paced at 20 MB/s, %llu MiB [%s]: program %.2f CPU s/GB (%.2f s in %.1f s)\n",
-                    static_cast<unsigned long long>(kPacedSize >> 20), renderer.name.c_str(),
-                    per_gb, own.cpu_seconds, own.seconds);
+        std::printf(
+            "paced at 20 MB/s, %llu MiB [%s]: program %.2f CPU s/GB (%.2f s in %.1f s); "
+            "the window drawn on %.1f times a second\n",
+            static_cast<unsigned long long>(kPacedSize >> 20), renderer.name.c_str(), per_gb,
+            own.cpu_seconds, own.seconds, static_cast<double>(own.drawings) / own.seconds);
         bench.summary.Add(Under(renderer, "CPU per GB, paced at 20 MB/s (curl -o FILE)"),
                           Format("%.2f s/GB (%.2f)", per_gb, curl_per_gb), "<= 1.5 s/GB",
                           VerdictOf(per_gb <= 1.5));

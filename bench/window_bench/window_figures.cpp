@@ -93,12 +93,14 @@ void MeasureIdle(BenchContext& bench) {
         WaitUntilAnswering(wait, bench.x, MonotonicNs());
         const long resident = program->ResidentKiB();
         const int64_t ran_before = program->LiveThreadsRunNs();
+        const int64_t drawings_before = bench.x.Drawings();
         wait.For(kIdleSpan);
         const double ran_ms = Ms(program->LiveThreadsRunNs() - ran_before);
         std::printf(
-            "idle after start-up [%s]: %.2f ms of processor time in %.0f s; resident "
-            "%.1f MiB with an empty list\n",
-            renderer.name.c_str(), ran_ms, kIdleSpan.count() / 1000.0, resident / 1024.0);
+            "idle after start-up [%s]: %.2f ms of processor time in %.0f s, drawn on %lld "
+            "times; resident %.1f MiB with an empty list\n",
+            renderer.name.c_str(), ran_ms, kIdleSpan.count() / 1000.0,
+            static_cast<long long>(bench.x.Drawings() - drawings_before), resident / 1024.0);
         bench.summary.Add(Under(renderer, Format("CPU when nothing downloads, %.0f s after start",
                                                  kIdleSpan.count() / 1000.0)),
                           Format("%.2f ms", ran_ms), "0 (< 1 ms)", VerdictOf(ran_ms < kIdleZeroMs));

@@ -74,9 +74,13 @@ void XObserver::Handle(const xcb_generic_event_t* event) {
     const uint8_t type = event->response_type & 0x7f;
     if (type == damage_event_) {
         const auto* damage = reinterpret_cast<const xcb_damage_notify_event_t*>(event);
-        if (damage->drawable == main_window_ && first_drawn_ns_ == 0) {
-            first_drawn_ns_ = MonotonicNs();
+        if (damage->drawable == main_window_) {
+            if (first_drawn_ns_ == 0) first_drawn_ns_ = MonotonicNs();
+            ++drawings_;
         }
+        // Taken note of: the next drawing is told again.
+        xcb_damage_subtract(connection_, damage->damage, XCB_NONE, XCB_NONE);
+        xcb_flush(connection_);
         return;
     }
     switch (type) {

@@ -35,6 +35,9 @@ public:
     xcb_window_t MainWindow() const { return main_window_; }
     // When the main window was first drawn on; 0 until then.
     int64_t FirstDrawnNs() const { return first_drawn_ns_; }
+    // How often the main window has been drawn on: each drawing the
+    // benchmark is told of, after it has taken note of the one before.
+    int64_t Drawings() const { return drawings_; }
     // Top-level windows mapped after the main one and mapped still (dialogs).
     const std::vector<xcb_window_t>& OtherWindows() const { return other_windows_; }
 
@@ -63,6 +66,7 @@ private:
     xcb_atom_t ping_atom_ = XCB_NONE;
     xcb_window_t main_window_ = XCB_NONE;
     int64_t first_drawn_ns_ = 0;
+    int64_t drawings_ = 0;
     std::vector<xcb_window_t> other_windows_;
     uint32_t next_ping_ = 1;
     PingTimes pings_;
