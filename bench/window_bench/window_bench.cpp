@@ -78,6 +78,11 @@ bool ParseOptions(int argc, char* argv[], Options& options) {
     return true;
 }
 
+bool IsMeasurement(const std::string& name) {
+    return std::any_of(std::begin(kMeasurements), std::end(kMeasurements),
+                       [&](const Measurement& measurement) { return name == measurement.name; });
+}
+
 std::vector<Renderer> RenderersOf(const std::string& choice) {
     std::vector<Renderer> renderers;
     if (choice == "default" || choice == "both") renderers.push_back({"as chosen", false});
@@ -93,7 +98,8 @@ int main(int argc, char* argv[]) {
     const int served = ServeIfServerProcess(argc, argv, ServeVideos);
     if (served >= 0) return served;
     Options options;
-    if (!ParseOptions(argc, argv, options) || RenderersOf(options.renderer).empty()) {
+    if (!ParseOptions(argc, argv, options) || RenderersOf(options.renderer).empty() ||
+        (!options.only.empty() && !IsMeasurement(options.only))) {
         std::fprintf(stderr,
                      "usage: %s [--program PATH] [--only frame|idle|transfer|cpu|memory|remove] "
                      "[--rounds N] [--renderer default|software|both]\n",
