@@ -20,6 +20,8 @@ namespace {
 
 constexpr uint64_t kPatternPeriod = 251;
 constexpr size_t kSendSlice = 256 * 1024;
+// A paced body goes out in slices this small, each at its due time.
+constexpr uint64_t kPacedSlice = 64 * 1024;
 constexpr size_t kMaxRequestHead = 64 * 1024;
 constexpr std::string_view kHeadEnd = "\r\n\r\n";
 
@@ -121,6 +123,12 @@ Answer& Answer::HoldUntilClientCloses() { return Add(Step::Kind::kHoldUntilClien
 Answer& Answer::Trickle(uint64_t count, std::chrono::milliseconds every) {
     Add(Step::Kind::kTrickle, {}, count);
     steps_.back().every = every;
+    return *this;
+}
+
+Answer& Answer::PacedBody(uint64_t count, uint64_t bytes_per_second) {
+    Add(Step::Kind::kPaced, {}, count);
+    steps_.back().bytes_per_second = bytes_per_second;
     return *this;
 }
 
@@ -323,6 +331,13 @@ bool LoopbackServer::RunAnswer(int fd, const Request& request, const Answer& ans
                 if (head) return true;
                 if (!Trickle(fd, request, step)) return false;
                 break;
+            case Answer::Step::Kind::kPaced:
+                if (head) return true;
+                if (!SendPaced(fd, step.count, step.bytes_per_second)) {
+                    ClientClosed(request);
+                    return false;
+                }
+                break;
             case Answer::Step::Kind::kWaitForRelease: {
                 std::unique_lock lock(mutex_);
                 changed_.wait(lock, [this] { return stopping_ || releases_ > 0; });
@@ -364,6 +379,20 @@ bool LoopbackServer::SendGenerated(int fd, uint64_t count, uint64_t first) {
         if (!SendAll(fd, pattern.data() + position % kPatternPeriod, slice)) return false;
         body_bytes_sent_ += slice;
         position += slice;
+    }
+    return true;
+}
+
+bool LoopbackServer::SendPaced(int fd, uint64_t count, uint64_t bytes_per_second) {
+    const std::vector<char>& pattern = Pattern();
+    const auto start = std::chrono::steady_clock::now();
+    for (uint64_t sent = 0; sent < count;) {
+        std::this_thread::sleep_until(
+            start + std::chrono::nanoseconds(sent * 1000000000 / bytes_per_second));
+        const size_t slice = static_cast<size_t>(std::min(kPacedSlice, count - sent));
+        if (!SendAll(fd, pattern.data() + sent % kPatternPeriod, slice)) return false;
+        body_bytes_sent_ += slice;
+        sent += slice;
     }
     return true;
 }
