@@ -6,6 +6,7 @@
 #include "app/tarnwick_app.h"
 #include "qt/instance_lock.h"
 #include "qt/local_channel.h"
+#include "qt/qml_skin_player.h"
 #include "shell/launch_entry.h"
 
 #include <QApplication>
@@ -75,6 +76,7 @@ int main(int argc, char* argv[]) {
                    stderr);
     }
 
+    tarnwick::qt::ChooseSkinRenderer();
     tarnwick::app::TarnwickApp tarnwick;
     if (QApplication::arguments().contains("--no-clipboard-polling")) {
         tarnwick.clipboard_monitor.AllowPollingStandIn(false);

@@ -5,6 +5,7 @@
 // program again and again, in turns with an empty kept list and with the
 // full one, and times each start: the difference is the list's load.
 #include "app/tarnwick_app.h"
+#include "qt/qml_skin_player.h"
 
 #include "fakes/fake_app_paths.h"
 #include "fakes/fake_shell_launch.h"
@@ -76,6 +77,8 @@ double TimedStart(tarnwick::fakes::FakeAppPaths& paths, const std::string& data_
 
 int RunChild(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // As the program draws its skin.
+    tarnwick::qt::ChooseSkinRenderer();
     tarnwick::test_support::TempFolder folder;
     tarnwick::fakes::FakeAppPaths paths;
     paths.program_folder = TARNWICK_PROGRAM_DIR;

@@ -8,6 +8,8 @@
 #include <QQmlError>
 #include <QQuickItem>
 #include <QQuickWidget>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
 #include <QUrl>
 #include <QVariant>
 
@@ -34,6 +36,16 @@ std::string DescribeErrors(const QList<QQmlError>& errors) {
 }
 
 } // namespace
+
+void ChooseSkinRenderer() {
+    // The skin is a flat picture that changes a few times a second at most.
+    // The software renderer draws it into the window's own backing store; with
+    // OpenGL, a QQuickWidget has the whole window composed through OpenGL for
+    // every repaint, which costs memory and, without a GPU (llvmpipe), a core.
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND")) {
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    }
+}
 
 QmlSkinPlayer::QmlSkinPlayer(QWidget* parent)
     : view_(new QQuickWidget(parent)), owns_view_(parent == nullptr) {

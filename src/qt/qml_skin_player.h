@@ -16,6 +16,10 @@ class QWidget;
 
 namespace tarnwick::qt {
 
+// Draws skins with Qt Quick's software renderer, unless QT_QUICK_BACKEND
+// names another. Called once, before the first skin's view is made.
+void ChooseSkinRenderer();
+
 class QmlSkinPlayer : public QObject, public platform::SkinPlayer {
     Q_OBJECT
 
