@@ -23,6 +23,7 @@
 #include "qt/qt_settings_store.h"
 #include "qt/qt_tray.h"
 #include "qt/tarnwick_window.h"
+#include "qt/thread_background_work.h"
 #include "settings/application_settings.h"
 #include "shell/address_entry.h"
 #include "shell/app_lifecycle.h"
@@ -107,6 +108,9 @@ public:
     platform::ListStore& list_store;
     list::ListKeeper keeper;
     html::LibxmlHtmlParserFactory html_parsers;
+    // Syncs finished files to the disk away from the window; what it holds
+    // when the program ends is done first.
+    qt::ThreadBackgroundWork background;
     driver::DownloadRun run;
     driver::PartFiles part_files;
     shell::GridCommands grid_commands;

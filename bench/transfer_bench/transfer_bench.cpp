@@ -11,9 +11,9 @@
 #include "list/download_queue.h"
 #include "qt/qt_clock.h"
 #include "qt/qt_grid.h"
+#include "qt/thread_background_work.h"
 #include "support/server_process.h"
 #include "support/temp_folder.h"
-#include "transfer/file_system.h"
 #include "transfer/file_transfer.h"
 
 #include <QApplication>
@@ -102,9 +102,8 @@ public:
         window_.show();
     }
 
-    // With `synced`, the file's bytes are written through to the disk at the
-    // end, as before a finished file takes its name.
-    bool Run(const std::string& url, const std::string& file, bool synced = false) {
+    // The file is synced to the disk at the end, on the program's background thread.
+    bool Run(const std::string& url, const std::string& file) {
         const list::ItemKey key = queue_.LastKey();
         queue_.Modify(key, [](list::DownloadItem& i) {
             i.state = list::ItemState::kDownloading;
@@ -113,6 +112,7 @@ public:
             i.received = 0;
         });
         transfer::FileTransfer transfer(http_, clock_);
+        transfer.SetBackgroundWork(background_);
         QEventLoop loop;
         bool complete = false;
         transfer.Start(
@@ -126,7 +126,6 @@ public:
                 loop.quit();
             });
         loop.exec();
-        if (complete && synced) complete = transfer::files::SystemFileSystem().SyncFile(file) == 0;
         return complete && HasWholeBody(file);
     }
 
@@ -136,6 +135,7 @@ private:
     qt::QtGrid grid_;
     qt::QtClock clock_;
     curl::CurlClient http_{kUserAgent};
+    qt::ThreadBackgroundWork background_;
 };
 
 bool CurlTool(const std::string& url, const std::string& output) {
@@ -146,8 +146,9 @@ bool CurlTool(const std::string& url, const std::string& output) {
 }
 
 // Receives the answer and drops it (what the machine's loopback can carry),
-// or writes it to `file` as it comes (what it can carry onto the disk).
-bool ReceiveOnly(uint16_t port, const std::string& file = {}) {
+// or writes it to `file` as it comes (what it can carry onto the disk), and
+// with `synced` waits until the disk has it.
+bool ReceiveOnly(uint16_t port, const std::string& file = {}, bool synced = false) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -171,6 +172,7 @@ bool ReceiveOnly(uint16_t port, const std::string& file = {}) {
     }
     ::close(fd);
     if (out != nullptr) {
+        if (synced) ::fsync(::fileno(out));
         std::fclose(out);
         std::filesystem::remove(file);
     }
@@ -206,8 +208,6 @@ int main(int argc, char* argv[]) {
     std::vector<Contender> contenders = {
         {"program, to a file",
          [&] { return Timed([&] { return program.Run(url, file); }, ThreadCpuSeconds); }},
-        {"program, synced at end",
-         [&] { return Timed([&] { return program.Run(url, file, true); }, ThreadCpuSeconds); }},
         {"curl -o FILE",
          [&] { return Timed([&] { return CurlTool(url, file); }, ChildrenCpuSeconds); }},
         {"curl -o /dev/null",
@@ -216,6 +216,10 @@ int main(int argc, char* argv[]) {
          [&] { return Timed([&] { return ReceiveOnly(server.Port()); }, ThreadCpuSeconds); }},
         {"receive and write a file",
          [&] { return Timed([&] { return ReceiveOnly(server.Port(), file); }, ThreadCpuSeconds); }},
+        {"receive, write and sync",
+         [&] {
+             return Timed([&] { return ReceiveOnly(server.Port(), file, true); }, ThreadCpuSeconds);
+         }},
     };
     const double megabytes = static_cast<double>(kBodySize) / 1e6;
     bool all_ok = true;

@@ -16,10 +16,6 @@ constexpr int kMostNumbers = 1000;
 // The longest file name, in bytes, that file systems take.
 constexpr size_t kMostNameBytes = 255;
 
-// Whether a sync that failed so says the bytes may not be on the disk; file
-// systems that cannot sync at all (EINVAL, EROFS, ...) say nothing of them.
-bool BytesMayBeLost(int error) { return error == EIO || error == ENOSPC || error == EDQUOT; }
-
 } // namespace
 
 std::optional<Failure> PrepareFolder(const std::string& folder) {
@@ -69,10 +65,6 @@ std::string FreeName(const list::DownloadQueue& queue, list::ItemKey key, const 
 
 Claimed ClaimFinalName(transfer::files::FileSystem& files, const list::DownloadQueue& queue,
                        list::ItemKey key, const std::string& folder, const std::string& temporary) {
-    // A power cut after the claim must not leave a short file under the name.
-    if (const int error = files.SyncFile(temporary); BytesMayBeLost(error)) {
-        return {std::nullopt, Failure{Reason::kWriteFailed, 0, std::strerror(error)}};
-    }
     const list::DownloadItem* item = queue.Find(key);
     const std::string name = item != nullptr ? item->name : std::string();
     int error = EEXIST;
@@ -80,10 +72,7 @@ Claimed ClaimFinalName(transfer::files::FileSystem& files, const list::DownloadQ
         const std::string candidate = number == 1 ? name : NumberedName(name, number);
         if (queue.IsNameTaken(candidate, key)) continue;
         error = transfer::files::ClaimName(files, temporary, platform::JoinPath(folder, candidate));
-        if (error == 0) {
-            files.SyncFolder(folder);
-            return {candidate, {}};
-        }
+        if (error == 0) return {candidate, {}};
     }
     return {std::nullopt, Failure{Reason::kNameNotClaimed, 0, std::strerror(error)}};
 }

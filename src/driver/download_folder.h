@@ -32,9 +32,8 @@ std::string FreeName(const list::DownloadQueue& queue, list::ItemKey key, const 
                      const std::string& name);
 
 // Gives the finished file at `temporary` the item's name in the folder,
-// numbered when that is taken, without ever replacing anything. Its bytes
-// reach the disk before its name does, and the folder's names after. The
-// name it took, or the failure; the file then stays where it is.
+// numbered when that is taken, without ever replacing anything. The name it
+// took, or the failure; the file then stays where it is.
 struct Claimed {
     std::optional<std::string> name;
     Failure failure;

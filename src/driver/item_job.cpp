@@ -184,6 +184,7 @@ std::optional<std::string> ItemJob::PrepareTransfer() {
     if (earlier_ && !IsInFolder(earlier_->path, folder_)) DropEarlierFile();
     transfer_ = std::make_unique<transfer::FileTransfer>(s_.http, s_.clock, s_.limits);
     transfer_->SetReach(reach_);
+    if (s_.background != nullptr) transfer_->SetBackgroundWork(*s_.background);
     return item->name;
 }
 
@@ -224,6 +225,7 @@ void ItemJob::OnTransferred(Outcome outcome) {
     const std::string temporary = transfer_->TemporaryPath();
     const int64_t on_disk = transfer_->OnDisk();
     const bool left_as_it_was = transfer_->LeftTheKeptFileAsItWas();
+    const bool whole = transfer_->HoldsTheWholeVideo();
     transfer_.reset();
     if (outcome.IsComplete()) {
         const Claimed claimed = ClaimFinalName(s_.files, s_.queue, key_, folder_, temporary);
@@ -232,6 +234,7 @@ void ItemJob::OnTransferred(Outcome outcome) {
                 list::ForgetKeptFile(i);
                 i.name = *claimed.name;
             });
+            SyncFolder();
         } else {
             // Never thrown away: the finished file stays the item's, under
             // the temporary name its reason tells.
@@ -241,7 +244,7 @@ void ItemJob::OnTransferred(Outcome outcome) {
             });
             outcome = Outcome::Failed(claimed.failure);
         }
-    } else if (KeepsItsBytes(outcome) || left_as_it_was) {
+    } else if (KeepsItsBytes(outcome) || left_as_it_was || whole) {
         // An answer that did not go on with the kept bytes says nothing
         // against them: they wait for the next try.
         Change([&](DownloadItem& i) {
@@ -253,6 +256,17 @@ void ItemJob::OnTransferred(Outcome outcome) {
         Change(list::ForgetKeptFile);
     }
     Finish(outcome);
+}
+
+// The file's new name reaches the disk too, best as it can.
+void ItemJob::SyncFolder() {
+    transfer::files::FileSystem& files = s_.files;
+    auto sync = [&files, folder = folder_] { return files.SyncFolder(folder); };
+    if (s_.background == nullptr) {
+        sync();
+        return;
+    }
+    s_.background->Run(std::move(sync), nullptr);
 }
 
 void ItemJob::OnTransferProgress(const transfer::FileTransfer::Progress& progress) {

@@ -8,6 +8,7 @@
 #include "common/outcome.h"
 #include "driver/general_link.h"
 #include "list/download_queue.h"
+#include "platform/background_work.h"
 #include "platform/clock.h"
 #include "platform/html_parser.h"
 #include "platform/http_client.h"
@@ -38,6 +39,9 @@ struct JobServices {
     std::function<bool()> reads_other_sites = {};
     // How finished files take their names.
     transfer::files::FileSystem& files = transfer::files::SystemFileSystem();
+    // Where finished files and their folder are synced to the disk; without,
+    // each sync runs at once, on the event loop's thread.
+    platform::BackgroundWork* background = nullptr;
 };
 
 class ItemJob {
@@ -73,6 +77,7 @@ private:
                       const platform::HttpAnswer& answer);
     void OnTransferProgress(const transfer::FileTransfer::Progress& progress);
     void OnTransferred(Outcome outcome);
+    void SyncFolder();
     void Finish(const Outcome& outcome, std::optional<list::NameKind> placeholder = std::nullopt);
     void Change(const std::function<void(list::DownloadItem&)>& change);
 

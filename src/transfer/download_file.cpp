@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace tarnwick::transfer {
 namespace {
@@ -48,6 +49,7 @@ bool DownloadFile::Restart() {
 }
 
 bool DownloadFile::WriteOut() {
+    if (descriptor_ < 0) return used_ == 0;
     const size_t count = used_;
     used_ = 0;
     if (count == 0) return true;
@@ -74,16 +76,15 @@ bool DownloadFile::Append(const char* data, size_t size) {
     return true;
 }
 
-bool DownloadFile::Finish() {
+bool DownloadFile::Flush() {
     if (descriptor_ < 0) {
         error_ = EBADF;
         return false;
     }
-    const bool written = WriteOut();
-    const bool closed = files::Close(descriptor_, error_);
-    descriptor_ = -1;
-    return written && closed;
+    return WriteOut();
 }
+
+int DownloadFile::Release() { return std::exchange(descriptor_, -1); }
 
 void DownloadFile::Close() {
     if (descriptor_ < 0) return;

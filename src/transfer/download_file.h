@@ -30,8 +30,13 @@ public:
     bool Restart();
     // False with Error() when the bytes cannot be written.
     bool Append(const char* data, size_t size);
-    // Writes out what is gathered and closes the file; false with Error().
-    bool Finish();
+    // Writes what is gathered to the file; false with Error().
+    bool WriteOut();
+    // Writes out what is gathered; false with Error().
+    bool Flush();
+    // Hands the open file over to the caller, who closes it; the path and the
+    // bytes on disk stay known. -1 when no file is open.
+    int Release();
     // Closes the file and leaves it as it is. Safe to call twice.
     void Close();
     // Closes the file and removes it.
@@ -44,7 +49,6 @@ public:
 
 private:
     bool Opened(int descriptor, const std::string& path, int64_t length);
-    bool WriteOut();
 
     std::string path_;
     int descriptor_ = -1;

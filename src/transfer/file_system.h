@@ -24,6 +24,12 @@ int OpenToResume(const std::string& path, int64_t least, int64_t& length, int& e
 bool Truncate(int descriptor, int& error);
 bool WriteAll(int descriptor, const char* data, size_t size, int& error);
 bool Close(int descriptor, int& error);
+// Waits until the disk has the open file's bytes, then closes it: 0, or the
+// error of the sync (else of the close).
+int SyncAndClose(int descriptor);
+// Whether a sync that failed so says the bytes may not be on the disk; file
+// systems that cannot sync at all (EINVAL, EROFS, ...) say nothing of them.
+bool BytesMayBeLost(int sync_error);
 
 // Removes the name `path` (a link itself, never what it points to).
 void Remove(const std::string& path);
@@ -51,8 +57,7 @@ public:
     // `to` takes the file at `from`, replacing what has that name.
     virtual int Rename(const std::string& from, const std::string& to) = 0;
     virtual int RemoveName(const std::string& path) = 0;
-    // Writes the file's bytes, or the folder's names, through to the disk.
-    virtual int SyncFile(const std::string& path) = 0;
+    // Writes the folder's names through to the disk.
     virtual int SyncFolder(const std::string& path) = 0;
 };
 

@@ -61,6 +61,17 @@ bool Close(int descriptor, int& error) {
     return false;
 }
 
+int SyncAndClose(int descriptor) {
+    int error = ::fsync(descriptor) == 0 ? 0 : errno;
+    int closed = 0;
+    if (!Close(descriptor, closed) && error == 0) error = closed;
+    return error;
+}
+
+bool BytesMayBeLost(int sync_error) {
+    return sync_error == EIO || sync_error == ENOSPC || sync_error == EDQUOT;
+}
+
 void Remove(const std::string& path) { ::unlink(path.c_str()); }
 
 bool Exists(const std::string& path) {
@@ -109,7 +120,6 @@ public:
         return ErrorOf(::rename(from.c_str(), to.c_str()));
     }
     int RemoveName(const std::string& path) override { return ErrorOf(::unlink(path.c_str())); }
-    int SyncFile(const std::string& path) override { return Sync(path, O_RDONLY); }
     int SyncFolder(const std::string& path) override { return Sync(path, O_RDONLY | O_DIRECTORY); }
 };
 

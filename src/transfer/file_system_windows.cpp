@@ -56,14 +56,6 @@ public:
     int RemoveName(const std::string& path) override {
         return DeleteFileW(Wide(path).c_str()) ? 0 : LastError();
     }
-    int SyncFile(const std::string& path) override {
-        const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return LastError();
-        const int error = FlushFileBuffers(file) ? 0 : LastError();
-        CloseHandle(file);
-        return error;
-    }
     // Windows writes a folder's names through by itself.
     int SyncFolder(const std::string&) override { return 0; }
 };
@@ -125,6 +117,15 @@ bool Close(int descriptor, int& error) {
     error = errno;
     return false;
 }
+
+int SyncAndClose(int descriptor) {
+    int error = _commit(descriptor) == 0 ? 0 : errno;
+    int closed = 0;
+    if (!Close(descriptor, closed) && error == 0) error = closed;
+    return error;
+}
+
+bool BytesMayBeLost(int sync_error) { return sync_error == EIO || sync_error == ENOSPC; }
 
 void Remove(const std::string& path) { DeleteFileW(Wide(path).c_str()); }
 

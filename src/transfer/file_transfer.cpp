@@ -1,6 +1,8 @@
 #include "transfer/file_transfer.h"
 
+#include "transfer/file_system.h"
 #include "transfer/header_fields.h"
+#include "transfer/inline_work.h"
 
 #include <cerrno>
 #include <cstring>
@@ -36,7 +38,11 @@ std::optional<Failure> FailureOfStatus(int http_status) {
 FileTransfer::FileTransfer(platform::HttpClient& http, platform::Clock& clock, TimeLimits limits)
     : http_(http),
       watch_(clock, limits, [this](Reason reason) { Finish(Outcome::Failed(reason)); }),
-      no_request_(clock.NewTimer([this] { CompleteAsKept(); })) {}
+      no_request_(clock.NewTimer([this] { CompleteAsKept(); })),
+      own_background_(std::make_unique<InlineWork>(clock)),
+      background_(own_background_.get()) {}
+
+FileTransfer::~FileTransfer() = default;
 
 void FileTransfer::Start(const std::string& link, const std::optional<KeptFile>& earlier,
                          PathChooser temporary_path, ProgressHandler on_progress,
@@ -54,14 +60,14 @@ void FileTransfer::Start(const std::string& link, const std::optional<KeptFile>&
         const bool can_ask = !validator_.empty() || earlier_total_.has_value();
         if (can_ask) from = file_.OnDisk();
     }
-    if (HoldsTheWholeVideo()) {
+    if (KeptFileIsWhole()) {
         no_request_->Start(platform::Duration(0));
         return;
     }
     Request(from);
 }
 
-bool FileTransfer::HoldsTheWholeVideo() const {
+bool FileTransfer::KeptFileIsWhole() const {
     return resumed_ && earlier_total_ && *earlier_total_ > 0 && file_.OnDisk() == *earlier_total_;
 }
 
@@ -69,8 +75,25 @@ void FileTransfer::CompleteAsKept() {
     size_ = earlier_total_;
     received_ = file_.OnDisk();
     Report();
-    if (!file_.Finish()) {
-        FailWriting(Reason::kWriteFailed, false);
+    SyncTheWhole();
+}
+
+void FileTransfer::SyncTheWhole() {
+    whole_ = true;
+    watch_.Stop();
+    exchange_.reset();
+    // A power cut after the file takes its name must not leave it short. A
+    // slow disk can take seconds to say it has the bytes: the event loop
+    // goes on meanwhile.
+    const int descriptor = file_.Release();
+    syncing_ = background_->Run([descriptor] { return files::SyncAndClose(descriptor); },
+                                [this](int error) { OnSynced(error); });
+}
+
+void FileTransfer::OnSynced(int error) {
+    syncing_.reset();
+    if (files::BytesMayBeLost(error)) {
+        Finish(Outcome::Failed(Reason::kWriteFailed, std::strerror(error)));
         return;
     }
     Finish(Outcome::Complete());
@@ -182,6 +205,7 @@ void FileTransfer::OnBody(const char* data, size_t size) {
 int64_t FileTransfer::Abandon() {
     watch_.Stop();
     no_request_->Stop();
+    syncing_.reset();
     exchange_.reset();
     file_.Close();
     on_done_ = nullptr;
@@ -203,11 +227,11 @@ void FileTransfer::OnEnd(const platform::HttpEnd& end) {
         Finish(Outcome::Failed(Reason::kConnectionLost, "The answer ended early", http_status_));
         return;
     }
-    if (!file_.Finish()) {
+    if (!file_.Flush()) {
         FailWriting(Reason::kWriteFailed, true);
         return;
     }
-    Finish(Outcome::Complete());
+    SyncTheWhole();
 }
 
 bool FileTransfer::CreateFile() {

@@ -16,6 +16,7 @@
 #pragma once
 
 #include "common/outcome.h"
+#include "platform/background_work.h"
 #include "platform/clock.h"
 #include "platform/http_client.h"
 #include "transfer/download_file.h"
@@ -60,8 +61,13 @@ public:
     using PathChooser = std::function<std::string(int attempt)>;
 
     FileTransfer(platform::HttpClient& http, platform::Clock& clock, TimeLimits limits = {});
+    ~FileTransfer() override;
     FileTransfer(const FileTransfer&) = delete;
     FileTransfer& operator=(const FileTransfer&) = delete;
+
+    // Before Start: where the finished file is synced to the disk, away from
+    // the event loop. Without, the sync runs at once, on this thread.
+    void SetBackgroundWork(platform::BackgroundWork& work) { background_ = &work; }
 
     // The handlers are called from the event loop; `on_done` once, last, and
     // the transfer may be destroyed from inside it. Destroying it before ends
@@ -94,6 +100,9 @@ public:
     // Whether the file is the earlier transfer's, as that one left it: this
     // one ended before it wrote anything.
     bool LeftTheKeptFileAsItWas() const { return resumed_ && !changed_; }
+    // Whether the whole video came into the file: it is complete, or its
+    // last step (the sync) failed or was stopped.
+    bool HoldsTheWholeVideo() const { return whole_; }
     // Ends the request and closes the file with what came written out; the
     // handlers are not called. The bytes on disk then.
     int64_t Abandon();
@@ -103,8 +112,12 @@ private:
     void OnBody(const char* data, size_t size) override;
     void OnEnd(const platform::HttpEnd& end) override;
     void Request(int64_t from);
-    bool HoldsTheWholeVideo() const;
+    bool KeptFileIsWhole() const;
     void CompleteAsKept();
+    // Every byte came: the file is synced to the disk, and the transfer then
+    // completes.
+    void SyncTheWhole();
+    void OnSynced(int error);
     bool TakesTheRest(const platform::HttpAnswer& answer) const;
     void AskForTheWhole();
     bool BeginWhole(const platform::HttpAnswer& answer);
@@ -117,6 +130,10 @@ private:
     LimitWatch watch_;
     // Ends a transfer that needs no request, from the event loop.
     std::unique_ptr<platform::Timer> no_request_;
+    std::unique_ptr<platform::BackgroundWork> own_background_;
+    platform::BackgroundWork* background_;
+    platform::BackgroundWork::Ticket syncing_;
+    bool whole_ = false;
     std::unique_ptr<platform::HttpExchange> exchange_;
     std::string link_;
     platform::HttpRequest::Reach reach_ = platform::HttpRequest::Reach::kAnywhere;

@@ -27,8 +27,7 @@ void LimitWatch::OnTimer() {
         on_passed_(Reason::kOpenTimeout);
         return;
     }
-    const auto quiet =
-        std::chrono::duration_cast<platform::Duration>(clock_.Now() - last_byte_);
+    const auto quiet = std::chrono::duration_cast<platform::Duration>(clock_.Now() - last_byte_);
     if (quiet >= limits_.stall) {
         on_passed_(Reason::kStallTimeout);
         return;

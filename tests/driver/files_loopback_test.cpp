@@ -6,6 +6,7 @@
 
 #include <sys/mount.h>
 
+#include "fakes/held_work.h"
 #include "list/reason_texts.h"
 
 #include <cerrno>
@@ -263,22 +264,60 @@ TEST_F(FilesLoopbackTest, AFileThatKeptItsTemporaryNameTakesItsOwnOnRetryWithout
     }
 }
 
-TEST_F(FilesLoopbackTest, TheBytesReachTheDiskBeforeTheNameAndTheFolderAfter) {
-    AddVideo("clip.flv", VideoAnswer("video"));
-    RunToTheEnd();
-    std::vector<Call> order;
-    for (const auto& made : files.Calls()) order.push_back(made.call);
-    EXPECT_EQ(order,
-              (std::vector<Call>{Call::kSyncFile, Call::kRenameNoReplace, Call::kSyncFolder}));
+// Syncing waits for the disk, which takes seconds for a large file on a slow
+// disk: it happens away from the event loop, and the file takes its name
+// only once the disk has its bytes.
+class SyncTest : public FilesLoopbackTest {
+protected:
+    fakes::HeldWork background;
+    DownloadRun synced{{queue,
+                        http,
+                        clock,
+                        [this] { return Videos(); },
+                        {},
+                        &parsers,
+                        [] { return true; },
+                        files,
+                        &background}};
+
+    void RunUntilTheSyncIsHeld() {
+        synced.Start();
+        ASSERT_TRUE(RunUntil([this] { return background.Held() > 0; }));
+    }
+};
+
+TEST_F(SyncTest, TheBytesReachTheDiskBeforeTheNameAndTheFolderAfter) {
+    const list::ItemKey key = AddVideo("clip.flv", VideoAnswer("video"));
+    RunUntilTheSyncIsHeld();
+    EXPECT_NE(Status(key), "Complete");
+    EXPECT_FALSE(files.WasCalled(Call::kRenameNoReplace)) << "named before the disk had it";
+    ASSERT_TRUE(background.Release());
+    EXPECT_EQ(Status(key), "Complete");
+    EXPECT_EQ(test_support::ReadWholeFile(Video("clip.flv")), "video");
+    EXPECT_FALSE(files.WasCalled(Call::kSyncFolder)) << "the folder is synced aside too";
+    ASSERT_TRUE(background.Release());
+    ASSERT_TRUE(files.WasCalled(Call::kSyncFolder));
     EXPECT_EQ(files.Calls().back().path, Videos());
+    synced.Stop();
 }
 
-TEST_F(FilesLoopbackTest, AFileThatCannotReachTheDiskIsNotNamedButKept) {
+TEST_F(SyncTest, AFileThatCannotReachTheDiskIsNotNamedButKept) {
     const list::ItemKey key = AddVideo("clip.flv", VideoAnswer("video"));
-    files.Refuse(Call::kSyncFile, EIO);
-    RunToTheEnd();
+    RunUntilTheSyncIsHeld();
+    ASSERT_TRUE(background.Release(EIO));
+    ASSERT_TRUE(RunUntil([&] { return !synced.IsRunning(); }));
     EXPECT_EQ(Item(key).failure->reason, Reason::kWriteFailed);
     EXPECT_FALSE(files.WasCalled(Call::kRenameNoReplace));
+    EXPECT_EQ(test_support::ReadWholeFile(Item(key).temporary_path), "video");
+}
+
+TEST_F(SyncTest, AStopWhileTheDiskSyncsKeepsTheWholeFileForTheNextTry) {
+    const list::ItemKey key = AddVideo("clip.flv", VideoAnswer("video"));
+    RunUntilTheSyncIsHeld();
+    synced.Stop();
+    ASSERT_TRUE(background.Release());
+    EXPECT_EQ(Status(key), "Cancelled");
+    EXPECT_EQ(Item(key).kept, 5);
     EXPECT_EQ(test_support::ReadWholeFile(Item(key).temporary_path), "video");
 }
 

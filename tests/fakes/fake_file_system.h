@@ -14,15 +14,7 @@ namespace tarnwick::test_support {
 
 class FakeFileSystem : public transfer::files::FileSystem {
 public:
-    enum class Call {
-        kRenameNoReplace,
-        kLink,
-        kCreateEmpty,
-        kRename,
-        kRemoveName,
-        kSyncFile,
-        kSyncFolder
-    };
+    enum class Call { kRenameNoReplace, kLink, kCreateEmpty, kRename, kRemoveName, kSyncFolder };
     struct Made {
         Call call;
         std::string path;
@@ -59,9 +51,6 @@ public:
     }
     int RemoveName(const std::string& path) override {
         return Pass(Call::kRemoveName, path, [&] { return system_.RemoveName(path); });
-    }
-    int SyncFile(const std::string& path) override {
-        return Pass(Call::kSyncFile, path, [&] { return system_.SyncFile(path); });
     }
     int SyncFolder(const std::string& path) override {
         return Pass(Call::kSyncFolder, path, [&] { return system_.SyncFolder(path); });

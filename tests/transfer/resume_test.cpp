@@ -41,9 +41,11 @@ protected:
     void Send(const std::string& body) {
         http.Last().Body(body);
         http.Last().End();
+        clock.RunDue();
     }
 
     test_support::TempFolder folder;
+    // Also tells a complete file's sync, once its timer is run.
     fakes::FakeClock clock;
     fakes::FakeHttp http;
     FileTransfer transfer{http, clock};

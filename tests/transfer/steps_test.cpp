@@ -38,6 +38,7 @@ protected:
     }
 
     test_support::TempFolder folder;
+    // Also tells a complete file's sync, once its timer is run.
     fakes::FakeClock clock;
     fakes::FakeHttp http;
     FileTransfer transfer{http, clock};
@@ -91,6 +92,7 @@ TEST_P(PagePaceTest, APageThatTricklesEnds) {
     if (!GetParam().reason) {
         EXPECT_FALSE(result);
         http.Last().End();
+        clock.RunDue();
         ASSERT_TRUE(result);
         EXPECT_TRUE(result->outcome.IsComplete());
         return;
@@ -140,6 +142,7 @@ TEST_F(StepsTest, ACompleteTransferLeavesTheWholeBodyInTheTemporaryFile) {
     }
     http.Last().Body(body.substr(at));
     http.Last().End();
+    clock.RunDue();
     ASSERT_TRUE(outcome && outcome->IsComplete());
     EXPECT_TRUE(test_support::ReadWholeFile(Candidate(1)) == body) << "every byte, in order";
 }
@@ -154,6 +157,7 @@ TEST_F(StepsTest, AnythingAtTheTemporaryNameIsPassedOverNeverWrittenThrough) {
     EXPECT_EQ(transfer.TemporaryPath(), Candidate(3));
     http.Last().Body("video");
     http.Last().End();
+    clock.RunDue();
     ASSERT_TRUE(outcome && outcome->IsComplete());
     EXPECT_EQ(test_support::ReadWholeFile(canary), "keep me");
     EXPECT_EQ(test_support::ReadWholeFile(Candidate(2)), "a file left there");
@@ -226,6 +230,7 @@ TEST_F(StepsTest, APartialAnswerToAPlainRequestCountsOnlyWhenItIsTheWholeVideo) 
     http.Last().Answer(206, "Content-Range: bytes 0-4/5\r\nContent-Length: 5\r\n");
     http.Last().Body("video");
     http.Last().End();
+    clock.RunDue();
     ASSERT_TRUE(outcome);
     EXPECT_TRUE(outcome->IsComplete());
     EXPECT_EQ(test_support::ReadWholeFile(Candidate(1)), "video");
@@ -250,6 +255,7 @@ TEST_F(StepsTest, ACodedAnswerTellsNoLengthOfWhatItIsReadAs) {
     http.Last().Answer(200, "Content-Encoding: gzip\r\nContent-Length: 5\r\n");
     http.Last().Body("<p>a page larger than its coded length</p>");
     http.Last().End();
+    clock.RunDue();
     EXPECT_EQ(page_size, std::nullopt);
     ASSERT_TRUE(page && page->outcome.IsComplete());
 
@@ -261,6 +267,7 @@ TEST_F(StepsTest, ACodedAnswerTellsNoLengthOfWhatItIsReadAs) {
     http.Last().Answer(200, "Content-Encoding: gzip\r\nContent-Length: 5\r\nETag: \"v1\"\r\n");
     http.Last().Body("the decoded video");
     http.Last().End();
+    clock.RunDue();
     ASSERT_TRUE(outcome && outcome->IsComplete()) << "the coded length is not the video's";
     ASSERT_TRUE(progress);
     EXPECT_EQ(progress->size, std::nullopt);
