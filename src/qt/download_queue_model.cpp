@@ -28,6 +28,10 @@ constexpr FieldColumn kFieldColumns[] = {
 DownloadQueueModel::DownloadQueueModel(list::DownloadQueue& queue, QObject* parent)
     : QAbstractTableModel(parent), queue_(queue) {
     queue_.AddObserver(this);
+    progress_interval_.setSingleShot(true);
+    progress_interval_.setInterval(kProgressIntervalMs);
+    QObject::connect(&progress_interval_, &QTimer::timeout, this,
+                     [this] { TellWaitingProgress(); });
 }
 
 DownloadQueueModel::~DownloadQueueModel() { queue_.RemoveObserver(this); }
@@ -146,7 +150,33 @@ void DownloadQueueModel::RenumberFrom(int position) {
     }
 }
 
+bool DownloadQueueModel::IsProgressOnly(int position, unsigned fields) const {
+    return fields == list::kFieldStatus &&
+           queue_.At(position).state == list::ItemState::kDownloading;
+}
+
+void DownloadQueueModel::TellProgress(list::ItemKey key) {
+    const int row = queue_.PositionOf(key);
+    if (row >= 0) TellChanged(row, row, platform::kColumnStatus, platform::kColumnStatus);
+}
+
+void DownloadQueueModel::TellWaitingProgress() {
+    if (progress_waiting_.empty()) return;
+    for (const list::ItemKey key : std::exchange(progress_waiting_, {})) TellProgress(key);
+    progress_interval_.start();
+}
+
 void DownloadQueueModel::OnChanged(int position, unsigned fields) {
+    if (!in_batch_ && IsProgressOnly(position, fields)) {
+        const list::ItemKey key = queue_.At(position).key;
+        if (progress_interval_.isActive()) {
+            progress_waiting_.insert(key);
+            return;
+        }
+        TellProgress(key);
+        progress_interval_.start();
+        return;
+    }
     int first = platform::kColumnCount;
     int last = -1;
     for (const FieldColumn& entry : kFieldColumns) {

@@ -11,6 +11,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QString>
+#include <QTimer>
 
 #include <array>
 #include <unordered_set>
@@ -21,6 +22,10 @@ class DownloadQueueModel : public QAbstractTableModel, private list::QueueObserv
     Q_OBJECT
 
 public:
+    // How often a downloading item's progress is told at most: its cell
+    // repaints no more often than that, however fast the bytes come.
+    static constexpr int kProgressIntervalMs = 250;
+
     // Whether the row's own selection flag is set.
     static constexpr int kRowSelectedRole = Qt::UserRole + 1;
     // The percentage of a downloading item with a known size; none otherwise.
@@ -64,6 +69,11 @@ private:
     void RenumberFrom(int position);
     void TellChanged(int first_row, int last_row, int first_column, int last_column);
     void TellRowsSelectedChanged(int first_row, int last_row);
+    // A change of a downloading item's progress alone, told at most once per
+    // kProgressIntervalMs.
+    bool IsProgressOnly(int position, unsigned fields) const;
+    void TellProgress(list::ItemKey key);
+    void TellWaitingProgress();
     bool HasCell(const QModelIndex& index) const;
     QVariant CellText(const list::DownloadItem& item, int column) const;
 
@@ -82,6 +92,9 @@ private:
     int renumber_from_ = -1;
     int changed_rows_[2] = {-1, -1};
     int changed_columns_[2] = {-1, -1};
+    // Progress told within the last interval; what came since waits for its end.
+    QTimer progress_interval_;
+    std::unordered_set<list::ItemKey> progress_waiting_;
 };
 
 } // namespace tarnwick::qt

@@ -43,6 +43,8 @@ public:
     void Discard();
 
     const std::string& Path() const { return path_; }
+    // The open file's descriptor; -1 when none is open.
+    int Descriptor() const { return descriptor_; }
     // The bytes written to the file so far; what is gathered is not counted.
     int64_t OnDisk() const { return on_disk_; }
     int Error() const { return error_; }

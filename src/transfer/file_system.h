@@ -27,6 +27,12 @@ bool Close(int descriptor, int& error);
 // Waits until the disk has the open file's bytes, then closes it: 0, or the
 // error of the sync (else of the close).
 int SyncAndClose(int descriptor);
+// A second descriptor of the open file, which the caller closes; -1 on failure.
+int Duplicate(int descriptor);
+// Has the disk start writing `length` bytes of the file from `from`, without
+// waiting for them; does nothing where the system cannot.
+void StartWriting(int descriptor, int64_t from, int64_t length);
+
 // Whether a sync that failed so says the bytes may not be on the disk; file
 // systems that cannot sync at all (EINVAL, EROFS, ...) say nothing of them.
 bool BytesMayBeLost(int sync_error);

@@ -61,6 +61,16 @@ bool Close(int descriptor, int& error) {
     return false;
 }
 
+int Duplicate(int descriptor) { return ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0); }
+
+void StartWriting(int descriptor, int64_t from, int64_t length) {
+#ifdef SYNC_FILE_RANGE_WRITE
+    ::sync_file_range(descriptor, from, length, SYNC_FILE_RANGE_WRITE);
+#else
+    (void)descriptor, (void)from, (void)length;
+#endif
+}
+
 int SyncAndClose(int descriptor) {
     int error = ::fsync(descriptor) == 0 ? 0 : errno;
     int closed = 0;

@@ -118,6 +118,11 @@ bool Close(int descriptor, int& error) {
     return false;
 }
 
+int Duplicate(int descriptor) { return _dup(descriptor); }
+
+// Windows writes behind by itself.
+void StartWriting(int, int64_t, int64_t) {}
+
 int SyncAndClose(int descriptor) {
     int error = _commit(descriptor) == 0 ? 0 : errno;
     int closed = 0;

@@ -82,6 +82,7 @@ void FileTransfer::SyncTheWhole() {
     whole_ = true;
     watch_.Stop();
     exchange_.reset();
+    write_behind_.reset();
     // A power cut after the file takes its name must not leave it short. A
     // slow disk can take seconds to say it has the bytes: the event loop
     // goes on meanwhile.
@@ -178,6 +179,7 @@ void FileTransfer::OnAnswer(const platform::HttpAnswer& answer) {
 // The answer is the whole video: the file starts afresh with its bytes.
 bool FileTransfer::BeginWhole(const platform::HttpAnswer& answer) {
     changed_ = true;
+    write_behind_.reset();
     const bool ready = file_.Path().empty() ? CreateFile() : file_.Restart();
     if (!ready) {
         FailWriting(
@@ -199,6 +201,8 @@ void FileTransfer::OnBody(const char* data, size_t size) {
         return;
     }
     received_ += static_cast<int64_t>(size);
+    if (!write_behind_) write_behind_ = std::make_unique<WriteBehind>(*background_);
+    write_behind_->Written(file_.Descriptor(), file_.OnDisk());
     Report();
 }
 
@@ -206,6 +210,7 @@ int64_t FileTransfer::Abandon() {
     watch_.Stop();
     no_request_->Stop();
     syncing_.reset();
+    write_behind_.reset();
     exchange_.reset();
     file_.Close();
     on_done_ = nullptr;
@@ -255,6 +260,7 @@ void FileTransfer::Finish(Outcome outcome) {
     watch_.Stop();
     no_request_->Stop();
     exchange_.reset();
+    write_behind_.reset();
     file_.Close();
     const DoneHandler done = std::move(on_done_);
     done(std::move(outcome));

@@ -21,6 +21,7 @@
 #include "platform/http_client.h"
 #include "transfer/download_file.h"
 #include "transfer/time_limits.h"
+#include "transfer/write_behind.h"
 
 #include <cstdint>
 #include <functional>
@@ -133,6 +134,7 @@ private:
     std::unique_ptr<platform::BackgroundWork> own_background_;
     platform::BackgroundWork* background_;
     platform::BackgroundWork::Ticket syncing_;
+    std::unique_ptr<WriteBehind> write_behind_;
     bool whole_ = false;
     std::unique_ptr<platform::HttpExchange> exchange_;
     std::string link_;

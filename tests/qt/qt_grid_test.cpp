@@ -18,6 +18,7 @@
 #include <QPalette>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -239,6 +240,21 @@ TEST_F(QtGridTest, ManyItemsChangeAsOneRangeEach) {
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(Cell(199, 3), "ERROR");
     grid.SetSelectionListener(nullptr);
+}
+
+TEST_F(QtGridTest, ProgressIsToldAtMostFourTimesASecond) {
+    const list::ItemKey key = Add("http://youtube.com/watch?v=1");
+    Downloading(key, 0, 1000);
+    int changes = 0;
+    QObject::connect(&Model(), &QAbstractItemModel::dataChanged, [&] { ++changes; });
+    for (int64_t received = 10; received <= 500; received += 10) queue.SetReceived(key, received);
+    EXPECT_EQ(changes, 1) << "the first at once, the rest wait";
+    EXPECT_EQ(Cell(0, 3), "50") << "the model itself is never behind";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return changes == 2; }));
+    queue.Modify(key, [](list::DownloadItem& i) { i.state = list::ItemState::kComplete; });
+    EXPECT_EQ(changes, 3) << "the end is told at once";
+    QTest::qWait(DownloadQueueModel::kProgressIntervalMs * 2);
+    EXPECT_EQ(changes, 3);
 }
 
 TEST_F(QtGridTest, ADownloadingItemIsPaintedAsABarFromItsNumbers) {

@@ -1,0 +1,31 @@
+#include "transfer/write_behind.h"
+
+#include "transfer/file_system.h"
+
+namespace tarnwick::transfer {
+
+void WriteBehind::Written(int descriptor, int64_t on_disk) {
+    if (on_disk - started_ < kStep) return;
+    if (own_ < 0) own_ = files::Duplicate(descriptor);
+    if (own_ < 0) return;
+    const int own = own_;
+    const int64_t from = started_;
+    work_.Run(
+        [own, from, length = on_disk - from] {
+            files::StartWriting(own, from, length);
+            return 0;
+        },
+        nullptr);
+    started_ = on_disk;
+}
+
+void WriteBehind::Reset() {
+    started_ = 0;
+    if (own_ < 0) return;
+    int ignored = 0;
+    work_.Run([own = own_, ignored]() mutable { return files::Close(own, ignored) ? 0 : ignored; },
+              nullptr);
+    own_ = -1;
+}
+
+} // namespace tarnwick::transfer
