@@ -23,6 +23,11 @@ namespace {
 
 constexpr long kMaxRedirects = 10;
 constexpr long kReceiveBufferSize = 256 * 1024;
+// The body bytes one turn of the event loop hands on at most. curl reads on
+// while its socket has more, up to a hundred buffers in one call; a fast
+// transfer would hold the event loop for tens of milliseconds. Past this, the
+// transfer pauses until the event loop's next turn.
+constexpr size_t kBytesPerTurn = 2 * 1024 * 1024;
 
 // What a write or header callback returns to make curl fail the transfer.
 #ifdef CURL_WRITEFUNC_ERROR
@@ -54,7 +59,8 @@ struct Transfer {
     char error[CURL_ERROR_SIZE] = {};
     // Why the request never reached curl, told from the event loop.
     std::string start_failure;
-    bool added = false; // in the multi handle
+    bool added = false;  // in the multi handle
+    bool paused = false; // held by the turn's budget until the next turn
 
     platform::HttpRequest::Reach reach = platform::HttpRequest::Reach::kAnywhere;
     // Whether the first request went to a public address, once it went.
@@ -184,6 +190,10 @@ private:
 
     void OnReady(QSocketNotifier* notifier, curl_socket_t socket, int mask);
     void OnTimeout();
+    // Whether `bytes` more fit into this turn's budget; a transfer past it is
+    // resumed in the next turn.
+    bool TakesThisTurn(Transfer& transfer, size_t bytes);
+    void ResumePaused();
     void Drive(curl_socket_t socket, int mask);
     void Settle();
     void FlushDeferred();
@@ -221,7 +231,10 @@ private:
     std::vector<uint64_t> pending_adds_;
     std::vector<uint64_t> pending_removals_;
 
-    int in_curl_ = 0;                     // inside curl_multi_socket_action
+    int in_curl_ = 0;              // inside curl_multi_socket_action
+    size_t turn_bytes_ = 0;        // body bytes handed on in this turn
+    std::vector<uint64_t> paused_; // transfers the budget paused
+    bool resume_posted_ = false;
     int driving_ = 0;                     // inside a call from Qt that may reach a receiver
     QSocketNotifier* serviced_ = nullptr; // stays disabled until its socket is served
     bool missed_ = false;                 // a wake-up came while inside curl
@@ -437,6 +450,8 @@ void CurlCore::OnTimeout() {
 }
 
 void CurlCore::Drive(curl_socket_t socket, int mask) {
+    // Each call from the event loop is a turn of its own.
+    if (in_curl_ == 0) turn_bytes_ = 0;
     ++driving_;
     ++in_curl_;
     int running = 0;
@@ -623,6 +638,47 @@ size_t CurlCore::HeaderCallback(char* data, size_t size, size_t count, void* use
     return bytes;
 }
 
+bool CurlCore::TakesThisTurn(Transfer& transfer, size_t bytes) {
+    if (turn_bytes_ < kBytesPerTurn) {
+        turn_bytes_ += bytes;
+        return true;
+    }
+    transfer.paused = true;
+    paused_.push_back(transfer.id);
+    if (!resume_posted_) {
+        resume_posted_ = true;
+        QMetaObject::invokeMethod(
+            context_,
+            [weak = weak_from_this()] {
+                if (const auto core = weak.lock()) core->ResumePaused();
+            },
+            Qt::QueuedConnection);
+    }
+    return false;
+}
+
+void CurlCore::ResumePaused() {
+    resume_posted_ = false;
+    if (closing_) return;
+    turn_bytes_ = 0;
+    ++driving_;
+    for (const uint64_t id : std::exchange(paused_, {})) {
+        const auto found = transfers_.find(id);
+        if (closing_ || found == transfers_.end() || !found->second->paused) continue;
+        found->second->paused = false;
+        // Hands on what curl held back, from inside curl: what a receiver asks
+        // meanwhile waits as it does in curl's other calls.
+        ++in_curl_;
+        curl_easy_pause(found->second->easy, CURLPAUSE_CONT);
+        --in_curl_;
+    }
+    if (!closing_) {
+        ResumeMissed();
+        Settle();
+    }
+    LeaveDriving();
+}
+
 size_t CurlCore::WriteCallback(char* data, size_t size, size_t count, void* user) {
     Transfer& transfer = *static_cast<Transfer*>(user);
     const size_t bytes = size * count;
@@ -632,6 +688,7 @@ size_t CurlCore::WriteCallback(char* data, size_t size, size_t count, void* user
         if (transfer.receiver == nullptr) return kAbortTransfer;
     }
     if (bytes == 0) return 0;
+    if (!transfer.core->TakesThisTurn(transfer, bytes)) return CURL_WRITEFUNC_PAUSE;
     transfer.receiver->OnBody(data, bytes);
     return transfer.receiver == nullptr ? kAbortTransfer : bytes;
 }

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <functional>
@@ -249,6 +250,31 @@ TEST_F(CurlClientTest, ALargeBodyArrivesByteForByte) {
     EXPECT_EQ(recorder.body_size, kSize);
     EXPECT_EQ(recorder.mismatches, 0u);
     EXPECT_EQ(recorder.end->kind, HttpEnd::Kind::kComplete);
+}
+
+TEST_F(CurlClientTest, AFastBodyIsHandedOnInTurnsThatLeaveTheEventLoopFree) {
+    constexpr uint64_t kSize = 64ull * 1024 * 1024;
+    // A turn's budget and at most one buffer past it.
+    constexpr uint64_t kMostPerTurn = 2 * 1024 * 1024 + 256 * 1024;
+    server_.Serve("/fast", Answer()
+                               .Head("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kSize) +
+                                     "\r\n\r\n")
+                               .GeneratedBody(kSize));
+    Recorder recorder(loop_);
+    recorder.generated = true;
+    // Fires once in each turn of the event loop that has time for it.
+    uint64_t at_last_turn = 0;
+    uint64_t most_in_a_turn = 0;
+    QTimer turns;
+    QObject::connect(&turns, &QTimer::timeout, [&] {
+        most_in_a_turn = std::max(most_in_a_turn, recorder.body_size - at_last_turn);
+        at_last_turn = recorder.body_size;
+    });
+    turns.start(0);
+    Fetch(Get("/fast"), recorder);
+    EXPECT_EQ(recorder.body_size, kSize);
+    EXPECT_EQ(recorder.mismatches, 0u) << "pausing loses or repeats nothing";
+    EXPECT_LE(most_in_a_turn, kMostPerTurn);
 }
 
 TEST_F(CurlClientTest, AHeadGoesAsAnUncachedHttpOnePointZeroRequestWithTheAgent) {
