@@ -7,8 +7,6 @@
 #include <QLocalSocket>
 #include <QThread>
 
-#include <unistd.h>
-
 #include <utility>
 
 namespace tarnwick::clip {
@@ -24,9 +22,11 @@ QString RuntimePath(const QString& name) {
     return QDir(tarnwick::qt::LocalChannel::SocketFolder()).filePath(name);
 }
 
-QString LockPath() { return RuntimePath(QStringLiteral("tarnwick-clip-%1.lock").arg(::getuid())); }
+QString LockPath() {
+    return RuntimePath(QStringLiteral("tarnwick-clip-%1.lock").arg(tarnwick::qt::UserIdText()));
+}
 QString ControlName() {
-    return RuntimePath(QStringLiteral("tarnwick-clip-%1.control").arg(::getuid()));
+    return RuntimePath(QStringLiteral("tarnwick-clip-%1.control").arg(tarnwick::qt::UserIdText()));
 }
 
 // Asks the watcher that holds the lock to end and waits until it has gone.

@@ -1,5 +1,7 @@
 #include "qt/instance_lock.h"
 
+#include "qt/local_channel.h"
+
 #include <QFile>
 #include <QLockFile>
 
@@ -18,19 +20,10 @@ namespace {
 constexpr qint64 kMostAnnouncementBytes = 4096;
 constexpr char kAnnouncementEnd = '\n';
 
-QString UserPart() {
-#ifdef Q_OS_UNIX
-    return QString::number(::getuid());
-#else
-    const QString user = qEnvironmentVariable("USERNAME");
-    return user.isEmpty() ? QStringLiteral("user") : user;
-#endif
-}
-
 } // namespace
 
 QString InstanceLock::PathIn(const QString& folder) {
-    return folder + QStringLiteral("/tarnwick-%1.lock").arg(UserPart());
+    return folder + QStringLiteral("/tarnwick-%1.lock").arg(UserIdText());
 }
 
 InstanceLock::InstanceLock(const QString& folder) : path_(PathIn(folder)) { Take(); }

@@ -34,16 +34,7 @@ bool HasWebScheme(const QString& text) {
            text.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
 }
 
-QString UserId() {
-#ifdef Q_OS_UNIX
-    return QString::number(::getuid());
-#else
-    const QString user = qEnvironmentVariable("USERNAME");
-    return user.isEmpty() ? QStringLiteral("user") : user;
-#endif
-}
-
-QString ChannelPrefix() { return QStringLiteral("tarnwick-channel-%1-").arg(UserId()); }
+QString ChannelPrefix() { return QStringLiteral("tarnwick-channel-%1-").arg(UserIdText()); }
 
 #ifdef Q_OS_UNIX
 // Whether a program listens on the socket at `path`: a refused connect says not.
@@ -73,6 +64,15 @@ bool IsChannelAddress(QByteArrayView message) {
     }
     const QUrl url(text);
     return url.isValid() && !url.host().isEmpty();
+}
+
+QString UserIdText() {
+#ifdef Q_OS_UNIX
+    return QString::number(::getuid());
+#else
+    const QString user = qEnvironmentVariable("USERNAME");
+    return user.isEmpty() ? QStringLiteral("user") : user;
+#endif
 }
 
 bool IsLaunchText(QByteArrayView text) {

@@ -49,6 +49,10 @@ inline constexpr char kLaunchDone[] = "DONE";
 // format characters.
 bool IsChannelAddress(QByteArrayView message);
 
+// The user's id as names of per-user files carry it: the uid, or on Windows
+// the user's name.
+QString UserIdText();
+
 // Whether `text` may be handed over as a text of a launch's command line:
 // valid UTF-8 without control characters, short enough for one message.
 bool IsLaunchText(QByteArrayView text);
