@@ -1,5 +1,6 @@
 #include "app/tarnwick_app.h"
 
+#include "qt/dbus_file_manager.h"
 #include "qt/qt_app_paths.h"
 #include "qt/qt_clipboard.h"
 #include "qt/qt_connectivity.h"
@@ -43,6 +44,8 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       connectivity(
           Choose<platform::Connectivity, qt::QtConnectivity>(o.connectivity, own_connectivity_)),
       launch(Choose<platform::ShellLaunch, qt::QtShellLaunch>(o.launch, own_launch_)),
+      file_manager(
+          Choose<platform::FileManager, qt::DBusFileManager>(o.file_manager, own_file_manager_)),
       chooser(
           Choose<platform::FolderChooser, qt::QtFolderChooser>(o.chooser, own_chooser_, &window)),
       clipboard(Choose<platform::Clipboard, qt::QtClipboard>(o.clipboard, own_clipboard_)),
@@ -89,8 +92,28 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
                clipboard_monitor.SwitchMonitor(on);
                settings_control.PublishSettings();
            },
-           [this] { return run_commands.TrayEntryCaption(); }, [this] { lifecycle.ExitSoon(); }}) {
-    window.Grid().SetEditHandler(&grid_commands);
+           [this] { return run_commands.TrayEntryCaption(); }, [this] { lifecycle.ExitSoon(); }}),
+      item_files({.queue = queue,
+                  .settings = settings_values,
+                  .files = transfer::files::SystemFileSystem(),
+                  .launch = launch,
+                  .file_manager = file_manager,
+                  .messages = status_line,
+                  .names = grid_commands}),
+      grid_actions({.queue = queue,
+                    .grid = window.Grid(),
+                    .commands = grid_commands,
+                    .runs = run_commands,
+                    .run = run,
+                    .files = item_files,
+                    .monitor = clipboard_monitor}),
+      window_commands({.entry = address_entry,
+                       .clipboard = clipboard,
+                       .lifecycle = lifecycle,
+                       .messages = status_line}) {
+    window.Grid().SetEditHandler(&item_files);
+    window.Grid().SetInputListener(&grid_actions);
+    window.SetWindowCommands(&window_commands);
     window.Skin().SetCommandListener(&commands);
     tray.SetListener(&tray_menu);
     window.SetActions(
@@ -105,6 +128,8 @@ TarnwickApp::~TarnwickApp() {
     window.Skin().SetCommandListener(nullptr);
     tray.SetListener(nullptr);
     window.Grid().SetEditHandler(nullptr);
+    window.Grid().SetInputListener(nullptr);
+    window.SetWindowCommands(nullptr);
     // Transfers under way end before the services they use go.
     run.Stop();
 }

@@ -13,6 +13,7 @@
 #include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/connectivity.h"
+#include "platform/file_manager.h"
 #include "platform/folder_chooser.h"
 #include "platform/http_client.h"
 #include "platform/list_store.h"
@@ -28,7 +29,9 @@
 #include "shell/address_entry.h"
 #include "shell/app_lifecycle.h"
 #include "shell/clipboard_monitor.h"
+#include "shell/grid_actions.h"
 #include "shell/grid_commands.h"
+#include "shell/item_files.h"
 #include "shell/keeping_notices.h"
 #include "shell/launch_entry.h"
 #include "shell/run_commands.h"
@@ -40,6 +43,7 @@
 #include "shell/tray_menu.h"
 #include "shell/watcher_launch.h"
 #include "shell/wheel_forwarding.h"
+#include "shell/window_commands.h"
 
 #include <functional>
 #include <memory>
@@ -56,6 +60,7 @@ struct AppOverrides {
     platform::Connectivity* connectivity = nullptr;
     platform::Clipboard* clipboard = nullptr;
     platform::ShellLaunch* launch = nullptr;
+    platform::FileManager* file_manager = nullptr;
     platform::FolderChooser* chooser = nullptr;
     platform::Clock* clock = nullptr;
     platform::HttpClient* http = nullptr;
@@ -88,6 +93,7 @@ private:
     std::unique_ptr<platform::AppPaths> own_paths_;
     std::unique_ptr<platform::Connectivity> own_connectivity_;
     std::unique_ptr<platform::ShellLaunch> own_launch_;
+    std::unique_ptr<platform::FileManager> own_file_manager_;
     std::unique_ptr<platform::FolderChooser> own_chooser_;
     std::unique_ptr<platform::Clipboard> own_clipboard_;
     std::unique_ptr<platform::Clock> own_clock_;
@@ -101,6 +107,7 @@ public:
     const platform::AppPaths& paths;
     platform::Connectivity& connectivity;
     platform::ShellLaunch& launch;
+    platform::FileManager& file_manager;
     platform::FolderChooser& chooser;
     platform::Clipboard& clipboard;
     platform::Clock& clock;
@@ -132,6 +139,10 @@ public:
     shell::AppLifecycle lifecycle;
     shell::SkinCommands commands;
     shell::TrayMenu tray_menu;
+    // Complete items' files, the grid's keys and menu, and the window's keys.
+    shell::ItemFiles item_files;
+    shell::GridActions grid_actions;
+    shell::WindowCommands window_commands;
 };
 
 } // namespace tarnwick::app

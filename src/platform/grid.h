@@ -4,6 +4,8 @@
 // are addressed by their 0-based index, which is the item's position.
 #pragma once
 
+#include "platform/user_commands.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -58,6 +60,14 @@ public:
     virtual bool OnFileNameEdited(int row, const std::string& text) = 0;
 };
 
+// The grid's keys and context menu, which reach the commands while the grid
+// has the focus, and its double clicks.
+class GridInputListener : public UserCommands {
+public:
+    // A double click with the left button on the cell at `row`, `column`.
+    virtual void OnDoubleClicked(int row, int column) = 0;
+};
+
 class Grid {
 public:
     virtual ~Grid() = default;
@@ -85,11 +95,18 @@ public:
     virtual std::vector<CellRef> SelectedCells() const = 0;
     // Forgets every selected row and cell.
     virtual void ClearSelection() = 0;
+    // Selects every cell of the row and nothing else, makes the row current
+    // and scrolls it into sight.
+    virtual void SelectRow(int row) = 0;
+    // Opens the editor of the row's file name cell.
+    virtual void EditFileName(int row) = 0;
 
     // nullptr removes the handler.
     virtual void SetEditHandler(GridEditHandler* handler) = 0;
     // nullptr removes the listener.
     virtual void SetSelectionListener(GridSelectionListener* listener) = 0;
+    // nullptr removes the listener: the keys and the menu do nothing then.
+    virtual void SetInputListener(GridInputListener* listener) = 0;
 
     // One row-scroll step: action 0 or 1, in opposite directions.
     virtual void ScrollRows(int action) = 0;

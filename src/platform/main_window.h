@@ -2,6 +2,8 @@
 // and the window operations the skin's commands and the tray ask for.
 #pragma once
 
+#include "platform/user_commands.h"
+
 #include <string>
 
 namespace tarnwick::platform {
@@ -33,6 +35,9 @@ public:
     virtual void StartDrag() = 0;
     // Ends the program once the call that is running returns to the event loop.
     virtual void Quit() = 0;
+    // The commands whose keys work anywhere in the window, except where a
+    // text field takes the key for itself; nullptr removes them.
+    virtual void SetWindowCommands(UserCommands* commands) = 0;
 };
 
 } // namespace tarnwick::platform

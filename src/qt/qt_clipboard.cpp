@@ -14,4 +14,11 @@ std::string QtClipboard::Text() {
     return ToStdString(clipboard->text(QClipboard::Clipboard));
 }
 
+void QtClipboard::SetText(const std::string& text) {
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return;
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+        clipboard->setText(ToQString(text), QClipboard::Clipboard);
+    }
+}
+
 } // namespace tarnwick::qt

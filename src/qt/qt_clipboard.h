@@ -9,6 +9,7 @@ class QtClipboard : public platform::Clipboard {
 public:
     // Empty when the application has no clipboard (no GUI application yet).
     std::string Text() override;
+    void SetText(const std::string& text) override;
 };
 
 } // namespace tarnwick::qt

@@ -1,6 +1,7 @@
 #include "qt/qt_grid.h"
 
 #include "qt/cell_delegate.h"
+#include "qt/command_keys.h"
 #include "qt/download_queue_model.h"
 #include "qt/text_conversion.h"
 
@@ -8,6 +9,7 @@
 #include <QFontMetricsF>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTableView>
 
@@ -39,21 +41,39 @@ constexpr int kGridLine = 1;
 // A header section's padding and border, as the style sheet sets them.
 constexpr int kHeaderFrame = 2 + 2 + 1;
 
-// The table, telling when its font changes, so that the columns and rows follow.
+// The table, telling when its font changes, so that the columns and rows
+// follow, and handing on double clicks on its cells.
 class GridView : public QTableView {
 public:
-    GridView(QWidget* parent, std::function<void()> on_font_change)
-        : QTableView(parent), on_font_change_(std::move(on_font_change)) {}
-    void StopTellingFontChanges() { on_font_change_ = nullptr; }
+    // Whether a double click on the cell at row, column was taken.
+    using DoubleClick = std::function<bool(int, int)>;
+
+    GridView(QWidget* parent, std::function<void()> on_font_change, DoubleClick on_double_click)
+        : QTableView(parent),
+          on_font_change_(std::move(on_font_change)),
+          on_double_click_(std::move(on_double_click)) {}
+    void StopTelling() {
+        on_font_change_ = nullptr;
+        on_double_click_ = nullptr;
+    }
 
 protected:
     void changeEvent(QEvent* event) override {
         QTableView::changeEvent(event);
         if (event->type() == QEvent::FontChange && on_font_change_) on_font_change_();
     }
+    void mouseDoubleClickEvent(QMouseEvent* event) override {
+        const QModelIndex cell = indexAt(event->position().toPoint());
+        if (event->button() == Qt::LeftButton && cell.isValid() && on_double_click_ &&
+            on_double_click_(cell.row(), cell.column())) {
+            return;
+        }
+        QTableView::mouseDoubleClickEvent(event);
+    }
 
 private:
     std::function<void()> on_font_change_;
+    DoubleClick on_double_click_;
 };
 
 // The row selectors: as wide as they are set, whatever their sections hold,
@@ -67,16 +87,24 @@ public:
 } // namespace
 
 QtGrid::QtGrid(list::DownloadQueue& queue, QWidget* parent)
-    : view_(new GridView(parent, [this] { FitToFont(); })),
+    : view_(new GridView(
+          parent, [this] { FitToFont(); },
+          [this](int row, int column) {
+              if (input_listener_ == nullptr) return false;
+              input_listener_->OnDoubleClicked(row, column);
+              return true;
+          })),
       model_(new DownloadQueueModel(queue, view_)),
       delegate_(new CellDelegate(view_)) {
     view_->setVerticalHeader(new RowSelectorHeader(view_));
     view_->setModel(model_);
     view_->setItemDelegate(delegate_);
-    view_->setSelectionBehavior(QAbstractItemView::SelectItems);
+    // A click selects the whole row; the listener's keys, menu and double
+    // clicks open the file name's editor.
+    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
     view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    view_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                           QAbstractItemView::SelectedClicked);
+    view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view_->setContextMenuPolicy(Qt::CustomContextMenu);
     view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view_->verticalHeader()->setDefaultSectionSize(kRowHeight);
     view_->verticalHeader()->setFixedWidth(kRowSelectorWidth);
@@ -90,6 +118,10 @@ QtGrid::QtGrid(list::DownloadQueue& queue, QWidget* parent)
     connections_[1] =
         QObject::connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, view_,
                          [this] { TellSelectionChanged(); });
+    connections_[2] =
+        QObject::connect(view_, &QWidget::customContextMenuRequested, view_, [this](QPoint at) {
+            if (keys_) keys_->PopupMenu(view_->viewport()->mapToGlobal(at));
+        });
 }
 
 // The view is its parent's to destroy, and may outlive the grid a little.
@@ -97,7 +129,8 @@ QtGrid::~QtGrid() {
     for (const QMetaObject::Connection& connection : connections_) {
         QObject::disconnect(connection);
     }
-    static_cast<GridView*>(view_)->StopTellingFontChanges();
+    static_cast<GridView*>(view_)->StopTelling();
+    delete keys_;
 }
 
 void QtGrid::SetCaption(const std::string& caption) {
@@ -232,10 +265,34 @@ void QtGrid::ClearSelection() {
     TellSelectionChanged();
 }
 
+void QtGrid::SelectRow(int row) {
+    if (row < 0 || row >= model_->rowCount()) return;
+    model_->ClearRowSelection();
+    const QModelIndex cell = model_->index(row, std::max(view_->currentIndex().column(), 0));
+    view_->selectionModel()->setCurrentIndex(
+        cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view_->scrollTo(cell);
+    TellSelectionChanged();
+}
+
+void QtGrid::EditFileName(int row) {
+    const QModelIndex cell = model_->index(row, platform::kColumnFileName);
+    if (!cell.isValid()) return;
+    view_->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
+    view_->scrollTo(cell);
+    view_->edit(cell);
+}
+
 void QtGrid::SetEditHandler(platform::GridEditHandler* handler) { model_->SetEditHandler(handler); }
 
 void QtGrid::SetSelectionListener(platform::GridSelectionListener* listener) {
     selection_listener_ = listener;
+}
+
+void QtGrid::SetInputListener(platform::GridInputListener* listener) {
+    input_listener_ = listener;
+    delete keys_;
+    if (listener != nullptr) keys_ = new CommandKeys(view_, *listener, Qt::WidgetShortcut);
 }
 
 void QtGrid::TellSelectionChanged() {

@@ -8,6 +8,7 @@
 #include "platform/grid.h"
 
 #include <QMetaObject>
+#include <QPointer>
 
 #include <array>
 
@@ -17,6 +18,7 @@ class QWidget;
 namespace tarnwick::qt {
 
 class CellDelegate;
+class CommandKeys;
 class DownloadQueueModel;
 
 class QtGrid : public platform::Grid {
@@ -42,9 +44,12 @@ public:
     void SelectAllRows() override;
     std::vector<platform::CellRef> SelectedCells() const override;
     void ClearSelection() override;
+    void SelectRow(int row) override;
+    void EditFileName(int row) override;
     void SetEditHandler(platform::GridEditHandler* handler) override;
     void SetSelectionListener(platform::GridSelectionListener* listener) override;
     void ScrollRows(int action) override;
+    void SetInputListener(platform::GridInputListener* listener) override;
 
 private:
     void FitToFont();
@@ -56,9 +61,12 @@ private:
     DownloadQueueModel* model_;
     CellDelegate* delegate_;
     // The view's calls into this grid, undone when the grid goes before it.
-    std::array<QMetaObject::Connection, 2> connections_;
+    std::array<QMetaObject::Connection, 3> connections_;
     std::array<platform::ColumnWidth, platform::kColumnCount> widths_{};
     platform::GridSelectionListener* selection_listener_ = nullptr;
+    platform::GridInputListener* input_listener_ = nullptr;
+    // The listener's keys and menu, on the view.
+    QPointer<CommandKeys> keys_;
     std::array<std::optional<platform::Rgb>, 5> group_background_{};
     std::array<std::optional<platform::Rgb>, 5> group_text_{};
     platform::Rgb background_{233, 225, 225};

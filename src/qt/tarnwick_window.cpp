@@ -1,5 +1,6 @@
 #include "qt/tarnwick_window.h"
 
+#include "qt/command_keys.h"
 #include "qt/text_conversion.h"
 
 #include <QCheckBox>
@@ -113,6 +114,11 @@ void TarnwickWindow::Quit() {
     quitting_ = true;
     hide();
     QCoreApplication::quit();
+}
+
+void TarnwickWindow::SetWindowCommands(platform::UserCommands* commands) {
+    delete window_keys_;
+    if (commands != nullptr) window_keys_ = new CommandKeys(this, *commands, Qt::WindowShortcut);
 }
 
 void TarnwickWindow::BringToFront() {

@@ -9,6 +9,7 @@
 #include "qt/qml_skin_player.h"
 #include "qt/qt_grid.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -20,6 +21,8 @@ class QLineEdit;
 class QPushButton;
 
 namespace tarnwick::qt {
+
+class CommandKeys;
 
 // What the classic controls under the skin do: the same operations the
 // skin's commands reach.
@@ -65,6 +68,7 @@ public:
     void BringToFront() override;
     void StartDrag() override;
     void Quit() override;
+    void SetWindowCommands(platform::UserCommands* commands) override;
 
     // RunCaptions
     void ShowStartButtonCaption(const std::string& caption) override;
@@ -97,6 +101,7 @@ private:
     bool skin_filtered_ = false;
     platform::WheelListener* wheel_listener_ = nullptr;
     bool quitting_ = false;
+    QPointer<CommandKeys> window_keys_;
 };
 
 } // namespace tarnwick::qt

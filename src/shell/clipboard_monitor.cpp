@@ -15,6 +15,8 @@ ClipboardMonitor::ClipboardMonitor(ClipboardMonitorServices services)
       })) {}
 
 void ClipboardMonitor::OnDelivery(const std::string& text) {
+    // The program's own copy comes back once, and is listed already.
+    if (resolve::CleanAddress(text) == std::exchange(own_copy_, {})) return;
     const std::string address = s_.entry.Add(text);
     if (address.empty()) return;
     SetSkinVariable(s_.skin, kSkinVideoUrl, address);
@@ -37,6 +39,12 @@ void ClipboardMonitor::Poll() {
         s_.runs.StartIfIdle();
     }
     last_clipboard_text_ = text;
+}
+
+void ClipboardMonitor::CopyToClipboard(const std::string& text) {
+    s_.clipboard.SetText(text);
+    last_clipboard_text_ = text;
+    own_copy_ = resolve::CleanAddress(text);
 }
 
 void ClipboardMonitor::SetPolling(bool on) {

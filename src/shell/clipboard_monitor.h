@@ -67,6 +67,10 @@ public:
     // setting as it needs.
     void SwitchMonitor(bool on);
 
+    // Puts the text on the clipboard as the program's own copy, which neither
+    // the watcher's delivery nor the polling lists again.
+    void CopyToClipboard(const std::string& text);
+
     // Whether the polling timer may stand in for a watcher that cannot start;
     // it may unless told otherwise (to try the watcher alone).
     void AllowPollingStandIn(bool allowed) { stand_in_allowed_ = allowed; }
@@ -81,6 +85,8 @@ private:
     ClipboardMonitorServices s_;
     std::unique_ptr<platform::Timer> poll_timer_;
     std::string last_clipboard_text_;
+    // The address the watcher delivers of the program's own copy, until then.
+    std::string own_copy_;
     bool polling_ = false;
     bool polling_stands_in_ = false;
     bool stand_in_allowed_ = true;

@@ -2,8 +2,9 @@
 
 #include "list/add_video_url.h"
 #include "resolve/file_naming.h"
+#include "shell/grid_selection.h"
 
-#include <set>
+#include <optional>
 #include <vector>
 
 namespace tarnwick::shell {
@@ -11,17 +12,7 @@ namespace tarnwick::shell {
 void GridCommands::SelectAll() { grid_.SelectAllRows(); }
 
 std::vector<list::ItemKey> GridCommands::SelectedItems() const {
-    std::set<int> marked;
-    for (const platform::CellRef& cell : grid_.SelectedCells()) marked.insert(cell.row);
-    const int rows = grid_.RowCount();
-    for (int row = 0; row < rows; ++row) {
-        if (grid_.IsRowSelected(row)) marked.insert(row);
-    }
-    std::vector<list::ItemKey> keys;
-    for (const int row : marked) {
-        if (row < queue_.Count()) keys.push_back(queue_.At(row).key);
-    }
-    return keys;
+    return shell::SelectedItems(queue_, grid_);
 }
 
 void GridCommands::RemoveSelected() {
@@ -58,10 +49,13 @@ void GridCommands::ClearCompleted() {
 }
 
 void GridCommands::MoveFirstSelected(bool (list::DownloadQueue::*move)(list::ItemKey)) {
-    const std::vector<platform::CellRef> cells = grid_.SelectedCells();
+    const std::optional<int> row = FirstSelectedCellRow(queue_, grid_);
     grid_.ClearSelection();
-    if (cells.empty() || cells.front().row >= queue_.Count()) return;
-    (queue_.*move)(queue_.At(cells.front().row).key);
+    if (!row) return;
+    const list::ItemKey key = queue_.At(*row).key;
+    (queue_.*move)(key);
+    // Selected where it went, so that the next step moves it on.
+    grid_.SelectRow(queue_.PositionOf(key));
 }
 
 bool GridCommands::OnFileNameEdited(int row, const std::string& text) {

@@ -29,7 +29,8 @@ public:
     // that the next run takes them again; a placeholder name is derived anew,
     // and the site is told again, as the switch for other sites now says.
     void RetrySelected();
-    // Moves the item of the first selected cell one place up or down.
+    // Moves the item of the first selected cell one place up or down; it
+    // stays selected, alone.
     void MoveSelectedUp() { MoveFirstSelected(&list::DownloadQueue::MoveUp); }
     void MoveSelectedDown() { MoveFirstSelected(&list::DownloadQueue::MoveDown); }
 

@@ -321,7 +321,9 @@ TEST_F(TarnwickAppTest, GridCommandsWorkOnRealSelectionsAndEdits) {
     table().selectionModel()->select(model->index(1, 1), QItemSelectionModel::Select);
     SkinSends("IDC_FS_moveUp");
     EXPECT_EQ(Url(0), "http://youtube.com/watch?v=Waiting3");
+    EXPECT_TRUE(table().selectionModel()->isRowSelected(0)) << "the moved item stays selected";
 
+    table().selectionModel()->clearSelection();
     SkinSends("IDC_FS_selectAllD");
     SkinSends("IDC_FS_moveDown");
     EXPECT_EQ(Url(0), "http://youtube.com/watch?v=Waiting3")

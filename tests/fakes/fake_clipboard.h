@@ -1,4 +1,4 @@
-// A clipboard whose text the test sets.
+// A clipboard whose text the test sets, and the program too.
 #pragma once
 
 #include "platform/clipboard.h"
@@ -13,6 +13,7 @@ public:
         ++reads;
         return text;
     }
+    void SetText(const std::string& text) override { this->text = text; }
 
     std::string text;
     int reads = 0;

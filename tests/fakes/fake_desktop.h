@@ -48,8 +48,12 @@ public:
     }
     void StartDrag() override { log_.push_back("drag"); }
     void Quit() override { log_.push_back("quit"); }
+    void SetWindowCommands(platform::UserCommands* commands) override {
+        window_commands = commands;
+    }
 
     bool visible = true;
+    platform::UserCommands* window_commands = nullptr;
     bool skin_loads = true;
 
 private:

@@ -66,6 +66,15 @@ public:
         ++selection_clears;
         TellSelectionChanged();
     }
+    void SelectRow(int row) override {
+        selected_rows.clear();
+        selected_cells.clear();
+        for (int column = 0; column < platform::kColumnCount; ++column) {
+            selected_cells.push_back({row, column});
+        }
+        TellSelectionChanged();
+    }
+    void EditFileName(int row) override { edited_rows.push_back(row); }
     void SetEditHandler(platform::GridEditHandler* handler) override { edit_handler = handler; }
     void SetSelectionListener(platform::GridSelectionListener* listener) override {
         selection_listener = listener;
@@ -74,6 +83,9 @@ public:
         if (selection_listener != nullptr) selection_listener->OnSelectionChanged();
     }
     void ScrollRows(int action) override { scroll_actions.push_back(action); }
+    void SetInputListener(platform::GridInputListener* listener) override {
+        input_listener = listener;
+    }
 
     std::string caption = "unset";
     int display_option_resets = 0;
@@ -88,6 +100,9 @@ public:
     platform::GridEditHandler* edit_handler = nullptr;
     platform::GridSelectionListener* selection_listener = nullptr;
     std::vector<int> scroll_actions;
+    // The rows whose file name editor was opened.
+    std::vector<int> edited_rows;
+    platform::GridInputListener* input_listener = nullptr;
 
 private:
     const list::DownloadQueue& queue_;

@@ -1,6 +1,7 @@
 #include "shell/shell_harness.h"
 
 #include "resolve/site_index.h"
+#include "shell/grid_selection.h"
 
 namespace tarnwick::shell {
 namespace {
@@ -57,7 +58,8 @@ TEST_F(GridCommandsTest, MovesFollowTheFirstSelectedCellOnly) {
     grid.selected_cells = {{2, 1}, {1, 1}};
     grid_commands.MoveSelectedUp();
     EXPECT_EQ(Addresses(), (std::vector<std::string>{"1", "3", "2"}));
-    EXPECT_TRUE(grid.selected_cells.empty()) << "select again before each step";
+    EXPECT_EQ(SelectedItems(queue, grid), (std::vector<list::ItemKey>{queue.At(1).key}))
+        << "the moved item alone stays selected";
     grid.selected_cells = {{0, 3}};
     grid_commands.MoveSelectedUp();
     grid.selected_cells = {{2, 0}};

@@ -1,0 +1,73 @@
+#include "shell/item_files.h"
+
+#include "platform/app_paths.h"
+#include "resolve/file_naming.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace tarnwick::shell {
+namespace {
+
+std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
+
+} // namespace
+
+std::string ItemFiles::PathOf(const std::string& name) const {
+    return platform::JoinPath(s_.settings.download_dir, name);
+}
+
+std::string ItemFiles::ExistingFile(list::ItemKey key) {
+    const list::DownloadItem* item = s_.queue.Find(key);
+    if (item == nullptr || item->state != list::ItemState::kComplete) return {};
+    const std::string path = PathOf(item->name);
+    if (transfer::files::Exists(path)) return path;
+    s_.messages.ShowMessage(Quoted(item->name) + " is no longer in the download folder");
+    return {};
+}
+
+void ItemFiles::Open(list::ItemKey key) {
+    const std::string path = ExistingFile(key);
+    if (path.empty()) return;
+    if (!s_.launch.OpenDocument(path, "")) {
+        s_.messages.ShowMessage("No program could be started to open " +
+                                Quoted(s_.queue.Find(key)->name));
+    }
+}
+
+void ItemFiles::ShowInFolder(list::ItemKey key) {
+    const std::string path = ExistingFile(key);
+    if (path.empty()) return;
+    StatusMessages& messages = s_.messages;
+    const std::string name = s_.queue.Find(key)->name;
+    s_.file_manager.ShowInFolder(path, [&messages, name](bool shown) {
+        if (!shown) messages.ShowMessage("No file manager could show " + Quoted(name));
+    });
+}
+
+bool ItemFiles::OnFileNameEdited(int row, const std::string& text) {
+    if (row < 0 || row >= s_.queue.Count()) return false;
+    const list::DownloadItem& item = s_.queue.At(row);
+    if (item.state != list::ItemState::kComplete) return s_.names.OnFileNameEdited(row, text);
+    const std::string name = resolve::CleanFileName(text);
+    if (name.empty() || name == resolve::kEnterFileName) return false;
+    if (name == item.name) return true;
+    const list::ItemKey key = item.key;
+    const std::string old_name = item.name;
+    if (ExistingFile(key).empty()) return false;
+    const int error = transfer::files::ClaimName(s_.files, PathOf(old_name), PathOf(name));
+    if (error == EEXIST) {
+        s_.messages.ShowMessage("The download folder has a file named " + Quoted(name) +
+                                " already: the item keeps its name");
+        return false;
+    }
+    if (error != 0) {
+        s_.messages.ShowMessage(Quoted(old_name) + " could not be renamed (" +
+                                std::strerror(error) + "): the item keeps its name");
+        return false;
+    }
+    s_.queue.Rename(key, name);
+    return true;
+}
+
+} // namespace tarnwick::shell

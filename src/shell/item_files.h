@@ -1,0 +1,54 @@
+// The files of complete items: opened with the desktop's program for them,
+// shown in the file manager, and renamed on disk as the user renames the
+// item, so that the list and the download folder never disagree. A complete
+// item's file is its name in the download folder.
+#pragma once
+
+#include "list/download_queue.h"
+#include "platform/file_manager.h"
+#include "platform/grid.h"
+#include "platform/shell_launch.h"
+#include "settings/application_settings.h"
+#include "shell/status_line.h"
+#include "transfer/file_system.h"
+
+#include <string>
+
+namespace tarnwick::shell {
+
+struct ItemFileServices {
+    list::DownloadQueue& queue;
+    const settings::AppSettings& settings;
+    transfer::files::FileSystem& files;
+    platform::ShellLaunch& launch;
+    platform::FileManager& file_manager;
+    StatusMessages& messages;
+    // Names the items that are not complete, in the list alone.
+    platform::GridEditHandler& names;
+};
+
+class ItemFiles : public platform::GridEditHandler {
+public:
+    explicit ItemFiles(ItemFileServices services) : s_(services) {}
+
+    // Opens the complete item's file with the desktop's program for its
+    // type; what stands in the way is told in the status line.
+    void Open(list::ItemKey key);
+    // Shows the complete item's file in the file manager.
+    void ShowInFolder(list::ItemKey key);
+
+    // A complete item's file takes the cleaned name first, never replacing
+    // anything; the item is renamed only when its file was. Refused, the item
+    // keeps its name and the status line says why. Other items are named as
+    // the list alone names them.
+    bool OnFileNameEdited(int row, const std::string& text) override;
+
+private:
+    std::string PathOf(const std::string& name) const;
+    // The complete item's file, or empty when it is not there (told).
+    std::string ExistingFile(list::ItemKey key);
+
+    ItemFileServices s_;
+};
+
+} // namespace tarnwick::shell

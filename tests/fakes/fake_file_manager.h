@@ -1,0 +1,23 @@
+// A file manager that records what it was asked to show, and answers as the
+// test chooses, at once.
+#pragma once
+
+#include "platform/file_manager.h"
+
+#include <string>
+#include <vector>
+
+namespace tarnwick::fakes {
+
+class FakeFileManager : public platform::FileManager {
+public:
+    void ShowInFolder(const std::string& path, std::function<void(bool shown)> done) override {
+        shown.push_back(path);
+        done(shows);
+    }
+
+    std::vector<std::string> shown;
+    bool shows = true;
+};
+
+} // namespace tarnwick::fakes
