@@ -172,26 +172,6 @@ TEST_F(GridActionsTest, StopAppliesToTheRunningItemAndAsksAsTheStopButtonAsks) {
     EXPECT_TRUE(runs.IsRunning());
 }
 
-TEST_F(GridActionsTest, TheMenuListsItsEntriesInOrderWithTheirKeys) {
-    std::vector<std::pair<std::string, std::string>> menu;
-    std::vector<std::pair<std::string, std::string>> keys_only;
-    for (const platform::UserCommand& command : actions.Commands()) {
-        (command.in_menu ? menu : keys_only).emplace_back(command.caption, command.keys);
-    }
-    EXPECT_EQ(menu, (std::vector<std::pair<std::string, std::string>>{{"&Open", "Enter; Return"},
-                                                                      {"Show in &folder", ""},
-                                                                      {"&Retry", ""},
-                                                                      {"&Start", ""},
-                                                                      {"S&top", ""},
-                                                                      {"Re&name", "F2"},
-                                                                      {"Move &up", "Alt+Up"},
-                                                                      {"Move &down", "Alt+Down"},
-                                                                      {"&Copy address", "Ctrl+C"},
-                                                                      {"Re&move", "Del"}}));
-    EXPECT_EQ(keys_only,
-              (std::vector<std::pair<std::string, std::string>>{{"Select &all", "Ctrl+A"}}));
-}
-
 TEST_F(GridActionsTest, KeysReachTheGridCommands) {
     List(kPage1, ItemState::kWaiting);
     List(kPage2, ItemState::kWaiting);

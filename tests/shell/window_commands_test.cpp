@@ -32,15 +32,6 @@ protected:
                          .undo = &undo}};
 };
 
-TEST_F(WindowCommandsTest, TheKeysAreCtrlVCtrlQAndCtrlZ) {
-    std::vector<std::string> bound;
-    for (const platform::UserCommand& command : keys.Commands()) {
-        EXPECT_TRUE(keys.IsEnabled(command.id));
-        bound.push_back(command.keys);
-    }
-    EXPECT_EQ(bound, (std::vector<std::string>{"Ctrl+V", "Ctrl+Q", "Ctrl+Z"}));
-}
-
 TEST_F(WindowCommandsTest, PasteListsEachAddressOnTheClipboardAsTypedOnes) {
     clipboard.text = " " + kPage1 + "\r\n\r\n" + kPage2 + "\n";
     Press(WindowAction::kPasteAddress);
