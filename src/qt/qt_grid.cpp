@@ -129,6 +129,27 @@ void QtGrid::FitToFont() {
             view_->setColumnWidth(column, FittingWidth(column));
         }
     }
+    if (columns_fitted_) columns_fitted_();
+}
+
+int QtGrid::LeastWidth() const {
+    // The frame, the row selectors and a vertical scroll bar, which shows
+    // as soon as the rows outgrow the grid.
+    int width = 2 * view_->frameWidth() + kRowSelectorWidth +
+                view_->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < platform::kColumnCount; ++column) {
+        width += widths_[static_cast<size_t>(column)].takes_the_rest ? CaptionWidth(column)
+                                                                     : FittingWidth(column);
+    }
+    return width;
+}
+
+// The header's caption whole, with the section's padding and border.
+int QtGrid::CaptionWidth(int column) const {
+    const QFontMetricsF header(view_->horizontalHeader()->font());
+    const qreal caption = header.horizontalAdvance(
+        model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+    return static_cast<int>(std::ceil(caption)) + 1 + kHeaderFrame;
 }
 
 // Wide enough for the caption and for each text the column must show whole.
@@ -140,12 +161,8 @@ int QtGrid::FittingWidth(int column) const {
     for (const std::string& text : widths_[static_cast<size_t>(column)].fits) {
         widest = std::max(widest, cells.horizontalAdvance(ToQString(text)));
     }
-    const QFontMetricsF header(view_->horizontalHeader()->font());
-    const qreal caption = header.horizontalAdvance(
-        model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
     const int text_width = static_cast<int>(std::ceil(widest)) + 1;
-    return std::max(CellDelegate::CellWidthFor(text_width) + kGridLine,
-                    static_cast<int>(std::ceil(caption)) + 1 + kHeaderFrame);
+    return std::max(CellDelegate::CellWidthFor(text_width) + kGridLine, CaptionWidth(column));
 }
 
 void QtGrid::SetAppearance(Rgb background, Rgb second) {

@@ -10,6 +10,7 @@
 #include <QMetaObject>
 
 #include <array>
+#include <functional>
 
 class QTableView;
 class QWidget;
@@ -25,6 +26,14 @@ public:
     ~QtGrid() override;
 
     QTableView* Widget() const { return view_; }
+    // The least width at which every column shows its caption whole, and the
+    // columns that fit their texts show them whole.
+    int LeastWidth() const;
+    // Told each time the columns were fitted anew (a column set up, the font
+    // changed).
+    void SetColumnsFittedListener(std::function<void()> listener) {
+        columns_fitted_ = std::move(listener);
+    }
     DownloadQueueModel* Model() const { return model_; }
 
     void SetCaption(const std::string& caption) override;
@@ -49,6 +58,7 @@ public:
 private:
     void FitToFont();
     int FittingWidth(int column) const;
+    int CaptionWidth(int column) const;
     void ApplyColours();
     void TellSelectionChanged();
 
@@ -59,6 +69,7 @@ private:
     std::array<QMetaObject::Connection, 2> connections_;
     std::array<platform::ColumnWidth, platform::kColumnCount> widths_{};
     platform::GridSelectionListener* selection_listener_ = nullptr;
+    std::function<void()> columns_fitted_;
     std::array<std::optional<platform::Rgb>, 5> group_background_{};
     std::array<std::optional<platform::Rgb>, 5> group_text_{};
     platform::Rgb background_{233, 225, 225};

@@ -6,20 +6,25 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableView>
 #include <QWheelEvent>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace tarnwick::qt {
 
 TarnwickWindow::TarnwickWindow(list::DownloadQueue& queue)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), skin_(this), grid_(queue, this) {
     BuildClassicControls();
+    grid_.SetColumnsFittedListener([this] { KeepLeastSize(); });
 }
 
 TarnwickWindow::~TarnwickWindow() {
@@ -85,7 +90,79 @@ void TarnwickWindow::SetCaption(const std::string& caption) { setWindowTitle(ToQ
 
 void TarnwickWindow::SetIcon(const std::string& path) { setWindowIcon(QIcon(ToQString(path))); }
 
-void TarnwickWindow::SetSize(int width, int height) { setFixedSize(width, height); }
+void TarnwickWindow::SetSize(int width, int height) {
+    least_size_ = QSize(width, height);
+    KeepLeastSize();
+    resize(least_size_.expandedTo(minimumSize()));
+}
+
+void TarnwickWindow::KeepLeastSize() {
+    if (least_size_.isEmpty()) return;
+    int least_width = least_size_.width();
+    if (around_grid_) least_width = std::max(least_width, grid_.LeastWidth() + *around_grid_);
+    setMinimumSize(least_width, least_size_.height());
+}
+
+platform::Rect TarnwickWindow::NormalGeometry() const {
+    const QRect normal = isMaximized() ? normalGeometry() : geometry();
+    return {normal.x(), normal.y(), normal.width(), normal.height()};
+}
+
+void TarnwickWindow::SetNormalGeometry(const platform::Rect& rect) {
+    setGeometry(rect.left, rect.top, rect.width, rect.height);
+}
+
+void TarnwickWindow::SetMaximized(bool maximized) {
+    if (!isVisible()) {
+        setWindowState(maximized ? windowState() | Qt::WindowMaximized
+                                 : windowState() & ~Qt::WindowMaximized);
+    } else if (maximized) {
+        showMaximized();
+    } else {
+        showNormal();
+    }
+}
+
+platform::Rect TarnwickWindow::AvailableArea(const platform::Rect& rect) const {
+    const QRect wanted(rect.left, rect.top, rect.width, rect.height);
+    QScreen* screen = QGuiApplication::screenAt(wanted.center());
+    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return rect;
+    const QRect area = screen->availableGeometry();
+    return {area.x(), area.y(), area.width(), area.height()};
+}
+
+void TarnwickWindow::StartResize(unsigned edges) {
+    Qt::Edges qt_edges;
+    if (edges & platform::kEdgeLeft) qt_edges |= Qt::LeftEdge;
+    if (edges & platform::kEdgeTop) qt_edges |= Qt::TopEdge;
+    if (edges & platform::kEdgeRight) qt_edges |= Qt::RightEdge;
+    if (edges & platform::kEdgeBottom) qt_edges |= Qt::BottomEdge;
+    if (QWindow* window = windowHandle(); window != nullptr && qt_edges) {
+        window->startSystemResize(qt_edges);
+    }
+}
+
+void TarnwickWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // The skin covers the whole window, and lays its room for the grid out anew.
+    skin_.Widget()->setGeometry(rect());
+    TellGeometryChanged();
+}
+
+void TarnwickWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    TellGeometryChanged();
+}
+
+void TarnwickWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) TellGeometryChanged();
+}
+
+void TarnwickWindow::TellGeometryChanged() {
+    if (geometry_listener_ != nullptr) geometry_listener_->OnWindowGeometryChanged();
+}
 
 void TarnwickWindow::SelectAutoSite() { cmbSite_->setCurrentIndex(0); }
 
@@ -103,6 +180,9 @@ bool TarnwickWindow::LoadSkin(const std::string& path, std::string& error) {
 void TarnwickWindow::PlaceGrid(int left, int top, int width, int height) {
     grid_.Widget()->setGeometry(left, top, width, height);
     grid_.Widget()->raise();
+    // The skin keeps this much of its width around the grid, whatever its size.
+    around_grid_ = skin_.Widget()->width() - width;
+    KeepLeastSize();
 }
 
 void TarnwickWindow::StartDrag() {
