@@ -19,6 +19,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class QQuickItem;
 
 namespace tarnwick::qt {
 
@@ -91,6 +92,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void BuildClassicControls();
@@ -99,6 +101,11 @@ private:
     // column of the grid to show its caption.
     void KeepLeastSize();
     void TellGeometryChanged();
+    bool FilterSkinEvent(QEvent* event);
+    // The skin's address field when it lies under `position`, in the view.
+    QQuickItem* AddressFieldAt(const QPoint& position) const;
+    // Gives the grid the focus when Tab would reach its place in the skin.
+    bool TabToGrid(bool forward);
 
     QLineEdit* txtURL_ = nullptr;
     QPushButton* cmdAdd2List_ = nullptr;
