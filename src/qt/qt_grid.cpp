@@ -197,6 +197,8 @@ void QtGrid::ApplyColours() {
         QStringLiteral("QTableView { background-color: %1; gridline-color: %2; "
                        "selection-background-color: %3; selection-color: %4; "
                        "border: 1px solid %2; }"
+                       // The keyboard's focus in the grid, in the current cell's colour.
+                       "QTableView:focus { border: 1px solid %9; }"
                        "QHeaderView::section:horizontal { background-color: %5; color: %6; "
                        "border: 0px; border-right: 1px solid %2; padding: 2px; }"
                        "QHeaderView::section:vertical { background-color: %7; color: %8; "
@@ -214,7 +216,8 @@ void QtGrid::ApplyColours() {
                  CssColour(selection_text), CssColour(background(kHeaders, {107, 116, 119})),
                  CssColour(text(kHeaders, white)),
                  CssColour(background(kRowSelectors, {156, 184, 99})),
-                 CssColour(text(kRowSelectors, black))));
+                 CssColour(text(kRowSelectors, black)),
+                 CssColour(background(kCurrentCell, {255, 199, 0}))));
 }
 
 void QtGrid::SetVisible(bool visible) { view_->setVisible(visible); }
