@@ -4,6 +4,8 @@
 // timer from standing in for a clipboard watcher that cannot start, so that
 // the watcher can be tried alone.
 #include "app/tarnwick_app.h"
+#include "common/app_info.h"
+#include "qt/desktop_entry.h"
 #include "qt/instance_lock.h"
 #include "qt/local_channel.h"
 #include "qt/qml_skin_player.h"
@@ -60,6 +62,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tarnwick");
     QApplication::setOrganizationName("Orvelle Tarnwick");
+    QApplication::setApplicationVersion(tarnwick::kVersionText);
+    tarnwick::qt::NameDesktopEntry(tarnwick::kDesktopId);
     // Hidden in the tray, the program lives on until its exit command.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -78,6 +82,7 @@ int main(int argc, char* argv[]) {
 
     tarnwick::qt::ChooseSkinRenderer();
     tarnwick::app::TarnwickApp tarnwick;
+    tarnwick::qt::ClassWindowByDesktopEntry(tarnwick.window, tarnwick::kDesktopId);
     if (QApplication::arguments().contains("--no-clipboard-polling")) {
         tarnwick.clipboard_monitor.AllowPollingStandIn(false);
     }

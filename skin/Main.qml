@@ -1,4 +1,7 @@
-// Tarnwick's skin: the whole surface of the 648 x 585 main window.
+// Tarnwick's skin: the whole surface of the main window, 648 x 585 at the
+// least and as large as the user makes it: its edges and the controls along
+// them keep their place, the address field, the folder field and the well
+// under the download grid grow with the window.
 //
 // The program talks to the skin through two channels only:
 //  - commands: every control sends its command name through the one signal
@@ -26,10 +29,24 @@
 //                                 program writes it, the line follows the run
 //  "_root.Download_CB", "_root.Convert_CB" are only stored.
 //
-// The area at 36, 259 (572 x 179) is an empty well: the program lays its
-// download grid over it. The program shows the grid for "IDC_FS_Download" and
-// hides it for "IDC_FS_About". "IDC_FS_Slider" (hide the grid without changing
-// page) is part of the protocol but no control of this skin sends it.
+// The program also sets two properties of the skin: `awake` (below) and
+// `maximized`, whether the window is maximised. It reads `gridArea`, the
+// inside of an empty well (36, 259, 572 x 179 at the least size), and lays its
+// download grid over it, again each time the well moves. The program shows the
+// grid for "IDC_FS_Download" and hides it for "IDC_FS_About". "IDC_FS_Slider"
+// (hide the grid without changing page) is part of the protocol but no control
+// of this skin sends it.
+//
+// The window's own commands: "IDC_FS_Drag" once the title bar is dragged,
+// "IDC_FS_Maximize" (maximise or restore) from its button or a double click on
+// the title bar, and "IDC_FS_Resize" from the window's borders, whose args name
+// the edges to resize from: "left", "top", "right", "bottom", or two of them
+// for a corner, separated by a blank.
+//
+// Tab moves through the controls in reading order; the item "gridFocusSlot"
+// stands for the grid in that order, and the program takes the focus to the
+// grid and back when Tab reaches it. Each control shows a frame while it has
+// the keyboard's focus; Space or Enter presses it.
 
 import QtQuick
 import QtQuick.Controls.Basic
@@ -51,6 +68,12 @@ Rectangle {
     property bool running: false
     property bool downloadTabMarked: false
     property string page: "Download"
+    // Set by the program: the window is maximised, so it has no borders to
+    // resize it from.
+    property bool maximized: false
+    // Where the program lays the download grid: the inside of the well.
+    readonly property rect gridArea: Qt.rect(gridWell.x + 2, gridWell.y + 2, gridWell.width - 4,
+                                             gridWell.height - 4)
     // Whether the window can be seen: the program clears it while the window
     // is hidden, minimised or in the tray, and the skin rests meanwhile.
     property bool awake: true
@@ -138,6 +161,34 @@ Rectangle {
 
     // ---- Building blocks --------------------------------------------------
 
+    // The frame around the control that has the keyboard's focus.
+    component FocusRing: Rectangle {
+        property real around: 3
+        anchors.fill: parent
+        anchors.margins: -around
+        radius: (parent.radius === undefined ? 0 : parent.radius) + around
+        color: "transparent"
+        border.width: 2
+        border.color: "#ffc700"
+        visible: parent.activeFocus
+    }
+
+    // A tooltip in the skin's colours.
+    component SkinToolTip: ToolTip {
+        id: tip
+        delay: 500
+        contentItem: Text {
+            text: tip.text
+            color: "#eef1ef"
+            font.pixelSize: 12
+        }
+        background: Rectangle {
+            color: "#1c2325"
+            border.color: "#6b7477"
+            radius: 4
+        }
+    }
+
     // A check box with its label, checked while `variable` holds "1".
     component CheckLine: Item {
         id: line
@@ -147,6 +198,12 @@ Rectangle {
         readonly property bool checked: skin.valueOf(variable) === "1"
         width: row.implicitWidth
         height: 24
+        activeFocusOnTab: true
+        Keys.onSpacePressed: line.toggled()
+        FocusRing {
+            around: 2
+            radius: 4
+        }
         Row {
             id: row
             spacing: 9
@@ -213,6 +270,16 @@ Rectangle {
             switch (shape) {
             case "minimize":
                 c.moveTo(w * 0.22, h * 0.72); c.lineTo(w * 0.78, h * 0.72); c.stroke()
+                break
+            case "maximize":
+                c.rect(w * 0.2, h * 0.2, w * 0.6, h * 0.6); c.stroke()
+                break
+            case "restore":
+                c.rect(w * 0.16, h * 0.34, w * 0.5, h * 0.5); c.stroke()
+                c.beginPath()
+                c.moveTo(w * 0.34, h * 0.34); c.lineTo(w * 0.34, h * 0.16)
+                c.lineTo(w * 0.84, h * 0.16); c.lineTo(w * 0.84, h * 0.66); c.lineTo(w * 0.66, h * 0.66)
+                c.stroke()
                 break
             case "tray":
                 c.moveTo(w * 0.5, h * 0.12); c.lineTo(w * 0.5, h * 0.56)
@@ -365,6 +432,10 @@ Rectangle {
         implicitHeight: 34
         implicitWidth: content.implicitWidth + 28
         radius: 6
+        activeFocusOnTab: true
+        Keys.onSpacePressed: button.clicked()
+        Keys.onReturnPressed: button.clicked()
+        Keys.onEnterPressed: button.clicked()
         color: {
             if (accent) return area.pressed ? "#86a04f" : hovered ? "#adc877" : "#9cb863"
             if (quiet) return area.pressed ? "#3a4649" : hovered ? "#465357" : "transparent"
@@ -402,22 +473,13 @@ Rectangle {
             onClicked: button.clicked()
         }
 
+        FocusRing {}
+
         // Shown above the button: the grid covers the area just below the toolbar.
-        ToolTip {
+        SkinToolTip {
             visible: button.tip !== "" && button.hovered
-            delay: 500
             text: button.tip
             y: -implicitHeight - 6
-            contentItem: Text {
-                text: button.tip
-                color: "#eef1ef"
-                font.pixelSize: 12
-            }
-            background: Rectangle {
-                color: "#1c2325"
-                border.color: "#6b7477"
-                radius: 4
-            }
         }
     }
 
@@ -425,11 +487,16 @@ Rectangle {
     component WindowButton: Rectangle {
         id: windowButton
         property string glyph
+        property string tip
         property bool danger: false
         signal clicked()
         width: 34
         height: 26
         radius: 5
+        activeFocusOnTab: true
+        Keys.onSpacePressed: windowButton.clicked()
+        Keys.onReturnPressed: windowButton.clicked()
+        Keys.onEnterPressed: windowButton.clicked()
         color: area.pressed ? (danger ? "#8e3b33" : "#1c2325")
                             : area.containsMouse ? (danger ? "#b5483f" : "#465357") : "transparent"
         Glyph {
@@ -445,6 +512,16 @@ Rectangle {
             hoverEnabled: true
             onClicked: windowButton.clicked()
         }
+        FocusRing {
+            around: 1
+        }
+        // Shown below the button, inside the window.
+        SkinToolTip {
+            visible: windowButton.tip !== "" && area.containsMouse
+            text: windowButton.tip
+            y: windowButton.height + 6
+            x: windowButton.width - implicitWidth
+        }
     }
 
     // A page tab with a green underline while its page is open.
@@ -456,6 +533,10 @@ Rectangle {
         signal clicked()
         width: caption.implicitWidth + (marked ? 42 : 28)
         height: 38
+        activeFocusOnTab: true
+        Keys.onSpacePressed: tab.clicked()
+        Keys.onReturnPressed: tab.clicked()
+        Keys.onEnterPressed: tab.clicked()
         Text {
             id: caption
             x: 14
@@ -491,6 +572,10 @@ Rectangle {
             cursorShape: Qt.PointingHandCursor
             onClicked: tab.clicked()
         }
+        FocusRing {
+            around: -2
+            radius: 5
+        }
     }
 
     component Caption: Text {
@@ -515,79 +600,6 @@ Rectangle {
         anchors.fill: parent
         color: "transparent"
         border.color: "#1c2325"
-    }
-
-    // ---- Title bar ----------------------------------------------------------
-
-    Rectangle {
-        id: titleBar
-        x: 1
-        y: 1
-        width: parent.width - 2
-        height: 43
-        gradient: Gradient {
-            GradientStop { position: 0.0; color: "#2f3a3d" }
-            GradientStop { position: 1.0; color: "#262f32" }
-        }
-
-        MouseArea {
-            objectName: "IDC_FS_Drag"
-            anchors.fill: parent
-            onPressed: skin.send("IDC_FS_Drag")
-        }
-
-        Logo {
-            x: 13
-            anchors.verticalCenter: parent.verticalCenter
-            width: 24
-            height: 24
-        }
-        Text {
-            id: titleText
-            x: 46
-            anchors.verticalCenter: parent.verticalCenter
-            text: "Tarnwick"
-            color: "#ffffff"
-            font.pixelSize: 15
-            font.bold: true
-        }
-        Text {
-            anchors.left: titleText.right
-            anchors.leftMargin: 10
-            anchors.baseline: titleText.baseline
-            text: "video downloader"
-            color: "#8f9a9c"
-            font.pixelSize: 12
-        }
-
-        Row {
-            anchors.right: parent.right
-            anchors.rightMargin: 8
-            anchors.verticalCenter: parent.verticalCenter
-            spacing: 2
-            WindowButton {
-                objectName: "IDC_FS_Minimize"
-                glyph: "minimize"
-                onClicked: skin.send(objectName)
-            }
-            WindowButton {
-                objectName: "IDC_FS_Tray"
-                glyph: "tray"
-                onClicked: skin.send(objectName)
-            }
-            WindowButton {
-                objectName: "IDC_FS_Close"
-                glyph: "close"
-                danger: true
-                onClicked: skin.send(objectName)
-            }
-        }
-        Rectangle {
-            anchors.bottom: parent.bottom
-            width: parent.width
-            height: 1
-            color: "#1c2325"
-        }
     }
 
     // ---- Tabs ---------------------------------------------------------------
@@ -659,9 +671,11 @@ Rectangle {
             text: "Video page address"
         }
         Rectangle {
-            x: 36
+            anchors.left: parent.left
+            anchors.leftMargin: 36
             y: 122
-            width: 444
+            anchors.right: addButton.left
+            anchors.rightMargin: 8
             height: 38
             radius: 6
             color: "#263033"
@@ -683,20 +697,24 @@ Rectangle {
                 placeholderText: "Paste the address of a video page"
                 placeholderTextColor: "#7f8a8d"
                 background: null
+                // The focus is here when the window opens.
+                focus: true
                 onTextChanged: skin.store["_root.video_url"] = text
                 onAccepted: skin.addAddress()
             }
         }
         SkinButton {
+            id: addButton
             objectName: "IDC_FS_addDownloadURL"
-            x: 488
+            anchors.right: parent.right
+            anchors.rightMargin: 40
             y: 122
             width: 120
             implicitHeight: 38
             accent: true
             glyph: "plus"
             label: "Add to list"
-            tip: "Add the address to the download list"
+            tip: "Add the address to the download list (Enter)"
             onClicked: skin.addAddress()
         }
 
@@ -727,21 +745,21 @@ Rectangle {
                 objectName: "IDC_FS_selectAllD"
                 width: 32; implicitHeight: 28
                 glyph: "selectAll"
-                tip: "Select all"
+                tip: "Select all (Ctrl+A)"
                 onClicked: skin.send(objectName)
             }
             SkinButton {
                 objectName: "IDC_FS_moveUp"
                 width: 32; implicitHeight: 28
                 glyph: "up"
-                tip: "Move the first selected item up"
+                tip: "Move the first selected item up (Alt+Up)"
                 onClicked: skin.send(objectName)
             }
             SkinButton {
                 objectName: "IDC_FS_moveDown"
                 width: 32; implicitHeight: 28
                 glyph: "down"
-                tip: "Move the first selected item down"
+                tip: "Move the first selected item down (Alt+Down)"
                 onClicked: skin.send(objectName)
             }
             SkinButton {
@@ -755,7 +773,7 @@ Rectangle {
                 objectName: "IDC_FS_removeSelectedD"
                 width: 32; implicitHeight: 28
                 glyph: "remove"
-                tip: "Remove the selected items"
+                tip: "Remove the selected items (Delete)"
                 onClicked: skin.send(objectName)
             }
             SkinButton {
@@ -767,13 +785,28 @@ Rectangle {
             }
         }
 
-        // The well under the download grid (36, 259, 572 x 179).
+        // Where Tab passes through the download grid: the program takes the
+        // focus to the grid when Tab would come here.
+        Item {
+            objectName: "gridFocusSlot"
+            activeFocusOnTab: true
+            x: gridWell.x
+            y: gridWell.y
+        }
+
+        // The well under the download grid (36, 259, 572 x 179 inside at the
+        // least size), which takes the room the window gains.
         Rectangle {
+            id: gridWell
             objectName: "gridWell"
-            x: 34
-            y: 257
-            width: 576
-            height: 183
+            anchors.left: parent.left
+            anchors.leftMargin: 34
+            anchors.top: parent.top
+            anchors.topMargin: 257
+            anchors.right: parent.right
+            anchors.rightMargin: 38
+            anchors.bottom: parent.bottom
+            anchors.bottomMargin: 145
             radius: 3
             color: "#1f272a"
             border.color: "#171d1f"
@@ -796,8 +829,9 @@ Rectangle {
         // way, a step each beat.
         Item {
             x: 36
-            y: 441
-            width: 572
+            anchors.top: gridWell.bottom
+            anchors.topMargin: 1
+            width: gridWell.width - 4
             height: 3
             clip: true
             visible: skin.running
@@ -817,16 +851,20 @@ Rectangle {
             }
         }
 
-        // Download folder.
+        // Download folder, along the window's lower edge; the folder field
+        // takes the room the window gains.
         Caption {
             x: 36
-            y: 456
+            y: startStop.y
             text: "Save videos to"
         }
         Rectangle {
-            x: 36
-            y: 474
-            width: 298
+            anchors.left: parent.left
+            anchors.leftMargin: 36
+            anchors.right: browseButton.left
+            anchors.rightMargin: 6
+            anchors.bottom: parent.bottom
+            anchors.bottomMargin: 77
             height: 34
             radius: 6
             color: "#263033"
@@ -848,26 +886,13 @@ Rectangle {
                 elide: Text.ElideMiddle
             }
         }
-        CheckLine {
-            objectName: "keepListCheck"
-            x: 36
-            y: 516
-            variable: "_root.keepList_CB"
-            text: "Keep the list when Tarnwick closes"
-            onToggled: skin.toggleKeepList()
-        }
-        CheckLine {
-            objectName: "otherSitesCheck"
-            x: 322
-            y: 516
-            variable: "_root.otherSites_CB"
-            text: "Also try pages of other sites"
-            onToggled: skin.toggleOtherSites()
-        }
         SkinButton {
+            id: browseButton
             objectName: "ID_FS_downloadBrowse"
-            x: 340
-            y: 474
+            anchors.right: startStop.left
+            anchors.rightMargin: 14
+            anchors.bottom: parent.bottom
+            anchors.bottomMargin: 77
             width: 92
             label: "Browse…"
             tip: "Choose the download folder"
@@ -878,11 +903,20 @@ Rectangle {
         Rectangle {
             id: startStop
             objectName: "startStopButton"
-            x: 446
-            y: 456
+            anchors.right: parent.right
+            anchors.rightMargin: 40
+            anchors.bottom: parent.bottom
+            anchors.bottomMargin: 77
             width: 162
             height: 52
             radius: 8
+            activeFocusOnTab: true
+            Keys.onSpacePressed: startStop.press()
+            Keys.onReturnPressed: startStop.press()
+            Keys.onEnterPressed: startStop.press()
+            function press() {
+                skin.send(skin.running ? "IDC_FS_stopDownload" : "IDC_FS_startDownload")
+            }
             readonly property color base: skin.running ? "#ffc700" : "#9cb863"
             color: startArea.pressed ? Qt.darker(base, 1.15)
                                      : startArea.containsMouse ? Qt.lighter(base, 1.08) : base
@@ -925,8 +959,28 @@ Rectangle {
                 anchors.fill: parent
                 hoverEnabled: true
                 cursorShape: Qt.PointingHandCursor
-                onClicked: skin.send(skin.running ? "IDC_FS_stopDownload" : "IDC_FS_startDownload")
+                onClicked: startStop.press()
             }
+            FocusRing {}
+        }
+
+        CheckLine {
+            objectName: "keepListCheck"
+            x: 36
+            anchors.bottom: parent.bottom
+            anchors.bottomMargin: 45
+            variable: "_root.keepList_CB"
+            text: "Keep the list when Tarnwick closes"
+            onToggled: skin.toggleKeepList()
+        }
+        CheckLine {
+            objectName: "otherSitesCheck"
+            x: 322
+            anchors.bottom: parent.bottom
+            anchors.bottomMargin: 45
+            variable: "_root.otherSites_CB"
+            text: "Also try pages of other sites"
+            onToggled: skin.toggleOtherSites()
         }
     }
 
@@ -941,11 +995,13 @@ Rectangle {
         opacity: enabled ? 1 : 0
         Behavior on opacity { NumberAnimation { duration: 140 } }
 
+        // The card takes the room the window gains; its text wraps to it.
         Rectangle {
-            x: 36
-            y: 108
-            width: 572
-            height: 428
+            anchors.fill: parent
+            anchors.leftMargin: 36
+            anchors.topMargin: 108
+            anchors.rightMargin: 40
+            anchors.bottomMargin: 49
             radius: 10
             color: "#2f3a3d"
             border.color: "#4f5c60"
@@ -1028,7 +1084,8 @@ Rectangle {
             }
             Rectangle {
                 x: 28
-                y: 402
+                anchors.bottom: parent.bottom
+                anchors.bottomMargin: 22
                 width: 64
                 height: 4
                 radius: 2
@@ -1036,7 +1093,8 @@ Rectangle {
             }
             Rectangle {
                 x: 96
-                y: 402
+                anchors.bottom: parent.bottom
+                anchors.bottomMargin: 22
                 width: 28
                 height: 4
                 radius: 2
@@ -1044,7 +1102,8 @@ Rectangle {
             }
             Rectangle {
                 x: 128
-                y: 402
+                anchors.bottom: parent.bottom
+                anchors.bottomMargin: 22
                 width: 14
                 height: 4
                 radius: 2
@@ -1057,7 +1116,8 @@ Rectangle {
 
     Rectangle {
         x: 1
-        y: 550
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: 1
         width: parent.width - 2
         height: 34
         color: "#252e31"
@@ -1077,6 +1137,7 @@ Rectangle {
             opacity: skin.running && skin.pulse ? 0.35 : 1
         }
         Text {
+            id: statusText
             objectName: "statusText"
             x: 52
             anchors.verticalCenter: parent.verticalCenter
@@ -1088,6 +1149,18 @@ Rectangle {
             color: "#dfe5e4"
             font.pixelSize: 12
         }
+        // A status too long for the line shows whole in a tooltip.
+        MouseArea {
+            id: statusHover
+            anchors.fill: statusText
+            hoverEnabled: true
+            acceptedButtons: Qt.NoButton
+        }
+        SkinToolTip {
+            visible: statusHover.containsMouse && statusText.truncated
+            text: statusText.text
+            y: -implicitHeight - 6
+        }
         Text {
             id: versionLabel
             anchors.right: parent.right
@@ -1097,5 +1170,182 @@ Rectangle {
             color: "#7f8a8d"
             font.pixelSize: 12
         }
+    }
+
+    // ---- Title bar ----------------------------------------------------------
+    // Declared after the pages so that Tab reaches its buttons last.
+
+    Rectangle {
+        id: titleBar
+        x: 1
+        y: 1
+        width: parent.width - 2
+        height: 43
+        gradient: Gradient {
+            GradientStop { position: 0.0; color: "#2f3a3d" }
+            GradientStop { position: 1.0; color: "#262f32" }
+        }
+
+        // Dragged, the window follows the mouse; a double click maximises it
+        // or gives it its size back. The drag starts only once the mouse has
+        // moved, so that the second click of a double click reaches the skin.
+        MouseArea {
+            objectName: "IDC_FS_Drag"
+            property point pressedAt
+            property bool dragging: false
+            anchors.fill: parent
+            onPressed: mouse => {
+                pressedAt = Qt.point(mouse.x, mouse.y)
+                dragging = false
+            }
+            onPositionChanged: mouse => {
+                if (!pressed || dragging) return
+                if (Math.abs(mouse.x - pressedAt.x) + Math.abs(mouse.y - pressedAt.y)
+                        >= Qt.styleHints.startDragDistance) {
+                    dragging = true
+                    skin.send("IDC_FS_Drag")
+                }
+            }
+            onDoubleClicked: skin.send("IDC_FS_Maximize")
+        }
+
+        Logo {
+            x: 13
+            anchors.verticalCenter: parent.verticalCenter
+            width: 24
+            height: 24
+        }
+        Text {
+            id: titleText
+            x: 46
+            anchors.verticalCenter: parent.verticalCenter
+            text: "Tarnwick"
+            color: "#ffffff"
+            font.pixelSize: 15
+            font.bold: true
+        }
+        Text {
+            anchors.left: titleText.right
+            anchors.leftMargin: 10
+            anchors.baseline: titleText.baseline
+            text: "video downloader"
+            color: "#8f9a9c"
+            font.pixelSize: 12
+        }
+
+        Row {
+            anchors.right: parent.right
+            anchors.rightMargin: 8
+            anchors.verticalCenter: parent.verticalCenter
+            spacing: 2
+            WindowButton {
+                objectName: "IDC_FS_Minimize"
+                glyph: "minimize"
+                tip: "Minimise"
+                onClicked: skin.send(objectName)
+            }
+            WindowButton {
+                objectName: "IDC_FS_Maximize"
+                glyph: skin.maximized ? "restore" : "maximize"
+                tip: skin.maximized ? "Restore the window's size" : "Maximise"
+                onClicked: skin.send(objectName)
+            }
+            WindowButton {
+                objectName: "IDC_FS_Tray"
+                glyph: "tray"
+                tip: "Hide in the tray"
+                onClicked: skin.send(objectName)
+            }
+            WindowButton {
+                objectName: "IDC_FS_Close"
+                glyph: "close"
+                tip: "Exit (Ctrl+Q)"
+                danger: true
+                onClicked: skin.send(objectName)
+            }
+        }
+        Rectangle {
+            anchors.bottom: parent.bottom
+            width: parent.width
+            height: 1
+            color: "#1c2325"
+        }
+    }
+
+    // ---- Borders to resize the window from ---------------------------------
+    // Above everything else along the window's edges, while it is not maximised.
+
+    component ResizeBorder: MouseArea {
+        property string edges
+        visible: !skin.maximized
+        onPressed: skin.command("IDC_FS_Resize", edges)
+    }
+    readonly property int borderWidth: 5
+    readonly property int cornerSize: 12
+    ResizeBorder {
+        objectName: "resizeLeft"
+        edges: "left"
+        y: skin.cornerSize
+        width: skin.borderWidth
+        height: skin.height - 2 * skin.cornerSize
+        cursorShape: Qt.SizeHorCursor
+    }
+    ResizeBorder {
+        objectName: "resizeRight"
+        edges: "right"
+        x: skin.width - width
+        y: skin.cornerSize
+        width: skin.borderWidth
+        height: skin.height - 2 * skin.cornerSize
+        cursorShape: Qt.SizeHorCursor
+    }
+    ResizeBorder {
+        objectName: "resizeTop"
+        edges: "top"
+        x: skin.cornerSize
+        width: skin.width - 2 * skin.cornerSize
+        height: skin.borderWidth
+        cursorShape: Qt.SizeVerCursor
+    }
+    ResizeBorder {
+        objectName: "resizeBottom"
+        edges: "bottom"
+        x: skin.cornerSize
+        y: skin.height - height
+        width: skin.width - 2 * skin.cornerSize
+        height: skin.borderWidth
+        cursorShape: Qt.SizeVerCursor
+    }
+    ResizeBorder {
+        objectName: "resizeTopLeft"
+        edges: "top left"
+        width: skin.cornerSize
+        height: skin.cornerSize
+        cursorShape: Qt.SizeFDiagCursor
+    }
+    ResizeBorder {
+        objectName: "resizeTopRight"
+        edges: "top right"
+        x: skin.width - width
+        width: skin.cornerSize
+        height: skin.cornerSize
+        cursorShape: Qt.SizeBDiagCursor
+    }
+    ResizeBorder {
+        objectName: "resizeBottomLeft"
+        edges: "bottom left"
+        y: skin.height - height
+        width: skin.cornerSize
+        height: skin.cornerSize
+        cursorShape: Qt.SizeBDiagCursor
+    }
+    ResizeBorder {
+        objectName: "resizeBottomRight"
+        edges: "bottom right"
+        x: skin.width - width
+        y: skin.height - height
+        width: skin.cornerSize
+        height: skin.cornerSize
+        cursorShape: Qt.SizeFDiagCursor
     }
 }

@@ -9,6 +9,7 @@
 #include <QQuickItem>
 #include <QQuickWidget>
 #include <QQuickWindow>
+#include <QRect>
 #include <QSGRendererInterface>
 #include <QUrl>
 #include <QVariant>
@@ -81,15 +82,58 @@ bool QmlSkinPlayer::Load(const std::string& path) {
         return Fail("The skin \"" + path + "\" has no " + missing + ".");
     }
     connect(skin, SIGNAL(command(QString, QString)), this, SLOT(OnCommand(QString, QString)));
+    FollowGridArea(skin);
     skin_ = skin;
     if (window_) window_->removeEventFilter(this);
     window_ = view_->window();
     window_->installEventFilter(this);
-    TellWhetherSeen();
-    if (skin->width() > 0 && skin->height() > 0) {
+    TellWindowState();
+    // A view of its own takes the skin's size; in a window, the window sizes it.
+    if (view_->isWindow() && skin->width() > 0 && skin->height() > 0) {
         view_->resize(static_cast<int>(skin->width()), static_cast<int>(skin->height()));
     }
     return true;
+}
+
+void QmlSkinPlayer::FollowGridArea(QQuickItem* skin) {
+    const QMetaObject* meta = skin->metaObject();
+    const int property = meta->indexOfProperty("gridArea");
+    if (property < 0 || !meta->property(property).hasNotifySignal()) return;
+    const int slot = metaObject()->indexOfSlot("OnGridAreaChanged()");
+    connect(skin, meta->property(property).notifySignal(), this, metaObject()->method(slot));
+}
+
+std::optional<platform::Rect> QmlSkinPlayer::GridArea() {
+    if (!skin_) return std::nullopt;
+    const QVariant area = skin_->property("gridArea");
+    if (!area.isValid()) return std::nullopt;
+    const QRect rect = area.toRectF().toRect();
+    const QPoint offset = view_->mapTo(view_->window(), QPoint(0, 0));
+    return platform::Rect{rect.x() + offset.x(), rect.y() + offset.y(), rect.width(),
+                          rect.height()};
+}
+
+void QmlSkinPlayer::OnGridAreaChanged() {
+    if (layout_listener_ != nullptr) layout_listener_->OnGridAreaChanged();
+}
+
+QQuickItem* QmlSkinPlayer::Item(const char* name) const {
+    if (!skin_) return nullptr;
+    return skin_->findChild<QQuickItem*>(QString::fromUtf8(name));
+}
+
+bool QmlSkinPlayer::TabWouldReach(const QQuickItem* item, bool forward) const {
+    if (!view_ || item == nullptr) return false;
+    QQuickItem* current = view_->quickWindow()->activeFocusItem();
+    return current != nullptr && current->nextItemInFocusChain(forward) == item;
+}
+
+void QmlSkinPlayer::FocusBeside(QQuickItem* item, bool forward) {
+    if (!view_ || item == nullptr) return;
+    view_->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    if (QQuickItem* beside = item->nextItemInFocusChain(forward)) {
+        beside->forceActiveFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    }
 }
 
 bool QmlSkinPlayer::Fail(const std::string& why) {
@@ -117,14 +161,15 @@ bool QmlSkinPlayer::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (watched == window_ &&
         (type == QEvent::Show || type == QEvent::Hide || type == QEvent::WindowStateChange)) {
-        TellWhetherSeen();
+        TellWindowState();
     }
     return false;
 }
 
-void QmlSkinPlayer::TellWhetherSeen() {
+void QmlSkinPlayer::TellWindowState() {
     if (!skin_ || !window_) return;
     skin_->setProperty("awake", window_->isVisible() && !window_->isMinimized());
+    skin_->setProperty("maximized", window_->isMaximized());
 }
 
 void QmlSkinPlayer::OnCommand(const QString& command, const QString& args) {

@@ -10,6 +10,7 @@
 #include <QQuickWidget>
 #include <QString>
 
+#include <optional>
 #include <string>
 
 class QWidget;
@@ -42,17 +43,34 @@ public:
     void SetCommandListener(platform::SkinCommandListener* listener) override {
         listener_ = listener;
     }
+    // The skin's "gridArea" rectangle, moved by the view's place in its window.
+    std::optional<platform::Rect> GridArea() override;
+    void SetLayoutListener(platform::SkinLayoutListener* listener) override {
+        layout_listener_ = listener;
+    }
+
+    // The skin's item of that object name, or nullptr.
+    QQuickItem* Item(const char* name) const;
+    // Whether Tab (forward) or Shift+Tab from the item that has the focus
+    // now would give the focus to `item`.
+    bool TabWouldReach(const QQuickItem* item, bool forward) const;
+    // Gives the view the focus, and in it the item after (forward) or before
+    // `item` in the order Tab follows.
+    void FocusBeside(QQuickItem* item, bool forward);
 
 protected:
-    // Follows the window's visibility: the skin rests while it cannot be seen.
+    // Follows the window's visibility, and tells the skin whether the window
+    // is maximised: the skin rests while it cannot be seen.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void OnCommand(const QString& command, const QString& args);
+    void OnGridAreaChanged();
 
 private:
     bool Fail(const std::string& why);
-    void TellWhetherSeen();
+    void TellWindowState();
+    void FollowGridArea(QQuickItem* skin);
 
     QPointer<QQuickWidget> view_;
     // The window the view lies in, whose visibility the skin follows.
@@ -60,6 +78,7 @@ private:
     bool owns_view_;
     QPointer<QQuickItem> skin_;
     platform::SkinCommandListener* listener_ = nullptr;
+    platform::SkinLayoutListener* layout_listener_ = nullptr;
     std::string load_error_;
 };
 

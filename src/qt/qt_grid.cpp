@@ -162,6 +162,27 @@ void QtGrid::FitToFont() {
             view_->setColumnWidth(column, FittingWidth(column));
         }
     }
+    if (columns_fitted_) columns_fitted_();
+}
+
+int QtGrid::LeastWidth() const {
+    // The frame, the row selectors and a vertical scroll bar, which shows
+    // as soon as the rows outgrow the grid.
+    int width = 2 * view_->frameWidth() + kRowSelectorWidth +
+                view_->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < platform::kColumnCount; ++column) {
+        width += widths_[static_cast<size_t>(column)].takes_the_rest ? CaptionWidth(column)
+                                                                     : FittingWidth(column);
+    }
+    return width;
+}
+
+// The header's caption whole, with the section's padding and border.
+int QtGrid::CaptionWidth(int column) const {
+    const QFontMetricsF header(view_->horizontalHeader()->font());
+    const qreal caption = header.horizontalAdvance(
+        model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+    return static_cast<int>(std::ceil(caption)) + 1 + kHeaderFrame;
 }
 
 // Wide enough for the caption and for each text the column must show whole.
@@ -173,12 +194,8 @@ int QtGrid::FittingWidth(int column) const {
     for (const std::string& text : widths_[static_cast<size_t>(column)].fits) {
         widest = std::max(widest, cells.horizontalAdvance(ToQString(text)));
     }
-    const QFontMetricsF header(view_->horizontalHeader()->font());
-    const qreal caption = header.horizontalAdvance(
-        model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
     const int text_width = static_cast<int>(std::ceil(widest)) + 1;
-    return std::max(CellDelegate::CellWidthFor(text_width) + kGridLine,
-                    static_cast<int>(std::ceil(caption)) + 1 + kHeaderFrame);
+    return std::max(CellDelegate::CellWidthFor(text_width) + kGridLine, CaptionWidth(column));
 }
 
 void QtGrid::SetAppearance(Rgb background, Rgb second) {
@@ -213,6 +230,8 @@ void QtGrid::ApplyColours() {
         QStringLiteral("QTableView { background-color: %1; gridline-color: %2; "
                        "selection-background-color: %3; selection-color: %4; "
                        "border: 1px solid %2; }"
+                       // The keyboard's focus in the grid, in the current cell's colour.
+                       "QTableView:focus { border: 1px solid %9; }"
                        "QHeaderView::section:horizontal { background-color: %5; color: %6; "
                        "border: 0px; border-right: 1px solid %2; padding: 2px; }"
                        "QHeaderView::section:vertical { background-color: %7; color: %8; "
@@ -230,7 +249,8 @@ void QtGrid::ApplyColours() {
                  CssColour(selection_text), CssColour(background(kHeaders, {107, 116, 119})),
                  CssColour(text(kHeaders, white)),
                  CssColour(background(kRowSelectors, {156, 184, 99})),
-                 CssColour(text(kRowSelectors, black))));
+                 CssColour(text(kRowSelectors, black)),
+                 CssColour(background(kCurrentCell, {255, 199, 0}))));
 }
 
 void QtGrid::SetVisible(bool visible) { view_->setVisible(visible); }

@@ -11,6 +11,7 @@
 #include <QPointer>
 
 #include <array>
+#include <functional>
 
 class QTableView;
 class QWidget;
@@ -27,6 +28,14 @@ public:
     ~QtGrid() override;
 
     QTableView* Widget() const { return view_; }
+    // The least width at which every column shows its caption whole, and the
+    // columns that fit their texts show them whole.
+    int LeastWidth() const;
+    // Told each time the columns were fitted anew (a column set up, the font
+    // changed).
+    void SetColumnsFittedListener(std::function<void()> listener) {
+        columns_fitted_ = std::move(listener);
+    }
     DownloadQueueModel* Model() const { return model_; }
 
     void SetCaption(const std::string& caption) override;
@@ -54,6 +63,7 @@ public:
 private:
     void FitToFont();
     int FittingWidth(int column) const;
+    int CaptionWidth(int column) const;
     void ApplyColours();
     void TellSelectionChanged();
 
@@ -67,6 +77,7 @@ private:
     platform::GridInputListener* input_listener_ = nullptr;
     // The listener's keys and menu, on the view.
     QPointer<CommandKeys> keys_;
+    std::function<void()> columns_fitted_;
     std::array<std::optional<platform::Rgb>, 5> group_background_{};
     std::array<std::optional<platform::Rgb>, 5> group_text_{};
     platform::Rgb background_{233, 225, 225};

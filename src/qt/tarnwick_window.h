@@ -13,12 +13,14 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class QQuickItem;
 
 namespace tarnwick::qt {
 
@@ -69,6 +71,15 @@ public:
     void StartDrag() override;
     void Quit() override;
     void SetWindowCommands(platform::UserCommands* commands) override;
+    platform::Rect NormalGeometry() const override;
+    void SetNormalGeometry(const platform::Rect& rect) override;
+    bool IsMaximized() const override { return isMaximized(); }
+    void SetMaximized(bool maximized) override;
+    platform::Rect AvailableArea(const platform::Rect& rect) const override;
+    void StartResize(unsigned edges) override;
+    void SetGeometryListener(platform::WindowGeometryListener* listener) override {
+        geometry_listener_ = listener;
+    }
 
     // RunCaptions
     void ShowStartButtonCaption(const std::string& caption) override;
@@ -82,10 +93,23 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void BuildClassicControls();
     QPushButton* GridButton(const char* caption, const char* tip, const char* command, int left);
+    // At least the size the program asked for, and wide enough for every
+    // column of the grid to show its caption.
+    void KeepLeastSize();
+    void TellGeometryChanged();
+    bool FilterSkinEvent(QEvent* event);
+    // The skin's address field when it lies under `position`, in the view.
+    QQuickItem* AddressFieldAt(const QPoint& position) const;
+    // Gives the grid the focus when Tab would reach its place in the skin.
+    bool TabToGrid(bool forward);
 
     QLineEdit* txtURL_ = nullptr;
     QPushButton* cmdAdd2List_ = nullptr;
@@ -100,6 +124,10 @@ private:
     std::string tray_caption_ = "Start Downloading";
     bool skin_filtered_ = false;
     platform::WheelListener* wheel_listener_ = nullptr;
+    platform::WindowGeometryListener* geometry_listener_ = nullptr;
+    QSize least_size_;
+    // How much of the skin's width lies beside the grid, once it is placed.
+    std::optional<int> around_grid_;
     bool quitting_ = false;
     QPointer<CommandKeys> window_keys_;
 };

@@ -12,6 +12,11 @@ inline constexpr const char* kDownloadDirSetting = "Download Dir";
 inline constexpr const char* kKeepListSetting = "Keep List";
 // Whether pages of other sites are read for their video: "True" or "False".
 inline constexpr const char* kOtherSitesSetting = "Other Sites";
+// Where the window was left: "left,top,width,height" on the desktop while
+// it is neither maximised nor minimised, and whether it was maximised
+// ("True" or "False").
+inline constexpr const char* kWindowGeometrySetting = "Window Geometry";
+inline constexpr const char* kWindowMaximizedSetting = "Window Maximized";
 // The default download folder's name; on Windows it sits at the root of
 // drive C, elsewhere in the user's home folder.
 inline constexpr const char* kDefaultDownloadFolder = "Downloaded Videos";

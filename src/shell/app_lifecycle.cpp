@@ -8,7 +8,9 @@
 namespace tarnwick::shell {
 
 AppLifecycle::AppLifecycle(LifecycleServices services)
-    : s_(services), exit_timer_(s_.clock.NewTimer([this] { Exit(); })) {}
+    : s_(services),
+      exit_timer_(s_.clock.NewTimer([this] { Exit(); })),
+      layout_({s_.window, s_.skin, s_.settings, s_.clock}) {}
 
 std::string AppLifecycle::AboutText() {
     return "Version " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) +
@@ -72,7 +74,8 @@ bool AppLifecycle::SetUpWindow() {
                     platform::MessageIcon::Critical, platform::MessageButtons::Ok);
         return false;
     }
-    s_.window.PlaceGrid(kGridLeft, kGridTop, kGridWidth, kGridHeight);
+    layout_.Restore();
+    layout_.PlaceGrid();
     SetUpGrid(s_.grid);
     SetSkinVariable(s_.skin, kSkinAboutText, AboutText());
     return true;
@@ -93,6 +96,7 @@ void AppLifecycle::Exit() {
     } else {
         s_.part_files.RemoveAll();
     }
+    layout_.Store();
     s_.hooks.StopHook();
     s_.monitor.SwitchMonitor(false);
     s_.tray.SetInTray(false);

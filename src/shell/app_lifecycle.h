@@ -1,5 +1,5 @@
-// Start-up and shut-down of the main window: the fixed layout, the skin, the
-// grid, the settings and the hooks in their order, and the one exit.
+// Start-up and shut-down of the main window: its layout, the skin, the grid,
+// the settings and the hooks in their order, and the one exit.
 #pragma once
 
 #include "driver/download_run.h"
@@ -15,6 +15,7 @@
 #include "shell/clipboard_monitor.h"
 #include "shell/settings_control.h"
 #include "shell/wheel_forwarding.h"
+#include "shell/window_layout.h"
 
 #include <memory>
 #include <string>
@@ -24,12 +25,6 @@ namespace tarnwick::shell {
 inline constexpr const char* kSkinFile = "Main.qml";
 inline constexpr const char* kTrayIconFile = "tray.png";
 inline constexpr const char* kWindowIconFile = "tarnwick.png";
-inline constexpr int kWindowWidth = 648;
-inline constexpr int kWindowHeight = 585;
-inline constexpr int kGridLeft = 36;
-inline constexpr int kGridTop = 259;
-inline constexpr int kGridWidth = 572;
-inline constexpr int kGridHeight = 179;
 // How long the tray menu's exit waits.
 inline constexpr platform::Duration kExitDelay{200};
 
@@ -69,6 +64,7 @@ public:
     // The tray menu's exit: Exit, kExitDelay from now.
     void ExitSoon();
     void DragWindow() { s_.window.StartDrag(); }
+    WindowLayout& Layout() { return layout_; }
 
     // "Version 1.0.0.1", CR LF, and the program's description.
     static std::string AboutText();
@@ -83,6 +79,7 @@ private:
 
     LifecycleServices s_;
     std::unique_ptr<platform::Timer> exit_timer_;
+    WindowLayout layout_;
 };
 
 } // namespace tarnwick::shell

@@ -9,6 +9,7 @@
 #include "platform/settings_store.h"
 #include "platform/skin_player.h"
 #include "settings/application_settings.h"
+#include "settings/window_placement.h"
 #include "shell/clipboard_monitor.h"
 
 #include <optional>
@@ -46,6 +47,14 @@ public:
     // Switches the general page reader for addresses added from now on, and
     // saves the switch.
     void SetOtherSites(bool on);
+
+    // Where the user left the main window; none when nothing usable is stored.
+    std::optional<settings::WindowPlacement> StoredWindow() {
+        return settings::LoadWindowPlacement(s_.store);
+    }
+    void StoreWindow(const settings::WindowPlacement& placement) {
+        settings::SaveWindowPlacement(s_.store, placement);
+    }
 
     const std::string& DownloadFolder() const { return s_.values.download_dir; }
     bool KeepsTheList() const { return s_.values.keep_list; }

@@ -4,13 +4,19 @@
 #include "shell/skin_variables.h"
 
 #include <map>
+#include <sstream>
 
 namespace tarnwick::shell {
 
-void SkinCommands::Run(const std::string& command) {
+void SkinCommands::Run(const std::string& command, const std::string& args) {
+    if (command == "IDC_FS_Resize") {
+        Resize(args);
+        return;
+    }
     using Handler = void (*)(SkinCommands&);
     static const std::map<std::string, Handler> kCommands = {
         {"IDC_FS_Drag", [](SkinCommands& c) { c.t_.lifecycle.DragWindow(); }},
+        {"IDC_FS_Maximize", [](SkinCommands& c) { c.ToggleMaximized(); }},
         {"IDC_FS_Minimize", [](SkinCommands& c) { c.t_.window.Minimize(); }},
         {"IDC_FS_Tray", [](SkinCommands& c) { c.ToTray(); }},
         {"IDC_FS_Close", [](SkinCommands& c) { c.t_.lifecycle.Exit(); }},
@@ -50,6 +56,20 @@ void SkinCommands::Run(const std::string& command) {
     };
     const auto found = kCommands.find(command);
     if (found != kCommands.end()) found->second(*this);
+}
+
+void SkinCommands::Resize(const std::string& edges) {
+    static const std::map<std::string, unsigned> kEdges = {{"left", platform::kEdgeLeft},
+                                                           {"top", platform::kEdgeTop},
+                                                           {"right", platform::kEdgeRight},
+                                                           {"bottom", platform::kEdgeBottom}};
+    unsigned flags = 0;
+    std::istringstream words(edges);
+    for (std::string word; words >> word;) {
+        const auto found = kEdges.find(word);
+        if (found != kEdges.end()) flags |= found->second;
+    }
+    if (flags != 0) t_.window.StartResize(flags);
 }
 
 void SkinCommands::AddDownloadUrl() { t_.entry.Add(t_.skin.GetVariable(kSkinVideoUrl)); }

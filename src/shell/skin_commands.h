@@ -44,11 +44,12 @@ class SkinCommands : public platform::SkinCommandListener {
 public:
     explicit SkinCommands(CommandTargets targets) : t_(targets) {}
 
-    // Runs the command of that name; `args` is never used.
-    void Run(const std::string& command);
+    // Runs the command of that name; only "IDC_FS_Resize" reads `args`: the
+    // edges to resize from, among "left", "top", "right" and "bottom",
+    // separated by blanks.
+    void Run(const std::string& command, const std::string& args = "");
     void OnSkinCommand(const std::string& command, const std::string& args) override {
-        (void)args;
-        Run(command);
+        Run(command, args);
     }
 
 private:
@@ -56,6 +57,8 @@ private:
     void ToTray();
     void OpenHelp(const char* section);
     void SetMonitor(bool on);
+    void ToggleMaximized() { t_.window.SetMaximized(!t_.window.IsMaximized()); }
+    void Resize(const std::string& edges);
 
     CommandTargets t_;
 };

@@ -18,6 +18,8 @@ public:
     void SetCaption(const std::string& caption) override { log_.push_back("caption " + caption); }
     void SetIcon(const std::string& path) override { log_.push_back("icon " + path); }
     void SetSize(int width, int height) override {
+        normal.width = width;
+        normal.height = height;
         log_.push_back("size " + Box(0, 0, width, height));
     }
     void SelectAutoSite() override { log_.push_back("site Auto"); }
@@ -51,10 +53,33 @@ public:
     void SetWindowCommands(platform::UserCommands* commands) override {
         window_commands = commands;
     }
+    platform::Rect NormalGeometry() const override { return normal; }
+    void SetNormalGeometry(const platform::Rect& rect) override {
+        normal = rect;
+        log_.push_back("geometry " + Box(rect.left, rect.top, rect.width, rect.height));
+    }
+    bool IsMaximized() const override { return maximized; }
+    void SetMaximized(bool maximized) override {
+        this->maximized = maximized;
+        log_.push_back(maximized ? "maximize" : "restore");
+    }
+    platform::Rect AvailableArea(const platform::Rect& rect) const override {
+        areas_asked.push_back(rect);
+        return available;
+    }
+    void StartResize(unsigned edges) override { log_.push_back("resize " + std::to_string(edges)); }
+    void SetGeometryListener(platform::WindowGeometryListener* listener) override {
+        geometry_listener = listener;
+    }
 
     bool visible = true;
     platform::UserCommands* window_commands = nullptr;
     bool skin_loads = true;
+    platform::Rect normal;
+    bool maximized = false;
+    platform::Rect available{0, 0, 1920, 1050};
+    mutable std::vector<platform::Rect> areas_asked;
+    platform::WindowGeometryListener* geometry_listener = nullptr;
 
 private:
     static std::string Box(int left, int top, int width, int height) {

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,11 @@ public:
         this->listener = listener;
     }
 
+    std::optional<platform::Rect> GridArea() override { return grid_area; }
+    void SetLayoutListener(platform::SkinLayoutListener* listener) override {
+        layout_listener = listener;
+    }
+
     // Plays the movie sending a command.
     void SendCommand(const std::string& command, const std::string& args) {
         if (listener) listener->OnSkinCommand(command, args);
@@ -42,6 +48,8 @@ public:
     // Called before each accepted write is recorded.
     std::function<void(const Write&)> on_write;
     platform::SkinCommandListener* listener = nullptr;
+    std::optional<platform::Rect> grid_area;
+    platform::SkinLayoutListener* layout_listener = nullptr;
 };
 
 } // namespace tarnwick::fakes

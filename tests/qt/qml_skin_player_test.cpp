@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QQuickItem>
 #include <QQuickWidget>
+#include <QQuickWindow>
 #include <QRectF>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,14 +23,17 @@ std::string SkinPath() { return TARNWICK_SKIN_DIR "/Main.qml"; }
 // Where the program lays the download grid over the skin.
 const QRectF kGridArea(36, 259, 572, 179);
 
-class RecordingListener : public platform::SkinCommandListener {
+class RecordingListener : public platform::SkinCommandListener,
+                          public platform::SkinLayoutListener {
 public:
     void OnSkinCommand(const std::string& command, const std::string& args) override {
         commands.push_back(command);
         if (!args.empty()) non_empty_args.push_back(args);
     }
+    void OnGridAreaChanged() override { ++grid_area_changes; }
     std::vector<std::string> commands;
     std::vector<std::string> non_empty_args;
+    int grid_area_changes = 0;
 };
 
 class SkinTest : public testing::Test {
@@ -90,8 +94,8 @@ TEST_P(SkinButtonTest, LiesOutsideTheGridArea) {
 
 INSTANTIATE_TEST_SUITE_P(
     AllButtons, SkinButtonTest,
-    testing::Values(ButtonCase{"TitleBarDrags", "IDC_FS_Drag", "IDC_FS_Drag"},
-                    ButtonCase{"Minimize", "IDC_FS_Minimize", "IDC_FS_Minimize"},
+    testing::Values(ButtonCase{"Minimize", "IDC_FS_Minimize", "IDC_FS_Minimize"},
+                    ButtonCase{"Maximize", "IDC_FS_Maximize", "IDC_FS_Maximize"},
                     ButtonCase{"Tray", "IDC_FS_Tray", "IDC_FS_Tray"},
                     ButtonCase{"Close", "IDC_FS_Close", "IDC_FS_Close"},
                     ButtonCase{"DownloadTab", "IDC_FS_Download", "IDC_FS_Download"},
@@ -145,6 +149,136 @@ TEST_F(SkinTest, CoversTheWholeWindow) {
     QQuickItem* well = Item("gridWell");
     ASSERT_NE(well, nullptr);
     EXPECT_TRUE(SceneRect(well).contains(kGridArea));
+}
+
+// The title bar sends the drag only once the mouse has moved with the button
+// down, so that a double click can reach it and maximise the window.
+TEST_F(SkinTest, TheTitleBarDragsOnceTheMouseMovesAndMaximisesOnADoubleClick) {
+    QQuickWidget* view = player_.Widget();
+    const QPoint at = SceneRect(Item("IDC_FS_Drag")).center().toPoint();
+    QTest::mousePress(view, Qt::LeftButton, {}, at);
+    EXPECT_TRUE(listener_.commands.empty());
+    QTest::mouseMove(view, at + QPoint(12, 0));
+    QTest::mouseMove(view, at + QPoint(24, 0));
+    EXPECT_EQ(listener_.commands, Commands{"IDC_FS_Drag"}) << "once a drag";
+    QTest::mouseRelease(view, Qt::LeftButton, {}, at + QPoint(24, 0));
+    listener_.commands.clear();
+    QTest::mouseDClick(view, Qt::LeftButton, {}, at);
+    EXPECT_EQ(listener_.commands, Commands{"IDC_FS_Maximize"});
+}
+
+TEST_F(SkinTest, ItsBordersResizeTheWindowUnlessItIsMaximised) {
+    const std::vector<std::pair<const char*, const char*>> borders = {
+        {"resizeLeft", "left"},
+        {"resizeRight", "right"},
+        {"resizeTop", "top"},
+        {"resizeBottom", "bottom"},
+        {"resizeTopLeft", "top left"},
+        {"resizeTopRight", "top right"},
+        {"resizeBottomLeft", "bottom left"},
+        {"resizeBottomRight", "bottom right"}};
+    for (const auto& [name, edges] : borders) {
+        listener_.non_empty_args.clear();
+        EXPECT_EQ(Click(name), Commands{"IDC_FS_Resize"}) << name;
+        EXPECT_EQ(listener_.non_empty_args, std::vector<std::string>{edges});
+    }
+    QQuickItem* skin = player_.Widget()->rootObject();
+    EXPECT_EQ(Item("IDC_FS_Maximize")->property("tip").toString(), "Maximise");
+    skin->setProperty("maximized", true);
+    for (const auto& [name, edges] : borders) EXPECT_FALSE(Item(name)->isVisible()) << name;
+    EXPECT_EQ(Item("IDC_FS_Maximize")->property("tip").toString(), "Restore the window's size");
+}
+
+// The controls along the window's edges keep their distance from them, those
+// at the top left keep their place, and the well takes the room gained.
+TEST_F(SkinTest, FollowsTheWindowsSizeAndTellsWhereTheGridGoes) {
+    player_.SetLayoutListener(&listener_);
+    EXPECT_EQ(player_.GridArea(), (platform::Rect{36, 259, 572, 179}));
+    QQuickItem* skin = player_.Widget()->rootObject();
+    const auto right_gap = [&](const char* name) {
+        return skin->width() - SceneRect(Item(name)).right();
+    };
+    const auto bottom_gap = [&](const char* name) {
+        return skin->height() - SceneRect(Item(name)).bottom();
+    };
+    const std::vector<const char*> at_right = {"IDC_FS_Close",          "ID_FS_webSite",
+                                               "IDC_FS_addDownloadURL", "ID_FS_clearComplete",
+                                               "startStopButton",       "resizeRight"};
+    const std::vector<const char*> at_bottom = {"startStopButton", "ID_FS_downloadBrowse",
+                                                "keepListCheck",   "otherSitesCheck",
+                                                "statusText",      "resizeBottom"};
+    const std::vector<const char*> at_top_left = {"IDC_FS_Download", "addressField",
+                                                  "monitorCheck"};
+    std::vector<qreal> right_gaps, bottom_gaps;
+    std::vector<QPointF> places;
+    for (const char* name : at_right) right_gaps.push_back(right_gap(name));
+    for (const char* name : at_bottom) bottom_gaps.push_back(bottom_gap(name));
+    for (const char* name : at_top_left) places.push_back(SceneRect(Item(name)).topLeft());
+    const qreal address_width = SceneRect(Item("addressField")).width();
+
+    player_.Widget()->resize(1280, 800);
+    EXPECT_EQ(skin->width(), 1280);
+    EXPECT_GT(listener_.grid_area_changes, 0);
+    const platform::Rect area{36, 259, 1280 - 76, 800 - 406};
+    EXPECT_EQ(player_.GridArea(), area);
+    for (size_t i = 0; i < at_right.size(); ++i) {
+        EXPECT_EQ(right_gap(at_right[i]), right_gaps[i]) << at_right[i];
+    }
+    for (size_t i = 0; i < at_bottom.size(); ++i) {
+        EXPECT_EQ(bottom_gap(at_bottom[i]), bottom_gaps[i]) << at_bottom[i];
+    }
+    for (size_t i = 0; i < at_top_left.size(); ++i) {
+        EXPECT_EQ(SceneRect(Item(at_top_left[i])).topLeft(), places[i]) << at_top_left[i];
+    }
+    EXPECT_EQ(SceneRect(Item("addressField")).width(), address_width + 1280 - 648);
+    const QRectF grid(area.left, area.top, area.width, area.height);
+    EXPECT_TRUE(SceneRect(Item("gridWell")).contains(grid));
+    for (const char* name : {"IDC_FS_selectAllD", "ID_FS_downloadBrowse", "startStopButton",
+                             "keepListCheck", "IDC_FS_addDownloadURL", "monitorCheck"}) {
+        EXPECT_FALSE(SceneRect(Item(name)).intersects(grid)) << name;
+    }
+}
+
+// Tab goes through the controls in reading order, passing the grid's place,
+// and each shows a frame while it has the focus.
+TEST_F(SkinTest, TabFollowsTheReadingOrderThroughTheGridsPlace) {
+    QQuickWidget* view = player_.Widget();
+    view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view));
+    QQuickWindow* window = view->quickWindow();
+    ASSERT_NE(window->activeFocusItem(), nullptr);
+    EXPECT_EQ(window->activeFocusItem()->objectName(), "addressField") << "first";
+    const std::vector<QString> order = {"IDC_FS_addDownloadURL",  "monitorCheck",
+                                        "IDC_FS_selectAllD",      "IDC_FS_moveUp",
+                                        "IDC_FS_moveDown",        "IDC_FS_retryFailedD",
+                                        "IDC_FS_removeSelectedD", "ID_FS_clearComplete",
+                                        "gridFocusSlot",          "ID_FS_downloadBrowse",
+                                        "startStopButton",        "keepListCheck",
+                                        "otherSitesCheck",        "IDC_FS_Minimize",
+                                        "IDC_FS_Maximize",        "IDC_FS_Tray",
+                                        "IDC_FS_Close",           "IDC_FS_Download",
+                                        "IDC_FS_About",           "IDC_FS_Help",
+                                        "ID_FS_webSite",          "addressField"};
+    for (const QString& name : order) {
+        QTest::keyClick(view, Qt::Key_Tab);
+        ASSERT_NE(window->activeFocusItem(), nullptr);
+        EXPECT_EQ(window->activeFocusItem()->objectName(), name);
+    }
+    QTest::keyClick(view, Qt::Key_Backtab);
+    EXPECT_EQ(window->activeFocusItem()->objectName(), "ID_FS_webSite");
+
+    // The focused button shows its frame, and Space presses it.
+    QQuickItem* help = Item("IDC_FS_Help");
+    QTest::keyClick(view, Qt::Key_Backtab);
+    ASSERT_EQ(window->activeFocusItem(), help);
+    bool framed = false;
+    for (QQuickItem* child : help->childItems()) {
+        if (child->isVisible() && child->width() > help->width()) framed = true;
+    }
+    EXPECT_TRUE(framed);
+    listener_.commands.clear();
+    QTest::keyClick(view, Qt::Key_Space);
+    EXPECT_EQ(listener_.commands, Commands{"IDC_FS_Help"});
 }
 
 TEST_F(SkinTest, StartButtonFollowsTheLastRunVariableWritten) {

@@ -31,6 +31,7 @@ INSTANTIATE_TEST_SUITE_P(
     Names, EveryCommand,
     testing::Values(
         CommandCase{"IDC_FS_Drag", {"drag"}}, CommandCase{"IDC_FS_Minimize", {"minimize"}},
+        CommandCase{"IDC_FS_Maximize", {"maximize"}},
         CommandCase{"IDC_FS_Tray", {"hide", "tray in"}},
         CommandCase{"IDC_FS_Tray_WithoutATray", {"minimize"}},
         CommandCase{"IDC_FS_Close", {"unhook skin", "unhook wheel", "tray out", "quit"}},
