@@ -39,6 +39,12 @@ std::optional<transfer::KeptFile> KeptFileOf(const DownloadItem& item) {
     return kept;
 }
 
+// Whether the failure's answer was an error or a web page: whatever size it
+// told is not the video's.
+bool AnswerWasNoVideo(const Failure& failure) {
+    return failure.reason == Reason::kHtmlInsteadOfVideo || failure.http_status >= 400;
+}
+
 // Whether a transfer that ended so keeps the bytes it wrote.
 bool KeepsItsBytes(const Outcome& outcome) {
     if (outcome.IsCancelled()) return true;
@@ -60,6 +66,7 @@ void ItemJob::Start() {
     if (item == nullptr) return Finish(Outcome::Cancelled());
     // Taken before the probe tells the size afresh.
     earlier_ = KeptFileOf(*item);
+    size_before_ = {item->size_kind, item->total_size};
     Change([](DownloadItem& i) {
         i.state = ItemState::kPreparing;
         i.page_received = 0;
@@ -233,6 +240,9 @@ void ItemJob::OnTransferred(Outcome outcome) {
             Change([&](DownloadItem& i) {
                 list::ForgetKeptFile(i);
                 i.name = *claimed.name;
+                // What the file holds, whatever length the server gave or not.
+                i.size_kind = SizeKind::kKnown;
+                i.total_size = on_disk;
             });
             SyncFolder();
         } else {
@@ -312,6 +322,18 @@ void ItemJob::Cancel() {
     });
 }
 
+// The size of the video whose bytes the item still keeps, as it was before
+// this try; none when it keeps none.
+void ItemJob::TakeSizeOfKeptBytes(DownloadItem& item) const {
+    if (item.temporary_path.empty()) {
+        item.size_kind = SizeKind::kNone;
+        item.total_size = 0;
+        return;
+    }
+    item.size_kind = size_before_.first;
+    item.total_size = size_before_.second;
+}
+
 void ItemJob::Finish(const Outcome& outcome, std::optional<list::NameKind> placeholder) {
     done_ = true;
     Change([&](DownloadItem& i) {
@@ -321,6 +343,7 @@ void ItemJob::Finish(const Outcome& outcome, std::optional<list::NameKind> place
             case Outcome::Kind::kFailed:
                 i.state = ItemState::kFailed;
                 i.failure = outcome.failure();
+                if (AnswerWasNoVideo(outcome.failure())) TakeSizeOfKeptBytes(i);
                 break;
         }
         if (placeholder) {

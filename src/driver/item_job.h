@@ -22,6 +22,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace tarnwick::driver {
 
@@ -80,6 +81,7 @@ private:
     void SyncFolder();
     void Finish(const Outcome& outcome, std::optional<list::NameKind> placeholder = std::nullopt);
     void Change(const std::function<void(list::DownloadItem&)>& change);
+    void TakeSizeOfKeptBytes(list::DownloadItem& item) const;
 
     JobServices& s_;
     list::ItemKey key_;
@@ -90,6 +92,8 @@ private:
     std::unique_ptr<transfer::FileTransfer> transfer_;
     std::string folder_;
     std::optional<transfer::KeptFile> earlier_;
+    // The item's size as this try found it.
+    std::pair<list::SizeKind, int64_t> size_before_{list::SizeKind::kNotProbed, 0};
     // Where the item's requests may go: public only, once one began there.
     platform::HttpRequest::Reach reach_ = platform::HttpRequest::Reach::kFirstDecides;
     bool done_ = false;

@@ -18,7 +18,7 @@ E EnumOf(int code, int count, E fallback) {
 
 constexpr int kStates = static_cast<int>(ItemState::kCancelled) + 1;
 constexpr int kNameKinds = static_cast<int>(NameKind::kNamed) + 1;
-constexpr int kSizeKinds = static_cast<int>(SizeKind::kNotFound) + 1;
+constexpr int kSizeKinds = static_cast<int>(SizeKind::kNone) + 1;
 constexpr int kReasons = static_cast<int>(kLastReason) + 1;
 
 bool IsUnderWay(ItemState state) {

@@ -27,7 +27,8 @@ public:
     void ClearCompleted();
     // Puts the failed items of the selected rows and cells back to waiting, so
     // that the next run takes them again; a placeholder name is derived anew,
-    // and the site is told again, as the switch for other sites now says.
+    // a size that the answer did not tell is unknown again, and the site is
+    // told again, as the switch for other sites now says.
     void RetrySelected();
     // Moves the item of the first selected cell one place up or down.
     void MoveSelectedUp() { MoveFirstSelected(&list::DownloadQueue::MoveUp); }
