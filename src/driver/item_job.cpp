@@ -1,5 +1,6 @@
 #include "driver/item_job.h"
 
+#include "driver/browser_agent.h"
 #include "driver/download_folder.h"
 #include "platform/app_paths.h"
 #include "resolve/derived_name.h"
@@ -55,7 +56,11 @@ bool KeepsItsBytes(const Outcome& outcome) {
 } // namespace
 
 ItemJob::ItemJob(JobServices& services, list::ItemKey key, std::function<void()> on_done)
-    : s_(services), key_(key), on_done_(std::move(on_done)) {}
+    : s_(services),
+      key_(key),
+      on_done_(std::move(on_done)),
+      browser_http_(s_.http, kBrowserUserAgent),
+      http_(&s_.http) {}
 
 void ItemJob::Change(const std::function<void(DownloadItem&)>& change) {
     s_.queue.Modify(key_, change);
@@ -79,8 +84,11 @@ void ItemJob::Start() {
     if (item->site == resolve::kSiteNone || (item->site == resolve::kSiteGeneral && !general)) {
         return Finish(Outcome::Failed(Reason::kUnsupportedSite), list::NameKind::kUnsupportedLink);
     }
-    if (general) return FindGeneralLink(item->page_address);
-    page_fetch_ = std::make_unique<transfer::PageFetch>(s_.http, s_.clock, s_.limits);
+    if (general) {
+        http_ = &browser_http_;
+        return FindGeneralLink(item->page_address);
+    }
+    page_fetch_ = std::make_unique<transfer::PageFetch>(*http_, s_.clock, s_.limits);
     page_fetch_->SetReach(reach_);
     page_fetch_->Start(
         item->page_address,
@@ -89,7 +97,7 @@ void ItemJob::Start() {
 }
 
 void ItemJob::FindGeneralLink(const std::string& address) {
-    general_ = std::make_unique<GeneralLinkFinder>(s_.http, s_.clock, *s_.html_parsers, s_.limits);
+    general_ = std::make_unique<GeneralLinkFinder>(*http_, s_.clock, *s_.html_parsers, s_.limits);
     general_->SetReach(reach_);
     general_->Start(
         address,
@@ -140,7 +148,7 @@ void ItemJob::OnPage(transfer::PageFetch::Result result) {
 }
 
 void ItemJob::ProbeLink(const std::string& link) {
-    probe_ = std::make_unique<transfer::Probe>(s_.http, s_.clock, s_.limits);
+    probe_ = std::make_unique<transfer::Probe>(*http_, s_.clock, s_.limits);
     probe_->SetReach(reach_);
     probe_->Start(
         link, [this, link](transfer::Probe::Result probed) { OnProbed(link, std::move(probed)); });
@@ -189,7 +197,7 @@ std::optional<std::string> ItemJob::PrepareTransfer() {
         return std::nullopt;
     }
     if (earlier_ && !IsInFolder(earlier_->path, folder_)) DropEarlierFile();
-    transfer_ = std::make_unique<transfer::FileTransfer>(s_.http, s_.clock, s_.limits);
+    transfer_ = std::make_unique<transfer::FileTransfer>(*http_, s_.clock, s_.limits);
     transfer_->SetReach(reach_);
     if (s_.background != nullptr) transfer_->SetBackgroundWork(*s_.background);
     return item->name;

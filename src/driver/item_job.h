@@ -6,6 +6,7 @@
 #pragma once
 
 #include "common/outcome.h"
+#include "driver/browser_agent.h"
 #include "driver/general_link.h"
 #include "list/download_queue.h"
 #include "platform/background_work.h"
@@ -86,6 +87,9 @@ private:
     JobServices& s_;
     list::ItemKey key_;
     std::function<void()> on_done_;
+    // Pages of other sites and their videos are asked for as a browser would.
+    AgentHttpClient browser_http_;
+    platform::HttpClient* http_;
     std::unique_ptr<GeneralLinkFinder> general_;
     std::unique_ptr<transfer::PageFetch> page_fetch_;
     std::unique_ptr<transfer::Probe> probe_;
