@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 namespace tarnwick::list {
@@ -148,7 +149,18 @@ void ListKeeper::Flush() {
 }
 
 void ListKeeper::OnInserted(int position) {
-    if (keeping_ && !stale_) Insert(queue_.At(position));
+    if (!keeping_ || stale_) return;
+    if (position + 1 == queue_.Count()) {
+        Insert(queue_.At(position));
+        return;
+    }
+    // The store adds at the end of its order only: an item put back in its
+    // place is kept by writing the whole list in its new order, once.
+    if (in_batch_) {
+        batch_reordered_ = true;
+        return;
+    }
+    Check(ReplaceAll());
 }
 
 void ListKeeper::Insert(const DownloadItem& item) {
@@ -205,6 +217,10 @@ void ListKeeper::OnBatchEnd() {
     }
     batch_removed_.clear();
     batch_changed_.clear();
+    if (std::exchange(batch_reordered_, false) && keeping_ && !stale_) {
+        Check(ReplaceAll());
+        return;
+    }
     if (!keeping_ || stale_ || (updates.empty() && removals.empty())) return;
     const platform::WriteResult written = store_.Apply(updates, removals);
     if (!written.Done()) return Check(written);
