@@ -150,17 +150,16 @@ void ListKeeper::Flush() {
 
 void ListKeeper::OnInserted(int position) {
     if (!keeping_ || stale_) return;
-    if (position + 1 == queue_.Count()) {
-        Insert(queue_.At(position));
-        return;
-    }
-    // The store adds at the end of its order only: an item put back in its
-    // place is kept by writing the whole list in its new order, once.
+    // The store adds one item at a time, at the end of its order: items put
+    // back in their places, or many at once, are kept by writing the whole
+    // list in its new order, in one write.
     if (in_batch_) {
-        batch_reordered_ = true;
-        return;
+        batch_inserted_ = true;
+    } else if (position + 1 == queue_.Count()) {
+        Insert(queue_.At(position));
+    } else {
+        Check(ReplaceAll());
     }
-    Check(ReplaceAll());
 }
 
 void ListKeeper::Insert(const DownloadItem& item) {
@@ -217,7 +216,7 @@ void ListKeeper::OnBatchEnd() {
     }
     batch_removed_.clear();
     batch_changed_.clear();
-    if (std::exchange(batch_reordered_, false) && keeping_ && !stale_) {
+    if (std::exchange(batch_inserted_, false) && keeping_ && !stale_) {
         Check(ReplaceAll());
         return;
     }

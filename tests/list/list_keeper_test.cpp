@@ -34,12 +34,6 @@ platform::StoredItem Kept(const std::string& address, ItemState state) {
     return ToStored(item, 0);
 }
 
-DownloadItem ItemOf(const std::string& address) {
-    DownloadItem item;
-    item.page_address = address;
-    return item;
-}
-
 class ListKeeperTest : public testing::Test {
 protected:
     ListKeeperTest() { keeper.SetListener(&listener); }
@@ -84,7 +78,7 @@ TEST_F(ListKeeperTest, ACommandOnManyItemsIsOneWrite) {
     EXPECT_EQ(store.items.size(), 2u);
 }
 
-TEST_F(ListKeeperTest, ItemsPutBackInTheirPlacesAreKeptThereAndAppendedOnesAtTheEnd) {
+TEST_F(ListKeeperTest, ItemsPutBackInTheirPlacesAreKeptThereInOneWrite) {
     keeper.SetKeeping(true);
     for (int i = 0; i < 4; ++i) Add("http://www.youtube.com/watch?v=" + std::to_string(i));
     const std::vector<DownloadQueue::Placed> removed = {{1, queue.At(1)}, {2, queue.At(2)}};
@@ -97,10 +91,8 @@ TEST_F(ListKeeperTest, ItemsPutBackInTheirPlacesAreKeptThereAndAppendedOnesAtThe
                   "http://www.youtube.com/watch?v=0", "http://www.youtube.com/watch?v=1",
                   "http://www.youtube.com/watch?v=2", "http://www.youtube.com/watch?v=3"}));
     store.log.clear();
-    queue.InsertMany({{4, ItemOf("http://www.youtube.com/watch?v=4")}});
-    EXPECT_EQ(store.log, (Log{"insert"}));
     queue.Remove(queue.At(2).key);
-    EXPECT_EQ(store.log.back(), "remove " + std::to_string(store.last_id - 2))
+    EXPECT_EQ(store.log, (Log{"remove " + std::to_string(store.last_id - 1)}))
         << "later changes find the records written anew";
 }
 
