@@ -1,5 +1,6 @@
 #include "app/tarnwick_app.h"
 
+#include "qt/desktop_notifier.h"
 #include "qt/qt_app_paths.h"
 #include "qt/qt_clipboard.h"
 #include "qt/qt_connectivity.h"
@@ -61,9 +62,10 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
            transfer::files::SystemFileSystem(),
            &background}),
       part_files(queue),
-      grid_commands(queue, window.Grid(), settings_values),
       run_commands({queue, run, box, connectivity, window.Skin(), window, clock, pages}),
       status_line({queue, run, window.Grid(), window.Skin(), clock}),
+      removals(queue, part_files, status_line, clock),
+      grid_commands(queue, window.Grid(), settings_values, removals),
       keeping_notices(keeper, status_line),
       address_entry(queue, status_line, settings_values),
       launch_entry(address_entry, run_commands, window),
@@ -79,7 +81,7 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       tray(o.tray_available ? o.tray_available : &QSystemTrayIcon::isSystemTrayAvailable),
       hooks(window, window.Grid()),
       lifecycle({window, tray, window.Skin(), box, paths, clock, window.Grid(), hooks, run,
-                 part_files, keeper, settings_control, clipboard_monitor}),
+                 part_files, keeper, settings_control, clipboard_monitor, removals}),
       commands({window, tray, window.Skin(), launch, paths, window.Grid(), address_entry, pages,
                 grid_commands, run_commands, lifecycle, settings_control, clipboard_monitor}),
       tray_menu(
@@ -89,7 +91,14 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
                clipboard_monitor.SwitchMonitor(on);
                settings_control.PublishSettings();
            },
-           [this] { return run_commands.TrayEntryCaption(); }, [this] { lifecycle.ExitSoon(); }}) {
+           [this] { return run_commands.TrayEntryCaption(); }, [this] { lifecycle.ExitSoon(); },
+           [this](bool on) { settings_control.SetNotify(on); }}),
+      notifier(Choose<platform::Notifier, qt::DesktopNotifier>(
+          o.notifier, own_notifier_, QDBusConnection::sessionBus(),
+          [this](const QString& title, const QString& text, std::function<void()> on_click) {
+              return tray.ShowMessage(title, text, std::move(on_click));
+          })),
+      end_notices({queue, notifier, launch, settings_values, status_line}) {
     window.Grid().SetEditHandler(&grid_commands);
     window.Skin().SetCommandListener(&commands);
     tray.SetListener(&tray_menu);

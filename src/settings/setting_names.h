@@ -12,6 +12,8 @@ inline constexpr const char* kDownloadDirSetting = "Download Dir";
 inline constexpr const char* kKeepListSetting = "Keep List";
 // Whether pages of other sites are read for their video: "True" or "False".
 inline constexpr const char* kOtherSitesSetting = "Other Sites";
+// Whether the desktop is told when an item ends: "True" or "False".
+inline constexpr const char* kNotifySetting = "Notify";
 // The default download folder's name; on Windows it sits at the root of
 // drive C, elsewhere in the user's home folder.
 inline constexpr const char* kDefaultDownloadFolder = "Downloaded Videos";

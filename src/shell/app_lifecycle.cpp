@@ -88,6 +88,7 @@ void AppLifecycle::Exit() {
         }
         s_.run.Stop();
     }
+    s_.removals.Finish();
     if (ListIsKept()) {
         s_.keeper.Flush();
     } else {

@@ -28,7 +28,7 @@ void GridCommands::RemoveSelected() {
     if (grid_.RowCount() == 0) return;
     const std::vector<list::ItemKey> keys = SelectedItems();
     grid_.ClearSelection();
-    queue_.RemoveMany(keys);
+    removals_.Remove(keys, Removals::Kind::kRemove);
 }
 
 void GridCommands::RetrySelected() {
@@ -55,7 +55,7 @@ void GridCommands::ClearCompleted() {
         if (item.state == list::ItemState::kComplete) complete.push_back(item.key);
     }
     grid_.ClearSelection();
-    queue_.RemoveMany(complete);
+    removals_.Remove(complete, Removals::Kind::kClearCompleted);
 }
 
 void GridCommands::MoveFirstSelected(bool (list::DownloadQueue::*move)(list::ItemKey)) {

@@ -34,6 +34,11 @@ void SettingsControl::SetOtherSites(bool on) {
     SaveSettings();
 }
 
+void SettingsControl::SetNotify(bool on) {
+    s_.values.notify = on;
+    SaveSettings();
+}
+
 void SettingsControl::SetKeepList(bool keep) {
     s_.values.keep_list = keep;
     s_.keeper.SetKeeping(keep);

@@ -34,8 +34,8 @@ public:
     // when it is on, and publishes. A stored folder that is no full path is
     // replaced by the default one; it comes back so that the user can be told.
     std::optional<std::string> LoadSettings();
-    // Writes the monitor switch, the download folder, the keep switch and the
-    // other-sites switch.
+    // Writes the monitor switch, the download folder, the keep switch, the
+    // other-sites switch and the notify switch.
     void SaveSettings() { settings::SaveSettings(s_.store, s_.values); }
     // Sets the skin's monitor check box, its two fixed check boxes, the
     // download folder, the keep-the-list and the other-sites check boxes, in
@@ -46,6 +46,8 @@ public:
     // Switches the general page reader for addresses added from now on, and
     // saves the switch.
     void SetOtherSites(bool on);
+    // Switches the notifications of ended items, and saves the switch.
+    void SetNotify(bool on);
 
     const std::string& DownloadFolder() const { return s_.values.download_dir; }
     bool KeepsTheList() const { return s_.values.keep_list; }

@@ -511,7 +511,7 @@ TEST_F(TarnwickAppTest, EachFailureSaysWhyInItsTooltipAndForTheSelectedItem) {
         EXPECT_EQ(model->index(row, 3).data(Qt::ToolTipRole).toString().toStdString(),
                   reasons[static_cast<size_t>(row)]);
     }
-    EXPECT_EQ(Var("_root.statusTxt"), "Ready");
+    EXPECT_EQ(Var("_root.statusTxt"), "Done: 0 complete, 4 failed");
     table().selectionModel()->select(model->index(1, 2), QItemSelectionModel::Select);
     QCoreApplication::processEvents();
     EXPECT_EQ(StatusLineShown(), "Item 2: The video file was not found (404)");
@@ -556,7 +556,7 @@ TEST_F(TarnwickAppTest, TheStatusLineShowsTheSpeedAndTimeLeftOfTheRunningItem) {
     server.Release();
     ASSERT_TRUE(play_until([&] { return !tarnwick->run.IsRunning(); }));
     EXPECT_EQ(Status(0), "Complete");
-    EXPECT_EQ(StatusLineShown(), "Ready");
+    EXPECT_EQ(StatusLineShown(), "Done: 1 complete, 0 failed");
 }
 
 TEST_F(TarnwickAppTest, TheGridShowsItsLongestTextsWholeWithoutScrollingSideways) {

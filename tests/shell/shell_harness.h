@@ -99,9 +99,10 @@ protected:
     RecordingCaptions captions;
     driver::DownloadRun run{{queue, http, clock, [this] { return values.download_dir; }}};
     driver::PartFiles part_files{queue};
-    GridCommands grid_commands{queue, grid, values};
     RunCommands runs{{queue, run, box, connectivity, skin, captions, clock, pages}};
     StatusLine status{{queue, run, grid, skin, clock}};
+    Removals removals{queue, part_files, status, clock};
+    GridCommands grid_commands{queue, grid, values, removals};
     AddressEntry entry{queue, status, values};
     ClipboardWatcher watcher{launch, paths, [] { return kChannel; }};
     ClipboardMonitor monitor{{entry, skin, clipboard, clock, watcher, values, runs}};
@@ -111,7 +112,7 @@ protected:
     SettingsControl settings{{values, store, skin, chooser, paths, monitor, keeper}};
     WindowHooks hooks{input, grid};
     AppLifecycle lifecycle{{window, tray, skin, box, paths, clock, grid, hooks, run, part_files,
-                            keeper, settings, monitor}};
+                            keeper, settings, monitor, removals}};
     SkinCommands commands{{window, tray, skin, launch, paths, grid, entry, pages, grid_commands,
                            runs, lifecycle, settings, monitor}};
 };

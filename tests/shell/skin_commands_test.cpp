@@ -94,7 +94,7 @@ TEST_F(SkinCommandsTest, SettingsCommandsSwitchAndSave) {
     commands.Run("ID_FS_downloadBrowse");
     EXPECT_EQ(chooser.prompts,
               (Log{"Please select the desired Download directory then press Ok."}));
-    EXPECT_EQ(store.writes.size(), 4u) << "a cancelled choice still saves";
+    EXPECT_EQ(store.writes.size(), 5u) << "a cancelled choice still saves";
     chooser.answer = "/srv/clips";
     commands.Run("ID_FS_downloadBrowse");
     EXPECT_EQ(values.download_dir, "/srv/clips");
@@ -143,7 +143,8 @@ TEST(TrayMenuTest, ButtonsAndEntriesDoWhatTheMenuSays) {
     TrayMenu menu(values, tray, window,
                   {[&](const std::string& command) { log.push_back(command); },
                    [&](bool on) { log.push_back(on ? "monitor on" : "monitor off"); },
-                   [&] { return caption; }, [&] { log.push_back("exit soon"); }});
+                   [&] { return caption; }, [&] { log.push_back("exit soon"); },
+                   [&](bool on) { log.push_back(on ? "notify on" : "notify off"); }});
 
     menu.OnTrayButton(1); // visible: left alone
     window.visible = false;
@@ -157,20 +158,23 @@ TEST(TrayMenuTest, ButtonsAndEntriesDoWhatTheMenuSays) {
     menu.OnTrayButton(2);
     ASSERT_EQ(tray.menus.size(), 1u);
     const auto& entries = tray.menus[0];
-    ASSERT_EQ(entries.size(), 10u);
+    ASSERT_EQ(entries.size(), 11u);
     EXPECT_EQ(entries[2].caption, "Stop Downloading");
     EXPECT_EQ(entries[4].caption, "Monitor Video URL's in Clipboard");
     EXPECT_TRUE(entries[4].checked);
+    EXPECT_EQ(entries[5].caption, "Notify When Downloads End");
+    EXPECT_TRUE(entries[5].checked);
     EXPECT_FALSE(entries[6].enabled);
-    EXPECT_EQ(entries[9].caption, "Exit Tarnwick");
+    EXPECT_EQ(entries[10].caption, "Exit Tarnwick");
 
     menu.OnTrayMenuEntry("mnuDownload");
     caption = "Start Downloading";
     menu.OnTrayMenuEntry("mnuDownload");
     menu.OnTrayMenuEntry("mnuMonitor");
+    menu.OnTrayMenuEntry("mnuNotify");
     menu.OnTrayMenuEntry("mnuHelp");
     EXPECT_EQ(log, (Log{"show", "tray menu", "IDC_FS_stopDownload", "IDC_FS_startDownload",
-                        "monitor off"}));
+                        "monitor off", "notify off"}));
     menu.OnTrayMenuEntry("mnuExit");
     EXPECT_EQ(log.back(), "exit soon");
 }
