@@ -77,7 +77,7 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       clipboard_monitor(
           {address_entry, window.Skin(), clipboard, clock, watcher, settings_values, run_commands}),
       settings_control(
-          {settings_values, store, window.Skin(), chooser, paths, clipboard_monitor, keeper}),
+          {settings_values, store, window.Skin(), chooser, paths, clipboard_monitor, keeper, box}),
       tray(o.tray_available ? o.tray_available : &QSystemTrayIcon::isSystemTrayAvailable),
       hooks(window, window.Grid()),
       lifecycle({window, tray, window.Skin(), box, paths, clock, window.Grid(), hooks, run,

@@ -6,6 +6,7 @@
 #include "list/list_keeper.h"
 #include "platform/app_paths.h"
 #include "platform/folder_chooser.h"
+#include "platform/message_box.h"
 #include "platform/settings_store.h"
 #include "platform/skin_player.h"
 #include "settings/application_settings.h"
@@ -24,6 +25,8 @@ struct SettingsServices {
     const platform::AppPaths& paths;
     ClipboardMonitor& monitor;
     list::ListKeeper& keeper;
+    // Where a chosen folder that cannot be written is refused.
+    platform::MessageBox& box;
 };
 
 class SettingsControl {
@@ -52,10 +55,12 @@ public:
     const std::string& DownloadFolder() const { return s_.values.download_dir; }
     bool KeepsTheList() const { return s_.values.keep_list; }
 
-    // The chosen folder's full path, or the empty text on cancel.
+    // The chosen folder's full path, or the empty text on cancel. The chooser
+    // opens in the download folder.
     std::string BrowseForFolder(const std::string& prompt);
     // Lets the user choose; a chosen folder goes to the skin and becomes the
-    // download folder. A cancel changes nothing. Saving is the caller's step.
+    // download folder. A cancel changes nothing; a folder that cannot be
+    // written is refused at once, saying why. Saving is the caller's step.
     void ChooseDownloadFolder();
 
 private:

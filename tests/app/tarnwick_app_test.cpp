@@ -278,6 +278,7 @@ TEST_F(TarnwickAppTest, SkinCommandsReachTheProgramByExactName) {
     SkinSends("ID_FS_webSite");
     EXPECT_EQ(launch.opened.back(), std::string(TARNWICK_PROGRAM_DIR) + "/Help.html#about");
     chooser.answer = folder.File("chosen");
+    std::filesystem::create_directory(chooser.answer);
     SkinSends("ID_FS_downloadBrowse");
     EXPECT_EQ(Var("_root.download_dir"), folder.File("chosen"));
     EXPECT_EQ(tarnwick->settings_values.download_dir, folder.File("chosen"));

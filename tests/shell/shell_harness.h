@@ -109,7 +109,7 @@ protected:
     fakes::FakeListStore list_store;
     list::ListKeeper keeper{queue, list_store, clock};
     KeepingNotices notices{keeper, status};
-    SettingsControl settings{{values, store, skin, chooser, paths, monitor, keeper}};
+    SettingsControl settings{{values, store, skin, chooser, paths, monitor, keeper, box}};
     WindowHooks hooks{input, grid};
     AppLifecycle lifecycle{{window, tray, skin, box, paths, clock, grid, hooks, run, part_files,
                             keeper, settings, monitor, removals}};

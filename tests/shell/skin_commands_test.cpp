@@ -3,6 +3,7 @@
 #include "shell/tray_menu.h"
 
 #include <cctype>
+#include <filesystem>
 
 namespace tarnwick::shell {
 namespace {
@@ -94,13 +95,18 @@ TEST_F(SkinCommandsTest, SettingsCommandsSwitchAndSave) {
     commands.Run("ID_FS_downloadBrowse");
     EXPECT_EQ(chooser.prompts,
               (Log{"Please select the desired Download directory then press Ok."}));
+    EXPECT_EQ(chooser.start_folders, Log{values.download_dir}) << "opens where videos go now";
     EXPECT_EQ(store.writes.size(), 5u) << "a cancelled choice still saves";
-    chooser.answer = "/srv/clips";
+    const std::string clips = folder.File("clips");
+    std::filesystem::create_directory(clips);
+    chooser.answer = clips;
     commands.Run("ID_FS_downloadBrowse");
-    EXPECT_EQ(values.download_dir, "/srv/clips");
-    EXPECT_EQ(WritesOf(kSkinDownloadDir),
-              (std::vector<SkinWrite>{{kSkinDownloadDir, "/srv/clips"}}));
-    EXPECT_EQ(store.values["Download Dir"], "/srv/clips");
+    EXPECT_EQ(values.download_dir, clips);
+    EXPECT_EQ(WritesOf(kSkinDownloadDir), (std::vector<SkinWrite>{{kSkinDownloadDir, clips}}));
+    EXPECT_EQ(store.values["Download Dir"], clips);
+    EXPECT_TRUE(box.shown.empty());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(clips), {}), 0)
+        << "the trial leaves nothing behind";
 
     commands.Run("ID_FS_autoDownloadCheck");
     EXPECT_TRUE(values.monitor_enabled);
@@ -110,6 +116,23 @@ TEST_F(SkinCommandsTest, SettingsCommandsSwitchAndSave) {
     EXPECT_EQ(store.values["URL Mon"], "False");
     EXPECT_EQ(launch.launches, (std::vector<fakes::FakeShellLaunch::Launch>{{kWatcher, {kChannel}},
                                                                             {kWatcher, {"Exit"}}}));
+}
+
+TEST_F(SkinCommandsTest, AChosenFolderThatCannotBeWrittenIsRefusedSayingWhy) {
+    const std::string before = values.download_dir;
+    const std::string file = folder.File("a file");
+    test_support::WriteWholeFile(file, "x");
+    for (const auto& [chosen, reason] : std::vector<std::pair<std::string, std::string>>{
+             {folder.File("gone"), "No such file or directory"}, {file, "Not a directory"}}) {
+        box.shown.clear();
+        chooser.answer = chosen;
+        commands.Run("ID_FS_downloadBrowse");
+        ASSERT_EQ(box.shown.size(), 1u) << chosen;
+        EXPECT_EQ(box.shown[0].text, "Videos cannot be saved in \"" + chosen + "\": " + reason +
+                                         ".\r\nThe download folder stays \"" + before + "\".");
+        EXPECT_EQ(values.download_dir, before);
+        EXPECT_TRUE(WritesOf(kSkinDownloadDir).empty());
+    }
 }
 
 TEST(SingleMessageBoxTest, ASecondCopyOfAnOpenBoxIsNotShown) {
