@@ -1,6 +1,7 @@
 #include "app/tarnwick_app.h"
 
 #include "qt/dbus_file_manager.h"
+#include "qt/desktop_notifier.h"
 #include "qt/qt_app_paths.h"
 #include "qt/qt_clipboard.h"
 #include "qt/qt_connectivity.h"
@@ -64,9 +65,10 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
            transfer::files::SystemFileSystem(),
            &background}),
       part_files(queue),
-      grid_commands(queue, window.Grid(), settings_values),
       run_commands({queue, run, box, connectivity, window.Skin(), window, clock, pages}),
       status_line({queue, run, window.Grid(), window.Skin(), clock}),
+      removals(queue, part_files, status_line, clock),
+      grid_commands(queue, window.Grid(), settings_values, removals),
       keeping_notices(keeper, status_line),
       address_entry(queue, status_line, settings_values),
       launch_entry(address_entry, run_commands, window),
@@ -78,11 +80,11 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       clipboard_monitor(
           {address_entry, window.Skin(), clipboard, clock, watcher, settings_values, run_commands}),
       settings_control(
-          {settings_values, store, window.Skin(), chooser, paths, clipboard_monitor, keeper}),
+          {settings_values, store, window.Skin(), chooser, paths, clipboard_monitor, keeper, box}),
       tray(o.tray_available ? o.tray_available : &QSystemTrayIcon::isSystemTrayAvailable),
       hooks(window, window.Grid()),
       lifecycle({window, tray, window.Skin(), box, paths, clock, window.Grid(), hooks, run,
-                 part_files, keeper, settings_control, clipboard_monitor}),
+                 part_files, keeper, settings_control, clipboard_monitor, removals}),
       commands({window, tray, window.Skin(), launch, paths, window.Grid(), address_entry, pages,
                 grid_commands, run_commands, lifecycle, settings_control, clipboard_monitor}),
       tray_menu(
@@ -92,7 +94,8 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
                clipboard_monitor.SwitchMonitor(on);
                settings_control.PublishSettings();
            },
-           [this] { return run_commands.TrayEntryCaption(); }, [this] { lifecycle.ExitSoon(); }}),
+           [this] { return run_commands.TrayEntryCaption(); }, [this] { lifecycle.ExitSoon(); },
+           [this](bool on) { settings_control.SetNotify(on); }}),
       item_files({.queue = queue,
                   .settings = settings_values,
                   .files = transfer::files::SystemFileSystem(),
@@ -110,7 +113,14 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       window_commands({.entry = address_entry,
                        .clipboard = clipboard,
                        .lifecycle = lifecycle,
-                       .messages = status_line}) {
+                       .messages = status_line,
+                       .undo = &removals}),
+      notifier(Choose<platform::Notifier, qt::DesktopNotifier>(
+          o.notifier, own_notifier_, QDBusConnection::sessionBus(),
+          [this](const QString& title, const QString& text, std::function<void()> on_click) {
+              return tray.ShowMessage(title, text, std::move(on_click));
+          })),
+      end_notices({queue, notifier, launch, settings_values, status_line}) {
     window.Grid().SetEditHandler(&item_files);
     window.Grid().SetInputListener(&grid_actions);
     window.SetWindowCommands(&window_commands);

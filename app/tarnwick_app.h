@@ -18,6 +18,7 @@
 #include "platform/http_client.h"
 #include "platform/list_store.h"
 #include "platform/message_box.h"
+#include "platform/notifier.h"
 #include "platform/shell_launch.h"
 #include "qt/local_channel.h"
 #include "qt/qt_clock.h"
@@ -30,10 +31,12 @@
 #include "shell/app_lifecycle.h"
 #include "shell/clipboard_monitor.h"
 #include "shell/grid_actions.h"
+#include "shell/end_notices.h"
 #include "shell/grid_commands.h"
 #include "shell/item_files.h"
 #include "shell/keeping_notices.h"
 #include "shell/launch_entry.h"
+#include "shell/removals.h"
 #include "shell/run_commands.h"
 #include "shell/settings_control.h"
 #include "shell/single_message_box.h"
@@ -65,6 +68,7 @@ struct AppOverrides {
     platform::Clock* clock = nullptr;
     platform::HttpClient* http = nullptr;
     platform::ListStore* list_store = nullptr;
+    platform::Notifier* notifier = nullptr;
     std::optional<qt::SettingsLocation> user_settings;
     // Whether the desktop has a tray; empty asks the desktop.
     qt::QtTray::AvailabilityCheck tray_available;
@@ -99,6 +103,7 @@ private:
     std::unique_ptr<platform::Clock> own_clock_;
     std::unique_ptr<platform::HttpClient> own_http_;
     std::unique_ptr<platform::ListStore> own_list_store_;
+    std::unique_ptr<platform::Notifier> own_notifier_;
 
 public:
     qt::TarnwickWindow window;
@@ -120,9 +125,10 @@ public:
     qt::ThreadBackgroundWork background;
     driver::DownloadRun run;
     driver::PartFiles part_files;
-    shell::GridCommands grid_commands;
     shell::RunCommands run_commands;
     shell::StatusLine status_line;
+    shell::Removals removals;
+    shell::GridCommands grid_commands;
     // What happens to the keeping of the list is said in the status line.
     shell::KeepingNotices keeping_notices;
     shell::AddressEntry address_entry;
@@ -143,6 +149,9 @@ public:
     shell::ItemFiles item_files;
     shell::GridActions grid_actions;
     shell::WindowCommands window_commands;
+    // The ends of items while the user is away from the window.
+    platform::Notifier& notifier;
+    shell::EndNotices end_notices;
 };
 
 } // namespace tarnwick::app

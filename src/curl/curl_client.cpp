@@ -312,7 +312,8 @@ bool CurlCore::Configure(Transfer& transfer, const platform::HttpRequest& reques
     // lookup's thread to end by itself instead of waiting for it.
     curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
 #endif
-    curl_easy_setopt(easy, CURLOPT_USERAGENT, user_agent_.c_str());
+    const std::string& agent = request.user_agent.empty() ? user_agent_ : request.user_agent;
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str()); // copied
     curl_easy_setopt(easy, CURLOPT_PROXY, ""); // direct, also when the environment names a proxy
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");

@@ -18,9 +18,9 @@ class CurlCore;
 
 class CurlClient : public platform::HttpClient {
 public:
-    // Needs a Qt application object for its event loop; every request is
-    // sent with `user_agent`. `is_public` tells the addresses a request's
-    // reach calls public.
+    // Needs a Qt application object for its event loop; every request that
+    // names no agent of its own is sent with `user_agent`. `is_public` tells
+    // the addresses a request's reach calls public.
     explicit CurlClient(std::string user_agent, PublicTest is_public = IsPublicAddress);
     // Ends every exchange still under way at once and closes its connection;
     // their receivers hear nothing more. The exchanges may still be destroyed

@@ -29,6 +29,23 @@ std::optional<Failure> PrepareFolder(const std::string& folder) {
     return Failure{Reason::kFolderUnusable, 0, std::strerror(error)};
 }
 
+std::optional<Failure> TryWritingIn(const std::string& folder) {
+    if (folder.empty() || !std::filesystem::path(folder).is_absolute()) {
+        return Failure{Reason::kFolderUnusable, 0, "The download folder is not a full path"};
+    }
+    int error = EEXIST;
+    for (int number = 1; number <= kMostNumbers && error == EEXIST; ++number) {
+        const std::string trial = platform::JoinPath(
+            folder, ".write-check-" + std::to_string(number) + transfer::DownloadFile::kSuffix);
+        const int descriptor = transfer::files::CreateNew(trial, error);
+        if (descriptor < 0) continue;
+        transfer::files::Close(descriptor, error);
+        transfer::files::Remove(trial);
+        return std::nullopt;
+    }
+    return Failure{Reason::kFolderUnusable, 0, std::strerror(error)};
+}
+
 bool IsInFolder(const std::string& path, const std::string& folder) {
     const std::string name = std::filesystem::path(path).filename().string();
     return !name.empty() && platform::JoinPath(folder, name) == path;

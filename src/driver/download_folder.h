@@ -17,6 +17,10 @@ namespace tarnwick::driver {
 // the failure when the folder cannot be used.
 std::optional<Failure> PrepareFolder(const std::string& folder);
 
+// Whether files can be made in `folder` as it is (it is not made): a file of
+// our own is made there and removed again. The failure when they cannot.
+std::optional<Failure> TryWritingIn(const std::string& folder);
+
 // Whether the file at `path` sits right in `folder`.
 bool IsInFolder(const std::string& path, const std::string& folder);
 

@@ -1,5 +1,6 @@
 #include "driver/item_job.h"
 
+#include "driver/browser_agent.h"
 #include "driver/download_folder.h"
 #include "platform/app_paths.h"
 #include "resolve/derived_name.h"
@@ -39,6 +40,12 @@ std::optional<transfer::KeptFile> KeptFileOf(const DownloadItem& item) {
     return kept;
 }
 
+// Whether the failure's answer was an error or a web page: whatever size it
+// told is not the video's.
+bool AnswerWasNoVideo(const Failure& failure) {
+    return failure.reason == Reason::kHtmlInsteadOfVideo || failure.http_status >= 400;
+}
+
 // Whether a transfer that ended so keeps the bytes it wrote.
 bool KeepsItsBytes(const Outcome& outcome) {
     if (outcome.IsCancelled()) return true;
@@ -49,7 +56,11 @@ bool KeepsItsBytes(const Outcome& outcome) {
 } // namespace
 
 ItemJob::ItemJob(JobServices& services, list::ItemKey key, std::function<void()> on_done)
-    : s_(services), key_(key), on_done_(std::move(on_done)) {}
+    : s_(services),
+      key_(key),
+      on_done_(std::move(on_done)),
+      browser_http_(s_.http, kBrowserUserAgent),
+      http_(&s_.http) {}
 
 void ItemJob::Change(const std::function<void(DownloadItem&)>& change) {
     s_.queue.Modify(key_, change);
@@ -60,6 +71,7 @@ void ItemJob::Start() {
     if (item == nullptr) return Finish(Outcome::Cancelled());
     // Taken before the probe tells the size afresh.
     earlier_ = KeptFileOf(*item);
+    size_before_ = {item->size_kind, item->total_size};
     Change([](DownloadItem& i) {
         i.state = ItemState::kPreparing;
         i.page_received = 0;
@@ -72,8 +84,11 @@ void ItemJob::Start() {
     if (item->site == resolve::kSiteNone || (item->site == resolve::kSiteGeneral && !general)) {
         return Finish(Outcome::Failed(Reason::kUnsupportedSite), list::NameKind::kUnsupportedLink);
     }
-    if (general) return FindGeneralLink(item->page_address);
-    page_fetch_ = std::make_unique<transfer::PageFetch>(s_.http, s_.clock, s_.limits);
+    if (general) {
+        http_ = &browser_http_;
+        return FindGeneralLink(item->page_address);
+    }
+    page_fetch_ = std::make_unique<transfer::PageFetch>(*http_, s_.clock, s_.limits);
     page_fetch_->SetReach(reach_);
     page_fetch_->Start(
         item->page_address,
@@ -82,7 +97,7 @@ void ItemJob::Start() {
 }
 
 void ItemJob::FindGeneralLink(const std::string& address) {
-    general_ = std::make_unique<GeneralLinkFinder>(s_.http, s_.clock, *s_.html_parsers, s_.limits);
+    general_ = std::make_unique<GeneralLinkFinder>(*http_, s_.clock, *s_.html_parsers, s_.limits);
     general_->SetReach(reach_);
     general_->Start(
         address,
@@ -133,7 +148,7 @@ void ItemJob::OnPage(transfer::PageFetch::Result result) {
 }
 
 void ItemJob::ProbeLink(const std::string& link) {
-    probe_ = std::make_unique<transfer::Probe>(s_.http, s_.clock, s_.limits);
+    probe_ = std::make_unique<transfer::Probe>(*http_, s_.clock, s_.limits);
     probe_->SetReach(reach_);
     probe_->Start(
         link, [this, link](transfer::Probe::Result probed) { OnProbed(link, std::move(probed)); });
@@ -182,7 +197,7 @@ std::optional<std::string> ItemJob::PrepareTransfer() {
         return std::nullopt;
     }
     if (earlier_ && !IsInFolder(earlier_->path, folder_)) DropEarlierFile();
-    transfer_ = std::make_unique<transfer::FileTransfer>(s_.http, s_.clock, s_.limits);
+    transfer_ = std::make_unique<transfer::FileTransfer>(*http_, s_.clock, s_.limits);
     transfer_->SetReach(reach_);
     if (s_.background != nullptr) transfer_->SetBackgroundWork(*s_.background);
     return item->name;
@@ -233,6 +248,9 @@ void ItemJob::OnTransferred(Outcome outcome) {
             Change([&](DownloadItem& i) {
                 list::ForgetKeptFile(i);
                 i.name = *claimed.name;
+                // What the file holds, whatever length the server gave or not.
+                i.size_kind = SizeKind::kKnown;
+                i.total_size = on_disk;
             });
             SyncFolder();
         } else {
@@ -312,6 +330,18 @@ void ItemJob::Cancel() {
     });
 }
 
+// The size of the video whose bytes the item still keeps, as it was before
+// this try; none when it keeps none.
+void ItemJob::TakeSizeOfKeptBytes(DownloadItem& item) const {
+    if (item.temporary_path.empty()) {
+        item.size_kind = SizeKind::kNone;
+        item.total_size = 0;
+        return;
+    }
+    item.size_kind = size_before_.first;
+    item.total_size = size_before_.second;
+}
+
 void ItemJob::Finish(const Outcome& outcome, std::optional<list::NameKind> placeholder) {
     done_ = true;
     Change([&](DownloadItem& i) {
@@ -321,6 +351,7 @@ void ItemJob::Finish(const Outcome& outcome, std::optional<list::NameKind> place
             case Outcome::Kind::kFailed:
                 i.state = ItemState::kFailed;
                 i.failure = outcome.failure();
+                if (AnswerWasNoVideo(outcome.failure())) TakeSizeOfKeptBytes(i);
                 break;
         }
         if (placeholder) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "common/outcome.h"
+#include "driver/browser_agent.h"
 #include "driver/general_link.h"
 #include "list/download_queue.h"
 #include "platform/background_work.h"
@@ -22,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace tarnwick::driver {
 
@@ -80,16 +82,22 @@ private:
     void SyncFolder();
     void Finish(const Outcome& outcome, std::optional<list::NameKind> placeholder = std::nullopt);
     void Change(const std::function<void(list::DownloadItem&)>& change);
+    void TakeSizeOfKeptBytes(list::DownloadItem& item) const;
 
     JobServices& s_;
     list::ItemKey key_;
     std::function<void()> on_done_;
+    // Pages of other sites and their videos are asked for as a browser would.
+    AgentHttpClient browser_http_;
+    platform::HttpClient* http_;
     std::unique_ptr<GeneralLinkFinder> general_;
     std::unique_ptr<transfer::PageFetch> page_fetch_;
     std::unique_ptr<transfer::Probe> probe_;
     std::unique_ptr<transfer::FileTransfer> transfer_;
     std::string folder_;
     std::optional<transfer::KeptFile> earlier_;
+    // The item's size as this try found it.
+    std::pair<list::SizeKind, int64_t> size_before_{list::SizeKind::kNotProbed, 0};
     // Where the item's requests may go: public only, once one began there.
     platform::HttpRequest::Reach reach_ = platform::HttpRequest::Reach::kFirstDecides;
     bool done_ = false;

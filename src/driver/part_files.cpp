@@ -24,6 +24,7 @@ PartFiles::PartFiles(list::DownloadQueue& queue) : queue_(queue) { queue_.AddObs
 PartFiles::~PartFiles() { queue_.RemoveObserver(this); }
 
 void PartFiles::OnRemoving(int position) {
+    if (keep_removed_) return;
     const std::string& path = queue_.At(position).temporary_path;
     if (!path.empty()) transfer::files::Remove(path);
 }

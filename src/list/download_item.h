@@ -41,6 +41,7 @@ enum class SizeKind : uint8_t {
     kKnown,             // `total_size` bytes
     kExistsWithoutSize, // the server has the file but gave no length
     kNotFound,          // the server gave neither a length nor the file
+    kNone,              // the answer was an error or a web page: there is no size to tell
 };
 
 struct DownloadItem {

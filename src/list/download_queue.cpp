@@ -94,7 +94,12 @@ int DownloadQueue::PositionOf(ItemKey key) const {
 DownloadQueue::AddResult DownloadQueue::Add(DownloadItem item) {
     if (HasAddress(item.page_address)) return AddResult::kDuplicate;
     if (Count() >= kMaxItems) return AddResult::kFull;
-    const int position = Count();
+    Insert(Count(), std::move(item));
+    return AddResult::kAdded;
+}
+
+void DownloadQueue::Insert(int position, DownloadItem item) {
+    position = std::clamp(position, 0, Count());
     Tell([&](QueueObserver& o) { o.OnInserting(position); });
     item.key = ++last_key_;
     auto entry = std::make_unique<Entry>();
@@ -102,10 +107,23 @@ DownloadQueue::AddResult DownloadQueue::Add(DownloadItem item) {
     entry->position = position;
     addresses_.Insert(entry.get());
     NoteName(entry->item);
-    order_.push_back(entry.get());
+    order_.insert(order_.begin() + position, entry.get());
+    // Keys only grow: the table stays sorted.
     entries_.push_back(std::move(entry));
     Tell([&](QueueObserver& o) { o.OnInserted(position); });
-    return AddResult::kAdded;
+}
+
+std::vector<ItemKey> DownloadQueue::InsertMany(std::vector<Placed> items) {
+    std::vector<ItemKey> keys;
+    Tell([](QueueObserver& o) { o.OnBatchBegin(); });
+    for (Placed& placed : items) {
+        if (HasAddress(placed.item.page_address) || Count() >= kMaxItems) continue;
+        Insert(placed.position, std::move(placed.item));
+        keys.push_back(last_key_);
+    }
+    for (size_t p = 0; p < order_.size(); ++p) order_[p]->position = static_cast<int>(p);
+    Tell([](QueueObserver& o) { o.OnBatchEnd(); });
+    return keys;
 }
 
 std::optional<ItemKey> DownloadQueue::KeyOfAddress(const std::string& address) const {

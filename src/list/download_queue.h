@@ -89,6 +89,16 @@ public:
     // Appends the item with a new key, unless its address is listed already
     // (compared exactly) or the queue is full. `item.key` is ignored.
     AddResult Add(DownloadItem item);
+    // An item and the position it goes to.
+    struct Placed {
+        int position = 0;
+        DownloadItem item;
+    };
+    // Inserts each item at its position (at the end where the list is
+    // shorter), in the order given and in one batch, with a new key; as Add,
+    // an item whose address is listed, or that the full list has no room
+    // for, stays out. The keys of the items listed, in order.
+    std::vector<ItemKey> InsertMany(std::vector<Placed> items);
     // The key the last Add gave.
     ItemKey LastKey() const { return last_key_; }
     bool Remove(ItemKey key);
@@ -121,6 +131,8 @@ private:
     };
 
     Entry* FindEntry(ItemKey key) const;
+    // Inserts the item at `position` with a new key.
+    void Insert(int position, DownloadItem item);
     std::vector<std::unique_ptr<Entry>>::const_iterator EntryOf(ItemKey key) const;
     void ForgetName(const DownloadItem& item);
     void NoteName(const DownloadItem& item);

@@ -75,6 +75,7 @@ std::string SizeText(const DownloadItem& item) {
         case SizeKind::kKnown: return resolve::FormatFileSize(static_cast<float>(item.total_size));
         case SizeKind::kExistsWithoutSize: return status::kSizeWithoutLength;
         case SizeKind::kNotFound: return resolve::FormatFileSize(-1.0f);
+        case SizeKind::kNone: return {};
     }
     return {};
 }

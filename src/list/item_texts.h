@@ -15,7 +15,8 @@ namespace tarnwick::list {
 std::string StatusText(const DownloadItem& item);
 // The derived or typed name, or a placeholder such as "Waiting (Auto Detect)".
 std::string FileNameText(const DownloadItem& item);
-// "4.9 KB", "????", "0" (a file without a length), "-1 Bytes" (no file).
+// "4.9 KB", "????", "0" (a file without a length), "-1 Bytes" (no file), or
+// nothing where the answer was an error or a web page.
 std::string SizeText(const DownloadItem& item);
 
 // The percentage of the video received, rounded half to even, while it

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 namespace tarnwick::list {
@@ -18,7 +19,7 @@ E EnumOf(int code, int count, E fallback) {
 
 constexpr int kStates = static_cast<int>(ItemState::kCancelled) + 1;
 constexpr int kNameKinds = static_cast<int>(NameKind::kNamed) + 1;
-constexpr int kSizeKinds = static_cast<int>(SizeKind::kNotFound) + 1;
+constexpr int kSizeKinds = static_cast<int>(SizeKind::kNone) + 1;
 constexpr int kReasons = static_cast<int>(kLastReason) + 1;
 
 bool IsUnderWay(ItemState state) {
@@ -148,7 +149,17 @@ void ListKeeper::Flush() {
 }
 
 void ListKeeper::OnInserted(int position) {
-    if (keeping_ && !stale_) Insert(queue_.At(position));
+    if (!keeping_ || stale_) return;
+    // The store adds one item at a time, at the end of its order: items put
+    // back in their places, or many at once, are kept by writing the whole
+    // list in its new order, in one write.
+    if (in_batch_) {
+        batch_inserted_ = true;
+    } else if (position + 1 == queue_.Count()) {
+        Insert(queue_.At(position));
+    } else {
+        Check(ReplaceAll());
+    }
 }
 
 void ListKeeper::Insert(const DownloadItem& item) {
@@ -205,6 +216,10 @@ void ListKeeper::OnBatchEnd() {
     }
     batch_removed_.clear();
     batch_changed_.clear();
+    if (std::exchange(batch_inserted_, false) && keeping_ && !stale_) {
+        Check(ReplaceAll());
+        return;
+    }
     if (!keeping_ || stale_ || (updates.empty() && removals.empty())) return;
     const platform::WriteResult written = store_.Apply(updates, removals);
     if (!written.Done()) return Check(written);

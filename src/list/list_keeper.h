@@ -1,7 +1,8 @@
 // Keeps the download list in a store while it changes, and brings it back
 // when the program starts again. Each change of the queue is one write of at
-// most two records. The progress of an item under way is written at most
-// once a second, and every other change of an item at once, its end too.
+// most two records, but for items put back in their places (an undone
+// removal): they are one write of the whole list. The progress of an item under way is written at
+// most once a second, and every other change of an item at once, its end too.
 //
 // When a write fails, the list is no longer kept write by write: the keeper
 // says so once and writes the whole list in one transaction every
@@ -123,6 +124,8 @@ private:
     bool in_batch_ = false;
     std::unordered_set<ItemKey> batch_removed_;
     std::vector<ItemKey> batch_changed_;
+    // Items went in: the whole list is written at the batch's end.
+    bool batch_inserted_ = false;
 };
 
 // An item as the store keeps it, and back. An item under way comes back

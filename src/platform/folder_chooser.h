@@ -8,10 +8,12 @@ namespace tarnwick::platform {
 class FolderChooser {
 public:
     virtual ~FolderChooser() = default;
-    // Shows the chooser over the main window with `prompt` as its title and
-    // no folder preselected. The chosen directory's full path in the
-    // platform's own form, or the empty text when the user cancels.
-    virtual std::string ChooseFolder(const std::string& prompt) = 0;
+    // Shows the chooser over the main window with `prompt` as its title,
+    // opened in `start_folder` (or the nearest folder above it that exists).
+    // The chosen directory's full path in the platform's own form, or the
+    // empty text when the user cancels.
+    virtual std::string ChooseFolder(const std::string& prompt,
+                                     const std::string& start_folder) = 0;
 };
 
 } // namespace tarnwick::platform

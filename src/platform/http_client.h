@@ -38,6 +38,8 @@ struct HttpRequest {
     // Content-Length that of the coded ones.
     bool accept_compression = false;
     Reach reach = Reach::kAnywhere;
+    // Sent as the User-Agent, on redirects too; empty sends the client's own.
+    std::string user_agent = {};
     // Further request header lines, "Name: value" each.
     std::vector<std::string> headers;
 };

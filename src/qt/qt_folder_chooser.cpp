@@ -4,11 +4,30 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace tarnwick::qt {
 
-std::string QtFolderChooser::ChooseFolder(const std::string& prompt) {
-    const QString folder = QFileDialog::getExistingDirectory(parent_, ToQString(prompt), QString(),
+namespace {
+
+// The folder itself when it exists, else the nearest one above it that does.
+QString NearestExisting(const QString& folder) {
+    QString path = QDir::cleanPath(folder);
+    while (!QFileInfo(path).isDir()) {
+        const QString parent = QFileInfo(path).path();
+        if (parent == path) return {};
+        path = parent;
+    }
+    return path;
+}
+
+} // namespace
+
+std::string QtFolderChooser::ChooseFolder(const std::string& prompt,
+                                          const std::string& start_folder) {
+    const QString start =
+        start_folder.empty() ? QString() : NearestExisting(ToQString(start_folder));
+    const QString folder = QFileDialog::getExistingDirectory(parent_, ToQString(prompt), start,
                                                              QFileDialog::ShowDirsOnly);
     return ToStdString(QDir::toNativeSeparators(folder));
 }

@@ -10,7 +10,7 @@ namespace tarnwick::qt {
 class QtFolderChooser : public platform::FolderChooser {
 public:
     explicit QtFolderChooser(QWidget* parent = nullptr) : parent_(parent) {}
-    std::string ChooseFolder(const std::string& prompt) override;
+    std::string ChooseFolder(const std::string& prompt, const std::string& start_folder) override;
 
 private:
     QWidget* parent_;

@@ -19,6 +19,9 @@ QtTray::QtTray(AvailabilityCheck is_available) : is_available_(std::move(is_avai
                          if (reason == QSystemTrayIcon::Trigger) listener_->OnTrayButton(1);
                          if (reason == QSystemTrayIcon::Context) listener_->OnTrayButton(2);
                      });
+    QObject::connect(&icon_, &QSystemTrayIcon::messageClicked, [this] {
+        if (on_message_click_) on_message_click_();
+    });
     QObject::connect(&menu_, &QMenu::triggered, [this](QAction* chosen) {
         if (listener_ != nullptr) {
             listener_->OnTrayMenuEntry(ToStdString(chosen->data().toString()));
@@ -33,6 +36,14 @@ void QtTray::SetTip(const std::string& tip) { icon_.setToolTip(ToQString(tip)); 
 void QtTray::SetInTray(bool in_tray) {
     in_tray_ = in_tray;
     icon_.setVisible(in_tray);
+}
+
+bool QtTray::ShowMessage(const QString& title, const QString& text,
+                         std::function<void()> on_click) {
+    if (!in_tray_ || !is_available_() || !QSystemTrayIcon::supportsMessages()) return false;
+    on_message_click_ = std::move(on_click);
+    icon_.showMessage(title, text, QSystemTrayIcon::Information);
+    return true;
 }
 
 void QtTray::PopupMenu(const std::vector<platform::TrayMenuEntry>& entries) {

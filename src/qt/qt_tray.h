@@ -28,12 +28,18 @@ public:
     void PopupMenu(const std::vector<platform::TrayMenuEntry>& entries) override;
     void SetListener(platform::TrayListener* listener) override { listener_ = listener; }
 
+    // A message from the icon, while it is in the tray; `on_click` runs when
+    // the user clicks the message. False where it cannot be shown.
+    bool ShowMessage(const QString& title, const QString& text, std::function<void()> on_click);
+
 private:
     AvailabilityCheck is_available_;
     QSystemTrayIcon icon_;
     QMenu menu_;
     platform::TrayListener* listener_ = nullptr;
     bool in_tray_ = false;
+    // What a click on the message shown last does.
+    std::function<void()> on_message_click_;
 };
 
 } // namespace tarnwick::qt

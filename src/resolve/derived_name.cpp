@@ -55,12 +55,16 @@ std::string_view ShortExtension(std::string_view name) {
     return name.substr(dot);
 }
 
-// At most `limit` bytes: the stem is cut, the short extension kept.
+// At most `limit` bytes: the stem is cut, the short extension kept. A cut
+// stem ends in neither a blank nor a dot ("prize winning .mp4"); the stem
+// never starts with either, so something is left of it.
 std::string FitName(const std::string& name, size_t limit) {
     if (name.size() <= limit) return name;
     const std::string_view extension = ShortExtension(name);
     const std::string_view stem = std::string_view(name).substr(0, name.size() - extension.size());
-    return std::string(CutAtCharacter(stem, limit - extension.size())) + std::string(extension);
+    std::string_view cut = CutAtCharacter(stem, limit - extension.size());
+    while (!cut.empty() && (cut.back() == ' ' || cut.back() == '.')) cut.remove_suffix(1);
+    return std::string(cut) + std::string(extension);
 }
 
 // A server's or a link's name never makes a hidden file.

@@ -17,7 +17,7 @@ inline constexpr size_t kMaxYouTubeFileName = 35;
 // ".flv" added. A link the general page reader found is named by the server,
 // else by the last segment of its path, decoded, and gets no extension added. The name keeps no
 // leading dots or blanks, and a long one is cut on a character boundary, keeping an extension of up
-// to five characters.
+// to five characters; the blanks and dots the cut leaves at its end go.
 std::string DeriveFileName(const std::string& link, std::string remote_name, int site_index);
 
 // At most `limit` bytes of `text`, fewer where the cut would split a UTF-8

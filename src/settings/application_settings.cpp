@@ -62,6 +62,7 @@ AppSettings LoadSettings(platform::SettingsStore& store, const std::string& defa
     settings.download_dir = store.Read(kDownloadDirSetting).value_or(default_download_dir);
     settings.keep_list = ReadSwitchOnUnlessFalse(store, kKeepListSetting);
     settings.other_sites = ReadSwitchOnUnlessFalse(store, kOtherSitesSetting);
+    settings.notify = ReadSwitchOnUnlessFalse(store, kNotifySetting);
     return settings;
 }
 
@@ -74,6 +75,7 @@ void SaveSettings(platform::SettingsStore& store, const AppSettings& settings) {
     store.Write(kDownloadDirSetting, settings.download_dir);
     store.Write(kKeepListSetting, settings.keep_list ? "True" : "False");
     store.Write(kOtherSitesSetting, settings.other_sites ? "True" : "False");
+    store.Write(kNotifySetting, settings.notify ? "True" : "False");
 }
 
 } // namespace tarnwick::settings

@@ -15,6 +15,9 @@ struct AppSettings {
     std::string download_dir;
     bool keep_list = true;
     bool other_sites = true;
+    // Whether the desktop is told when an item ends while the window is not
+    // the active one.
+    bool notify = true;
 };
 
 // "True" and "False" in any letter case, or a number (0 is false, any other
@@ -26,8 +29,8 @@ std::string DefaultDownloadDir(const std::string& home_folder);
 
 // The stored settings. A monitor switch that reads as no truth word leaves
 // the monitor off; a missing one means on. A missing folder is the default.
-// The list is kept, and pages of other sites are read, unless their stored
-// switches read as false.
+// The list is kept, pages of other sites are read, and the ends of items are
+// notified, unless their stored switches read as false.
 AppSettings LoadSettings(platform::SettingsStore& store, const std::string& default_download_dir);
 
 // Whether a stored download folder can be used as it is: a full path. An
@@ -35,7 +38,8 @@ AppSettings LoadSettings(platform::SettingsStore& store, const std::string& defa
 bool IsFullPath(const std::string& folder);
 
 // Writes the monitor switch ("True" or "False"), the folder, the keep switch,
-// then the other-sites switch. A value the store refuses keeps what it held.
+// the other-sites switch, then the notify switch. A value the store refuses
+// keeps what it held.
 void SaveSettings(platform::SettingsStore& store, const AppSettings& settings);
 
 } // namespace tarnwick::settings

@@ -91,6 +91,7 @@ void AppLifecycle::Exit() {
         }
         s_.run.Stop();
     }
+    s_.removals.Finish();
     if (ListIsKept()) {
         s_.keeper.Flush();
     } else {

@@ -13,6 +13,7 @@
 #include "platform/skin_player.h"
 #include "platform/tray.h"
 #include "shell/clipboard_monitor.h"
+#include "shell/removals.h"
 #include "shell/settings_control.h"
 #include "shell/wheel_forwarding.h"
 #include "shell/window_layout.h"
@@ -42,6 +43,7 @@ struct LifecycleServices {
     list::ListKeeper& keeper;
     SettingsControl& settings;
     ClipboardMonitor& monitor;
+    Removals& removals;
 };
 
 class AppLifecycle {
@@ -59,7 +61,7 @@ public:
     // run starts no new item while it asks. A run under way is stopped at
     // once: the item being transferred ends "Cancelled". The temporary files
     // the items own stay for the next start when the list is kept, and go
-    // when it is not, or cannot be.
+    // when it is not, or cannot be; those of removed items go.
     void Exit();
     // The tray menu's exit: Exit, kExitDelay from now.
     void ExitSoon();

@@ -19,7 +19,7 @@ void GridCommands::RemoveSelected() {
     if (grid_.RowCount() == 0) return;
     const std::vector<list::ItemKey> keys = SelectedItems();
     grid_.ClearSelection();
-    queue_.RemoveMany(keys);
+    removals_.Remove(keys, Removals::Kind::kRemove);
 }
 
 void GridCommands::RetrySelected() {
@@ -30,6 +30,7 @@ void GridCommands::RetrySelected() {
         item.state = list::ItemState::kWaiting;
         item.site = list::SiteFor(item.page_address, settings_.other_sites);
         item.failure.reset();
+        if (item.size_kind == list::SizeKind::kNone) item.size_kind = list::SizeKind::kNotProbed;
         if (item.name_kind == list::NameKind::kProcessFailed ||
             item.name_kind == list::NameKind::kUnsupportedLink) {
             item.name_kind = list::NameKind::kAutoDetect;
@@ -45,7 +46,7 @@ void GridCommands::ClearCompleted() {
         if (item.state == list::ItemState::kComplete) complete.push_back(item.key);
     }
     grid_.ClearSelection();
-    queue_.RemoveMany(complete);
+    removals_.Remove(complete, Removals::Kind::kClearCompleted);
 }
 
 void GridCommands::MoveFirstSelected(bool (list::DownloadQueue::*move)(list::ItemKey)) {

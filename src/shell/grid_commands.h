@@ -7,6 +7,7 @@
 #include "list/download_queue.h"
 #include "platform/grid.h"
 #include "settings/application_settings.h"
+#include "shell/removals.h"
 
 #include <string>
 #include <vector>
@@ -16,18 +17,20 @@ namespace tarnwick::shell {
 class GridCommands : public platform::GridEditHandler {
 public:
     GridCommands(list::DownloadQueue& queue, platform::Grid& grid,
-                 const settings::AppSettings& settings)
-        : queue_(queue), grid_(grid), settings_(settings) {}
+                 const settings::AppSettings& settings, Removals& removals)
+        : queue_(queue), grid_(grid), settings_(settings), removals_(removals) {}
 
     // Marks every row selected; the list is not touched.
     void SelectAll();
-    // Removes the items of the selected rows and of the rows holding a selected cell.
+    // Removes the items of the selected rows and of the rows holding a
+    // selected cell, so that the removal can be undone.
     void RemoveSelected();
-    // Removes every complete item.
+    // Removes every complete item, so that the removal can be undone.
     void ClearCompleted();
     // Puts the failed items of the selected rows and cells back to waiting, so
     // that the next run takes them again; a placeholder name is derived anew,
-    // and the site is told again, as the switch for other sites now says.
+    // a size that the answer did not tell is unknown again, and the site is
+    // told again, as the switch for other sites now says.
     void RetrySelected();
     // Moves the item of the first selected cell one place up or down; it
     // stays selected, alone.
@@ -46,6 +49,7 @@ private:
     list::DownloadQueue& queue_;
     platform::Grid& grid_;
     const settings::AppSettings& settings_;
+    Removals& removals_;
 };
 
 } // namespace tarnwick::shell

@@ -12,6 +12,12 @@ inline constexpr const char* kConfirmExitText =
     "Download is in Progress, Are you sure that you want to exit?";
 inline constexpr const char* kBrowsePrompt =
     "Please select the desired Download directory then press Ok.";
+// A chosen folder that cannot be written: the pieces go around the chosen
+// folder, the system's reason and the folder that stays.
+inline constexpr const char* kFolderRefusedStart = "Videos cannot be saved in \"";
+inline constexpr const char* kFolderRefusedMiddle = "\": ";
+inline constexpr const char* kFolderRefusedStays = ".\r\nThe download folder stays \"";
+inline constexpr const char* kFolderRefusedEnd = "\".";
 // The stored download folder is no full path: the message runs the pieces
 // together around the stored folder and the one used instead.
 inline constexpr const char* kFolderReplacedStart = "The download folder \"";

@@ -1,4 +1,4 @@
-// Undoing the last removal from the list.
+// Takes the last removal of items back.
 #pragma once
 
 namespace tarnwick::shell {
@@ -6,8 +6,8 @@ namespace tarnwick::shell {
 class RemovalUndo {
 public:
     virtual ~RemovalUndo() = default;
-    // Puts the items of the last removal back in their places; false when
-    // there is nothing to undo.
+    // Puts the items of the last removal that can still be undone back; false
+    // when there is none.
     virtual bool Undo() = 0;
 };
 

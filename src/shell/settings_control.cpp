@@ -1,5 +1,7 @@
 #include "shell/settings_control.h"
 
+#include "common/app_info.h"
+#include "driver/download_folder.h"
 #include "shell/message_texts.h"
 #include "shell/skin_variables.h"
 
@@ -34,6 +36,11 @@ void SettingsControl::SetOtherSites(bool on) {
     SaveSettings();
 }
 
+void SettingsControl::SetNotify(bool on) {
+    s_.values.notify = on;
+    SaveSettings();
+}
+
 void SettingsControl::SetKeepList(bool keep) {
     s_.values.keep_list = keep;
     s_.keeper.SetKeeping(keep);
@@ -41,7 +48,7 @@ void SettingsControl::SetKeepList(bool keep) {
 }
 
 std::string SettingsControl::BrowseForFolder(const std::string& prompt) {
-    std::string path = s_.chooser.ChooseFolder(prompt);
+    std::string path = s_.chooser.ChooseFolder(prompt, s_.values.download_dir);
     const size_t nul = path.find('\0');
     if (nul != std::string::npos) path.resize(nul);
     return path;
@@ -50,6 +57,12 @@ std::string SettingsControl::BrowseForFolder(const std::string& prompt) {
 void SettingsControl::ChooseDownloadFolder() {
     const std::string path = BrowseForFolder(kBrowsePrompt);
     if (path.empty()) return;
+    if (const std::optional<Failure> refused = driver::TryWritingIn(path)) {
+        s_.box.Show(kFolderRefusedStart + path + kFolderRefusedMiddle + refused->detail +
+                        kFolderRefusedStays + s_.values.download_dir + kFolderRefusedEnd,
+                    kAppTitle, platform::MessageIcon::Exclamation, platform::MessageButtons::Ok);
+        return;
+    }
     SetSkinVariable(s_.skin, kSkinDownloadDir, path);
     s_.values.download_dir = path;
 }

@@ -6,6 +6,7 @@
 #include "list/list_keeper.h"
 #include "platform/app_paths.h"
 #include "platform/folder_chooser.h"
+#include "platform/message_box.h"
 #include "platform/settings_store.h"
 #include "platform/skin_player.h"
 #include "settings/application_settings.h"
@@ -25,6 +26,8 @@ struct SettingsServices {
     const platform::AppPaths& paths;
     ClipboardMonitor& monitor;
     list::ListKeeper& keeper;
+    // Where a chosen folder that cannot be written is refused.
+    platform::MessageBox& box;
 };
 
 class SettingsControl {
@@ -35,8 +38,8 @@ public:
     // when it is on, and publishes. A stored folder that is no full path is
     // replaced by the default one; it comes back so that the user can be told.
     std::optional<std::string> LoadSettings();
-    // Writes the monitor switch, the download folder, the keep switch and the
-    // other-sites switch.
+    // Writes the monitor switch, the download folder, the keep switch, the
+    // other-sites switch and the notify switch.
     void SaveSettings() { settings::SaveSettings(s_.store, s_.values); }
     // Sets the skin's monitor check box, its two fixed check boxes, the
     // download folder, the keep-the-list and the other-sites check boxes, in
@@ -47,6 +50,8 @@ public:
     // Switches the general page reader for addresses added from now on, and
     // saves the switch.
     void SetOtherSites(bool on);
+    // Switches the notifications of ended items, and saves the switch.
+    void SetNotify(bool on);
 
     // Where the user left the main window; none when nothing usable is stored.
     std::optional<settings::WindowPlacement> StoredWindow() {
@@ -59,10 +64,12 @@ public:
     const std::string& DownloadFolder() const { return s_.values.download_dir; }
     bool KeepsTheList() const { return s_.values.keep_list; }
 
-    // The chosen folder's full path, or the empty text on cancel.
+    // The chosen folder's full path, or the empty text on cancel. The chooser
+    // opens in the download folder.
     std::string BrowseForFolder(const std::string& prompt);
     // Lets the user choose; a chosen folder goes to the skin and becomes the
-    // download folder. A cancel changes nothing. Saving is the caller's step.
+    // download folder. A cancel changes nothing; a folder that cannot be
+    // written is refused at once, saying why. Saving is the caller's step.
     void ChooseDownloadFolder();
 
 private:

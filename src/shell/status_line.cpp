@@ -23,7 +23,8 @@ StatusLine::StatusLine(StatusLineServices services)
       selection_timer_(s_.clock.NewTimer([this] {
           FindSelectedItem();
           Refresh();
-      })) {
+      })),
+      ends_(s_.queue, [this](const list::DownloadItem& item) { OnItemEnded(item); }) {
     s_.queue.AddObserver(this);
     s_.run.AddObserver(this);
     s_.grid.SetSelectionListener(this);
@@ -35,9 +36,10 @@ StatusLine::~StatusLine() {
     s_.queue.RemoveObserver(this);
 }
 
-void StatusLine::ShowMessage(const std::string& text) {
+void StatusLine::ShowMessage(const std::string& text, platform::Duration how_long) {
+    run_summary_.clear();
     message_ = text;
-    message_timer_->Start(kMessageTime);
+    message_timer_->Start(how_long);
     Refresh();
 }
 
@@ -48,7 +50,25 @@ void StatusLine::OnChanged(int position, unsigned fields) {
     }
 }
 
+// A listed address is the user's next action after a run.
+void StatusLine::OnInserted(int /*position*/) {
+    if (run_summary_.empty()) return;
+    run_summary_.clear();
+    Refresh();
+}
+
+void StatusLine::OnItemEnded(const list::DownloadItem& item) {
+    if (!s_.run.IsRunning()) return;
+    ++(item.state == list::ItemState::kComplete ? complete_ : failed_);
+}
+
+void StatusLine::OnRunEnded() {
+    run_summary_ =
+        "Done: " + std::to_string(complete_) + " complete, " + std::to_string(failed_) + " failed";
+}
+
 void StatusLine::OnRemoving(int position) {
+    run_summary_.clear();
     if (selected_ && s_.queue.At(position).key == *selected_) {
         selected_.reset();
         selection_timer_->Start(platform::Duration(0));
@@ -59,6 +79,8 @@ void StatusLine::OnRunStateChanged() {
     meter_.Reset();
     metered_.reset();
     if (s_.run.IsRunning()) {
+        complete_ = failed_ = 0;
+        run_summary_.clear();
         speed_timer_->Start(kSpeedInterval);
     } else {
         speed_timer_->Stop();
@@ -67,6 +89,7 @@ void StatusLine::OnRunStateChanged() {
 }
 
 void StatusLine::OnSelectionChanged() {
+    run_summary_.clear();
     if (!selection_timer_->IsActive()) selection_timer_->Start(platform::Duration(0));
 }
 
@@ -109,6 +132,7 @@ std::string StatusLine::Compose() const {
     std::string reason = SelectedReason();
     if (!reason.empty()) return reason;
     if (s_.run.IsRunning()) return RunningText();
+    if (!run_summary_.empty()) return run_summary_;
     return kReadyText;
 }
 

@@ -1,7 +1,8 @@
 // The line at the bottom of the skin: what the user should know now. In this
 // order of precedence it shows a message about the user's last action (for
 // four seconds), the selected item's failure reason, the running item's
-// progress with its speed and time left, and "Ready".
+// progress with its speed and time left, how the last run ended (until the
+// user's next action), and "Ready".
 #pragma once
 
 #include "driver/download_run.h"
@@ -9,6 +10,7 @@
 #include "platform/clock.h"
 #include "platform/grid.h"
 #include "platform/skin_player.h"
+#include "shell/item_ends.h"
 #include "shell/transfer_speed.h"
 
 #include <memory>
@@ -25,6 +27,9 @@ inline constexpr const char* kRunningText = "Downloading\u2026";
 class StatusMessages {
 public:
     virtual ~StatusMessages() = default;
+    // Shown for `how_long`, unless another message comes first.
+    virtual void ShowMessage(const std::string& text, platform::Duration how_long) = 0;
+    // Shown for a few seconds.
     virtual void ShowMessage(const std::string& text) = 0;
 };
 
@@ -50,15 +55,19 @@ public:
     StatusLine(const StatusLine&) = delete;
     StatusLine& operator=(const StatusLine&) = delete;
 
-    void ShowMessage(const std::string& text) override;
+    void ShowMessage(const std::string& text, platform::Duration how_long) override;
+    void ShowMessage(const std::string& text) override { ShowMessage(text, kMessageTime); }
     // What the line shows now. The skin shows "Ready" until the first write.
     const std::string& Text() const { return shown_; }
 
 private:
     void OnChanged(int position, unsigned fields) override;
+    void OnInserted(int position) override;
     void OnRemoving(int position) override;
+    void OnRunEnded() override;
     void OnRunStateChanged() override;
     void OnSelectionChanged() override;
+    void OnItemEnded(const list::DownloadItem& item);
 
     void FindSelectedItem();
     void MeasureSpeed();
@@ -76,6 +85,12 @@ private:
     std::optional<list::ItemKey> selected_;
     SpeedMeter meter_;
     std::optional<list::ItemKey> metered_;
+    // The items the run under way or the last one finished and failed, and
+    // what the line says of them once it ended by itself.
+    ItemEnds ends_;
+    int complete_ = 0;
+    int failed_ = 0;
+    std::string run_summary_;
     std::string shown_ = kReadyText;
 };
 

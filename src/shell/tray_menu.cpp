@@ -28,12 +28,16 @@ std::vector<platform::TrayMenuEntry> TrayMenu::Entries() const {
     platform::TrayMenuEntry monitor = Entry("mnuMonitor", "Monitor Video URL's in Clipboard");
     monitor.checkable = true;
     monitor.checked = settings_.monitor_enabled;
+    platform::TrayMenuEntry notify = Entry("mnuNotify", kNotifyCaption);
+    notify.checkable = true;
+    notify.checked = settings_.notify;
     return {
         Entry("mnuTarnwick", "Tarnwick"),
         Separator("mnuSep1"),
         Entry("mnuDownload", actions_.download_caption()),
         Separator("mnuSep2"),
         monitor,
+        notify,
         Separator("mnuSep3", false),
         Entry("mnuHelp", "Help", false),
         Entry("mnuAbout", "About", false),
@@ -59,6 +63,8 @@ void TrayMenu::OnTrayMenuEntry(const std::string& name) {
                                   : "IDC_FS_stopDownload");
     } else if (name == "mnuMonitor") {
         actions_.switch_monitor(!settings_.monitor_enabled);
+    } else if (name == "mnuNotify") {
+        if (actions_.switch_notify) actions_.switch_notify(!settings_.notify);
     } else if (name == "mnuExit") {
         actions_.exit_soon();
     }

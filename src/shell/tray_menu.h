@@ -1,5 +1,6 @@
 // The tray icon's notifications and its menu: show the window, start or
-// stop the run, switch the clipboard monitor, and exit.
+// stop the run, switch the clipboard monitor and the notifications of ended
+// items, and exit.
 #pragma once
 
 #include "platform/main_window.h"
@@ -13,6 +14,7 @@
 namespace tarnwick::shell {
 
 inline constexpr const char* kTrayTip = "Tarnwick";
+inline constexpr const char* kNotifyCaption = "Notify When Downloads End";
 
 struct TrayActions {
     // Runs a skin command, as the skin would send it.
@@ -23,6 +25,8 @@ struct TrayActions {
     std::function<std::string()> download_caption;
     // Ends the program shortly, outside the menu's own handling.
     std::function<void()> exit_soon;
+    // Switches the notifications of ended items and saves the setting.
+    std::function<void(bool on)> switch_notify = {};
 };
 
 class TrayMenu : public platform::TrayListener {

@@ -278,6 +278,7 @@ TEST_F(TarnwickAppTest, SkinCommandsReachTheProgramByExactName) {
     SkinSends("ID_FS_webSite");
     EXPECT_EQ(launch.opened.back(), std::string(TARNWICK_PROGRAM_DIR) + "/Help.html#about");
     chooser.answer = folder.File("chosen");
+    std::filesystem::create_directory(chooser.answer);
     SkinSends("ID_FS_downloadBrowse");
     EXPECT_EQ(Var("_root.download_dir"), folder.File("chosen"));
     EXPECT_EQ(tarnwick->settings_values.download_dir, folder.File("chosen"));
@@ -513,7 +514,7 @@ TEST_F(TarnwickAppTest, EachFailureSaysWhyInItsTooltipAndForTheSelectedItem) {
         EXPECT_EQ(model->index(row, 3).data(Qt::ToolTipRole).toString().toStdString(),
                   reasons[static_cast<size_t>(row)]);
     }
-    EXPECT_EQ(Var("_root.statusTxt"), "Ready");
+    EXPECT_EQ(Var("_root.statusTxt"), "Done: 0 complete, 4 failed");
     table().selectionModel()->select(model->index(1, 2), QItemSelectionModel::Select);
     QCoreApplication::processEvents();
     EXPECT_EQ(StatusLineShown(), "Item 2: The video file was not found (404)");
@@ -558,7 +559,7 @@ TEST_F(TarnwickAppTest, TheStatusLineShowsTheSpeedAndTimeLeftOfTheRunningItem) {
     server.Release();
     ASSERT_TRUE(play_until([&] { return !tarnwick->run.IsRunning(); }));
     EXPECT_EQ(Status(0), "Complete");
-    EXPECT_EQ(StatusLineShown(), "Ready");
+    EXPECT_EQ(StatusLineShown(), "Done: 1 complete, 0 failed");
 }
 
 TEST_F(TarnwickAppTest, TheGridShowsItsLongestTextsWholeWithoutScrollingSideways) {

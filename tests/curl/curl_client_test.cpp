@@ -386,6 +386,18 @@ TEST_F(CurlClientTest, ARedirectIsFollowedAndOnlyTheFinalHeadIsGiven) {
     EXPECT_EQ(server_.Requests().at(1).target, "/new");
 }
 
+TEST_F(CurlClientTest, ARequestsOwnAgentGoesInsteadOfTheClientsAlsoAfterARedirect) {
+    server_.Serve("/old", Answer::Http(302, "Found", {"Location: /new"}, "moved"));
+    server_.Serve("/new", Answer::Http(200, "OK", {}, "final"));
+    HttpRequest request = Get("/old");
+    request.user_agent = "Browser/128.0";
+    Recorder recorder(loop_);
+    Fetch(request, recorder);
+    ASSERT_EQ(server_.Requests().size(), 2u);
+    EXPECT_EQ(server_.Requests().at(0).Header("User-Agent"), "Browser/128.0");
+    EXPECT_EQ(server_.Requests().at(1).Header("User-Agent"), "Browser/128.0");
+}
+
 TEST_F(CurlClientTest, TheEndTellsHowFarTheExchangeGot) {
     struct Case {
         const char* name;

@@ -86,13 +86,21 @@ INSTANTIATE_TEST_SUITE_P(
                         h.http.Route(h.LinkOf("v"), video);
                         h.http.RouteHead(h.LinkOf("v"), video);
                     },
-                    "Complete", "v.flv", "0", std::nullopt, true},
+                    "Complete", "v.flv", "11 Bytes", std::nullopt, true},
         OutcomeCase{"VideoAnswers404",
                     [](RunHarness& h) { h.http.Route(h.LinkOf("v"), Reply(404)); }, "ERROR",
-                    "v.flv", "11 Bytes", Failure{Reason::kVideoNotFound, 404, {}}, false},
+                    "v.flv", "", Failure{Reason::kVideoNotFound, 404, {}}, false},
         OutcomeCase{"VideoAnswers503",
                     [](RunHarness& h) { h.http.Route(h.LinkOf("v"), Reply(503)); }, "ERROR",
-                    "v.flv", "11 Bytes", Failure{Reason::kErrorAnswer, 503, {}}, false},
+                    "v.flv", "", Failure{Reason::kErrorAnswer, 503, {}}, false},
+        OutcomeCase{"VideoIsAWebPage",
+                    [](RunHarness& h) {
+                        const FakeReply page =
+                            Reply(200, "Content-Type: text/html\r\n", std::string(119, 'h'));
+                        h.http.RouteHead(h.LinkOf("v"), page);
+                        h.http.Route(h.LinkOf("v"), page);
+                    },
+                    "ERROR", "v.flv", "", Failure{Reason::kHtmlInsteadOfVideo, 200, {}}, false},
         OutcomeCase{"VideoBreaksOff",
                     [](RunHarness& h) {
                         h.http.Route(h.LinkOf("v"), FakeReply::Of(FakeReply::Kind::kBreakOff));
@@ -111,13 +119,13 @@ INSTANTIATE_TEST_SUITE_P(
             "ERROR", "Process failed.", "????", Failure{Reason::kNoLinkInPage, 200, {}}, false},
         OutcomeCase{"PageAnswers404",
                     [](RunHarness& h) { h.http.Route(h.PageOf("v"), Reply(404)); }, "ERROR",
-                    "Process failed.", "????", Failure{Reason::kPageNotFetched, 404, {}}, false},
+                    "Process failed.", "", Failure{Reason::kPageNotFetched, 404, {}}, false},
         OutcomeCase{
             "ErrorPageWithALink",
             [](RunHarness& h) {
                 h.http.Route(h.PageOf("v"), Reply(410, "", "<a href='" + h.LinkOf("v") + "'>"));
             },
-            "ERROR", "Process failed.", "????", Failure{Reason::kPageNotFetched, 410, {}}, false},
+            "ERROR", "Process failed.", "", Failure{Reason::kPageNotFetched, 410, {}}, false},
         OutcomeCase{"PageCannotBeReached",
                     [](RunHarness& h) {
                         h.http.Route(h.PageOf("v"), FakeReply::Of(FakeReply::Kind::kNoAnswer));
@@ -405,7 +413,7 @@ TEST_F(RunTest, EachProbeStartsFromKnowingNothing) {
     run.Start();
     Settle();
     EXPECT_EQ(Status(second), "Complete");
-    EXPECT_EQ(list::SizeText(Item(second)), "????") << "no size carried over";
+    EXPECT_EQ(list::SizeText(Item(second)), "11 Bytes") << "what was written, no size carried over";
     (void)first;
 }
 

@@ -48,6 +48,26 @@ TEST_F(GeneralLoopbackTest, APageWithAVideoTagGivesItsVideo) {
     EXPECT_TRUE(test_support::ReadWholeFile(Video("clip.mp4")) == test_support::FileBytes(video));
 }
 
+TEST_F(GeneralLoopbackTest, OtherSitesAreAskedAsABrowserWouldAndTheTwelveSitesAsEver) {
+    server.Serve("/news/story", Answer::Http(200, "OK", {"Content-Type: text/html"},
+                                             "<video src='/media/clip.mp4'></video>"));
+    server.ServeFile("/media/clip.mp4", Served(1000, 0));
+    const list::ItemKey general = AddGeneral("/news/story");
+    const list::ItemKey site = AddVideo("clip.flv", VideoAnswer("video"));
+    RunToTheEnd();
+    ASSERT_EQ(Status(general), "Complete");
+    ASSERT_EQ(Status(site), "Complete");
+    // The story's probe and page, its video's probe and file; the site's page,
+    // probe and video.
+    ASSERT_EQ(server.Requests().size(), 7u);
+    for (const test_support::Request& request : server.Requests()) {
+        const bool of_the_site =
+            request.target.starts_with("/putfile.com/") || request.target.starts_with("/v/");
+        EXPECT_EQ(request.Header("User-Agent"), of_the_site ? kUserAgent : kBrowserUserAgent)
+            << request.method << " " << request.target;
+    }
+}
+
 TEST_F(GeneralLoopbackTest, RelativeAddressesResolveAgainstWhereARedirectTookThePage) {
     server.Serve("/watch/12", Answer::Http(301, "Moved Permanently", {"Location: /watch/12/"}));
     server.Serve("/watch/12/", Answer::Http(200, "OK", {"Content-Type: text/html"},

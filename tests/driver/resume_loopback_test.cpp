@@ -103,6 +103,8 @@ TEST_F(ResumeLoopbackTest, AnErrorAnswerLeavesTheKeptBytesForTheNextTry) {
     EXPECT_EQ(Item(key).temporary_path, kept);
     EXPECT_EQ(Item(key).kept, static_cast<int64_t>(kBrokenOffAt));
     EXPECT_EQ(std::filesystem::file_size(kept), kBrokenOffAt);
+    EXPECT_EQ(Item(key).size_kind, list::SizeKind::kKnown) << "the kept bytes' video";
+    EXPECT_EQ(Item(key).total_size, static_cast<int64_t>(kSize));
 
     server.ServeFile("/v/clip.flv", Version(kSize, 0, "\"v1\""));
     PutBack(key);

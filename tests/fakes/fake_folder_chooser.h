@@ -10,12 +10,14 @@ namespace tarnwick::fakes {
 
 class FakeFolderChooser : public platform::FolderChooser {
 public:
-    std::string ChooseFolder(const std::string& prompt) override {
+    std::string ChooseFolder(const std::string& prompt, const std::string& start_folder) override {
         prompts.push_back(prompt);
+        start_folders.push_back(start_folder);
         return answer;
     }
 
     std::vector<std::string> prompts;
+    std::vector<std::string> start_folders;
     // The empty text plays a cancel.
     std::string answer;
 };

@@ -17,8 +17,13 @@ public:
     explicit LoggingObserver(DownloadQueue& queue) : queue_(queue) { queue_.AddObserver(this); }
     ~LoggingObserver() override { queue_.RemoveObserver(this); }
 
-    void OnInserting(int p) override { Log("inserting", p, queue_.Count() == p); }
-    void OnInserted(int p) override { Log("inserted", p, queue_.Count() == p + 1); }
+    void OnInserting(int p) override {
+        count_before_ = queue_.Count();
+        Log("inserting", p, p <= queue_.Count());
+    }
+    void OnInserted(int p) override {
+        Log("inserted", p, p < queue_.Count() && queue_.Count() == count_before_ + 1);
+    }
     void OnRemoving(int p) override { Log("removing", p, p < queue_.Count()); }
     void OnRemoved(int p) override { Log("removed", p, p <= queue_.Count()); }
     void OnMoving(int from, int to) override { Log("moving", from * 10 + to, true); }
@@ -48,6 +53,7 @@ private:
         log.push_back(std::string(what) + " " + std::to_string(at));
     }
     DownloadQueue& queue_;
+    int count_before_ = 0;
 };
 
 std::vector<std::string> Addresses(const DownloadQueue& queue) {
@@ -93,6 +99,28 @@ TEST(DownloadQueueRemoveMany, ObserversOfSingleRemovalsHearEachFromTheLast) {
     queue.RemoveMany({queue.At(1).key, queue.At(2).key});
     EXPECT_EQ(observer.log, (std::vector<std::string>{"batch", "removing 2", "removing 1",
                                                       "removed 2", "removed 1", "end"}));
+}
+
+TEST(DownloadQueueInsertMany, PutsItemsBackInTheirPlacesInOneBatch) {
+    DownloadQueue queue;
+    for (const char* address : {"a", "b", "c", "d", "e"}) Add(queue, address);
+    std::vector<DownloadQueue::Placed> removed = {{1, queue.At(1)}, {3, queue.At(3)}};
+    const ItemKey old_key = queue.At(1).key;
+    queue.RemoveMany({removed[0].item.key, removed[1].item.key});
+    removed.push_back({0, ItemOf("a")});  // listed again meanwhile: stays out
+    removed.push_back({99, ItemOf("z")}); // past the end: goes at the end
+    LoggingObserver observer(queue);
+    const std::vector<ItemKey> keys = queue.InsertMany(removed);
+    EXPECT_EQ(observer.log,
+              (std::vector<std::string>{"batch", "inserting 1", "inserted 1", "inserting 3",
+                                        "inserted 3", "inserting 5", "inserted 5", "end"}));
+    EXPECT_EQ(Addresses(queue), (std::vector<std::string>{"a", "b", "c", "d", "e", "z"}));
+    ASSERT_EQ(keys.size(), 3u);
+    EXPECT_EQ(queue.At(1).key, keys[0]);
+    EXPECT_NE(keys[0], old_key) << "an item put back is listed anew";
+    for (int p = 0; p < queue.Count(); ++p) EXPECT_EQ(queue.PositionOf(queue.At(p).key), p);
+    EXPECT_EQ(queue.KeyOfAddress("d"), keys[1]);
+    EXPECT_EQ(Add(queue, "b"), DownloadQueue::AddResult::kDuplicate);
 }
 
 TEST(DownloadQueueModifyMany, ChangesEachInOneBatch) {

@@ -78,6 +78,24 @@ TEST_F(ListKeeperTest, ACommandOnManyItemsIsOneWrite) {
     EXPECT_EQ(store.items.size(), 2u);
 }
 
+TEST_F(ListKeeperTest, ItemsPutBackInTheirPlacesAreKeptThereInOneWrite) {
+    keeper.SetKeeping(true);
+    for (int i = 0; i < 4; ++i) Add("http://www.youtube.com/watch?v=" + std::to_string(i));
+    const std::vector<DownloadQueue::Placed> removed = {{1, queue.At(1)}, {2, queue.At(2)}};
+    queue.RemoveMany({queue.At(1).key, queue.At(2).key});
+    store.log.clear();
+    queue.InsertMany(removed);
+    EXPECT_EQ(store.log, (Log{"replace 4"})) << "one write in the new order";
+    EXPECT_EQ(KeptAddresses(),
+              (std::vector<std::string>{
+                  "http://www.youtube.com/watch?v=0", "http://www.youtube.com/watch?v=1",
+                  "http://www.youtube.com/watch?v=2", "http://www.youtube.com/watch?v=3"}));
+    store.log.clear();
+    queue.Remove(queue.At(2).key);
+    EXPECT_EQ(store.log, (Log{"remove " + std::to_string(store.last_id - 1)}))
+        << "later changes find the records written anew";
+}
+
 TEST_F(ListKeeperTest, AFailedBatchWriteIsToldAndTheWholeListWrittenLater) {
     keeper.SetKeeping(true);
     for (int i = 0; i < 3; ++i) Add("http://www.youtube.com/watch?v=" + std::to_string(i));

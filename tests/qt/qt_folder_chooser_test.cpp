@@ -16,7 +16,8 @@ namespace {
 
 // Runs `answer` on the chooser's dialog once it is open.
 std::string ChooseWhileOpen(const std::string& prompt,
-                            const std::function<void(QFileDialog&)>& answer) {
+                            const std::function<void(QFileDialog&)>& answer,
+                            const std::string& start_folder = "") {
     QString title;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -25,7 +26,7 @@ std::string ChooseWhileOpen(const std::string& prompt,
         answer(*dialog);
     });
     QtFolderChooser chooser;
-    const std::string chosen = chooser.ChooseFolder(prompt);
+    const std::string chosen = chooser.ChooseFolder(prompt, start_folder);
     EXPECT_EQ(title.toStdString(), prompt);
     return chosen;
 }
@@ -43,6 +44,23 @@ TEST(QtFolderChooserTest, AnswersTheChosenDirectoryOrEmptyOnCancel) {
     const std::string cancelled =
         ChooseWhileOpen("Pick a folder", [](QFileDialog& dialog) { dialog.reject(); });
     EXPECT_EQ(cancelled, "");
+}
+
+TEST(QtFolderChooserTest, OpensInTheGivenFolderOrTheNearestOneAboveThatExists) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(QDir(folder.path()).mkdir("Films"));
+    const QString films = QDir(folder.path()).filePath("Films");
+    for (const QString& start : {films, films + "/not yet/made"}) {
+        QString opened_in;
+        ChooseWhileOpen(
+            "Pick a folder",
+            [&](QFileDialog& dialog) {
+                opened_in = dialog.directory().absolutePath();
+                dialog.reject();
+            },
+            start.toStdString());
+        EXPECT_EQ(opened_in, films) << start.toStdString();
+    }
 }
 
 } // namespace

@@ -67,6 +67,11 @@ INSTANTIATE_TEST_SUITE_P(
                    kSiteGeneral, "a%99b.mp4"},
         NamingCase{"GeneralLinkWithoutAnExtensionGetsNone", "https://cdn.example.org/stream/42", "",
                    kSiteGeneral, "42"},
+        NamingCase{"CutNeverEndsInABlankBeforeTheExtension", "http://h/get",
+                   "\"" + std::string(95, 'p') + " prize winning.mp4\"", kSiteGeneral,
+                   std::string(95, 'p') + ".mp4"},
+        NamingCase{"CutNeverEndsInBlanksOrDotsWithoutAnExtension", "http://h/get",
+                   std::string(98, 'q') + ".  rest", kSiteBreak, std::string(98, 'q')},
         NamingCase{"BytesThatAreNotUtf8AreCutWhereTheLimitFalls", "http://h/get",
                    std::string(120, '\x93'), kSiteDailyMotion, std::string(96, '\x93') + ".flv"}),
     [](const testing::TestParamInfo<NamingCase>& info) { return info.param.name; });

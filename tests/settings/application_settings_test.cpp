@@ -19,6 +19,7 @@ TEST(LoadSettings, FirstStartHasTheMonitorOnAndTheDefaultFolder) {
     EXPECT_EQ(loaded.download_dir, kDefaultDir);
     EXPECT_TRUE(loaded.keep_list);
     EXPECT_TRUE(loaded.other_sites);
+    EXPECT_TRUE(loaded.notify);
     EXPECT_TRUE(store.writes.empty()) << "loading writes nothing back";
 }
 
@@ -56,17 +57,19 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SaveSettings, WritesTheMonitorTheFolderAndTheKeepSwitchAndTheyComeBack) {
     fakes::FakeSettingsStore store;
-    SaveSettings(store, {false, "/data/clips", false, false});
+    SaveSettings(store, {false, "/data/clips", false, false, false});
     EXPECT_EQ(store.writes,
               (std::vector<std::pair<std::string, std::string>>{{"URL Mon", "False"},
                                                                 {"Download Dir", "/data/clips"},
                                                                 {"Keep List", "False"},
-                                                                {"Other Sites", "False"}}));
+                                                                {"Other Sites", "False"},
+                                                                {"Notify", "False"}}));
     const AppSettings reloaded = LoadSettings(store, kDefaultDir);
     EXPECT_FALSE(reloaded.monitor_enabled);
     EXPECT_EQ(reloaded.download_dir, "/data/clips");
     EXPECT_FALSE(reloaded.keep_list);
     EXPECT_FALSE(reloaded.other_sites);
+    EXPECT_FALSE(reloaded.notify);
     store.values[kKeepListSetting] = "maybe";
     EXPECT_TRUE(LoadSettings(store, kDefaultDir).keep_list) << "only a false word lets go";
     SaveSettings(store, {true, "/data/clips"});

@@ -79,6 +79,7 @@ TEST_F(GridCommandsTest, RetryPutsSelectedFailedItemsBackWithTheirNamesDerivedAg
             item.state = position < 2 ? list::ItemState::kFailed : list::ItemState::kComplete;
             item.failure = Failure{Reason::kNoLinkInPage};
             item.name_kind = list::NameKind::kProcessFailed;
+            item.size_kind = list::SizeKind::kNone; // an error answer's
         });
     }
     queue.Rename(queue.At(1).key, "mine.flv");
@@ -89,6 +90,7 @@ TEST_F(GridCommandsTest, RetryPutsSelectedFailedItemsBackWithTheirNamesDerivedAg
     EXPECT_EQ(Status(0), "Waiting");
     EXPECT_EQ(list::FileNameText(queue.At(0)), "Waiting (Auto Detect)");
     EXPECT_FALSE(queue.At(0).failure);
+    EXPECT_EQ(list::SizeText(queue.At(0)), "????") << "not known until asked again";
     EXPECT_EQ(Status(1), "Waiting");
     EXPECT_EQ(list::FileNameText(queue.At(1)), "mine.flv") << "a name the user gave stays";
     EXPECT_EQ(Status(2), "Complete") << "only failed items are retried";

@@ -99,19 +99,20 @@ protected:
     RecordingCaptions captions;
     driver::DownloadRun run{{queue, http, clock, [this] { return values.download_dir; }}};
     driver::PartFiles part_files{queue};
-    GridCommands grid_commands{queue, grid, values};
     RunCommands runs{{queue, run, box, connectivity, skin, captions, clock, pages}};
     StatusLine status{{queue, run, grid, skin, clock}};
+    Removals removals{queue, part_files, status, clock};
+    GridCommands grid_commands{queue, grid, values, removals};
     AddressEntry entry{queue, status, values};
     ClipboardWatcher watcher{launch, paths, [] { return kChannel; }};
     ClipboardMonitor monitor{{entry, skin, clipboard, clock, watcher, values, runs}};
     fakes::FakeListStore list_store;
     list::ListKeeper keeper{queue, list_store, clock};
     KeepingNotices notices{keeper, status};
-    SettingsControl settings{{values, store, skin, chooser, paths, monitor, keeper}};
+    SettingsControl settings{{values, store, skin, chooser, paths, monitor, keeper, box}};
     WindowHooks hooks{input, grid};
     AppLifecycle lifecycle{{window, tray, skin, box, paths, clock, grid, hooks, run, part_files,
-                            keeper, settings, monitor}};
+                            keeper, settings, monitor, removals}};
     SkinCommands commands{{window, tray, skin, launch, paths, grid, entry, pages, grid_commands,
                            runs, lifecycle, settings, monitor}};
 };

@@ -3,6 +3,7 @@
 #include "shell/tray_menu.h"
 
 #include <cctype>
+#include <filesystem>
 
 namespace tarnwick::shell {
 namespace {
@@ -95,13 +96,18 @@ TEST_F(SkinCommandsTest, SettingsCommandsSwitchAndSave) {
     commands.Run("ID_FS_downloadBrowse");
     EXPECT_EQ(chooser.prompts,
               (Log{"Please select the desired Download directory then press Ok."}));
-    EXPECT_EQ(store.writes.size(), 4u) << "a cancelled choice still saves";
-    chooser.answer = "/srv/clips";
+    EXPECT_EQ(chooser.start_folders, Log{values.download_dir}) << "opens where videos go now";
+    EXPECT_EQ(store.writes.size(), 5u) << "a cancelled choice still saves";
+    const std::string clips = folder.File("clips");
+    std::filesystem::create_directory(clips);
+    chooser.answer = clips;
     commands.Run("ID_FS_downloadBrowse");
-    EXPECT_EQ(values.download_dir, "/srv/clips");
-    EXPECT_EQ(WritesOf(kSkinDownloadDir),
-              (std::vector<SkinWrite>{{kSkinDownloadDir, "/srv/clips"}}));
-    EXPECT_EQ(store.values["Download Dir"], "/srv/clips");
+    EXPECT_EQ(values.download_dir, clips);
+    EXPECT_EQ(WritesOf(kSkinDownloadDir), (std::vector<SkinWrite>{{kSkinDownloadDir, clips}}));
+    EXPECT_EQ(store.values["Download Dir"], clips);
+    EXPECT_TRUE(box.shown.empty());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(clips), {}), 0)
+        << "the trial leaves nothing behind";
 
     commands.Run("ID_FS_autoDownloadCheck");
     EXPECT_TRUE(values.monitor_enabled);
@@ -111,6 +117,23 @@ TEST_F(SkinCommandsTest, SettingsCommandsSwitchAndSave) {
     EXPECT_EQ(store.values["URL Mon"], "False");
     EXPECT_EQ(launch.launches, (std::vector<fakes::FakeShellLaunch::Launch>{{kWatcher, {kChannel}},
                                                                             {kWatcher, {"Exit"}}}));
+}
+
+TEST_F(SkinCommandsTest, AChosenFolderThatCannotBeWrittenIsRefusedSayingWhy) {
+    const std::string before = values.download_dir;
+    const std::string file = folder.File("a file");
+    test_support::WriteWholeFile(file, "x");
+    for (const auto& [chosen, reason] : std::vector<std::pair<std::string, std::string>>{
+             {folder.File("gone"), "No such file or directory"}, {file, "Not a directory"}}) {
+        box.shown.clear();
+        chooser.answer = chosen;
+        commands.Run("ID_FS_downloadBrowse");
+        ASSERT_EQ(box.shown.size(), 1u) << chosen;
+        EXPECT_EQ(box.shown[0].text, "Videos cannot be saved in \"" + chosen + "\": " + reason +
+                                         ".\r\nThe download folder stays \"" + before + "\".");
+        EXPECT_EQ(values.download_dir, before);
+        EXPECT_TRUE(WritesOf(kSkinDownloadDir).empty());
+    }
 }
 
 TEST(SingleMessageBoxTest, ASecondCopyOfAnOpenBoxIsNotShown) {
@@ -144,7 +167,8 @@ TEST(TrayMenuTest, ButtonsAndEntriesDoWhatTheMenuSays) {
     TrayMenu menu(values, tray, window,
                   {[&](const std::string& command) { log.push_back(command); },
                    [&](bool on) { log.push_back(on ? "monitor on" : "monitor off"); },
-                   [&] { return caption; }, [&] { log.push_back("exit soon"); }});
+                   [&] { return caption; }, [&] { log.push_back("exit soon"); },
+                   [&](bool on) { log.push_back(on ? "notify on" : "notify off"); }});
 
     menu.OnTrayButton(1); // visible: left alone
     window.visible = false;
@@ -158,20 +182,23 @@ TEST(TrayMenuTest, ButtonsAndEntriesDoWhatTheMenuSays) {
     menu.OnTrayButton(2);
     ASSERT_EQ(tray.menus.size(), 1u);
     const auto& entries = tray.menus[0];
-    ASSERT_EQ(entries.size(), 10u);
+    ASSERT_EQ(entries.size(), 11u);
     EXPECT_EQ(entries[2].caption, "Stop Downloading");
     EXPECT_EQ(entries[4].caption, "Monitor Video URL's in Clipboard");
     EXPECT_TRUE(entries[4].checked);
+    EXPECT_EQ(entries[5].caption, "Notify When Downloads End");
+    EXPECT_TRUE(entries[5].checked);
     EXPECT_FALSE(entries[6].enabled);
-    EXPECT_EQ(entries[9].caption, "Exit Tarnwick");
+    EXPECT_EQ(entries[10].caption, "Exit Tarnwick");
 
     menu.OnTrayMenuEntry("mnuDownload");
     caption = "Start Downloading";
     menu.OnTrayMenuEntry("mnuDownload");
     menu.OnTrayMenuEntry("mnuMonitor");
+    menu.OnTrayMenuEntry("mnuNotify");
     menu.OnTrayMenuEntry("mnuHelp");
     EXPECT_EQ(log, (Log{"show", "tray menu", "IDC_FS_stopDownload", "IDC_FS_startDownload",
-                        "monitor off"}));
+                        "monitor off", "notify off"}));
     menu.OnTrayMenuEntry("mnuExit");
     EXPECT_EQ(log.back(), "exit soon");
 }

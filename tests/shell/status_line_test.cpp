@@ -60,8 +60,8 @@ TEST_F(StatusLineTest, AMessageComesFirstThenTheSelectedFailureThenTheRunThenRea
     video.End();
     Settle();
     EXPECT_EQ(Status(1), "Complete");
-    EXPECT_EQ(status.Text(), "Ready");
-    EXPECT_EQ(skin.variables[kSkinStatusText], "Ready");
+    EXPECT_EQ(status.Text(), "Done: 1 complete, 1 failed");
+    EXPECT_EQ(skin.variables[kSkinStatusText], "Done: 1 complete, 1 failed");
 }
 
 TEST_F(StatusLineTest, TheSpeedIsShownAtMostFourTimesASecond) {
@@ -91,6 +91,26 @@ TEST_F(StatusLineTest, ARemovedSelectedItemTakesItsReasonAlong) {
     EXPECT_EQ(status.Text(), "Item 1: The disk is full");
     queue.Remove(queue.LastKey());
     clock.RunDue();
+    EXPECT_EQ(status.Text(), "Ready");
+}
+
+TEST_F(StatusLineTest, AfterARunItSaysHowItEndedUntilTheNextAction) {
+    AddVideo("1");
+    AddVideo("2", fakes::FakeReply::Status(404));
+    AddVideo("3");
+    runs.ToggleRun();
+    Settle();
+    EXPECT_EQ(status.Text(), "Done: 2 complete, 1 failed");
+    clock.Advance(std::chrono::minutes(5));
+    EXPECT_EQ(status.Text(), "Done: 2 complete, 1 failed") << "until the next action";
+    grid.SelectCell({0, 1});
+    clock.RunDue();
+    EXPECT_EQ(status.Text(), "Ready");
+
+    runs.ToggleRun();
+    Settle();
+    EXPECT_EQ(status.Text(), "Done: 0 complete, 0 failed") << "counted afresh for each run";
+    AddVideo("4");
     EXPECT_EQ(status.Text(), "Ready");
 }
 
