@@ -15,8 +15,10 @@ void NameDesktopEntry(const char* desktop_id) {
 }
 
 void ClassWindowByDesktopEntry(QWidget& window, const char* desktop_id) {
+    // Offscreen also answers as X11, without a connection of its own.
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr) return;
+    if (x11 == nullptr || x11->connection() == nullptr) return;
     // Qt names the class after the application's name, which also names the
     // program's folders; the class alone changes here.
     QByteArray value = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toLocal8Bit();
