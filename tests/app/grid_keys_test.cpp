@@ -3,6 +3,8 @@
 // replaces by a URL handler of its own.
 #include "app/tarnwick_app.h"
 
+#include "app/app_test_setup.h"
+
 #include "list/add_video_url.h"
 #include "qt/qt_shell_launch.h"
 #include "resolve/site_index.h"
@@ -11,6 +13,7 @@
 #include "fakes/fake_folder_chooser.h"
 #include "fakes/fake_shell_launch.h"
 #include "fakes/scripted_message_box.h"
+#include "support/play_until.h"
 #include "support/temp_folder.h"
 
 #include <QAction>
@@ -52,10 +55,6 @@ public:
 
 namespace {
 
-struct Connected : platform::Connectivity {
-    bool HasConnection() override { return true; }
-};
-
 // Programs are only recorded; documents open as the desktop opens them.
 struct DesktopDocuments : fakes::FakeShellLaunch {
     bool OpenDocument(const std::string& path, const std::string& section) override {
@@ -63,32 +62,12 @@ struct DesktopDocuments : fakes::FakeShellLaunch {
     }
 };
 
-// Lets the event loop run until `done` holds; gives up after a minute.
-bool PlayUntil(const std::function<bool()>& done) {
-    const QDeadlineTimer deadline(std::chrono::minutes(1));
-    QTimer wake;
-    wake.start(50);
-    while (!done() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return done();
-}
+using test_support::PlayUntil;
 
-class GridKeysTest : public testing::Test {
+class GridKeysTest : public testing::Test, protected AppTestSetup<DesktopDocuments> {
 protected:
     GridKeysTest() {
-        paths.program_folder = TARNWICK_PROGRAM_DIR;
-        paths.home_folder = folder.File("home");
-        paths.cache_folder = folder.File("cache");
-        paths.data_folder = folder.File("data");
-        std::filesystem::create_directories(folder.File("home/Downloaded Videos"));
-        overrides.message_box = &box;
-        overrides.paths = &paths;
-        overrides.connectivity = &connected;
-        overrides.launch = &launch;
-        overrides.chooser = &chooser;
-        overrides.user_settings =
-            qt::SettingsLocation{QString::fromStdString(folder.File("Tarnwick.conf"))};
+        std::filesystem::create_directory(folder.File("home/Downloaded Videos"));
         tarnwick = std::make_unique<TarnwickApp>(overrides);
     }
 
@@ -127,13 +106,6 @@ protected:
         return rows;
     }
 
-    test_support::TempFolder folder;
-    fakes::ScriptedMessageBox box;
-    fakes::FakeAppPaths paths;
-    Connected connected;
-    DesktopDocuments launch;
-    fakes::FakeFolderChooser chooser;
-    AppOverrides overrides;
     OpenedUrls urls;
     std::unique_ptr<TarnwickApp> tarnwick;
 };

@@ -3,6 +3,8 @@
 // sites are a loopback server.
 #include "app/tarnwick_app.h"
 
+#include "app/app_test_setup.h"
+
 #include "list/add_video_url.h"
 #include "list/item_texts.h"
 #include "qt/cell_delegate.h"
@@ -14,6 +16,7 @@
 #include "fakes/fake_shell_launch.h"
 #include "fakes/scripted_message_box.h"
 #include "support/loopback_server.h"
+#include "support/play_until.h"
 #include "support/served_file.h"
 #include "support/temp_folder.h"
 
@@ -46,10 +49,6 @@
 namespace tarnwick::app {
 namespace {
 
-struct Connected : platform::Connectivity {
-    bool HasConnection() override { return true; }
-};
-
 // Counts the input events that reach the skin's view past the program's filter.
 class InputSpy : public QObject {
 public:
@@ -79,19 +78,7 @@ void WhenReady(std::function<bool()> ready, std::function<void()> work) {
         Qt::QueuedConnection);
 }
 
-// Lets the event loop run, waiting for events rather than spinning, until
-// `done` holds; gives up after a minute, however slow the machine. `each`
-// runs after every round of events.
-bool PlayUntil(const std::function<bool()>& done, const std::function<void()>& each = {}) {
-    const QDeadlineTimer deadline(std::chrono::minutes(1));
-    QTimer wake; // so that the deadline is looked at while nothing happens
-    wake.start(50);
-    while (!done() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        if (each) each();
-    }
-    return done();
-}
+using test_support::PlayUntil;
 
 // The item's transfer has reached `percent` per cent.
 bool Transferring(const list::DownloadQueue& queue, int position, int percent = 0) {
@@ -100,21 +87,9 @@ bool Transferring(const list::DownloadQueue& queue, int position, int percent = 
     return shown && *shown >= percent;
 }
 
-class TarnwickAppTest : public testing::Test {
+class TarnwickAppTest : public testing::Test, protected AppTestSetup<> {
 protected:
     TarnwickAppTest() {
-        paths.program_folder = TARNWICK_PROGRAM_DIR;
-        paths.home_folder = folder.File("home");
-        std::filesystem::create_directory(paths.home_folder);
-        paths.cache_folder = folder.File("cache");
-        paths.data_folder = folder.File("data");
-        overrides.message_box = &box;
-        overrides.paths = &paths;
-        overrides.connectivity = &connected;
-        overrides.launch = &launch;
-        overrides.chooser = &chooser;
-        overrides.user_settings =
-            qt::SettingsLocation{QString::fromStdString(folder.File("Tarnwick.conf"))};
         tarnwick = std::make_unique<TarnwickApp>(overrides);
         skin().installEventFilter(&spy);
     }
@@ -204,14 +179,7 @@ protected:
         return server.Url("/putfile.com/" + id);
     }
 
-    test_support::TempFolder folder;
     test_support::LoopbackServer server;
-    fakes::ScriptedMessageBox box;
-    fakes::FakeAppPaths paths;
-    Connected connected;
-    fakes::FakeShellLaunch launch;
-    fakes::FakeFolderChooser chooser;
-    AppOverrides overrides;
     InputSpy spy;
     std::unique_ptr<TarnwickApp> tarnwick;
 };

@@ -4,6 +4,8 @@
 // connection test are replaced.
 #include "app/tarnwick_app.h"
 
+#include "app/app_test_setup.h"
+
 #include "common/app_info.h"
 #include "list/add_video_url.h"
 #include "settings/setting_names.h"
@@ -39,27 +41,8 @@
 namespace tarnwick::app {
 namespace {
 
-struct Connected : platform::Connectivity {
-    bool HasConnection() override { return true; }
-};
-
-class WindowLayoutTest : public testing::Test {
+class WindowLayoutTest : public testing::Test, protected AppTestSetup<> {
 protected:
-    WindowLayoutTest() {
-        paths.program_folder = TARNWICK_PROGRAM_DIR;
-        paths.home_folder = folder.File("home");
-        std::filesystem::create_directory(paths.home_folder);
-        paths.cache_folder = folder.File("cache");
-        paths.data_folder = folder.File("data");
-        overrides.message_box = &box;
-        overrides.paths = &paths;
-        overrides.connectivity = &connected;
-        overrides.launch = &launch;
-        overrides.chooser = &chooser;
-        overrides.user_settings = qt::SettingsLocation{SettingsFile()};
-    }
-
-    QString SettingsFile() { return QString::fromStdString(folder.File("Tarnwick.conf")); }
     // A new start of the program, with the settings the last one left.
     void Start() {
         tarnwick.reset();
@@ -92,13 +75,6 @@ protected:
         QTest::keyClick(QApplication::focusWidget(), key, modifiers);
     }
 
-    test_support::TempFolder folder;
-    fakes::ScriptedMessageBox box;
-    fakes::FakeAppPaths paths;
-    Connected connected;
-    fakes::FakeShellLaunch launch;
-    fakes::FakeFolderChooser chooser;
-    AppOverrides overrides;
     std::unique_ptr<TarnwickApp> tarnwick;
 };
 

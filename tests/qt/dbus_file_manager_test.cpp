@@ -4,6 +4,7 @@
 // handler, which the test replaces by a URL handler.
 #include "qt/dbus_file_manager.h"
 
+#include "support/play_until.h"
 #include "support/temp_folder.h"
 
 #include <QCoreApplication>
@@ -41,15 +42,7 @@ public:
 
 namespace {
 
-bool PlayUntil(const std::function<bool()>& done) {
-    const QDeadlineTimer deadline(std::chrono::minutes(1));
-    QTimer wake;
-    wake.start(50);
-    while (!done() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return done();
-}
+using test_support::PlayUntil;
 
 // org.freedesktop.FileManager1 as file managers offer it, recording the
 // arguments of each ShowItems.
