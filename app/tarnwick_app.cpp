@@ -85,8 +85,9 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       hooks(window, window.Grid()),
       lifecycle({window, tray, window.Skin(), box, paths, clock, window.Grid(), hooks, run,
                  part_files, keeper, settings_control, clipboard_monitor, removals}),
-      commands({window, tray, window.Skin(), launch, paths, window.Grid(), address_entry, pages,
-                grid_commands, run_commands, lifecycle, settings_control, clipboard_monitor}),
+      commands({window, tray, window.Skin(), launch, box, paths, window.Grid(), address_entry,
+                pages, grid_commands, run_commands, lifecycle, settings_control,
+                clipboard_monitor}),
       tray_menu(
           settings_values, tray, window,
           {[this](const std::string& command) { commands.Run(command); },

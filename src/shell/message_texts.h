@@ -37,4 +37,10 @@ inline constexpr const char* kListNotKeptEnd =
 inline constexpr const char* kSkinFailedPrefix = "The skin ";
 inline constexpr const char* kSkinFailedMiddle = " could not be loaded:\r\n";
 
+// No program opened the help page: the box gives its path to open by hand.
+inline constexpr const char* kHelpTitle = "Help";
+inline constexpr const char* kNoBrowserForHelpStart =
+    "No browser could be started to show the help.\r\nIt is in \"";
+inline constexpr const char* kNoBrowserForHelpEnd = "\".";
+
 } // namespace tarnwick::shell

@@ -1,6 +1,7 @@
 #include "shell/skin_commands.h"
 
 #include "shell/grid_setup.h"
+#include "shell/message_texts.h"
 #include "shell/skin_variables.h"
 
 #include <map>
@@ -85,8 +86,13 @@ void SkinCommands::ToTray() {
     t_.tray.SetInTray(true);
 }
 
+// Without a browser the help file is still there to be read: the box says
+// where.
 void SkinCommands::OpenHelp(const char* section) {
-    t_.launch.OpenDocument(platform::JoinPath(t_.paths.ProgramFolder(), kHelpFile), section);
+    const std::string help = platform::JoinPath(t_.paths.ProgramFolder(), kHelpFile);
+    if (t_.launch.OpenDocument(help, section)) return;
+    t_.box.Show(std::string(kNoBrowserForHelpStart) + help + kNoBrowserForHelpEnd, kHelpTitle,
+                platform::MessageIcon::Information, platform::MessageButtons::Ok);
 }
 
 void SkinCommands::SetMonitor(bool on) {

@@ -5,6 +5,7 @@
 #include "platform/app_paths.h"
 #include "platform/grid.h"
 #include "platform/main_window.h"
+#include "platform/message_box.h"
 #include "platform/shell_launch.h"
 #include "platform/skin_player.h"
 #include "platform/tray.h"
@@ -29,6 +30,7 @@ struct CommandTargets {
     platform::Tray& tray;
     platform::SkinPlayer& skin;
     platform::ShellLaunch& launch;
+    platform::MessageBox& box;
     const platform::AppPaths& paths;
     platform::Grid& grid;
     AddressEntry& entry;

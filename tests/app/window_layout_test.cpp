@@ -244,12 +244,18 @@ TEST_F(WindowLayoutTest, TheAddressFieldHasTheUsualEditMenuAndTheRestOfTheSkinNo
     EXPECT_EQ(menu_at(InWindow(SkinItem("IDC_FS_Help")).center()), nullptr);
 }
 
-TEST_F(WindowLayoutTest, TheHelpPageNamesTheProgramsVersion) {
+TEST_F(WindowLayoutTest, TheHelpPageNamesTheProgramsVersionAndEveryStoredSetting) {
     QFile help(QString(TARNWICK_PROGRAM_DIR) + "/Help.html");
     ASSERT_TRUE(help.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(help.readAll());
     EXPECT_TRUE(text.contains(QString("Tarnwick ") + kVersionText + " downloads"));
     EXPECT_FALSE(text.contains("@PROJECT_VERSION@"));
+    for (const char* setting :
+         {settings::kMonitorSetting, settings::kDownloadDirSetting, settings::kKeepListSetting,
+          settings::kOtherSitesSetting, settings::kNotifySetting, settings::kWindowGeometrySetting,
+          settings::kWindowMaximizedSetting}) {
+        EXPECT_TRUE(text.contains(QString("<code>") + setting + "</code>")) << setting;
+    }
 }
 
 } // namespace

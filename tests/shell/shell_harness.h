@@ -113,8 +113,8 @@ protected:
     WindowHooks hooks{input, grid};
     AppLifecycle lifecycle{{window, tray, skin, box, paths, clock, grid, hooks, run, part_files,
                             keeper, settings, monitor, removals}};
-    SkinCommands commands{{window, tray, skin, launch, paths, grid, entry, pages, grid_commands,
-                           runs, lifecycle, settings, monitor}};
+    SkinCommands commands{{window, tray, skin, launch, box, paths, grid, entry, pages,
+                           grid_commands, runs, lifecycle, settings, monitor}};
 };
 
 } // namespace tarnwick::shell

@@ -59,6 +59,7 @@ TEST_F(SkinCommandsTest, PagesHelpSiteAndStartReachTheirTargets) {
     commands.Run("IDC_FS_Help");
     commands.Run("ID_FS_webSite");
     EXPECT_EQ(launch.opened, (Log{"/opt/tarnwick/Help.html", "/opt/tarnwick/Help.html#about"}));
+    EXPECT_TRUE(box.shown.empty()) << "a browser showed the help";
     commands.Run("IDC_FS_startDownload");
     EXPECT_TRUE(box.shown.empty()) << "the start comes 200 ms later";
     clock.Advance(std::chrono::milliseconds(200));
@@ -66,6 +67,16 @@ TEST_F(SkinCommandsTest, PagesHelpSiteAndStartReachTheirTargets) {
     EXPECT_EQ(box.shown[0].title, "Empty List");
     commands.Run("IDC_FS_stopDownload");
     EXPECT_EQ(box.shown.size(), 2u) << "the stop command starts at once when idle";
+}
+
+TEST_F(SkinCommandsTest, HelpWithoutABrowserSaysWhereTheHelpFileIs) {
+    launch.handler_exists = false;
+    commands.Run("IDC_FS_Help");
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.shown[0].title, "Help");
+    EXPECT_EQ(box.shown[0].text,
+              "No browser could be started to show the help.\r\n"
+              "It is in \"/opt/tarnwick/Help.html\".");
 }
 
 TEST_F(SkinCommandsTest, AddDownloadUrlCleansTheAddressAndSaysWhenItIsListedAlready) {
