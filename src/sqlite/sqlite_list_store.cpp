@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 #include <system_error>
 #include <type_traits>
 #include <utility>
@@ -54,7 +55,7 @@ constexpr auto kFieldColumns = std::to_array<Column>({
     {"state", &StoredItem::state},
     {"size_kind", &StoredItem::size_kind},
     {"total_size", &StoredItem::total_size},
-    {"received", &StoredItem::received},
+    {"kept", &StoredItem::received},
     {"failure_reason", &StoredItem::failure_reason},
     {"http_status", &StoredItem::http_status},
     {"failure_detail", &StoredItem::failure_detail},
@@ -240,12 +241,25 @@ std::optional<Trouble> CheckIntegrity(sqlite3* db) {
     return std::nullopt;
 }
 
-std::optional<Trouble> CheckColumns(sqlite3* db) {
+// The first version called the kept bytes' column "received".
+constexpr int kReceivedColumnVersion = 1;
+constexpr const char* kKeptColumn = "kept";
+constexpr const char* kReceivedColumn = "received";
+
+// What the file holds: this program's list as it is now, as an earlier
+// version left it, or nothing yet.
+enum class Schema { kCurrent, kReceivedColumn, kEmpty };
+
+std::optional<Trouble> CheckColumns(sqlite3* db, Schema schema) {
     std::vector<std::string> found;
     const int code = Query(db, "SELECT name FROM pragma_table_info('items')", &found);
     if (code != SQLITE_OK) return TroubleOf(db, code);
     std::vector<std::string> wanted = {"id", "order_key"};
-    for (const Column& column : kFieldColumns) wanted.emplace_back(column.name);
+    for (const Column& column : kFieldColumns) {
+        const bool renamed =
+            schema == Schema::kReceivedColumn && std::string_view(column.name) == kKeptColumn;
+        wanted.emplace_back(renamed ? kReceivedColumn : column.name);
+    }
     for (const std::string& name : wanted) {
         if (std::find(found.begin(), found.end(), name) == found.end()) {
             return Trouble{true, "its items lack the column " + name};
@@ -254,19 +268,27 @@ std::optional<Trouble> CheckColumns(sqlite3* db) {
     return std::nullopt;
 }
 
-// Whether the file holds this program's list, or nothing yet (`empty`).
-std::optional<Trouble> CheckSchema(sqlite3* db, bool& empty) {
+// Whether the file holds this program's list, and of which version, or
+// nothing yet.
+std::optional<Trouble> CheckSchema(sqlite3* db, Schema& schema) {
     std::vector<std::string> version;
     int code = Query(db, "PRAGMA user_version", &version);
     if (code != SQLITE_OK) return TroubleOf(db, code);
     const std::string found = version.empty() ? "" : version.front();
-    if (found == std::to_string(SqliteListStore::kSchemaVersion)) return CheckColumns(db);
+    if (found == std::to_string(SqliteListStore::kSchemaVersion)) {
+        schema = Schema::kCurrent;
+        return CheckColumns(db, schema);
+    }
+    if (found == std::to_string(kReceivedColumnVersion)) {
+        schema = Schema::kReceivedColumn;
+        return CheckColumns(db, schema);
+    }
     if (found != "0") return Trouble{true, "its schema version " + found + " is unknown"};
     std::vector<std::string> tables;
     code = Query(db, "SELECT name FROM sqlite_master", &tables);
     if (code != SQLITE_OK) return TroubleOf(db, code);
     if (!tables.empty()) return Trouble{true, "it holds tables of another program"};
-    empty = true;
+    schema = Schema::kEmpty;
     return std::nullopt;
 }
 
@@ -281,12 +303,20 @@ std::optional<Trouble> SetUpJournal(sqlite3* db) {
     return std::nullopt;
 }
 
-std::optional<Trouble> CreateSchema(sqlite3* db) {
-    const int code = sqlite3_exec(db, CreateSchemaSql().c_str(), nullptr, nullptr, nullptr);
+// Runs a script that is one transaction, rolled back when a step fails.
+std::optional<Trouble> RunTransaction(sqlite3* db, const std::string& sql) {
+    const int code = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
     if (code == SQLITE_OK) return std::nullopt;
     Trouble trouble = TroubleOf(db, code);
     if (sqlite3_get_autocommit(db) == 0) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     return trouble;
+}
+
+std::string RenameReceivedColumnSql() {
+    return std::string("BEGIN IMMEDIATE; ALTER TABLE items RENAME COLUMN ") + kReceivedColumn +
+           " TO " + kKeptColumn +
+           "; PRAGMA user_version = " + std::to_string(SqliteListStore::kSchemaVersion) +
+           "; COMMIT;";
 }
 
 // Nothing is written to the file before it is known to be ours. The locking
@@ -294,14 +324,18 @@ std::optional<Trouble> CreateSchema(sqlite3* db) {
 // mode its index is kept in memory, not in a shared file mapped into memory
 // (which kills the program with SIGBUS where the file becomes unusable).
 std::optional<Trouble> TakeIntoUse(sqlite3* db) {
-    bool empty = false;
+    Schema schema = Schema::kCurrent;
     if (const int code = Query(db, "PRAGMA locking_mode=EXCLUSIVE"); code != SQLITE_OK) {
         return TroubleOf(db, code);
     }
     if (auto trouble = CheckIntegrity(db)) return trouble;
-    if (auto trouble = CheckSchema(db, empty)) return trouble;
+    if (auto trouble = CheckSchema(db, schema)) return trouble;
     if (auto trouble = SetUpJournal(db)) return trouble;
-    if (empty) return CreateSchema(db);
+    switch (schema) {
+        case Schema::kCurrent: return std::nullopt;
+        case Schema::kReceivedColumn: return RunTransaction(db, RenameReceivedColumnSql());
+        case Schema::kEmpty: return RunTransaction(db, CreateSchemaSql());
+    }
     return std::nullopt;
 }
 

@@ -21,9 +21,10 @@ namespace tarnwick::sqlite {
 
 class SqliteListStore : public platform::ListStore {
 public:
-    // Kept in the file's user_version. A file with another version (or with
+    // Kept in the file's user_version. A file of the first version is brought
+    // up to this one as it is opened; a file with another version (or with
     // tables this program did not make) is not read but moved aside.
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
 
     // Opens the database at `path`, creating it and its folder when missing.
     // A file that is damaged, or of a schema this program does not know, is

@@ -289,6 +289,22 @@ TEST(SqliteListStoreDamage, AnEmptyFileBesideALogKeepsTheLog) {
                              {{"", ""}, {"-wal", "the only copy of the latest changes"}});
 }
 
+TEST(SqliteListStoreFirstVersion, IsBroughtUpToDateKeepingEveryItem) {
+    TempFolder folder;
+    const std::string path = folder.File("list.db");
+    SqliteListStore(path).Insert(NumberedItem(0));
+    SqliteListStore(path).Insert(NumberedItem(7));
+    RunSql(path, "ALTER TABLE items RENAME COLUMN kept TO received; PRAGMA user_version = 1");
+
+    const std::vector<StoredItem> loaded = SqliteListStore(path).LoadAll().items;
+    ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_EQ(loaded[1].received, 7);
+    EXPECT_EQ(RunSql(path, "PRAGMA user_version"), std::to_string(SqliteListStore::kSchemaVersion));
+    EXPECT_EQ(RunSql(path, "SELECT kept FROM items WHERE id = " + std::to_string(loaded[1].id)),
+              "7");
+    EXPECT_FALSE(fs::exists(path + ".damaged-1"));
+}
+
 struct ForeignSchema {
     const char* name;
     std::string sql; // run on a database the store made
