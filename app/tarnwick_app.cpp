@@ -55,18 +55,28 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       list_store(Choose<platform::ListStore, sqlite::SqliteListStore>(
           o.list_store, own_list_store_, platform::JoinPath(paths.DataFolder(), kListFile))),
       keeper(queue, list_store, clock),
-      run({queue,
-           http,
-           clock,
-           [this] { return settings_values.download_dir; },
-           {},
-           &html_parsers,
-           [this] { return settings_values.other_sites; },
-           transfer::files::SystemFileSystem(),
-           &background}),
+      run({.queue = queue,
+           .http = http,
+           .clock = clock,
+           .download_folder = [this] { return settings_values.download_dir; },
+           .html_parsers = &html_parsers,
+           .reads_other_sites = [this] { return settings_values.other_sites; },
+           .files = transfer::files::SystemFileSystem(),
+           .background = &background}),
       part_files(queue),
-      run_commands({queue, run, box, connectivity, window.Skin(), window, clock, pages}),
-      status_line({queue, run, window.Grid(), window.Skin(), clock}),
+      run_commands({.queue = queue,
+                    .run = run,
+                    .box = box,
+                    .connectivity = connectivity,
+                    .skin = window.Skin(),
+                    .captions = window,
+                    .clock = clock,
+                    .pages = pages}),
+      status_line({.queue = queue,
+                   .run = run,
+                   .grid = window.Grid(),
+                   .skin = window.Skin(),
+                   .clock = clock}),
       removals(queue, part_files, status_line, clock),
       grid_commands(queue, window.Grid(), settings_values, removals),
       keeping_notices(keeper, status_line),
@@ -74,29 +84,64 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       launch_entry(address_entry, run_commands, window),
       store(o.user_settings.value_or(qt::QtSettingsStore::UserLocation())),
       channel([this](const std::string& address) { clipboard_monitor.OnDelivery(address); },
-              {[this](const std::string& text) { launch_entry.Add(text); },
-               [this] { launch_entry.Finish(); }}),
+              {.on_text = [this](const std::string& text) { launch_entry.Add(text); },
+               .on_show = [this] { launch_entry.Finish(); }}),
       watcher(launch, paths, [this] { return channel.Address(); }),
-      clipboard_monitor(
-          {address_entry, window.Skin(), clipboard, clock, watcher, settings_values, run_commands}),
-      settings_control(
-          {settings_values, store, window.Skin(), chooser, paths, clipboard_monitor, keeper, box}),
+      clipboard_monitor({.entry = address_entry,
+                         .skin = window.Skin(),
+                         .clipboard = clipboard,
+                         .clock = clock,
+                         .watcher = watcher,
+                         .settings = settings_values,
+                         .runs = run_commands}),
+      settings_control({.values = settings_values,
+                        .store = store,
+                        .skin = window.Skin(),
+                        .chooser = chooser,
+                        .paths = paths,
+                        .monitor = clipboard_monitor,
+                        .keeper = keeper,
+                        .box = box}),
       tray(o.tray_available ? o.tray_available : &QSystemTrayIcon::isSystemTrayAvailable),
       hooks(window, window.Grid()),
-      lifecycle({window, tray, window.Skin(), box, paths, clock, window.Grid(), hooks, run,
-                 part_files, keeper, settings_control, clipboard_monitor, removals}),
-      commands({window, tray, window.Skin(), launch, box, paths, window.Grid(), address_entry,
-                pages, grid_commands, run_commands, lifecycle, settings_control,
-                clipboard_monitor}),
-      tray_menu(
-          settings_values, tray, window,
-          {[this](const std::string& command) { commands.Run(command); },
-           [this](bool on) {
-               clipboard_monitor.SwitchMonitor(on);
-               settings_control.PublishSettings();
-           },
-           [this] { return run_commands.TrayEntryCaption(); }, [this] { lifecycle.ExitSoon(); },
-           [this](bool on) { settings_control.SetNotify(on); }}),
+      lifecycle({.window = window,
+                 .tray = tray,
+                 .skin = window.Skin(),
+                 .box = box,
+                 .paths = paths,
+                 .clock = clock,
+                 .grid = window.Grid(),
+                 .hooks = hooks,
+                 .run = run,
+                 .part_files = part_files,
+                 .keeper = keeper,
+                 .settings = settings_control,
+                 .monitor = clipboard_monitor,
+                 .removals = removals}),
+      commands({.window = window,
+                .tray = tray,
+                .skin = window.Skin(),
+                .launch = launch,
+                .box = box,
+                .paths = paths,
+                .grid = window.Grid(),
+                .entry = address_entry,
+                .pages = pages,
+                .grid_commands = grid_commands,
+                .runs = run_commands,
+                .lifecycle = lifecycle,
+                .settings = settings_control,
+                .monitor = clipboard_monitor}),
+      tray_menu(settings_values, tray, window,
+                {.skin_command = [this](const std::string& command) { commands.Run(command); },
+                 .switch_monitor =
+                     [this](bool on) {
+                         clipboard_monitor.SwitchMonitor(on);
+                         settings_control.PublishSettings();
+                     },
+                 .download_caption = [this] { return run_commands.TrayEntryCaption(); },
+                 .exit_soon = [this] { lifecycle.ExitSoon(); },
+                 .switch_notify = [this](bool on) { settings_control.SetNotify(on); }}),
       item_files({.queue = queue,
                   .settings = settings_values,
                   .files = transfer::files::SystemFileSystem(),
@@ -121,18 +166,25 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
           [this](const QString& title, const QString& text, std::function<void()> on_click) {
               return tray.ShowMessage(title, text, std::move(on_click));
           })),
-      end_notices({queue, notifier, launch, settings_values, status_line}) {
+      end_notices({.queue = queue,
+                   .notifier = notifier,
+                   .launch = launch,
+                   .settings = settings_values,
+                   .messages = status_line}) {
     window.Grid().SetEditHandler(&item_files);
     window.Grid().SetInputListener(&grid_actions);
     window.SetWindowCommands(&window_commands);
     window.Skin().SetCommandListener(&commands);
     tray.SetListener(&tray_menu);
-    window.SetActions(
-        {[this](const std::string& address) { address_entry.Add(address); },
-         [this] { run_commands.ToggleRun(); }, [this] { settings_control.ChooseDownloadFolder(); },
-         [this] { window.MonitorCheck()->setChecked(clipboard_monitor.TogglePolling()); },
-         [this](const std::string& command) { commands.Run(command); },
-         [this] { lifecycle.Exit(); }});
+    window.SetActions({
+        .add_to_list = [this](const std::string& address) { address_entry.Add(address); },
+        .start_stop = [this] { run_commands.ToggleRun(); },
+        .browse = [this] { settings_control.ChooseDownloadFolder(); },
+        .monitor_check =
+            [this] { window.MonitorCheck()->setChecked(clipboard_monitor.TogglePolling()); },
+        .grid_command = [this](const std::string& command) { commands.Run(command); },
+        .close_request = [this] { lifecycle.Exit(); },
+    });
 }
 
 TarnwickApp::~TarnwickApp() {
