@@ -2,13 +2,15 @@
 // per user. A later launch hands its command line (the addresses to list) to
 // the running program and ends. "--no-clipboard-polling" keeps the polling
 // timer from standing in for a clipboard watcher that cannot start, so that
-// the watcher can be tried alone.
+// the watcher can be tried alone. "--verbose" writes a trace of what the
+// program does to stderr.
 #include "app/tarnwick_app.h"
 #include "common/app_info.h"
 #include "qt/desktop_entry.h"
 #include "qt/instance_lock.h"
 #include "qt/local_channel.h"
 #include "qt/qml_skin_player.h"
+#include "qt/qt_trace.h"
 #include "shell/launch_entry.h"
 
 #include <QApplication>
@@ -64,6 +66,7 @@ int main(int argc, char* argv[]) {
     QApplication::setOrganizationName("Orvelle Tarnwick");
     QApplication::setApplicationVersion(tarnwick::kVersionText);
     tarnwick::qt::NameDesktopEntry(tarnwick::kDesktopId);
+    if (QApplication::arguments().contains("--verbose")) tarnwick::qt::QtTrace::SwitchAllOn();
     // Hidden in the tray, the program lives on until its exit command.
     QApplication::setQuitOnLastWindowClosed(false);
 

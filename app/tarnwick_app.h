@@ -9,6 +9,7 @@
 #include "html/libxml_html_parser.h"
 #include "list/download_queue.h"
 #include "list/list_keeper.h"
+#include "list/traced_list_store.h"
 #include "platform/app_paths.h"
 #include "platform/clipboard.h"
 #include "platform/clock.h"
@@ -23,6 +24,7 @@
 #include "qt/local_channel.h"
 #include "qt/qt_clock.h"
 #include "qt/qt_settings_store.h"
+#include "qt/qt_trace.h"
 #include "qt/qt_tray.h"
 #include "qt/tarnwick_window.h"
 #include "qt/thread_background_work.h"
@@ -30,8 +32,8 @@
 #include "shell/address_entry.h"
 #include "shell/app_lifecycle.h"
 #include "shell/clipboard_monitor.h"
-#include "shell/grid_actions.h"
 #include "shell/end_notices.h"
+#include "shell/grid_actions.h"
 #include "shell/grid_commands.h"
 #include "shell/item_files.h"
 #include "shell/keeping_notices.h"
@@ -106,6 +108,9 @@ private:
     std::unique_ptr<platform::Notifier> own_notifier_;
 
 public:
+    // What the program does, written out when asked for (QT_LOGGING_RULES,
+    // --verbose).
+    qt::QtTrace trace;
     qt::TarnwickWindow window;
     platform::MessageBox& message_box;
     shell::SingleMessageBox box;
@@ -118,6 +123,7 @@ public:
     platform::Clock& clock;
     platform::HttpClient& http;
     platform::ListStore& list_store;
+    list::TracedListStore traced_list_store;
     list::ListKeeper keeper;
     html::LibxmlHtmlParserFactory html_parsers;
     // Syncs finished files to the disk away from the window; what it holds

@@ -15,9 +15,17 @@ ClipboardMonitor::ClipboardMonitor(ClipboardMonitorServices services)
       })) {}
 
 void ClipboardMonitor::OnDelivery(const std::string& text) {
+    using platform::TraceArea;
     // The program's own copy comes back once, and is listed already.
-    if (resolve::CleanAddress(text) == std::exchange(own_copy_, {})) return;
+    if (resolve::CleanAddress(text) == std::exchange(own_copy_, {})) {
+        s_.trace.Note(TraceArea::kClip, [] { return std::string("delivery of our own copy"); });
+        return;
+    }
     const std::string address = s_.entry.Add(text);
+    s_.trace.Note(TraceArea::kClip, [&] {
+        return "delivery of " + std::to_string(text.size()) + " bytes" +
+               (address.empty() ? ", nothing listed" : ", listed " + address);
+    });
     if (address.empty()) return;
     SetSkinVariable(s_.skin, kSkinVideoUrl, address);
     if (!s_.runs.IsRunning()) s_.runs.RequestStart();

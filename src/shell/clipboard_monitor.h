@@ -15,6 +15,7 @@
 #include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/skin_player.h"
+#include "platform/trace.h"
 #include "settings/application_settings.h"
 #include "shell/address_entry.h"
 #include "shell/run_commands.h"
@@ -33,6 +34,7 @@ struct ClipboardMonitorServices {
     ClipboardWatcher& watcher;
     settings::AppSettings& settings;
     RunStarter& runs;
+    platform::Trace& trace;
 };
 
 class ClipboardMonitor {

@@ -83,6 +83,7 @@ protected:
     settings::AppSettings values{false, folder.File("videos")};
     SkinPages pages;
     fakes::FakeClock clock;
+    platform::NoTrace trace;
     fakes::FakeHttp http;
     fakes::FakeGrid grid{queue};
     fakes::FakeMainWindow window{log};
@@ -105,7 +106,7 @@ protected:
     GridCommands grid_commands{queue, grid, values, removals};
     AddressEntry entry{queue, status, values};
     ClipboardWatcher watcher{launch, paths, [] { return kChannel; }};
-    ClipboardMonitor monitor{{entry, skin, clipboard, clock, watcher, values, runs}};
+    ClipboardMonitor monitor{{entry, skin, clipboard, clock, watcher, values, runs, trace}};
     fakes::FakeListStore list_store;
     list::ListKeeper keeper{queue, list_store, clock};
     KeepingNotices notices{keeper, status};

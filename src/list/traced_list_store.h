@@ -1,0 +1,34 @@
+// A list store that writes each failure of the store it wraps to the trace.
+#pragma once
+
+#include "platform/list_store.h"
+#include "platform/trace.h"
+
+namespace tarnwick::list {
+
+class TracedListStore final : public platform::ListStore {
+public:
+    TracedListStore(platform::ListStore& store, platform::Trace& trace)
+        : store_(store), trace_(trace) {}
+
+    platform::StoreOpening Opening() const override;
+    platform::LoadedList LoadAll() override;
+    platform::InsertResult Insert(const platform::StoredItem& item) override;
+    platform::WriteResult Update(const platform::StoredItem& item) override;
+    platform::WriteResult Remove(int64_t id) override;
+    platform::WriteResult Apply(const std::vector<platform::StoredItem>& updates,
+                                const std::vector<int64_t>& removals) override;
+    platform::WriteResult SwapOrder(int64_t first, int64_t second) override;
+    platform::WriteResult Clear() override;
+    platform::ReplaceResult ReplaceAll(const std::vector<platform::StoredItem>& items) override;
+
+private:
+    // Passes the result on, tracing it when the write was not done.
+    template <typename Result>
+    Result Traced(const char* write, Result result) const;
+
+    platform::ListStore& store_;
+    platform::Trace& trace_;
+};
+
+} // namespace tarnwick::list
