@@ -53,7 +53,56 @@ bool KeepsItsBytes(const Outcome& outcome) {
                                   outcome.failure().reason == Reason::kStallTimeout);
 }
 
+// The item's state while the job is in `step`; none where the step leaves
+// it as it is.
+std::optional<ItemState> StateIn(ItemJob::Step step) {
+    using Step = ItemJob::Step;
+    switch (step) {
+        case Step::kIdle: return std::nullopt;
+        case Step::kChoosingReader:
+        case Step::kFindingLink:
+        case Step::kFetchingPage: return ItemState::kPreparing;
+        case Step::kFollowingLink:
+        case Step::kProbing:
+        case Step::kConnecting: return ItemState::kStarting;
+        case Step::kDownloading: return ItemState::kDownloading;
+        case Step::kSettlingFile: return std::nullopt;
+        case Step::kComplete: return ItemState::kComplete;
+        case Step::kFailed: return ItemState::kFailed;
+        case Step::kCancelled: return ItemState::kCancelled;
+    }
+    return std::nullopt;
+}
+
+// The last step of a job that ended so.
+ItemJob::Step StepOfOutcome(const Outcome& outcome) {
+    switch (outcome.kind()) {
+        case Outcome::Kind::kComplete: return ItemJob::Step::kComplete;
+        case Outcome::Kind::kFailed: return ItemJob::Step::kFailed;
+        case Outcome::Kind::kCancelled: break;
+    }
+    return ItemJob::Step::kCancelled;
+}
+
 } // namespace
+
+const char* ItemJob::StepName(Step step) {
+    switch (step) {
+        case Step::kIdle: return "idle";
+        case Step::kChoosingReader: return "choosing reader";
+        case Step::kFindingLink: return "finding link";
+        case Step::kFetchingPage: return "fetching page";
+        case Step::kFollowingLink: return "following link";
+        case Step::kProbing: return "probing";
+        case Step::kConnecting: return "connecting";
+        case Step::kDownloading: return "downloading";
+        case Step::kSettlingFile: return "settling file";
+        case Step::kComplete: return "complete";
+        case Step::kFailed: return "failed";
+        case Step::kCancelled: return "cancelled";
+    }
+    return "?";
+}
 
 ItemJob::ItemJob(JobServices& services, list::ItemKey key, std::function<void()> on_done)
     : s_(services),
@@ -62,18 +111,54 @@ ItemJob::ItemJob(JobServices& services, list::ItemKey key, std::function<void()>
       browser_http_(s_.http, kBrowserUserAgent),
       http_(&s_.http) {}
 
-void ItemJob::Change(const std::function<void(DownloadItem&)>& change) {
-    s_.queue.Modify(key_, change);
+// The only way from one step to the next. The step under way ends first:
+// its object is destroyed, often from inside the handler it called last,
+// which each step's class allows. The item then shows the new step's state,
+// in the same change as `with`; a step in the same state leaves the item
+// alone. A step that goes on with the object of the last is handed it back.
+void ItemJob::Enter(Step next, StepWork work, const ItemChange& with) {
+    const std::optional<ItemState> before = StateIn(step_);
+    const std::optional<ItemState> after = StateIn(next);
+    work_ = std::move(work);
+    step_ = next;
+    if (!with && (!after || after == before)) return;
+    Change([&](DownloadItem& i) {
+        if (after) i.state = *after;
+        if (with) with(i);
+    });
 }
 
-void ItemJob::Start() {
+void ItemJob::Finish(const Outcome& outcome, std::optional<list::NameKind> placeholder) {
+    Enter(StepOfOutcome(outcome), std::monostate{}, [&](DownloadItem& i) {
+        if (outcome.IsFailed()) {
+            i.failure = outcome.failure();
+            if (AnswerWasNoVideo(outcome.failure())) TakeSizeOfKeptBytes(i);
+        }
+        if (placeholder) {
+            i.name_kind = *placeholder;
+            i.name.clear();
+        }
+    });
+    on_done_();
+}
+
+// The job's item; none once it has left the list, and the job then ends
+// cancelled.
+const DownloadItem* ItemJob::ItemOrCancel() {
     const DownloadItem* item = s_.queue.Find(key_);
-    if (item == nullptr) return Finish(Outcome::Cancelled());
+    if (item == nullptr) Finish(Outcome::Cancelled());
+    return item;
+}
+
+void ItemJob::Change(const ItemChange& change) { s_.queue.Modify(key_, change); }
+
+void ItemJob::Start() {
+    const DownloadItem* item = ItemOrCancel();
+    if (item == nullptr) return;
     // Taken before the probe tells the size afresh.
     earlier_ = KeptFileOf(*item);
     size_before_ = {item->size_kind, item->total_size};
-    Change([](DownloadItem& i) {
-        i.state = ItemState::kPreparing;
+    Enter(Step::kChoosingReader, std::monostate{}, [](DownloadItem& i) {
         i.page_received = 0;
         i.page_size = 0;
         i.received = 0;
@@ -88,29 +173,25 @@ void ItemJob::Start() {
         http_ = &browser_http_;
         return FindGeneralLink(item->page_address);
     }
-    page_fetch_ = std::make_unique<transfer::PageFetch>(*http_, s_.clock, s_.limits);
-    page_fetch_->SetReach(reach_);
-    page_fetch_->Start(
-        item->page_address,
-        [this](int64_t received, std::optional<int64_t> size) { OnPageProgress(received, size); },
-        [this](transfer::PageFetch::Result result) { OnPage(std::move(result)); });
+    FetchPage(item->page_address);
 }
 
 void ItemJob::FindGeneralLink(const std::string& address) {
-    general_ = std::make_unique<GeneralLinkFinder>(*http_, s_.clock, *s_.html_parsers, s_.limits);
-    general_->SetReach(reach_);
-    general_->Start(
+    auto made = std::make_unique<GeneralLinkFinder>(*http_, s_.clock, *s_.html_parsers, s_.limits);
+    GeneralLinkFinder& finder = *made;
+    Enter(Step::kFindingLink, std::move(made));
+    finder.SetReach(reach_);
+    finder.Start(
         address,
         [this](int64_t received, std::optional<int64_t> size) { OnPageProgress(received, size); },
         [this](GeneralLink found) { OnGeneralLink(std::move(found)); });
 }
 
 void ItemJob::OnGeneralLink(GeneralLink found) {
-    general_.reset();
     reach_ = platform::ReachAfter(reach_, found.began_public);
     if (found.outcome.IsFailed()) return Finish(found.outcome, list::NameKind::kProcessFailed);
     if (!found.outcome.IsComplete()) return Finish(found.outcome);
-    Change([](DownloadItem& i) { i.state = ItemState::kStarting; });
+    Enter(Step::kFollowingLink);
     if (found.video) {
         // The page's own request brings the video: it becomes the transfer.
         if (!NameTheFile(found.link, transfer::FindingsOfAnswer(found.video_answer))) return;
@@ -118,6 +199,17 @@ void ItemJob::OnGeneralLink(GeneralLink found) {
     }
     if (found.probed) return OnProbed(found.link, std::move(*found.probed));
     ProbeLink(found.link);
+}
+
+void ItemJob::FetchPage(const std::string& address) {
+    auto made = std::make_unique<transfer::PageFetch>(*http_, s_.clock, s_.limits);
+    transfer::PageFetch& fetch = *made;
+    Enter(Step::kFetchingPage, std::move(made));
+    fetch.SetReach(reach_);
+    fetch.Start(
+        address,
+        [this](int64_t received, std::optional<int64_t> size) { OnPageProgress(received, size); },
+        [this](transfer::PageFetch::Result result) { OnPage(std::move(result)); });
 }
 
 void ItemJob::OnPageProgress(int64_t received, std::optional<int64_t> size) {
@@ -128,7 +220,6 @@ void ItemJob::OnPageProgress(int64_t received, std::optional<int64_t> size) {
 }
 
 void ItemJob::OnPage(transfer::PageFetch::Result result) {
-    page_fetch_.reset();
     reach_ = platform::ReachAfter(reach_, result.began_public);
     if (!result.outcome.IsComplete()) return Finish(result.outcome);
     if (result.http_status >= 400) {
@@ -136,9 +227,9 @@ void ItemJob::OnPage(transfer::PageFetch::Result result) {
         return Finish(Outcome::Failed(Reason::kPageNotFetched, {}, result.http_status),
                       list::NameKind::kProcessFailed);
     }
-    Change([](DownloadItem& i) { i.state = ItemState::kStarting; });
-    const DownloadItem* item = s_.queue.Find(key_);
-    if (item == nullptr) return Finish(Outcome::Cancelled());
+    Enter(Step::kFollowingLink);
+    const DownloadItem* item = ItemOrCancel();
+    if (item == nullptr) return;
     const std::string link = resolve::ExtractLink(item->site, item->page_address, result.page);
     if (link.empty()) {
         return Finish(Outcome::Failed(Reason::kNoLinkInPage, {}, result.http_status),
@@ -148,14 +239,17 @@ void ItemJob::OnPage(transfer::PageFetch::Result result) {
 }
 
 void ItemJob::ProbeLink(const std::string& link) {
-    probe_ = std::make_unique<transfer::Probe>(*http_, s_.clock, s_.limits);
-    probe_->SetReach(reach_);
-    probe_->Start(
+    auto made = std::make_unique<transfer::Probe>(*http_, s_.clock, s_.limits);
+    transfer::Probe& probe = *made;
+    Enter(Step::kProbing, std::move(made));
+    probe.SetReach(reach_);
+    probe.Start(
         link, [this, link](transfer::Probe::Result probed) { OnProbed(link, std::move(probed)); });
 }
 
+// Also where the general page reader's own probe ends up.
 void ItemJob::OnProbed(const std::string& link, transfer::Probe::Result result) {
-    probe_.reset();
+    Enter(Step::kFollowingLink);
     reach_ = platform::ReachAfter(reach_, result.began_public);
     // A probe that got no answer in time tells nothing; the transfer decides.
     if (NameTheFile(link, result.findings)) Transfer(link);
@@ -164,11 +258,8 @@ void ItemJob::OnProbed(const std::string& link, transfer::Probe::Result result) 
 // Names the item's file from the link and what its answer told, unless the
 // user named it; false when the job has ended.
 bool ItemJob::NameTheFile(const std::string& link, const transfer::ProbeFindings& findings) {
-    const DownloadItem* item = s_.queue.Find(key_);
-    if (item == nullptr) {
-        Finish(Outcome::Cancelled());
-        return false;
-    }
+    const DownloadItem* item = ItemOrCancel();
+    if (item == nullptr) return false;
     const std::string derived = resolve::DeriveFileName(link, findings.file_name, item->site);
     const bool auto_name = item->name_kind == list::NameKind::kAutoDetect;
     const std::string name =
@@ -183,24 +274,28 @@ bool ItemJob::NameTheFile(const std::string& link, const transfer::ProbeFindings
     return true;
 }
 
-// Makes the folder ready and the transfer; the item's name, or none when the
-// job has ended.
-std::optional<std::string> ItemJob::PrepareTransfer() {
+// Makes the folder ready and the transfer, and enters its step; what the
+// transfer is to call, or none when the job has ended.
+std::optional<ItemJob::TransferCalls> ItemJob::PrepareTransfer() {
     folder_ = s_.download_folder();
     if (std::optional<Failure> unusable = PrepareFolder(folder_)) {
         Finish(Outcome::Failed(std::move(*unusable)));
         return std::nullopt;
     }
-    const DownloadItem* item = s_.queue.Find(key_);
-    if (item == nullptr) {
-        Finish(Outcome::Cancelled());
-        return std::nullopt;
-    }
+    const DownloadItem* item = ItemOrCancel();
+    if (item == nullptr) return std::nullopt;
     if (earlier_ && !IsInFolder(earlier_->path, folder_)) DropEarlierFile();
-    transfer_ = std::make_unique<transfer::FileTransfer>(*http_, s_.clock, s_.limits);
-    transfer_->SetReach(reach_);
-    if (s_.background != nullptr) transfer_->SetBackgroundWork(*s_.background);
-    return item->name;
+    auto made = std::make_unique<transfer::FileTransfer>(*http_, s_.clock, s_.limits);
+    transfer::FileTransfer& transfer = *made;
+    Enter(Step::kConnecting, std::move(made));
+    transfer.SetReach(reach_);
+    if (s_.background != nullptr) transfer.SetBackgroundWork(*s_.background);
+    return TransferCalls{
+        [this, name = item->name](int attempt) {
+            return TemporaryPathFor(folder_, name, key_, attempt);
+        },
+        [this](const transfer::FileTransfer::Progress& progress) { OnTransferProgress(progress); },
+        [this](Outcome outcome) { OnTransferred(std::move(outcome)); }};
 }
 
 // The bytes kept in a folder that is no longer the download folder start
@@ -212,36 +307,61 @@ void ItemJob::DropEarlierFile() {
 }
 
 void ItemJob::Transfer(const std::string& link) {
-    const std::optional<std::string> name = PrepareTransfer();
-    if (!name) return;
-    transfer_->Start(
-        link, earlier_,
-        [this, name = *name](int attempt) {
-            return TemporaryPathFor(folder_, name, key_, attempt);
-        },
-        [this](const transfer::FileTransfer::Progress& progress) { OnTransferProgress(progress); },
-        [this](Outcome outcome) { OnTransferred(std::move(outcome)); });
+    std::optional<TransferCalls> calls = PrepareTransfer();
+    if (!calls) return;
+    TransferUnderWay()->Start(link, earlier_, std::move(calls->temporary_path),
+                              std::move(calls->on_progress), std::move(calls->on_done));
 }
 
 void ItemJob::TransferFrom(std::unique_ptr<platform::HttpExchange> exchange,
                            const platform::HttpAnswer& answer) {
-    const std::optional<std::string> name = PrepareTransfer();
-    if (!name) return;
-    transfer_->Adopt(
-        std::move(exchange), answer, earlier_,
-        [this, name = *name](int attempt) {
-            return TemporaryPathFor(folder_, name, key_, attempt);
-        },
-        [this](const transfer::FileTransfer::Progress& progress) { OnTransferProgress(progress); },
-        [this](Outcome outcome) { OnTransferred(std::move(outcome)); });
+    std::optional<TransferCalls> calls = PrepareTransfer();
+    if (!calls) return;
+    TransferUnderWay()->Adopt(std::move(exchange), answer, earlier_,
+                              std::move(calls->temporary_path), std::move(calls->on_progress),
+                              std::move(calls->on_done));
+}
+
+// The transfer the step holds; none in a step without one.
+transfer::FileTransfer* ItemJob::TransferUnderWay() {
+    auto* held = std::get_if<std::unique_ptr<transfer::FileTransfer>>(&work_);
+    return held != nullptr ? held->get() : nullptr;
+}
+
+void ItemJob::OnTransferProgress(const transfer::FileTransfer::Progress& progress) {
+    if (step_ == Step::kConnecting) {
+        // The answer began: its size is the one that counts from now on, and
+        // the item owns the temporary file its bytes go to. The transfer goes
+        // on into the next step.
+        const transfer::FileTransfer& transfer = *TransferUnderWay();
+        Enter(Step::kDownloading, std::move(work_), [&](DownloadItem& i) {
+            i.received = progress.received;
+            i.temporary_path = transfer.TemporaryPath();
+            i.kept = progress.on_disk;
+            i.validator = transfer.Validator();
+            if (progress.size) {
+                i.size_kind = SizeKind::kKnown;
+                i.total_size = *progress.size;
+            } else if (progress.decoded) {
+                // The probe's size goes too: with neither a size nor a
+                // validator, bytes kept from this answer are asked for afresh.
+                i.size_kind = SizeKind::kExistsWithoutSize;
+                i.total_size = 0;
+            }
+        });
+        return;
+    }
+    s_.queue.SetReceived(key_, progress.received);
+    s_.queue.SetKept(key_, progress.on_disk);
 }
 
 void ItemJob::OnTransferred(Outcome outcome) {
-    const std::string temporary = transfer_->TemporaryPath();
-    const int64_t on_disk = transfer_->OnDisk();
-    const bool left_as_it_was = transfer_->LeftTheKeptFileAsItWas();
-    const bool whole = transfer_->HoldsTheWholeVideo();
-    transfer_.reset();
+    const transfer::FileTransfer& transfer = *TransferUnderWay();
+    const std::string temporary = transfer.TemporaryPath();
+    const int64_t on_disk = transfer.OnDisk();
+    const bool left_as_it_was = transfer.LeftTheKeptFileAsItWas();
+    const bool whole = transfer.HoldsTheWholeVideo();
+    Enter(Step::kSettlingFile);
     if (outcome.IsComplete()) {
         const Claimed claimed = ClaimFinalName(s_.files, s_.queue, key_, folder_, temporary);
         if (claimed.name) {
@@ -287,45 +407,13 @@ void ItemJob::SyncFolder() {
     s_.background->Run(std::move(sync), nullptr);
 }
 
-void ItemJob::OnTransferProgress(const transfer::FileTransfer::Progress& progress) {
-    if (!downloading_) {
-        // The answer began: its size is the one that counts from now on, and
-        // the item owns the temporary file its bytes go to.
-        downloading_ = true;
-        Change([&](DownloadItem& i) {
-            i.state = ItemState::kDownloading;
-            i.received = progress.received;
-            i.temporary_path = transfer_->TemporaryPath();
-            i.kept = progress.on_disk;
-            i.validator = transfer_->Validator();
-            if (progress.size) {
-                i.size_kind = SizeKind::kKnown;
-                i.total_size = *progress.size;
-            } else if (progress.decoded) {
-                // The probe's size goes too: with neither a size nor a
-                // validator, bytes kept from this answer are asked for afresh.
-                i.size_kind = SizeKind::kExistsWithoutSize;
-                i.total_size = 0;
-            }
-        });
-        return;
-    }
-    s_.queue.SetReceived(key_, progress.received);
-    s_.queue.SetKept(key_, progress.on_disk);
-}
-
 void ItemJob::Cancel() {
-    if (done_) return;
-    general_.reset();
-    page_fetch_.reset();
-    probe_.reset();
+    if (IsDone()) return;
     // What came is written out first, so that the item knows it is kept.
+    transfer::FileTransfer* transfer = TransferUnderWay();
     const std::optional<int64_t> kept =
-        transfer_ ? std::optional<int64_t>(transfer_->Abandon()) : std::nullopt;
-    transfer_.reset();
-    done_ = true;
-    Change([&](DownloadItem& i) {
-        i.state = ItemState::kCancelled;
+        transfer != nullptr ? std::optional<int64_t>(transfer->Abandon()) : std::nullopt;
+    Enter(Step::kCancelled, std::monostate{}, [&](DownloadItem& i) {
         if (kept && !i.temporary_path.empty()) i.kept = *kept;
     });
 }
@@ -340,26 +428,6 @@ void ItemJob::TakeSizeOfKeptBytes(DownloadItem& item) const {
     }
     item.size_kind = size_before_.first;
     item.total_size = size_before_.second;
-}
-
-void ItemJob::Finish(const Outcome& outcome, std::optional<list::NameKind> placeholder) {
-    done_ = true;
-    Change([&](DownloadItem& i) {
-        switch (outcome.kind()) {
-            case Outcome::Kind::kComplete: i.state = ItemState::kComplete; break;
-            case Outcome::Kind::kCancelled: i.state = ItemState::kCancelled; break;
-            case Outcome::Kind::kFailed:
-                i.state = ItemState::kFailed;
-                i.failure = outcome.failure();
-                if (AnswerWasNoVideo(outcome.failure())) TakeSizeOfKeptBytes(i);
-                break;
-        }
-        if (placeholder) {
-            i.name_kind = *placeholder;
-            i.name.clear();
-        }
-    });
-    on_done_();
 }
 
 } // namespace tarnwick::driver

@@ -19,11 +19,13 @@
 #include "transfer/probe.h"
 #include "transfer/time_limits.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <utility>
+#include <variant>
 
 namespace tarnwick::driver {
 
@@ -48,6 +50,26 @@ struct JobServices {
 
 class ItemJob {
 public:
+    // Where the job is. Each step holds the object that does its work, if
+    // any; entering the next step ends it. The item's state follows the step.
+    enum class Step : uint8_t {
+        kIdle,           // not started; the item is as it was
+        kChoosingReader, // Preparing: the item starts afresh, its page's reader is chosen
+        kFindingLink,    // Preparing: the general page reader looks for the video
+        kFetchingPage,   // Preparing: the page is fetched for its site's extractor
+        kFollowingLink,  // Starting: the link is taken and the file named
+        kProbing,        // Starting: the link is asked what it holds
+        kConnecting,     // Starting: the transfer waits for the video's answer
+        kDownloading,    // Downloading: the video's bytes arrive
+        kSettlingFile,   // the transfer ended: its file is named, kept or dropped
+        // The outcomes, last: the job is done in any of them.
+        kComplete,
+        kFailed,
+        kCancelled,
+    };
+    // The step's name, as a trace would show it.
+    static const char* StepName(Step step);
+
     // `on_done` is called once the item has its outcome, from inside the
     // job's last step: the job must not be destroyed from inside it.
     ItemJob(JobServices& services, list::ItemKey key, std::function<void()> on_done);
@@ -62,26 +84,42 @@ public:
     void Cancel();
 
     list::ItemKey Key() const { return key_; }
-    bool IsDone() const { return done_; }
+    bool IsDone() const { return step_ >= Step::kComplete; }
 
 private:
+    using StepWork =
+        std::variant<std::monostate, std::unique_ptr<GeneralLinkFinder>,
+                     std::unique_ptr<transfer::PageFetch>, std::unique_ptr<transfer::Probe>,
+                     std::unique_ptr<transfer::FileTransfer>>;
+    using ItemChange = std::function<void(list::DownloadItem&)>;
+    // What a transfer of the item calls back, whichever way it begins.
+    struct TransferCalls {
+        transfer::FileTransfer::PathChooser temporary_path;
+        transfer::FileTransfer::ProgressHandler on_progress;
+        transfer::FileTransfer::DoneHandler on_done;
+    };
+
+    void Enter(Step next, StepWork work = std::monostate{}, const ItemChange& with = nullptr);
+    void Finish(const Outcome& outcome, std::optional<list::NameKind> placeholder = std::nullopt);
+    const list::DownloadItem* ItemOrCancel();
     void FindGeneralLink(const std::string& address);
     void OnGeneralLink(GeneralLink found);
+    void FetchPage(const std::string& address);
     void OnPageProgress(int64_t received, std::optional<int64_t> size);
     void OnPage(transfer::PageFetch::Result result);
     void ProbeLink(const std::string& link);
     void OnProbed(const std::string& link, transfer::Probe::Result result);
     bool NameTheFile(const std::string& link, const transfer::ProbeFindings& findings);
-    std::optional<std::string> PrepareTransfer();
+    std::optional<TransferCalls> PrepareTransfer();
     void DropEarlierFile();
     void Transfer(const std::string& link);
     void TransferFrom(std::unique_ptr<platform::HttpExchange> exchange,
                       const platform::HttpAnswer& answer);
+    transfer::FileTransfer* TransferUnderWay();
     void OnTransferProgress(const transfer::FileTransfer::Progress& progress);
     void OnTransferred(Outcome outcome);
     void SyncFolder();
-    void Finish(const Outcome& outcome, std::optional<list::NameKind> placeholder = std::nullopt);
-    void Change(const std::function<void(list::DownloadItem&)>& change);
+    void Change(const ItemChange& change);
     void TakeSizeOfKeptBytes(list::DownloadItem& item) const;
 
     JobServices& s_;
@@ -90,18 +128,14 @@ private:
     // Pages of other sites and their videos are asked for as a browser would.
     AgentHttpClient browser_http_;
     platform::HttpClient* http_;
-    std::unique_ptr<GeneralLinkFinder> general_;
-    std::unique_ptr<transfer::PageFetch> page_fetch_;
-    std::unique_ptr<transfer::Probe> probe_;
-    std::unique_ptr<transfer::FileTransfer> transfer_;
+    Step step_ = Step::kIdle;
+    StepWork work_;
     std::string folder_;
     std::optional<transfer::KeptFile> earlier_;
     // The item's size as this try found it.
     std::pair<list::SizeKind, int64_t> size_before_{list::SizeKind::kNotProbed, 0};
     // Where the item's requests may go: public only, once one began there.
     platform::HttpRequest::Reach reach_ = platform::HttpRequest::Reach::kFirstDecides;
-    bool done_ = false;
-    bool downloading_ = false;
 };
 
 } // namespace tarnwick::driver

@@ -2,8 +2,10 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <new>
+#include <vector>
 
 namespace tarnwick::driver {
 namespace {
@@ -244,6 +246,114 @@ INSTANTIATE_TEST_SUITE_P(
                                  for (int i = 0; i < 100; ++i)
                                      h.http.Last().Body(std::string(65536, 'x'));
                              }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The states an item is shown in, one entry for each change of state.
+class StateTrail : public list::QueueObserver {
+public:
+    explicit StateTrail(list::DownloadQueue& queue) : queue_(queue) { queue_.AddObserver(this); }
+    ~StateTrail() override { queue_.RemoveObserver(this); }
+    StateTrail(const StateTrail&) = delete;
+    StateTrail& operator=(const StateTrail&) = delete;
+
+    void OnChanged(int position, unsigned fields) override {
+        (void)fields;
+        const list::DownloadItem& item = queue_.At(position);
+        std::vector<ItemState>& states = trails[item.key];
+        if (states.empty() || states.back() != item.state) states.push_back(item.state);
+    }
+
+    std::map<list::ItemKey, std::vector<ItemState>> trails;
+
+private:
+    list::DownloadQueue& queue_;
+};
+
+struct TrailCase {
+    const char* name;
+    std::function<list::ItemKey(RunHarness&)> play; // lists one item and runs it to its end
+    std::vector<ItemState> trail;
+};
+
+class TrailTest : public RunHarness, public testing::WithParamInterface<TrailCase> {
+public:
+    StateTrail trail{queue};
+};
+
+TEST_P(TrailTest, TheItemShowsEachStepItReachedOnceAndInOrder) {
+    const list::ItemKey key = GetParam().play(*this);
+    EXPECT_EQ(trail.trails[key], GetParam().trail);
+}
+
+// Runs item "v" once `serve` changed its routes; `stop` stops it once settled.
+list::ItemKey Play(RunHarness& h, const std::function<void(RunHarness&)>& serve,
+                   bool stop = false) {
+    const list::ItemKey key = h.AddVideo("v");
+    serve(h);
+    h.run.Start();
+    h.Settle();
+    if (stop) h.run.Stop();
+    return key;
+}
+
+constexpr auto kAsServed = [](RunHarness&) {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, TrailTest,
+    testing::Values(TrailCase{"Downloaded",
+                              [](RunHarness& h) { return Play(h, kAsServed); },
+                              {ItemState::kPreparing, ItemState::kStarting, ItemState::kDownloading,
+                               ItemState::kComplete}},
+                    TrailCase{"UnsupportedAddress",
+                              [](RunHarness& h) {
+                                  list::AddVideoURL(h.queue, "http://example.org/clip");
+                                  h.run.Start();
+                                  h.Settle();
+                                  return h.queue.LastKey();
+                              },
+                              {ItemState::kPreparing, ItemState::kFailed}},
+                    TrailCase{"PageAnswers404",
+                              [](RunHarness& h) {
+                                  return Play(h, [](RunHarness& r) {
+                                      r.http.Route(r.PageOf("v"), Reply(404));
+                                  });
+                              },
+                              {ItemState::kPreparing, ItemState::kFailed}},
+                    TrailCase{"PageWithoutLink",
+                              [](RunHarness& h) {
+                                  return Play(h, [](RunHarness& r) {
+                                      r.http.Route(r.PageOf("v"),
+                                                   FakeReply::Page("<p>nothing</p>"));
+                                  });
+                              },
+                              {ItemState::kPreparing, ItemState::kStarting, ItemState::kFailed}},
+                    TrailCase{"StoppedWhileProbing",
+                              [](RunHarness& h) {
+                                  return Play(
+                                      h,
+                                      [](RunHarness& r) {
+                                          r.http.RouteHead(r.LinkOf("v"),
+                                                           FakeReply::Of(FakeReply::Kind::kSilent));
+                                      },
+                                      true);
+                              },
+                              {ItemState::kPreparing, ItemState::kStarting, ItemState::kCancelled}},
+                    TrailCase{"VideoAnswers404",
+                              [](RunHarness& h) {
+                                  return Play(h, [](RunHarness& r) {
+                                      r.http.Route(r.LinkOf("v"), Reply(404));
+                                  });
+                              },
+                              {ItemState::kPreparing, ItemState::kStarting, ItemState::kFailed}},
+                    TrailCase{"VideoBreaksOff",
+                              [](RunHarness& h) {
+                                  return Play(h, [](RunHarness& r) {
+                                      r.http.Route(r.LinkOf("v"),
+                                                   FakeReply::Of(FakeReply::Kind::kBreakOff));
+                                  });
+                              },
+                              {ItemState::kPreparing, ItemState::kStarting, ItemState::kDownloading,
+                               ItemState::kFailed}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RunTest, AStopWhileHeldBetweenTwoItemsLeavesTheNextWaiting) {
