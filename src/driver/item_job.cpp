@@ -9,6 +9,7 @@
 #include "transfer/file_system.h"
 
 #include <limits>
+#include <string>
 #include <utility>
 
 namespace tarnwick::driver {
@@ -119,6 +120,12 @@ ItemJob::ItemJob(JobServices& services, list::ItemKey key, std::function<void()>
 void ItemJob::Enter(Step next, StepWork work, const ItemChange& with) {
     const std::optional<ItemState> before = StateIn(step_);
     const std::optional<ItemState> after = StateIn(next);
+    if (s_.trace != nullptr) {
+        s_.trace->Note(platform::TraceArea::kRun, [&] {
+            return "item " + std::to_string(key_) + ": " + StepName(step_) + " -> " +
+                   StepName(next);
+        });
+    }
     work_ = std::move(work);
     step_ = next;
     if (!with && (!after || after == before)) return;

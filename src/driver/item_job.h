@@ -13,6 +13,7 @@
 #include "platform/clock.h"
 #include "platform/html_parser.h"
 #include "platform/http_client.h"
+#include "platform/trace.h"
 #include "transfer/file_system.h"
 #include "transfer/file_transfer.h"
 #include "transfer/page_fetch.h"
@@ -46,6 +47,8 @@ struct JobServices {
     // Where finished files and their folder are synced to the disk; without,
     // each sync runs at once, on the event loop's thread.
     platform::BackgroundWork* background = nullptr;
+    // Where each step change is written; none writes nowhere.
+    platform::Trace* trace = nullptr;
 };
 
 class ItemJob {
