@@ -8,6 +8,7 @@
 #include "resolve/sites/extract_link.h"
 #include "transfer/file_system.h"
 
+#include <cassert>
 #include <limits>
 #include <string>
 #include <utility>
@@ -146,7 +147,9 @@ void ItemJob::Finish(const Outcome& outcome, std::optional<list::NameKind> place
             i.name.clear();
         }
     });
+    telling_done_ = true;
     on_done_();
+    telling_done_ = false;
 }
 
 // The job's item; none once it has left the list, and the job then ends
@@ -160,6 +163,7 @@ const DownloadItem* ItemJob::ItemOrCancel() {
 void ItemJob::Change(const ItemChange& change) { s_.queue.Modify(key_, change); }
 
 void ItemJob::Start() {
+    assert(step_ == Step::kIdle && "a job starts once");
     const DownloadItem* item = ItemOrCancel();
     if (item == nullptr) return;
     // Taken before the probe tells the size afresh.

@@ -20,6 +20,7 @@
 #include "transfer/probe.h"
 #include "transfer/time_limits.h"
 
+#include <cassert>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -77,7 +78,7 @@ public:
     // job's last step: the job must not be destroyed from inside it.
     ItemJob(JobServices& services, list::ItemKey key, std::function<void()> on_done);
     // Ends the step under way, if any, and leaves the item as it is.
-    ~ItemJob() = default;
+    ~ItemJob() { assert(!telling_done_ && "a job is not destroyed from inside its on_done"); }
     ItemJob(const ItemJob&) = delete;
     ItemJob& operator=(const ItemJob&) = delete;
 
@@ -139,6 +140,8 @@ private:
     std::pair<list::SizeKind, int64_t> size_before_{list::SizeKind::kNotProbed, 0};
     // Where the item's requests may go: public only, once one began there.
     platform::HttpRequest::Reach reach_ = platform::HttpRequest::Reach::kFirstDecides;
+    // While on_done runs, for the destructor's check.
+    bool telling_done_ = false;
 };
 
 } // namespace tarnwick::driver

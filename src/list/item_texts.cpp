@@ -4,6 +4,7 @@
 #include "resolve/file_naming.h"
 #include "resolve/site_index.h"
 
+#include <cassert>
 #include <cmath>
 #include <limits>
 
@@ -25,6 +26,7 @@ std::string PreparingText(const DownloadItem& item) {
 } // namespace
 
 int64_t PercentOf(int64_t part, int64_t whole) {
+    assert(whole > 0);
     const double percent =
         std::nearbyint(static_cast<double>(part) / static_cast<double>(whole) * 100.0);
     constexpr double kLimit = 9223372036854775807.0; // 2 to the 63, as a double

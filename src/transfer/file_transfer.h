@@ -23,6 +23,7 @@
 #include "transfer/time_limits.h"
 #include "transfer/write_behind.h"
 
+#include <cassert>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -90,7 +91,10 @@ public:
     // Before Start or Adopt: where the requests may go. An answer that began
     // on a public address makes "the first connection decides" public only
     // for the requests after it.
-    void SetReach(platform::HttpRequest::Reach reach) { reach_ = reach; }
+    void SetReach(platform::HttpRequest::Reach reach) {
+        assert(exchange_ == nullptr && "the reach is set before the request starts");
+        reach_ = reach;
+    }
 
     // The temporary file, from the moment the answer began.
     const std::string& TemporaryPath() const { return file_.Path(); }

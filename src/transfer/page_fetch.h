@@ -12,6 +12,7 @@
 #include "transfer/rate_watch.h"
 #include "transfer/time_limits.h"
 
+#include <cassert>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -58,7 +59,10 @@ public:
     // fetch at once, complete, with the exchange in the result.
     void HandOverVideos() { hand_over_videos_ = true; }
     // Before Start: where the request may go.
-    void SetReach(platform::HttpRequest::Reach reach) { reach_ = reach; }
+    void SetReach(platform::HttpRequest::Reach reach) {
+        assert(exchange_ == nullptr && "the reach is set before the request starts");
+        reach_ = reach;
+    }
 
 private:
     void OnAnswer(const platform::HttpAnswer& answer) override;

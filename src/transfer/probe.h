@@ -9,6 +9,7 @@
 #include "platform/http_client.h"
 #include "transfer/time_limits.h"
 
+#include <cassert>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -51,7 +52,10 @@ public:
     void Start(const std::string& link, DoneHandler on_done);
     // Before Start: where the request may go. A request refused by its
     // reach tells nothing, as one that got no answer.
-    void SetReach(platform::HttpRequest::Reach reach) { reach_ = reach; }
+    void SetReach(platform::HttpRequest::Reach reach) {
+        assert(exchange_ == nullptr && "the reach is set before the request starts");
+        reach_ = reach;
+    }
 
 private:
     void OnAnswer(const platform::HttpAnswer& answer) override;
