@@ -179,7 +179,7 @@ public:
     // as soon as curl allows.
     void Abandon(uint64_t id);
     // The exchange `id` is heard by `receiver` from now on.
-    void Redirect(uint64_t id, platform::HttpReceiver& receiver);
+    void SetReceiver(uint64_t id, platform::HttpReceiver& receiver);
     // The client is gone: silences every receiver and frees everything, once
     // no call from Qt into this object is under way.
     void Close();
@@ -262,7 +262,7 @@ CurlExchange::~CurlExchange() {
 }
 
 void CurlExchange::SetReceiver(platform::HttpReceiver& receiver) {
-    if (const auto core = core_.lock()) core->Redirect(id_, receiver);
+    if (const auto core = core_.lock()) core->SetReceiver(id_, receiver);
 }
 
 } // namespace
@@ -401,7 +401,7 @@ void CurlCore::Abandon(uint64_t id) {
     Free(found);
 }
 
-void CurlCore::Redirect(uint64_t id, platform::HttpReceiver& receiver) {
+void CurlCore::SetReceiver(uint64_t id, platform::HttpReceiver& receiver) {
     const auto found = transfers_.find(id);
     if (found != transfers_.end() && found->second->receiver != nullptr) {
         found->second->receiver = &receiver;
