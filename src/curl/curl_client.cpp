@@ -1,7 +1,5 @@
 #include "curl/curl_client.h"
 
-#include "common/text.h"
-
 #include <QObject>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -69,9 +67,6 @@ struct Transfer {
     // connection is used.
     std::string refused;
 
-    // The head being received; only the final answer's is kept.
-    std::string header_text;
-    bool location_seen = false;
     bool head_ended = false;    // the blank line of an answer other than an interim one
     bool head_complete = false; // ... and of the final answer
     bool answered = false;      // OnAnswer was called
@@ -100,31 +95,48 @@ std::string EffectiveUrl(CURL* easy) {
     return url != nullptr ? url : "";
 }
 
-// Takes one header line of `transfer`'s answers; true when it is the blank
-// line that ends the final answer's head. Interim answers and redirects that
-// curl follows start afresh; the trailers of a chunked body are left out.
-bool CollectHeaderLine(Transfer& transfer, std::string_view line) {
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+// Whether the head of the latest answer has a Location field.
+bool HasLocation(CURL* easy) {
+    curl_header* location = nullptr;
+    return curl_easy_header(easy, "Location", 0, CURLH_HEADER, -1, &location) == CURLHE_OK;
+}
+
+// A field's value without the blanks around it. curl leaves the line's CR
+// in a value that is empty.
+std::string_view Trimmed(std::string_view value) {
+    constexpr std::string_view kBlanks = " \t\r\n";
+    value.remove_prefix(std::min(value.find_first_not_of(kBlanks), value.size()));
+    value.remove_suffix(value.size() - (value.find_last_not_of(kBlanks) + 1));
+    return value;
+}
+
+// The header fields of the latest answer, as curl keeps them: neither those
+// of interim answers nor trailers.
+std::vector<platform::HttpField> LatestFields(CURL* easy) {
+    std::vector<platform::HttpField> fields;
+    curl_header* field = nullptr;
+    while ((field = curl_easy_nextheader(easy, CURLH_HEADER, -1, field)) != nullptr) {
+        fields.push_back({field->name, std::string(Trimmed(field->value))});
+    }
+    return fields;
+}
+
+// Follows the head lines of `transfer`'s answers; true for the blank line
+// that ends the final answer's head. Interim answers and redirects that curl
+// follows start afresh; the trailers of a chunked body are left out.
+bool EndsFinalHead(Transfer& transfer, std::string_view line) {
     if (line.starts_with("HTTP/")) {
-        transfer.header_text.clear();
-        transfer.location_seen = false;
         transfer.head_ended = false;
         transfer.head_complete = false;
-    } else if (transfer.head_complete) {
         return false;
     }
-    if (line.empty()) {
-        const long code = ResponseCode(transfer.easy);
-        const bool interim = code >= 100 && code < 200;
-        const bool redirect = code >= 300 && code < 400 && transfer.location_seen;
-        transfer.head_ended = !interim;
-        transfer.head_complete = !interim && !redirect;
-        return transfer.head_complete;
-    }
-    if (text::StartsWithIgnoreCase(line, "location:")) transfer.location_seen = true;
-    transfer.header_text.append(line);
-    transfer.header_text.append("\r\n");
-    return false;
+    if (transfer.head_complete || (line != "\r\n" && line != "\n")) return false;
+    const long code = ResponseCode(transfer.easy);
+    const bool interim = code >= 100 && code < 200;
+    const bool redirect = code >= 300 && code < 400 && HasLocation(transfer.easy);
+    transfer.head_ended = !interim;
+    transfer.head_complete = !interim && !redirect;
+    return transfer.head_complete;
 }
 
 class CurlExchange : public platform::HttpExchange {
@@ -167,7 +179,7 @@ public:
     // as soon as curl allows.
     void Abandon(uint64_t id);
     // The exchange `id` is heard by `receiver` from now on.
-    void Redirect(uint64_t id, platform::HttpReceiver& receiver);
+    void SetReceiver(uint64_t id, platform::HttpReceiver& receiver);
     // The client is gone: silences every receiver and frees everything, once
     // no call from Qt into this object is under way.
     void Close();
@@ -250,7 +262,7 @@ CurlExchange::~CurlExchange() {
 }
 
 void CurlExchange::SetReceiver(platform::HttpReceiver& receiver) {
-    if (const auto core = core_.lock()) core->Redirect(id_, receiver);
+    if (const auto core = core_.lock()) core->SetReceiver(id_, receiver);
 }
 
 } // namespace
@@ -389,7 +401,7 @@ void CurlCore::Abandon(uint64_t id) {
     Free(found);
 }
 
-void CurlCore::Redirect(uint64_t id, platform::HttpReceiver& receiver) {
+void CurlCore::SetReceiver(uint64_t id, platform::HttpReceiver& receiver) {
     const auto found = transfers_.find(id);
     if (found != transfers_.end() && found->second->receiver != nullptr) {
         found->second->receiver = &receiver;
@@ -531,9 +543,8 @@ void CurlCore::Finish(CURL* easy, CURLcode result) {
 void CurlCore::DeliverAnswer(Transfer& transfer) {
     transfer.answered = true;
     const platform::HttpAnswer answer{static_cast<int>(ResponseCode(transfer.easy)),
-                                      std::move(transfer.header_text), EffectiveUrl(transfer.easy),
+                                      LatestFields(transfer.easy), EffectiveUrl(transfer.easy),
                                       transfer.began_public.value_or(false)};
-    transfer.header_text.clear();
     transfer.receiver->OnAnswer(answer);
 }
 
@@ -630,7 +641,7 @@ size_t CurlCore::HeaderCallback(char* data, size_t size, size_t count, void* use
     Transfer& transfer = *static_cast<Transfer*>(user);
     const size_t bytes = size * count;
     if (transfer.receiver == nullptr) return kAbortTransfer;
-    if (CollectHeaderLine(transfer, std::string_view(data, bytes)) && !transfer.answered) {
+    if (EndsFinalHead(transfer, std::string_view(data, bytes)) && !transfer.answered) {
         // The receiver may destroy the exchange; the transfer lives on until
         // curl's call returns.
         transfer.core->DeliverAnswer(transfer);

@@ -5,9 +5,13 @@
 // connection.
 #pragma once
 
+#include "common/text.h"
+
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarnwick::platform {
@@ -44,16 +48,40 @@ struct HttpRequest {
     std::vector<std::string> headers;
 };
 
+// One header field of an answer: its name in the letter case received, and
+// its value without the blanks around it.
+struct HttpField {
+    std::string name;
+    std::string value;
+    bool operator==(const HttpField&) const = default;
+};
+
 // The head of the final answer, after redirects and interim answers.
 struct HttpAnswer {
     int status = 0;
-    // The status line and the header lines, each ended by CR LF, in the
-    // letter case received; without the blank line that ends them.
-    std::string raw_headers;
+    // The header fields in the order received; no trailers.
+    std::vector<HttpField> fields = {};
     // The address that answered, after redirects; empty when not known.
     std::string url = {};
     // Whether the exchange's first request went to a public address.
     bool began_public = false;
+
+    // The values of every field named `name`, compared without letter case,
+    // in the order received.
+    std::vector<std::string_view> Values(std::string_view name) const {
+        std::vector<std::string_view> values;
+        for (const HttpField& field : fields) {
+            if (text::EqualsIgnoreCase(field.name, name)) values.emplace_back(field.value);
+        }
+        return values;
+    }
+    // The first of them; none when no field has that name.
+    std::optional<std::string_view> Value(std::string_view name) const {
+        for (const HttpField& field : fields) {
+            if (text::EqualsIgnoreCase(field.name, name)) return field.value;
+        }
+        return std::nullopt;
+    }
 };
 
 // Where the requests that follow an answer may go: once an exchange began

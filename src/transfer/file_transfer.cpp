@@ -19,7 +19,7 @@ bool FolderIsTheProblem(int error) {
 // The video's size, when the answer's range starts at `first` and runs to
 // its end.
 std::optional<int64_t> TotalOfRangeFrom(const platform::HttpAnswer& answer, int64_t first) {
-    const std::optional<ContentRange> range = ContentRangeField(answer.raw_headers);
+    const std::optional<ContentRange> range = ContentRangeField(answer);
     if (!range || range->first != first || !range->total || range->last + 1 != *range->total) {
         return std::nullopt;
     }
@@ -130,7 +130,7 @@ void FileTransfer::Request(int64_t from) {
 // A partial answer that goes on exactly where the file ends, to the end of a
 // video of the size it had; never one of coded bytes.
 bool FileTransfer::TakesTheRest(const platform::HttpAnswer& answer) const {
-    if (IsContentCoded(answer.raw_headers)) return false;
+    if (IsContentCoded(answer)) return false;
     const std::optional<int64_t> total = TotalOfRangeFrom(answer, asked_from_);
     return total && (!earlier_total_ || *earlier_total_ == *total);
 }
@@ -143,7 +143,7 @@ void FileTransfer::AskForTheWhole() {
 
 void FileTransfer::OnAnswer(const platform::HttpAnswer& answer) {
     http_status_ = answer.status;
-    coded_ = IsContentCoded(answer.raw_headers);
+    coded_ = IsContentCoded(answer);
     reach_ = platform::ReachAfter(reach_, answer.began_public);
     if (asked_from_ > 0 && !asked_again_ &&
         ((answer.status == 206 && !TakesTheRest(answer)) || answer.status == 416)) {
@@ -160,7 +160,7 @@ void FileTransfer::OnAnswer(const platform::HttpAnswer& answer) {
         Finish(Outcome::Failed(Reason::kErrorAnswer, {}, answer.status));
         return;
     }
-    if (IsHtmlMediaType(MediaTypeField(answer.raw_headers))) {
+    if (IsHtmlMediaType(MediaTypeField(answer))) {
         // A web page ("please log in") where the video should be.
         Finish(Outcome::Failed(Reason::kHtmlInsteadOfVideo, {}, answer.status));
         return;
@@ -188,8 +188,8 @@ bool FileTransfer::BeginWhole(const platform::HttpAnswer& answer) {
         return false;
     }
     // The lengths and validator of coded bytes say nothing of the video's.
-    validator_ = coded_ ? std::string() : ValidatorField(answer.raw_headers);
-    size_ = coded_ ? std::nullopt : ContentLengthField(answer.raw_headers);
+    validator_ = coded_ ? std::string() : ValidatorField(answer);
+    size_ = coded_ ? std::nullopt : ContentLengthField(answer);
     received_ = 0;
     return true;
 }

@@ -8,8 +8,6 @@
 namespace tarnwick::transfer {
 namespace {
 
-constexpr std::string_view kLineEnd = "\r\n";
-
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -123,32 +121,17 @@ std::optional<int64_t> NonNegativeNumber(std::string_view text) {
 
 } // namespace
 
-std::vector<std::string_view> FieldValues(std::string_view raw, std::string_view name) {
-    std::vector<std::string_view> values;
-    size_t start = raw.find(kLineEnd); // past the status line
-    while (start != std::string_view::npos && start < raw.size()) {
-        start += kLineEnd.size();
-        const size_t end = std::min(raw.find(kLineEnd, start), raw.size());
-        const std::string_view line = raw.substr(start, end - start);
-        const size_t colon = line.find(':');
-        if (colon != std::string_view::npos &&
-            text::EqualsIgnoreCase(TrimBlanks(line.substr(0, colon)), name)) {
-            values.push_back(TrimBlanks(line.substr(colon + 1)));
-        }
-        start = end;
+size_t HeaderBlockSize(const platform::HttpAnswer& answer) {
+    size_t size = 0;
+    for (const platform::HttpField& field : answer.fields) {
+        size += field.name.size() + field.value.size() + 4; // ": " and CR LF
     }
-    return values;
+    return size;
 }
 
-std::optional<std::string_view> FieldValue(std::string_view raw, std::string_view name) {
-    const std::vector<std::string_view> values = FieldValues(raw, name);
-    if (values.empty()) return std::nullopt;
-    return values.front();
-}
-
-std::optional<int64_t> ContentLengthField(std::string_view raw) {
+std::optional<int64_t> ContentLengthField(const platform::HttpAnswer& answer) {
     std::optional<int64_t> length;
-    for (const std::string_view value : FieldValues(raw, "content-length")) {
+    for (const std::string_view value : answer.Values("content-length")) {
         const std::optional<int64_t> parsed = NonNegativeNumber(value);
         if (!parsed || (length && *length != *parsed)) return std::nullopt;
         length = parsed;
@@ -156,8 +139,8 @@ std::optional<int64_t> ContentLengthField(std::string_view raw) {
     return length;
 }
 
-std::optional<ContentRange> ContentRangeField(std::string_view raw) {
-    const std::optional<std::string_view> value = FieldValue(raw, "content-range");
+std::optional<ContentRange> ContentRangeField(const platform::HttpAnswer& answer) {
+    const std::optional<std::string_view> value = answer.Value("content-range");
     if (!value || !text::ToLowerAscii(value->substr(0, 6)).starts_with("bytes ")) {
         return std::nullopt;
     }
@@ -180,8 +163,8 @@ std::optional<ContentRange> ContentRangeField(std::string_view raw) {
     return range;
 }
 
-bool IsContentCoded(std::string_view raw) {
-    for (std::string_view value : FieldValues(raw, "content-encoding")) {
+bool IsContentCoded(const platform::HttpAnswer& answer) {
+    for (std::string_view value : answer.Values("content-encoding")) {
         while (!value.empty()) {
             const size_t comma = std::min(value.find(','), value.size());
             const std::string_view coding = TrimBlanks(value.substr(0, comma));
@@ -192,17 +175,17 @@ bool IsContentCoded(std::string_view raw) {
     return false;
 }
 
-std::string ValidatorField(std::string_view raw) {
-    const std::optional<std::string_view> tag = FieldValue(raw, "etag");
+std::string ValidatorField(const platform::HttpAnswer& answer) {
+    const std::optional<std::string_view> tag = answer.Value("etag");
     if (tag && tag->size() >= 2 && tag->front() == '"' && tag->back() == '"') {
         return std::string(*tag);
     }
-    const std::optional<std::string_view> modified = FieldValue(raw, "last-modified");
+    const std::optional<std::string_view> modified = answer.Value("last-modified");
     return modified ? std::string(*modified) : std::string();
 }
 
-std::string MediaTypeField(std::string_view raw) {
-    const std::optional<std::string_view> value = FieldValue(raw, "content-type");
+std::string MediaTypeField(const platform::HttpAnswer& answer) {
+    const std::optional<std::string_view> value = answer.Value("content-type");
     if (!value) return {};
     return text::ToLowerAscii(TrimBlanks(value->substr(0, value->find(';'))));
 }
@@ -211,8 +194,8 @@ bool IsHtmlMediaType(std::string_view media_type) {
     return media_type == "text/html" || media_type == "application/xhtml+xml";
 }
 
-std::string DispositionFileName(std::string_view raw) {
-    const std::optional<std::string_view> value = FieldValue(raw, "content-disposition");
+std::string DispositionFileName(const platform::HttpAnswer& answer) {
+    const std::optional<std::string_view> value = answer.Value("content-disposition");
     if (!value) return {};
     std::optional<std::string> plain;
     for (const auto& [name, parameter] : Parameters(*value)) {

@@ -28,11 +28,11 @@ void PageFetch::OnAnswer(const platform::HttpAnswer& answer) {
     answered_from_ = answer.url;
     began_public_ = answer.began_public;
     // The length of a coded page is not that of the bytes it is read as.
-    if (!IsContentCoded(answer.raw_headers)) size_ = ContentLengthField(answer.raw_headers);
+    if (!IsContentCoded(answer)) size_ = ContentLengthField(answer);
     watch_.Answered();
     rate_.Start();
     if (hand_over_videos_ && answer.status >= 200 && answer.status < 300 &&
-        MediaTypeField(answer.raw_headers).starts_with("video/")) {
+        MediaTypeField(answer).starts_with("video/")) {
         watch_.Stop();
         rate_.Stop();
         Result result{Outcome::Complete(),  http_status_, answered_from_, {},

@@ -13,9 +13,9 @@ namespace {
 // its part, and the whole is the complete length of its Content-Range; a
 // coded answer's lengths are those of the coded bytes, not of the file.
 std::optional<int64_t> WholeLength(const platform::HttpAnswer& answer) {
-    if (IsContentCoded(answer.raw_headers)) return std::nullopt;
-    if (answer.status != 206) return ContentLengthField(answer.raw_headers);
-    const std::optional<ContentRange> range = ContentRangeField(answer.raw_headers);
+    if (IsContentCoded(answer)) return std::nullopt;
+    if (answer.status != 206) return ContentLengthField(answer);
+    const std::optional<ContentRange> range = ContentRangeField(answer);
     return range ? range->total : std::nullopt;
 }
 
@@ -29,10 +29,10 @@ ProbeFindings FindingsOfAnswer(const platform::HttpAnswer& answer) {
     }
     if (answer.status < 200 || answer.status >= 300) return findings;
     findings.existence = ProbeFindings::Existence::kExists;
-    if (answer.raw_headers.size() > kHeaderBlockLimit) return findings;
+    if (HeaderBlockSize(answer) > kHeaderBlockLimit) return findings;
     findings.size = WholeLength(answer);
-    findings.file_name = DispositionFileName(answer.raw_headers);
-    findings.media_type = MediaTypeField(answer.raw_headers);
+    findings.file_name = DispositionFileName(answer);
+    findings.media_type = MediaTypeField(answer);
     return findings;
 }
 

@@ -17,13 +17,23 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
+
+namespace tarnwick::platform {
+
+void PrintTo(const HttpField& field, std::ostream* out) {
+    *out << '"' << field.name << ": " << field.value << '"';
+}
+
+} // namespace tarnwick::platform
 
 namespace tarnwick::curl {
 namespace {
 
 using platform::HttpAnswer;
+using Fields = std::vector<platform::HttpField>;
 using platform::HttpEnd;
 using platform::HttpRequest;
 using test_support::Answer;
@@ -195,30 +205,52 @@ TEST_F(CurlClientTest, AnswersArriveAsOneHeadThenTheWholeBody) {
         const char* name;
         Answer answer;
         int status;
-        std::string raw_headers;
+        Fields fields;
         std::string body;
     };
     const Case cases[] = {
-        {"plain", Answer::Http(200, "OK", {"X-Kind: plain"}, "hello body"), 200,
-         "HTTP/1.1 200 OK\r\nX-Kind: plain\r\nContent-Length: 10\r\n", "hello body"},
+        {"plain",
+         Answer::Http(200, "OK", {"X-Kind: plain"}, "hello body"),
+         200,
+         {{"X-Kind", "plain"}, {"Content-Length", "10"}},
+         "hello body"},
+        {"blanks around values, names in any case",
+         Answer()
+             .Head("HTTP/1.1 200 OK\r\nx-KIND:  \t plain \t\r\nContent-Length:2\r\n\r\n")
+             .Body("ok"),
+         200,
+         {{"x-KIND", "plain"}, {"Content-Length", "2"}},
+         "ok"},
         {"chunked with a trailer",
          Answer()
              .Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n")
              .Body(ChunkedWithTrailer({"one ", "two ", "three"})),
-         200, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n", "one two three"},
+         200,
+         {{"Transfer-Encoding", "chunked"}},
+         "one two three"},
         {"after an interim answer",
          Answer()
              .Head("HTTP/1.1 100 Continue\r\nX-Interim: 1\r\n\r\n"
                    "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n")
              .Body("ok"),
-         200, "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n", "ok"},
+         200,
+         {{"Content-Length", "2"}},
+         "ok"},
         {"bare line feeds",
-         Answer().Head("HTTP/1.1 200 OK\nA: 1\nContent-Length: 2\n\n").Body("ok"), 200,
-         "HTTP/1.1 200 OK\r\nA: 1\r\nContent-Length: 2\r\n", "ok"},
-        {"not found", Answer::Http(404, "Not Found", {}, "missing"), 404,
-         "HTTP/1.1 404 Not Found\r\nContent-Length: 7\r\n", "missing"},
-        {"a redirect that goes nowhere", Answer::Http(302, "Found", {"Location:"}), 302,
-         "HTTP/1.1 302 Found\r\nLocation:\r\nContent-Length: 0\r\n", ""},
+         Answer().Head("HTTP/1.1 200 OK\nA: 1\nContent-Length: 2\n\n").Body("ok"),
+         200,
+         {{"A", "1"}, {"Content-Length", "2"}},
+         "ok"},
+        {"not found",
+         Answer::Http(404, "Not Found", {}, "missing"),
+         404,
+         {{"Content-Length", "7"}},
+         "missing"},
+        {"a redirect that goes nowhere",
+         Answer::Http(302, "Found", {"Location:"}),
+         302,
+         {{"Location", ""}, {"Content-Length", "0"}},
+         ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -228,7 +260,7 @@ TEST_F(CurlClientTest, AnswersArriveAsOneHeadThenTheWholeBody) {
         EXPECT_EQ(recorder.Calls(), c.body.empty() ? "answer end" : "answer body end");
         ASSERT_TRUE(recorder.answer.has_value());
         EXPECT_EQ(recorder.answer->status, c.status);
-        EXPECT_EQ(recorder.answer->raw_headers, c.raw_headers);
+        EXPECT_EQ(recorder.answer->fields, c.fields);
         EXPECT_EQ(recorder.body, c.body);
         ASSERT_TRUE(recorder.Ended());
         EXPECT_EQ(recorder.end->kind, HttpEnd::Kind::kComplete);
@@ -293,8 +325,7 @@ TEST_F(CurlClientTest, AHeadGoesAsAnUncachedHttpOnePointZeroRequestWithTheAgent)
     EXPECT_EQ(got.Header("Pragma"), "no-cache");
     EXPECT_EQ(got.Header("Cache-Control"), "no-cache");
     EXPECT_EQ(recorder.Calls(), "answer end");
-    EXPECT_EQ(recorder.answer->raw_headers,
-              "HTTP/1.1 200 OK\r\nX-Size: 7\r\nContent-Length: 4\r\n");
+    EXPECT_EQ(recorder.answer->fields, (Fields{{"X-Size", "7"}, {"Content-Length", "4"}}));
     EXPECT_EQ(recorder.end->kind, HttpEnd::Kind::kComplete);
 }
 
@@ -380,8 +411,7 @@ TEST_F(CurlClientTest, ARedirectIsFollowedAndOnlyTheFinalHeadIsGiven) {
     Fetch(Get("/old"), recorder);
     EXPECT_EQ(recorder.Calls(), "answer body end");
     EXPECT_EQ(recorder.answer->status, 200);
-    EXPECT_EQ(recorder.answer->raw_headers,
-              "HTTP/1.1 200 OK\r\nX-From: new\r\nContent-Length: 5\r\n");
+    EXPECT_EQ(recorder.answer->fields, (Fields{{"X-From", "new"}, {"Content-Length", "5"}}));
     EXPECT_EQ(recorder.body, "final");
     EXPECT_EQ(server_.Requests().at(1).target, "/new");
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace tarnwick::fakes {
 namespace {
 
@@ -20,12 +22,36 @@ private:
     std::shared_ptr<FakeHttp::Exchange> exchange_;
 };
 
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
 } // namespace
+
+platform::HttpAnswer AnswerOf(int status, std::string_view header_lines) {
+    platform::HttpAnswer answer{status};
+    if (header_lines.starts_with("HTTP/")) {
+        header_lines.remove_prefix(std::min(header_lines.find("\r\n"), header_lines.size()));
+    }
+    while (!header_lines.empty()) {
+        const size_t end = std::min(header_lines.find("\r\n"), header_lines.size());
+        const std::string_view line = header_lines.substr(0, end);
+        header_lines.remove_prefix(std::min(end + 2, header_lines.size()));
+        const size_t colon = line.find(':');
+        if (colon == std::string_view::npos) continue;
+        answer.fields.push_back({std::string(Trimmed(line.substr(0, colon))),
+                                 std::string(Trimmed(line.substr(colon + 1)))});
+    }
+    return answer;
+}
 
 void FakeHttp::Exchange::Answer(int status, const std::string& headers, bool from_public) {
     if (!IsOpen()) return ADD_FAILURE() << "answer to a closed request for " << request.url;
-    receiver_->OnAnswer(
-        {status, "HTTP/1.1 " + std::to_string(status) + " Reason\r\n" + headers, {}, from_public});
+    platform::HttpAnswer answer = AnswerOf(status, headers);
+    answer.began_public = from_public;
+    receiver_->OnAnswer(answer);
 }
 
 void FakeHttp::Exchange::Body(const std::string& bytes) {

@@ -9,9 +9,14 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarnwick::fakes {
+
+// An answer's head from header lines as a server sends them, "Name: value"
+// each ended by CR LF; a status line before them is left out.
+platform::HttpAnswer AnswerOf(int status, std::string_view header_lines);
 
 // A canned reply, played by FakeHttp::ServeAll.
 struct FakeReply {

@@ -25,7 +25,8 @@ struct AnswerCase {
 class FindingsTest : public testing::TestWithParam<AnswerCase> {};
 
 TEST_P(FindingsTest, FollowTheStatusAndTheFields) {
-    EXPECT_EQ(FindingsOfAnswer({GetParam().status, GetParam().raw}), GetParam().findings);
+    EXPECT_EQ(FindingsOfAnswer(fakes::AnswerOf(GetParam().status, GetParam().raw)),
+              GetParam().findings);
 }
 
 const std::string kOk = "HTTP/1.1 200 OK\r\n";
