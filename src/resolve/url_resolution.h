@@ -1,6 +1,6 @@
 // Addresses as a page writes them, made absolute: reference resolution after
 // RFC 3986, and the web addresses (http and https) a video can come from.
-// Not on curl's URL parser (curl::CurlUrlResolver): that one encodes blanks
+// Not on curl's URL parser (see its test in tests/curl): that one encodes blanks
 // ("+" in a query), drops an empty query and refuses control characters, so
 // an address would no longer be the one the page wrote.
 #pragma once
