@@ -3,6 +3,7 @@
 // the running program and ends. "--no-clipboard-polling" keeps the polling
 // timer from standing in for a clipboard watcher that cannot start, so that
 // the watcher can be tried alone.
+#include "app/malloc_arena.h"
 #include "app/tarnwick_app.h"
 #include "common/app_info.h"
 #include "qt/desktop_entry.h"
@@ -59,6 +60,7 @@ bool HandOver(InstanceLock& lock, const std::vector<std::string>& texts) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    tarnwick::app::UseOneMallocArena();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tarnwick");
     QApplication::setOrganizationName("Orvelle Tarnwick");
