@@ -105,7 +105,7 @@ void DownloadQueue::Insert(int position, DownloadItem item) {
     auto entry = std::make_unique<Entry>();
     entry->item = std::move(item);
     entry->position = position;
-    addresses_.Insert(entry.get());
+    addresses_.insert(entry.get());
     NoteName(entry->item);
     order_.insert(order_.begin() + position, entry.get());
     // Keys only grow: the table stays sorted.
@@ -127,9 +127,9 @@ std::vector<ItemKey> DownloadQueue::InsertMany(std::vector<Placed> items) {
 }
 
 std::optional<ItemKey> DownloadQueue::KeyOfAddress(const std::string& address) const {
-    const Entry* found = addresses_.Find(address);
-    if (found == nullptr) return std::nullopt;
-    return found->item.key;
+    const auto found = addresses_.find(std::string_view(address));
+    if (found == addresses_.end()) return std::nullopt;
+    return (*found)->item.key;
 }
 
 bool DownloadQueue::Remove(ItemKey key) {
@@ -138,7 +138,7 @@ bool DownloadQueue::Remove(ItemKey key) {
     Tell([&](QueueObserver& o) { o.OnRemoving(position); });
     order_.erase(order_.begin() + position);
     const auto found = EntryOf(key);
-    addresses_.Erase(found->get());
+    addresses_.erase(found->get());
     ForgetName((*found)->item);
     entries_.erase(found);
     Tell([&](QueueObserver& o) { o.OnRemoved(position); });
@@ -171,7 +171,7 @@ void DownloadQueue::RemoveRange(int first, int last) {
     const auto begin = order_.begin() + first;
     const auto end = order_.begin() + last + 1;
     for (auto entry = begin; entry != end; ++entry) {
-        addresses_.Erase(*entry);
+        addresses_.erase(*entry);
         ForgetName((*entry)->item);
         (*entry)->removed = true;
     }
