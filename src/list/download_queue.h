@@ -4,6 +4,7 @@
 // grid is its position + 1.
 #pragma once
 
+#include "common/observer_list.h"
 #include "list/download_item.h"
 
 #include <functional>
@@ -29,7 +30,8 @@ enum ItemField : unsigned {
 };
 
 // Hears of every change. The "-ing" calls come before the change, the others
-// after it. Observers must not change the queue from inside these calls.
+// after it. Observers must not change the queue from inside these calls; they
+// may add and remove observers (common/observer_list.h).
 class QueueObserver {
 public:
     virtual ~QueueObserver() = default;
@@ -65,8 +67,8 @@ public:
     DownloadQueue(const DownloadQueue&) = delete;
     DownloadQueue& operator=(const DownloadQueue&) = delete;
 
-    void AddObserver(QueueObserver* observer);
-    void RemoveObserver(QueueObserver* observer);
+    void AddObserver(QueueObserver* observer) { observers_.Add(observer); }
+    void RemoveObserver(QueueObserver* observer) { observers_.Remove(observer); }
 
     int Count() const { return static_cast<int>(order_.size()); }
     bool IsEmpty() const { return order_.empty(); }
@@ -138,8 +140,6 @@ private:
     void Swap(int position);
     // Unlists the entries from `first` to `last`, telling it as one range.
     void RemoveRange(int first, int last);
-    template <typename Call>
-    void Tell(Call call);
 
     std::vector<Entry*> order_;
     // The entries by key. Keys only grow, so adding keeps them sorted; a
@@ -167,7 +167,7 @@ private:
     };
     std::unordered_set<Entry*, AddressHash, AddressEqual> addresses_;
     std::unordered_multiset<std::string> names_; // of the items with a name
-    std::vector<QueueObserver*> observers_;
+    ObserverList<QueueObserver> observers_;
     ItemKey last_key_ = 0;
 };
 
