@@ -141,10 +141,9 @@ void ListKeeper::Flush() {
     for (UnderWay& item : under_way_) {
         if (std::exchange(item.due, false)) due.push_back(item.key);
     }
-    // A write that fails leaves the timer to write the whole list again.
+    // A write that fails starts the timer again, for the whole list.
     timer_->Stop();
     for (const ItemKey key : due) {
-        if (stale_) return;
         if (const DownloadItem* item = queue_.Find(key)) Write(*item);
     }
 }
@@ -301,8 +300,7 @@ void ListKeeper::WriteDueProgress() {
     }
     std::optional<platform::TimePoint> next;
     for (const ItemKey key : due) {
-        // A write failed: the timer now waits to write the whole list.
-        if (stale_) return;
+        // After a write that failed, none is under way any more.
         const DownloadItem* item = queue_.Find(key);
         UnderWay* written = FindUnderWay(key);
         if (written == nullptr || !written->due) continue;
