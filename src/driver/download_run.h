@@ -13,7 +13,6 @@
 #include <memory>
 #include <optional>
 #include <unordered_set>
-#include <vector>
 
 namespace tarnwick::driver {
 
