@@ -4,6 +4,7 @@
 // timer from standing in for a clipboard watcher that cannot start, so that
 // the watcher can be tried alone. "--verbose" writes a trace of what the
 // program does to stderr.
+#include "app/malloc_arena.h"
 #include "app/tarnwick_app.h"
 #include "common/app_info.h"
 #include "qt/desktop_entry.h"
@@ -61,6 +62,7 @@ bool HandOver(InstanceLock& lock, const std::vector<std::string>& texts) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    tarnwick::app::UseOneMallocArena();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tarnwick");
     QApplication::setOrganizationName("Orvelle Tarnwick");

@@ -4,6 +4,7 @@
 // child process and times it from the outside. The child then starts the
 // program again and again, in turns with an empty kept list and with the
 // full one, and times each start: the difference is the list's load.
+#include "app/malloc_arena.h"
 #include "app/tarnwick_app.h"
 #include "qt/qml_skin_player.h"
 
@@ -76,6 +77,8 @@ double TimedStart(tarnwick::fakes::FakeAppPaths& paths, const std::string& data_
 }
 
 int RunChild(int argc, char* argv[]) {
+    // As the program starts.
+    tarnwick::app::UseOneMallocArena();
     QApplication app(argc, argv);
     // As the program draws its skin.
     tarnwick::qt::ChooseSkinRenderer();

@@ -32,14 +32,8 @@ void DownloadRun::Stop() {
     TellStateChanged();
 }
 
-void DownloadRun::RemoveObserver(RunObserver* observer) {
-    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
-}
-
 void DownloadRun::TellStateChanged() {
-    for (RunObserver* observer : std::vector<RunObserver*>(observers_)) {
-        observer->OnRunStateChanged();
-    }
+    observers_.Notify([](RunObserver& observer) { observer.OnRunStateChanged(); });
 }
 
 void DownloadRun::Release() {
@@ -60,7 +54,7 @@ void DownloadRun::StartNextItem() {
     if (!key) {
         running_ = false;
         taken_.clear();
-        for (RunObserver* observer : std::vector<RunObserver*>(observers_)) observer->OnRunEnded();
+        observers_.Notify([](RunObserver& observer) { observer.OnRunEnded(); });
         TellStateChanged();
         return;
     }

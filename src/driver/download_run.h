@@ -5,6 +5,7 @@
 // reaches is processed exactly once.
 #pragma once
 
+#include "common/observer_list.h"
 #include "driver/item_job.h"
 #include "list/download_queue.h"
 #include "platform/clock.h"
@@ -12,7 +13,6 @@
 #include <memory>
 #include <optional>
 #include <unordered_set>
-#include <vector>
 
 namespace tarnwick::driver {
 
@@ -32,8 +32,8 @@ public:
     DownloadRun(const DownloadRun&) = delete;
     DownloadRun& operator=(const DownloadRun&) = delete;
 
-    void AddObserver(RunObserver* observer) { observers_.push_back(observer); }
-    void RemoveObserver(RunObserver* observer);
+    void AddObserver(RunObserver* observer) { observers_.Add(observer); }
+    void RemoveObserver(RunObserver* observer) { observers_.Remove(observer); }
 
     bool IsRunning() const { return running_; }
     // Begins with the first runnable item, at once.
@@ -71,7 +71,7 @@ private:
     int scan_from_ = 0;
     bool running_ = false;
     int holds_ = 0;
-    std::vector<RunObserver*> observers_;
+    ObserverList<RunObserver> observers_;
 };
 
 } // namespace tarnwick::driver

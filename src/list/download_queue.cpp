@@ -26,17 +26,6 @@ unsigned ChangedFields(const DownloadItem& before, const DownloadItem& after) {
     return fields;
 }
 
-template <typename Call>
-void DownloadQueue::Tell(Call call) {
-    for (QueueObserver* observer : observers_) call(*observer);
-}
-
-void DownloadQueue::AddObserver(QueueObserver* observer) { observers_.push_back(observer); }
-
-void DownloadQueue::RemoveObserver(QueueObserver* observer) {
-    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
-}
-
 std::vector<std::unique_ptr<DownloadQueue::Entry>>::const_iterator DownloadQueue::EntryOf(
     ItemKey key) const {
     const auto found = std::lower_bound(
@@ -100,48 +89,48 @@ DownloadQueue::AddResult DownloadQueue::Add(DownloadItem item) {
 
 void DownloadQueue::Insert(int position, DownloadItem item) {
     position = std::clamp(position, 0, Count());
-    Tell([&](QueueObserver& o) { o.OnInserting(position); });
+    observers_.Notify([&](QueueObserver& o) { o.OnInserting(position); });
     item.key = ++last_key_;
     auto entry = std::make_unique<Entry>();
     entry->item = std::move(item);
     entry->position = position;
-    addresses_.Insert(entry.get());
+    addresses_.insert(entry.get());
     NoteName(entry->item);
     order_.insert(order_.begin() + position, entry.get());
     // Keys only grow: the table stays sorted.
     entries_.push_back(std::move(entry));
-    Tell([&](QueueObserver& o) { o.OnInserted(position); });
+    observers_.Notify([&](QueueObserver& o) { o.OnInserted(position); });
 }
 
 std::vector<ItemKey> DownloadQueue::InsertMany(std::vector<Placed> items) {
     std::vector<ItemKey> keys;
-    Tell([](QueueObserver& o) { o.OnBatchBegin(); });
+    observers_.Notify([](QueueObserver& o) { o.OnBatchBegin(); });
     for (Placed& placed : items) {
         if (HasAddress(placed.item.page_address) || Count() >= kMaxItems) continue;
         Insert(placed.position, std::move(placed.item));
         keys.push_back(last_key_);
     }
     for (size_t p = 0; p < order_.size(); ++p) order_[p]->position = static_cast<int>(p);
-    Tell([](QueueObserver& o) { o.OnBatchEnd(); });
+    observers_.Notify([](QueueObserver& o) { o.OnBatchEnd(); });
     return keys;
 }
 
 std::optional<ItemKey> DownloadQueue::KeyOfAddress(const std::string& address) const {
-    const Entry* found = addresses_.Find(address);
-    if (found == nullptr) return std::nullopt;
-    return found->item.key;
+    const auto found = addresses_.find(std::string_view(address));
+    if (found == addresses_.end()) return std::nullopt;
+    return (*found)->item.key;
 }
 
 bool DownloadQueue::Remove(ItemKey key) {
     const int position = PositionOf(key);
     if (position < 0) return false;
-    Tell([&](QueueObserver& o) { o.OnRemoving(position); });
+    observers_.Notify([&](QueueObserver& o) { o.OnRemoving(position); });
     order_.erase(order_.begin() + position);
     const auto found = EntryOf(key);
-    addresses_.Erase(found->get());
+    addresses_.erase(found->get());
     ForgetName((*found)->item);
     entries_.erase(found);
-    Tell([&](QueueObserver& o) { o.OnRemoved(position); });
+    observers_.Notify([&](QueueObserver& o) { o.OnRemoved(position); });
     return true;
 }
 
@@ -152,7 +141,7 @@ int DownloadQueue::RemoveMany(const std::vector<ItemKey>& keys) {
         if (gone.count(order_[p]->item.key) > 0) positions.push_back(static_cast<int>(p));
     }
     if (positions.empty()) return 0;
-    Tell([](QueueObserver& o) { o.OnBatchBegin(); });
+    observers_.Notify([](QueueObserver& o) { o.OnBatchBegin(); });
     // From the end backwards, so that the positions before each range hold.
     for (size_t end = positions.size(); end > 0;) {
         size_t begin = end - 1;
@@ -162,36 +151,36 @@ int DownloadQueue::RemoveMany(const std::vector<ItemKey>& keys) {
     }
     std::erase_if(entries_, [](const std::unique_ptr<Entry>& entry) { return entry->removed; });
     for (size_t p = 0; p < order_.size(); ++p) order_[p]->position = static_cast<int>(p);
-    Tell([](QueueObserver& o) { o.OnBatchEnd(); });
+    observers_.Notify([](QueueObserver& o) { o.OnBatchEnd(); });
     return static_cast<int>(positions.size());
 }
 
 void DownloadQueue::RemoveRange(int first, int last) {
-    Tell([&](QueueObserver& o) { o.OnRemovingRange(first, last); });
+    observers_.Notify([&](QueueObserver& o) { o.OnRemovingRange(first, last); });
     const auto begin = order_.begin() + first;
     const auto end = order_.begin() + last + 1;
     for (auto entry = begin; entry != end; ++entry) {
-        addresses_.Erase(*entry);
+        addresses_.erase(*entry);
         ForgetName((*entry)->item);
         (*entry)->removed = true;
     }
     order_.erase(begin, end);
-    Tell([&](QueueObserver& o) { o.OnRemovedRange(first, last); });
+    observers_.Notify([&](QueueObserver& o) { o.OnRemovedRange(first, last); });
 }
 
 void DownloadQueue::ModifyMany(const std::vector<ItemKey>& keys,
                                const std::function<void(DownloadItem&)>& change) {
-    Tell([](QueueObserver& o) { o.OnBatchBegin(); });
+    observers_.Notify([](QueueObserver& o) { o.OnBatchBegin(); });
     for (const ItemKey key : keys) Modify(key, change);
-    Tell([](QueueObserver& o) { o.OnBatchEnd(); });
+    observers_.Notify([](QueueObserver& o) { o.OnBatchEnd(); });
 }
 
 void DownloadQueue::Swap(int position) {
-    Tell([&](QueueObserver& o) { o.OnMoving(position, position + 1); });
+    observers_.Notify([&](QueueObserver& o) { o.OnMoving(position, position + 1); });
     std::swap(order_[static_cast<size_t>(position)], order_[static_cast<size_t>(position) + 1]);
     order_[static_cast<size_t>(position)]->position = position;
     order_[static_cast<size_t>(position) + 1]->position = position + 1;
-    Tell([&](QueueObserver& o) { o.OnMoved(position, position + 1); });
+    observers_.Notify([&](QueueObserver& o) { o.OnMoved(position, position + 1); });
 }
 
 bool DownloadQueue::MoveUp(ItemKey key) {
@@ -229,7 +218,7 @@ bool DownloadQueue::Modify(ItemKey key, const std::function<void(DownloadItem&)>
         NoteName(entry->item);
     }
     const int position = PositionOf(key);
-    Tell([&](QueueObserver& o) { o.OnChanged(position, fields); });
+    observers_.Notify([&](QueueObserver& o) { o.OnChanged(position, fields); });
     return true;
 }
 
@@ -240,7 +229,7 @@ void DownloadQueue::SetReceived(ItemKey key, int64_t received) {
     entry->item.received = received;
     if (StatusText(entry->item) == before) return;
     const int position = PositionOf(key);
-    Tell([&](QueueObserver& o) { o.OnChanged(position, kFieldStatus); });
+    observers_.Notify([&](QueueObserver& o) { o.OnChanged(position, kFieldStatus); });
 }
 
 void DownloadQueue::SetKept(ItemKey key, int64_t kept) {
@@ -248,7 +237,7 @@ void DownloadQueue::SetKept(ItemKey key, int64_t kept) {
     if (entry == nullptr || entry->item.kept == kept) return;
     entry->item.kept = kept;
     const int position = PositionOf(key);
-    Tell([&](QueueObserver& o) { o.OnChanged(position, kFieldKept); });
+    observers_.Notify([&](QueueObserver& o) { o.OnChanged(position, kFieldKept); });
 }
 
 } // namespace tarnwick::list

@@ -4,7 +4,7 @@
 // grid is its position + 1.
 #pragma once
 
-#include "list/address_index.h"
+#include "common/observer_list.h"
 #include "list/download_item.h"
 
 #include <functional>
@@ -30,7 +30,8 @@ enum ItemField : unsigned {
 };
 
 // Hears of every change. The "-ing" calls come before the change, the others
-// after it. Observers must not change the queue from inside these calls.
+// after it. Observers must not change the queue from inside these calls; they
+// may add and remove observers (common/observer_list.h).
 class QueueObserver {
 public:
     virtual ~QueueObserver() = default;
@@ -66,8 +67,8 @@ public:
     DownloadQueue(const DownloadQueue&) = delete;
     DownloadQueue& operator=(const DownloadQueue&) = delete;
 
-    void AddObserver(QueueObserver* observer);
-    void RemoveObserver(QueueObserver* observer);
+    void AddObserver(QueueObserver* observer) { observers_.Add(observer); }
+    void RemoveObserver(QueueObserver* observer) { observers_.Remove(observer); }
 
     int Count() const { return static_cast<int>(order_.size()); }
     bool IsEmpty() const { return order_.empty(); }
@@ -79,7 +80,7 @@ public:
     // The item's position, or -1 when it is not listed.
     int PositionOf(ItemKey key) const;
     bool HasAddress(const std::string& address) const {
-        return addresses_.Find(address) != nullptr;
+        return addresses_.contains(std::string_view(address));
     }
     // The key of the item with exactly this address, if one is listed.
     std::optional<ItemKey> KeyOfAddress(const std::string& address) const;
@@ -139,20 +140,34 @@ private:
     void Swap(int position);
     // Unlists the entries from `first` to `last`, telling it as one range.
     void RemoveRange(int first, int last);
-    template <typename Call>
-    void Tell(Call call);
 
     std::vector<Entry*> order_;
     // The entries by key. Keys only grow, so adding keeps them sorted; a
     // table of pointers costs a list of the largest size far less than a map.
     std::vector<std::unique_ptr<Entry>> entries_;
-    // The entries by their items' addresses, which never change while listed.
-    struct AddressOfEntry {
-        std::string_view operator()(const Entry& entry) const { return entry.item.page_address; }
+    // The entries by their items' addresses, which never change while listed;
+    // looked up by an address without copying it.
+    struct AddressHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view address) const noexcept {
+            return std::hash<std::string_view>()(address);
+        }
+        size_t operator()(const Entry* entry) const noexcept {
+            return (*this)(entry->item.page_address);
+        }
     };
-    AddressIndex<Entry, AddressOfEntry> addresses_;
+    struct AddressEqual {
+        using is_transparent = void;
+        static std::string_view AddressOf(std::string_view address) { return address; }
+        static std::string_view AddressOf(const Entry* entry) { return entry->item.page_address; }
+        template <typename A, typename B>
+        bool operator()(const A& a, const B& b) const noexcept {
+            return AddressOf(a) == AddressOf(b);
+        }
+    };
+    std::unordered_set<Entry*, AddressHash, AddressEqual> addresses_;
     std::unordered_multiset<std::string> names_; // of the items with a name
-    std::vector<QueueObserver*> observers_;
+    ObserverList<QueueObserver> observers_;
     ItemKey last_key_ = 0;
 };
 

@@ -89,11 +89,7 @@ DownloadItem FromStored(const platform::StoredItem& stored) {
 }
 
 ListKeeper::ListKeeper(DownloadQueue& queue, platform::ListStore& store, platform::Clock& clock)
-    : queue_(queue),
-      store_(store),
-      clock_(clock),
-      progress_timer_(clock_.NewTimer([this] { WriteDueProgress(); })),
-      rewrite_timer_(clock_.NewTimer([this] { WriteWholeList(); })) {
+    : queue_(queue), store_(store), clock_(clock), timer_(clock_.NewTimer([this] { OnTimer(); })) {
     queue_.AddObserver(this);
 }
 
@@ -125,7 +121,7 @@ void ListKeeper::SetKeeping(bool keep) {
     keeping_ = false;
     stale_ = false;
     told_lost_ = false;
-    rewrite_timer_->Stop();
+    timer_->Stop();
     if (!keep) {
         // What a failed clearing leaves is cleared at the next start.
         store_.Clear();
@@ -138,14 +134,18 @@ void ListKeeper::SetKeeping(bool keep) {
 void ListKeeper::Flush() {
     if (keeping_ && stale_) {
         WriteWholeList();
-        rewrite_timer_->Stop();
+        timer_->Stop();
         return;
     }
-    for (const ItemKey key : std::vector<ItemKey>(due_.begin(), due_.end())) {
+    std::vector<ItemKey> due;
+    for (UnderWay& item : under_way_) {
+        if (std::exchange(item.due, false)) due.push_back(item.key);
+    }
+    // A write that fails starts the timer again, for the whole list.
+    timer_->Stop();
+    for (const ItemKey key : due) {
         if (const DownloadItem* item = queue_.Find(key)) Write(*item);
     }
-    due_.clear();
-    progress_timer_->Stop();
 }
 
 void ListKeeper::OnInserted(int position) {
@@ -184,14 +184,17 @@ void ListKeeper::OnRemoving(int position) {
         records_.erase(found);
         if (keeping_) Check(store_.Remove(id));
     }
-    ForgetRecordOf(key);
+    ForgetUnderWay(key);
 }
 
-void ListKeeper::ForgetRecordOf(ItemKey key) {
-    if (const auto written = under_way_.find(key); written != under_way_.end()) {
-        under_way_.erase(written);
-    }
-    due_.erase(key);
+ListKeeper::UnderWay* ListKeeper::FindUnderWay(ItemKey key) {
+    const auto found = std::find_if(under_way_.begin(), under_way_.end(),
+                                    [key](const UnderWay& item) { return item.key == key; });
+    return found == under_way_.end() ? nullptr : &*found;
+}
+
+void ListKeeper::ForgetUnderWay(ItemKey key) {
+    std::erase_if(under_way_, [key](const UnderWay& item) { return item.key == key; });
 }
 
 void ListKeeper::OnBatchEnd() {
@@ -201,10 +204,10 @@ void ListKeeper::OnBatchEnd() {
         if (const auto found = records_.find(key); found != records_.end()) {
             removals.push_back(found->second);
         }
-        ForgetRecordOf(key);
+        ForgetUnderWay(key);
     }
-    const auto removed = [this](ItemKey key) { return batch_removed_.count(key) > 0; };
-    records_.EraseKeys(removed);
+    std::erase_if(records_,
+                  [this](const auto& record) { return batch_removed_.count(record.first) > 0; });
     std::vector<const DownloadItem*> changed;
     std::vector<platform::StoredItem> updates;
     for (const ItemKey key : batch_changed_) {
@@ -223,10 +226,7 @@ void ListKeeper::OnBatchEnd() {
     if (!keeping_ || stale_ || (updates.empty() && removals.empty())) return;
     const platform::WriteResult written = store_.Apply(updates, removals);
     if (!written.Done()) return Check(written);
-    for (const DownloadItem* item : changed) {
-        NoteWritten(*item);
-        due_.erase(item->key);
-    }
+    for (const DownloadItem* item : changed) NoteWritten(*item);
 }
 
 void ListKeeper::OnMoved(int from, int to) {
@@ -246,28 +246,30 @@ void ListKeeper::OnChanged(int position, unsigned fields) {
         batch_changed_.push_back(item.key);
         return;
     }
-    const auto written = under_way_.find(item.key);
-    const bool progress_only = (fields & ~(kFieldStatus | kFieldKept)) == 0 &&
-                               written != under_way_.end() && written->second.state == item.state;
+    UnderWay* written = FindUnderWay(item.key);
+    const bool progress_only = (fields & ~(kFieldStatus | kFieldKept)) == 0 && written != nullptr &&
+                               written->state == item.state;
     const platform::TimePoint due =
-        progress_only ? written->second.at + kProgressInterval : platform::TimePoint{};
+        progress_only ? written->written_at + kProgressInterval : platform::TimePoint{};
     if (!progress_only || clock_.Now() >= due) {
         Write(item);
         return;
     }
-    due_.insert(item.key);
-    if (!progress_timer_->IsActive()) {
-        progress_timer_->Start(std::chrono::ceil<platform::Duration>(due - clock_.Now()));
+    written->due = true;
+    if (!timer_->IsActive()) {
+        timer_->Start(std::chrono::ceil<platform::Duration>(due - clock_.Now()));
     }
 }
 
 // The item was written just now: while it is under way, its progress waits
-// for its second from here.
+// for its second from here, and none waits before.
 void ListKeeper::NoteWritten(const DownloadItem& item) {
-    if (IsUnderWay(item.state)) {
-        under_way_[item.key] = {clock_.Now(), item.state};
-    } else if (const auto written = under_way_.find(item.key); written != under_way_.end()) {
-        under_way_.erase(written);
+    if (!IsUnderWay(item.state)) {
+        ForgetUnderWay(item.key);
+    } else if (UnderWay* written = FindUnderWay(item.key)) {
+        *written = {item.key, clock_.Now(), item.state, false};
+    } else {
+        under_way_.push_back({item.key, clock_.Now(), item.state, false});
     }
 }
 
@@ -280,30 +282,40 @@ void ListKeeper::Write(const DownloadItem& item) {
         return;
     }
     NoteWritten(item);
-    due_.erase(item.key);
+}
+
+void ListKeeper::OnTimer() {
+    if (stale_) {
+        WriteWholeList();
+    } else {
+        WriteDueProgress();
+    }
 }
 
 // Writes the items whose second has passed, and waits for the next one due.
 void ListKeeper::WriteDueProgress() {
+    std::vector<ItemKey> due;
+    for (const UnderWay& item : under_way_) {
+        if (item.due) due.push_back(item.key);
+    }
     std::optional<platform::TimePoint> next;
-    for (const ItemKey key : std::vector<ItemKey>(due_.begin(), due_.end())) {
+    for (const ItemKey key : due) {
+        // After a write that failed, none is under way any more.
         const DownloadItem* item = queue_.Find(key);
+        UnderWay* written = FindUnderWay(key);
+        if (written == nullptr || !written->due) continue;
         if (item == nullptr || records_.find(key) == records_.end()) {
-            due_.erase(key);
+            written->due = false;
             continue;
         }
-        const auto written = under_way_.find(key);
-        const platform::TimePoint due =
-            written != under_way_.end() ? written->second.at + kProgressInterval : clock_.Now();
-        if (due <= clock_.Now()) {
+        const platform::TimePoint at = written->written_at + kProgressInterval;
+        if (at <= clock_.Now()) {
             Write(*item);
-        } else if (!next || due < *next) {
-            next = due;
+        } else if (!next || at < *next) {
+            next = at;
         }
     }
-    if (next) {
-        progress_timer_->Start(std::chrono::ceil<platform::Duration>(*next - clock_.Now()));
-    }
+    if (next) timer_->Start(std::chrono::ceil<platform::Duration>(*next - clock_.Now()));
 }
 
 void ListKeeper::Check(const platform::WriteResult& result) {
@@ -312,12 +324,12 @@ void ListKeeper::Check(const platform::WriteResult& result) {
     stale_ = true;
     if (result.status == platform::WriteStatus::kGone) {
         // Written anew once the change under way is over.
-        rewrite_timer_->Start(platform::Duration(0));
+        timer_->Start(platform::Duration(0));
         return;
     }
     told_lost_ = true;
     Tell({KeepingNews::Kind::kLost, result.problem});
-    rewrite_timer_->Start(kRetryInterval);
+    timer_->Start(kRetryInterval);
 }
 
 // The list as it is now, in its order, in place of what the store held.
@@ -332,16 +344,13 @@ platform::ReplaceResult ListKeeper::ReplaceAll() {
     if (result.ids.size() != stored.size()) {
         return {{platform::WriteStatus::kFailed, "the store kept another number of items"}, {}};
     }
-    // In list order, which moves may have taken away from key order: the
-    // records are sorted once at the end.
-    std::vector<std::pair<ItemKey, int64_t>> records;
-    records.reserve(stored.size());
+    records_.clear();
+    records_.reserve(stored.size());
     for (int position = 0; position < queue_.Count(); ++position) {
         const DownloadItem& item = queue_.At(position);
-        records.emplace_back(item.key, result.ids[position]);
+        records_.emplace(item.key, result.ids[static_cast<size_t>(position)]);
         NoteWritten(item);
     }
-    records_.Assign(std::move(records));
     stale_ = false;
     return result;
 }
@@ -352,7 +361,7 @@ void ListKeeper::WriteWholeList() {
     if (stale_) {
         if (!told_lost_) Tell({KeepingNews::Kind::kLost, result.problem});
         told_lost_ = true;
-        rewrite_timer_->Start(kRetryInterval);
+        timer_->Start(kRetryInterval);
         return;
     }
     Tell({told_lost_ ? KeepingNews::Kind::kBack : KeepingNews::Kind::kRewritten, {}});
@@ -363,8 +372,7 @@ void ListKeeper::WriteWholeList() {
 void ListKeeper::Forget() {
     records_.clear();
     under_way_.clear();
-    due_.clear();
-    progress_timer_->Stop();
+    timer_->Stop();
 }
 
 void ListKeeper::Tell(const KeepingNews& news) {

@@ -11,12 +11,12 @@
 #pragma once
 
 #include "list/download_queue.h"
-#include "list/key_table.h"
 #include "platform/clock.h"
 #include "platform/list_store.h"
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -65,7 +65,6 @@ public:
     // On: the list as it is now replaces what the store held, in one write,
     // and is kept from now on. Off: the store is emptied and nothing is kept.
     void SetKeeping(bool keep);
-    bool IsKeeping() const { return keeping_; }
     // What opening the store found.
     platform::StoreOpening Opening() const { return store_.Opening(); }
     // Writes the progress that waits for its second, or the whole list when
@@ -85,6 +84,7 @@ private:
     void Insert(const DownloadItem& item);
     void Write(const DownloadItem& item);
     void NoteWritten(const DownloadItem& item);
+    void OnTimer();
     void WriteDueProgress();
     // Takes note of a write's end: after a failure, the store no longer
     // holds the list, and the whole list waits to be written.
@@ -93,14 +93,25 @@ private:
     void WriteWholeList();
     void Forget();
     void Tell(const KeepingNews& news);
-    void ForgetRecordOf(ItemKey key);
+    void ForgetUnderWay(ItemKey key);
+
+    // An item last written under way: its progress waits for its second from
+    // `written_at`, while its state stays the one written.
+    struct UnderWay {
+        ItemKey key = 0;
+        platform::TimePoint written_at{};
+        ItemState state = ItemState::kWaiting;
+        // Its progress waits to be written.
+        bool due = false;
+    };
+    UnderWay* FindUnderWay(ItemKey key);
 
     DownloadQueue& queue_;
     platform::ListStore& store_;
     platform::Clock& clock_;
-    std::unique_ptr<platform::Timer> progress_timer_;
-    // Writes the whole list when it waits to be written.
-    std::unique_ptr<platform::Timer> rewrite_timer_;
+    // While the store holds the list: when the next progress is due. While
+    // it does not (stale_): when the whole list is written again.
+    std::unique_ptr<platform::Timer> timer_;
     KeepingListener* listener_ = nullptr;
     bool keeping_ = false;
     // The store does not hold the list as it is: the whole list waits to be
@@ -109,16 +120,9 @@ private:
     // The user was told that the list is not kept.
     bool told_lost_ = false;
     // Each listed item's record in the store.
-    KeyTable<int64_t> records_;
-    // When the items last written under way were written, with their state
-    // then: their progress waits for its second from there.
-    struct Written {
-        platform::TimePoint at{};
-        ItemState state = ItemState::kWaiting;
-    };
-    KeyTable<Written> under_way_;
-    // Items whose progress waits for its second.
-    std::unordered_set<ItemKey> due_;
+    std::unordered_map<ItemKey, int64_t> records_;
+    // The run has an item or two under way at a time, never many.
+    std::vector<UnderWay> under_way_;
     // Within a batch, what it removed and changed is written at its end, in
     // one write.
     bool in_batch_ = false;

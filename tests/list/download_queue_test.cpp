@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <map>
+#include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -172,6 +176,43 @@ TEST(DownloadQueueRemove, KeepsTheOrderAndFreesTheAddress) {
     EXPECT_EQ(queue.Find(999), nullptr);
     EXPECT_EQ(observer.log, (std::vector<std::string>{"removing 1", "removed 1"}));
     EXPECT_EQ(Add(queue, "2"), DownloadQueue::AddResult::kAdded);
+}
+
+// Against a set kept beside it, through growth and removals one by one and
+// in ranges: every listed address is found as its own item, and no other.
+TEST(DownloadQueueRemove, FindsExactlyTheListedAddressesThroughGrowthAndRemovals) {
+    DownloadQueue queue;
+    std::map<std::string, ItemKey> listed;
+    std::mt19937 random(7);
+    for (int i = 0; i < 3000; ++i) {
+        const std::string address = "http://www.youtube.com/watch?v=" + std::to_string(i);
+        Add(queue, address);
+        listed[address] = queue.LastKey();
+        if (random() % 3 == 0) {
+            auto victim = listed.begin();
+            std::advance(victim, static_cast<long>(random() % listed.size()));
+            queue.Remove(victim->second);
+            listed.erase(victim);
+        }
+        if (i % 500 == 499) {
+            const int first = static_cast<int>(random() % 100);
+            std::vector<ItemKey> range;
+            for (int p = first; p < first + 20; ++p) {
+                range.push_back(queue.At(p).key);
+                listed.erase(queue.At(p).page_address);
+            }
+            queue.RemoveMany(range);
+        }
+    }
+    ASSERT_EQ(queue.Count(), static_cast<int>(listed.size()));
+    for (int i = 0; i < 3000; ++i) {
+        const std::string address = "http://www.youtube.com/watch?v=" + std::to_string(i);
+        const auto found = listed.find(address);
+        EXPECT_EQ(queue.KeyOfAddress(address),
+                  found == listed.end() ? std::nullopt : std::optional(found->second))
+            << address;
+    }
+    EXPECT_FALSE(queue.HasAddress("http://www.youtube.com/watch?v="));
 }
 
 TEST(DownloadQueueMove, SwapsNeighboursButNotPastTheEnds) {

@@ -176,6 +176,32 @@ TEST_F(ListKeeperTest, ProgressIsWrittenAtMostOnceASecondAndTheEndAtOnce) {
     EXPECT_EQ(store.log.size(), 3u) << "nothing left to write";
 }
 
+// Two items under way wait for their seconds on the keeper's one timer; the
+// first one's write fails: the timer then waits for the retry alone.
+TEST_F(ListKeeperTest, AProgressWriteThatFailsLeavesTheTimerToTheRetry) {
+    keeper.Restore();
+    const ItemKey first = Add("http://youtube.com/1");
+    const ItemKey second = Add("http://youtube.com/2");
+    const auto download = [](DownloadItem& item) { item.state = ItemState::kDownloading; };
+    queue.Modify(first, download);
+    clock.Advance(milliseconds(500));
+    queue.Modify(second, download);
+    queue.SetKept(first, 10);
+    clock.Advance(milliseconds(100));
+    queue.SetKept(second, 10);
+    store.refuse = true;
+    store.log.clear();
+    clock.Advance(milliseconds(400));
+    EXPECT_EQ(store.log, (Log{"update 1"}));
+    EXPECT_EQ(listener.heard, (News{{Kind::kLost, "disk full"}}));
+    clock.Advance(ListKeeper::kRetryInterval - milliseconds(1));
+    EXPECT_EQ(store.log, (Log{"update 1"})) << "the second item's second brings no write";
+    store.refuse = false;
+    clock.Advance(milliseconds(1));
+    EXPECT_EQ(store.log, (Log{"update 1", "replace 2"}));
+    EXPECT_EQ(store.items[0].received, 10);
+}
+
 TEST_F(ListKeeperTest, SwitchedOffTheStoreIsEmptiedAndOnItTakesTheListAgain) {
     keeper.Restore();
     const ItemKey first = Add("http://youtube.com/1");
