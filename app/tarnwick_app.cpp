@@ -51,7 +51,7 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
           Choose<platform::FolderChooser, qt::QtFolderChooser>(o.chooser, own_chooser_, &window)),
       clipboard(Choose<platform::Clipboard, qt::QtClipboard>(o.clipboard, own_clipboard_)),
       clock(Choose<platform::Clock, qt::QtClock>(o.clock, own_clock_)),
-      http(Choose<platform::HttpClient, curl::CurlClient>(o.http, own_http_, kUserAgent)),
+      http(Choose<platform::HttpClient, curl::CurlClient>(o.http, own_http_, kUserAgent, trace)),
       list_store(Choose<platform::ListStore, sqlite::SqliteListStore>(
           o.list_store, own_list_store_, platform::JoinPath(paths.DataFolder(), kListFile))),
       traced_list_store(list_store, trace),

@@ -1,5 +1,7 @@
 #include "curl/curl_client.h"
 
+#include "curl/http_trace.h"
+
 #include <QObject>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -9,8 +11,10 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -183,6 +187,7 @@ public:
     // The client is gone: silences every receiver and frees everything, once
     // no call from Qt into this object is under way.
     void Close();
+    void SetTrace(platform::Trace& trace) { trace_ = &trace; }
 
 private:
     struct Watch {
@@ -195,6 +200,9 @@ private:
     CurlCore(std::string user_agent, PublicTest is_public);
 
     bool Configure(Transfer& transfer, const platform::HttpRequest& request);
+    void Note(const std::function<std::string()>& make) {
+        if (trace_ != nullptr) trace_->Note(platform::TraceArea::kHttp, make);
+    }
     void Add(Transfer& transfer);
     void Free(Transfers::iterator found);
     void PostStartFailure(uint64_t id);
@@ -231,6 +239,7 @@ private:
 
     std::string user_agent_;
     PublicTest is_public_;
+    platform::Trace* trace_ = nullptr;
     CURLM* multi_ = nullptr;
     // Parent of the timer and the notifiers, and the context of queued reports.
     QObject* context_ = nullptr;
@@ -291,6 +300,7 @@ std::unique_ptr<platform::HttpExchange> CurlCore::Start(const platform::HttpRequ
     transfer.receiver = &receiver;
     transfer.reach = request.reach;
     transfers_.emplace(transfer.id, std::move(owned));
+    Note([&] { return RequestLine(transfer.id, request); });
     if (!Configure(transfer, request)) {
         PostStartFailure(transfer.id);
     } else if (in_curl_ > 0) {
@@ -431,6 +441,7 @@ void CurlCore::ReportStartFailure(uint64_t id) {
     const platform::HttpEnd end{platform::HttpEnd::Kind::kCannotConnect,
                                 found->second->start_failure};
     transfers_.erase(found);
+    Note([&] { return EndLine(id, end, 0); });
     if (receiver == nullptr) return;
     ++driving_;
     receiver->OnEnd(end);
@@ -534,6 +545,11 @@ void CurlCore::Finish(CURL* easy, CURLcode result) {
                                      : platform::HttpEnd::Kind::kCannotConnect;
         end.detail = transfer.error[0] != '\0' ? transfer.error : curl_easy_strerror(result);
     }
+    Note([&] {
+        curl_off_t body_bytes = 0;
+        curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &body_bytes);
+        return EndLine(id, end, body_bytes);
+    });
     platform::HttpReceiver* receiver = transfer.receiver;
     // Destroying the exchange from now on finds nothing to do.
     transfers_.erase(id);
@@ -545,6 +561,7 @@ void CurlCore::DeliverAnswer(Transfer& transfer) {
     const platform::HttpAnswer answer{static_cast<int>(ResponseCode(transfer.easy)),
                                       LatestFields(transfer.easy), EffectiveUrl(transfer.easy),
                                       transfer.began_public.value_or(false)};
+    Note([&] { return AnswerLine(transfer.id, answer); });
     transfer.receiver->OnAnswer(answer);
 }
 
@@ -739,6 +756,11 @@ CurlClient::CurlClient(std::string user_agent, PublicTest is_public) {
 }
 
 CurlClient::~CurlClient() { core_->Close(); }
+
+CurlClient::CurlClient(std::string user_agent, platform::Trace& trace)
+    : CurlClient(std::move(user_agent)) {
+    core_->SetTrace(trace);
+}
 
 std::unique_ptr<platform::HttpExchange> CurlClient::Start(const platform::HttpRequest& request,
                                                           platform::HttpReceiver& receiver) {

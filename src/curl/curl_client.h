@@ -8,6 +8,7 @@
 
 #include "curl/address_scope.h"
 #include "platform/http_client.h"
+#include "platform/trace.h"
 
 #include <memory>
 #include <string>
@@ -22,6 +23,9 @@ public:
     // names no agent of its own is sent with `user_agent`. `is_public` tells
     // the addresses a request's reach calls public.
     explicit CurlClient(std::string user_agent, PublicTest is_public = IsPublicAddress);
+    // The same, writing each request, answer and end to `trace`, which must
+    // outlive the client.
+    CurlClient(std::string user_agent, platform::Trace& trace);
     // Ends every exchange still under way at once and closes its connection;
     // their receivers hear nothing more. The exchanges may still be destroyed
     // afterwards. Also safe from inside a receiver's call.
