@@ -2,7 +2,9 @@
 // reason. Failures travel as these values across every module's interface.
 #pragma once
 
+#include <cstring>
 #include <string>
+#include <system_error>
 #include <utility>
 
 namespace tarnwick {
@@ -36,9 +38,20 @@ struct Failure {
     int http_status = 0;
     // The system's words (an error text, a limit), where there are any.
     std::string detail = {};
+    // The system's error, where a system call failed; its words are in
+    // `detail`. Neither kept nor compared: a failure is what the user is told.
+    std::error_code system = {};
 
-    bool operator==(const Failure&) const = default;
+    bool operator==(const Failure& other) const {
+        return reason == other.reason && http_status == other.http_status && detail == other.detail;
+    }
 };
+
+// The failure of a system call that answered the error number `error`.
+inline Failure SystemFailure(Reason reason, int error) {
+    return Failure{reason, 0, std::strerror(error),
+                   std::error_code(error, std::generic_category())};
+}
 
 class Outcome {
 public:

@@ -5,7 +5,6 @@
 #include "transfer/download_file.h"
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 
 namespace tarnwick::driver {
@@ -18,32 +17,50 @@ constexpr size_t kMostNameBytes = 255;
 
 } // namespace
 
-std::optional<Failure> PrepareFolder(const std::string& folder) {
-    // Files go to the chosen folder or nowhere: never relative to wherever
-    // the program happens to run.
-    if (folder.empty() || !std::filesystem::path(folder).is_absolute()) {
-        return Failure{Reason::kFolderUnusable, 0, "The download folder is not a full path"};
-    }
-    int error = 0;
-    if (transfer::files::CreateFolder(folder, error)) return std::nullopt;
-    return Failure{Reason::kFolderUnusable, 0, std::strerror(error)};
+namespace {
+
+// Where the folder is not a full path: files go to the chosen folder or
+// nowhere, never relative to wherever the program happens to run.
+Status RequireFullPath(const std::string& folder) {
+    if (!folder.empty() && std::filesystem::path(folder).is_absolute()) return {};
+    return Failure{Reason::kFolderUnusable, 0, "The download folder is not a full path"};
 }
 
-std::optional<Failure> TryWritingIn(const std::string& folder) {
-    if (folder.empty() || !std::filesystem::path(folder).is_absolute()) {
-        return Failure{Reason::kFolderUnusable, 0, "The download folder is not a full path"};
-    }
-    int error = EEXIST;
-    for (int number = 1; number <= kMostNumbers && error == EEXIST; ++number) {
+// The failure of a folder that the system refused with `failure`.
+Failure Unusable(const Failure& failure) {
+    Failure unusable = failure;
+    unusable.reason = Reason::kFolderUnusable;
+    return unusable;
+}
+
+} // namespace
+
+Status PrepareFolder(const std::string& folder) {
+    if (Status full = RequireFullPath(folder); !full) return full;
+    if (Status made = transfer::files::CreateFolder(folder); !made) return Unusable(made.failure());
+    return {};
+}
+
+Status TryWritingIn(const std::string& folder) {
+    if (Status full = RequireFullPath(folder); !full) return full;
+    Failure refused = transfer::files::FileError(EEXIST);
+    for (int number = 1; number <= kMostNumbers && refused.system == std::errc::file_exists;
+         ++number) {
         const std::string trial = platform::JoinPath(
             folder, ".write-check-" + std::to_string(number) + transfer::DownloadFile::kSuffix);
-        const int descriptor = transfer::files::CreateNew(trial, error);
-        if (descriptor < 0) continue;
-        transfer::files::Close(descriptor, error);
-        transfer::files::Remove(trial);
-        return std::nullopt;
+        const Result<int> made = transfer::files::CreateNew(trial);
+        if (!made) {
+            refused = made.failure();
+            continue;
+        }
+        // The trial's bytes do not matter, only that it could be made.
+        (void)transfer::files::Close(made.value());
+        // A trial that stays is one of our temporary files: the sweep of
+        // strays at the next start removes it.
+        (void)transfer::files::Remove(trial);
+        return {};
     }
-    return Failure{Reason::kFolderUnusable, 0, std::strerror(error)};
+    return Unusable(refused);
 }
 
 bool IsInFolder(const std::string& path, const std::string& folder) {
@@ -80,18 +97,23 @@ std::string FreeName(const list::DownloadQueue& queue, list::ItemKey key, const 
     return candidate;
 }
 
-Claimed ClaimFinalName(transfer::files::FileSystem& files, const list::DownloadQueue& queue,
-                       list::ItemKey key, const std::string& folder, const std::string& temporary) {
+Result<std::string> ClaimFinalName(transfer::files::FileSystem& files,
+                                   const list::DownloadQueue& queue, list::ItemKey key,
+                                   const std::string& folder, const std::string& temporary) {
     const list::DownloadItem* item = queue.Find(key);
     const std::string name = item != nullptr ? item->name : std::string();
-    int error = EEXIST;
-    for (int number = 1; number <= kMostNumbers && error == EEXIST; ++number) {
+    Failure refused = transfer::files::FileError(EEXIST);
+    for (int number = 1; number <= kMostNumbers && refused.system == std::errc::file_exists;
+         ++number) {
         const std::string candidate = number == 1 ? name : NumberedName(name, number);
         if (queue.IsNameTaken(candidate, key)) continue;
-        error = transfer::files::ClaimName(files, temporary, platform::JoinPath(folder, candidate));
-        if (error == 0) return {candidate, {}};
+        const Status claimed =
+            transfer::files::ClaimName(files, temporary, platform::JoinPath(folder, candidate));
+        if (claimed) return candidate;
+        refused = claimed.failure();
     }
-    return {std::nullopt, Failure{Reason::kNameNotClaimed, 0, std::strerror(error)}};
+    refused.reason = Reason::kNameNotClaimed;
+    return refused;
 }
 
 } // namespace tarnwick::driver

@@ -4,22 +4,21 @@
 // item nor anything in the folder has, numbered " (2)", " (3)", ... if need be.
 #pragma once
 
-#include "common/outcome.h"
+#include "common/result.h"
 #include "list/download_queue.h"
 #include "transfer/file_system.h"
 
-#include <optional>
 #include <string>
 
 namespace tarnwick::driver {
 
 // Creates the download folder when it is missing (its parent must exist);
-// the failure when the folder cannot be used.
-std::optional<Failure> PrepareFolder(const std::string& folder);
+// fails when the folder cannot be used.
+Status PrepareFolder(const std::string& folder);
 
 // Whether files can be made in `folder` as it is (it is not made): a file of
-// our own is made there and removed again. The failure when they cannot.
-std::optional<Failure> TryWritingIn(const std::string& folder);
+// our own is made there and removed again. Fails when they cannot.
+Status TryWritingIn(const std::string& folder);
 
 // Whether the file at `path` sits right in `folder`.
 bool IsInFolder(const std::string& path, const std::string& folder);
@@ -38,12 +37,9 @@ std::string FreeName(const list::DownloadQueue& queue, list::ItemKey key, const 
 // Gives the finished file at `temporary` the item's name in the folder,
 // numbered when that is taken, without ever replacing anything. The name it
 // took, or the failure; the file then stays where it is.
-struct Claimed {
-    std::optional<std::string> name;
-    Failure failure;
-};
-Claimed ClaimFinalName(transfer::files::FileSystem& files, const list::DownloadQueue& queue,
-                       list::ItemKey key, const std::string& folder, const std::string& temporary);
+Result<std::string> ClaimFinalName(transfer::files::FileSystem& files,
+                                   const list::DownloadQueue& queue, list::ItemKey key,
+                                   const std::string& folder, const std::string& temporary);
 
 // "name (n).ext", or "name (n)" for a name without an extension.
 std::string NumberedName(const std::string& name, int number);

@@ -39,14 +39,7 @@ void GeneralLinkFinder::ReadPage() {
     reader_ = std::make_unique<resolve::PageReader>(address_);
     parser_ = parsers_.NewParser(*reader_);
     page_fetch_ = std::make_unique<transfer::PageFetch>(http_, clock_, limits_);
-    page_fetch_->StreamTo([this](const char* data, size_t size) {
-        // These calls come from the HTTP client's callbacks, which no exception
-        // may cross; a reader that fails keeps what it found before.
-        try {
-            parser_->Feed(data, size);
-        } catch (...) {
-        }
-    });
+    page_fetch_->StreamTo([this](const char* data, size_t size) { parser_->Feed(data, size); });
     page_fetch_->HandOverVideos();
     page_fetch_->SetReach(reach_);
     page_fetch_->Start(address_, on_page_progress_,
@@ -73,10 +66,8 @@ void GeneralLinkFinder::OnPage(transfer::PageFetch::Result result) {
         found.outcome = Outcome::Failed(Reason::kPageNotFetched, {}, result.http_status);
         return Finish(std::move(found));
     }
-    try {
-        parser_->Finish();
-    } catch (...) {
-    }
+    // A reader that failed partway keeps what it found before.
+    (void)parser_->Finish();
     if (!result.address.empty()) reader_->SetPageAddress(result.address);
     const resolve::PageVerdict verdict = reader_->Verdict();
     if (!verdict.link.empty()) {

@@ -289,8 +289,8 @@ bool ItemJob::NameTheFile(const std::string& link, const transfer::ProbeFindings
 // transfer is to call, or none when the job has ended.
 std::optional<ItemJob::TransferCalls> ItemJob::PrepareTransfer() {
     folder_ = s_.download_folder();
-    if (std::optional<Failure> unusable = PrepareFolder(folder_)) {
-        Finish(Outcome::Failed(std::move(*unusable)));
+    if (Status ready = PrepareFolder(folder_); !ready) {
+        Finish(Outcome::Failed(ready.failure()));
         return std::nullopt;
     }
     const DownloadItem* item = ItemOrCancel();
@@ -312,7 +312,7 @@ std::optional<ItemJob::TransferCalls> ItemJob::PrepareTransfer() {
 // The bytes kept in a folder that is no longer the download folder start
 // afresh in the new one: the finished file could not always move across.
 void ItemJob::DropEarlierFile() {
-    transfer::files::Remove(earlier_->path);
+    RemoveFile(earlier_->path);
     earlier_.reset();
     Change(list::ForgetKeptFile);
 }
@@ -374,11 +374,12 @@ void ItemJob::OnTransferred(Outcome outcome) {
     const bool whole = transfer.HoldsTheWholeVideo();
     Enter(Step::kSettlingFile);
     if (outcome.IsComplete()) {
-        const Claimed claimed = ClaimFinalName(s_.files, s_.queue, key_, folder_, temporary);
-        if (claimed.name) {
+        const Result<std::string> claimed =
+            ClaimFinalName(s_.files, s_.queue, key_, folder_, temporary);
+        if (claimed) {
             Change([&](DownloadItem& i) {
                 list::ForgetKeptFile(i);
-                i.name = *claimed.name;
+                i.name = claimed.value();
                 // What the file holds, whatever length the server gave or not.
                 i.size_kind = SizeKind::kKnown;
                 i.total_size = on_disk;
@@ -391,7 +392,7 @@ void ItemJob::OnTransferred(Outcome outcome) {
                 i.temporary_path = temporary;
                 i.kept = on_disk;
             });
-            outcome = Outcome::Failed(claimed.failure);
+            outcome = Outcome::Failed(claimed.failure());
         }
     } else if (KeepsItsBytes(outcome) || left_as_it_was || whole) {
         // An answer that did not go on with the kept bytes says nothing
@@ -401,18 +402,32 @@ void ItemJob::OnTransferred(Outcome outcome) {
         });
     } else {
         // Our own file, made or checked by the transfer: what it holds is of no use.
-        if (!temporary.empty()) transfer::files::Remove(temporary);
+        if (!temporary.empty()) RemoveFile(temporary);
         Change(list::ForgetKeptFile);
     }
     Finish(outcome);
 }
 
+// A file of the item's that is of no more use goes. One that cannot go
+// stays a stray, which the next start sweeps; the trace tells of it.
+void ItemJob::RemoveFile(const std::string& path) {
+    const Status removed = transfer::files::Remove(path);
+    if (removed || s_.trace == nullptr) return;
+    s_.trace->Note(platform::TraceArea::kRun, [&] {
+        return "item " + std::to_string(key_) + ": " + path + " not removed (" +
+               removed.failure().detail + ")";
+    });
+}
+
 // The file's new name reaches the disk too, best as it can.
 void ItemJob::SyncFolder() {
     transfer::files::FileSystem& files = s_.files;
-    auto sync = [&files, folder = folder_] { return files.SyncFolder(folder); };
+    auto sync = [&files, folder = folder_] {
+        return transfer::files::ErrorNumberOf(files.SyncFolder(folder));
+    };
     if (s_.background == nullptr) {
-        sync();
+        // Best as it can: a folder that cannot be synced still has the name.
+        (void)sync();
         return;
     }
     s_.background->Run(std::move(sync), nullptr);

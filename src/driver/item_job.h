@@ -123,6 +123,7 @@ private:
     void OnTransferProgress(const transfer::FileTransfer::Progress& progress);
     void OnTransferred(Outcome outcome);
     void SyncFolder();
+    void RemoveFile(const std::string& path);
     void Change(const ItemChange& change);
     void TakeSizeOfKeptBytes(list::DownloadItem& item) const;
 

@@ -26,14 +26,16 @@ PartFiles::~PartFiles() { queue_.RemoveObserver(this); }
 void PartFiles::OnRemoving(int position) {
     if (keep_removed_) return;
     const std::string& path = queue_.At(position).temporary_path;
-    if (!path.empty()) transfer::files::Remove(path);
+    // A file that cannot be removed now is a stray the next start sweeps.
+    if (!path.empty()) (void)transfer::files::Remove(path);
 }
 
 void PartFiles::RemoveAll() {
     for (int position = 0; position < queue_.Count(); ++position) {
         const list::DownloadItem& item = queue_.At(position);
         if (item.temporary_path.empty()) continue;
-        transfer::files::Remove(item.temporary_path);
+        // Forgotten either way: one that stays is a stray the next start sweeps.
+        (void)transfer::files::Remove(item.temporary_path);
         queue_.Modify(item.key, list::ForgetKeptFile);
     }
 }
@@ -49,11 +51,13 @@ void PartFiles::RemoveStrays(const std::string& download_folder, const std::stri
          entry.increment(error)) {
         const std::string path = entry->path().string();
         if (IsOurs(entry->path().filename().string()) && owned.count(path) == 0) {
-            transfer::files::Remove(path);
+            // One that cannot go now is tried again at the next start.
+            (void)transfer::files::Remove(path);
         }
     }
     if (!cache_folder.empty()) {
-        transfer::files::Remove(platform::JoinPath(cache_folder, kOldPageFile));
+        // Mostly not there at all.
+        (void)transfer::files::Remove(platform::JoinPath(cache_folder, kOldPageFile));
     }
 }
 

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -88,7 +89,21 @@ public:
     LibxmlHtmlParser(const LibxmlHtmlParser&) = delete;
     LibxmlHtmlParser& operator=(const LibxmlHtmlParser&) = delete;
 
-    void Feed(const char* data, size_t size) override {
+    void Feed(const char* data, size_t size) noexcept override {
+        Guarded([&] { FeedSlices(data, size); });
+    }
+
+    Status Finish() noexcept override {
+        if (!finished_) Guarded([&] { FinishParse(); });
+        finished_ = true;
+        if (failure_) return *failure_;
+        return {};
+    }
+
+private:
+    static LibxmlHtmlParser& Self(void* self) { return *static_cast<LibxmlHtmlParser*>(self); }
+
+    void FeedSlices(const char* data, size_t size) {
         while (size > 0 && !finished_ && !guard_.Tripped()) {
             const size_t slice = std::min(size, kSliceSize);
             Take({data, slice});
@@ -101,8 +116,7 @@ public:
         }
     }
 
-    void Finish() override {
-        if (finished_) return;
+    void FinishParse() {
         mark_decoder_.Finish(held_);
         HonourTheMark();
         Parse(held_.data(), guard_.Scan(held_), true);
@@ -112,13 +126,9 @@ public:
         // libxml2 leaves open what a tag cut off at the end, or a stop on an
         // encoding error, left open.
         for (int i = context_->nameNr - 1; i >= 0; --i) {
-            Deliver([&] { handler_.OnEndElement(ViewOf(context_->nameTab[i])); });
+            Guarded([&] { handler_.OnEndElement(ViewOf(context_->nameTab[i])); });
         }
-        Rethrow();
     }
-
-private:
-    static LibxmlHtmlParser& Self(void* self) { return *static_cast<LibxmlHtmlParser*>(self); }
 
     // The page's next bytes wait in held_ as UTF-8 when it began with a
     // byte-order mark, else as they are.
@@ -146,7 +156,7 @@ private:
     static void OnStart(void* self, const xmlChar* name, const xmlChar** attributes) {
         LibxmlHtmlParser& parser = Self(self);
         parser.EndDroppedElement(parser.context_->nameNr - 1);
-        parser.Deliver([&] {
+        parser.Guarded([&] {
             parser.attributes_.clear();
             for (; attributes != nullptr && attributes[0] != nullptr; attributes += 2) {
                 const xmlChar* value = attributes[1];
@@ -162,14 +172,14 @@ private:
     static void OnEnd(void* self, const xmlChar* name) {
         LibxmlHtmlParser& parser = Self(self);
         parser.EndDroppedElement(parser.context_->nameNr);
-        parser.Deliver([&] { parser.handler_.OnEndElement(ViewOf(name)); });
+        parser.Guarded([&] { parser.handler_.OnEndElement(ViewOf(name)); });
         parser.told_depth_ = parser.context_->nameNr - 1;
     }
     static void OnText(void* self, const xmlChar* text, int size) {
         LibxmlHtmlParser& parser = Self(self);
         parser.EndDroppedElement(parser.context_->nameNr);
         const std::string_view piece(reinterpret_cast<const char*>(text), size);
-        parser.Deliver([&] { parser.handler_.OnText(piece); });
+        parser.Guarded([&] { parser.handler_.OnText(piece); });
     }
 
     // libxml2 drops an element whose start tag lacks its ">" without an end
@@ -178,7 +188,7 @@ private:
     // last is ended for it.
     void EndDroppedElement(int depth) {
         if (!last_started_.empty() && depth < told_depth_) {
-            Deliver([&] { handler_.OnEndElement(last_started_); });
+            Guarded([&] { handler_.OnEndElement(last_started_); });
         }
         last_started_.clear();
     }
@@ -186,26 +196,32 @@ private:
     void Parse(const char* data, size_t size, bool terminate) {
         const SilencedErrors silenced;
         htmlParseChunk(context_, data, static_cast<int>(size), terminate ? 1 : 0);
-        Rethrow();
+        if (failure_) finished_ = true;
     }
 
-    // An exception may not cross libxml2: the handler's is kept, the parse
-    // stopped, and the exception thrown again once libxml2 has returned.
-    template <typename Event>
-    void Deliver(Event event) {
+    // No exception crosses libxml2, or leaves this parser: the first one
+    // becomes the parse's failure, and the parse stops.
+    template <typename Work>
+    void Guarded(Work work) noexcept {
         if (failure_) return;
         try {
-            event();
+            work();
+        } catch (const std::exception& exception) {
+            Stop(exception.what());
         } catch (...) {
-            failure_ = std::current_exception();
-            xmlStopParser(context_);
+            Stop("the page could not be read");
         }
     }
 
-    void Rethrow() {
-        if (!failure_) return;
+    void Stop(const char* words) noexcept {
         finished_ = true;
-        std::rethrow_exception(std::exchange(failure_, nullptr));
+        // The failure's words are copied, which may itself fail: then without them.
+        try {
+            failure_ = Failure{Reason::kNoLinkInPage, 0, words};
+        } catch (...) {
+            failure_ = Failure{Reason::kNoLinkInPage};
+        }
+        xmlStopParser(context_);
     }
 
     platform::HtmlHandler& handler_;
@@ -215,9 +231,9 @@ private:
     std::string held_; // bytes not yet given to libxml2
     StartTagGuard guard_;
     std::vector<platform::HtmlAttribute> attributes_;
-    int told_depth_ = 0;       // libxml2's depth as the handler knows it
-    std::string last_started_; // until the event after its start
-    std::exception_ptr failure_;
+    int told_depth_ = 0;             // libxml2's depth as the handler knows it
+    std::string last_started_;       // until the event after its start
+    std::optional<Failure> failure_; // what stopped the parse
     bool finished_ = false;
 };
 

@@ -3,6 +3,8 @@
 // forgives broken markup, reports no errors, and never fetches anything.
 #pragma once
 
+#include "common/result.h"
+
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -32,9 +34,13 @@ class HtmlParser {
 public:
     virtual ~HtmlParser() = default;
     // The next bytes of the page; the handler hears what they complete.
-    virtual void Feed(const char* data, size_t size) = 0;
-    // The page ended: what is still open is closed for the handler.
-    virtual void Finish() = 0;
+    // Never throws: where the handler (or the parse) fails, the parse stops,
+    // the handler hears nothing more, and Finish tells the failure.
+    virtual void Feed(const char* data, size_t size) noexcept = 0;
+    // The page ended: what is still open is closed for the handler. Fails
+    // (kNoLinkInPage, with the words of what failed) when the parse stopped
+    // before the page's end; the handler keeps what it heard until then.
+    virtual Status Finish() noexcept = 0;
 };
 
 class HtmlParserFactory {

@@ -62,7 +62,7 @@ enum class WriteStatus {
     kGone,
 };
 
-struct WriteResult {
+struct [[nodiscard]] WriteResult {
     WriteStatus status = WriteStatus::kDone;
     // Why it was not done, in the system's words; empty when it was.
     std::string problem;
@@ -70,11 +70,11 @@ struct WriteResult {
     bool Done() const { return status == WriteStatus::kDone; }
 };
 
-struct InsertResult : WriteResult {
+struct [[nodiscard]] InsertResult : WriteResult {
     int64_t id = 0; // the new record's, when done
 };
 
-struct ReplaceResult : WriteResult {
+struct [[nodiscard]] ReplaceResult : WriteResult {
     std::vector<int64_t> ids; // the new records', in the list's order, when done
 };
 

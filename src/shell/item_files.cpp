@@ -4,7 +4,6 @@
 #include "resolve/file_naming.h"
 
 #include <cerrno>
-#include <cstring>
 
 namespace tarnwick::shell {
 namespace {
@@ -55,15 +54,15 @@ bool ItemFiles::OnFileNameEdited(int row, const std::string& text) {
     const list::ItemKey key = item.key;
     const std::string old_name = item.name;
     if (ExistingFile(key).empty()) return false;
-    const int error = transfer::files::ClaimName(s_.files, PathOf(old_name), PathOf(name));
-    if (error == EEXIST) {
+    const Status claimed = transfer::files::ClaimName(s_.files, PathOf(old_name), PathOf(name));
+    if (transfer::files::FailedWith(claimed, EEXIST)) {
         s_.messages.ShowMessage("The download folder has a file named " + Quoted(name) +
                                 " already: the item keeps its name");
         return false;
     }
-    if (error != 0) {
+    if (!claimed) {
         s_.messages.ShowMessage(Quoted(old_name) + " could not be renamed (" +
-                                std::strerror(error) + "): the item keeps its name");
+                                claimed.failure().detail + "): the item keeps its name");
         return false;
     }
     s_.queue.Rename(key, name);

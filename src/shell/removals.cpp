@@ -110,7 +110,9 @@ void Removals::EndDueRemovals() {
 void Removals::RemoveFiles(const Removal& removal) {
     for (const list::DownloadQueue::Placed& placed : removal.items) {
         const std::string& path = placed.item.temporary_path;
-        if (!path.empty()) transfer::files::Remove(path);
+        // A file that cannot be removed stays a stray, which the next start
+        // sweeps; the item is gone either way.
+        if (!path.empty()) (void)transfer::files::Remove(path);
     }
 }
 

@@ -57,8 +57,8 @@ std::string SettingsControl::BrowseForFolder(const std::string& prompt) {
 void SettingsControl::ChooseDownloadFolder() {
     const std::string path = BrowseForFolder(kBrowsePrompt);
     if (path.empty()) return;
-    if (const std::optional<Failure> refused = driver::TryWritingIn(path)) {
-        s_.box.Show(kFolderRefusedStart + path + kFolderRefusedMiddle + refused->detail +
+    if (const Status writable = driver::TryWritingIn(path); !writable) {
+        s_.box.Show(kFolderRefusedStart + path + kFolderRefusedMiddle + writable.failure().detail +
                         kFolderRefusedStays + s_.values.download_dir + kFolderRefusedEnd,
                     kAppTitle, platform::MessageIcon::Exclamation, platform::MessageButtons::Ok);
         return;

@@ -14,73 +14,68 @@ constexpr size_t kBufferSize = 256 * 1024;
 
 } // namespace
 
-bool DownloadFile::Create(const std::string& path) {
+Status DownloadFile::Create(const std::string& path) {
     Close();
-    return Opened(files::CreateNew(path, error_), path, 0);
+    return Opened(files::CreateNew(path), path, 0);
 }
 
-bool DownloadFile::OpenToResume(const std::string& path, int64_t least) {
+Status DownloadFile::OpenToResume(const std::string& path, int64_t least) {
     Close();
-    int64_t length = 0;
-    const int descriptor = files::OpenToResume(path, least, length, error_);
-    return Opened(descriptor, path, length);
+    const Result<files::Resumable> opened = files::OpenToResume(path, least);
+    if (!opened) return opened.failure();
+    return Opened(opened.value().descriptor, path, opened.value().length);
 }
 
-// Takes the file at `path` that `descriptor` (when not negative) opened,
-// holding `length` bytes.
-bool DownloadFile::Opened(int descriptor, const std::string& path, int64_t length) {
-    descriptor_ = descriptor;
-    if (descriptor_ < 0) return false;
+// Takes the file at `path` that `descriptor` opened, holding `length` bytes.
+Status DownloadFile::Opened(const Result<int>& descriptor, const std::string& path,
+                            int64_t length) {
+    if (!descriptor) return descriptor.failure();
+    descriptor_ = descriptor.value();
     path_ = path;
     buffer_.resize(kBufferSize);
     used_ = 0;
     on_disk_ = length;
-    return true;
+    return {};
 }
 
-bool DownloadFile::Restart() {
-    if (descriptor_ < 0) {
-        error_ = EBADF;
-        return false;
-    }
+Status DownloadFile::Restart() {
+    if (descriptor_ < 0) return files::FileError(EBADF);
     used_ = 0;
     on_disk_ = 0;
-    return files::Truncate(descriptor_, error_);
+    return files::Truncate(descriptor_);
 }
 
-bool DownloadFile::WriteOut() {
-    if (descriptor_ < 0) return used_ == 0;
+Status DownloadFile::WriteOut() {
+    if (descriptor_ < 0) return used_ == 0 ? Status() : files::FileError(EBADF);
     const size_t count = used_;
     used_ = 0;
-    if (count == 0) return true;
-    if (!files::WriteAll(descriptor_, buffer_.data(), count, error_)) return false;
+    if (count == 0) return {};
+    if (Status written = files::WriteAll(descriptor_, buffer_.data(), count); !written) {
+        return written;
+    }
     on_disk_ += static_cast<int64_t>(count);
-    return true;
+    return {};
 }
 
-bool DownloadFile::Append(const char* data, size_t size) {
-    if (descriptor_ < 0) {
-        error_ = EBADF;
-        return false;
-    }
+Status DownloadFile::Append(const char* data, size_t size) {
+    if (descriptor_ < 0) return files::FileError(EBADF);
     // Whatever is gathered goes out first, so that the file keeps the order.
     const bool goes_straight_through = size >= buffer_.size() / 2;
-    if ((goes_straight_through || used_ + size > buffer_.size()) && !WriteOut()) return false;
+    if (goes_straight_through || used_ + size > buffer_.size()) {
+        if (Status written = WriteOut(); !written) return written;
+    }
     if (goes_straight_through) {
-        if (!files::WriteAll(descriptor_, data, size, error_)) return false;
+        if (Status written = files::WriteAll(descriptor_, data, size); !written) return written;
         on_disk_ += static_cast<int64_t>(size);
-        return true;
+        return {};
     }
     std::memcpy(buffer_.data() + used_, data, size);
     used_ += size;
-    return true;
+    return {};
 }
 
-bool DownloadFile::Flush() {
-    if (descriptor_ < 0) {
-        error_ = EBADF;
-        return false;
-    }
+Status DownloadFile::Flush() {
+    if (descriptor_ < 0) return files::FileError(EBADF);
     return WriteOut();
 }
 
@@ -88,15 +83,18 @@ int DownloadFile::Release() { return std::exchange(descriptor_, -1); }
 
 void DownloadFile::Close() {
     if (descriptor_ < 0) return;
-    int ignored = 0;
-    WriteOut();
-    files::Close(descriptor_, ignored);
+    // Whoever needs the bytes on disk flushed them; what a close finds
+    // unwritten is lost with the transfer that broke off.
+    (void)WriteOut();
+    (void)files::Close(descriptor_);
     descriptor_ = -1;
 }
 
 void DownloadFile::Discard() {
     Close();
-    if (!path_.empty()) files::Remove(path_);
+    // A file that cannot be removed stays under its temporary name, where
+    // the sweep of stray temporary files finds it.
+    if (!path_.empty()) (void)files::Remove(path_);
 }
 
 } // namespace tarnwick::transfer

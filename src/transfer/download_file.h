@@ -1,8 +1,10 @@
 // The temporary file a video transfer writes, beside its final name. It is
 // created new, never through a link and never over anything already there;
 // what to do with it when the transfer ends is its owner's choice. Failures
-// come back as the system's error number, never as exceptions.
+// come back as values carrying the system's error, never as exceptions.
 #pragma once
+
+#include "common/result.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,19 +23,17 @@ public:
     DownloadFile(const DownloadFile&) = delete;
     DownloadFile& operator=(const DownloadFile&) = delete;
 
-    // Creates the file at `path`; false with Error() (EEXIST where anything is).
-    bool Create(const std::string& path);
+    // Creates the file at `path`; fails with EEXIST where anything is.
+    Status Create(const std::string& path);
     // Opens the temporary file of an earlier transfer to write on at its end,
-    // when it is our regular file of at least `least` bytes; false otherwise.
-    bool OpenToResume(const std::string& path, int64_t least);
+    // when it is our regular file of at least `least` bytes; fails otherwise.
+    Status OpenToResume(const std::string& path, int64_t least);
     // Drops what the file holds and what is gathered: writing starts afresh.
-    bool Restart();
-    // False with Error() when the bytes cannot be written.
-    bool Append(const char* data, size_t size);
-    // Writes what is gathered to the file; false with Error().
-    bool WriteOut();
-    // Writes out what is gathered; false with Error().
-    bool Flush();
+    Status Restart();
+    // Fails when the bytes cannot be written.
+    Status Append(const char* data, size_t size);
+    // Writes out what is gathered; fails with EBADF when no file is open.
+    Status Flush();
     // Hands the open file over to the caller, who closes it; the path and the
     // bytes on disk stay known. -1 when no file is open.
     int Release();
@@ -47,17 +47,17 @@ public:
     int Descriptor() const { return descriptor_; }
     // The bytes written to the file so far; what is gathered is not counted.
     int64_t OnDisk() const { return on_disk_; }
-    int Error() const { return error_; }
 
 private:
-    bool Opened(int descriptor, const std::string& path, int64_t length);
+    Status Opened(const Result<int>& descriptor, const std::string& path, int64_t length);
+    // Writes what is gathered to the file.
+    Status WriteOut();
 
     std::string path_;
     int descriptor_ = -1;
     std::vector<char> buffer_;
     size_t used_ = 0;
     int64_t on_disk_ = 0;
-    int error_ = 0;
 };
 
 } // namespace tarnwick::transfer

@@ -1,9 +1,11 @@
 // The few file operations a download needs, each done by one system call so
 // that nothing can slip in between a check and a write: a new file is made
 // only where nothing is, never through a link, and a finished file takes its
-// name only where nothing has it. Failures come back as the system's error
-// number.
+// name only where nothing has it. Failures come back carrying the system's
+// error (see FileError).
 #pragma once
+
+#include "common/result.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,21 +13,41 @@
 
 namespace tarnwick::transfer::files {
 
+// The failure of a file call that the system refused with the error number
+// `error`: a write failure, in the system's words, with the error in
+// `system`.
+inline Failure FileError(int error) { return SystemFailure(Reason::kWriteFailed, error); }
+// Whether `result` failed with the error number `error`.
+template <typename T>
+bool FailedWith(const Result<T>& result, int error) {
+    return !result && result.failure().system == std::error_code(error, std::generic_category());
+}
+
+// The error number of `status`, 0 when it succeeded: for background work,
+// which answers error numbers.
+inline int ErrorNumberOf(const Status& status) {
+    return status ? 0 : status.failure().system.value();
+}
+
 // Creates `path` as a new, empty regular file open for writing (mode 0644
 // less the umask); fails with EEXIST where anything, a link included, is.
-// The open file's descriptor, or -1 with `error` set.
-int CreateNew(const std::string& path, int& error);
+// The open file's descriptor.
+Result<int> CreateNew(const std::string& path);
+struct Resumable {
+    int descriptor = -1;
+    int64_t length = 0; // the file's bytes
+};
 // Opens `path`, a temporary file of an earlier transfer, to write on at its
 // end: never through a link, never anything but a regular file with exactly
 // one name, and only when it holds at least `least` bytes (EINVAL otherwise).
-// The descriptor, with the file's length in `length`, or -1 with `error`.
-int OpenToResume(const std::string& path, int64_t least, int64_t& length, int& error);
+Result<Resumable> OpenToResume(const std::string& path, int64_t least);
 // Cuts the open file back to nothing; what is written next starts it.
-bool Truncate(int descriptor, int& error);
-bool WriteAll(int descriptor, const char* data, size_t size, int& error);
-bool Close(int descriptor, int& error);
+Status Truncate(int descriptor);
+Status WriteAll(int descriptor, const char* data, size_t size);
+Status Close(int descriptor);
 // Waits until the disk has the open file's bytes, then closes it: 0, or the
-// error of the sync (else of the close).
+// error number of the sync (else of the close). It runs as background work,
+// which answers error numbers.
 int SyncAndClose(int descriptor);
 // A second descriptor of the open file, which the caller closes; -1 on failure.
 int Duplicate(int descriptor);
@@ -38,43 +60,43 @@ void StartWriting(int descriptor, int64_t from, int64_t length);
 bool BytesMayBeLost(int sync_error);
 
 // Removes the name `path` (a link itself, never what it points to).
-void Remove(const std::string& path);
+Status Remove(const std::string& path);
 
 // Whether anything has the name `path`, a dangling link included.
 bool Exists(const std::string& path);
 
-// Creates the folder `path`, one level only: its parent must exist. True when
-// the folder is there afterwards.
-bool CreateFolder(const std::string& path, int& error);
+// Creates the folder `path`, one level only: its parent must exist. Succeeds
+// when the folder is there afterwards.
+Status CreateFolder(const std::string& path);
 
 // The calls that give a finished file its name and make it last, each
-// answering 0 or the system's error number. File systems refuse different
+// failing with the system's error. File systems refuse different
 // ones: FUSE mounts (exFAT, GVFS, many network shares) refuse renameat2's
 // no-replace flag and hard links alike, so a claim tries them in turn.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
     // `to` takes the file at `from` unless something has that name (EEXIST).
-    virtual int RenameNoReplace(const std::string& from, const std::string& to) = 0;
+    virtual Status RenameNoReplace(const std::string& from, const std::string& to) = 0;
     // A second name `to` for the file at `from`, unless something has it.
-    virtual int Link(const std::string& from, const std::string& to) = 0;
+    virtual Status Link(const std::string& from, const std::string& to) = 0;
     // An empty file at `path` where nothing is, never through a link.
-    virtual int CreateEmpty(const std::string& path) = 0;
+    virtual Status CreateEmpty(const std::string& path) = 0;
     // `to` takes the file at `from`, replacing what has that name.
-    virtual int Rename(const std::string& from, const std::string& to) = 0;
-    virtual int RemoveName(const std::string& path) = 0;
+    virtual Status Rename(const std::string& from, const std::string& to) = 0;
+    virtual Status RemoveName(const std::string& path) = 0;
     // Writes the folder's names through to the disk.
-    virtual int SyncFolder(const std::string& path) = 0;
+    virtual Status SyncFolder(const std::string& path) = 0;
 };
 
 // The system's own.
 FileSystem& SystemFileSystem();
 
-// Gives the file at `from` the name `to`, never replacing anything: 0 when
-// it has the name, EEXIST when something else has it, and otherwise the
+// Gives the file at `from` the name `to`, never replacing anything. Fails
+// with EEXIST when something else has the name, and otherwise with the
 // error of the last way tried, the file then still at `from`. Where neither
 // atomic way works, an empty file takes the name first and the file is
 // renamed over it.
-int ClaimName(FileSystem& files, const std::string& from, const std::string& to);
+Status ClaimName(FileSystem& files, const std::string& from, const std::string& to);
 
 } // namespace tarnwick::transfer::files

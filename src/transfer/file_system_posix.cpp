@@ -9,57 +9,51 @@
 
 namespace tarnwick::transfer::files {
 
-int CreateNew(const std::string& path, int& error) {
+namespace {
+
+// Success when `result` is 0, the failure of errno otherwise.
+Status StatusOf(int result) {
+    if (result == 0) return {};
+    return FileError(errno);
+}
+
+} // namespace
+
+Result<int> CreateNew(const std::string& path) {
     const int descriptor =
         ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (descriptor < 0) error = errno;
+    if (descriptor < 0) return FileError(errno);
     return descriptor;
 }
 
-int OpenToResume(const std::string& path, int64_t least, int64_t& length, int& error) {
+Result<Resumable> OpenToResume(const std::string& path, int64_t least) {
     // Not blocking: a FIFO planted at the name must not hold the program up.
     const int descriptor =
         ::open(path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0) {
-        error = errno;
-        return -1;
-    }
+    if (descriptor < 0) return FileError(errno);
     struct stat status {};
     if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1 ||
         status.st_size < least || ::fcntl(descriptor, F_SETFL, O_APPEND) != 0) {
-        error = EINVAL;
         ::close(descriptor);
-        return -1;
+        return FileError(EINVAL);
     }
-    length = status.st_size;
-    return descriptor;
+    return Resumable{descriptor, status.st_size};
 }
 
-bool Truncate(int descriptor, int& error) {
-    if (::ftruncate(descriptor, 0) == 0) return true;
-    error = errno;
-    return false;
-}
+Status Truncate(int descriptor) { return StatusOf(::ftruncate(descriptor, 0)); }
 
-bool WriteAll(int descriptor, const char* data, size_t size, int& error) {
+Status WriteAll(int descriptor, const char* data, size_t size) {
     while (size > 0) {
         const ssize_t written = ::write(descriptor, data, size);
         if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) {
-            error = written < 0 ? errno : EIO;
-            return false;
-        }
+        if (written <= 0) return FileError(written < 0 ? errno : EIO);
         data += written;
         size -= static_cast<size_t>(written);
     }
-    return true;
+    return {};
 }
 
-bool Close(int descriptor, int& error) {
-    if (::close(descriptor) == 0) return true;
-    error = errno;
-    return false;
-}
+Status Close(int descriptor) { return StatusOf(::close(descriptor)); }
 
 int Duplicate(int descriptor) { return ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0); }
 
@@ -72,65 +66,64 @@ void StartWriting(int descriptor, int64_t from, int64_t length) {
 }
 
 int SyncAndClose(int descriptor) {
-    int error = ::fsync(descriptor) == 0 ? 0 : errno;
-    int closed = 0;
-    if (!Close(descriptor, closed) && error == 0) error = closed;
-    return error;
+    const int error = ::fsync(descriptor) == 0 ? 0 : errno;
+    const int closed = ::close(descriptor) == 0 ? 0 : errno;
+    return error != 0 ? error : closed;
 }
 
 bool BytesMayBeLost(int sync_error) {
     return sync_error == EIO || sync_error == ENOSPC || sync_error == EDQUOT;
 }
 
-void Remove(const std::string& path) { ::unlink(path.c_str()); }
+Status Remove(const std::string& path) { return StatusOf(::unlink(path.c_str())); }
 
 bool Exists(const std::string& path) {
     struct stat status {};
     return ::lstat(path.c_str(), &status) == 0;
 }
 
-bool CreateFolder(const std::string& path, int& error) {
-    if (::mkdir(path.c_str(), 0755) == 0) return true;
-    error = errno;
+Status CreateFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0755) == 0) return {};
+    const int error = errno;
     struct stat status {};
     // Already there: as long as it is a folder (or a link the user made to one).
-    return error == EEXIST && ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    if (error == EEXIST && ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) return {};
+    return FileError(error);
 }
 
 namespace {
 
-// 0 when `result` is, the error number otherwise.
-int ErrorOf(int result) { return result == 0 ? 0 : errno; }
-
 // Opens `path` without following a link and syncs it.
-int Sync(const std::string& path, int flags) {
+Status Sync(const std::string& path, int flags) {
     const int descriptor = ::open(path.c_str(), flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-    if (descriptor < 0) return errno;
-    const int error = ErrorOf(::fsync(descriptor));
+    if (descriptor < 0) return FileError(errno);
+    Status synced = StatusOf(::fsync(descriptor));
     ::close(descriptor);
-    return error;
+    return synced;
 }
 
 class PosixFileSystem : public FileSystem {
 public:
-    int RenameNoReplace(const std::string& from, const std::string& to) override {
-        return ErrorOf(::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE));
+    Status RenameNoReplace(const std::string& from, const std::string& to) override {
+        return StatusOf(
+            ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE));
     }
-    int Link(const std::string& from, const std::string& to) override {
-        return ErrorOf(::link(from.c_str(), to.c_str()));
+    Status Link(const std::string& from, const std::string& to) override {
+        return StatusOf(::link(from.c_str(), to.c_str()));
     }
-    int CreateEmpty(const std::string& path) override {
-        int error = 0;
-        const int descriptor = CreateNew(path, error);
-        if (descriptor < 0) return error;
-        ::close(descriptor);
-        return 0;
+    Status CreateEmpty(const std::string& path) override {
+        const Result<int> descriptor = CreateNew(path);
+        if (!descriptor) return descriptor.failure();
+        ::close(descriptor.value());
+        return {};
     }
-    int Rename(const std::string& from, const std::string& to) override {
-        return ErrorOf(::rename(from.c_str(), to.c_str()));
+    Status Rename(const std::string& from, const std::string& to) override {
+        return StatusOf(::rename(from.c_str(), to.c_str()));
     }
-    int RemoveName(const std::string& path) override { return ErrorOf(::unlink(path.c_str())); }
-    int SyncFolder(const std::string& path) override { return Sync(path, O_RDONLY | O_DIRECTORY); }
+    Status RemoveName(const std::string& path) override { return StatusOf(::unlink(path.c_str())); }
+    Status SyncFolder(const std::string& path) override {
+        return Sync(path, O_RDONLY | O_DIRECTORY);
+    }
 };
 
 } // namespace

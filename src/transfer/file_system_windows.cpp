@@ -30,34 +30,39 @@ int LastError() {
     return EIO;
 }
 
-int Moved(const std::string& from, const std::string& to, DWORD flags) {
-    return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), flags) ? 0 : LastError();
+// Success when the call `succeeded`, the failure of the last error otherwise.
+Status StatusOf(bool succeeded) {
+    if (succeeded) return {};
+    return FileError(LastError());
+}
+
+Status Moved(const std::string& from, const std::string& to, DWORD flags) {
+    return StatusOf(MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), flags));
 }
 
 class WindowsFileSystem : public FileSystem {
 public:
     // Without MOVEFILE_REPLACE_EXISTING an existing name is never replaced.
-    int RenameNoReplace(const std::string& from, const std::string& to) override {
+    Status RenameNoReplace(const std::string& from, const std::string& to) override {
         return Moved(from, to, 0);
     }
-    int Link(const std::string& from, const std::string& to) override {
-        return CreateHardLinkW(Wide(to).c_str(), Wide(from).c_str(), nullptr) ? 0 : LastError();
+    Status Link(const std::string& from, const std::string& to) override {
+        return StatusOf(CreateHardLinkW(Wide(to).c_str(), Wide(from).c_str(), nullptr));
     }
-    int CreateEmpty(const std::string& path) override {
-        int error = 0;
-        const int descriptor = CreateNew(path, error);
-        if (descriptor < 0) return error;
-        _close(descriptor);
-        return 0;
+    Status CreateEmpty(const std::string& path) override {
+        const Result<int> descriptor = CreateNew(path);
+        if (!descriptor) return descriptor.failure();
+        _close(descriptor.value());
+        return {};
     }
-    int Rename(const std::string& from, const std::string& to) override {
+    Status Rename(const std::string& from, const std::string& to) override {
         return Moved(from, to, MOVEFILE_REPLACE_EXISTING);
     }
-    int RemoveName(const std::string& path) override {
-        return DeleteFileW(Wide(path).c_str()) ? 0 : LastError();
+    Status RemoveName(const std::string& path) override {
+        return StatusOf(DeleteFileW(Wide(path).c_str()));
     }
     // Windows writes a folder's names through by itself.
-    int SyncFolder(const std::string&) override { return 0; }
+    Status SyncFolder(const std::string&) override { return {}; }
 };
 
 } // namespace
@@ -67,55 +72,48 @@ FileSystem& SystemFileSystem() {
     return system;
 }
 
-int CreateNew(const std::string& path, int& error) {
+Result<int> CreateNew(const std::string& path) {
     const int descriptor = _wopen(Wide(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
                                   _S_IREAD | _S_IWRITE);
-    if (descriptor < 0) error = errno;
+    if (descriptor < 0) return FileError(errno);
     return descriptor;
 }
 
-int OpenToResume(const std::string& path, int64_t least, int64_t& length, int& error) {
+Result<Resumable> OpenToResume(const std::string& path, int64_t least) {
     const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES ||
         (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
-        error = EINVAL;
-        return -1;
+        return FileError(EINVAL);
     }
     const int descriptor = _wopen(Wide(path).c_str(), _O_WRONLY | _O_APPEND | _O_BINARY);
+    if (descriptor < 0) return FileError(errno);
     struct _stat64 status {};
-    if (descriptor < 0 || _fstat64(descriptor, &status) != 0 || (status.st_mode & _S_IFREG) == 0 ||
+    if (_fstat64(descriptor, &status) != 0 || (status.st_mode & _S_IFREG) == 0 ||
         status.st_size < least) {
-        error = descriptor < 0 ? errno : EINVAL;
-        if (descriptor >= 0) _close(descriptor);
-        return -1;
+        _close(descriptor);
+        return FileError(EINVAL);
     }
-    length = status.st_size;
-    return descriptor;
+    return Resumable{descriptor, status.st_size};
 }
 
-bool Truncate(int descriptor, int& error) {
-    if (_chsize_s(descriptor, 0) == 0) return true;
-    error = errno;
-    return false;
+Status Truncate(int descriptor) {
+    if (_chsize_s(descriptor, 0) == 0) return {};
+    return FileError(errno);
 }
 
-bool WriteAll(int descriptor, const char* data, size_t size, int& error) {
+Status WriteAll(int descriptor, const char* data, size_t size) {
     while (size > 0) {
         const int written = _write(descriptor, data, static_cast<unsigned>(size));
-        if (written <= 0) {
-            error = written < 0 ? errno : EIO;
-            return false;
-        }
+        if (written <= 0) return FileError(written < 0 ? errno : EIO);
         data += written;
         size -= static_cast<size_t>(written);
     }
-    return true;
+    return {};
 }
 
-bool Close(int descriptor, int& error) {
-    if (_close(descriptor) == 0) return true;
-    error = errno;
-    return false;
+Status Close(int descriptor) {
+    if (_close(descriptor) == 0) return {};
+    return FileError(errno);
 }
 
 int Duplicate(int descriptor) { return _dup(descriptor); }
@@ -124,25 +122,27 @@ int Duplicate(int descriptor) { return _dup(descriptor); }
 void StartWriting(int, int64_t, int64_t) {}
 
 int SyncAndClose(int descriptor) {
-    int error = _commit(descriptor) == 0 ? 0 : errno;
-    int closed = 0;
-    if (!Close(descriptor, closed) && error == 0) error = closed;
-    return error;
+    const int error = _commit(descriptor) == 0 ? 0 : errno;
+    const int closed = _close(descriptor) == 0 ? 0 : errno;
+    return error != 0 ? error : closed;
 }
 
 bool BytesMayBeLost(int sync_error) { return sync_error == EIO || sync_error == ENOSPC; }
 
-void Remove(const std::string& path) { DeleteFileW(Wide(path).c_str()); }
+Status Remove(const std::string& path) { return StatusOf(DeleteFileW(Wide(path).c_str())); }
 
 bool Exists(const std::string& path) {
     return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool CreateFolder(const std::string& path, int& error) {
-    if (CreateDirectoryW(Wide(path).c_str(), nullptr)) return true;
+Status CreateFolder(const std::string& path) {
+    if (CreateDirectoryW(Wide(path).c_str(), nullptr)) return {};
+    const int error = LastError();
     const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
-    error = EEXIST;
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return {};
+    }
+    return FileError(error);
 }
 
 } // namespace tarnwick::transfer::files

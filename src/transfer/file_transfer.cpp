@@ -5,15 +5,16 @@
 #include "transfer/inline_work.h"
 
 #include <cerrno>
-#include <cstring>
 #include <utility>
 
 namespace tarnwick::transfer {
 namespace {
 
-bool FolderIsTheProblem(int error) {
-    return error == ENOENT || error == ENOTDIR || error == EACCES || error == EPERM ||
-           error == EROFS;
+bool FolderIsTheProblem(const Failure& failure) {
+    const std::error_code error = failure.system;
+    return error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory ||
+           error == std::errc::permission_denied || error == std::errc::operation_not_permitted ||
+           error == std::errc::read_only_file_system;
 }
 
 // The video's size, when the answer's range starts at `first` and runs to
@@ -28,8 +29,8 @@ std::optional<int64_t> TotalOfRangeFrom(const platform::HttpAnswer& answer, int6
 
 } // namespace
 
-std::optional<Failure> FailureOfStatus(int http_status) {
-    if (http_status >= 200 && http_status < 300) return std::nullopt;
+Status StatusOfAnswer(int http_status) {
+    if (http_status >= 200 && http_status < 300) return {};
     const Reason reason =
         (http_status == 404 || http_status == 410) ? Reason::kVideoNotFound : Reason::kErrorAnswer;
     return Failure{reason, http_status, {}};
@@ -94,7 +95,7 @@ void FileTransfer::SyncTheWhole() {
 void FileTransfer::OnSynced(int error) {
     syncing_.reset();
     if (files::BytesMayBeLost(error)) {
-        Finish(Outcome::Failed(Reason::kWriteFailed, std::strerror(error)));
+        Finish(Outcome::Failed(files::FileError(error)));
         return;
     }
     Finish(Outcome::Complete());
@@ -104,7 +105,7 @@ void FileTransfer::Adopt(std::unique_ptr<platform::HttpExchange> exchange,
                          const platform::HttpAnswer& answer, const std::optional<KeptFile>& earlier,
                          PathChooser temporary_path, ProgressHandler on_progress,
                          DoneHandler on_done) {
-    if (earlier) resumed_ = file_.OpenToResume(earlier->path, 0);
+    if (earlier) resumed_ = file_.OpenToResume(earlier->path, 0).has_value();
     temporary_path_ = std::move(temporary_path);
     on_progress_ = std::move(on_progress);
     on_done_ = std::move(on_done);
@@ -150,9 +151,9 @@ void FileTransfer::OnAnswer(const platform::HttpAnswer& answer) {
         AskForTheWhole();
         return;
     }
-    if (std::optional<Failure> failure = FailureOfStatus(answer.status)) {
+    if (Status success = StatusOfAnswer(answer.status); !success) {
         // An error page never takes the place of a file in the download folder.
-        Finish(Outcome::Failed(std::move(*failure)));
+        Finish(Outcome::Failed(success.failure()));
         return;
     }
     if (answer.status == 206 && asked_from_ == 0 && !TotalOfRangeFrom(answer, 0)) {
@@ -180,10 +181,11 @@ void FileTransfer::OnAnswer(const platform::HttpAnswer& answer) {
 bool FileTransfer::BeginWhole(const platform::HttpAnswer& answer) {
     changed_ = true;
     write_behind_.reset();
-    const bool ready = file_.Path().empty() ? CreateFile() : file_.Restart();
+    const Status ready = file_.Path().empty() ? CreateFile() : file_.Restart();
     if (!ready) {
         FailWriting(
-            FolderIsTheProblem(file_.Error()) ? Reason::kFolderUnusable : Reason::kWriteFailed,
+            ready.failure(),
+            FolderIsTheProblem(ready.failure()) ? Reason::kFolderUnusable : Reason::kWriteFailed,
             false);
         return false;
     }
@@ -196,8 +198,8 @@ bool FileTransfer::BeginWhole(const platform::HttpAnswer& answer) {
 
 void FileTransfer::OnBody(const char* data, size_t size) {
     watch_.Received();
-    if (!file_.Append(data, size)) {
-        FailWriting(Reason::kWriteFailed, true);
+    if (Status written = file_.Append(data, size); !written) {
+        FailWriting(written.failure(), Reason::kWriteFailed, true);
         return;
     }
     received_ += static_cast<int64_t>(size);
@@ -232,28 +234,29 @@ void FileTransfer::OnEnd(const platform::HttpEnd& end) {
         Finish(Outcome::Failed(Reason::kConnectionLost, "The answer ended early", http_status_));
         return;
     }
-    if (!file_.Flush()) {
-        FailWriting(Reason::kWriteFailed, true);
+    if (Status flushed = file_.Flush(); !flushed) {
+        FailWriting(flushed.failure(), Reason::kWriteFailed, true);
         return;
     }
     SyncTheWhole();
 }
 
-bool FileTransfer::CreateFile() {
+Status FileTransfer::CreateFile() {
     constexpr int kAttempts = 100;
-    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
-        if (file_.Create(temporary_path_(attempt))) return true;
-        if (file_.Error() != EEXIST) return false;
+    Status created = files::FileError(EEXIST);
+    for (int attempt = 1; attempt <= kAttempts && files::FailedWith(created, EEXIST); ++attempt) {
+        created = file_.Create(temporary_path_(attempt));
     }
-    return false;
+    return created;
 }
 
-// A full disk, or `unless_full`; what was written goes when `discard` says so.
-void FileTransfer::FailWriting(Reason unless_full, bool discard) {
-    const int error = file_.Error();
+// The write's `failure`: a full disk, or `unless_full`; what was written goes
+// when `discard` says so.
+void FileTransfer::FailWriting(Failure failure, Reason unless_full, bool discard) {
     if (discard) file_.Discard();
-    Finish(
-        Outcome::Failed(error == ENOSPC ? Reason::kDiskFull : unless_full, std::strerror(error)));
+    failure.reason =
+        failure.system == std::errc::no_space_on_device ? Reason::kDiskFull : unless_full;
+    Finish(Outcome::Failed(std::move(failure)));
 }
 
 void FileTransfer::Finish(Outcome outcome) {

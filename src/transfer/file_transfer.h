@@ -16,6 +16,7 @@
 #pragma once
 
 #include "common/outcome.h"
+#include "common/result.h"
 #include "platform/background_work.h"
 #include "platform/clock.h"
 #include "platform/http_client.h"
@@ -126,9 +127,9 @@ private:
     bool TakesTheRest(const platform::HttpAnswer& answer) const;
     void AskForTheWhole();
     bool BeginWhole(const platform::HttpAnswer& answer);
-    bool CreateFile();
+    Status CreateFile();
     void Report();
-    void FailWriting(Reason unless_full, bool discard);
+    void FailWriting(Failure failure, Reason unless_full, bool discard);
     void Finish(Outcome outcome);
 
     platform::HttpClient& http_;
@@ -159,7 +160,8 @@ private:
     int64_t received_ = 0;
 };
 
-// How an answer's status ends a video transfer: none for a success status.
-std::optional<Failure> FailureOfStatus(int http_status);
+// How an answer's status ends a video transfer: success for a success
+// status, the failure otherwise.
+Status StatusOfAnswer(int http_status);
 
 } // namespace tarnwick::transfer

@@ -22,9 +22,7 @@ void WriteBehind::Written(int descriptor, int64_t on_disk) {
 void WriteBehind::Reset() {
     started_ = 0;
     if (own_ < 0) return;
-    int ignored = 0;
-    work_.Run([own = own_, ignored]() mutable { return files::Close(own, ignored) ? 0 : ignored; },
-              nullptr);
+    work_.Run([own = own_] { return files::ErrorNumberOf(files::Close(own)); }, nullptr);
     own_ = -1;
 }
 

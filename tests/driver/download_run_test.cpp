@@ -633,8 +633,8 @@ TEST_F(RunTest, KeepsATypedNameAndNumbersADerivedNameThatIsTaken) {
 // A page reader whose parser fails as soon as it is fed.
 class FailingParsers : public platform::HtmlParserFactory {
     struct Failing : platform::HtmlParser {
-        void Feed(const char*, size_t) override { throw std::bad_alloc(); }
-        void Finish() override { throw std::bad_alloc(); }
+        void Feed(const char*, size_t) noexcept override {}
+        Status Finish() noexcept override { return Failure{Reason::kNoLinkInPage, 0, "no memory"}; }
     };
 
 public:

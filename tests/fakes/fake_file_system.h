@@ -1,5 +1,5 @@
 // The system's file calls, with refusals a test chooses: each call can be
-// made to answer an error number instead of reaching the system, as file
+// made to fail with an error number instead of reaching the system, as file
 // systems that lack a way (FUSE mounts, read-only media) answer. Every call
 // is recorded, in order.
 #pragma once
@@ -37,31 +37,32 @@ public:
         return false;
     }
 
-    int RenameNoReplace(const std::string& from, const std::string& to) override {
+    Status RenameNoReplace(const std::string& from, const std::string& to) override {
         return Pass(Call::kRenameNoReplace, to, [&] { return system_.RenameNoReplace(from, to); });
     }
-    int Link(const std::string& from, const std::string& to) override {
+    Status Link(const std::string& from, const std::string& to) override {
         return Pass(Call::kLink, to, [&] { return system_.Link(from, to); });
     }
-    int CreateEmpty(const std::string& path) override {
+    Status CreateEmpty(const std::string& path) override {
         return Pass(Call::kCreateEmpty, path, [&] { return system_.CreateEmpty(path); });
     }
-    int Rename(const std::string& from, const std::string& to) override {
+    Status Rename(const std::string& from, const std::string& to) override {
         return Pass(Call::kRename, to, [&] { return system_.Rename(from, to); });
     }
-    int RemoveName(const std::string& path) override {
+    Status RemoveName(const std::string& path) override {
         return Pass(Call::kRemoveName, path, [&] { return system_.RemoveName(path); });
     }
-    int SyncFolder(const std::string& path) override {
+    Status SyncFolder(const std::string& path) override {
         return Pass(Call::kSyncFolder, path, [&] { return system_.SyncFolder(path); });
     }
 
 private:
     template <typename Real>
-    int Pass(Call call, const std::string& path, Real real) {
+    Status Pass(Call call, const std::string& path, Real real) {
         calls_.push_back({call, path});
         const auto refusal = refusals_.find(call);
-        return refusal != refusals_.end() ? refusal->second : real();
+        if (refusal != refusals_.end()) return transfer::files::FileError(refusal->second);
+        return real();
     }
 
     transfer::files::FileSystem& system_ = transfer::files::SystemFileSystem();

@@ -31,7 +31,7 @@ PageVerdict ReadInPieces(const std::string& address, const std::string& page, si
     for (size_t at = 0; at < page.size(); at += piece) {
         parser->Feed(page.data() + at, std::min(piece, page.size() - at));
     }
-    parser->Finish();
+    EXPECT_TRUE(parser->Finish());
     return reader.Verdict();
 }
 

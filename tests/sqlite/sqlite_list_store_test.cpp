@@ -197,7 +197,7 @@ TEST(SqliteListStoreClear, ForgetsEveryItemForGood) {
 TEST(SqliteListStoreReplace, TheWholeListIsWrittenAllOrNothing) {
     TempFolder folder;
     const std::string path = folder.File("list.db");
-    SqliteListStore(path).ReplaceAll(NumberedItems(0, 2));
+    ASSERT_TRUE(SqliteListStore(path).ReplaceAll(NumberedItems(0, 2)).Done());
     RunSql(path,
            "CREATE TRIGGER refuse BEFORE INSERT ON items WHEN NEW.name = 'Clip 13.mp4' "
            "BEGIN SELECT RAISE(ABORT, 'refused here'); END");
@@ -268,7 +268,7 @@ TEST(SqliteListStoreDamage, AFileThatIsNoDatabaseGoesAsideWithItsCompanions) {
 TEST(SqliteListStoreDamage, ADamagedDatabaseGoesAsideUnderTheFirstNumberFreeForAll) {
     TempFolder folder;
     const std::string path = folder.File("list.db");
-    SqliteListStore(path).Insert(NumberedItem(0));
+    ASSERT_TRUE(SqliteListStore(path).Insert(NumberedItem(0)).Done());
     // A database's header over garbage: SQLite opens it, and its log with it.
     const std::string damaged = ReadWholeFile(path).substr(0, 100) + std::string(8000, 'x');
     WriteWholeFile(path, damaged);
@@ -292,8 +292,8 @@ TEST(SqliteListStoreDamage, AnEmptyFileBesideALogKeepsTheLog) {
 TEST(SqliteListStoreFirstVersion, IsBroughtUpToDateKeepingEveryItem) {
     TempFolder folder;
     const std::string path = folder.File("list.db");
-    SqliteListStore(path).Insert(NumberedItem(0));
-    SqliteListStore(path).Insert(NumberedItem(7));
+    ASSERT_TRUE(SqliteListStore(path).Insert(NumberedItem(0)).Done());
+    ASSERT_TRUE(SqliteListStore(path).Insert(NumberedItem(7)).Done());
     RunSql(path, "ALTER TABLE items RENAME COLUMN kept TO received; PRAGMA user_version = 1");
 
     const std::vector<StoredItem> loaded = SqliteListStore(path).LoadAll().items;
@@ -317,7 +317,7 @@ class SqliteListStoreForeign : public testing::TestWithParam<ForeignSchema> {};
 TEST_P(SqliteListStoreForeign, IsMovedAsideUnchanged) {
     TempFolder folder;
     const std::string path = folder.File("list.db");
-    SqliteListStore(path).Insert(NumberedItem(0));
+    ASSERT_TRUE(SqliteListStore(path).Insert(NumberedItem(0)).Done());
     RunSql(path, GetParam().sql);
     ExpectMovedAsideAndFresh(path, path + ".damaged-1", {{"", ReadWholeFile(path)}});
 }
@@ -350,7 +350,7 @@ TEST_P(SqliteListStoreIndexDamage, NoItemIsMissedUnnoticed) {
     const std::string path = folder.File("list.db");
     const std::string index = GetParam().index;
     const bool unique = index.starts_with("CREATE UNIQUE");
-    SqliteListStore(path).ReplaceAll(NumberedItems(0, 5));
+    ASSERT_TRUE(SqliteListStore(path).ReplaceAll(NumberedItems(0, 5)).Done());
     RunSql(path, std::string(unique ? "UPDATE items SET order_key = 2 WHERE id = 3; " : "") +
                      "DROP INDEX items_by_order; CREATE " + (unique ? "UNIQUE " : "") +
                      "INDEX items_by_order ON items (order_key) WHERE id <> 3; "

@@ -76,16 +76,16 @@ TEST(NameClaimOnFuse, TheFinishedFileTakesItsNameAndNothingThereIsReplaced) {
     FileSystem& system = SystemFileSystem();
     // What the mount refuses, as the claim meets it.
     test_support::WriteWholeFile(exfat.File("clip.mp4.1.tarnwick.part"), "whole video");
-    EXPECT_EQ(system.RenameNoReplace(exfat.File("clip.mp4.1.tarnwick.part"), exfat.File("x")),
-              EINVAL);
+    EXPECT_TRUE(FailedWith(
+        system.RenameNoReplace(exfat.File("clip.mp4.1.tarnwick.part"), exfat.File("x")), EINVAL));
 
-    EXPECT_EQ(ClaimName(system, exfat.File("clip.mp4.1.tarnwick.part"), exfat.File("clip.mp4")), 0);
+    EXPECT_TRUE(ClaimName(system, exfat.File("clip.mp4.1.tarnwick.part"), exfat.File("clip.mp4")));
     EXPECT_EQ(test_support::ReadWholeFile(exfat.File("clip.mp4")), "whole video");
     EXPECT_FALSE(fs::exists(exfat.File("clip.mp4.1.tarnwick.part")));
 
     test_support::WriteWholeFile(exfat.File("clip.mp4.2.tarnwick.part"), "second");
-    EXPECT_EQ(ClaimName(system, exfat.File("clip.mp4.2.tarnwick.part"), exfat.File("clip.mp4")),
-              EEXIST);
+    EXPECT_TRUE(FailedWith(
+        ClaimName(system, exfat.File("clip.mp4.2.tarnwick.part"), exfat.File("clip.mp4")), EEXIST));
     EXPECT_EQ(test_support::ReadWholeFile(exfat.File("clip.mp4")), "whole video");
     EXPECT_EQ(test_support::ReadWholeFile(exfat.File("clip.mp4.2.tarnwick.part")), "second");
 }

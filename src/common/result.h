@@ -1,0 +1,50 @@
+// A value, or the failure that kept it from being had. Operations that
+// answer no value return a Status: success, or the failure.
+#pragma once
+
+#include "common/outcome.h"
+
+#include <optional>
+#include <utility>
+#include <variant>
+
+namespace tarnwick {
+
+template <typename T>
+class [[nodiscard]] Result {
+public:
+    Result(T value) : state_(std::in_place_index<0>, std::move(value)) {}
+    Result(Failure failure) : state_(std::in_place_index<1>, std::move(failure)) {}
+
+    bool has_value() const { return state_.index() == 0; }
+    explicit operator bool() const { return has_value(); }
+
+    // Only when has_value().
+    T& value() & { return std::get<0>(state_); }
+    const T& value() const& { return std::get<0>(state_); }
+    T&& value() && { return std::get<0>(std::move(state_)); }
+    // Only when !has_value().
+    const Failure& failure() const { return std::get<1>(state_); }
+
+private:
+    std::variant<T, Failure> state_;
+};
+
+template <>
+class [[nodiscard]] Result<void> {
+public:
+    Result() = default;
+    Result(Failure failure) : failure_(std::move(failure)) {}
+
+    bool has_value() const { return !failure_.has_value(); }
+    explicit operator bool() const { return has_value(); }
+    // Only when !has_value().
+    const Failure& failure() const { return *failure_; }
+
+private:
+    std::optional<Failure> failure_;
+};
+
+using Status = Result<void>;
+
+} // namespace tarnwick
