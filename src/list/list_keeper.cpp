@@ -123,8 +123,9 @@ void ListKeeper::SetKeeping(bool keep) {
     told_lost_ = false;
     timer_->Stop();
     if (!keep) {
-        // What a failed clearing leaves is cleared at the next start.
-        store_.Clear();
+        // What a failed clearing leaves is cleared at the next start; the
+        // store's trace tells of the failure.
+        static_cast<void>(store_.Clear());
         return;
     }
     keeping_ = true;
