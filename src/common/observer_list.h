@@ -31,6 +31,9 @@ public:
         }
     }
 
+    // Whether a round of Notify is under way.
+    bool IsNotifying() const { return rounds_ > 0; }
+
     // Calls `tell(observer)` for each observer that is in the list when the
     // round begins and still in it when its turn comes.
     template <typename Tell>

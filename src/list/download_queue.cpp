@@ -3,6 +3,7 @@
 #include "list/item_texts.h"
 
 #include <algorithm>
+#include <cassert>
 #include <utility>
 
 namespace tarnwick::list {
@@ -88,13 +89,15 @@ DownloadQueue::AddResult DownloadQueue::Add(DownloadItem item) {
 }
 
 void DownloadQueue::Insert(int position, DownloadItem item) {
+    AssertNotNotifying();
     position = std::clamp(position, 0, Count());
     observers_.Notify([&](QueueObserver& o) { o.OnInserting(position); });
     item.key = ++last_key_;
     auto entry = std::make_unique<Entry>();
     entry->item = std::move(item);
     entry->position = position;
-    addresses_.insert(entry.get());
+    [[maybe_unused]] const bool new_address = addresses_.insert(entry.get()).second;
+    assert(new_address && "an address is listed once");
     NoteName(entry->item);
     order_.insert(order_.begin() + position, entry.get());
     // Keys only grow: the table stays sorted.
@@ -103,6 +106,7 @@ void DownloadQueue::Insert(int position, DownloadItem item) {
 }
 
 std::vector<ItemKey> DownloadQueue::InsertMany(std::vector<Placed> items) {
+    AssertNotNotifying();
     std::vector<ItemKey> keys;
     observers_.Notify([](QueueObserver& o) { o.OnBatchBegin(); });
     for (Placed& placed : items) {
@@ -122,6 +126,7 @@ std::optional<ItemKey> DownloadQueue::KeyOfAddress(const std::string& address) c
 }
 
 bool DownloadQueue::Remove(ItemKey key) {
+    AssertNotNotifying();
     const int position = PositionOf(key);
     if (position < 0) return false;
     observers_.Notify([&](QueueObserver& o) { o.OnRemoving(position); });
@@ -135,6 +140,7 @@ bool DownloadQueue::Remove(ItemKey key) {
 }
 
 int DownloadQueue::RemoveMany(const std::vector<ItemKey>& keys) {
+    AssertNotNotifying();
     const std::unordered_set<ItemKey> gone(keys.begin(), keys.end());
     std::vector<int> positions;
     for (size_t p = 0; p < order_.size(); ++p) {
@@ -156,6 +162,7 @@ int DownloadQueue::RemoveMany(const std::vector<ItemKey>& keys) {
 }
 
 void DownloadQueue::RemoveRange(int first, int last) {
+    AssertNotNotifying();
     observers_.Notify([&](QueueObserver& o) { o.OnRemovingRange(first, last); });
     const auto begin = order_.begin() + first;
     const auto end = order_.begin() + last + 1;
@@ -176,6 +183,7 @@ void DownloadQueue::ModifyMany(const std::vector<ItemKey>& keys,
 }
 
 void DownloadQueue::Swap(int position) {
+    AssertNotNotifying();
     observers_.Notify([&](QueueObserver& o) { o.OnMoving(position, position + 1); });
     std::swap(order_[static_cast<size_t>(position)], order_[static_cast<size_t>(position) + 1]);
     order_[static_cast<size_t>(position)]->position = position;
@@ -205,6 +213,7 @@ bool DownloadQueue::Rename(ItemKey key, std::string name) {
 }
 
 bool DownloadQueue::Modify(ItemKey key, const std::function<void(DownloadItem&)>& change) {
+    AssertNotNotifying();
     Entry* entry = FindEntry(key);
     if (entry == nullptr) return false;
     const DownloadItem before = entry->item;
@@ -223,6 +232,7 @@ bool DownloadQueue::Modify(ItemKey key, const std::function<void(DownloadItem&)>
 }
 
 void DownloadQueue::SetReceived(ItemKey key, int64_t received) {
+    AssertNotNotifying();
     Entry* entry = FindEntry(key);
     if (entry == nullptr || entry->item.received == received) return;
     const std::string before = StatusText(entry->item);
@@ -233,6 +243,7 @@ void DownloadQueue::SetReceived(ItemKey key, int64_t received) {
 }
 
 void DownloadQueue::SetKept(ItemKey key, int64_t kept) {
+    AssertNotNotifying();
     Entry* entry = FindEntry(key);
     if (entry == nullptr || entry->item.kept == kept) return;
     entry->item.kept = kept;

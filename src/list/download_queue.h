@@ -7,6 +7,7 @@
 #include "common/observer_list.h"
 #include "list/download_item.h"
 
+#include <cassert>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -131,6 +132,10 @@ private:
         bool removed = false;     // unlisted, until the table of entries is tidied
     };
 
+    // Observers hear of changes; they do not make them.
+    void AssertNotNotifying() const {
+        assert(!observers_.IsNotifying() && "an observer changes the queue");
+    }
     Entry* FindEntry(ItemKey key) const;
     // Inserts the item at `position` with a new key.
     void Insert(int position, DownloadItem item);

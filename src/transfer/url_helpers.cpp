@@ -42,10 +42,6 @@ void SplitUrl(std::string& url, std::string& path) {
 
 bool IsSecureUrl(std::string_view url) { return text::StartsWithIgnoreCase(url, kHttps); }
 
-std::string StripNull(std::string_view text) {
-    return std::string(text.substr(0, text.find('\0')));
-}
-
 bool IsPlainHost(std::string_view host) {
     std::string_view name = host;
     std::string_view rest;

@@ -16,9 +16,6 @@ void SplitUrl(std::string& url, std::string& path);
 // True when the address begins with "https://" in any letter case.
 bool IsSecureUrl(std::string_view url);
 
-// The text up to its first NUL character; the whole text when it has none.
-std::string StripNull(std::string_view text);
-
 // True for a host name or IPv4 address, or an IPv6 address in brackets, with
 // an optional ":port": what a probe may put between the scheme and the path.
 bool IsPlainHost(std::string_view host);

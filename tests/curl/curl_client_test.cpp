@@ -666,6 +666,8 @@ struct ScopeCase {
     bool is_public;
 };
 
+void PrintTo(const ScopeCase& c, std::ostream* out) { *out << c.address; }
+
 class AddressScopeTest : public testing::TestWithParam<ScopeCase> {};
 
 TEST_P(AddressScopeTest, OnlyLoopbackPrivateLinkLocalAndThisNetworkAreNotPublic) {

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -41,6 +42,8 @@ struct ReferenceCase {
     // What curl gives where it differs from the RFC: nothing when it refuses.
     std::optional<std::optional<std::string>> curl = std::nullopt;
 };
+
+void PrintTo(const ReferenceCase& c, std::ostream* out) { *out << '"' << c.reference << '"'; }
 
 class CurlUrlParserTest : public testing::TestWithParam<ReferenceCase> {};
 

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <new>
+#include <ostream>
 #include <vector>
 
 namespace tarnwick::driver {
@@ -49,6 +50,8 @@ struct OutcomeCase {
     std::optional<Failure> failure;
     bool file_written;
 };
+
+void PrintTo(const OutcomeCase& c, std::ostream* out) { *out << c.name; }
 
 class OutcomeTest : public RunHarness, public testing::WithParamInterface<OutcomeCase> {};
 
@@ -194,6 +197,8 @@ struct StopCase {
     std::function<void(RunHarness&)> reach; // brings the run into the step
 };
 
+void PrintTo(const StopCase& c, std::ostream* out) { *out << c.name; }
+
 class StopTest : public RunHarness, public testing::WithParamInterface<StopCase> {};
 
 TEST_P(StopTest, EndsTheStepAtOnce) {
@@ -274,6 +279,8 @@ struct TrailCase {
     std::function<list::ItemKey(RunHarness&)> play; // lists one item and runs it to its end
     std::vector<ItemState> trail;
 };
+
+void PrintTo(const TrailCase& c, std::ostream* out) { *out << c.name; }
 
 class TrailTest : public RunHarness, public testing::WithParamInterface<TrailCase> {
 public:
@@ -476,6 +483,8 @@ struct LimitCase {
     Reason reason;
 };
 
+void PrintTo(const LimitCase& c, std::ostream* out) { *out << c.name; }
+
 class TimeLimitTest : public RunHarness, public testing::WithParamInterface<LimitCase> {};
 
 TEST_P(TimeLimitTest, EndsTheStepWithItsOwnReason) {
@@ -556,6 +565,8 @@ struct ReachCase {
     std::vector<Reach> reaches;
     std::optional<Failure> failure;
 };
+
+void PrintTo(const ReachCase& c, std::ostream* out) { *out << c.name; }
 
 class ReachTest : public RunHarness, public testing::WithParamInterface<ReachCase> {};
 

@@ -5,6 +5,7 @@
 #include "driver/loopback_harness.h"
 
 #include <sys/mount.h>
+#include <ostream>
 
 #include "fakes/held_work.h"
 #include "list/reason_texts.h"
@@ -67,6 +68,8 @@ struct EndCase {
     std::string status;
     bool bytes_kept;
 };
+
+void PrintTo(const EndCase& c, std::ostream* out) { *out << c.name; }
 
 class WhatStaysTest : public FilesLoopbackTest, public testing::WithParamInterface<EndCase> {};
 
@@ -192,6 +195,8 @@ struct ClaimCase {
     std::function<void(test_support::FakeFileSystem&)> refuse;
     bool named; // or kept under its temporary name
 };
+
+void PrintTo(const ClaimCase& c, std::ostream* out) { *out << c.name; }
 
 class ClaimTest : public FilesLoopbackTest, public testing::WithParamInterface<ClaimCase> {};
 
@@ -342,6 +347,8 @@ struct HeaderCase {
     std::string file_name;
     std::string size;
 };
+
+void PrintTo(const HeaderCase& c, std::ostream* out) { *out << c.name; }
 
 class ProbeHeaderTest : public FilesLoopbackTest, public testing::WithParamInterface<HeaderCase> {};
 

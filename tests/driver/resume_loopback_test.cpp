@@ -3,6 +3,7 @@
 #include "driver/loopback_harness.h"
 
 #include <optional>
+#include <ostream>
 #include <string>
 
 namespace tarnwick::driver {
@@ -20,6 +21,8 @@ struct ResumeCase {
     // The If-Range the second transfer sends; none for no header.
     std::optional<std::string> if_range;
 };
+
+void PrintTo(const ResumeCase& c, std::ostream* out) { *out << c.name; }
 
 class ResumeLoopbackTest : public LoopbackRunTest, public testing::WithParamInterface<ResumeCase> {
 protected:

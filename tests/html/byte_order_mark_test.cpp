@@ -1,6 +1,7 @@
 #include "html/byte_order_mark.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <string>
 
@@ -38,6 +39,8 @@ struct MarkCase {
     std::string text;
     Mark mark;
 };
+
+void PrintTo(const MarkCase& c, std::ostream* out) { *out << c.name; }
 
 class ByteOrderMarkTest : public testing::TestWithParam<MarkCase> {};
 

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <ostream>
 
 #include <algorithm>
 #include <cstdio>
@@ -88,6 +89,8 @@ struct AttributeCase {
     std::string element;
 };
 
+void PrintTo(const AttributeCase& c, std::ostream* out) { *out << c.name; }
+
 class AttributeTest : public testing::TestWithParam<AttributeCase> {};
 
 TEST_P(AttributeTest, ReportsTheAttributes) {
@@ -126,6 +129,8 @@ struct MarkedPage {
     const char* name;
     std::string page;
 };
+
+void PrintTo(const MarkedPage& c, std::ostream* out) { *out << c.name; }
 
 class MarkedPageTest : public testing::TestWithParam<MarkedPage> {};
 

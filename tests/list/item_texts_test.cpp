@@ -1,6 +1,7 @@
 #include "list/item_texts.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <functional>
 #include <limits>
@@ -15,6 +16,8 @@ struct TextCase {
     std::string file_name;
     std::string size;
 };
+
+void PrintTo(const TextCase& c, std::ostream* out) { *out << c.name; }
 
 class ItemTextsTest : public testing::TestWithParam<TextCase> {};
 

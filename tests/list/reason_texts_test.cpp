@@ -1,6 +1,7 @@
 #include "list/reason_texts.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace tarnwick::list {
 namespace {
@@ -12,6 +13,8 @@ struct ReasonCase {
     int64_t total; // 0: size unknown
     std::string text;
 };
+
+void PrintTo(const ReasonCase& c, std::ostream* out) { *out << c.name; }
 
 class ReasonTextTest : public testing::TestWithParam<ReasonCase> {};
 

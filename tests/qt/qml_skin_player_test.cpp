@@ -7,6 +7,7 @@
 #include <QRectF>
 #include <QTemporaryDir>
 #include <QTest>
+#include <ostream>
 
 #include <gtest/gtest.h>
 
@@ -76,6 +77,8 @@ struct ButtonCase {
     const char* control;
     const char* command;
 };
+
+void PrintTo(const ButtonCase& c, std::ostream* out) { *out << c.test_name; }
 
 class SkinButtonTest : public SkinTest, public testing::WithParamInterface<ButtonCase> {};
 
@@ -370,6 +373,8 @@ struct BrokenSkinCase {
     const char* file_name; // nullptr: the file does not exist
     const char* content;
 };
+
+void PrintTo(const BrokenSkinCase& c, std::ostream* out) { *out << c.test_name; }
 
 class BrokenSkinTest : public testing::TestWithParam<BrokenSkinCase> {};
 

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <ostream>
 
 #include <gtest/gtest.h>
 
@@ -48,6 +49,8 @@ struct StoredText {
     const char* name;
     const char* text;
 };
+
+void PrintTo(const StoredText& c, std::ostream* out) { *out << c.name; }
 
 class StoredTextTest : public QtSettingsStoreTest,
                        public testing::WithParamInterface<StoredText> {};
@@ -98,6 +101,8 @@ struct DamagedContent {
     const char* name;
     QByteArray content;
 };
+
+void PrintTo(const DamagedContent& c, std::ostream* out) { *out << c.name; }
 
 class DamagedFileTest : public QtSettingsStoreTest,
                         public testing::WithParamInterface<DamagedContent> {};

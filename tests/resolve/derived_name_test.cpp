@@ -3,6 +3,7 @@
 #include "resolve/site_index.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <string>
 
@@ -16,6 +17,8 @@ struct NamingCase {
     int site;
     std::string file_name;
 };
+
+void PrintTo(const NamingCase& c, std::ostream* out) { *out << c.name; }
 
 class DeriveFileNameTest : public testing::TestWithParam<NamingCase> {};
 
@@ -81,6 +84,8 @@ struct WindowsCase {
     std::string given;
     std::string safe;
 };
+
+void PrintTo(const WindowsCase& c, std::ostream* out) { *out << c.name; }
 
 class WindowsSafeNameTest : public testing::TestWithParam<WindowsCase> {};
 

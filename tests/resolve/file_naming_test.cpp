@@ -1,6 +1,7 @@
 #include "resolve/file_naming.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <cmath>
 #include <string>
@@ -13,6 +14,8 @@ struct SizeCase {
     float size;
     const char* text;
 };
+
+void PrintTo(const SizeCase& c, std::ostream* out) { *out << c.name; }
 
 class SizeText : public testing::TestWithParam<SizeCase> {};
 

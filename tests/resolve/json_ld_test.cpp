@@ -1,6 +1,7 @@
 #include "resolve/json_ld.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <string>
 #include <vector>
@@ -32,6 +33,8 @@ struct JsonLdCase {
     std::string text;
     std::vector<std::string> videos;
 };
+
+void PrintTo(const JsonLdCase& c, std::ostream* out) { *out << c.name; }
 
 class VideoObjectsInTest : public testing::TestWithParam<JsonLdCase> {};
 

@@ -1,6 +1,7 @@
 #include "resolve/page_address.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <string>
 
@@ -12,6 +13,8 @@ struct CleanCase {
     std::string text;
     std::string address;
 };
+
+void PrintTo(const CleanCase& c, std::ostream* out) { *out << c.name; }
 
 class CleanAddressTest : public testing::TestWithParam<CleanCase> {};
 
@@ -64,6 +67,8 @@ struct FilterCase {
     std::string text;
     bool passed_on;
 };
+
+void PrintTo(const FilterCase& c, std::ostream* out) { *out << c.name; }
 
 class WatcherFilterTest : public testing::TestWithParam<FilterCase> {};
 

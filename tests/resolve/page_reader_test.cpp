@@ -3,6 +3,7 @@
 #include "html/libxml_html_parser.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <algorithm>
 #include <fstream>
@@ -41,6 +42,8 @@ struct PageCase {
     std::string address;
     PageVerdict verdict;
 };
+
+void PrintTo(const PageCase& c, std::ostream* out) { *out << c.name; }
 
 class PageReaderTest : public testing::TestWithParam<PageCase> {};
 

@@ -1,6 +1,7 @@
 #include "resolve/site_index.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace tarnwick::resolve {
 namespace {
@@ -10,6 +11,8 @@ struct SiteCase {
     const char* address;
     int index;
 };
+
+void PrintTo(const SiteCase& c, std::ostream* out) { *out << c.name; }
 
 class SiteRecognition : public testing::TestWithParam<SiteCase> {};
 

@@ -1,6 +1,7 @@
 #include "resolve/url_resolution.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <optional>
 #include <string>
@@ -12,6 +13,8 @@ struct ReferenceCase {
     std::string reference;
     std::string resolved;
 };
+
+void PrintTo(const ReferenceCase& c, std::ostream* out) { *out << c.reference; }
 
 class ResolveReferenceTest : public testing::TestWithParam<ReferenceCase> {};
 
@@ -56,6 +59,8 @@ struct WebCase {
     std::string written;
     std::optional<std::string> address;
 };
+
+void PrintTo(const WebCase& c, std::ostream* out) { *out << c.name; }
 
 class WebAddressInTest : public testing::TestWithParam<WebCase> {};
 

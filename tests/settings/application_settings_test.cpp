@@ -4,6 +4,7 @@
 #include "settings/setting_names.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <string>
 
@@ -33,6 +34,8 @@ struct StoredMonitor {
     const char* text;
     bool on;
 };
+
+void PrintTo(const StoredMonitor& c, std::ostream* out) { *out << c.name; }
 
 class StoredMonitorTest : public testing::TestWithParam<StoredMonitor> {};
 

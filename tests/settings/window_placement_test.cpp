@@ -4,6 +4,7 @@
 #include "settings/setting_names.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <optional>
 
@@ -25,6 +26,8 @@ struct StoredGeometry {
     const char* maximized; // nullptr: not stored
     std::optional<WindowPlacement> read;
 };
+
+void PrintTo(const StoredGeometry& c, std::ostream* out) { *out << c.geometry; }
 
 class StoredGeometryTest : public testing::TestWithParam<StoredGeometry> {};
 

@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <filesystem>
+#include <ostream>
 
 namespace tarnwick::shell {
 namespace {
@@ -14,6 +15,8 @@ struct CommandCase {
     const char* command;
     Log log;
 };
+
+void PrintTo(const CommandCase& c, std::ostream* out) { *out << c.command; }
 
 class EveryCommand : public ShellHarness, public testing::WithParamInterface<CommandCase> {};
 

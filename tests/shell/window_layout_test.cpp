@@ -1,6 +1,8 @@
 #include "settings/setting_names.h"
 #include "shell/shell_harness.h"
 
+#include <ostream>
+
 namespace tarnwick::shell {
 namespace {
 
@@ -32,6 +34,8 @@ struct Fitting {
     Rect area;
     Rect placed;
 };
+
+void PrintTo(const Fitting& c, std::ostream* out) { *out << c.name; }
 
 class FitIntoTheScreen : public testing::TestWithParam<Fitting> {};
 

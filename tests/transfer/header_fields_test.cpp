@@ -1,6 +1,7 @@
 #include "transfer/header_fields.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <optional>
 #include <string>
@@ -20,6 +21,8 @@ struct LengthCase {
     Fields fields;
     std::optional<int64_t> length;
 };
+
+void PrintTo(const LengthCase& c, std::ostream* out) { *out << c.name; }
 
 class ContentLengthTest : public testing::TestWithParam<LengthCase> {};
 
@@ -51,6 +54,8 @@ struct NameCase {
     std::string disposition;
     std::string file_name;
 };
+
+void PrintTo(const NameCase& c, std::ostream* out) { *out << c.name; }
 
 class DispositionFileNameTest : public testing::TestWithParam<NameCase> {};
 

@@ -4,6 +4,7 @@
 #include "fakes/fake_http.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <optional>
 #include <string>
@@ -21,6 +22,8 @@ struct AnswerCase {
     std::string raw; // status line and headers, each ended by CR LF
     ProbeFindings findings;
 };
+
+void PrintTo(const AnswerCase& c, std::ostream* out) { *out << c.name; }
 
 class FindingsTest : public testing::TestWithParam<AnswerCase> {};
 

@@ -7,6 +7,7 @@
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <algorithm>
 #include <filesystem>
@@ -79,6 +80,8 @@ struct RefusalCase {
     int status;
     std::string headers;
 };
+
+void PrintTo(const RefusalCase& c, std::ostream* out) { *out << c.name; }
 
 class RangeRefusalTest : public ResumeTest, public testing::WithParamInterface<RefusalCase> {};
 

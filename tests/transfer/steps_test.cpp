@@ -9,6 +9,7 @@
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <chrono>
 #include <filesystem>
@@ -72,6 +73,8 @@ struct PaceCase {
     int earliest = 0;
     int latest = 0;
 };
+
+void PrintTo(const PaceCase& c, std::ostream* out) { *out << c.name; }
 
 class PagePaceTest : public StepsTest, public testing::WithParamInterface<PaceCase> {};
 
@@ -170,6 +173,8 @@ struct EndCase {
     Failure failure;
     bool bytes_kept;
 };
+
+void PrintTo(const EndCase& c, std::ostream* out) { *out << c.name; }
 
 class TransferEndTest : public StepsTest, public testing::WithParamInterface<EndCase> {};
 
