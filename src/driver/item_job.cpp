@@ -121,12 +121,7 @@ ItemJob::ItemJob(JobServices& services, list::ItemKey key, std::function<void()>
 void ItemJob::Enter(Step next, StepWork work, const ItemChange& with) {
     const std::optional<ItemState> before = StateIn(step_);
     const std::optional<ItemState> after = StateIn(next);
-    if (s_.trace != nullptr) {
-        s_.trace->Note(platform::TraceArea::kRun, [&] {
-            return "item " + std::to_string(key_) + ": " + StepName(step_) + " -> " +
-                   StepName(next);
-        });
-    }
+    Trace([&] { return std::string(StepName(step_)) + " -> " + StepName(next); });
     work_ = std::move(work);
     step_ = next;
     if (!with && (!after || after == before)) return;
@@ -188,10 +183,8 @@ void ItemJob::Start() {
 }
 
 void ItemJob::FindGeneralLink(const std::string& address) {
-    auto made = std::make_unique<GeneralLinkFinder>(*http_, s_.clock, *s_.html_parsers, s_.limits);
-    GeneralLinkFinder& finder = *made;
-    Enter(Step::kFindingLink, std::move(made));
-    finder.SetReach(reach_);
+    GeneralLinkFinder& finder =
+        Begin<GeneralLinkFinder>(Step::kFindingLink, *http_, s_.clock, *s_.html_parsers, s_.limits);
     finder.Start(
         address,
         [this](int64_t received, std::optional<int64_t> size) { OnPageProgress(received, size); },
@@ -213,10 +206,8 @@ void ItemJob::OnGeneralLink(GeneralLink found) {
 }
 
 void ItemJob::FetchPage(const std::string& address) {
-    auto made = std::make_unique<transfer::PageFetch>(*http_, s_.clock, s_.limits);
-    transfer::PageFetch& fetch = *made;
-    Enter(Step::kFetchingPage, std::move(made));
-    fetch.SetReach(reach_);
+    transfer::PageFetch& fetch =
+        Begin<transfer::PageFetch>(Step::kFetchingPage, *http_, s_.clock, s_.limits);
     fetch.Start(
         address,
         [this](int64_t received, std::optional<int64_t> size) { OnPageProgress(received, size); },
@@ -250,10 +241,7 @@ void ItemJob::OnPage(transfer::PageFetch::Result result) {
 }
 
 void ItemJob::ProbeLink(const std::string& link) {
-    auto made = std::make_unique<transfer::Probe>(*http_, s_.clock, s_.limits);
-    transfer::Probe& probe = *made;
-    Enter(Step::kProbing, std::move(made));
-    probe.SetReach(reach_);
+    transfer::Probe& probe = Begin<transfer::Probe>(Step::kProbing, *http_, s_.clock, s_.limits);
     probe.Start(
         link, [this, link](transfer::Probe::Result probed) { OnProbed(link, std::move(probed)); });
 }
@@ -296,10 +284,8 @@ std::optional<ItemJob::TransferCalls> ItemJob::PrepareTransfer() {
     const DownloadItem* item = ItemOrCancel();
     if (item == nullptr) return std::nullopt;
     if (earlier_ && !IsInFolder(earlier_->path, folder_)) DropEarlierFile();
-    auto made = std::make_unique<transfer::FileTransfer>(*http_, s_.clock, s_.limits);
-    transfer::FileTransfer& transfer = *made;
-    Enter(Step::kConnecting, std::move(made));
-    transfer.SetReach(reach_);
+    transfer::FileTransfer& transfer =
+        Begin<transfer::FileTransfer>(Step::kConnecting, *http_, s_.clock, s_.limits);
     if (s_.background != nullptr) transfer.SetBackgroundWork(*s_.background);
     return TransferCalls{
         [this, name = item->name](int attempt) {
@@ -412,11 +398,15 @@ void ItemJob::OnTransferred(Outcome outcome) {
 // stays a stray, which the next start sweeps; the trace tells of it.
 void ItemJob::RemoveFile(const std::string& path) {
     const Status removed = transfer::files::Remove(path);
-    if (removed || s_.trace == nullptr) return;
-    s_.trace->Note(platform::TraceArea::kRun, [&] {
-        return "item " + std::to_string(key_) + ": " + path + " not removed (" +
-               removed.failure().detail + ")";
-    });
+    if (removed) return;
+    Trace([&] { return path + " not removed (" + removed.failure().detail + ")"; });
+}
+
+// A line of the run's trace about this job's item.
+void ItemJob::Trace(const std::function<std::string()>& make) {
+    if (s_.trace == nullptr) return;
+    s_.trace->Note(platform::TraceArea::kRun,
+                   [&] { return "item " + std::to_string(key_) + ": " + make(); });
 }
 
 // The file's new name reaches the disk too, best as it can.

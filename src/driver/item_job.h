@@ -104,6 +104,17 @@ private:
     };
 
     void Enter(Step next, StepWork work = std::monostate{}, const ItemChange& with = nullptr);
+    // Makes the object of a step that asks the network, enters the step, and
+    // lets its requests go where the item's may.
+    template <typename Work, typename... Args>
+    Work& Begin(Step step, Args&&... args) {
+        auto made = std::make_unique<Work>(std::forward<Args>(args)...);
+        Work& work = *made;
+        Enter(step, std::move(made));
+        work.SetReach(reach_);
+        return work;
+    }
+    void Trace(const std::function<std::string()>& make);
     void Finish(const Outcome& outcome, std::optional<list::NameKind> placeholder = std::nullopt);
     const list::DownloadItem* ItemOrCancel();
     void FindGeneralLink(const std::string& address);
