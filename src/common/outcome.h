@@ -22,15 +22,21 @@ enum class Reason {
     kDiskFull,           // the disk ran out of space
     kFolderUnusable,     // the download folder cannot be created or written
     kHtmlInsteadOfVideo, // a web page came where the video should be
-    kStreamedVideo,      // the video comes in pieces (HLS or DASH)
+    kStreamedVideo,      // the video comes in pieces of a kind not downloaded (DASH)
     kPageTooSlow,        // the page came at under the least rate for too long
     kPrivateAddress,     // a public address led to a private or local one (detail)
     kNameNotClaimed,     // the finished file could not take its name (detail); it
                          // stays under its temporary name, which the item keeps
+    kLiveStream,         // the video is a live stream
+    kProtectedVideo,     // the video is protected (DRM)
+    kSoundSeparate,      // the sound comes separately and nothing here can join it
+    kPlaylistUnreadable, // the video's playlist makes no sense (detail)
+    kNotDecrypted,       // the video's pieces could not be decrypted (detail)
+    kNotJoined,          // the video's parts could not be joined into one file (detail)
 };
 
 // The last reason there is: stored codes above it are unknown.
-inline constexpr Reason kLastReason = Reason::kNameNotClaimed;
+inline constexpr Reason kLastReason = Reason::kNotJoined;
 
 struct Failure {
     Reason reason = Reason::kWriteFailed;

@@ -113,7 +113,7 @@ std::string ReasonText(const DownloadItem& item) {
         case Reason::kFolderUnusable: return "The download folder cannot be written";
         case Reason::kHtmlInsteadOfVideo: return "The server sent a web page instead of a video";
         case Reason::kStreamedVideo:
-            return "This page streams its video in pieces (HLS/DASH), which Tarnwick does not "
+            return "This page streams its video in pieces (DASH), which Tarnwick does not "
                    "download";
         case Reason::kPageTooSlow: return "The page came too slowly";
         case Reason::kPrivateAddress:
@@ -122,6 +122,16 @@ std::string ReasonText(const DownloadItem& item) {
                 "Tarnwick does not follow",
                 failure.detail);
         case Reason::kNameNotClaimed: return NotClaimed(item, failure.detail);
+        case Reason::kLiveStream: return "This is a live stream, which Tarnwick does not record";
+        case Reason::kProtectedVideo: return "This video is protected (DRM)";
+        case Reason::kSoundSeparate:
+            return "This video's sound comes separately; install ffmpeg to join it";
+        case Reason::kPlaylistUnreadable:
+            return WithDetail("The video's playlist could not be read", failure.detail);
+        case Reason::kNotDecrypted:
+            return WithDetail("The video's pieces could not be decrypted", failure.detail);
+        case Reason::kNotJoined:
+            return WithDetail("The video's parts could not be joined", failure.detail);
     }
     return {};
 }

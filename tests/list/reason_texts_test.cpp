@@ -96,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {Reason::kStreamedVideo},
                    0,
                    0,
-                   "This page streams its video in pieces (HLS/DASH), which Tarnwick does not "
+                   "This page streams its video in pieces (DASH), which Tarnwick does not "
                    "download"},
         ReasonCase{"TooSlow", {Reason::kPageTooSlow}, 0, 0, "The page came too slowly"},
         ReasonCase{"Private",
