@@ -36,8 +36,9 @@ void TakeProbedSize(DownloadItem& item, const transfer::ProbeFindings& findings)
 
 // What an earlier transfer of the item kept for this one to go on with.
 std::optional<transfer::KeptFile> KeptFileOf(const DownloadItem& item) {
-    if (item.temporary_path.empty()) return std::nullopt;
-    transfer::KeptFile kept{item.temporary_path, item.kept, std::nullopt, item.validator};
+    if (item.rare->temporary_path.empty()) return std::nullopt;
+    transfer::KeptFile kept{item.rare->temporary_path, item.rare->kept, std::nullopt,
+                            item.rare->validator};
     if (item.size_kind == SizeKind::kKnown) kept.total = item.total_size;
     return kept;
 }
@@ -134,7 +135,7 @@ void ItemJob::Enter(Step next, StepWork work, const ItemChange& with) {
 void ItemJob::Finish(const Outcome& outcome, std::optional<list::NameKind> placeholder) {
     Enter(StepOfOutcome(outcome), std::monostate{}, [&](DownloadItem& i) {
         if (outcome.IsFailed()) {
-            i.failure = outcome.failure();
+            i.rare->failure = outcome.failure();
             if (AnswerWasNoVideo(outcome.failure())) TakeSizeOfKeptBytes(i);
         }
         if (placeholder) {
@@ -165,10 +166,10 @@ void ItemJob::Start() {
     earlier_ = KeptFileOf(*item);
     size_before_ = {item->size_kind, item->total_size};
     Enter(Step::kChoosingReader, std::monostate{}, [](DownloadItem& i) {
-        i.page_received = 0;
-        i.page_size = 0;
+        i.rare->page_received = 0;
+        i.rare->page_size = 0;
         i.received = 0;
-        i.failure.reset();
+        i.rare->failure.reset();
     });
     const bool general = item->site == resolve::kSiteGeneral && s_.html_parsers != nullptr &&
                          s_.reads_other_sites && s_.reads_other_sites();
@@ -216,8 +217,8 @@ void ItemJob::FetchPage(const std::string& address) {
 
 void ItemJob::OnPageProgress(int64_t received, std::optional<int64_t> size) {
     Change([&](DownloadItem& i) {
-        i.page_received = received;
-        i.page_size = size.value_or(0);
+        i.rare->page_received = received;
+        i.rare->page_size = size.value_or(0);
     });
 }
 
@@ -333,9 +334,9 @@ void ItemJob::OnTransferProgress(const transfer::FileTransfer::Progress& progres
         const transfer::FileTransfer& transfer = *TransferUnderWay();
         Enter(Step::kDownloading, std::move(work_), [&](DownloadItem& i) {
             i.received = progress.received;
-            i.temporary_path = transfer.TemporaryPath();
-            i.kept = progress.on_disk;
-            i.validator = transfer.Validator();
+            i.rare->temporary_path = transfer.TemporaryPath();
+            i.rare->kept = progress.on_disk;
+            i.rare->validator = transfer.Validator();
             if (progress.size) {
                 i.size_kind = SizeKind::kKnown;
                 i.total_size = *progress.size;
@@ -375,8 +376,8 @@ void ItemJob::OnTransferred(Outcome outcome) {
             // Never thrown away: the finished file stays the item's, under
             // the temporary name its reason tells.
             Change([&](DownloadItem& i) {
-                i.temporary_path = temporary;
-                i.kept = on_disk;
+                i.rare->temporary_path = temporary;
+                i.rare->kept = on_disk;
             });
             outcome = Outcome::Failed(claimed.failure());
         }
@@ -384,7 +385,7 @@ void ItemJob::OnTransferred(Outcome outcome) {
         // An answer that did not go on with the kept bytes says nothing
         // against them: they wait for the next try.
         Change([&](DownloadItem& i) {
-            if (!i.temporary_path.empty()) i.kept = on_disk;
+            if (!i.rare->temporary_path.empty()) i.rare->kept = on_disk;
         });
     } else {
         // Our own file, made or checked by the transfer: what it holds is of no use.
@@ -430,14 +431,14 @@ void ItemJob::Cancel() {
     const std::optional<int64_t> kept =
         transfer != nullptr ? std::optional<int64_t>(transfer->Abandon()) : std::nullopt;
     Enter(Step::kCancelled, std::monostate{}, [&](DownloadItem& i) {
-        if (kept && !i.temporary_path.empty()) i.kept = *kept;
+        if (kept && !i.rare->temporary_path.empty()) i.rare->kept = *kept;
     });
 }
 
 // The size of the video whose bytes the item still keeps, as it was before
 // this try; none when it keeps none.
 void ItemJob::TakeSizeOfKeptBytes(DownloadItem& item) const {
-    if (item.temporary_path.empty()) {
+    if (item.rare->temporary_path.empty()) {
         item.size_kind = SizeKind::kNone;
         item.total_size = 0;
         return;

@@ -25,7 +25,7 @@ PartFiles::~PartFiles() { queue_.RemoveObserver(this); }
 
 void PartFiles::OnRemoving(int position) {
     if (keep_removed_) return;
-    const std::string& path = queue_.At(position).temporary_path;
+    const std::string& path = queue_.At(position).rare->temporary_path;
     // A file that cannot be removed now is a stray the next start sweeps.
     if (!path.empty()) (void)transfer::files::Remove(path);
 }
@@ -33,9 +33,9 @@ void PartFiles::OnRemoving(int position) {
 void PartFiles::RemoveAll() {
     for (int position = 0; position < queue_.Count(); ++position) {
         const list::DownloadItem& item = queue_.At(position);
-        if (item.temporary_path.empty()) continue;
+        if (item.rare->temporary_path.empty()) continue;
         // Forgotten either way: one that stays is a stray the next start sweeps.
-        (void)transfer::files::Remove(item.temporary_path);
+        (void)transfer::files::Remove(item.rare->temporary_path);
         queue_.Modify(item.key, list::ForgetKeptFile);
     }
 }
@@ -43,7 +43,7 @@ void PartFiles::RemoveAll() {
 void PartFiles::RemoveStrays(const std::string& download_folder, const std::string& cache_folder) {
     std::set<std::string> owned;
     for (int position = 0; position < queue_.Count(); ++position) {
-        owned.insert(queue_.At(position).temporary_path);
+        owned.insert(queue_.At(position).rare->temporary_path);
     }
     std::error_code error;
     const std::filesystem::directory_iterator end;

@@ -3,7 +3,6 @@
 // these by the functions of item_texts.h and never read back.
 #pragma once
 
-#include "common/outcome.h"
 #include "list/rare_fields.h"
 
 #include <cstdint>
@@ -13,8 +12,9 @@
 namespace tarnwick::list {
 
 // Identifies an item for as long as it is listed, across moves and removals
-// of other items. Never shown.
-using ItemKey = uint64_t;
+// of other items. Never shown. A session would have to add an item a
+// thousand times a second for seven weeks to run out of keys.
+using ItemKey = uint32_t;
 
 enum class ItemState : uint8_t {
     kWaiting,     // not processed yet, or to be processed again
@@ -44,41 +44,33 @@ enum class SizeKind : uint8_t {
     kNone,              // the answer was an error or a web page: there is no size to tell
 };
 
+// The fields are in an order that leaves no gaps: a long list holds many.
 struct DownloadItem {
     ItemKey key = 0;
+    // The site index of the address (-1: no supported site).
+    int8_t site = -1;
+    NameKind name_kind = NameKind::kAutoDetect;
+    ItemState state = ItemState::kWaiting;
+    SizeKind size_kind = SizeKind::kNotProbed;
     // Exactly as it was entered.
     std::string page_address;
     std::string name;       // when kNamed
     int64_t total_size = 0; // when kKnown
     // The video's bytes received so far.
     int64_t received = 0;
-    // While the page is fetched: its bytes so far, and its length when it
-    // gave one (0 when not).
-    int64_t page_received = 0;
-    int64_t page_size = 0;
-    // Why it failed, when kFailed.
-    RareValue<Failure> failure;
-    // The temporary file it owns, kept from a transfer cut off or stopped
-    // partway; empty when it owns none. `kept` of its bytes are known to be
-    // on disk, and `validator` (a strong ETag or a Last-Modified date) names
-    // the version of the video they belong to, for a transfer that resumes.
-    RareText temporary_path;
-    int64_t kept = 0;
-    RareText validator;
-    // The site index of the address (-1: no supported site).
-    int site = -1;
-    NameKind name_kind = NameKind::kAutoDetect;
-    ItemState state = ItemState::kWaiting;
-    SizeKind size_kind = SizeKind::kNotProbed;
+    // Most items never set these.
+    RareFieldsHolder rare;
 
     bool operator==(const DownloadItem&) const = default;
 };
 
 // The item owns no temporary file from now on, and so keeps no bytes.
 inline void ForgetKeptFile(DownloadItem& item) {
-    item.temporary_path.clear();
-    item.kept = 0;
-    item.validator.clear();
+    if (!item.rare.IsHeld()) return;
+    item.rare->temporary_path.clear();
+    item.rare->kept = 0;
+    item.rare->validator.clear();
+    item.rare.Tidy();
 }
 
 // Whether a run takes the item: every state but complete and failed.

@@ -19,9 +19,9 @@ unsigned ChangedFields(const DownloadItem& before, const DownloadItem& after) {
     if (before.size_kind != after.size_kind || before.total_size != after.total_size) {
         fields |= kFieldSize;
     }
-    if (before.failure != after.failure) fields |= kFieldFailure;
-    if (before.temporary_path != after.temporary_path || before.kept != after.kept ||
-        before.validator != after.validator) {
+    if (before.rare->failure != after.rare->failure) fields |= kFieldFailure;
+    if (before.rare->temporary_path != after.rare->temporary_path ||
+        before.rare->kept != after.rare->kept || before.rare->validator != after.rare->validator) {
         fields |= kFieldKept;
     }
     return fields;
@@ -95,6 +95,7 @@ void DownloadQueue::Insert(int position, DownloadItem item) {
     item.key = ++last_key_;
     auto entry = std::make_unique<Entry>();
     entry->item = std::move(item);
+    entry->item.rare.Tidy();
     entry->position = position;
     [[maybe_unused]] const bool new_address = addresses_.insert(entry.get()).second;
     assert(new_address && "an address is listed once");
@@ -218,6 +219,7 @@ bool DownloadQueue::Modify(ItemKey key, const std::function<void(DownloadItem&)>
     if (entry == nullptr) return false;
     const DownloadItem before = entry->item;
     change(entry->item);
+    entry->item.rare.Tidy();
     entry->item.key = before.key;
     entry->item.page_address = before.page_address;
     const unsigned fields = ChangedFields(before, entry->item);
@@ -245,8 +247,9 @@ void DownloadQueue::SetReceived(ItemKey key, int64_t received) {
 void DownloadQueue::SetKept(ItemKey key, int64_t kept) {
     AssertNotNotifying();
     Entry* entry = FindEntry(key);
-    if (entry == nullptr || entry->item.kept == kept) return;
-    entry->item.kept = kept;
+    if (entry == nullptr || entry->item.rare.get().kept == kept) return;
+    entry->item.rare->kept = kept;
+    entry->item.rare.Tidy();
     const int position = PositionOf(key);
     observers_.Notify([&](QueueObserver& o) { o.OnChanged(position, kFieldKept); });
 }

@@ -16,9 +16,9 @@ std::string BytesSoFar(int64_t bytes) {
 }
 
 std::string PreparingText(const DownloadItem& item) {
-    if (item.page_received == 0) return status::kPreparingStart;
-    if (item.page_size <= 0) return status::kPreparingLong;
-    const int64_t percent = PercentOf(item.page_received, item.page_size);
+    if (item.rare->page_received == 0) return status::kPreparingStart;
+    if (item.rare->page_size <= 0) return status::kPreparingLong;
+    const int64_t percent = PercentOf(item.rare->page_received, item.rare->page_size);
     if (percent > 100) return status::kPreparingLong;
     return status::kPreparingPrefix + std::to_string(percent) + status::kPreparingSuffix;
 }

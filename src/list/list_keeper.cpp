@@ -1,9 +1,11 @@
 #include "list/list_keeper.h"
 
 #include "resolve/file_naming.h"
+#include "resolve/site_index.h"
 #include "transfer/download_file.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <utility>
 #include <vector>
@@ -50,21 +52,24 @@ platform::StoredItem ToStored(const DownloadItem& item, int64_t id) {
     stored.size_kind = static_cast<int>(item.size_kind);
     stored.total_size = item.total_size;
     // What a later start can count on is what is on disk.
-    stored.received = item.kept;
-    if (item.failure) {
-        stored.failure_reason = static_cast<int>(item.failure->reason);
-        stored.http_status = item.failure->http_status;
-        stored.failure_detail = item.failure->detail;
+    stored.received = item.rare->kept;
+    if (item.rare->failure) {
+        stored.failure_reason = static_cast<int>(item.rare->failure->reason);
+        stored.http_status = item.rare->failure->http_status;
+        stored.failure_detail = item.rare->failure->detail;
     }
-    stored.temporary_path = item.temporary_path;
-    stored.validator = item.validator;
+    stored.temporary_path = item.rare->temporary_path;
+    stored.validator = item.rare->validator;
     return stored;
 }
 
 DownloadItem FromStored(const platform::StoredItem& stored) {
     DownloadItem item;
     item.page_address = stored.page_address;
-    item.site = stored.site;
+    // The site is told again when the item is prepared; a damaged number reads as none.
+    item.site = stored.site >= resolve::kSiteNone && stored.site <= INT8_MAX
+                    ? static_cast<int8_t>(stored.site)
+                    : static_cast<int8_t>(resolve::kSiteNone);
     item.name_kind = EnumOf(stored.name_kind, kNameKinds, NameKind::kAutoDetect);
     // A damaged list may hold any name: it names a file in the folder or none.
     item.name = stored.name.empty() ? std::string() : resolve::CleanFileName(stored.name);
@@ -75,16 +80,16 @@ DownloadItem FromStored(const platform::StoredItem& stored) {
     item.size_kind = EnumOf(stored.size_kind, kSizeKinds, SizeKind::kNotProbed);
     item.total_size = std::max<int64_t>(stored.total_size, 0);
     if (IsOwnTemporaryPath(stored.temporary_path)) {
-        item.temporary_path = stored.temporary_path;
-        item.kept = std::max<int64_t>(stored.received, 0);
-        item.validator = stored.validator;
+        item.rare->temporary_path = stored.temporary_path;
+        item.rare->kept = std::max<int64_t>(stored.received, 0);
+        item.rare->validator = stored.validator;
     }
-    item.received = item.kept;
+    item.received = item.rare->kept;
     if (stored.failure_reason >= 0 && stored.failure_reason < kReasons) {
-        item.failure = Failure{static_cast<Reason>(stored.failure_reason), stored.http_status,
-                               stored.failure_detail};
+        item.rare->failure = Failure{static_cast<Reason>(stored.failure_reason), stored.http_status,
+                                     stored.failure_detail};
     }
-    if (item.state == ItemState::kFailed && !item.failure) item.failure = Failure{};
+    if (item.state == ItemState::kFailed && !item.rare->failure) item.rare->failure = Failure{};
     return item;
 }
 
@@ -105,7 +110,7 @@ bool ListKeeper::Restore() {
             continue;
         }
         const ItemKey key = queue_.LastKey();
-        records_[key] = stored.id;
+        records_.Set(key, stored.id);
     }
     // An unusable store keeps nothing, as the user is told at start-up.
     keeping_ = store_.Opening().unusable_reason.empty();
@@ -169,7 +174,7 @@ void ListKeeper::Insert(const DownloadItem& item) {
         Check(inserted);
         return;
     }
-    records_[item.key] = inserted.id;
+    records_.Set(item.key, inserted.id);
     NoteWritten(item);
 }
 
@@ -179,11 +184,8 @@ void ListKeeper::OnRemoving(int position) {
         batch_removed_.insert(key);
         return;
     }
-    const auto found = records_.find(key);
-    if (found != records_.end()) {
-        const int64_t id = found->second;
-        records_.erase(found);
-        if (keeping_) Check(store_.Remove(id));
+    if (const std::optional<int64_t> id = records_.Take(key); id && keeping_) {
+        Check(store_.Remove(*id));
     }
     ForgetUnderWay(key);
 }
@@ -202,21 +204,18 @@ void ListKeeper::OnBatchEnd() {
     in_batch_ = false;
     std::vector<int64_t> removals;
     for (const ItemKey key : batch_removed_) {
-        if (const auto found = records_.find(key); found != records_.end()) {
-            removals.push_back(found->second);
-        }
+        if (const std::optional<int64_t> id = records_.Find(key)) removals.push_back(*id);
         ForgetUnderWay(key);
     }
-    std::erase_if(records_,
-                  [this](const auto& record) { return batch_removed_.count(record.first) > 0; });
+    records_.RemoveIf([this](ItemKey key) { return batch_removed_.count(key) > 0; });
     std::vector<const DownloadItem*> changed;
     std::vector<platform::StoredItem> updates;
     for (const ItemKey key : batch_changed_) {
         const DownloadItem* item = queue_.Find(key);
-        const auto record = records_.find(key);
-        if (item == nullptr || record == records_.end()) continue;
+        const std::optional<int64_t> record = records_.Find(key);
+        if (item == nullptr || !record) continue;
         changed.push_back(item);
-        updates.push_back(ToStored(*item, record->second));
+        updates.push_back(ToStored(*item, *record));
     }
     batch_removed_.clear();
     batch_changed_.clear();
@@ -232,17 +231,15 @@ void ListKeeper::OnBatchEnd() {
 
 void ListKeeper::OnMoved(int from, int to) {
     if (!keeping_) return;
-    const auto moved = records_.find(queue_.At(to).key);
-    const auto other = records_.find(queue_.At(from).key);
-    if (moved != records_.end() && other != records_.end()) {
-        Check(store_.SwapOrder(moved->second, other->second));
-    }
+    const std::optional<int64_t> moved = records_.Find(queue_.At(to).key);
+    const std::optional<int64_t> other = records_.Find(queue_.At(from).key);
+    if (moved && other) Check(store_.SwapOrder(*moved, *other));
 }
 
 void ListKeeper::OnChanged(int position, unsigned fields) {
     if (!keeping_) return;
     const DownloadItem& item = queue_.At(position);
-    if (records_.find(item.key) == records_.end()) return;
+    if (!records_.Contains(item.key)) return;
     if (in_batch_) {
         batch_changed_.push_back(item.key);
         return;
@@ -275,9 +272,9 @@ void ListKeeper::NoteWritten(const DownloadItem& item) {
 }
 
 void ListKeeper::Write(const DownloadItem& item) {
-    const auto record = records_.find(item.key);
-    if (record == records_.end()) return;
-    const platform::WriteResult written = store_.Update(ToStored(item, record->second));
+    const std::optional<int64_t> record = records_.Find(item.key);
+    if (!record) return;
+    const platform::WriteResult written = store_.Update(ToStored(item, *record));
     if (!written.Done()) {
         Check(written);
         return;
@@ -305,7 +302,7 @@ void ListKeeper::WriteDueProgress() {
         const DownloadItem* item = queue_.Find(key);
         UnderWay* written = FindUnderWay(key);
         if (written == nullptr || !written->due) continue;
-        if (item == nullptr || records_.find(key) == records_.end()) {
+        if (item == nullptr || !records_.Contains(key)) {
             written->due = false;
             continue;
         }
@@ -345,13 +342,14 @@ platform::ReplaceResult ListKeeper::ReplaceAll() {
     if (result.ids.size() != stored.size()) {
         return {{platform::WriteStatus::kFailed, "the store kept another number of items"}, {}};
     }
-    records_.clear();
-    records_.reserve(stored.size());
+    std::vector<RecordTable::Record> records;
+    records.reserve(stored.size());
     for (int position = 0; position < queue_.Count(); ++position) {
         const DownloadItem& item = queue_.At(position);
-        records_.emplace(item.key, result.ids[static_cast<size_t>(position)]);
+        records.push_back({item.key, result.ids[static_cast<size_t>(position)]});
         NoteWritten(item);
     }
+    records_.Assign(std::move(records));
     stale_ = false;
     return result;
 }
@@ -371,7 +369,7 @@ void ListKeeper::WriteWholeList() {
 
 // Forgets which records the items have, and the progress that waits.
 void ListKeeper::Forget() {
-    records_.clear();
+    records_.Clear();
     under_way_.clear();
     timer_->Stop();
 }

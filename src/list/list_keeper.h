@@ -11,12 +11,12 @@
 #pragma once
 
 #include "list/download_queue.h"
+#include "list/record_table.h"
 #include "platform/clock.h"
 #include "platform/list_store.h"
 
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -120,7 +120,7 @@ private:
     // The user was told that the list is not kept.
     bool told_lost_ = false;
     // Each listed item's record in the store.
-    std::unordered_map<ItemKey, int64_t> records_;
+    RecordTable records_;
     // The run has an item or two under way at a time, never many.
     std::vector<UnderWay> under_way_;
     // Within a batch, what it removed and changed is written at its end, in

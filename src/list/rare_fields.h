@@ -1,105 +1,68 @@
-// Fields that most items of a long list never set, kept out of line: each is
-// one pointer in the item, and nothing more while unset. A reference to the
-// text or value inside does not outlive the field's clearing.
+// The fields that most items of a long list never set, kept together out of
+// line: an item that has none of them holds one null pointer.
 #pragma once
 
-#include <concepts>
+#include "common/outcome.h"
+
+#include <cstdint>
 #include <memory>
 #include <optional>
-#include <ostream>
 #include <string>
-#include <utility>
 
 namespace tarnwick::list {
 
-// A text that is usually empty; reads as a std::string.
-class RareText {
-public:
-    RareText() = default;
-    RareText(const std::string& text) { Set(text); }                 // NOLINT: reads as a text
-    RareText(const char* text) { Set(text != nullptr ? text : ""); } // NOLINT
-    RareText(const RareText& other) { Set(other.str()); }
-    RareText(RareText&&) noexcept = default;
-    RareText& operator=(const RareText& other) { return Set(other.str()); }
-    RareText& operator=(RareText&&) noexcept = default;
-    RareText& operator=(const std::string& text) { return Set(text); }
-    // `= {}` comes here, with no text: it clears, as it clears a std::string.
-    RareText& operator=(const char* text) { return Set(text != nullptr ? text : ""); }
+struct RareFields {
+    // While the page is fetched: its bytes so far, and its length when it
+    // gave one (0 when not).
+    int64_t page_received = 0;
+    int64_t page_size = 0;
+    // Why it failed, when kFailed.
+    std::optional<Failure> failure;
+    // The temporary file it owns, kept from a transfer cut off or stopped
+    // partway; empty when it owns none. `kept` of its bytes are known to be
+    // on disk, and `validator` (a strong ETag or a Last-Modified date) names
+    // the version of the video they belong to, for a transfer that resumes.
+    std::string temporary_path;
+    int64_t kept = 0;
+    std::string validator;
 
-    const std::string& str() const {
-        static const std::string kEmpty;
-        return text_ ? *text_ : kEmpty;
-    }
-    operator const std::string&() const { return str(); } // NOLINT
-    bool empty() const { return !text_; }
-    void clear() { text_.reset(); }
-
-    friend bool operator==(const RareText& a, const RareText& b) { return a.str() == b.str(); }
-    friend bool operator==(const RareText& a, const std::string& b) { return a.str() == b; }
-    friend bool operator==(const RareText& a, const char* b) { return a.str() == b; }
-    friend std::ostream& operator<<(std::ostream& out, const RareText& text) {
-        return out << text.str();
-    }
-
-private:
-    // A text that was there is written over, not replaced.
-    RareText& Set(std::string text) {
-        if (text.empty()) {
-            text_.reset();
-        } else if (text_) {
-            *text_ = std::move(text);
-        } else {
-            text_ = std::make_unique<std::string>(std::move(text));
-        }
-        return *this;
-    }
-
-    std::unique_ptr<std::string> text_;
+    bool operator==(const RareFields&) const = default;
 };
 
-// A value that is usually absent; reads as a std::optional.
-template <typename T>
-class RareValue {
+// Holds RareFields out of line. Read through a const holder, absent fields
+// read as their defaults; written through `->`, they come into being. Tidy()
+// lets them go again once they are all back at their defaults.
+class RareFieldsHolder {
 public:
-    RareValue() = default;
-    RareValue(std::nullopt_t) {}                                      // NOLINT
-    RareValue(const T& value) : value_(std::make_unique<T>(value)) {} // NOLINT
-    RareValue(const RareValue& other) { *this = other; }
-    RareValue(RareValue&&) noexcept = default;
-    RareValue& operator=(const RareValue& other) {
-        value_ = other.value_ ? std::make_unique<T>(*other.value_) : nullptr;
+    RareFieldsHolder() = default;
+    RareFieldsHolder(const RareFieldsHolder& other) { *this = other; }
+    RareFieldsHolder(RareFieldsHolder&&) noexcept = default;
+    RareFieldsHolder& operator=(const RareFieldsHolder& other) {
+        fields_ = other.fields_ ? std::make_unique<RareFields>(*other.fields_) : nullptr;
         return *this;
     }
-    RareValue& operator=(RareValue&&) noexcept = default;
-    // A template, so that `= {}` empties the value as it empties an optional.
-    template <std::same_as<T> U>
-    RareValue& operator=(const U& value) {
-        value_ = std::make_unique<T>(value);
-        return *this;
+    RareFieldsHolder& operator=(RareFieldsHolder&&) noexcept = default;
+
+    const RareFields* operator->() const { return &get(); }
+    RareFields* operator->() {
+        if (!fields_) fields_ = std::make_unique<RareFields>();
+        return fields_.get();
     }
-    RareValue& operator=(std::nullopt_t) {
-        value_.reset();
-        return *this;
+    const RareFields& get() const {
+        static const RareFields kNone;
+        return fields_ ? *fields_ : kNone;
+    }
+    bool IsHeld() const { return fields_ != nullptr; }
+    void Tidy() {
+        if (fields_ && *fields_ == RareFields{}) fields_.reset();
     }
 
-    explicit operator bool() const { return value_ != nullptr; }
-    bool has_value() const { return value_ != nullptr; }
-    void reset() { value_.reset(); }
-    const T& operator*() const { return *value_; }
-    T& operator*() { return *value_; }
-    const T* operator->() const { return value_.get(); }
-    T* operator->() { return value_.get(); }
-
-    friend bool operator==(const RareValue& a, const RareValue& b) {
-        return a ? (b && *a == *b) : !b;
-    }
-    friend bool operator==(const RareValue& a, const T& b) { return a && *a == b; }
-    friend bool operator==(const RareValue& a, const std::optional<T>& b) {
-        return a ? (b && *a == *b) : !b;
+    friend bool operator==(const RareFieldsHolder& a, const RareFieldsHolder& b) {
+        return a.get() == b.get();
     }
 
 private:
-    std::unique_ptr<T> value_;
+    std::unique_ptr<RareFields> fields_;
 };
 
 } // namespace tarnwick::list

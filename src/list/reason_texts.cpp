@@ -37,7 +37,7 @@ std::string StatusReason(const char* text, int http_status, const std::string& d
 
 // The finished file, kept under its temporary name.
 std::string NotClaimed(const DownloadItem& item, const std::string& detail) {
-    const std::string& path = item.temporary_path;
+    const std::string& path = item.rare->temporary_path;
     const size_t slash = path.find_last_of("/\\");
     const std::string kept = slash == std::string::npos ? path : path.substr(slash + 1);
     std::string text = WithDetail("The finished file could not take its name", detail);
@@ -86,8 +86,8 @@ std::string AmountOf(int64_t part, int64_t whole) {
 }
 
 std::string ReasonText(const DownloadItem& item) {
-    if (item.state != ItemState::kFailed || !item.failure) return {};
-    const Failure& failure = *item.failure;
+    if (item.state != ItemState::kFailed || !item.rare->failure) return {};
+    const Failure& failure = *item.rare->failure;
     switch (failure.reason) {
         case Reason::kUnsupportedSite: return "This site is not supported";
         case Reason::kPageNotFetched:

@@ -29,7 +29,7 @@ void GridCommands::RetrySelected() {
         if (item.state != list::ItemState::kFailed) return;
         item.state = list::ItemState::kWaiting;
         item.site = list::SiteFor(item.page_address, settings_.other_sites);
-        item.failure.reset();
+        item.rare->failure.reset();
         if (item.size_kind == list::SizeKind::kNone) item.size_kind = list::SizeKind::kNotProbed;
         if (item.name_kind == list::NameKind::kProcessFailed ||
             item.name_kind == list::NameKind::kUnsupportedLink) {

@@ -18,9 +18,9 @@ void Rest(list::DownloadItem& item) {
         case list::ItemState::kStarting:
         case list::ItemState::kDownloading:
             item.state = list::ItemState::kWaiting;
-            item.received = item.kept;
-            item.page_received = 0;
-            item.page_size = 0;
+            item.received = item.rare->kept;
+            item.rare->page_received = 0;
+            item.rare->page_size = 0;
             break;
         default: break;
     }
@@ -109,7 +109,7 @@ void Removals::EndDueRemovals() {
 
 void Removals::RemoveFiles(const Removal& removal) {
     for (const list::DownloadQueue::Placed& placed : removal.items) {
-        const std::string& path = placed.item.temporary_path;
+        const std::string& path = placed.item.rare->temporary_path;
         // A file that cannot be removed stays a stray, which the next start
         // sweeps; the item is gone either way.
         if (!path.empty()) (void)transfer::files::Remove(path);

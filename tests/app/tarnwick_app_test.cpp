@@ -128,7 +128,7 @@ protected:
                                 int64_t total = 0) {
             ListItem("http://www.putfile.com/" + id, id + ".flv", list::ItemState::kFailed);
             tarnwick->queue.Modify(Queue().LastKey(), [&](list::DownloadItem& item) {
-                item.failure = failure;
+                item.rare->failure = failure;
                 item.received = received;
                 item.size_kind = total > 0 ? list::SizeKind::kKnown : list::SizeKind::kNotProbed;
                 item.total_size = total;

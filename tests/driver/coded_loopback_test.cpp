@@ -45,12 +45,12 @@ TEST_F(CodedLoopbackTest, ACodedVideoIsSavedDecodedAndStartsAfreshAfterACut) {
         Answer().Head(CodedHead(coded.size())).Body(coded.substr(0, coded.size() / 2)).Drop());
     RunToTheEnd();
     ASSERT_EQ(Status(key), "ERROR");
-    ASSERT_GT(Item(key).kept, 0) << "nothing was kept to go on from";
+    ASSERT_GT(Item(key).rare->kept, 0) << "nothing was kept to go on from";
 
     server.Serve("/v/clip.flv", Answer().Head(CodedHead(coded.size())).Body(coded));
     queue.Modify(key, [](list::DownloadItem& item) {
         item.state = list::ItemState::kWaiting;
-        item.failure.reset();
+        item.rare->failure.reset();
     });
     RunToTheEnd();
     ASSERT_EQ(Status(key), "Complete");

@@ -64,7 +64,7 @@ TEST_P(OutcomeTest, TheStepsThemselvesDecide) {
     EXPECT_EQ(Status(key), c.status);
     EXPECT_EQ(Name(key), c.file_name);
     EXPECT_EQ(list::SizeText(Item(key)), c.size);
-    EXPECT_EQ(Item(key).failure, c.failure);
+    EXPECT_EQ(Item(key).rare->failure, c.failure);
     EXPECT_EQ(std::filesystem::exists(VideoPath("v.flv")), c.file_written);
     EXPECT_FALSE(run.IsRunning());
 }
@@ -148,7 +148,7 @@ TEST_F(RunTest, AnAddressOfNoSupportedSiteFailsWithoutARequest) {
     Settle();
     EXPECT_EQ(Status(key), "ERROR");
     EXPECT_EQ(Name(key), "Un supported link");
-    EXPECT_EQ(Item(key).failure->reason, Reason::kUnsupportedSite);
+    EXPECT_EQ(Item(key).rare->failure->reason, Reason::kUnsupportedSite);
     EXPECT_TRUE(http.exchanges.empty());
 }
 
@@ -406,7 +406,7 @@ TEST_F(RunTest, AFailedItemPutBackDuringTheRunIsTakenAgain) {
     http.Route(LinkOf("failed"), VideoReply());
     queue.Modify(failed, [](list::DownloadItem& item) {
         item.state = list::ItemState::kWaiting;
-        item.failure.reset();
+        item.rare->failure.reset();
     });
     http.Last().End();
     Settle();
@@ -497,7 +497,7 @@ TEST_P(TimeLimitTest, EndsTheStepWithItsOwnReason) {
     clock.Advance(std::chrono::milliseconds(1));
     EXPECT_TRUE(exchange->WasGivenUp());
     EXPECT_EQ(Status(key), "ERROR");
-    EXPECT_EQ(Item(key).failure->reason, GetParam().reason);
+    EXPECT_EQ(Item(key).rare->failure->reason, GetParam().reason);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -542,10 +542,10 @@ TEST_F(RunTest, AVideoThatCameCodedKeepsNoSizeAndIsAskedForWholeNextTime) {
                                              "decoded part", FakeReply::Kind::kBreakOff});
     run.Start();
     Settle();
-    ASSERT_EQ(Item(key).failure->reason, Reason::kConnectionLost);
-    ASSERT_GT(Item(key).kept, 0);
+    ASSERT_EQ(Item(key).rare->failure->reason, Reason::kConnectionLost);
+    ASSERT_GT(Item(key).rare->kept, 0);
     EXPECT_NE(Item(key).size_kind, list::SizeKind::kKnown);
-    EXPECT_EQ(Item(key).validator, "");
+    EXPECT_EQ(Item(key).rare->validator, "");
 
     http.Route(LinkOf("v"), VideoReply());
     queue.Modify(key, [](list::DownloadItem& item) { item.state = list::ItemState::kWaiting; });
@@ -578,7 +578,7 @@ TEST_P(ReachTest, OnceAnAnswerCameFromAPublicAddressTheRestMustStayPublic) {
     std::vector<Reach> reaches;
     for (const auto& exchange : http.exchanges) reaches.push_back(exchange->request.reach);
     EXPECT_EQ(reaches, GetParam().reaches);
-    EXPECT_EQ(Item(key).failure, GetParam().failure);
+    EXPECT_EQ(Item(key).rare->failure, GetParam().failure);
     EXPECT_EQ(std::filesystem::exists(VideoPath("v.flv")), !GetParam().failure);
 }
 
@@ -669,7 +669,7 @@ TEST_F(RunTest, AFailingPageReaderEndsItsItemAndNothingElse) {
     Settle();
     EXPECT_FALSE(general_run.IsRunning());
     EXPECT_EQ(Status(key), "ERROR");
-    EXPECT_EQ(Item(key).failure->reason, Reason::kNoLinkInPage);
+    EXPECT_EQ(Item(key).rare->failure->reason, Reason::kNoLinkInPage);
 }
 
 } // namespace

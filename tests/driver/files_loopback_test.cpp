@@ -77,7 +77,7 @@ TEST_P(WhatStaysTest, OnlyAVideoCutOffPartwayKeepsItsBytesUntilItsItemGoes) {
     const list::ItemKey key = AddVideo("clip.flv", GetParam().video());
     RunToTheEnd();
     EXPECT_EQ(Status(key), GetParam().status);
-    const std::string kept = Item(key).temporary_path;
+    const std::string kept = Item(key).rare->temporary_path;
     EXPECT_EQ(!kept.empty() && fs::exists(kept), GetParam().bytes_kept);
     EXPECT_EQ(FilesInVideos().size(), GetParam().bytes_kept ? 1u : 0u);
     queue.Remove(key);
@@ -117,7 +117,7 @@ TEST_F(FilesLoopbackTest, AStoppedTransferKeepsItsBytesUntilTheProgramEnds) {
     ASSERT_TRUE(RunUntil([&] { return Item(key).received >= 30000; }));
     run.Stop();
     EXPECT_EQ(Status(key), "Cancelled");
-    EXPECT_EQ(fs::file_size(Item(key).temporary_path.str()), 30000u);
+    EXPECT_EQ(fs::file_size(Item(key).rare->temporary_path), 30000u);
     part_files.RemoveAll(); // the program ends
     EXPECT_TRUE(FilesInVideos().empty());
 }
@@ -142,7 +142,7 @@ TEST_F(FilesLoopbackTest, AFolderThatCannotBeMadeFailsTheItemAndNothingGoesElsew
     const list::ItemKey key = AddVideo("clip.flv", VideoAnswer("video"));
     elsewhere.Start();
     ASSERT_TRUE(RunUntil([&] { return !elsewhere.IsRunning(); }));
-    EXPECT_EQ(Item(key).failure->reason, Reason::kFolderUnusable);
+    EXPECT_EQ(Item(key).rare->failure->reason, Reason::kFolderUnusable);
     EXPECT_FALSE(fs::exists(folder.File("missing")));
     EXPECT_TRUE(FilesInVideos().empty());
 }
@@ -183,7 +183,7 @@ TEST_F(FilesLoopbackTest, AFullDiskFailsTheItemAndFreesWhatItWrote) {
         left.push_back(entry.path());
     ::umount(small.c_str());
     ASSERT_TRUE(ended);
-    EXPECT_EQ(Item(key).failure->reason, Reason::kDiskFull);
+    EXPECT_EQ(Item(key).rare->failure->reason, Reason::kDiskFull);
     EXPECT_TRUE(left.empty()) << left.front();
 }
 
@@ -211,8 +211,8 @@ TEST_P(ClaimTest, AFinishedFileIsNeverThrownAway) {
         EXPECT_EQ(FilesInVideos(), (std::set<std::string>{"clip.flv"}));
     } else {
         // Kept under its temporary name, which the item owns and its reason tells.
-        EXPECT_EQ(Item(key).failure->reason, Reason::kNameNotClaimed);
-        const std::string kept = Item(key).temporary_path;
+        EXPECT_EQ(Item(key).rare->failure->reason, Reason::kNameNotClaimed);
+        const std::string kept = Item(key).rare->temporary_path;
         bytes = test_support::ReadWholeFile(kept);
         EXPECT_EQ(FilesInVideos(), (std::set<std::string>{fs::path(kept).filename()}));
         EXPECT_NE(list::ReasonText(Item(key)).find(fs::path(kept).filename().string()),
@@ -253,7 +253,7 @@ TEST_F(FilesLoopbackTest, AFileThatKeptItsTemporaryNameTakesItsOwnOnRetryWithout
     files.LikeFuse(EPERM);
     files.Refuse(Call::kCreateEmpty, EACCES);
     RunToTheEnd();
-    ASSERT_EQ(Item(key).failure->reason, Reason::kNameNotClaimed);
+    ASSERT_EQ(Item(key).rare->failure->reason, Reason::kNameNotClaimed);
     const size_t requests = server.Requests().size();
     files.Allow(Call::kCreateEmpty);
     queue.Modify(key, [](list::DownloadItem& i) { i.state = list::ItemState::kWaiting; });
@@ -311,9 +311,9 @@ TEST_F(SyncTest, AFileThatCannotReachTheDiskIsNotNamedButKept) {
     RunUntilTheSyncIsHeld();
     ASSERT_TRUE(background.Release(EIO));
     ASSERT_TRUE(RunUntil([&] { return !synced.IsRunning(); }));
-    EXPECT_EQ(Item(key).failure->reason, Reason::kWriteFailed);
+    EXPECT_EQ(Item(key).rare->failure->reason, Reason::kWriteFailed);
     EXPECT_FALSE(files.WasCalled(Call::kRenameNoReplace));
-    EXPECT_EQ(test_support::ReadWholeFile(Item(key).temporary_path), "video");
+    EXPECT_EQ(test_support::ReadWholeFile(Item(key).rare->temporary_path), "video");
 }
 
 TEST_F(SyncTest, AStopWhileTheDiskSyncsKeepsTheWholeFileForTheNextTry) {
@@ -322,8 +322,8 @@ TEST_F(SyncTest, AStopWhileTheDiskSyncsKeepsTheWholeFileForTheNextTry) {
     synced.Stop();
     ASSERT_TRUE(background.Release());
     EXPECT_EQ(Status(key), "Cancelled");
-    EXPECT_EQ(Item(key).kept, 5);
-    EXPECT_EQ(test_support::ReadWholeFile(Item(key).temporary_path), "video");
+    EXPECT_EQ(Item(key).rare->kept, 5);
+    EXPECT_EQ(test_support::ReadWholeFile(Item(key).rare->temporary_path), "video");
 }
 
 TEST_F(FilesLoopbackTest, ANameThatFillsAFileNameStillHasATemporaryFile) {

@@ -129,12 +129,12 @@ TEST_F(GeneralLoopbackTest, APageRequestCutOffAndTakenAgainLeavesOneFile) {
     const list::ItemKey key = AddGeneral("/watch");
     RunToTheEnd();
     ASSERT_EQ(Status(key), "ERROR");
-    ASSERT_EQ(Item(key).kept, 80000);
+    ASSERT_EQ(Item(key).rare->kept, 80000);
 
     server.Serve("/watch", Answer().Body(head + body));
     queue.Modify(key, [](list::DownloadItem& item) {
         item.state = list::ItemState::kWaiting;
-        item.failure.reset();
+        item.rare->failure.reset();
     });
     RunToTheEnd();
     ASSERT_EQ(Status(key), "Complete");
@@ -163,7 +163,7 @@ TEST_F(GeneralLoopbackTest, APageOfManifestsOnlySaysSo) {
     const list::ItemKey key = AddGeneral("/live");
     RunToTheEnd();
     ASSERT_EQ(Status(key), "ERROR");
-    EXPECT_EQ(Item(key).failure->reason, Reason::kStreamedVideo);
+    EXPECT_EQ(Item(key).rare->failure->reason, Reason::kStreamedVideo);
     EXPECT_EQ(Name(key), "Process failed.");
 }
 

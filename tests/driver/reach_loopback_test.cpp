@@ -23,8 +23,8 @@ protected:
     }
     void ExpectRefused(list::ItemKey key) {
         EXPECT_EQ(Status(key), "ERROR");
-        ASSERT_TRUE(Item(key).failure);
-        EXPECT_EQ(*Item(key).failure, (Failure{Reason::kPrivateAddress, 0, "127.0.0.1"}));
+        ASSERT_TRUE(Item(key).rare->failure);
+        EXPECT_EQ(*Item(key).rare->failure, (Failure{Reason::kPrivateAddress, 0, "127.0.0.1"}));
         EXPECT_EQ(LocalRequests("/v/clip.flv"), 0) << "the local server was asked";
         EXPECT_TRUE(FilesInVideos().empty());
     }

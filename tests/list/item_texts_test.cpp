@@ -54,21 +54,21 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"PreparingAgainstThePagesLength",
                  [](DownloadItem& i) {
                      i.state = ItemState::kPreparing;
-                     i.page_received = 37;
-                     i.page_size = 100;
+                     i.rare->page_received = 37;
+                     i.rare->page_size = 100;
                  },
                  "Preperaing (37%)", "Waiting (Auto Detect)", "????"},
         TextCase{"PreparingAWholePage",
                  [](DownloadItem& i) {
                      i.state = ItemState::kPreparing;
-                     i.page_received = 100;
-                     i.page_size = 100;
+                     i.rare->page_received = 100;
+                     i.rare->page_size = 100;
                  },
                  "Preperaing (100%)", "Waiting (Auto Detect)", "????"},
         TextCase{"PreparingWithoutAPageLength",
                  [](DownloadItem& i) {
                      i.state = ItemState::kPreparing;
-                     i.page_received = 50;
+                     i.rare->page_received = 50;
                  },
                  "Preperaing...", "Waiting (Auto Detect)", "????"},
         TextCase{"Starting", [](DownloadItem& i) { i.state = ItemState::kStarting; },

@@ -130,11 +130,11 @@ TEST_F(ListKeeperTest, TheListComesBackAsItWasWithItemsUnderWayWaiting) {
     EXPECT_EQ(StatusText(waiting), "Waiting");
     EXPECT_EQ(FileNameText(waiting), "cut.flv");
     EXPECT_EQ(SizeText(waiting), "8 MB");
-    EXPECT_EQ(waiting.kept, 6 << 20);
-    EXPECT_EQ(waiting.temporary_path, "/v/cut.flv.3.tarnwick.part");
-    EXPECT_EQ(waiting.validator, "\"e1\"");
+    EXPECT_EQ(waiting.rare->kept, 6 << 20);
+    EXPECT_EQ(waiting.rare->temporary_path, "/v/cut.flv.3.tarnwick.part");
+    EXPECT_EQ(waiting.rare->validator, "\"e1\"");
     EXPECT_EQ(StatusText(queue.At(2)), "ERROR");
-    EXPECT_EQ(queue.At(2).failure, (Failure{Reason::kVideoNotFound, 410, {}}));
+    EXPECT_EQ(queue.At(2).rare->failure, (Failure{Reason::kVideoNotFound, 410, {}}));
     EXPECT_EQ(store.log, (Log{"remove 4"})) << "the second record goes, nothing else is written";
     EXPECT_EQ(store.items.size(), 3u);
 }
@@ -308,8 +308,8 @@ TEST(StoredItemTest, CodesTheProgramDoesNotKnowComeBackAsDefaults) {
     EXPECT_EQ(item.state, ItemState::kWaiting);
     EXPECT_EQ(item.name_kind, NameKind::kAutoDetect);
     EXPECT_EQ(item.size_kind, SizeKind::kNotProbed);
-    EXPECT_FALSE(item.failure);
-    EXPECT_EQ(item.kept, 0);
+    EXPECT_FALSE(item.rare->failure);
+    EXPECT_EQ(item.rare->kept, 0);
 }
 
 TEST(StoredItemTest, NamesOfFilesNotOursComeBackAsNone) {
@@ -324,9 +324,9 @@ TEST(StoredItemTest, NamesOfFilesNotOursComeBackAsNone) {
          {"/home/u/thesis.pdf", "relative/x.tarnwick.part", "/v/.tarnwick.part"}) {
         stored.temporary_path = path;
         const DownloadItem item = FromStored(stored);
-        EXPECT_EQ(item.temporary_path, "") << path;
-        EXPECT_EQ(item.kept, 0) << path;
-        EXPECT_EQ(item.validator, "") << path;
+        EXPECT_EQ(item.rare->temporary_path, "") << path;
+        EXPECT_EQ(item.rare->kept, 0) << path;
+        EXPECT_EQ(item.rare->validator, "") << path;
         EXPECT_EQ(item.name.find('/'), std::string::npos) << item.name;
     }
 }

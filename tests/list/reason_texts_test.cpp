@@ -22,7 +22,7 @@ TEST_P(ReasonTextTest, SaysWhatHappenedInPlainWords) {
     const ReasonCase& c = GetParam();
     DownloadItem item;
     item.state = ItemState::kFailed;
-    item.failure = c.failure;
+    item.rare->failure = c.failure;
     item.received = c.received;
     if (c.total > 0) {
         item.size_kind = SizeKind::kKnown;
@@ -110,8 +110,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ReasonText, AFileThatKeptItsTemporaryNameSaysWhere) {
     DownloadItem item;
     item.state = ItemState::kFailed;
-    item.failure = Failure{Reason::kNameNotClaimed, 0, "Operation not permitted"};
-    item.temporary_path = "/media/stick/clip.mp4.7.tarnwick.part";
+    item.rare->failure = Failure{Reason::kNameNotClaimed, 0, "Operation not permitted"};
+    item.rare->temporary_path = "/media/stick/clip.mp4.7.tarnwick.part";
     EXPECT_EQ(ReasonText(item),
               "The finished file could not take its name (Operation not "
               "permitted); it is kept as clip.mp4.7.tarnwick.part");
@@ -119,7 +119,7 @@ TEST(ReasonText, AFileThatKeptItsTemporaryNameSaysWhere) {
 
 TEST(ReasonText, OnlyAFailedItemHasOne) {
     DownloadItem item;
-    item.failure = Failure{Reason::kDiskFull};
+    item.rare->failure = Failure{Reason::kDiskFull};
     item.state = ItemState::kWaiting; // taken again by a later run
     EXPECT_EQ(ReasonText(item), "");
 }

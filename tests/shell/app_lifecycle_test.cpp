@@ -93,8 +93,8 @@ protected:
         item.state = list::ItemState::kCancelled;
         item.name_kind = list::NameKind::kNamed;
         item.name = "kept.flv";
-        item.temporary_path = part;
-        item.kept = 12;
+        item.rare->temporary_path = part;
+        item.rare->kept = 12;
         list_store.items.push_back(list::ToStored(item, 1));
         list_store.last_id = 1;
     }
@@ -195,7 +195,7 @@ TEST_F(KeptListTest, AnUnreadableListLeavesItsFilesAndThisStartsOwnGoAtExit) {
     AddVideo("a", fakes::FakeReply::Of(fakes::FakeReply::Kind::kHoldBody));
     runs.ToggleRun();
     Settle();
-    const std::string own = queue.At(0).temporary_path;
+    const std::string own = queue.At(0).rare->temporary_path;
     ASSERT_FALSE(own.empty());
     box.answers = {MessageAnswer::Yes};
     lifecycle.Exit();

@@ -77,7 +77,7 @@ TEST_F(GridCommandsTest, RetryPutsSelectedFailedItemsBackWithTheirNamesDerivedAg
     for (int position = 0; position < 3; ++position) {
         queue.Modify(queue.At(position).key, [&](list::DownloadItem& item) {
             item.state = position < 2 ? list::ItemState::kFailed : list::ItemState::kComplete;
-            item.failure = Failure{Reason::kNoLinkInPage};
+            item.rare->failure = Failure{Reason::kNoLinkInPage};
             item.name_kind = list::NameKind::kProcessFailed;
             item.size_kind = list::SizeKind::kNone; // an error answer's
         });
@@ -89,7 +89,7 @@ TEST_F(GridCommandsTest, RetryPutsSelectedFailedItemsBackWithTheirNamesDerivedAg
     grid_commands.RetrySelected();
     EXPECT_EQ(Status(0), "Waiting");
     EXPECT_EQ(list::FileNameText(queue.At(0)), "Waiting (Auto Detect)");
-    EXPECT_FALSE(queue.At(0).failure);
+    EXPECT_FALSE(queue.At(0).rare->failure);
     EXPECT_EQ(list::SizeText(queue.At(0)), "????") << "not known until asked again";
     EXPECT_EQ(Status(1), "Waiting");
     EXPECT_EQ(list::FileNameText(queue.At(1)), "mine.flv") << "a name the user gave stays";
@@ -101,7 +101,7 @@ TEST_F(GridCommandsTest, RetryTellsTheSiteAgainAsTheOtherSitesSwitchNowSays) {
     list::AddVideoURL(queue, "http://news.example/story", false);
     queue.Modify(queue.LastKey(), [](list::DownloadItem& item) {
         item.state = list::ItemState::kFailed;
-        item.failure = Failure{Reason::kUnsupportedSite};
+        item.rare->failure = Failure{Reason::kUnsupportedSite};
         item.name_kind = list::NameKind::kUnsupportedLink;
     });
     values.other_sites = true;

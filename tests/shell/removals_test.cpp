@@ -20,8 +20,8 @@ protected:
         test_support::WriteWholeFile(path, "kept");
         queue.Modify(queue.At(position).key, [&](list::DownloadItem& item) {
             item.state = list::ItemState::kCancelled;
-            item.temporary_path = path;
-            item.kept = 4;
+            item.rare->temporary_path = path;
+            item.rare->kept = 4;
         });
         return path;
     }
@@ -48,7 +48,7 @@ TEST_F(RemovalsTest, UndoPutsTheItemsBackInTheirPlacesWithTheFilesTheyKept) {
     EXPECT_TRUE(removals.Undo());
     EXPECT_EQ(Addresses(), before);
     EXPECT_EQ(KeptAddresses(), before) << "the kept list follows";
-    EXPECT_EQ(queue.At(1).temporary_path, kept);
+    EXPECT_EQ(queue.At(1).rare->temporary_path, kept);
     EXPECT_EQ(Status(1), "Cancelled");
     EXPECT_EQ(status.Text(), "Put back 2 items");
     clock.Advance(Removals::kUndoTime);
@@ -105,14 +105,14 @@ TEST_F(RemovalsTest, TheRunningItemPutBackWaitsAndGoesOnWithWhatItKept) {
     runs.ToggleRun();
     Settle();
     ASSERT_EQ(queue.At(0).state, list::ItemState::kDownloading);
-    const std::string kept = queue.At(0).temporary_path;
+    const std::string kept = queue.At(0).rare->temporary_path;
     grid.SetRowSelected(0, true);
     grid_commands.RemoveSelected();
     Settle();
     EXPECT_FALSE(run.IsRunning());
     EXPECT_TRUE(removals.Undo());
     EXPECT_EQ(Status(0), "Waiting");
-    EXPECT_EQ(queue.At(0).temporary_path, kept);
+    EXPECT_EQ(queue.At(0).rare->temporary_path, kept);
     EXPECT_TRUE(std::filesystem::exists(kept));
 
     http.Route("http://media.example/a.flv", {206, "Content-Range: bytes 3-4/5\r\n", "eo"});

@@ -84,7 +84,7 @@ TEST_F(StatusLineTest, ARemovedSelectedItemTakesItsReasonAlong) {
     list::DownloadItem failed;
     failed.page_address = "http://www.putfile.com/x";
     failed.state = list::ItemState::kFailed;
-    failed.failure = Failure{Reason::kDiskFull};
+    failed.rare->failure = Failure{Reason::kDiskFull};
     queue.Add(failed);
     grid.SetRowSelected(0, true);
     clock.RunDue();
