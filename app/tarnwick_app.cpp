@@ -3,6 +3,7 @@
 #include "qt/dbus_file_manager.h"
 #include "qt/desktop_notifier.h"
 #include "qt/qt_app_paths.h"
+#include "qt/qt_child_processes.h"
 #include "qt/qt_clipboard.h"
 #include "qt/qt_connectivity.h"
 #include "qt/qt_folder_chooser.h"
@@ -52,6 +53,7 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       clipboard(Choose<platform::Clipboard, qt::QtClipboard>(o.clipboard, own_clipboard_)),
       clock(Choose<platform::Clock, qt::QtClock>(o.clock, own_clock_)),
       http(Choose<platform::HttpClient, curl::CurlClient>(o.http, own_http_, kUserAgent, trace)),
+      children(Choose<platform::ChildProcesses, qt::QtChildProcesses>(o.children, own_children_)),
       list_store(Choose<platform::ListStore, sqlite::SqliteListStore>(
           o.list_store, own_list_store_, platform::JoinPath(paths.DataFolder(), kListFile))),
       traced_list_store(list_store, trace),

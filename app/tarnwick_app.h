@@ -11,6 +11,7 @@
 #include "list/list_keeper.h"
 #include "list/traced_list_store.h"
 #include "platform/app_paths.h"
+#include "platform/child_process.h"
 #include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/connectivity.h"
@@ -69,6 +70,7 @@ struct AppOverrides {
     platform::FolderChooser* chooser = nullptr;
     platform::Clock* clock = nullptr;
     platform::HttpClient* http = nullptr;
+    platform::ChildProcesses* children = nullptr;
     platform::ListStore* list_store = nullptr;
     platform::Notifier* notifier = nullptr;
     std::optional<qt::SettingsLocation> user_settings;
@@ -104,6 +106,7 @@ private:
     std::unique_ptr<platform::Clipboard> own_clipboard_;
     std::unique_ptr<platform::Clock> own_clock_;
     std::unique_ptr<platform::HttpClient> own_http_;
+    std::unique_ptr<platform::ChildProcesses> own_children_;
     std::unique_ptr<platform::ListStore> own_list_store_;
     std::unique_ptr<platform::Notifier> own_notifier_;
 
@@ -122,6 +125,8 @@ public:
     platform::Clipboard& clipboard;
     platform::Clock& clock;
     platform::HttpClient& http;
+    // Other programs the user installed; the children started go before it.
+    platform::ChildProcesses& children;
     platform::ListStore& list_store;
     list::TracedListStore traced_list_store;
     list::ListKeeper keeper;
