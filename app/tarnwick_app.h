@@ -3,6 +3,7 @@
 // tests and benchmarks replace the few that would reach the user's desktop.
 #pragma once
 
+#include "crypto/openssl_piece_cipher.h"
 #include "curl/curl_client.h"
 #include "driver/download_run.h"
 #include "driver/part_files.h"
@@ -131,6 +132,7 @@ public:
     list::TracedListStore traced_list_store;
     list::ListKeeper keeper;
     html::LibxmlHtmlParserFactory html_parsers;
+    crypto::OpenSslPieceCipher piece_cipher;
     // Syncs finished files to the disk away from the window; what it holds
     // when the program ends is done first.
     qt::ThreadBackgroundWork background;

@@ -1,7 +1,9 @@
 #include "driver/general_link.h"
 
+#include "hls/hls_detection.h"
 #include "resolve/page_address.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace tarnwick::driver {
@@ -27,9 +29,21 @@ void GeneralLinkFinder::OnAddressProbed(transfer::Probe::Result result) {
     probe_.reset();
     began_public_ = result.began_public;
     reach_ = platform::ReachAfter(reach_, began_public_);
+    if (hls::IsHlsAddress(address_) || hls::IsHlsContentType(result.findings.media_type)) {
+        GeneralLink found;
+        found.outcome = Outcome::Complete();
+        found.link = address_;
+        found.playlist = true;
+        return Finish(std::move(found));
+    }
+    if (hls::IsDashAddress(address_)) {
+        GeneralLink found;
+        found.outcome = Outcome::Failed(Reason::kStreamedVideo);
+        return Finish(std::move(found));
+    }
     const bool video = result.findings.media_type.starts_with("video/");
     if (video || resolve::IsDirectVideoLink(address_)) {
-        GeneralLink found{Outcome::Complete(), address_, std::move(result), nullptr, {}};
+        GeneralLink found{Outcome::Complete(), address_, false, std::move(result), nullptr, {}};
         return Finish(std::move(found));
     }
     ReadPage();
@@ -39,7 +53,12 @@ void GeneralLinkFinder::ReadPage() {
     reader_ = std::make_unique<resolve::PageReader>(address_);
     parser_ = parsers_.NewParser(*reader_);
     page_fetch_ = std::make_unique<transfer::PageFetch>(http_, clock_, limits_);
-    page_fetch_->StreamTo([this](const char* data, size_t size) { parser_->Feed(data, size); });
+    page_fetch_->StreamTo([this](const char* data, size_t size) {
+        constexpr size_t kOpening = 64;
+        if (opening_.size() < kOpening)
+            opening_.append(data, std::min(size, kOpening - opening_.size()));
+        parser_->Feed(data, size);
+    });
     page_fetch_->HandOverVideos();
     page_fetch_->SetReach(reach_);
     page_fetch_->Start(address_, on_page_progress_,
@@ -66,6 +85,12 @@ void GeneralLinkFinder::OnPage(transfer::PageFetch::Result result) {
         found.outcome = Outcome::Failed(Reason::kPageNotFetched, {}, result.http_status);
         return Finish(std::move(found));
     }
+    if (hls::IsHlsBody(opening_)) {
+        found.outcome = Outcome::Complete();
+        found.link = result.address.empty() ? address_ : result.address;
+        found.playlist = true;
+        return Finish(std::move(found));
+    }
     // A reader that failed partway keeps what it found before.
     (void)parser_->Finish();
     if (!result.address.empty()) reader_->SetPageAddress(result.address);
@@ -73,6 +98,7 @@ void GeneralLinkFinder::OnPage(transfer::PageFetch::Result result) {
     if (!verdict.link.empty()) {
         found.outcome = Outcome::Complete();
         found.link = verdict.link;
+        found.playlist = verdict.playlist;
     } else {
         found.outcome =
             Outcome::Failed(verdict.reason.value_or(Reason::kNoLinkInPage), {}, result.http_status);

@@ -1,9 +1,9 @@
 // Finds the video link behind an address of no supported site. A direct
 // link to a video file is its own link; so is an address that answers with a
-// video. Any other address is read as a web page by the general page reader,
-// fed as the page arrives. A page request whose answer turns out to be a
-// video is handed over as it stands, to become the video's transfer: a video
-// is never read into memory as a page.
+// video, and one that is an HLS playlist (by its path, its type or its body). Any other address is
+// read as a web page by the general page reader, fed as the page arrives. A page request whose
+// answer turns out to be a video is handed over as it stands, to become the video's transfer: a
+// video is never read into memory as a page.
 #pragma once
 
 #include "common/outcome.h"
@@ -26,6 +26,8 @@ struct GeneralLink {
     // Complete with a link (and possibly more), or failed with the reason.
     Outcome outcome = Outcome::Cancelled();
     std::string link;
+    // The link is an HLS playlist, to be downloaded piece by piece.
+    bool playlist = false;
     // The probe of the address itself, when that showed the video.
     std::optional<transfer::Probe::Result> probed;
     // The page request that turned out to be the video, and its answer.
@@ -71,6 +73,8 @@ private:
     std::unique_ptr<transfer::PageFetch> page_fetch_;
     std::unique_ptr<resolve::PageReader> reader_;
     std::unique_ptr<platform::HtmlParser> parser_;
+    // The page's first bytes, which tell a playlist from a page.
+    std::string opening_;
 };
 
 } // namespace tarnwick::driver

@@ -7,6 +7,7 @@
 #include "resolve/site_index.h"
 #include "resolve/sites/extract_link.h"
 #include "transfer/file_system.h"
+#include "transfer/inline_work.h"
 
 #include <cassert>
 #include <limits>
@@ -32,6 +33,15 @@ void TakeProbedSize(DownloadItem& item, const transfer::ProbeFindings& findings)
             item.total_size = findings.size.value_or(0);
             break;
     }
+}
+
+// `name` with `extension` in place of its own, if any.
+std::string WithExtension(const std::string& name, std::string_view extension) {
+    const size_t dot = name.find_last_of('.');
+    constexpr size_t kLongestExtension = 5;
+    const bool has_one =
+        dot != std::string::npos && dot > 0 && name.size() - dot <= kLongestExtension + 1;
+    return (has_one ? name.substr(0, dot) : name) + std::string(extension);
 }
 
 // What an earlier transfer of the item kept for this one to go on with.
@@ -66,6 +76,7 @@ std::optional<ItemState> StateIn(ItemJob::Step step) {
         case Step::kFindingLink:
         case Step::kFetchingPage: return ItemState::kPreparing;
         case Step::kFollowingLink:
+        case Step::kReadingPlaylist:
         case Step::kProbing:
         case Step::kConnecting: return ItemState::kStarting;
         case Step::kDownloading: return ItemState::kDownloading;
@@ -96,6 +107,7 @@ const char* ItemJob::StepName(Step step) {
         case Step::kFindingLink: return "finding link";
         case Step::kFetchingPage: return "fetching page";
         case Step::kFollowingLink: return "following link";
+        case Step::kReadingPlaylist: return "reading playlist";
         case Step::kProbing: return "probing";
         case Step::kConnecting: return "connecting";
         case Step::kDownloading: return "downloading";
@@ -197,6 +209,7 @@ void ItemJob::OnGeneralLink(GeneralLink found) {
     if (found.outcome.IsFailed()) return Finish(found.outcome, list::NameKind::kProcessFailed);
     if (!found.outcome.IsComplete()) return Finish(found.outcome);
     Enter(Step::kFollowingLink);
+    if (found.playlist) return ReadPlaylist(found.link);
     if (found.video) {
         // The page's own request brings the video: it becomes the transfer.
         if (!NameTheFile(found.link, transfer::FindingsOfAnswer(found.video_answer))) return;
@@ -257,10 +270,12 @@ void ItemJob::OnProbed(const std::string& link, transfer::Probe::Result result) 
 
 // Names the item's file from the link and what its answer told, unless the
 // user named it; false when the job has ended.
-bool ItemJob::NameTheFile(const std::string& link, const transfer::ProbeFindings& findings) {
+bool ItemJob::NameTheFile(const std::string& link, const transfer::ProbeFindings& findings,
+                          std::string_view extension) {
     const DownloadItem* item = ItemOrCancel();
     if (item == nullptr) return false;
-    const std::string derived = resolve::DeriveFileName(link, findings.file_name, item->site);
+    std::string derived = resolve::DeriveFileName(link, findings.file_name, item->site);
+    if (!extension.empty()) derived = WithExtension(derived, extension);
     const bool auto_name = item->name_kind == list::NameKind::kAutoDetect;
     const std::string name =
         auto_name ? FreeName(s_.queue, key_, s_.download_folder(), derived) : std::string();
@@ -361,26 +376,7 @@ void ItemJob::OnTransferred(Outcome outcome) {
     const bool whole = transfer.HoldsTheWholeVideo();
     Enter(Step::kSettlingFile);
     if (outcome.IsComplete()) {
-        const Result<std::string> claimed =
-            ClaimFinalName(s_.files, s_.queue, key_, folder_, temporary);
-        if (claimed) {
-            Change([&](DownloadItem& i) {
-                list::ForgetKeptFile(i);
-                i.name = claimed.value();
-                // What the file holds, whatever length the server gave or not.
-                i.size_kind = SizeKind::kKnown;
-                i.total_size = on_disk;
-            });
-            SyncFolder();
-        } else {
-            // Never thrown away: the finished file stays the item's, under
-            // the temporary name its reason tells.
-            Change([&](DownloadItem& i) {
-                i.rare->temporary_path = temporary;
-                i.rare->kept = on_disk;
-            });
-            outcome = Outcome::Failed(claimed.failure());
-        }
+        outcome = SettleWholeFile(temporary, on_disk);
     } else if (KeepsItsBytes(outcome) || left_as_it_was || whole) {
         // An answer that did not go on with the kept bytes says nothing
         // against them: they wait for the next try.
@@ -393,6 +389,98 @@ void ItemJob::OnTransferred(Outcome outcome) {
         Change(list::ForgetKeptFile);
     }
     Finish(outcome);
+}
+
+// The whole video is in its temporary file: the file takes the item's name.
+Outcome ItemJob::SettleWholeFile(const std::string& temporary, int64_t on_disk) {
+    const Result<std::string> claimed =
+        ClaimFinalName(s_.files, s_.queue, key_, folder_, temporary);
+    if (!claimed) {
+        // Never thrown away: the finished file stays the item's, under the
+        // temporary name its reason tells.
+        Change([&](DownloadItem& i) {
+            i.rare->temporary_path = temporary;
+            i.rare->kept = on_disk;
+        });
+        return Outcome::Failed(claimed.failure());
+    }
+    Change([&](DownloadItem& i) {
+        list::ForgetKeptFile(i);
+        i.name = claimed.value();
+        // What the file holds, whatever length the server gave or not.
+        i.size_kind = SizeKind::kKnown;
+        i.total_size = on_disk;
+    });
+    SyncFolder();
+    return Outcome::Complete();
+}
+
+void ItemJob::ReadPlaylist(const std::string& address) {
+    piece_requests_.emplace(PieceRequests{*http_, s_.clock, s_.limits, reach_});
+    auto made = std::make_unique<HlsDownload>(*piece_requests_, s_.cipher, Background());
+    HlsDownload& hls = *made;
+    Enter(Step::kReadingPlaylist, std::move(made));
+    hls.Start(
+        address, [this, address](const HlsDownload::Plan& plan) { OnPlaylistRead(address, plan); },
+        [this](Outcome outcome) { OnStreamWritten(std::move(outcome)); });
+}
+
+// The playlists tell what the pieces make: the file is named for it, and
+// the pieces start afresh in a new temporary file.
+void ItemJob::OnPlaylistRead(const std::string& link, const HlsDownload::Plan& plan) {
+    const bool fragmented = plan.format == hls::SegmentFormat::kFmp4;
+    if (!NameTheFile(link, {}, fragmented ? ".mp4" : ".ts")) return;
+    folder_ = s_.download_folder();
+    if (Status ready = PrepareFolder(folder_); !ready)
+        return Finish(Outcome::Failed(ready.failure()));
+    const DownloadItem* item = ItemOrCancel();
+    if (item == nullptr) return;
+    if (earlier_) DropEarlierFile();
+    HlsDownload& hls = *StreamUnderWay();
+    const Status writing =
+        hls.Write([this, name = item->name](
+                      int attempt) { return TemporaryPathFor(folder_, name, key_, attempt); },
+                  [this](const PieceDownload::Progress& progress) {
+                      s_.queue.SetReceived(key_, progress.on_disk);
+                      s_.queue.SetKept(key_, progress.on_disk);
+                  },
+                  [this](Outcome outcome) { OnStreamWritten(std::move(outcome)); });
+    if (!writing) return Finish(Outcome::Failed(writing.failure()));
+    Enter(Step::kDownloading, std::move(work_), [&](DownloadItem& i) {
+        i.received = 0;
+        i.rare->temporary_path = hls.TemporaryPath();
+        i.rare->kept = 0;
+        i.rare->validator.clear();
+        i.size_kind = SizeKind::kExistsWithoutSize;
+        i.total_size = 0;
+    });
+}
+
+// The streamed video the step holds; none in a step without one.
+HlsDownload* ItemJob::StreamUnderWay() {
+    auto* held = std::get_if<std::unique_ptr<HlsDownload>>(&work_);
+    return held != nullptr ? held->get() : nullptr;
+}
+
+void ItemJob::OnStreamWritten(Outcome outcome) {
+    const HlsDownload& hls = *StreamUnderWay();
+    const std::string temporary = hls.TemporaryPath();
+    const int64_t on_disk = hls.OnDisk();
+    Enter(Step::kSettlingFile);
+    if (outcome.IsComplete()) {
+        outcome = SettleWholeFile(temporary, on_disk);
+    } else if (!temporary.empty()) {
+        // The pieces cannot go on where they stopped: they start afresh.
+        RemoveFile(temporary);
+        Change(list::ForgetKeptFile);
+    }
+    Finish(outcome);
+}
+
+platform::BackgroundWork& ItemJob::Background() {
+    if (s_.background != nullptr) return *s_.background;
+    if (!own_background_) own_background_ = std::make_unique<transfer::InlineWork>(s_.clock);
+    return *own_background_;
 }
 
 // A file of the item's that is of no more use goes. One that cannot go

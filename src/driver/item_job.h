@@ -8,11 +8,14 @@
 #include "common/outcome.h"
 #include "driver/browser_agent.h"
 #include "driver/general_link.h"
+#include "driver/hls_download.h"
+#include "driver/retried_fetch.h"
 #include "list/download_queue.h"
 #include "platform/background_work.h"
 #include "platform/clock.h"
 #include "platform/html_parser.h"
 #include "platform/http_client.h"
+#include "platform/piece_cipher.h"
 #include "platform/trace.h"
 #include "transfer/file_system.h"
 #include "transfer/file_transfer.h"
@@ -26,6 +29,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <variant>
 
@@ -50,6 +54,8 @@ struct JobServices {
     platform::BackgroundWork* background = nullptr;
     // Where each step change is written; none writes nowhere.
     platform::Trace* trace = nullptr;
+    // Decrypts the pieces of encrypted streams; without, they fail.
+    const platform::PieceCipher* cipher = nullptr;
 };
 
 class ItemJob {
@@ -57,15 +63,16 @@ public:
     // Where the job is. Each step holds the object that does its work, if
     // any; entering the next step ends it. The item's state follows the step.
     enum class Step : uint8_t {
-        kIdle,           // not started; the item is as it was
-        kChoosingReader, // Preparing: the item starts afresh, its page's reader is chosen
-        kFindingLink,    // Preparing: the general page reader looks for the video
-        kFetchingPage,   // Preparing: the page is fetched for its site's extractor
-        kFollowingLink,  // Starting: the link is taken and the file named
-        kProbing,        // Starting: the link is asked what it holds
-        kConnecting,     // Starting: the transfer waits for the video's answer
-        kDownloading,    // Downloading: the video's bytes arrive
-        kSettlingFile,   // the transfer ended: its file is named, kept or dropped
+        kIdle,            // not started; the item is as it was
+        kChoosingReader,  // Preparing: the item starts afresh, its page's reader is chosen
+        kFindingLink,     // Preparing: the general page reader looks for the video
+        kFetchingPage,    // Preparing: the page is fetched for its site's extractor
+        kFollowingLink,   // Starting: the link is taken and the file named
+        kReadingPlaylist, // Starting: a streamed video's playlists are read
+        kProbing,         // Starting: the link is asked what it holds
+        kConnecting,      // Starting: the transfer waits for the video's answer
+        kDownloading,     // Downloading: the video's bytes arrive
+        kSettlingFile,    // the transfer ended: its file is named, kept or dropped
         // The outcomes, last: the job is done in any of them.
         kComplete,
         kFailed,
@@ -94,7 +101,7 @@ private:
     using StepWork =
         std::variant<std::monostate, std::unique_ptr<GeneralLinkFinder>,
                      std::unique_ptr<transfer::PageFetch>, std::unique_ptr<transfer::Probe>,
-                     std::unique_ptr<transfer::FileTransfer>>;
+                     std::unique_ptr<transfer::FileTransfer>, std::unique_ptr<HlsDownload>>;
     using ItemChange = std::function<void(list::DownloadItem&)>;
     // What a transfer of the item calls back, whichever way it begins.
     struct TransferCalls {
@@ -124,7 +131,8 @@ private:
     void OnPage(transfer::PageFetch::Result result);
     void ProbeLink(const std::string& link);
     void OnProbed(const std::string& link, transfer::Probe::Result result);
-    bool NameTheFile(const std::string& link, const transfer::ProbeFindings& findings);
+    bool NameTheFile(const std::string& link, const transfer::ProbeFindings& findings,
+                     std::string_view extension = {});
     std::optional<TransferCalls> PrepareTransfer();
     void DropEarlierFile();
     void Transfer(const std::string& link);
@@ -133,6 +141,12 @@ private:
     transfer::FileTransfer* TransferUnderWay();
     void OnTransferProgress(const transfer::FileTransfer::Progress& progress);
     void OnTransferred(Outcome outcome);
+    void ReadPlaylist(const std::string& address);
+    void OnPlaylistRead(const std::string& link, const HlsDownload::Plan& plan);
+    HlsDownload* StreamUnderWay();
+    void OnStreamWritten(Outcome outcome);
+    Outcome SettleWholeFile(const std::string& temporary, int64_t on_disk);
+    platform::BackgroundWork& Background();
     void SyncFolder();
     void RemoveFile(const std::string& path);
     void Change(const ItemChange& change);
@@ -152,6 +166,9 @@ private:
     std::pair<list::SizeKind, int64_t> size_before_{list::SizeKind::kNotProbed, 0};
     // Where the item's requests may go: public only, once one began there.
     platform::HttpRequest::Reach reach_ = platform::HttpRequest::Reach::kFirstDecides;
+    // How a streamed video's requests go out, while its step lasts.
+    std::optional<PieceRequests> piece_requests_;
+    std::unique_ptr<platform::BackgroundWork> own_background_;
     // While on_done runs, for the destructor's check.
     bool telling_done_ = false;
 };

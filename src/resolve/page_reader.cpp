@@ -149,7 +149,11 @@ PageVerdict PageReader::Verdict() const {
     if (std::optional<VideoCandidate> chosen = ChooseVideo(state_->findings.VideoLinks())) {
         return {chosen->address, std::nullopt};
     }
-    // Candidates that none was chosen from are manifests.
+    // Candidates that none was chosen from are manifests: an HLS playlist
+    // is downloaded piece by piece, DASH is not.
+    if (std::optional<VideoCandidate> playlist = FirstHlsPlaylist(candidates)) {
+        return {playlist->address, std::nullopt, true};
+    }
     if (!candidates.empty()) return {"", Reason::kStreamedVideo};
     return {"", Reason::kNoLinkInPage};
 }

@@ -21,8 +21,10 @@ struct PageVerdict {
     // The chosen video's absolute http or https address; empty when none.
     std::string link;
     // Why there is none: kNoLinkInPage, or kStreamedVideo when the page
-    // offers its video only as HLS or DASH manifests.
+    // offers its video only as DASH manifests.
     std::optional<Reason> reason;
+    // The link is an HLS playlist: the page offers no video file.
+    bool playlist = false;
 
     bool operator==(const PageVerdict&) const = default;
 };

@@ -19,6 +19,8 @@ constexpr std::array<std::string_view, 10> kVideoExtensions = {
 constexpr std::array<std::string_view, 2> kMp4Extensions = {".mp4", ".m4v"};
 constexpr std::array<std::string_view, 1> kWebmExtensions = {".webm"};
 constexpr std::array<std::string_view, 2> kManifestExtensions = {".m3u8", ".mpd"};
+constexpr std::array<std::string_view, 1> kHlsExtensions = {".m3u8"};
+// The HLS playlist's types, then DASH's last.
 constexpr std::array<std::string_view, 5> kManifestTypes = {
     "application/vnd.apple.mpegurl", "application/x-mpegurl", "audio/mpegurl", "audio/x-mpegurl",
     "application/dash+xml"};
@@ -107,6 +109,20 @@ bool IsManifest(const VideoCandidate& candidate) {
     return std::find(kManifestTypes.begin(), kManifestTypes.end(), candidate.type) !=
                kManifestTypes.end() ||
            PathEndsIn(candidate.address, kManifestExtensions);
+}
+
+bool IsHlsPlaylist(const VideoCandidate& candidate) {
+    constexpr std::string_view kDashType = kManifestTypes.back();
+    return std::find(kManifestTypes.begin(), kManifestTypes.end() - 1, candidate.type) !=
+               kManifestTypes.end() - 1 ||
+           (candidate.type != kDashType && PathEndsIn(candidate.address, kHlsExtensions));
+}
+
+std::optional<VideoCandidate> FirstHlsPlaylist(const std::vector<VideoCandidate>& candidates) {
+    for (const VideoCandidate& candidate : candidates) {
+        if (IsHlsPlaylist(candidate)) return candidate;
+    }
+    return std::nullopt;
 }
 
 bool DeclaresNoVideo(const VideoCandidate& candidate) {

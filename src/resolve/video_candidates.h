@@ -38,6 +38,11 @@ bool HasVideoExtension(std::string_view address);
 // An HLS or DASH manifest, by its declared type or its path's extension.
 bool IsManifest(const VideoCandidate& candidate);
 
+// An HLS playlist: a manifest that is not DASH's.
+bool IsHlsPlaylist(const VideoCandidate& candidate);
+// The first HLS playlist of `candidates`, in page order.
+std::optional<VideoCandidate> FirstHlsPlaylist(const std::vector<VideoCandidate>& candidates);
+
 // A declared type that names a page, a player or a picture rather than a
 // video: such a candidate is none.
 bool DeclaresNoVideo(const VideoCandidate& candidate);

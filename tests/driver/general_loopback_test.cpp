@@ -156,16 +156,5 @@ TEST_F(GeneralLoopbackTest, AnErrorPageIsNotReadForAVideo) {
     EXPECT_TRUE(FilesInVideos().empty());
 }
 
-TEST_F(GeneralLoopbackTest, APageOfManifestsOnlySaysSo) {
-    server.Serve("/live", Answer::Http(200, "OK", {"Content-Type: text/html"},
-                                       "<video><source src='/hls/index.m3u8' "
-                                       "type='application/vnd.apple.mpegurl'></video>"));
-    const list::ItemKey key = AddGeneral("/live");
-    RunToTheEnd();
-    ASSERT_EQ(Status(key), "ERROR");
-    EXPECT_EQ(Item(key).rare->failure->reason, Reason::kStreamedVideo);
-    EXPECT_EQ(Name(key), "Process failed.");
-}
-
 } // namespace
 } // namespace tarnwick::driver

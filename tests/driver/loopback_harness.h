@@ -2,6 +2,7 @@
 // that scripts the raw bytes, over the real queue, with Qt's clock.
 #pragma once
 
+#include "crypto/openssl_piece_cipher.h"
 #include "curl/curl_client.h"
 #include "driver/download_run.h"
 #include "driver/part_files.h"
@@ -99,14 +100,15 @@ protected:
     html::LibxmlHtmlParserFactory parsers;
     // The system's own calls unless a test makes it refuse some.
     test_support::FakeFileSystem files;
-    DownloadRun run{{queue,
-                     http,
-                     clock,
-                     [this] { return Videos(); },
-                     {},
-                     &parsers,
-                     [] { return true; },
-                     files}};
+    crypto::OpenSslPieceCipher cipher;
+    DownloadRun run{{.queue = queue,
+                     .http = http,
+                     .clock = clock,
+                     .download_folder = [this] { return Videos(); },
+                     .html_parsers = &parsers,
+                     .reads_other_sites = [] { return true; },
+                     .files = files,
+                     .cipher = &cipher}};
 };
 
 } // namespace tarnwick::driver
