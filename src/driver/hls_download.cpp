@@ -76,6 +76,7 @@ void HlsDownload::OnPlaylist(transfer::PieceFetch::Result result) {
         if (!choice) return Finish(Outcome::Failed(choice.failure()));
         if (choice.value().IsAudioSeparate())
             return Finish(Outcome::Failed(Reason::kSoundSeparate));
+        aac_ = choice.value().variant.codecs.find("mp4a") != std::string::npos;
         return ReadPlaylist(choice.value().variant.uri);
     }
     const Result<hls::MediaPlaylist> media = hls::ParseMediaPlaylist(result.body, result.url);
@@ -88,7 +89,7 @@ void HlsDownload::OnPlaylist(transfer::PieceFetch::Result result) {
 
 void HlsDownload::OnMediaPlaylist(const hls::MediaPlaylist& playlist) {
     pieces_ = PiecesOf(playlist);
-    plan_ = {hls::FormatOf(playlist), pieces_.size()};
+    plan_ = {hls::FormatOf(playlist), pieces_.size(), aac_};
     const ReadyHandler ready = std::move(on_ready_);
     ready(plan_);
 }

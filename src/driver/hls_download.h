@@ -25,6 +25,8 @@ public:
     struct Plan {
         hls::SegmentFormat format = hls::SegmentFormat::kMpegTs;
         size_t pieces = 0;
+        // The master playlist names AAC sound.
+        bool aac = false;
     };
     using ReadyHandler = std::function<void(const Plan&)>;
     using PathChooser = std::function<std::string(int attempt)>;
@@ -64,6 +66,7 @@ private:
     DoneHandler on_done_;
     std::unique_ptr<RetriedFetch> playlist_fetch_;
     bool read_master_ = false;
+    bool aac_ = false;
     std::vector<StreamPiece> pieces_;
     Plan plan_;
     transfer::DownloadFile file_;

@@ -2,6 +2,7 @@
 
 #include "driver/browser_agent.h"
 #include "driver/download_folder.h"
+#include "driver/stream_convert.h"
 #include "platform/app_paths.h"
 #include "resolve/derived_name.h"
 #include "resolve/site_index.h"
@@ -79,7 +80,8 @@ std::optional<ItemState> StateIn(ItemJob::Step step) {
         case Step::kReadingPlaylist:
         case Step::kProbing:
         case Step::kConnecting: return ItemState::kStarting;
-        case Step::kDownloading: return ItemState::kDownloading;
+        case Step::kDownloading:
+        case Step::kConverting: return ItemState::kDownloading;
         case Step::kSettlingFile: return std::nullopt;
         case Step::kComplete: return ItemState::kComplete;
         case Step::kFailed: return ItemState::kFailed;
@@ -111,6 +113,7 @@ const char* ItemJob::StepName(Step step) {
         case Step::kProbing: return "probing";
         case Step::kConnecting: return "connecting";
         case Step::kDownloading: return "downloading";
+        case Step::kConverting: return "converting";
         case Step::kSettlingFile: return "settling file";
         case Step::kComplete: return "complete";
         case Step::kFailed: return "failed";
@@ -428,6 +431,7 @@ void ItemJob::ReadPlaylist(const std::string& address) {
 // The playlists tell what the pieces make: the file is named for it, and
 // the pieces start afresh in a new temporary file.
 void ItemJob::OnPlaylistRead(const std::string& link, const HlsDownload::Plan& plan) {
+    stream_plan_ = plan;
     const bool fragmented = plan.format == hls::SegmentFormat::kFmp4;
     if (!NameTheFile(link, {}, fragmented ? ".mp4" : ".ts")) return;
     folder_ = s_.download_folder();
@@ -466,6 +470,12 @@ void ItemJob::OnStreamWritten(Outcome outcome) {
     const HlsDownload& hls = *StreamUnderWay();
     const std::string temporary = hls.TemporaryPath();
     const int64_t on_disk = hls.OnDisk();
+    if (outcome.IsComplete() && stream_plan_.format == hls::SegmentFormat::kMpegTs &&
+        s_.children != nullptr) {
+        if (const std::optional<std::string> ffmpeg = s_.children->Find("ffmpeg")) {
+            return Convert(*ffmpeg, temporary, on_disk);
+        }
+    }
     Enter(Step::kSettlingFile);
     if (outcome.IsComplete()) {
         outcome = SettleWholeFile(temporary, on_disk);
@@ -473,6 +483,65 @@ void ItemJob::OnStreamWritten(Outcome outcome) {
         // The pieces cannot go on where they stopped: they start afresh.
         RemoveFile(temporary);
         Change(list::ForgetKeptFile);
+    }
+    Finish(outcome);
+}
+
+// The pieces (MPEG-TS) become an MP4 beside them; the item keeps them until
+// the MP4 is whole.
+void ItemJob::Convert(const std::string& ffmpeg, const std::string& pieces, int64_t on_disk) {
+    const DownloadItem* item = ItemOrCancel();
+    if (item == nullptr) return;
+    const std::string name = WithExtension(item->name, ".mp4");
+    std::string converted;
+    for (int attempt = 1; converted.empty() || transfer::files::Exists(converted); ++attempt) {
+        converted = TemporaryPathFor(folder_, name, key_, attempt);
+    }
+    converting_to_ = converted;
+    platform::ChildRequest request{ffmpeg, RemuxArguments(pieces, converted, stream_plan_.aac)};
+    std::unique_ptr<platform::Child> child = s_.children->Start(
+        std::move(request), [this, pieces, on_disk, converted](platform::ChildEnd end) {
+            OnConverted(end, pieces, on_disk, converted);
+        });
+    Enter(Step::kConverting, std::move(child));
+}
+
+void ItemJob::OnConverted(const platform::ChildEnd& end, const std::string& pieces, int64_t on_disk,
+                          const std::string& converted) {
+    std::optional<std::string> failure = ConversionFailure(end);
+    if (!failure && !transfer::files::SizeOf(converted)) failure = "ffmpeg wrote nothing";
+    if (failure) return KeepPieces(*failure, pieces, on_disk, converted);
+    // A power cut after the MP4 takes its name must not leave it short.
+    platform::BackgroundWork::Ticket syncing = Background().Run(
+        [converted] { return transfer::files::SyncFile(converted); },
+        [this, pieces, on_disk, converted](int error) {
+            if (transfer::files::BytesMayBeLost(error)) {
+                return KeepPieces(transfer::files::FileError(error).detail, pieces, on_disk,
+                                  converted);
+            }
+            Enter(Step::kSettlingFile);
+            RemoveFile(pieces);
+            Change([](DownloadItem& i) {
+                list::ForgetKeptFile(i);
+                i.name = WithExtension(i.name, ".mp4");
+            });
+            Finish(SettleWholeFile(converted, transfer::files::SizeOf(converted).value_or(0)));
+        });
+    Enter(Step::kConverting, std::move(syncing));
+}
+
+// The pieces are the video all the same: kept under their own name, with
+// the reason the MP4 is missing.
+void ItemJob::KeepPieces(const std::string& why, const std::string& pieces, int64_t on_disk,
+                         const std::string& converted) {
+    Enter(Step::kSettlingFile);
+    if (transfer::files::Exists(converted)) RemoveFile(converted);
+    const Outcome outcome = SettleWholeFile(pieces, on_disk);
+    if (outcome.IsComplete()) {
+        Change([&](DownloadItem& i) {
+            i.rare->failure =
+                Failure{Reason::kNotJoined, 0, why + "; the video is kept as " + i.name};
+        });
     }
     Finish(outcome);
 }
@@ -518,9 +587,12 @@ void ItemJob::Cancel() {
     transfer::FileTransfer* transfer = TransferUnderWay();
     const std::optional<int64_t> kept =
         transfer != nullptr ? std::optional<int64_t>(transfer->Abandon()) : std::nullopt;
+    const bool converting = step_ == Step::kConverting;
     Enter(Step::kCancelled, std::monostate{}, [&](DownloadItem& i) {
         if (kept && !i.rare->temporary_path.empty()) i.rare->kept = *kept;
     });
+    // What ffmpeg made so far is of no use; the pieces stay the item's.
+    if (converting && transfer::files::Exists(converting_to_)) RemoveFile(converting_to_);
 }
 
 // The size of the video whose bytes the item still keeps, as it was before

@@ -12,6 +12,7 @@
 #include "driver/retried_fetch.h"
 #include "list/download_queue.h"
 #include "platform/background_work.h"
+#include "platform/child_process.h"
 #include "platform/clock.h"
 #include "platform/html_parser.h"
 #include "platform/http_client.h"
@@ -56,6 +57,8 @@ struct JobServices {
     platform::Trace* trace = nullptr;
     // Decrypts the pieces of encrypted streams; without, they fail.
     const platform::PieceCipher* cipher = nullptr;
+    // Runs ffmpeg, where the user has it, to make streamed pieces an MP4.
+    platform::ChildProcesses* children = nullptr;
 };
 
 class ItemJob {
@@ -72,6 +75,7 @@ public:
         kProbing,         // Starting: the link is asked what it holds
         kConnecting,      // Starting: the transfer waits for the video's answer
         kDownloading,     // Downloading: the video's bytes arrive
+        kConverting,      // Downloading: ffmpeg makes the streamed pieces an MP4
         kSettlingFile,    // the transfer ended: its file is named, kept or dropped
         // The outcomes, last: the job is done in any of them.
         kComplete,
@@ -101,7 +105,8 @@ private:
     using StepWork =
         std::variant<std::monostate, std::unique_ptr<GeneralLinkFinder>,
                      std::unique_ptr<transfer::PageFetch>, std::unique_ptr<transfer::Probe>,
-                     std::unique_ptr<transfer::FileTransfer>, std::unique_ptr<HlsDownload>>;
+                     std::unique_ptr<transfer::FileTransfer>, std::unique_ptr<HlsDownload>,
+                     std::unique_ptr<platform::Child>, platform::BackgroundWork::Ticket>;
     using ItemChange = std::function<void(list::DownloadItem&)>;
     // What a transfer of the item calls back, whichever way it begins.
     struct TransferCalls {
@@ -145,6 +150,11 @@ private:
     void OnPlaylistRead(const std::string& link, const HlsDownload::Plan& plan);
     HlsDownload* StreamUnderWay();
     void OnStreamWritten(Outcome outcome);
+    void Convert(const std::string& ffmpeg, const std::string& pieces, int64_t on_disk);
+    void OnConverted(const platform::ChildEnd& end, const std::string& pieces, int64_t on_disk,
+                     const std::string& converted);
+    void KeepPieces(const std::string& why, const std::string& pieces, int64_t on_disk,
+                    const std::string& converted);
     Outcome SettleWholeFile(const std::string& temporary, int64_t on_disk);
     platform::BackgroundWork& Background();
     void SyncFolder();
@@ -168,6 +178,9 @@ private:
     platform::HttpRequest::Reach reach_ = platform::HttpRequest::Reach::kFirstDecides;
     // How a streamed video's requests go out, while its step lasts.
     std::optional<PieceRequests> piece_requests_;
+    HlsDownload::Plan stream_plan_;
+    // The MP4 that ffmpeg writes, while it does.
+    std::string converting_to_;
     std::unique_ptr<platform::BackgroundWork> own_background_;
     // While on_done runs, for the destructor's check.
     bool telling_done_ = false;

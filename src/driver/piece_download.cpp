@@ -93,12 +93,15 @@ void PieceDownload::WriteWhatIsReady() {
         ++next_to_write_;
         wrote = true;
     }
-    if (next_to_write_ == pieces_.size()) {
+    const bool last = next_to_write_ == pieces_.size();
+    if (last) {
         if (Status flushed = file_->Flush(); !flushed) return Fail(flushed.failure());
+    }
+    if (wrote) on_progress_({next_to_write_, pieces_.size(), file_->OnDisk()});
+    if (last) {
         const DoneHandler done = std::move(on_done_);
         return done(Outcome::Complete());
     }
-    if (wrote) on_progress_({next_to_write_, pieces_.size(), file_->OnDisk()});
     AskForMore();
 }
 

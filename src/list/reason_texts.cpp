@@ -86,7 +86,11 @@ std::string AmountOf(int64_t part, int64_t whole) {
 }
 
 std::string ReasonText(const DownloadItem& item) {
-    if (item.state != ItemState::kFailed || !item.rare->failure) return {};
+    // A complete item may tell how it came to be so.
+    if ((item.state != ItemState::kFailed && item.state != ItemState::kComplete) ||
+        !item.rare->failure) {
+        return {};
+    }
     const Failure& failure = *item.rare->failure;
     switch (failure.reason) {
         case Reason::kUnsupportedSite: return "This site is not supported";

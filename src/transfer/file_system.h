@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tarnwick::transfer::files {
@@ -64,6 +65,14 @@ Status Remove(const std::string& path);
 
 // Whether anything has the name `path`, a dangling link included.
 bool Exists(const std::string& path);
+
+// The size of the regular file `path` (not through a link); none for
+// anything else, or nothing.
+std::optional<int64_t> SizeOf(const std::string& path);
+
+// Waits until the disk has the bytes of the regular file `path` (not through
+// a link): 0, or the error number. It runs as background work.
+int SyncFile(const std::string& path);
 
 // Creates the folder `path`, one level only: its parent must exist. Succeeds
 // when the folder is there afterwards.

@@ -82,6 +82,18 @@ bool Exists(const std::string& path) {
     return ::lstat(path.c_str(), &status) == 0;
 }
 
+std::optional<int64_t> SizeOf(const std::string& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+    return static_cast<int64_t>(status.st_size);
+}
+
+int SyncFile(const std::string& path) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (descriptor < 0) return errno;
+    return SyncAndClose(descriptor);
+}
+
 Status CreateFolder(const std::string& path) {
     if (::mkdir(path.c_str(), 0755) == 0) return {};
     const int error = errno;

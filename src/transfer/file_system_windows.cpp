@@ -135,6 +135,19 @@ bool Exists(const std::string& path) {
     return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::optional<int64_t> SizeOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data))
+        return std::nullopt;
+    if ((data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+        return std::nullopt;
+    }
+    return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// Files are flushed when their writer closes them.
+int SyncFile(const std::string&) { return 0; }
+
 Status CreateFolder(const std::string& path) {
     if (CreateDirectoryW(Wide(path).c_str(), nullptr)) return {};
     const int error = LastError();

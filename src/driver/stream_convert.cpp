@@ -1,0 +1,47 @@
+#include "driver/stream_convert.h"
+
+#include <string_view>
+
+namespace tarnwick::driver {
+namespace {
+
+constexpr size_t kLongestDetail = 200;
+
+// The last line that says something.
+std::string LastLine(std::string_view text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
+        text.remove_suffix(1);
+    }
+    const size_t start = text.find_last_of("\r\n");
+    if (start != std::string_view::npos) text.remove_prefix(start + 1);
+    return std::string(text.substr(0, kLongestDetail));
+}
+
+} // namespace
+
+std::vector<std::string> RemuxArguments(const std::string& input, const std::string& output,
+                                        bool aac) {
+    // ffmpeg's own choice of streams: the picture and the sound, without the
+    // data streams (timed metadata) that an MP4 cannot hold.
+    std::vector<std::string> arguments = {"-hide_banner", "-loglevel", "error", "-nostdin", "-n",
+                                          "-i",           input,       "-c",    "copy"};
+    if (aac) arguments.insert(arguments.end(), {"-bsf:a", "aac_adtstoasc"});
+    arguments.insert(arguments.end(), {"-f", "mp4", output});
+    return arguments;
+}
+
+std::optional<std::string> ConversionFailure(const platform::ChildEnd& end) {
+    using Kind = platform::ChildEnd::Kind;
+    switch (end.kind) {
+        case Kind::kExited:
+            if (end.exit_code == 0) return std::nullopt;
+            if (std::string line = LastLine(end.err_tail); !line.empty()) return "ffmpeg: " + line;
+            return "ffmpeg ended with " + std::to_string(end.exit_code);
+        case Kind::kCrashed: return "ffmpeg crashed";
+        case Kind::kFailedToStart: return "ffmpeg could not start: " + LastLine(end.err_tail);
+        case Kind::kTooMuchOutput: return "ffmpeg said too much";
+    }
+    return "ffmpeg failed";
+}
+
+} // namespace tarnwick::driver
