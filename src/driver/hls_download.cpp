@@ -3,6 +3,7 @@
 #include "hls/master_playlist.h"
 #include "transfer/file_system.h"
 
+#include <charconv>
 #include <utility>
 
 namespace tarnwick::driver {
@@ -22,6 +23,29 @@ std::optional<StreamPiece::Key> KeyOf(const hls::SegmentKey& key, const hls::Iv&
 }
 
 } // namespace
+
+std::string StreamMark(size_t written, size_t total) {
+    return "hls:" + std::to_string(written) + "/" + std::to_string(total);
+}
+
+std::optional<std::pair<size_t, size_t>> ReadStreamMark(std::string_view mark) {
+    constexpr std::string_view kPrefix = "hls:";
+    if (!mark.starts_with(kPrefix)) return std::nullopt;
+    mark.remove_prefix(kPrefix.size());
+    const size_t slash = mark.find('/');
+    if (slash == std::string_view::npos) return std::nullopt;
+    auto number = [](std::string_view digits) -> std::optional<size_t> {
+        size_t value = 0;
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+        return value;
+    };
+    const std::optional<size_t> written = number(mark.substr(0, slash));
+    const std::optional<size_t> total = number(mark.substr(slash + 1));
+    if (!written || !total || *written > *total) return std::nullopt;
+    return std::pair{*written, *total};
+}
 
 std::vector<StreamPiece> PiecesOf(const hls::MediaPlaylist& playlist) {
     std::vector<StreamPiece> pieces;
@@ -94,22 +118,33 @@ void HlsDownload::OnMediaPlaylist(const hls::MediaPlaylist& playlist) {
     ready(plan_);
 }
 
-Status HlsDownload::Write(PathChooser temporary_path, ProgressHandler on_progress,
-                          DoneHandler on_done) {
-    constexpr int kAttempts = 100;
-    Status created = transfer::files::FileError(EEXIST);
-    for (int attempt = 1; attempt <= kAttempts && transfer::files::FailedWith(created, EEXIST);
-         ++attempt) {
-        created = file_.Create(temporary_path(attempt));
-    }
-    if (!created) {
-        Failure failure = created.failure();
-        if (failure.system == std::errc::no_space_on_device) failure.reason = Reason::kDiskFull;
-        return failure;
+Status HlsDownload::Write(const std::optional<Earlier>& earlier, const PathChooser& temporary_path,
+                          ProgressHandler on_progress, DoneHandler on_done) {
+    size_t first = 0;
+    if (earlier) {
+        Status opened = file_.OpenToResume(earlier->path, earlier->kept);
+        if (opened) opened = file_.CutTo(earlier->kept);
+        if (!opened) {
+            file_.Close();
+            return opened;
+        }
+        first = earlier->written;
+    } else {
+        constexpr int kAttempts = 100;
+        Status created = transfer::files::FileError(EEXIST);
+        for (int attempt = 1; attempt <= kAttempts && transfer::files::FailedWith(created, EEXIST);
+             ++attempt) {
+            created = file_.Create(temporary_path(attempt));
+        }
+        if (!created) {
+            Failure failure = created.failure();
+            if (failure.system == std::errc::no_space_on_device) failure.reason = Reason::kDiskFull;
+            return failure;
+        }
     }
     on_done_ = std::move(on_done);
     pieces_download_ = std::make_unique<PieceDownload>(requests_, cipher_, std::move(pieces_));
-    pieces_download_->Start(file_, 0, std::move(on_progress),
+    pieces_download_->Start(file_, first, std::move(on_progress),
                             [this](Outcome outcome) { OnPiecesDone(std::move(outcome)); });
     return {};
 }

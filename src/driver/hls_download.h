@@ -14,7 +14,10 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tarnwick::driver {
@@ -43,11 +46,20 @@ public:
     // `on_done` the failure. Either is called once, from the event loop,
     // and may destroy the download.
     void Start(const std::string& address, ReadyHandler on_ready, DoneHandler on_done);
-    // After the plan: creates the temporary file at the first free path of
-    // `temporary_path` and writes the pieces into it; fails at once when no
-    // file can be made. Else `on_done` is called once, from the event loop,
-    // and the file is then closed; the caller owns it.
-    Status Write(PathChooser temporary_path, ProgressHandler on_progress, DoneHandler on_done);
+    // Pieces an earlier try wrote: `kept` bytes of the file at `path` hold
+    // the first `written` of them.
+    struct Earlier {
+        std::string path;
+        int64_t kept = 0;
+        size_t written = 0;
+    };
+    // After the plan: writes the pieces into the earlier try's file, after
+    // its pieces, or else into a new temporary file at the first free path
+    // of `temporary_path`. Fails at once when that file cannot be taken on
+    // or made. Else `on_done` is called once, from the event loop, and the
+    // file is then closed; the caller owns it.
+    Status Write(const std::optional<Earlier>& earlier, const PathChooser& temporary_path,
+                 ProgressHandler on_progress, DoneHandler on_done);
     // The temporary file; empty before it is made.
     const std::string& TemporaryPath() const { return file_.Path(); }
     int64_t OnDisk() const { return file_.OnDisk(); }
@@ -73,6 +85,13 @@ private:
     std::unique_ptr<PieceDownload> pieces_download_;
     platform::BackgroundWork::Ticket syncing_;
 };
+
+// What an item keeps as its file's version while it holds pieces of a
+// stream: "hls:" with the pieces written and the pieces in all, which no
+// ETag or date can be.
+std::string StreamMark(size_t written, size_t total);
+// The two numbers of a stream mark; none for any other text.
+std::optional<std::pair<size_t, size_t>> ReadStreamMark(std::string_view mark);
 
 // The pieces of a media playlist in the order they are written: the first
 // map (initialisation section), if any, then every segment.

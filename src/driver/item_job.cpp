@@ -60,6 +60,14 @@ bool AnswerWasNoVideo(const Failure& failure) {
     return failure.reason == Reason::kHtmlInsteadOfVideo || failure.http_status >= 400;
 }
 
+// Whether a stream's download that ended so keeps the pieces it wrote for the
+// next try: all but those that cannot be trusted or that would fail again.
+bool KeepsItsPieces(const Outcome& outcome) {
+    if (!outcome.IsFailed()) return true;
+    const Reason reason = outcome.failure().reason;
+    return reason != Reason::kWriteFailed && reason != Reason::kNotDecrypted;
+}
+
 // Whether a transfer that ended so keeps the bytes it wrote.
 bool KeepsItsBytes(const Outcome& outcome) {
     if (outcome.IsCancelled()) return true;
@@ -302,7 +310,10 @@ std::optional<ItemJob::TransferCalls> ItemJob::PrepareTransfer() {
     }
     const DownloadItem* item = ItemOrCancel();
     if (item == nullptr) return std::nullopt;
-    if (earlier_ && !IsInFolder(earlier_->path, folder_)) DropEarlierFile();
+    // Bytes kept in another folder, or pieces of a stream, are no start.
+    if (earlier_ && (!IsInFolder(earlier_->path, folder_) || ReadStreamMark(earlier_->validator))) {
+        DropEarlierFile();
+    }
     transfer::FileTransfer& transfer =
         Begin<transfer::FileTransfer>(Step::kConnecting, *http_, s_.clock, s_.limits);
     if (s_.background != nullptr) transfer.SetBackgroundWork(*s_.background);
@@ -429,7 +440,8 @@ void ItemJob::ReadPlaylist(const std::string& address) {
 }
 
 // The playlists tell what the pieces make: the file is named for it, and
-// the pieces start afresh in a new temporary file.
+// the pieces go on where an earlier try of the same stream left them, or
+// start afresh in a new temporary file.
 void ItemJob::OnPlaylistRead(const std::string& link, const HlsDownload::Plan& plan) {
     stream_plan_ = plan;
     const bool fragmented = plan.format == hls::SegmentFormat::kFmp4;
@@ -439,22 +451,40 @@ void ItemJob::OnPlaylistRead(const std::string& link, const HlsDownload::Plan& p
         return Finish(Outcome::Failed(ready.failure()));
     const DownloadItem* item = ItemOrCancel();
     if (item == nullptr) return;
-    if (earlier_) DropEarlierFile();
+    std::optional<HlsDownload::Earlier> earlier;
+    if (earlier_) {
+        const auto mark = ReadStreamMark(earlier_->validator);
+        if (mark && mark->second == plan.pieces && IsInFolder(earlier_->path, folder_)) {
+            earlier = HlsDownload::Earlier{earlier_->path, earlier_->kept, mark->first};
+        } else {
+            DropEarlierFile();
+        }
+    }
     HlsDownload& hls = *StreamUnderWay();
-    const Status writing =
-        hls.Write([this, name = item->name](
-                      int attempt) { return TemporaryPathFor(folder_, name, key_, attempt); },
-                  [this](const PieceDownload::Progress& progress) {
-                      s_.queue.SetReceived(key_, progress.on_disk);
-                      s_.queue.SetKept(key_, progress.on_disk);
-                  },
-                  [this](Outcome outcome) { OnStreamWritten(std::move(outcome)); });
+    const auto temporary_path = [this, name = item->name](int attempt) {
+        return TemporaryPathFor(folder_, name, key_, attempt);
+    };
+    const auto on_progress = [this](const PieceDownload::Progress& progress) {
+        Change([&](DownloadItem& i) {
+            i.received = progress.on_disk;
+            i.rare->kept = progress.on_disk;
+            i.rare->validator = StreamMark(progress.written, progress.total);
+        });
+    };
+    const auto on_done = [this](Outcome outcome) { OnStreamWritten(std::move(outcome)); };
+    Status writing = hls.Write(earlier, temporary_path, on_progress, on_done);
+    if (!writing && earlier) {
+        // The earlier pieces are gone or cut short: they start afresh.
+        DropEarlierFile();
+        earlier.reset();
+        writing = hls.Write(std::nullopt, temporary_path, on_progress, on_done);
+    }
     if (!writing) return Finish(Outcome::Failed(writing.failure()));
     Enter(Step::kDownloading, std::move(work_), [&](DownloadItem& i) {
-        i.received = 0;
+        i.received = hls.OnDisk();
         i.rare->temporary_path = hls.TemporaryPath();
-        i.rare->kept = 0;
-        i.rare->validator.clear();
+        i.rare->kept = hls.OnDisk();
+        i.rare->validator = StreamMark(earlier ? earlier->written : 0, plan.pieces);
         i.size_kind = SizeKind::kExistsWithoutSize;
         i.total_size = 0;
     });
@@ -479,8 +509,7 @@ void ItemJob::OnStreamWritten(Outcome outcome) {
     Enter(Step::kSettlingFile);
     if (outcome.IsComplete()) {
         outcome = SettleWholeFile(temporary, on_disk);
-    } else if (!temporary.empty()) {
-        // The pieces cannot go on where they stopped: they start afresh.
+    } else if (!temporary.empty() && !KeepsItsPieces(outcome)) {
         RemoveFile(temporary);
         Change(list::ForgetKeptFile);
     }

@@ -94,7 +94,8 @@ void PieceDownload::WriteWhatIsReady() {
         wrote = true;
     }
     const bool last = next_to_write_ == pieces_.size();
-    if (last) {
+    if (wrote) {
+        // What is on disk ends where a piece ends: the next try goes on from there.
         if (Status flushed = file_->Flush(); !flushed) return Fail(flushed.failure());
     }
     if (wrote) on_progress_({next_to_write_, pieces_.size(), file_->OnDisk()});

@@ -39,6 +39,8 @@ public:
     // Pieces are asked for at most this far ahead of the one written next.
     static constexpr size_t kMostAhead = 16;
 
+    // Told after pieces were written: `on_disk` bytes hold the first
+    // `written` pieces, and nothing else.
     struct Progress {
         size_t written = 0; // pieces
         size_t total = 0;   // pieces

@@ -2,6 +2,7 @@
 
 #include "transfer/file_system.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -38,11 +39,11 @@ Status DownloadFile::Opened(const Result<int>& descriptor, const std::string& pa
     return {};
 }
 
-Status DownloadFile::Restart() {
+Status DownloadFile::CutTo(int64_t length) {
     if (descriptor_ < 0) return files::FileError(EBADF);
     used_ = 0;
-    on_disk_ = 0;
-    return files::Truncate(descriptor_);
+    on_disk_ = std::min(on_disk_, length);
+    return files::Truncate(descriptor_, on_disk_);
 }
 
 Status DownloadFile::WriteOut() {

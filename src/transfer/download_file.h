@@ -29,7 +29,10 @@ public:
     // when it is our regular file of at least `least` bytes; fails otherwise.
     Status OpenToResume(const std::string& path, int64_t least);
     // Drops what the file holds and what is gathered: writing starts afresh.
-    Status Restart();
+    Status Restart() { return CutTo(0); }
+    // Drops what is gathered and what the file holds beyond its first
+    // `length` bytes: writing goes on after them.
+    Status CutTo(int64_t length);
     // Fails when the bytes cannot be written.
     Status Append(const char* data, size_t size);
     // Writes out what is gathered; fails with EBADF when no file is open.

@@ -42,8 +42,9 @@ struct Resumable {
 // end: never through a link, never anything but a regular file with exactly
 // one name, and only when it holds at least `least` bytes (EINVAL otherwise).
 Result<Resumable> OpenToResume(const std::string& path, int64_t least);
-// Cuts the open file back to nothing; what is written next starts it.
-Status Truncate(int descriptor);
+// Cuts the open file back to its first `length` bytes; what is written next
+// follows them.
+Status Truncate(int descriptor, int64_t length = 0);
 Status WriteAll(int descriptor, const char* data, size_t size);
 Status Close(int descriptor);
 // Waits until the disk has the open file's bytes, then closes it: 0, or the

@@ -40,7 +40,9 @@ Result<Resumable> OpenToResume(const std::string& path, int64_t least) {
     return Resumable{descriptor, status.st_size};
 }
 
-Status Truncate(int descriptor) { return StatusOf(::ftruncate(descriptor, 0)); }
+Status Truncate(int descriptor, int64_t length) {
+    return StatusOf(::ftruncate(descriptor, static_cast<off_t>(length)));
+}
 
 Status WriteAll(int descriptor, const char* data, size_t size) {
     while (size > 0) {

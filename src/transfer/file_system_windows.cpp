@@ -96,8 +96,8 @@ Result<Resumable> OpenToResume(const std::string& path, int64_t least) {
     return Resumable{descriptor, status.st_size};
 }
 
-Status Truncate(int descriptor) {
-    if (_chsize_s(descriptor, 0) == 0) return {};
+Status Truncate(int descriptor, int64_t length) {
+    if (_chsize_s(descriptor, length) == 0) return {};
     return FileError(errno);
 }
 

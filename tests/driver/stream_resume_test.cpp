@@ -1,0 +1,90 @@
+// A streamed video that stopped partway goes on where it stopped: the pieces
+// on disk are kept and counted, and only the rest are asked for.
+#include "driver/run_harness.h"
+
+#include "list/reason_texts.h"
+
+#include <filesystem>
+
+namespace tarnwick::driver {
+namespace {
+
+class NoParsers : public platform::HtmlParserFactory {
+public:
+    std::unique_ptr<platform::HtmlParser> NewParser(platform::HtmlHandler&) override {
+        return nullptr;
+    }
+};
+
+class StreamResumeTest : public RunHarness {
+protected:
+    StreamResumeTest() {
+        std::filesystem::create_directory(folder.File("videos"));
+        http.RouteHead(kAddress, fakes::FakeReply::Page(kPlaylist));
+        http.Route(kAddress, fakes::FakeReply::Page(kPlaylist));
+        http.Route("http://tv.example/a.ts", fakes::FakeReply::Page("AA"));
+        http.Route("http://tv.example/b.ts", fakes::FakeReply::Status(503));
+        list::AddVideoURL(queue, kAddress, true);
+        key = queue.LastKey();
+    }
+    // Runs until the item ends, through the retries of a failing piece.
+    void RunOnce() {
+        stream_run.Start();
+        Settle();
+        for (const int wait : {1000, 2000, 4000}) {
+            clock.Advance(platform::Duration(wait));
+            Settle();
+        }
+    }
+    void RunAgain() {
+        queue.Modify(key, [](list::DownloadItem& i) { i.state = list::ItemState::kWaiting; });
+        RunOnce();
+    }
+
+    static constexpr const char* kAddress = "http://tv.example/show.m3u8";
+    static constexpr const char* kPlaylist =
+        "#EXTM3U\n#EXTINF:2,\na.ts\n#EXTINF:2,\nb.ts\n#EXT-X-ENDLIST\n";
+    NoParsers parsers;
+    JobServices streams = [this] {
+        JobServices with = services;
+        with.html_parsers = &parsers;
+        with.reads_other_sites = [] { return true; };
+        return with;
+    }();
+    DownloadRun stream_run{streams};
+    list::ItemKey key = 0;
+};
+
+TEST_F(StreamResumeTest, ATryThatFailedGoesOnFromTheLastWholePiece) {
+    RunOnce();
+    ASSERT_EQ(Status(key), "ERROR");
+    EXPECT_EQ(Item(key).rare->failure->http_status, 503);
+    EXPECT_EQ(Item(key).rare->kept, 2);
+    EXPECT_EQ(Item(key).rare->validator, "hls:1/2");
+    const std::string kept = Item(key).rare->temporary_path;
+    EXPECT_EQ(test_support::ReadWholeFile(kept), "AA");
+
+    http.Route("http://tv.example/b.ts", fakes::FakeReply::Page("BB"));
+    RunAgain();
+    ASSERT_EQ(Status(key), "Complete") << list::ReasonText(Item(key));
+    EXPECT_EQ(Requests("http://tv.example/a.ts"), 1) << "a piece on disk is not asked again";
+    EXPECT_EQ(test_support::ReadWholeFile(VideoPath("show.ts")), "AABB");
+    EXPECT_FALSE(std::filesystem::exists(kept));
+}
+
+TEST_F(StreamResumeTest, PiecesOfAnotherPlaylistStartAfresh) {
+    RunOnce();
+    const std::string kept = Item(key).rare->temporary_path;
+    const std::string longer =
+        "#EXTM3U\n#EXTINF:2,\na.ts\n#EXTINF:2,\nc.ts\n#EXTINF:2,\nb.ts\n#EXT-X-ENDLIST\n";
+    http.Route(kAddress, fakes::FakeReply::Page(longer));
+    http.Route("http://tv.example/b.ts", fakes::FakeReply::Page("BB"));
+    http.Route("http://tv.example/c.ts", fakes::FakeReply::Page("CC"));
+    RunAgain();
+    ASSERT_EQ(Status(key), "Complete") << list::ReasonText(Item(key));
+    EXPECT_EQ(test_support::ReadWholeFile(VideoPath("show.ts")), "AACCBB");
+    EXPECT_FALSE(std::filesystem::exists(kept));
+}
+
+} // namespace
+} // namespace tarnwick::driver
