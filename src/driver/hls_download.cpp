@@ -22,6 +22,22 @@ std::optional<StreamPiece::Key> KeyOf(const hls::SegmentKey& key, const hls::Iv&
     return StreamPiece::Key{*key.uri, iv};
 }
 
+// Creates `file` at the first free path `path` chooses.
+Status CreateFirstFree(transfer::DownloadFile& file, const HlsDownload::PathChooser& path) {
+    constexpr int kAttempts = 100;
+    Status created = transfer::files::FileError(EEXIST);
+    for (int attempt = 1; attempt <= kAttempts && transfer::files::FailedWith(created, EEXIST);
+         ++attempt) {
+        created = file.Create(path(attempt));
+    }
+    if (!created) {
+        Failure failure = created.failure();
+        if (failure.system == std::errc::no_space_on_device) failure.reason = Reason::kDiskFull;
+        return failure;
+    }
+    return {};
+}
+
 } // namespace
 
 std::string StreamMark(size_t written, size_t total) {
@@ -69,7 +85,9 @@ HlsDownload::HlsDownload(const PieceRequests& requests, const platform::PieceCip
 
 HlsDownload::~HlsDownload() = default;
 
-void HlsDownload::Start(const std::string& address, ReadyHandler on_ready, DoneHandler on_done) {
+void HlsDownload::Start(const std::string& address, bool can_join, ReadyHandler on_ready,
+                        DoneHandler on_done) {
+    can_join_ = can_join;
     on_ready_ = std::move(on_ready);
     on_done_ = std::move(on_done);
     ReadPlaylist(address);
@@ -98,30 +116,47 @@ void HlsDownload::OnPlaylist(transfer::PieceFetch::Result result) {
         if (!master) return Finish(Outcome::Failed(master.failure()));
         const Result<hls::StreamChoice> choice = hls::ChooseStream(master.value());
         if (!choice) return Finish(Outcome::Failed(choice.failure()));
-        if (choice.value().IsAudioSeparate())
-            return Finish(Outcome::Failed(Reason::kSoundSeparate));
-        aac_ = choice.value().variant.codecs.find("mp4a") != std::string::npos;
-        return ReadPlaylist(choice.value().variant.uri);
+        const hls::StreamChoice& chosen = choice.value();
+        if (chosen.IsAudioSeparate()) {
+            if (!can_join_) return Finish(Outcome::Failed(Reason::kSoundSeparate));
+            sound_address_ = chosen.separate_audio->uri;
+        }
+        aac_ = chosen.variant.codecs.find("mp4a") != std::string::npos;
+        return ReadPlaylist(chosen.variant.uri);
     }
     const Result<hls::MediaPlaylist> media = hls::ParseMediaPlaylist(result.body, result.url);
     if (!media) return Finish(Outcome::Failed(media.failure()));
     if (Status downloadable = hls::CheckDownloadable(media.value()); !downloadable) {
         return Finish(Outcome::Failed(downloadable.failure()));
     }
+    if (sound_address_ && pieces_.empty()) {
+        // The picture's playlist is in; the sound's comes next.
+        pieces_ = PiecesOf(media.value());
+        plan_.format = hls::FormatOf(media.value());
+        return ReadPlaylist(*sound_address_);
+    }
     OnMediaPlaylist(media.value());
 }
 
 void HlsDownload::OnMediaPlaylist(const hls::MediaPlaylist& playlist) {
-    pieces_ = PiecesOf(playlist);
-    plan_ = {hls::FormatOf(playlist), pieces_.size(), aac_};
+    if (sound_address_) {
+        sound_pieces_ = PiecesOf(playlist);
+    } else {
+        pieces_ = PiecesOf(playlist);
+        plan_.format = hls::FormatOf(playlist);
+    }
+    plan_.pieces = pieces_.size() + sound_pieces_.size();
+    plan_.aac = aac_;
+    plan_.sound_apart = sound_address_.has_value();
     const ReadyHandler ready = std::move(on_ready_);
     ready(plan_);
 }
 
 Status HlsDownload::Write(const std::optional<Earlier>& earlier, const PathChooser& temporary_path,
-                          ProgressHandler on_progress, DoneHandler on_done) {
+                          const PathChooser& sound_path, ProgressHandler on_progress,
+                          DoneHandler on_done) {
     size_t first = 0;
-    if (earlier) {
+    if (earlier && !plan_.sound_apart) {
         Status opened = file_.OpenToResume(earlier->path, earlier->kept);
         if (opened) opened = file_.CutTo(earlier->kept);
         if (!opened) {
@@ -130,23 +165,32 @@ Status HlsDownload::Write(const std::optional<Earlier>& earlier, const PathChoos
         }
         first = earlier->written;
     } else {
-        constexpr int kAttempts = 100;
-        Status created = transfer::files::FileError(EEXIST);
-        for (int attempt = 1; attempt <= kAttempts && transfer::files::FailedWith(created, EEXIST);
-             ++attempt) {
-            created = file_.Create(temporary_path(attempt));
-        }
-        if (!created) {
-            Failure failure = created.failure();
-            if (failure.system == std::errc::no_space_on_device) failure.reason = Reason::kDiskFull;
-            return failure;
-        }
+        if (Status created = CreateFirstFree(file_, temporary_path); !created) return created;
     }
     on_done_ = std::move(on_done);
+    on_progress_ = std::move(on_progress);
+    sound_path_ = sound_path;
     pieces_download_ = std::make_unique<PieceDownload>(requests_, cipher_, std::move(pieces_));
-    pieces_download_->Start(file_, first, std::move(on_progress),
+    pieces_download_->Start(file_, first, on_progress_,
                             [this](Outcome outcome) { OnPiecesDone(std::move(outcome)); });
     return {};
+}
+
+// The sound's pieces, after the picture's, into a file of their own.
+void HlsDownload::WriteSound() {
+    if (Status created = CreateFirstFree(sound_file_, sound_path_); !created) {
+        return Finish(Outcome::Failed(created.failure()));
+    }
+    const size_t picture = plan_.pieces - sound_pieces_.size();
+    const int64_t picture_bytes = file_.OnDisk();
+    pieces_download_ =
+        std::make_unique<PieceDownload>(requests_, cipher_, std::move(sound_pieces_));
+    pieces_download_->Start(
+        sound_file_, 0,
+        [this, picture, picture_bytes](const PieceDownload::Progress& sound) {
+            on_progress_({picture + sound.written, plan_.pieces, picture_bytes + sound.on_disk});
+        },
+        [this](Outcome outcome) { OnPiecesDone(std::move(outcome)); });
 }
 
 // The pieces are written: a power cut after the file takes its name must not
@@ -154,21 +198,32 @@ Status HlsDownload::Write(const std::optional<Earlier>& earlier, const PathChoos
 void HlsDownload::OnPiecesDone(Outcome outcome) {
     pieces_download_.reset();
     if (!outcome.IsComplete()) return Finish(std::move(outcome));
-    const int descriptor = file_.Release();
-    syncing_ =
-        background_.Run([descriptor] { return transfer::files::SyncAndClose(descriptor); },
-                        [this](int error) {
-                            if (transfer::files::BytesMayBeLost(error)) {
-                                return Finish(Outcome::Failed(transfer::files::FileError(error)));
-                            }
-                            Finish(Outcome::Complete());
-                        });
+    if (plan_.sound_apart && sound_file_.Path().empty()) return WriteSound();
+    SyncFiles();
+}
+
+void HlsDownload::SyncFiles() {
+    const int picture = file_.Release();
+    const int sound = sound_file_.Release();
+    syncing_ = background_.Run(
+        [picture, sound] {
+            const int error = transfer::files::SyncAndClose(picture);
+            const int sound_error = sound >= 0 ? transfer::files::SyncAndClose(sound) : 0;
+            return error != 0 ? error : sound_error;
+        },
+        [this](int error) {
+            if (transfer::files::BytesMayBeLost(error)) {
+                return Finish(Outcome::Failed(transfer::files::FileError(error)));
+            }
+            Finish(Outcome::Complete());
+        });
 }
 
 void HlsDownload::Finish(Outcome outcome) {
     syncing_.reset();
     pieces_download_.reset();
     file_.Close();
+    sound_file_.Close();
     const DoneHandler done = std::move(on_done_);
     done(std::move(outcome));
 }

@@ -30,6 +30,9 @@ public:
         size_t pieces = 0;
         // The master playlist names AAC sound.
         bool aac = false;
+        // The sound comes as a stream of its own, written to a second file
+        // for ffmpeg to join; such pieces are not kept for a later try.
+        bool sound_apart = false;
     };
     using ReadyHandler = std::function<void(const Plan&)>;
     using PathChooser = std::function<std::string(int attempt)>;
@@ -44,8 +47,10 @@ public:
 
     // Reads the playlist at `address`: `on_ready` hears the plan, or
     // `on_done` the failure. Either is called once, from the event loop,
-    // and may destroy the download.
-    void Start(const std::string& address, ReadyHandler on_ready, DoneHandler on_done);
+    // and may destroy the download. A stream whose sound comes apart is
+    // taken only when `can_join` says the two can be joined.
+    void Start(const std::string& address, bool can_join, ReadyHandler on_ready,
+               DoneHandler on_done);
     // Pieces an earlier try wrote: `kept` bytes of the file at `path` hold
     // the first `written` of them.
     struct Earlier {
@@ -58,17 +63,23 @@ public:
     // of `temporary_path`. Fails at once when that file cannot be taken on
     // or made. Else `on_done` is called once, from the event loop, and the
     // file is then closed; the caller owns it.
+    // A sound that comes apart goes, after the picture, into a new file at
+    // the first free path of `sound_path`.
     Status Write(const std::optional<Earlier>& earlier, const PathChooser& temporary_path,
-                 ProgressHandler on_progress, DoneHandler on_done);
+                 const PathChooser& sound_path, ProgressHandler on_progress, DoneHandler on_done);
     // The temporary file; empty before it is made.
     const std::string& TemporaryPath() const { return file_.Path(); }
     int64_t OnDisk() const { return file_.OnDisk(); }
+    // The sound's file, when the sound comes apart; empty before it is made.
+    const std::string& SoundPath() const { return sound_file_.Path(); }
 
 private:
     void ReadPlaylist(const std::string& address);
     void OnPlaylist(transfer::PieceFetch::Result result);
     void OnMediaPlaylist(const hls::MediaPlaylist& playlist);
     void OnPiecesDone(Outcome outcome);
+    void WriteSound();
+    void SyncFiles();
     void Finish(Outcome outcome);
 
     const PieceRequests& requests_;
@@ -77,11 +88,18 @@ private:
     ReadyHandler on_ready_;
     DoneHandler on_done_;
     std::unique_ptr<RetriedFetch> playlist_fetch_;
+    bool can_join_ = false;
     bool read_master_ = false;
     bool aac_ = false;
+    // The sound's own playlist, when it comes apart.
+    std::optional<std::string> sound_address_;
     std::vector<StreamPiece> pieces_;
+    std::vector<StreamPiece> sound_pieces_;
     Plan plan_;
     transfer::DownloadFile file_;
+    transfer::DownloadFile sound_file_;
+    PathChooser sound_path_;
+    ProgressHandler on_progress_;
     std::unique_ptr<PieceDownload> pieces_download_;
     platform::BackgroundWork::Ticket syncing_;
 };

@@ -434,8 +434,10 @@ void ItemJob::ReadPlaylist(const std::string& address) {
     auto made = std::make_unique<HlsDownload>(*piece_requests_, s_.cipher, Background());
     HlsDownload& hls = *made;
     Enter(Step::kReadingPlaylist, std::move(made));
+    const bool can_join = s_.children != nullptr && s_.children->Find("ffmpeg").has_value();
     hls.Start(
-        address, [this, address](const HlsDownload::Plan& plan) { OnPlaylistRead(address, plan); },
+        address, can_join,
+        [this, address](const HlsDownload::Plan& plan) { OnPlaylistRead(address, plan); },
         [this](Outcome outcome) { OnStreamWritten(std::move(outcome)); });
 }
 
@@ -445,7 +447,8 @@ void ItemJob::ReadPlaylist(const std::string& address) {
 void ItemJob::OnPlaylistRead(const std::string& link, const HlsDownload::Plan& plan) {
     stream_plan_ = plan;
     const bool fragmented = plan.format == hls::SegmentFormat::kFmp4;
-    if (!NameTheFile(link, {}, fragmented ? ".mp4" : ".ts")) return;
+    const bool mp4 = fragmented || plan.sound_apart;
+    if (!NameTheFile(link, {}, mp4 ? ".mp4" : ".ts")) return;
     folder_ = s_.download_folder();
     if (Status ready = PrepareFolder(folder_); !ready)
         return Finish(Outcome::Failed(ready.failure()));
@@ -464,7 +467,12 @@ void ItemJob::OnPlaylistRead(const std::string& link, const HlsDownload::Plan& p
     const auto temporary_path = [this, name = item->name](int attempt) {
         return TemporaryPathFor(folder_, name, key_, attempt);
     };
+    const auto sound_path = [this, name = WithExtension(item->name, ".sound")](int attempt) {
+        return TemporaryPathFor(folder_, name, key_, attempt);
+    };
     const auto on_progress = [this](const PieceDownload::Progress& progress) {
+        // Two files are no start for a later try.
+        if (stream_plan_.sound_apart) return s_.queue.SetReceived(key_, progress.on_disk);
         Change([&](DownloadItem& i) {
             i.received = progress.on_disk;
             i.rare->kept = progress.on_disk;
@@ -472,19 +480,21 @@ void ItemJob::OnPlaylistRead(const std::string& link, const HlsDownload::Plan& p
         });
     };
     const auto on_done = [this](Outcome outcome) { OnStreamWritten(std::move(outcome)); };
-    Status writing = hls.Write(earlier, temporary_path, on_progress, on_done);
+    Status writing = hls.Write(earlier, temporary_path, sound_path, on_progress, on_done);
     if (!writing && earlier) {
         // The earlier pieces are gone or cut short: they start afresh.
         DropEarlierFile();
         earlier.reset();
-        writing = hls.Write(std::nullopt, temporary_path, on_progress, on_done);
+        writing = hls.Write(std::nullopt, temporary_path, sound_path, on_progress, on_done);
     }
     if (!writing) return Finish(Outcome::Failed(writing.failure()));
     Enter(Step::kDownloading, std::move(work_), [&](DownloadItem& i) {
         i.received = hls.OnDisk();
         i.rare->temporary_path = hls.TemporaryPath();
         i.rare->kept = hls.OnDisk();
-        i.rare->validator = StreamMark(earlier ? earlier->written : 0, plan.pieces);
+        i.rare->validator = plan.sound_apart
+                                ? std::string()
+                                : StreamMark(earlier ? earlier->written : 0, plan.pieces);
         i.size_kind = SizeKind::kExistsWithoutSize;
         i.total_size = 0;
     });
@@ -500,11 +510,18 @@ void ItemJob::OnStreamWritten(Outcome outcome) {
     const HlsDownload& hls = *StreamUnderWay();
     const std::string temporary = hls.TemporaryPath();
     const int64_t on_disk = hls.OnDisk();
-    if (outcome.IsComplete() && stream_plan_.format == hls::SegmentFormat::kMpegTs &&
-        s_.children != nullptr) {
+    converting_sound_ = hls.SoundPath();
+    const bool convert =
+        stream_plan_.format == hls::SegmentFormat::kMpegTs || stream_plan_.sound_apart;
+    if (outcome.IsComplete() && convert && s_.children != nullptr) {
         if (const std::optional<std::string> ffmpeg = s_.children->Find("ffmpeg")) {
             return Convert(*ffmpeg, temporary, on_disk);
         }
+    }
+    if (stream_plan_.sound_apart) {
+        // The picture without its sound is no video.
+        if (outcome.IsComplete()) outcome = Outcome::Failed(Reason::kSoundSeparate);
+        return DropStreamFiles(outcome, temporary, std::string());
     }
     Enter(Step::kSettlingFile);
     if (outcome.IsComplete()) {
@@ -527,7 +544,8 @@ void ItemJob::Convert(const std::string& ffmpeg, const std::string& pieces, int6
         converted = TemporaryPathFor(folder_, name, key_, attempt);
     }
     converting_to_ = converted;
-    platform::ChildRequest request{ffmpeg, RemuxArguments(pieces, converted, stream_plan_.aac)};
+    platform::ChildRequest request{
+        ffmpeg, RemuxArguments(pieces, converting_sound_, converted, stream_plan_.aac)};
     std::unique_ptr<platform::Child> child = s_.children->Start(
         std::move(request), [this, pieces, on_disk, converted](platform::ChildEnd end) {
             OnConverted(end, pieces, on_disk, converted);
@@ -550,6 +568,7 @@ void ItemJob::OnConverted(const platform::ChildEnd& end, const std::string& piec
             }
             Enter(Step::kSettlingFile);
             RemoveFile(pieces);
+            if (!converting_sound_.empty()) RemoveFile(converting_sound_);
             Change([](DownloadItem& i) {
                 list::ForgetKeptFile(i);
                 i.name = WithExtension(i.name, ".mp4");
@@ -563,6 +582,9 @@ void ItemJob::OnConverted(const platform::ChildEnd& end, const std::string& piec
 // the reason the MP4 is missing.
 void ItemJob::KeepPieces(const std::string& why, const std::string& pieces, int64_t on_disk,
                          const std::string& converted) {
+    if (stream_plan_.sound_apart) {
+        return DropStreamFiles(Outcome::Failed(Reason::kNotJoined, why), pieces, converted);
+    }
     Enter(Step::kSettlingFile);
     if (transfer::files::Exists(converted)) RemoveFile(converted);
     const Outcome outcome = SettleWholeFile(pieces, on_disk);
@@ -572,6 +594,18 @@ void ItemJob::KeepPieces(const std::string& why, const std::string& pieces, int6
                 Failure{Reason::kNotJoined, 0, why + "; the video is kept as " + i.name};
         });
     }
+    Finish(outcome);
+}
+
+// A picture and its sound that were not joined are of no use: they go, with
+// what ffmpeg made of them.
+void ItemJob::DropStreamFiles(const Outcome& outcome, const std::string& picture,
+                              const std::string& converted) {
+    Enter(Step::kSettlingFile);
+    for (const std::string& path : {picture, converting_sound_, converted}) {
+        if (!path.empty() && transfer::files::Exists(path)) RemoveFile(path);
+    }
+    Change(list::ForgetKeptFile);
     Finish(outcome);
 }
 
@@ -617,6 +651,13 @@ void ItemJob::Cancel() {
     const std::optional<int64_t> kept =
         transfer != nullptr ? std::optional<int64_t>(transfer->Abandon()) : std::nullopt;
     const bool converting = step_ == Step::kConverting;
+    // A sound apart is never kept for a later try.
+    if (const HlsDownload* stream = StreamUnderWay(); stream != nullptr) {
+        converting_sound_ = stream->SoundPath();
+    }
+    if (!converting_sound_.empty() && transfer::files::Exists(converting_sound_)) {
+        RemoveFile(converting_sound_);
+    }
     Enter(Step::kCancelled, std::monostate{}, [&](DownloadItem& i) {
         if (kept && !i.rare->temporary_path.empty()) i.rare->kept = *kept;
     });

@@ -155,6 +155,8 @@ private:
                      const std::string& converted);
     void KeepPieces(const std::string& why, const std::string& pieces, int64_t on_disk,
                     const std::string& converted);
+    void DropStreamFiles(const Outcome& outcome, const std::string& picture,
+                         const std::string& converted);
     Outcome SettleWholeFile(const std::string& temporary, int64_t on_disk);
     platform::BackgroundWork& Background();
     void SyncFolder();
@@ -179,8 +181,9 @@ private:
     // How a streamed video's requests go out, while its step lasts.
     std::optional<PieceRequests> piece_requests_;
     HlsDownload::Plan stream_plan_;
-    // The MP4 that ffmpeg writes, while it does.
+    // The MP4 that ffmpeg writes, while it does, and the sound it joins.
     std::string converting_to_;
+    std::string converting_sound_;
     std::unique_ptr<platform::BackgroundWork> own_background_;
     // While on_done runs, for the destructor's check.
     bool telling_done_ = false;

@@ -19,12 +19,16 @@ std::string LastLine(std::string_view text) {
 
 } // namespace
 
-std::vector<std::string> RemuxArguments(const std::string& input, const std::string& output,
-                                        bool aac) {
-    // ffmpeg's own choice of streams: the picture and the sound, without the
-    // data streams (timed metadata) that an MP4 cannot hold.
-    std::vector<std::string> arguments = {"-hide_banner", "-loglevel", "error", "-nostdin", "-n",
-                                          "-i",           input,       "-c",    "copy"};
+std::vector<std::string> RemuxArguments(const std::string& input, const std::string& sound,
+                                        const std::string& output, bool aac) {
+    std::vector<std::string> arguments = {"-hide_banner", "-loglevel", "error", "-nostdin",
+                                          "-n",           "-i",        input};
+    if (!sound.empty()) {
+        arguments.insert(arguments.end(), {"-i", sound, "-map", "0:v", "-map", "1:a"});
+    }
+    // Without maps, ffmpeg's own choice of streams: the picture and the
+    // sound, without the data streams (timed metadata) an MP4 cannot hold.
+    arguments.insert(arguments.end(), {"-c", "copy"});
     if (aac) arguments.insert(arguments.end(), {"-bsf:a", "aac_adtstoasc"});
     arguments.insert(arguments.end(), {"-f", "mp4", output});
     return arguments;

@@ -31,7 +31,17 @@ protected:
         http.Route(kAddress, fakes::FakeReply::Page(playlist));
         http.Route("http://tv.example/a.ts", fakes::FakeReply::Page("AA"));
         http.Route("http://tv.example/b.ts", fakes::FakeReply::Page("BB"));
-        list::AddVideoURL(queue, kAddress, true);
+        const std::string master =
+            "#EXTM3U\n#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"a\",NAME=\"en\",DEFAULT=YES,"
+            "URI=\"en.m3u8\"\n#EXT-X-STREAM-INF:BANDWIDTH=1,AUDIO=\"a\"\nshow.m3u8\n";
+        http.RouteHead(kMaster, fakes::FakeReply::Page(master));
+        http.Route(kMaster, fakes::FakeReply::Page(master));
+        http.Route("http://tv.example/en.m3u8",
+                   fakes::FakeReply::Page("#EXTM3U\n#EXTINF:4,\nen.aac\n#EXT-X-ENDLIST\n"));
+        http.Route("http://tv.example/en.aac", fakes::FakeReply::Page("SOUND"));
+    }
+    void Begin(const std::string& address = kAddress) {
+        list::AddVideoURL(queue, address, true);
         key = queue.LastKey();
         stream_run.Start();
         Settle();
@@ -48,6 +58,7 @@ protected:
     }
 
     static constexpr const char* kAddress = "http://tv.example/show.m3u8";
+    static constexpr const char* kMaster = "http://tv.example/master.m3u8";
     NoParsers parsers;
     fakes::FakeChildProcesses children;
     JobServices streams = [this] {
@@ -62,6 +73,7 @@ protected:
 };
 
 TEST_F(StreamConvertTest, TheMp4TakesTheNameAndThePiecesGo) {
+    Begin();
     ASSERT_EQ(children.started.size(), 1u) << Status(key) << " " << list::ReasonText(Item(key));
     EXPECT_EQ(Asked().program, "/usr/bin/ffmpeg");
     const std::vector<std::string>& arguments = Asked().arguments;
@@ -82,6 +94,7 @@ TEST_F(StreamConvertTest, TheMp4TakesTheNameAndThePiecesGo) {
 }
 
 TEST_F(StreamConvertTest, AConversionThatFailsKeepsThePiecesAndSaysWhy) {
+    Begin();
     std::ofstream(Output()) << "half";
     children.End(0, {platform::ChildEnd::Kind::kExited, 1, "", "x\nInvalid data found\n"});
     Settle();
@@ -94,12 +107,40 @@ TEST_F(StreamConvertTest, AConversionThatFailsKeepsThePiecesAndSaysWhy) {
 }
 
 TEST_F(StreamConvertTest, StopEndsFfmpegAndDropsWhatItWrote) {
+    Begin();
     std::ofstream(Output()) << "half";
     stream_run.Stop();
     Settle();
     EXPECT_TRUE(children.started.at(0)->killed);
     EXPECT_EQ(Status(key), "Cancelled");
     EXPECT_FALSE(std::filesystem::exists(Output()));
+}
+
+TEST_F(StreamConvertTest, ASoundThatComesApartIsJoinedToThePicture) {
+    Begin(kMaster);
+    ASSERT_EQ(children.started.size(), 1u) << list::ReasonText(Item(key));
+    const std::vector<std::string>& arguments = Asked().arguments;
+    ASSERT_EQ(arguments.size(), 18u);
+    EXPECT_EQ(test_support::ReadWholeFile(arguments.at(6)), "AABB");
+    EXPECT_EQ(test_support::ReadWholeFile(arguments.at(8)), "SOUND");
+    EXPECT_EQ(std::vector<std::string>(arguments.begin() + 9, arguments.begin() + 13),
+              (std::vector<std::string>{"-map", "0:v", "-map", "1:a"}));
+    std::ofstream(Output()) << "MP4";
+    children.End(0, {});
+    Settle();
+    EXPECT_EQ(Status(key), "Complete");
+    EXPECT_EQ(Videos(), std::set<std::string>{"master.mp4"});
+}
+
+TEST_F(StreamConvertTest, APictureAndSoundNotJoinedFailAndLeaveNothing) {
+    Begin(kMaster);
+    std::ofstream(Output()) << "half";
+    children.End(0, {platform::ChildEnd::Kind::kCrashed});
+    Settle();
+    EXPECT_EQ(Status(key), "ERROR");
+    EXPECT_EQ(list::ReasonText(Item(key)),
+              "The video's parts could not be joined (ffmpeg crashed)");
+    EXPECT_TRUE(Videos().empty());
 }
 
 } // namespace
