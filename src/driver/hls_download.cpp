@@ -1,15 +1,21 @@
 #include "driver/hls_download.h"
 
 #include "hls/master_playlist.h"
+#include "resolve/url_resolution.h"
 #include "transfer/file_system.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <utility>
 
 namespace tarnwick::driver {
 namespace {
 
-constexpr int64_t kMostPlaylistBytes = 16 << 20;
+constexpr int64_t kMostPlaylistBytes = 4 << 20;
+constexpr size_t kMostSegments = 100000;
+// A master playlist may name another, once.
+constexpr int kMostMasters = 2;
 
 std::optional<transfer::PieceRequest::Range> RangeOf(const std::optional<hls::ByteRange>& range) {
     if (!range) return std::nullopt;
@@ -20,6 +26,26 @@ std::optional<transfer::PieceRequest::Range> RangeOf(const std::optional<hls::By
 std::optional<StreamPiece::Key> KeyOf(const hls::SegmentKey& key, const hls::Iv& iv) {
     if (key.method != hls::KeyMethod::kAes128 || !key.uri) return std::nullopt;
     return StreamPiece::Key{*key.uri, iv};
+}
+
+// FNV-1a over the pieces' addresses and ranges.
+uint64_t FingerprintOf(const std::vector<StreamPiece>& pieces) {
+    uint64_t hash = 0xcbf29ce484222325ULL;
+    auto mix = [&hash](std::string_view text) {
+        for (const char c : text) {
+            hash ^= static_cast<unsigned char>(c);
+            hash *= 0x100000001b3ULL;
+        }
+        hash ^= 0xff;
+        hash *= 0x100000001b3ULL;
+    };
+    for (const StreamPiece& piece : pieces) {
+        mix(piece.uri);
+        if (piece.range) {
+            mix(std::to_string(piece.range->offset) + "@" + std::to_string(piece.range->length));
+        }
+    }
+    return hash;
 }
 
 // Creates `file` at the first free path `path` chooses.
@@ -40,27 +66,31 @@ Status CreateFirstFree(transfer::DownloadFile& file, const HlsDownload::PathChoo
 
 } // namespace
 
-std::string StreamMark(size_t written, size_t total) {
-    return "hls:" + std::to_string(written) + "/" + std::to_string(total);
+std::string StreamMark(const StreamProgress& progress) {
+    char fingerprint[17];
+    std::snprintf(fingerprint, sizeof fingerprint, "%016llx",
+                  static_cast<unsigned long long>(progress.fingerprint));
+    return "hls:" + std::to_string(progress.written) + "/" + std::to_string(progress.total) + "/" +
+           fingerprint;
 }
 
-std::optional<std::pair<size_t, size_t>> ReadStreamMark(std::string_view mark) {
+std::optional<StreamProgress> ReadStreamMark(std::string_view mark) {
     constexpr std::string_view kPrefix = "hls:";
     if (!mark.starts_with(kPrefix)) return std::nullopt;
     mark.remove_prefix(kPrefix.size());
-    const size_t slash = mark.find('/');
-    if (slash == std::string_view::npos) return std::nullopt;
-    auto number = [](std::string_view digits) -> std::optional<size_t> {
-        size_t value = 0;
-        const auto [end, error] =
-            std::from_chars(digits.data(), digits.data() + digits.size(), value);
-        if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+    auto number = [&mark](char end, int base) -> std::optional<uint64_t> {
+        const size_t stop = std::min(mark.find(end), mark.size());
+        uint64_t value = 0;
+        const auto [last, error] = std::from_chars(mark.data(), mark.data() + stop, value, base);
+        if (error != std::errc() || last != mark.data() + stop || stop == 0) return std::nullopt;
+        mark.remove_prefix(std::min(stop + 1, mark.size()));
         return value;
     };
-    const std::optional<size_t> written = number(mark.substr(0, slash));
-    const std::optional<size_t> total = number(mark.substr(slash + 1));
-    if (!written || !total || *written > *total) return std::nullopt;
-    return std::pair{*written, *total};
+    const std::optional<uint64_t> written = number('/', 10);
+    const std::optional<uint64_t> total = number('/', 10);
+    const std::optional<uint64_t> fingerprint = number('\0', 16);
+    if (!written || !total || !fingerprint || *written > *total) return std::nullopt;
+    return StreamProgress{*written, *total, *fingerprint};
 }
 
 std::vector<StreamPiece> PiecesOf(const hls::MediaPlaylist& playlist) {
@@ -106,11 +136,10 @@ void HlsDownload::OnPlaylist(transfer::PieceFetch::Result result) {
     playlist_fetch_.reset();
     if (!result.outcome.IsComplete()) return Finish(result.outcome);
     if (hls::IsMasterPlaylist(result.body)) {
-        if (read_master_) {
+        if (++masters_read_ > kMostMasters) {
             return Finish(Outcome::Failed(Reason::kPlaylistUnreadable,
-                                          "a stream's playlist names streams again"));
+                                          "its playlists name each other too deep"));
         }
-        read_master_ = true;
         const Result<hls::MasterPlaylist> master =
             hls::ParseMasterPlaylist(result.body, result.url);
         if (!master) return Finish(Outcome::Failed(master.failure()));
@@ -122,12 +151,20 @@ void HlsDownload::OnPlaylist(transfer::PieceFetch::Result result) {
             sound_address_ = chosen.separate_audio->uri;
         }
         aac_ = chosen.variant.codecs.find("mp4a") != std::string::npos;
+        if (!resolve::IsWebAddress(chosen.variant.uri) ||
+            (sound_address_ && !resolve::IsWebAddress(*sound_address_))) {
+            return Finish(Outcome::Failed(Reason::kPlaylistUnreadable,
+                                          "a stream's playlist is not at a web address"));
+        }
         return ReadPlaylist(chosen.variant.uri);
     }
     const Result<hls::MediaPlaylist> media = hls::ParseMediaPlaylist(result.body, result.url);
     if (!media) return Finish(Outcome::Failed(media.failure()));
     if (Status downloadable = hls::CheckDownloadable(media.value()); !downloadable) {
         return Finish(Outcome::Failed(downloadable.failure()));
+    }
+    if (media.value().segments.size() > kMostSegments) {
+        return Finish(Outcome::Failed(Reason::kPlaylistUnreadable, "it has too many pieces"));
     }
     if (sound_address_ && pieces_.empty()) {
         // The picture's playlist is in; the sound's comes next.
@@ -148,6 +185,7 @@ void HlsDownload::OnMediaPlaylist(const hls::MediaPlaylist& playlist) {
     plan_.pieces = pieces_.size() + sound_pieces_.size();
     plan_.aac = aac_;
     plan_.sound_apart = sound_address_.has_value();
+    plan_.fingerprint = FingerprintOf(pieces_);
     const ReadyHandler ready = std::move(on_ready_);
     ready(plan_);
 }

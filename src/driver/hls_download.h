@@ -33,6 +33,8 @@ public:
         // The sound comes as a stream of its own, written to a second file
         // for ffmpeg to join; such pieces are not kept for a later try.
         bool sound_apart = false;
+        // Tells one list of pieces (their addresses and ranges) from another.
+        uint64_t fingerprint = 0;
     };
     using ReadyHandler = std::function<void(const Plan&)>;
     using PathChooser = std::function<std::string(int attempt)>;
@@ -89,7 +91,7 @@ private:
     DoneHandler on_done_;
     std::unique_ptr<RetriedFetch> playlist_fetch_;
     bool can_join_ = false;
-    bool read_master_ = false;
+    int masters_read_ = 0;
     bool aac_ = false;
     // The sound's own playlist, when it comes apart.
     std::optional<std::string> sound_address_;
@@ -105,11 +107,17 @@ private:
 };
 
 // What an item keeps as its file's version while it holds pieces of a
-// stream: "hls:" with the pieces written and the pieces in all, which no
-// ETag or date can be.
-std::string StreamMark(size_t written, size_t total);
-// The two numbers of a stream mark; none for any other text.
-std::optional<std::pair<size_t, size_t>> ReadStreamMark(std::string_view mark);
+// stream: "hls:" with the pieces written, the pieces in all and the
+// fingerprint of their list, which no ETag or date can be.
+struct StreamProgress {
+    size_t written = 0;
+    size_t total = 0;
+    uint64_t fingerprint = 0;
+    bool operator==(const StreamProgress&) const = default;
+};
+std::string StreamMark(const StreamProgress& progress);
+// What a stream mark tells; none for any other text.
+std::optional<StreamProgress> ReadStreamMark(std::string_view mark);
 
 // The pieces of a media playlist in the order they are written: the first
 // map (initialisation section), if any, then every segment.

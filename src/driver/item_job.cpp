@@ -457,8 +457,9 @@ void ItemJob::OnPlaylistRead(const std::string& link, const HlsDownload::Plan& p
     std::optional<HlsDownload::Earlier> earlier;
     if (earlier_) {
         const auto mark = ReadStreamMark(earlier_->validator);
-        if (mark && mark->second == plan.pieces && IsInFolder(earlier_->path, folder_)) {
-            earlier = HlsDownload::Earlier{earlier_->path, earlier_->kept, mark->first};
+        if (mark && mark->total == plan.pieces && mark->fingerprint == plan.fingerprint &&
+            IsInFolder(earlier_->path, folder_)) {
+            earlier = HlsDownload::Earlier{earlier_->path, earlier_->kept, mark->written};
         } else {
             DropEarlierFile();
         }
@@ -476,7 +477,8 @@ void ItemJob::OnPlaylistRead(const std::string& link, const HlsDownload::Plan& p
         Change([&](DownloadItem& i) {
             i.received = progress.on_disk;
             i.rare->kept = progress.on_disk;
-            i.rare->validator = StreamMark(progress.written, progress.total);
+            i.rare->validator =
+                StreamMark({progress.written, progress.total, stream_plan_.fingerprint});
         });
     };
     const auto on_done = [this](Outcome outcome) { OnStreamWritten(std::move(outcome)); };
@@ -492,9 +494,10 @@ void ItemJob::OnPlaylistRead(const std::string& link, const HlsDownload::Plan& p
         i.received = hls.OnDisk();
         i.rare->temporary_path = hls.TemporaryPath();
         i.rare->kept = hls.OnDisk();
-        i.rare->validator = plan.sound_apart
-                                ? std::string()
-                                : StreamMark(earlier ? earlier->written : 0, plan.pieces);
+        i.rare->validator =
+            plan.sound_apart
+                ? std::string()
+                : StreamMark({earlier ? earlier->written : 0, plan.pieces, plan.fingerprint});
         i.size_kind = SizeKind::kExistsWithoutSize;
         i.total_size = 0;
     });

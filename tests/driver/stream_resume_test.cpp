@@ -60,7 +60,10 @@ TEST_F(StreamResumeTest, ATryThatFailedGoesOnFromTheLastWholePiece) {
     ASSERT_EQ(Status(key), "ERROR");
     EXPECT_EQ(Item(key).rare->failure->http_status, 503);
     EXPECT_EQ(Item(key).rare->kept, 2);
-    EXPECT_EQ(Item(key).rare->validator, "hls:1/2");
+    const std::optional<StreamProgress> mark = ReadStreamMark(Item(key).rare->validator);
+    ASSERT_TRUE(mark.has_value());
+    EXPECT_EQ(mark->written, 1u);
+    EXPECT_EQ(mark->total, 2u);
     const std::string kept = Item(key).rare->temporary_path;
     EXPECT_EQ(test_support::ReadWholeFile(kept), "AA");
 
@@ -84,6 +87,16 @@ TEST_F(StreamResumeTest, PiecesOfAnotherPlaylistStartAfresh) {
     ASSERT_EQ(Status(key), "Complete") << list::ReasonText(Item(key));
     EXPECT_EQ(test_support::ReadWholeFile(VideoPath("show.ts")), "AACCBB");
     EXPECT_FALSE(std::filesystem::exists(kept));
+}
+
+TEST(StreamMark, ReadsBackWhatItWroteAndNothingElse) {
+    const StreamProgress progress{12, 200, 0x0123456789abcdefULL};
+    EXPECT_EQ(StreamMark(progress), "hls:12/200/0123456789abcdef");
+    EXPECT_EQ(ReadStreamMark(StreamMark(progress)), progress);
+    for (const char* other :
+         {"\"etag\"", "hls:", "hls:3/2/0", "hls:1/2", "hls:1/2/zz", "hls:-1/2/0", "hls:1/2/0/"}) {
+        EXPECT_FALSE(ReadStreamMark(other)) << other;
+    }
 }
 
 } // namespace
