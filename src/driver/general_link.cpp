@@ -43,7 +43,7 @@ void GeneralLinkFinder::OnAddressProbed(transfer::Probe::Result result) {
     }
     const bool video = result.findings.media_type.starts_with("video/");
     if (video || resolve::IsDirectVideoLink(address_)) {
-        GeneralLink found{Outcome::Complete(), address_, false, std::move(result), nullptr, {}};
+        GeneralLink found{Outcome::Complete(), address_, false, {}, std::move(result), nullptr, {}};
         return Finish(std::move(found));
     }
     ReadPage();
@@ -99,6 +99,7 @@ void GeneralLinkFinder::OnPage(transfer::PageFetch::Result result) {
         found.outcome = Outcome::Complete();
         found.link = verdict.link;
         found.playlist = verdict.playlist;
+        found.title = verdict.title;
     } else {
         found.outcome =
             Outcome::Failed(verdict.reason.value_or(Reason::kNoLinkInPage), {}, result.http_status);

@@ -26,8 +26,10 @@ struct GeneralLink {
     // Complete with a link (and possibly more), or failed with the reason.
     Outcome outcome = Outcome::Cancelled();
     std::string link;
-    // The link is an HLS playlist, to be downloaded piece by piece.
+    // The link is an HLS playlist, to be downloaded piece by piece, and the
+    // title of the page that showed it, if any.
     bool playlist = false;
+    std::string title = {};
     // The probe of the address itself, when that showed the video.
     std::optional<transfer::Probe::Result> probed;
     // The page request that turned out to be the video, and its answer.

@@ -5,6 +5,7 @@
 #include "driver/stream_convert.h"
 #include "platform/app_paths.h"
 #include "resolve/derived_name.h"
+#include "resolve/file_naming.h"
 #include "resolve/site_index.h"
 #include "resolve/sites/extract_link.h"
 #include "transfer/file_system.h"
@@ -220,7 +221,7 @@ void ItemJob::OnGeneralLink(GeneralLink found) {
     if (found.outcome.IsFailed()) return Finish(found.outcome, list::NameKind::kProcessFailed);
     if (!found.outcome.IsComplete()) return Finish(found.outcome);
     Enter(Step::kFollowingLink);
-    if (found.playlist) return ReadPlaylist(found.link);
+    if (found.playlist) return ReadPlaylist(found.link, found.title);
     if (found.video) {
         // The page's own request brings the video: it becomes the transfer.
         if (!NameTheFile(found.link, transfer::FindingsOfAnswer(found.video_answer))) return;
@@ -282,11 +283,19 @@ void ItemJob::OnProbed(const std::string& link, transfer::Probe::Result result) 
 // Names the item's file from the link and what its answer told, unless the
 // user named it; false when the job has ended.
 bool ItemJob::NameTheFile(const std::string& link, const transfer::ProbeFindings& findings,
-                          std::string_view extension) {
+                          std::string_view extension, const std::string& title) {
     const DownloadItem* item = ItemOrCancel();
     if (item == nullptr) return false;
-    std::string derived = resolve::DeriveFileName(link, findings.file_name, item->site);
-    if (!extension.empty()) derived = WithExtension(derived, extension);
+    std::string derived;
+    if (!title.empty()) {
+        // A title is a name as it stands: its dots are no extension.
+        derived = resolve::CleanFileName(
+                      resolve::CutAtCharacter(title, resolve::kMaxFileName - extension.size())) +
+                  std::string(extension);
+    } else {
+        derived = resolve::DeriveFileName(link, findings.file_name, item->site);
+        if (!extension.empty()) derived = WithExtension(derived, extension);
+    }
     const bool auto_name = item->name_kind == list::NameKind::kAutoDetect;
     const std::string name =
         auto_name ? FreeName(s_.queue, key_, s_.download_folder(), derived) : std::string();
@@ -429,7 +438,7 @@ Outcome ItemJob::SettleWholeFile(const std::string& temporary, int64_t on_disk) 
     return Outcome::Complete();
 }
 
-void ItemJob::ReadPlaylist(const std::string& address) {
+void ItemJob::ReadPlaylist(const std::string& address, const std::string& title) {
     piece_requests_.emplace(PieceRequests{*http_, s_.clock, s_.limits, reach_});
     auto made = std::make_unique<HlsDownload>(*piece_requests_, s_.cipher, Background());
     HlsDownload& hls = *made;
@@ -437,18 +446,21 @@ void ItemJob::ReadPlaylist(const std::string& address) {
     const bool can_join = s_.children != nullptr && s_.children->Find("ffmpeg").has_value();
     hls.Start(
         address, can_join,
-        [this, address](const HlsDownload::Plan& plan) { OnPlaylistRead(address, plan); },
+        [this, address, title](const HlsDownload::Plan& plan) {
+            OnPlaylistRead(address, title, plan);
+        },
         [this](Outcome outcome) { OnStreamWritten(std::move(outcome)); });
 }
 
 // The playlists tell what the pieces make: the file is named for it, and
 // the pieces go on where an earlier try of the same stream left them, or
 // start afresh in a new temporary file.
-void ItemJob::OnPlaylistRead(const std::string& link, const HlsDownload::Plan& plan) {
+void ItemJob::OnPlaylistRead(const std::string& link, const std::string& title,
+                             const HlsDownload::Plan& plan) {
     stream_plan_ = plan;
     const bool fragmented = plan.format == hls::SegmentFormat::kFmp4;
     const bool mp4 = fragmented || plan.sound_apart;
-    if (!NameTheFile(link, {}, mp4 ? ".mp4" : ".ts")) return;
+    if (!NameTheFile(link, {}, mp4 ? ".mp4" : ".ts", title)) return;
     folder_ = s_.download_folder();
     if (Status ready = PrepareFolder(folder_); !ready)
         return Finish(Outcome::Failed(ready.failure()));

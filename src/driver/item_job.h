@@ -137,7 +137,7 @@ private:
     void ProbeLink(const std::string& link);
     void OnProbed(const std::string& link, transfer::Probe::Result result);
     bool NameTheFile(const std::string& link, const transfer::ProbeFindings& findings,
-                     std::string_view extension = {});
+                     std::string_view extension = {}, const std::string& title = {});
     std::optional<TransferCalls> PrepareTransfer();
     void DropEarlierFile();
     void Transfer(const std::string& link);
@@ -146,8 +146,9 @@ private:
     transfer::FileTransfer* TransferUnderWay();
     void OnTransferProgress(const transfer::FileTransfer::Progress& progress);
     void OnTransferred(Outcome outcome);
-    void ReadPlaylist(const std::string& address);
-    void OnPlaylistRead(const std::string& link, const HlsDownload::Plan& plan);
+    void ReadPlaylist(const std::string& address, const std::string& title);
+    void OnPlaylistRead(const std::string& link, const std::string& title,
+                        const HlsDownload::Plan& plan);
     HlsDownload* StreamUnderWay();
     void OnStreamWritten(Outcome outcome);
     void Convert(const std::string& ffmpeg, const std::string& pieces, int64_t on_disk);

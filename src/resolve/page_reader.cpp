@@ -5,6 +5,7 @@
 #include "resolve/page_findings.h"
 #include "resolve/video_candidates.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace tarnwick::resolve {
@@ -34,16 +35,37 @@ VideoCandidate Written(std::string_view address, std::string_view declared_type 
     return video;
 }
 
+// The most of a page's title that is kept.
+constexpr size_t kMaxTitle = 1024;
+
+// A title as one line: blanks and line breaks run together, none at the ends.
+std::string OneLine(std::string_view text) {
+    std::string line;
+    bool blank = false;
+    for (const char c : text) {
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f') {
+            blank = !line.empty();
+            continue;
+        }
+        if (blank) line += ' ';
+        blank = false;
+        line += c;
+    }
+    return line;
+}
+
 // A <meta> of the Open Graph or Twitter video vocabulary, named by its
 // property or, as some pages write it, by its name.
-void ReadMeta(const Attributes& attributes, PageFindings& findings) {
+void ReadMeta(const Attributes& attributes, PageFindings& findings, std::string& og_title) {
     const std::string* content = AttributeOf(attributes, "content");
     if (content == nullptr) return;
     const std::string* key = AttributeOf(attributes, "property");
     if (key == nullptr) key = AttributeOf(attributes, "name");
     if (key == nullptr) return;
     const std::string property = text::ToLowerAscii(text::TrimSpaces(*key));
-    if (property == "og:video:secure_url") {
+    if (property == "og:title") {
+        if (og_title.empty()) og_title = content->substr(0, kMaxTitle);
+    } else if (property == "og:video:secure_url") {
         findings.AddOpenGraphVideo(*content, OpenGraphAddress::kSecureUrl);
     } else if (property == "og:video:url") {
         findings.AddOpenGraphVideo(*content, OpenGraphAddress::kUrl);
@@ -72,6 +94,11 @@ struct PageReader::State {
     void OnJsonLdEnd();
 
     PageFindings findings;
+    // The page's <title> and og:title, as far as they were read.
+    std::string title;
+    std::string og_title;
+    bool in_title = false;
+    bool title_read = false;
     int open_videos = 0;
     bool in_json_ld = false;
     bool json_ld_too_long = false;
@@ -105,7 +132,9 @@ void PageReader::OnStartElement(std::string_view name, const Attributes& attribu
             state.findings.AddVideo(Written(*src, AttributeOr(attributes, "type")));
         }
     } else if (name == "meta") {
-        ReadMeta(attributes, state.findings);
+        ReadMeta(attributes, state.findings, state.og_title);
+    } else if (name == "title") {
+        state.in_title = !state.title_read;
     } else if (name == "script") {
         state.in_json_ld = MediaTypeOf(AttributeOr(attributes, "type")) == "application/ld+json";
         state.json_ld.clear();
@@ -122,11 +151,19 @@ void PageReader::OnStartElement(std::string_view name, const Attributes& attribu
 void PageReader::OnEndElement(std::string_view name) {
     State& state = *state_;
     if (name == "video" && state.open_videos > 0) --state.open_videos;
+    if (name == "title" && state.in_title) {
+        state.in_title = false;
+        state.title_read = true;
+    }
     if (name == "script" && state.in_json_ld) state.OnJsonLdEnd();
 }
 
 void PageReader::OnText(std::string_view text) {
     State& state = *state_;
+    if (state.in_title) {
+        state.title.append(text.substr(0, kMaxTitle - std::min(kMaxTitle, state.title.size())));
+        return;
+    }
     if (!state.in_json_ld || state.json_ld_too_long) return;
     if (state.json_ld.size() + text.size() > kMaxJsonLdText) {
         state.json_ld_too_long = true;
@@ -152,7 +189,8 @@ PageVerdict PageReader::Verdict() const {
     // Candidates that none was chosen from are manifests: an HLS playlist
     // is downloaded piece by piece, DASH is not.
     if (std::optional<VideoCandidate> playlist = FirstHlsPlaylist(candidates)) {
-        return {playlist->address, std::nullopt, true};
+        const std::string& title = state_->og_title.empty() ? state_->title : state_->og_title;
+        return {playlist->address, std::nullopt, true, OneLine(title)};
     }
     if (!candidates.empty()) return {"", Reason::kStreamedVideo};
     return {"", Reason::kNoLinkInPage};

@@ -55,9 +55,11 @@ protected:
 };
 
 TEST_F(HlsLoopbackTest, APagesPlaylistBecomesOneFileOfItsPiecesInOrder) {
-    server.Serve("/news/story", Answer::Http(200, "OK", {"Content-Type: text/html"},
-                                             "<video><source src='/hls/index.m3u8' "
-                                             "type='application/vnd.apple.mpegurl'></video>"));
+    server.Serve("/news/story",
+                 Answer::Http(200, "OK", {"Content-Type: text/html"},
+                              "<title>Harbour\n tour: 3/4</title><video><source "
+                              "src='/hls/index.m3u8' type='application/vnd.apple.mpegurl'>"
+                              "</video>"));
     ServePlaylist("/hls/index.m3u8",
                   "#EXTM3U\n#EXT-X-TARGETDURATION:4\n#EXT-X-PLAYLIST-TYPE:VOD\n"
                   "#EXTINF:4,\nseg0.ts\n#EXTINF:4,\nseg1.ts\n#EXTINF:4,\n/hls/seg2.ts\n"
@@ -69,9 +71,10 @@ TEST_F(HlsLoopbackTest, APagesPlaylistBecomesOneFileOfItsPiecesInOrder) {
     const list::ItemKey key = AddGeneral("/news/story");
     RunToTheEnd();
     ASSERT_EQ(Status(key), "Complete") << list::ReasonText(Item(key));
-    EXPECT_EQ(Name(key), "index.ts");
-    EXPECT_TRUE(Contents("index.ts") == Piece('a', 70000) + Piece('b', 50000) + Piece('c', 3));
-    EXPECT_EQ(FilesInVideos(), std::set<std::string>{"index.ts"});
+    const std::string name = "Harbour tour 34.ts";
+    EXPECT_EQ(Name(key), name) << "named for the page's title";
+    EXPECT_TRUE(Contents(name) == Piece('a', 70000) + Piece('b', 50000) + Piece('c', 3));
+    EXPECT_EQ(FilesInVideos(), std::set<std::string>{name});
 }
 
 TEST_F(HlsLoopbackTest, AMasterPlaylistsBestStreamWithItsOwnSoundIsDecryptedIntoAnMp4) {

@@ -23,7 +23,9 @@ std::string ReadFixture(const std::string& file) {
 
 PageVerdict Link(std::string link) { return {std::move(link), std::nullopt}; }
 PageVerdict NoLink(Reason reason) { return {"", reason}; }
-PageVerdict Playlist(std::string link) { return {std::move(link), std::nullopt, true}; }
+PageVerdict Playlist(std::string link, std::string title) {
+    return {std::move(link), std::nullopt, true, std::move(title)};
+}
 
 // Reads the page in pieces of `piece` bytes, as it may arrive.
 PageVerdict ReadInPieces(const std::string& address, const std::string& page, size_t piece) {
@@ -139,8 +141,9 @@ INSTANTIATE_TEST_SUITE_P(
         PageCase{"SchemeRelativeOnHttp", "http_https_mix.html", "http://archive.example.org/12",
                  Link("http://cdn.archive.example.org/reel-12.mp4")},
         // Manifests.
-        PageCase{"ManifestsOnly", "manifests_only.html", "https://news.example.org/live",
-                 Playlist("https://live.news.example.org/evening/master.m3u8")},
+        PageCase{
+            "ManifestsOnly", "manifests_only.html", "https://news.example.org/live",
+            Playlist("https://live.news.example.org/evening/master.m3u8", "Evening news, live")},
         PageCase{"LinkToAFileBeatsAStreamingPlayer", "hls_player_beside_link.html",
                  "https://harbour.example.org/festival/fireworks",
                  Link("https://harbour.example.org/downloads/fireworks-1080p.mp4")},
