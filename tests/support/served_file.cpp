@@ -1,6 +1,9 @@
 #include "support/served_file.h"
 
+#include <algorithm>
 #include <charconv>
+#include <string_view>
+#include <utility>
 
 namespace tarnwick::test_support {
 namespace {
@@ -15,52 +18,82 @@ std::string Head(int status, const char* reason, const ServedFile& file,
     return head + "\r\n";
 }
 
-// The N of "bytes=N-", when the request asks for a range the file takes.
-std::optional<uint64_t> RangeStart(const ServedFile& file, const Request& request) {
+// Bytes [first, last] of a file, as a range request asks for them.
+struct Span {
+    uint64_t first = 0;
+    std::optional<uint64_t> last; // none: to the file's end
+};
+
+std::optional<uint64_t> Number(const char* first, const char* last) {
+    uint64_t value = 0;
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error != std::errc() || end != last) return std::nullopt;
+    return value;
+}
+
+// The span of "bytes=N-" or "bytes=N-M", when the request asks for a range
+// the file takes.
+std::optional<Span> AskedSpan(const ServedFile& file, const Request& request) {
     const std::optional<std::string> range = request.Header("Range");
-    if (!file.ranges || !range || !range->starts_with("bytes=") || !range->ends_with("-")) {
-        return std::nullopt;
-    }
+    if (!file.ranges || !range || !range->starts_with("bytes=")) return std::nullopt;
     const std::optional<std::string> if_range = request.Header("If-Range");
     if (if_range && *if_range != file.etag && *if_range != file.last_modified) return std::nullopt;
-    uint64_t start = 0;
-    const char* first = range->data() + 6;
-    const char* last = range->data() + range->size() - 1;
-    const auto [end, error] = std::from_chars(first, last, start);
-    if (error != std::errc() || end != last) return std::nullopt;
-    return start;
+    const std::string_view spec = std::string_view(*range).substr(6);
+    const size_t dash = spec.find('-');
+    if (dash == std::string_view::npos || dash == 0) return std::nullopt;
+    const std::optional<uint64_t> first = Number(spec.data(), spec.data() + dash);
+    if (!first) return std::nullopt;
+    if (dash + 1 == spec.size()) return Span{*first, std::nullopt};
+    const std::optional<uint64_t> last = Number(spec.data() + dash + 1, spec.data() + spec.size());
+    // A range that ends before it starts is no range: the whole file goes.
+    if (!last || *last < *first) return std::nullopt;
+    return Span{*first, *last};
+}
+
+// `count` bytes of the file from `first` on.
+Answer& AddBytes(Answer& answer, const ServedFile& file, uint64_t first, uint64_t count) {
+    if (file.contents) return answer.Body(file.contents->substr(first, count));
+    return answer.GeneratedBody(count, file.offset + first);
 }
 
 } // namespace
 
+ServedFile FileOf(std::string bytes) {
+    ServedFile file;
+    file.size = bytes.size();
+    file.contents = std::move(bytes);
+    return file;
+}
+
 Answer AnswerForFile(const ServedFile& file, const Request& request, bool first_whole) {
     Answer answer;
-    if (const std::optional<uint64_t> start = RangeStart(file, request)) {
-        if (*start >= file.size) {
+    if (const std::optional<Span> span = AskedSpan(file, request)) {
+        if (span->first >= file.size) {
             return answer.Head(
                 Head(416, "Range Not Satisfiable", file,
                      {"Content-Range: bytes */" + std::to_string(file.size), "Content-Length: 0"}));
         }
-        const std::string range = "Content-Range: bytes " + std::to_string(*start) + "-" +
-                                  std::to_string(file.size - 1) + "/" + std::to_string(file.size);
-        return answer
-            .Head(Head(206, "Partial Content", file,
-                       {range, "Content-Length: " + std::to_string(file.size - *start)}))
-            .GeneratedBody(file.size - *start, file.offset + *start);
+        const uint64_t last = std::min(span->last.value_or(file.size - 1), file.size - 1);
+        const uint64_t count = last - span->first + 1;
+        const std::string range = "Content-Range: bytes " + std::to_string(span->first) + "-" +
+                                  std::to_string(last) + "/" + std::to_string(file.size);
+        answer.Head(Head(206, "Partial Content", file,
+                         {range, "Content-Length: " + std::to_string(count)}));
+        return AddBytes(answer, file, span->first, count);
     }
     answer.Head(Head(200, "OK", file, {"Content-Length: " + std::to_string(file.size)}));
     const std::optional<uint64_t> cut = first_whole ? file.break_first_after : std::nullopt;
     const std::optional<uint64_t> hold = first_whole ? file.hold_first_after : std::nullopt;
-    if (cut) return answer.GeneratedBody(*cut, file.offset).Drop();
+    if (cut) return AddBytes(answer, file, 0, *cut).Drop();
     if (hold) {
-        return answer.GeneratedBody(*hold, file.offset)
-            .WaitForRelease()
-            .GeneratedBody(file.size - *hold, file.offset + *hold);
+        AddBytes(answer, file, 0, *hold).WaitForRelease();
+        return AddBytes(answer, file, *hold, file.size - *hold);
     }
-    return answer.GeneratedBody(file.size, file.offset);
+    return AddBytes(answer, file, 0, file.size);
 }
 
 std::string FileBytes(const ServedFile& file) {
+    if (file.contents) return *file.contents;
     std::string bytes(file.size, '\0');
     for (uint64_t i = 0; i < file.size; ++i) bytes[i] = GeneratedByte(file.offset + i);
     return bytes;

@@ -1,7 +1,8 @@
 // A file as a plain HTTP server serves it: whole to a GET, in part to a GET
-// with "Range: bytes=N-" (unless its If-Range names another version), and
-// nothing but its head to a HEAD. Its bytes are generated, so that files of
-// any size cost no memory and any part of them can be checked.
+// with "Range: bytes=N-" or "Range: bytes=N-M" (unless its If-Range names
+// another version), and nothing but its head to a HEAD. Its bytes are
+// generated, so that files of any size cost no memory and any part of them
+// can be checked, unless the test gives the file's own.
 #pragma once
 
 #include "support/loopback_server.h"
@@ -17,6 +18,9 @@ struct ServedFile {
     // Byte i of the file is GeneratedByte(offset + i): another offset is
     // another version of the file.
     uint64_t offset = 0;
+    // The file's own bytes, when given: they replace the generated ones, and
+    // `size` must be theirs, as FileOf makes it.
+    std::optional<std::string> contents;
     // Sent when not empty; an If-Range that names neither gets the whole file.
     std::string etag;
     std::string last_modified;
@@ -27,6 +31,9 @@ struct ServedFile {
     std::optional<uint64_t> break_first_after;
     std::optional<uint64_t> hold_first_after;
 };
+
+// A file of these bytes.
+ServedFile FileOf(std::string bytes);
 
 // The answer to `request`; `first_whole` tells whether no whole answer of the
 // file was given before.
