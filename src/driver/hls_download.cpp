@@ -168,6 +168,7 @@ void HlsDownload::OnPlaylist(transfer::PieceFetch::Result result) {
     }
     if (sound_address_ && pieces_.empty()) {
         // The picture's playlist is in; the sound's comes next.
+        NoteDurations(media.value());
         pieces_ = PiecesOf(media.value());
         plan_.format = hls::FormatOf(media.value());
         return ReadPlaylist(*sound_address_);
@@ -176,6 +177,7 @@ void HlsDownload::OnPlaylist(transfer::PieceFetch::Result result) {
 }
 
 void HlsDownload::OnMediaPlaylist(const hls::MediaPlaylist& playlist) {
+    NoteDurations(playlist);
     if (sound_address_) {
         sound_pieces_ = PiecesOf(playlist);
     } else {
@@ -209,8 +211,9 @@ Status HlsDownload::Write(const std::optional<Earlier>& earlier, const PathChoos
     on_progress_ = std::move(on_progress);
     sound_path_ = sound_path;
     pieces_download_ = std::make_unique<PieceDownload>(requests_, cipher_, std::move(pieces_));
-    pieces_download_->Start(file_, first, on_progress_,
-                            [this](Outcome outcome) { OnPiecesDone(std::move(outcome)); });
+    pieces_download_->Start(
+        file_, first, [this](const PieceDownload::Progress& progress) { Tell(progress); },
+        [this](Outcome outcome) { OnPiecesDone(std::move(outcome)); });
     return {};
 }
 
@@ -226,9 +229,27 @@ void HlsDownload::WriteSound() {
     pieces_download_->Start(
         sound_file_, 0,
         [this, picture, picture_bytes](const PieceDownload::Progress& sound) {
-            on_progress_({picture + sound.written, plan_.pieces, picture_bytes + sound.on_disk});
+            Tell({picture + sound.written, plan_.pieces, picture_bytes + sound.on_disk});
         },
         [this](Outcome outcome) { OnPiecesDone(std::move(outcome)); });
+}
+
+// Notes the playing time of the playlist's pieces, after those noted before.
+void HlsDownload::NoteDurations(const hls::MediaPlaylist& playlist) {
+    if (elapsed_ms_.empty()) elapsed_ms_.push_back(0);
+    const bool has_map = !playlist.segments.empty() && playlist.segments.front().map;
+    if (has_map) elapsed_ms_.push_back(elapsed_ms_.back());
+    for (const hls::Segment& segment : playlist.segments) {
+        const double ms = std::clamp(segment.duration, 0.0, 86400.0) * 1000.0;
+        elapsed_ms_.push_back(elapsed_ms_.back() + static_cast<int64_t>(ms));
+    }
+}
+
+// Progress, with the playing time of what is written.
+void HlsDownload::Tell(PieceDownload::Progress progress) {
+    if (progress.written < elapsed_ms_.size()) progress.done_ms = elapsed_ms_[progress.written];
+    progress.total_ms = elapsed_ms_.empty() ? 0 : elapsed_ms_.back();
+    on_progress_(progress);
 }
 
 // The pieces are written: a power cut after the file takes its name must not

@@ -81,6 +81,8 @@ private:
     void OnMediaPlaylist(const hls::MediaPlaylist& playlist);
     void OnPiecesDone(Outcome outcome);
     void WriteSound();
+    void NoteDurations(const hls::MediaPlaylist& playlist);
+    void Tell(PieceDownload::Progress progress);
     void SyncFiles();
     void Finish(Outcome outcome);
 
@@ -102,6 +104,8 @@ private:
     transfer::DownloadFile sound_file_;
     PathChooser sound_path_;
     ProgressHandler on_progress_;
+    // The playing time of the first n pieces, picture then sound, at [n].
+    std::vector<int64_t> elapsed_ms_;
     std::unique_ptr<PieceDownload> pieces_download_;
     platform::BackgroundWork::Ticket syncing_;
 };

@@ -61,6 +61,12 @@ bool AnswerWasNoVideo(const Failure& failure) {
     return failure.reason == Reason::kHtmlInsteadOfVideo || failure.http_status >= 400;
 }
 
+void ForgetStreamTime(DownloadItem& item) {
+    if (!item.rare.IsHeld()) return;
+    item.rare->stream_done_ms = 0;
+    item.rare->stream_total_ms = 0;
+}
+
 // Whether a stream's download that ended so keeps the pieces it wrote for the
 // next try: all but those that cannot be trusted or that would fail again.
 bool KeepsItsPieces(const Outcome& outcome) {
@@ -190,6 +196,7 @@ void ItemJob::Start() {
     earlier_ = KeptFileOf(*item);
     size_before_ = {item->size_kind, item->total_size};
     Enter(Step::kChoosingReader, std::monostate{}, [](DownloadItem& i) {
+        ForgetStreamTime(i);
         i.rare->page_received = 0;
         i.rare->page_size = 0;
         i.received = 0;
@@ -429,6 +436,7 @@ Outcome ItemJob::SettleWholeFile(const std::string& temporary, int64_t on_disk) 
     }
     Change([&](DownloadItem& i) {
         list::ForgetKeptFile(i);
+        ForgetStreamTime(i);
         i.name = claimed.value();
         // What the file holds, whatever length the server gave or not.
         i.size_kind = SizeKind::kKnown;
@@ -484,10 +492,12 @@ void ItemJob::OnPlaylistRead(const std::string& link, const std::string& title,
         return TemporaryPathFor(folder_, name, key_, attempt);
     };
     const auto on_progress = [this](const PieceDownload::Progress& progress) {
-        // Two files are no start for a later try.
-        if (stream_plan_.sound_apart) return s_.queue.SetReceived(key_, progress.on_disk);
         Change([&](DownloadItem& i) {
             i.received = progress.on_disk;
+            i.rare->stream_done_ms = progress.done_ms;
+            i.rare->stream_total_ms = progress.total_ms;
+            // Two files are no start for a later try.
+            if (stream_plan_.sound_apart) return;
             i.rare->kept = progress.on_disk;
             i.rare->validator =
                 StreamMark({progress.written, progress.total, stream_plan_.fingerprint});
@@ -510,7 +520,7 @@ void ItemJob::OnPlaylistRead(const std::string& link, const std::string& title,
             plan.sound_apart
                 ? std::string()
                 : StreamMark({earlier ? earlier->written : 0, plan.pieces, plan.fingerprint});
-        i.size_kind = SizeKind::kExistsWithoutSize;
+        i.size_kind = SizeKind::kStreamed;
         i.total_size = 0;
     });
 }

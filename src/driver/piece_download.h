@@ -45,6 +45,10 @@ public:
         size_t written = 0; // pieces
         size_t total = 0;   // pieces
         int64_t on_disk = 0;
+        // The playing time of the pieces written, and of all of them, where
+        // the caller knows it.
+        int64_t done_ms = 0;
+        int64_t total_ms = 0;
     };
     using ProgressHandler = std::function<void(const Progress&)>;
     using DoneHandler = std::function<void(Outcome)>;

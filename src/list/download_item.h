@@ -42,6 +42,7 @@ enum class SizeKind : uint8_t {
     kExistsWithoutSize, // the server has the file but gave no length
     kNotFound,          // the server gave neither a length nor the file
     kNone,              // the answer was an error or a web page: there is no size to tell
+    kStreamed,          // it comes in pieces: `received` bytes so far, its size at the end
 };
 
 // The fields are in an order that leaves no gaps: a long list holds many.

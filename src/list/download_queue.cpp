@@ -16,7 +16,8 @@ unsigned ChangedFields(const DownloadItem& before, const DownloadItem& after) {
         StatusText(before) != StatusText(after)) {
         fields |= kFieldStatus;
     }
-    if (before.size_kind != after.size_kind || before.total_size != after.total_size) {
+    if (before.size_kind != after.size_kind || before.total_size != after.total_size ||
+        (after.size_kind == SizeKind::kStreamed && before.received != after.received)) {
         fields |= kFieldSize;
     }
     if (before.rare->failure != after.rare->failure) fields |= kFieldFailure;
@@ -239,9 +240,12 @@ void DownloadQueue::SetReceived(ItemKey key, int64_t received) {
     if (entry == nullptr || entry->item.received == received) return;
     const std::string before = StatusText(entry->item);
     entry->item.received = received;
-    if (StatusText(entry->item) == before) return;
+    // A streamed video's size is its bytes so far.
+    const unsigned fields = (StatusText(entry->item) != before ? kFieldStatus : 0u) |
+                            (entry->item.size_kind == SizeKind::kStreamed ? kFieldSize : 0u);
+    if (fields == 0) return;
     const int position = PositionOf(key);
-    observers_.Notify([&](QueueObserver& o) { o.OnChanged(position, kFieldStatus); });
+    observers_.Notify([&](QueueObserver& o) { o.OnChanged(position, fields); });
 }
 
 void DownloadQueue::SetKept(ItemKey key, int64_t kept) {

@@ -35,11 +35,13 @@ int64_t PercentOf(int64_t part, int64_t whole) {
 }
 
 std::optional<int32_t> ProgressPercent(const DownloadItem& item) {
-    if (item.state != ItemState::kDownloading || item.size_kind != SizeKind::kKnown ||
-        item.total_size <= 0) {
-        return std::nullopt;
-    }
-    const int64_t percent = PercentOf(item.received, item.total_size);
+    if (item.state != ItemState::kDownloading) return std::nullopt;
+    const bool streamed = item.size_kind == SizeKind::kStreamed && item.rare->stream_total_ms > 0;
+    const bool sized = item.size_kind == SizeKind::kKnown && item.total_size > 0;
+    if (!streamed && !sized) return std::nullopt;
+    const int64_t percent = streamed
+                                ? PercentOf(item.rare->stream_done_ms, item.rare->stream_total_ms)
+                                : PercentOf(item.received, item.total_size);
     return static_cast<int32_t>(std::min<int64_t>(percent, std::numeric_limits<int32_t>::max()));
 }
 
@@ -78,6 +80,7 @@ std::string SizeText(const DownloadItem& item) {
         case SizeKind::kExistsWithoutSize: return status::kSizeWithoutLength;
         case SizeKind::kNotFound: return resolve::FormatFileSize(-1.0f);
         case SizeKind::kNone: return {};
+        case SizeKind::kStreamed: return BytesSoFar(item.received);
     }
     return {};
 }

@@ -21,7 +21,7 @@ E EnumOf(int code, int count, E fallback) {
 
 constexpr int kStates = static_cast<int>(ItemState::kCancelled) + 1;
 constexpr int kNameKinds = static_cast<int>(NameKind::kNamed) + 1;
-constexpr int kSizeKinds = static_cast<int>(SizeKind::kNone) + 1;
+constexpr int kSizeKinds = static_cast<int>(SizeKind::kStreamed) + 1;
 constexpr int kReasons = static_cast<int>(kLastReason) + 1;
 
 bool IsUnderWay(ItemState state) {
@@ -245,8 +245,11 @@ void ListKeeper::OnChanged(int position, unsigned fields) {
         return;
     }
     UnderWay* written = FindUnderWay(item.key);
-    const bool progress_only = (fields & ~(kFieldStatus | kFieldKept)) == 0 && written != nullptr &&
-                               written->state == item.state;
+    // A streamed video's size is its bytes so far: progress too.
+    const unsigned progress =
+        kFieldStatus | kFieldKept | (item.size_kind == SizeKind::kStreamed ? kFieldSize : 0u);
+    const bool progress_only =
+        (fields & ~progress) == 0 && written != nullptr && written->state == item.state;
     const platform::TimePoint due =
         progress_only ? written->written_at + kProgressInterval : platform::TimePoint{};
     if (!progress_only || clock_.Now() >= due) {

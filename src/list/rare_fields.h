@@ -25,6 +25,10 @@ struct RareFields {
     std::string temporary_path;
     int64_t kept = 0;
     std::string validator;
+    // While a streamed video comes: the playing time of its pieces written,
+    // and of all of them, which its progress is told by.
+    int64_t stream_done_ms = 0;
+    int64_t stream_total_ms = 0;
 
     bool operator==(const RareFields&) const = default;
 };

@@ -120,5 +120,15 @@ TEST(ProgressPercent, IsGivenOnlyWhileDownloadingWithAKnownSize) {
               std::numeric_limits<int64_t>::max());
 }
 
+TEST(ProgressPercent, OfAStreamIsItsPlayingTimeAndItsSizeTheBytesSoFar) {
+    DownloadItem item;
+    Downloading(item, 3 << 20, SizeKind::kStreamed, 0);
+    EXPECT_EQ(ProgressPercent(item), std::nullopt) << "before its playing time is known";
+    item.rare->stream_done_ms = 30000;
+    item.rare->stream_total_ms = 120000;
+    EXPECT_EQ(ProgressPercent(item), 25);
+    EXPECT_EQ(SizeText(item), "3 MBso far..");
+}
+
 } // namespace
 } // namespace tarnwick::list
