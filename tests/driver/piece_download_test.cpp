@@ -96,6 +96,19 @@ TEST_F(PieceDownloadTest, APieceIsTriedThreeTimesMoreAfterOneTwoAndFourSeconds) 
     EXPECT_EQ(outcome->failure().http_status, 503);
 }
 
+TEST_F(PieceDownloadTest, APieceThatFailsTwiceAndThenComesIsWritten) {
+    StartPieces(2);
+    Deliver(0, 200, "aa");
+    Deliver(1, 503, "");
+    clock.Advance(platform::Duration(1000));
+    Exchange(2).End(platform::HttpEnd::Kind::kBroken, "reset");
+    clock.Advance(platform::Duration(2000));
+    Deliver(3, 206, "bbbb");
+    ASSERT_TRUE(outcome.has_value());
+    EXPECT_TRUE(outcome->IsComplete());
+    EXPECT_EQ(OnDisk(), "aabbbb");
+}
+
 TEST_F(PieceDownloadTest, GivingUpEndsEveryRequestAtOnce) {
     StartPieces(8);
     download.reset();

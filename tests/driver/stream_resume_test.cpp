@@ -75,6 +75,22 @@ TEST_F(StreamResumeTest, ATryThatFailedGoesOnFromTheLastWholePiece) {
     EXPECT_FALSE(std::filesystem::exists(kept));
 }
 
+TEST_F(StreamResumeTest, StopKeepsTheWholePiecesAndStartGoesOnFromTheNext) {
+    http.Route("http://tv.example/b.ts", fakes::FakeReply::Of(fakes::FakeReply::Kind::kSilent));
+    stream_run.Start();
+    Settle();
+    stream_run.Stop();
+    Settle();
+    ASSERT_EQ(Status(key), "Cancelled");
+    EXPECT_EQ(http.OpenCount(), 0) << "every piece's request ends";
+    EXPECT_EQ(Item(key).rare->kept, 2);
+    http.Route("http://tv.example/b.ts", fakes::FakeReply::Page("BB"));
+    RunAgain();
+    ASSERT_EQ(Status(key), "Complete") << list::ReasonText(Item(key));
+    EXPECT_EQ(Requests("http://tv.example/a.ts"), 1);
+    EXPECT_EQ(test_support::ReadWholeFile(VideoPath("show.ts")), "AABB");
+}
+
 TEST_F(StreamResumeTest, PiecesOfAnotherPlaylistStartAfresh) {
     RunOnce();
     const std::string kept = Item(key).rare->temporary_path;
