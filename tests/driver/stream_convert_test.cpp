@@ -1,8 +1,7 @@
 // A streamed video's MPEG-TS pieces made an MP4 by ffmpeg, played by the test:
 // what ffmpeg is asked, what a conversion that fails leaves, and Stop.
-#include "driver/run_harness.h"
+#include "driver/stream_harness.h"
 
-#include "fakes/fake_child_processes.h"
 #include "list/reason_texts.h"
 
 #include <filesystem>
@@ -12,18 +11,9 @@
 namespace tarnwick::driver {
 namespace {
 
-// No page is read: the address is the playlist.
-class NoParsers : public platform::HtmlParserFactory {
-public:
-    std::unique_ptr<platform::HtmlParser> NewParser(platform::HtmlHandler&) override {
-        return nullptr;
-    }
-};
-
-class StreamConvertTest : public RunHarness {
+class StreamConvertTest : public StreamHarness {
 protected:
     StreamConvertTest() {
-        std::filesystem::create_directory(folder.File("videos"));
         children.programs["ffmpeg"] = "/usr/bin/ffmpeg";
         const std::string playlist =
             "#EXTM3U\n#EXTINF:2,\na.ts\n#EXTINF:2,\nb.ts\n#EXT-X-ENDLIST\n";
@@ -59,16 +49,6 @@ protected:
 
     static constexpr const char* kAddress = "http://tv.example/show.m3u8";
     static constexpr const char* kMaster = "http://tv.example/master.m3u8";
-    NoParsers parsers;
-    fakes::FakeChildProcesses children;
-    JobServices streams = [this] {
-        JobServices with = services;
-        with.html_parsers = &parsers;
-        with.reads_other_sites = [] { return true; };
-        with.children = &children;
-        return with;
-    }();
-    DownloadRun stream_run{streams};
     list::ItemKey key = 0;
 };
 

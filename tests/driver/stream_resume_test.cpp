@@ -1,6 +1,6 @@
 // A streamed video that stopped partway goes on where it stopped: the pieces
 // on disk are kept and counted, and only the rest are asked for.
-#include "driver/run_harness.h"
+#include "driver/stream_harness.h"
 
 #include "list/reason_texts.h"
 
@@ -9,17 +9,9 @@
 namespace tarnwick::driver {
 namespace {
 
-class NoParsers : public platform::HtmlParserFactory {
-public:
-    std::unique_ptr<platform::HtmlParser> NewParser(platform::HtmlHandler&) override {
-        return nullptr;
-    }
-};
-
-class StreamResumeTest : public RunHarness {
+class StreamResumeTest : public StreamHarness {
 protected:
     StreamResumeTest() {
-        std::filesystem::create_directory(folder.File("videos"));
         http.RouteHead(kAddress, fakes::FakeReply::Page(kPlaylist));
         http.Route(kAddress, fakes::FakeReply::Page(kPlaylist));
         http.Route("http://tv.example/a.ts", fakes::FakeReply::Page("AA"));
@@ -44,14 +36,6 @@ protected:
     static constexpr const char* kAddress = "http://tv.example/show.m3u8";
     static constexpr const char* kPlaylist =
         "#EXTM3U\n#EXTINF:2,\na.ts\n#EXTINF:2,\nb.ts\n#EXT-X-ENDLIST\n";
-    NoParsers parsers;
-    JobServices streams = [this] {
-        JobServices with = services;
-        with.html_parsers = &parsers;
-        with.reads_other_sites = [] { return true; };
-        return with;
-    }();
-    DownloadRun stream_run{streams};
     list::ItemKey key = 0;
 };
 
