@@ -247,8 +247,8 @@ void HlsDownload::NoteDurations(const hls::MediaPlaylist& playlist) {
 
 // Progress, with the playing time of what is written.
 void HlsDownload::Tell(PieceDownload::Progress progress) {
-    if (progress.written < elapsed_ms_.size()) progress.done_ms = elapsed_ms_[progress.written];
-    progress.total_ms = elapsed_ms_.empty() ? 0 : elapsed_ms_.back();
+    progress.done_ms = PlayingTimeOf(progress.written);
+    progress.total_ms = PlayingTimeOf(plan_.pieces);
     on_progress_(progress);
 }
 

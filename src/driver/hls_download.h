@@ -12,6 +12,7 @@
 #include "platform/piece_cipher.h"
 #include "transfer/download_file.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -72,6 +73,10 @@ public:
     // The temporary file; empty before it is made.
     const std::string& TemporaryPath() const { return file_.Path(); }
     int64_t OnDisk() const { return file_.OnDisk(); }
+    // The playing time of the first `pieces` pieces, after the plan.
+    int64_t PlayingTimeOf(size_t pieces) const {
+        return elapsed_ms_.empty() ? 0 : elapsed_ms_[std::min(pieces, elapsed_ms_.size() - 1)];
+    }
     // The sound's file, when the sound comes apart; empty before it is made.
     const std::string& SoundPath() const { return sound_file_.Path(); }
 

@@ -152,7 +152,9 @@ ItemJob::ItemJob(JobServices& services, list::ItemKey key, std::function<void()>
 void ItemJob::Enter(Step next, StepWork work, const ItemChange& with) {
     const std::optional<ItemState> before = StateIn(step_);
     const std::optional<ItemState> after = StateIn(next);
-    Trace([&] { return std::string(StepName(step_)) + " -> " + StepName(next); });
+    if (next != step_) {
+        Trace([&] { return std::string(StepName(step_)) + " -> " + StepName(next); });
+    }
     work_ = std::move(work);
     step_ = next;
     if (!with && (!after || after == before)) return;
@@ -522,6 +524,8 @@ void ItemJob::OnPlaylistRead(const std::string& link, const std::string& title,
                 : StreamMark({earlier ? earlier->written : 0, plan.pieces, plan.fingerprint});
         i.size_kind = SizeKind::kStreamed;
         i.total_size = 0;
+        i.rare->stream_done_ms = hls.PlayingTimeOf(earlier ? earlier->written : 0);
+        i.rare->stream_total_ms = hls.PlayingTimeOf(plan.pieces);
     });
 }
 

@@ -68,6 +68,13 @@ TEST_F(StreamResumeTest, StopKeepsTheWholePiecesAndStartGoesOnFromTheNext) {
     ASSERT_EQ(Status(key), "Cancelled");
     EXPECT_EQ(http.OpenCount(), 0) << "every piece's request ends";
     EXPECT_EQ(Item(key).rare->kept, 2);
+    http.Route("http://tv.example/b.ts", fakes::FakeReply::Of(fakes::FakeReply::Kind::kSilent));
+    queue.Modify(key, [](list::DownloadItem& i) { i.state = list::ItemState::kWaiting; });
+    stream_run.Start();
+    Settle();
+    EXPECT_EQ(Status(key), "50") << "the pieces kept count from the start";
+    stream_run.Stop();
+    Settle();
     http.Route("http://tv.example/b.ts", fakes::FakeReply::Page("BB"));
     RunAgain();
     ASSERT_EQ(Status(key), "Complete") << list::ReasonText(Item(key));
