@@ -22,6 +22,12 @@ constexpr uint64_t kPatternPeriod = 251;
 constexpr size_t kSendSlice = 256 * 1024;
 // A paced body goes out in slices this small, each at its due time.
 constexpr uint64_t kPacedSlice = 64 * 1024;
+// Under the limit on each connection, a slice goes when the limit would have
+// carried it all: no answer ends before its size allows.
+constexpr size_t kLimitedSlice = 16 * 1024;
+// A client that reads too slowly for the limit may catch up on this much of
+// the time it lost, no more, as with a server's token bucket.
+constexpr std::chrono::milliseconds kMostCatchUp{20};
 constexpr size_t kMaxRequestHead = 64 * 1024;
 constexpr std::string_view kHeadEnd = "\r\n\r\n";
 
@@ -196,6 +202,11 @@ void LoopbackServer::ServeFile(const std::string& target, const ServedFile& file
     files_[target] = {std::make_unique<ServedFile>(file), 0};
 }
 
+void LoopbackServer::ServeOthers(Answerer answerer) {
+    std::lock_guard lock(mutex_);
+    answerer_ = std::move(answerer);
+}
+
 void LoopbackServer::Release() {
     {
         std::lock_guard lock(mutex_);
@@ -258,7 +269,8 @@ void LoopbackServer::ServeConnection(int fd, int number) {
         const bool http = !request.method.empty();
         Record(request);
         if (!http) break;
-        Answer answer;
+        std::optional<Answer> answer;
+        Answerer answerer;
         {
             std::lock_guard lock(mutex_);
             const auto found = answers_.find(request.target);
@@ -267,11 +279,15 @@ void LoopbackServer::ServeConnection(int fd, int number) {
                 const bool whole_get = request.method == "GET" && !request.Header("Range");
                 answer = AnswerForFile(*file->second.first, request, file->second.second == 0);
                 if (whole_get) ++file->second.second;
+            } else if (found != answers_.end()) {
+                answer = found->second;
             } else {
-                answer = found != answers_.end() ? found->second : Answer::Http(404, "Not Found");
+                answerer = answerer_;
             }
         }
-        if (!RunAnswer(fd, request, answer) || !answer.keep_alive_) break;
+        if (!answer && answerer) answer = answerer(request);
+        if (!answer) answer = Answer::Http(404, "Not Found");
+        if (!RunAnswer(fd, request, *answer) || !answer->keep_alive_) break;
     }
     // An orderly close: the end of the answer, then whatever the client still
     // sends (a request on a connection it meant to reuse) is read and dropped
@@ -308,21 +324,23 @@ bool LoopbackServer::ReadRequest(int fd, int number, std::string& pending, Reque
 
 bool LoopbackServer::RunAnswer(int fd, const Request& request, const Answer& answer) {
     const bool head = request.method == "HEAD";
+    Pace limit{connection_limit_, std::chrono::steady_clock::now()};
+    Pace* pace = limit.bytes_per_second > 0 ? &limit : nullptr;
     for (const Answer::Step& step : answer.steps_) {
         switch (step.kind) {
             case Answer::Step::Kind::kHead:
-                if (!SendAll(fd, step.bytes.data(), step.bytes.size())) return false;
+                if (!SendAll(fd, step.bytes.data(), step.bytes.size(), pace)) return false;
                 break;
             case Answer::Step::Kind::kBody:
                 if (head) return true; // the answer to a HEAD ends where the body begins
-                if (!SendAll(fd, step.bytes.data(), step.bytes.size())) {
+                if (!SendAll(fd, step.bytes.data(), step.bytes.size(), pace)) {
                     ClientClosed(request);
                     return false;
                 }
                 break;
             case Answer::Step::Kind::kGenerated:
                 if (head) return true;
-                if (!SendGenerated(fd, step.count, step.first)) {
+                if (!SendGenerated(fd, step.count, step.first, pace)) {
                     ClientClosed(request);
                     return false;
                 }
@@ -359,7 +377,28 @@ bool LoopbackServer::RunAnswer(int fd, const Request& request, const Answer& ans
     return true;
 }
 
-bool LoopbackServer::SendAll(int fd, const char* bytes, size_t count) {
+void LoopbackServer::Pace::WaitForRoom(size_t bytes) {
+    sent += bytes;
+    const std::chrono::duration<double> carried(static_cast<double>(sent) /
+                                                static_cast<double>(bytes_per_second));
+    const auto due = start + std::chrono::duration_cast<std::chrono::nanoseconds>(carried);
+    const auto now = std::chrono::steady_clock::now();
+    if (now > due + kMostCatchUp) start += now - due - kMostCatchUp;
+    std::this_thread::sleep_until(due);
+}
+
+bool LoopbackServer::SendAll(int fd, const char* bytes, size_t count, Pace* pace) {
+    if (pace != nullptr) {
+        // Slice by slice, each when the limit has room for it.
+        while (count > 0) {
+            const size_t slice = std::min(count, kLimitedSlice);
+            pace->WaitForRoom(slice);
+            if (!SendAll(fd, bytes, slice)) return false;
+            bytes += slice;
+            count -= slice;
+        }
+        return true;
+    }
     while (count > 0) {
         const ssize_t sent = ::send(fd, bytes, count, MSG_NOSIGNAL);
         if (sent < 0 && errno == EINTR) continue;
@@ -370,13 +409,13 @@ bool LoopbackServer::SendAll(int fd, const char* bytes, size_t count) {
     return true;
 }
 
-bool LoopbackServer::SendGenerated(int fd, uint64_t count, uint64_t first) {
+bool LoopbackServer::SendGenerated(int fd, uint64_t count, uint64_t first, Pace* pace) {
     const std::vector<char>& pattern = Pattern();
     uint64_t position = first;
     const uint64_t end = first + count;
     while (position < end) {
         const size_t slice = static_cast<size_t>(std::min<uint64_t>(kSendSlice, end - position));
-        if (!SendAll(fd, pattern.data() + position % kPatternPeriod, slice)) return false;
+        if (!SendAll(fd, pattern.data() + position % kPatternPeriod, slice, pace)) return false;
         body_bytes_sent_ += slice;
         position += slice;
     }

@@ -123,6 +123,15 @@ public:
     // Serves a file at this target as a plain HTTP server would (see
     // served_file.h), in place of any answer the target had.
     void ServeFile(const std::string& target, const ServedFile& file);
+    // Answers the requests for targets without an answer or file of their
+    // own with what `answerer` makes of them, on the connection's thread:
+    // a server of many generated targets. It making none is an empty 404.
+    using Answerer = std::function<std::optional<Answer>(const Request& request)>;
+    void ServeOthers(Answerer answerer);
+    // Holds each connection to `bytes_per_second`, heads and bodies alike,
+    // as a server that limits its clients does (PacedBody and Trickle keep
+    // their own pace). 0, as at first, sends as fast as the client takes.
+    void LimitEachConnection(uint64_t bytes_per_second) { connection_limit_ = bytes_per_second; }
     // The body bytes sent so far, to every request.
     uint64_t BodyBytesSent() const { return body_bytes_sent_; }
     // Lets one WaitForRelease step go on (the next that waits, or comes).
@@ -140,12 +149,21 @@ public:
     void SetCloseListener(std::function<void(const Request& request)> listener);
 
 private:
+    // What one answer has sent, under the limit on each connection.
+    struct Pace {
+        uint64_t bytes_per_second = 0;
+        std::chrono::steady_clock::time_point start;
+        uint64_t sent = 0;
+        // Waits until the limit has room for `bytes` more.
+        void WaitForRoom(size_t bytes);
+    };
+
     void AcceptConnections();
     void ServeConnection(int fd, int number);
     bool ReadRequest(int fd, int number, std::string& pending, Request& request);
     bool RunAnswer(int fd, const Request& request, const Answer& answer);
-    bool SendAll(int fd, const char* bytes, size_t count);
-    bool SendGenerated(int fd, uint64_t count, uint64_t first);
+    bool SendAll(int fd, const char* bytes, size_t count, Pace* pace = nullptr);
+    bool SendGenerated(int fd, uint64_t count, uint64_t first, Pace* pace);
     bool SendPaced(int fd, uint64_t count, uint64_t bytes_per_second);
     void Record(Request request);
     void HoldUntilClientCloses(int fd, const Request& request);
@@ -163,6 +181,8 @@ private:
     int releases_ = 0;
     std::map<std::string, Answer> answers_;
     std::map<std::string, std::pair<std::unique_ptr<ServedFile>, int>> files_;
+    Answerer answerer_;
+    std::atomic<uint64_t> connection_limit_{0};
     std::atomic<uint64_t> body_bytes_sent_{0};
     std::vector<Request> requests_;
     std::vector<int> closed_by_client_;
