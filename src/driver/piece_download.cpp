@@ -50,6 +50,9 @@ void PieceDownload::OnPiece(size_t index, transfer::PieceFetch::Result result) {
     if (!result.outcome.IsComplete()) return Fail(result.outcome.failure());
     waiting_bytes_ += result.body.size();
     waiting_[index] = std::move(result.body);
+    // The next piece is asked for before this one is written: the
+    // connection is not left idle while the disk takes it.
+    AskForMore();
     WriteWhatIsReady();
 }
 
