@@ -436,7 +436,11 @@ Outcome ItemJob::SettleWholeFile(const std::string& temporary, int64_t on_disk) 
         });
         return Outcome::Failed(claimed.failure());
     }
+    // Complete in the same change: an item that no longer owns its temporary
+    // file but is still under way would start afresh after a crash, beside
+    // the file it finished.
     Change([&](DownloadItem& i) {
+        i.state = ItemState::kComplete;
         list::ForgetKeptFile(i);
         ForgetStreamTime(i);
         i.name = claimed.value();

@@ -4,10 +4,14 @@
 // start-up; then it lists the addresses given with --add, or runs the list
 // to its end with --run.
 //
-// With --kill-after-writes K (or --kill-after-blocks K) it kills itself with
-// SIGKILL right after the K-th write of the store (or the K-th block of a
-// video it takes in), first noting in the --report file whether a video was
-// being transferred.
+// Addresses of no supported site are read too, streamed videos (HLS) among
+// them; nothing here runs ffmpeg, so a stream's pieces are kept as they are.
+//
+// With --kill-after-writes K (or --kill-after-blocks K, --kill-after-pieces K)
+// it kills itself with SIGKILL right after the K-th write of the store (the
+// K-th block of a video it takes in, the K-th batch of a stream's pieces
+// written or its last, before the store hears of it), first noting in the
+// --report file whether a video was being transferred or streamed.
 //
 // With --break-list-at-block K it takes the list away at the K-th block: it
 // removes the files in the --data folder, makes the folder read-only and
@@ -17,12 +21,15 @@
 // ends with kCannotBreak where no folder can be made read-only for it.
 #include "curl/curl_client.h"
 #include "driver/download_run.h"
+#include "driver/hls_download.h"
 #include "driver/part_files.h"
+#include "html/libxml_html_parser.h"
 #include "list/add_video_url.h"
 #include "list/list_keeper.h"
 #include "platform/http_client.h"
 #include "platform/list_store.h"
 #include "qt/qt_clock.h"
+#include "resolve/site_index.h"
 #include "shell/keeping_notices.h"
 #include "sqlite/sqlite_list_store.h"
 
@@ -39,6 +46,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -57,6 +65,12 @@ public:
         : remaining_(remaining), action_(std::move(action)) {}
     void Pass() {
         if (remaining_ <= 0 || --remaining_ > 0) return;
+        action_();
+    }
+    // Runs the action now, unless it ran or the countdown is off.
+    void Reach() {
+        if (remaining_ <= 0) return;
+        remaining_ = 0;
         action_();
     }
 
@@ -141,6 +155,33 @@ private:
     std::function<void()> on_block_;
 };
 
+// Passes `point` each time a stream under way counts more pieces written,
+// and reaches it once all are (by this run or an earlier one); the keeper,
+// which hears of the change later, has not yet written it then.
+class PieceBatches : public list::QueueObserver {
+public:
+    PieceBatches(list::DownloadQueue& queue, Countdown& point) : queue_(queue), point_(point) {
+        queue_.AddObserver(this);
+    }
+    ~PieceBatches() override { queue_.RemoveObserver(this); }
+
+private:
+    void OnChanged(int position, unsigned) override {
+        const list::DownloadItem& item = queue_.At(position);
+        const auto mark = driver::ReadStreamMark(item.rare->validator);
+        if (!mark || item.state != list::ItemState::kDownloading) return;
+        const auto [last, fresh] = written_.try_emplace(item.key, mark->written);
+        if (!fresh && last->second == mark->written) return;
+        last->second = mark->written;
+        if (mark->written == mark->total) return point_.Reach();
+        if (!fresh) point_.Pass();
+    }
+
+    list::DownloadQueue& queue_;
+    Countdown& point_;
+    std::map<list::ItemKey, size_t> written_;
+};
+
 // Makes a folder read-only for this process, and writable again. Root, whom
 // folder modes do not stop, gets a read-only bind mount in a mount namespace
 // of the process's own, which must be made before any thread starts.
@@ -180,6 +221,7 @@ struct Options {
     bool run = false;
     long kill_after_writes = 0;
     long kill_after_blocks = 0;
+    long kill_after_pieces = 0;
     long break_list_at_block = 0;
 };
 
@@ -200,6 +242,7 @@ Options Parse(int argc, char* argv[]) {
         if (name == "--add-then") options.adds_then.push_back(value);
         if (name == "--kill-after-writes") options.kill_after_writes = std::stol(value);
         if (name == "--kill-after-blocks") options.kill_after_blocks = std::stol(value);
+        if (name == "--kill-after-pieces") options.kill_after_pieces = std::stol(value);
         if (name == "--break-list-at-block") options.break_list_at_block = std::stol(value);
     }
     return options;
@@ -231,9 +274,10 @@ int Run(const Options& options) {
     const auto note = [&] {
         const std::optional<list::ItemKey> key = run ? run->CurrentItem() : std::nullopt;
         const list::DownloadItem* item = key ? queue.Find(*key) : nullptr;
+        const bool stream = item != nullptr && item->site == resolve::kSiteGeneral;
         const bool transfer = item != nullptr && item->state == list::ItemState::kDownloading;
-        std::ofstream(options.report, std::ios::app)
-            << (transfer ? "transfer\n" : "other\n") << "received " << received_ << "\n";
+        const char* what = stream ? "stream\n" : transfer ? "transfer\n" : "other\n";
+        std::ofstream(options.report, std::ios::app) << what << "received " << received_ << "\n";
     };
     const auto kill = [&] {
         note();
@@ -246,7 +290,8 @@ int Run(const Options& options) {
         }
         if (!MakeReadOnly(options.data) || !IsReadOnly(options.data)) std::_Exit(kCannotBreak);
         broken = true;
-        for (const std::string& address : options.adds_then) list::AddVideoURL(queue, address);
+        for (const std::string& address : options.adds_then)
+            list::AddVideoURL(queue, address, true);
     };
     const auto mend = [&] {
         if (broken && !MakeWritable(options.data)) std::_Exit(kCannotBreak);
@@ -254,6 +299,9 @@ int Run(const Options& options) {
     };
     Countdown writes(options.kill_after_writes, kill);
     Countdown blocks(options.kill_after_blocks, kill);
+    Countdown pieces(options.kill_after_pieces, kill);
+    // Before the keeper: it hears of each batch after this.
+    PieceBatches batches(queue, pieces);
     Countdown breaking(options.break_list_at_block, take_away);
     sqlite::SqliteListStore sqlite_store(options.data + "/downloads.db");
     KillingStore store(sqlite_store, writes);
@@ -267,10 +315,13 @@ int Run(const Options& options) {
     NewsToReport news(options.report, mend);
     keeper.SetListener(&news);
     driver::PartFiles part_files(queue);
-    run = std::make_unique<driver::DownloadRun>(
-        driver::JobServices{queue, http, clock, [&] { return options.videos; }});
+    html::LibxmlHtmlParserFactory parsers;
+    driver::JobServices services{queue, http, clock, [&] { return options.videos; }};
+    services.html_parsers = &parsers;
+    services.reads_other_sites = [] { return true; };
+    run = std::make_unique<driver::DownloadRun>(services);
     if (keeper.Restore()) part_files.RemoveStrays(options.videos, "");
-    for (const std::string& address : options.adds) list::AddVideoURL(queue, address);
+    for (const std::string& address : options.adds) list::AddVideoURL(queue, address, true);
     if (options.run) {
         QuitWhenDone quit;
         run->AddObserver(&quit);

@@ -1,9 +1,12 @@
-// Kills the program's engine and store at thirty points drawn from a printed
-// seed: right after a write of the store, or right after a block of a video
-// came in. After every restart the kept list must be whole, every finished
-// file exact and every temporary file owned; at the end every video is there,
-// byte for byte. Set TARNWICK_CRASH_SEED to replay a run.
+// Kills the program's engine and store at forty points drawn from a printed
+// seed: right after a write of the store, right after a block of a video
+// came in, or, while a streamed video is unfinished, right after a batch of
+// its pieces was written. After every restart the kept list must be whole,
+// every finished file exact, every temporary file owned and every byte it
+// counts on disk and the video's; at the end every video is there, byte for
+// byte. Set TARNWICK_CRASH_SEED to replay a run.
 #include "child_process.h"
+#include "driver/hls_download.h"
 #include "list/download_item.h"
 #include "platform/list_store.h"
 #include "sqlite/sqlite_list_store.h"
@@ -13,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -30,16 +34,33 @@ namespace fs = std::filesystem;
 using test_support::ServedFile;
 
 constexpr int kVideos = 20;
-constexpr int kKills = 30;
+// Streamed videos, listed first, of 20, 28 and 36 pieces.
+constexpr int kStreams = 3;
+constexpr int kItems = kVideos + kStreams;
+constexpr int kKills = 40;
+// The piece in the middle of each stream sends its last byte after about 1.2
+// seconds: the pieces before it reach the store while the stream goes on,
+// since the keeper writes progress once a second.
+constexpr uint64_t kSlowPieceSize = 64 * 1024 + 1;
+constexpr uint64_t kSlowPiecePace = 54000;
 constexpr const char* kPartSuffix = ".tarnwick.part";
 // What one kill may cost the program again: the bytes the transfer had
 // gathered for its next write.
 constexpr uint64_t kWriteBuffer = 256 * 1024;
 
+// A streamed video as served: its pieces, one after another, and where each ends.
+struct Stream {
+    std::string address;
+    std::string bytes;
+    std::vector<uint64_t> ends;
+    uint64_t playlist_size = 0;
+};
+
 class CrashTortureTest : public testing::Test {
 protected:
     CrashTortureTest() {
         fs::create_directory(videos_);
+        for (int i = 0; i < kStreams; ++i) ServeStream(i);
         for (int i = 0; i < kVideos; ++i) {
             ServedFile video;
             video.size = 1000000 + static_cast<uint64_t>(i) * 150001;
@@ -55,6 +76,40 @@ protected:
         }
     }
 
+    void ServeStream(int index) {
+        const std::string folder = "/hls" + std::to_string(index) + "/";
+        const int count = 20 + 8 * index;
+        Stream stream;
+        std::string playlist = "#EXTM3U\n#EXT-X-TARGETDURATION:2\n";
+        for (int i = 0; i < count; ++i) {
+            const std::string piece = folder + std::to_string(i) + ".ts";
+            ServedFile bytes;
+            if (i == count / 2) {
+                bytes.size = kSlowPieceSize;
+                server_.Serve(piece, test_support::Answer()
+                                         .Head("HTTP/1.1 200 OK\r\nContent-Length: " +
+                                               std::to_string(kSlowPieceSize) + "\r\n\r\n")
+                                         .PacedBody(kSlowPieceSize, kSlowPiecePace));
+            } else {
+                bytes.size = 4000 + static_cast<uint64_t>(i * 7919 + index * 104729) % 45000;
+                bytes.offset = static_cast<uint64_t>(i * 37 + index * 101);
+                server_.ServeFile(piece, bytes);
+            }
+            stream.bytes += test_support::FileBytes(bytes);
+            stream.ends.push_back(stream.bytes.size());
+            playlist += "#EXTINF:2,\n" + std::to_string(i) + ".ts\n";
+        }
+        playlist += "#EXT-X-ENDLIST\n";
+        const std::string address = folder + "stream" + std::to_string(index) + ".m3u8";
+        server_.Serve(address,
+                      test_support::Answer::Http(
+                          200, "OK", {"Content-Type: application/vnd.apple.mpegurl"}, playlist));
+        stream.address = server_.Url(address);
+        stream.playlist_size = playlist.size();
+        total_ += stream.bytes.size() + playlist.size();
+        streams_by_name_["stream" + std::to_string(index) + ".ts"] = std::move(stream);
+    }
+
     ChildEnd Child(std::vector<std::string> arguments) {
         arguments.insert(arguments.end(),
                          {"--data", data_, "--videos", videos_, "--report", report_});
@@ -63,6 +118,10 @@ protected:
 
     std::vector<std::string> Addresses() const {
         std::vector<std::string> addresses;
+        for (const auto& [name, stream] : streams_by_name_) {
+            addresses.push_back("--add");
+            addresses.push_back(stream.address);
+        }
         for (const auto& [name, video] : videos_by_name_) {
             addresses.push_back("--add");
             addresses.push_back(server_.Url("/putfile.com/" + name));
@@ -83,13 +142,20 @@ protected:
             addresses.insert(item.page_address);
             if (!item.temporary_path.empty()) temporary_paths.insert(item.temporary_path);
         }
-        EXPECT_EQ(items.size(), static_cast<size_t>(kVideos)) << "an item was lost or doubled";
-        EXPECT_EQ(addresses.size(), static_cast<size_t>(kVideos));
+        EXPECT_EQ(items.size(), static_cast<size_t>(kItems)) << "an item was lost or doubled";
+        EXPECT_EQ(addresses.size(), static_cast<size_t>(kItems));
+        for (const platform::StoredItem& item : items) CheckKeptBytes(item);
         for (const auto& entry : fs::directory_iterator(videos_)) {
             const std::string name = entry.path().filename().string();
             if (name.ends_with(kPartSuffix)) {
                 EXPECT_EQ(temporary_paths.count(entry.path().string()), 1u)
                     << name << " belongs to no listed item";
+                continue;
+            }
+            if (const auto stream = streams_by_name_.find(name); stream != streams_by_name_.end()) {
+                EXPECT_TRUE(test_support::ReadWholeFile(entry.path().string()) ==
+                            stream->second.bytes)
+                    << name << " is not its pieces byte for byte";
                 continue;
             }
             const auto video = videos_by_name_.find(name);
@@ -102,6 +168,43 @@ protected:
                 << name << " is not its video byte for byte";
         }
         return items;
+    }
+
+    // The bytes an item counts are on disk in its temporary file, and they are
+    // its video's first bytes; a stream's end where a piece ends, the one its
+    // mark names.
+    void CheckKeptBytes(const platform::StoredItem& item) {
+        if (item.temporary_path.empty() || item.received == 0) return;
+        SCOPED_TRACE(item.page_address);
+        const Stream* stream = StreamAt(item.page_address);
+        const std::string video =
+            stream != nullptr ? stream->bytes
+                              : test_support::FileBytes(videos_by_name_.at(item.page_address.substr(
+                                    item.page_address.find_last_of('/') + 1)));
+        const std::string on_disk = test_support::ReadWholeFile(item.temporary_path);
+        const auto kept = static_cast<size_t>(item.received);
+        ASSERT_LE(kept, on_disk.size()) << "bytes counted that are not on disk";
+        EXPECT_TRUE(on_disk.compare(0, kept, video, 0, kept) == 0) << "bytes of another video";
+        if (stream == nullptr) return;
+        const std::optional<driver::StreamProgress> mark = driver::ReadStreamMark(item.validator);
+        ASSERT_TRUE(mark.has_value()) << "pieces kept without their mark: " << item.validator;
+        ASSERT_EQ(mark->total, stream->ends.size());
+        ASSERT_GT(mark->written, 0u);
+        EXPECT_EQ(kept, stream->ends[mark->written - 1]) << "not the pieces its mark names";
+    }
+
+    const Stream* StreamAt(const std::string& address) const {
+        for (const auto& [name, stream] : streams_by_name_) {
+            if (stream.address == address) return &stream;
+        }
+        return nullptr;
+    }
+
+    bool AStreamIsUnfinished(const std::vector<platform::StoredItem>& items) const {
+        return std::any_of(items.begin(), items.end(), [this](const platform::StoredItem& item) {
+            return StreamAt(item.page_address) != nullptr &&
+                   item.state != static_cast<int>(list::ItemState::kComplete);
+        });
     }
 
     int RangeRequests() const {
@@ -118,6 +221,7 @@ protected:
     const std::string report_ = folder_.File("kills");
     test_support::LoopbackServer server_;
     std::map<std::string, ServedFile> videos_by_name_;
+    std::map<std::string, Stream> streams_by_name_;
     uint64_t total_ = 0;
 };
 
@@ -129,31 +233,37 @@ TEST_F(CrashTortureTest, AKillAtAnyPointCostsNothingButTheTimeItWasDown) {
     std::mt19937 random(seed);
 
     ASSERT_EQ(Child(Addresses()).status, 0);
-    CheckState("after listing");
+    std::vector<platform::StoredItem> items = CheckState("after listing");
     int kills = 0;
     for (int round = 0; round < kKills; ++round) {
-        const bool by_blocks = random() % 2 == 0;
-        const long k = by_blocks ? std::uniform_int_distribution<long>(1, 120)(random)
-                                 : std::uniform_int_distribution<long>(1, 8)(random);
-        const ChildEnd end =
-            Child({"--run", by_blocks ? "--kill-after-blocks" : "--kill-after-writes",
-                   std::to_string(k)});
+        // Half of the rounds at piece batches while they come; past the
+        // streams, such a round would run the whole list.
+        const bool streaming = AStreamIsUnfinished(items) && random() % 2 == 0;
+        const auto kind = streaming ? 2 : random() % 2;
+        const char* point = kind == 0   ? "--kill-after-blocks"
+                            : kind == 1 ? "--kill-after-writes"
+                                        : "--kill-after-pieces";
+        const long k = std::uniform_int_distribution<long>(1, kind == 0   ? 120
+                                                              : kind == 1 ? 8
+                                                                          : 24)(random);
+        const ChildEnd end = Child({"--run", point, std::to_string(k)});
         ASSERT_TRUE(end.Killed() || end.status == 0) << "round " << round;
         kills += end.Killed() ? 1 : 0;
         // The restart: what a started program finds.
         ASSERT_EQ(Child({}).status, 0);
-        CheckState("after round " + std::to_string(round));
+        items = CheckState("after round " + std::to_string(round));
     }
 
     ASSERT_EQ(Child({"--run"}).status, 0);
     ASSERT_EQ(Child({}).status, 0);
-    const std::vector<platform::StoredItem> items = CheckState("at the end");
+    items = CheckState("at the end");
     std::set<std::string> files;
     for (const auto& entry : fs::directory_iterator(videos_)) {
         files.insert(entry.path().filename().string());
     }
     std::set<std::string> names;
     for (const auto& [name, video] : videos_by_name_) names.insert(name);
+    for (const auto& [name, stream] : streams_by_name_) names.insert(name);
     EXPECT_EQ(files, names) << "every video, byte for byte, and nothing else";
     for (const platform::StoredItem& item : items) {
         EXPECT_EQ(item.state, static_cast<int>(list::ItemState::kComplete)) << item.page_address;
@@ -161,9 +271,11 @@ TEST_F(CrashTortureTest, AKillAtAnyPointCostsNothingButTheTimeItWasDown) {
 
     std::ifstream report(report_);
     int during_transfer = 0;
+    int during_stream = 0;
     uint64_t received = 0;
     for (std::string line; std::getline(report, line);) {
         during_transfer += line == "transfer";
+        during_stream += line == "stream";
         if (line.starts_with("received ")) received += std::stoull(line.substr(9));
     }
     // What the program took in twice, and what the server sent twice: the
@@ -171,13 +283,23 @@ TEST_F(CrashTortureTest, AKillAtAnyPointCostsNothingButTheTimeItWasDown) {
     const uint64_t twice = received - total_;
     const uint64_t sent_twice = server_.BodyBytesSent() - total_;
     std::printf(
-        "kills: %d, %d of them during a transfer; Range requests: %d\n"
+        "kills: %d, %d of them during a transfer, %d during a stream; Range requests: %d\n"
         "bytes fetched twice: %llu (%.1f KiB per kill); sent twice by the server, "
         "those in flight at a kill included: %llu\n",
-        kills, during_transfer, RangeRequests(), static_cast<unsigned long long>(twice),
+        kills, during_transfer, during_stream, RangeRequests(),
+        static_cast<unsigned long long>(twice),
         kills > 0 ? static_cast<double>(twice) / 1024 / kills : 0.0,
         static_cast<unsigned long long>(sent_twice));
-    EXPECT_LE(twice, static_cast<uint64_t>(kills) * kWriteBuffer) << "more than a buffer a kill";
+    // A stream goes on from the pieces the store last heard of, which may be
+    // none: a kill during one costs it again at most, with its playlist.
+    uint64_t largest_stream = 0;
+    for (const auto& [name, stream] : streams_by_name_) {
+        largest_stream =
+            std::max<uint64_t>(largest_stream, stream.bytes.size() + stream.playlist_size);
+    }
+    EXPECT_LE(twice, static_cast<uint64_t>(kills - during_stream) * kWriteBuffer +
+                         static_cast<uint64_t>(during_stream) * largest_stream)
+        << "more than a buffer a kill, or a stream a kill during one";
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include "list/reason_texts.h"
 
 #include <filesystem>
+#include <string>
+#include <utility>
 
 namespace tarnwick::driver {
 namespace {
@@ -94,6 +96,36 @@ TEST_F(StreamResumeTest, PiecesOfAnotherPlaylistStartAfresh) {
     ASSERT_EQ(Status(key), "Complete") << list::ReasonText(Item(key));
     EXPECT_EQ(test_support::ReadWholeFile(VideoPath("show.ts")), "AACCBB");
     EXPECT_FALSE(std::filesystem::exists(kept));
+}
+
+// Counts the changes that leave an item under way although its finished file
+// already has its name: a list kept at such a change would download it again.
+class FinishedButUnderWay : public list::QueueObserver {
+public:
+    FinishedButUnderWay(list::DownloadQueue& queue, std::string folder)
+        : queue_(queue), folder_(std::move(folder)) {
+        queue_.AddObserver(this);
+    }
+    ~FinishedButUnderWay() override { queue_.RemoveObserver(this); }
+    int count = 0;
+
+private:
+    void OnChanged(int position, unsigned) override {
+        const list::DownloadItem& item = queue_.At(position);
+        count += item.state != list::ItemState::kComplete && !item.name.empty() &&
+                 item.rare->temporary_path.empty() &&
+                 std::filesystem::exists(folder_ + "/" + item.name);
+    }
+    list::DownloadQueue& queue_;
+    std::string folder_;
+};
+
+TEST_F(StreamResumeTest, TheFileTakesItsNameInTheChangeThatCompletesTheItem) {
+    http.Route("http://tv.example/b.ts", fakes::FakeReply::Page("BB"));
+    FinishedButUnderWay watch(queue, folder.File("videos"));
+    RunOnce();
+    ASSERT_EQ(Status(key), "Complete") << list::ReasonText(Item(key));
+    EXPECT_EQ(watch.count, 0);
 }
 
 TEST(StreamMark, ReadsBackWhatItWroteAndNothingElse) {
