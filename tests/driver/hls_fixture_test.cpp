@@ -47,15 +47,11 @@ protected:
     test_support::TempFolder streams;
     HlsFixture fixture;
     qt::QtChildProcesses children;
-    DownloadRun joining_run{{.queue = queue,
-                             .http = http,
-                             .clock = clock,
-                             .download_folder = [this] { return Videos(); },
-                             .html_parsers = &parsers,
-                             .reads_other_sites = [] { return true; },
-                             .files = files,
-                             .cipher = &cipher,
-                             .children = &children}};
+    DownloadRun joining_run{[this] {
+        JobServices with = services;
+        with.children = &children;
+        return with;
+    }()};
 };
 
 class PlayedStreamTest : public HlsFixtureTest {};

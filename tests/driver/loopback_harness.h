@@ -101,14 +101,15 @@ protected:
     // The system's own calls unless a test makes it refuse some.
     test_support::FakeFileSystem files;
     crypto::OpenSslPieceCipher cipher;
-    DownloadRun run{{.queue = queue,
-                     .http = http,
-                     .clock = clock,
-                     .download_folder = [this] { return Videos(); },
-                     .html_parsers = &parsers,
-                     .reads_other_sites = [] { return true; },
-                     .files = files,
-                     .cipher = &cipher}};
+    JobServices services{.queue = queue,
+                         .http = http,
+                         .clock = clock,
+                         .download_folder = [this] { return Videos(); },
+                         .html_parsers = &parsers,
+                         .reads_other_sites = [] { return true; },
+                         .files = files,
+                         .cipher = &cipher};
+    DownloadRun run{services};
 };
 
 } // namespace tarnwick::driver
