@@ -1,0 +1,109 @@
+// Reading the JSON that yt-dlp answers for a page ("-J"), and choosing from
+// it what to download: one file or HLS playlist, or a video and a sound part
+// to be joined. Text in, values out; running yt-dlp is done elsewhere.
+#pragma once
+
+#include "common/result.h"
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnwick::resolve {
+
+using HeaderMap = std::map<std::string, std::string>;
+
+// Playlists are read up to this many entries.
+inline constexpr size_t kMaxPlaylistEntries = 1000;
+
+// One way to have the video, as yt-dlp lists it. Texts that were absent (or
+// not texts) are empty; a codec is nullopt when absent, "none" when yt-dlp
+// says the format has no such stream.
+struct YtDlpFormat {
+    std::string format_id;
+    std::string url;
+    std::string protocol;
+    std::string ext;
+    std::optional<std::string> vcodec;
+    std::optional<std::string> acodec;
+    std::optional<int> height;
+    std::optional<double> tbr;
+    std::optional<std::int64_t> filesize;
+    std::optional<std::int64_t> filesize_approx;
+    // nullopt when the format names no headers of its own.
+    std::optional<HeaderMap> http_headers;
+};
+
+struct YtDlpAnswer {
+    bool is_playlist = false;
+    std::string title;
+    // The answer's own url, protocol, ext and http_headers.
+    YtDlpFormat own;
+    std::vector<YtDlpFormat> formats;
+    // A playlist's entries: their http(s) page addresses, in order.
+    std::vector<std::string> entries;
+};
+
+// Fails with kNoLinkInPage when the text is no JSON object. Members of the
+// wrong type count as absent.
+Result<YtDlpAnswer> ReadYtDlpAnswer(std::string_view json);
+
+enum class PartKind { kFile, kHls };
+
+struct DownloadPart {
+    std::string url;
+    HeaderMap headers;
+    PartKind kind = PartKind::kFile;
+    std::string ext;
+    std::string format_id;
+    // filesize, else filesize_approx, where known.
+    std::optional<std::int64_t> size;
+};
+
+struct YtDlpChoice {
+    // The combined format, or the video part of a pair.
+    DownloadPart video;
+    // The sound part when video and sound come separately and are to be joined.
+    std::optional<DownloadPart> audio;
+    // "mp4" or "mkv" for a pair: what the parts are joined into; else empty.
+    std::string join_container;
+    // The title with the chosen extension, fit for a file name.
+    std::string file_name;
+};
+
+// The best download the answer offers. Taken are formats whose url is
+// http(s) and whose protocol is http/https (a file) or m3u8/m3u8_native
+// (HLS); without a protocol, a url whose path ends in ".m3u8" is HLS, any
+// other a file. A format is combined unless a codec is "none"; one that names
+// both codecs ranks above one with a codec unknown. Combined formats rank by
+// container (mp4, webm, others), then height; at equal height a direct file
+// beats HLS (it resumes better), then tbr decides, then the later one listed.
+// With `can_join`, the best video-only and audio-only pair is chosen over a
+// combined format of lower height (or none); without it, only separate
+// formats fail with kSoundSeparate. Video-only formats rank by height first;
+// audio-only ones by fitting the video's container, then tbr. A pair joins
+// into mp4 when its codecs fit it (H.264, HEVC or AV1 with AAC), else mkv.
+// A lone video-only or audio-only format is taken when nothing pairs it. With no usable format at
+// all, or a playlist, the choice fails with kNoLinkInPage.
+Result<YtDlpChoice> ChooseDownload(const YtDlpAnswer& answer, bool can_join);
+
+// The last line of yt-dlp's error output that starts with "ERROR:", without
+// that prefix and surrounding blanks, cut to 200 characters; empty when none.
+std::string YtDlpErrorText(std::string_view stderr_text);
+
+// The release date in yt-dlp's version ("2023.03.04", nightly
+// "2024.12.13.232011"); nullopt when the output is no such version.
+std::optional<std::chrono::sys_days> YtDlpVersionDate(std::string_view version_output);
+
+// Whether a release of `version` is more than 90 days older than `today`.
+bool IsOld(std::chrono::sys_days version, std::chrono::sys_days today);
+
+// "Name: value" request lines. A header whose name is empty or holds a colon,
+// or whose name or value holds CR, LF or NUL, is dropped.
+std::vector<std::string> HeaderLines(const HeaderMap& headers);
+
+} // namespace tarnwick::resolve
