@@ -323,6 +323,8 @@ Result<YtDlpAnswer> ReadYtDlpAnswer(std::string_view json) {
     }
     YtDlpAnswer read;
     read.is_playlist = Text(answer, "_type") == "playlist";
+    const auto live = answer.find("is_live");
+    read.is_live = live != answer.end() && live->is_boolean() && live->get<bool>();
     read.title = Text(answer, "title");
     if (read.is_playlist) {
         read.entries = ReadEntries(answer);
@@ -335,6 +337,7 @@ Result<YtDlpAnswer> ReadYtDlpAnswer(std::string_view json) {
 
 Result<YtDlpChoice> ChooseDownload(const YtDlpAnswer& answer, bool can_join) {
     if (answer.is_playlist) return Unusable("yt-dlp answered a playlist, not a video");
+    if (answer.is_live) return Failure{Reason::kLiveStream};
     const std::vector<Candidate> candidates = Candidates(answer);
     const Candidate* combined = Best(candidates, Streams::kCombined, CombinedRank);
     const Candidate* video = Best(candidates, Streams::kVideoOnly, VideoRank);

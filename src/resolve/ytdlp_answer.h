@@ -40,6 +40,8 @@ struct YtDlpFormat {
 
 struct YtDlpAnswer {
     bool is_playlist = false;
+    // yt-dlp's `is_live`: a stream that is being broadcast, never taken.
+    bool is_live = false;
     std::string title;
     // The answer's own url, protocol, ext and http_headers.
     YtDlpFormat own;

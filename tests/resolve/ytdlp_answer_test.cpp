@@ -127,6 +127,15 @@ TEST(ReadYtDlpAnswerTest, ReadsFieldsOfTheRightTypeOnly) {
     EXPECT_EQ(choice.value().file_name, kEnterFileName);
 }
 
+TEST(ReadYtDlpAnswerTest, ALiveBroadcastIsNeverTaken) {
+    const Result<YtDlpAnswer> answer = ReadYtDlpAnswer(
+        R"({"is_live": true, "url": "https://h.test/live.m3u8", "protocol": "m3u8_native"})");
+    ASSERT_TRUE(answer);
+    const Result<YtDlpChoice> choice = ChooseDownload(answer.value(), true);
+    ASSERT_FALSE(choice);
+    EXPECT_EQ(choice.failure().reason, Reason::kLiveStream);
+}
+
 TEST(ReadYtDlpAnswerTest, PlaylistEntriesAreHttpAddressesUpToTheCap) {
     std::string entries = R"({"webpage_url":"https://s.test/w1","url":"id1"},{"url":"id2"},null,)";
     for (int i = 0; i < 1005; ++i)
