@@ -48,20 +48,14 @@ uint64_t FingerprintOf(const std::vector<StreamPiece>& pieces) {
     return hash;
 }
 
-// Creates `file` at the first free path `path` chooses.
+// A temporary file of ours at the first free path `path` chooses; a full
+// disk says so.
 Status CreateFirstFree(transfer::DownloadFile& file, const HlsDownload::PathChooser& path) {
-    constexpr int kAttempts = 100;
-    Status created = transfer::files::FileError(EEXIST);
-    for (int attempt = 1; attempt <= kAttempts && transfer::files::FailedWith(created, EEXIST);
-         ++attempt) {
-        created = file.Create(path(attempt));
-    }
-    if (!created) {
-        Failure failure = created.failure();
-        if (failure.system == std::errc::no_space_on_device) failure.reason = Reason::kDiskFull;
-        return failure;
-    }
-    return {};
+    Status created = file.CreateFirstFree(path);
+    if (created) return created;
+    Failure failure = created.failure();
+    if (failure.system == std::errc::no_space_on_device) failure.reason = Reason::kDiskFull;
+    return failure;
 }
 
 } // namespace

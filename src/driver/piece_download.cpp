@@ -100,8 +100,8 @@ void PieceDownload::WriteWhatIsReady() {
     if (wrote) {
         // What is on disk ends where a piece ends: the next try goes on from there.
         if (Status flushed = file_->Flush(); !flushed) return Fail(flushed.failure());
+        on_progress_({next_to_write_, pieces_.size(), file_->OnDisk()});
     }
-    if (wrote) on_progress_({next_to_write_, pieces_.size(), file_->OnDisk()});
     if (last) {
         const DoneHandler done = std::move(on_done_);
         return done(Outcome::Complete());

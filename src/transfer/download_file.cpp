@@ -20,6 +20,15 @@ Status DownloadFile::Create(const std::string& path) {
     return Opened(files::CreateNew(path), path, 0);
 }
 
+Status DownloadFile::CreateFirstFree(const std::function<std::string(int attempt)>& path) {
+    constexpr int kAttempts = 100;
+    Status created = files::FileError(EEXIST);
+    for (int attempt = 1; attempt <= kAttempts && files::FailedWith(created, EEXIST); ++attempt) {
+        created = Create(path(attempt));
+    }
+    return created;
+}
+
 Status DownloadFile::OpenToResume(const std::string& path, int64_t least) {
     Close();
     const Result<files::Resumable> opened = files::OpenToResume(path, least);

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ public:
 
     // Creates the file at `path`; fails with EEXIST where anything is.
     Status Create(const std::string& path);
+    // Creates the file at the first of up to 100 paths, `path(1)`, `path(2)`,
+    // ..., where nothing is.
+    Status CreateFirstFree(const std::function<std::string(int attempt)>& path);
     // Opens the temporary file of an earlier transfer to write on at its end,
     // when it is our regular file of at least `least` bytes; fails otherwise.
     Status OpenToResume(const std::string& path, int64_t least);

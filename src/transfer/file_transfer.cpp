@@ -181,7 +181,8 @@ void FileTransfer::OnAnswer(const platform::HttpAnswer& answer) {
 bool FileTransfer::BeginWhole(const platform::HttpAnswer& answer) {
     changed_ = true;
     write_behind_.reset();
-    const Status ready = file_.Path().empty() ? CreateFile() : file_.Restart();
+    const Status ready =
+        file_.Path().empty() ? file_.CreateFirstFree(temporary_path_) : file_.Restart();
     if (!ready) {
         FailWriting(
             ready.failure(),
@@ -239,15 +240,6 @@ void FileTransfer::OnEnd(const platform::HttpEnd& end) {
         return;
     }
     SyncTheWhole();
-}
-
-Status FileTransfer::CreateFile() {
-    constexpr int kAttempts = 100;
-    Status created = files::FileError(EEXIST);
-    for (int attempt = 1; attempt <= kAttempts && files::FailedWith(created, EEXIST); ++attempt) {
-        created = file_.Create(temporary_path_(attempt));
-    }
-    return created;
 }
 
 // The write's `failure`: a full disk, or `unless_full`; what was written goes

@@ -127,7 +127,6 @@ private:
     bool TakesTheRest(const platform::HttpAnswer& answer) const;
     void AskForTheWhole();
     bool BeginWhole(const platform::HttpAnswer& answer);
-    Status CreateFile();
     void Report();
     void FailWriting(Failure failure, Reason unless_full, bool discard);
     void Finish(Outcome outcome);
