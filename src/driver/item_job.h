@@ -10,6 +10,7 @@
 #include "driver/general_link.h"
 #include "driver/hls_download.h"
 #include "driver/retried_fetch.h"
+#include "driver/ytdlp_tool.h"
 #include "list/download_queue.h"
 #include "platform/background_work.h"
 #include "platform/child_process.h"
@@ -59,6 +60,10 @@ struct JobServices {
     const platform::PieceCipher* cipher = nullptr;
     // Runs ffmpeg, where the user has it, to make streamed pieces an MP4.
     platform::ChildProcesses* children = nullptr;
+    // Asked for the video of another site's page that the page reader could
+    // not find, where the user has yt-dlp and lets it be used.
+    YtDlpTool* ytdlp = nullptr;
+    std::function<bool()> uses_ytdlp = {};
 };
 
 class ItemJob {
