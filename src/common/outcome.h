@@ -33,10 +33,11 @@ enum class Reason {
     kPlaylistUnreadable, // the video's playlist makes no sense (detail)
     kNotDecrypted,       // the video's pieces could not be decrypted (detail)
     kNotJoined,          // the video's parts could not be joined into one file (detail)
+    kResolverFailed,     // yt-dlp found no video: its error, or why it gave none (detail)
 };
 
 // The last reason there is: stored codes above it are unknown.
-inline constexpr Reason kLastReason = Reason::kNotJoined;
+inline constexpr Reason kLastReason = Reason::kResolverFailed;
 
 struct Failure {
     Reason reason = Reason::kWriteFailed;

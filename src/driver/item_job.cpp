@@ -6,6 +6,7 @@
 #include "platform/app_paths.h"
 #include "resolve/derived_name.h"
 #include "resolve/file_naming.h"
+#include "resolve/kept_choice.h"
 #include "resolve/site_index.h"
 #include "resolve/sites/extract_link.h"
 #include "transfer/file_system.h"
@@ -35,24 +36,6 @@ void TakeProbedSize(DownloadItem& item, const transfer::ProbeFindings& findings)
             item.total_size = findings.size.value_or(0);
             break;
     }
-}
-
-// `name` with `extension` in place of its own, if any.
-std::string WithExtension(const std::string& name, std::string_view extension) {
-    const size_t dot = name.find_last_of('.');
-    constexpr size_t kLongestExtension = 5;
-    const bool has_one =
-        dot != std::string::npos && dot > 0 && name.size() - dot <= kLongestExtension + 1;
-    return (has_one ? name.substr(0, dot) : name) + std::string(extension);
-}
-
-// What an earlier transfer of the item kept for this one to go on with.
-std::optional<transfer::KeptFile> KeptFileOf(const DownloadItem& item) {
-    if (item.rare->temporary_path.empty()) return std::nullopt;
-    transfer::KeptFile kept{item.rare->temporary_path, item.rare->kept, std::nullopt,
-                            item.rare->validator};
-    if (item.size_kind == SizeKind::kKnown) kept.total = item.total_size;
-    return kept;
 }
 
 // Whether the failure's answer was an error or a web page: whatever size it
@@ -90,7 +73,8 @@ std::optional<ItemState> StateIn(ItemJob::Step step) {
         case Step::kIdle: return std::nullopt;
         case Step::kChoosingReader:
         case Step::kFindingLink:
-        case Step::kFetchingPage: return ItemState::kPreparing;
+        case Step::kFetchingPage:
+        case Step::kAskingYtDlp: return ItemState::kPreparing;
         case Step::kFollowingLink:
         case Step::kReadingPlaylist:
         case Step::kProbing:
@@ -117,12 +101,29 @@ ItemJob::Step StepOfOutcome(const Outcome& outcome) {
 
 } // namespace
 
+std::string WithExtension(const std::string& name, std::string_view extension) {
+    const size_t dot = name.find_last_of('.');
+    constexpr size_t kLongestExtension = 5;
+    const bool has_one =
+        dot != std::string::npos && dot > 0 && name.size() - dot <= kLongestExtension + 1;
+    return (has_one ? name.substr(0, dot) : name) + std::string(extension);
+}
+
+std::optional<transfer::KeptFile> KeptFileOf(const DownloadItem& item) {
+    if (item.rare->temporary_path.empty()) return std::nullopt;
+    transfer::KeptFile kept{item.rare->temporary_path, item.rare->kept, std::nullopt,
+                            item.rare->validator};
+    if (item.size_kind == SizeKind::kKnown) kept.total = item.total_size;
+    return kept;
+}
+
 const char* ItemJob::StepName(Step step) {
     switch (step) {
         case Step::kIdle: return "idle";
         case Step::kChoosingReader: return "choosing reader";
         case Step::kFindingLink: return "finding link";
         case Step::kFetchingPage: return "fetching page";
+        case Step::kAskingYtDlp: return "asking yt-dlp";
         case Step::kFollowingLink: return "following link";
         case Step::kReadingPlaylist: return "reading playlist";
         case Step::kProbing: return "probing";
@@ -174,6 +175,8 @@ void ItemJob::Finish(const Outcome& outcome, std::optional<list::NameKind> place
             i.name_kind = *placeholder;
             i.name.clear();
         }
+        // A finished video is not resumed: what yt-dlp chose goes with it.
+        if (outcome.IsComplete() && i.rare.IsHeld()) i.rare->resolved.clear();
     });
     telling_done_ = true;
     on_done_();
@@ -211,6 +214,11 @@ void ItemJob::Start() {
     }
     if (general) {
         http_ = &browser_http_;
+        if (std::optional<resolve::YtDlpChoice> kept = resolve::ReadKeptChoice(item->rare->resolved)) {
+            // Resumed as yt-dlp found it, without asking it again.
+            choice_was_kept_ = true;
+            return FollowChoice(std::move(*kept));
+        }
         return FindGeneralLink(item->page_address);
     }
     FetchPage(item->page_address);
@@ -227,6 +235,7 @@ void ItemJob::FindGeneralLink(const std::string& address) {
 
 void ItemJob::OnGeneralLink(GeneralLink found) {
     reach_ = platform::ReachAfter(reach_, found.began_public);
+    if (MayAskYtDlp(found.outcome)) return AskYtDlp();
     if (found.outcome.IsFailed()) return Finish(found.outcome, list::NameKind::kProcessFailed);
     if (!found.outcome.IsComplete()) return Finish(found.outcome);
     Enter(Step::kFollowingLink);
@@ -286,7 +295,10 @@ void ItemJob::OnProbed(const std::string& link, transfer::Probe::Result result) 
     Enter(Step::kFollowingLink);
     reach_ = platform::ReachAfter(reach_, result.began_public);
     // A probe that got no answer in time tells nothing; the transfer decides.
-    if (NameTheFile(link, result.findings)) Transfer(link);
+    const bool named = choice_ ? NameTheFile(link, result.findings, "." + choice_->video.ext,
+                                             choice_title_)
+                               : NameTheFile(link, result.findings);
+    if (named) Transfer(link);
 }
 
 // Names the item's file from the link and what its answer told, unless the
@@ -420,6 +432,7 @@ void ItemJob::OnTransferred(Outcome outcome) {
         if (!temporary.empty()) RemoveFile(temporary);
         Change(list::ForgetKeptFile);
     }
+    if (AskYtDlpAgain(outcome)) return;
     Finish(outcome);
 }
 
@@ -563,6 +576,7 @@ void ItemJob::OnStreamWritten(Outcome outcome) {
         RemoveFile(temporary);
         Change(list::ForgetKeptFile);
     }
+    if (AskYtDlpAgain(outcome)) return;
     Finish(outcome);
 }
 
@@ -571,14 +585,15 @@ void ItemJob::OnStreamWritten(Outcome outcome) {
 void ItemJob::Convert(const std::string& ffmpeg, const std::string& pieces, int64_t on_disk) {
     const DownloadItem* item = ItemOrCancel();
     if (item == nullptr) return;
-    const std::string name = WithExtension(item->name, ".mp4");
+    const std::string name = WithExtension(item->name, converted_extension_);
     std::string converted;
     for (int attempt = 1; converted.empty() || transfer::files::Exists(converted); ++attempt) {
         converted = TemporaryPathFor(folder_, name, key_, attempt);
     }
     converting_to_ = converted;
     platform::ChildRequest request{
-        ffmpeg, RemuxArguments(pieces, converting_sound_, converted, stream_plan_.aac)};
+        ffmpeg, RemuxArguments(pieces, converting_sound_, converted, stream_plan_.aac,
+                               converted_extension_.substr(1))};
     std::unique_ptr<platform::Child> child = s_.children->Start(
         std::move(request), [this, pieces, on_disk, converted](platform::ChildEnd end) {
             OnConverted(end, pieces, on_disk, converted);
@@ -602,9 +617,9 @@ void ItemJob::OnConverted(const platform::ChildEnd& end, const std::string& piec
             Enter(Step::kSettlingFile);
             RemoveFile(pieces);
             if (!converting_sound_.empty()) RemoveFile(converting_sound_);
-            Change([](DownloadItem& i) {
+            Change([this](DownloadItem& i) {
                 list::ForgetKeptFile(i);
-                i.name = WithExtension(i.name, ".mp4");
+                i.name = WithExtension(i.name, converted_extension_);
             });
             Finish(SettleWholeFile(converted, transfer::files::SizeOf(converted).value_or(0)));
         });
@@ -639,6 +654,7 @@ void ItemJob::DropStreamFiles(const Outcome& outcome, const std::string& picture
         if (!path.empty() && transfer::files::Exists(path)) RemoveFile(path);
     }
     Change(list::ForgetKeptFile);
+    if (AskYtDlpAgain(outcome)) return;
     Finish(outcome);
 }
 
@@ -688,6 +704,11 @@ void ItemJob::Cancel() {
     if (const HlsDownload* stream = StreamUnderWay(); stream != nullptr) {
         converting_sound_ = stream->SoundPath();
     }
+    // Nor is a picture whose sound came apart.
+    if (const PairDownload* pair = PairUnderWay(); pair != nullptr) {
+        pair_picture_ = pair->PicturePath();
+        converting_sound_ = pair->SoundPath();
+    }
     if (!converting_sound_.empty() && transfer::files::Exists(converting_sound_)) {
         RemoveFile(converting_sound_);
     }
@@ -696,6 +717,9 @@ void ItemJob::Cancel() {
     });
     // What ffmpeg made so far is of no use; the pieces stay the item's.
     if (converting && transfer::files::Exists(converting_to_)) RemoveFile(converting_to_);
+    if (!pair_picture_.empty() && transfer::files::Exists(pair_picture_)) {
+        RemoveFile(pair_picture_);
+    }
 }
 
 // The size of the video whose bytes the item still keeps, as it was before

@@ -7,9 +7,12 @@
 
 #include "common/outcome.h"
 #include "driver/browser_agent.h"
+#include "driver/format_http_client.h"
 #include "driver/general_link.h"
 #include "driver/hls_download.h"
+#include "driver/pair_download.h"
 #include "driver/retried_fetch.h"
+#include "driver/ytdlp_ask.h"
 #include "driver/ytdlp_tool.h"
 #include "list/download_queue.h"
 #include "platform/background_work.h"
@@ -19,6 +22,7 @@
 #include "platform/http_client.h"
 #include "platform/piece_cipher.h"
 #include "platform/trace.h"
+#include "resolve/ytdlp_answer.h"
 #include "transfer/file_system.h"
 #include "transfer/file_transfer.h"
 #include "transfer/page_fetch.h"
@@ -64,7 +68,15 @@ struct JobServices {
     // not find, where the user has yt-dlp and lets it be used.
     YtDlpTool* ytdlp = nullptr;
     std::function<bool()> uses_ytdlp = {};
+    // Tells the user something on the status line.
+    std::function<void(const std::string& text)> tell = {};
 };
+
+// `name` with `extension` in place of its own, if any.
+std::string WithExtension(const std::string& name, std::string_view extension);
+
+// What an earlier transfer of the item kept for the next to go on with.
+std::optional<transfer::KeptFile> KeptFileOf(const list::DownloadItem& item);
 
 class ItemJob {
 public:
@@ -75,6 +87,7 @@ public:
         kChoosingReader,  // Preparing: the item starts afresh, its page's reader is chosen
         kFindingLink,     // Preparing: the general page reader looks for the video
         kFetchingPage,    // Preparing: the page is fetched for its site's extractor
+        kAskingYtDlp,     // Preparing: yt-dlp is asked what the page holds
         kFollowingLink,   // Starting: the link is taken and the file named
         kReadingPlaylist, // Starting: a streamed video's playlists are read
         kProbing,         // Starting: the link is asked what it holds
@@ -111,7 +124,8 @@ private:
         std::variant<std::monostate, std::unique_ptr<GeneralLinkFinder>,
                      std::unique_ptr<transfer::PageFetch>, std::unique_ptr<transfer::Probe>,
                      std::unique_ptr<transfer::FileTransfer>, std::unique_ptr<HlsDownload>,
-                     std::unique_ptr<platform::Child>, platform::BackgroundWork::Ticket>;
+                     std::unique_ptr<platform::Child>, platform::BackgroundWork::Ticket,
+                     std::unique_ptr<YtDlpAsk>, std::unique_ptr<PairDownload>>;
     using ItemChange = std::function<void(list::DownloadItem&)>;
     // What a transfer of the item calls back, whichever way it begins.
     struct TransferCalls {
@@ -136,6 +150,18 @@ private:
     const list::DownloadItem* ItemOrCancel();
     void FindGeneralLink(const std::string& address);
     void OnGeneralLink(GeneralLink found);
+    // yt-dlp's part: asking it, following its choice, a playlist's entries.
+    std::optional<std::string> YtDlpProgram() const;
+    bool MayAskYtDlp(const Outcome& outcome) const;
+    bool AskYtDlpAgain(const Outcome& outcome);
+    void AskYtDlp();
+    void OnYtDlpAnswer(Result<resolve::YtDlpAnswer> answer);
+    void AddPlaylist(const resolve::YtDlpAnswer& answer);
+    void FollowChoice(resolve::YtDlpChoice choice);
+    void DownloadPair();
+    PairDownload* PairUnderWay();
+    void OnPairProgress(const PairDownload::Progress& progress);
+    void OnPairDone(Outcome outcome);
     void FetchPage(const std::string& address);
     void OnPageProgress(int64_t received, std::optional<int64_t> size);
     void OnPage(transfer::PageFetch::Result result);
@@ -190,6 +216,19 @@ private:
     // The MP4 that ffmpeg writes, while it does, and the sound it joins.
     std::string converting_to_;
     std::string converting_sound_;
+    // The extension of the file ffmpeg writes: ".mp4", or ".mkv" for a
+    // picture and sound whose codecs an MP4 cannot hold.
+    std::string converted_extension_ = ".mp4";
+    // The picture of a picture and sound fetched apart, once both came.
+    std::string pair_picture_;
+    // What yt-dlp chose for the item, the title its file is named by, the
+    // headers its requests go with, and whether the item kept the choice
+    // from an earlier try (and yt-dlp was asked again since).
+    std::optional<resolve::YtDlpChoice> choice_;
+    std::string choice_title_;
+    std::optional<FormatHttpClient> format_http_;
+    bool choice_was_kept_ = false;
+    bool asked_again_ = false;
     std::unique_ptr<platform::BackgroundWork> own_background_;
     // While on_done runs, for the destructor's check.
     bool telling_done_ = false;

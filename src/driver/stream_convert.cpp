@@ -20,7 +20,8 @@ std::string LastLine(std::string_view text) {
 } // namespace
 
 std::vector<std::string> RemuxArguments(const std::string& input, const std::string& sound,
-                                        const std::string& output, bool aac) {
+                                        const std::string& output, bool aac,
+                                        std::string_view container) {
     std::vector<std::string> arguments = {"-hide_banner", "-loglevel", "error", "-nostdin",
                                           "-n",           "-i",        input};
     if (!sound.empty()) {
@@ -30,7 +31,8 @@ std::vector<std::string> RemuxArguments(const std::string& input, const std::str
     // sound, without the data streams (timed metadata) an MP4 cannot hold.
     arguments.insert(arguments.end(), {"-c", "copy"});
     if (aac) arguments.insert(arguments.end(), {"-bsf:a", "aac_adtstoasc"});
-    arguments.insert(arguments.end(), {"-f", "mp4", output});
+    const std::string format = container == "mkv" ? "matroska" : "mp4";
+    arguments.insert(arguments.end(), {"-f", format, output});
     return arguments;
 }
 

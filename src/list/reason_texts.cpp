@@ -136,6 +136,7 @@ std::string ReasonText(const DownloadItem& item) {
             return WithDetail("The video's pieces could not be decrypted", failure.detail);
         case Reason::kNotJoined:
             return WithDetail("The video's parts could not be joined", failure.detail);
+        case Reason::kResolverFailed: return "yt-dlp: " + failure.detail;
     }
     return {};
 }

@@ -107,12 +107,14 @@ bool IsHttpUrl(std::string_view url) {
            text::StartsWithIgnoreCase(url, "https://");
 }
 
-// An entry's page address: its webpage_url, else its url, when http(s).
-std::optional<std::string> EntryAddress(const Json& entry) {
+// An entry's page address: its webpage_url, else its url, when http(s). An
+// entry of a page that shows several videos names that page as its own: its
+// url, the video's, is taken instead.
+std::optional<std::string> EntryAddress(const Json& entry, const std::string& playlist_page) {
     if (!entry.is_object()) return std::nullopt;
     for (const char* key : {"webpage_url", "url"}) {
         std::optional<std::string> address = OptionalText(entry, key);
-        if (address && IsHttpUrl(*address)) return address;
+        if (address && IsHttpUrl(*address) && *address != playlist_page) return address;
     }
     return std::nullopt;
 }
@@ -121,9 +123,10 @@ std::vector<std::string> ReadEntries(const Json& answer) {
     std::vector<std::string> entries;
     const Json* list = Member(answer, "entries");
     if (list == nullptr || !list->is_array()) return entries;
+    const std::string page = Text(answer, "webpage_url");
     for (const Json& entry : *list) {
         if (entries.size() == kMaxPlaylistEntries) break;
-        if (std::optional<std::string> address = EntryAddress(entry)) {
+        if (std::optional<std::string> address = EntryAddress(entry, page)) {
             entries.push_back(std::move(*address));
         }
     }

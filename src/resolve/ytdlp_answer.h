@@ -64,6 +64,8 @@ struct DownloadPart {
     std::string format_id;
     // filesize, else filesize_approx, where known.
     std::optional<std::int64_t> size;
+
+    bool operator==(const DownloadPart&) const = default;
 };
 
 struct YtDlpChoice {
@@ -75,6 +77,8 @@ struct YtDlpChoice {
     std::string join_container;
     // The title with the chosen extension, fit for a file name.
     std::string file_name;
+
+    bool operator==(const YtDlpChoice&) const = default;
 };
 
 // The best download the answer offers. Taken are formats whose url is

@@ -150,6 +150,16 @@ TEST(ReadYtDlpAnswerTest, PlaylistEntriesAreHttpAddressesUpToTheCap) {
     EXPECT_EQ(read[1], "http://s.test/0");
 }
 
+TEST(ReadYtDlpAnswerTest, EntriesThatNameThePlaylistsOwnPageAreTakenByTheirVideo) {
+    const Result<YtDlpAnswer> answer = ReadYtDlpAnswer(
+        R"({"_type":"playlist","webpage_url":"http://s.test/page","entries":[)"
+        R"({"webpage_url":"http://s.test/page","url":"http://s.test/media/one"},)"
+        R"({"webpage_url":"http://s.test/page","url":"http://s.test/media/two"}]})");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer.value().entries,
+              (std::vector<std::string>{"http://s.test/media/one", "http://s.test/media/two"}));
+}
+
 TEST(YtDlpFileNameTest, LongTitleIsCutOnACharacterBoundaryKeepingTheExtension) {
     std::string title;
     for (int i = 0; i < 60; ++i) title += "é";

@@ -1,6 +1,6 @@
 // Runs Qt's event loop until a condition holds, for tests and benchmarks that
 // drive the real HTTP client: checked every millisecond, given up after ten
-// seconds so that a fault fails instead of hanging.
+// seconds (or the limit given) so that a fault fails instead of hanging.
 #pragma once
 
 #include <QElapsedTimer>
@@ -11,14 +11,14 @@
 
 namespace tarnwick::test_support {
 
-// Whether `done` held before the ten seconds passed.
-inline bool RunEventsUntil(const std::function<bool()>& done) {
+// Whether `done` held before `limit_ms` (ten seconds unless told) passed.
+inline bool RunEventsUntil(const std::function<bool()>& done, int limit_ms = 10000) {
     QEventLoop loop;
     QTimer check;
     QElapsedTimer waited;
     waited.start();
     QObject::connect(&check, &QTimer::timeout, [&] {
-        if (done() || waited.elapsed() > 10000) loop.quit();
+        if (done() || waited.elapsed() > limit_ms) loop.quit();
     });
     check.start(1);
     loop.exec();

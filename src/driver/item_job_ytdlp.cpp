@@ -1,0 +1,193 @@
+// The item job's part that asks yt-dlp for the video of a page that the
+// general page reader found nothing usable in, and follows its choice.
+#include "driver/item_job.h"
+
+#include "driver/download_folder.h"
+#include "list/add_video_url.h"
+#include "resolve/kept_choice.h"
+
+#include <utility>
+
+namespace tarnwick::driver {
+namespace {
+
+using list::DownloadItem;
+
+// What remains of a file name without its extension.
+std::string StemOf(const resolve::YtDlpChoice& choice) {
+    const std::string& name = choice.file_name;
+    const std::string& ext = choice.audio ? choice.join_container : choice.video.ext;
+    if (ext.empty() || !name.ends_with("." + ext)) return name;
+    return name.substr(0, name.size() - ext.size() - 1);
+}
+
+// Whether an answer that ended so is of a link that may have expired.
+bool LinkMayHaveExpired(const Outcome& outcome) {
+    if (!outcome.IsFailed()) return false;
+    const int status = outcome.failure().http_status;
+    return status == 403 || status == 410;
+}
+
+} // namespace
+
+// The yt-dlp to ask, when the user lets it be used and has one.
+std::optional<std::string> ItemJob::YtDlpProgram() const {
+    if (s_.ytdlp == nullptr || s_.children == nullptr) return std::nullopt;
+    if (!s_.uses_ytdlp || !s_.uses_ytdlp()) return std::nullopt;
+    return s_.ytdlp->Find();
+}
+
+// yt-dlp is asked where the page reader found nothing usable: no link, a
+// page that answered with an error, a DASH manifest, a page for a video.
+bool ItemJob::MayAskYtDlp(const Outcome& outcome) const {
+    if (!outcome.IsFailed()) return false;
+    const Failure& failure = outcome.failure();
+    switch (failure.reason) {
+        case Reason::kNoLinkInPage:
+        case Reason::kStreamedVideo:
+        case Reason::kHtmlInsteadOfVideo: break;
+        case Reason::kPageNotFetched:
+            if (failure.http_status >= 400) break;
+            return false;
+        default: return false;
+    }
+    return YtDlpProgram().has_value();
+}
+
+void ItemJob::AskYtDlp() {
+    const std::optional<std::string> program = YtDlpProgram();
+    const DownloadItem* item = ItemOrCancel();
+    if (item == nullptr) return;
+    s_.ytdlp->NoteUse();
+    auto made = std::make_unique<YtDlpAsk>(*s_.children, s_.clock);
+    YtDlpAsk& ask = *made;
+    Enter(Step::kAskingYtDlp, std::move(made));
+    ask.Start(*program, item->page_address, [this](Result<resolve::YtDlpAnswer> answer) {
+        OnYtDlpAnswer(std::move(answer));
+    });
+}
+
+void ItemJob::OnYtDlpAnswer(Result<resolve::YtDlpAnswer> answer) {
+    if (!answer) {
+        return Finish(Outcome::Failed(answer.failure()), list::NameKind::kProcessFailed);
+    }
+    if (answer.value().is_playlist) return AddPlaylist(answer.value());
+    const bool can_join = s_.children->Find("ffmpeg").has_value();
+    Result<resolve::YtDlpChoice> choice = resolve::ChooseDownload(answer.value(), can_join);
+    if (!choice) return Finish(Outcome::Failed(choice.failure()), list::NameKind::kProcessFailed);
+    if (choice_was_kept_ && choice_ && choice.value().video.size != choice_->video.size) {
+        // Another size is another video: the bytes kept are of no use.
+        if (earlier_) DropEarlierFile();
+    }
+    Change([&](DownloadItem& i) { i.rare->resolved = resolve::KeepChoice(choice.value()); });
+    FollowChoice(std::move(choice.value()));
+}
+
+// A playlist's entries are listed as the user's own addresses would be; the
+// playlist's item gives way to them.
+void ItemJob::AddPlaylist(const resolve::YtDlpAnswer& answer) {
+    int added = 0;
+    for (const std::string& entry : answer.entries) {
+        if (list::AddVideoURL(s_.queue, entry, true) == list::DownloadQueue::AddResult::kAdded) {
+            ++added;
+        }
+    }
+    const DownloadItem* item = ItemOrCancel();
+    if (item == nullptr) return;
+    const std::string title = answer.title.empty() ? item->page_address : answer.title;
+    if (s_.tell) s_.tell("Added " + std::to_string(added) + " videos from " + title);
+    const list::ItemKey key = key_;
+    list::DownloadQueue& queue = s_.queue;
+    Finish(Outcome::Complete());
+    // The job is done: the run lets it be as its item goes.
+    queue.Remove(key);
+}
+
+// The requests go with the headers yt-dlp named, as its choice says.
+void ItemJob::FollowChoice(resolve::YtDlpChoice choice) {
+    choice_ = std::move(choice);
+    choice_title_ = StemOf(*choice_);
+    format_http_.emplace(browser_http_, choice_->video.headers);
+    http_ = &*format_http_;
+    Enter(Step::kFollowingLink);
+    if (choice_->audio) return DownloadPair();
+    if (choice_->video.kind == resolve::PartKind::kHls) {
+        return ReadPlaylist(choice_->video.url, choice_title_);
+    }
+    ProbeLink(choice_->video.url);
+}
+
+// Whether yt-dlp is asked once more for a kept choice whose link expired;
+// the bytes kept go on where the new link has the same video.
+bool ItemJob::AskYtDlpAgain(const Outcome& outcome) {
+    if (!choice_was_kept_ || asked_again_ || !LinkMayHaveExpired(outcome)) return false;
+    if (!YtDlpProgram()) return false;
+    const DownloadItem* item = s_.queue.Find(key_);
+    if (item == nullptr) return false;
+    asked_again_ = true;
+    earlier_ = KeptFileOf(*item);
+    AskYtDlp();
+    return true;
+}
+
+void ItemJob::DownloadPair() {
+    converted_extension_ = "." + choice_->join_container;
+    if (!NameTheFile(choice_->video.url, {}, converted_extension_, choice_title_)) return;
+    folder_ = s_.download_folder();
+    if (Status ready = PrepareFolder(folder_); !ready) {
+        return Finish(Outcome::Failed(ready.failure()));
+    }
+    const DownloadItem* item = ItemOrCancel();
+    if (item == nullptr) return;
+    // A picture and sound are fetched whole each time.
+    if (earlier_) DropEarlierFile();
+    stream_plan_ = {};
+    stream_plan_.sound_apart = true;
+    PairDownload& pair = Begin<PairDownload>(Step::kConnecting, *http_, s_.clock, s_.limits,
+                                             s_.background);
+    const auto path_for = [this](std::string name) {
+        return [this, name = std::move(name)](int attempt) {
+            return TemporaryPathFor(folder_, name, key_, attempt);
+        };
+    };
+    pair.Start(
+        choice_->video.url, choice_->audio->url,
+        path_for(WithExtension(item->name, "." + choice_->video.ext)),
+        path_for(WithExtension(item->name, ".sound")),
+        [this](const PairDownload::Progress& progress) { OnPairProgress(progress); },
+        [this](Outcome outcome) { OnPairDone(std::move(outcome)); });
+}
+
+PairDownload* ItemJob::PairUnderWay() {
+    auto* held = std::get_if<std::unique_ptr<PairDownload>>(&work_);
+    return held != nullptr ? held->get() : nullptr;
+}
+
+void ItemJob::OnPairProgress(const PairDownload::Progress& progress) {
+    const auto size = [&](DownloadItem& i) {
+        i.received = progress.received;
+        if (progress.size) {
+            i.size_kind = list::SizeKind::kKnown;
+            i.total_size = *progress.size;
+        }
+    };
+    if (step_ == Step::kConnecting) return Enter(Step::kDownloading, std::move(work_), size);
+    s_.queue.Modify(key_, size);
+}
+
+void ItemJob::OnPairDone(Outcome outcome) {
+    const PairDownload& pair = *PairUnderWay();
+    pair_picture_ = pair.PicturePath();
+    converting_sound_ = pair.SoundPath();
+    const int64_t on_disk = pair.PictureOnDisk();
+    if (outcome.IsComplete()) {
+        if (const std::optional<std::string> ffmpeg = s_.children->Find("ffmpeg")) {
+            return Convert(*ffmpeg, pair_picture_, on_disk);
+        }
+        outcome = Outcome::Failed(Reason::kSoundSeparate);
+    }
+    const std::string picture = std::exchange(pair_picture_, {});
+    DropStreamFiles(outcome, picture, std::string());
+}
+
+} // namespace tarnwick::driver

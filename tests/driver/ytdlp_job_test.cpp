@@ -1,0 +1,239 @@
+// yt-dlp asked for the pages the page reader finds nothing in, on the fake
+// network with a fake yt-dlp the test answers as it likes.
+#include "driver/run_harness.h"
+#include "fakes/fake_child_processes.h"
+#include "html/libxml_html_parser.h"
+#include "list/reason_texts.h"
+#include "resolve/kept_choice.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+namespace tarnwick::driver {
+namespace {
+
+constexpr const char* kPage = "http://site.test/watch/1";
+constexpr const char* kVideo = "http://cdn.test/v/1.mp4";
+constexpr const char* kYtDlp = "/home/u/.local/bin/yt-dlp";
+
+std::string OneFormat(const std::string& url) {
+    return R"({"title":"My Clip","formats":[{"url":")" + url +
+           R"(","ext":"mp4","protocol":"https","vcodec":"avc1","acodec":"mp4a",)"
+           R"("http_headers":{"User-Agent":"UA/1","Referer":"http://site.test/","Range":"x"}}]})";
+}
+
+class YtDlpJobTest : public RunHarness {
+protected:
+    YtDlpJobTest() {
+        std::filesystem::create_directory(folder.File("videos"));
+        children.programs["yt-dlp"] = kYtDlp;
+        http.Route(kPage, fakes::FakeReply::Page("<html><title>t</title><p>no video</p></html>"));
+        http.Route(kVideo, VideoReply("the-video"));
+    }
+
+    list::ItemKey AddPage(const std::string& page = kPage) {
+        EXPECT_EQ(list::AddVideoURL(queue, page, true), list::DownloadQueue::AddResult::kAdded);
+        return queue.LastKey();
+    }
+    // The i-th child started, which must be yt-dlp asked for the page.
+    fakes::FakeChildProcesses::Started& Asked(size_t i) {
+        const auto& asked = *children.started.at(i);
+        EXPECT_EQ(asked.request.program, kYtDlp);
+        return *children.started.at(i);
+    }
+    // Ends the last yt-dlp started that asks for a page (not its version).
+    void Answer(platform::ChildEnd end) {
+        for (size_t i = children.started.size(); i-- > 0;) {
+            if (children.started[i]->request.arguments.at(0) == "-J") {
+                children.End(i, std::move(end));
+                Settle();
+                return;
+            }
+        }
+        ADD_FAILURE() << "yt-dlp was not asked";
+    }
+    size_t Asks() const {
+        size_t asks = 0;
+        for (const auto& child : children.started) asks += child->request.arguments.at(0) == "-J";
+        return asks;
+    }
+    std::string Reason(list::ItemKey key) { return list::ReasonText(Item(key)); }
+
+    html::LibxmlHtmlParserFactory parsers;
+    fakes::FakeChildProcesses children;
+    YtDlpTool tool{children, [] { return std::chrono::sys_days(std::chrono::days(20000)); }};
+    bool uses = true;
+    std::vector<std::string> told;
+    JobServices with_ytdlp = [this] {
+        JobServices with = services;
+        with.html_parsers = &parsers;
+        with.reads_other_sites = [] { return true; };
+        with.children = &children;
+        with.ytdlp = &tool;
+        with.uses_ytdlp = [this] { return uses; };
+        with.tell = [this](const std::string& text) { told.push_back(text); };
+        return with;
+    }();
+    DownloadRun ytdlp_run{with_ytdlp};
+};
+
+TEST_F(YtDlpJobTest, ItsChoiceIsDownloadedWithItsHeadersAndNamedByTheTitle) {
+    const list::ItemKey key = AddPage();
+    ytdlp_run.Start();
+    Settle();
+    ASSERT_EQ(Asks(), 1u);
+    const auto& args = children.started.back()->request.arguments;
+    // The address comes last, after "--", so that it cannot pass for an option.
+    ASSERT_GE(args.size(), 2u);
+    EXPECT_EQ(args[args.size() - 2], "--");
+    EXPECT_EQ(args.back(), kPage);
+    EXPECT_EQ(Item(key).state, list::ItemState::kPreparing);
+    Answer({platform::ChildEnd::Kind::kExited, 0, OneFormat(kVideo)});
+    EXPECT_EQ(Status(key), "Complete");
+    EXPECT_EQ(Name(key), "My Clip.mp4");
+    EXPECT_TRUE(std::filesystem::exists(VideoPath("My Clip.mp4")));
+    int video_requests = 0;
+    for (const auto& exchange : http.exchanges) {
+        if (exchange->request.url != kVideo) continue;
+        ++video_requests;
+        EXPECT_EQ(exchange->request.user_agent, "UA/1");
+        EXPECT_THAT(exchange->request.headers, testing::Contains("Referer: http://site.test/"));
+        // How the bytes travel is the transfer's own say.
+        EXPECT_THAT(exchange->request.headers, testing::Not(testing::Contains("Range: x")));
+    }
+    EXPECT_GE(video_requests, 1);
+    // A finished video keeps no choice to resume.
+    EXPECT_TRUE(Item(key).rare->resolved.empty());
+}
+
+TEST_F(YtDlpJobTest, ItsFailuresBecomeTheReason) {
+    struct Case {
+        platform::ChildEnd end;
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {{platform::ChildEnd::Kind::kExited, 1, "",
+          "WARNING: slow\nERROR: [generic] Unsupported URL: http://site.test/watch/1\n"},
+         "yt-dlp: [generic] Unsupported URL: http://site.test/watch/1"},
+        {{platform::ChildEnd::Kind::kTooMuchOutput}, "yt-dlp: its answer is larger than 16 MiB"},
+        {{platform::ChildEnd::Kind::kExited, 0, "[1,2]"}, "yt-dlp: its answer could not be read"},
+        {{platform::ChildEnd::Kind::kExited, 0, R"({"title":"x","formats":[{"url":"ftp://a/b"}]})"},
+         "No video was found in the page"},
+        {{platform::ChildEnd::Kind::kExited, 0, R"({"title":"x","is_live":true,"url":"http://a/b"})"},
+         "This is a live stream, which Tarnwick does not record"},
+    };
+    for (const Case& c : cases) {
+        const list::ItemKey key = AddPage(kPage + std::string("?") + std::to_string(queue.Count()));
+        http.Route(Item(key).page_address, fakes::FakeReply::Page("<html><p>none</p></html>"));
+        ytdlp_run.Start();
+        Settle();
+        Answer(c.end);
+        EXPECT_EQ(Status(key), "ERROR") << c.reason;
+        EXPECT_EQ(Reason(key), c.reason);
+    }
+}
+
+TEST_F(YtDlpJobTest, StopAndTheTimeLimitKillItAtOnce) {
+    const list::ItemKey key = AddPage();
+    ytdlp_run.Start();
+    Settle();
+    ASSERT_EQ(Asks(), 1u);
+    ytdlp_run.Stop();
+    EXPECT_TRUE(children.started.back()->killed);
+    EXPECT_EQ(Status(key), "Cancelled");
+
+    // Started again, it is asked again, and given a minute.
+    ytdlp_run.Start();
+    Settle();
+    ASSERT_EQ(Asks(), 2u);
+    clock.Advance(kYtDlpTimeLimit - platform::Duration(1));
+    EXPECT_TRUE(children.started.back()->running);
+    clock.Advance(platform::Duration(1));
+    Settle();
+    EXPECT_TRUE(children.started.back()->killed);
+    EXPECT_EQ(Reason(key), "yt-dlp: it gave no answer within a minute");
+}
+
+TEST_F(YtDlpJobTest, NotAskedWhenSwitchedOffOrMissing) {
+    uses = false;
+    const list::ItemKey off = AddPage();
+    ytdlp_run.Start();
+    Settle();
+    EXPECT_EQ(Reason(off), "No video was found in the page");
+    uses = true;
+    children.programs.clear();
+    const list::ItemKey missing = AddPage("http://site.test/watch/2");
+    http.Route("http://site.test/watch/2", fakes::FakeReply::Page("<html><p>none</p></html>"));
+    ytdlp_run.Start();
+    Settle();
+    EXPECT_EQ(Reason(missing), "No video was found in the page");
+    EXPECT_EQ(Asks(), 0u);
+}
+
+TEST_F(YtDlpJobTest, APlaylistListsItsEntriesInItsPlace) {
+    const list::ItemKey playlist = AddPage();
+    list::AddVideoURL(queue, "http://other.test/b", true);
+    ytdlp_run.Start();
+    Settle();
+    Answer({platform::ChildEnd::Kind::kExited, 0,
+            R"({"_type":"playlist","title":"Best Of","entries":[)"
+            R"({"url":"http://site.test/watch/a"},{"url":"http://other.test/b"},)"
+            R"({"url":"http://site.test/watch/c"}]})"});
+    EXPECT_EQ(queue.Find(playlist), nullptr);
+    ASSERT_EQ(queue.Count(), 3);
+    EXPECT_EQ(queue.At(1).page_address, "http://site.test/watch/a");
+    EXPECT_EQ(queue.At(2).page_address, "http://site.test/watch/c");
+    EXPECT_THAT(told, testing::Contains("Added 2 videos from Best Of"));
+}
+
+TEST_F(YtDlpJobTest, AKeptChoiceResumesWithoutAskingAndAsksOnceMoreWhenItsLinkExpired) {
+    resolve::YtDlpChoice kept;
+    kept.video.url = kVideo;
+    kept.video.headers = {{"User-Agent", "UA/1"}};
+    kept.video.ext = "mp4";
+    kept.file_name = "Kept.mp4";
+    const list::ItemKey key = AddPage();
+    queue.Modify(key, [&](list::DownloadItem& i) { i.rare->resolved = resolve::KeepChoice(kept); });
+    ytdlp_run.Start();
+    Settle();
+    EXPECT_EQ(Asks(), 0u);
+    EXPECT_EQ(Requests(kPage), 0);
+    EXPECT_EQ(Status(key), "Complete");
+
+    const list::ItemKey expired = AddPage("http://site.test/watch/2");
+    kept.video.url = "http://cdn.test/old";
+    http.Route(kept.video.url, fakes::FakeReply::Status(403));
+    queue.Modify(expired,
+                 [&](list::DownloadItem& i) { i.rare->resolved = resolve::KeepChoice(kept); });
+    ytdlp_run.Start();
+    Settle();
+    ASSERT_EQ(Asks(), 1u);
+    Answer({platform::ChildEnd::Kind::kExited, 0, OneFormat(kVideo)});
+    EXPECT_EQ(Status(expired), "Complete");
+}
+
+TEST(KeptChoiceTest, ReadsBackWhatItKeptAndRefusesWhatIsNoChoice) {
+    resolve::YtDlpChoice choice;
+    choice.video = {.url = "https://a.test/v",
+                    .headers = {{"Cookie", "a=\"b\"\n"}},
+                    .kind = resolve::PartKind::kHls,
+                    .ext = "mp4",
+                    .format_id = "hls-720",
+                    .size = 1234};
+    choice.audio.emplace();
+    choice.audio->url = "http://a.test/s";
+    choice.audio->ext = "m4a";
+    choice.join_container = "mp4";
+    choice.file_name = "Clip \u00e9.mp4";
+    EXPECT_EQ(resolve::ReadKeptChoice(resolve::KeepChoice(choice)), choice);
+    EXPECT_FALSE(resolve::ReadKeptChoice(""));
+    EXPECT_FALSE(resolve::ReadKeptChoice(R"({"video":{"url":"file:///etc/passwd"}})"));
+    EXPECT_FALSE(resolve::ReadKeptChoice(R"({"video":{"url":"http://a"},"audio":{}})"));
+}
+
+} // namespace
+} // namespace tarnwick::driver

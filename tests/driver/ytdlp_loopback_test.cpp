@@ -1,0 +1,239 @@
+// yt-dlp run for real: Debian's own, whose generic extractor reads loopback
+// pages that the page reader finds nothing in, and stand-in scripts that
+// answer as a site's extractor would, or misbehave. What they choose is
+// downloaded by our engine from the loopback server.
+#include "driver/loopback_harness.h"
+#include "driver/ytdlp_tool.h"
+#include "list/reason_texts.h"
+#include "qt/qt_child_processes.h"
+#include "resolve/kept_choice.h"
+#include "support/hls_fixtures.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <map>
+#include <sys/stat.h>
+
+namespace tarnwick::driver {
+namespace {
+
+using test_support::Answer;
+using test_support::ServedFile;
+
+// yt-dlp may take some seconds to start on a busy machine.
+constexpr int kYtDlpWait = 120'000;
+
+// The system's programs, with yt-dlp found where the test says.
+class ChildrenWithYtDlp : public platform::ChildProcesses {
+public:
+    std::unique_ptr<platform::Child> Start(platform::ChildRequest request, OnEnd on_end) override {
+        return real.Start(std::move(request), std::move(on_end));
+    }
+    std::optional<std::string> Find(std::string_view name) const override {
+        if (name == "yt-dlp") return ytdlp;
+        return real.Find(name);
+    }
+    qt::QtChildProcesses real;
+    std::optional<std::string> ytdlp;
+};
+
+class YtDlpLoopbackTest : public LoopbackRunTest {
+protected:
+    YtDlpLoopbackTest() {
+        services.children = &children;
+        services.ytdlp = &tool;
+        services.uses_ytdlp = [] { return true; };
+        services.tell = [this](const std::string& text) { told.push_back(text); };
+    }
+
+    // A stand-in yt-dlp: a shell script of these lines, of a recent version.
+    void StandIn(const std::string& body) {
+        const std::string path = folder.File("yt-dlp");
+        std::ofstream(path) << "#!/bin/sh\n[ \"$1\" = --version ] && { echo 2099.01.01; exit 0; }\n"
+                            << body << "\n";
+        ::chmod(path.c_str(), 0755);
+        children.ytdlp = path;
+    }
+    // A stand-in that prints `json` as its answer.
+    void StandInAnswering(const std::string& json) {
+        std::ofstream(folder.File("answer.json")) << json;
+        StandIn("cat '" + folder.File("answer.json") + "'");
+    }
+    list::ItemKey AddPage(const std::string& target, const std::string& html) {
+        server.Serve(target, Answer::Http(200, "OK", {"Content-Type: text/html"}, html));
+        list::AddVideoURL(queue, server.Url(target), true);
+        return queue.LastKey();
+    }
+    std::string FileText(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    std::vector<test_support::Request> RequestsFor(const std::string& target) {
+        std::vector<test_support::Request> found;
+        for (const auto& request : server.Requests()) {
+            if (request.target == target) found.push_back(request);
+        }
+        return found;
+    }
+    bool RunToTheEndWaitingForYtDlp() {
+        run.Start();
+        return RunUntilLong([this] { return !run.IsRunning(); });
+    }
+    static bool RunUntilLong(const std::function<bool()>& done) {
+        return test_support::RunEventsUntil(done, kYtDlpWait);
+    }
+
+    ChildrenWithYtDlp children;
+    YtDlpTool tool{children, [] { return std::chrono::sys_days(std::chrono::days(20000)); }};
+    std::vector<std::string> told;
+};
+
+// A player set up from JavaScript, whose video has no extension to see.
+std::string PlayerPage(const std::string& setup) {
+    return "<html><head><title>Page</title></head><body><div id='player'></div><script>"
+           "jwplayer('player').setup(" +
+           setup + ");</script></body></html>";
+}
+
+class RealYtDlpTest : public YtDlpLoopbackTest {
+protected:
+    void SetUp() override {
+        children.ytdlp = test_support::FindOnPath("yt-dlp");
+        if (!children.ytdlp) GTEST_SKIP() << "yt-dlp is not on PATH (Debian's yt-dlp package)";
+    }
+};
+
+TEST_F(RealYtDlpTest, APlayerSetUpFromJavaScriptIsDownloadedByteExactWithItsHeaders) {
+    const ServedFile video = test_support::FileOf(std::string(300000, 'v') + "end");
+    server.ServeFile("/media/clip", video);
+    const list::ItemKey key =
+        AddPage("/watch.html", PlayerPage(R"({"file": "/media/clip", "type": "mp4",)"
+                                          R"( "title": "A clip"})"));
+    ASSERT_TRUE(RunToTheEndWaitingForYtDlp());
+    ASSERT_EQ(Status(key), "Complete") << list::ReasonText(Item(key));
+    EXPECT_EQ(Name(key), "A clip.mp4");
+    EXPECT_EQ(FileText(Video("A clip.mp4")), test_support::FileBytes(video));
+    const auto asked = RequestsFor("/media/clip");
+    ASSERT_FALSE(asked.empty());
+    for (const auto& request : asked) {
+        // yt-dlp's headers for the format, not our own agent's.
+        EXPECT_EQ(request.Header("Sec-Fetch-Mode"), "navigate");
+        EXPECT_NE(request.Header("User-Agent").value_or(kUserAgent), kUserAgent);
+        EXPECT_NE(request.Header("User-Agent").value_or(kBrowserUserAgent), kBrowserUserAgent);
+    }
+}
+
+TEST_F(RealYtDlpTest, APlaylistPageListsItsEntries) {
+    const list::ItemKey key = AddPage(
+        "/list.html", PlayerPage(R"({"playlist": [{"file": "/media/one", "type": "mp4"},)"
+                                 R"( {"file": "/media/two", "type": "mp4"}]})"));
+    run.Start();
+    ASSERT_TRUE(RunUntilLong([&] { return queue.Find(key) == nullptr; }));
+    run.Stop();
+    ASSERT_EQ(queue.Count(), 2);
+    EXPECT_EQ(queue.At(0).page_address, server.Url("/media/one"));
+    EXPECT_EQ(queue.At(1).page_address, server.Url("/media/two"));
+    EXPECT_THAT(told, testing::Contains("Added 2 videos from Page"));
+}
+
+TEST_F(YtDlpLoopbackTest, ASlowResolverIsEndedByStopAtOnce) {
+    const std::string pid_file = folder.File("pid");
+    StandIn("echo $$ > '" + pid_file + "'\nexec sleep 600");
+    const list::ItemKey key = AddPage("/slow.html", "<html><p>nothing</p></html>");
+    run.Start();
+    ASSERT_TRUE(RunUntilLong([&] { return FileText(pid_file).find('\n') != std::string::npos; }));
+    run.Stop();
+    EXPECT_EQ(Status(key), "Cancelled");
+    const std::string stat = "/proc/" + std::to_string(std::stoi(FileText(pid_file))) + "/stat";
+    // Gone, or a zombie that is being reaped.
+    EXPECT_TRUE(RunUntil([&] {
+        const std::string state = FileText(stat);
+        return state.empty() || state.find(") Z") != std::string::npos;
+    }));
+}
+
+TEST_F(YtDlpLoopbackTest, ItsErrorLineAndAnOversizedAnswerBecomeReasons) {
+    const std::map<std::string, std::string> scripts = {
+        {"echo 'ERROR: [generic] Unable to download webpage: HTTP Error 404' >&2\nexit 1",
+         "yt-dlp: [generic] Unable to download webpage: HTTP Error 404"},
+        {"head -c 17825792 /dev/zero | tr '\\0' ' '", "yt-dlp: its answer is larger than 16 MiB"},
+    };
+    int page = 0;
+    for (const auto& [script, reason] : scripts) {
+        StandIn(script);
+        const list::ItemKey key =
+            AddPage("/p" + std::to_string(++page) + ".html", "<html><p>nothing</p></html>");
+        ASSERT_TRUE(RunToTheEndWaitingForYtDlp());
+        EXPECT_EQ(list::ReasonText(Item(key)), reason);
+    }
+}
+
+TEST_F(YtDlpLoopbackTest, SeparatePictureAndSoundAreJoinedByFfmpeg) {
+    const std::optional<std::string> ffmpeg = test_support::FindOnPath("ffmpeg");
+    if (!ffmpeg) GTEST_SKIP() << "ffmpeg is not on PATH";
+    const std::string picture = folder.File("picture.mp4");
+    const std::string sound = folder.File("sound.m4a");
+    for (const std::vector<std::string>& made :
+         {std::vector<std::string>{"-f", "lavfi", "-i", "testsrc=duration=1:size=64x48:rate=10",
+                                   "-c:v", "mpeg4", picture},
+          std::vector<std::string>{"-f", "lavfi", "-i", "sine=duration=1", "-c:a", "aac",
+                                   sound}}) {
+        std::string command = *ffmpeg + " -loglevel error -y";
+        for (const std::string& arg : made) command += " '" + arg + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+    }
+    server.ServeFile("/dash/v", test_support::FileOf(FileText(picture)));
+    server.ServeFile("/dash/a", test_support::FileOf(FileText(sound)));
+    StandInAnswering(
+        R"({"title":"Joined","formats":[)"
+        R"({"url":")" + server.Url("/dash/a") + R"(","ext":"m4a","protocol":"http",)"
+        R"("vcodec":"none","acodec":"mp4a.40.2","tbr":128},)"
+        R"({"url":")" + server.Url("/dash/v") + R"(","ext":"mp4","protocol":"http",)"
+        R"("vcodec":"avc1.4d401e","acodec":"none","height":48}]})");
+    const list::ItemKey key = AddPage("/dash.html", "<html><p>nothing</p></html>");
+    ASSERT_TRUE(RunToTheEndWaitingForYtDlp());
+    ASSERT_EQ(Status(key), "Complete") << list::ReasonText(Item(key));
+    EXPECT_EQ(Name(key), "Joined.mp4");
+    EXPECT_EQ(FilesInVideos(), std::set<std::string>{"Joined.mp4"});
+    const std::string probe = "ffprobe -v error -show_entries stream=codec_type -of csv=p=0 '" +
+                              Video("Joined.mp4") + "' > '" + folder.File("streams") + "'";
+    ASSERT_EQ(std::system(probe.c_str()), 0);
+    EXPECT_EQ(FileText(folder.File("streams")), "video\naudio\n");
+}
+
+TEST_F(YtDlpLoopbackTest, AKeptLinkThatExpiredIsAskedForAgainAndResumed) {
+    ServedFile video = test_support::FileOf(std::string(400000, 'x') + "tail");
+    video.etag = "\"v1\"";
+    ServedFile breaking = video;
+    breaking.break_first_after = 100000;
+    server.ServeFile("/old", breaking);
+    const list::ItemKey key = AddPage("/kept.html", "<html><p>nothing</p></html>");
+    resolve::YtDlpChoice kept;
+    kept.video = {.url = server.Url("/old"), .headers = {{"Referer", "http://r.test/"}}, .ext = "mp4"};
+    kept.file_name = "Kept.mp4";
+    queue.Modify(key, [&](list::DownloadItem& i) { i.rare->resolved = resolve::KeepChoice(kept); });
+    RunToTheEnd();
+    ASSERT_EQ(Status(key), "ERROR");
+    ASSERT_GT(Item(key).rare->kept, 0);
+    const int64_t kept_bytes = Item(key).rare->kept;
+
+    // The link expired; yt-dlp gives a new one to the same file.
+    server.Serve("/old", Answer::Http(403, "Forbidden"));
+    server.ServeFile("/new", video);
+    StandInAnswering(R"({"title":"Kept","formats":[{"url":")" + server.Url("/new") +
+                     R"(","ext":"mp4","protocol":"http","http_headers":{"Referer":"x"}}]})");
+    queue.Modify(key, [](list::DownloadItem& i) { i.state = list::ItemState::kWaiting; });
+    ASSERT_TRUE(RunToTheEndWaitingForYtDlp());
+    ASSERT_EQ(Status(key), "Complete") << list::ReasonText(Item(key));
+    EXPECT_EQ(FileText(Video("Kept.mp4")), test_support::FileBytes(video));
+    const auto fresh = RequestsFor("/new");
+    ASSERT_FALSE(fresh.empty());
+    EXPECT_EQ(fresh.back().Header("Range"), "bytes=" + std::to_string(kept_bytes) + "-");
+}
+
+} // namespace
+} // namespace tarnwick::driver
