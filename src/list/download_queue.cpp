@@ -25,6 +25,7 @@ unsigned ChangedFields(const DownloadItem& before, const DownloadItem& after) {
         before.rare->kept != after.rare->kept || before.rare->validator != after.rare->validator) {
         fields |= kFieldKept;
     }
+    if (before.rare->resolved != after.rare->resolved) fields |= kFieldResolved;
     return fields;
 }
 

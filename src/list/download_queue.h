@@ -29,6 +29,9 @@ enum ItemField : unsigned {
     // What the grid does not show: the temporary file, its bytes on disk, its
     // validator.
     kFieldKept = 1u << 5,
+    // What the grid does not show either: how a slow resolver found the video
+    // to be downloaded (RareFields::resolved).
+    kFieldResolved = 1u << 6,
 };
 
 // Hears of every change. The "-ing" calls come before the change, the others

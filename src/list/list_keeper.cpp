@@ -60,6 +60,7 @@ platform::StoredItem ToStored(const DownloadItem& item, int64_t id) {
     }
     stored.temporary_path = item.rare->temporary_path;
     stored.validator = item.rare->validator;
+    stored.resolved = item.rare->resolved;
     return stored;
 }
 
@@ -90,6 +91,8 @@ DownloadItem FromStored(const platform::StoredItem& stored) {
                                      stored.failure_detail};
     }
     if (item.state == ItemState::kFailed && !item.rare->failure) item.rare->failure = Failure{};
+    // The resolver that wrote it judges it when it reads it back.
+    if (!stored.resolved.empty()) item.rare->resolved = stored.resolved;
     return item;
 }
 

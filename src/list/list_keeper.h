@@ -58,7 +58,8 @@ public:
 
     // Lists what the store keeps, in its order, and keeps the list from now
     // on (unless the store is unusable). Items that were under way when the
-    // program ended wait again, with their names, sizes and kept bytes. Meant
+    // program ended wait again, with their names, sizes, kept bytes and how
+    // they were resolved. Meant
     // for an empty queue. False when the kept list was not read whole: it may
     // own files that no listed item owns.
     bool Restore();

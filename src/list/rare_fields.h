@@ -29,8 +29,8 @@ struct RareFields {
     // and of all of them, which its progress is told by.
     int64_t stream_done_ms = 0;
     int64_t stream_total_ms = 0;
-    // How the video was found to be downloaded, by a resolver that is slow to
-    // ask again (yt-dlp): its own text, read back by it; empty when none.
+    // How the video was found to be downloaded, by a resolver that is slow
+    // to ask again (yt-dlp): its own text, read back by it; empty when none.
     std::string resolved;
 
     bool operator==(const RareFields&) const = default;

@@ -29,6 +29,9 @@ struct StoredItem {
     // Last-Modified date) of the answer its bytes came with.
     std::string temporary_path;
     std::string validator;
+    // How a slow resolver found the video to be downloaded, in its own text;
+    // empty when none did.
+    std::string resolved;
 
     bool operator==(const StoredItem&) const = default;
 };

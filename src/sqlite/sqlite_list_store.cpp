@@ -39,6 +39,13 @@ struct FinalizeStatement {
 using Database = std::unique_ptr<sqlite3, CloseDatabase>;
 using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
 
+// The schema versions that changed the items' columns: the first called the
+// kept bytes' column "received"; the third added the column "resolved".
+constexpr int kReceivedColumnVersion = 1;
+constexpr int kResolvedColumnVersion = 3;
+constexpr const char* kKeptColumn = "kept";
+constexpr const char* kReceivedColumn = "received";
+
 // The item's fields, one column each after id and order_key. Field i is
 // bound to the parameter i + kFirstFieldParameter (?1 is the id) and read
 // from the result column i + 1 (column 0 is the id).
@@ -46,6 +53,8 @@ using Field = std::variant<std::string StoredItem::*, int StoredItem::*, int64_t
 struct Column {
     const char* name;
     Field field;
+    // The schema version that brought the column in.
+    int since = 1;
 };
 constexpr auto kFieldColumns = std::to_array<Column>({
     {"page_address", &StoredItem::page_address},
@@ -61,6 +70,7 @@ constexpr auto kFieldColumns = std::to_array<Column>({
     {"failure_detail", &StoredItem::failure_detail},
     {"temporary_path", &StoredItem::temporary_path},
     {"validator", &StoredItem::validator},
+    {"resolved", &StoredItem::resolved, kResolvedColumnVersion},
 });
 constexpr int kFirstFieldParameter = 2;
 
@@ -241,23 +251,17 @@ std::optional<Trouble> CheckIntegrity(sqlite3* db) {
     return std::nullopt;
 }
 
-// The first version called the kept bytes' column "received".
-constexpr int kReceivedColumnVersion = 1;
-constexpr const char* kKeptColumn = "kept";
-constexpr const char* kReceivedColumn = "received";
-
-// What the file holds: this program's list as it is now, as an earlier
-// version left it, or nothing yet.
-enum class Schema { kCurrent, kReceivedColumn, kEmpty };
-
-std::optional<Trouble> CheckColumns(sqlite3* db, Schema schema) {
+// Whether the items have every column that the schema `version` gave them,
+// under the names it gave them.
+std::optional<Trouble> CheckColumns(sqlite3* db, int version) {
     std::vector<std::string> found;
     const int code = Query(db, "SELECT name FROM pragma_table_info('items')", &found);
     if (code != SQLITE_OK) return TroubleOf(db, code);
     std::vector<std::string> wanted = {"id", "order_key"};
     for (const Column& column : kFieldColumns) {
+        if (column.since > version) continue;
         const bool renamed =
-            schema == Schema::kReceivedColumn && std::string_view(column.name) == kKeptColumn;
+            version <= kReceivedColumnVersion && std::string_view(column.name) == kKeptColumn;
         wanted.emplace_back(renamed ? kReceivedColumn : column.name);
     }
     for (const std::string& name : wanted) {
@@ -269,26 +273,21 @@ std::optional<Trouble> CheckColumns(sqlite3* db, Schema schema) {
 }
 
 // Whether the file holds this program's list, and of which version, or
-// nothing yet.
-std::optional<Trouble> CheckSchema(sqlite3* db, Schema& schema) {
-    std::vector<std::string> version;
-    int code = Query(db, "PRAGMA user_version", &version);
+// nothing yet (version 0).
+std::optional<Trouble> CheckSchema(sqlite3* db, int& version) {
+    std::vector<std::string> found_version;
+    int code = Query(db, "PRAGMA user_version", &found_version);
     if (code != SQLITE_OK) return TroubleOf(db, code);
-    const std::string found = version.empty() ? "" : version.front();
-    if (found == std::to_string(SqliteListStore::kSchemaVersion)) {
-        schema = Schema::kCurrent;
-        return CheckColumns(db, schema);
-    }
-    if (found == std::to_string(kReceivedColumnVersion)) {
-        schema = Schema::kReceivedColumn;
-        return CheckColumns(db, schema);
+    const std::string found = found_version.empty() ? "" : found_version.front();
+    for (version = 1; version <= SqliteListStore::kSchemaVersion; ++version) {
+        if (found == std::to_string(version)) return CheckColumns(db, version);
     }
     if (found != "0") return Trouble{true, "its schema version " + found + " is unknown"};
     std::vector<std::string> tables;
     code = Query(db, "SELECT name FROM sqlite_master", &tables);
     if (code != SQLITE_OK) return TroubleOf(db, code);
     if (!tables.empty()) return Trouble{true, "it holds tables of another program"};
-    schema = Schema::kEmpty;
+    version = 0;
     return std::nullopt;
 }
 
@@ -312,10 +311,38 @@ std::optional<Trouble> RunTransaction(sqlite3* db, const std::string& sql) {
     return trouble;
 }
 
-std::string RenameReceivedColumnSql() {
-    return std::string("BEGIN IMMEDIATE; ALTER TABLE items RENAME COLUMN ") + kReceivedColumn +
-           " TO " + kKeptColumn +
-           "; PRAGMA user_version = " + std::to_string(SqliteListStore::kSchemaVersion) +
+// What the rows of a list of an earlier version hold in a column added since:
+// the field's default.
+std::string DefaultSql(const Column& column) {
+    const StoredItem defaults;
+    return std::visit(
+        [&defaults](auto member) {
+            const auto& value = defaults.*member;
+            if constexpr (std::is_same_v<std::remove_cvref_t<decltype(value)>, std::string>) {
+                return std::string("''"); // every text is empty by default
+            } else {
+                return std::to_string(value);
+            }
+        },
+        column.field);
+}
+
+// Brings a list of an earlier version up to this one in one transaction,
+// keeping every row: the kept bytes' column renamed, and the columns added
+// since made with their fields' defaults.
+std::string UpgradeSql(int version) {
+    std::string sql = "BEGIN IMMEDIATE; ";
+    if (version <= kReceivedColumnVersion) {
+        sql += std::string("ALTER TABLE items RENAME COLUMN ") + kReceivedColumn + " TO " +
+               kKeptColumn + "; ";
+    }
+    for (const Column& column : kFieldColumns) {
+        if (column.since <= version) continue;
+        sql += std::string("ALTER TABLE items ADD COLUMN ") + column.name +
+               (IsText(column) ? " TEXT" : " INTEGER") + " NOT NULL DEFAULT " + DefaultSql(column) +
+               "; ";
+    }
+    return sql + "PRAGMA user_version = " + std::to_string(SqliteListStore::kSchemaVersion) +
            "; COMMIT;";
 }
 
@@ -324,18 +351,15 @@ std::string RenameReceivedColumnSql() {
 // mode its index is kept in memory, not in a shared file mapped into memory
 // (which kills the program with SIGBUS where the file becomes unusable).
 std::optional<Trouble> TakeIntoUse(sqlite3* db) {
-    Schema schema = Schema::kCurrent;
+    int version = 0;
     if (const int code = Query(db, "PRAGMA locking_mode=EXCLUSIVE"); code != SQLITE_OK) {
         return TroubleOf(db, code);
     }
     if (auto trouble = CheckIntegrity(db)) return trouble;
-    if (auto trouble = CheckSchema(db, schema)) return trouble;
+    if (auto trouble = CheckSchema(db, version)) return trouble;
     if (auto trouble = SetUpJournal(db)) return trouble;
-    switch (schema) {
-        case Schema::kCurrent: return std::nullopt;
-        case Schema::kReceivedColumn: return RunTransaction(db, RenameReceivedColumnSql());
-        case Schema::kEmpty: return RunTransaction(db, CreateSchemaSql());
-    }
+    if (version == 0) return RunTransaction(db, CreateSchemaSql());
+    if (version < SqliteListStore::kSchemaVersion) return RunTransaction(db, UpgradeSql(version));
     return std::nullopt;
 }
 

@@ -21,10 +21,11 @@ namespace tarnwick::sqlite {
 
 class SqliteListStore : public platform::ListStore {
 public:
-    // Kept in the file's user_version. A file of the first version is brought
-    // up to this one as it is opened; a file with another version (or with
-    // tables this program did not make) is not read but moved aside.
-    static constexpr int kSchemaVersion = 2;
+    // Kept in the file's user_version. A file of an earlier version is brought
+    // up to this one as it is opened, keeping every item; a file with a later
+    // version (or with tables this program did not make) is not read but
+    // moved aside.
+    static constexpr int kSchemaVersion = 3;
 
     // Opens the database at `path`, creating it and its folder when missing.
     // A file that is damaged, or of a schema this program does not know, is

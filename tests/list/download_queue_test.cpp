@@ -245,12 +245,14 @@ TEST(DownloadQueueChange, TellsOnlyTheFieldsThatChanged) {
     });
     queue.SetReceived(key, 1);   // still 0%
     queue.SetReceived(key, 500); // 50%
+    queue.Modify(key, [](DownloadItem& i) { i.rare->resolved = "{}"; });
     EXPECT_EQ(queue.At(0).page_address, "http://www.youtube.com/watch?v=1") << "kept as entered";
     EXPECT_EQ(observer.log, (std::vector<std::string>{
                                 "changed 0 fields " + std::to_string(kFieldStatus),
                                 "changed 0 fields " + std::to_string(kFieldName),
                                 "changed 0 fields " + std::to_string(kFieldStatus | kFieldSize),
-                                "changed 0 fields " + std::to_string(kFieldStatus)}));
+                                "changed 0 fields " + std::to_string(kFieldStatus),
+                                "changed 0 fields " + std::to_string(kFieldResolved)}));
 }
 
 TEST(DownloadQueueNames, KnowWhichNamesOtherItemsHave) {

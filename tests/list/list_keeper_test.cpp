@@ -176,6 +176,23 @@ TEST_F(ListKeeperTest, ProgressIsWrittenAtMostOnceASecondAndTheEndAtOnce) {
     EXPECT_EQ(store.log.size(), 3u) << "nothing left to write";
 }
 
+TEST_F(ListKeeperTest, HowAnItemWasResolvedIsWrittenAtOnceAndKeptAcrossARestart) {
+    keeper.Restore();
+    const ItemKey key = Add("http://youtube.com/1");
+    queue.Modify(key, [](DownloadItem& item) { item.state = ItemState::kDownloading; });
+    store.log.clear();
+    const std::string resolved = "{\"url\":\"https://cdn.example/1\",\"kind\":\"http\"}";
+    queue.Modify(key, [&](DownloadItem& item) { item.rare->resolved = resolved; });
+    EXPECT_EQ(store.log, (Log{"update 1"})) << "not held back as progress is";
+
+    DownloadQueue restarted;
+    ListKeeper restoring{restarted, store, clock};
+    EXPECT_TRUE(restoring.Restore());
+    ASSERT_EQ(restarted.Count(), 1);
+    EXPECT_EQ(restarted.At(0).state, ItemState::kWaiting);
+    EXPECT_EQ(restarted.At(0).rare->resolved, resolved);
+}
+
 // Two items under way wait for their seconds on the keeper's one timer; the
 // first one's write fails: the timer then waits for the retry alone.
 TEST_F(ListKeeperTest, AProgressWriteThatFailsLeavesTheTimerToTheRetry) {

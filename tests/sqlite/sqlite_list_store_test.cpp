@@ -94,7 +94,10 @@ TEST(SqliteListStoreFields, EveryFieldComesBackFromTheFileExactly) {
                     .http_status = 503,
                     .failure_detail = "Service Unavailable; 'retry'",
                     .temporary_path = "/tmp/päth/x.part",
-                    .validator = "\"etag\xff\xfe not UTF-8\""};
+                    .validator = "\"etag\xff\xfe not UTF-8\"",
+                    .resolved =
+                        "{\"url\":\"https://cdn.example/v?a=1&b='2'\",\n"
+                        "\"headers\":{\"Referer\":\"é 🎬\\\"\"},\"kind\":\"http\"}"};
     StoredItem plain; // empty texts and the defaults
     {
         SqliteListStore store(path);
@@ -289,21 +292,47 @@ TEST(SqliteListStoreDamage, AnEmptyFileBesideALogKeepsTheLog) {
                              {{"", ""}, {"-wal", "the only copy of the latest changes"}});
 }
 
-TEST(SqliteListStoreFirstVersion, IsBroughtUpToDateKeepingEveryItem) {
+// How a list of an earlier version differs from one of the current version.
+struct EarlierVersion {
+    const char* name;
+    std::string sql; // run on a database the store made
+};
+
+void PrintTo(const EarlierVersion& earlier, std::ostream* out) { *out << earlier.name; }
+
+class SqliteListStoreEarlierVersion : public testing::TestWithParam<EarlierVersion> {};
+
+TEST_P(SqliteListStoreEarlierVersion, IsBroughtUpToDateKeepingEveryItem) {
     TempFolder folder;
     const std::string path = folder.File("list.db");
+    StoredItem seventh = NumberedItem(7);
+    seventh.temporary_path = "/v/Clip 7.mp4.1.part";
+    seventh.validator = "\"e7\"";
     ASSERT_TRUE(SqliteListStore(path).Insert(NumberedItem(0)).Done());
-    ASSERT_TRUE(SqliteListStore(path).Insert(NumberedItem(7)).Done());
-    RunSql(path, "ALTER TABLE items RENAME COLUMN kept TO received; PRAGMA user_version = 1");
+    seventh.id = SqliteListStore(path).Insert(seventh).id;
+    RunSql(path, "ALTER TABLE items DROP COLUMN resolved; " + GetParam().sql);
 
-    const std::vector<StoredItem> loaded = SqliteListStore(path).LoadAll().items;
-    ASSERT_EQ(loaded.size(), 2u);
-    EXPECT_EQ(loaded[1].received, 7);
+    {
+        SqliteListStore store(path);
+        const std::vector<StoredItem> loaded = store.LoadAll().items;
+        ASSERT_EQ(loaded.size(), 2u);
+        EXPECT_EQ(loaded[1], seventh) << "every field as it was, and none resolved";
+        seventh.resolved = "{\"url\":\"https://cdn.example/7\"}";
+        EXPECT_TRUE(store.Update(seventh).Done());
+    }
+    EXPECT_EQ(SqliteListStore(path).LoadAll().items.at(1), seventh);
     EXPECT_EQ(RunSql(path, "PRAGMA user_version"), std::to_string(SqliteListStore::kSchemaVersion));
-    EXPECT_EQ(RunSql(path, "SELECT kept FROM items WHERE id = " + std::to_string(loaded[1].id)),
-              "7");
+    EXPECT_EQ(RunSql(path, "SELECT kept FROM items WHERE id = " + std::to_string(seventh.id)), "7");
     EXPECT_FALSE(fs::exists(path + ".damaged-1"));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Versions, SqliteListStoreEarlierVersion,
+    testing::Values(EarlierVersion{"First",
+                                   "ALTER TABLE items RENAME COLUMN kept TO received; "
+                                   "PRAGMA user_version = 1"},
+                    EarlierVersion{"Second", "PRAGMA user_version = 2"}),
+    [](const testing::TestParamInfo<EarlierVersion>& info) { return info.param.name; });
 
 struct ForeignSchema {
     const char* name;
@@ -328,6 +357,8 @@ INSTANTIATE_TEST_SUITE_P(
         ForeignSchema{"LaterVersion", "PRAGMA user_version = " +
                                           std::to_string(SqliteListStore::kSchemaVersion + 1)},
         ForeignSchema{"ItemsWithoutOurColumns", "ALTER TABLE items DROP COLUMN validator"},
+        ForeignSchema{"SecondVersionWithoutItsColumns",
+                      "ALTER TABLE items DROP COLUMN validator; PRAGMA user_version = 2"},
         ForeignSchema{"OtherTablesUnversioned",
                       "DROP TABLE items; CREATE TABLE clips (url TEXT); PRAGMA user_version = 0"}),
     [](const testing::TestParamInfo<ForeignSchema>& info) { return info.param.name; });
