@@ -19,7 +19,7 @@ bool SameName(std::string_view a, std::string_view b) {
 // them, and a resolver's would undo a resume or a decoding.
 bool IsTransfersOwn(std::string_view name) {
     constexpr std::array<std::string_view, 8> kOwn = {
-        "Range",      "If-Range", "Accept-Encoding", "Host", "Content-Length",
+        "Range",      "If-Range", "Accept-Encoding",  "Host", "Content-Length",
         "Connection", "TE",       "Transfer-Encoding"};
     return std::ranges::any_of(kOwn, [&](std::string_view own) { return SameName(name, own); });
 }

@@ -214,7 +214,8 @@ void ItemJob::Start() {
     }
     if (general) {
         http_ = &browser_http_;
-        if (std::optional<resolve::YtDlpChoice> kept = resolve::ReadKeptChoice(item->rare->resolved)) {
+        if (std::optional<resolve::YtDlpChoice> kept =
+                resolve::ReadKeptChoice(item->rare->resolved)) {
             // Resumed as yt-dlp found it, without asking it again.
             choice_was_kept_ = true;
             return FollowChoice(std::move(*kept));
@@ -295,9 +296,9 @@ void ItemJob::OnProbed(const std::string& link, transfer::Probe::Result result) 
     Enter(Step::kFollowingLink);
     reach_ = platform::ReachAfter(reach_, result.began_public);
     // A probe that got no answer in time tells nothing; the transfer decides.
-    const bool named = choice_ ? NameTheFile(link, result.findings, "." + choice_->video.ext,
-                                             choice_title_)
-                               : NameTheFile(link, result.findings);
+    const bool named =
+        choice_ ? NameTheFile(link, result.findings, "." + choice_->video.ext, choice_title_)
+                : NameTheFile(link, result.findings);
     if (named) Transfer(link);
 }
 

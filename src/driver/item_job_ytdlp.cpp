@@ -62,9 +62,8 @@ void ItemJob::AskYtDlp() {
     auto made = std::make_unique<YtDlpAsk>(*s_.children, s_.clock);
     YtDlpAsk& ask = *made;
     Enter(Step::kAskingYtDlp, std::move(made));
-    ask.Start(*program, item->page_address, [this](Result<resolve::YtDlpAnswer> answer) {
-        OnYtDlpAnswer(std::move(answer));
-    });
+    ask.Start(*program, item->page_address,
+              [this](Result<resolve::YtDlpAnswer> answer) { OnYtDlpAnswer(std::move(answer)); });
 }
 
 void ItemJob::OnYtDlpAnswer(Result<resolve::YtDlpAnswer> answer) {
@@ -143,8 +142,8 @@ void ItemJob::DownloadPair() {
     if (earlier_) DropEarlierFile();
     stream_plan_ = {};
     stream_plan_.sound_apart = true;
-    PairDownload& pair = Begin<PairDownload>(Step::kConnecting, *http_, s_.clock, s_.limits,
-                                             s_.background);
+    PairDownload& pair =
+        Begin<PairDownload>(Step::kConnecting, *http_, s_.clock, s_.limits, s_.background);
     const auto path_for = [this](std::string name) {
         return [this, name = std::move(name)](int attempt) {
             return TemporaryPathFor(folder_, name, key_, attempt);

@@ -7,8 +7,8 @@ namespace tarnwick::driver {
 std::vector<std::string> YtDlpArguments(const std::string& address) {
     // A single video's answer is the same with --flat-playlist; a playlist's
     // lists its entries' addresses instead of asking each of them in turn.
-    return {"-J",           "--no-playlist", "--flat-playlist", "--no-warnings",
-            "--socket-timeout", "30",       "--",              address};
+    return {"-J", "--no-playlist", "--flat-playlist", "--no-warnings", "--socket-timeout", "30",
+            "--", address};
 }
 
 Result<resolve::YtDlpAnswer> YtDlpOutcome(const platform::ChildEnd& end) {
@@ -25,9 +25,9 @@ Result<resolve::YtDlpAnswer> YtDlpOutcome(const platform::ChildEnd& end) {
     if (end.kind == Kind::kCrashed || end.exit_code != 0) {
         std::string error = resolve::YtDlpErrorText(end.err_tail);
         if (error.empty()) {
-            error = end.kind == Kind::kCrashed ? "it crashed"
-                                               : "it ended with code " +
-                                                     std::to_string(end.exit_code);
+            error = end.kind == Kind::kCrashed
+                        ? "it crashed"
+                        : "it ended with code " + std::to_string(end.exit_code);
         }
         return failed(std::move(error));
     }
@@ -37,13 +37,11 @@ Result<resolve::YtDlpAnswer> YtDlpOutcome(const platform::ChildEnd& end) {
 }
 
 YtDlpAsk::YtDlpAsk(platform::ChildProcesses& children, platform::Clock& clock)
-    : children_(children),
-      limit_(clock.NewTimer([this] {
+    : children_(children), limit_(clock.NewTimer([this] {
           Finish(Failure{Reason::kResolverFailed, 0, "it gave no answer within a minute"});
       })) {}
 
-void YtDlpAsk::Start(const std::string& program, const std::string& address,
-                     DoneHandler on_done) {
+void YtDlpAsk::Start(const std::string& program, const std::string& address, DoneHandler on_done) {
     on_done_ = std::move(on_done);
     limit_->Start(kYtDlpTimeLimit);
     child_ = children_.Start(

@@ -21,9 +21,8 @@ std::optional<std::string> YtDlpTool::Find() {
 void YtDlpTool::ReadVersion(const std::string& path) {
     if (reading_) return;
     constexpr size_t kLongestVersion = 4096;
-    reading_ = children_.Start(
-        platform::ChildRequest{path, {"--version"}, {}, kLongestVersion},
-        [this, path](platform::ChildEnd end) { OnVersion(path, end); });
+    reading_ = children_.Start(platform::ChildRequest{path, {"--version"}, {}, kLongestVersion},
+                               [this, path](platform::ChildEnd end) { OnVersion(path, end); });
 }
 
 void YtDlpTool::OnVersion(const std::string& path, const platform::ChildEnd& end) {
@@ -54,8 +53,8 @@ void YtDlpTool::WarnIfOld() {
     const std::optional<std::chrono::sys_days> released = resolve::YtDlpVersionDate(version_);
     if (!released || !resolve::IsOld(*released, today_())) return;
     warned_ = true;
-    const std::string warning = "yt-dlp " + version_ +
-                                " is old; sites change often \u2014 update it (pipx upgrade yt-dlp)";
+    const std::string warning =
+        "yt-dlp " + version_ + " is old; sites change often \u2014 update it (pipx upgrade yt-dlp)";
     watchers_.Notify([&](YtDlpWatcher& w) { w.OnYtDlpOld(warning); });
 }
 

@@ -110,6 +110,31 @@ TEST_F(YtDlpJobTest, ItsChoiceIsDownloadedWithItsHeadersAndNamedByTheTitle) {
     EXPECT_TRUE(Item(key).rare->resolved.empty());
 }
 
+TEST_F(YtDlpJobTest, AnHlsFormatGoesToTheStreamDownloaderWithItsHeaders) {
+    const std::string playlist = "http://cdn.test/hls/v.m3u8";
+    http.Route(playlist, fakes::FakeReply::Page("#EXTM3U\n#EXT-X-TARGETDURATION:2\n#EXTINF:2,\n"
+                                                "p0.ts\n#EXTINF:2,\np1.ts\n#EXT-X-ENDLIST\n"));
+    http.Route("http://cdn.test/hls/p0.ts", fakes::FakeReply::Page("piece-0;"));
+    http.Route("http://cdn.test/hls/p1.ts", fakes::FakeReply::Page("piece-1;"));
+    const list::ItemKey key = AddPage();
+    ytdlp_run.Start();
+    Settle();
+    Answer(
+        {platform::ChildEnd::Kind::kExited, 0,
+         R"({"title":"Streamed","formats":[{"url":")" + playlist +
+             R"(","ext":"mp4","protocol":"m3u8_native","http_headers":{"User-Agent":"UA/2"}}]})"});
+    EXPECT_EQ(Status(key), "Complete");
+    // Without ffmpeg, the pieces are the video as they came.
+    EXPECT_EQ(Name(key), "Streamed.ts");
+    std::ifstream in(VideoPath("Streamed.ts"));
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "piece-0;piece-1;");
+    for (const auto& exchange : http.exchanges) {
+        if (exchange->request.url.starts_with("http://cdn.test/")) {
+            EXPECT_EQ(exchange->request.user_agent, "UA/2") << exchange->request.url;
+        }
+    }
+}
+
 TEST_F(YtDlpJobTest, ItsFailuresBecomeTheReason) {
     struct Case {
         platform::ChildEnd end;
@@ -123,7 +148,8 @@ TEST_F(YtDlpJobTest, ItsFailuresBecomeTheReason) {
         {{platform::ChildEnd::Kind::kExited, 0, "[1,2]"}, "yt-dlp: its answer could not be read"},
         {{platform::ChildEnd::Kind::kExited, 0, R"({"title":"x","formats":[{"url":"ftp://a/b"}]})"},
          "No video was found in the page"},
-        {{platform::ChildEnd::Kind::kExited, 0, R"({"title":"x","is_live":true,"url":"http://a/b"})"},
+        {{platform::ChildEnd::Kind::kExited, 0,
+          R"({"title":"x","is_live":true,"url":"http://a/b"})"},
          "This is a live stream, which Tarnwick does not record"},
     };
     for (const Case& c : cases) {

@@ -12,11 +12,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <chrono>
 #include <csignal>
 #include <fstream>
 #include <map>
-#include <sys/stat.h>
 
 namespace tarnwick::driver {
 namespace {
@@ -43,13 +43,6 @@ public:
 
 class YtDlpLoopbackTest : public LoopbackRunTest {
 protected:
-    YtDlpLoopbackTest() {
-        services.children = &children;
-        services.ytdlp = &tool;
-        services.uses_ytdlp = [] { return true; };
-        services.tell = [this](const std::string& text) { told.push_back(text); };
-    }
-
     // A stand-in yt-dlp: a shell script of these lines, of a recent version.
     void StandIn(const std::string& body) {
         const std::string path = folder.File("yt-dlp");
@@ -80,8 +73,8 @@ protected:
         return found;
     }
     bool RunToTheEndWaitingForYtDlp() {
-        run.Start();
-        return RunUntilLong([this] { return !run.IsRunning(); });
+        ytdlp_run.Start();
+        return RunUntilLong([this] { return !ytdlp_run.IsRunning(); });
     }
     static bool RunUntilLong(const std::function<bool()>& done) {
         return test_support::RunEventsUntil(done, kYtDlpWait);
@@ -90,6 +83,15 @@ protected:
     ChildrenWithYtDlp children;
     YtDlpTool tool{children, [] { return std::chrono::sys_days(std::chrono::days(20000)); }};
     std::vector<std::string> told;
+    JobServices with_ytdlp = [this] {
+        JobServices with = services;
+        with.children = &children;
+        with.ytdlp = &tool;
+        with.uses_ytdlp = [] { return true; };
+        with.tell = [this](const std::string& text) { told.push_back(text); };
+        return with;
+    }();
+    DownloadRun ytdlp_run{with_ytdlp};
 };
 
 // A player set up from JavaScript, whose video has no extension to see.
@@ -128,12 +130,12 @@ TEST_F(RealYtDlpTest, APlayerSetUpFromJavaScriptIsDownloadedByteExactWithItsHead
 }
 
 TEST_F(RealYtDlpTest, APlaylistPageListsItsEntries) {
-    const list::ItemKey key = AddPage(
-        "/list.html", PlayerPage(R"({"playlist": [{"file": "/media/one", "type": "mp4"},)"
-                                 R"( {"file": "/media/two", "type": "mp4"}]})"));
-    run.Start();
+    const list::ItemKey key =
+        AddPage("/list.html", PlayerPage(R"({"playlist": [{"file": "/media/one", "type": "mp4"},)"
+                                         R"( {"file": "/media/two", "type": "mp4"}]})"));
+    ytdlp_run.Start();
     ASSERT_TRUE(RunUntilLong([&] { return queue.Find(key) == nullptr; }));
-    run.Stop();
+    ytdlp_run.Stop();
     ASSERT_EQ(queue.Count(), 2);
     EXPECT_EQ(queue.At(0).page_address, server.Url("/media/one"));
     EXPECT_EQ(queue.At(1).page_address, server.Url("/media/two"));
@@ -144,9 +146,9 @@ TEST_F(YtDlpLoopbackTest, ASlowResolverIsEndedByStopAtOnce) {
     const std::string pid_file = folder.File("pid");
     StandIn("echo $$ > '" + pid_file + "'\nexec sleep 600");
     const list::ItemKey key = AddPage("/slow.html", "<html><p>nothing</p></html>");
-    run.Start();
+    ytdlp_run.Start();
     ASSERT_TRUE(RunUntilLong([&] { return FileText(pid_file).find('\n') != std::string::npos; }));
-    run.Stop();
+    ytdlp_run.Stop();
     EXPECT_EQ(Status(key), "Cancelled");
     const std::string stat = "/proc/" + std::to_string(std::stoi(FileText(pid_file))) + "/stat";
     // Gone, or a zombie that is being reaped.
@@ -180,20 +182,22 @@ TEST_F(YtDlpLoopbackTest, SeparatePictureAndSoundAreJoinedByFfmpeg) {
     for (const std::vector<std::string>& made :
          {std::vector<std::string>{"-f", "lavfi", "-i", "testsrc=duration=1:size=64x48:rate=10",
                                    "-c:v", "mpeg4", picture},
-          std::vector<std::string>{"-f", "lavfi", "-i", "sine=duration=1", "-c:a", "aac",
-                                   sound}}) {
+          std::vector<std::string>{"-f", "lavfi", "-i", "sine=duration=1", "-c:a", "aac", sound}}) {
         std::string command = *ffmpeg + " -loglevel error -y";
         for (const std::string& arg : made) command += " '" + arg + "'";
         ASSERT_EQ(std::system(command.c_str()), 0);
     }
     server.ServeFile("/dash/v", test_support::FileOf(FileText(picture)));
     server.ServeFile("/dash/a", test_support::FileOf(FileText(sound)));
-    StandInAnswering(
-        R"({"title":"Joined","formats":[)"
-        R"({"url":")" + server.Url("/dash/a") + R"(","ext":"m4a","protocol":"http",)"
-        R"("vcodec":"none","acodec":"mp4a.40.2","tbr":128},)"
-        R"({"url":")" + server.Url("/dash/v") + R"(","ext":"mp4","protocol":"http",)"
-        R"("vcodec":"avc1.4d401e","acodec":"none","height":48}]})");
+    StandInAnswering(R"({"title":"Joined","formats":[)"
+                     R"({"url":")" +
+                     server.Url("/dash/a") +
+                     R"(","ext":"m4a","protocol":"http",)"
+                     R"("vcodec":"none","acodec":"mp4a.40.2","tbr":128},)"
+                     R"({"url":")" +
+                     server.Url("/dash/v") +
+                     R"(","ext":"mp4","protocol":"http",)"
+                     R"("vcodec":"avc1.4d401e","acodec":"none","height":48}]})");
     const list::ItemKey key = AddPage("/dash.html", "<html><p>nothing</p></html>");
     ASSERT_TRUE(RunToTheEndWaitingForYtDlp());
     ASSERT_EQ(Status(key), "Complete") << list::ReasonText(Item(key));
@@ -213,10 +217,12 @@ TEST_F(YtDlpLoopbackTest, AKeptLinkThatExpiredIsAskedForAgainAndResumed) {
     server.ServeFile("/old", breaking);
     const list::ItemKey key = AddPage("/kept.html", "<html><p>nothing</p></html>");
     resolve::YtDlpChoice kept;
-    kept.video = {.url = server.Url("/old"), .headers = {{"Referer", "http://r.test/"}}, .ext = "mp4"};
+    kept.video.url = server.Url("/old");
+    kept.video.headers = {{"Referer", "http://r.test/"}};
+    kept.video.ext = "mp4";
     kept.file_name = "Kept.mp4";
     queue.Modify(key, [&](list::DownloadItem& i) { i.rare->resolved = resolve::KeepChoice(kept); });
-    RunToTheEnd();
+    ASSERT_TRUE(RunToTheEndWaitingForYtDlp());
     ASSERT_EQ(Status(key), "ERROR");
     ASSERT_GT(Item(key).rare->kept, 0);
     const int64_t kept_bytes = Item(key).rare->kept;
