@@ -97,8 +97,10 @@ void ItemJob::AddPlaylist(const resolve::YtDlpAnswer& answer) {
     if (s_.tell) s_.tell("Added " + std::to_string(added) + " videos from " + title);
     const list::ItemKey key = key_;
     list::DownloadQueue& queue = s_.queue;
-    Finish(Outcome::Complete());
-    // The job is done: the run lets it be as its item goes.
+    // The job ends as a stopped one does, so that no one is told of a
+    // finished or failed download; being done, the run lets it be as its
+    // item goes.
+    Finish(Outcome::Cancelled());
     queue.Remove(key);
 }
 
