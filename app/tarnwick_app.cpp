@@ -13,11 +13,18 @@
 
 #include <QCheckBox>
 
+#include <chrono>
+
 namespace tarnwick::app {
 namespace {
 
 // The kept list, in the user's data folder.
 constexpr const char* kListFile = "downloads.db";
+
+// Today by the system clock (in UTC): yt-dlp's age is counted in whole days.
+std::chrono::sys_days Today() {
+    return std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
+}
 
 // The user agent of every request.
 constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)";
@@ -54,6 +61,7 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       clock(Choose<platform::Clock, qt::QtClock>(o.clock, own_clock_)),
       http(Choose<platform::HttpClient, curl::CurlClient>(o.http, own_http_, kUserAgent, trace)),
       children(Choose<platform::ChildProcesses, qt::QtChildProcesses>(o.children, own_children_)),
+      ytdlp_tool(children, &Today),
       list_store(Choose<platform::ListStore, sqlite::SqliteListStore>(
           o.list_store, own_list_store_, platform::JoinPath(paths.DataFolder(), kListFile))),
       traced_list_store(list_store, trace),
@@ -68,7 +76,9 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
            .background = &background,
            .trace = &trace,
            .cipher = &piece_cipher,
-           .children = &children}),
+           .children = &children,
+           .ytdlp = &ytdlp_tool,
+           .uses_ytdlp = [this] { return settings_values.use_ytdlp; }}),
       part_files(queue),
       run_commands({.queue = queue,
                     .run = run,
@@ -86,6 +96,7 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       removals(queue, part_files, status_line, clock),
       grid_commands(queue, window.Grid(), settings_values, removals),
       keeping_notices(keeper, status_line),
+      ytdlp_notices({.tool = ytdlp_tool, .skin = window.Skin(), .messages = status_line}),
       address_entry(queue, status_line, settings_values),
       launch_entry(address_entry, run_commands, window),
       store(o.user_settings.value_or(qt::QtSettingsStore::UserLocation())),
@@ -138,7 +149,8 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
                 .runs = run_commands,
                 .lifecycle = lifecycle,
                 .settings = settings_control,
-                .monitor = clipboard_monitor}),
+                .monitor = clipboard_monitor,
+                .ytdlp = &ytdlp_notices}),
       tray_menu(settings_values, tray, window,
                 {.skin_command = [this](const std::string& command) { commands.Run(command); },
                  .switch_monitor =
@@ -211,6 +223,7 @@ bool TarnwickApp::Start(const std::function<void()>& on_listening) {
     channel.Listen();
     if (on_listening) on_listening();
     if (!lifecycle.StartUp()) return false;
+    ytdlp_notices.LookAgain();
     window.show();
     return true;
 }

@@ -7,6 +7,7 @@
 #include "curl/curl_client.h"
 #include "driver/download_run.h"
 #include "driver/part_files.h"
+#include "driver/ytdlp_tool.h"
 #include "html/libxml_html_parser.h"
 #include "list/download_queue.h"
 #include "list/list_keeper.h"
@@ -51,6 +52,7 @@
 #include "shell/watcher_launch.h"
 #include "shell/wheel_forwarding.h"
 #include "shell/window_commands.h"
+#include "shell/ytdlp_notices.h"
 
 #include <functional>
 #include <memory>
@@ -128,6 +130,8 @@ public:
     platform::HttpClient& http;
     // Other programs the user installed; the children started go before it.
     platform::ChildProcesses& children;
+    // The user's yt-dlp, which the run asks for the videos of other sites.
+    driver::YtDlpTool ytdlp_tool;
     platform::ListStore& list_store;
     list::TracedListStore traced_list_store;
     list::ListKeeper keeper;
@@ -144,6 +148,8 @@ public:
     shell::GridCommands grid_commands;
     // What happens to the keeping of the list is said in the status line.
     shell::KeepingNotices keeping_notices;
+    // Which yt-dlp there is, on the about page, and that it is old.
+    shell::YtDlpNotices ytdlp_notices;
     shell::AddressEntry address_entry;
     shell::LaunchEntry launch_entry;
     qt::QtSettingsStore store;

@@ -18,6 +18,7 @@
 //  "_root.autoToDownloadList_CB"  the clipboard check box ("1" checked)
 //  "_root.keepList_CB"            the keep-the-list check box ("1" checked)
 //  "_root.otherSites_CB"          the other-sites check box ("1" checked)
+//  "_root.ytDlp_CB"               the use-yt-dlp check box ("1" checked)
 //  "_root.startDownload", "_root.downloadBtn", "_root.downloadTab"
 //                                 "0" while a run is under way, "1" when idle;
 //                                 the last one written decides whether the
@@ -25,9 +26,16 @@
 //  "_root.downloadBtnTab"         "1": a run started while the About page was
 //                                 open; the Download tab is marked until opened
 //  "_root.aboutTxt"               the About page's text
+//  "_root.ytDlpTxt"               the About page's line under it: which
+//                                 yt-dlp there is
 //  "_root.statusTxt"              the status line at the bottom; until the
 //                                 program writes it, the line follows the run
 //  "_root.Download_CB", "_root.Convert_CB" are only stored.
+//
+// A check box the user toggles writes its variable, then sends its command:
+// "ID_FS_autoDownloadCheck" / "ID_FS_autoDownloadUncheck", "ID_FS_keepListCheck"
+// / "ID_FS_keepListUncheck", "ID_FS_otherSitesCheck" / "ID_FS_otherSitesUncheck",
+// "ID_FS_ytDlpCheck" / "ID_FS_ytDlpUncheck".
 //
 // The program also sets two properties of the skin: `awake` (below) and
 // `maximized`, whether the window is maximised. It reads `gridArea`, the
@@ -142,6 +150,12 @@ Rectangle {
         const checked = valueOf("_root.otherSites_CB") === "1"
         setVariable("_root.otherSites_CB", checked ? "0" : "1")
         send(checked ? "ID_FS_otherSitesUncheck" : "ID_FS_otherSitesCheck")
+    }
+
+    function toggleYtDlp() {
+        const checked = valueOf("_root.ytDlp_CB") === "1"
+        setVariable("_root.ytDlp_CB", checked ? "0" : "1")
+        send(checked ? "ID_FS_ytDlpUncheck" : "ID_FS_ytDlpCheck")
     }
 
     function toggleKeepList() {
@@ -726,6 +740,15 @@ Rectangle {
             text: "Watch the clipboard and add copied video addresses"
             onToggled: skin.toggleMonitor()
         }
+        CheckLine {
+            objectName: "ytDlpCheck"
+            anchors.right: parent.right
+            anchors.rightMargin: 40
+            y: 172
+            variable: "_root.ytDlp_CB"
+            text: "Use yt-dlp for other sites"
+            onToggled: skin.toggleYtDlp()
+        }
 
         // Grid header and its commands.
         Text {
@@ -1021,9 +1044,10 @@ Rectangle {
                 font.bold: true
             }
             Text {
+                id: aboutTextItem
                 objectName: "aboutText"
                 x: 148
-                y: 76
+                y: 72
                 width: parent.width - 176
                 text: skin.aboutText
                 color: "#dfe5e4"
@@ -1031,22 +1055,39 @@ Rectangle {
                 lineHeight: 1.25
                 wrapMode: Text.Wrap
             }
+            // Which yt-dlp there is; a long path is shortened in its middle.
+            Text {
+                id: ytDlpLine
+                objectName: "ytDlpText"
+                x: 148
+                anchors.top: aboutTextItem.bottom
+                anchors.topMargin: 4
+                width: parent.width - 176
+                text: skin.valueOf("_root.ytDlpTxt")
+                color: "#a9b2b4"
+                font.pixelSize: 12
+                elide: Text.ElideMiddle
+                textFormat: Text.PlainText
+            }
 
+            // Below the text above, which takes more lines in a narrow window.
             Rectangle {
+                id: aboutRule
                 x: 28
-                y: 176
+                y: Math.max(176, ytDlpLine.y + ytDlpLine.height + 8)
                 width: parent.width - 56
                 height: 1
                 color: "#4f5c60"
             }
             Caption {
                 x: 28
-                y: 196
+                y: aboutRule.y + 20
                 text: "Supported sites"
             }
             Flow {
+                id: siteChips
                 x: 28
-                y: 220
+                y: aboutRule.y + 44
                 width: parent.width - 56
                 spacing: 8
                 Repeater {
@@ -1072,7 +1113,7 @@ Rectangle {
             }
             Text {
                 x: 28
-                y: 340
+                y: siteChips.y + Math.max(siteChips.height, 100) + 20
                 width: parent.width - 56
                 text: "Paste or type a video page address on the Download page, or switch on the "
                       + "clipboard watch and just copy addresses. Tarnwick finds each video file "

@@ -63,6 +63,7 @@ AppSettings LoadSettings(platform::SettingsStore& store, const std::string& defa
     settings.keep_list = ReadSwitchOnUnlessFalse(store, kKeepListSetting);
     settings.other_sites = ReadSwitchOnUnlessFalse(store, kOtherSitesSetting);
     settings.notify = ReadSwitchOnUnlessFalse(store, kNotifySetting);
+    settings.use_ytdlp = ReadSwitchOnUnlessFalse(store, kUseYtDlpSetting);
     return settings;
 }
 
@@ -76,6 +77,7 @@ void SaveSettings(platform::SettingsStore& store, const AppSettings& settings) {
     store.Write(kKeepListSetting, settings.keep_list ? "True" : "False");
     store.Write(kOtherSitesSetting, settings.other_sites ? "True" : "False");
     store.Write(kNotifySetting, settings.notify ? "True" : "False");
+    store.Write(kUseYtDlpSetting, settings.use_ytdlp ? "True" : "False");
 }
 
 } // namespace tarnwick::settings

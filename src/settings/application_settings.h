@@ -1,6 +1,6 @@
-// The program's two settings, the clipboard monitor switch and the download
-// folder: read from the user's store with their defaults, and written back
-// when the user changes them. Whoever holds the values applies them.
+// The program's settings, among them the clipboard monitor switch and the
+// download folder: read from the user's store with their defaults, and written
+// back when the user changes them. Whoever holds the values applies them.
 #pragma once
 
 #include "platform/settings_store.h"
@@ -18,6 +18,9 @@ struct AppSettings {
     // Whether the desktop is told when an item ends while the window is not
     // the active one.
     bool notify = true;
+    // Whether the user's yt-dlp, when installed, is asked for the videos of
+    // other sites.
+    bool use_ytdlp = true;
 };
 
 // "True" and "False" in any letter case, or a number (0 is false, any other
@@ -29,8 +32,8 @@ std::string DefaultDownloadDir(const std::string& home_folder);
 
 // The stored settings. A monitor switch that reads as no truth word leaves
 // the monitor off; a missing one means on. A missing folder is the default.
-// The list is kept, pages of other sites are read, and the ends of items are
-// notified, unless their stored switches read as false.
+// The list is kept, pages of other sites are read, the ends of items are
+// notified and yt-dlp is used, unless their stored switches read as false.
 AppSettings LoadSettings(platform::SettingsStore& store, const std::string& default_download_dir);
 
 // Whether a stored download folder can be used as it is: a full path. An
@@ -38,7 +41,7 @@ AppSettings LoadSettings(platform::SettingsStore& store, const std::string& defa
 bool IsFullPath(const std::string& folder);
 
 // Writes the monitor switch ("True" or "False"), the folder, the keep switch,
-// the other-sites switch, then the notify switch. A value the store refuses
+// the other-sites switch, the notify switch, then the yt-dlp switch. A value the store refuses
 // keeps what it held.
 void SaveSettings(platform::SettingsStore& store, const AppSettings& settings);
 

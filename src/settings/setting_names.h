@@ -19,6 +19,9 @@ inline constexpr const char* kWindowGeometrySetting = "Window Geometry";
 inline constexpr const char* kWindowMaximizedSetting = "Window Maximized";
 // Whether the desktop is told when an item ends: "True" or "False".
 inline constexpr const char* kNotifySetting = "Notify";
+// Whether yt-dlp, when installed, is asked for the videos of other sites:
+// "True" or "False".
+inline constexpr const char* kUseYtDlpSetting = "Use yt-dlp";
 // The default download folder's name; on Windows it sits at the root of
 // drive C, elsewhere in the user's home folder.
 inline constexpr const char* kDefaultDownloadFolder = "Downloaded Videos";

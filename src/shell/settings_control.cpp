@@ -29,10 +29,16 @@ void SettingsControl::PublishSettings() {
     SetSkinVariable(s_.skin, kSkinDownloadDir, s_.values.download_dir);
     SetSkinVariable(s_.skin, kSkinKeepListCheck, s_.values.keep_list ? "1" : "0");
     SetSkinVariable(s_.skin, kSkinOtherSitesCheck, s_.values.other_sites ? "1" : "0");
+    SetSkinVariable(s_.skin, kSkinYtDlpCheck, s_.values.use_ytdlp ? "1" : "0");
 }
 
 void SettingsControl::SetOtherSites(bool on) {
     s_.values.other_sites = on;
+    SaveSettings();
+}
+
+void SettingsControl::SetUseYtDlp(bool on) {
+    s_.values.use_ytdlp = on;
     SaveSettings();
 }
 

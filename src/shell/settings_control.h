@@ -39,17 +39,19 @@ public:
     // replaced by the default one; it comes back so that the user can be told.
     std::optional<std::string> LoadSettings();
     // Writes the monitor switch, the download folder, the keep switch, the
-    // other-sites switch and the notify switch.
+    // other-sites switch, the notify switch and the yt-dlp switch.
     void SaveSettings() { settings::SaveSettings(s_.store, s_.values); }
     // Sets the skin's monitor check box, its two fixed check boxes, the
-    // download folder, the keep-the-list and the other-sites check boxes, in
-    // that order.
+    // download folder, the keep-the-list, the other-sites and the yt-dlp check
+    // boxes, in that order.
     void PublishSettings();
     // Keeps the list from now on, or empties what was kept; saves the switch.
     void SetKeepList(bool keep);
     // Switches the general page reader for addresses added from now on, and
     // saves the switch.
     void SetOtherSites(bool on);
+    // Whether items started from now on may ask yt-dlp; saves the switch.
+    void SetUseYtDlp(bool on);
     // Switches the notifications of ended items, and saves the switch.
     void SetNotify(bool on);
 

@@ -31,6 +31,7 @@ void SkinCommands::Run(const std::string& command, const std::string& args) {
          [](SkinCommands& c) {
              HideDownloadGrid(c.t_.grid);
              c.t_.pages.current = SkinPage::kAbout;
+             if (c.t_.ytdlp != nullptr) c.t_.ytdlp->LookAgain();
          }},
         {"IDC_FS_Help", [](SkinCommands& c) { c.OpenHelp(""); }},
         {"ID_FS_webSite", [](SkinCommands& c) { c.OpenHelp(kHelpAboutSection); }},
@@ -54,6 +55,8 @@ void SkinCommands::Run(const std::string& command, const std::string& args) {
         {"ID_FS_keepListUncheck", [](SkinCommands& c) { c.t_.settings.SetKeepList(false); }},
         {"ID_FS_otherSitesCheck", [](SkinCommands& c) { c.t_.settings.SetOtherSites(true); }},
         {"ID_FS_otherSitesUncheck", [](SkinCommands& c) { c.t_.settings.SetOtherSites(false); }},
+        {"ID_FS_ytDlpCheck", [](SkinCommands& c) { c.t_.settings.SetUseYtDlp(true); }},
+        {"ID_FS_ytDlpUncheck", [](SkinCommands& c) { c.t_.settings.SetUseYtDlp(false); }},
     };
     const auto found = kCommands.find(command);
     if (found != kCommands.end()) found->second(*this);

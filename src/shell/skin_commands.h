@@ -16,6 +16,7 @@
 #include "shell/run_commands.h"
 #include "shell/settings_control.h"
 #include "shell/skin_pages.h"
+#include "shell/ytdlp_notices.h"
 
 #include <string>
 
@@ -40,6 +41,8 @@ struct CommandTargets {
     AppLifecycle& lifecycle;
     SettingsControl& settings;
     ClipboardMonitor& monitor;
+    // When given, yt-dlp is looked for again each time the about page opens.
+    YtDlpNotices* ytdlp = nullptr;
 };
 
 class SkinCommands : public platform::SkinCommandListener {

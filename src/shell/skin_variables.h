@@ -18,6 +18,8 @@ inline constexpr const char* kSkinMonitorCheck = "_root.autoToDownloadList_CB";
 inline constexpr const char* kSkinKeepListCheck = "_root.keepList_CB";
 // Written: "1" while pages of other sites are read for their video.
 inline constexpr const char* kSkinOtherSitesCheck = "_root.otherSites_CB";
+// Written: "1" while yt-dlp is asked for the videos of other sites.
+inline constexpr const char* kSkinYtDlpCheck = "_root.ytDlp_CB";
 // Written: always "1".
 inline constexpr const char* kSkinDownloadCheck = "_root.Download_CB";
 inline constexpr const char* kSkinConvertCheck = "_root.Convert_CB";
@@ -29,6 +31,8 @@ inline constexpr const char* kSkinDownloadTab = "_root.downloadTab";
 inline constexpr const char* kSkinDownloadButtonTab = "_root.downloadBtnTab";
 // Written: the about text.
 inline constexpr const char* kSkinAboutText = "_root.aboutTxt";
+// Written: which yt-dlp there is, shown on the about page.
+inline constexpr const char* kSkinYtDlpText = "_root.ytDlpTxt";
 // Written: the status line at the bottom of the window, a plain text.
 inline constexpr const char* kSkinStatusText = "_root.statusTxt";
 

@@ -196,6 +196,8 @@ TEST_F(TarnwickAppTest, StartsUpWithItsLayoutSettingsAndSkinVariables) {
     EXPECT_EQ(Var("_root.autoToDownloadList_CB"), "1");
     EXPECT_EQ(Var("_root.Download_CB"), "1");
     EXPECT_EQ(Var("_root.Convert_CB"), "1");
+    EXPECT_EQ(Var("_root.ytDlp_CB"), "1");
+    EXPECT_TRUE(Var("_root.ytDlpTxt").starts_with("yt-dlp")) << "whether installed or not";
     EXPECT_EQ(Var("_root.download_dir"), folder.File("home") + "/Downloaded Videos");
     ASSERT_EQ(launch.launches.size(), 1u) << "the clipboard watcher starts with the monitor on";
     EXPECT_EQ(launch.launches[0].program, std::string(TARNWICK_PROGRAM_DIR) + "/tarnwick-clip");

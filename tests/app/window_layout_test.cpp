@@ -169,11 +169,18 @@ TEST_F(WindowLayoutTest, TabGoesThroughTheSkinAndTheGridInReadingOrder) {
     Window().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&Window()));
     EXPECT_EQ(FocusedName(), "addressField") << "the window opens with the address field";
-    const std::vector<QString> order = {
-        "IDC_FS_addDownloadURL",  "monitorCheck",        "IDC_FS_selectAllD",
-        "IDC_FS_moveUp",          "IDC_FS_moveDown",     "IDC_FS_retryFailedD",
-        "IDC_FS_removeSelectedD", "ID_FS_clearComplete", "grid",
-        "ID_FS_downloadBrowse",   "startStopButton"};
+    const std::vector<QString> order = {"IDC_FS_addDownloadURL",
+                                        "monitorCheck",
+                                        "ytDlpCheck",
+                                        "IDC_FS_selectAllD",
+                                        "IDC_FS_moveUp",
+                                        "IDC_FS_moveDown",
+                                        "IDC_FS_retryFailedD",
+                                        "IDC_FS_removeSelectedD",
+                                        "ID_FS_clearComplete",
+                                        "grid",
+                                        "ID_FS_downloadBrowse",
+                                        "startStopButton"};
     for (const QString& name : order) {
         Press(Qt::Key_Tab);
         EXPECT_EQ(FocusedName(), name);
@@ -252,8 +259,8 @@ TEST_F(WindowLayoutTest, TheHelpPageNamesTheProgramsVersionAndEveryStoredSetting
     EXPECT_FALSE(text.contains("@PROJECT_VERSION@"));
     for (const char* setting :
          {settings::kMonitorSetting, settings::kDownloadDirSetting, settings::kKeepListSetting,
-          settings::kOtherSitesSetting, settings::kNotifySetting, settings::kWindowGeometrySetting,
-          settings::kWindowMaximizedSetting}) {
+          settings::kOtherSitesSetting, settings::kNotifySetting, settings::kUseYtDlpSetting,
+          settings::kWindowGeometrySetting, settings::kWindowMaximizedSetting}) {
         EXPECT_TRUE(text.contains(QString("<code>") + setting + "</code>")) << setting;
     }
 }

@@ -116,6 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ButtonCase{"RetryFailed", "IDC_FS_retryFailedD", "IDC_FS_retryFailedD"},
                     ButtonCase{"KeepListWhenOff", "keepListCheck", "ID_FS_keepListCheck"},
                     ButtonCase{"OtherSitesWhenOff", "otherSitesCheck", "ID_FS_otherSitesCheck"},
+                    ButtonCase{"YtDlpWhenOff", "ytDlpCheck", "ID_FS_ytDlpCheck"},
                     ButtonCase{"StartWhenIdle", "startStopButton", "IDC_FS_startDownload"},
                     ButtonCase{"MonitorWhenOff", "monitorCheck", "ID_FS_autoDownloadCheck"}),
     [](const testing::TestParamInfo<ButtonCase>& info) { return info.param.test_name; });
@@ -204,9 +205,10 @@ TEST_F(SkinTest, FollowsTheWindowsSizeAndTellsWhereTheGridGoes) {
     const auto bottom_gap = [&](const char* name) {
         return skin->height() - SceneRect(Item(name)).bottom();
     };
-    const std::vector<const char*> at_right = {"IDC_FS_Close",          "ID_FS_webSite",
-                                               "IDC_FS_addDownloadURL", "ID_FS_clearComplete",
-                                               "startStopButton",       "resizeRight"};
+    const std::vector<const char*> at_right = {
+        "IDC_FS_Close",        "ID_FS_webSite",   "IDC_FS_addDownloadURL",
+        "ID_FS_clearComplete", "startStopButton", "resizeRight",
+        "ytDlpCheck"};
     const std::vector<const char*> at_bottom = {"startStopButton", "ID_FS_downloadBrowse",
                                                 "keepListCheck",   "otherSitesCheck",
                                                 "statusText",      "resizeBottom"};
@@ -251,17 +253,29 @@ TEST_F(SkinTest, TabFollowsTheReadingOrderThroughTheGridsPlace) {
     QQuickWindow* window = view->quickWindow();
     ASSERT_NE(window->activeFocusItem(), nullptr);
     EXPECT_EQ(window->activeFocusItem()->objectName(), "addressField") << "first";
-    const std::vector<QString> order = {"IDC_FS_addDownloadURL",  "monitorCheck",
-                                        "IDC_FS_selectAllD",      "IDC_FS_moveUp",
-                                        "IDC_FS_moveDown",        "IDC_FS_retryFailedD",
-                                        "IDC_FS_removeSelectedD", "ID_FS_clearComplete",
-                                        "gridFocusSlot",          "ID_FS_downloadBrowse",
-                                        "startStopButton",        "keepListCheck",
-                                        "otherSitesCheck",        "IDC_FS_Minimize",
-                                        "IDC_FS_Maximize",        "IDC_FS_Tray",
-                                        "IDC_FS_Close",           "IDC_FS_Download",
-                                        "IDC_FS_About",           "IDC_FS_Help",
-                                        "ID_FS_webSite",          "addressField"};
+    const std::vector<QString> order = {"IDC_FS_addDownloadURL",
+                                        "monitorCheck",
+                                        "ytDlpCheck",
+                                        "IDC_FS_selectAllD",
+                                        "IDC_FS_moveUp",
+                                        "IDC_FS_moveDown",
+                                        "IDC_FS_retryFailedD",
+                                        "IDC_FS_removeSelectedD",
+                                        "ID_FS_clearComplete",
+                                        "gridFocusSlot",
+                                        "ID_FS_downloadBrowse",
+                                        "startStopButton",
+                                        "keepListCheck",
+                                        "otherSitesCheck",
+                                        "IDC_FS_Minimize",
+                                        "IDC_FS_Maximize",
+                                        "IDC_FS_Tray",
+                                        "IDC_FS_Close",
+                                        "IDC_FS_Download",
+                                        "IDC_FS_About",
+                                        "IDC_FS_Help",
+                                        "ID_FS_webSite",
+                                        "addressField"};
     for (const QString& name : order) {
         QTest::keyClick(view, Qt::Key_Tab);
         ASSERT_NE(window->activeFocusItem(), nullptr);
@@ -313,6 +327,7 @@ TEST_F(SkinTest, VariablesKeepTheirValuesUnderTheirFullNames) {
         {"_root.downloadTab", "0"},
         {"_root.downloadBtnTab", "1"},
         {"_root.aboutTxt", "Version 1.0.0.1\r\nSecond line."},
+        {"_root.ytDlpTxt", "yt-dlp 2023.03.04 (/usr/bin/yt-dlp)"},
     };
     for (const auto& [path, value] : variables) player_.SetVariable(path, value);
     for (const auto& [path, value] : variables) EXPECT_EQ(player_.GetVariable(path), value) << path;
@@ -322,6 +337,8 @@ TEST_F(SkinTest, VariablesKeepTheirValuesUnderTheirFullNames) {
     EXPECT_EQ(Item("folderText")->property("text").toString(),
               QString::fromUtf8("/home/zo\xc3\xab/Downloaded Videos"));
     EXPECT_EQ(Item("aboutText")->property("text").toString(), "Version 1.0.0.1\nSecond line.");
+    EXPECT_EQ(Item("ytDlpText")->property("text").toString(),
+              "yt-dlp 2023.03.04 (/usr/bin/yt-dlp)");
 }
 
 TEST_F(SkinTest, AddressFieldIsTheAddressVariable) {
@@ -349,6 +366,9 @@ TEST_F(SkinTest, CheckBoxesToggleFromWhatTheProgramWrote) {
     player_.SetVariable("_root.keepList_CB", "1");
     EXPECT_EQ(Click("keepListCheck"), Commands{"ID_FS_keepListUncheck"});
     EXPECT_EQ(player_.GetVariable("_root.keepList_CB"), "0");
+    player_.SetVariable("_root.ytDlp_CB", "1");
+    EXPECT_EQ(Click("ytDlpCheck"), Commands{"ID_FS_ytDlpUncheck"});
+    EXPECT_EQ(player_.GetVariable("_root.ytDlp_CB"), "0");
 }
 
 TEST_F(SkinTest, AboutPageCoversTheDownloadControlsAndMarksARunningDownloadTab) {

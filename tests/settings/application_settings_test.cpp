@@ -21,6 +21,7 @@ TEST(LoadSettings, FirstStartHasTheMonitorOnAndTheDefaultFolder) {
     EXPECT_TRUE(loaded.keep_list);
     EXPECT_TRUE(loaded.other_sites);
     EXPECT_TRUE(loaded.notify);
+    EXPECT_TRUE(loaded.use_ytdlp);
     EXPECT_TRUE(store.writes.empty()) << "loading writes nothing back";
 }
 
@@ -60,23 +61,28 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SaveSettings, WritesTheMonitorTheFolderAndTheKeepSwitchAndTheyComeBack) {
     fakes::FakeSettingsStore store;
-    SaveSettings(store, {false, "/data/clips", false, false, false});
+    SaveSettings(store, {false, "/data/clips", false, false, false, false});
     EXPECT_EQ(store.writes,
               (std::vector<std::pair<std::string, std::string>>{{"URL Mon", "False"},
                                                                 {"Download Dir", "/data/clips"},
                                                                 {"Keep List", "False"},
                                                                 {"Other Sites", "False"},
-                                                                {"Notify", "False"}}));
+                                                                {"Notify", "False"},
+                                                                {"Use yt-dlp", "False"}}));
     const AppSettings reloaded = LoadSettings(store, kDefaultDir);
     EXPECT_FALSE(reloaded.monitor_enabled);
     EXPECT_EQ(reloaded.download_dir, "/data/clips");
     EXPECT_FALSE(reloaded.keep_list);
     EXPECT_FALSE(reloaded.other_sites);
     EXPECT_FALSE(reloaded.notify);
+    EXPECT_FALSE(reloaded.use_ytdlp);
     store.values[kKeepListSetting] = "maybe";
     EXPECT_TRUE(LoadSettings(store, kDefaultDir).keep_list) << "only a false word lets go";
+    store.values[kUseYtDlpSetting] = "0";
+    EXPECT_FALSE(LoadSettings(store, kDefaultDir).use_ytdlp);
     SaveSettings(store, {true, "/data/clips"});
     EXPECT_EQ(store.values["URL Mon"], "True");
+    EXPECT_EQ(store.values["Use yt-dlp"], "True");
 }
 
 TEST(SaveSettings, AStoreThatRefusesWritesKeepsWhatItHeld) {

@@ -111,7 +111,7 @@ TEST_F(SkinCommandsTest, SettingsCommandsSwitchAndSave) {
     EXPECT_EQ(chooser.prompts,
               (Log{"Please select the desired Download directory then press Ok."}));
     EXPECT_EQ(chooser.start_folders, Log{values.download_dir}) << "opens where videos go now";
-    EXPECT_EQ(store.writes.size(), 5u) << "a cancelled choice still saves";
+    EXPECT_EQ(store.writes.size(), 6u) << "a cancelled choice still saves";
     const std::string clips = folder.File("clips");
     std::filesystem::create_directory(clips);
     chooser.answer = clips;
@@ -129,6 +129,12 @@ TEST_F(SkinCommandsTest, SettingsCommandsSwitchAndSave) {
     commands.Run("ID_FS_autoDownloadUncheck");
     EXPECT_FALSE(values.monitor_enabled);
     EXPECT_EQ(store.values["URL Mon"], "False");
+    commands.Run("ID_FS_ytDlpUncheck");
+    EXPECT_FALSE(values.use_ytdlp);
+    EXPECT_EQ(store.values["Use yt-dlp"], "False");
+    commands.Run("ID_FS_ytDlpCheck");
+    EXPECT_TRUE(values.use_ytdlp);
+    EXPECT_EQ(store.values["Use yt-dlp"], "True");
     EXPECT_EQ(launch.launches, (std::vector<fakes::FakeShellLaunch::Launch>{{kWatcher, {kChannel}},
                                                                             {kWatcher, {"Exit"}}}));
 }
