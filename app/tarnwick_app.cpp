@@ -78,7 +78,9 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
            .cipher = &piece_cipher,
            .children = &children,
            .ytdlp = &ytdlp_tool,
-           .uses_ytdlp = [this] { return settings_values.use_ytdlp; }}),
+           .uses_ytdlp = [this] { return settings_values.use_ytdlp; },
+           // The status line is made after the run, and told only once it runs.
+           .tell = [this](const std::string& text) { status_line.ShowMessage(text); }}),
       part_files(queue),
       run_commands({.queue = queue,
                     .run = run,
