@@ -296,9 +296,10 @@ void ItemJob::OnProbed(const std::string& link, transfer::Probe::Result result) 
     Enter(Step::kFollowingLink);
     reach_ = platform::ReachAfter(reach_, result.began_public);
     // A probe that got no answer in time tells nothing; the transfer decides.
-    const bool named =
-        choice_ ? NameTheFile(link, result.findings, "." + choice_->video.ext, choice_title_)
-                : NameTheFile(link, result.findings);
+    const bool named = choice_
+                           ? NameTheFile(link, result.findings,
+                                         resolve::DotExtension(choice_->video.ext), choice_title_)
+                           : NameTheFile(link, result.findings);
     if (named) Transfer(link);
 }
 

@@ -153,7 +153,7 @@ void ItemJob::DownloadPair() {
     };
     pair.Start(
         choice_->video.url, choice_->audio->url,
-        path_for(WithExtension(item->name, "." + choice_->video.ext)),
+        path_for(WithExtension(item->name, resolve::DotExtension(choice_->video.ext))),
         path_for(WithExtension(item->name, ".sound")),
         [this](const PairDownload::Progress& progress) { OnPairProgress(progress); },
         [this](Outcome outcome) { OnPairDone(std::move(outcome)); });

@@ -266,7 +266,7 @@ std::string FileName(const std::string& title, const std::string& ext) {
     std::string stem = CleanFileName(title);
     stem.erase(0, stem.find_first_not_of(". "));
     if (stem.empty()) stem = kEnterFileName;
-    const std::string extension = ext.empty() ? std::string() : "." + ext;
+    const std::string extension = DotExtension(ext);
     std::string_view cut = CutAtCharacter(stem, kMaxFileName - extension.size());
     while (!cut.empty() && (cut.back() == ' ' || cut.back() == '.')) cut.remove_suffix(1);
     return std::string(cut) + extension;
@@ -396,6 +396,8 @@ std::optional<std::chrono::sys_days> YtDlpVersionDate(std::string_view version_o
 bool IsOld(std::chrono::sys_days version, std::chrono::sys_days today) {
     return today - version > kOldAfter;
 }
+
+std::string DotExtension(const std::string& ext) { return ext.empty() ? std::string() : "." + ext; }
 
 std::vector<std::string> HeaderLines(const HeaderMap& headers) {
     const auto breaks_line = [](std::string_view text) {

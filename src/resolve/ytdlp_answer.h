@@ -108,6 +108,9 @@ std::optional<std::chrono::sys_days> YtDlpVersionDate(std::string_view version_o
 // Whether a release of `version` is more than 90 days older than `today`.
 bool IsOld(std::chrono::sys_days version, std::chrono::sys_days today);
 
+// ".ext", or nothing for no extension.
+std::string DotExtension(const std::string& ext);
+
 // "Name: value" request lines. A header whose name is empty or holds a colon,
 // or whose name or value holds CR, LF or NUL, is dropped.
 std::vector<std::string> HeaderLines(const HeaderMap& headers);

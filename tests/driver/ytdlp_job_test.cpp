@@ -110,6 +110,16 @@ TEST_F(YtDlpJobTest, ItsChoiceIsDownloadedWithItsHeadersAndNamedByTheTitle) {
     EXPECT_TRUE(Item(key).rare->resolved.empty());
 }
 
+TEST_F(YtDlpJobTest, AFormatWithoutExtensionNamesTheFileByItsTitleAlone) {
+    const list::ItemKey key = AddPage();
+    ytdlp_run.Start();
+    Settle();
+    Answer({platform::ChildEnd::Kind::kExited, 0,
+            R"({"title":"Bare","formats":[{"url":")" + std::string(kVideo) + R"("}]})"});
+    EXPECT_EQ(Status(key), "Complete");
+    EXPECT_EQ(Name(key), "Bare");
+}
+
 TEST_F(YtDlpJobTest, AnHlsFormatGoesToTheStreamDownloaderWithItsHeaders) {
     const std::string playlist = "http://cdn.test/hls/v.m3u8";
     http.Route(playlist, fakes::FakeReply::Page("#EXTM3U\n#EXT-X-TARGETDURATION:2\n#EXTINF:2,\n"
