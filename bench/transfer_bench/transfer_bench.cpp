@@ -3,6 +3,8 @@
 // grid offscreen) against the curl tool writing a file, the curl tool
 // discarding what it gets, and a client that only receives (the ceiling) or
 // only receives and writes the file.
+// Last, the program's transfer of a smaller body held to a speed limit: its
+// rate against the limit's (alone with --limit-only).
 // The server runs in a process of its own; the contenders take turns, round
 // after round, and the medians are printed, with processor time per GB of
 // the receiving side.
@@ -43,6 +45,8 @@ using namespace tarnwick;
 using SteadyClock = std::chrono::steady_clock;
 
 constexpr uint64_t kBodySize = 512ull * 1024 * 1024;
+constexpr uint64_t kLimitedSize = 16ull * 1024 * 1024;
+constexpr int64_t kSpeedLimit = 2048 * 1024; // 2048 KB/s
 constexpr int kRounds = 7;
 constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)";
 
@@ -52,6 +56,11 @@ void ServeBody(test_support::LoopbackServer& server) {
         test_support::Answer()
             .Head("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kBodySize) + "\r\n\r\n")
             .GeneratedBody(kBodySize));
+    server.Serve(
+        "/limited.flv",
+        test_support::Answer()
+            .Head("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kLimitedSize) + "\r\n\r\n")
+            .GeneratedBody(kLimitedSize));
 }
 
 // A run's wall time and the processor time of its receiving side.
@@ -85,9 +94,9 @@ RunTime Timed(const std::function<bool()>& run, const std::function<double()>& c
     return time;
 }
 
-bool HasWholeBody(const std::string& path) {
+bool HasWholeBody(const std::string& path, uint64_t size = kBodySize) {
     std::error_code error;
-    const bool whole = std::filesystem::file_size(path, error) == kBodySize && !error;
+    const bool whole = std::filesystem::file_size(path, error) == size && !error;
     std::filesystem::remove(path, error);
     return whole;
 }
@@ -103,12 +112,12 @@ public:
     }
 
     // The file is synced to the disk at the end, on the program's background thread.
-    bool Run(const std::string& url, const std::string& file) {
+    bool Run(const std::string& url, const std::string& file, uint64_t size = kBodySize) {
         const list::ItemKey key = queue_.LastKey();
-        queue_.Modify(key, [](list::DownloadItem& i) {
+        queue_.Modify(key, [size](list::DownloadItem& i) {
             i.state = list::ItemState::kDownloading;
             i.size_kind = list::SizeKind::kKnown;
-            i.total_size = static_cast<int64_t>(kBodySize);
+            i.total_size = static_cast<int64_t>(size);
             i.received = 0;
         });
         transfer::FileTransfer transfer(http_, clock_);
@@ -126,8 +135,9 @@ public:
                 loop.quit();
             });
         loop.exec();
-        return complete && HasWholeBody(file);
+        return complete && HasWholeBody(file, size);
     }
+    void SetSpeedLimit(int64_t bytes_per_second) { http_.SetSpeedLimit(bytes_per_second); }
 
 private:
     QWidget window_;
@@ -192,6 +202,26 @@ struct Contender {
     std::vector<double> cpu_s_per_gb;
 };
 
+// One transfer held to kSpeedLimit. Its first burst, a quarter second of the
+// limit, goes at once: the rest shows the limit's pace.
+bool LimitedRun(ProgramTransfer& program, const std::string& url, const std::string& file) {
+    program.SetSpeedLimit(kSpeedLimit);
+    const RunTime time =
+        Timed([&] { return program.Run(url, file, kLimitedSize); }, ThreadCpuSeconds);
+    program.SetSpeedLimit(0);
+    if (time.wall <= 0) return false;
+    const double limit = static_cast<double>(kSpeedLimit);
+    const double after_burst = (static_cast<double>(kLimitedSize) - limit / 4) / time.wall;
+    std::printf(
+        "at a limit of %lld KB/s, %llu MiB: %.0f KB/s on average, %.0f KB/s after the "
+        "first burst, %.3f x the limit (target 0.95 to 1.0)\n",
+        static_cast<long long>(kSpeedLimit / 1024),
+        static_cast<unsigned long long>(kLimitedSize >> 20),
+        static_cast<double>(kLimitedSize) / time.wall / 1024, after_burst / 1024,
+        after_burst / limit);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -204,6 +234,10 @@ int main(int argc, char* argv[]) {
     const std::string url = server.Url("/video.flv");
     const std::string file = folder.File("video.flv");
     ProgramTransfer program;
+    const std::string limited_url = server.Url("/limited.flv");
+    if (argc > 1 && std::string(argv[1]) == "--limit-only") {
+        return LimitedRun(program, limited_url, file) ? 0 : 1;
+    }
 
     std::vector<Contender> contenders = {
         {"program, to a file",
@@ -252,5 +286,6 @@ int main(int argc, char* argv[]) {
                 synced_rate / written_rate,
                 (megabytes / synced_rate - megabytes / written_rate) * 1000,
                 static_cast<unsigned long long>(kBodySize >> 20));
+    all_ok = LimitedRun(program, limited_url, file) && all_ok;
     return all_ok ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #include "curl/curl_client.h"
 
 #include "curl/http_trace.h"
+#include "transfer/rate_limit.h"
 
 #include <QObject>
 #include <QSocketNotifier>
@@ -9,6 +10,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cstdint>
 #include <functional>
@@ -30,6 +32,9 @@ constexpr long kReceiveBufferSize = 256 * 1024;
 // transfer would hold the event loop for tens of milliseconds. Past this, the
 // transfer pauses until the event loop's next turn.
 constexpr size_t kBytesPerTurn = 2 * 1024 * 1024;
+// Transfers the speed limit holds go on once this part of a burst is
+// allowed again: a few wake-ups per burst rather than one per byte.
+constexpr int64_t kReleasesPerBurst = 4;
 
 // What a write or header callback returns to make curl fail the transfer.
 #ifdef CURL_WRITEFUNC_ERROR
@@ -61,8 +66,12 @@ struct Transfer {
     char error[CURL_ERROR_SIZE] = {};
     // Why the request never reached curl, told from the event loop.
     std::string start_failure;
-    bool added = false;  // in the multi handle
-    bool paused = false; // held by the turn's budget until the next turn
+    bool added = false;     // in the multi handle
+    bool paused = false;    // held by the turn's budget until the next turn
+    bool throttled = false; // held by the speed limit until it allows more
+    // How much of what curl holds for the transfer went on before it paused:
+    // curl delivers a paused write again from its start.
+    size_t handed = 0;
 
     platform::HttpRequest::Reach reach = platform::HttpRequest::Reach::kAnywhere;
     // Whether the first request went to a public address, once it went.
@@ -171,6 +180,10 @@ public:
                          [weak = core->weak_from_this()] {
                              if (const auto alive = weak.lock()) alive->OnTimeout();
                          });
+        QObject::connect(core->release_timer_, &QTimer::timeout, core->release_timer_,
+                         [weak = core->weak_from_this()] {
+                             if (const auto alive = weak.lock()) alive->ReleaseThrottled();
+                         });
         return core;
     }
     ~CurlCore() { Teardown(false); }
@@ -188,6 +201,9 @@ public:
     // no call from Qt into this object is under way.
     void Close();
     void SetTrace(platform::Trace& trace) { trace_ = &trace; }
+    // Holds the body bytes of every transfer together to `bytes_per_second`
+    // from now on; 0 lifts the limit.
+    void SetSpeedLimit(int64_t bytes_per_second);
 
 private:
     struct Watch {
@@ -210,10 +226,16 @@ private:
 
     void OnReady(QSocketNotifier* notifier, curl_socket_t socket, int mask);
     void OnTimeout();
-    // Whether `bytes` more fit into this turn's budget; a transfer past it is
-    // resumed in the next turn.
-    bool TakesThisTurn(Transfer& transfer, size_t bytes);
+    // How many of `bytes` new body bytes go on now, within this turn's budget
+    // and the speed limit. A transfer given fewer pauses: one past the budget
+    // is resumed in the next turn, one the limit holds when it allows more.
+    size_t Allowance(Transfer& transfer, size_t bytes);
+    void HoldForTurn(Transfer& transfer);
     void ResumePaused();
+    void Throttle(Transfer& transfer);
+    void ScheduleRelease();
+    void ReleaseThrottled();
+    static platform::TimePoint Now() { return std::chrono::steady_clock::now(); }
     void Drive(curl_socket_t socket, int mask);
     void Settle();
     void FlushDeferred();
@@ -244,6 +266,8 @@ private:
     // Parent of the timer and the notifiers, and the context of queued reports.
     QObject* context_ = nullptr;
     QTimer* timer_ = nullptr;
+    // Wakes the transfers the speed limit holds.
+    QTimer* release_timer_ = nullptr;
     std::unordered_map<curl_socket_t, Watch> watches_;
 
     Transfers transfers_;
@@ -256,10 +280,13 @@ private:
     size_t turn_bytes_ = 0;        // body bytes handed on in this turn
     std::vector<uint64_t> paused_; // transfers the budget paused
     bool resume_posted_ = false;
+    transfer::RateLimit limit_{0, Now()};
+    std::vector<uint64_t> throttled_;     // transfers the limit holds, the first to go on first
     int driving_ = 0;                     // inside a call from Qt that may reach a receiver
     QSocketNotifier* serviced_ = nullptr; // stays disabled until its socket is served
     bool missed_ = false;                 // a wake-up came while inside curl
     bool missed_timeout_ = false;
+    bool missed_release_ = false;
     bool closing_ = false;
     bool closed_ = false;
 };
@@ -281,9 +308,12 @@ CurlCore::CurlCore(std::string user_agent, PublicTest is_public)
       is_public_(std::move(is_public)),
       multi_(curl_multi_init()),
       context_(new QObject),
-      timer_(new QTimer(context_)) {
+      timer_(new QTimer(context_)),
+      release_timer_(new QTimer(context_)) {
     timer_->setSingleShot(true);
     timer_->setTimerType(Qt::PreciseTimer);
+    release_timer_->setSingleShot(true);
+    release_timer_->setTimerType(Qt::PreciseTimer);
     if (multi_ == nullptr) return;
     curl_multi_setopt(multi_, CURLMOPT_SOCKETFUNCTION, &CurlCore::SocketCallback);
     curl_multi_setopt(multi_, CURLMOPT_SOCKETDATA, this);
@@ -577,6 +607,7 @@ void CurlCore::Teardown(bool inside_qt_call) {
     multi_ = nullptr;
     watches_.clear();
     timer_->stop();
+    release_timer_->stop();
     if (inside_qt_call) {
         // One of the notifiers or the timer may be the caller.
         for (QSocketNotifier* notifier : context_->findChildren<QSocketNotifier*>()) {
@@ -588,6 +619,7 @@ void CurlCore::Teardown(bool inside_qt_call) {
     }
     context_ = nullptr;
     timer_ = nullptr;
+    release_timer_ = nullptr;
 }
 
 void CurlCore::WatchSocket(curl_socket_t socket, int what) {
@@ -635,6 +667,7 @@ void CurlCore::ResumeMissed() {
     if (!std::exchange(missed_, false)) return;
     for (auto& [socket, watch] : watches_) Apply(socket, watch);
     if (std::exchange(missed_timeout_, false)) timer_->start(0);
+    if (std::exchange(missed_release_, false)) release_timer_->start(0);
 }
 
 int CurlCore::SocketCallback(CURL*, curl_socket_t socket, int what, void* core, void*) {
@@ -667,11 +700,21 @@ size_t CurlCore::HeaderCallback(char* data, size_t size, size_t count, void* use
     return bytes;
 }
 
-bool CurlCore::TakesThisTurn(Transfer& transfer, size_t bytes) {
-    if (turn_bytes_ < kBytesPerTurn) {
-        turn_bytes_ += bytes;
-        return true;
+size_t CurlCore::Allowance(Transfer& transfer, size_t bytes) {
+    if (turn_bytes_ >= kBytesPerTurn) {
+        HoldForTurn(transfer);
+        return 0;
     }
+    const platform::TimePoint now = Now();
+    const int64_t available = limit_.Available(now);
+    const size_t allowed = std::cmp_less(available, bytes) ? static_cast<size_t>(available) : bytes;
+    limit_.Take(static_cast<int64_t>(allowed), now);
+    turn_bytes_ += allowed;
+    if (allowed < bytes) Throttle(transfer);
+    return allowed;
+}
+
+void CurlCore::HoldForTurn(Transfer& transfer) {
     transfer.paused = true;
     paused_.push_back(transfer.id);
     if (!resume_posted_) {
@@ -683,7 +726,6 @@ bool CurlCore::TakesThisTurn(Transfer& transfer, size_t bytes) {
             },
             Qt::QueuedConnection);
     }
-    return false;
 }
 
 void CurlCore::ResumePaused() {
@@ -708,6 +750,56 @@ void CurlCore::ResumePaused() {
     LeaveDriving();
 }
 
+void CurlCore::SetSpeedLimit(int64_t bytes_per_second) {
+    if (closing_) return;
+    limit_.SetRate(bytes_per_second, Now());
+    // The held transfers go on at the new pace; at once without a limit.
+    if (!throttled_.empty()) ScheduleRelease();
+}
+
+void CurlCore::Throttle(Transfer& transfer) {
+    transfer.throttled = true;
+    throttled_.push_back(transfer.id);
+    if (!release_timer_->isActive()) ScheduleRelease();
+}
+
+void CurlCore::ScheduleRelease() {
+    const int64_t slice = std::max<int64_t>(limit_.Burst() / kReleasesPerBurst, 1);
+    release_timer_->start(limit_.UntilAvailable(slice, Now()));
+}
+
+void CurlCore::ReleaseThrottled() {
+    if (closing_) return;
+    if (in_curl_ > 0) {
+        missed_ = true;
+        missed_release_ = true;
+        return;
+    }
+    turn_bytes_ = 0;
+    ++driving_;
+    const std::vector<uint64_t> waiting = std::exchange(throttled_, {});
+    auto next = waiting.begin();
+    while (next != waiting.end() && !closing_ && limit_.Available(Now()) > 0) {
+        const auto found = transfers_.find(*next++);
+        if (found == transfers_.end() || !found->second->throttled) continue;
+        found->second->throttled = false;
+        if (found->second->receiver == nullptr) continue;
+        // As in ResumePaused: what curl held goes on from inside curl.
+        ++in_curl_;
+        curl_easy_pause(found->second->easy, CURLPAUSE_CONT);
+        --in_curl_;
+    }
+    if (!closing_) {
+        // Those the limit left waiting go first next time, before any that
+        // just paused again.
+        throttled_.insert(throttled_.begin(), next, waiting.end());
+        if (!throttled_.empty() && !release_timer_->isActive()) ScheduleRelease();
+        ResumeMissed();
+        Settle();
+    }
+    LeaveDriving();
+}
+
 size_t CurlCore::WriteCallback(char* data, size_t size, size_t count, void* user) {
     Transfer& transfer = *static_cast<Transfer*>(user);
     const size_t bytes = size * count;
@@ -717,9 +809,20 @@ size_t CurlCore::WriteCallback(char* data, size_t size, size_t count, void* user
         if (transfer.receiver == nullptr) return kAbortTransfer;
     }
     if (bytes == 0) return 0;
-    if (!transfer.core->TakesThisTurn(transfer, bytes)) return CURL_WRITEFUNC_PAUSE;
-    transfer.receiver->OnBody(data, bytes);
-    return transfer.receiver == nullptr ? kAbortTransfer : bytes;
+    // A write paused part way comes again from its start; skip what went on.
+    const size_t already = std::min(transfer.handed, bytes);
+    transfer.handed -= already;
+    const size_t fresh = bytes - already;
+    if (fresh == 0) return bytes;
+    const size_t allowed = transfer.core->Allowance(transfer, fresh);
+    if (allowed > 0) {
+        transfer.receiver->OnBody(data + already, allowed);
+        if (transfer.receiver == nullptr) return kAbortTransfer;
+    }
+    if (allowed == fresh) return bytes;
+    // curl keeps the whole write and delivers it again on resuming.
+    transfer.handed = already + allowed;
+    return CURL_WRITEFUNC_PAUSE;
 }
 
 curl_socket_t CurlCore::OpenSocketCallback(void* user, curlsocktype purpose,
@@ -766,5 +869,7 @@ std::unique_ptr<platform::HttpExchange> CurlClient::Start(const platform::HttpRe
                                                           platform::HttpReceiver& receiver) {
     return core_->Start(request, receiver);
 }
+
+void CurlClient::SetSpeedLimit(int64_t bytes_per_second) { core_->SetSpeedLimit(bytes_per_second); }
 
 } // namespace tarnwick::curl

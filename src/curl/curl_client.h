@@ -10,6 +10,7 @@
 #include "platform/http_client.h"
 #include "platform/trace.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -35,6 +36,10 @@ public:
 
     std::unique_ptr<platform::HttpExchange> Start(const platform::HttpRequest& request,
                                                   platform::HttpReceiver& receiver) override;
+    // Shared by every exchange together: a transfer the limit holds is
+    // paused, and goes on when the limit allows more. Takes effect at once,
+    // also on the exchanges under way.
+    void SetSpeedLimit(int64_t bytes_per_second) override;
 
 private:
     // Shared with the Qt objects' handlers (weakly) and the exchanges

@@ -8,6 +8,7 @@
 #include "common/text.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -135,6 +136,10 @@ public:
     // Starts the request; `receiver` must outlive the exchange or destroy it.
     virtual std::unique_ptr<HttpExchange> Start(const HttpRequest& request,
                                                 HttpReceiver& receiver) = 0;
+    // Holds the body bytes of all exchanges together to at most
+    // `bytes_per_second` on average, from now on, the exchanges under way
+    // too; 0 is no limit, as at first. A client that cannot limit ignores it.
+    virtual void SetSpeedLimit(int64_t /*bytes_per_second*/) {}
 };
 
 } // namespace tarnwick::platform
