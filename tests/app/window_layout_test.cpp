@@ -260,7 +260,9 @@ TEST_F(WindowLayoutTest, TheHelpPageNamesTheProgramsVersionAndEveryStoredSetting
     for (const char* setting :
          {settings::kMonitorSetting, settings::kDownloadDirSetting, settings::kKeepListSetting,
           settings::kOtherSitesSetting, settings::kNotifySetting, settings::kUseYtDlpSetting,
-          settings::kWindowGeometrySetting, settings::kWindowMaximizedSetting}) {
+          settings::kConnectionsSetting, settings::kDownloadsAtOnceSetting,
+          settings::kSpeedLimitSetting, settings::kWindowGeometrySetting,
+          settings::kWindowMaximizedSetting}) {
         EXPECT_TRUE(text.contains(QString("<code>") + setting + "</code>")) << setting;
     }
 }
