@@ -121,7 +121,12 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
                         .paths = paths,
                         .monitor = clipboard_monitor,
                         .keeper = keeper,
-                        .box = box}),
+                        .box = box,
+                        // The connections per download, the downloads at once
+                        // and the speed limit arrive here at start-up and at
+                        // each change; the transfer engines are to be given
+                        // them here once they take them.
+                        .on_transfer_settings = [](const settings::AppSettings&) {}}),
       tray(o.tray_available ? o.tray_available : &QSystemTrayIcon::isSystemTrayAvailable),
       hooks(window, window.Grid()),
       lifecycle({.window = window,

@@ -19,6 +19,10 @@
 //  "_root.keepList_CB"            the keep-the-list check box ("1" checked)
 //  "_root.otherSites_CB"          the other-sites check box ("1" checked)
 //  "_root.ytDlp_CB"               the use-yt-dlp check box ("1" checked)
+//  "_root.connections_NS"         the settings panel's number boxes: the
+//  "_root.downloadsAtOnce_NS"     connections per download (1 to 8), the
+//  "_root.speedLimit_NS"          downloads at once (1 to 4) and the speed
+//                                 limit in KB/s ("0": no limit)
 //  "_root.startDownload", "_root.downloadBtn", "_root.downloadTab"
 //                                 "0" while a run is under way, "1" when idle;
 //                                 the last one written decides whether the
@@ -35,7 +39,14 @@
 // A check box the user toggles writes its variable, then sends its command:
 // "ID_FS_autoDownloadCheck" / "ID_FS_autoDownloadUncheck", "ID_FS_keepListCheck"
 // / "ID_FS_keepListUncheck", "ID_FS_otherSitesCheck" / "ID_FS_otherSitesUncheck",
-// "ID_FS_ytDlpCheck" / "ID_FS_ytDlpUncheck".
+// "ID_FS_ytDlpCheck" / "ID_FS_ytDlpUncheck". A number box the user changes
+// writes its variable, then sends "ID_FS_connectionsChange",
+// "ID_FS_downloadsAtOnceChange" or "ID_FS_speedLimitChange"; the program
+// writes back the number it keeps.
+//
+// The Settings button beside Help opens a small panel with the number boxes,
+// between the tabs and the grid's well so that the grid never covers it.
+// Escape, the button again, or a press elsewhere in the skin closes it.
 //
 // The program also sets two properties of the skin: `awake` (below) and
 // `maximized`, whether the window is maximised. It reads `gridArea`, the
@@ -305,6 +316,20 @@ Rectangle {
             case "close":
                 c.moveTo(w * 0.24, h * 0.24); c.lineTo(w * 0.76, h * 0.76)
                 c.moveTo(w * 0.76, h * 0.24); c.lineTo(w * 0.24, h * 0.76); c.stroke()
+                break
+            case "minus":
+                c.moveTo(w * 0.18, h * 0.5); c.lineTo(w * 0.82, h * 0.5); c.stroke()
+                break
+            case "gear":
+                c.arc(w * 0.5, h * 0.5, w * 0.2, 0, Math.PI * 2); c.stroke()
+                c.beginPath()
+                c.lineWidth = 2.4
+                for (let i = 0; i < 8; ++i) {
+                    const a = i * Math.PI / 4
+                    c.moveTo(w * (0.5 + 0.3 * Math.cos(a)), h * (0.5 + 0.3 * Math.sin(a)))
+                    c.lineTo(w * (0.5 + 0.44 * Math.cos(a)), h * (0.5 + 0.44 * Math.sin(a)))
+                }
+                c.stroke()
                 break
             case "plus":
                 c.moveTo(w * 0.5, h * 0.18); c.lineTo(w * 0.5, h * 0.82)
@@ -592,6 +617,82 @@ Rectangle {
         }
     }
 
+    // A whole number between `from` and `to` that follows `variable`; a change
+    // by the user writes the variable, then sends `changeCommand`. A zero
+    // shows as `zeroText` when there is one.
+    component NumberBox: SpinBox {
+        id: numberBox
+        property string variable
+        property string changeCommand
+        property string zeroText: ""
+        implicitWidth: 132
+        implicitHeight: 28
+        editable: true
+        focusPolicy: Qt.StrongFocus
+        value: Number(skin.valueOf(variable))
+        font.pixelSize: 13
+        validator: RegularExpressionValidator { regularExpression: /[0-9]{0,8}|No limit/ }
+        textFromValue: (number, locale) => number === 0 && zeroText !== "" ? zeroText
+                                                                             : String(number)
+        valueFromText: (text, locale) => {
+            const number = parseInt(text, 10)
+            return isNaN(number) ? 0 : number
+        }
+        onValueModified: {
+            skin.setVariable(variable, String(value))
+            skin.send(changeCommand)
+        }
+
+        contentItem: TextInput {
+            text: numberBox.displayText
+            font: numberBox.font
+            color: "#ffffff"
+            selectionColor: "#276892"
+            selectedTextColor: "#ffffff"
+            selectByMouse: true
+            horizontalAlignment: Qt.AlignHCenter
+            verticalAlignment: Qt.AlignVCenter
+            readOnly: !numberBox.editable
+            validator: numberBox.validator
+            inputMethodHints: Qt.ImhDigitsOnly
+        }
+        up.indicator: Rectangle {
+            x: numberBox.width - width
+            width: 26
+            height: numberBox.height
+            radius: 6
+            color: numberBox.up.pressed ? "#3d484b" : numberBox.up.hovered ? "#56646a" : "#4a575b"
+            Glyph {
+                anchors.centerIn: parent
+                width: 12
+                height: 12
+                shape: "plus"
+            }
+        }
+        down.indicator: Rectangle {
+            width: 26
+            height: numberBox.height
+            radius: 6
+            color: numberBox.down.pressed ? "#3d484b"
+                   : numberBox.down.hovered ? "#56646a" : "#4a575b"
+            Glyph {
+                anchors.centerIn: parent
+                width: 12
+                height: 12
+                shape: "minus"
+            }
+        }
+        background: Rectangle {
+            radius: 6
+            color: "#263033"
+            border.color: numberBox.activeFocus ? "#9cb863" : "#56646a"
+        }
+        FocusRing {
+            around: 2
+            radius: 6
+        }
+    }
+
     component Caption: Text {
         color: "#a9b2b4"
         font.pixelSize: 11
@@ -658,6 +759,129 @@ Rectangle {
             implicitHeight: 30
             tip: "Visit Tarnwick's home page"
             onClicked: skin.send(objectName)
+        }
+        SkinButton {
+            id: settingsButton
+            objectName: "settingsButton"
+            quiet: !settingsPanel.visible
+            glyph: "gear"
+            label: "Settings"
+            implicitHeight: 30
+            tip: settingsPanel.visible ? "" : "Connections, downloads at once and speed limit"
+            onClicked: settingsPanel.visible ? settingsPanel.close() : settingsPanel.open()
+        }
+    }
+
+    // A press anywhere else in the skin closes the settings panel, and goes on
+    // to whatever lies there.
+    MouseArea {
+        anchors.fill: parent
+        z: 4
+        visible: settingsPanel.visible
+        onPressed: mouse => {
+            const onButton = settingsButton.contains(mapToItem(settingsButton, mouse.x, mouse.y))
+            if (!onButton) settingsPanel.close()
+            mouse.accepted = false
+        }
+    }
+    Rectangle {
+        id: settingsPanel
+        objectName: "settingsPanel"
+        // Below the tabs, clear of the grid's well (its top is at 257).
+        anchors.right: parent.right
+        anchors.rightMargin: 36
+        y: 92
+        z: 5
+        width: settingsGrid.implicitWidth + 36
+        height: settingsGrid.y + settingsGrid.implicitHeight + 16
+        visible: false
+        radius: 8
+        color: "#2f3a3d"
+        border.color: "#6b7477"
+        Keys.onEscapePressed: close()
+
+        function open() {
+            visible = true
+            connectionsBox.forceActiveFocus(Qt.TabFocusReason)
+        }
+        function close() {
+            const hadFocus = holdsFocus()
+            visible = false
+            if (hadFocus) settingsButton.forceActiveFocus(Qt.TabFocusReason)
+        }
+        function holdsFocus() {
+            for (let item = Window.activeFocusItem; item; item = item.parent) {
+                if (item === settingsPanel) return true
+            }
+            return false
+        }
+
+        // Takes the presses that land on the panel itself.
+        MouseArea {
+            anchors.fill: parent
+        }
+        Caption {
+            x: 18
+            y: 14
+            text: "Transfers"
+        }
+        Grid {
+            id: settingsGrid
+            x: 18
+            y: 38
+            columns: 3
+            rowSpacing: 8
+            columnSpacing: 12
+            verticalItemAlignment: Grid.AlignVCenter
+
+            Text {
+                text: "Connections per download"
+                color: "#dfe5e4"
+                font.pixelSize: 13
+            }
+            NumberBox {
+                id: connectionsBox
+                objectName: "connectionsBox"
+                from: 1
+                to: 8
+                variable: "_root.connections_NS"
+                changeCommand: "ID_FS_connectionsChange"
+            }
+            Item { width: 1; height: 1 }
+
+            Text {
+                text: "Downloads at once"
+                color: "#dfe5e4"
+                font.pixelSize: 13
+            }
+            NumberBox {
+                objectName: "downloadsAtOnceBox"
+                from: 1
+                to: 4
+                variable: "_root.downloadsAtOnce_NS"
+                changeCommand: "ID_FS_downloadsAtOnceChange"
+            }
+            Item { width: 1; height: 1 }
+
+            Text {
+                text: "Speed limit"
+                color: "#dfe5e4"
+                font.pixelSize: 13
+            }
+            NumberBox {
+                objectName: "speedLimitBox"
+                from: 0
+                to: 10000000
+                stepSize: 50
+                zeroText: "No limit"
+                variable: "_root.speedLimit_NS"
+                changeCommand: "ID_FS_speedLimitChange"
+            }
+            Text {
+                text: "KB/s"
+                color: "#a9b2b4"
+                font.pixelSize: 12
+            }
         }
     }
     Rectangle {

@@ -64,6 +64,11 @@ AppSettings LoadSettings(platform::SettingsStore& store, const std::string& defa
     settings.other_sites = ReadSwitchOnUnlessFalse(store, kOtherSitesSetting);
     settings.notify = ReadSwitchOnUnlessFalse(store, kNotifySetting);
     settings.use_ytdlp = ReadSwitchOnUnlessFalse(store, kUseYtDlpSetting);
+    settings.connections =
+        static_cast<int>(ReadNumberSetting(store.Read(kConnectionsSetting), kConnectionsLimits));
+    settings.downloads_at_once = static_cast<int>(
+        ReadNumberSetting(store.Read(kDownloadsAtOnceSetting), kDownloadsAtOnceLimits));
+    settings.speed_limit_kb = ReadNumberSetting(store.Read(kSpeedLimitSetting), kSpeedLimitLimits);
     return settings;
 }
 
@@ -78,6 +83,9 @@ void SaveSettings(platform::SettingsStore& store, const AppSettings& settings) {
     store.Write(kOtherSitesSetting, settings.other_sites ? "True" : "False");
     store.Write(kNotifySetting, settings.notify ? "True" : "False");
     store.Write(kUseYtDlpSetting, settings.use_ytdlp ? "True" : "False");
+    store.Write(kConnectionsSetting, std::to_string(settings.connections));
+    store.Write(kDownloadsAtOnceSetting, std::to_string(settings.downloads_at_once));
+    store.Write(kSpeedLimitSetting, std::to_string(settings.speed_limit_kb));
 }
 
 } // namespace tarnwick::settings

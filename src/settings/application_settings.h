@@ -4,7 +4,9 @@
 #pragma once
 
 #include "platform/settings_store.h"
+#include "settings/number_setting.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -21,6 +23,12 @@ struct AppSettings {
     // Whether the user's yt-dlp, when installed, is asked for the videos of
     // other sites.
     bool use_ytdlp = true;
+    // How many connections one download may open, 1 to 8.
+    int connections = static_cast<int>(kConnectionsLimits.fallback);
+    // How many items download at the same time, 1 to 4.
+    int downloads_at_once = static_cast<int>(kDownloadsAtOnceLimits.fallback);
+    // The most all downloads together may take, in KB/s; 0 is no limit.
+    int64_t speed_limit_kb = kSpeedLimitLimits.fallback;
 };
 
 // "True" and "False" in any letter case, or a number (0 is false, any other
@@ -34,6 +42,8 @@ std::string DefaultDownloadDir(const std::string& home_folder);
 // the monitor off; a missing one means on. A missing folder is the default.
 // The list is kept, pages of other sites are read, the ends of items are
 // notified and yt-dlp is used, unless their stored switches read as false.
+// The connections, the downloads at once and the speed limit are brought
+// within their limits, and read as their defaults when they are no number.
 AppSettings LoadSettings(platform::SettingsStore& store, const std::string& default_download_dir);
 
 // Whether a stored download folder can be used as it is: a full path. An
@@ -41,8 +51,9 @@ AppSettings LoadSettings(platform::SettingsStore& store, const std::string& defa
 bool IsFullPath(const std::string& folder);
 
 // Writes the monitor switch ("True" or "False"), the folder, the keep switch,
-// the other-sites switch, the notify switch, then the yt-dlp switch. A value the store refuses
-// keeps what it held.
+// the other-sites switch, the notify switch, the yt-dlp switch, then the
+// connections, the downloads at once and the speed limit as decimal numbers.
+// A value the store refuses keeps what it held.
 void SaveSettings(platform::SettingsStore& store, const AppSettings& settings);
 
 } // namespace tarnwick::settings

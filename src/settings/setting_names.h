@@ -22,6 +22,11 @@ inline constexpr const char* kNotifySetting = "Notify";
 // Whether yt-dlp, when installed, is asked for the videos of other sites:
 // "True" or "False".
 inline constexpr const char* kUseYtDlpSetting = "Use yt-dlp";
+// How many connections one download opens, how many items download at once,
+// and the speed limit in KB/s (0 for none): decimal numbers.
+inline constexpr const char* kConnectionsSetting = "Connections";
+inline constexpr const char* kDownloadsAtOnceSetting = "Parallel Downloads";
+inline constexpr const char* kSpeedLimitSetting = "Speed limit";
 // The default download folder's name; on Windows it sits at the root of
 // drive C, elsewhere in the user's home folder.
 inline constexpr const char* kDefaultDownloadFolder = "Downloaded Videos";

@@ -19,6 +19,7 @@ std::optional<std::string> SettingsControl::LoadSettings() {
     }
     if (s_.values.monitor_enabled) s_.monitor.SwitchMonitor(true);
     PublishSettings();
+    TellTransferSettings();
     return replaced;
 }
 
@@ -30,6 +31,9 @@ void SettingsControl::PublishSettings() {
     SetSkinVariable(s_.skin, kSkinKeepListCheck, s_.values.keep_list ? "1" : "0");
     SetSkinVariable(s_.skin, kSkinOtherSitesCheck, s_.values.other_sites ? "1" : "0");
     SetSkinVariable(s_.skin, kSkinYtDlpCheck, s_.values.use_ytdlp ? "1" : "0");
+    SetSkinVariable(s_.skin, kSkinConnections, std::to_string(s_.values.connections));
+    SetSkinVariable(s_.skin, kSkinDownloadsAtOnce, std::to_string(s_.values.downloads_at_once));
+    SetSkinVariable(s_.skin, kSkinSpeedLimit, std::to_string(s_.values.speed_limit_kb));
 }
 
 void SettingsControl::SetOtherSites(bool on) {
@@ -45,6 +49,36 @@ void SettingsControl::SetUseYtDlp(bool on) {
 void SettingsControl::SetNotify(bool on) {
     s_.values.notify = on;
     SaveSettings();
+}
+
+void SettingsControl::SetConnections(int64_t count) {
+    SetTransferNumber(s_.values.connections, count, settings::kConnectionsLimits, kSkinConnections);
+}
+
+void SettingsControl::SetDownloadsAtOnce(int64_t count) {
+    SetTransferNumber(s_.values.downloads_at_once, count, settings::kDownloadsAtOnceLimits,
+                      kSkinDownloadsAtOnce);
+}
+
+void SettingsControl::SetSpeedLimit(int64_t kb_per_second) {
+    SetTransferNumber(s_.values.speed_limit_kb, kb_per_second, settings::kSpeedLimitLimits,
+                      kSkinSpeedLimit);
+}
+
+template <typename Number>
+void SettingsControl::SetTransferNumber(Number& field, int64_t value,
+                                        const settings::NumberLimits& limits,
+                                        const char* variable) {
+    const auto kept = static_cast<Number>(settings::ClampToLimits(value, limits));
+    const bool changed = kept != field;
+    field = kept;
+    SaveSettings();
+    SetSkinVariable(s_.skin, variable, std::to_string(kept));
+    if (changed) TellTransferSettings();
+}
+
+void SettingsControl::TellTransferSettings() {
+    if (s_.on_transfer_settings) s_.on_transfer_settings(s_.values);
 }
 
 void SettingsControl::SetKeepList(bool keep) {

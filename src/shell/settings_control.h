@@ -13,6 +13,8 @@
 #include "settings/window_placement.h"
 #include "shell/clipboard_monitor.h"
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -28,6 +30,9 @@ struct SettingsServices {
     list::ListKeeper& keeper;
     // Where a chosen folder that cannot be written is refused.
     platform::MessageBox& box;
+    // Told the settings once they are loaded, and again each time the
+    // connections, the downloads at once or the speed limit change.
+    std::function<void(const settings::AppSettings&)> on_transfer_settings = {};
 };
 
 class SettingsControl {
@@ -35,15 +40,17 @@ public:
     explicit SettingsControl(SettingsServices services) : s_(services) {}
 
     // Reads the settings with their defaults, starts the clipboard monitor
-    // when it is on, and publishes. A stored folder that is no full path is
-    // replaced by the default one; it comes back so that the user can be told.
+    // when it is on, publishes, and tells the transfer settings. A stored folder that is no full
+    // path is replaced by the default one; it comes back so that the user can be told.
     std::optional<std::string> LoadSettings();
     // Writes the monitor switch, the download folder, the keep switch, the
-    // other-sites switch, the notify switch and the yt-dlp switch.
+    // other-sites switch, the notify switch, the yt-dlp switch and the
+    // transfer numbers.
     void SaveSettings() { settings::SaveSettings(s_.store, s_.values); }
     // Sets the skin's monitor check box, its two fixed check boxes, the
     // download folder, the keep-the-list, the other-sites and the yt-dlp check
-    // boxes, in that order.
+    // boxes, then the connections, the downloads at once and the speed limit,
+    // in that order.
     void PublishSettings();
     // Keeps the list from now on, or empties what was kept; saves the switch.
     void SetKeepList(bool keep);
@@ -54,6 +61,12 @@ public:
     void SetUseYtDlp(bool on);
     // Switches the notifications of ended items, and saves the switch.
     void SetNotify(bool on);
+    // Each brings the number within its limits, saves it and shows it in the
+    // skin; a number that changes is told to the transfers.
+    void SetConnections(int64_t count);
+    void SetDownloadsAtOnce(int64_t count);
+    // In KB/s; 0 is no limit.
+    void SetSpeedLimit(int64_t kb_per_second);
 
     // Where the user left the main window; none when nothing usable is stored.
     std::optional<settings::WindowPlacement> StoredWindow() {
@@ -75,6 +88,13 @@ public:
     void ChooseDownloadFolder();
 
 private:
+    // Stores `value` brought within `limits` in `field`, saves it, writes it
+    // to the skin's `variable`, and tells the transfers when it changed.
+    template <typename Number>
+    void SetTransferNumber(Number& field, int64_t value, const settings::NumberLimits& limits,
+                           const char* variable);
+    void TellTransferSettings();
+
     SettingsServices s_;
 };
 

@@ -1,5 +1,6 @@
 #include "shell/skin_commands.h"
 
+#include "settings/number_setting.h"
 #include "shell/grid_setup.h"
 #include "shell/message_texts.h"
 #include "shell/skin_variables.h"
@@ -57,6 +58,14 @@ void SkinCommands::Run(const std::string& command, const std::string& args) {
         {"ID_FS_otherSitesUncheck", [](SkinCommands& c) { c.t_.settings.SetOtherSites(false); }},
         {"ID_FS_ytDlpCheck", [](SkinCommands& c) { c.t_.settings.SetUseYtDlp(true); }},
         {"ID_FS_ytDlpUncheck", [](SkinCommands& c) { c.t_.settings.SetUseYtDlp(false); }},
+        {"ID_FS_connectionsChange",
+         [](SkinCommands& c) { c.SetNumber(kSkinConnections, &SettingsControl::SetConnections); }},
+        {"ID_FS_downloadsAtOnceChange",
+         [](SkinCommands& c) {
+             c.SetNumber(kSkinDownloadsAtOnce, &SettingsControl::SetDownloadsAtOnce);
+         }},
+        {"ID_FS_speedLimitChange",
+         [](SkinCommands& c) { c.SetNumber(kSkinSpeedLimit, &SettingsControl::SetSpeedLimit); }},
     };
     const auto found = kCommands.find(command);
     if (found != kCommands.end()) found->second(*this);
@@ -96,6 +105,15 @@ void SkinCommands::OpenHelp(const char* section) {
     if (t_.launch.OpenDocument(help, section)) return;
     t_.box.Show(std::string(kNoBrowserForHelpStart) + help + kNoBrowserForHelpEnd, kHelpTitle,
                 platform::MessageIcon::Information, platform::MessageButtons::Ok);
+}
+
+void SkinCommands::SetNumber(const char* variable, void (SettingsControl::*set)(int64_t)) {
+    const std::optional<int64_t> number = settings::ParseWholeNumber(t_.skin.GetVariable(variable));
+    if (number) {
+        (t_.settings.*set)(*number);
+    } else {
+        t_.settings.PublishSettings();
+    }
 }
 
 void SkinCommands::SetMonitor(bool on) {

@@ -18,6 +18,7 @@
 #include "shell/skin_pages.h"
 #include "shell/ytdlp_notices.h"
 
+#include <cstdint>
 #include <string>
 
 namespace tarnwick::shell {
@@ -62,6 +63,9 @@ private:
     void ToTray();
     void OpenHelp(const char* section);
     void SetMonitor(bool on);
+    // Reads the number the skin wrote to `variable` and hands it to `set`;
+    // what is no number puts the settings shown back as they are.
+    void SetNumber(const char* variable, void (SettingsControl::*set)(int64_t));
     void ToggleMaximized() { t_.window.SetMaximized(!t_.window.IsMaximized()); }
     void Resize(const std::string& edges);
 

@@ -20,6 +20,11 @@ inline constexpr const char* kSkinKeepListCheck = "_root.keepList_CB";
 inline constexpr const char* kSkinOtherSitesCheck = "_root.otherSites_CB";
 // Written: "1" while yt-dlp is asked for the videos of other sites.
 inline constexpr const char* kSkinYtDlpCheck = "_root.ytDlp_CB";
+// Read and written: the connections per download, the downloads at once and
+// the speed limit in KB/s ("0" for none), as decimal numbers.
+inline constexpr const char* kSkinConnections = "_root.connections_NS";
+inline constexpr const char* kSkinDownloadsAtOnce = "_root.downloadsAtOnce_NS";
+inline constexpr const char* kSkinSpeedLimit = "_root.speedLimit_NS";
 // Written: always "1".
 inline constexpr const char* kSkinDownloadCheck = "_root.Download_CB";
 inline constexpr const char* kSkinConvertCheck = "_root.Convert_CB";

@@ -201,6 +201,27 @@ TEST_F(WindowLayoutTest, TabGoesThroughTheSkinAndTheGridInReadingOrder) {
     }
 }
 
+// At the least size the settings panel opens clear of the grid, and a number
+// changed in it is stored at once and comes back at the next start.
+TEST_F(WindowLayoutTest, TheSettingsPanelClearsTheGridAndItsNumbersAreStored) {
+    Start();
+    Window().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Window()));
+    QTest::mouseClick(&Skin(), Qt::LeftButton, {}, InWindow(SkinItem("settingsButton")).center());
+    ASSERT_TRUE(SkinItem("settingsPanel")->isVisible());
+    EXPECT_FALSE(InWindow(SkinItem("settingsPanel")).intersects(Table().geometry()));
+    Press(Qt::Key_Down);
+    Press(Qt::Key_Escape);
+    EXPECT_FALSE(SkinItem("settingsPanel")->isVisible());
+    SkinSends("IDC_FS_Close");
+
+    EXPECT_EQ(QSettings(SettingsFile(), QSettings::IniFormat)
+                  .value(QString("Settings/") + settings::kConnectionsSetting),
+              "3");
+    Start();
+    EXPECT_EQ(SkinItem("connectionsBox")->property("value").toInt(), 3);
+}
+
 TEST_F(WindowLayoutTest, TheAddressFieldHasTheUsualEditMenuAndTheRestOfTheSkinNone) {
     Start();
     QQuickItem* field = SkinItem("addressField");
@@ -260,7 +281,9 @@ TEST_F(WindowLayoutTest, TheHelpPageNamesTheProgramsVersionAndEveryStoredSetting
     for (const char* setting :
          {settings::kMonitorSetting, settings::kDownloadDirSetting, settings::kKeepListSetting,
           settings::kOtherSitesSetting, settings::kNotifySetting, settings::kUseYtDlpSetting,
-          settings::kWindowGeometrySetting, settings::kWindowMaximizedSetting}) {
+          settings::kConnectionsSetting, settings::kDownloadsAtOnceSetting,
+          settings::kSpeedLimitSetting, settings::kWindowGeometrySetting,
+          settings::kWindowMaximizedSetting}) {
         EXPECT_TRUE(text.contains(QString("<code>") + setting + "</code>")) << setting;
     }
 }

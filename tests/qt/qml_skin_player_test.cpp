@@ -66,6 +66,16 @@ protected:
         return listener_.commands;
     }
 
+    // The name of the item with the keyboard's focus, or of the nearest named
+    // item it lies in.
+    QString FocusedName() const {
+        for (QQuickItem* item = player_.Widget()->quickWindow()->activeFocusItem(); item != nullptr;
+             item = item->parentItem()) {
+            if (!item->objectName().isEmpty()) return item->objectName();
+        }
+        return "nothing";
+    }
+
     QmlSkinPlayer player_;
     RecordingListener listener_;
 };
@@ -206,9 +216,8 @@ TEST_F(SkinTest, FollowsTheWindowsSizeAndTellsWhereTheGridGoes) {
         return skin->height() - SceneRect(Item(name)).bottom();
     };
     const std::vector<const char*> at_right = {
-        "IDC_FS_Close",        "ID_FS_webSite",   "IDC_FS_addDownloadURL",
-        "ID_FS_clearComplete", "startStopButton", "resizeRight",
-        "ytDlpCheck"};
+        "IDC_FS_Close",        "settingsButton",  "settingsPanel", "IDC_FS_addDownloadURL",
+        "ID_FS_clearComplete", "startStopButton", "resizeRight",   "ytDlpCheck"};
     const std::vector<const char*> at_bottom = {"startStopButton", "ID_FS_downloadBrowse",
                                                 "keepListCheck",   "otherSitesCheck",
                                                 "statusText",      "resizeBottom"};
@@ -275,12 +284,15 @@ TEST_F(SkinTest, TabFollowsTheReadingOrderThroughTheGridsPlace) {
                                         "IDC_FS_About",
                                         "IDC_FS_Help",
                                         "ID_FS_webSite",
+                                        "settingsButton",
                                         "addressField"};
     for (const QString& name : order) {
         QTest::keyClick(view, Qt::Key_Tab);
         ASSERT_NE(window->activeFocusItem(), nullptr);
         EXPECT_EQ(window->activeFocusItem()->objectName(), name);
     }
+    QTest::keyClick(view, Qt::Key_Backtab);
+    EXPECT_EQ(window->activeFocusItem()->objectName(), "settingsButton");
     QTest::keyClick(view, Qt::Key_Backtab);
     EXPECT_EQ(window->activeFocusItem()->objectName(), "ID_FS_webSite");
 
@@ -296,6 +308,53 @@ TEST_F(SkinTest, TabFollowsTheReadingOrderThroughTheGridsPlace) {
     listener_.commands.clear();
     QTest::keyClick(view, Qt::Key_Space);
     EXPECT_EQ(listener_.commands, Commands{"IDC_FS_Help"});
+}
+
+// The settings panel opens between the tabs and the grid's well with the
+// focus in its first box; a box the user changes writes its variable, then
+// sends its command, and follows what the program writes back.
+TEST_F(SkinTest, TheSettingsPanelSetsTheTransferNumbersFromTheKeyboard) {
+    QQuickWidget* view = player_.Widget();
+    view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view));
+    player_.SetVariable("_root.connections_NS", "4");
+    player_.SetVariable("_root.downloadsAtOnce_NS", "1");
+    player_.SetVariable("_root.speedLimit_NS", "0");
+    QQuickItem* panel = Item("settingsPanel");
+    ASSERT_NE(panel, nullptr);
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(Click("settingsButton"), Commands{});
+    ASSERT_TRUE(panel->isVisible());
+    EXPECT_FALSE(SceneRect(panel).intersects(kGridArea));
+    EXPECT_TRUE(QRectF(0, 0, 648, 585).contains(SceneRect(panel)));
+    EXPECT_EQ(FocusedName(), "connectionsBox");
+    EXPECT_EQ(Item("speedLimitBox")->property("displayText").toString(), "No limit");
+
+    QTest::keyClick(view, Qt::Key_Up);
+    EXPECT_EQ(listener_.commands, Commands{"ID_FS_connectionsChange"});
+    EXPECT_EQ(player_.GetVariable("_root.connections_NS"), "5");
+    player_.SetVariable("_root.connections_NS", "8");
+    EXPECT_EQ(Item("connectionsBox")->property("value").toInt(), 8);
+
+    QTest::keyClick(view, Qt::Key_Tab);
+    EXPECT_EQ(FocusedName(), "downloadsAtOnceBox");
+    QTest::keyClick(view, Qt::Key_Tab);
+    EXPECT_EQ(FocusedName(), "speedLimitBox");
+    listener_.commands.clear();
+    QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(view, "250");
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(listener_.commands, Commands{"ID_FS_speedLimitChange"});
+    EXPECT_EQ(player_.GetVariable("_root.speedLimit_NS"), "250");
+
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(FocusedName(), "settingsButton");
+    // A press elsewhere closes the panel and reaches what lies there.
+    Click("settingsButton");
+    ASSERT_TRUE(panel->isVisible());
+    EXPECT_EQ(Click("IDC_FS_Help"), Commands{"IDC_FS_Help"});
+    EXPECT_FALSE(panel->isVisible());
 }
 
 TEST_F(SkinTest, StartButtonFollowsTheLastRunVariableWritten) {

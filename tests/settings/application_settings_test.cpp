@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <ostream>
 
+#include <cstdint>
 #include <string>
 
 namespace tarnwick::settings {
@@ -22,6 +23,9 @@ TEST(LoadSettings, FirstStartHasTheMonitorOnAndTheDefaultFolder) {
     EXPECT_TRUE(loaded.other_sites);
     EXPECT_TRUE(loaded.notify);
     EXPECT_TRUE(loaded.use_ytdlp);
+    EXPECT_EQ(loaded.connections, 4);
+    EXPECT_EQ(loaded.downloads_at_once, 1);
+    EXPECT_EQ(loaded.speed_limit_kb, 0);
     EXPECT_TRUE(store.writes.empty()) << "loading writes nothing back";
 }
 
@@ -68,7 +72,10 @@ TEST(SaveSettings, WritesTheMonitorTheFolderAndTheKeepSwitchAndTheyComeBack) {
                                                                 {"Keep List", "False"},
                                                                 {"Other Sites", "False"},
                                                                 {"Notify", "False"},
-                                                                {"Use yt-dlp", "False"}}));
+                                                                {"Use yt-dlp", "False"},
+                                                                {"Connections", "4"},
+                                                                {"Parallel Downloads", "1"},
+                                                                {"Speed limit", "0"}}));
     const AppSettings reloaded = LoadSettings(store, kDefaultDir);
     EXPECT_FALSE(reloaded.monitor_enabled);
     EXPECT_EQ(reloaded.download_dir, "/data/clips");
@@ -84,6 +91,56 @@ TEST(SaveSettings, WritesTheMonitorTheFolderAndTheKeepSwitchAndTheyComeBack) {
     EXPECT_EQ(store.values["URL Mon"], "True");
     EXPECT_EQ(store.values["Use yt-dlp"], "True");
 }
+
+TEST(SaveSettings, TheTransferNumbersComeBackAsSaved) {
+    fakes::FakeSettingsStore store;
+    AppSettings saved{true, "/data/clips"};
+    saved.connections = 8;
+    saved.downloads_at_once = 3;
+    saved.speed_limit_kb = 10'000'000;
+    SaveSettings(store, saved);
+    EXPECT_EQ(store.values[kSpeedLimitSetting], "10000000");
+    const AppSettings reloaded = LoadSettings(store, kDefaultDir);
+    EXPECT_EQ(reloaded.connections, 8);
+    EXPECT_EQ(reloaded.downloads_at_once, 3);
+    EXPECT_EQ(reloaded.speed_limit_kb, 10'000'000);
+}
+
+struct StoredNumber {
+    const char* name;
+    const char* text;
+    int64_t connections;
+    int64_t downloads_at_once;
+    int64_t speed_limit;
+};
+
+void PrintTo(const StoredNumber& c, std::ostream* out) { *out << c.name; }
+
+class StoredNumberTest : public testing::TestWithParam<StoredNumber> {};
+
+// A number beyond the limits is brought to the nearest one; what is no whole
+// number reads as the default.
+TEST_P(StoredNumberTest, IsClampedOrReadsAsTheDefault) {
+    fakes::FakeSettingsStore store;
+    store.values[kConnectionsSetting] = GetParam().text;
+    store.values[kDownloadsAtOnceSetting] = GetParam().text;
+    store.values[kSpeedLimitSetting] = GetParam().text;
+    const AppSettings loaded = LoadSettings(store, kDefaultDir);
+    EXPECT_EQ(loaded.connections, GetParam().connections);
+    EXPECT_EQ(loaded.downloads_at_once, GetParam().downloads_at_once);
+    EXPECT_EQ(loaded.speed_limit_kb, GetParam().speed_limit);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, StoredNumberTest,
+    testing::Values(StoredNumber{"Within", "3", 3, 3, 3}, StoredNumber{"Blanks", " 2 ", 2, 2, 2},
+                    StoredNumber{"Zero", "0", 1, 1, 0}, StoredNumber{"Negative", "-5", 1, 1, 0},
+                    StoredNumber{"Large", "12000000", 8, 4, 10'000'000},
+                    StoredNumber{"BeyondAnyNumber", "99999999999999999999999", 8, 4, 10'000'000},
+                    StoredNumber{"Empty", "", 4, 1, 0}, StoredNumber{"Word", "many", 4, 1, 0},
+                    StoredNumber{"Fraction", "2.5", 4, 1, 0}, StoredNumber{"Tail", "6 KB", 4, 1, 0},
+                    StoredNumber{"Hexadecimal", "0x10", 4, 1, 0}),
+    [](const testing::TestParamInfo<StoredNumber>& info) { return info.param.name; });
 
 TEST(SaveSettings, AStoreThatRefusesWritesKeepsWhatItHeld) {
     fakes::FakeSettingsStore store;

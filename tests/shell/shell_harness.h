@@ -110,7 +110,11 @@ protected:
     fakes::FakeListStore list_store;
     list::ListKeeper keeper{queue, list_store, clock};
     KeepingNotices notices{keeper, status};
-    SettingsControl settings{{values, store, skin, chooser, paths, monitor, keeper, box}};
+    // The transfer settings as each telling gave them.
+    std::vector<settings::AppSettings> transfer_settings_told;
+    SettingsControl settings{
+        {values, store, skin, chooser, paths, monitor, keeper, box,
+         [this](const settings::AppSettings& told) { transfer_settings_told.push_back(told); }}};
     WindowHooks hooks{input, grid};
     AppLifecycle lifecycle{{window, tray, skin, box, paths, clock, grid, hooks, run, part_files,
                             keeper, settings, monitor, removals}};

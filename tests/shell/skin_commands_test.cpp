@@ -111,7 +111,7 @@ TEST_F(SkinCommandsTest, SettingsCommandsSwitchAndSave) {
     EXPECT_EQ(chooser.prompts,
               (Log{"Please select the desired Download directory then press Ok."}));
     EXPECT_EQ(chooser.start_folders, Log{values.download_dir}) << "opens where videos go now";
-    EXPECT_EQ(store.writes.size(), 6u) << "a cancelled choice still saves";
+    EXPECT_EQ(store.writes.size(), 9u) << "a cancelled choice still saves";
     const std::string clips = folder.File("clips");
     std::filesystem::create_directory(clips);
     chooser.answer = clips;
@@ -137,6 +137,44 @@ TEST_F(SkinCommandsTest, SettingsCommandsSwitchAndSave) {
     EXPECT_EQ(store.values["Use yt-dlp"], "True");
     EXPECT_EQ(launch.launches, (std::vector<fakes::FakeShellLaunch::Launch>{{kWatcher, {kChannel}},
                                                                             {kWatcher, {"Exit"}}}));
+}
+
+// Each number the skin writes is kept within its limits, saved, shown back
+// and told to the transfers when it changed.
+TEST_F(SkinCommandsTest, TransferNumbersAreKeptWithinLimitsSavedShownAndTold) {
+    skin.variables[kSkinConnections] = "6";
+    commands.Run("ID_FS_connectionsChange");
+    skin.variables[kSkinDownloadsAtOnce] = "9";
+    commands.Run("ID_FS_downloadsAtOnceChange");
+    skin.variables[kSkinSpeedLimit] = " 250 ";
+    commands.Run("ID_FS_speedLimitChange");
+    EXPECT_EQ(values.connections, 6);
+    EXPECT_EQ(values.downloads_at_once, 4);
+    EXPECT_EQ(values.speed_limit_kb, 250);
+    EXPECT_EQ(store.values["Connections"], "6");
+    EXPECT_EQ(store.values["Parallel Downloads"], "4");
+    EXPECT_EQ(store.values["Speed limit"], "250");
+    EXPECT_EQ(skin.variables[kSkinDownloadsAtOnce], "4") << "the skin shows the limit";
+    EXPECT_EQ(skin.variables[kSkinSpeedLimit], "250");
+    ASSERT_EQ(transfer_settings_told.size(), 3u);
+    EXPECT_EQ(transfer_settings_told[0].connections, 6);
+    EXPECT_EQ(transfer_settings_told[1].downloads_at_once, 4);
+    EXPECT_EQ(transfer_settings_told[2].speed_limit_kb, 250);
+
+    commands.Run("ID_FS_speedLimitChange");
+    EXPECT_EQ(transfer_settings_told.size(), 3u) << "the same number changes nothing";
+    skin.variables[kSkinSpeedLimit] = "-1";
+    commands.Run("ID_FS_speedLimitChange");
+    EXPECT_EQ(values.speed_limit_kb, 0) << "no limit";
+    EXPECT_EQ(transfer_settings_told.size(), 4u);
+
+    skin.variables[kSkinConnections] = "lots";
+    skin.writes.clear();
+    commands.Run("ID_FS_connectionsChange");
+    EXPECT_EQ(values.connections, 6);
+    EXPECT_EQ(WritesOf(kSkinConnections), (std::vector<SkinWrite>{{kSkinConnections, "6"}}))
+        << "no number: the skin shows the kept one again";
+    EXPECT_EQ(transfer_settings_told.size(), 4u);
 }
 
 TEST_F(SkinCommandsTest, AChosenFolderThatCannotBeWrittenIsRefusedSayingWhy) {
