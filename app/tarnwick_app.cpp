@@ -122,11 +122,13 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
                         .monitor = clipboard_monitor,
                         .keeper = keeper,
                         .box = box,
-                        // The connections per download, the downloads at once
-                        // and the speed limit arrive here at start-up and at
-                        // each change; the transfer engines are to be given
-                        // them here once they take them.
-                        .on_transfer_settings = [](const settings::AppSettings&) {}}),
+                        // The speed limit holds all of the client's connections
+                        // together, from start-up on and at once when it
+                        // changes; the downloads at once are read by the run.
+                        .on_transfer_settings =
+                            [this](const settings::AppSettings& values) {
+                                http.SetSpeedLimit(values.speed_limit_kb * 1024);
+                            }}),
       tray(o.tray_available ? o.tray_available : &QSystemTrayIcon::isSystemTrayAvailable),
       hooks(window, window.Grid()),
       lifecycle({.window = window,
