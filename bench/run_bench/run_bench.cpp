@@ -1,7 +1,9 @@
 // Download runs of 1,000 and of 10,000 small items (4 KiB each) through the
 // real program, its window offscreen, against a loopback server in a process
 // of its own. Prints the time per item of both runs, their ratio, and how
-// late a 10 ms timer fired while they ran (99th percentile and worst).
+// late a 10 ms timer fired while they ran (99th percentile and worst). Then
+// runs of 1,000 items one at a time and four at once, in turns, and the
+// medians of their time per item and their ratio.
 #include "app/tarnwick_app.h"
 
 #include "fakes/fake_app_paths.h"
@@ -18,6 +20,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +31,7 @@ using namespace tarnwick;
 
 constexpr int kLargestRun = 10000;
 constexpr int kVideoSize = 4096;
+constexpr int kRounds = 5;
 
 struct Connected : platform::Connectivity {
     bool HasConnection() override { return true; }
@@ -55,7 +60,24 @@ struct RunFigures {
     double lateness_worst_ms = 0;
 };
 
-RunFigures TimedRun(const bench::ServerProcess& server, int items, int first_id) {
+// A run beside the program's, over its queue and network, with `at_once`
+// items under way at most.
+std::unique_ptr<driver::DownloadRun> RunAtOnce(app::TarnwickApp& tarnwick, int at_once) {
+    return std::make_unique<driver::DownloadRun>(driver::JobServices{
+        .queue = tarnwick.queue,
+        .http = tarnwick.http,
+        .clock = tarnwick.clock,
+        .download_folder = [&tarnwick] { return tarnwick.settings_values.download_dir; },
+        .html_parsers = &tarnwick.html_parsers,
+        .background = &tarnwick.background,
+        .trace = &tarnwick.trace,
+        .downloads_at_once = [at_once] { return at_once; }});
+}
+
+// A run of the program's own, as the user starts it; or, with `at_once`, a
+// run beside it that has that many items under way at most.
+RunFigures TimedRun(const bench::ServerProcess& server, int items, int first_id,
+                    std::optional<int> at_once = std::nullopt) {
     test_support::TempFolder folder;
     fakes::FakeAppPaths paths;
     paths.program_folder = TARNWICK_PROGRAM_DIR;
@@ -78,6 +100,9 @@ RunFigures TimedRun(const bench::ServerProcess& server, int items, int first_id)
         list::AddVideoURL(tarnwick.queue, server.Url(PageTarget(id)));
     }
     QApplication::processEvents();
+    const std::unique_ptr<driver::DownloadRun> own_run =
+        at_once ? RunAtOnce(tarnwick, *at_once) : nullptr;
+    driver::DownloadRun& run = own_run ? *own_run : tarnwick.run;
 
     // A 10 ms timer beside the run: how late each of its ticks comes.
     std::vector<double> lateness_ms;
@@ -89,11 +114,15 @@ RunFigures TimedRun(const bench::ServerProcess& server, int items, int first_id)
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         lateness_ms.push_back(std::max(0.0, since_tick.nsecsElapsed() / 1e6 - 10.0));
         since_tick.restart();
-        if (!tarnwick.run.IsRunning()) loop.quit();
+        if (!run.IsRunning()) loop.quit();
     });
     QElapsedTimer run_time;
     run_time.start();
-    tarnwick.run_commands.ToggleRun();
+    if (own_run) {
+        run.Start();
+    } else {
+        tarnwick.run_commands.ToggleRun();
+    }
     since_tick.start();
     ticker.start();
     loop.exec();
@@ -110,6 +139,49 @@ RunFigures TimedRun(const bench::ServerProcess& server, int items, int first_id)
         figures.lateness_worst_ms = lateness_ms.back();
     }
     return figures;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+struct RoundFigures {
+    std::vector<double> ms_per_item;
+    std::vector<double> lateness_p99_ms;
+    std::vector<double> lateness_worst_ms;
+    bool all_complete = true;
+
+    void Add(const RunFigures& run, int items) {
+        ms_per_item.push_back(run.ms_per_item);
+        lateness_p99_ms.push_back(run.lateness_p99_ms);
+        lateness_worst_ms.push_back(run.lateness_worst_ms);
+        all_complete = all_complete && run.complete == items;
+    }
+};
+
+// Runs of 1,000 items one at a time and four at once, in turns, so that
+// whatever the machine does meanwhile falls on both alike.
+bool CompareAtOnce(const bench::ServerProcess& server) {
+    constexpr int kItems = 1000;
+    RoundFigures serial;
+    RoundFigures four;
+    for (int round = 0; round < kRounds; ++round) {
+        const bool serial_first = round % 2 == 0;
+        if (serial_first) serial.Add(TimedRun(server, kItems, 0, 1), kItems);
+        four.Add(TimedRun(server, kItems, 0, 4), kItems);
+        if (!serial_first) serial.Add(TimedRun(server, kItems, 0, 1), kItems);
+    }
+    std::printf("time per item, medians of %d rounds of 1,000 items:\n", kRounds);
+    std::printf("  one at a time:       %.3f ms, timer lateness p99 %.2f ms, worst %.2f ms\n",
+                Median(serial.ms_per_item), Median(serial.lateness_p99_ms),
+                Median(serial.lateness_worst_ms));
+    std::printf("  4 at once:           %.3f ms, timer lateness p99 %.2f ms, worst %.2f ms\n",
+                Median(four.ms_per_item), Median(four.lateness_p99_ms),
+                Median(four.lateness_worst_ms));
+    std::printf("4 at once against serial, per item: %.2f x (target <= 1.3)\n",
+                Median(four.ms_per_item) / Median(serial.ms_per_item));
+    return serial.all_complete && four.all_complete;
 }
 
 } // namespace
@@ -137,5 +209,6 @@ int main(int argc, char* argv[]) {
         "                       p99 %.2f ms, worst %.2f ms (10,000 items)"
         " (targets p99 < 4 ms, worst < 16 ms)\n",
         large.lateness_p99_ms, large.lateness_worst_ms);
-    return small.complete == 1000 && large.complete == kLargestRun ? 0 : 1;
+    const bool compared = CompareAtOnce(server);
+    return small.complete == 1000 && large.complete == kLargestRun && compared ? 0 : 1;
 }

@@ -5,7 +5,8 @@
 namespace tarnwick::driver {
 
 DownloadRun::DownloadRun(JobServices services)
-    : services_(std::move(services)), next_(services_.clock.NewTimer([this] { StartNextItem(); })) {
+    : services_(std::move(services)),
+      next_(services_.clock.NewTimer([this] { StartNextItems(); })) {
     services_.queue.AddObserver(this);
 }
 
@@ -18,7 +19,7 @@ void DownloadRun::Start() {
     taken_.clear();
     scan_from_ = 0;
     TellStateChanged();
-    StartNextItem();
+    StartNextItems();
 }
 
 void DownloadRun::Stop() {
@@ -26,8 +27,11 @@ void DownloadRun::Stop() {
     running_ = false;
     holds_ = 0;
     next_->Stop();
-    if (job_) job_->Cancel();
-    job_.reset();
+    // Taken out first: each cancel tells the queue's observers, who may
+    // call back in.
+    const std::vector<std::unique_ptr<ItemJob>> jobs = std::move(jobs_);
+    jobs_.clear();
+    for (const std::unique_ptr<ItemJob>& job : jobs) job->Cancel();
     taken_.clear();
     TellStateChanged();
 }
@@ -38,38 +42,83 @@ void DownloadRun::TellStateChanged() {
 
 void DownloadRun::Release() {
     if (holds_ > 0) --holds_;
-    if (running_ && holds_ == 0 && (!job_ || job_->IsDone())) next_->Start(platform::Duration(0));
+    StartIfRoom();
+}
+
+void DownloadRun::StartIfRoom() {
+    if (running_ && holds_ == 0 && !next_->IsActive() && CountUnderWay() < AtOnce()) {
+        next_->Start(platform::Duration(0));
+    }
+}
+
+int DownloadRun::AtOnce() const {
+    const int wanted = services_.downloads_at_once ? services_.downloads_at_once() : 1;
+    return std::clamp(wanted, 1, 4);
+}
+
+int DownloadRun::CountUnderWay() const {
+    return static_cast<int>(
+        std::count_if(jobs_.begin(), jobs_.end(), [](const auto& job) { return !job->IsDone(); }));
+}
+
+bool DownloadRun::IsUnderWay(list::ItemKey key) const {
+    return std::any_of(jobs_.begin(), jobs_.end(),
+                       [key](const auto& job) { return !job->IsDone() && job->Key() == key; });
+}
+
+std::vector<list::ItemKey> DownloadRun::ItemsUnderWay() const {
+    std::vector<std::pair<int, list::ItemKey>> placed;
+    for (const std::unique_ptr<ItemJob>& job : jobs_) {
+        if (!job->IsDone()) placed.emplace_back(services_.queue.PositionOf(job->Key()), job->Key());
+    }
+    std::sort(placed.begin(), placed.end());
+    std::vector<list::ItemKey> keys;
+    for (const auto& [position, key] : placed) keys.push_back(key);
+    return keys;
 }
 
 std::optional<list::ItemKey> DownloadRun::CurrentItem() const {
-    if (!job_ || job_->IsDone()) return std::nullopt;
-    return job_->Key();
+    const std::vector<list::ItemKey> keys = ItemsUnderWay();
+    if (keys.empty()) return std::nullopt;
+    return keys.front();
 }
 
-void DownloadRun::StartNextItem() {
-    // The finished job is let go here, outside its own calls.
-    job_.reset();
+void DownloadRun::StartNextItems() {
+    // The finished jobs are let go here, outside their own calls.
+    std::erase_if(jobs_, [](const auto& job) { return job->IsDone(); });
     if (!running_ || holds_ > 0) return;
-    const std::optional<list::ItemKey> key = NextItem();
-    if (!key) {
-        running_ = false;
-        taken_.clear();
-        observers_.Notify([](RunObserver& observer) { observer.OnRunEnded(); });
-        TellStateChanged();
-        return;
+    // A job that ends within its Start keeps its place until the next turn.
+    while (running_ && holds_ == 0 && static_cast<int>(jobs_.size()) < AtOnce()) {
+        const std::optional<list::ItemKey> key = NextItem();
+        if (!key) break;
+        taken_.insert(*key);
+        jobs_.push_back(std::make_unique<ItemJob>(services_, *key, [this] { OnItemDone(); }));
+        jobs_.back()->Start();
     }
-    taken_.insert(*key);
-    job_ = std::make_unique<ItemJob>(services_, *key, [this] { OnItemDone(); });
-    job_->Start();
+    if (running_ && jobs_.empty()) EndByItself();
+}
+
+void DownloadRun::EndByItself() {
+    running_ = false;
+    taken_.clear();
+    observers_.Notify([](RunObserver& observer) { observer.OnRunEnded(); });
+    TellStateChanged();
 }
 
 std::optional<list::ItemKey> DownloadRun::NextItem() {
     const list::DownloadQueue& queue = services_.queue;
     for (; scan_from_ < queue.Count(); ++scan_from_) {
         const list::DownloadItem& item = queue.At(scan_from_);
-        if (list::IsRunnable(item) && taken_.count(item.key) == 0) return item.key;
+        if (list::IsRunnable(item) && taken_.count(item.key) == 0 && !IsUnderWay(item.key)) {
+            return item.key;
+        }
     }
     return std::nullopt;
+}
+
+void DownloadRun::OnInserted(int position) {
+    Rewind(position);
+    StartIfRoom();
 }
 
 void DownloadRun::Rewind(int position) {
@@ -77,9 +126,12 @@ void DownloadRun::Rewind(int position) {
 }
 
 void DownloadRun::OnRemoving(int position) {
-    if (!job_ || job_->IsDone() || services_.queue.At(position).key != job_->Key()) return;
-    // The item under way leaves the list: its job ends, and the run goes on.
-    job_.reset();
+    const list::ItemKey key = services_.queue.At(position).key;
+    const auto job = std::find_if(jobs_.begin(), jobs_.end(),
+                                  [key](const auto& j) { return !j->IsDone() && j->Key() == key; });
+    if (job == jobs_.end()) return;
+    // An item under way leaves the list: its job ends, and the run goes on.
+    jobs_.erase(job);
     next_->Start(platform::Duration(0));
 }
 
@@ -94,6 +146,7 @@ void DownloadRun::OnChanged(int position, unsigned fields) {
     if (item.state == list::ItemState::kWaiting) taken_.erase(item.key);
     // An item made runnable again behind the scan is taken too.
     if (position < scan_from_ && list::IsRunnable(item)) Rewind(position);
+    if (item.state == list::ItemState::kWaiting) StartIfRoom();
 }
 
 } // namespace tarnwick::driver

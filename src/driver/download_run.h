@@ -1,8 +1,9 @@
 // The download run: walks the queue in order and hands each item it reaches
-// to an ItemJob, one at a time, until no waiting item is left. Everything is
-// driven by events; nothing here waits. Whatever the user does meanwhile
-// (adding, removing, moving, clearing, renaming), every runnable item the run
-// reaches is processed exactly once.
+// to an ItemJob, with up to JobServices::downloads_at_once jobs under way,
+// until no waiting item is left. Everything is driven by events; nothing here
+// waits. Whatever the user does meanwhile (adding, removing, moving,
+// clearing, renaming), every runnable item the run reaches is processed
+// exactly once.
 #pragma once
 
 #include "common/observer_list.h"
@@ -13,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_set>
+#include <vector>
 
 namespace tarnwick::driver {
 
@@ -36,35 +38,49 @@ public:
     void RemoveObserver(RunObserver* observer) { observers_.Remove(observer); }
 
     bool IsRunning() const { return running_; }
-    // Begins with the first runnable item, at once.
+    // Begins with the first runnable items, at once.
     void Start();
-    // Ends the run at once: the item under way ends "Cancelled"; the items
-    // after it keep their states. OnRunEnded is not called.
+    // Ends the run at once: the items under way end "Cancelled"; the others
+    // keep their states. OnRunEnded is not called.
     void Stop();
-    // While held, the run starts no new item; the item under way goes on.
+    // While held, the run starts no new item; the items under way go on.
     // Each Hold is undone by one Release.
     void Hold() { ++holds_; }
     void Release();
+    // The number of items at once may have risen: more are started now.
+    // (A lower number is seen as items finish.)
+    void AtOnceChanged() { StartIfRoom(); }
 
-    // The item being processed, if any.
+    // The items being processed, in list order.
+    std::vector<list::ItemKey> ItemsUnderWay() const;
+    // The first of them, if any.
     std::optional<list::ItemKey> CurrentItem() const;
 
 private:
-    void OnInserted(int position) override { Rewind(position); }
+    void OnInserted(int position) override;
     void OnRemoving(int position) override;
     void OnRemoved(int position) override;
     void OnMoved(int from, int to) override { Rewind(std::min(from, to)); }
     void OnChanged(int position, unsigned fields) override;
 
     void Rewind(int position);
+    // Looks for items to start soon, if fewer than allowed are under way.
+    void StartIfRoom();
     void TellStateChanged();
     void OnItemDone() { next_->Start(platform::Duration(0)); }
-    void StartNextItem();
+    int AtOnce() const;
+    int CountUnderWay() const;
+    bool IsUnderWay(list::ItemKey key) const;
+    void StartNextItems();
+    void EndByItself();
     std::optional<list::ItemKey> NextItem();
 
     JobServices services_;
     std::unique_ptr<platform::Timer> next_;
-    std::unique_ptr<ItemJob> job_;
+    // The jobs started, in the order they were; a finished one stays until
+    // the next_ timer lets it go, outside its own calls, and holds its place
+    // until then.
+    std::vector<std::unique_ptr<ItemJob>> jobs_;
     // Items this run has taken; the rest of the queue before scan_from_ is
     // taken or finished.
     std::unordered_set<list::ItemKey> taken_;

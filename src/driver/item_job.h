@@ -70,6 +70,8 @@ struct JobServices {
     std::function<bool()> uses_ytdlp = {};
     // Tells the user something on the status line.
     std::function<void(const std::string& text)> tell = {};
+    // How many items the run has under way at most, 1 to 4; none is 1.
+    std::function<int()> downloads_at_once = {};
 };
 
 // `name` with `extension` in place of its own, if any.

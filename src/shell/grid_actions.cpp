@@ -74,10 +74,11 @@ bool GridActions::IsEnabled(int id) const {
             return !t_.runs.IsRunning() &&
                    AnySelected(SelectedItems(t_.queue, t_.grid), list::IsRunnable);
         case GridAction::kStop: {
-            const std::optional<list::ItemKey> current = t_.run.CurrentItem();
-            if (!t_.runs.IsRunning() || !current) return false;
+            if (!t_.runs.IsRunning()) return false;
             const std::vector<list::ItemKey> keys = SelectedItems(t_.queue, t_.grid);
-            return std::find(keys.begin(), keys.end(), *current) != keys.end();
+            const std::vector<list::ItemKey> under_way = t_.run.ItemsUnderWay();
+            return std::find_first_of(keys.begin(), keys.end(), under_way.begin(),
+                                      under_way.end()) != keys.end();
         }
         case GridAction::kMoveUp: return IsMovable(-1);
         case GridAction::kMoveDown: return IsMovable(1);

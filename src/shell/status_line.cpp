@@ -78,6 +78,8 @@ void StatusLine::OnRemoving(int position) {
 void StatusLine::OnRunStateChanged() {
     meter_.Reset();
     metered_.reset();
+    together_.Reset();
+    together_meter_.Reset();
     if (s_.run.IsRunning()) {
         complete_ = failed_ = 0;
         run_summary_.clear();
@@ -108,7 +110,12 @@ void StatusLine::FindSelectedItem() {
 }
 
 void StatusLine::MeasureSpeed() {
-    const std::optional<list::ItemKey> key = s_.run.CurrentItem();
+    const std::vector<list::ItemKey> under_way = s_.run.ItemsUnderWay();
+    MeasureItemSpeed(under_way.empty() ? std::nullopt : std::optional(under_way.front()));
+    MeasureSpeedTogether(under_way);
+}
+
+void StatusLine::MeasureItemSpeed(std::optional<list::ItemKey> key) {
     const list::DownloadItem* item = key ? s_.queue.Find(*key) : nullptr;
     if (item == nullptr || item->state != list::ItemState::kDownloading) {
         meter_.Reset();
@@ -118,6 +125,18 @@ void StatusLine::MeasureSpeed() {
     if (metered_ != key) meter_.Reset();
     metered_ = key;
     meter_.Add(s_.clock.Now(), item->received);
+}
+
+void StatusLine::MeasureSpeedTogether(const std::vector<list::ItemKey>& under_way) {
+    std::vector<std::pair<uint32_t, int64_t>> received;
+    for (const list::ItemKey key : under_way) {
+        const list::DownloadItem* item = s_.queue.Find(key);
+        if (item != nullptr && item->state == list::ItemState::kDownloading) {
+            received.emplace_back(key, item->received);
+        }
+    }
+    together_.Take(received);
+    together_meter_.Add(s_.clock.Now(), together_.Total());
 }
 
 void StatusLine::Refresh() {
@@ -146,7 +165,10 @@ std::string StatusLine::SelectedReason() const {
 }
 
 std::string StatusLine::RunningText() const {
-    const std::optional<list::ItemKey> key = s_.run.CurrentItem();
+    const std::vector<list::ItemKey> under_way = s_.run.ItemsUnderWay();
+    if (under_way.size() > 1) return SeveralItemsText(under_way);
+    const std::optional<list::ItemKey> key =
+        under_way.empty() ? std::nullopt : std::optional(under_way.front());
     const int position = key ? s_.queue.PositionOf(*key) : -1;
     if (position < 0) return kRunningText;
     const list::DownloadItem& item = s_.queue.At(position);
@@ -162,6 +184,18 @@ std::string StatusLine::RunningText() const {
         const double seconds = static_cast<double>(item.total_size - item.received) / *speed;
         text += ", " + TimeLeftText(static_cast<int64_t>(std::ceil(seconds)));
     }
+    return text;
+}
+
+// "Downloading 3 items at 4.2 MB/s": the speed once any of them downloads.
+std::string StatusLine::SeveralItemsText(const std::vector<list::ItemKey>& under_way) const {
+    std::string text = "Downloading " + std::to_string(under_way.size()) + " items";
+    const bool downloading = std::any_of(under_way.begin(), under_way.end(), [this](auto key) {
+        const list::DownloadItem* item = s_.queue.Find(key);
+        return item != nullptr && item->state == list::ItemState::kDownloading;
+    });
+    const std::optional<double> speed = together_meter_.BytesPerSecond();
+    if (downloading && speed) text += " at " + SpeedText(*speed);
     return text;
 }
 

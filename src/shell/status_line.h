@@ -1,7 +1,8 @@
 // The line at the bottom of the skin: what the user should know now. In this
 // order of precedence it shows a message about the user's last action (for
 // four seconds), the selected item's failure reason, the running item's
-// progress with its speed and time left, how the last run ended (until the
+// progress with its speed and time left (or, while several items are under
+// way, how many and their speed together), how the last run ended (until the
 // user's next action), and "Ready".
 #pragma once
 
@@ -16,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tarnwick::shell {
 
@@ -71,10 +73,13 @@ private:
 
     void FindSelectedItem();
     void MeasureSpeed();
+    void MeasureItemSpeed(std::optional<list::ItemKey> key);
+    void MeasureSpeedTogether(const std::vector<list::ItemKey>& under_way);
     void Refresh();
     std::string Compose() const;
     std::string SelectedReason() const;
     std::string RunningText() const;
+    std::string SeveralItemsText(const std::vector<list::ItemKey>& under_way) const;
 
     StatusLineServices s_;
     std::unique_ptr<platform::Timer> message_timer_;
@@ -85,6 +90,9 @@ private:
     std::optional<list::ItemKey> selected_;
     SpeedMeter meter_;
     std::optional<list::ItemKey> metered_;
+    // The bytes of all the items under way, and their speed together.
+    ReceivedTogether together_;
+    SpeedMeter together_meter_;
     // The items the run under way or the last one finished and failed, and
     // what the line says of them once it ended by itself.
     ItemEnds ends_;

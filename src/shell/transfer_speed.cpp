@@ -1,5 +1,6 @@
 #include "shell/transfer_speed.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -17,6 +18,16 @@ std::optional<double> SpeedMeter::BytesPerSecond() const {
     const std::chrono::duration<double> span = samples_.back().at - samples_.front().at;
     if (span.count() <= 0) return std::nullopt;
     return static_cast<double>(samples_.back().bytes - samples_.front().bytes) / span.count();
+}
+
+void ReceivedTogether::Take(const std::vector<std::pair<uint32_t, int64_t>>& received) {
+    for (const auto& [id, bytes] : received) {
+        const auto last = std::find_if(last_.begin(), last_.end(),
+                                       [id](const auto& seen) { return seen.first == id; });
+        // A transfer first seen counts from here on.
+        if (last != last_.end() && bytes > last->second) total_ += bytes - last->second;
+    }
+    last_ = received;
 }
 
 std::string SpeedText(double bytes_per_second) {

@@ -8,6 +8,8 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tarnwick::shell {
 
@@ -28,6 +30,22 @@ private:
         int64_t bytes;
     };
     std::deque<Sample> samples_;
+};
+
+// The bytes several transfers received together since it began: what each
+// received since it was last looked at is added, so transfers may come and
+// go (and begin again) without the sum falling back.
+class ReceivedTogether {
+public:
+    // What each transfer under way, by its id, received in all by now; the
+    // transfers not among them are let go.
+    void Take(const std::vector<std::pair<uint32_t, int64_t>>& received);
+    int64_t Total() const { return total_; }
+    void Reset() { *this = {}; }
+
+private:
+    std::vector<std::pair<uint32_t, int64_t>> last_;
+    int64_t total_ = 0;
 };
 
 // "640 B/s", "850.5 KB/s", "1.2 MB/s".

@@ -672,5 +672,165 @@ TEST_F(RunTest, AFailingPageReaderEndsItsItemAndNothingElse) {
     EXPECT_EQ(Item(key).rare->failure->reason, Reason::kNoLinkInPage);
 }
 
+// Runs with several items at once, whose videos are held open until ended.
+class AtOnceTest : public RunHarness {
+protected:
+    list::ItemKey AddHeld(const std::string& id) {
+        return AddVideo(id, FakeReply::Of(FakeReply::Kind::kHoldBody));
+    }
+    // Ends the held video of item `id`, and lets what follows happen.
+    void EndVideo(const std::string& id) {
+        for (const auto& exchange : http.exchanges) {
+            if (exchange->IsOpen() && exchange->request.url == LinkOf(id)) exchange->End();
+        }
+        Settle();
+    }
+    // Ends every held video until the run ends by itself.
+    void EndAll() {
+        for (int round = 0; round < 20 && run.IsRunning(); ++round) {
+            for (const auto& exchange : http.exchanges) {
+                if (exchange->IsOpen()) exchange->End();
+            }
+            Settle();
+        }
+    }
+    void ExpectEachDownloadedOnce(const std::vector<std::string>& ids) {
+        for (const std::string& id : ids) EXPECT_EQ(Requests(PageOf(id)), 1) << id;
+        for (const std::string& text : Statuses()) EXPECT_EQ(text, "Complete");
+        EXPECT_FALSE(run.IsRunning());
+        EXPECT_EQ(runs_ended, 1);
+        EXPECT_EQ(clock.ActiveTimers(), 0);
+    }
+};
+
+class AtOnceCountTest : public AtOnceTest, public testing::WithParamInterface<int> {};
+
+TEST_P(AtOnceCountTest, StartsTheFirstRunnableItemsTogetherAndTheNextAsOneEnds) {
+    at_once = GetParam();
+    const list::ItemKey done = AddVideo("done");
+    queue.Modify(done, [](list::DownloadItem& i) { i.state = ItemState::kComplete; });
+    std::vector<list::ItemKey> keys;
+    std::vector<std::string> ids;
+    for (int n = 0; n < 6; ++n) {
+        ids.push_back(std::to_string(n));
+        keys.push_back(AddHeld(ids.back()));
+    }
+    run.Start();
+    Settle();
+    const std::vector<list::ItemKey> first(keys.begin(), keys.begin() + at_once);
+    EXPECT_EQ(run.ItemsUnderWay(), first);
+    EXPECT_EQ(run.CurrentItem(), keys[0]);
+    EXPECT_EQ(Status(keys[at_once]), "Waiting");
+
+    EndVideo("1");
+    std::vector<list::ItemKey> after = first;
+    after.erase(after.begin() + 1);
+    after.push_back(keys[at_once]);
+    EXPECT_EQ(run.ItemsUnderWay(), after) << "the next in list order takes the free place";
+
+    EndAll();
+    EXPECT_EQ(Requests(PageOf("done")), 0);
+    ExpectEachDownloadedOnce(ids);
+}
+
+INSTANTIATE_TEST_SUITE_P(TwoAndFour, AtOnceCountTest, testing::Values(2, 4));
+
+TEST_F(AtOnceTest, EditsDuringTheRunTakeEachItemOnce) {
+    at_once = 2;
+    const list::ItemKey a = AddVideo("a", FakeReply::Status(404));
+    const list::ItemKey b = AddHeld("b");
+    const list::ItemKey c = AddHeld("c");
+    const list::ItemKey d = AddHeld("d");
+    const list::ItemKey e = AddHeld("e");
+    run.Start();
+    Settle();
+    ASSERT_EQ(Status(a), "ERROR");
+    ASSERT_EQ(run.ItemsUnderWay(), (std::vector<list::ItemKey>{b, c}));
+
+    // One under way leaves the list; another goes below the rest.
+    fakes::FakeHttp::Exchange* b_video = nullptr;
+    for (const auto& exchange : http.exchanges) {
+        if (exchange->IsOpen() && exchange->request.url == LinkOf("b")) b_video = exchange.get();
+    }
+    ASSERT_NE(b_video, nullptr);
+    queue.Remove(b);
+    queue.MoveDown(c);
+    queue.MoveDown(c);
+    queue.MoveDown(c);
+    // A new item before the scan, and the failed one put back.
+    const list::ItemKey f = AddVideo("f");
+    list::DownloadItem f_item = Item(f);
+    queue.Remove(f);
+    queue.InsertMany({{0, f_item}});
+    http.Route(LinkOf("a"), VideoReply());
+    queue.Modify(a, [](list::DownloadItem& i) {
+        i.state = ItemState::kWaiting;
+        i.rare->failure.reset();
+    });
+    Settle();
+    EXPECT_TRUE(b_video->WasGivenUp());
+    EXPECT_EQ(queue.Count(), 5);
+    EXPECT_EQ(Status(queue.At(0).key), "Complete") << "f, inserted before the scan";
+    EXPECT_EQ(Status(a), "Complete") << "retried";
+    EXPECT_EQ(run.ItemsUnderWay(), (std::vector<list::ItemKey>{d, c}));
+
+    EndAll();
+    EXPECT_EQ(Requests(PageOf("a")), 2);
+    EXPECT_EQ(Requests(PageOf("b")), 1);
+    ExpectEachDownloadedOnce({"c", "d", "e", "f"});
+}
+
+TEST_F(AtOnceTest, ALowerNumberLetsTheItemsUnderWayFinishAndAFreePlaceIsTakenAtOnce) {
+    at_once = 3;
+    const list::ItemKey failed = AddVideo("f", FakeReply::Status(404));
+    std::vector<list::ItemKey> keys;
+    for (const char* id : {"0", "1", "2", "3", "4"}) keys.push_back(AddHeld(id));
+    run.Start();
+    Settle();
+    ASSERT_EQ(run.ItemsUnderWay(), (std::vector<list::ItemKey>{keys[0], keys[1], keys[2]}));
+
+    at_once = 1;
+    EndVideo("0");
+    EXPECT_EQ(run.ItemsUnderWay(), (std::vector<list::ItemKey>{keys[1], keys[2]}));
+    EndVideo("1");
+    EXPECT_EQ(run.ItemsUnderWay(), (std::vector<list::ItemKey>{keys[2]}));
+    EndVideo("2");
+    EXPECT_EQ(run.ItemsUnderWay(), (std::vector<list::ItemKey>{keys[3]}));
+
+    at_once = 4;
+    run.AtOnceChanged();
+    Settle();
+    EXPECT_EQ(run.ItemsUnderWay(), (std::vector<list::ItemKey>{keys[3], keys[4]}));
+    const list::ItemKey added = AddHeld("5");
+    Settle();
+    EXPECT_EQ(run.ItemsUnderWay(), (std::vector<list::ItemKey>{keys[3], keys[4], added}))
+        << "an item added while a place is free starts at once";
+    http.Route(LinkOf("f"), VideoReply());
+    queue.Modify(failed, [](list::DownloadItem& i) { i.state = ItemState::kWaiting; });
+    Settle();
+    EXPECT_EQ(Status(failed), "Complete") << "and so does one put back";
+    EXPECT_EQ(Requests(PageOf("f")), 2);
+    EndAll();
+    ExpectEachDownloadedOnce({"0", "1", "2", "3", "4", "5"});
+}
+
+TEST_F(AtOnceTest, StopCancelsEveryItemUnderWayAtOnce) {
+    at_once = 4;
+    std::vector<list::ItemKey> keys;
+    for (const char* id : {"0", "1", "2", "3", "4"}) keys.push_back(AddHeld(id));
+    run.Start();
+    Settle();
+    run.Stop();
+    EXPECT_EQ(Statuses(), (std::vector<std::string>{"Cancelled", "Cancelled", "Cancelled",
+                                                    "Cancelled", "Waiting"}));
+    EXPECT_EQ(http.OpenCount(), 0) << "every connection is closed";
+    EXPECT_TRUE(run.ItemsUnderWay().empty());
+    EXPECT_FALSE(run.IsRunning());
+    EXPECT_EQ(clock.ActiveTimers(), 0);
+    Settle();
+    EXPECT_EQ(Status(keys[4]), "Waiting");
+    EXPECT_EQ(runs_ended, 0);
+}
+
 } // namespace
 } // namespace tarnwick::driver

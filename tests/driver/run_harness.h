@@ -67,7 +67,13 @@ public:
     fakes::FakeClock clock;
     fakes::FakeHttp http;
     list::DownloadQueue queue;
-    JobServices services{queue, http, clock, [this] { return folder.File("videos"); }};
+    // How many items the run has under way at most.
+    int at_once = 1;
+    JobServices services{.queue = queue,
+                         .http = http,
+                         .clock = clock,
+                         .download_folder = [this] { return folder.File("videos"); },
+                         .downloads_at_once = [this] { return at_once; }};
     DownloadRun run{services};
     int runs_ended = 0;
 };

@@ -98,7 +98,12 @@ protected:
     fakes::FakeSettingsStore store;
     FakeConnectivity connectivity;
     RecordingCaptions captions;
-    driver::DownloadRun run{{queue, http, clock, [this] { return values.download_dir; }}};
+    int at_once = 1;
+    driver::DownloadRun run{{.queue = queue,
+                             .http = http,
+                             .clock = clock,
+                             .download_folder = [this] { return values.download_dir; },
+                             .downloads_at_once = [this] { return at_once; }}};
     driver::PartFiles part_files{queue};
     RunCommands runs{{queue, run, box, connectivity, skin, captions, clock, pages}};
     StatusLine status{{queue, run, grid, skin, clock}};

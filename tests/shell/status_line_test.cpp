@@ -64,6 +64,46 @@ TEST_F(StatusLineTest, AMessageComesFirstThenTheSelectedFailureThenTheRunThenRea
     EXPECT_EQ(skin.variables[kSkinStatusText], "Done: 1 complete, 1 failed");
 }
 
+TEST_F(StatusLineTest, SeveralItemsUnderWayAreCountedWithTheirSpeedTogether) {
+    at_once = 3;
+    for (const char* id : {"1", "2", "3"}) AddVideoSentByTheTest(id);
+    runs.ToggleRun();
+    Settle();
+    clock.Advance(StatusLine::kSpeedInterval);
+    EXPECT_EQ(status.Text(), "Downloading 3 items");
+
+    std::vector<fakes::FakeHttp::Exchange*> videos;
+    for (const auto& exchange : http.exchanges) {
+        if (exchange->IsOpen() && exchange->request.url.ends_with(".flv")) {
+            videos.push_back(exchange.get());
+            exchange->Answer(200, "Content-Length: 100000\r\n");
+        }
+    }
+    ASSERT_EQ(videos.size(), 3U);
+    for (int tick = 0; tick < 2; ++tick) {
+        for (fakes::FakeHttp::Exchange* video : videos) video->Body(std::string(1024, 'v'));
+        clock.Advance(StatusLine::kSpeedInterval);
+    }
+    // 3 KiB since the first look at the items' bytes, half a second ago.
+    EXPECT_EQ(status.Text(), "Downloading 3 items at 6.0 KB/s");
+
+    // One ends: the bytes of those left are measured on, without a drop.
+    videos[0]->Body(std::string(100000 - 2048, 'v'));
+    videos[0]->End();
+    Settle();
+    for (fakes::FakeHttp::Exchange* video : {videos[1], videos[2]}) {
+        video->Body(std::string(1024, 'v'));
+    }
+    clock.Advance(StatusLine::kSpeedInterval);
+    EXPECT_EQ(status.Text(), "Downloading 2 items at 6.7 KB/s") << "5 KiB in 750 ms";
+
+    videos[1]->Body(std::string(100000 - 3072, 'v'));
+    videos[1]->End();
+    Settle();
+    clock.Advance(StatusLine::kSpeedInterval);
+    EXPECT_EQ(status.Text(), "Downloading 3.flv") << "one item under way is shown as ever";
+}
+
 TEST_F(StatusLineTest, TheSpeedIsShownAtMostFourTimesASecond) {
     AddVideoSentByTheTest("1");
     runs.ToggleRun();
