@@ -80,7 +80,8 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
            .ytdlp = &ytdlp_tool,
            .uses_ytdlp = [this] { return settings_values.use_ytdlp; },
            // The status line is made after the run, and told only once it runs.
-           .tell = [this](const std::string& text) { status_line.ShowMessage(text); }}),
+           .tell = [this](const std::string& text) { status_line.ShowMessage(text); },
+           .downloads_at_once = [this] { return settings_values.downloads_at_once; }}),
       part_files(queue),
       run_commands({.queue = queue,
                     .run = run,
@@ -124,10 +125,12 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
                         .box = box,
                         // The speed limit holds all of the client's connections
                         // together, from start-up on and at once when it
-                        // changes; the downloads at once are read by the run.
+                        // changes; a run under way starts more items at once
+                        // when their number rose.
                         .on_transfer_settings =
                             [this](const settings::AppSettings& values) {
                                 http.SetSpeedLimit(values.speed_limit_kb * 1024);
+                                run.AtOnceChanged();
                             }}),
       tray(o.tray_available ? o.tray_available : &QSystemTrayIcon::isSystemTrayAvailable),
       hooks(window, window.Grid()),
