@@ -3,6 +3,7 @@
 // make sound request lines, and a kept choice reads back as it was.
 #include "fuzz_check.h"
 #include "resolve/kept_choice.h"
+#include "resolve/url_resolution.h"
 #include "resolve/ytdlp_answer.h"
 
 #include <cstddef>
@@ -12,10 +13,6 @@
 namespace {
 
 using namespace tarnwick::resolve;
-
-bool IsWebAddress(const std::string& url) {
-    return url.starts_with("http://") || url.starts_with("https://");
-}
 
 void CheckPart(const DownloadPart& part) {
     FUZZ_REQUIRE(IsWebAddress(part.url));

@@ -1,19 +1,13 @@
 #include "driver/format_http_client.h"
 
+#include "common/text.h"
+
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <string_view>
 
 namespace tarnwick::driver {
 namespace {
-
-bool SameName(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 // Headers that say how the bytes travel: the transfer and the client set
 // them, and a resolver's would undo a resume or a decoding.
@@ -21,7 +15,8 @@ bool IsTransfersOwn(std::string_view name) {
     constexpr std::array<std::string_view, 8> kOwn = {
         "Range",      "If-Range", "Accept-Encoding",  "Host", "Content-Length",
         "Connection", "TE",       "Transfer-Encoding"};
-    return std::ranges::any_of(kOwn, [&](std::string_view own) { return SameName(name, own); });
+    return std::ranges::any_of(
+        kOwn, [&](std::string_view own) { return text::EqualsIgnoreCase(name, own); });
 }
 
 std::string_view NameOf(std::string_view line) { return line.substr(0, line.find(':')); }
@@ -32,7 +27,7 @@ FormatHttpClient::FormatHttpClient(platform::HttpClient& http, const resolve::He
     : http_(http) {
     resolve::HeaderMap others;
     for (const auto& [name, value] : headers) {
-        if (SameName(name, "User-Agent")) {
+        if (text::EqualsIgnoreCase(name, "User-Agent")) {
             agent_ = value;
         } else if (!IsTransfersOwn(name)) {
             others[name] = value;
@@ -49,7 +44,7 @@ std::unique_ptr<platform::HttpExchange> FormatHttpClient::Start(
     if (!agent_.empty()) sent.user_agent = agent_;
     for (const std::string& line : lines_) {
         const bool named = std::ranges::any_of(request.headers, [&](const std::string& own) {
-            return SameName(NameOf(own), NameOf(line));
+            return text::EqualsIgnoreCase(NameOf(own), NameOf(line));
         });
         if (!named) sent.headers.push_back(line);
     }

@@ -1,5 +1,7 @@
 #include "resolve/kept_choice.h"
 
+#include "resolve/url_resolution.h"
+
 #include <nlohmann/json.hpp>
 
 namespace tarnwick::resolve {
@@ -15,10 +17,6 @@ json PartJson(const DownloadPart& part) {
                  {"format_id", part.format_id}};
     if (part.size) kept["size"] = *part.size;
     return kept;
-}
-
-bool IsWebAddress(const std::string& url) {
-    return url.starts_with("http://") || url.starts_with("https://");
 }
 
 std::optional<DownloadPart> ReadPart(const json& kept) {
