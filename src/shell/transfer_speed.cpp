@@ -22,8 +22,9 @@ std::optional<double> SpeedMeter::BytesPerSecond() const {
 
 void ReceivedTogether::Take(const std::vector<std::pair<uint32_t, int64_t>>& received) {
     for (const auto& [id, bytes] : received) {
+        const uint32_t key = id;
         const auto last = std::find_if(last_.begin(), last_.end(),
-                                       [id](const auto& seen) { return seen.first == id; });
+                                       [key](const auto& seen) { return seen.first == key; });
         // A transfer first seen counts from here on.
         if (last != last_.end() && bytes > last->second) total_ += bytes - last->second;
     }
