@@ -140,6 +140,8 @@ public:
     // Syncs finished files to the disk away from the window; what it holds
     // when the program ends is done first.
     qt::ThreadBackgroundWork background;
+    // The connections of every download together, to each host and in all.
+    transfer::ConnectionBudget connection_budget;
     driver::DownloadRun run;
     driver::PartFiles part_files;
     shell::RunCommands run_commands;

@@ -12,6 +12,7 @@
 #include "transfer/file_system.h"
 #include "transfer/inline_work.h"
 
+#include <algorithm>
 #include <cassert>
 #include <limits>
 #include <string>
@@ -112,7 +113,7 @@ std::string WithExtension(const std::string& name, std::string_view extension) {
 std::optional<transfer::KeptFile> KeptFileOf(const DownloadItem& item) {
     if (item.rare->temporary_path.empty()) return std::nullopt;
     transfer::KeptFile kept{item.rare->temporary_path, item.rare->kept, std::nullopt,
-                            item.rare->validator};
+                            item.rare->validator, item.rare->parts};
     if (item.size_kind == SizeKind::kKnown) kept.total = item.total_size;
     return kept;
 }
@@ -349,6 +350,8 @@ std::optional<ItemJob::TransferCalls> ItemJob::PrepareTransfer() {
     transfer::FileTransfer& transfer =
         Begin<transfer::FileTransfer>(Step::kConnecting, *http_, s_.clock, s_.limits);
     if (s_.background != nullptr) transfer.SetBackgroundWork(*s_.background);
+    transfer.SetSplit({s_.connections ? std::clamp(s_.connections(), 1, 8) : 1,
+                       s_.connection_budget, [this] { OnPartsLaidOut(); }});
     return TransferCalls{
         [this, name = item->name](int attempt) {
             return TemporaryPathFor(folder_, name, key_, attempt);
@@ -398,6 +401,7 @@ void ItemJob::OnTransferProgress(const transfer::FileTransfer::Progress& progres
             i.rare->temporary_path = transfer.TemporaryPath();
             i.rare->kept = progress.on_disk;
             i.rare->validator = transfer.Validator();
+            i.rare->parts = transfer.PartsText();
             if (progress.size) {
                 i.size_kind = SizeKind::kKnown;
                 i.total_size = *progress.size;
@@ -411,7 +415,17 @@ void ItemJob::OnTransferProgress(const transfer::FileTransfer::Progress& progres
         return;
     }
     s_.queue.SetReceived(key_, progress.received);
-    s_.queue.SetKept(key_, progress.on_disk);
+    s_.queue.SetKeptParts(key_, progress.on_disk, TransferUnderWay()->PartsText());
+}
+
+// Where the parts lie is kept before their bytes come, so that a crash
+// never finds bytes counted in a part the list does not know.
+void ItemJob::OnPartsLaidOut() {
+    const transfer::FileTransfer& transfer = *TransferUnderWay();
+    Change([&](DownloadItem& i) {
+        i.rare->parts = transfer.PartsText();
+        i.rare->kept = transfer.OnDisk();
+    });
 }
 
 void ItemJob::OnTransferred(Outcome outcome) {
@@ -420,14 +434,18 @@ void ItemJob::OnTransferred(Outcome outcome) {
     const int64_t on_disk = transfer.OnDisk();
     const bool left_as_it_was = transfer.LeftTheKeptFileAsItWas();
     const bool whole = transfer.HoldsTheWholeVideo();
+    const bool parts = transfer.HoldsParts();
+    const std::string parts_text = transfer.PartsText();
     Enter(Step::kSettlingFile);
     if (outcome.IsComplete()) {
         outcome = SettleWholeFile(temporary, on_disk);
-    } else if (KeepsItsBytes(outcome) || left_as_it_was || whole) {
+    } else if (KeepsItsBytes(outcome) || left_as_it_was || whole || parts) {
         // An answer that did not go on with the kept bytes says nothing
         // against them: they wait for the next try.
         Change([&](DownloadItem& i) {
-            if (!i.rare->temporary_path.empty()) i.rare->kept = on_disk;
+            if (i.rare->temporary_path.empty()) return;
+            i.rare->kept = on_disk;
+            i.rare->parts = parts_text;
         });
     } else {
         // Our own file, made or checked by the transfer: what it holds is of no use.
@@ -701,6 +719,7 @@ void ItemJob::Cancel() {
     transfer::FileTransfer* transfer = TransferUnderWay();
     const std::optional<int64_t> kept =
         transfer != nullptr ? std::optional<int64_t>(transfer->Abandon()) : std::nullopt;
+    const std::string parts = transfer != nullptr ? transfer->PartsText() : std::string();
     const bool converting = step_ == Step::kConverting;
     // A sound apart is never kept for a later try.
     if (const HlsDownload* stream = StreamUnderWay(); stream != nullptr) {
@@ -715,7 +734,10 @@ void ItemJob::Cancel() {
         RemoveFile(converting_sound_);
     }
     Enter(Step::kCancelled, std::monostate{}, [&](DownloadItem& i) {
-        if (kept && !i.rare->temporary_path.empty()) i.rare->kept = *kept;
+        if (kept && !i.rare->temporary_path.empty()) {
+            i.rare->kept = *kept;
+            i.rare->parts = parts;
+        }
     });
     // What ffmpeg made so far is of no use; the pieces stay the item's.
     if (converting && transfer::files::Exists(converting_to_)) RemoveFile(converting_to_);

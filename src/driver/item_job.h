@@ -72,6 +72,10 @@ struct JobServices {
     std::function<void(const std::string& text)> tell = {};
     // How many items the run has under way at most, 1 to 4; none is 1.
     std::function<int()> downloads_at_once = {};
+    // The most connections one file is fetched over, 1 to 8; none is 1.
+    std::function<int()> connections = {};
+    // The connections of all the run's transfers together.
+    transfer::ConnectionBudget* connection_budget = nullptr;
 };
 
 // `name` with `extension` in place of its own, if any.
@@ -178,6 +182,7 @@ private:
                       const platform::HttpAnswer& answer);
     transfer::FileTransfer* TransferUnderWay();
     void OnTransferProgress(const transfer::FileTransfer::Progress& progress);
+    void OnPartsLaidOut();
     void OnTransferred(Outcome outcome);
     void ReadPlaylist(const std::string& address, const std::string& title);
     void OnPlaylistRead(const std::string& link, const std::string& title,

@@ -71,6 +71,7 @@ inline void ForgetKeptFile(DownloadItem& item) {
     item.rare->temporary_path.clear();
     item.rare->kept = 0;
     item.rare->validator.clear();
+    item.rare->parts.clear();
     item.rare.Tidy();
 }
 

@@ -26,6 +26,7 @@ unsigned ChangedFields(const DownloadItem& before, const DownloadItem& after) {
         fields |= kFieldKept;
     }
     if (before.rare->resolved != after.rare->resolved) fields |= kFieldResolved;
+    if (before.rare->parts != after.rare->parts) fields |= kFieldParts;
     return fields;
 }
 
@@ -254,6 +255,19 @@ void DownloadQueue::SetKept(ItemKey key, int64_t kept) {
     Entry* entry = FindEntry(key);
     if (entry == nullptr || entry->item.rare.get().kept == kept) return;
     entry->item.rare->kept = kept;
+    entry->item.rare.Tidy();
+    const int position = PositionOf(key);
+    observers_.Notify([&](QueueObserver& o) { o.OnChanged(position, kFieldKept); });
+}
+
+void DownloadQueue::SetKeptParts(ItemKey key, int64_t kept, const std::string& parts) {
+    AssertNotNotifying();
+    Entry* entry = FindEntry(key);
+    if (entry == nullptr) return;
+    const RareFields& now = entry->item.rare.get();
+    if (now.kept == kept && now.parts == parts) return;
+    entry->item.rare->kept = kept;
+    entry->item.rare->parts = parts;
     entry->item.rare.Tidy();
     const int position = PositionOf(key);
     observers_.Notify([&](QueueObserver& o) { o.OnChanged(position, kFieldKept); });

@@ -32,6 +32,10 @@ enum ItemField : unsigned {
     // What the grid does not show either: how a slow resolver found the video
     // to be downloaded (RareFields::resolved).
     kFieldResolved = 1u << 6,
+    // What the grid does not show: where the parts of a file fetched over
+    // several connections lie (RareFields::parts). Unlike their bytes on
+    // disk, which are progress, it is kept at once.
+    kFieldParts = 1u << 7,
 };
 
 // Hears of every change. The "-ing" calls come before the change, the others
@@ -128,6 +132,9 @@ public:
     void SetReceived(ItemKey key, int64_t received);
     // The bytes of the temporary file known to be on disk, told as kFieldKept.
     void SetKept(ItemKey key, int64_t kept);
+    // Likewise, with how far the parts of a file fetched in parts have come,
+    // in a layout that has not changed: told as kFieldKept too.
+    void SetKeptParts(ItemKey key, int64_t kept, const std::string& parts);
 
 private:
     struct Entry {

@@ -61,6 +61,7 @@ platform::StoredItem ToStored(const DownloadItem& item, int64_t id) {
     stored.temporary_path = item.rare->temporary_path;
     stored.validator = item.rare->validator;
     stored.resolved = item.rare->resolved;
+    stored.parts = item.rare->parts;
     return stored;
 }
 
@@ -84,6 +85,7 @@ DownloadItem FromStored(const platform::StoredItem& stored) {
         item.rare->temporary_path = stored.temporary_path;
         item.rare->kept = std::max<int64_t>(stored.received, 0);
         item.rare->validator = stored.validator;
+        item.rare->parts = stored.parts;
     }
     item.received = item.rare->kept;
     if (stored.failure_reason >= 0 && stored.failure_reason < kReasons) {

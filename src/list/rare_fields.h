@@ -25,6 +25,10 @@ struct RareFields {
     std::string temporary_path;
     int64_t kept = 0;
     std::string validator;
+    // The parts of a file fetched over several connections, as the transfer
+    // writes them (how far each has come); `kept` is then the bytes from the
+    // file's start on. Empty for a file written from its start on.
+    std::string parts;
     // While a streamed video comes: the playing time of its pieces written,
     // and of all of them, which its progress is told by.
     int64_t stream_done_ms = 0;

@@ -32,6 +32,9 @@ struct StoredItem {
     // How a slow resolver found the video to be downloaded, in its own text;
     // empty when none did.
     std::string resolved;
+    // Where the parts of a file fetched over several connections lie, and
+    // how far each has come; empty for a file written from its start on.
+    std::string parts;
 
     bool operator==(const StoredItem&) const = default;
 };

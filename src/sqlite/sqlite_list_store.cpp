@@ -40,9 +40,11 @@ using Database = std::unique_ptr<sqlite3, CloseDatabase>;
 using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
 
 // The schema versions that changed the items' columns: the first called the
-// kept bytes' column "received"; the third added the column "resolved".
+// kept bytes' column "received"; the third added the column "resolved", the
+// fourth the column "parts".
 constexpr int kReceivedColumnVersion = 1;
 constexpr int kResolvedColumnVersion = 3;
+constexpr int kPartsColumnVersion = 4;
 constexpr const char* kKeptColumn = "kept";
 constexpr const char* kReceivedColumn = "received";
 
@@ -71,6 +73,7 @@ constexpr auto kFieldColumns = std::to_array<Column>({
     {"temporary_path", &StoredItem::temporary_path},
     {"validator", &StoredItem::validator},
     {"resolved", &StoredItem::resolved, kResolvedColumnVersion},
+    {"parts", &StoredItem::parts, kPartsColumnVersion},
 });
 constexpr int kFirstFieldParameter = 2;
 

@@ -46,6 +46,15 @@ Result<Resumable> OpenToResume(const std::string& path, int64_t least);
 // follows them.
 Status Truncate(int descriptor, int64_t length = 0);
 Status WriteAll(int descriptor, const char* data, size_t size);
+// Writes all of `data` at byte `offset` of the open file, wherever its end is.
+Status WriteAt(int descriptor, const char* data, size_t size, int64_t offset);
+// Writes from now on go where WriteAt puts them, not after the file's end.
+Status WriteInPlace(int descriptor);
+// Gives the open file room for `length` bytes on the disk, so that a full
+// disk shows before any byte is written: fails with ENOSPC then. Where the
+// file system cannot reserve room (FUSE, network shares), it does nothing
+// and succeeds; it never writes the room out byte by byte.
+Status Reserve(int descriptor, int64_t length);
 Status Close(int descriptor);
 // Waits until the disk has the open file's bytes, then closes it: 0, or the
 // error number of the sync (else of the close). It runs as background work,

@@ -41,7 +41,10 @@ Result<Resumable> OpenToResume(const std::string& path, int64_t least) {
 }
 
 Status Truncate(int descriptor, int64_t length) {
-    return StatusOf(::ftruncate(descriptor, static_cast<off_t>(length)));
+    if (::ftruncate(descriptor, static_cast<off_t>(length)) != 0) return FileError(errno);
+    // What is written next follows the bytes kept, also where the file is
+    // not opened to append.
+    return StatusOf(::lseek(descriptor, static_cast<off_t>(length), SEEK_SET) < 0 ? -1 : 0);
 }
 
 Status WriteAll(int descriptor, const char* data, size_t size) {
@@ -53,6 +56,39 @@ Status WriteAll(int descriptor, const char* data, size_t size) {
         size -= static_cast<size_t>(written);
     }
     return {};
+}
+
+Status WriteAt(int descriptor, const char* data, size_t size, int64_t offset) {
+    while (size > 0) {
+        const ssize_t written = ::pwrite(descriptor, data, size, static_cast<off_t>(offset));
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return FileError(written < 0 ? errno : EIO);
+        data += written;
+        size -= static_cast<size_t>(written);
+        offset += written;
+    }
+    return {};
+}
+
+Status WriteInPlace(int descriptor) {
+    const int flags = ::fcntl(descriptor, F_GETFL);
+    if (flags < 0) return FileError(errno);
+    return StatusOf(::fcntl(descriptor, F_SETFL, flags & ~O_APPEND));
+}
+
+Status Reserve(int descriptor, int64_t length) {
+#ifdef __linux__
+    // fallocate, not posix_fallocate: where the file system cannot reserve,
+    // the latter writes a byte into every block, which for gigabytes on a
+    // FUSE mount would hold the program up for minutes.
+    if (length <= 0 || ::fallocate(descriptor, 0, 0, static_cast<off_t>(length)) == 0) return {};
+    if (errno == ENOSPC || errno == EFBIG || errno == EIO) return FileError(errno);
+    return {};
+#else
+    (void)descriptor;
+    (void)length;
+    return {};
+#endif
 }
 
 Status Close(int descriptor) { return StatusOf(::close(descriptor)); }

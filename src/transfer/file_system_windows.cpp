@@ -111,6 +111,17 @@ Status WriteAll(int descriptor, const char* data, size_t size) {
     return {};
 }
 
+Status WriteAt(int descriptor, const char* data, size_t size, int64_t offset) {
+    if (_lseeki64(descriptor, offset, SEEK_SET) < 0) return FileError(errno);
+    return WriteAll(descriptor, data, size);
+}
+
+// Files are not opened to append on Windows.
+Status WriteInPlace(int) { return {}; }
+
+// NTFS gives a file its room as it grows.
+Status Reserve(int, int64_t) { return {}; }
+
 Status Close(int descriptor) {
     if (_close(descriptor) == 0) return {};
     return FileError(errno);

@@ -4,6 +4,7 @@
 #include "transfer/header_fields.h"
 #include "transfer/inline_work.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -38,6 +39,7 @@ Status StatusOfAnswer(int http_status) {
 
 FileTransfer::FileTransfer(platform::HttpClient& http, platform::Clock& clock, TimeLimits limits)
     : http_(http),
+      clock_(clock),
       watch_(clock, limits, [this](Reason reason) { Finish(Outcome::Failed(reason)); }),
       no_request_(clock.NewTimer([this] { CompleteAsKept(); })),
       own_background_(std::make_unique<InlineWork>(clock)),
@@ -52,6 +54,7 @@ void FileTransfer::Start(const std::string& link, const std::optional<KeptFile>&
     temporary_path_ = std::move(temporary_path);
     on_progress_ = std::move(on_progress);
     on_done_ = std::move(on_done);
+    if (earlier && !earlier->parts.empty() && StartParts(*earlier)) return;
     int64_t from = 0;
     if (earlier && file_.OpenToResume(earlier->path, earlier->kept)) {
         resumed_ = true;
@@ -174,8 +177,130 @@ void FileTransfer::OnAnswer(const platform::HttpAnswer& answer) {
         return;
     }
     watch_.Answered();
+    if (MaySplit(answer)) {
+        SplitFrom(answer);
+        return;
+    }
     Report();
 }
+
+// Whether the rest of the file that this answer brings may come in parts.
+bool FileTransfer::MaySplit(const platform::HttpAnswer& answer) const {
+    const bool whole_or_rest = answer.status == 200 || (answer.status == 206 && asked_from_ > 0);
+    return split_choice_.connections > 1 && !asked_again_ && whole_or_rest && !coded_ &&
+           !validator_.empty() && size_ && *size_ - received_ >= kLeastSplit;
+}
+
+// The answer's connection goes on with the first part; the others get
+// connections of their own. A new file gets its room on the disk first.
+void FileTransfer::SplitFrom(const platform::HttpAnswer& answer) {
+    if (received_ == 0) {
+        if (Status reserved = files::Reserve(file_.Descriptor(), *size_); !reserved) {
+            FailWriting(reserved.failure(), Reason::kWriteFailed, true);
+            return;
+        }
+    }
+    if (!files::WriteInPlace(file_.Descriptor())) {
+        Report();
+        return;
+    }
+    PartLayout layout = PartLayout::Whole(*size_, received_);
+    layout.Split(0, split_choice_.connections);
+    BeginSplit(std::move(layout), std::move(exchange_), answer.url.empty() ? link_ : answer.url);
+}
+
+// Goes on with the parts of a file an earlier transfer fetched in parts; false
+// when they cannot be read or the file is not as they say.
+bool FileTransfer::StartParts(const KeptFile& earlier) {
+    if (!earlier.total || earlier.validator.empty()) return false;
+    std::optional<PartLayout> layout = PartLayout::Read(earlier.parts, *earlier.total);
+    if (!layout) return false;
+    int64_t reached = 0;
+    for (const FilePart& part : layout->Parts()) reached = std::max(reached, part.Next());
+    if (!file_.OpenToResume(earlier.path, reached) || !files::WriteInPlace(file_.Descriptor())) {
+        file_.Close();
+        return false;
+    }
+    resumed_ = true;
+    earlier_total_ = earlier.total;
+    size_ = earlier.total;
+    validator_ = earlier.validator;
+    if (layout->IsComplete()) {
+        if (!file_.CutTo(*earlier.total)) {
+            file_.Close();
+            return false;
+        }
+        no_request_->Start(platform::Duration(0));
+        return true;
+    }
+    watch_.Opening();
+    BeginSplit(std::move(*layout), nullptr, link_);
+    return true;
+}
+
+void FileTransfer::BeginSplit(PartLayout layout, std::unique_ptr<platform::HttpExchange> first,
+                              const std::string& link) {
+    const bool answered = first != nullptr;
+    SplitTransfer::Setup setup{link, reach_, validator_, file_.Descriptor(),
+                               std::max(split_choice_.connections, 1), split_choice_.budget};
+    split_ = std::make_unique<SplitTransfer>(
+        http_, clock_, std::move(setup),
+        SplitTransfer::Calls{[this] { split_choice_.on_layout(); }, [this] { OnPartsProgress(); },
+                             [this](Outcome outcome) { OnPartsDone(std::move(outcome)); },
+                             [this] { OnPartsRefused(); }});
+    parts_answered_ = answered;
+    split_->Start(std::move(layout), std::move(first), 0);
+    if (answered) Report();
+}
+
+void FileTransfer::OnPartsProgress() {
+    if (!parts_answered_) {
+        parts_answered_ = true;
+        watch_.Answered();
+        Report();
+        return;
+    }
+    watch_.Received();
+    Report();
+}
+
+void FileTransfer::OnPartsDone(Outcome outcome) {
+    if (!outcome.IsComplete()) {
+        Finish(std::move(outcome));
+        return;
+    }
+    // Every byte is accounted for; the file is exactly the video's size.
+    if (Status cut = files::Truncate(file_.Descriptor(), *size_); !cut) {
+        FailWriting(cut.failure(), Reason::kWriteFailed, false);
+        return;
+    }
+    received_ = *size_;
+    SyncTheWhole();
+}
+
+// A part's request was answered with the whole file, or another version of
+// it, when no other part was under way: the file is asked for anew, whole,
+// and over one connection.
+void FileTransfer::OnPartsRefused() {
+    refused_split_ = std::move(split_);
+    // The parts are of no use now: the file and what is kept of it start
+    // afresh before the whole is asked for.
+    if (Status cut = file_.CutTo(0); !cut) {
+        FailWriting(cut.failure(), Reason::kWriteFailed, true);
+        return;
+    }
+    split_choice_.on_layout();
+    AskForTheWhole();
+}
+
+int64_t FileTransfer::OnDisk() const {
+    if (split_) return split_->Layout().DoneFromStart();
+    return file_.OnDisk();
+}
+
+std::string FileTransfer::PartsText() const { return split_ ? split_->Layout().Text() : ""; }
+
+bool FileTransfer::HoldsParts() const { return split_ && split_->Layout().Done() > 0; }
 
 // The answer is the whole video: the file starts afresh with its bytes.
 bool FileTransfer::BeginWhole(const platform::HttpAnswer& answer) {
@@ -210,6 +335,7 @@ void FileTransfer::OnBody(const char* data, size_t size) {
 }
 
 int64_t FileTransfer::Abandon() {
+    if (split_) split_->Abandon();
     watch_.Stop();
     no_request_->Stop();
     syncing_.reset();
@@ -217,10 +343,16 @@ int64_t FileTransfer::Abandon() {
     exchange_.reset();
     file_.Close();
     on_done_ = nullptr;
-    return file_.OnDisk();
+    return OnDisk();
 }
 
-void FileTransfer::Report() { on_progress_({received_, size_, file_.OnDisk(), coded_}); }
+void FileTransfer::Report() {
+    if (split_) {
+        on_progress_({split_->Received(), size_, OnDisk(), false});
+        return;
+    }
+    on_progress_({received_, size_, file_.OnDisk(), coded_});
+}
 
 void FileTransfer::OnEnd(const platform::HttpEnd& end) {
     if (end.kind == platform::HttpEnd::Kind::kRefusedAddress) {
@@ -252,6 +384,7 @@ void FileTransfer::FailWriting(Failure failure, Reason unless_full, bool discard
 }
 
 void FileTransfer::Finish(Outcome outcome) {
+    if (split_) split_->Abandon();
     watch_.Stop();
     no_request_->Stop();
     exchange_.reset();

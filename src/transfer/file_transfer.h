@@ -20,7 +20,9 @@
 #include "platform/background_work.h"
 #include "platform/clock.h"
 #include "platform/http_client.h"
+#include "transfer/connection_budget.h"
 #include "transfer/download_file.h"
+#include "transfer/split_transfer.h"
 #include "transfer/time_limits.h"
 #include "transfer/write_behind.h"
 
@@ -41,6 +43,20 @@ struct KeptFile {
     // The video's size then, and its validator (empty without one).
     std::optional<int64_t> total;
     std::string validator;
+    // The parts of a file fetched over several connections (PartLayout's
+    // text); empty for a file written from its start on, as `kept` tells.
+    std::string parts;
+};
+
+// How a transfer may fetch its file over several connections at once.
+struct SplitChoice {
+    // The most connections for the file; 1 fetches it over one.
+    int connections = 1;
+    // Shared with the other transfers of the run, when there are any.
+    ConnectionBudget* budget = nullptr;
+    // The layout of the parts changed (PartsText): called before any byte
+    // goes into a new part, for the layout to be kept first.
+    std::function<void()> on_layout = [] {};
 };
 
 class FileTransfer : private platform::HttpReceiver {
@@ -71,6 +87,12 @@ public:
     // Before Start: where the finished file is synced to the disk, away from
     // the event loop. Without, the sync runs at once, on this thread.
     void SetBackgroundWork(platform::BackgroundWork& work) { background_ = &work; }
+    // Before Start: a file of a known size of at least kLeastSplit bytes,
+    // whose server answers ranges of the same version, is fetched in parts
+    // over up to `choice.connections` connections, written in place. A kept
+    // file's parts are fetched so whatever the choice.
+    static constexpr int64_t kLeastSplit = 2 * PartLayout::kLeastPart;
+    void SetSplit(SplitChoice choice) { split_choice_ = std::move(choice); }
 
     // The handlers are called from the event loop; `on_done` once, last, and
     // the transfer may be destroyed from inside it. Destroying it before ends
@@ -101,14 +123,19 @@ public:
     const std::string& TemporaryPath() const { return file_.Path(); }
     // The validator of the answer whose bytes the file holds.
     const std::string& Validator() const { return validator_; }
-    // The file's bytes on disk.
-    int64_t OnDisk() const { return file_.OnDisk(); }
+    // The file's bytes on disk from its start on, without a gap.
+    int64_t OnDisk() const;
+    // While the file is fetched in parts: the layout's text; empty otherwise.
+    std::string PartsText() const;
     // Whether the file is the earlier transfer's, as that one left it: this
     // one ended before it wrote anything.
     bool LeftTheKeptFileAsItWas() const { return resumed_ && !changed_; }
     // Whether the whole video came into the file: it is complete, or its
     // last step (the sync) failed or was stopped.
     bool HoldsTheWholeVideo() const { return whole_; }
+    // Whether the file holds parts of the video worth keeping whatever the
+    // outcome: it was fetched in parts and some came.
+    bool HoldsParts() const;
     // Ends the request and closes the file with what came written out; the
     // handlers are not called. The bytes on disk then.
     int64_t Abandon();
@@ -127,11 +154,20 @@ private:
     bool TakesTheRest(const platform::HttpAnswer& answer) const;
     void AskForTheWhole();
     bool BeginWhole(const platform::HttpAnswer& answer);
+    bool StartParts(const KeptFile& earlier);
+    bool MaySplit(const platform::HttpAnswer& answer) const;
+    void SplitFrom(const platform::HttpAnswer& answer);
+    void BeginSplit(PartLayout layout, std::unique_ptr<platform::HttpExchange> first,
+                    const std::string& link);
+    void OnPartsProgress();
+    void OnPartsDone(Outcome outcome);
+    void OnPartsRefused();
     void Report();
     void FailWriting(Failure failure, Reason unless_full, bool discard);
     void Finish(Outcome outcome);
 
     platform::HttpClient& http_;
+    platform::Clock& clock_;
     LimitWatch watch_;
     // Ends a transfer that needs no request, from the event loop.
     std::unique_ptr<platform::Timer> no_request_;
@@ -157,6 +193,12 @@ private:
     bool coded_ = false;
     std::optional<int64_t> size_;
     int64_t received_ = 0;
+    SplitChoice split_choice_;
+    bool parts_answered_ = false;
+    // The parts under way; after OnPartsRefused, the ones that were, until
+    // the transfer ends (they called from inside themselves).
+    std::unique_ptr<SplitTransfer> split_;
+    std::unique_ptr<SplitTransfer> refused_split_;
 };
 
 // How an answer's status ends a video transfer: success for a success

@@ -97,7 +97,8 @@ TEST(SqliteListStoreFields, EveryFieldComesBackFromTheFileExactly) {
                     .validator = "\"etag\xff\xfe not UTF-8\"",
                     .resolved =
                         "{\"url\":\"https://cdn.example/v?a=1&b='2'\",\n"
-                        "\"headers\":{\"Referer\":\"é 🎬\\\"\"},\"kind\":\"http\"}"};
+                        "\"headers\":{\"Referer\":\"é 🎬\\\"\"},\"kind\":\"http\"}",
+                    .parts = "0-5368709120=4294967296 5368709120-5368709121=0"};
     StoredItem plain; // empty texts and the defaults
     {
         SqliteListStore store(path);
@@ -310,14 +311,15 @@ TEST_P(SqliteListStoreEarlierVersion, IsBroughtUpToDateKeepingEveryItem) {
     seventh.validator = "\"e7\"";
     ASSERT_TRUE(SqliteListStore(path).Insert(NumberedItem(0)).Done());
     seventh.id = SqliteListStore(path).Insert(seventh).id;
-    RunSql(path, "ALTER TABLE items DROP COLUMN resolved; " + GetParam().sql);
+    RunSql(path, GetParam().sql);
 
     {
         SqliteListStore store(path);
         const std::vector<StoredItem> loaded = store.LoadAll().items;
         ASSERT_EQ(loaded.size(), 2u);
-        EXPECT_EQ(loaded[1], seventh) << "every field as it was, and none resolved";
+        EXPECT_EQ(loaded[1], seventh) << "every field as it was, and none resolved or in parts";
         seventh.resolved = "{\"url\":\"https://cdn.example/7\"}";
+        seventh.parts = "0-4194304=7 4194304-8388608=0";
         EXPECT_TRUE(store.Update(seventh).Done());
     }
     EXPECT_EQ(SqliteListStore(path).LoadAll().items.at(1), seventh);
@@ -329,9 +331,15 @@ TEST_P(SqliteListStoreEarlierVersion, IsBroughtUpToDateKeepingEveryItem) {
 INSTANTIATE_TEST_SUITE_P(
     Versions, SqliteListStoreEarlierVersion,
     testing::Values(EarlierVersion{"First",
+                                   "ALTER TABLE items DROP COLUMN parts; "
+                                   "ALTER TABLE items DROP COLUMN resolved; "
                                    "ALTER TABLE items RENAME COLUMN kept TO received; "
                                    "PRAGMA user_version = 1"},
-                    EarlierVersion{"Second", "PRAGMA user_version = 2"}),
+                    EarlierVersion{"Second", "ALTER TABLE items DROP COLUMN parts; "
+                                             "ALTER TABLE items DROP COLUMN resolved; "
+                                             "PRAGMA user_version = 2"},
+                    EarlierVersion{"Third", "ALTER TABLE items DROP COLUMN parts; "
+                                            "PRAGMA user_version = 3"}),
     [](const testing::TestParamInfo<EarlierVersion>& info) { return info.param.name; });
 
 struct ForeignSchema {

@@ -1,0 +1,42 @@
+#include "transfer/connection_budget.h"
+
+#include "common/text.h"
+#include "transfer/url_helpers.h"
+
+namespace tarnwick::transfer {
+
+bool ConnectionBudget::TryTake(const std::string& host) {
+    if (in_all_ >= kInAll || To(host) >= kPerHost) return false;
+    Take(host);
+    return true;
+}
+
+void ConnectionBudget::Take(const std::string& host) {
+    ++per_host_[host];
+    ++in_all_;
+}
+
+void ConnectionBudget::Give(const std::string& host) {
+    const auto found = per_host_.find(host);
+    if (found == per_host_.end()) return;
+    --in_all_;
+    if (--found->second == 0) per_host_.erase(found);
+}
+
+int ConnectionBudget::To(const std::string& host) const {
+    const auto found = per_host_.find(host);
+    return found == per_host_.end() ? 0 : found->second;
+}
+
+std::string HostKeyOf(const std::string& url) {
+    std::string host = url;
+    std::string path;
+    SplitUrl(host, path);
+    const size_t query = host.find_first_of("?#");
+    if (query != std::string::npos) host.resize(query);
+    const size_t user = host.rfind('@');
+    if (user != std::string::npos) host.erase(0, user + 1);
+    return text::ToLowerAscii(host);
+}
+
+} // namespace tarnwick::transfer
