@@ -12,6 +12,13 @@ bool ConnectionBudget::TryTake(const std::string& host) {
 }
 
 void ConnectionBudget::Take(const std::string& host) {
+    const auto make_room = [this](const std::string& of) {
+        for (Yielder* yielder : yielders_) {
+            if (yielder->YieldOne(of)) return;
+        }
+    };
+    if (To(host) >= kPerHost) make_room(host);
+    if (in_all_ >= kInAll) make_room({});
     ++per_host_[host];
     ++in_all_;
 }
@@ -22,6 +29,8 @@ void ConnectionBudget::Give(const std::string& host) {
     --in_all_;
     if (--found->second == 0) per_host_.erase(found);
 }
+
+void ConnectionBudget::Leave(Yielder& yielder) { std::erase(yielders_, &yielder); }
 
 int ConnectionBudget::To(const std::string& host) const {
     const auto found = per_host_.find(host);

@@ -45,7 +45,21 @@ FileTransfer::FileTransfer(platform::HttpClient& http, platform::Clock& clock, T
       own_background_(std::make_unique<InlineWork>(clock)),
       background_(own_background_.get()) {}
 
-FileTransfer::~FileTransfer() = default;
+FileTransfer::~FileTransfer() { GiveRoom(); }
+
+void FileTransfer::TakeRoom() {
+    GiveRoom();
+    if (split_choice_.budget == nullptr) return;
+    room_host_ = HostKeyOf(link_);
+    split_choice_.budget->Take(room_host_);
+    holds_room_ = true;
+}
+
+void FileTransfer::GiveRoom() {
+    if (!holds_room_) return;
+    split_choice_.budget->Give(room_host_);
+    holds_room_ = false;
+}
 
 void FileTransfer::Start(const std::string& link, const std::optional<KeptFile>& earlier,
                          PathChooser temporary_path, ProgressHandler on_progress,
@@ -83,6 +97,7 @@ void FileTransfer::CompleteAsKept() {
 }
 
 void FileTransfer::SyncTheWhole() {
+    GiveRoom();
     whole_ = true;
     watch_.Stop();
     exchange_.reset();
@@ -109,11 +124,13 @@ void FileTransfer::Adopt(std::unique_ptr<platform::HttpExchange> exchange,
                          PathChooser temporary_path, ProgressHandler on_progress,
                          DoneHandler on_done) {
     if (earlier) resumed_ = file_.OpenToResume(earlier->path, 0).has_value();
+    link_ = answer.url;
     temporary_path_ = std::move(temporary_path);
     on_progress_ = std::move(on_progress);
     on_done_ = std::move(on_done);
     exchange_ = std::move(exchange);
     exchange_->SetReceiver(*this);
+    TakeRoom();
     watch_.Opening();
     OnAnswer(answer);
 }
@@ -128,6 +145,7 @@ void FileTransfer::Request(int64_t from) {
         if (!validator_.empty()) request.headers.push_back("If-Range: " + validator_);
     }
     watch_.Opening();
+    TakeRoom();
     exchange_ = http_.Start(request, *this);
 }
 
@@ -206,6 +224,8 @@ void FileTransfer::SplitFrom(const platform::HttpAnswer& answer) {
     }
     PartLayout layout = PartLayout::Whole(*size_, received_);
     layout.Split(0, split_choice_.connections);
+    // The parts count their connections themselves, this one's too.
+    GiveRoom();
     BeginSplit(std::move(layout), std::move(exchange_), answer.url.empty() ? link_ : answer.url);
 }
 
@@ -241,8 +261,12 @@ bool FileTransfer::StartParts(const KeptFile& earlier) {
 void FileTransfer::BeginSplit(PartLayout layout, std::unique_ptr<platform::HttpExchange> first,
                               const std::string& link) {
     const bool answered = first != nullptr;
-    SplitTransfer::Setup setup{link, reach_, validator_, file_.Descriptor(),
-                               std::max(split_choice_.connections, 1), split_choice_.budget};
+    SplitTransfer::Setup setup{link,
+                               reach_,
+                               validator_,
+                               file_.Descriptor(),
+                               std::max(split_choice_.connections, 1),
+                               split_choice_.budget};
     split_ = std::make_unique<SplitTransfer>(
         http_, clock_, std::move(setup),
         SplitTransfer::Calls{[this] { split_choice_.on_layout(); }, [this] { OnPartsProgress(); },
@@ -336,6 +360,7 @@ void FileTransfer::OnBody(const char* data, size_t size) {
 
 int64_t FileTransfer::Abandon() {
     if (split_) split_->Abandon();
+    GiveRoom();
     watch_.Stop();
     no_request_->Stop();
     syncing_.reset();
@@ -355,6 +380,7 @@ void FileTransfer::Report() {
 }
 
 void FileTransfer::OnEnd(const platform::HttpEnd& end) {
+    GiveRoom();
     if (end.kind == platform::HttpEnd::Kind::kRefusedAddress) {
         Finish(Outcome::Failed(Reason::kPrivateAddress, end.detail));
         return;
@@ -385,6 +411,7 @@ void FileTransfer::FailWriting(Failure failure, Reason unless_full, bool discard
 
 void FileTransfer::Finish(Outcome outcome) {
     if (split_) split_->Abandon();
+    GiveRoom();
     watch_.Stop();
     no_request_->Stop();
     exchange_.reset();

@@ -162,6 +162,10 @@ private:
     void OnPartsProgress();
     void OnPartsDone(Outcome outcome);
     void OnPartsRefused();
+    // The room in the run's connection budget that the transfer's own
+    // request holds while it is under way.
+    void TakeRoom();
+    void GiveRoom();
     void Report();
     void FailWriting(Failure failure, Reason unless_full, bool discard);
     void Finish(Outcome outcome);
@@ -194,6 +198,8 @@ private:
     std::optional<int64_t> size_;
     int64_t received_ = 0;
     SplitChoice split_choice_;
+    std::string room_host_;
+    bool holds_room_ = false;
     bool parts_answered_ = false;
     // The parts under way; after OnPartsRefused, the ones that were, until
     // the transfer ends (they called from inside themselves).

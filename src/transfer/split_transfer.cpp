@@ -1,8 +1,8 @@
 #include "transfer/split_transfer.h"
 
 #include "transfer/file_system.h"
-#include "transfer/header_fields.h"
 #include "transfer/file_transfer.h"
+#include "transfer/header_fields.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -21,8 +21,7 @@ constexpr platform::Duration kRoomRetry{500};
 class SplitTransfer::Connection : public platform::HttpReceiver {
 public:
     Connection(SplitTransfer& owner, const FilePart& part)
-        : owner_(owner), part_start(part.start), asked_from(part.Next()),
-          written_to(part.Next()) {}
+        : owner_(owner), part_start(part.start), asked_from(part.Next()), written_to(part.Next()) {}
 
     void OnAnswer(const platform::HttpAnswer& answer) override { owner_.OnAnswered(*this, answer); }
     void OnBody(const char* data, size_t size) override { owner_.OnBody(*this, data, size); }
@@ -45,7 +44,10 @@ public:
 
 SplitTransfer::SplitTransfer(platform::HttpClient& http, platform::Clock& clock, Setup setup,
                              Calls calls)
-    : http_(http), clock_(clock), setup_(std::move(setup)), calls_(std::move(calls)),
+    : http_(http),
+      clock_(clock),
+      setup_(std::move(setup)),
+      calls_(std::move(calls)),
       host_(HostKeyOf(setup_.link)) {}
 
 SplitTransfer::~SplitTransfer() { Abandon(); }
@@ -53,6 +55,7 @@ SplitTransfer::~SplitTransfer() { Abandon(); }
 void SplitTransfer::Start(PartLayout layout, std::unique_ptr<platform::HttpExchange> first,
                           size_t first_part) {
     layout_ = std::move(layout);
+    if (setup_.budget != nullptr) setup_.budget->Join(*this);
     if (first) {
         auto connection = std::make_unique<Connection>(*this, layout_[first_part]);
         connection->answered = true;
@@ -71,6 +74,27 @@ int64_t SplitTransfer::Received() const {
         received += static_cast<int64_t>(connection->buffer.size());
     }
     return received;
+}
+
+// Another download's first connection needs room: the connection whose part
+// wants the most gives way, its bytes written out, unless it is the last.
+bool SplitTransfer::YieldOne(const std::string& host) {
+    if (ended_ || connections_.size() < 2 || (!host.empty() && host != host_)) return false;
+    const auto wants = [this](const auto& connection) {
+        return layout_[PartOf(connection->part_start)].end - connection->Position();
+    };
+    Connection& yielding =
+        **std::max_element(connections_.begin(), connections_.end(),
+                           [&](const auto& a, const auto& b) { return wants(a) < wants(b); });
+    if (files::WriteAt(setup_.descriptor, yielding.buffer.data(), yielding.buffer.size(),
+                       yielding.written_to)) {
+        layout_.Add(PartOf(yielding.part_start), static_cast<int64_t>(yielding.buffer.size()));
+    }
+    yielding.buffer.clear();
+    Drop(yielding);
+    waiting_for_room_ = true;
+    next_try_ = clock_.Now() + kRoomRetry;
+    return true;
 }
 
 void SplitTransfer::Schedule() {
@@ -123,9 +147,9 @@ void SplitTransfer::Open(size_t part, bool /*first_of_all*/) {
 
 size_t SplitTransfer::PartOf(int64_t start) const {
     const auto& parts = layout_.Parts();
-    const auto found = std::lower_bound(
-        parts.begin(), parts.end(), start,
-        [](const FilePart& part, int64_t value) { return part.start < value; });
+    const auto found =
+        std::lower_bound(parts.begin(), parts.end(), start,
+                         [](const FilePart& part, int64_t value) { return part.start < value; });
     return static_cast<size_t>(found - parts.begin());
 }
 
@@ -152,8 +176,9 @@ void SplitTransfer::OnAnswered(Connection& connection, const platform::HttpAnswe
         // welcome.
         const bool refused = (answer.status >= 200 && answer.status < 300) || answer.status == 416;
         const Status status = StatusOfAnswer(answer.status);
-        GiveUpOn(connection, status ? Outcome::Failed(Reason::kErrorAnswer, {}, answer.status)
-                                    : Outcome::Failed(status.failure()),
+        GiveUpOn(connection,
+                 status ? Outcome::Failed(Reason::kErrorAnswer, {}, answer.status)
+                        : Outcome::Failed(status.failure()),
                  refused);
         return;
     }
@@ -185,8 +210,7 @@ void SplitTransfer::OnBody(Connection& connection, const char* data, size_t size
         connection.buffer.insert(connection.buffer.end(), data, data + taken);
         data += taken;
         size -= taken;
-        if (connection.buffer.size() >= kBufferSize ||
-            connection.Position() == layout_[part].end) {
+        if (connection.buffer.size() >= kBufferSize || connection.Position() == layout_[part].end) {
             if (!WriteOut(connection)) return;
         }
     }
@@ -198,8 +222,8 @@ void SplitTransfer::OnBody(Connection& connection, const char* data, size_t size
     // A whole part whose connection cannot go on with the next ends at once,
     // so that the file may complete without waiting for more bytes.
     const size_t part = PartOf(connection.part_start);
-    const bool goes_on = part + 1 < layout_.Count() && !PartIsTaken(part + 1) &&
-                         layout_[part + 1].done == 0;
+    const bool goes_on =
+        part + 1 < layout_.Count() && !PartIsTaken(part + 1) && layout_[part + 1].done == 0;
     if (connection.Position() == layout_[part].end && !goes_on) {
         Drop(connection);
         Schedule();
@@ -248,9 +272,8 @@ void SplitTransfer::GiveUpOn(Connection& connection, Outcome if_last, bool refus
 
 void SplitTransfer::Drop(Connection& connection) {
     if (setup_.budget != nullptr) setup_.budget->Give(host_);
-    const auto found =
-        std::find_if(connections_.begin(), connections_.end(),
-                     [&](const auto& held) { return held.get() == &connection; });
+    const auto found = std::find_if(connections_.begin(), connections_.end(),
+                                    [&](const auto& held) { return held.get() == &connection; });
     connections_.erase(found);
 }
 
@@ -258,9 +281,8 @@ void SplitTransfer::Drop(Connection& connection) {
 // transfer, and false says so.
 bool SplitTransfer::WriteOut(Connection& connection) {
     if (connection.buffer.empty()) return true;
-    const Status written =
-        files::WriteAt(setup_.descriptor, connection.buffer.data(), connection.buffer.size(),
-                       connection.written_to);
+    const Status written = files::WriteAt(setup_.descriptor, connection.buffer.data(),
+                                          connection.buffer.size(), connection.written_to);
     if (!written) {
         Failure failure = written.failure();
         if (failure.system == std::errc::no_space_on_device) failure.reason = Reason::kDiskFull;
@@ -286,6 +308,7 @@ void SplitTransfer::EndWith(Outcome outcome) {
 }
 
 void SplitTransfer::Abandon() {
+    if (setup_.budget != nullptr && !ended_) setup_.budget->Leave(*this);
     ended_ = true;
     for (const auto& connection : connections_) {
         if (connection->buffer.empty()) continue;

@@ -27,7 +27,7 @@
 
 namespace tarnwick::transfer {
 
-class SplitTransfer {
+class SplitTransfer : private ConnectionBudget::Yielder {
 public:
     struct Setup {
         // Where the parts are asked for, and may go.
@@ -56,7 +56,7 @@ public:
     };
 
     SplitTransfer(platform::HttpClient& http, platform::Clock& clock, Setup setup, Calls calls);
-    ~SplitTransfer();
+    ~SplitTransfer() override;
     SplitTransfer(const SplitTransfer&) = delete;
     SplitTransfer& operator=(const SplitTransfer&) = delete;
 
@@ -81,6 +81,7 @@ private:
     class Connection;
     friend class Connection;
 
+    bool YieldOne(const std::string& host) override;
     void Schedule();
     std::optional<size_t> NextPartToFetch();
     void Open(size_t part, bool first_of_all);

@@ -101,6 +101,10 @@ protected:
     // The system's own calls unless a test makes it refuse some.
     test_support::FakeFileSystem files;
     crypto::OpenSslPieceCipher cipher;
+    // One item at a time over one connection, unless a test sets more.
+    int at_once = 1;
+    int connections = 1;
+    transfer::ConnectionBudget budget;
     JobServices services{.queue = queue,
                          .http = http,
                          .clock = clock,
@@ -108,7 +112,10 @@ protected:
                          .html_parsers = &parsers,
                          .reads_other_sites = [] { return true; },
                          .files = files,
-                         .cipher = &cipher};
+                         .cipher = &cipher,
+                         .downloads_at_once = [this] { return at_once; },
+                         .connections = [this] { return connections; },
+                         .connection_budget = &budget};
     DownloadRun run{services};
 };
 
