@@ -1,8 +1,8 @@
 #include "transfer/split_transfer.h"
 
 #include "transfer/file_system.h"
-#include "transfer/header_fields.h"
 #include "transfer/file_transfer.h"
+#include "transfer/header_fields.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -21,8 +21,7 @@ constexpr platform::Duration kRoomRetry{500};
 class SplitTransfer::Connection : public platform::HttpReceiver {
 public:
     Connection(SplitTransfer& owner, const FilePart& part)
-        : owner_(owner), part_start(part.start), asked_from(part.Next()),
-          written_to(part.Next()) {}
+        : owner_(owner), part_start(part.start), asked_from(part.Next()), written_to(part.Next()) {}
 
     void OnAnswer(const platform::HttpAnswer& answer) override { owner_.OnAnswered(*this, answer); }
     void OnBody(const char* data, size_t size) override { owner_.OnBody(*this, data, size); }
@@ -45,7 +44,10 @@ public:
 
 SplitTransfer::SplitTransfer(platform::HttpClient& http, platform::Clock& clock, Setup setup,
                              Calls calls)
-    : http_(http), clock_(clock), setup_(std::move(setup)), calls_(std::move(calls)),
+    : http_(http),
+      clock_(clock),
+      setup_(std::move(setup)),
+      calls_(std::move(calls)),
       host_(HostKeyOf(setup_.link)) {}
 
 SplitTransfer::~SplitTransfer() { Abandon(); }
@@ -123,13 +125,15 @@ void SplitTransfer::Open(size_t part, bool /*first_of_all*/) {
 
 size_t SplitTransfer::PartOf(int64_t start) const {
     const auto& parts = layout_.Parts();
-    const auto found = std::lower_bound(
-        parts.begin(), parts.end(), start,
-        [](const FilePart& part, int64_t value) { return part.start < value; });
+    const auto found =
+        std::lower_bound(parts.begin(), parts.end(), start,
+                         [](const FilePart& part, int64_t value) { return part.start < value; });
     return static_cast<size_t>(found - parts.begin());
 }
 
 bool SplitTransfer::PartIsTaken(size_t part) const {
+    // The part after the last is nobody's.
+    if (part >= layout_.Count()) return false;
     const int64_t start = layout_[part].start;
     return std::any_of(connections_.begin(), connections_.end(),
                        [&](const auto& connection) { return connection->part_start == start; });
@@ -152,8 +156,9 @@ void SplitTransfer::OnAnswered(Connection& connection, const platform::HttpAnswe
         // welcome.
         const bool refused = (answer.status >= 200 && answer.status < 300) || answer.status == 416;
         const Status status = StatusOfAnswer(answer.status);
-        GiveUpOn(connection, status ? Outcome::Failed(Reason::kErrorAnswer, {}, answer.status)
-                                    : Outcome::Failed(status.failure()),
+        GiveUpOn(connection,
+                 status ? Outcome::Failed(Reason::kErrorAnswer, {}, answer.status)
+                        : Outcome::Failed(status.failure()),
                  refused);
         return;
     }
@@ -185,8 +190,7 @@ void SplitTransfer::OnBody(Connection& connection, const char* data, size_t size
         connection.buffer.insert(connection.buffer.end(), data, data + taken);
         data += taken;
         size -= taken;
-        if (connection.buffer.size() >= kBufferSize ||
-            connection.Position() == layout_[part].end) {
+        if (connection.buffer.size() >= kBufferSize || connection.Position() == layout_[part].end) {
             if (!WriteOut(connection)) return;
         }
     }
@@ -198,8 +202,8 @@ void SplitTransfer::OnBody(Connection& connection, const char* data, size_t size
     // A whole part whose connection cannot go on with the next ends at once,
     // so that the file may complete without waiting for more bytes.
     const size_t part = PartOf(connection.part_start);
-    const bool goes_on = part + 1 < layout_.Count() && !PartIsTaken(part + 1) &&
-                         layout_[part + 1].done == 0;
+    const bool goes_on =
+        part + 1 < layout_.Count() && !PartIsTaken(part + 1) && layout_[part + 1].done == 0;
     if (connection.Position() == layout_[part].end && !goes_on) {
         Drop(connection);
         Schedule();
@@ -248,9 +252,8 @@ void SplitTransfer::GiveUpOn(Connection& connection, Outcome if_last, bool refus
 
 void SplitTransfer::Drop(Connection& connection) {
     if (setup_.budget != nullptr) setup_.budget->Give(host_);
-    const auto found =
-        std::find_if(connections_.begin(), connections_.end(),
-                     [&](const auto& held) { return held.get() == &connection; });
+    const auto found = std::find_if(connections_.begin(), connections_.end(),
+                                    [&](const auto& held) { return held.get() == &connection; });
     connections_.erase(found);
 }
 
@@ -258,9 +261,8 @@ void SplitTransfer::Drop(Connection& connection) {
 // transfer, and false says so.
 bool SplitTransfer::WriteOut(Connection& connection) {
     if (connection.buffer.empty()) return true;
-    const Status written =
-        files::WriteAt(setup_.descriptor, connection.buffer.data(), connection.buffer.size(),
-                       connection.written_to);
+    const Status written = files::WriteAt(setup_.descriptor, connection.buffer.data(),
+                                          connection.buffer.size(), connection.written_to);
     if (!written) {
         Failure failure = written.failure();
         if (failure.system == std::errc::no_space_on_device) failure.reason = Reason::kDiskFull;
