@@ -154,6 +154,8 @@ size_t SplitTransfer::PartOf(int64_t start) const {
 }
 
 bool SplitTransfer::PartIsTaken(size_t part) const {
+    // The part after the last is nobody's.
+    if (part >= layout_.Count()) return false;
     const int64_t start = layout_[part].start;
     return std::any_of(connections_.begin(), connections_.end(),
                        [&](const auto& connection) { return connection->part_start == start; });
