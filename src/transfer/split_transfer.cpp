@@ -83,8 +83,10 @@ bool SplitTransfer::YieldOne(const std::string& host) {
     const auto wants = [this](const auto& connection) {
         return layout_[PartOf(connection->part_start)].end - connection->Position();
     };
+    // Of parts that want as much, the last gives way: its bytes are the
+    // last the file needs.
     Connection& yielding =
-        **std::max_element(connections_.begin(), connections_.end(),
+        **std::max_element(connections_.rbegin(), connections_.rend(),
                            [&](const auto& a, const auto& b) { return wants(a) < wants(b); });
     if (files::WriteAt(setup_.descriptor, yielding.buffer.data(), yielding.buffer.size(),
                        yielding.written_to)) {
@@ -161,6 +163,14 @@ bool SplitTransfer::PartIsTaken(size_t part) const {
                        [&](const auto& connection) { return connection->part_start == start; });
 }
 
+// Whether a partial answer is of the version asked for in If-Range: one that
+// names a version must name it; one that names none was sent because it
+// matched, as servers send a partial answer only then.
+bool SplitTransfer::SameVersion(const platform::HttpAnswer& answer) const {
+    const std::string validator = ValidatorField(answer);
+    return validator.empty() || validator == setup_.validator;
+}
+
 // A part's answer: the rest of the file from the byte asked for, of the
 // same version, as it is.
 bool SplitTransfer::Accepts(const Connection& connection,
@@ -168,7 +178,7 @@ bool SplitTransfer::Accepts(const Connection& connection,
     if (answer.status != 206 || IsContentCoded(answer)) return false;
     const std::optional<ContentRange> range = ContentRangeField(answer);
     return range && range->first == connection.asked_from && range->total == layout_.Total() &&
-           range->last + 1 == layout_.Total() && ValidatorField(answer) == setup_.validator;
+           range->last + 1 == layout_.Total() && SameVersion(answer);
 }
 
 void SplitTransfer::OnAnswered(Connection& connection, const platform::HttpAnswer& answer) {

@@ -89,6 +89,7 @@ private:
     void OnBody(Connection& connection, const char* data, size_t size);
     void OnEnded(Connection& connection, const platform::HttpEnd& end);
     bool Accepts(const Connection& connection, const platform::HttpAnswer& answer) const;
+    bool SameVersion(const platform::HttpAnswer& answer) const;
     void GiveUpOn(Connection& connection, Outcome if_last, bool refused);
     void Drop(Connection& connection);
     bool WriteOut(Connection& connection);
