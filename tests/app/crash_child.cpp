@@ -13,6 +13,9 @@
 // written or its last, before the store hears of it), first noting in the
 // --report file whether a video was being transferred or streamed.
 //
+// With --connections N and --at-once M it fetches files over up to N
+// connections each, M items at a time (1 and 1 otherwise).
+//
 // With --break-list-at-block K it takes the list away at the K-th block: it
 // removes the files in the --data folder, makes the folder read-only and
 // lists the addresses given with --add-then; it makes the folder writable
@@ -223,6 +226,8 @@ struct Options {
     long kill_after_blocks = 0;
     long kill_after_pieces = 0;
     long break_list_at_block = 0;
+    int connections = 1;
+    int at_once = 1;
 };
 
 Options Parse(int argc, char* argv[]) {
@@ -244,6 +249,8 @@ Options Parse(int argc, char* argv[]) {
         if (name == "--kill-after-blocks") options.kill_after_blocks = std::stol(value);
         if (name == "--kill-after-pieces") options.kill_after_pieces = std::stol(value);
         if (name == "--break-list-at-block") options.break_list_at_block = std::stol(value);
+        if (name == "--connections") options.connections = std::stoi(value);
+        if (name == "--at-once") options.at_once = std::stoi(value);
     }
     return options;
 }
@@ -319,6 +326,10 @@ int Run(const Options& options) {
     driver::JobServices services{queue, http, clock, [&] { return options.videos; }};
     services.html_parsers = &parsers;
     services.reads_other_sites = [] { return true; };
+    transfer::ConnectionBudget budget;
+    services.connections = [&] { return options.connections; };
+    services.downloads_at_once = [&] { return options.at_once; };
+    services.connection_budget = &budget;
     run = std::make_unique<driver::DownloadRun>(services);
     if (keeper.Restore()) part_files.RemoveStrays(options.videos, "");
     for (const std::string& address : options.adds) list::AddVideoURL(queue, address, true);

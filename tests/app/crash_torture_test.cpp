@@ -4,7 +4,9 @@
 // its pieces was written. After every restart the kept list must be whole,
 // every finished file exact, every temporary file owned and every byte it
 // counts on disk and the video's; at the end every video is there, byte for
-// byte. Set TARNWICK_CRASH_SEED to replay a run.
+// byte. A second run does the same to larger files fetched in parts over
+// several connections, three items at a time. Set TARNWICK_CRASH_SEED to
+// replay a run.
 #include "child_process.h"
 #include "driver/hls_download.h"
 #include "list/download_item.h"
@@ -13,6 +15,7 @@
 #include "support/loopback_server.h"
 #include "support/served_file.h"
 #include "support/temp_folder.h"
+#include "transfer/part_layout.h"
 
 #include <gtest/gtest.h>
 
@@ -36,8 +39,13 @@ using test_support::ServedFile;
 constexpr int kVideos = 20;
 // Streamed videos, listed first, of 20, 28 and 36 pieces.
 constexpr int kStreams = 3;
-constexpr int kItems = kVideos + kStreams;
 constexpr int kKills = 40;
+// The files fetched in parts: each split over four connections, three of
+// them at a time.
+constexpr int kSplitVideos = 6;
+constexpr int kSplitKills = 24;
+constexpr int kConnections = 4;
+constexpr int kAtOnce = 3;
 // The piece in the middle of each stream sends its last byte after about 1.2
 // seconds: the pieces before it reach the store while the stream goes on,
 // since the keeper writes progress once a second.
@@ -58,12 +66,13 @@ struct Stream {
 
 class CrashTortureTest : public testing::Test {
 protected:
-    CrashTortureTest() {
-        fs::create_directory(videos_);
-        for (int i = 0; i < kStreams; ++i) ServeStream(i);
-        for (int i = 0; i < kVideos; ++i) {
+    CrashTortureTest() { fs::create_directory(videos_); }
+
+    // `count` videos of `size` bytes and `step` more each.
+    void ServeVideos(int count, uint64_t size, uint64_t step) {
+        for (int i = 0; i < count; ++i) {
             ServedFile video;
-            video.size = 1000000 + static_cast<uint64_t>(i) * 150001;
+            video.size = size + static_cast<uint64_t>(i) * step;
             video.offset = static_cast<uint64_t>(i) * 7919;
             video.etag = "\"v" + std::to_string(i) + "\"";
             const std::string name = std::to_string(i) + ".flv";
@@ -75,6 +84,7 @@ protected:
             total_ += video.size;
         }
     }
+    size_t Items() const { return videos_by_name_.size() + streams_by_name_.size(); }
 
     void ServeStream(int index) {
         const std::string folder = "/hls" + std::to_string(index) + "/";
@@ -113,6 +123,7 @@ protected:
     ChildEnd Child(std::vector<std::string> arguments) {
         arguments.insert(arguments.end(),
                          {"--data", data_, "--videos", videos_, "--report", report_});
+        arguments.insert(arguments.end(), run_options_.begin(), run_options_.end());
         return RunChild(arguments);
     }
 
@@ -142,8 +153,8 @@ protected:
             addresses.insert(item.page_address);
             if (!item.temporary_path.empty()) temporary_paths.insert(item.temporary_path);
         }
-        EXPECT_EQ(items.size(), static_cast<size_t>(kItems)) << "an item was lost or doubled";
-        EXPECT_EQ(addresses.size(), static_cast<size_t>(kItems));
+        EXPECT_EQ(items.size(), Items()) << "an item was lost or doubled";
+        EXPECT_EQ(addresses.size(), Items());
         for (const platform::StoredItem& item : items) CheckKeptBytes(item);
         for (const auto& entry : fs::directory_iterator(videos_)) {
             const std::string name = entry.path().filename().string();
@@ -185,12 +196,59 @@ protected:
         const auto kept = static_cast<size_t>(item.received);
         ASSERT_LE(kept, on_disk.size()) << "bytes counted that are not on disk";
         EXPECT_TRUE(on_disk.compare(0, kept, video, 0, kept) == 0) << "bytes of another video";
+        if (!item.parts.empty()) CheckParts(item.parts, on_disk, video);
         if (stream == nullptr) return;
         const std::optional<driver::StreamProgress> mark = driver::ReadStreamMark(item.validator);
         ASSERT_TRUE(mark.has_value()) << "pieces kept without their mark: " << item.validator;
         ASSERT_EQ(mark->total, stream->ends.size());
         ASSERT_GT(mark->written, 0u);
         EXPECT_EQ(kept, stream->ends[mark->written - 1]) << "not the pieces its mark names";
+    }
+
+    // Each part's bytes counted are on disk where they belong.
+    void CheckParts(const std::string& parts, const std::string& on_disk,
+                    const std::string& video) {
+        ++parts_checked_;
+        const std::optional<transfer::PartLayout> layout =
+            transfer::PartLayout::Read(parts, static_cast<int64_t>(video.size()));
+        ASSERT_TRUE(layout.has_value()) << "parts that are no layout: " << parts;
+        for (const transfer::FilePart& part : layout->Parts()) {
+            const auto start = static_cast<size_t>(part.start);
+            const auto done = static_cast<size_t>(part.done);
+            ASSERT_LE(start + done, on_disk.size()) << "a part counts bytes not on disk";
+            EXPECT_TRUE(on_disk.compare(start, done, video, start, done) == 0)
+                << "a part holds bytes of another video from " << start;
+        }
+    }
+
+    // Runs the list to its end: every video is there, byte for byte, and
+    // nothing else.
+    void RunToTheEndAndCheck() {
+        ASSERT_EQ(Child({"--run"}).status, 0);
+        ASSERT_EQ(Child({}).status, 0);
+        const std::vector<platform::StoredItem> items = CheckState("at the end");
+        std::set<std::string> files;
+        for (const auto& entry : fs::directory_iterator(videos_)) {
+            files.insert(entry.path().filename().string());
+        }
+        std::set<std::string> names;
+        for (const auto& [name, video] : videos_by_name_) names.insert(name);
+        for (const auto& [name, stream] : streams_by_name_) names.insert(name);
+        EXPECT_EQ(files, names) << "every video, byte for byte, and nothing else";
+        for (const platform::StoredItem& item : items) {
+            EXPECT_EQ(item.state, static_cast<int>(list::ItemState::kComplete))
+                << item.page_address;
+        }
+    }
+
+    // What the program took in, over all its runs, as the report tells.
+    uint64_t ReceivedInAll() const {
+        std::ifstream report(report_);
+        uint64_t received = 0;
+        for (std::string line; std::getline(report, line);) {
+            if (line.starts_with("received ")) received += std::stoull(line.substr(9));
+        }
+        return received;
     }
 
     const Stream* StreamAt(const std::string& address) const {
@@ -223,14 +281,24 @@ protected:
     std::map<std::string, ServedFile> videos_by_name_;
     std::map<std::string, Stream> streams_by_name_;
     uint64_t total_ = 0;
+    // Given to every start of the program.
+    std::vector<std::string> run_options_;
+    // Items found with parts of a file kept.
+    int parts_checked_ = 0;
 };
 
-TEST_F(CrashTortureTest, AKillAtAnyPointCostsNothingButTheTimeItWasDown) {
+unsigned Seed() {
     const char* given = std::getenv("TARNWICK_CRASH_SEED");
     const unsigned seed = given != nullptr ? static_cast<unsigned>(std::strtoul(given, nullptr, 10))
                                            : std::random_device()();
     std::printf("crash test seed: %u (TARNWICK_CRASH_SEED=%u replays it)\n", seed, seed);
-    std::mt19937 random(seed);
+    return seed;
+}
+
+TEST_F(CrashTortureTest, AKillAtAnyPointCostsNothingButTheTimeItWasDown) {
+    for (int i = 0; i < kStreams; ++i) ServeStream(i);
+    ServeVideos(kVideos, 1000000, 150001);
+    std::mt19937 random(Seed());
 
     ASSERT_EQ(Child(Addresses()).status, 0);
     std::vector<platform::StoredItem> items = CheckState("after listing");
@@ -254,30 +322,16 @@ TEST_F(CrashTortureTest, AKillAtAnyPointCostsNothingButTheTimeItWasDown) {
         items = CheckState("after round " + std::to_string(round));
     }
 
-    ASSERT_EQ(Child({"--run"}).status, 0);
-    ASSERT_EQ(Child({}).status, 0);
-    items = CheckState("at the end");
-    std::set<std::string> files;
-    for (const auto& entry : fs::directory_iterator(videos_)) {
-        files.insert(entry.path().filename().string());
-    }
-    std::set<std::string> names;
-    for (const auto& [name, video] : videos_by_name_) names.insert(name);
-    for (const auto& [name, stream] : streams_by_name_) names.insert(name);
-    EXPECT_EQ(files, names) << "every video, byte for byte, and nothing else";
-    for (const platform::StoredItem& item : items) {
-        EXPECT_EQ(item.state, static_cast<int>(list::ItemState::kComplete)) << item.page_address;
-    }
+    RunToTheEndAndCheck();
 
     std::ifstream report(report_);
     int during_transfer = 0;
     int during_stream = 0;
-    uint64_t received = 0;
     for (std::string line; std::getline(report, line);) {
         during_transfer += line == "transfer";
         during_stream += line == "stream";
-        if (line.starts_with("received ")) received += std::stoull(line.substr(9));
     }
+    const uint64_t received = ReceivedInAll();
     // What the program took in twice, and what the server sent twice: the
     // latter also counts what was on its way through the sockets at a kill.
     const uint64_t twice = received - total_;
@@ -300,6 +354,36 @@ TEST_F(CrashTortureTest, AKillAtAnyPointCostsNothingButTheTimeItWasDown) {
     EXPECT_LE(twice, static_cast<uint64_t>(kills - during_stream) * kWriteBuffer +
                          static_cast<uint64_t>(during_stream) * largest_stream)
         << "more than a buffer a kill, or a stream a kill during one";
+}
+
+TEST_F(CrashTortureTest, KillsWhileFilesComeInPartsSeveralAtOnceLoseNothing) {
+    ServeVideos(kSplitVideos, 9 * 1024 * 1024, 1024 * 1024 + 4099);
+    run_options_ = {"--connections", std::to_string(kConnections), "--at-once",
+                    std::to_string(kAtOnce)};
+    std::mt19937 random(Seed());
+
+    ASSERT_EQ(Child(Addresses()).status, 0);
+    CheckState("after listing");
+    int kills = 0;
+    for (int round = 0; round < kSplitKills; ++round) {
+        const bool at_block = random() % 3 != 0;
+        const long k = std::uniform_int_distribution<long>(1, at_block ? 900 : 12)(random);
+        const ChildEnd end = Child(
+            {"--run", at_block ? "--kill-after-blocks" : "--kill-after-writes", std::to_string(k)});
+        ASSERT_TRUE(end.Killed() || end.status == 0) << "round " << round;
+        kills += end.Killed() ? 1 : 0;
+        ASSERT_EQ(Child({}).status, 0);
+        CheckState("after round " + std::to_string(round));
+    }
+    RunToTheEndAndCheck();
+
+    EXPECT_GT(parts_checked_, 0) << "no kill found a file in parts";
+    // Parts go on from what the list last kept of them, which the keeper
+    // writes once a second: a kill may cost up to a second of each part.
+    const uint64_t twice = ReceivedInAll() - total_;
+    std::printf("kills: %d; bytes fetched twice: %llu (%.1f KiB per kill)\n", kills,
+                static_cast<unsigned long long>(twice),
+                kills > 0 ? static_cast<double>(twice) / 1024 / kills : 0.0);
 }
 
 } // namespace
