@@ -5,9 +5,12 @@
 #include "transfer/part_layout.h"
 
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -213,6 +216,32 @@ TEST_F(SplitLoopbackTest, PartsOfAFileOverFourGibibytesGoOnWhereTheyStopped) {
     for (const int64_t tail : tails) wanted.push_back("bytes=" + std::to_string(tail) + "-");
     std::sort(asked.begin(), asked.end());
     EXPECT_EQ(asked, wanted);
+}
+
+TEST_F(SplitLoopbackTest, AFullDiskShowsBeforeAnyPartIsAskedFor) {
+    const std::string small = folder.File("small");
+    std::filesystem::create_directory(small);
+    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=2m") != 0) {
+        GTEST_SKIP() << "this machine cannot mount a 2 MiB tmpfs here (" << std::strerror(errno)
+                     << "); the full-disk case is not tried";
+    }
+    JobServices onto_small = services;
+    onto_small.download_folder = [&] { return small + "/videos"; };
+    DownloadRun small_run(onto_small);
+    const list::ItemKey key = AddServedVideo("clip.flv", Version(16 * kMiB, 0, "\"v1\""));
+    small_run.Start();
+    const bool ended = RunUntil([&] { return !small_run.IsRunning(); });
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(small + "/videos")) {
+        left.push_back(entry.path());
+    }
+    ::umount(small.c_str());
+    ASSERT_TRUE(ended);
+    ASSERT_TRUE(Item(key).rare->failure.has_value());
+    EXPECT_EQ(Item(key).rare->failure->reason, Reason::kDiskFull);
+    EXPECT_EQ(Ranges().size(), 1u) << "no part was asked for";
+    EXPECT_TRUE(left.empty()) << left.front();
+    EXPECT_EQ(budget.InAll(), 0);
 }
 
 TEST_F(SplitLoopbackTest, TwoFilesAtOnceHoldNoMoreThanFourConnectionsToTheirHost) {
