@@ -285,6 +285,8 @@ void FileTransfer::OnPartsProgress() {
         return;
     }
     watch_.Received();
+    if (!write_behind_) write_behind_ = std::make_unique<WriteBehind>(*background_);
+    write_behind_->WrittenAnywhere(file_.Descriptor(), split_->Layout().Done());
     Report();
 }
 

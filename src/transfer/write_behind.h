@@ -21,11 +21,16 @@ public:
     WriteBehind& operator=(const WriteBehind&) = delete;
 
     // The file open as `descriptor` now holds `on_disk` bytes.
-    void Written(int descriptor, int64_t on_disk);
+    void Written(int descriptor, int64_t on_disk) { Written(descriptor, on_disk, false); }
+    // `written` bytes in all went to places all over the file (its parts):
+    // the disk starts on the whole file.
+    void WrittenAnywhere(int descriptor, int64_t written) { Written(descriptor, written, true); }
     // The file starts afresh, or is done with.
     void Reset();
 
 private:
+    void Written(int descriptor, int64_t on_disk, bool anywhere);
+
     platform::BackgroundWork& work_;
     int own_ = -1;
     int64_t started_ = 0;
