@@ -88,11 +88,7 @@ bool SplitTransfer::YieldOne(const std::string& host) {
     Connection& yielding =
         **std::max_element(connections_.rbegin(), connections_.rend(),
                            [&](const auto& a, const auto& b) { return wants(a) < wants(b); });
-    if (files::WriteAt(setup_.descriptor, yielding.buffer.data(), yielding.buffer.size(),
-                       yielding.written_to)) {
-        layout_.Add(PartOf(yielding.part_start), static_cast<int64_t>(yielding.buffer.size()));
-    }
-    yielding.buffer.clear();
+    WriteOutIfAble(yielding);
     Drop(yielding);
     waiting_for_room_ = true;
     next_try_ = clock_.Now() + kRoomRetry;
@@ -115,7 +111,7 @@ void SplitTransfer::Schedule() {
             return;
         }
         if (first_of_all && setup_.budget != nullptr) setup_.budget->Take(host_);
-        Open(*part, first_of_all);
+        Open(*part);
     }
 }
 
@@ -135,7 +131,7 @@ std::optional<size_t> SplitTransfer::NextPartToFetch() {
     return made;
 }
 
-void SplitTransfer::Open(size_t part, bool /*first_of_all*/) {
+void SplitTransfer::Open(size_t part) {
     auto connection = std::make_unique<Connection>(*this, layout_[part]);
     platform::HttpRequest request;
     request.url = setup_.link;
@@ -308,6 +304,18 @@ bool SplitTransfer::WriteOut(Connection& connection) {
     return true;
 }
 
+// Writes the connection's gathered bytes when it can: bytes that cannot be
+// written are left out, and the part counts only what is on disk.
+void SplitTransfer::WriteOutIfAble(Connection& connection) {
+    if (!connection.buffer.empty() &&
+        files::WriteAt(setup_.descriptor, connection.buffer.data(), connection.buffer.size(),
+                       connection.written_to)) {
+        layout_.Add(PartOf(connection.part_start), static_cast<int64_t>(connection.buffer.size()));
+        connection.written_to += static_cast<int64_t>(connection.buffer.size());
+    }
+    connection.buffer.clear();
+}
+
 void SplitTransfer::CheckComplete() {
     if (ended_ || !layout_.IsComplete()) return;
     EndWith(Outcome::Complete());
@@ -322,15 +330,7 @@ void SplitTransfer::EndWith(Outcome outcome) {
 void SplitTransfer::Abandon() {
     if (setup_.budget != nullptr && !ended_) setup_.budget->Leave(*this);
     ended_ = true;
-    for (const auto& connection : connections_) {
-        if (connection->buffer.empty()) continue;
-        if (files::WriteAt(setup_.descriptor, connection->buffer.data(), connection->buffer.size(),
-                           connection->written_to)) {
-            layout_.Add(PartOf(connection->part_start),
-                        static_cast<int64_t>(connection->buffer.size()));
-        }
-        connection->buffer.clear();
-    }
+    for (const auto& connection : connections_) WriteOutIfAble(*connection);
     if (setup_.budget != nullptr) {
         for (size_t i = 0; i < connections_.size(); ++i) setup_.budget->Give(host_);
     }

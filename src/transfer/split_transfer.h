@@ -84,7 +84,7 @@ private:
     bool YieldOne(const std::string& host) override;
     void Schedule();
     std::optional<size_t> NextPartToFetch();
-    void Open(size_t part, bool first_of_all);
+    void Open(size_t part);
     void OnAnswered(Connection& connection, const platform::HttpAnswer& answer);
     void OnBody(Connection& connection, const char* data, size_t size);
     void OnEnded(Connection& connection, const platform::HttpEnd& end);
@@ -93,6 +93,7 @@ private:
     void GiveUpOn(Connection& connection, Outcome if_last, bool refused);
     void Drop(Connection& connection);
     bool WriteOut(Connection& connection);
+    void WriteOutIfAble(Connection& connection);
     size_t PartOf(int64_t position) const;
     bool PartIsTaken(size_t part) const;
     void EndWith(Outcome outcome);
