@@ -45,6 +45,9 @@ std::string HostKeyOf(const std::string& url) {
     if (query != std::string::npos) host.resize(query);
     const size_t user = host.rfind('@');
     if (user != std::string::npos) host.erase(0, user + 1);
+    // The scheme's own port names the same server as none.
+    const std::string_view default_port = IsSecureUrl(url) ? ":443" : ":80";
+    if (host.ends_with(default_port)) host.resize(host.size() - default_port.size());
     return text::ToLowerAscii(host);
 }
 

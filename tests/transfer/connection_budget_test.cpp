@@ -46,6 +46,9 @@ TEST(HostKeyOf, CountsAHostByItsNameAndPortInLowerCase) {
     EXPECT_EQ(HostKeyOf("http://example.com#top"), "example.com");
     EXPECT_EQ(HostKeyOf("http://[::1]:8080/v"), "[::1]:8080");
     EXPECT_NE(HostKeyOf("http://example.com/v"), HostKeyOf("http://example.com:8080/v"));
+    EXPECT_EQ(HostKeyOf("http://example.com:80/v"), "example.com");
+    EXPECT_EQ(HostKeyOf("HTTPS://example.com:443/v"), "example.com");
+    EXPECT_EQ(HostKeyOf("https://example.com:80/v"), "example.com:80");
 }
 
 } // namespace
