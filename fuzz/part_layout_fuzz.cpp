@@ -7,9 +7,9 @@
 #include "transfer/part_layout.h"
 
 #include <charconv>
-#include <optional>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -53,9 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const unsigned char move : input) {
         const size_t index = move % layout->Count();
         switch (move % 3) {
-        case 0: layout->Split(index, 1 + move % 8); break;
-        case 1: layout->TakeOverNext(index); break;
-        default: layout->SplitLargest(std::vector<int64_t>(layout->Count(), 0)); break;
+            case 0: layout->Split(index, 1 + move % 8); break;
+            case 1: layout->TakeOverNext(index); break;
+            default: layout->SplitLargest(std::vector<int64_t>(layout->Count(), 0)); break;
         }
         RequireSound(*layout, total);
     }
