@@ -335,11 +335,13 @@ INSTANTIATE_TEST_SUITE_P(
                                    "ALTER TABLE items DROP COLUMN resolved; "
                                    "ALTER TABLE items RENAME COLUMN kept TO received; "
                                    "PRAGMA user_version = 1"},
-                    EarlierVersion{"Second", "ALTER TABLE items DROP COLUMN parts; "
-                                             "ALTER TABLE items DROP COLUMN resolved; "
-                                             "PRAGMA user_version = 2"},
-                    EarlierVersion{"Third", "ALTER TABLE items DROP COLUMN parts; "
-                                            "PRAGMA user_version = 3"}),
+                    EarlierVersion{"Second",
+                                   "ALTER TABLE items DROP COLUMN parts; "
+                                   "ALTER TABLE items DROP COLUMN resolved; "
+                                   "PRAGMA user_version = 2"},
+                    EarlierVersion{"Third",
+                                   "ALTER TABLE items DROP COLUMN parts; "
+                                   "PRAGMA user_version = 3"}),
     [](const testing::TestParamInfo<EarlierVersion>& info) { return info.param.name; });
 
 struct ForeignSchema {
