@@ -415,7 +415,7 @@ void ItemJob::OnTransferProgress(const transfer::FileTransfer::Progress& progres
         return;
     }
     s_.queue.SetReceived(key_, progress.received);
-    s_.queue.SetKeptParts(key_, progress.on_disk, TransferUnderWay()->PartsText());
+    s_.queue.SetKept(key_, progress.on_disk, TransferUnderWay()->PartsText());
 }
 
 // Where the parts lie is kept before their bytes come, so that a crash

@@ -250,17 +250,7 @@ void DownloadQueue::SetReceived(ItemKey key, int64_t received) {
     observers_.Notify([&](QueueObserver& o) { o.OnChanged(position, fields); });
 }
 
-void DownloadQueue::SetKept(ItemKey key, int64_t kept) {
-    AssertNotNotifying();
-    Entry* entry = FindEntry(key);
-    if (entry == nullptr || entry->item.rare.get().kept == kept) return;
-    entry->item.rare->kept = kept;
-    entry->item.rare.Tidy();
-    const int position = PositionOf(key);
-    observers_.Notify([&](QueueObserver& o) { o.OnChanged(position, kFieldKept); });
-}
-
-void DownloadQueue::SetKeptParts(ItemKey key, int64_t kept, const std::string& parts) {
+void DownloadQueue::SetKept(ItemKey key, int64_t kept, const std::string& parts) {
     AssertNotNotifying();
     Entry* entry = FindEntry(key);
     if (entry == nullptr) return;

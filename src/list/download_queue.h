@@ -130,11 +130,11 @@ public:
     // The video's bytes so far, told as a status change only when the shown
     // status changes.
     void SetReceived(ItemKey key, int64_t received);
-    // The bytes of the temporary file known to be on disk, told as kFieldKept.
-    void SetKept(ItemKey key, int64_t kept);
-    // Likewise, with how far the parts of a file fetched in parts have come,
-    // in a layout that has not changed: told as kFieldKept too.
-    void SetKeptParts(ItemKey key, int64_t kept, const std::string& parts);
+    // The bytes of the temporary file known to be on disk, and how far the
+    // parts of a file fetched in parts have come (in a layout that has not
+    // changed; empty for a file written from its start on): told as
+    // kFieldKept, which is progress.
+    void SetKept(ItemKey key, int64_t kept, const std::string& parts = {});
 
 private:
     struct Entry {

@@ -273,7 +273,7 @@ void FileTransfer::BeginSplit(PartLayout layout, std::unique_ptr<platform::HttpE
                              [this](Outcome outcome) { OnPartsDone(std::move(outcome)); },
                              [this] { OnPartsRefused(); }});
     parts_answered_ = answered;
-    split_->Start(std::move(layout), std::move(first), 0);
+    split_->Start(std::move(layout), std::move(first));
     if (answered) Report();
 }
 
@@ -324,7 +324,10 @@ int64_t FileTransfer::OnDisk() const {
     return file_.OnDisk();
 }
 
-std::string FileTransfer::PartsText() const { return split_ ? split_->Layout().Text() : ""; }
+const std::string& FileTransfer::PartsText() const {
+    static const std::string kNone;
+    return split_ ? split_->Layout().Text() : kNone;
+}
 
 bool FileTransfer::HoldsParts() const { return split_ && split_->Layout().Done() > 0; }
 

@@ -126,7 +126,7 @@ public:
     // The file's bytes on disk from its start on, without a gap.
     int64_t OnDisk() const;
     // While the file is fetched in parts: the layout's text; empty otherwise.
-    std::string PartsText() const;
+    const std::string& PartsText() const;
     // Whether the file is the earlier transfer's, as that one left it: this
     // one ended before it wrote anything.
     bool LeftTheKeptFileAsItWas() const { return resumed_ && !changed_; }

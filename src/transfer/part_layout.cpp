@@ -54,8 +54,9 @@ std::optional<PartLayout> PartLayout::Read(std::string_view text, int64_t total)
     return layout;
 }
 
-std::string PartLayout::Text() const {
-    std::string text;
+const std::string& PartLayout::Text() const {
+    if (text_) return *text_;
+    std::string& text = text_.emplace();
     for (size_t i = 0; i < parts_.size(); ++i) {
         FilePart part = parts_[i];
         while (part.IsDone() && i + 1 < parts_.size() && parts_[i + 1].IsDone()) {
@@ -86,6 +87,7 @@ int PartLayout::Split(size_t index, int count) {
     made.front().done = whole.done;
     parts_.erase(parts_.begin() + static_cast<std::ptrdiff_t>(index));
     parts_.insert(parts_.begin() + static_cast<std::ptrdiff_t>(index), made.begin(), made.end());
+    text_.reset();
     return static_cast<int>(pieces);
 }
 
@@ -107,6 +109,7 @@ std::optional<size_t> PartLayout::SplitLargest(const std::vector<int64_t>& busy_
     const FilePart second{largest_from + half, part.end, 0};
     part.end = second.start;
     parts_.insert(parts_.begin() + static_cast<std::ptrdiff_t>(*largest + 1), second);
+    text_.reset();
     return *largest + 1;
 }
 
@@ -114,6 +117,7 @@ bool PartLayout::TakeOverNext(size_t index) {
     if (index + 1 >= parts_.size() || parts_[index + 1].done != 0) return false;
     parts_[index].end = parts_[index + 1].end;
     parts_.erase(parts_.begin() + static_cast<std::ptrdiff_t>(index + 1));
+    text_.reset();
     return true;
 }
 

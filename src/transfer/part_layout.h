@@ -41,8 +41,9 @@ public:
     static std::optional<PartLayout> Read(std::string_view text, int64_t total);
 
     // "start-end=done" for each part, separated by spaces; finished
-    // neighbours are written as one.
-    std::string Text() const;
+    // neighbours are written as one. Made again only after a change: a
+    // transfer asks for it at each piece of the body.
+    const std::string& Text() const;
 
     // Cuts what the part at `index` still wants into up to `count` parts of
     // at least kLeastPart; the part keeps the first. How many parts there
@@ -58,7 +59,10 @@ public:
     // no such part.
     bool TakeOverNext(size_t index);
     // `count` more bytes of the part at `index` are on disk.
-    void Add(size_t index, int64_t count) { parts_[index].done += count; }
+    void Add(size_t index, int64_t count) {
+        parts_[index].done += count;
+        text_.reset();
+    }
 
     const std::vector<FilePart>& Parts() const { return parts_; }
     const FilePart& operator[](size_t index) const { return parts_[index]; }
@@ -69,10 +73,12 @@ public:
     // The bytes on disk from the file's first byte on, without a gap.
     int64_t DoneFromStart() const;
     bool IsComplete() const { return Done() == Total(); }
-    bool operator==(const PartLayout&) const = default;
+    bool operator==(const PartLayout& other) const { return parts_ == other.parts_; }
 
 private:
     std::vector<FilePart> parts_;
+    // Text() as it was last made; none after a change.
+    mutable std::optional<std::string> text_;
 };
 
 } // namespace tarnwick::transfer

@@ -52,12 +52,11 @@ SplitTransfer::SplitTransfer(platform::HttpClient& http, platform::Clock& clock,
 
 SplitTransfer::~SplitTransfer() { Abandon(); }
 
-void SplitTransfer::Start(PartLayout layout, std::unique_ptr<platform::HttpExchange> first,
-                          size_t first_part) {
+void SplitTransfer::Start(PartLayout layout, std::unique_ptr<platform::HttpExchange> first) {
     layout_ = std::move(layout);
     if (setup_.budget != nullptr) setup_.budget->Join(*this);
     if (first) {
-        auto connection = std::make_unique<Connection>(*this, layout_[first_part]);
+        auto connection = std::make_unique<Connection>(*this, layout_[0]);
         connection->answered = true;
         if (setup_.budget != nullptr) setup_.budget->Take(host_);
         first->SetReceiver(*connection);

@@ -61,10 +61,9 @@ public:
     SplitTransfer& operator=(const SplitTransfer&) = delete;
 
     // Fetches what the parts of `layout` want. `first`, when given, is an
-    // exchange whose answer already began and brings the bytes of the part at
-    // `first_part` from its next missing byte on, to the file's end.
-    void Start(PartLayout layout, std::unique_ptr<platform::HttpExchange> first = nullptr,
-               size_t first_part = 0);
+    // exchange whose answer already began and brings the bytes of the first
+    // part from its next missing byte on, to the file's end.
+    void Start(PartLayout layout, std::unique_ptr<platform::HttpExchange> first = nullptr);
 
     const PartLayout& Layout() const { return layout_; }
     // The bytes received, those not yet written out too.

@@ -40,6 +40,19 @@ TEST(PartLayoutText, ReadsBackWhatItWrote) {
     EXPECT_EQ(PartLayout::Whole(40, 7).Text(), "0-40=7");
 }
 
+TEST(PartLayoutText, FollowsEveryChange) {
+    PartLayout layout = PartLayout::Whole(4 * PartLayout::kLeastPart);
+    const std::string whole = layout.Text();
+    layout.Split(0, 2);
+    EXPECT_EQ(layout.Text(), "0-8388608=0 8388608-16777216=0") << "was " << whole;
+    layout.Add(1, 5);
+    EXPECT_EQ(layout.Text(), "0-8388608=0 8388608-16777216=5");
+    layout.SplitLargest({});
+    EXPECT_EQ(layout.Text(), "0-4194304=0 4194304-8388608=0 8388608-16777216=5");
+    layout.TakeOverNext(0);
+    EXPECT_EQ(layout.Text(), "0-8388608=0 8388608-16777216=5");
+}
+
 TEST(PartLayoutText, WritesFinishedNeighboursAsOne) {
     const PartLayout layout = Parsed("0-10=10 10-20=10 20-30=4 30-40=10 40-50=10", 50);
     EXPECT_EQ(layout.Text(), "0-20=20 20-30=4 30-50=20");
