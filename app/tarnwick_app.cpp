@@ -66,6 +66,7 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
           o.list_store, own_list_store_, platform::JoinPath(paths.DataFolder(), kListFile))),
       traced_list_store(list_store, trace),
       keeper(queue, traced_list_store, clock),
+      connection_budget(clock),
       run({.queue = queue,
            .http = http,
            .clock = clock,

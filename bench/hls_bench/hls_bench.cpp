@@ -13,7 +13,8 @@
 #include "made_stream.h"
 
 #include "curl/curl_client.h"
-#include "driver/hls_download.h"
+#include "driver/download.h"
+#include "driver/stream_reading.h"
 #include "qt/qt_clock.h"
 #include "qt/thread_background_work.h"
 #include "support/server_process.h"
@@ -127,7 +128,6 @@ class TarnwickEngine {
 public:
     // Downloads the stream at `url` into `file`; the reason when it fails.
     std::optional<std::string> Download(const std::string& url, const std::string& file) {
-        driver::HlsDownload hls(requests_, nullptr, background_);
         QEventLoop loop;
         std::optional<Outcome> end;
         const auto finish = [&](Outcome outcome) {
@@ -137,15 +137,16 @@ public:
         const auto path = [&](int attempt) {
             return attempt == 1 ? file : file + "." + std::to_string(attempt);
         };
-        hls.Start(
-            url, false,
-            [&](const driver::HlsDownload::Plan&) {
-                const Status writing = hls.Write(
-                    std::nullopt, path, path, [](const driver::PieceDownload::Progress&) {},
-                    finish);
-                if (!writing) finish(Outcome::Failed(writing.failure()));
-            },
-            finish);
+        std::unique_ptr<driver::Download> download;
+        driver::StreamReading reading(requests_);
+        reading.Start(url, false, [&](Result<driver::Plan> plan) {
+            if (!plan) return finish(Outcome::Failed(plan.failure()));
+            const driver::DownloadServices services{requests_, background_, nullptr, 1,
+                                                    [&](const std::string&) { return path; }};
+            download = driver::MakeDownload(plan.value(), services, file);
+            download->Start(std::nullopt,
+                            {[](const driver::Download::Progress&) {}, [] {}, finish});
+        });
         if (!end) loop.exec();
         if (end->IsComplete()) return std::nullopt;
         return "reason " + std::to_string(static_cast<int>(end->failure().reason)) + " " +
@@ -156,7 +157,7 @@ private:
     qt::QtClock clock_;
     curl::CurlClient http_{kUserAgent};
     qt::ThreadBackgroundWork background_;
-    driver::PieceRequests requests_{http_, clock_, transfer::TimeLimits{}};
+    transfer::RequestContext requests_{http_, clock_};
 };
 
 struct Contender {

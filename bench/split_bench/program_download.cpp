@@ -1,6 +1,6 @@
 #include "program_download.h"
 
-#include "transfer/file_transfer.h"
+#include "transfer/file_download.h"
 
 #include <QEventLoop>
 
@@ -38,21 +38,20 @@ ProgramDownload::ProgramDownload() : http_(kUserAgent) {}
 
 std::optional<std::string> ProgramDownload::Run(const std::string& url, const std::string& file,
                                                 int connections) {
-    transfer::FileTransfer transfer(http_, clock_);
-    transfer.SetBackgroundWork(background_);
-    transfer.SetSplit(transfer::SplitChoice{connections, &budget_});
+    transfer::RequestContext requests{http_, clock_, {}, &budget_};
+    transfer::FileDownload download(requests, background_, connections);
     QEventLoop loop;
     const double cpu_start = ProcessCpuSeconds();
     std::optional<Outcome> ended;
     using SteadyClock = std::chrono::steady_clock;
     SteadyClock::time_point last_report = SteadyClock::now();
-    transfer.Start(
+    download.Start(
         url, std::nullopt, [&](int) { return file; },
-        [&](const transfer::FileTransfer::Progress&) { last_report = SteadyClock::now(); },
-        [&](Outcome outcome) {
-            ended = std::move(outcome);
-            loop.quit();
-        });
+        {[&](const transfer::FileDownload::Progress&) { last_report = SteadyClock::now(); }, [] {},
+         [&](Outcome outcome) {
+             ended = std::move(outcome);
+             loop.quit();
+         }});
     if (!ended) loop.exec();
     cpu_seconds_ = ProcessCpuSeconds() - cpu_start;
     after_last_report_ = std::chrono::duration<double>(SteadyClock::now() - last_report).count();

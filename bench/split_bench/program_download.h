@@ -37,7 +37,7 @@ private:
     qt::QtClock clock_;
     curl::CurlClient http_;
     qt::ThreadBackgroundWork background_;
-    transfer::ConnectionBudget budget_;
+    transfer::ConnectionBudget budget_{clock_};
     double after_last_report_ = 0;
     double cpu_seconds_ = 0;
 };

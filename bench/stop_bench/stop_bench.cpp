@@ -90,7 +90,7 @@ double SplitStopTime(bench::ServerProcess& server) {
     qt::QtClock clock;
     curl::CurlClient http(kUserAgent);
     list::DownloadQueue queue;
-    transfer::ConnectionBudget budget;
+    transfer::ConnectionBudget budget(clock);
     driver::DownloadRun run({.queue = queue,
                              .http = http,
                              .clock = clock,

@@ -16,7 +16,7 @@
 #include "qt/thread_background_work.h"
 #include "support/server_process.h"
 #include "support/temp_folder.h"
-#include "transfer/file_transfer.h"
+#include "transfer/file_download.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -120,20 +120,23 @@ public:
             i.total_size = static_cast<int64_t>(size);
             i.received = 0;
         });
-        transfer::FileTransfer transfer(http_, clock_);
-        transfer.SetBackgroundWork(background_);
+        transfer::RequestContext requests{http_, clock_};
+        transfer::FileDownload download(requests, background_, 1);
         QEventLoop loop;
         bool complete = false;
-        transfer.Start(
-            url, std::nullopt, [&](int) { return file; },
-            [&](const transfer::FileTransfer::Progress& progress) {
-                queue_.SetReceived(key, progress.received);
-                queue_.SetKept(key, progress.on_disk);
-            },
-            [&](Outcome outcome) {
-                complete = outcome.IsComplete();
-                loop.quit();
-            });
+        download.Start(url, std::nullopt, [&](int) { return file; },
+                       {[&](const transfer::FileDownload::Progress& progress) {
+                            queue_.SetReceived(key, progress.received);
+                            queue_.SetKept(key,
+                                           download.Keep()
+                                               ? std::optional(transfer::AsKept(*download.Keep()))
+                                               : std::nullopt);
+                        },
+                        [] {},
+                        [&](Outcome outcome) {
+                            complete = outcome.IsComplete();
+                            loop.quit();
+                        }});
         loop.exec();
         return complete && HasWholeBody(file, size);
     }

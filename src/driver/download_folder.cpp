@@ -2,7 +2,7 @@
 
 #include "platform/app_paths.h"
 #include "resolve/derived_name.h"
-#include "transfer/download_file.h"
+#include "transfer/part_file.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -47,7 +47,7 @@ Status TryWritingIn(const std::string& folder) {
     for (int number = 1; number <= kMostNumbers && refused.system == std::errc::file_exists;
          ++number) {
         const std::string trial = platform::JoinPath(
-            folder, ".write-check-" + std::to_string(number) + transfer::DownloadFile::kSuffix);
+            folder, ".write-check-" + std::to_string(number) + transfer::PartFile::kSuffix);
         const Result<int> made = transfer::files::CreateNew(trial);
         if (!made) {
             refused = made.failure();
@@ -72,7 +72,7 @@ std::string TemporaryPathFor(const std::string& folder, const std::string& name,
                              int attempt) {
     std::string tail = "." + std::to_string(key);
     if (attempt > 1) tail += "-" + std::to_string(attempt);
-    tail += transfer::DownloadFile::kSuffix;
+    tail += transfer::PartFile::kSuffix;
     const std::string_view stem = resolve::CutAtCharacter(name, kMostNameBytes - tail.size());
     return platform::JoinPath(folder, std::string(stem) + tail);
 }

@@ -8,27 +8,19 @@
 
 namespace tarnwick::driver {
 
-GeneralLinkFinder::GeneralLinkFinder(platform::HttpClient& http, platform::Clock& clock,
-                                     platform::HtmlParserFactory& parsers,
-                                     transfer::TimeLimits limits)
-    : http_(http), clock_(clock), parsers_(parsers), limits_(limits) {}
-
 void GeneralLinkFinder::Start(const std::string& address, ProgressHandler on_page_progress,
                               DoneHandler on_done) {
     address_ = address;
     on_page_progress_ = std::move(on_page_progress);
     on_done_ = std::move(on_done);
     // Asked first whether it is a video itself; a link to a video file surely is.
-    probe_ = std::make_unique<transfer::Probe>(http_, clock_, limits_);
-    probe_->SetReach(reach_);
+    probe_ = std::make_unique<transfer::Probe>(requests_);
     probe_->Start(address_,
                   [this](transfer::Probe::Result result) { OnAddressProbed(std::move(result)); });
 }
 
 void GeneralLinkFinder::OnAddressProbed(transfer::Probe::Result result) {
     probe_.reset();
-    began_public_ = result.began_public;
-    reach_ = platform::ReachAfter(reach_, began_public_);
     if (hls::IsHlsAddress(address_) || hls::IsHlsContentType(result.findings.media_type)) {
         GeneralLink found;
         found.outcome = Outcome::Complete();
@@ -43,7 +35,7 @@ void GeneralLinkFinder::OnAddressProbed(transfer::Probe::Result result) {
     }
     const bool video = result.findings.media_type.starts_with("video/");
     if (video || resolve::IsDirectVideoLink(address_)) {
-        GeneralLink found{Outcome::Complete(), address_, false, {}, std::move(result), nullptr, {}};
+        GeneralLink found{Outcome::Complete(), address_, false, {}, std::move(result), nullptr};
         return Finish(std::move(found));
     }
     ReadPage();
@@ -52,7 +44,7 @@ void GeneralLinkFinder::OnAddressProbed(transfer::Probe::Result result) {
 void GeneralLinkFinder::ReadPage() {
     reader_ = std::make_unique<resolve::PageReader>(address_);
     parser_ = parsers_.NewParser(*reader_);
-    page_fetch_ = std::make_unique<transfer::PageFetch>(http_, clock_, limits_);
+    page_fetch_ = std::make_unique<transfer::PageFetch>(requests_);
     page_fetch_->StreamTo([this](const char* data, size_t size) {
         constexpr size_t kOpening = 64;
         if (opening_.size() < kOpening)
@@ -60,20 +52,19 @@ void GeneralLinkFinder::ReadPage() {
         parser_->Feed(data, size);
     });
     page_fetch_->HandOverVideos();
-    page_fetch_->SetReach(reach_);
     page_fetch_->Start(address_, on_page_progress_,
                        [this](transfer::PageFetch::Result result) { OnPage(std::move(result)); });
 }
 
 void GeneralLinkFinder::OnPage(transfer::PageFetch::Result result) {
     page_fetch_.reset();
-    began_public_ = began_public_ || result.began_public;
     GeneralLink found;
     if (result.video) {
         found.outcome = Outcome::Complete();
         found.link = address_;
-        found.video = std::move(result.video);
-        found.video_answer = std::move(result.video_answer);
+        found.video = std::make_shared<OpenedFetch>(OpenedFetch{std::move(result.video),
+                                                                std::move(result.video_answer),
+                                                                std::move(result.video_start)});
         return Finish(std::move(found));
     }
     if (!result.outcome.IsComplete()) {
@@ -108,7 +99,6 @@ void GeneralLinkFinder::OnPage(transfer::PageFetch::Result result) {
 }
 
 void GeneralLinkFinder::Finish(GeneralLink found) {
-    found.began_public = began_public_;
     parser_.reset();
     reader_.reset();
     const DoneHandler done = std::move(on_done_);

@@ -7,13 +7,11 @@
 #pragma once
 
 #include "common/outcome.h"
-#include "platform/clock.h"
+#include "driver/plan.h"
 #include "platform/html_parser.h"
-#include "platform/http_client.h"
 #include "resolve/page_reader.h"
 #include "transfer/page_fetch.h"
 #include "transfer/probe.h"
-#include "transfer/time_limits.h"
 
 #include <functional>
 #include <memory>
@@ -32,11 +30,8 @@ struct GeneralLink {
     std::string title = {};
     // The probe of the address itself, when that showed the video.
     std::optional<transfer::Probe::Result> probed;
-    // The page request that turned out to be the video, and its answer.
-    std::unique_ptr<platform::HttpExchange> video;
-    platform::HttpAnswer video_answer;
-    // Whether an exchange of the address began on a public address.
-    bool began_public = false;
+    // The page request whose answer turned out to be the video.
+    std::shared_ptr<OpenedFetch> video;
 };
 
 class GeneralLinkFinder {
@@ -44,17 +39,14 @@ public:
     using ProgressHandler = transfer::PageFetch::ProgressHandler;
     using DoneHandler = std::function<void(GeneralLink found)>;
 
-    GeneralLinkFinder(platform::HttpClient& http, platform::Clock& clock,
-                      platform::HtmlParserFactory& parsers, transfer::TimeLimits limits);
+    GeneralLinkFinder(transfer::RequestContext& requests, platform::HtmlParserFactory& parsers)
+        : requests_(requests), parsers_(parsers) {}
     GeneralLinkFinder(const GeneralLinkFinder&) = delete;
     GeneralLinkFinder& operator=(const GeneralLinkFinder&) = delete;
 
     // `on_done` is called once, from the event loop; the finder may be
     // destroyed from inside it. Destroying it before ends what is under way.
     void Start(const std::string& address, ProgressHandler on_page_progress, DoneHandler on_done);
-    // Before Start: where the requests may go; once the address answered
-    // from a public address, its page is asked for there only.
-    void SetReach(platform::HttpRequest::Reach reach) { reach_ = reach; }
 
 private:
     void OnAddressProbed(transfer::Probe::Result result);
@@ -62,13 +54,9 @@ private:
     void OnPage(transfer::PageFetch::Result result);
     void Finish(GeneralLink found);
 
-    platform::HttpClient& http_;
-    platform::Clock& clock_;
+    transfer::RequestContext& requests_;
     platform::HtmlParserFactory& parsers_;
-    transfer::TimeLimits limits_;
     std::string address_;
-    platform::HttpRequest::Reach reach_ = platform::HttpRequest::Reach::kAnywhere;
-    bool began_public_ = false;
     ProgressHandler on_page_progress_;
     DoneHandler on_done_;
     std::unique_ptr<transfer::Probe> probe_;

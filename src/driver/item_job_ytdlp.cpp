@@ -2,7 +2,7 @@
 // general page reader found nothing usable in, and follows its choice.
 #include "driver/item_job.h"
 
-#include "driver/download_folder.h"
+#include "driver/resolver_headers.h"
 #include "list/add_video_url.h"
 #include "resolve/kept_choice.h"
 
@@ -12,14 +12,6 @@ namespace tarnwick::driver {
 namespace {
 
 using list::DownloadItem;
-
-// What remains of a file name without its extension.
-std::string StemOf(const resolve::YtDlpChoice& choice) {
-    const std::string& name = choice.file_name;
-    const std::string& ext = choice.audio ? choice.join_container : choice.video.ext;
-    if (ext.empty() || !name.ends_with("." + ext)) return name;
-    return name.substr(0, name.size() - ext.size() - 1);
-}
 
 // Whether an answer that ended so is of a link that may have expired.
 bool LinkMayHaveExpired(const Outcome& outcome) {
@@ -74,9 +66,13 @@ void ItemJob::OnYtDlpAnswer(Result<resolve::YtDlpAnswer> answer) {
     const bool can_join = s_.children->Find("ffmpeg").has_value();
     Result<resolve::YtDlpChoice> choice = resolve::ChooseDownload(answer.value(), can_join);
     if (!choice) return Finish(Outcome::Failed(choice.failure()), list::NameKind::kProcessFailed);
-    if (choice_was_kept_ && choice_ && choice.value().video.size != choice_->video.size) {
+    if (choice_was_kept_ && choice_ && choice.value().video.size != choice_->video.size &&
+        earlier_) {
         // Another size is another video: the bytes kept are of no use.
-        if (earlier_) DropEarlierFile();
+        for (const std::string& path : transfer::PathsOf(*earlier_))
+            (void)transfer::files::Remove(path);
+        earlier_.reset();
+        s_.queue.SetKept(key_, std::nullopt);
     }
     Change([&](DownloadItem& i) { i.rare->resolved = resolve::KeepChoice(choice.value()); });
     FollowChoice(std::move(choice.value()));
@@ -107,13 +103,18 @@ void ItemJob::AddPlaylist(const resolve::YtDlpAnswer& answer) {
 // The requests go with the headers yt-dlp named, as its choice says.
 void ItemJob::FollowChoice(resolve::YtDlpChoice choice) {
     choice_ = std::move(choice);
-    choice_title_ = StemOf(*choice_);
-    format_http_.emplace(browser_http_, choice_->video.headers);
-    http_ = &*format_http_;
+    UseResolverHeaders(requests_, choice_->video.headers);
     Enter(Step::kFollowingLink);
-    if (choice_->audio) return DownloadPair();
+    if (choice_->audio) {
+        Plan plan{choice_->video.url, FileSource{choice_->video.url, choice_->video.size},
+                  FileSource{choice_->audio->url, choice_->audio->size}};
+        plan.title = resolve::TitleOf(*choice_);
+        plan.extension = "." + choice_->join_container;
+        plan.container = choice_->join_container;
+        return StartDownload(std::move(plan));
+    }
     if (choice_->video.kind == resolve::PartKind::kHls) {
-        return ReadPlaylist(choice_->video.url, choice_title_);
+        return ReadStream(choice_->video.url, resolve::TitleOf(*choice_));
     }
     ProbeLink(choice_->video.url);
 }
@@ -126,69 +127,9 @@ bool ItemJob::AskYtDlpAgain(const Outcome& outcome) {
     const DownloadItem* item = s_.queue.Find(key_);
     if (item == nullptr) return false;
     asked_again_ = true;
-    earlier_ = KeptFileOf(*item);
+    earlier_ = item->rare->kept;
     AskYtDlp();
     return true;
-}
-
-void ItemJob::DownloadPair() {
-    converted_extension_ = "." + choice_->join_container;
-    if (!NameTheFile(choice_->video.url, {}, converted_extension_, choice_title_)) return;
-    folder_ = s_.download_folder();
-    if (Status ready = PrepareFolder(folder_); !ready) {
-        return Finish(Outcome::Failed(ready.failure()));
-    }
-    const DownloadItem* item = ItemOrCancel();
-    if (item == nullptr) return;
-    // A picture and sound are fetched whole each time.
-    if (earlier_) DropEarlierFile();
-    stream_plan_ = {};
-    stream_plan_.sound_apart = true;
-    PairDownload& pair =
-        Begin<PairDownload>(Step::kConnecting, *http_, s_.clock, s_.limits, s_.background);
-    const auto path_for = [this](std::string name) {
-        return [this, name = std::move(name)](int attempt) {
-            return TemporaryPathFor(folder_, name, key_, attempt);
-        };
-    };
-    pair.Start(
-        choice_->video.url, choice_->audio->url,
-        path_for(WithExtension(item->name, resolve::DotExtension(choice_->video.ext))),
-        path_for(WithExtension(item->name, ".sound")),
-        [this](const PairDownload::Progress& progress) { OnPairProgress(progress); },
-        [this](Outcome outcome) { OnPairDone(std::move(outcome)); });
-}
-
-PairDownload* ItemJob::PairUnderWay() {
-    auto* held = std::get_if<std::unique_ptr<PairDownload>>(&work_);
-    return held != nullptr ? held->get() : nullptr;
-}
-
-void ItemJob::OnPairProgress(const PairDownload::Progress& progress) {
-    const auto size = [&](DownloadItem& i) {
-        i.received = progress.received;
-        if (progress.size) {
-            i.size_kind = list::SizeKind::kKnown;
-            i.total_size = *progress.size;
-        }
-    };
-    if (step_ == Step::kConnecting) return Enter(Step::kDownloading, std::move(work_), size);
-    s_.queue.Modify(key_, size);
-}
-
-void ItemJob::OnPairDone(Outcome outcome) {
-    const PairDownload& pair = *PairUnderWay();
-    pair_picture_ = pair.PicturePath();
-    converting_sound_ = pair.SoundPath();
-    const int64_t on_disk = pair.PictureOnDisk();
-    if (outcome.IsComplete()) {
-        if (const std::optional<std::string> ffmpeg = s_.children->Find("ffmpeg")) {
-            return Convert(*ffmpeg, pair_picture_, on_disk);
-        }
-        outcome = Outcome::Failed(Reason::kSoundSeparate);
-    }
-    const std::string picture = std::exchange(pair_picture_, {});
-    DropStreamFiles(outcome, picture, std::string());
 }
 
 } // namespace tarnwick::driver

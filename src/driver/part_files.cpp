@@ -1,8 +1,8 @@
 #include "driver/part_files.h"
 
 #include "platform/app_paths.h"
-#include "transfer/download_file.h"
 #include "transfer/file_system.h"
+#include "transfer/part_file.h"
 
 #include <filesystem>
 #include <set>
@@ -14,7 +14,7 @@ namespace {
 constexpr const char* kOldPageFile = "Parse.wvi";
 
 bool IsOurs(const std::string& file_name) {
-    return file_name.ends_with(transfer::DownloadFile::kSuffix);
+    return file_name.ends_with(transfer::PartFile::kSuffix);
 }
 
 } // namespace
@@ -25,17 +25,18 @@ PartFiles::~PartFiles() { queue_.RemoveObserver(this); }
 
 void PartFiles::OnRemoving(int position) {
     if (keep_removed_) return;
-    const std::string& path = queue_.At(position).rare->temporary_path;
     // A file that cannot be removed now is a stray the next start sweeps.
-    if (!path.empty()) (void)transfer::files::Remove(path);
+    for (const std::string& path : list::KeptFilesOf(queue_.At(position))) {
+        (void)transfer::files::Remove(path);
+    }
 }
 
 void PartFiles::RemoveAll() {
     for (int position = 0; position < queue_.Count(); ++position) {
         const list::DownloadItem& item = queue_.At(position);
-        if (item.rare->temporary_path.empty()) continue;
+        if (!item.rare->kept) continue;
         // Forgotten either way: one that stays is a stray the next start sweeps.
-        (void)transfer::files::Remove(item.rare->temporary_path);
+        for (const std::string& path : list::KeptFilesOf(item)) (void)transfer::files::Remove(path);
         queue_.Modify(item.key, list::ForgetKeptFile);
     }
 }
@@ -43,7 +44,7 @@ void PartFiles::RemoveAll() {
 void PartFiles::RemoveStrays(const std::string& download_folder, const std::string& cache_folder) {
     std::set<std::string> owned;
     for (int position = 0; position < queue_.Count(); ++position) {
-        owned.insert(queue_.At(position).rare->temporary_path);
+        for (const std::string& path : list::KeptFilesOf(queue_.At(position))) owned.insert(path);
     }
     std::error_code error;
     const std::filesystem::directory_iterator end;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tarnwick::list {
 
@@ -68,10 +69,30 @@ struct DownloadItem {
 // The item owns no temporary file from now on, and so keeps no bytes.
 inline void ForgetKeptFile(DownloadItem& item) {
     if (!item.rare.IsHeld()) return;
-    item.rare->temporary_path.clear();
-    item.rare->kept = 0;
-    item.rare->validator.clear();
-    item.rare->parts.clear();
+    item.rare->kept.reset();
+    item.rare.Tidy();
+}
+
+// The temporary files the item owns.
+inline std::vector<std::string> KeptFilesOf(const DownloadItem& item) {
+    return item.rare->kept ? transfer::PathsOf(*item.rare->kept) : std::vector<std::string>{};
+}
+
+// Whether the item is being processed.
+inline bool IsUnderWay(ItemState state) {
+    return state == ItemState::kPreparing || state == ItemState::kStarting ||
+           state == ItemState::kDownloading;
+}
+
+// An item whose processing was broken off (by a removal undone, an exit, a
+// crash) waits again, with what it kept on disk and nothing else.
+inline void PutBackToWaiting(DownloadItem& item) {
+    if (!IsUnderWay(item.state)) return;
+    item.state = ItemState::kWaiting;
+    item.received = item.rare->kept ? transfer::BytesOf(*item.rare->kept) : 0;
+    if (!item.rare.IsHeld()) return;
+    item.rare->page_received = 0;
+    item.rare->page_size = 0;
     item.rare.Tidy();
 }
 

@@ -8,6 +8,17 @@
 
 namespace tarnwick::list {
 
+namespace {
+
+unsigned KeptFields(const std::optional<transfer::Kept>& before,
+                    const std::optional<transfer::Kept>& after) {
+    if (before == after) return 0;
+    const bool progress = before && after && transfer::OnlyProgressDiffers(*before, *after);
+    return progress ? kFieldKept : kFieldKeptRecord;
+}
+
+} // namespace
+
 unsigned ChangedFields(const DownloadItem& before, const DownloadItem& after) {
     unsigned fields = 0;
     if (before.page_address != after.page_address) fields |= kFieldAddress;
@@ -21,12 +32,8 @@ unsigned ChangedFields(const DownloadItem& before, const DownloadItem& after) {
         fields |= kFieldSize;
     }
     if (before.rare->failure != after.rare->failure) fields |= kFieldFailure;
-    if (before.rare->temporary_path != after.rare->temporary_path ||
-        before.rare->kept != after.rare->kept || before.rare->validator != after.rare->validator) {
-        fields |= kFieldKept;
-    }
+    fields |= KeptFields(before.rare->kept, after.rare->kept);
     if (before.rare->resolved != after.rare->resolved) fields |= kFieldResolved;
-    if (before.rare->parts != after.rare->parts) fields |= kFieldParts;
     return fields;
 }
 
@@ -250,17 +257,16 @@ void DownloadQueue::SetReceived(ItemKey key, int64_t received) {
     observers_.Notify([&](QueueObserver& o) { o.OnChanged(position, fields); });
 }
 
-void DownloadQueue::SetKept(ItemKey key, int64_t kept, const std::string& parts) {
+void DownloadQueue::SetKept(ItemKey key, std::optional<transfer::Kept> kept) {
     AssertNotNotifying();
     Entry* entry = FindEntry(key);
     if (entry == nullptr) return;
-    const RareFields& now = entry->item.rare.get();
-    if (now.kept == kept && now.parts == parts) return;
-    entry->item.rare->kept = kept;
-    entry->item.rare->parts = parts;
+    const unsigned fields = KeptFields(entry->item.rare->kept, kept);
+    if (fields == 0) return;
+    entry->item.rare->kept = std::move(kept);
     entry->item.rare.Tidy();
     const int position = PositionOf(key);
-    observers_.Notify([&](QueueObserver& o) { o.OnChanged(position, kFieldKept); });
+    observers_.Notify([&](QueueObserver& o) { o.OnChanged(position, fields); });
 }
 
 } // namespace tarnwick::list

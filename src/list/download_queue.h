@@ -26,16 +26,16 @@ enum ItemField : unsigned {
     kFieldStatus = 1u << 2,
     kFieldSize = 1u << 3,
     kFieldFailure = 1u << 4,
-    // What the grid does not show: the temporary file, its bytes on disk, its
-    // validator.
+    // What the grid does not show: how far the kept files came, which is
+    // progress.
     kFieldKept = 1u << 5,
     // What the grid does not show either: how a slow resolver found the video
     // to be downloaded (RareFields::resolved).
     kFieldResolved = 1u << 6,
-    // What the grid does not show: where the parts of a file fetched over
-    // several connections lie (RareFields::parts). Unlike their bytes on
+    // What the grid does not show: the kept record otherwise (its files,
+    // their versions, where the parts of a file lie). Unlike the bytes on
     // disk, which are progress, it is kept at once.
-    kFieldParts = 1u << 7,
+    kFieldKeptRecord = 1u << 7,
 };
 
 // Hears of every change. The "-ing" calls come before the change, the others
@@ -130,11 +130,10 @@ public:
     // The video's bytes so far, told as a status change only when the shown
     // status changes.
     void SetReceived(ItemKey key, int64_t received);
-    // The bytes of the temporary file known to be on disk, and how far the
-    // parts of a file fetched in parts have come (in a layout that has not
-    // changed; empty for a file written from its start on): told as
-    // kFieldKept, which is progress.
-    void SetKept(ItemKey key, int64_t kept, const std::string& parts = {});
+    // What the item's download keeps on disk now: told as kFieldKept, which
+    // is progress, when only its counts of bytes and pieces changed, and as
+    // kFieldKeptRecord otherwise.
+    void SetKept(ItemKey key, std::optional<transfer::Kept> kept);
 
 private:
     struct Entry {

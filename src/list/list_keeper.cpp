@@ -2,7 +2,7 @@
 
 #include "resolve/file_naming.h"
 #include "resolve/site_index.h"
-#include "transfer/download_file.h"
+#include "transfer/part_file.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -24,19 +24,26 @@ constexpr int kNameKinds = static_cast<int>(NameKind::kNamed) + 1;
 constexpr int kSizeKinds = static_cast<int>(SizeKind::kStreamed) + 1;
 constexpr int kReasons = static_cast<int>(kLastReason) + 1;
 
-bool IsUnderWay(ItemState state) {
-    return state == ItemState::kPreparing || state == ItemState::kStarting ||
-           state == ItemState::kDownloading;
-}
-
 // A temporary file as the program names its own: a full path to a file with
 // its suffix. Nothing else is ever reopened or removed for an item.
 bool IsOwnTemporaryPath(const std::string& path) {
     const std::filesystem::path file(path);
     const std::string name = file.filename().string();
     return file.is_absolute() &&
-           name.size() > std::char_traits<char>::length(transfer::DownloadFile::kSuffix) &&
-           name.ends_with(transfer::DownloadFile::kSuffix);
+           name.size() > std::char_traits<char>::length(transfer::PartFile::kSuffix) &&
+           name.ends_with(transfer::PartFile::kSuffix);
+}
+
+// The record of an item's kept files, when every file it names is one of
+// our own temporary files.
+std::optional<transfer::Kept> KeptOf(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    std::optional<transfer::Kept> kept = transfer::ReadKept(text);
+    if (!kept) return std::nullopt;
+    for (const std::string& path : transfer::PathsOf(*kept)) {
+        if (!IsOwnTemporaryPath(path)) return std::nullopt;
+    }
+    return kept;
 }
 
 } // namespace
@@ -51,17 +58,14 @@ platform::StoredItem ToStored(const DownloadItem& item, int64_t id) {
     stored.state = static_cast<int>(item.state);
     stored.size_kind = static_cast<int>(item.size_kind);
     stored.total_size = item.total_size;
-    // What a later start can count on is what is on disk.
-    stored.received = item.rare->kept;
     if (item.rare->failure) {
         stored.failure_reason = static_cast<int>(item.rare->failure->reason);
         stored.http_status = item.rare->failure->http_status;
         stored.failure_detail = item.rare->failure->detail;
     }
-    stored.temporary_path = item.rare->temporary_path;
-    stored.validator = item.rare->validator;
     stored.resolved = item.rare->resolved;
-    stored.parts = item.rare->parts;
+    // What a later start can count on is what is on disk.
+    if (item.rare->kept) stored.kept = transfer::KeptText(*item.rare->kept);
     return stored;
 }
 
@@ -78,16 +82,11 @@ DownloadItem FromStored(const platform::StoredItem& stored) {
     if (item.name_kind == NameKind::kNamed && item.name.empty())
         item.name_kind = NameKind::kAutoDetect;
     item.state = EnumOf(stored.state, kStates, ItemState::kWaiting);
-    if (IsUnderWay(item.state)) item.state = ItemState::kWaiting;
     item.size_kind = EnumOf(stored.size_kind, kSizeKinds, SizeKind::kNotProbed);
     item.total_size = std::max<int64_t>(stored.total_size, 0);
-    if (IsOwnTemporaryPath(stored.temporary_path)) {
-        item.rare->temporary_path = stored.temporary_path;
-        item.rare->kept = std::max<int64_t>(stored.received, 0);
-        item.rare->validator = stored.validator;
-        item.rare->parts = stored.parts;
-    }
-    item.received = item.rare->kept;
+    item.rare->kept = KeptOf(stored.kept);
+    item.received = item.rare->kept ? transfer::BytesOf(*item.rare->kept) : 0;
+    PutBackToWaiting(item);
     if (stored.failure_reason >= 0 && stored.failure_reason < kReasons) {
         item.rare->failure = Failure{static_cast<Reason>(stored.failure_reason), stored.http_status,
                                      stored.failure_detail};

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/outcome.h"
+#include "transfer/kept.h"
 
 #include <cstdint>
 #include <memory>
@@ -18,17 +19,9 @@ struct RareFields {
     int64_t page_size = 0;
     // Why it failed, when kFailed.
     std::optional<Failure> failure;
-    // The temporary file it owns, kept from a transfer cut off or stopped
-    // partway; empty when it owns none. `kept` of its bytes are known to be
-    // on disk, and `validator` (a strong ETag or a Last-Modified date) names
-    // the version of the video they belong to, for a transfer that resumes.
-    std::string temporary_path;
-    int64_t kept = 0;
-    std::string validator;
-    // The parts of a file fetched over several connections, as the transfer
-    // writes them (how far each has come); `kept` is then the bytes from the
-    // file's start on. Empty for a file written from its start on.
-    std::string parts;
+    // What its download left on disk for the next try to go on with: the
+    // temporary files it owns and how far each came. None when it owns none.
+    std::optional<transfer::Kept> kept;
     // While a streamed video comes: the playing time of its pieces written,
     // and of all of them, which its progress is told by.
     int64_t stream_done_ms = 0;

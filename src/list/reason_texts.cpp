@@ -37,7 +37,8 @@ std::string StatusReason(const char* text, int http_status, const std::string& d
 
 // The finished file, kept under its temporary name.
 std::string NotClaimed(const DownloadItem& item, const std::string& detail) {
-    const std::string& path = item.rare->temporary_path;
+    const std::vector<std::string> files = KeptFilesOf(item);
+    const std::string path = files.empty() ? std::string() : files.front();
     const size_t slash = path.find_last_of("/\\");
     const std::string kept = slash == std::string::npos ? path : path.substr(slash + 1);
     std::string text = WithDetail("The finished file could not take its name", detail);

@@ -20,21 +20,16 @@ struct StoredItem {
     int state = 0;
     int size_kind = 0;
     int64_t total_size = 0;
-    int64_t received = 0;
     // Why it failed: -1 when it did not.
     int failure_reason = -1;
     int http_status = 0;
     std::string failure_detail;
-    // The temporary file the item owns, and the validator (a strong ETag or a
-    // Last-Modified date) of the answer its bytes came with.
-    std::string temporary_path;
-    std::string validator;
     // How a slow resolver found the video to be downloaded, in its own text;
     // empty when none did.
     std::string resolved;
-    // Where the parts of a file fetched over several connections lie, and
-    // how far each has come; empty for a file written from its start on.
-    std::string parts;
+    // What its download left on disk for the next try (the core's record,
+    // in its own text); empty when nothing.
+    std::string kept;
 
     bool operator==(const StoredItem&) const = default;
 };

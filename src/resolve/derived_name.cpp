@@ -109,4 +109,12 @@ std::string WindowsSafeName(std::string name) {
     return name;
 }
 
+std::string WithExtension(const std::string& name, std::string_view extension) {
+    const size_t dot = name.find_last_of('.');
+    constexpr size_t kLongestExtension = 5;
+    const bool has_one =
+        dot != std::string::npos && dot > 0 && name.size() - dot <= kLongestExtension + 1;
+    return (has_one ? name.substr(0, dot) : name) + std::string(extension);
+}
+
 } // namespace tarnwick::resolve

@@ -29,4 +29,8 @@ std::string_view CutAtCharacter(std::string_view text, size_t limit);
 // trailing dots and blanks go. Applied to derived names on Windows builds.
 std::string WindowsSafeName(std::string name);
 
+// `name` with `extension` (".mp4", or empty) in place of its own, if it has
+// one of at most five characters.
+std::string WithExtension(const std::string& name, std::string_view extension);
+
 } // namespace tarnwick::resolve

@@ -412,4 +412,11 @@ std::vector<std::string> HeaderLines(const HeaderMap& headers) {
     return lines;
 }
 
+std::string TitleOf(const YtDlpChoice& choice) {
+    const std::string& name = choice.file_name;
+    const std::string& ext = choice.audio ? choice.join_container : choice.video.ext;
+    if (ext.empty() || !name.ends_with("." + ext)) return name;
+    return name.substr(0, name.size() - ext.size() - 1);
+}
+
 } // namespace tarnwick::resolve

@@ -97,6 +97,9 @@ struct YtDlpChoice {
 // all, or a playlist, the choice fails with kNoLinkInPage.
 Result<YtDlpChoice> ChooseDownload(const YtDlpAnswer& answer, bool can_join);
 
+// The chosen file's name without its extension: the title it is named by.
+std::string TitleOf(const YtDlpChoice& choice);
+
 // The last line of yt-dlp's error output that starts with "ERROR:", without
 // that prefix and surrounding blanks, cut to 200 characters; empty when none.
 std::string YtDlpErrorText(std::string_view stderr_text);

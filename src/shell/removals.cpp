@@ -10,22 +10,6 @@ namespace {
 
 std::string Items(int count) { return std::to_string(count) + (count == 1 ? " item" : " items"); }
 
-// An item put back waits, as one kept across an exit does: the transfer it
-// was in has ended, and what it kept is on disk.
-void Rest(list::DownloadItem& item) {
-    switch (item.state) {
-        case list::ItemState::kPreparing:
-        case list::ItemState::kStarting:
-        case list::ItemState::kDownloading:
-            item.state = list::ItemState::kWaiting;
-            item.received = item.rare->kept;
-            item.rare->page_received = 0;
-            item.rare->page_size = 0;
-            break;
-        default: break;
-    }
-}
-
 } // namespace
 
 std::string RemovedText(int count, Removals::Kind kind) {
@@ -75,7 +59,7 @@ bool Removals::Undo() {
     Removal left;
     std::vector<list::DownloadQueue::Placed> going;
     for (list::DownloadQueue::Placed& placed : removal.items) {
-        Rest(placed.item);
+        list::PutBackToWaiting(placed.item);
         (queue_.HasAddress(placed.item.page_address) ? left.items : going).push_back(placed);
     }
     const int back = static_cast<int>(queue_.InsertMany(going).size());
@@ -109,10 +93,11 @@ void Removals::EndDueRemovals() {
 
 void Removals::RemoveFiles(const Removal& removal) {
     for (const list::DownloadQueue::Placed& placed : removal.items) {
-        const std::string& path = placed.item.rare->temporary_path;
         // A file that cannot be removed stays a stray, which the next start
         // sweeps; the item is gone either way.
-        if (!path.empty()) (void)transfer::files::Remove(path);
+        for (const std::string& path : list::KeptFilesOf(placed.item)) {
+            (void)transfer::files::Remove(path);
+        }
     }
 }
 

@@ -1,5 +1,7 @@
 #include "sqlite/sqlite_list_store.h"
 
+#include "transfer/kept.h"
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -41,10 +43,13 @@ using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
 
 // The schema versions that changed the items' columns: the first called the
 // kept bytes' column "received"; the third added the column "resolved", the
-// fourth the column "parts".
+// fourth the column "parts"; the fifth keeps what a download left in one
+// record, "kept_record", in place of the four columns "kept" (its bytes),
+// "temporary_path", "validator" and "parts".
 constexpr int kReceivedColumnVersion = 1;
 constexpr int kResolvedColumnVersion = 3;
 constexpr int kPartsColumnVersion = 4;
+constexpr int kKeptRecordVersion = 5;
 constexpr const char* kKeptColumn = "kept";
 constexpr const char* kReceivedColumn = "received";
 
@@ -66,14 +71,23 @@ constexpr auto kFieldColumns = std::to_array<Column>({
     {"state", &StoredItem::state},
     {"size_kind", &StoredItem::size_kind},
     {"total_size", &StoredItem::total_size},
-    {"kept", &StoredItem::received},
     {"failure_reason", &StoredItem::failure_reason},
     {"http_status", &StoredItem::http_status},
     {"failure_detail", &StoredItem::failure_detail},
-    {"temporary_path", &StoredItem::temporary_path},
-    {"validator", &StoredItem::validator},
     {"resolved", &StoredItem::resolved, kResolvedColumnVersion},
-    {"parts", &StoredItem::parts, kPartsColumnVersion},
+    {"kept_record", &StoredItem::kept, kKeptRecordVersion},
+});
+// The columns a list before the fifth version kept its downloads' files in,
+// with the version that brought each in.
+struct OldColumn {
+    const char* name;
+    int since;
+};
+constexpr auto kOldKeptColumns = std::to_array<OldColumn>({
+    {kKeptColumn, 1},
+    {"temporary_path", 1},
+    {"validator", 1},
+    {"parts", kPartsColumnVersion},
 });
 constexpr int kFirstFieldParameter = 2;
 
@@ -254,20 +268,28 @@ std::optional<Trouble> CheckIntegrity(sqlite3* db) {
     return std::nullopt;
 }
 
-// Whether the items have every column that the schema `version` gave them,
-// under the names it gave them.
+// The columns the schema `version` gave the items, under the names it gave them.
+std::vector<std::string> ColumnsOf(int version) {
+    std::vector<std::string> columns = {"id", "order_key"};
+    for (const Column& column : kFieldColumns) {
+        if (column.since <= version) columns.emplace_back(column.name);
+    }
+    if (version >= kKeptRecordVersion) return columns;
+    for (const OldColumn& column : kOldKeptColumns) {
+        if (column.since > version) continue;
+        const bool renamed =
+            version <= kReceivedColumnVersion && std::string_view(column.name) == kKeptColumn;
+        columns.emplace_back(renamed ? kReceivedColumn : column.name);
+    }
+    return columns;
+}
+
+// Whether the items have every column that the schema `version` gave them.
 std::optional<Trouble> CheckColumns(sqlite3* db, int version) {
     std::vector<std::string> found;
     const int code = Query(db, "SELECT name FROM pragma_table_info('items')", &found);
     if (code != SQLITE_OK) return TroubleOf(db, code);
-    std::vector<std::string> wanted = {"id", "order_key"};
-    for (const Column& column : kFieldColumns) {
-        if (column.since > version) continue;
-        const bool renamed =
-            version <= kReceivedColumnVersion && std::string_view(column.name) == kKeptColumn;
-        wanted.emplace_back(renamed ? kReceivedColumn : column.name);
-    }
-    for (const std::string& name : wanted) {
+    for (const std::string& name : ColumnsOf(version)) {
         if (std::find(found.begin(), found.end(), name) == found.end()) {
             return Trouble{true, "its items lack the column " + name};
         }
@@ -330,23 +352,81 @@ std::string DefaultSql(const Column& column) {
         column.field);
 }
 
-// Brings a list of an earlier version up to this one in one transaction,
-// keeping every row: the kept bytes' column renamed, and the columns added
-// since made with their fields' defaults.
-std::string UpgradeSql(int version) {
-    std::string sql = "BEGIN IMMEDIATE; ";
+// Brings a list of an earlier version up to the fourth's columns: the kept
+// bytes' column renamed, and the columns added since made with their
+// fields' defaults.
+std::string ColumnsUpToFourSql(int version) {
+    std::string sql;
     if (version <= kReceivedColumnVersion) {
         sql += std::string("ALTER TABLE items RENAME COLUMN ") + kReceivedColumn + " TO " +
                kKeptColumn + "; ";
     }
     for (const Column& column : kFieldColumns) {
-        if (column.since <= version) continue;
+        if (column.since <= version || column.since >= kKeptRecordVersion) continue;
         sql += std::string("ALTER TABLE items ADD COLUMN ") + column.name +
                (IsText(column) ? " TEXT" : " INTEGER") + " NOT NULL DEFAULT " + DefaultSql(column) +
                "; ";
     }
-    return sql + "PRAGMA user_version = " + std::to_string(SqliteListStore::kSchemaVersion) +
-           "; COMMIT;";
+    if (version < kPartsColumnVersion)
+        sql += "ALTER TABLE items ADD COLUMN parts TEXT NOT NULL DEFAULT ''; ";
+    return sql;
+}
+
+// Each row's kept files, read from the fourth version's columns into one
+// record.
+std::optional<Trouble> GatherKeptRecords(sqlite3* db) {
+    sqlite3_stmt* raw = nullptr;
+    int code = sqlite3_prepare_v2(
+        db, "SELECT id, temporary_path, kept, validator, parts, size_kind, total_size FROM items",
+        -1, &raw, nullptr);
+    const Statement rows(raw);
+    if (code != SQLITE_OK) return TroubleOf(db, code);
+    sqlite3_stmt* raw_update = nullptr;
+    code = sqlite3_prepare_v2(db, "UPDATE items SET kept_record = ?2 WHERE id = ?1", -1,
+                              &raw_update, nullptr);
+    const Statement update(raw_update);
+    if (code != SQLITE_OK) return TroubleOf(db, code);
+    const auto text = [&](int column) {
+        const auto* value = reinterpret_cast<const char*>(sqlite3_column_text(raw, column));
+        return value != nullptr ? std::string(value, sqlite3_column_bytes(raw, column))
+                                : std::string();
+    };
+    while ((code = sqlite3_step(raw)) == SQLITE_ROW) {
+        // The size the item showed, where it was known (the core's code 1).
+        const std::optional<int64_t> total = sqlite3_column_int(raw, 5) == 1
+                                                 ? std::optional(sqlite3_column_int64(raw, 6))
+                                                 : std::nullopt;
+        const std::optional<transfer::Kept> kept = transfer::KeptFromFields(
+            text(1), sqlite3_column_int64(raw, 2), text(3), text(4), total);
+        if (!kept) continue;
+        const std::string record = transfer::KeptText(*kept);
+        sqlite3_bind_int64(raw_update, 1, sqlite3_column_int64(raw, 0));
+        sqlite3_bind_text64(raw_update, 2, record.data(), record.size(), SQLITE_TRANSIENT,
+                            SQLITE_UTF8);
+        if (!RunToEnd(raw_update)) return TroubleOf(db, sqlite3_errcode(db));
+    }
+    if (code != SQLITE_DONE) return TroubleOf(db, code);
+    return std::nullopt;
+}
+
+// Brings a list of an earlier version up to this one in one transaction,
+// keeping every row and what it kept.
+std::optional<Trouble> Upgrade(sqlite3* db, int version) {
+    std::string before = "BEGIN IMMEDIATE; " + ColumnsUpToFourSql(version) +
+                         "ALTER TABLE items ADD COLUMN kept_record TEXT NOT NULL DEFAULT ''; ";
+    std::string after;
+    for (const OldColumn& column : kOldKeptColumns) {
+        after += std::string("ALTER TABLE items DROP COLUMN ") + column.name + "; ";
+    }
+    after +=
+        "PRAGMA user_version = " + std::to_string(SqliteListStore::kSchemaVersion) + "; COMMIT;";
+    if (auto trouble = RunTransaction(db, before)) return trouble;
+    std::optional<Trouble> trouble = GatherKeptRecords(db);
+    if (!trouble) trouble = RunTransaction(db, after);
+    if (trouble && sqlite3_get_autocommit(db) == 0) {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    return trouble;
 }
 
 // Nothing is written to the file before it is known to be ours. The locking
@@ -362,7 +442,7 @@ std::optional<Trouble> TakeIntoUse(sqlite3* db) {
     if (auto trouble = CheckSchema(db, version)) return trouble;
     if (auto trouble = SetUpJournal(db)) return trouble;
     if (version == 0) return RunTransaction(db, CreateSchemaSql());
-    if (version < SqliteListStore::kSchemaVersion) return RunTransaction(db, UpgradeSql(version));
+    if (version < SqliteListStore::kSchemaVersion) return Upgrade(db, version);
     return std::nullopt;
 }
 

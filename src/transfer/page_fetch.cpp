@@ -6,48 +6,39 @@
 
 namespace tarnwick::transfer {
 
-PageFetch::PageFetch(platform::HttpClient& http, platform::Clock& clock, TimeLimits limits)
-    : http_(http),
-      watch_(clock, limits, [this](Reason reason) { Fail(reason, {}); }),
-      rate_(clock, kLeastRate, [this] { Fail(Reason::kPageTooSlow, {}); }) {}
-
 void PageFetch::Start(const std::string& address, ProgressHandler on_progress,
                       DoneHandler on_done) {
     on_progress_ = std::move(on_progress);
     on_done_ = std::move(on_done);
-    platform::HttpRequest request;
-    request.url = address;
-    request.accept_compression = true;
-    request.reach = reach_;
-    watch_.Opening();
-    exchange_ = http_.Start(request, *this);
+    fetch_ = std::make_unique<Fetch>(requests_);
+    fetch_->SetSink(this);
+    fetch_->Start(FetchRequest{.url = address,
+                               .any_answer = true,
+                               .accept_compression = true,
+                               .least_rate = kLeastRate},
+                  {[this](const FetchAnswer& answer) { return OnAnswer(answer); },
+                   [this](size_t) { OnBody(); }, [this](FetchEnd end) { OnDone(std::move(end)); }});
 }
 
-void PageFetch::OnAnswer(const platform::HttpAnswer& answer) {
-    http_status_ = answer.status;
-    answered_from_ = answer.url;
-    began_public_ = answer.began_public;
+std::optional<Outcome> PageFetch::OnAnswer(const FetchAnswer& answer) {
+    answer_ = answer;
     // The length of a coded page is not that of the bytes it is read as.
-    if (!IsContentCoded(answer)) size_ = ContentLengthField(answer);
-    watch_.Answered();
-    rate_.Start();
-    if (hand_over_videos_ && answer.status >= 200 && answer.status < 300 &&
-        MediaTypeField(answer).starts_with("video/")) {
-        watch_.Stop();
-        rate_.Stop();
-        Result result{Outcome::Complete(),  http_status_, answered_from_, {},
-                      std::move(exchange_), answer,       began_public_};
-        const DoneHandler done = std::move(on_done_);
-        done(std::move(result));
-    }
+    if (!answer.coded) size_ = ContentLengthField(answer.head);
+    const int status = answer.head.status;
+    video_ = hand_over_videos_ && status >= 200 && status < 300 &&
+             answer.media_type.starts_with("video/");
+    return std::nullopt;
 }
 
-void PageFetch::OnBody(const char* data, size_t size) {
-    watch_.Received();
-    rate_.Received(size);
+Status PageFetch::Take(const char* data, size_t size) {
+    if (video_) {
+        // The video's first bytes go with it when it is handed over.
+        page_.append(data, size);
+        return {};
+    }
     if (received_ + static_cast<int64_t>(size) > kSizeLimit) {
-        Fail(Reason::kPageNotFetched, "The page is larger than 64 MiB");
-        return;
+        return Failure{Reason::kPageNotFetched, answer_.head.status,
+                       "The page is larger than 64 MiB"};
     }
     received_ += static_cast<int64_t>(size);
     if (on_block_) {
@@ -55,30 +46,33 @@ void PageFetch::OnBody(const char* data, size_t size) {
     } else {
         page_.append(data, size);
     }
-    on_progress_(received_, size_);
+    return {};
 }
 
-void PageFetch::OnEnd(const platform::HttpEnd& end) {
-    if (end.kind == platform::HttpEnd::Kind::kComplete) {
-        Finish(Outcome::Complete());
-    } else if (end.kind == platform::HttpEnd::Kind::kRefusedAddress) {
-        Fail(Reason::kPrivateAddress, end.detail);
-    } else {
-        Fail(Reason::kPageNotFetched, end.detail);
+void PageFetch::OnBody() {
+    if (!video_) return on_progress_(received_, size_);
+    Result result{
+        Outcome::Complete(), answer_.head.status, answer_.head.url, {}, std::move(fetch_), answer_,
+        std::move(page_)};
+    result.video->SetSink(nullptr);
+    result.video->SetCalls({});
+    const DoneHandler done = std::move(on_done_);
+    done(std::move(result));
+}
+
+void PageFetch::OnDone(FetchEnd end) {
+    Outcome outcome = std::move(end.outcome);
+    if (outcome.IsFailed()) {
+        Failure failure = outcome.failure();
+        // A page that could not be had says so, whatever broke it off.
+        if (failure.reason == Reason::kConnectionLost) failure.reason = Reason::kPageNotFetched;
+        failure.http_status = answer_.head.status;
+        outcome = Outcome::Failed(std::move(failure));
     }
-}
-
-void PageFetch::Fail(Reason reason, std::string detail) {
-    Finish(Outcome::Failed(reason, std::move(detail), http_status_));
-}
-
-void PageFetch::Finish(Outcome outcome) {
-    watch_.Stop();
-    rate_.Stop();
-    exchange_.reset();
-    Result result{std::move(outcome), http_status_, answered_from_, {}, nullptr, {}, began_public_};
+    Result result{std::move(outcome), answer_.head.status, answer_.head.url, {}, nullptr, {}, {}};
     if (result.outcome.IsComplete()) result.page = std::move(page_);
     page_.clear();
+    fetch_.reset();
     const DoneHandler done = std::move(on_done_);
     done(std::move(result));
 }

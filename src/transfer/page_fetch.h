@@ -1,18 +1,15 @@
-// Fetches a video page into memory for the site extractors, or hands its
-// bytes on as they come. An answer with an error status is a page like any
-// other; only a request that gets no answer, breaks off, passes a time limit,
-// comes at under the least rate, passes the size limit or is refused by its
-// reach fails. A page whose answer turns out to be a video can be handed
-// over, unread, to become the video's transfer.
+// Fetches a page into memory for the site extractors, or hands its bytes on
+// as they come. An answer with an error status is a page like any other;
+// only a request that gets no answer, breaks off, passes a time limit, comes
+// at under the least rate, passes the size limit or is refused by its reach
+// fails. A page whose answer turns out to be a video can be handed over,
+// unread, to become the video's transfer.
 #pragma once
 
 #include "common/outcome.h"
-#include "platform/clock.h"
-#include "platform/http_client.h"
+#include "transfer/fetch.h"
 #include "transfer/rate_watch.h"
-#include "transfer/time_limits.h"
 
-#include <cassert>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -21,7 +18,7 @@
 
 namespace tarnwick::transfer {
 
-class PageFetch : private platform::HttpReceiver {
+class PageFetch : private BodySink {
 public:
     static constexpr int64_t kSizeLimit = 64LL * 1024 * 1024;
     // A page that trickles in at under 1 KiB a second for a minute ends.
@@ -33,18 +30,18 @@ public:
         // The address that answered, after redirects; empty when not known.
         std::string address;
         std::string page; // when complete and not streamed
-        // The exchange whose answer is a video, with that answer, when handed over.
-        std::unique_ptr<platform::HttpExchange> video;
-        platform::HttpAnswer video_answer;
-        // Whether the exchange began on a public address.
-        bool began_public = false;
+        // The fetch whose answer is a video, with that answer and the bytes
+        // of it that came already, when handed over.
+        std::unique_ptr<Fetch> video;
+        FetchAnswer video_answer;
+        std::string video_start;
     };
     // The page's bytes so far, and its length when the answer gave one.
     using ProgressHandler = std::function<void(int64_t received, std::optional<int64_t> size)>;
     using DoneHandler = std::function<void(Result result)>;
     using BlockHandler = std::function<void(const char* data, size_t size)>;
 
-    PageFetch(platform::HttpClient& http, platform::Clock& clock, TimeLimits limits = {});
+    explicit PageFetch(RequestContext& requests) : requests_(requests) {}
     PageFetch(const PageFetch&) = delete;
     PageFetch& operator=(const PageFetch&) = delete;
 
@@ -56,34 +53,24 @@ public:
     // not kept.
     void StreamTo(BlockHandler on_block) { on_block_ = std::move(on_block); }
     // Before Start: a success answer of a video type (video/...) ends the
-    // fetch at once, complete, with the exchange in the result.
+    // fetch complete, with the fetch in the result, once its first bytes came.
     void HandOverVideos() { hand_over_videos_ = true; }
-    // Before Start: where the request may go.
-    void SetReach(platform::HttpRequest::Reach reach) {
-        assert(exchange_ == nullptr && "the reach is set before the request starts");
-        reach_ = reach;
-    }
 
 private:
-    void OnAnswer(const platform::HttpAnswer& answer) override;
-    void OnBody(const char* data, size_t size) override;
-    void OnEnd(const platform::HttpEnd& end) override;
-    void Fail(Reason reason, std::string detail);
-    void Finish(Outcome outcome);
+    Status Take(const char* data, size_t size) override;
+    std::optional<Outcome> OnAnswer(const FetchAnswer& answer);
+    void OnBody();
+    void OnDone(FetchEnd end);
 
-    platform::HttpClient& http_;
-    LimitWatch watch_;
-    RateWatch rate_;
-    std::unique_ptr<platform::HttpExchange> exchange_;
+    RequestContext& requests_;
+    std::unique_ptr<Fetch> fetch_;
     ProgressHandler on_progress_;
     DoneHandler on_done_;
     BlockHandler on_block_;
     bool hand_over_videos_ = false;
-    platform::HttpRequest::Reach reach_ = platform::HttpRequest::Reach::kAnywhere;
-    bool began_public_ = false;
+    bool video_ = false;
+    FetchAnswer answer_;
     int64_t received_ = 0;
-    int http_status_ = 0;
-    std::string answered_from_;
     std::optional<int64_t> size_;
     std::string page_;
 };

@@ -3,6 +3,7 @@
 #include "transfer/header_fields.h"
 #include "transfer/url_helpers.h"
 
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -36,13 +37,8 @@ ProbeFindings FindingsOfAnswer(const platform::HttpAnswer& answer) {
     return findings;
 }
 
-Probe::Probe(platform::HttpClient& http, platform::Clock& clock, TimeLimits limits)
-    : http_(http),
-      watch_(clock, limits,
-             [this](Reason reason) {
-                 Finish({Outcome::Failed(reason), {}});
-             }),
-      no_request_(clock.NewTimer([this] { Finish({}); })) {}
+Probe::Probe(RequestContext& requests)
+    : requests_(requests), no_request_(requests.clock.NewTimer([this] { Finish({}); })) {}
 
 void Probe::Start(const std::string& link, DoneHandler on_done) {
     on_done_ = std::move(on_done);
@@ -52,26 +48,31 @@ void Probe::Start(const std::string& link, DoneHandler on_done) {
         no_request_->Start(platform::Duration(0));
         return;
     }
-    platform::HttpRequest request;
-    request.method = platform::HttpRequest::Method::kHead;
-    request.url = *address;
-    request.http10 = true;
-    request.bypass_caches = true;
-    request.reach = reach_;
-    watch_.Opening();
-    exchange_ = http_.Start(request, *this);
+    fetch_ = std::make_unique<Fetch>(requests_);
+    auto findings = std::make_shared<ProbeFindings>();
+    fetch_->Start(FetchRequest{.method = FetchRequest::Method::kHead,
+                               .url = *address,
+                               .any_answer = true,
+                               .probe = true},
+                  {[findings](const FetchAnswer& answer) -> std::optional<Outcome> {
+                       *findings = FindingsOfAnswer(answer.head);
+                       return Outcome::Complete();
+                   },
+                   nullptr,
+                   [this, findings](FetchEnd end) {
+                       // Only a time limit fails it; without an answer it knows nothing.
+                       const bool timed_out =
+                           end.outcome.IsFailed() &&
+                           (end.outcome.failure().reason == Reason::kOpenTimeout ||
+                            end.outcome.failure().reason == Reason::kStallTimeout);
+                       if (timed_out) return Finish({end.outcome, {}});
+                       Finish({Outcome::Complete(), *findings});
+                   }});
 }
-
-void Probe::OnAnswer(const platform::HttpAnswer& answer) {
-    Finish({Outcome::Complete(), FindingsOfAnswer(answer), answer.began_public});
-}
-
-void Probe::OnEnd(const platform::HttpEnd&) { Finish({}); }
 
 void Probe::Finish(Result result) {
-    watch_.Stop();
     no_request_->Stop();
-    exchange_.reset();
+    fetch_.reset();
     const DoneHandler done = std::move(on_done_);
     done(std::move(result));
 }

@@ -5,11 +5,9 @@
 #pragma once
 
 #include "common/outcome.h"
-#include "platform/clock.h"
 #include "platform/http_client.h"
-#include "transfer/time_limits.h"
+#include "transfer/fetch.h"
 
-#include <cassert>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -31,44 +29,32 @@ struct ProbeFindings {
     bool operator==(const ProbeFindings&) const = default;
 };
 
-class Probe : private platform::HttpReceiver {
+class Probe {
 public:
     // Complete with what the answer told; failed with a time limit, the
     // findings then unknown, when no answer came in time.
     struct Result {
         Outcome outcome = Outcome::Complete();
         ProbeFindings findings;
-        // Whether the exchange began on a public address.
-        bool began_public = false;
     };
     using DoneHandler = std::function<void(Result result)>;
 
-    Probe(platform::HttpClient& http, platform::Clock& clock, TimeLimits limits = {});
+    explicit Probe(RequestContext& requests);
     Probe(const Probe&) = delete;
     Probe& operator=(const Probe&) = delete;
 
     // `on_done` is called once, from the event loop; the probe may be
-    // destroyed from inside it. Destroying it before ends the request.
+    // destroyed from inside it. Destroying it before ends the request. A
+    // request refused by its reach tells nothing, as one that got no answer.
     void Start(const std::string& link, DoneHandler on_done);
-    // Before Start: where the request may go. A request refused by its
-    // reach tells nothing, as one that got no answer.
-    void SetReach(platform::HttpRequest::Reach reach) {
-        assert(exchange_ == nullptr && "the reach is set before the request starts");
-        reach_ = reach;
-    }
 
 private:
-    void OnAnswer(const platform::HttpAnswer& answer) override;
-    void OnBody(const char*, size_t) override {}
-    void OnEnd(const platform::HttpEnd& end) override;
     void Finish(Result result);
 
-    platform::HttpClient& http_;
-    LimitWatch watch_;
+    RequestContext& requests_;
     std::unique_ptr<platform::Timer> no_request_;
-    std::unique_ptr<platform::HttpExchange> exchange_;
+    std::unique_ptr<Fetch> fetch_;
     DoneHandler on_done_;
-    platform::HttpRequest::Reach reach_ = platform::HttpRequest::Reach::kAnywhere;
 };
 
 // What an answer's head tells of the file. 404 and 410 mean it is missing,

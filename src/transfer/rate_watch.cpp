@@ -32,7 +32,8 @@ void RateWatch::OnTimer() {
         const int64_t brought = total_ - samples_.front().total;
         const int64_t ms =
             std::chrono::duration_cast<platform::Duration>(now - samples_.front().when).count();
-        if (brought > 0 && brought * 1000 < least_.bytes_per_second * ms) {
+        if ((brought > 0 || least_.silence_counts) &&
+            brought * 1000 < least_.bytes_per_second * ms) {
             on_too_slow_();
             return;
         }

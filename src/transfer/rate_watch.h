@@ -1,7 +1,7 @@
 // Watches that a body keeps up a least rate: once it has been coming for a
 // whole span, every span that ends at one of the watch's checks must have
 // brought at least rate × span bytes. A span that brought nothing at all is
-// left to the stall limit. One timer, woken a few times a span.
+// left to the stall limit, unless the rate says otherwise. One timer, woken a few times a span.
 #pragma once
 
 #include "platform/clock.h"
@@ -16,6 +16,9 @@ namespace tarnwick::transfer {
 struct LeastRate {
     int64_t bytes_per_second = 1024;
     platform::Duration span{60000};
+    // Whether a span that brought nothing is too slow too, rather than left
+    // to the stall limit.
+    bool silence_counts = false;
 };
 
 class RateWatch {

@@ -24,7 +24,6 @@
 // ends with kCannotBreak where no folder can be made read-only for it.
 #include "curl/curl_client.h"
 #include "driver/download_run.h"
-#include "driver/hls_download.h"
 #include "driver/part_files.h"
 #include "html/libxml_html_parser.h"
 #include "list/add_video_url.h"
@@ -35,6 +34,7 @@
 #include "resolve/site_index.h"
 #include "shell/keeping_notices.h"
 #include "sqlite/sqlite_list_store.h"
+#include "transfer/kept.h"
 
 #include <QCoreApplication>
 
@@ -171,12 +171,13 @@ public:
 private:
     void OnChanged(int position, unsigned) override {
         const list::DownloadItem& item = queue_.At(position);
-        const auto mark = driver::ReadStreamMark(item.rare->validator);
-        if (!mark || item.state != list::ItemState::kDownloading) return;
-        const auto [last, fresh] = written_.try_emplace(item.key, mark->written);
-        if (!fresh && last->second == mark->written) return;
-        last->second = mark->written;
-        if (mark->written == mark->total) return point_.Reach();
+        const auto* mark =
+            item.rare->kept ? std::get_if<transfer::KeptStream>(&*item.rare->kept) : nullptr;
+        if (mark == nullptr || item.state != list::ItemState::kDownloading) return;
+        const auto [last, fresh] = written_.try_emplace(item.key, mark->pieces);
+        if (!fresh && last->second == mark->pieces) return;
+        last->second = mark->pieces;
+        if (mark->pieces == mark->total) return point_.Reach();
         if (!fresh) point_.Pass();
     }
 
@@ -326,7 +327,7 @@ int Run(const Options& options) {
     driver::JobServices services{queue, http, clock, [&] { return options.videos; }};
     services.html_parsers = &parsers;
     services.reads_other_sites = [] { return true; };
-    transfer::ConnectionBudget budget;
+    transfer::ConnectionBudget budget(clock);
     services.connections = [&] { return options.connections; };
     services.downloads_at_once = [&] { return options.at_once; };
     services.connection_budget = &budget;
@@ -344,6 +345,7 @@ int Run(const Options& options) {
     keeper.SetListener(nullptr);
     mend(); // the folder of a keeper that never told
     std::ofstream(options.report, std::ios::app) << "received " << received_ << "\n";
+    run.reset();
     return 0;
 }
 

@@ -8,13 +8,13 @@
 // several connections, three items at a time. Set TARNWICK_CRASH_SEED to
 // replay a run.
 #include "child_process.h"
-#include "driver/hls_download.h"
 #include "list/download_item.h"
 #include "platform/list_store.h"
 #include "sqlite/sqlite_list_store.h"
 #include "support/loopback_server.h"
 #include "support/served_file.h"
 #include "support/temp_folder.h"
+#include "transfer/kept.h"
 #include "transfer/part_layout.h"
 
 #include <gtest/gtest.h>
@@ -151,7 +151,10 @@ protected:
         std::set<std::string> temporary_paths;
         for (const platform::StoredItem& item : items) {
             addresses.insert(item.page_address);
-            if (!item.temporary_path.empty()) temporary_paths.insert(item.temporary_path);
+            if (const std::optional<transfer::Kept> kept = transfer::ReadKept(item.kept)) {
+                for (const std::string& path : transfer::PathsOf(*kept))
+                    temporary_paths.insert(path);
+            }
         }
         EXPECT_EQ(items.size(), Items()) << "an item was lost or doubled";
         EXPECT_EQ(addresses.size(), Items());
@@ -183,36 +186,41 @@ protected:
 
     // The bytes an item counts are on disk in its temporary file, and they are
     // its video's first bytes; a stream's end where a piece ends, the one its
-    // mark names.
+    // record names.
     void CheckKeptBytes(const platform::StoredItem& item) {
-        if (item.temporary_path.empty() || item.received == 0) return;
+        if (item.kept.empty()) return;
         SCOPED_TRACE(item.page_address);
+        const std::optional<transfer::Kept> kept = transfer::ReadKept(item.kept);
+        ASSERT_TRUE(kept.has_value()) << "a kept record that is none: " << item.kept;
+        const std::optional<transfer::KeptOne> one = transfer::SingleOf(*kept);
+        ASSERT_TRUE(one.has_value()) << "no pair is downloaded here";
         const Stream* stream = StreamAt(item.page_address);
         const std::string video =
             stream != nullptr ? stream->bytes
                               : test_support::FileBytes(videos_by_name_.at(item.page_address.substr(
                                     item.page_address.find_last_of('/') + 1)));
-        const std::string on_disk = test_support::ReadWholeFile(item.temporary_path);
-        const auto kept = static_cast<size_t>(item.received);
-        ASSERT_LE(kept, on_disk.size()) << "bytes counted that are not on disk";
-        EXPECT_TRUE(on_disk.compare(0, kept, video, 0, kept) == 0) << "bytes of another video";
-        if (!item.parts.empty()) CheckParts(item.parts, on_disk, video);
-        if (stream == nullptr) return;
-        const std::optional<driver::StreamProgress> mark = driver::ReadStreamMark(item.validator);
-        ASSERT_TRUE(mark.has_value()) << "pieces kept without their mark: " << item.validator;
-        ASSERT_EQ(mark->total, stream->ends.size());
-        ASSERT_GT(mark->written, 0u);
-        EXPECT_EQ(kept, stream->ends[mark->written - 1]) << "not the pieces its mark names";
+        const std::string on_disk = test_support::ReadWholeFile(transfer::PathOf(*one));
+        const auto counted = static_cast<size_t>(transfer::BytesOf(*one));
+        ASSERT_LE(counted, on_disk.size()) << "bytes counted that are not on disk";
+        EXPECT_TRUE(on_disk.compare(0, counted, video, 0, counted) == 0)
+            << "bytes of another video";
+        if (const auto* parts = std::get_if<transfer::KeptParts>(&*one)) {
+            CheckParts(parts->layout, on_disk, video);
+        }
+        if (stream == nullptr || counted == 0) return;
+        const auto* pieces = std::get_if<transfer::KeptStream>(&*one);
+        ASSERT_NE(pieces, nullptr) << "pieces kept as something else: " << item.kept;
+        ASSERT_EQ(pieces->total, stream->ends.size());
+        ASSERT_GT(pieces->pieces, 0u);
+        EXPECT_EQ(counted, stream->ends[pieces->pieces - 1]) << "not the pieces its record names";
     }
 
     // Each part's bytes counted are on disk where they belong.
-    void CheckParts(const std::string& parts, const std::string& on_disk,
+    void CheckParts(const transfer::PartLayout& layout, const std::string& on_disk,
                     const std::string& video) {
         ++parts_checked_;
-        const std::optional<transfer::PartLayout> layout =
-            transfer::PartLayout::Read(parts, static_cast<int64_t>(video.size()));
-        ASSERT_TRUE(layout.has_value()) << "parts that are no layout: " << parts;
-        for (const transfer::FilePart& part : layout->Parts()) {
+        ASSERT_EQ(layout.Total(), static_cast<int64_t>(video.size())) << "parts of another size";
+        for (const transfer::FilePart& part : layout.Parts()) {
             const auto start = static_cast<size_t>(part.start);
             const auto done = static_cast<size_t>(part.done);
             ASSERT_LE(start + done, on_disk.size()) << "a part counts bytes not on disk";

@@ -3,6 +3,7 @@
 // that comes coded all the same is saved decoded and never resumed by range.
 #include "driver/loopback_harness.h"
 #include "support/coded_body.h"
+#include "support/kept_files.h"
 
 #include <string>
 #include <vector>
@@ -45,7 +46,7 @@ TEST_F(CodedLoopbackTest, ACodedVideoIsSavedDecodedAndStartsAfreshAfterACut) {
         Answer().Head(CodedHead(coded.size())).Body(coded.substr(0, coded.size() / 2)).Drop());
     RunToTheEnd();
     ASSERT_EQ(Status(key), "ERROR");
-    ASSERT_GT(Item(key).rare->kept, 0) << "nothing was kept to go on from";
+    ASSERT_GT(test_support::KeptBytes(Item(key)), 0) << "nothing was kept to go on from";
 
     server.Serve("/v/clip.flv", Answer().Head(CodedHead(coded.size())).Body(coded));
     queue.Modify(key, [](list::DownloadItem& item) {

@@ -3,6 +3,7 @@
 // links planted while the server holds back its answer, what stays after
 // each kind of end, names and headers as servers send them.
 #include "driver/loopback_harness.h"
+#include "support/kept_files.h"
 
 #include <sys/mount.h>
 #include <ostream>
@@ -77,7 +78,7 @@ TEST_P(WhatStaysTest, OnlyAVideoCutOffPartwayKeepsItsBytesUntilItsItemGoes) {
     const list::ItemKey key = AddVideo("clip.flv", GetParam().video());
     RunToTheEnd();
     EXPECT_EQ(Status(key), GetParam().status);
-    const std::string kept = Item(key).rare->temporary_path;
+    const std::string kept = test_support::KeptPath(Item(key));
     EXPECT_EQ(!kept.empty() && fs::exists(kept), GetParam().bytes_kept);
     EXPECT_EQ(FilesInVideos().size(), GetParam().bytes_kept ? 1u : 0u);
     queue.Remove(key);
@@ -117,7 +118,7 @@ TEST_F(FilesLoopbackTest, AStoppedTransferKeepsItsBytesUntilTheProgramEnds) {
     ASSERT_TRUE(RunUntil([&] { return Item(key).received >= 30000; }));
     run.Stop();
     EXPECT_EQ(Status(key), "Cancelled");
-    EXPECT_EQ(fs::file_size(Item(key).rare->temporary_path), 30000u);
+    EXPECT_EQ(fs::file_size(test_support::KeptPath(Item(key))), 30000u);
     part_files.RemoveAll(); // the program ends
     EXPECT_TRUE(FilesInVideos().empty());
 }
@@ -212,7 +213,7 @@ TEST_P(ClaimTest, AFinishedFileIsNeverThrownAway) {
     } else {
         // Kept under its temporary name, which the item owns and its reason tells.
         EXPECT_EQ(Item(key).rare->failure->reason, Reason::kNameNotClaimed);
-        const std::string kept = Item(key).rare->temporary_path;
+        const std::string kept = test_support::KeptPath(Item(key));
         bytes = test_support::ReadWholeFile(kept);
         EXPECT_EQ(FilesInVideos(), (std::set<std::string>{fs::path(kept).filename()}));
         EXPECT_NE(list::ReasonText(Item(key)).find(fs::path(kept).filename().string()),
@@ -313,7 +314,7 @@ TEST_F(SyncTest, AFileThatCannotReachTheDiskIsNotNamedButKept) {
     ASSERT_TRUE(RunUntil([&] { return !synced.IsRunning(); }));
     EXPECT_EQ(Item(key).rare->failure->reason, Reason::kWriteFailed);
     EXPECT_FALSE(files.WasCalled(Call::kRenameNoReplace));
-    EXPECT_EQ(test_support::ReadWholeFile(Item(key).rare->temporary_path), "video");
+    EXPECT_EQ(test_support::ReadWholeFile(test_support::KeptPath(Item(key))), "video");
 }
 
 TEST_F(SyncTest, AStopWhileTheDiskSyncsKeepsTheWholeFileForTheNextTry) {
@@ -322,8 +323,8 @@ TEST_F(SyncTest, AStopWhileTheDiskSyncsKeepsTheWholeFileForTheNextTry) {
     synced.Stop();
     ASSERT_TRUE(background.Release());
     EXPECT_EQ(Status(key), "Cancelled");
-    EXPECT_EQ(Item(key).rare->kept, 5);
-    EXPECT_EQ(test_support::ReadWholeFile(Item(key).rare->temporary_path), "video");
+    EXPECT_EQ(test_support::KeptBytes(Item(key)), 5);
+    EXPECT_EQ(test_support::ReadWholeFile(test_support::KeptPath(Item(key))), "video");
 }
 
 TEST_F(FilesLoopbackTest, ANameThatFillsAFileNameStillHasATemporaryFile) {

@@ -3,6 +3,7 @@
 // address that answers with a video, each downloaded byte for byte.
 #include "driver/loopback_harness.h"
 #include "list/reason_texts.h"
+#include "support/kept_files.h"
 
 #include <string>
 
@@ -129,7 +130,7 @@ TEST_F(GeneralLoopbackTest, APageRequestCutOffAndTakenAgainLeavesOneFile) {
     const list::ItemKey key = AddGeneral("/watch");
     RunToTheEnd();
     ASSERT_EQ(Status(key), "ERROR");
-    ASSERT_EQ(Item(key).rare->kept, 80000);
+    ASSERT_EQ(test_support::KeptBytes(Item(key)), 80000);
 
     server.Serve("/watch", Answer().Body(head + body));
     queue.Modify(key, [](list::DownloadItem& item) {

@@ -4,6 +4,7 @@
 
 #include "crypto/openssl_piece_cipher.h"
 #include "curl/curl_client.h"
+#include "driver/browser_agent.h"
 #include "driver/download_run.h"
 #include "driver/part_files.h"
 #include "fakes/fake_file_system.h"
@@ -104,7 +105,7 @@ protected:
     // One item at a time over one connection, unless a test sets more.
     int at_once = 1;
     int connections = 1;
-    transfer::ConnectionBudget budget;
+    transfer::ConnectionBudget budget{clock};
     JobServices services{.queue = queue,
                          .http = http,
                          .clock = clock,

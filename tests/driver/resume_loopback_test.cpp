@@ -1,6 +1,7 @@
 // Transfers that go on from where an earlier one stopped, through the real
 // HTTP client, against a server that serves files as plain servers do.
 #include "driver/loopback_harness.h"
+#include "support/kept_files.h"
 
 #include <optional>
 #include <ostream>
@@ -51,7 +52,7 @@ TEST_P(ResumeLoopbackTest, TheSecondTransferAsksForTheRestAndEndsByteExact) {
     const list::ItemKey key = AddServedVideo("clip.flv", first);
     RunToTheEnd();
     ASSERT_EQ(Status(key), "ERROR");
-    ASSERT_EQ(Item(key).rare->kept, static_cast<int64_t>(kBrokenOffAt));
+    ASSERT_EQ(test_support::KeptBytes(Item(key)), static_cast<int64_t>(kBrokenOffAt));
 
     server.ServeFile("/v/clip.flv", GetParam().second);
     PutBack(key);
@@ -97,14 +98,14 @@ TEST_F(ResumeLoopbackTest, AnErrorAnswerLeavesTheKeptBytesForTheNextTry) {
     video.break_first_after = kBrokenOffAt;
     const list::ItemKey key = AddServedVideo("clip.flv", video);
     RunToTheEnd();
-    const std::string kept = Item(key).rare->temporary_path;
+    const std::string kept = test_support::KeptPath(Item(key));
 
     server.Serve("/v/clip.flv", test_support::Answer::Http(503, "Service Unavailable"));
     PutBack(key);
     RunToTheEnd();
     ASSERT_EQ(Status(key), "ERROR");
-    EXPECT_EQ(Item(key).rare->temporary_path, kept);
-    EXPECT_EQ(Item(key).rare->kept, static_cast<int64_t>(kBrokenOffAt));
+    EXPECT_EQ(test_support::KeptPath(Item(key)), kept);
+    EXPECT_EQ(test_support::KeptBytes(Item(key)), static_cast<int64_t>(kBrokenOffAt));
     EXPECT_EQ(std::filesystem::file_size(kept), kBrokenOffAt);
     EXPECT_EQ(Item(key).size_kind, list::SizeKind::kKnown) << "the kept bytes' video";
     EXPECT_EQ(Item(key).total_size, static_cast<int64_t>(kSize));
@@ -122,7 +123,7 @@ TEST_F(ResumeLoopbackTest, BytesKeptInAnEarlierFolderStartAfreshInTheNewOne) {
     first.break_first_after = kBrokenOffAt;
     const list::ItemKey key = AddServedVideo("clip.flv", first);
     RunToTheEnd();
-    ASSERT_EQ(Item(key).rare->kept, static_cast<int64_t>(kBrokenOffAt));
+    ASSERT_EQ(test_support::KeptBytes(Item(key)), static_cast<int64_t>(kBrokenOffAt));
     const std::string earlier = Videos();
 
     server.ServeFile("/v/clip.flv", Version(kSize, 0, "\"v1\""));
@@ -147,7 +148,7 @@ TEST_F(ResumeLoopbackTest, AStopHalfwayThenAStartEndsByteExact) {
     run.Stop();
     server.Release();
     EXPECT_EQ(Status(key), "Cancelled");
-    EXPECT_EQ(Item(key).rare->kept, 500000);
+    EXPECT_EQ(test_support::KeptBytes(Item(key)), 500000);
 
     RunToTheEnd();
     ASSERT_EQ(Status(key), "Complete");

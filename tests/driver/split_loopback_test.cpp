@@ -2,6 +2,7 @@
 // client, against a server that serves files as plain servers do, and
 // against servers that take ranges badly.
 #include "driver/loopback_harness.h"
+#include "support/kept_files.h"
 #include "transfer/part_layout.h"
 
 #include <fcntl.h>
@@ -62,7 +63,7 @@ protected:
         ASSERT_EQ(Status(key), "Complete");
         EXPECT_TRUE(IsVersion(Video("clip.flv"), file)) << "the file is not byte for byte";
         EXPECT_EQ(FilesInVideos(), std::set<std::string>{"clip.flv"});
-        EXPECT_EQ(Item(key).rare->parts, "");
+        EXPECT_EQ(test_support::KeptLayoutText(Item(key)), "");
         EXPECT_EQ(budget.InAll(), 0) << "every connection gave its room back";
     }
 };
@@ -137,7 +138,8 @@ TEST_F(SplitLoopbackTest, AStopKeepsThePartsAndTheNextTryAsksOnlyForWhatIsMissin
     run.Start();
     // Until at least two parts have bytes on disk.
     ASSERT_TRUE(RunUntil([&] {
-        const auto layout = transfer::PartLayout::Read(Item(key).rare->parts, 16 * kMiB);
+        const auto layout =
+            transfer::PartLayout::Read(test_support::KeptLayoutText(Item(key)), 16 * kMiB);
         if (!layout) return false;
         int begun = 0;
         for (const transfer::FilePart& part : layout->Parts()) begun += part.done > 0 ? 1 : 0;
@@ -146,9 +148,9 @@ TEST_F(SplitLoopbackTest, AStopKeepsThePartsAndTheNextTryAsksOnlyForWhatIsMissin
     run.Stop();
     ASSERT_EQ(Status(key), "Cancelled");
     const std::optional<transfer::PartLayout> kept =
-        transfer::PartLayout::Read(Item(key).rare->parts, 16 * kMiB);
-    ASSERT_TRUE(kept.has_value()) << Item(key).rare->parts;
-    EXPECT_EQ(Item(key).rare->kept, kept->DoneFromStart());
+        transfer::PartLayout::Read(test_support::KeptLayoutText(Item(key)), 16 * kMiB);
+    ASSERT_TRUE(kept.has_value()) << test_support::KeptLayoutText(Item(key));
+    EXPECT_EQ(test_support::KeptBytes(Item(key)), kept->DoneFromStart());
     std::vector<std::string> wanted;
     for (const transfer::FilePart& part : kept->Parts()) {
         if (!part.IsDone()) wanted.push_back("bytes=" + std::to_string(part.Next()) + "-");
@@ -194,10 +196,8 @@ TEST_F(SplitLoopbackTest, PartsOfAFileOverFourGibibytesGoOnWhereTheyStopped) {
         item.name = "clip.flv";
         item.size_kind = list::SizeKind::kKnown;
         item.total_size = kTotal;
-        item.rare->temporary_path = temporary;
-        item.rare->kept = each - kTail;
-        item.rare->validator = "\"big\"";
-        item.rare->parts = parts;
+        item.rare->kept =
+            transfer::KeptParts{temporary, "\"big\"", *transfer::PartLayout::Read(parts, kTotal)};
     });
     RunToTheEnd();
     ASSERT_EQ(Status(key), "Complete") << list::StatusText(Item(key));

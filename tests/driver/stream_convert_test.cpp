@@ -113,7 +113,7 @@ TEST_F(StreamConvertTest, ASoundThatComesApartIsJoinedToThePicture) {
     EXPECT_EQ(Videos(), std::set<std::string>{"master.mp4"});
 }
 
-TEST_F(StreamConvertTest, APictureAndSoundNotJoinedFailAndLeaveNothing) {
+TEST_F(StreamConvertTest, APictureAndSoundNotJoinedFailAndStayForALaterTry) {
     Begin(kMaster);
     std::ofstream(Output()) << "half";
     children.End(0, {platform::ChildEnd::Kind::kCrashed});
@@ -121,7 +121,22 @@ TEST_F(StreamConvertTest, APictureAndSoundNotJoinedFailAndLeaveNothing) {
     EXPECT_EQ(Status(key), "ERROR");
     EXPECT_EQ(list::ReasonText(Item(key)),
               "The video's parts could not be joined (ffmpeg crashed)");
-    EXPECT_TRUE(Videos().empty());
+    EXPECT_FALSE(std::filesystem::exists(Output())) << "what ffmpeg made goes";
+    const std::vector<std::string> kept = list::KeptFilesOf(Item(key));
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(test_support::ReadWholeFile(kept[0]), "AABB");
+    EXPECT_EQ(test_support::ReadWholeFile(kept[1]), "SOUND");
+
+    // Tried again, the two are joined without a byte asked for again.
+    const size_t asked = http.exchanges.size();
+    queue.Modify(key, [](list::DownloadItem& i) { i.state = list::ItemState::kWaiting; });
+    stream_run.Start();
+    Settle();
+    ASSERT_EQ(children.started.size(), 2u) << list::ReasonText(Item(key));
+    for (size_t n = asked; n < http.exchanges.size(); ++n) {
+        EXPECT_TRUE(http.exchanges[n]->request.url.ends_with(".m3u8"))
+            << http.exchanges[n]->request.url;
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // A streamed video that stopped partway goes on where it stopped: the pieces
 // on disk are kept and counted, and only the rest are asked for.
 #include "driver/stream_harness.h"
+#include "support/kept_files.h"
 
 #include "list/reason_texts.h"
 
@@ -45,12 +46,12 @@ TEST_F(StreamResumeTest, ATryThatFailedGoesOnFromTheLastWholePiece) {
     RunOnce();
     ASSERT_EQ(Status(key), "ERROR");
     EXPECT_EQ(Item(key).rare->failure->http_status, 503);
-    EXPECT_EQ(Item(key).rare->kept, 2);
-    const std::optional<StreamProgress> mark = ReadStreamMark(Item(key).rare->validator);
-    ASSERT_TRUE(mark.has_value());
-    EXPECT_EQ(mark->written, 1u);
-    EXPECT_EQ(mark->total, 2u);
-    const std::string kept = Item(key).rare->temporary_path;
+    ASSERT_TRUE(Item(key).rare->kept.has_value());
+    const auto& stream = std::get<transfer::KeptStream>(*Item(key).rare->kept);
+    EXPECT_EQ(stream.bytes, 2);
+    EXPECT_EQ(stream.pieces, 1u);
+    EXPECT_EQ(stream.total, 2u);
+    const std::string kept = stream.path;
     EXPECT_EQ(test_support::ReadWholeFile(kept), "AA");
 
     http.Route("http://tv.example/b.ts", fakes::FakeReply::Page("BB"));
@@ -69,7 +70,7 @@ TEST_F(StreamResumeTest, StopKeepsTheWholePiecesAndStartGoesOnFromTheNext) {
     Settle();
     ASSERT_EQ(Status(key), "Cancelled");
     EXPECT_EQ(http.OpenCount(), 0) << "every piece's request ends";
-    EXPECT_EQ(Item(key).rare->kept, 2);
+    EXPECT_EQ(test_support::KeptBytes(Item(key)), 2);
     http.Route("http://tv.example/b.ts", fakes::FakeReply::Of(fakes::FakeReply::Kind::kSilent));
     queue.Modify(key, [](list::DownloadItem& i) { i.state = list::ItemState::kWaiting; });
     stream_run.Start();
@@ -86,7 +87,7 @@ TEST_F(StreamResumeTest, StopKeepsTheWholePiecesAndStartGoesOnFromTheNext) {
 
 TEST_F(StreamResumeTest, PiecesOfAnotherPlaylistStartAfresh) {
     RunOnce();
-    const std::string kept = Item(key).rare->temporary_path;
+    const std::string kept = test_support::KeptPath(Item(key));
     const std::string longer =
         "#EXTM3U\n#EXTINF:2,\na.ts\n#EXTINF:2,\nc.ts\n#EXTINF:2,\nb.ts\n#EXT-X-ENDLIST\n";
     http.Route(kAddress, fakes::FakeReply::Page(longer));
@@ -113,8 +114,7 @@ private:
     void OnChanged(int position, unsigned) override {
         const list::DownloadItem& item = queue_.At(position);
         count += item.state != list::ItemState::kComplete && !item.name.empty() &&
-                 item.rare->temporary_path.empty() &&
-                 std::filesystem::exists(folder_ + "/" + item.name);
+                 !item.rare->kept && std::filesystem::exists(folder_ + "/" + item.name);
     }
     list::DownloadQueue& queue_;
     std::string folder_;
@@ -126,16 +126,6 @@ TEST_F(StreamResumeTest, TheFileTakesItsNameInTheChangeThatCompletesTheItem) {
     RunOnce();
     ASSERT_EQ(Status(key), "Complete") << list::ReasonText(Item(key));
     EXPECT_EQ(watch.count, 0);
-}
-
-TEST(StreamMark, ReadsBackWhatItWroteAndNothingElse) {
-    const StreamProgress progress{12, 200, 0x0123456789abcdefULL};
-    EXPECT_EQ(StreamMark(progress), "hls:12/200/0123456789abcdef");
-    EXPECT_EQ(ReadStreamMark(StreamMark(progress)), progress);
-    for (const char* other :
-         {"\"etag\"", "hls:", "hls:3/2/0", "hls:1/2", "hls:1/2/zz", "hls:-1/2/0", "hls:1/2/0/"}) {
-        EXPECT_FALSE(ReadStreamMark(other)) << other;
-    }
 }
 
 } // namespace

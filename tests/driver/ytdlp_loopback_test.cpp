@@ -8,6 +8,7 @@
 #include "qt/qt_child_processes.h"
 #include "resolve/kept_choice.h"
 #include "support/hls_fixtures.h"
+#include "support/kept_files.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -224,8 +225,8 @@ TEST_F(YtDlpLoopbackTest, AKeptLinkThatExpiredIsAskedForAgainAndResumed) {
     queue.Modify(key, [&](list::DownloadItem& i) { i.rare->resolved = resolve::KeepChoice(kept); });
     ASSERT_TRUE(RunToTheEndWaitingForYtDlp());
     ASSERT_EQ(Status(key), "ERROR");
-    ASSERT_GT(Item(key).rare->kept, 0);
-    const int64_t kept_bytes = Item(key).rare->kept;
+    ASSERT_GT(test_support::KeptBytes(Item(key)), 0);
+    const int64_t kept_bytes = test_support::KeptBytes(Item(key));
 
     // The link expired; yt-dlp gives a new one to the same file.
     server.Serve("/old", Answer::Http(403, "Forbidden"));

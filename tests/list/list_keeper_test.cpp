@@ -113,9 +113,9 @@ TEST_F(ListKeeperTest, TheListComesBackAsItWasWithItemsUnderWayWaiting) {
     platform::StoredItem cut = Kept("http://youtube.com/cut", ItemState::kDownloading);
     cut.size_kind = static_cast<int>(SizeKind::kKnown);
     cut.total_size = 8 << 20;
-    cut.received = 6 << 20;
-    cut.temporary_path = "/v/cut.flv.3.tarnwick.part";
-    cut.validator = "\"e1\"";
+    const transfer::Kept kept =
+        transfer::KeptWhole{"/v/cut.flv.3.tarnwick.part", 6 << 20, 8 << 20, "\"e1\""};
+    cut.kept = transfer::KeptText(kept);
     Keep(cut);
     platform::StoredItem failed = Kept("http://youtube.com/gone", ItemState::kFailed);
     failed.failure_reason = static_cast<int>(Reason::kVideoNotFound);
@@ -130,9 +130,8 @@ TEST_F(ListKeeperTest, TheListComesBackAsItWasWithItemsUnderWayWaiting) {
     EXPECT_EQ(StatusText(waiting), "Waiting");
     EXPECT_EQ(FileNameText(waiting), "cut.flv");
     EXPECT_EQ(SizeText(waiting), "8 MB");
-    EXPECT_EQ(waiting.rare->kept, 6 << 20);
-    EXPECT_EQ(waiting.rare->temporary_path, "/v/cut.flv.3.tarnwick.part");
-    EXPECT_EQ(waiting.rare->validator, "\"e1\"");
+    EXPECT_EQ(waiting.rare->kept, std::optional(kept));
+    EXPECT_EQ(waiting.received, 6 << 20) << "it shows how far it came";
     EXPECT_EQ(StatusText(queue.At(2)), "ERROR");
     EXPECT_EQ(queue.At(2).rare->failure, (Failure{Reason::kVideoNotFound, 410, {}}));
     EXPECT_EQ(store.log, (Log{"remove 4"})) << "the second record goes, nothing else is written";
@@ -160,15 +159,18 @@ TEST_F(ListKeeperTest, ProgressIsWrittenAtMostOnceASecondAndTheEndAtOnce) {
         item.state = ItemState::kDownloading;
         item.size_kind = SizeKind::kKnown;
         item.total_size = 1000;
+        item.rare->kept = transfer::KeptWhole{"/v/1.tarnwick.part", 0};
     });
     store.log.clear();
     for (int step = 1; step <= 25; ++step) {
         queue.SetReceived(key, step * 40);
-        queue.SetKept(key, step * 40);
+        queue.SetKept(key, transfer::KeptWhole{"/v/1.tarnwick.part", step * 40});
         clock.Advance(milliseconds(100));
     }
     EXPECT_EQ(store.log.size(), 2u) << "2.5 seconds of progress";
-    EXPECT_EQ(store.items[0].received, 800) << "the bytes on disk at the last second";
+    EXPECT_EQ(store.items[0].kept,
+              transfer::KeptText(transfer::KeptWhole{"/v/1.tarnwick.part", 800}))
+        << "the bytes on disk at the last second";
     queue.Modify(key, [](DownloadItem& item) { item.state = ItemState::kComplete; });
     EXPECT_EQ(store.log.size(), 3u);
     EXPECT_EQ(store.items[0].state, static_cast<int>(ItemState::kComplete));
@@ -199,13 +201,17 @@ TEST_F(ListKeeperTest, AProgressWriteThatFailsLeavesTheTimerToTheRetry) {
     keeper.Restore();
     const ItemKey first = Add("http://youtube.com/1");
     const ItemKey second = Add("http://youtube.com/2");
-    const auto download = [](DownloadItem& item) { item.state = ItemState::kDownloading; };
+    const auto download = [](DownloadItem& item) {
+        item.state = ItemState::kDownloading;
+        item.rare->kept = transfer::KeptWhole{"/v/1.tarnwick.part", 0};
+    };
     queue.Modify(first, download);
     clock.Advance(milliseconds(500));
     queue.Modify(second, download);
-    queue.SetKept(first, 10);
+    const transfer::Kept ten = transfer::KeptWhole{"/v/1.tarnwick.part", 10};
+    queue.SetKept(first, ten);
     clock.Advance(milliseconds(100));
-    queue.SetKept(second, 10);
+    queue.SetKept(second, ten);
     store.refuse = true;
     store.log.clear();
     clock.Advance(milliseconds(400));
@@ -216,7 +222,7 @@ TEST_F(ListKeeperTest, AProgressWriteThatFailsLeavesTheTimerToTheRetry) {
     store.refuse = false;
     clock.Advance(milliseconds(1));
     EXPECT_EQ(store.log, (Log{"update 1", "replace 2"}));
-    EXPECT_EQ(store.items[0].received, 10);
+    EXPECT_EQ(store.items[0].kept, transfer::KeptText(ten));
 }
 
 TEST_F(ListKeeperTest, SwitchedOffTheStoreIsEmptiedAndOnItTakesTheListAgain) {
@@ -320,13 +326,13 @@ TEST(StoredItemTest, CodesTheProgramDoesNotKnowComeBackAsDefaults) {
     stored.name_kind = static_cast<int>(NameKind::kNamed); // but no name
     stored.size_kind = -3;
     stored.failure_reason = 1000;
-    stored.received = -5;
+    stored.kept = "{\"whole\":{\"path\":\"/v/x.tarnwick.part\",\"bytes\":-5,\"validator\":\"\"}}";
     const DownloadItem item = FromStored(stored);
     EXPECT_EQ(item.state, ItemState::kWaiting);
     EXPECT_EQ(item.name_kind, NameKind::kAutoDetect);
     EXPECT_EQ(item.size_kind, SizeKind::kNotProbed);
     EXPECT_FALSE(item.rare->failure);
-    EXPECT_EQ(item.rare->kept, 0);
+    EXPECT_FALSE(item.rare->kept);
 }
 
 TEST(StoredItemTest, NamesOfFilesNotOursComeBackAsNone) {
@@ -335,15 +341,12 @@ TEST(StoredItemTest, NamesOfFilesNotOursComeBackAsNone) {
     stored.state = static_cast<int>(ItemState::kCancelled);
     stored.name_kind = static_cast<int>(NameKind::kNamed);
     stored.name = "../../.bashrc";
-    stored.received = 4096;
-    stored.validator = "\"e\"";
     for (const char* path :
          {"/home/u/thesis.pdf", "relative/x.tarnwick.part", "/v/.tarnwick.part"}) {
-        stored.temporary_path = path;
+        stored.kept = transfer::KeptText(transfer::KeptPair{
+            transfer::KeptWhole{"/v/a.tarnwick.part", 4096}, transfer::KeptWhole{path, 4096}});
         const DownloadItem item = FromStored(stored);
-        EXPECT_EQ(item.rare->temporary_path, "") << path;
-        EXPECT_EQ(item.rare->kept, 0) << path;
-        EXPECT_EQ(item.rare->validator, "") << path;
+        EXPECT_FALSE(item.rare->kept) << path;
         EXPECT_EQ(item.name.find('/'), std::string::npos) << item.name;
     }
 }

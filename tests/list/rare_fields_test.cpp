@@ -11,15 +11,14 @@ TEST(RareFieldsHolder, ReadsDefaultsUntilWrittenAndLetsThemGoWhenTidied) {
     DownloadItem item;
     const DownloadItem& read = item;
     EXPECT_FALSE(read.rare->failure);
-    EXPECT_EQ(read.rare->kept, 0);
+    EXPECT_FALSE(read.rare->kept);
     EXPECT_FALSE(item.rare.IsHeld()) << "reading through a const item holds nothing";
 
-    item.rare->temporary_path = "/v/a.tarnwick.part";
-    item.rare->kept = 10;
+    item.rare->kept = transfer::KeptWhole{"/v/a.tarnwick.part", 10};
     DownloadItem copy = item;
     copy = copy;
     EXPECT_EQ(copy, item);
-    copy.rare->kept = 20;
+    copy.rare->kept = transfer::KeptWhole{"/v/a.tarnwick.part", 20};
     EXPECT_NE(copy, item) << "a copy holds fields of its own";
 
     ForgetKeptFile(item);

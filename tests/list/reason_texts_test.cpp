@@ -111,7 +111,7 @@ TEST(ReasonText, AFileThatKeptItsTemporaryNameSaysWhere) {
     DownloadItem item;
     item.state = ItemState::kFailed;
     item.rare->failure = Failure{Reason::kNameNotClaimed, 0, "Operation not permitted"};
-    item.rare->temporary_path = "/media/stick/clip.mp4.7.tarnwick.part";
+    item.rare->kept = transfer::KeptWhole{"/media/stick/clip.mp4.7.tarnwick.part", 7};
     EXPECT_EQ(ReasonText(item),
               "The finished file could not take its name (Operation not "
               "permitted); it is kept as clip.mp4.7.tarnwick.part");

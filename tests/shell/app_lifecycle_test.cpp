@@ -1,5 +1,6 @@
 #include "settings/setting_names.h"
 #include "shell/shell_harness.h"
+#include "support/kept_files.h"
 
 #include <filesystem>
 
@@ -99,8 +100,7 @@ protected:
         item.state = list::ItemState::kCancelled;
         item.name_kind = list::NameKind::kNamed;
         item.name = "kept.flv";
-        item.rare->temporary_path = part;
-        item.rare->kept = 12;
+        item.rare->kept = transfer::KeptWhole{part, 12};
         list_store.items.push_back(list::ToStored(item, 1));
         list_store.last_id = 1;
     }
@@ -201,7 +201,7 @@ TEST_F(KeptListTest, AnUnreadableListLeavesItsFilesAndThisStartsOwnGoAtExit) {
     AddVideo("a", fakes::FakeReply::Of(fakes::FakeReply::Kind::kHoldBody));
     runs.ToggleRun();
     Settle();
-    const std::string own = queue.At(0).rare->temporary_path;
+    const std::string own = test_support::KeptPath(queue.At(0));
     ASSERT_FALSE(own.empty());
     box.answers = {MessageAnswer::Yes};
     lifecycle.Exit();

@@ -1,4 +1,5 @@
 #include "shell/shell_harness.h"
+#include "support/kept_files.h"
 
 #include <filesystem>
 
@@ -20,8 +21,7 @@ protected:
         test_support::WriteWholeFile(path, "kept");
         queue.Modify(queue.At(position).key, [&](list::DownloadItem& item) {
             item.state = list::ItemState::kCancelled;
-            item.rare->temporary_path = path;
-            item.rare->kept = 4;
+            item.rare->kept = transfer::KeptWhole{path, 4};
         });
         return path;
     }
@@ -48,7 +48,7 @@ TEST_F(RemovalsTest, UndoPutsTheItemsBackInTheirPlacesWithTheFilesTheyKept) {
     EXPECT_TRUE(removals.Undo());
     EXPECT_EQ(Addresses(), before);
     EXPECT_EQ(KeptAddresses(), before) << "the kept list follows";
-    EXPECT_EQ(queue.At(1).rare->temporary_path, kept);
+    EXPECT_EQ(test_support::KeptPath(queue.At(1)), kept);
     EXPECT_EQ(Status(1), "Cancelled");
     EXPECT_EQ(status.Text(), "Put back 2 items");
     clock.Advance(Removals::kUndoTime);
@@ -105,16 +105,17 @@ TEST_F(RemovalsTest, TheRunningItemPutBackWaitsAndGoesOnWithWhatItKept) {
     runs.ToggleRun();
     Settle();
     ASSERT_EQ(queue.At(0).state, list::ItemState::kDownloading);
-    const std::string kept = queue.At(0).rare->temporary_path;
+    const std::string kept = test_support::KeptPath(queue.At(0));
     grid.SetRowSelected(0, true);
     grid_commands.RemoveSelected();
     Settle();
     EXPECT_FALSE(run.IsRunning());
     EXPECT_TRUE(removals.Undo());
     EXPECT_EQ(Status(0), "Waiting");
-    EXPECT_EQ(queue.At(0).rare->temporary_path, kept);
+    EXPECT_EQ(test_support::KeptPath(queue.At(0)), kept);
     EXPECT_TRUE(std::filesystem::exists(kept));
 
+    // The bytes written out as it left count too: the file was written in order.
     http.Route("http://media.example/a.flv", {206, "Content-Range: bytes 3-4/5\r\n", "eo"});
     runs.ToggleRun();
     Settle();

@@ -4,7 +4,9 @@
 // file that went away noticed and made again, and an unusable place failing
 // softly.
 #include "sqlite/sqlite_list_store.h"
+
 #include "support/temp_folder.h"
+#include "transfer/kept.h"
 
 #include <sqlite3.h>
 
@@ -33,7 +35,7 @@ StoredItem NumberedItem(int number) {
     StoredItem item;
     item.page_address = "https://video.example/watch?v=" + std::to_string(number);
     item.name = "Clip " + std::to_string(number) + ".mp4";
-    item.received = number;
+    item.total_size = number;
     return item;
 }
 
@@ -89,16 +91,15 @@ TEST(SqliteListStoreFields, EveryFieldComesBackFromTheFileExactly) {
                     .state = 3,
                     .size_kind = 1,
                     .total_size = std::numeric_limits<int64_t>::max(),
-                    .received = std::numeric_limits<int64_t>::min(),
                     .failure_reason = 4,
                     .http_status = 503,
                     .failure_detail = "Service Unavailable; 'retry'",
-                    .temporary_path = "/tmp/päth/x.part",
-                    .validator = "\"etag\xff\xfe not UTF-8\"",
                     .resolved =
                         "{\"url\":\"https://cdn.example/v?a=1&b='2'\",\n"
                         "\"headers\":{\"Referer\":\"é 🎬\\\"\"},\"kind\":\"http\"}",
-                    .parts = "0-5368709120=4294967296 5368709120-5368709121=0"};
+                    .kept =
+                        "{\"parts\":{\"path\":\"/tmp/päth/"
+                        "x.part\",\"validator\":\"\\\"etag\xff\xfe not UTF-8\\\"\"}}"};
     StoredItem plain; // empty texts and the defaults
     {
         SqliteListStore store(path);
@@ -293,38 +294,77 @@ TEST(SqliteListStoreDamage, AnEmptyFileBesideALogKeepsTheLog) {
                              {{"", ""}, {"-wal", "the only copy of the latest changes"}});
 }
 
-// How a list of an earlier version differs from one of the current version.
+// A list as the fourth version kept it, with a row of each kind of kept
+// file: a file written from its start, one in parts, a stream's pieces, and
+// none.
+constexpr const char* kFourthVersionSql =
+    "CREATE TABLE items (id INTEGER PRIMARY KEY AUTOINCREMENT, order_key INTEGER NOT NULL, "
+    "page_address TEXT NOT NULL, site INTEGER NOT NULL, name_kind INTEGER NOT NULL, "
+    "name TEXT NOT NULL, state INTEGER NOT NULL, size_kind INTEGER NOT NULL, "
+    "total_size INTEGER NOT NULL, kept INTEGER NOT NULL, failure_reason INTEGER NOT NULL, "
+    "http_status INTEGER NOT NULL, failure_detail TEXT NOT NULL, temporary_path TEXT NOT NULL, "
+    "validator TEXT NOT NULL, resolved TEXT NOT NULL, parts TEXT NOT NULL); "
+    "CREATE INDEX items_by_order ON items (order_key); "
+    "INSERT INTO items VALUES (1, 1, 'http://a/plain', -1, 4, 'plain.mp4', 6, 1, 10, 5, -1, 0, '', "
+    "'/v/plain.mp4.1.tarnwick.part', '\"e1\"', '', ''); "
+    "INSERT INTO items VALUES (2, 2, 'http://a/parts', -1, 4, 'parts.mp4', 6, 1, 16, 6, -1, 0, '', "
+    "'/v/parts.mp4.2.tarnwick.part', '\"e2\"', '', '0-8=4 8-16=2'); "
+    "INSERT INTO items VALUES (3, 3, 'http://a/stream', -1, 4, 'stream.ts', 6, 5, 0, 100, -1, 0, "
+    "'', "
+    "'/v/stream.ts.3.tarnwick.part', 'hls:3/9/00000000000000ff', '', ''); "
+    "INSERT INTO items VALUES (4, 4, 'http://a/none', -1, 0, '', 0, 0, 0, 0, -1, 0, '', '', '', "
+    "'{\"url\":\"https://cdn.example/4\"}', ''); "
+    "PRAGMA user_version = 4;";
+
+// How a list of an earlier version differs from one of the fourth.
 struct EarlierVersion {
     const char* name;
-    std::string sql; // run on a database the store made
+    std::string sql; // run on a database of the fourth version
+    // Whether the version had the columns of parts and of resolvers.
+    bool with_parts;
+    bool with_resolved;
 };
 
 void PrintTo(const EarlierVersion& earlier, std::ostream* out) { *out << earlier.name; }
 
 class SqliteListStoreEarlierVersion : public testing::TestWithParam<EarlierVersion> {};
 
-TEST_P(SqliteListStoreEarlierVersion, IsBroughtUpToDateKeepingEveryItem) {
+TEST_P(SqliteListStoreEarlierVersion, IsBroughtUpToDateKeepingEveryItemAndWhatItKept) {
     TempFolder folder;
     const std::string path = folder.File("list.db");
-    StoredItem seventh = NumberedItem(7);
-    seventh.temporary_path = "/v/Clip 7.mp4.1.part";
-    seventh.validator = "\"e7\"";
-    ASSERT_TRUE(SqliteListStore(path).Insert(NumberedItem(0)).Done());
-    seventh.id = SqliteListStore(path).Insert(seventh).id;
+    RunSql(path, kFourthVersionSql);
     RunSql(path, GetParam().sql);
-
     {
         SqliteListStore store(path);
-        const std::vector<StoredItem> loaded = store.LoadAll().items;
-        ASSERT_EQ(loaded.size(), 2u);
-        EXPECT_EQ(loaded[1], seventh) << "every field as it was, and none resolved or in parts";
-        seventh.resolved = "{\"url\":\"https://cdn.example/7\"}";
-        seventh.parts = "0-4194304=7 4194304-8388608=0";
-        EXPECT_TRUE(store.Update(seventh).Done());
+        EXPECT_EQ(store.Opening().unusable_reason, "");
+        std::vector<StoredItem> loaded = store.LoadAll().items;
+        ASSERT_EQ(loaded.size(), 4u);
+        const std::vector<std::optional<transfer::Kept>> kept = {
+            transfer::KeptWhole{"/v/plain.mp4.1.tarnwick.part", 5, 10, "\"e1\""},
+            GetParam().with_parts
+                ? std::optional<transfer::Kept>(
+                      transfer::KeptParts{"/v/parts.mp4.2.tarnwick.part", "\"e2\"",
+                                          *transfer::PartLayout::Read("0-8=4 8-16=2", 16)})
+                : transfer::KeptWhole{"/v/parts.mp4.2.tarnwick.part", 6, 16, "\"e2\""},
+            transfer::KeptStream{"/v/stream.ts.3.tarnwick.part", 100, 3, 9, 0xff}, std::nullopt};
+        for (size_t i = 0; i < kept.size(); ++i) {
+            EXPECT_EQ(loaded[i].kept.empty() ? std::nullopt : transfer::ReadKept(loaded[i].kept),
+                      kept[i])
+                << loaded[i].page_address;
+        }
+        EXPECT_EQ(loaded[3].resolved,
+                  GetParam().with_resolved ? "{\"url\":\"https://cdn.example/4\"}" : "");
+        loaded[3].kept = transfer::KeptText(*kept[0]);
+        EXPECT_TRUE(store.Update(loaded[3]).Done());
     }
-    EXPECT_EQ(SqliteListStore(path).LoadAll().items.at(1), seventh);
+    EXPECT_EQ(
+        SqliteListStore(path).LoadAll().items.at(3).kept,
+        transfer::KeptText(transfer::KeptWhole{"/v/plain.mp4.1.tarnwick.part", 5, 10, "\"e1\""}));
     EXPECT_EQ(RunSql(path, "PRAGMA user_version"), std::to_string(SqliteListStore::kSchemaVersion));
-    EXPECT_EQ(RunSql(path, "SELECT kept FROM items WHERE id = " + std::to_string(seventh.id)), "7");
+    EXPECT_EQ(RunSql(path,
+                     "SELECT count(*) FROM pragma_table_info('items') WHERE name IN "
+                     "('kept', 'received', 'temporary_path', 'validator', 'parts')"),
+              "0");
     EXPECT_FALSE(fs::exists(path + ".damaged-1"));
 }
 
@@ -334,14 +374,17 @@ INSTANTIATE_TEST_SUITE_P(
                                    "ALTER TABLE items DROP COLUMN parts; "
                                    "ALTER TABLE items DROP COLUMN resolved; "
                                    "ALTER TABLE items RENAME COLUMN kept TO received; "
-                                   "PRAGMA user_version = 1"},
+                                   "PRAGMA user_version = 1",
+                                   false, false},
                     EarlierVersion{"Second",
                                    "ALTER TABLE items DROP COLUMN parts; "
                                    "ALTER TABLE items DROP COLUMN resolved; "
-                                   "PRAGMA user_version = 2"},
+                                   "PRAGMA user_version = 2",
+                                   false, false},
                     EarlierVersion{"Third",
-                                   "ALTER TABLE items DROP COLUMN parts; "
-                                   "PRAGMA user_version = 3"}),
+                                   "ALTER TABLE items DROP COLUMN parts; PRAGMA user_version = 3",
+                                   false, true},
+                    EarlierVersion{"Fourth", "", true, true}),
     [](const testing::TestParamInfo<EarlierVersion>& info) { return info.param.name; });
 
 struct ForeignSchema {
@@ -366,9 +409,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         ForeignSchema{"LaterVersion", "PRAGMA user_version = " +
                                           std::to_string(SqliteListStore::kSchemaVersion + 1)},
-        ForeignSchema{"ItemsWithoutOurColumns", "ALTER TABLE items DROP COLUMN validator"},
+        ForeignSchema{"ItemsWithoutOurColumns", "ALTER TABLE items DROP COLUMN kept_record"},
         ForeignSchema{"SecondVersionWithoutItsColumns",
-                      "ALTER TABLE items DROP COLUMN validator; PRAGMA user_version = 2"},
+                      "ALTER TABLE items DROP COLUMN kept_record; PRAGMA user_version = 2"},
         ForeignSchema{"OtherTablesUnversioned",
                       "DROP TABLE items; CREATE TABLE clips (url TEXT); PRAGMA user_version = 0"}),
     [](const testing::TestParamInfo<ForeignSchema>& info) { return info.param.name; });

@@ -1,41 +1,114 @@
-// The room for connections that the downloads of a run share.
+// The room for connections that the requests of a run share: who gets it at
+// once, who waits, in which order, and who gives way.
 #include "transfer/connection_budget.h"
+
+#include "fakes/fake_clock.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace tarnwick::transfer {
 namespace {
 
-TEST(ConnectionBudget, HoldsEachHostAndTheWholeToTheirShare) {
-    ConnectionBudget budget;
-    for (int i = 0; i < ConnectionBudget::kPerHost; ++i) EXPECT_TRUE(budget.TryTake("a"));
-    EXPECT_FALSE(budget.TryTake("a"));
-    budget.Take("a"); // a download's first connection goes all the same
-    EXPECT_EQ(budget.To("a"), 5);
-    budget.Give("a");
-    budget.Give("a");
-    EXPECT_TRUE(budget.TryTake("a"));
+using Claim = ConnectionBudget::Claim;
+using Slot = ConnectionBudget::Slot;
 
-    for (const std::string host : {"b", "c", "d"}) {
-        for (int i = 0; i < ConnectionBudget::kPerHost; ++i) budget.Take(host);
+class ConnectionBudgetTest : public testing::Test {
+protected:
+    // Fills the host's share with slots held by the test.
+    void Fill(const std::string& host) {
+        for (int i = 0; i < ConnectionBudget::kPerHost; ++i)
+            held.push_back(*budget.TryTake(host, Claim::kExtra));
     }
-    EXPECT_EQ(budget.InAll(), ConnectionBudget::kInAll);
-    EXPECT_FALSE(budget.TryTake("e")) << "no room in all, though none to this host";
-    budget.Give("b");
-    EXPECT_TRUE(budget.TryTake("e"));
-}
+    // Gets in line as `name`; its slot, once granted, is kept in `granted`.
+    void Line(const std::string& name, const std::string& host, Claim claim) {
+        waiting.push_back(budget.Wait(host, claim, [this, name](Slot slot) {
+            order.push_back(name);
+            granted.push_back(std::move(slot));
+        }));
+    }
 
-TEST(ConnectionBudget, GivingBackWhatWasNotTakenChangesNothing) {
-    ConnectionBudget budget;
-    budget.Take("a");
-    budget.Give("b");
-    EXPECT_EQ(budget.InAll(), 1);
-    budget.Give("a");
-    budget.Give("a");
+    fakes::FakeClock clock;
+    ConnectionBudget budget{clock};
+    std::vector<Slot> held;
+    std::vector<Slot> granted;
+    std::vector<std::unique_ptr<ConnectionBudget::Waiting>> waiting;
+    std::vector<std::string> order;
+};
+
+TEST_F(ConnectionBudgetTest, HoldsEachHostAndTheWholeToTheirShareButLetsPagesThrough) {
+    Fill("a");
+    EXPECT_FALSE(budget.TryTake("a", Claim::kFirst));
+    EXPECT_TRUE(budget.TryTake("a", Claim::kPage)) << "a page never waits behind a download";
+    for (const std::string host : {"b", "c", "d"}) Fill(host);
+    EXPECT_EQ(budget.InAll(), ConnectionBudget::kInAll);
+    EXPECT_FALSE(budget.TryTake("e", Claim::kFirst)) << "no room in all, though none to this host";
+    held.pop_back();
+    EXPECT_TRUE(budget.TryTake("e", Claim::kFirst));
+    held.clear();
     EXPECT_EQ(budget.InAll(), 0);
     EXPECT_EQ(budget.To("a"), 0);
+}
+
+TEST_F(ConnectionBudgetTest, FreeRoomGoesToFirstConnectionsBeforeExtrasFromTheEventLoop) {
+    Fill("a");
+    Line("extra", "a", Claim::kExtra);
+    Line("first", "a", Claim::kFirst);
+    Line("other host", "b", Claim::kExtra);
+    clock.RunDue();
+    EXPECT_EQ(order, (std::vector<std::string>{"other host"})) << "a full host lets others by";
+    held.pop_back();
+    EXPECT_TRUE(order.size() == 1) << "handed on from the event loop, not inside the give";
+    clock.RunDue();
+    EXPECT_EQ(order.back(), "first");
+    held.pop_back();
+    EXPECT_FALSE(budget.TryTake("a", Claim::kExtra)) << "the line for the host comes first";
+    clock.RunDue();
+    EXPECT_EQ(order.back(), "extra");
+    EXPECT_EQ(budget.Waiters(), 0u);
+}
+
+TEST_F(ConnectionBudgetTest, LeavingTheLineTakesTheRequestBack) {
+    Fill("a");
+    Line("gone", "a", Claim::kFirst);
+    waiting.clear();
+    held.pop_back();
+    clock.RunDue();
+    EXPECT_TRUE(order.empty());
+    EXPECT_EQ(budget.To("a"), ConnectionBudget::kPerHost - 1);
+}
+
+// Gives way once for each extra connection it has.
+class Extras : public ConnectionBudget::Yielder {
+public:
+    bool YieldOne(const std::string& host) override {
+        asked.push_back(host);
+        if (slots.empty()) return false;
+        slots.pop_back();
+        return true;
+    }
+    std::vector<Slot> slots;
+    std::vector<std::string> asked;
+};
+
+TEST_F(ConnectionBudgetTest, AFirstConnectionThatFindsNoRoomHasAnExtraOneGiveWay) {
+    Extras extras;
+    budget.Join(extras);
+    for (int i = 0; i < ConnectionBudget::kPerHost; ++i)
+        extras.slots.push_back(*budget.TryTake("a", Claim::kExtra));
+    Line("first", "a", Claim::kFirst);
+    EXPECT_EQ(extras.asked, (std::vector<std::string>{"a"}));
+    clock.RunDue();
+    EXPECT_EQ(order, (std::vector<std::string>{"first"}));
+    Line("extra", "a", Claim::kExtra);
+    EXPECT_EQ(extras.asked.size(), 1u) << "an extra connection waits its turn";
+    budget.Leave(extras);
+    extras.slots.clear();
+    granted.clear();
+    waiting.clear();
 }
 
 TEST(HostKeyOf, CountsAHostByItsNameAndPortInLowerCase) {

@@ -107,7 +107,8 @@ protected:
 
     fakes::FakeClock clock;
     fakes::FakeHttp http;
-    Probe probe{http, clock};
+    RequestContext requests{http, clock};
+    Probe probe{requests};
     std::optional<Probe::Result> result;
 };
 
