@@ -11,8 +11,6 @@
 #include "qt/qt_shell_launch.h"
 #include "sqlite/sqlite_list_store.h"
 
-#include <QCheckBox>
-
 #include <chrono>
 
 namespace tarnwick::app {
@@ -91,7 +89,6 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
                     .box = box,
                     .connectivity = connectivity,
                     .skin = window.Skin(),
-                    .captions = window,
                     .clock = clock,
                     .pages = pages}),
       status_line({.queue = queue,
@@ -193,6 +190,7 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       window_commands({.entry = address_entry,
                        .clipboard = clipboard,
                        .lifecycle = lifecycle,
+                       .grid = grid_commands,
                        .messages = status_line,
                        .undo = &removals}),
       notifier(Choose<platform::Notifier, qt::DesktopNotifier>(
@@ -210,15 +208,7 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
     window.SetWindowCommands(&window_commands);
     window.Skin().SetCommandListener(&commands);
     tray.SetListener(&tray_menu);
-    window.SetActions({
-        .add_to_list = [this](const std::string& address) { address_entry.Add(address); },
-        .start_stop = [this] { run_commands.ToggleRun(); },
-        .browse = [this] { settings_control.ChooseDownloadFolder(); },
-        .monitor_check =
-            [this] { window.MonitorCheck()->setChecked(clipboard_monitor.TogglePolling()); },
-        .grid_command = [this](const std::string& command) { commands.Run(command); },
-        .close_request = [this] { lifecycle.Exit(); },
-    });
+    window.SetCloseRequest([this] { lifecycle.Exit(); });
 }
 
 TarnwickApp::~TarnwickApp() {

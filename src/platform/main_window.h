@@ -29,9 +29,7 @@ public:
     // The window's client area, in pixels, which is also the least the user
     // can make it (the window may need more, for its contents' font).
     virtual void SetSize(int width, int height) = 0;
-    // Selects the site drop-down's first entry ("Auto").
-    virtual void SelectAutoSite() = 0;
-    // Places the skin's view and brings it in front of the classic controls.
+    // Places the skin's view, under the grid.
     virtual void PlaceSkin(int left, int top, int width, int height) = 0;
     // Loads the skin file into its view; false with the reason when it failed.
     virtual bool LoadSkin(const std::string& path, std::string& error) = 0;

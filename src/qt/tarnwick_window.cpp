@@ -5,17 +5,13 @@
 #include "qt/text_field_menu.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMouseEvent>
-#include <QPushButton>
 #include <QQuickItem>
 #include <QScreen>
 #include <QTableView>
@@ -35,7 +31,6 @@ constexpr const char* kGridFocusSlot = "gridFocusSlot";
 
 TarnwickWindow::TarnwickWindow(list::DownloadQueue& queue)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), skin_(this), grid_(queue, this) {
-    BuildClassicControls();
     grid_.SetColumnsFittedListener([this] { KeepLeastSize(); });
     // Tab leaves the grid for the skin's next control rather than its next cell.
     grid_.Widget()->setTabKeyNavigation(false);
@@ -45,68 +40,6 @@ TarnwickWindow::TarnwickWindow(list::DownloadQueue& queue)
 TarnwickWindow::~TarnwickWindow() {
     ForwardWheel(nullptr);
     FilterSkinInput(false);
-}
-
-// The classic surface under the skin; the skin's commands reach the same
-// operations, and these stay as the fallback surface.
-void TarnwickWindow::BuildClassicControls() {
-    txtURL_ = new QLineEdit(this);
-    txtURL_->setGeometry(8, 8, 420, 24);
-    cmdAdd2List_ = new QPushButton(QStringLiteral("Add"), this);
-    cmdAdd2List_->setGeometry(436, 8, 80, 24);
-    connect(cmdAdd2List_, &QPushButton::clicked, this, [this] {
-        if (actions_.add_to_list) actions_.add_to_list(ToStdString(txtURL_->text()));
-    });
-    cmdStartDownload_ = new QPushButton(QStringLiteral("Start Downloading"), this);
-    cmdStartDownload_->setGeometry(8, 40, 160, 24);
-    connect(cmdStartDownload_, &QPushButton::clicked, this, [this] {
-        if (actions_.start_stop) actions_.start_stop();
-    });
-    cmdBrowse_ = new QPushButton(QStringLiteral("Browse..."), this);
-    cmdBrowse_->setGeometry(176, 40, 90, 24);
-    connect(cmdBrowse_, &QPushButton::clicked, this, [this] {
-        if (actions_.browse) actions_.browse();
-    });
-    chkMonitor_ = new QCheckBox(
-        QStringLiteral("Monitor video URL's in clipboard and automatically add and download"),
-        this);
-    chkMonitor_->setGeometry(8, 72, 500, 24);
-    connect(chkMonitor_, &QCheckBox::clicked, this, [this] {
-        if (actions_.monitor_check) actions_.monitor_check();
-    });
-    cmbSite_ = new QComboBox(this);
-    cmbSite_->addItems({QStringLiteral("Auto"), QStringLiteral("video.google.com"),
-                        QStringLiteral("youtube.com"), QStringLiteral("ifilm.com")});
-    cmbSite_->setGeometry(524, 8, 116, 24);
-    txtMonitor_ = new QLineEdit(this);
-    txtMonitor_->setGeometry(524, 40, 116, 24);
-    txtMonitor_->hide();
-    GridButton("&A", "Select All", "IDC_FS_selectAllD", 8);
-    GridButton("X", "Remove Selected Items", "IDC_FS_removeSelectedD", 40);
-    GridButton("/|\\", "Move Item Up", "IDC_FS_moveUp", 72);
-    GridButton("\\|/", "Move item down", "IDC_FS_moveDown", 104);
-    GridButton("&X", "Clear Completed items", "ID_FS_clearComplete", 136);
-    GridButton("R", "Retry failed items", "IDC_FS_retryFailedD", 168);
-    // Under the skin, out of the keyboard's way.
-    for (QWidget* control : {static_cast<QWidget*>(txtURL_), static_cast<QWidget*>(cmdAdd2List_),
-                             static_cast<QWidget*>(cmdStartDownload_),
-                             static_cast<QWidget*>(cmdBrowse_), static_cast<QWidget*>(chkMonitor_),
-                             static_cast<QWidget*>(cmbSite_), static_cast<QWidget*>(txtMonitor_)}) {
-        control->setFocusPolicy(Qt::NoFocus);
-    }
-}
-
-QPushButton* TarnwickWindow::GridButton(const char* caption, const char* tip, const char* command,
-                                        int left) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), this);
-    button->setToolTip(QString::fromUtf8(tip));
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setGeometry(left, 450, 28, 24);
-    const std::string name = command;
-    connect(button, &QPushButton::clicked, this, [this, name] {
-        if (actions_.grid_command) actions_.grid_command(name);
-    });
-    return button;
 }
 
 void TarnwickWindow::SetCaption(const std::string& caption) { setWindowTitle(ToQString(caption)); }
@@ -187,11 +120,8 @@ void TarnwickWindow::TellGeometryChanged() {
     if (geometry_listener_ != nullptr) geometry_listener_->OnWindowGeometryChanged();
 }
 
-void TarnwickWindow::SelectAutoSite() { cmbSite_->setCurrentIndex(0); }
-
 void TarnwickWindow::PlaceSkin(int left, int top, int width, int height) {
     skin_.Widget()->setGeometry(left, top, width, height);
-    skin_.Widget()->raise();
 }
 
 bool TarnwickWindow::LoadSkin(const std::string& path, std::string& error) {
@@ -228,10 +158,6 @@ void TarnwickWindow::BringToFront() {
     show();
     raise();
     activateWindow();
-}
-
-void TarnwickWindow::ShowStartButtonCaption(const std::string& caption) {
-    cmdStartDownload_->setText(ToQString(caption));
 }
 
 bool TarnwickWindow::FilterSkinInput(bool enable) {
@@ -327,12 +253,12 @@ bool TarnwickWindow::focusNextPrevChild(bool next) {
 }
 
 void TarnwickWindow::closeEvent(QCloseEvent* event) {
-    if (quitting_ || !actions_.close_request) {
+    if (quitting_ || !close_request_) {
         event->accept();
         return;
     }
     event->ignore();
-    actions_.close_request();
+    close_request_();
 }
 
 } // namespace tarnwick::qt

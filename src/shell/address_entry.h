@@ -1,4 +1,4 @@
-// Every address the user gives, typed into the skin or the classic box,
+// Every address the user gives, typed into the skin or handed over by a launch,
 // delivered by the clipboard watcher or polled, enters the list here:
 // cleaned first, then listed (for the general page reader too, while it is
 // switched on), with a refusal said in the status line.

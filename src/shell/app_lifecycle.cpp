@@ -20,7 +20,6 @@ std::string AppLifecycle::AboutText() {
 }
 
 bool AppLifecycle::StartUp() {
-    s_.window.SelectAutoSite();
     if (!SetUpWindow()) return false;
     const std::optional<std::string> replaced_folder = s_.settings.LoadSettings();
     s_.hooks.StartHook();

@@ -55,24 +55,6 @@ void ClipboardMonitor::CopyToClipboard(const std::string& text) {
     own_copy_ = resolve::CleanAddress(text);
 }
 
-void ClipboardMonitor::SetPolling(bool on) {
-    polling_ = on;
-    if (on) {
-        poll_timer_->Start(kPollInterval);
-    } else {
-        poll_timer_->Stop();
-    }
-}
-
-bool ClipboardMonitor::TogglePolling() {
-    last_clipboard_text_.clear();
-    SetPolling(!polling_);
-    s_.settings.monitor_enabled = polling_;
-    // From now on the timer is the check box's.
-    polling_stands_in_ = false;
-    return polling_;
-}
-
 void ClipboardMonitor::SwitchMonitor(bool on) {
     const bool launched = s_.watcher.Launch(on);
     s_.settings.monitor_enabled = on;
@@ -81,11 +63,13 @@ void ClipboardMonitor::SwitchMonitor(bool on) {
 
 void ClipboardMonitor::StandInForWatcher(bool stand_in) {
     if (stand_in == polling_stands_in_) return;
-    // The check box's polling already covers the clipboard.
-    if (stand_in && polling_) return;
-    if (stand_in) last_clipboard_text_ = s_.clipboard.Text();
-    SetPolling(stand_in);
     polling_stands_in_ = stand_in;
+    if (stand_in) {
+        last_clipboard_text_ = s_.clipboard.Text();
+        poll_timer_->Start(kPollInterval);
+    } else {
+        poll_timer_->Stop();
+    }
 }
 
 } // namespace tarnwick::shell

@@ -1,14 +1,12 @@
 // The clipboard monitor: the addresses that the watcher program delivers, the
-// polling timer that reads the clipboard itself, and the switches that turn
+// polling timer that reads the clipboard itself, and the switch that turns
 // them on and off.
 //
-// Two ways watch the clipboard. The user's switches (the skin's check box, the
-// tray menu's entry, the stored setting at start-up) start and stop the
-// watcher program through SwitchMonitor; the main window's classic check box
-// switches the polling timer. When the watcher program cannot be started,
-// SwitchMonitor lets the polling timer stand in for it until the monitor is
-// switched off, so that copying still works; the monitor setting follows the
-// user's switch either way.
+// The user's switches (the skin's check box, the tray menu's entry, the
+// stored setting at start-up) start and stop the watcher program through
+// SwitchMonitor. When the watcher program cannot be started, the polling
+// timer stands in for it until the monitor is switched off, so that copying
+// still works; the monitor setting follows the user's switch either way.
 #pragma once
 
 #include "list/download_queue.h"
@@ -55,17 +53,11 @@ public:
     // through the run.
     void Poll();
 
-    // The classic check box: forgets the last clipboard text and switches the
-    // polling timer, with the monitor setting following it. Answers whether
-    // the timer now polls.
-    bool TogglePolling();
-    bool IsPolling() const { return polling_; }
-
     // Starts or stops the watcher program and sets the monitor setting. A
-    // watcher that cannot be started is replaced by the polling timer, unless
-    // the check box already polls; the stand-in takes what is on the
-    // clipboard then as seen, so that only later copies are listed, and ends
-    // when the monitor is switched off. The caller saves or publishes the
+    // watcher that cannot be started is replaced by the polling timer; the
+    // stand-in takes what is on the clipboard then as seen, so that only
+    // later copies are listed, and ends when the monitor is switched off or
+    // the watcher starts. The caller saves or publishes the
     // setting as it needs.
     void SwitchMonitor(bool on);
 
@@ -81,7 +73,6 @@ public:
     bool PollingStandsIn() const { return polling_stands_in_; }
 
 private:
-    void SetPolling(bool on);
     void StandInForWatcher(bool stand_in);
 
     ClipboardMonitorServices s_;
@@ -89,7 +80,6 @@ private:
     std::string last_clipboard_text_;
     // The address the watcher delivers of the program's own copy, until then.
     std::string own_copy_;
-    bool polling_ = false;
     bool polling_stands_in_ = false;
     bool stand_in_allowed_ = true;
 };

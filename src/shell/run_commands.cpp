@@ -44,7 +44,7 @@ void RunCommands::ToggleRun() {
 }
 
 void RunCommands::StartRun() {
-    ShowCaptions(kStopCaption);
+    tray_caption_ = kStopCaption;
     SetRunVariables("0", false);
     if (s_.pages.current == SkinPage::kAbout) {
         SetSkinVariable(s_.skin, kSkinDownloadButtonTab, "1");
@@ -62,21 +62,13 @@ void RunCommands::StopRun() {
         return;
     }
     s_.run.Stop();
-    ShowCaptions(kStartCaption);
+    tray_caption_ = kStartCaption;
     SetRunVariables("1", false);
 }
 
 void RunCommands::OnRunEnded() {
-    s_.captions.ShowStartButtonCaption(kStartCaption);
     SetRunVariables("1", true);
     tray_caption_ = kStartCaption;
-    s_.captions.ShowTrayEntryCaption(kStartCaption);
-}
-
-void RunCommands::ShowCaptions(const char* caption) {
-    s_.captions.ShowStartButtonCaption(caption);
-    tray_caption_ = caption;
-    s_.captions.ShowTrayEntryCaption(caption);
 }
 
 // The three run-state variables; the end of a run writes startDownload first.

@@ -1,6 +1,6 @@
 // Starting and stopping the download run from the user's commands: the one
 // toggling start/stop command with its refusals and its confirmation, the
-// deferred start, and the run's state shown in the captions and the skin.
+// deferred start, and the run's state shown in the skin and the tray menu.
 #pragma once
 
 #include "driver/download_run.h"
@@ -8,7 +8,6 @@
 #include "platform/clock.h"
 #include "platform/connectivity.h"
 #include "platform/message_box.h"
-#include "platform/run_captions.h"
 #include "platform/skin_player.h"
 #include "shell/skin_pages.h"
 
@@ -39,7 +38,6 @@ struct RunCommandServices {
     platform::MessageBox& box;
     platform::Connectivity& connectivity;
     platform::SkinPlayer& skin;
-    platform::RunCaptions& captions;
     platform::Clock& clock;
     const SkinPages& pages;
 };
@@ -58,6 +56,7 @@ public:
     // item that runs when it is given.
     void ToggleRun();
 
+    // The caption of the tray menu's start/stop entry.
     const std::string& TrayEntryCaption() const { return tray_caption_; }
     // Whether a requested start is still to come.
     bool StartPending() const { return start_timer_->IsActive(); }
@@ -66,7 +65,6 @@ private:
     void OnRunEnded() override;
     void StartRun();
     void StopRun();
-    void ShowCaptions(const char* caption);
     void SetRunVariables(const char* value, bool start_first);
 
     RunCommandServices s_;

@@ -19,12 +19,20 @@ std::vector<platform::UserCommand> WindowCommands::Commands() const {
          .caption = "&Undo removal",
          .keys = "Ctrl+Z",
          .in_menu = false},
+        {.id = static_cast<int>(WindowAction::kSelectAll),
+         .caption = "Select &all",
+         .keys = "Alt+A",
+         .in_menu = false},
+        {.id = static_cast<int>(WindowAction::kClearCompleted),
+         .caption = "&Clear completed items",
+         .keys = "Alt+X",
+         .in_menu = false},
     };
 }
 
 bool WindowCommands::IsEnabled(int id) const {
     return id >= static_cast<int>(WindowAction::kPasteAddress) &&
-           id <= static_cast<int>(WindowAction::kUndoRemoval);
+           id <= static_cast<int>(WindowAction::kClearCompleted);
 }
 
 void WindowCommands::Run(int id) {
@@ -32,6 +40,8 @@ void WindowCommands::Run(int id) {
         case WindowAction::kPasteAddress: return PasteAddresses();
         case WindowAction::kExit: return t_.lifecycle.Exit();
         case WindowAction::kUndoRemoval: return UndoRemoval();
+        case WindowAction::kSelectAll: return t_.grid.SelectAll();
+        case WindowAction::kClearCompleted: return t_.grid.ClearCompleted();
     }
 }
 

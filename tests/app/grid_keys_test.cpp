@@ -200,6 +200,25 @@ TEST_F(GridKeysTest, KeysMoveRenameAndPasteOnTheRealWindow) {
     EXPECT_EQ(tarnwick->queue.Count(), 0);
 }
 
+// Alt+A and Alt+X are the window's, and work from the skin's text field too.
+TEST_F(GridKeysTest, AltASelectsEveryRowAndAltXClearsTheCompleteItems) {
+    StartFocused();
+    ListItem("http://www.youtube.com/watch?v=1", "1.mp4", list::ItemState::kComplete);
+    ListItem("http://www.youtube.com/watch?v=2", "2.mp4", list::ItemState::kWaiting);
+    QQuickWidget& skin = *tarnwick->window.Skin().Widget();
+    auto* field = skin.rootObject()->findChild<QQuickItem*>("addressField");
+    ASSERT_NE(field, nullptr);
+    skin.setFocus();
+    field->forceActiveFocus();
+    QTest::keyClick(&skin, Qt::Key_A, Qt::AltModifier);
+    EXPECT_TRUE(tarnwick->window.Grid().IsRowSelected(0));
+    EXPECT_TRUE(tarnwick->window.Grid().IsRowSelected(1));
+    QTest::keyClick(&skin, Qt::Key_X, Qt::AltModifier);
+    ASSERT_EQ(tarnwick->queue.Count(), 1);
+    EXPECT_EQ(Url(0), "http://www.youtube.com/watch?v=2");
+    EXPECT_EQ(field->property("text").toString(), "") << "the field took neither key";
+}
+
 } // namespace
 } // namespace tarnwick::app
 

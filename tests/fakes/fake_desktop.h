@@ -22,7 +22,6 @@ public:
         normal.height = height;
         log_.push_back("size " + Box(0, 0, width, height));
     }
-    void SelectAutoSite() override { log_.push_back("site Auto"); }
     void PlaceSkin(int left, int top, int width, int height) override {
         log_.push_back("skin " + Box(left, top, width, height));
     }

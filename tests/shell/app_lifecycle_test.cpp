@@ -13,10 +13,10 @@ using AppLifecycleTest = ShellHarness;
 
 TEST_F(AppLifecycleTest, StartUpRunsInItsOrder) {
     ASSERT_TRUE(lifecycle.StartUp());
-    EXPECT_EQ(log, (Log{"site Auto", "tray icon /opt/tarnwick/tray.png", "tray in",
-                        "caption Tarnwick", "icon /opt/tarnwick/tarnwick.png", "skin 0,0 648x585",
-                        "size 0,0 648x585", "load /opt/tarnwick/Main.qml", "grid 36,259 572x179",
-                        "hook skin", "hook wheel"}));
+    EXPECT_EQ(log, (Log{"tray icon /opt/tarnwick/tray.png", "tray in", "caption Tarnwick",
+                        "icon /opt/tarnwick/tarnwick.png", "skin 0,0 648x585", "size 0,0 648x585",
+                        "load /opt/tarnwick/Main.qml", "grid 36,259 572x179", "hook skin",
+                        "hook wheel"}));
     ASSERT_EQ(skin.writes.size(), 11u);
     EXPECT_EQ(skin.writes[0].path, kSkinAboutText);
     EXPECT_EQ(skin.writes[0].value.substr(0, 17), "Version 1.0.0.1\r\n");

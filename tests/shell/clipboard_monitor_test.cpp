@@ -97,42 +97,12 @@ TEST_F(ClipboardMonitorTest, PollListsAPastedAddressCleaned) {
     EXPECT_EQ(WritesOf(kSkinVideoUrl), (std::vector<SkinWrite>{{kSkinVideoUrl, kVideoPage}}));
 }
 
-TEST_F(ClipboardMonitorTest, PollDuringARunOnlyListsAndKeepsPolling) {
-    EXPECT_TRUE(monitor.TogglePolling());
-    PollWith(kVideoPage);
-    ASSERT_TRUE(runs.IsRunning());
-    clipboard.text = kOtherVideoPage;
-    clock.Advance(ClipboardMonitor::kPollInterval);
-    EXPECT_EQ(Addresses(), (std::vector<std::string>{kVideoPage, kOtherVideoPage}));
-    EXPECT_EQ(RunsStarted(), 1);
-}
-
-TEST_F(ClipboardMonitorTest, CheckBoxSwitchesThePollingAndForgetsTheLastText) {
-    clipboard.text = kVideoPage;
-    EXPECT_TRUE(monitor.TogglePolling());
-    EXPECT_TRUE(values.monitor_enabled);
-    EXPECT_TRUE(queue.IsEmpty()) << "nothing before the next tick";
-    clock.Advance(ClipboardMonitor::kPollInterval);
-    EXPECT_EQ(queue.Count(), 1);
-    run.Stop();
-
-    EXPECT_FALSE(monitor.TogglePolling());
-    EXPECT_FALSE(values.monitor_enabled);
-    EXPECT_EQ(monitor.LastClipboardText(), "");
-    clock.Advance(ClipboardMonitor::kPollInterval * 3);
-    EXPECT_EQ(WritesOf(kSkinVideoUrl).size(), 1u) << "no polling while off";
-    monitor.TogglePolling();
-    clock.Advance(ClipboardMonitor::kPollInterval);
-    EXPECT_EQ(WritesOf(kSkinVideoUrl).size(), 2u) << "the same text is new after a click";
-    EXPECT_TRUE(launch.launches.empty()) << "the check box never touches the watcher";
-}
-
 // The switches and the watcher.
 
 TEST_F(ClipboardMonitorTest, SwitchingDrivesTheWatcherAndLeavesThePollingAlone) {
     monitor.SwitchMonitor(true);
     EXPECT_TRUE(values.monitor_enabled);
-    EXPECT_FALSE(monitor.IsPolling());
+    EXPECT_FALSE(monitor.PollingStandsIn());
     monitor.SwitchMonitor(false);
     EXPECT_FALSE(values.monitor_enabled);
     EXPECT_EQ(launch.launches, (std::vector<Launch>{{kWatcher, {kChannel}}, {kWatcher, {"Exit"}}}));
@@ -153,16 +123,16 @@ TEST_F(ClipboardMonitorTest, PollingStandsInForAWatcherThatCannotStart) {
     clipboard.text = kOtherVideoPage;
     clock.Advance(ClipboardMonitor::kPollInterval);
     EXPECT_EQ(queue.Count(), 2) << "the run its poll started does not stop the polling";
+    EXPECT_EQ(RunsStarted(), 1);
 
     monitor.SwitchMonitor(false);
     EXPECT_FALSE(values.monitor_enabled);
-    EXPECT_FALSE(monitor.IsPolling());
     EXPECT_FALSE(monitor.PollingStandsIn());
 
     monitor.SwitchMonitor(true);
     launch.programs_exist = true;
     monitor.SwitchMonitor(true);
-    EXPECT_FALSE(monitor.IsPolling()) << "the stand-in ends once the watcher starts";
+    EXPECT_FALSE(monitor.PollingStandsIn()) << "the stand-in ends once the watcher starts";
 }
 
 TEST_F(ClipboardMonitorTest, NoStandInWhenTheWatcherIsTriedAlone) {
@@ -170,24 +140,7 @@ TEST_F(ClipboardMonitorTest, NoStandInWhenTheWatcherIsTriedAlone) {
     launch.programs_exist = false;
     monitor.SwitchMonitor(true);
     EXPECT_TRUE(values.monitor_enabled);
-    EXPECT_FALSE(monitor.IsPolling());
-}
-
-TEST_F(ClipboardMonitorTest, StandInAndCheckBoxNeverStopEachOthersPolling) {
-    monitor.TogglePolling();
-    launch.programs_exist = false;
-    monitor.SwitchMonitor(true);
     EXPECT_FALSE(monitor.PollingStandsIn());
-    monitor.SwitchMonitor(false);
-    EXPECT_TRUE(monitor.IsPolling());
-
-    monitor.TogglePolling();
-    monitor.SwitchMonitor(true); // the stand-in polls
-    EXPECT_FALSE(monitor.TogglePolling()) << "the check box takes the timer over";
-    EXPECT_FALSE(monitor.PollingStandsIn());
-    monitor.TogglePolling();
-    monitor.SwitchMonitor(false);
-    EXPECT_TRUE(monitor.IsPolling()) << "the check box's polling goes on";
 }
 
 TEST_F(ClipboardMonitorTest, TheTraySwitchIsPublishedButNotSaved) {

@@ -351,11 +351,13 @@ TEST_F(GridActionsTest, ACompleteItemWhoseFileIsGoneKeepsItsName) {
 TEST_F(GridActionsTest, CopiedAddressesDoNotComeBackThroughTheMonitor) {
     List(kPage1, ItemState::kWaiting);
     Select({0});
-    monitor.TogglePolling();
+    launch.programs_exist = false; // the polling stands in
+    monitor.SwitchMonitor(true);
     Do(Action::kCopyAddress);
     clock.Advance(ClipboardMonitor::kPollInterval);
     EXPECT_FALSE(runs.IsRunning());
     EXPECT_EQ(status.Text(), kReadyText);
+    launch.programs_exist = true;
     monitor.SwitchMonitor(true);
     Do(Action::kCopyAddress);
     monitor.OnDelivery(kPage1);

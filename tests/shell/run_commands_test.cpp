@@ -50,15 +50,13 @@ TEST_F(RunCommandsTest, NoConnectionIsRefusedWithoutAnyChange) {
               "You are not connected to the internet, Please connect first then try again");
     EXPECT_EQ(box.shown[0].title, "Tarnwick");
     EXPECT_TRUE(RunVariables().empty());
-    EXPECT_EQ(captions.button, "Start Downloading");
+    EXPECT_EQ(runs.TrayEntryCaption(), "Start Downloading");
 }
 
 TEST_F(RunCommandsTest, ARunShowsItsStateFromStartToEnd) {
     AddVideo("a");
     pages.current = SkinPage::kAbout;
     runs.ToggleRun();
-    EXPECT_EQ(captions.button, "Stop Downloading");
-    EXPECT_EQ(captions.tray, "Stop Downloading");
     EXPECT_EQ(runs.TrayEntryCaption(), "Stop Downloading");
     EXPECT_EQ(RunVariables(), (std::vector<SkinWrite>{{kSkinDownloadButton, "0"},
                                                       {kSkinStartDownload, "0"},
@@ -67,8 +65,7 @@ TEST_F(RunCommandsTest, ARunShowsItsStateFromStartToEnd) {
     skin.writes.clear();
     Settle();
     EXPECT_EQ(Status(0), "Complete");
-    EXPECT_EQ(captions.button, "Start Downloading");
-    EXPECT_EQ(captions.tray, "Start Downloading");
+    EXPECT_EQ(runs.TrayEntryCaption(), "Start Downloading");
     EXPECT_EQ(RunVariables(),
               (std::vector<SkinWrite>{
                   {kSkinStartDownload, "1"}, {kSkinDownloadButton, "1"}, {kSkinDownloadTab, "1"}}));
@@ -85,7 +82,7 @@ TEST_F(RunCommandsTest, StopAskedNoGoesOnAndYesCancelsTheItem) {
     EXPECT_EQ(box.shown.back().text, "Are you sure that you want to cancel downloading?");
     EXPECT_EQ(box.shown.back().icon, platform::MessageIcon::Question);
     EXPECT_TRUE(runs.IsRunning());
-    EXPECT_EQ(captions.button, "Stop Downloading");
+    EXPECT_EQ(runs.TrayEntryCaption(), "Stop Downloading");
 
     skin.writes.clear();
     box.answers = {MessageAnswer::Yes};
@@ -93,7 +90,7 @@ TEST_F(RunCommandsTest, StopAskedNoGoesOnAndYesCancelsTheItem) {
     EXPECT_FALSE(runs.IsRunning());
     EXPECT_EQ(Status(0), "Cancelled");
     EXPECT_EQ(Status(1), "Waiting");
-    EXPECT_EQ(captions.button, "Start Downloading");
+    EXPECT_EQ(runs.TrayEntryCaption(), "Start Downloading");
     EXPECT_EQ(RunVariables(),
               (std::vector<SkinWrite>{
                   {kSkinDownloadButton, "1"}, {kSkinStartDownload, "1"}, {kSkinDownloadTab, "1"}}));

@@ -40,13 +40,6 @@ struct FakeConnectivity : platform::Connectivity {
     bool connected = true;
 };
 
-struct RecordingCaptions : platform::RunCaptions {
-    void ShowStartButtonCaption(const std::string& caption) override { button = caption; }
-    void ShowTrayEntryCaption(const std::string& caption) override { tray = caption; }
-    std::string button = kStartCaption;
-    std::string tray = kStartCaption;
-};
-
 class ShellHarness : public testing::Test {
 protected:
     static constexpr const char* kChannel = "/tmp/channel-9";
@@ -97,7 +90,6 @@ protected:
     fakes::FakeClipboard clipboard;
     fakes::FakeSettingsStore store;
     FakeConnectivity connectivity;
-    RecordingCaptions captions;
     int at_once = 1;
     driver::DownloadRun run{{.queue = queue,
                              .http = http,
@@ -105,7 +97,7 @@ protected:
                              .download_folder = [this] { return values.download_dir; },
                              .downloads_at_once = [this] { return at_once; }}};
     driver::PartFiles part_files{queue};
-    RunCommands runs{{queue, run, box, connectivity, skin, captions, clock, pages}};
+    RunCommands runs{{queue, run, box, connectivity, skin, clock, pages}};
     StatusLine status{{queue, run, grid, skin, clock}};
     Removals removals{queue, part_files, status, clock};
     GridCommands grid_commands{queue, grid, values, removals};

@@ -28,6 +28,7 @@ protected:
     WindowCommands keys{{.entry = entry,
                          .clipboard = clipboard,
                          .lifecycle = lifecycle,
+                         .grid = grid_commands,
                          .messages = status,
                          .undo = &undo}};
 };
@@ -66,8 +67,11 @@ TEST_F(WindowCommandsTest, UndoReachesTheRemovalUndoOrSaysThereIsNothing) {
     undo.can_undo = false;
     Press(WindowAction::kUndoRemoval);
     EXPECT_EQ(status.Text(), kNothingToUndo);
-    WindowCommands without_undo{
-        {.entry = entry, .clipboard = clipboard, .lifecycle = lifecycle, .messages = status}};
+    WindowCommands without_undo{{.entry = entry,
+                                 .clipboard = clipboard,
+                                 .lifecycle = lifecycle,
+                                 .grid = grid_commands,
+                                 .messages = status}};
     clock.Advance(StatusLine::kMessageTime);
     ASSERT_EQ(status.Text(), kReadyText);
     without_undo.Run(static_cast<int>(WindowAction::kUndoRemoval));
