@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -153,6 +154,31 @@ TEST_F(SkinTest, RestsUnlessBusyAndSeen) {
         EXPECT_FALSE(loops.isValid() && loops.toInt() < 0)
             << object->metaObject()->className() << " loops without end";
     }
+}
+
+// The skin's drawings are SVG files beside it, one per shape and tone: each
+// must be found and read (through Qt's SVG image plugin) in every state that
+// picks another, the window buttons under the mouse among them.
+TEST_F(SkinTest, EveryDrawingLoadsInEveryState) {
+    QQuickWidget* view = player_.Widget();
+    std::set<QString> shown;
+    const auto check = [&](const char* state) {
+        for (QQuickItem* item : view->rootObject()->findChildren<QQuickItem*>()) {
+            const QString source = item->property("source").toString();
+            if (!item->inherits("QQuickImage") || source.isEmpty()) continue;
+            shown.insert(source);
+            EXPECT_EQ(item->property("status").toInt(), 1) << source.toStdString() << " " << state;
+        }
+    };
+    check("at rest");
+    player_.SetVariable("_root.startDownload", "0");
+    view->rootObject()->setProperty("maximized", true);
+    check("running, maximised");
+    for (const char* name : {"IDC_FS_Minimize", "IDC_FS_Maximize", "IDC_FS_Tray", "IDC_FS_Close"}) {
+        QTest::mouseMove(view, SceneRect(Item(name)).center().toPoint());
+        check(name);
+    }
+    EXPECT_GE(shown.size(), 20u) << "the drawings were found in the skin";
 }
 
 TEST_F(SkinTest, CoversTheWholeWindow) {
