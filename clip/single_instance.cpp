@@ -7,10 +7,13 @@
 #include <QLocalSocket>
 #include <QThread>
 
+#include <cstdio>
 #include <utility>
 
 namespace tarnwick::clip {
 namespace {
+
+using State = qt::InstanceLock::State;
 
 const QByteArray kExitRequest = "Exit\n";
 constexpr int kConnectMs = 200;
@@ -18,15 +21,11 @@ constexpr qint64 kRequestBufferBytes = 64;
 
 // Beside the program's own lock and channel, so that the program and its
 // watcher agree on the folder, and with it on one watcher per program.
-QString RuntimePath(const QString& name) {
-    return QDir(tarnwick::qt::LocalChannel::SocketFolder()).filePath(name);
-}
+QString Folder() { return qt::LocalChannel::SocketFolder(); }
 
-QString LockPath() {
-    return RuntimePath(QStringLiteral("tarnwick-clip-%1.lock").arg(tarnwick::qt::UserIdText()));
-}
 QString ControlName() {
-    return RuntimePath(QStringLiteral("tarnwick-clip-%1.control").arg(tarnwick::qt::UserIdText()));
+    return QDir(Folder()).filePath(
+        QStringLiteral("tarnwick-clip-%1.control").arg(qt::UserIdText()));
 }
 
 // Asks the watcher that holds the lock to end and waits until it has gone.
@@ -45,40 +44,39 @@ void AskToEnd(const QDeadlineTimer& deadline) {
     }
 }
 
-// Takes the lock at once; a lock left by a watcher that died counts as free.
-bool TryLock(QLockFile& lock) {
-    lock.setStaleLockTime(std::chrono::milliseconds(0));
-    return lock.tryLock(0);
+// Asks the holder of `lock` to end until the lock is ours; false when it is
+// still held elsewhere at the deadline, or cannot be had at all.
+bool WaitForLock(qt::InstanceLock& lock, std::chrono::milliseconds timeout) {
+    const QDeadlineTimer deadline(timeout);
+    while (lock.state() == State::kHeldElsewhere && !deadline.hasExpired()) {
+        AskToEnd(deadline);
+        lock.TryAgain();
+    }
+    if (lock.state() == State::kUnavailable) {
+        std::fputs("tarnwick-clip: no lock file can be had in the runtime folder\n", stderr);
+    }
+    return lock.state() == State::kHeld;
 }
 
 } // namespace
 
 SingleInstance::SingleInstance(std::function<void()> on_exit_asked)
-    : on_exit_asked_(std::move(on_exit_asked)), lock_(LockPath()) {
+    : on_exit_asked_(std::move(on_exit_asked)), lock_(Folder(), qt::kWatcherLockName) {
     control_.setSocketOptions(QLocalServer::UserAccessOption);
     QObject::connect(&control_, &QLocalServer::newConnection, &control_, [this] { Accept(); });
 }
 
 bool SingleInstance::TakeOver(std::chrono::milliseconds timeout) {
-    const QDeadlineTimer deadline(timeout);
-    while (!TryLock(lock_)) {
-        if (deadline.hasExpired()) return false;
-        AskToEnd(deadline);
-    }
+    if (!WaitForLock(lock_, timeout)) return false;
     // The lock is ours, so a control socket left under the name is stale.
     QLocalServer::removeServer(ControlName());
     return control_.listen(ControlName());
 }
 
 bool SingleInstance::EndRunning(std::chrono::milliseconds timeout) {
-    const QDeadlineTimer deadline(timeout);
-    QLockFile probe(LockPath());
-    while (!TryLock(probe)) {
-        if (deadline.hasExpired()) return false;
-        AskToEnd(deadline);
-    }
-    probe.unlock();
-    return true;
+    // Held only for the check: it goes when this returns.
+    qt::InstanceLock probe(Folder(), qt::kWatcherLockName);
+    return WaitForLock(probe, timeout);
 }
 
 void SingleInstance::Accept() {

@@ -1,13 +1,14 @@
 // One watcher per user, as there is one program per user. The running
-// watcher holds a lock file and listens on a control socket, both in the
-// folder of the program's own lock and channel; another start asks it
-// through that socket to end ("Exit" and LF) and waits for the lock.
+// watcher holds its own instance lock (qt::InstanceLock, named
+// kWatcherLockName) and listens on a control socket, both in the folder of
+// the program's own lock and channel; another start asks it through that
+// socket to end ("Exit" and LF) and waits for the lock.
 #pragma once
+
+#include "qt/instance_lock.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
-#include <QString>
 
 #include <chrono>
 #include <functional>
@@ -22,10 +23,11 @@ public:
     explicit SingleInstance(std::function<void()> on_exit_asked);
 
     // Ends the running watcher, if any, and becomes the one. False when the
-    // running one did not end within `timeout`.
+    // running one did not end within `timeout`, or no lock file can be had.
     bool TakeOver(std::chrono::milliseconds timeout);
 
-    // Ends the running watcher, if any. False when one still runs after `timeout`.
+    // Ends the running watcher, if any. False when one still runs after
+    // `timeout`, or no lock file can be had.
     static bool EndRunning(std::chrono::milliseconds timeout);
 
 private:
@@ -33,7 +35,7 @@ private:
     void Read(QLocalSocket& socket);
 
     std::function<void()> on_exit_asked_;
-    QLockFile lock_;
+    qt::InstanceLock lock_;
     QLocalServer control_;
 };
 

@@ -22,11 +22,14 @@ constexpr char kAnnouncementEnd = '\n';
 
 } // namespace
 
-QString InstanceLock::PathIn(const QString& folder) {
-    return folder + QStringLiteral("/tarnwick-%1.lock").arg(UserIdText());
+QString InstanceLock::PathIn(const QString& folder, const QString& name) {
+    return folder + QStringLiteral("/%1-%2.lock").arg(name, UserIdText());
 }
 
-InstanceLock::InstanceLock(const QString& folder) : path_(PathIn(folder)) { Take(); }
+InstanceLock::InstanceLock(const QString& folder, const QString& name)
+    : path_(PathIn(folder, name)) {
+    Take();
+}
 
 InstanceLock::~InstanceLock() {
 #ifdef Q_OS_UNIX

@@ -4,6 +4,9 @@
 // into it. A later launch finds the lock held, reads that address, and hands
 // its command line over through the channel instead of starting: two
 // programs never share one kept list and one download folder.
+//
+// The clipboard watcher holds a lock of its own name the same way, so that
+// one watcher runs per user beside the program.
 #pragma once
 
 #include <QString>
@@ -15,6 +18,10 @@ class QLockFile;
 
 namespace tarnwick::qt {
 
+// The lock files' names begin with these, followed by the user's id.
+inline constexpr char kProgramLockName[] = "tarnwick";
+inline constexpr char kWatcherLockName[] = "tarnwick-clip";
+
 class InstanceLock {
 public:
     enum class State {
@@ -23,8 +30,8 @@ public:
         kUnavailable,   // no lock file can be had: nothing guards
     };
 
-    // Tries to take the lock in `folder` at once.
-    explicit InstanceLock(const QString& folder);
+    // Tries to take the lock named `name` in `folder` at once.
+    explicit InstanceLock(const QString& folder, const QString& name = kProgramLockName);
     ~InstanceLock();
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
@@ -37,8 +44,8 @@ public:
     // The running program's channel, once it has announced it; empty before.
     std::string RunningChannel() const;
 
-    // The lock file of this user in `folder`.
-    static QString PathIn(const QString& folder);
+    // The lock file named `name` of this user in `folder`.
+    static QString PathIn(const QString& folder, const QString& name = kProgramLockName);
 
 private:
     void Take();

@@ -38,6 +38,16 @@ TEST(InstanceLockTest, AnAnnouncementNotYetEndedIsNotRead) {
     EXPECT_EQ(other.RunningChannel(), "");
 }
 
+// The clipboard watcher's lock lies beside the program's and never stands in its way.
+TEST(InstanceLockTest, LocksOfOtherNamesAreHeldApart) {
+    QTemporaryDir folder;
+    InstanceLock program(folder.path());
+    InstanceLock watcher(folder.path(), kWatcherLockName);
+    EXPECT_EQ(program.state(), State::kHeld);
+    EXPECT_EQ(watcher.state(), State::kHeld);
+    EXPECT_EQ(InstanceLock(folder.path(), kWatcherLockName).state(), State::kHeldElsewhere);
+}
+
 TEST(InstanceLockTest, AFolderWithoutRoomGuardsNothing) {
     EXPECT_EQ(InstanceLock("/nonexistent-folder").state(), State::kUnavailable);
 }
