@@ -5,7 +5,9 @@
 // to its end with --run.
 //
 // Addresses of no supported site are read too, streamed videos (HLS) among
-// them; nothing here runs ffmpeg, so a stream's pieces are kept as they are.
+// them. With --ffmpeg, the user's ffmpeg makes MPEG-TS pieces an MP4 and joins
+// a picture and its sound that come apart; without, pieces are kept as they
+// are and a sound apart is not taken.
 //
 // With --kill-after-writes K (or --kill-after-blocks K, --kill-after-pieces K)
 // it kills itself with SIGKILL right after the K-th write of the store (the
@@ -30,6 +32,7 @@
 #include "list/list_keeper.h"
 #include "platform/http_client.h"
 #include "platform/list_store.h"
+#include "qt/qt_child_processes.h"
 #include "qt/qt_clock.h"
 #include "resolve/site_index.h"
 #include "shell/keeping_notices.h"
@@ -171,14 +174,32 @@ public:
 private:
     void OnChanged(int position, unsigned) override {
         const list::DownloadItem& item = queue_.At(position);
-        const auto* mark =
-            item.rare->kept ? std::get_if<transfer::KeptStream>(&*item.rare->kept) : nullptr;
-        if (mark == nullptr || item.state != list::ItemState::kDownloading) return;
-        const auto [last, fresh] = written_.try_emplace(item.key, mark->pieces);
-        if (!fresh && last->second == mark->pieces) return;
-        last->second = mark->pieces;
-        if (mark->pieces == mark->total) return point_.Reach();
+        if (!item.rare->kept || item.state != list::ItemState::kDownloading) return;
+        const auto [written, total] = PiecesOf(*item.rare->kept);
+        if (total == 0) return;
+        const auto [last, fresh] = written_.try_emplace(item.key, written);
+        if (!fresh && last->second == written) return;
+        last->second = written;
+        if (written == total) return point_.Reach();
         if (!fresh) point_.Pass();
+    }
+
+    // The pieces written and in all, of a stream or of the streams of a pair.
+    static std::pair<size_t, size_t> PiecesOf(const transfer::Kept& kept) {
+        std::pair<size_t, size_t> pieces{0, 0};
+        const auto add = [&pieces](const std::optional<transfer::KeptOne>& one) {
+            const auto* stream = one ? std::get_if<transfer::KeptStream>(&*one) : nullptr;
+            if (stream == nullptr) return;
+            pieces.first += stream->pieces;
+            pieces.second += stream->total;
+        };
+        if (const auto* pair = std::get_if<transfer::KeptPair>(&kept)) {
+            add(pair->picture);
+            add(pair->sound);
+        } else {
+            add(transfer::SingleOf(kept));
+        }
+        return pieces;
     }
 
     list::DownloadQueue& queue_;
@@ -223,6 +244,7 @@ struct Options {
     std::vector<std::string> adds;
     std::vector<std::string> adds_then;
     bool run = false;
+    bool ffmpeg = false;
     long kill_after_writes = 0;
     long kill_after_blocks = 0;
     long kill_after_pieces = 0;
@@ -235,6 +257,10 @@ Options Parse(int argc, char* argv[]) {
     Options options;
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
+        if (name == "--ffmpeg") {
+            options.ffmpeg = true;
+            continue;
+        }
         if (name == "--run") {
             options.run = true;
             continue;
@@ -331,6 +357,8 @@ int Run(const Options& options) {
     services.connections = [&] { return options.connections; };
     services.downloads_at_once = [&] { return options.at_once; };
     services.connection_budget = &budget;
+    qt::QtChildProcesses children;
+    if (options.ffmpeg) services.children = &children;
     run = std::make_unique<driver::DownloadRun>(services);
     if (keeper.Restore()) part_files.RemoveStrays(options.videos, "");
     for (const std::string& address : options.adds) list::AddVideoURL(queue, address, true);

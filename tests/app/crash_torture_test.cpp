@@ -8,9 +8,12 @@
 // several connections, three items at a time. Set TARNWICK_CRASH_SEED to
 // replay a run.
 #include "child_process.h"
+#include "driver/plan.h"
 #include "list/download_item.h"
 #include "platform/list_store.h"
+#include "resolve/site_index.h"
 #include "sqlite/sqlite_list_store.h"
+#include "support/hls_fixtures.h"
 #include "support/loopback_server.h"
 #include "support/served_file.h"
 #include "support/temp_folder.h"
@@ -18,6 +21,7 @@
 #include "transfer/part_layout.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -392,6 +396,170 @@ TEST_F(CrashTortureTest, KillsWhileFilesComeInPartsSeveralAtOnceLoseNothing) {
     std::printf("kills: %d; bytes fetched twice: %llu (%.1f KiB per kill)\n", kills,
                 static_cast<unsigned long long>(twice),
                 kills > 0 ? static_cast<double>(twice) / 1024 / kills : 0.0);
+}
+
+// The bytes of a media playlist's pieces, one after another, and where
+// each ends, as the server serves them from `folder`.
+Stream PiecesIn(const fs::path& folder, const std::string& playlist) {
+    Stream stream;
+    std::ifstream in(folder / playlist);
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line.front() == '#') continue;
+        stream.bytes += test_support::ReadWholeFile(
+            (folder / fs::path(playlist).parent_path() / line).string());
+        stream.ends.push_back(stream.bytes.size());
+    }
+    return stream;
+}
+
+// A picture and its sound that come apart, killed while their pieces come:
+// each keeps the pieces it wrote, byte for byte, and once ffmpeg joins them
+// the video is whole.
+TEST_F(CrashTortureTest, KillsDuringAPictureAndItsSoundLoseNothing) {
+    const std::optional<std::string> ffmpeg = test_support::FindOnPath("ffmpeg");
+    const std::optional<std::string> ffprobe = test_support::FindOnPath("ffprobe");
+    if (!ffmpeg || !ffprobe) GTEST_SKIP() << "ffmpeg is not installed";
+    const fs::path media = folder_.File("media");
+    const test_support::HlsFixture fixture =
+        test_support::MakeHlsFixture(test_support::HlsForm::kMasterSoundApart, *ffmpeg, media);
+    test_support::ServeFolder(server_, media);
+    const Stream picture = PiecesIn(media, "720/index.m3u8");
+    const Stream sound = PiecesIn(media, "sound/index.m3u8");
+    // Slow enough for the kills to find it under way.
+    server_.LimitEachConnection(128 * 1024);
+    run_options_ = {"--ffmpeg"};
+    ASSERT_EQ(Child({"--add", server_.Url(fixture.playlist)}).status, 0);
+    std::mt19937 random(Seed());
+    int during = 0;
+    for (int round = 0; round < 8; ++round) {
+        const bool pieces = random() % 2 == 0;
+        const long k = std::uniform_int_distribution<long>(1, pieces ? 3 : 12)(random);
+        const ChildEnd end = Child(
+            {"--run", pieces ? "--kill-after-pieces" : "--kill-after-blocks", std::to_string(k)});
+        ASSERT_TRUE(end.Killed() || end.status == 0) << "round " << round;
+        ASSERT_EQ(Child({}).status, 0);
+        sqlite::SqliteListStore store(data_ + "/downloads.db");
+        const std::vector<platform::StoredItem> items = store.LoadAll().items;
+        ASSERT_EQ(items.size(), 1u);
+        if (items[0].kept.empty()) continue;
+        const std::optional<transfer::Kept> kept = transfer::ReadKept(items[0].kept);
+        ASSERT_TRUE(kept.has_value()) << items[0].kept;
+        const auto* pair = std::get_if<transfer::KeptPair>(&*kept);
+        ASSERT_NE(pair, nullptr) << "a pair is kept as one: " << items[0].kept;
+        ++during;
+        for (const auto& [one, served] :
+             {std::pair(pair->picture, &picture), std::pair(pair->sound, &sound)}) {
+            if (!one) continue;
+            const auto& stream = std::get<transfer::KeptStream>(*one);
+            const std::string on_disk = test_support::ReadWholeFile(stream.path);
+            ASSERT_LE(static_cast<size_t>(stream.bytes), on_disk.size());
+            EXPECT_TRUE(on_disk.compare(0, stream.bytes, served->bytes, 0, stream.bytes) == 0)
+                << "bytes of another stream in " << stream.path;
+            ASSERT_EQ(stream.total, served->ends.size());
+            if (stream.pieces > 0)
+                EXPECT_EQ(static_cast<uint64_t>(stream.bytes), served->ends[stream.pieces - 1]);
+        }
+    }
+    ASSERT_EQ(Child({"--run"}).status, 0);
+    std::vector<std::string> files;
+    for (const auto& entry : fs::directory_iterator(videos_))
+        files.push_back(entry.path().filename().string());
+    ASSERT_EQ(files, std::vector<std::string>{"master.mp4"}) << "the video, and nothing else";
+    const test_support::ProbedVideo video =
+        test_support::ProbeVideo(*ffprobe, videos_ + "/master.mp4");
+    EXPECT_EQ(video.height, 720);
+    EXPECT_TRUE(video.sound);
+    EXPECT_NEAR(video.seconds, test_support::kHlsSeconds, 0.5);
+    std::printf("rounds that found the pair under way: %d\n", during);
+    EXPECT_GT(during, 0) << "no kill found the pair under way";
+}
+
+// A list that an earlier version kept in separate fields goes on with what
+// each item kept: a file from its start, a file in parts, a stream's pieces.
+TEST_F(CrashTortureTest, AListOfAnEarlierVersionGoesOnWithWhatItKept) {
+    ServeVideos(2, 9 * 1024 * 1024, 1024 * 1024 + 4099);
+    ServeStream(0);
+    const ServedFile& plain = videos_by_name_.at("0.flv");
+    const ServedFile& parted = videos_by_name_.at("1.flv");
+    const Stream& stream = streams_by_name_.at("stream0.ts");
+    const std::string plain_bytes = test_support::FileBytes(plain);
+    const std::string parted_bytes = test_support::FileBytes(parted);
+    // What an earlier try left: half the first file, two parts of the second
+    // partly, and the stream's first five pieces.
+    const std::string plain_path = videos_ + "/0.flv.1.tarnwick.part";
+    const std::string parted_path = videos_ + "/1.flv.2.tarnwick.part";
+    const std::string stream_path = videos_ + "/stream0.ts.3.tarnwick.part";
+    const uint64_t half = plain.size / 2;
+    test_support::WriteWholeFile(plain_path, plain_bytes.substr(0, half));
+    const uint64_t cut = parted.size / 2;
+    std::string parted_file(parted.size, '\0');
+    parted_file.replace(0, 1000, parted_bytes.substr(0, 1000));
+    parted_file.replace(cut, 3000, parted_bytes.substr(cut, 3000));
+    test_support::WriteWholeFile(parted_path, parted_file);
+    test_support::WriteWholeFile(stream_path, stream.bytes.substr(0, stream.ends[4]));
+    // The fingerprint of the stream's pieces, as the earlier version made it.
+    std::vector<driver::StreamPiece> stream_pieces;
+    for (size_t i = 0; i < stream.ends.size(); ++i) {
+        stream_pieces.push_back(
+            {stream.address.substr(0, stream.address.rfind('/') + 1) + std::to_string(i) + ".ts"});
+    }
+    const uint64_t fingerprint = driver::FingerprintOf(stream_pieces);
+    char mark[64];
+    std::snprintf(mark, sizeof mark, "hls:5/%zu/%016llx", stream.ends.size(),
+                  static_cast<unsigned long long>(fingerprint));
+    const auto quoted = [](const std::string& text) {
+        std::string sql = "'";
+        for (const char c : text) sql += c == '\'' ? std::string("''") : std::string(1, c);
+        return sql + "'";
+    };
+    const auto row = [&](int id, const std::string& address, const std::string& name, int size_kind,
+                         uint64_t total, uint64_t kept, const std::string& path,
+                         const std::string& validator, const std::string& parts) {
+        return "INSERT INTO items VALUES (" + std::to_string(id) + ", " + std::to_string(id) +
+               ", " + quoted(address) + ", " +
+               std::to_string(
+                   std::max(resolve::GetSiteIndex(address), int{resolve::kSiteGeneral})) +
+               ", 4, " + quoted(name) + ", 6, " + std::to_string(size_kind) + ", " +
+               std::to_string(total) + ", " + std::to_string(kept) + ", -1, 0, '', " +
+               quoted(path) + ", " + quoted(validator) + ", '', " + quoted(parts) + "); ";
+    };
+    fs::create_directories(data_);
+    const std::string parts = "0-" + std::to_string(cut) + "=1000 " + std::to_string(cut) + "-" +
+                              std::to_string(parted.size) + "=3000";
+    const std::string sql =
+        "CREATE TABLE items (id INTEGER PRIMARY KEY AUTOINCREMENT, order_key INTEGER NOT NULL, "
+        "page_address TEXT NOT NULL, site INTEGER NOT NULL, name_kind INTEGER NOT NULL, "
+        "name TEXT NOT NULL, state INTEGER NOT NULL, size_kind INTEGER NOT NULL, "
+        "total_size INTEGER NOT NULL, kept INTEGER NOT NULL, failure_reason INTEGER NOT NULL, "
+        "http_status INTEGER NOT NULL, failure_detail TEXT NOT NULL, temporary_path TEXT NOT NULL, "
+        "validator TEXT NOT NULL, resolved TEXT NOT NULL, parts TEXT NOT NULL); "
+        "CREATE INDEX items_by_order ON items (order_key); " +
+        row(1, server_.Url("/putfile.com/0.flv"), "0.flv", 1, plain.size, half, plain_path,
+            plain.etag, "") +
+        row(2, server_.Url("/putfile.com/1.flv"), "1.flv", 1, parted.size, 1000, parted_path,
+            parted.etag, parts) +
+        row(3, stream.address, "stream0.ts", 5, 0, stream.ends[4], stream_path, mark, "") +
+        "PRAGMA user_version = 4;";
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((data_ + "/downloads.db").c_str(), &db), SQLITE_OK);
+    const int written = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    ASSERT_EQ(written, SQLITE_OK);
+    RunToTheEndAndCheck();
+
+    std::vector<std::string> ranges;
+    std::set<std::string> pieces;
+    for (const test_support::Request& request : server_.Requests()) {
+        if (request.method == "GET" && request.target.starts_with("/v/")) {
+            ranges.push_back(request.target + " " + request.Header("Range").value_or("whole"));
+        }
+        if (request.target.ends_with(".ts")) pieces.insert(request.target);
+    }
+    std::sort(ranges.begin(), ranges.end());
+    EXPECT_EQ(ranges, (std::vector<std::string>{
+                          "/v/0.flv bytes=" + std::to_string(half) + "-", "/v/1.flv bytes=1000-",
+                          "/v/1.flv bytes=" + std::to_string(cut + 3000) + "-"}));
+    EXPECT_EQ(pieces.size(), stream.ends.size() - 5) << "the pieces kept are not asked again";
 }
 
 } // namespace

@@ -287,7 +287,14 @@ void LoopbackServer::ServeConnection(int fd, int number) {
         }
         if (!answer && answerer) answer = answerer(request);
         if (!answer) answer = Answer::Http(404, "Not Found");
-        if (!RunAnswer(fd, request, *answer) || !answer->keep_alive_) break;
+        const bool counted = request.method == "GET" && request.target.starts_with(counted_prefix_);
+        const int answering = counted ? ++answering_ : 0;
+        for (int most = most_answering_; answering > most;) {
+            if (most_answering_.compare_exchange_weak(most, answering)) break;
+        }
+        const bool answered = RunAnswer(fd, request, *answer);
+        if (counted) --answering_;
+        if (!answered || !answer->keep_alive_) break;
     }
     // An orderly close: the end of the answer, then whatever the client still
     // sends (a request on a connection it meant to reuse) is read and dropped

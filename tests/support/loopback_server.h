@@ -141,6 +141,10 @@ public:
     // Waits until at least `count` requests came; false after ten seconds.
     bool WaitForRequests(size_t count) const;
     int ConnectionCount() const;
+    // The most GET requests for targets that begin with `prefix` answered at
+    // once so far: each from the moment it came to the end of its answer.
+    void CountAtOnce(std::string prefix) { counted_prefix_ = std::move(prefix); }
+    int MostAnsweredAtOnce() const { return most_answering_; }
     // Waits until the client closed connection `connection` while it was held
     // by HoldUntilClientCloses; false after ten seconds.
     bool WaitForClientClose(int connection) const;
@@ -184,6 +188,9 @@ private:
     Answerer answerer_;
     std::atomic<uint64_t> connection_limit_{0};
     std::atomic<uint64_t> body_bytes_sent_{0};
+    std::string counted_prefix_;
+    std::atomic<int> answering_{0};
+    std::atomic<int> most_answering_{0};
     std::vector<Request> requests_;
     std::vector<int> closed_by_client_;
     std::function<void(const Request&)> close_listener_;
