@@ -244,25 +244,42 @@ TEST_F(SplitLoopbackTest, AFullDiskShowsBeforeAnyPartIsAskedFor) {
     EXPECT_EQ(budget.InAll(), 0);
 }
 
-TEST_F(SplitLoopbackTest, TwoFilesAtOnceHoldNoMoreThanFourConnectionsToTheirHost) {
-    at_once = 2;
+// Every request of every kind counts against the host's share: four streams'
+// pieces and a file's parts from one host are never more than four at once.
+TEST_F(SplitLoopbackTest, StreamsAndFilesInPartsFromOneHostHoldFourConnectionsAmongThem) {
+    at_once = 4;
     server.LimitEachConnection(8 * kMiB);
-    const ServedFile one = Version(24 * kMiB, 1, "\"one\"");
-    const ServedFile two = Version(24 * kMiB, 2, "\"two\"");
-    const list::ItemKey first = AddServedVideo("one.flv", one);
-    const list::ItemKey second = AddServedVideo("two.flv", two);
-    const std::string host = transfer::HostKeyOf(server.Url("/"));
-    int most = 0;
-    run.Start();
-    ASSERT_TRUE(RunUntil([&] {
-        most = std::max(most, budget.To(host));
-        return !run.IsRunning();
-    }));
-    EXPECT_EQ(most, transfer::ConnectionBudget::kPerHost);
-    EXPECT_EQ(Status(first), "Complete");
-    EXPECT_EQ(Status(second), "Complete");
-    EXPECT_TRUE(IsVersion(Video("one.flv"), one));
-    EXPECT_TRUE(IsVersion(Video("two.flv"), two));
+    server.CountAtOnce("/media/");
+    std::vector<list::ItemKey> streams;
+    for (char name = 'a'; name < 'e'; ++name) {
+        std::string playlist = "#EXTM3U\n#EXT-X-TARGETDURATION:2\n";
+        for (int piece = 0; piece < 12; ++piece) {
+            const std::string target =
+                std::string("/media/") + name + std::to_string(piece) + ".ts";
+            server.Serve(target,
+                         test_support::Answer::Http(200, "OK", {}, std::string(256 * 1024, name)));
+            playlist += "#EXTINF:2,\n" + target + "\n";
+        }
+        server.Serve(
+            std::string("/hls/") + name + ".m3u8",
+            test_support::Answer::Http(200, "OK", {"Content-Type: application/vnd.apple.mpegurl"},
+                                       playlist + "#EXT-X-ENDLIST\n"));
+        list::AddVideoURL(queue, server.Url(std::string("/hls/") + name + ".m3u8"), true);
+        streams.push_back(queue.LastKey());
+    }
+    const ServedFile big = Version(24 * kMiB, 3, "\"big\"");
+    server.ServeFile("/media/big.flv", big);
+    server.Serve("/putfile.com/big",
+                 test_support::Answer::Http(200, "OK", {},
+                                            "<a href='" + server.Url("/media/big.flv") + "'>"));
+    list::AddVideoURL(queue, server.Url("/putfile.com/big"));
+    const list::ItemKey file = queue.LastKey();
+    RunToTheEnd();
+    for (const list::ItemKey key : streams) EXPECT_EQ(Status(key), "Complete");
+    EXPECT_EQ(Status(file), "Complete");
+    EXPECT_TRUE(IsVersion(Video("big.flv"), big));
+    EXPECT_LE(server.MostAnsweredAtOnce(), transfer::ConnectionBudget::kPerHost);
+    EXPECT_EQ(budget.InAll(), 0);
 }
 
 } // namespace

@@ -113,6 +113,29 @@ TEST_F(StreamConvertTest, ASoundThatComesApartIsJoinedToThePicture) {
     EXPECT_EQ(Videos(), std::set<std::string>{"master.mp4"});
 }
 
+TEST_F(StreamConvertTest, APairStoppedHalfWayGoesOnByteForByte) {
+    http.Route("http://tv.example/b.ts", fakes::FakeReply::Of(fakes::FakeReply::Kind::kSilent));
+    Begin(kMaster);
+    stream_run.Stop();
+    Settle();
+    ASSERT_EQ(Status(key), "Cancelled");
+    const std::vector<std::string> kept = list::KeptFilesOf(Item(key));
+    ASSERT_EQ(kept.size(), 2u) << "the picture and the sound are both kept";
+    EXPECT_EQ(test_support::ReadWholeFile(kept[0]), "AA");
+    EXPECT_EQ(test_support::ReadWholeFile(kept[1]), "SOUND");
+
+    http.Route("http://tv.example/b.ts", fakes::FakeReply::Page("BB"));
+    queue.Modify(key, [](list::DownloadItem& i) { i.state = list::ItemState::kWaiting; });
+    stream_run.Start();
+    Settle();
+    ASSERT_EQ(children.started.size(), 1u) << list::ReasonText(Item(key));
+    EXPECT_EQ(Requests("http://tv.example/a.ts"), 1) << "a piece on disk is not asked again";
+    EXPECT_EQ(Requests("http://tv.example/en.aac"), 1);
+    const std::vector<std::string>& arguments = Asked().arguments;
+    EXPECT_EQ(test_support::ReadWholeFile(arguments.at(6)), "AABB");
+    EXPECT_EQ(test_support::ReadWholeFile(arguments.at(8)), "SOUND");
+}
+
 TEST_F(StreamConvertTest, APictureAndSoundNotJoinedFailAndStayForALaterTry) {
     Begin(kMaster);
     std::ofstream(Output()) << "half";
