@@ -11,7 +11,7 @@ namespace tarnwick::clip {
 
 QByteArray AddressOf(const QString& text) {
     const std::string address = resolve::CleanAddress(text.toStdString());
-    if (!resolve::IsVideoAddress(address)) return {};
+    if (!resolve::IsCopiedVideoAddress(address)) return {};
     const QByteArray bytes = QByteArray::fromStdString(address);
     return qt::IsChannelAddress(bytes) ? bytes : QByteArray();
 }

@@ -13,7 +13,8 @@ class QClipboard;
 namespace tarnwick::clip {
 
 // The address a clipboard text holds, cleaned as the program cleans what it
-// lists, when that is a video address the channel accepts; empty otherwise.
+// lists, when that is one the clipboard monitor takes
+// (resolve::IsCopiedVideoAddress) and the channel accepts; empty otherwise.
 QByteArray AddressOf(const QString& text);
 
 class ClipboardWatch : public QObject {

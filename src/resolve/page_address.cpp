@@ -167,8 +167,11 @@ bool IsOneAddress(std::string_view text) {
     return std::none_of(text.begin(), text.end(), IsBlankOrControl);
 }
 
-bool IsVideoAddress(std::string_view address) {
-    return GetSiteIndex(address) != kSiteNone || IsDirectVideoLink(address);
+bool IsCopiedVideoAddress(std::string_view address) {
+    const bool web = text::StartsWithIgnoreCase(address, "http://") ||
+                     text::StartsWithIgnoreCase(address, "https://");
+    return web && IsOneAddress(address) &&
+           (GetSiteIndex(address) != kSiteNone || IsDirectVideoLink(address));
 }
 
 } // namespace tarnwick::resolve

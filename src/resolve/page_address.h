@@ -23,8 +23,12 @@ bool IsOneAddress(std::string_view text);
 // (.mp4, .m4v, .webm, .mkv, .mov, .ogv, .flv, .avi, .wmv, .3gp; any case).
 bool IsDirectVideoLink(std::string_view address);
 
-// What the clipboard watcher passes on: an address of a supported site, or a
-// direct link to a video file.
-bool IsVideoAddress(std::string_view address);
+// Whether a copied text, cleaned, is an address the clipboard monitor takes
+// (the watcher program and the polling that stands in for it alike): one
+// http or https address, of a supported site's page or a direct link to a
+// video file (listed then as a typed one is: for the general page reader
+// while it is on). Any other page, and any text that only mentions an
+// address, is left alone.
+bool IsCopiedVideoAddress(std::string_view address);
 
 } // namespace tarnwick::resolve

@@ -1,7 +1,6 @@
 #include "shell/clipboard_monitor.h"
 
 #include "resolve/page_address.h"
-#include "resolve/site_index.h"
 #include "shell/skin_variables.h"
 
 #include <utility>
@@ -31,17 +30,10 @@ void ClipboardMonitor::OnDelivery(const std::string& text) {
     if (!s_.runs.IsRunning()) s_.runs.RequestStart();
 }
 
-namespace {
-
-bool IsSupportedAddress(const std::string& address) {
-    return resolve::IsOneAddress(address) && resolve::GetSiteIndex(address) != resolve::kSiteNone;
-}
-
-} // namespace
-
 void ClipboardMonitor::Poll() {
     const std::string text = s_.clipboard.Text();
-    if (text != last_clipboard_text_ && IsSupportedAddress(resolve::CleanAddress(text))) {
+    if (text != last_clipboard_text_ &&
+        resolve::IsCopiedVideoAddress(resolve::CleanAddress(text))) {
         SetSkinVariable(s_.skin, kSkinVideoUrl, s_.entry.Add(text));
         last_clipboard_text_ = text;
         s_.runs.StartIfIdle();

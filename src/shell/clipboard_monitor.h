@@ -48,7 +48,8 @@ public:
     void OnDelivery(const std::string& address);
 
     // One poll: a clipboard text that differs from the last one seen and,
-    // cleaned, belongs to a supported site is listed, shown in the skin, and
+    // cleaned, is an address the watcher would pass on too
+    // (resolve::IsCopiedVideoAddress) is listed, shown in the skin, and
     // starts a run at once when none is under way. The polling goes on
     // through the run.
     void Poll();

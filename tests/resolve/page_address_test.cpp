@@ -62,43 +62,51 @@ INSTANTIATE_TEST_SUITE_P(
         CleanCase{"DataAddressStays", "data:video/mp4;base64,AAAA", "data:video/mp4;base64,AAAA"}),
     [](const testing::TestParamInfo<CleanCase>& info) { return info.param.name; });
 
-struct FilterCase {
+struct CopyCase {
     const char* name;
     std::string text;
-    bool passed_on;
+    bool taken;
 };
 
-void PrintTo(const FilterCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const CopyCase& c, std::ostream* out) { *out << c.name; }
 
-class WatcherFilterTest : public testing::TestWithParam<FilterCase> {};
+class CopiedAddressTest : public testing::TestWithParam<CopyCase> {};
 
-// The watcher cleans a copied text and passes it on only when it is worth listing.
-TEST_P(WatcherFilterTest, PassesOnOnlyVideoAddresses) {
-    EXPECT_EQ(IsVideoAddress(CleanAddress(GetParam().text)), GetParam().passed_on);
+// The clipboard monitor cleans a copied text and takes it only when it is worth listing.
+TEST_P(CopiedAddressTest, TakesOnlyVideoAddresses) {
+    EXPECT_EQ(IsCopiedVideoAddress(CleanAddress(GetParam().text)), GetParam().taken);
 }
 
+const std::string kPage = "http://www.youtube.com/watch?v=1";
+
 INSTANTIATE_TEST_SUITE_P(
-    Copies, WatcherFilterTest,
+    Copies, CopiedAddressTest,
     testing::Values(
-        FilterCase{"SupportedSite", "http://www.youtube.com/watch?v=1", true},
-        FilterCase{"SupportedSiteWithoutScheme", "  www.dailymotion.com/video/x1 ", true},
-        FilterCase{"DirectMp4", "https://cdn.example.org/films/a.mp4", true},
-        FilterCase{"DirectUpperCaseWebmWithQuery", "http://cdn.example.org/a.WEBM?token=1#t=5",
-                   true},
-        FilterCase{"Direct3gp", "http://example.org/a/b.3gp", true},
-        FilterCase{"OrdinaryPage", "https://news.example.org/story/42", false},
-        FilterCase{"ExtensionOnlyInTheQuery", "http://example.org/page?file=a.mp4", false},
-        FilterCase{"ExtensionOnlyInTheHost", "http://a.mp4.example.org/", false},
-        FilterCase{"NoFileBeforeTheExtension", "http://example.org/.mp4", false},
-        FilterCase{"OtherScheme", "ftp://example.org/a.mp4", false},
-        FilterCase{"PlainText", "hello world", false}, FilterCase{"Empty", "", false},
-        FilterCase{"ArchivedVideoWithoutScheme",
-                   "web.archive.org/web/2016/http://example.com/clip.mp4", true},
-        FilterCase{"LocalVideoWithoutScheme", "192.168.1.10:8000/movie.mp4", true},
-        FilterCase{"LocalPageWithoutScheme", "localhost:8080/index.html", false},
-        FilterCase{"SentenceWithAnAddress", "see http://example.org/a.mp4", false},
-        FilterCase{"NetworkBlock", "10.0.0.0/8", false}),
-    [](const testing::TestParamInfo<FilterCase>& info) { return info.param.name; });
+        CopyCase{"SupportedSite", kPage, true},
+        CopyCase{"SupportedSiteWithoutScheme", "  www.dailymotion.com/video/x1 ", true},
+        CopyCase{"UpperCaseScheme", "HTTPS://www.youtube.com/watch?v=1", true},
+        CopyCase{"DirectMp4", "https://cdn.example.org/films/a.mp4", true},
+        CopyCase{"DirectUpperCaseWebmWithQuery", "http://cdn.example.org/a.WEBM?token=1#t=5", true},
+        CopyCase{"Direct3gp", "http://example.org/a/b.3gp", true},
+        CopyCase{"ArchivedVideoWithoutScheme",
+                 "web.archive.org/web/2016/http://example.com/clip.mp4", true},
+        CopyCase{"LocalVideoWithoutScheme", "192.168.1.10:8000/movie.mp4", true},
+        CopyCase{"OrdinaryPage", "https://news.example.org/story/42", false},
+        CopyCase{"LocalPageWithoutScheme", "localhost:8080/index.html", false},
+        CopyCase{"ExtensionOnlyInTheQuery", "http://example.org/page?file=a.mp4", false},
+        CopyCase{"ExtensionOnlyInTheHost", "http://a.mp4.example.org/", false},
+        CopyCase{"NoFileBeforeTheExtension", "http://example.org/.mp4", false},
+        CopyCase{"OtherSchemeOfAVideo", "ftp://example.org/a.mp4", false},
+        CopyCase{"OtherSchemeOfASite", "ftp://www.youtube.com/watch?v=1", false},
+        CopyCase{"SiteNameAlone", "youtube.com", false},
+        CopyCase{"SentenceWithAVideo", "see http://example.org/a.mp4", false},
+        CopyCase{"SentenceWithASite", "Watch this: " + kPage + " it is great", false},
+        CopyCase{"TwoAddressesOnTwoLines", kPage + "\n" + "http://www.dailymotion.com/video/x2",
+                 false},
+        CopyCase{"LongerThanAnAddress", kPage + "&t=" + std::string(9000, '1'), false},
+        CopyCase{"NetworkBlock", "10.0.0.0/8", false}, CopyCase{"PlainText", "hello world", false},
+        CopyCase{"Empty", "", false}),
+    [](const testing::TestParamInfo<CopyCase>& info) { return info.param.name; });
 
 } // namespace
 } // namespace tarnwick::resolve

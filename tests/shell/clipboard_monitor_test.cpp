@@ -1,3 +1,4 @@
+#include "resolve/site_index.h"
 #include "shell/shell_harness.h"
 
 namespace tarnwick::shell {
@@ -8,6 +9,7 @@ using Launch = fakes::FakeShellLaunch::Launch;
 const std::string kVideoPage = "http://www.youtube.com/watch?v=clip1";
 const std::string kOtherVideoPage = "http://www.dailymotion.com/video/x2";
 const std::string kUnsupportedPage = "http://example.com/watch?v=3";
+const std::string kVideoLink = "http://cdn.example.com/films/4.mp4";
 
 class ClipboardMonitorTest : public ShellHarness {
 protected:
@@ -83,12 +85,13 @@ TEST_F(ClipboardMonitorTest, PollIgnoresUnsupportedTextButRemembersIt) {
     EXPECT_EQ(monitor.LastClipboardText(), kUnsupportedPage);
 }
 
-TEST_F(ClipboardMonitorTest, PollPassesOverTextsThatOnlyMentionASite) {
-    PollWith("Watch this: " + kVideoPage + " it is great");
-    PollWith(kVideoPage + "\n" + kOtherVideoPage);
-    PollWith(kVideoPage + "&t=" + std::string(9000, '1'));
+// What the poll takes is what the watcher passes on, direct links included.
+TEST_F(ClipboardMonitorTest, PollTakesADirectLinkToAVideoButNoTextThatMentionsOne) {
+    PollWith("Watch this: " + kVideoLink + " it is great");
     EXPECT_TRUE(queue.IsEmpty());
-    EXPECT_TRUE(skin.writes.empty());
+    PollWith(kVideoLink);
+    EXPECT_EQ(Addresses(), std::vector<std::string>{kVideoLink});
+    EXPECT_EQ(queue.At(0).site, resolve::kSiteGeneral);
 }
 
 TEST_F(ClipboardMonitorTest, PollListsAPastedAddressCleaned) {
