@@ -2,6 +2,7 @@
 // reason. Failures travel as these values across every module's interface.
 #pragma once
 
+#include <cassert>
 #include <cstring>
 #include <string>
 #include <system_error>
@@ -75,8 +76,11 @@ public:
     bool IsComplete() const { return kind_ == Kind::kComplete; }
     bool IsCancelled() const { return kind_ == Kind::kCancelled; }
     bool IsFailed() const { return kind_ == Kind::kFailed; }
-    // Meaningful when failed.
-    const Failure& failure() const { return failure_; }
+    // Only when failed.
+    const Failure& failure() const {
+        assert(IsFailed() && "the failure of an outcome that did not fail");
+        return failure_;
+    }
 
     bool operator==(const Outcome&) const = default;
 

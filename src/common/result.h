@@ -4,6 +4,7 @@
 
 #include "common/outcome.h"
 
+#include <cassert>
 #include <optional>
 #include <utility>
 #include <variant>
@@ -20,11 +21,23 @@ public:
     explicit operator bool() const { return has_value(); }
 
     // Only when has_value().
-    T& value() & { return std::get<0>(state_); }
-    const T& value() const& { return std::get<0>(state_); }
-    T&& value() && { return std::get<0>(std::move(state_)); }
+    T& value() & {
+        assert(has_value() && "the value of a failed result");
+        return *std::get_if<0>(&state_);
+    }
+    const T& value() const& {
+        assert(has_value() && "the value of a failed result");
+        return *std::get_if<0>(&state_);
+    }
+    T&& value() && {
+        assert(has_value() && "the value of a failed result");
+        return std::move(*std::get_if<0>(&state_));
+    }
     // Only when !has_value().
-    const Failure& failure() const { return std::get<1>(state_); }
+    const Failure& failure() const {
+        assert(!has_value() && "the failure of a result that has its value");
+        return *std::get_if<1>(&state_);
+    }
 
 private:
     std::variant<T, Failure> state_;
@@ -39,7 +52,10 @@ public:
     bool has_value() const { return !failure_.has_value(); }
     explicit operator bool() const { return has_value(); }
     // Only when !has_value().
-    const Failure& failure() const { return *failure_; }
+    const Failure& failure() const {
+        assert(!has_value() && "the failure of a status that succeeded");
+        return *failure_;
+    }
 
 private:
     std::optional<Failure> failure_;
