@@ -42,9 +42,9 @@ const char* EndWord(platform::HttpEnd::Kind kind) {
 } // namespace
 
 std::string RequestLine(uint64_t id, const platform::HttpRequest& request) {
-    std::string line = Exchange(id) +
-                       (request.method == platform::HttpRequest::Method::kHead ? "HEAD " : "GET ") +
-                       request.url;
+    std::string line =
+        Exchange(id) + (request.trace_tag.empty() ? "" : "(" + request.trace_tag + ") ") +
+        (request.method == platform::HttpRequest::Method::kHead ? "HEAD " : "GET ") + request.url;
     for (const std::string& field : request.headers) line += " | " + FieldText(field);
     return line;
 }

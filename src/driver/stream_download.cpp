@@ -48,7 +48,10 @@ void StreamDownload::Begin(const std::optional<transfer::Kept>& kept) {
         if (file_.Resume(stream->path, stream->bytes) && file_.Cut(stream->bytes)) {
             first = stream->pieces;
             bytes = stream->bytes;
+            requests_.Note(
+                [&] { return "the stream goes on from piece " + std::to_string(first); });
         } else {
+            requests_.Note([] { return "the kept pieces are not as they were left; afresh"; });
             file_.Close();
         }
     }

@@ -47,6 +47,8 @@ struct HttpRequest {
     std::string user_agent = {};
     // Further request header lines, "Name: value" each.
     std::vector<std::string> headers;
+    // Who asks ("item 7"), for the trace only.
+    std::string trace_tag = {};
 };
 
 // One header field of an answer: its name in the letter case received, and

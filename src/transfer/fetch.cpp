@@ -113,6 +113,7 @@ void Fetch::Send(ConnectionBudget::Slot slot) {
     http.accept_compression = request_.accept_compression;
     http.user_agent = context_.user_agent;
     http.headers = context_.headers;
+    http.trace_tag = context_.tag;
     if (IsRanged(request_)) {
         const int64_t from = *request_.from;
         std::string range = "Range: bytes=" + std::to_string(from) + "-";
@@ -204,6 +205,12 @@ void Fetch::OnEnd(const platform::HttpEnd& end) {
 // A failure worth another try waits for it, with the slot given back.
 void Fetch::Fail(Failure failure, bool may_retry) {
     if (may_retry && sink_ == nullptr && tries_ < request_.retries) {
+        context_.Note([&] {
+            return request_.url + " failed (reason " +
+                   std::to_string(static_cast<int>(failure.reason)) + ", status " +
+                   std::to_string(failure.http_status) + "); tried again in " +
+                   std::to_string(1 << tries_) + " s";
+        });
         Close();
         retry_->Start(std::chrono::seconds(1 << tries_));
         ++tries_;

@@ -12,6 +12,7 @@
 #include "common/result.h"
 #include "platform/clock.h"
 #include "platform/http_client.h"
+#include "platform/trace.h"
 #include "transfer/connection_budget.h"
 #include "transfer/header_fields.h"
 #include "transfer/rate_watch.h"
@@ -39,6 +40,16 @@ struct RequestContext {
     // Sent as the User-Agent, unless empty, and further "Name: value" lines.
     std::string user_agent = {};
     std::vector<std::string> headers = {};
+    // Where the decisions of the requests' owners are written, tagged with
+    // who asks ("item 7"); none writes nowhere.
+    platform::Trace* trace = nullptr;
+    std::string tag = {};
+
+    // Writes the line `make` returns, tagged, when the run's trace is on.
+    void Note(const std::function<std::string()>& make) const {
+        if (trace != nullptr)
+            trace->Note(platform::TraceArea::kRun, [&] { return tag + ": " + make(); });
+    }
 };
 
 // How an answer fits what was asked for.

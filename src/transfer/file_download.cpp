@@ -65,7 +65,11 @@ void FileDownload::Start(const std::string& link, const std::optional<KeptOne>& 
         if (ResumeParts(*parts)) return;
     }
     const auto* whole = kept ? std::get_if<KeptWhole>(&*kept) : nullptr;
-    if (whole == nullptr || !file_.Resume(whole->path, whole->bytes)) return Ask(0);
+    if (whole == nullptr || !file_.Resume(whole->path, whole->bytes)) {
+        if (kept)
+            requests_.Note([] { return "the kept file is not as it was left; asked afresh"; });
+        return Ask(0);
+    }
     kept_ = kept;
     kept_untouched_ = true;
     validator_ = whole->validator;
@@ -162,6 +166,10 @@ std::optional<Outcome> FileDownload::OnFirstAnswer(Connection& connection,
     const int status = answer.head.status;
     if (asked_from_ > 0 && answer.fit == Fit::kOtherPart && state_ == State::kAsking) {
         // Another part, another version, or none: the whole, afresh.
+        requests_.Note([&] {
+            return "the rest was answered with status " + std::to_string(status) +
+                   " and not as asked; the whole is asked for";
+        });
         connection.asks_again = true;
         return Outcome::Cancelled();
     }
@@ -214,6 +222,7 @@ std::optional<Outcome> FileDownload::LayOut(Connection& first, const FetchAnswer
             }
         }
         layout.Split(0, most_connections_);
+        requests_.Note([&] { return "split into " + layout.Text(); });
     }
     layout_ = std::move(layout);
     first.part_start = 0;
@@ -277,7 +286,11 @@ std::optional<size_t> FileDownload::NextPartToFetch() {
         busy_from[PartOf(connection->part_start)] = connection->writer->Next();
     }
     const std::optional<size_t> made = layout_->SplitLargest(busy_from);
-    if (made) calls_.on_layout();
+    if (made) {
+        requests_.Note(
+            [&] { return "a free connection takes half of a part: " + layout_->Text(); });
+        calls_.on_layout();
+    }
     return made;
 }
 
@@ -360,6 +373,9 @@ Status FileDownload::Take(Connection& connection, const char* data, size_t size)
                 connection.part_ended = true;
                 break;
             }
+            requests_.Note([&] {
+                return "a connection takes over the part after its own: " + layout_->Text();
+            });
             calls_.on_layout();
             continue;
         }
@@ -453,6 +469,11 @@ void FileDownload::OnLaidOutEnd(Connection& connection, FetchEnd end) {
         return Finish(Outcome::Failed(std::move(lost)));
     }
     // Another connection fetches the rest of the part.
+    requests_.Note([&] {
+        return "a connection hands its part back (reason " +
+               std::to_string(static_cast<int>(failure.reason)) + ") at " +
+               std::to_string(connection.writer->Next());
+    });
     Drop(connection);
     Schedule();
     CheckComplete();
@@ -462,6 +483,10 @@ void FileDownload::OnLaidOutEnd(Connection& connection, FetchEnd end) {
 // at a time fetches what is left. When it was the last, the file ends with
 // `if_last`, or is asked for whole anew when `refused`.
 void FileDownload::GiveUpOn(Connection& connection, Outcome if_last, bool refused) {
+    requests_.Note([&] {
+        return std::string("a connection was turned down; one at a time from now on") +
+               (refused && connections_.size() == 1 ? ", and the whole is asked for afresh" : "");
+    });
     fell_back_ = true;
     const bool last = connections_.size() == 1;
     Drop(connection);
@@ -501,6 +526,7 @@ bool FileDownload::YieldOne(const std::string& host) {
         **std::max_element(connections_.rbegin(), connections_.rend(),
                            [&](const auto& a, const auto& b) { return wants(a) < wants(b); });
     (void)WriteOut(yielding);
+    requests_.Note([] { return "a connection gives way to another download's first"; });
     Drop(yielding);
     return true;
 }
