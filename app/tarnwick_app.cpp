@@ -80,6 +80,9 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
            .uses_ytdlp = [this] { return settings_values.use_ytdlp; },
            // The status line is made after the run, and told only once it runs.
            .tell = [this](const std::string& text) { status_line.ShowMessage(text); },
+           // Made after the run too: a playlist's entries come long after.
+           .add_address =
+               [this](const std::string& address) { return address_entry.Enter(address); },
            .downloads_at_once = [this] { return settings_values.downloads_at_once; },
            .connections = [this] { return settings_values.connections; },
            .connection_budget = &connection_budget}),

@@ -72,6 +72,9 @@ struct JobServices {
     std::function<bool()> uses_ytdlp = {};
     // Tells the user something on the status line.
     std::function<void(const std::string& text)> tell = {};
+    // Lists an address the run found (a playlist's entry) as the user's own
+    // would be listed; without, it is listed as it is.
+    std::function<list::DownloadQueue::AddResult(const std::string& address)> add_address = {};
     // How many items the run has under way at most, 1 to 4; none is 1.
     std::function<int()> downloads_at_once = {};
     // The most connections one file is fetched over, 1 to 8; none is 1.

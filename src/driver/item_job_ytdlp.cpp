@@ -83,9 +83,9 @@ void ItemJob::OnYtDlpAnswer(Result<resolve::YtDlpAnswer> answer) {
 void ItemJob::AddPlaylist(const resolve::YtDlpAnswer& answer) {
     int added = 0;
     for (const std::string& entry : answer.entries) {
-        if (list::AddVideoURL(s_.queue, entry, true) == list::DownloadQueue::AddResult::kAdded) {
-            ++added;
-        }
+        const list::DownloadQueue::AddResult result =
+            s_.add_address ? s_.add_address(entry) : list::AddVideoURL(s_.queue, entry, true);
+        if (result == list::DownloadQueue::AddResult::kAdded) ++added;
     }
     const DownloadItem* item = ItemOrCancel();
     if (item == nullptr) return;

@@ -5,10 +5,16 @@
 
 namespace tarnwick::shell {
 
+list::DownloadQueue::AddResult AddressEntry::Enter(const std::string& text) {
+    const std::string address = resolve::CleanAddress(text);
+    if (address.empty()) return list::DownloadQueue::AddResult::kDuplicate;
+    return list::AddVideoURL(queue_, address, settings_.other_sites);
+}
+
 std::string AddressEntry::Add(const std::string& text) {
     std::string address = resolve::CleanAddress(text);
     if (address.empty()) return address;
-    switch (list::AddVideoURL(queue_, address, settings_.other_sites)) {
+    switch (Enter(address)) {
         case list::DownloadQueue::AddResult::kAdded: break;
         case list::DownloadQueue::AddResult::kDuplicate:
             messages_.ShowMessage(

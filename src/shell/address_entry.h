@@ -22,6 +22,9 @@ public:
     // or one more than the list holds, is told instead. Empty when the text
     // held nothing but blanks: nothing is listed then.
     std::string Add(const std::string& text);
+    // Lists the cleaned address without a word: for addresses the run finds
+    // itself (a playlist's entries), whose caller tells what came of them.
+    list::DownloadQueue::AddResult Enter(const std::string& text);
 
 private:
     list::DownloadQueue& queue_;
