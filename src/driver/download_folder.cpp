@@ -77,13 +77,6 @@ std::string TemporaryPathFor(const std::string& folder, const std::string& name,
     return platform::JoinPath(folder, std::string(stem) + tail);
 }
 
-std::string NumberedName(const std::string& name, int number) {
-    const size_t dot = name.rfind('.');
-    const std::string suffix = " (" + std::to_string(number) + ")";
-    if (dot == std::string::npos || dot == 0) return name + suffix;
-    return name.substr(0, dot) + suffix + name.substr(dot);
-}
-
 std::string FreeName(const list::DownloadQueue& queue, list::ItemKey key, const std::string& folder,
                      const std::string& name) {
     std::string candidate = name;
@@ -92,7 +85,7 @@ std::string FreeName(const list::DownloadQueue& queue, list::ItemKey key, const 
             !transfer::files::Exists(platform::JoinPath(folder, candidate))) {
             break;
         }
-        candidate = NumberedName(name, number);
+        candidate = resolve::NumberedName(name, number);
     }
     return candidate;
 }
@@ -105,7 +98,7 @@ Result<std::string> ClaimFinalName(transfer::files::FileSystem& files,
     Failure refused = transfer::files::FileError(EEXIST);
     for (int number = 1; number <= kMostNumbers && refused.system == std::errc::file_exists;
          ++number) {
-        const std::string candidate = number == 1 ? name : NumberedName(name, number);
+        const std::string candidate = number == 1 ? name : resolve::NumberedName(name, number);
         if (queue.IsNameTaken(candidate, key)) continue;
         const Status claimed =
             transfer::files::ClaimName(files, temporary, platform::JoinPath(folder, candidate));

@@ -41,7 +41,4 @@ Result<std::string> ClaimFinalName(transfer::files::FileSystem& files,
                                    const list::DownloadQueue& queue, list::ItemKey key,
                                    const std::string& folder, const std::string& temporary);
 
-// "name (n).ext", or "name (n)" for a name without an extension.
-std::string NumberedName(const std::string& name, int number);
-
 } // namespace tarnwick::driver

@@ -145,8 +145,15 @@ ItemJob::ItemJob(JobServices& services, list::ItemKey key, std::function<void()>
     : s_(services),
       key_(key),
       on_done_(std::move(on_done)),
-      requests_{s_.http, s_.clock, s_.limits, s_.connection_budget,
-                platform::HttpRequest::Reach::kFirstDecides} {}
+      requests_{s_.http,
+                s_.clock,
+                s_.limits,
+                s_.connection_budget,
+                platform::HttpRequest::Reach::kFirstDecides,
+                {},
+                {},
+                s_.trace,
+                "item " + std::to_string(key)} {}
 
 // The only way from one step to the next. The step under way ends first:
 // its object is destroyed, often from inside the handler it called last,
@@ -243,17 +250,8 @@ void ItemJob::Start() {
 bool ItemJob::NameTheFile(const Plan& plan) {
     const DownloadItem* item = ItemOrCancel();
     if (item == nullptr) return false;
-    const std::string& extension = plan.extension;
-    std::string derived;
-    if (!plan.title.empty()) {
-        // A title is a name as it stands: its dots are no extension.
-        derived = resolve::CleanFileName(resolve::CutAtCharacter(
-                      plan.title, resolve::kMaxFileName - extension.size())) +
-                  extension;
-    } else {
-        derived = resolve::DeriveFileName(plan.link, plan.findings.file_name, item->site);
-        if (!extension.empty()) derived = resolve::WithExtension(derived, extension);
-    }
+    const std::string derived = resolve::NameOfFile(plan.title, plan.link, plan.findings.file_name,
+                                                    item->site, plan.extension);
     const bool auto_name = item->name_kind == list::NameKind::kAutoDetect;
     const std::string name =
         auto_name ? FreeName(s_.queue, key_, s_.download_folder(), derived) : std::string();
@@ -499,11 +497,7 @@ void ItemJob::RemoveFile(const std::string& path) {
 }
 
 // A line of the run's trace about this job's item.
-void ItemJob::Trace(const std::function<std::string()>& make) {
-    if (s_.trace == nullptr) return;
-    s_.trace->Note(platform::TraceArea::kRun,
-                   [&] { return "item " + std::to_string(key_) + ": " + make(); });
-}
+void ItemJob::Trace(const std::function<std::string()>& make) { requests_.Note(make); }
 
 // The file's new name reaches the disk too, best as it can.
 void ItemJob::SyncFolder() {

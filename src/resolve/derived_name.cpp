@@ -117,4 +117,21 @@ std::string WithExtension(const std::string& name, std::string_view extension) {
     return (has_one ? name.substr(0, dot) : name) + std::string(extension);
 }
 
+std::string NameOfFile(std::string_view title, const std::string& link, std::string suggested,
+                       int site_index, std::string_view extension) {
+    if (!title.empty()) {
+        return CleanFileName(CutAtCharacter(title, kMaxFileName - extension.size())) +
+               std::string(extension);
+    }
+    const std::string derived = DeriveFileName(link, std::move(suggested), site_index);
+    return extension.empty() ? derived : WithExtension(derived, extension);
+}
+
+std::string NumberedName(const std::string& name, int number) {
+    const size_t dot = name.rfind('.');
+    const std::string suffix = " (" + std::to_string(number) + ")";
+    if (dot == std::string::npos || dot == 0) return name + suffix;
+    return name.substr(0, dot) + suffix + name.substr(dot);
+}
+
 } // namespace tarnwick::resolve

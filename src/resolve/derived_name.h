@@ -33,4 +33,15 @@ std::string WindowsSafeName(std::string name);
 // one of at most five characters.
 std::string WithExtension(const std::string& name, std::string_view extension);
 
+// The name a download's file is given: a title as it stands (its dots are no
+// extension), cut to leave room for `extension`; without one, the name the
+// link and the server's suggestion give, with `extension` in place of its own
+// where one is given.
+std::string NameOfFile(std::string_view title, const std::string& link, std::string suggested,
+                       int site_index, std::string_view extension);
+
+// "name (n).ext", or "name (n)" for a name without an extension: the name a
+// file takes when `name` is taken.
+std::string NumberedName(const std::string& name, int number);
+
 } // namespace tarnwick::resolve
