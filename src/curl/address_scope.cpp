@@ -30,10 +30,17 @@ IpAddress Bytes(const in6_addr& address) {
     return bytes;
 }
 
+// 100.64/10 is the shared address space of carrier-grade NAT, and what mesh
+// VPNs give their machines: never the public internet's.
 bool IsPublicIpv4(uint8_t a, uint8_t b) {
     return !(a == 0 || a == 10 || a == 127 || (a == 169 && b == 254) ||
-             (a == 172 && (b & 0xf0) == 16) || (a == 192 && b == 168));
+             (a == 172 && (b & 0xf0) == 16) || (a == 192 && b == 168) ||
+             (a == 100 && (b & 0xc0) == 64));
 }
+
+// 64:ff9b::/96, the well-known prefix of NAT64: its last 32 bits are the
+// IPv4 address it reaches.
+constexpr std::array<uint8_t, 12> kNat64Prefix = {0, 0x64, 0xff, 0x9b, 0, 0, 0, 0, 0, 0, 0, 0};
 
 } // namespace
 
@@ -70,7 +77,8 @@ std::string AddressText(const sockaddr& address) {
 }
 
 bool IsPublicAddress(const IpAddress& address) {
-    if (std::equal(kMappedPrefix.begin(), kMappedPrefix.end(), address.begin())) {
+    if (std::equal(kMappedPrefix.begin(), kMappedPrefix.end(), address.begin()) ||
+        std::equal(kNat64Prefix.begin(), kNat64Prefix.end(), address.begin())) {
         return IsPublicIpv4(address[12], address[13]);
     }
     // ::/96: the unspecified address, loopback and the old IPv4-compatible forms.

@@ -1,8 +1,9 @@
 // Which addresses are the public internet's, as browsers' private-network
 // rules see them: loopback (127/8, ::1), private (10/8, 172.16/12,
-// 192.168/16, fc00::/7), link-local (169.254/16, fe80::/10) and "this
-// network" (0/8, and ::/96 with :: in it) are not, in IPv4-mapped IPv6 form
-// too; every other address is.
+// 192.168/16, fc00::/7), shared (100.64/10), link-local (169.254/16,
+// fe80::/10) and "this network" (0/8, and ::/96 with :: in it) are not, in
+// IPv4-mapped IPv6 form and behind NAT64's prefix (64:ff9b::/96) too; every
+// other address is.
 #pragma once
 
 #include <array>

@@ -769,7 +769,7 @@ void PrintTo(const ScopeCase& c, std::ostream* out) { *out << c.address; }
 
 class AddressScopeTest : public testing::TestWithParam<ScopeCase> {};
 
-TEST_P(AddressScopeTest, OnlyLoopbackPrivateLinkLocalAndThisNetworkAreNotPublic) {
+TEST_P(AddressScopeTest, OnlyLoopbackPrivateSharedLinkLocalAndThisNetworkAreNotPublic) {
     const std::optional<IpAddress> address = ParseIpAddress(GetParam().address);
     ASSERT_TRUE(address);
     EXPECT_EQ(IsPublicAddress(*address), GetParam().is_public);
@@ -777,19 +777,21 @@ TEST_P(AddressScopeTest, OnlyLoopbackPrivateLinkLocalAndThisNetworkAreNotPublic)
 
 INSTANTIATE_TEST_SUITE_P(
     Addresses, AddressScopeTest,
-    testing::Values(ScopeCase{"127.0.0.1", false}, ScopeCase{"127.255.255.254", false},
-                    ScopeCase{"10.1.2.3", false}, ScopeCase{"172.16.0.1", false},
-                    ScopeCase{"172.31.255.255", false}, ScopeCase{"172.32.0.1", true},
-                    ScopeCase{"172.15.255.255", true}, ScopeCase{"192.168.1.10", false},
-                    ScopeCase{"192.169.0.1", true}, ScopeCase{"169.254.169.254", false},
-                    ScopeCase{"0.0.0.0", false}, ScopeCase{"0.1.2.3", false},
-                    ScopeCase{"192.0.2.2", true}, ScopeCase{"8.8.8.8", true},
-                    ScopeCase{"::1", false}, ScopeCase{"::", false},
-                    ScopeCase{"::ffff:127.0.0.1", false}, ScopeCase{"::ffff:10.0.0.1", false},
-                    ScopeCase{"::ffff:192.0.2.2", true}, ScopeCase{"fc00::1", false},
-                    ScopeCase{"fdff:ffff::1", false}, ScopeCase{"fe80::1", false},
-                    ScopeCase{"febf::1", false}, ScopeCase{"fec0::1", true},
-                    ScopeCase{"2001:db8::1", true}),
+    testing::Values(
+        ScopeCase{"127.0.0.1", false}, ScopeCase{"127.255.255.254", false},
+        ScopeCase{"10.1.2.3", false}, ScopeCase{"172.16.0.1", false},
+        ScopeCase{"172.31.255.255", false}, ScopeCase{"172.32.0.1", true},
+        ScopeCase{"172.15.255.255", true}, ScopeCase{"192.168.1.10", false},
+        ScopeCase{"192.169.0.1", true}, ScopeCase{"169.254.169.254", false},
+        ScopeCase{"0.0.0.0", false}, ScopeCase{"0.1.2.3", false}, ScopeCase{"192.0.2.2", true},
+        ScopeCase{"8.8.8.8", true}, ScopeCase{"::1", false}, ScopeCase{"::", false},
+        ScopeCase{"::ffff:127.0.0.1", false}, ScopeCase{"::ffff:10.0.0.1", false},
+        ScopeCase{"::ffff:192.0.2.2", true}, ScopeCase{"fc00::1", false},
+        ScopeCase{"fdff:ffff::1", false}, ScopeCase{"fe80::1", false}, ScopeCase{"febf::1", false},
+        ScopeCase{"fec0::1", true}, ScopeCase{"2001:db8::1", true}, ScopeCase{"100.64.0.1", false},
+        ScopeCase{"100.127.255.254", false}, ScopeCase{"100.63.255.255", true},
+        ScopeCase{"100.128.0.1", true}, ScopeCase{"64:ff9b::10.0.0.1", false},
+        ScopeCase{"64:ff9b::100.100.1.1", false}, ScopeCase{"64:ff9b::192.0.2.2", true}),
     [](const testing::TestParamInfo<ScopeCase>& info) {
         std::string name;
         for (const char c : std::string(info.param.address)) {
