@@ -1,9 +1,11 @@
 #include "resolve/file_naming.h"
 
+#include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace tarnwick::resolve {
 namespace {
@@ -60,6 +62,43 @@ bool IsRemovedFromFileNames(unsigned char c) {
     }
 }
 
+// The format characters (Unicode's category Cf): bidirectional controls that
+// turn what follows around, zero-width joiners and spaces, invisible
+// separators and tags. In a file name they only disguise what it is.
+bool IsFormatCharacter(char32_t c) {
+    constexpr std::pair<char32_t, char32_t> kRanges[] = {
+        {0x00AD, 0x00AD},   {0x0600, 0x0605},   {0x061C, 0x061C},   {0x06DD, 0x06DD},
+        {0x070F, 0x070F},   {0x0890, 0x0891},   {0x08E2, 0x08E2},   {0x180E, 0x180E},
+        {0x200B, 0x200F},   {0x202A, 0x202E},   {0x2060, 0x2064},   {0x2066, 0x206F},
+        {0xFEFF, 0xFEFF},   {0xFFF9, 0xFFFB},   {0x110BD, 0x110BD}, {0x110CD, 0x110CD},
+        {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0001, 0xE0001},
+        {0xE0020, 0xE007F},
+    };
+    for (const auto& [first, last] : kRanges) {
+        if (c >= first && c <= last) return true;
+    }
+    return false;
+}
+
+// The length of the UTF-8 sequence at the text's start and the character it
+// encodes; 0 when it is no well-formed sequence.
+size_t DecodeUtf8(std::string_view text, char32_t& c) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    size_t length = lead < 0x80           ? 1
+                    : (lead >> 5) == 0x6  ? 2
+                    : (lead >> 4) == 0xE  ? 3
+                    : (lead >> 3) == 0x1E ? 4
+                                          : 0;
+    if (length == 0 || length > text.size()) return 0;
+    c = length == 1 ? lead : lead & (0x7F >> length);
+    for (size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) return 0;
+        c = (c << 6) | (byte(i) & 0x3F);
+    }
+    return length;
+}
+
 } // namespace
 
 std::string FormatFileSize(float size) {
@@ -74,8 +113,14 @@ std::string FormatFileSize(float size) {
 std::string CleanFileName(std::string_view name) {
     std::string cleaned;
     cleaned.reserve(name.size());
-    for (const char c : name) {
-        if (!IsRemovedFromFileNames(static_cast<unsigned char>(c))) cleaned.push_back(c);
+    while (!name.empty()) {
+        char32_t character = 0;
+        const size_t length = std::max<size_t>(DecodeUtf8(name, character), 1);
+        const bool removed = length == 1
+                                 ? IsRemovedFromFileNames(static_cast<unsigned char>(name[0]))
+                                 : IsFormatCharacter(character);
+        if (!removed) cleaned.append(name.substr(0, length));
+        name.remove_prefix(length);
     }
     if (cleaned.find_first_not_of('.') == std::string::npos) return kEnterFileName;
     return cleaned;

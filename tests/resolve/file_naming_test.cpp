@@ -72,5 +72,21 @@ TEST(FileNameCleaning, RemovesControlCharacters) {
     EXPECT_EQ(CleanFileName(std::string("\0", 1)), kEnterFileName);
 }
 
+// A name that turns its end around, or hides characters, shows as another.
+TEST(FileNameCleaning, RemovesFormatCharactersThatDisguiseAName) {
+    EXPECT_EQ(CleanFileName("clip-ctl\u202Evil.mp4"), "clip-ctlvil.mp4")
+        << "right-to-left override";
+    EXPECT_EQ(CleanFileName("a\u202Ab\u202Bc\u202Cd\u202De.mp4"), "abcde.mp4");
+    EXPECT_EQ(CleanFileName("\u2066x\u2067y\u2068z\u2069.mp4"), "xyz.mp4") << "isolates";
+    EXPECT_EQ(CleanFileName("zero\u200Bwidth\u200C\u200D\u2060\uFEFF.mp4"), "zerowidth.mp4");
+    EXPECT_EQ(CleanFileName("soft\u00ADhyphen\U000E0041tag.mp4"), "softhyphentag.mp4");
+    EXPECT_EQ(CleanFileName("\u200F\u200E"), kEnterFileName);
+    EXPECT_EQ(CleanFileName("caf\u00E9 \u65E5\u672C \U0001F3AC.mp4"),
+              "caf\u00E9 \u65E5\u672C \U0001F3AC.mp4")
+        << "letters and symbols stay";
+    EXPECT_EQ(CleanFileName("bad\xE2\x80.mp4"), "bad\xE2\x80.mp4")
+        << "bytes that are no UTF-8 stay";
+}
+
 } // namespace
 } // namespace tarnwick::resolve
