@@ -12,9 +12,10 @@ DownloadRun::DownloadRun(JobServices services)
 
 DownloadRun::~DownloadRun() { services_.queue.RemoveObserver(this); }
 
-void DownloadRun::Start() {
+void DownloadRun::Start(RunScope scope) {
     if (running_) return;
     running_ = true;
+    scope_ = scope;
     holds_ = 0;
     taken_.clear();
     scan_from_ = 0;
@@ -109,11 +110,24 @@ std::optional<list::ItemKey> DownloadRun::NextItem() {
     const list::DownloadQueue& queue = services_.queue;
     for (; scan_from_ < queue.Count(); ++scan_from_) {
         const list::DownloadItem& item = queue.At(scan_from_);
-        if (list::IsRunnable(item) && taken_.count(item.key) == 0 && !IsUnderWay(item.key)) {
+        if (InScope(item, scope_) && taken_.count(item.key) == 0 && !IsUnderWay(item.key)) {
             return item.key;
         }
     }
     return std::nullopt;
+}
+
+bool DownloadRun::InScope(const list::DownloadItem& item, RunScope scope) const {
+    return list::IsRunnable(item) &&
+           (scope == RunScope::kRunnable || item.state == list::ItemState::kWaiting);
+}
+
+bool DownloadRun::HasItemsFor(RunScope scope) const {
+    const list::DownloadQueue& queue = services_.queue;
+    for (int position = 0; position < queue.Count(); ++position) {
+        if (InScope(queue.At(position), scope)) return true;
+    }
+    return false;
 }
 
 void DownloadRun::OnInserted(int position) {

@@ -27,6 +27,11 @@ public:
     virtual void OnRunStateChanged() {}
 };
 
+// Which items a run takes: every runnable one (the Start button, Start or
+// Retry on an item), or only those that wait (a run that an address copied
+// or handed to a launch starts: items the user stopped stay stopped).
+enum class RunScope : uint8_t { kRunnable, kWaiting };
+
 class DownloadRun : private list::QueueObserver {
 public:
     explicit DownloadRun(JobServices services);
@@ -38,8 +43,10 @@ public:
     void RemoveObserver(RunObserver* observer) { observers_.Remove(observer); }
 
     bool IsRunning() const { return running_; }
-    // Begins with the first runnable items, at once.
-    void Start();
+    // Begins with the first items of `scope`, at once.
+    void Start(RunScope scope = RunScope::kRunnable);
+    // Whether a run of `scope` would find anything to take.
+    bool HasItemsFor(RunScope scope) const;
     // Ends the run at once: the items under way end "Cancelled"; the others
     // keep their states. OnRunEnded is not called.
     void Stop();
@@ -74,6 +81,7 @@ private:
     void StartNextItems();
     void EndByItself();
     std::optional<list::ItemKey> NextItem();
+    bool InScope(const list::DownloadItem& item, RunScope scope) const;
 
     JobServices services_;
     std::unique_ptr<platform::Timer> next_;
@@ -86,6 +94,7 @@ private:
     std::unordered_set<list::ItemKey> taken_;
     int scan_from_ = 0;
     bool running_ = false;
+    RunScope scope_ = RunScope::kRunnable;
     int holds_ = 0;
     ObserverList<RunObserver> observers_;
 };

@@ -27,7 +27,8 @@ void ClipboardMonitor::OnDelivery(const std::string& text) {
     });
     if (address.empty()) return;
     SetSkinVariable(s_.skin, kSkinVideoUrl, address);
-    if (!s_.runs.IsRunning()) s_.runs.RequestStart();
+    // The items the user stopped stay stopped: only what waits is taken.
+    if (!s_.runs.IsRunning()) s_.runs.RequestStart(driver::RunScope::kWaiting);
 }
 
 void ClipboardMonitor::Poll() {
@@ -36,7 +37,7 @@ void ClipboardMonitor::Poll() {
         resolve::IsCopiedVideoAddress(resolve::CleanAddress(text))) {
         SetSkinVariable(s_.skin, kSkinVideoUrl, s_.entry.Add(text));
         last_clipboard_text_ = text;
-        s_.runs.StartIfIdle();
+        s_.runs.StartIfIdle(driver::RunScope::kWaiting);
     }
     last_clipboard_text_ = text;
 }

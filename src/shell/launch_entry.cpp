@@ -53,7 +53,10 @@ void LaunchEntry::List(const std::string& text) {
 }
 
 void LaunchEntry::EndLaunch(bool bring_to_front) {
-    if (std::exchange(listed_, false) && !runs_.IsRunning()) runs_.RequestStart();
+    // The items the user stopped stay stopped: only what waits is taken.
+    if (std::exchange(listed_, false) && !runs_.IsRunning()) {
+        runs_.RequestStart(driver::RunScope::kWaiting);
+    }
     if (bring_to_front) window_.BringToFront();
 }
 

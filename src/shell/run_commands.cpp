@@ -11,22 +11,28 @@ using platform::MessageButtons;
 using platform::MessageIcon;
 
 RunCommands::RunCommands(RunCommandServices services)
-    : s_(services), start_timer_(s_.clock.NewTimer([this] { StartIfIdle(); })) {
+    : s_(services), start_timer_(s_.clock.NewTimer([this] {
+          StartIfIdle(std::exchange(requested_, driver::RunScope::kWaiting));
+      })) {
     s_.run.AddObserver(this);
 }
 
 RunCommands::~RunCommands() { s_.run.RemoveObserver(this); }
 
-void RunCommands::RequestStart() {
+void RunCommands::RequestStart(driver::RunScope scope) {
+    if (scope == driver::RunScope::kRunnable) requested_ = scope;
     if (!start_timer_->IsActive()) start_timer_->Start(kStartDelay);
 }
 
-void RunCommands::StartIfIdle() {
-    // A start asked for earlier never turns into the question whether to stop.
-    if (!s_.run.IsRunning()) ToggleRun();
+void RunCommands::StartIfIdle(driver::RunScope scope) {
+    // A start asked for earlier never turns into the question whether to stop;
+    // one that would find nothing to take starts nothing.
+    if (s_.run.IsRunning()) return;
+    if (scope == driver::RunScope::kWaiting && !s_.run.HasItemsFor(scope)) return;
+    ToggleRun(scope);
 }
 
-void RunCommands::ToggleRun() {
+void RunCommands::ToggleRun(driver::RunScope scope) {
     if (s_.queue.IsEmpty()) {
         SetSkinVariable(s_.skin, kSkinStartDownload, "1");
         s_.box.Show(kEmptyListText, kEmptyListTitle, MessageIcon::Exclamation, MessageButtons::Ok);
@@ -40,16 +46,16 @@ void RunCommands::ToggleRun() {
         s_.box.Show(kNotConnectedText, kAppTitle, MessageIcon::Exclamation, MessageButtons::Ok);
         return;
     }
-    StartRun();
+    StartRun(scope);
 }
 
-void RunCommands::StartRun() {
+void RunCommands::StartRun(driver::RunScope scope) {
     tray_caption_ = kStopCaption;
     SetRunVariables("0", false);
     if (s_.pages.current == SkinPage::kAbout) {
         SetSkinVariable(s_.skin, kSkinDownloadButtonTab, "1");
     }
-    s_.run.Start();
+    s_.run.Start(scope);
 }
 
 void RunCommands::StopRun() {

@@ -26,10 +26,11 @@ class RunStarter {
 public:
     virtual ~RunStarter() = default;
     virtual bool IsRunning() const = 0;
-    // Starts a run kStartDelay from now, unless one is under way by then.
-    virtual void RequestStart() = 0;
-    // Starts a run at once, unless one is under way.
-    virtual void StartIfIdle() = 0;
+    // Starts a run of `scope` kStartDelay from now, unless one is under way
+    // by then; the widest scope asked for meanwhile counts.
+    virtual void RequestStart(driver::RunScope scope = driver::RunScope::kRunnable) = 0;
+    // Starts a run of `scope` at once, unless one is under way.
+    virtual void StartIfIdle(driver::RunScope scope = driver::RunScope::kRunnable) = 0;
 };
 
 struct RunCommandServices {
@@ -48,13 +49,13 @@ public:
     ~RunCommands() override;
 
     bool IsRunning() const override { return s_.run.IsRunning(); }
-    void RequestStart() override;
-    void StartIfIdle() override;
+    void RequestStart(driver::RunScope scope = driver::RunScope::kRunnable) override;
+    void StartIfIdle(driver::RunScope scope = driver::RunScope::kRunnable) override;
     // An empty list is refused first. While a run is under way, asks and
-    // stops it on Yes; otherwise checks the connection and starts one. The
-    // run starts no new item while the question is open, and a Yes stops the
-    // item that runs when it is given.
-    void ToggleRun();
+    // stops it on Yes; otherwise checks the connection and starts one of
+    // `scope`. The run starts no new item while the question is open, and a
+    // Yes stops the item that runs when it is given.
+    void ToggleRun(driver::RunScope scope = driver::RunScope::kRunnable);
 
     // The caption of the tray menu's start/stop entry.
     const std::string& TrayEntryCaption() const { return tray_caption_; }
@@ -63,12 +64,13 @@ public:
 
 private:
     void OnRunEnded() override;
-    void StartRun();
+    void StartRun(driver::RunScope scope);
     void StopRun();
     void SetRunVariables(const char* value, bool start_first);
 
     RunCommandServices s_;
     std::unique_ptr<platform::Timer> start_timer_;
+    driver::RunScope requested_ = driver::RunScope::kWaiting;
     std::string tray_caption_ = kStartCaption;
 };
 

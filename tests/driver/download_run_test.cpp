@@ -482,6 +482,20 @@ TEST_F(RunTest, ALaterRunSkipsFinishedItemsAndRetriesCancelledOnes) {
     EXPECT_EQ(Requests(PageOf("b")), 2);
 }
 
+TEST_F(RunTest, ARunOfWaitingItemsLeavesWhatTheUserStoppedStopped) {
+    const list::ItemKey stopped = AddVideo("stopped", FakeReply::Of(FakeReply::Kind::kSilent));
+    run.Start();
+    Settle();
+    run.Stop();
+    ASSERT_EQ(Status(stopped), "Cancelled");
+    const list::ItemKey copied = AddVideo("copied");
+    run.Start(RunScope::kWaiting);
+    Settle();
+    EXPECT_EQ(Status(copied), "Complete");
+    EXPECT_EQ(Status(stopped), "Cancelled");
+    EXPECT_EQ(Requests(PageOf("stopped")), 1);
+}
+
 struct LimitCase {
     const char* name;
     std::function<void(RunHarness&)> reach;

@@ -55,6 +55,24 @@ TEST_F(ClipboardMonitorTest, DeliveryDuringARunOnlyLists) {
     EXPECT_TRUE(box.shown.empty()) << "no second start";
 }
 
+TEST_F(ClipboardMonitorTest, ADeliveryAfterAStopLeavesTheStoppedItemStoppedAndStartTakesItAgain) {
+    AddVideo("stopped", fakes::FakeReply::Of(fakes::FakeReply::Kind::kSilent));
+    runs.ToggleRun();
+    Settle();
+    box.answers = {platform::MessageAnswer::Yes};
+    runs.ToggleRun();
+    ASSERT_EQ(Status(0), "Cancelled");
+    AddVideo("copied");
+    monitor.OnDelivery(queue.At(1).page_address);
+    clock.Advance(kStartDelay);
+    Settle();
+    EXPECT_EQ(Status(1), "Complete");
+    EXPECT_EQ(Status(0), "Cancelled") << "what the user stopped stays stopped";
+    runs.ToggleRun();
+    Settle();
+    EXPECT_NE(Status(0), "Cancelled") << "the Start button takes it again";
+}
+
 // The poll.
 
 TEST_F(ClipboardMonitorTest, PollAddsTheSameTextOnceAndStartsARunAtOnce) {
@@ -75,7 +93,7 @@ TEST_F(ClipboardMonitorTest, PollSeesTheFirstTextAsNewAfterAnotherOne) {
     PollWith(kVideoPage);
     EXPECT_EQ(queue.Count(), 1) << "the list refuses the address it holds";
     EXPECT_EQ(WritesOf(kSkinVideoUrl).size(), 2u);
-    EXPECT_EQ(RunsStarted(), 2);
+    EXPECT_EQ(RunsStarted(), 1) << "the item the user stopped stays stopped";
 }
 
 TEST_F(ClipboardMonitorTest, PollIgnoresUnsupportedTextButRemembersIt) {
