@@ -16,9 +16,11 @@ static_assert(kPermalinkField.size() == 63);
 
 std::string GetBlipTvLink(std::string_view, std::string_view page) {
     // The closing quote is searched from the value's tenth character on.
-    const long p = Locate(page, kPermalinkField);
-    const long q = Locate(page, kQuote, p + 72);
-    return Part(page, p + 63, q - p - 63);
+    const std::optional<long> p = Locate(page, kPermalinkField);
+    if (!p) return {};
+    const std::optional<long> q = Locate(page, kQuote, *p + 72);
+    if (!q) return {};
+    return Part(page, *p + 63, *q - *p - 63);
 }
 
 } // namespace tarnwick::resolve

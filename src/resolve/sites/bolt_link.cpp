@@ -17,10 +17,12 @@ using text::ReplaceAll;
 
 std::string GetBoltLink(std::string_view sLink, std::string_view page) {
     const std::string m = "Value=\"[url=" + std::string(sLink) + "][IMG]";
-    const long p = Locate(page, m);
-    const long s = p + Length(m);
-    const long q = Locate(page, "[/IMG]", s);
-    std::string image = Part(page, s, q - s);
+    const std::optional<long> p = Locate(page, m);
+    if (!p) return {};
+    const long s = *p + Length(m);
+    const std::optional<long> q = Locate(page, "[/IMG]", s);
+    if (!q) return {};
+    std::string image = Part(page, s, *q - s);
 
     if (const long u = FindLast(image, "_"); u > 0) {
         image = Left(image, u - 1);

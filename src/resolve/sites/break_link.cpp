@@ -13,13 +13,17 @@ using text::Part;
 
 std::string GetBreakLink(std::string_view, std::string_view page) {
     // The closing quote is searched from the name's second character on.
-    const long p = Locate(page, "sGlobalFileName='");
-    const long q = Locate(page, "'", p + 18);
-    const std::string name = Part(page, p + 17, q - p - 17);
+    const std::optional<long> p = Locate(page, "sGlobalFileName='");
+    if (!p) return {};
+    const std::optional<long> q = Locate(page, "'", *p + 18);
+    if (!q) return {};
+    const std::string name = Part(page, *p + 17, *q - *p - 17);
 
-    const long d = Locate(page, "sGlobalContentFilePath='", q);
-    const long r = Locate(page, "'", d + 24);
-    const std::string path = Part(page, d + 24, r - d - 24);
+    const std::optional<long> d = Locate(page, "sGlobalContentFilePath='", *q);
+    if (!d) return {};
+    const std::optional<long> r = Locate(page, "'", *d + 24);
+    if (!r) return {};
+    const std::string path = Part(page, *d + 24, *r - *d - 24);
 
     return std::string(kBreakMediaServer) + path + "/" + name + ".flv";
 }

@@ -14,9 +14,11 @@ using text::Part;
 std::string GetDailyMotionLink(std::string_view, std::string_view page) {
     // The value starts two characters after the marker (normally a blank
     // and the opening quote).
-    const long p = Locate(page, "addVariable(\"url\",");
-    const long q = Locate(page, kQuote, p + 20);
-    return UnescapeUrl(Part(page, p + 20, q - p - 20));
+    const std::optional<long> p = Locate(page, "addVariable(\"url\",");
+    if (!p) return {};
+    const std::optional<long> q = Locate(page, kQuote, *p + 20);
+    if (!q) return {};
+    return UnescapeUrl(Part(page, *p + 20, *q - *p - 20));
 }
 
 } // namespace tarnwick::resolve

@@ -12,10 +12,12 @@ using text::Part;
 } // namespace
 
 std::string EmbedSource(std::string_view page, std::string_view opening, std::string_view closing) {
-    const long p = Locate(page, opening);
-    const long start = p + Length(opening);
-    const long q = Locate(page, closing, start);
-    std::string link = Part(page, start, q - start);
+    const std::optional<long> p = Locate(page, opening);
+    if (!p) return {};
+    const long start = *p + Length(opening);
+    const std::optional<long> q = Locate(page, closing, start);
+    if (!q) return {};
+    std::string link = Part(page, start, *q - start);
     if (Find(link, "http") == 0) link.clear();
     return link;
 }

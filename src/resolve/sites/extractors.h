@@ -1,8 +1,8 @@
 // The site extractors: each builds the direct address of the video file from
 // the page address (`sLink`) and the fetched page text, by that site's fixed
-// sequence of marker searches. Each one throws when a marker it needs is
-// missing or a position is out of range; call them through ExtractLink,
-// which turns every failure into the empty text.
+// sequence of marker searches. Each one answers the empty text when a marker
+// it needs is missing, and throws when a position is out of range; call them
+// through ExtractLink, which turns that into the empty text as well.
 #pragma once
 
 #include <string>

@@ -19,15 +19,20 @@ std::string GetGoogleVideoLink(std::string_view, std::string_view page) {
     if (p > 0) {
         // The last href in front of the marker; its value starts after the
         // opening quote.
-        const long h = LocateLast(page, "href=", p);
-        const long q = Locate(page, kQuote, h + 7);
-        const std::string link = Part(page, h + 6, q - h - 6);
+        const std::optional<long> h = LocateLast(page, "href=", p);
+        if (!h) return {};
+        const std::optional<long> q = Locate(page, kQuote, *h + 7);
+        if (!q) return {};
+        const std::string link = Part(page, *h + 6, *q - *h - 6);
         return ReplaceAll(link, "&amp;", "&");
     }
-    const long v = Locate(page, "videoUrl");
-    const long s = Locate(page, "http", v);
-    const long q = Locate(page, kQuote, s);
-    return UnescapeUrl(Part(page, s, q - s));
+    const std::optional<long> v = Locate(page, "videoUrl");
+    if (!v) return {};
+    const std::optional<long> s = Locate(page, "http", *v);
+    if (!s) return {};
+    const std::optional<long> q = Locate(page, kQuote, *s);
+    if (!q) return {};
+    return UnescapeUrl(Part(page, *s, *q - *s));
 }
 
 } // namespace tarnwick::resolve

@@ -14,8 +14,9 @@ using text::Part;
 } // namespace
 
 std::string GetIFilmLink(std::string_view sLink, std::string_view) {
-    const long v = Locate(sLink, "/video/");
-    const long s = v + 7;
+    const std::optional<long> v = Locate(sLink, "/video/");
+    if (!v) return {};
+    const long s = *v + 7;
     long q = Find(sLink, "/", s);
     if (q == 0) q = Find(sLink, "?", s);
     const std::string id = q > 0 ? Part(sLink, s, q - s) : Part(sLink, s);

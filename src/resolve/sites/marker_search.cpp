@@ -2,24 +2,22 @@
 
 #include "common/text.h"
 
-#include <string>
-
 namespace tarnwick::resolve {
 namespace {
 
-long Required(long position, std::string_view marker) {
-    if (position == 0) throw MarkerMissing("marker not found: " + std::string(marker));
+std::optional<long> Found(long position) {
+    if (position == 0) return std::nullopt;
     return position;
 }
 
 } // namespace
 
-long Locate(std::string_view text, std::string_view marker, long from) {
-    return Required(text::Find(text, marker, from), marker);
+std::optional<long> Locate(std::string_view text, std::string_view marker, long from) {
+    return Found(text::Find(text, marker, from));
 }
 
-long LocateLast(std::string_view text, std::string_view marker, long before) {
-    return Required(text::FindLast(text, marker, before), marker);
+std::optional<long> LocateLast(std::string_view text, std::string_view marker, long before) {
+    return Found(text::FindLast(text, marker, before));
 }
 
 } // namespace tarnwick::resolve

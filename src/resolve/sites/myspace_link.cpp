@@ -18,8 +18,9 @@ constexpr std::size_t kHeadWidth = 7;
 } // namespace
 
 std::string GetMySpaceLink(std::string_view sLink, std::string_view) {
-    const long v = Locate(sLink, "videoid=");
-    const std::string id = Part(sLink, v + 8);
+    const std::optional<long> v = Locate(sLink, "videoid=");
+    if (!v) return {};
+    const std::string id = Part(sLink, *v + 8);
     const std::string pair1 = Reverse(Right(id, 2));
     const std::string pair2 = Right(Reverse(Right(id, 4)), 2);
     std::string head = Left(id, Length(id) - 5);
