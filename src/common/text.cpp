@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -93,12 +94,14 @@ size_t FindIndex(std::string_view text, std::string_view marker, size_t start) {
 #endif
 }
 
-void RequireStart(long start) {
-    if (start < 1) throw TextRangeError("text position below 1");
+long ClampedStart(long start) {
+    assert(start >= 1 && "a text position below 1");
+    return std::max(start, 1L);
 }
 
-void RequireCount(long count) {
-    if (count < 0) throw TextRangeError("negative text length");
+long ClampedCount(long count) {
+    assert(count >= 0 && "a negative text length");
+    return std::max(count, 0L);
 }
 
 } // namespace
@@ -144,7 +147,7 @@ std::string TrimSpaces(std::string_view text) {
 }
 
 long Find(std::string_view text, std::string_view marker, long from) {
-    RequireStart(from);
+    from = ClampedStart(from);
     const auto start = static_cast<size_t>(from - 1);
     if (start > text.size()) return 0;
     if (marker.empty()) return from;
@@ -153,7 +156,8 @@ long Find(std::string_view text, std::string_view marker, long from) {
 }
 
 long FindLast(std::string_view text, std::string_view marker, long before) {
-    if (before < 0) throw TextRangeError("text position below 0");
+    assert(before >= 0 && "a text position below 0");
+    if (before < 0) before = 1;
     if (marker.size() > text.size()) return 0;
     // Highest 0-based start that still fits the text and begins before `before`.
     long last = static_cast<long>(text.size() - marker.size());
@@ -165,27 +169,27 @@ long FindLast(std::string_view text, std::string_view marker, long before) {
 }
 
 std::string Part(std::string_view text, long start, long length) {
-    RequireStart(start);
-    RequireCount(length);
+    start = ClampedStart(start);
+    length = ClampedCount(length);
     const auto index = static_cast<size_t>(start - 1);
     if (index >= text.size()) return {};
     return std::string(text.substr(index, static_cast<size_t>(length)));
 }
 
 std::string Part(std::string_view text, long start) {
-    RequireStart(start);
+    start = ClampedStart(start);
     const auto index = static_cast<size_t>(start - 1);
     if (index >= text.size()) return {};
     return std::string(text.substr(index));
 }
 
 std::string Left(std::string_view text, long count) {
-    RequireCount(count);
+    count = ClampedCount(count);
     return std::string(text.substr(0, static_cast<size_t>(count)));
 }
 
 std::string Right(std::string_view text, long count) {
-    RequireCount(count);
+    count = ClampedCount(count);
     const size_t n = std::min(text.size(), static_cast<size_t>(count));
     return std::string(text.substr(text.size() - n));
 }

@@ -1,23 +1,20 @@
 // The text vocabulary shared by site recognition, the extractors and the URL
 // helpers. Texts are byte strings; positions are 1-based as in the site rules;
 // every search compares ASCII letters case-insensitively.
+//
+// A position below 1 or a negative length names no part of a text, and a
+// caller that computes one from outside input checks it first. Passing one
+// fails an assertion; where assertions are off, a position below 1 is taken
+// as 1 (so a negative `before` finds nothing) and a negative length as 0.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace tarnwick::text {
 
-// Raised for a position or length that names no part of a text. The
-// extractors turn it into an empty result.
-class TextRangeError : public std::out_of_range {
-public:
-    using std::out_of_range::out_of_range;
-};
-
 // Position of the first occurrence of `marker` that begins at or after `from`,
-// or 0. `from` below 1 is a range error; a `from` past the end finds nothing.
+// or 0. A `from` past the end finds nothing.
 long Find(std::string_view text, std::string_view marker, long from = 1);
 
 // Position of the last occurrence of `marker` that begins before `before`
@@ -25,7 +22,7 @@ long Find(std::string_view text, std::string_view marker, long from = 1);
 long FindLast(std::string_view text, std::string_view marker, long before = 0);
 
 // `length` characters from `start` on; a start past the end gives the empty
-// text. A start below 1 or a negative length is a range error.
+// text.
 std::string Part(std::string_view text, long start, long length);
 // From `start` to the end of the text.
 std::string Part(std::string_view text, long start);

@@ -35,14 +35,10 @@ Extractor ExtractorFor(int site_index) {
     return nullptr;
 }
 
-std::string ExtractLink(int site_index, std::string_view sLink, std::string_view page) noexcept {
+std::string ExtractLink(int site_index, std::string_view sLink, std::string_view page) {
     const Extractor extract = ExtractorFor(site_index);
     if (extract == nullptr || page.empty()) return {};
-    try {
-        return extract(sLink, page);
-    } catch (...) {
-        return {};
-    }
+    return extract(sLink, page);
 }
 
 } // namespace tarnwick::resolve

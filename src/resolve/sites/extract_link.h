@@ -15,7 +15,7 @@ Extractor ExtractorFor(int site_index);
 // The link that the site's extractor builds from the address and the page,
 // or the empty text: for an index without extractor, for an empty page (a
 // page that could not be read, even for the sites that use only the address)
-// and for any failure inside the extractor. Never throws.
-std::string ExtractLink(int site_index, std::string_view sLink, std::string_view page) noexcept;
+// and wherever the extractor finds no link.
+std::string ExtractLink(int site_index, std::string_view sLink, std::string_view page);
 
 } // namespace tarnwick::resolve

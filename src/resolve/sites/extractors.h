@@ -1,8 +1,9 @@
 // The site extractors: each builds the direct address of the video file from
 // the page address (`sLink`) and the fetched page text, by that site's fixed
 // sequence of marker searches. Each one answers the empty text when a marker
-// it needs is missing, and throws when a position is out of range; call them
-// through ExtractLink, which turns that into the empty text as well.
+// it needs is missing, or when the address or the page puts a position it
+// computes out of range. Call them through ExtractLink, which also answers
+// the empty text for an empty page.
 #pragma once
 
 #include <string>

@@ -21,6 +21,8 @@ std::string GetMySpaceLink(std::string_view sLink, std::string_view) {
     const std::optional<long> v = Locate(sLink, "videoid=");
     if (!v) return {};
     const std::string id = Part(sLink, *v + 8);
+    // The id's last five characters give the pairs; a shorter one names no file.
+    if (id.size() < 5) return {};
     const std::string pair1 = Reverse(Right(id, 2));
     const std::string pair2 = Right(Reverse(Right(id, 4)), 2);
     std::string head = Left(id, Length(id) - 5);

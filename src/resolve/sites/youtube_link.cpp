@@ -21,6 +21,8 @@ std::string GetYouTubeLink(std::string_view sLink, std::string_view page) {
     const std::optional<long> a = Locate(sLink, "watch?v");
     if (!a) return {};
     const long e = Find(sLink, "&", *a);
+    // An "&" where the "=" belongs leaves no id to take.
+    if (e > 0 && e < *a + 8) return {};
     std::string id;
     std::string base;
     if (e > 0) {
