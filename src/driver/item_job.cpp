@@ -250,8 +250,9 @@ void ItemJob::Start() {
 bool ItemJob::NameTheFile(const Plan& plan) {
     const DownloadItem* item = ItemOrCancel();
     if (item == nullptr) return false;
-    const std::string derived = resolve::NameOfFile(plan.title, plan.link, plan.findings.file_name,
-                                                    item->site, plan.extension);
+    const std::string derived =
+        resolve::NameOfFile(plan.title, plan.link, plan.findings.file_name, item->site,
+                            plan.extension, plan.findings.media_type);
     const bool auto_name = item->name_kind == list::NameKind::kAutoDetect;
     const std::string name =
         auto_name ? FreeName(s_.queue, key_, s_.download_folder(), derived) : std::string();
@@ -418,9 +419,15 @@ void ItemJob::Convert(const std::string& ffmpeg, const std::vector<std::string>&
 
 void ItemJob::OnConverted(const platform::ChildEnd& end, const std::vector<std::string>& inputs,
                           const std::string& converted) {
-    std::optional<std::string> failure = ConversionFailure(end);
-    if (!failure && !transfer::files::SizeOf(converted)) failure = "ffmpeg wrote nothing";
-    if (failure) return ConversionFailed(*failure, inputs, converted);
+    // The inputs stay until what ffmpeg made is shown to hold them.
+    ConversionInput given;
+    for (const std::string& input : inputs)
+        given.bytes += transfer::files::SizeOf(input).value_or(0);
+    const auto* stream = std::get_if<StreamSource>(&plan_.picture);
+    if (stream != nullptr && !stream->elapsed_ms.empty())
+        given.playing_ms = stream->elapsed_ms.back();
+    const Status made = CheckConversion(end, transfer::files::SizeOf(converted).value_or(0), given);
+    if (!made) return ConversionFailed(made.failure().detail, inputs, converted);
     // A power cut after the file takes its name must not leave it short.
     platform::BackgroundWork::Ticket syncing =
         Background().Run([converted] { return transfer::files::SyncFile(converted); },

@@ -1,6 +1,9 @@
 #include "driver/stream_convert.h"
 
+#include <charconv>
+#include <cstdlib>
 #include <string_view>
+#include <utility>
 
 namespace tarnwick::driver {
 namespace {
@@ -22,8 +25,9 @@ std::string LastLine(std::string_view text) {
 std::vector<std::string> RemuxArguments(const std::string& input, const std::string& sound,
                                         const std::string& output, bool aac,
                                         std::string_view container) {
-    std::vector<std::string> arguments = {"-hide_banner", "-loglevel", "error", "-nostdin",
-                                          "-n",           "-i",        input};
+    std::vector<std::string> arguments = {"-hide_banner", "-loglevel", "error",    "-nostdin",
+                                          "-progress",    "pipe:1",    "-nostats", "-n",
+                                          "-i",           input};
     if (!sound.empty()) {
         arguments.insert(arguments.end(), {"-i", sound, "-map", "0:v", "-map", "1:a"});
     }
@@ -36,7 +40,10 @@ std::vector<std::string> RemuxArguments(const std::string& input, const std::str
     return arguments;
 }
 
-std::optional<std::string> ConversionFailure(const platform::ChildEnd& end) {
+namespace {
+
+// Why a conversion that ended so failed, in a few words; none when it did not.
+std::optional<std::string> EndFailure(const platform::ChildEnd& end) {
     using Kind = platform::ChildEnd::Kind;
     switch (end.kind) {
         case Kind::kExited:
@@ -48,6 +55,49 @@ std::optional<std::string> ConversionFailure(const platform::ChildEnd& end) {
         case Kind::kTooMuchOutput: return "ffmpeg said too much";
     }
     return "ffmpeg failed";
+}
+
+std::string Seconds(int64_t ms) { return std::to_string((ms + 500) / 1000) + " s"; }
+
+} // namespace
+
+std::optional<int64_t> WrittenPlayingMs(std::string_view progress) {
+    constexpr std::string_view kKey = "out_time_us=";
+    std::optional<int64_t> last;
+    for (size_t at = progress.find(kKey); at != std::string_view::npos;
+         at = progress.find(kKey, at + 1)) {
+        if (at > 0 && progress[at - 1] != '\n') continue;
+        const std::string_view value = progress.substr(at + kKey.size());
+        int64_t microseconds = 0;
+        const auto [end, error] =
+            std::from_chars(value.data(), value.data() + value.size(), microseconds);
+        if (error == std::errc() && end != value.data() && microseconds >= 0) {
+            last = microseconds / 1000;
+        }
+    }
+    return last;
+}
+
+Status CheckConversion(const platform::ChildEnd& end, int64_t output_bytes,
+                       const ConversionInput& input) {
+    const auto failed = [](std::string why) {
+        return Failure{Reason::kNotJoined, 0, std::move(why)};
+    };
+    if (std::optional<std::string> why = EndFailure(end)) return failed(*why);
+    if (output_bytes <= 0) return failed("ffmpeg wrote nothing");
+    // Of the input's size: four fifths at least, and a little more at most.
+    if (output_bytes * 5 < input.bytes * 4 ||
+        output_bytes > input.bytes + input.bytes / 20 + 65536) {
+        return failed("ffmpeg wrote " + std::to_string(output_bytes) + " bytes of " +
+                      std::to_string(input.bytes));
+    }
+    const std::optional<int64_t> played = WrittenPlayingMs(end.out);
+    if (!played) return failed("ffmpeg did not tell how long its video plays");
+    if (input.playing_ms && std::abs(*played - *input.playing_ms) > 1000) {
+        return failed("ffmpeg's video plays " + Seconds(*played) + " of " +
+                      Seconds(*input.playing_ms));
+    }
+    return {};
 }
 
 } // namespace tarnwick::driver

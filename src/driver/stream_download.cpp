@@ -18,6 +18,7 @@ int64_t PlayingTimeOf(const StreamSource& source, size_t pieces) {
 StreamDownload::StreamDownload(const DownloadServices& services, StreamSource source,
                                transfer::PartFile::PathChooser path)
     : requests_(services.requests),
+      background_(services.background),
       cipher_(services.cipher),
       source_(std::move(source)),
       file_(services.background),
@@ -80,17 +81,31 @@ void StreamDownload::AskForMore() {
             request.from = piece.range->offset;
             request.length = piece.range->length;
         }
+        transfer::Fetch::Calls calls{nullptr, nullptr, [this, index](transfer::FetchEnd end) {
+                                         OnPiece(index, std::move(end));
+                                     }};
+        if (IsOneResource()) {
+            request.any_answer = true;
+            calls.on_answer =
+                [this](const transfer::FetchAnswer& answer) -> std::optional<Outcome> {
+                if (answer.fit == transfer::Fit::kAsAsked) return std::nullopt;
+                if (answer.fit != transfer::Fit::kWhole) {
+                    return Outcome::Failed(transfer::FailureOfFit(answer.fit, answer.head.status));
+                }
+                ranges_ignored_ = true;
+                return Outcome::Cancelled();
+            };
+        }
         auto fetch = std::make_unique<transfer::Fetch>(requests_);
         transfer::Fetch& started = *fetch;
         fetching_[index] = std::move(fetch);
-        started.Start(std::move(request), {nullptr, nullptr, [this, index](transfer::FetchEnd end) {
-                                               OnPiece(index, std::move(end));
-                                           }});
+        started.Start(std::move(request), std::move(calls));
     }
 }
 
 void StreamDownload::OnPiece(size_t index, transfer::FetchEnd end) {
     fetching_.erase(index);
+    if (ranges_ignored_) return TakeWhole();
     if (!end.outcome.IsComplete()) return Fail(end.outcome.failure());
     waiting_bytes_ += end.body.size();
     waiting_[index] = std::move(end.body);
@@ -167,7 +182,53 @@ void StreamDownload::Tell() {
     calls_.on_progress(progress);
 }
 
+// Every piece a range of one resource, none encrypted: the pieces are the
+// resource's bytes as they are.
+bool StreamDownload::IsOneResource() const {
+    const auto& pieces = source_.pieces;
+    return !pieces.empty() &&
+           std::all_of(pieces.begin(), pieces.end(), [&](const StreamPiece& piece) {
+               return piece.range && !piece.key && piece.uri == pieces.front().uri;
+           });
+}
+
+// The server answered a piece with the whole resource: that is the stream.
+// It is taken once, as a file, into the stream's own temporary file.
+void StreamDownload::TakeWhole() {
+    requests_.Note([&] {
+        return "the server ignores ranges: " + source_.pieces.front().uri + " is taken whole";
+    });
+    fetching_.clear();
+    key_fetches_.clear();
+    waiting_.clear();
+    waiting_bytes_ = 0;
+    writer_.reset();
+    const std::string path = file_.Path();
+    file_.Close();
+    whole_ = std::make_unique<transfer::FileDownload>(requests_, background_, 1);
+    whole_->Start(source_.pieces.front().uri, transfer::KeptWhole{path, 0}, path_,
+                  {[this](const transfer::FileDownload::Progress& p) {
+                       if (calls_.on_progress) calls_.on_progress({p.received, p.size, p.decoded});
+                   },
+                   [this] {
+                       if (calls_.on_layout) calls_.on_layout();
+                   },
+                   [this](Outcome outcome) {
+                       const std::function<void(Outcome)> done = std::move(calls_.on_done);
+                       calls_ = {};
+                       if (done) done(std::move(outcome));
+                   }});
+}
+
+std::vector<std::string> StreamDownload::Files() const {
+    return {whole_ ? whole_->TemporaryPath() : file_.Path()};
+}
+
 std::optional<transfer::Kept> StreamDownload::Keep() const {
+    if (whole_) {
+        const std::optional<transfer::KeptOne> kept = whole_->Keep();
+        return kept ? std::optional(transfer::AsKept(*kept)) : std::nullopt;
+    }
     if (!writer_) return kept_;
     return transfer::KeptStream{file_.Path(), writer_->WrittenTo(), next_to_write_,
                                 source_.pieces.size(), source_.fingerprint};
@@ -187,6 +248,7 @@ void StreamDownload::Fail(Failure failure) {
 }
 
 void StreamDownload::Abandon() {
+    if (whole_) whole_->Abandon();
     begin_->Stop();
     fetching_.clear();
     key_fetches_.clear();

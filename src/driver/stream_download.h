@@ -5,9 +5,14 @@
 // are written, with each key fetched once and kept in memory only;
 // undecrypted bytes are never written. What is on disk always ends where a
 // piece ends, so a later try goes on from there.
+//
+// A stream whose pieces are all ranges of one resource (one file, as
+// ffmpeg's single-file HLS writes it), from a server that ignores ranges,
+// is that resource: it is then taken once, whole, as a file.
 #pragma once
 
 #include "driver/download.h"
+#include "transfer/file_download.h"
 
 #include <cstddef>
 #include <map>
@@ -31,7 +36,7 @@ public:
 
     void Start(const std::optional<transfer::Kept>& kept, Calls calls) override;
     std::optional<transfer::Kept> Keep() const override;
-    std::vector<std::string> Files() const override { return {file_.Path()}; }
+    std::vector<std::string> Files() const override;
     void Abandon() override;
 
     // Whether `kept` holds pieces of this very list.
@@ -51,8 +56,11 @@ private:
     void Tell();
     void Fail(Failure failure);
     void Finish(Outcome outcome);
+    bool IsOneResource() const;
+    void TakeWhole();
 
     transfer::RequestContext& requests_;
+    platform::BackgroundWork& background_;
     const platform::PieceCipher* cipher_;
     StreamSource source_;
     transfer::PartFile file_;
@@ -69,6 +77,9 @@ private:
     size_t waiting_bytes_ = 0;
     std::map<std::string, std::string> keys_;
     std::map<std::string, std::unique_ptr<transfer::Fetch>> key_fetches_;
+    // The one resource all pieces are ranges of, taken whole instead.
+    bool ranges_ignored_ = false;
+    std::unique_ptr<transfer::FileDownload> whole_;
 };
 
 } // namespace tarnwick::driver

@@ -5,7 +5,10 @@
 #include "resolve/site_index.h"
 #include "resolve/unescape_url.h"
 
+#include <algorithm>
+#include <cctype>
 #include <string_view>
+#include <utility>
 
 namespace tarnwick::resolve {
 namespace {
@@ -117,14 +120,52 @@ std::string WithExtension(const std::string& name, std::string_view extension) {
     return (has_one ? name.substr(0, dot) : name) + std::string(extension);
 }
 
-std::string NameOfFile(std::string_view title, const std::string& link, std::string suggested,
-                       int site_index, std::string_view extension) {
-    if (!title.empty()) {
-        return CleanFileName(CutAtCharacter(title, kMaxFileName - extension.size())) +
-               std::string(extension);
+std::string ExtensionOfType(std::string_view type) {
+    static constexpr std::pair<std::string_view, std::string_view> kTypes[] = {
+        {"video/mp4", ".mp4"},       {"video/webm", ".webm"},    {"video/x-matroska", ".mkv"},
+        {"video/mp2t", ".ts"},       {"video/x-flv", ".flv"},    {"video/quicktime", ".mov"},
+        {"video/x-msvideo", ".avi"}, {"video/x-ms-wmv", ".wmv"}, {"video/3gpp", ".3gp"},
+        {"video/mpeg", ".mpg"},      {"video/ogg", ".ogv"},      {"audio/mp4", ".m4a"},
+        {"audio/mpeg", ".mp3"},      {"audio/ogg", ".ogg"},      {"audio/opus", ".opus"},
+        {"audio/webm", ".weba"},     {"audio/aac", ".aac"},      {"audio/flac", ".flac"},
+        {"audio/wav", ".wav"},       {"audio/x-wav", ".wav"},
+    };
+    for (const auto& [name, extension] : kTypes) {
+        if (text::EqualsIgnoreCase(type, name)) return std::string(extension);
     }
-    const std::string derived = DeriveFileName(link, std::move(suggested), site_index);
-    return extension.empty() ? derived : WithExtension(derived, extension);
+    return {};
+}
+
+namespace {
+
+// Whether the name ends in an extension of one to five letters and digits.
+bool HasExtension(std::string_view name) {
+    const size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0 || name.size() - dot - 1 > 5 ||
+        dot + 1 == name.size()) {
+        return false;
+    }
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(dot) + 1, name.end(),
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
+} // namespace
+
+std::string NameOfFile(std::string_view title, const std::string& link, std::string suggested,
+                       int site_index, std::string_view extension, std::string_view type) {
+    if (!title.empty()) {
+        std::string ending(extension);
+        if (ending.empty()) ending = ExtensionOfType(type);
+        if (ending.empty()) ending = ".mp4";
+        return CleanFileName(CutAtCharacter(title, kMaxFileName - ending.size())) + ending;
+    }
+    std::string derived = DeriveFileName(link, std::move(suggested), site_index);
+    if (!extension.empty()) return WithExtension(derived, extension);
+    if (!HasExtension(derived)) {
+        const std::string of_type = ExtensionOfType(type);
+        derived = std::string(CutAtCharacter(derived, kMaxFileName - of_type.size())) + of_type;
+    }
+    return derived;
 }
 
 std::string NumberedName(const std::string& name, int number) {

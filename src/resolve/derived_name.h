@@ -33,12 +33,17 @@ std::string WindowsSafeName(std::string name);
 // one of at most five characters.
 std::string WithExtension(const std::string& name, std::string_view extension);
 
+// The extension of a file of the media type `type` ("video/mp4" gives
+// ".mp4"); empty for a type that names none.
+std::string ExtensionOfType(std::string_view type);
+
 // The name a download's file is given: a title as it stands (its dots are no
 // extension), cut to leave room for `extension`; without one, the name the
 // link and the server's suggestion give, with `extension` in place of its own
-// where one is given.
+// where one is given. A name left without an extension takes that of the
+// answer's media `type`; a title, ".mp4" when the type names none.
 std::string NameOfFile(std::string_view title, const std::string& link, std::string suggested,
-                       int site_index, std::string_view extension);
+                       int site_index, std::string_view extension, std::string_view type = {});
 
 // "name (n).ext", or "name (n)" for a name without an extension: the name a
 // file takes when `name` is taken.

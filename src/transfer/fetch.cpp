@@ -24,6 +24,8 @@ std::optional<int64_t> TotalOf(const platform::HttpAnswer& answer) {
     return range ? range->total : std::nullopt;
 }
 
+} // namespace
+
 Failure FailureOfFit(Fit fit, int status) {
     switch (fit) {
         case Fit::kAsAsked: break;
@@ -33,8 +35,6 @@ Failure FailureOfFit(Fit fit, int status) {
     }
     return Failure{Reason::kErrorAnswer, status, "the server sent another part"};
 }
-
-} // namespace
 
 Status StatusOfAnswer(int http_status) {
     if (http_status >= 200 && http_status < 300) return {};
@@ -156,7 +156,11 @@ void Fetch::OnAnswer(const platform::HttpAnswer& head) {
     if (!calls_.on_answer) return;
     // From a copy: the callee may hand the fetch to other calls.
     const auto on_answer = calls_.on_answer;
-    if (std::optional<Outcome> end = on_answer(answer_)) Finish(std::move(*end));
+    std::optional<Outcome> end = on_answer(answer_);
+    if (!end) return;
+    // A failure the owner saw in the answer keeps the rule for trying again.
+    if (end->IsFailed()) return Fail(end->failure());
+    Finish(std::move(*end));
 }
 
 void Fetch::OnBody(const char* data, size_t size) {

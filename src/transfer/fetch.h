@@ -129,7 +129,8 @@ public:
 class Fetch : private platform::HttpReceiver {
 public:
     struct Calls {
-        // The answer began; an outcome ends the fetch with it, none takes the
+        // The answer began; an outcome ends the fetch with it (a failure as
+        // any other, tried again where the rule says so), none takes the
         // body. Must not destroy the fetch. None takes any answer that fits.
         std::function<std::optional<Outcome>(const FetchAnswer& answer)> on_answer = nullptr;
         // Body bytes came and went where they go; may destroy the fetch.
@@ -186,6 +187,8 @@ private:
 
 // How `answer` fits a request for `request`'s bytes.
 Fit FitOf(const FetchRequest& request, const platform::HttpAnswer& answer);
+// What an answer that does not fit so, with that status, fails with.
+Failure FailureOfFit(Fit fit, int status);
 
 // How an answer's status ends a request for a file: success for a success
 // status, the failure otherwise.

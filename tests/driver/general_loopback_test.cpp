@@ -98,8 +98,8 @@ TEST_F(GeneralLoopbackTest, AnAddressAnsweredWithAVideoIsItsLink) {
     const list::ItemKey key = AddGeneral("/stream/42");
     RunToTheEnd();
     ASSERT_EQ(Status(key), "Complete");
-    EXPECT_EQ(Name(key), "42");
-    EXPECT_TRUE(test_support::ReadWholeFile(Video("42")) == body);
+    EXPECT_EQ(Name(key), "42.mp4") << "the extension of its type";
+    EXPECT_TRUE(test_support::ReadWholeFile(Video("42.mp4")) == body);
 }
 
 TEST_F(GeneralLoopbackTest, APageRequestAnsweredWithAVideoBecomesTheTransfer) {

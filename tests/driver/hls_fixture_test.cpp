@@ -98,5 +98,81 @@ INSTANTIATE_TEST_SUITE_P(Forms, KeptPiecesTest,
                                          FormCase{"SingleFileRanges", HlsForm::kSingleFile}),
                          CaseName);
 
+// A stream of ranges of one file, from a server that answers every range
+// with the whole file: that answer is the stream, taken once.
+class RangesIgnoredTest : public HlsFixtureTest {};
+
+TEST_P(RangesIgnoredTest, TheWholeFileIsTheStreamTakenOnce) {
+    const std::string bytes = test_support::ReadWholeFile(fixture.plain);
+    server.Serve("/single/index.ts", test_support::Answer::Http(200, "OK", {}, bytes));
+    const list::ItemKey key = Download(joining_run);
+    ASSERT_EQ(Status(key), "Complete") << list::ReasonText(Item(key));
+    EXPECT_FALSE(Item(key).rare->failure) << list::ReasonText(Item(key));
+    const test_support::ProbedVideo video = test_support::ProbeVideo(*ffprobe, Video(Name(key)));
+    EXPECT_NEAR(video.seconds, test_support::kHlsSeconds, 0.15);
+    int whole = 0;
+    for (const test_support::Request& request : server.Requests()) {
+        whole += request.target == "/single/index.ts" && !request.Header("Range") ? 1 : 0;
+    }
+    EXPECT_EQ(whole, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, RangesIgnoredTest,
+                         testing::Values(FormCase{"SingleFileRanges", HlsForm::kSingleFile}),
+                         CaseName);
+
+// An ffmpeg that exits 0 having made nothing, or half: the pieces are the
+// video all the same, kept whole under their own name with the reason.
+struct StandIn {
+    const char* name;
+    const char* script; // what it does to its output, the last argument
+    const char* says;   // the reason's start
+};
+
+void PrintTo(const StandIn& c, std::ostream* out) { *out << c.name; }
+
+class StandInFfmpegTest : public LoopbackRunTest, public testing::WithParamInterface<StandIn> {};
+
+TEST_P(StandInFfmpegTest, NeverCostsThePieces) {
+    const std::optional<std::string> ffmpeg = test_support::FindOnPath("ffmpeg");
+    if (!ffmpeg) GTEST_SKIP() << "ffmpeg is not on PATH (Debian's ffmpeg package)";
+    test_support::TempFolder streams;
+    const HlsFixture fixture =
+        test_support::MakeHlsFixture(HlsForm::kMpegTs, *ffmpeg, streams.Path());
+    test_support::ServeFolder(server, streams.Path());
+    test_support::TempFolder bin;
+    const std::string stand_in = bin.File("ffmpeg");
+    test_support::WriteWholeFile(stand_in, std::string("#!/bin/sh\n"
+                                                       "for out; do :; done\n"
+                                                       "while [ \"$1\" != -i ]; do shift; done\n"
+                                                       "in=$2\n") +
+                                               GetParam().script + "\nexit 0\n");
+    std::filesystem::permissions(stand_in, std::filesystem::perms::owner_all);
+    qt::QtChildProcesses stand_ins({QString::fromStdString(bin.Path())});
+    JobServices with = services;
+    with.children = &stand_ins;
+    DownloadRun stand_in_run(with);
+    list::AddVideoURL(queue, server.Url(fixture.playlist), true);
+    const list::ItemKey key = queue.LastKey();
+    stand_in_run.Start();
+    ASSERT_TRUE(test_support::PlayUntil([&] { return !stand_in_run.IsRunning(); }));
+    ASSERT_EQ(Status(key), "Complete") << list::ReasonText(Item(key));
+    EXPECT_EQ(Name(key), "index.ts");
+    EXPECT_TRUE(list::ReasonText(Item(key)).starts_with(
+        std::string("The video's parts could not be joined (") + GetParam().says))
+        << list::ReasonText(Item(key));
+    EXPECT_TRUE(test_support::ReadWholeFile(Video("index.ts")) ==
+                test_support::ReadWholeFile(fixture.plain));
+    EXPECT_EQ(FilesInVideos(), std::set<std::string>{"index.ts"}) << "what the stand-in made goes";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Makers, StandInFfmpegTest,
+    testing::Values(StandIn{"WritesNothing", ": > \"$out\"", "ffmpeg wrote nothing"},
+                    StandIn{"WritesHalf",
+                            "head -c $(( $(stat -c %s \"$in\") / 2 )) \"$in\" > \"$out\"",
+                            "ffmpeg wrote "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace
 } // namespace tarnwick::driver

@@ -1,5 +1,6 @@
 // A streamed video's MPEG-TS pieces made an MP4 by ffmpeg, played by the test:
 // what ffmpeg is asked, what a conversion that fails leaves, and Stop.
+#include "driver/stream_convert.h"
 #include "driver/stream_harness.h"
 
 #include "list/reason_texts.h"
@@ -37,6 +38,11 @@ protected:
         Settle();
     }
     const platform::ChildRequest& Asked() { return children.started.at(0)->request; }
+    // ffmpeg's end, having told that its video plays `ms`.
+    static platform::ChildEnd Played(int64_t ms) {
+        return {platform::ChildEnd::Kind::kExited, 0,
+                "out_time_us=" + std::to_string(ms * 1000) + "\nprogress=end\n"};
+    }
     // ffmpeg's output, as it was told.
     std::string Output() { return Asked().arguments.back(); }
     std::set<std::string> Videos() {
@@ -57,20 +63,20 @@ TEST_F(StreamConvertTest, TheMp4TakesTheNameAndThePiecesGo) {
     ASSERT_EQ(children.started.size(), 1u) << Status(key) << " " << list::ReasonText(Item(key));
     EXPECT_EQ(Asked().program, "/usr/bin/ffmpeg");
     const std::vector<std::string>& arguments = Asked().arguments;
-    const std::string input = arguments.at(6);
+    const std::string input = arguments.at(9);
     EXPECT_EQ(test_support::ReadWholeFile(input), "AABB");
-    EXPECT_EQ(arguments,
-              (std::vector<std::string>{"-hide_banner", "-loglevel", "error", "-nostdin", "-n",
-                                        "-i", input, "-c", "copy", "-f", "mp4", Output()}));
+    EXPECT_EQ(arguments, (std::vector<std::string>{"-hide_banner", "-loglevel", "error", "-nostdin",
+                                                   "-progress", "pipe:1", "-nostats", "-n", "-i",
+                                                   input, "-c", "copy", "-f", "mp4", Output()}));
     EXPECT_EQ(Item(key).state, list::ItemState::kDownloading);
     EXPECT_EQ(Status(key), "100") << "told by playing time";
     EXPECT_EQ(list::SizeText(Item(key)), "4 Bytesso far..");
-    std::ofstream(Output()) << "MP4";
-    children.End(0, {});
+    std::ofstream(Output()) << "MP4!";
+    children.End(0, Played(4000));
     Settle();
     EXPECT_EQ(Status(key), "Complete");
     EXPECT_EQ(Name(key), "show.mp4");
-    EXPECT_EQ(test_support::ReadWholeFile(folder.File("videos/show.mp4")), "MP4");
+    EXPECT_EQ(test_support::ReadWholeFile(folder.File("videos/show.mp4")), "MP4!");
     EXPECT_EQ(Videos(), std::set<std::string>{"show.mp4"});
 }
 
@@ -101,13 +107,13 @@ TEST_F(StreamConvertTest, ASoundThatComesApartIsJoinedToThePicture) {
     Begin(kMaster);
     ASSERT_EQ(children.started.size(), 1u) << list::ReasonText(Item(key));
     const std::vector<std::string>& arguments = Asked().arguments;
-    ASSERT_EQ(arguments.size(), 18u);
-    EXPECT_EQ(test_support::ReadWholeFile(arguments.at(6)), "AABB");
-    EXPECT_EQ(test_support::ReadWholeFile(arguments.at(8)), "SOUND");
-    EXPECT_EQ(std::vector<std::string>(arguments.begin() + 9, arguments.begin() + 13),
+    ASSERT_EQ(arguments.size(), 21u);
+    EXPECT_EQ(test_support::ReadWholeFile(arguments.at(9)), "AABB");
+    EXPECT_EQ(test_support::ReadWholeFile(arguments.at(11)), "SOUND");
+    EXPECT_EQ(std::vector<std::string>(arguments.begin() + 12, arguments.begin() + 16),
               (std::vector<std::string>{"-map", "0:v", "-map", "1:a"}));
-    std::ofstream(Output()) << "MP4";
-    children.End(0, {});
+    std::ofstream(Output()) << "JOINED MP4";
+    children.End(0, Played(4000));
     Settle();
     EXPECT_EQ(Status(key), "Complete");
     EXPECT_EQ(Videos(), std::set<std::string>{"master.mp4"});
@@ -132,8 +138,8 @@ TEST_F(StreamConvertTest, APairStoppedHalfWayGoesOnByteForByte) {
     EXPECT_EQ(Requests("http://tv.example/a.ts"), 1) << "a piece on disk is not asked again";
     EXPECT_EQ(Requests("http://tv.example/en.aac"), 1);
     const std::vector<std::string>& arguments = Asked().arguments;
-    EXPECT_EQ(test_support::ReadWholeFile(arguments.at(6)), "AABB");
-    EXPECT_EQ(test_support::ReadWholeFile(arguments.at(8)), "SOUND");
+    EXPECT_EQ(test_support::ReadWholeFile(arguments.at(9)), "AABB");
+    EXPECT_EQ(test_support::ReadWholeFile(arguments.at(11)), "SOUND");
 }
 
 TEST_F(StreamConvertTest, APictureAndSoundNotJoinedFailAndStayForALaterTry) {
@@ -161,6 +167,49 @@ TEST_F(StreamConvertTest, APictureAndSoundNotJoinedFailAndStayForALaterTry) {
             << http.exchanges[n]->request.url;
     }
 }
+
+struct CheckCase {
+    const char* name;
+    platform::ChildEnd end;
+    int64_t output_bytes;
+    std::string why; // empty: it holds what it was given
+};
+
+void PrintTo(const CheckCase& c, std::ostream* out) { *out << c.name; }
+
+class ConversionCheckTest : public testing::TestWithParam<CheckCase> {};
+
+// ffmpeg's exit status is no proof: 1000 bytes that play 10 s were given.
+TEST_P(ConversionCheckTest, TheFileMustHoldWhatFfmpegWasGiven) {
+    const Status made = CheckConversion(GetParam().end, GetParam().output_bytes, {1000, 10000});
+    EXPECT_EQ(made ? std::string() : made.failure().detail, GetParam().why);
+    if (!made) EXPECT_EQ(made.failure().reason, Reason::kNotJoined);
+}
+
+const platform::ChildEnd kPlayedTen = {
+    platform::ChildEnd::Kind::kExited, 0,
+    "frame=1\nout_time_us=4000000\nout_time_us=10040272\nprogress=end\n"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, ConversionCheckTest,
+    testing::Values(CheckCase{"Whole", kPlayedTen, 920, ""},
+                    CheckCase{"NothingWritten", kPlayedTen, 0, "ffmpeg wrote nothing"},
+                    CheckCase{"HalfWritten", kPlayedTen, 500, "ffmpeg wrote 500 bytes of 1000"},
+                    CheckCase{"MoreThanGiven", kPlayedTen, 1000 + 50 + 65537,
+                              "ffmpeg wrote 66587 bytes of 1000"},
+                    CheckCase{"PlaysShorter",
+                              {platform::ChildEnd::Kind::kExited, 0, "out_time_us=5000000\n"},
+                              950,
+                              "ffmpeg's video plays 5 s of 10 s"},
+                    CheckCase{"SaysNothingOfItsPlayingTime",
+                              {},
+                              950,
+                              "ffmpeg did not tell how long its video plays"},
+                    CheckCase{"ExitedWithAnError",
+                              {platform::ChildEnd::Kind::kExited, 1, "", "x\nInvalid data found\n"},
+                              950,
+                              "ffmpeg: Invalid data found"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tarnwick::driver

@@ -110,14 +110,15 @@ TEST_F(YtDlpJobTest, ItsChoiceIsDownloadedWithItsHeadersAndNamedByTheTitle) {
     EXPECT_TRUE(Item(key).rare->resolved.empty());
 }
 
-TEST_F(YtDlpJobTest, AFormatWithoutExtensionNamesTheFileByItsTitleAlone) {
+TEST_F(YtDlpJobTest, AFormatWithoutAnExtensionItCanUseIsAnMp4) {
     const list::ItemKey key = AddPage();
     ytdlp_run.Start();
     Settle();
     Answer({platform::ChildEnd::Kind::kExited, 0,
-            R"({"title":"Bare","formats":[{"url":")" + std::string(kVideo) + R"("}]})"});
+            R"({"title":"Bare","formats":[{"url":")" + std::string(kVideo) +
+                R"(","ext":"mp4/../../../x"}]})"});
     EXPECT_EQ(Status(key), "Complete");
-    EXPECT_EQ(Name(key), "Bare");
+    EXPECT_EQ(Name(key), "Bare.mp4") << "without the type of its answer, an MP4";
 }
 
 TEST_F(YtDlpJobTest, AnHlsFormatGoesToTheStreamDownloaderWithItsHeaders) {

@@ -104,5 +104,42 @@ INSTANTIATE_TEST_SUITE_P(
                     WindowsCase{"OnlyDots", "...", "Enter File Name"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+struct FileNameCase {
+    const char* name;
+    std::string title;
+    std::string link;
+    std::string extension;
+    std::string type;
+    std::string file_name;
+};
+
+void PrintTo(const FileNameCase& c, std::ostream* out) { *out << c.name; }
+
+class NameOfFileTest : public testing::TestWithParam<FileNameCase> {};
+
+TEST_P(NameOfFileTest, NeverLeavesTheFileWithoutAnExtensionItCanTell) {
+    const FileNameCase& c = GetParam();
+    EXPECT_EQ(NameOfFile(c.title, c.link, {}, kSiteGeneral, c.extension, c.type), c.file_name);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, NameOfFileTest,
+    testing::Values(
+        FileNameCase{"TitleWithItsExtension", "Talk 1.2", "http://h/v", ".webm", "video/mp4",
+                     "Talk 1.2.webm"},
+        FileNameCase{"TitleWithoutOneTakesTheType's", "Talk", "http://h/v", "", "video/webm",
+                     "Talk.webm"},
+        FileNameCase{"TitleOfNoKnownTypeIsAnMp4", "Talk", "http://h/v", "", "", "Talk.mp4"},
+        FileNameCase{"LinkWithoutAnExtensionTakesTheType's", "", "http://h/dl?id=42", "",
+                     "video/mp4", "dl.mp4"},
+        FileNameCase{"LinkWithOneKeepsIt", "", "http://h/clip.flv", "", "video/mp4", "clip.flv"},
+        FileNameCase{"LinkOfAnUnknownTypeStaysAsItIs", "", "http://h/dl", "",
+                     "application/octet-stream", "dl"}),
+    [](const auto& info) {
+        std::string name = info.param.name;
+        std::erase(name, '\'');
+        return name;
+    });
+
 } // namespace
 } // namespace tarnwick::resolve
