@@ -15,7 +15,7 @@ bool WriteKeptList(const std::string& file, int count) {
         item.site = list::SiteFor(item.page_address, true);
     }
     sqlite::SqliteListStore store(file);
-    return store.ReplaceAll(items).Done();
+    return store.ReplaceAll(items).has_value();
 }
 
 int CountKeptItems(const std::string& file) {

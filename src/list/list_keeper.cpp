@@ -173,12 +173,12 @@ void ListKeeper::OnInserted(int position) {
 }
 
 void ListKeeper::Insert(const DownloadItem& item) {
-    const platform::InsertResult inserted = store_.Insert(ToStored(item, 0));
-    if (!inserted.Done()) {
-        Check(inserted);
+    const Result<int64_t> inserted = store_.Insert(ToStored(item, 0));
+    if (!inserted) {
+        Check(inserted.failure());
         return;
     }
-    records_.Set(item.key, inserted.id);
+    records_.Set(item.key, inserted.value());
     NoteWritten(item);
 }
 
@@ -228,8 +228,8 @@ void ListKeeper::OnBatchEnd() {
         return;
     }
     if (!keeping_ || stale_ || (updates.empty() && removals.empty())) return;
-    const platform::WriteResult written = store_.Apply(updates, removals);
-    if (!written.Done()) return Check(written);
+    const Status written = store_.Apply(updates, removals);
+    if (!written) return Check(written);
     for (const DownloadItem* item : changed) NoteWritten(*item);
 }
 
@@ -281,8 +281,8 @@ void ListKeeper::NoteWritten(const DownloadItem& item) {
 void ListKeeper::Write(const DownloadItem& item) {
     const std::optional<int64_t> record = records_.Find(item.key);
     if (!record) return;
-    const platform::WriteResult written = store_.Update(ToStored(item, *record));
-    if (!written.Done()) {
+    const Status written = store_.Update(ToStored(item, *record));
+    if (!written) {
         Check(written);
         return;
     }
@@ -323,49 +323,49 @@ void ListKeeper::WriteDueProgress() {
     if (next) timer_->Start(std::chrono::ceil<platform::Duration>(*next - clock_.Now()));
 }
 
-void ListKeeper::Check(const platform::WriteResult& result) {
-    if (result.Done() || stale_) return;
+void ListKeeper::Check(const Status& written) {
+    if (written || stale_) return;
     Forget();
     stale_ = true;
-    if (result.status == platform::WriteStatus::kGone) {
+    if (platform::IsStoreGone(written.failure())) {
         // Written anew once the change under way is over.
         timer_->Start(platform::Duration(0));
         return;
     }
     told_lost_ = true;
-    Tell({KeepingNews::Kind::kLost, result.problem});
+    Tell({KeepingNews::Kind::kLost, written.failure().detail});
     timer_->Start(kRetryInterval);
 }
 
 // The list as it is now, in its order, in place of what the store held.
-platform::ReplaceResult ListKeeper::ReplaceAll() {
+Status ListKeeper::ReplaceAll() {
     std::vector<platform::StoredItem> stored;
     stored.reserve(queue_.Count());
     for (int position = 0; position < queue_.Count(); ++position) {
         stored.push_back(ToStored(queue_.At(position), 0));
     }
-    const platform::ReplaceResult result = store_.ReplaceAll(stored);
-    if (!result.Done()) return result;
-    if (result.ids.size() != stored.size()) {
-        return {{platform::WriteStatus::kFailed, "the store kept another number of items"}, {}};
+    const Result<std::vector<int64_t>> ids = store_.ReplaceAll(stored);
+    if (!ids) return ids.failure();
+    if (ids.value().size() != stored.size()) {
+        return platform::StoreWriteFailure("the store kept another number of items");
     }
     std::vector<RecordTable::Record> records;
     records.reserve(stored.size());
     for (int position = 0; position < queue_.Count(); ++position) {
         const DownloadItem& item = queue_.At(position);
-        records.push_back({item.key, result.ids[static_cast<size_t>(position)]});
+        records.push_back({item.key, ids.value()[static_cast<size_t>(position)]});
         NoteWritten(item);
     }
     records_.Assign(std::move(records));
     stale_ = false;
-    return result;
+    return {};
 }
 
 void ListKeeper::WriteWholeList() {
     if (!keeping_ || !stale_) return;
-    const platform::ReplaceResult result = ReplaceAll();
-    if (stale_) {
-        if (!told_lost_) Tell({KeepingNews::Kind::kLost, result.problem});
+    const Status written = ReplaceAll();
+    if (!written) {
+        if (!told_lost_) Tell({KeepingNews::Kind::kLost, written.failure().detail});
         told_lost_ = true;
         timer_->Start(kRetryInterval);
         return;

@@ -89,8 +89,8 @@ private:
     void WriteDueProgress();
     // Takes note of a write's end: after a failure, the store no longer
     // holds the list, and the whole list waits to be written.
-    void Check(const platform::WriteResult& result);
-    platform::ReplaceResult ReplaceAll();
+    void Check(const Status& written);
+    Status ReplaceAll();
     void WriteWholeList();
     void Forget();
     void Tell(const KeepingNews& news);

@@ -6,25 +6,17 @@ namespace tarnwick::list {
 namespace {
 
 using platform::TraceArea;
-using platform::WriteStatus;
-
-const char* StatusWord(WriteStatus status) {
-    switch (status) {
-        case WriteStatus::kDone: return "done";
-        case WriteStatus::kFailed: return "failed";
-        case WriteStatus::kGone: return "found the file gone";
-    }
-    return "failed";
-}
 
 } // namespace
 
-template <typename Result>
-Result TracedListStore::Traced(const char* write, Result result) const {
-    if (!result.Done()) {
+template <typename T>
+Result<T> TracedListStore::Traced(const char* write, Result<T> result) const {
+    if (!result) {
         trace_.Note(TraceArea::kStore, [&] {
-            return std::string(write) + " " + StatusWord(result.status) +
-                   (result.problem.empty() ? "" : ": " + result.problem);
+            const Failure& failure = result.failure();
+            return std::string(write) +
+                   (platform::IsStoreGone(failure) ? " found the file gone" : " failed") +
+                   (failure.detail.empty() ? "" : ": " + failure.detail);
         });
     }
     return result;
@@ -54,30 +46,28 @@ platform::LoadedList TracedListStore::LoadAll() {
     return loaded;
 }
 
-platform::InsertResult TracedListStore::Insert(const platform::StoredItem& item) {
+Result<int64_t> TracedListStore::Insert(const platform::StoredItem& item) {
     return Traced("insert", store_.Insert(item));
 }
 
-platform::WriteResult TracedListStore::Update(const platform::StoredItem& item) {
+Status TracedListStore::Update(const platform::StoredItem& item) {
     return Traced("update", store_.Update(item));
 }
 
-platform::WriteResult TracedListStore::Remove(int64_t id) {
-    return Traced("remove", store_.Remove(id));
-}
+Status TracedListStore::Remove(int64_t id) { return Traced("remove", store_.Remove(id)); }
 
-platform::WriteResult TracedListStore::Apply(const std::vector<platform::StoredItem>& updates,
-                                             const std::vector<int64_t>& removals) {
+Status TracedListStore::Apply(const std::vector<platform::StoredItem>& updates,
+                              const std::vector<int64_t>& removals) {
     return Traced("apply", store_.Apply(updates, removals));
 }
 
-platform::WriteResult TracedListStore::SwapOrder(int64_t first, int64_t second) {
+Status TracedListStore::SwapOrder(int64_t first, int64_t second) {
     return Traced("swap", store_.SwapOrder(first, second));
 }
 
-platform::WriteResult TracedListStore::Clear() { return Traced("clear", store_.Clear()); }
+Status TracedListStore::Clear() { return Traced("clear", store_.Clear()); }
 
-platform::ReplaceResult TracedListStore::ReplaceAll(
+Result<std::vector<int64_t>> TracedListStore::ReplaceAll(
     const std::vector<platform::StoredItem>& items) {
     return Traced("replace", store_.ReplaceAll(items));
 }

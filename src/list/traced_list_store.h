@@ -13,19 +13,20 @@ public:
 
     platform::StoreOpening Opening() const override;
     platform::LoadedList LoadAll() override;
-    platform::InsertResult Insert(const platform::StoredItem& item) override;
-    platform::WriteResult Update(const platform::StoredItem& item) override;
-    platform::WriteResult Remove(int64_t id) override;
-    platform::WriteResult Apply(const std::vector<platform::StoredItem>& updates,
-                                const std::vector<int64_t>& removals) override;
-    platform::WriteResult SwapOrder(int64_t first, int64_t second) override;
-    platform::WriteResult Clear() override;
-    platform::ReplaceResult ReplaceAll(const std::vector<platform::StoredItem>& items) override;
+    Result<int64_t> Insert(const platform::StoredItem& item) override;
+    Status Update(const platform::StoredItem& item) override;
+    Status Remove(int64_t id) override;
+    Status Apply(const std::vector<platform::StoredItem>& updates,
+                 const std::vector<int64_t>& removals) override;
+    Status SwapOrder(int64_t first, int64_t second) override;
+    Status Clear() override;
+    Result<std::vector<int64_t>> ReplaceAll(
+        const std::vector<platform::StoredItem>& items) override;
 
 private:
     // Passes the result on, tracing it when the write was not done.
-    template <typename Result>
-    Result Traced(const char* write, Result result) const;
+    template <typename T>
+    Result<T> Traced(const char* write, Result<T> result) const;
 
     platform::ListStore& store_;
     platform::Trace& trace_;

@@ -3,8 +3,12 @@
 // Every write but Apply and ReplaceAll touches at most two records.
 #pragma once
 
+#include "common/result.h"
+
 #include <cstdint>
 #include <string>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 namespace tarnwick::platform {
@@ -52,32 +56,27 @@ struct LoadedList {
     bool whole = true;
 };
 
-enum class WriteStatus {
-    kDone,
-    // Nothing was written: the file cannot be written now, or holds no
-    // record the write names.
-    kFailed,
-    // The file the store writes is no longer at its place (it, or its folder,
-    // was removed or moved): nothing was written, and what the store held is
-    // lost. ReplaceAll writes the list anew at the store's place.
-    kGone,
-};
+// A write that is not done fails with Reason::kWriteFailed and the system's
+// words in its detail: nothing was written, because the file cannot be
+// written now or holds no record the write names.
+inline Failure StoreWriteFailure(std::string detail) {
+    return Failure{Reason::kWriteFailed, 0, std::move(detail)};
+}
 
-struct [[nodiscard]] WriteResult {
-    WriteStatus status = WriteStatus::kDone;
-    // Why it was not done, in the system's words; empty when it was.
-    std::string problem;
+// The failure of a write that found the file the store writes no longer at its
+// place (it, or its folder, was removed or moved): nothing was written, and
+// what the store held is lost. ReplaceAll writes the list anew at the store's
+// place.
+inline Failure StoreGoneFailure(std::string detail) {
+    return Failure{Reason::kWriteFailed, 0, std::move(detail),
+                   std::make_error_code(std::errc::no_such_file_or_directory)};
+}
 
-    bool Done() const { return status == WriteStatus::kDone; }
-};
-
-struct [[nodiscard]] InsertResult : WriteResult {
-    int64_t id = 0; // the new record's, when done
-};
-
-struct [[nodiscard]] ReplaceResult : WriteResult {
-    std::vector<int64_t> ids; // the new records', in the list's order, when done
-};
+// Whether a store's write failed because its file has gone. The store's other
+// failures carry no system error, so that none is taken for this one.
+inline bool IsStoreGone(const Failure& failure) {
+    return failure.system == std::errc::no_such_file_or_directory;
+}
 
 class ListStore {
 public:
@@ -86,23 +85,23 @@ public:
     virtual StoreOpening Opening() const = 0;
     // Every kept item, in the list's order.
     virtual LoadedList LoadAll() = 0;
-    // Keeps the item at the end of the list.
-    virtual InsertResult Insert(const StoredItem& item) = 0;
+    // Keeps the item at the end of the list; its new record's id.
+    virtual Result<int64_t> Insert(const StoredItem& item) = 0;
     // Writes every field of the item with `item.id`.
-    virtual WriteResult Update(const StoredItem& item) = 0;
-    virtual WriteResult Remove(int64_t id) = 0;
+    virtual Status Update(const StoredItem& item) = 0;
+    virtual Status Remove(int64_t id) = 0;
     // Writes every field of each of `updates` and forgets each of
     // `removals`, all in one transaction: all or nothing.
-    virtual WriteResult Apply(const std::vector<StoredItem>& updates,
-                              const std::vector<int64_t>& removals) = 0;
+    virtual Status Apply(const std::vector<StoredItem>& updates,
+                         const std::vector<int64_t>& removals) = 0;
     // Exchanges the places of two items in the order.
-    virtual WriteResult SwapOrder(int64_t first, int64_t second) = 0;
+    virtual Status SwapOrder(int64_t first, int64_t second) = 0;
     // Forgets every item.
-    virtual WriteResult Clear() = 0;
+    virtual Status Clear() = 0;
     // Keeps `items` (their ids aside) in their order in place of whatever was
-    // kept, all or nothing. Where the store's file has gone, it makes the
-    // file, and its folder, again.
-    virtual ReplaceResult ReplaceAll(const std::vector<StoredItem>& items) = 0;
+    // kept, all or nothing; the new records' ids, in the list's order. Where
+    // the store's file has gone, it makes the file, and its folder, again.
+    virtual Result<std::vector<int64_t>> ReplaceAll(const std::vector<StoredItem>& items) = 0;
 };
 
 } // namespace tarnwick::platform

@@ -600,10 +600,6 @@ Reading Read(sqlite3_stmt* load, sqlite3_stmt* count) {
 constexpr const char* kNoSuchItem = "an item is missing from the list's file";
 constexpr const char* kFileGone = "the list's file is gone";
 
-platform::WriteResult Failure(std::string problem) {
-    return {platform::WriteStatus::kFailed, std::move(problem)};
-}
-
 } // namespace
 
 // The open database and the statements kept prepared for the store's
@@ -747,56 +743,57 @@ void SqliteListStore::SetAside() {
     if (!connection_) opening_.unusable_reason = CannotKeep(path_, opened.problem);
 }
 
-platform::WriteResult SqliteListStore::ReadyToWrite() const {
+Status SqliteListStore::ReadyToWrite() const {
     if (!connection_) {
-        return Failure(reopen_problem_.empty() ? opening_.unusable_reason : reopen_problem_);
+        return platform::StoreWriteFailure(reopen_problem_.empty() ? opening_.unusable_reason
+                                                                   : reopen_problem_);
     }
-    if (connection_->HasGone()) return {platform::WriteStatus::kGone, kFileGone};
+    if (connection_->HasGone()) return platform::StoreGoneFailure(kFileGone);
     return {};
 }
 
-platform::WriteResult SqliteListStore::Failed() const {
-    return Failure(Words(connection_->db.get()));
+Failure SqliteListStore::Failed() const {
+    return platform::StoreWriteFailure(Words(connection_->db.get()));
 }
 
-platform::InsertResult SqliteListStore::Insert(const StoredItem& item) {
-    if (platform::WriteResult ready = ReadyToWrite(); !ready.Done()) return {ready, 0};
+Result<int64_t> SqliteListStore::Insert(const StoredItem& item) {
+    if (Status ready = ReadyToWrite(); !ready) return ready.failure();
     sqlite3_stmt* insert = connection_->insert.get();
     {
         InUse use(insert);
         if (BindFields(insert, item) && sqlite3_step(insert) == SQLITE_DONE) {
-            return {{}, sqlite3_last_insert_rowid(connection_->db.get())};
+            return sqlite3_last_insert_rowid(connection_->db.get());
         }
     }
-    return {Failed(), 0};
+    return Failed();
 }
 
-platform::WriteResult SqliteListStore::Update(const StoredItem& item) {
-    if (platform::WriteResult ready = ReadyToWrite(); !ready.Done()) return ready;
+Status SqliteListStore::Update(const StoredItem& item) {
+    if (Status ready = ReadyToWrite(); !ready) return ready;
     return UpdateRow(item);
 }
 
-platform::WriteResult SqliteListStore::Remove(int64_t id) {
-    if (platform::WriteResult ready = ReadyToWrite(); !ready.Done()) return ready;
+Status SqliteListStore::Remove(int64_t id) {
+    if (Status ready = ReadyToWrite(); !ready) return ready;
     return RemoveRow(id);
 }
 
-platform::WriteResult SqliteListStore::Apply(const std::vector<StoredItem>& updates,
-                                             const std::vector<int64_t>& removals) {
-    platform::WriteResult result = ReadyToWrite();
-    if (!result.Done()) return result;
+Status SqliteListStore::Apply(const std::vector<StoredItem>& updates,
+                              const std::vector<int64_t>& removals) {
+    Status result = ReadyToWrite();
+    if (!result) return result;
     if (!RunToEnd(connection_->begin.get())) return Failed();
-    for (size_t i = 0; result.Done() && i < updates.size(); ++i) result = UpdateRow(updates[i]);
-    for (size_t i = 0; result.Done() && i < removals.size(); ++i) result = RemoveRow(removals[i]);
-    if (result.Done() && !RunToEnd(connection_->commit.get())) result = Failed();
+    for (size_t i = 0; result && i < updates.size(); ++i) result = UpdateRow(updates[i]);
+    for (size_t i = 0; result && i < removals.size(); ++i) result = RemoveRow(removals[i]);
+    if (result && !RunToEnd(connection_->commit.get())) result = Failed();
     // A failed statement may have ended the transaction already.
-    if (!result.Done() && sqlite3_get_autocommit(connection_->db.get()) == 0) {
+    if (!result && sqlite3_get_autocommit(connection_->db.get()) == 0) {
         RunToEnd(connection_->rollback.get());
     }
     return result;
 }
 
-platform::WriteResult SqliteListStore::UpdateRow(const StoredItem& item) {
+Status SqliteListStore::UpdateRow(const StoredItem& item) {
     sqlite3_stmt* update = connection_->update.get();
     {
         InUse use(update);
@@ -805,11 +802,12 @@ platform::WriteResult SqliteListStore::UpdateRow(const StoredItem& item) {
             return Failed();
         }
     }
-    return sqlite3_changes(connection_->db.get()) == 1 ? platform::WriteResult{}
-                                                       : Failure(kNoSuchItem);
+    if (sqlite3_changes(connection_->db.get()) != 1)
+        return platform::StoreWriteFailure(kNoSuchItem);
+    return {};
 }
 
-platform::WriteResult SqliteListStore::RemoveRow(int64_t id) {
+Status SqliteListStore::RemoveRow(int64_t id) {
     sqlite3_stmt* remove = connection_->remove.get();
     {
         InUse use(remove);
@@ -817,82 +815,82 @@ platform::WriteResult SqliteListStore::RemoveRow(int64_t id) {
             return Failed();
         }
     }
-    return sqlite3_changes(connection_->db.get()) == 1 ? platform::WriteResult{}
-                                                       : Failure(kNoSuchItem);
+    if (sqlite3_changes(connection_->db.get()) != 1)
+        return platform::StoreWriteFailure(kNoSuchItem);
+    return {};
 }
 
-platform::WriteResult SqliteListStore::SwapOrder(int64_t first, int64_t second) {
-    platform::WriteResult result = ReadyToWrite();
-    if (!result.Done()) return result;
+Status SqliteListStore::SwapOrder(int64_t first, int64_t second) {
+    Status result = ReadyToWrite();
+    if (!result) return result;
     if (!RunToEnd(connection_->begin.get())) return Failed();
-    const std::optional<int64_t> first_key = ReadOrderKey(first, result);
-    const std::optional<int64_t> second_key =
-        first_key ? ReadOrderKey(second, result) : std::nullopt;
-    if (second_key && !(WriteOrderKey(first, *second_key) && WriteOrderKey(second, *first_key) &&
-                        RunToEnd(connection_->commit.get()))) {
+    const Result<int64_t> first_key = ReadOrderKey(first);
+    const Result<int64_t> second_key = first_key ? ReadOrderKey(second) : first_key;
+    if (!second_key) {
+        result = second_key.failure();
+    } else if (!(WriteOrderKey(first, second_key.value()) &&
+                 WriteOrderKey(second, first_key.value()) && RunToEnd(connection_->commit.get()))) {
         result = Failed();
     }
     // A failed statement may have ended the transaction already.
-    if (!result.Done() && sqlite3_get_autocommit(connection_->db.get()) == 0) {
+    if (!result && sqlite3_get_autocommit(connection_->db.get()) == 0) {
         RunToEnd(connection_->rollback.get());
     }
     return result;
 }
 
-platform::WriteResult SqliteListStore::Clear() {
-    if (platform::WriteResult ready = ReadyToWrite(); !ready.Done()) return ready;
-    return RunToEnd(connection_->clear.get()) ? platform::WriteResult{} : Failed();
+Status SqliteListStore::Clear() {
+    if (Status ready = ReadyToWrite(); !ready) return ready;
+    if (!RunToEnd(connection_->clear.get())) return Failed();
+    return {};
 }
 
-platform::ReplaceResult SqliteListStore::ReplaceAll(const std::vector<StoredItem>& items) {
-    if (!opening_.unusable_reason.empty()) return {Failure(opening_.unusable_reason), {}};
+Result<std::vector<int64_t>> SqliteListStore::ReplaceAll(const std::vector<StoredItem>& items) {
+    if (!opening_.unusable_reason.empty()) {
+        return platform::StoreWriteFailure(opening_.unusable_reason);
+    }
     if (!connection_ || connection_->HasGone()) {
         connection_.reset();
         Opened opened = OpenAt(path_);
         connection_ = std::move(opened.connection);
         reopen_problem_ = opened.problem;
-        if (!connection_) return {Failure(reopen_problem_), {}};
+        if (!connection_) return platform::StoreWriteFailure(reopen_problem_);
     }
-    platform::ReplaceResult result;
-    static_cast<platform::WriteResult&>(result) = Replace(items, result.ids);
-    if (!result.Done()) {
+    Result<std::vector<int64_t>> ids = Replace(items);
+    if (!ids) {
         // The next whole write starts from a newly opened file.
-        result.ids.clear();
-        reopen_problem_ = result.problem;
+        reopen_problem_ = ids.failure().detail;
         connection_->KeepTheFileAsItIs();
         connection_.reset();
     }
-    return result;
+    return ids;
 }
 
-platform::WriteResult SqliteListStore::Replace(const std::vector<StoredItem>& items,
-                                               std::vector<int64_t>& ids) {
+Result<std::vector<int64_t>> SqliteListStore::Replace(const std::vector<StoredItem>& items) {
     if (!RunToEnd(connection_->begin.get())) return Failed();
     bool done = RunToEnd(connection_->clear.get());
     sqlite3_stmt* insert = connection_->insert.get();
+    std::vector<int64_t> ids;
     ids.reserve(items.size());
     for (size_t i = 0; done && i < items.size(); ++i) {
         InUse use(insert);
         done = BindFields(insert, items[i]) && sqlite3_step(insert) == SQLITE_DONE;
         if (done) ids.push_back(sqlite3_last_insert_rowid(connection_->db.get()));
     }
-    if (done && RunToEnd(connection_->commit.get())) return {};
-    const platform::WriteResult failed = Failed();
+    if (done && RunToEnd(connection_->commit.get())) return ids;
+    const Failure failed = Failed();
     if (sqlite3_get_autocommit(connection_->db.get()) == 0) RunToEnd(connection_->rollback.get());
     return failed;
 }
 
-std::optional<int64_t> SqliteListStore::ReadOrderKey(int64_t id, platform::WriteResult& result) {
+Result<int64_t> SqliteListStore::ReadOrderKey(int64_t id) {
     sqlite3_stmt* read = connection_->read_order_key.get();
     InUse use(read);
-    if (sqlite3_bind_int64(read, 1, id) != SQLITE_OK) {
-        result = Failed();
-        return std::nullopt;
-    }
+    if (sqlite3_bind_int64(read, 1, id) != SQLITE_OK) return Failed();
     switch (sqlite3_step(read)) {
         case SQLITE_ROW: return sqlite3_column_int64(read, 0);
-        case SQLITE_DONE: result = Failure(kNoSuchItem); return std::nullopt;
-        default: result = Failed(); return std::nullopt;
+        case SQLITE_DONE: return platform::StoreWriteFailure(kNoSuchItem);
+        default: return Failed();
     }
 }
 

@@ -46,22 +46,24 @@ public:
     // items read before it.
     platform::LoadedList LoadAll() override;
     // Each write first looks whether the file at the store's path is still
-    // the one open, and answers kGone, writing nothing, when it is not.
-    platform::InsertResult Insert(const platform::StoredItem& item) override;
+    // the one open, and fails as gone (platform::IsStoreGone), writing
+    // nothing, when it is not.
+    Result<int64_t> Insert(const platform::StoredItem& item) override;
     // Fails also when no item has `item.id`.
-    platform::WriteResult Update(const platform::StoredItem& item) override;
+    Status Update(const platform::StoredItem& item) override;
     // Fails also when no item has `id`.
-    platform::WriteResult Remove(int64_t id) override;
+    Status Remove(int64_t id) override;
     // Fails, changing nothing, when any of the items is missing.
-    platform::WriteResult Apply(const std::vector<platform::StoredItem>& updates,
-                                const std::vector<int64_t>& removals) override;
+    Status Apply(const std::vector<platform::StoredItem>& updates,
+                 const std::vector<int64_t>& removals) override;
     // Fails, changing nothing, when either item is missing.
-    platform::WriteResult SwapOrder(int64_t first, int64_t second) override;
-    platform::WriteResult Clear() override;
+    Status SwapOrder(int64_t first, int64_t second) override;
+    Status Clear() override;
     // Opens the file at the store's path again (making its folder) when the
     // one open has gone, or when the last whole write failed. Never writes
     // where the opening found no usable database.
-    platform::ReplaceResult ReplaceAll(const std::vector<platform::StoredItem>& items) override;
+    Result<std::vector<int64_t>> ReplaceAll(
+        const std::vector<platform::StoredItem>& items) override;
 
 private:
     class Connection;
@@ -71,14 +73,14 @@ private:
     static Opened OpenAt(const std::string& path);
     // Closes the database, moves it aside as damaged and starts an empty one.
     void SetAside();
-    platform::WriteResult ReadyToWrite() const;
-    platform::WriteResult Failed() const;
-    platform::WriteResult UpdateRow(const platform::StoredItem& item);
-    platform::WriteResult RemoveRow(int64_t id);
-    platform::WriteResult Replace(const std::vector<platform::StoredItem>& items,
-                                  std::vector<int64_t>& ids);
+    Status ReadyToWrite() const;
+    // The failure of the last statement, in SQLite's words.
+    Failure Failed() const;
+    Status UpdateRow(const platform::StoredItem& item);
+    Status RemoveRow(int64_t id);
+    Result<std::vector<int64_t>> Replace(const std::vector<platform::StoredItem>& items);
     bool WriteOrderKey(int64_t id, int64_t order_key);
-    std::optional<int64_t> ReadOrderKey(int64_t id, platform::WriteResult& result);
+    Result<int64_t> ReadOrderKey(int64_t id);
 
     const std::string path_;
     platform::StoreOpening opening_;

@@ -90,22 +90,19 @@ public:
     KillingStore(platform::ListStore& store, Countdown& point) : store_(store), point_(point) {}
     platform::StoreOpening Opening() const override { return store_.Opening(); }
     platform::LoadedList LoadAll() override { return store_.LoadAll(); }
-    platform::InsertResult Insert(const platform::StoredItem& item) override {
+    Result<int64_t> Insert(const platform::StoredItem& item) override {
         return Passed(store_.Insert(item));
     }
-    platform::WriteResult Update(const platform::StoredItem& item) override {
-        return Passed(store_.Update(item));
-    }
-    platform::WriteResult Remove(int64_t id) override { return Passed(store_.Remove(id)); }
-    platform::WriteResult Apply(const std::vector<platform::StoredItem>& updates,
-                                const std::vector<int64_t>& removals) override {
+    Status Update(const platform::StoredItem& item) override { return Passed(store_.Update(item)); }
+    Status Remove(int64_t id) override { return Passed(store_.Remove(id)); }
+    Status Apply(const std::vector<platform::StoredItem>& updates,
+                 const std::vector<int64_t>& removals) override {
         return Passed(store_.Apply(updates, removals));
     }
-    platform::WriteResult SwapOrder(int64_t a, int64_t b) override {
-        return Passed(store_.SwapOrder(a, b));
-    }
-    platform::WriteResult Clear() override { return Passed(store_.Clear()); }
-    platform::ReplaceResult ReplaceAll(const std::vector<platform::StoredItem>& items) override {
+    Status SwapOrder(int64_t a, int64_t b) override { return Passed(store_.SwapOrder(a, b)); }
+    Status Clear() override { return Passed(store_.Clear()); }
+    Result<std::vector<int64_t>> ReplaceAll(
+        const std::vector<platform::StoredItem>& items) override {
         return Passed(store_.ReplaceAll(items));
     }
 

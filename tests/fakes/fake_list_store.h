@@ -17,35 +17,35 @@ public:
     platform::LoadedList LoadAll() override {
         return {items, whole && opening.moved_aside_to.empty() && opening.unusable_reason.empty()};
     }
-    platform::InsertResult Insert(const platform::StoredItem& item) override {
+    Result<int64_t> Insert(const platform::StoredItem& item) override {
         log.push_back("insert");
-        if (const platform::WriteResult refused = Refusal(); !refused.Done()) return {refused, 0};
+        if (const Status refused = Refusal(); !refused) return refused.failure();
         items.push_back(item);
         items.back().id = ++last_id;
-        return {{}, last_id};
+        return last_id;
     }
-    platform::WriteResult Update(const platform::StoredItem& item) override {
+    Status Update(const platform::StoredItem& item) override {
         log.push_back("update " + std::to_string(item.id));
-        if (const platform::WriteResult refused = Refusal(); !refused.Done()) return refused;
+        if (const Status refused = Refusal(); !refused) return refused;
         auto found = Find(item.id);
         if (found == items.end()) return Missing();
         *found = item;
         return {};
     }
-    platform::WriteResult Remove(int64_t id) override {
+    Status Remove(int64_t id) override {
         log.push_back("remove " + std::to_string(id));
-        if (const platform::WriteResult refused = Refusal(); !refused.Done()) return refused;
+        if (const Status refused = Refusal(); !refused) return refused;
         auto found = Find(id);
         if (found == items.end()) return Missing();
         items.erase(found);
         return {};
     }
     // All or nothing, as one transaction.
-    platform::WriteResult Apply(const std::vector<platform::StoredItem>& updates,
-                                const std::vector<int64_t>& removals) override {
+    Status Apply(const std::vector<platform::StoredItem>& updates,
+                 const std::vector<int64_t>& removals) override {
         log.push_back("apply " + std::to_string(updates.size()) + " " +
                       std::to_string(removals.size()));
-        if (const platform::WriteResult refused = Refusal(); !refused.Done()) return refused;
+        if (const Status refused = Refusal(); !refused) return refused;
         std::vector<platform::StoredItem> after = items;
         for (const platform::StoredItem& item : updates) {
             auto found = std::find_if(after.begin(), after.end(),
@@ -62,30 +62,30 @@ public:
         items = std::move(after);
         return {};
     }
-    platform::WriteResult SwapOrder(int64_t first, int64_t second) override {
+    Status SwapOrder(int64_t first, int64_t second) override {
         log.push_back("swap " + std::to_string(first) + " " + std::to_string(second));
-        if (const platform::WriteResult refused = Refusal(); !refused.Done()) return refused;
+        if (const Status refused = Refusal(); !refused) return refused;
         auto a = Find(first);
         auto b = Find(second);
         if (a == items.end() || b == items.end()) return Missing();
         std::iter_swap(a, b);
         return {};
     }
-    platform::WriteResult Clear() override {
+    Status Clear() override {
         log.push_back("clear");
-        if (const platform::WriteResult refused = Refusal(); !refused.Done()) return refused;
+        if (const Status refused = Refusal(); !refused) return refused;
         items.clear();
         return {};
     }
     // A file that has gone is made again, unless the store refuses.
-    platform::ReplaceResult ReplaceAll(const std::vector<platform::StoredItem>& all) override {
+    Result<std::vector<int64_t>> ReplaceAll(const std::vector<platform::StoredItem>& all) override {
         log.push_back("replace " + std::to_string(all.size()));
         gone = false;
-        if (refuse) return {{platform::WriteStatus::kFailed, problem}, {}};
+        if (refuse) return platform::StoreWriteFailure(problem);
         items = all;
-        platform::ReplaceResult result;
-        for (platform::StoredItem& item : items) result.ids.push_back(item.id = ++last_id);
-        return result;
+        std::vector<int64_t> ids;
+        for (platform::StoredItem& item : items) ids.push_back(item.id = ++last_id);
+        return ids;
     }
 
     // Kept items in their order, as a store on disk would load them.
@@ -96,20 +96,20 @@ public:
     // Every write fails with `problem`.
     bool refuse = false;
     std::string problem = "disk full";
-    // Writes but ReplaceAll answer kGone, and what was kept is lost.
+    // Writes but ReplaceAll fail as gone, and what was kept is lost.
     bool gone = false;
     int64_t last_id = 0;
 
 private:
-    platform::WriteResult Refusal() {
+    Status Refusal() {
         if (gone) {
             items.clear();
-            return {platform::WriteStatus::kGone, "gone"};
+            return platform::StoreGoneFailure("gone");
         }
-        if (refuse) return {platform::WriteStatus::kFailed, problem};
+        if (refuse) return platform::StoreWriteFailure(problem);
         return {};
     }
-    static platform::WriteResult Missing() { return {platform::WriteStatus::kFailed, "missing"}; }
+    static Failure Missing() { return platform::StoreWriteFailure("missing"); }
     std::vector<platform::StoredItem>::iterator Find(int64_t id) {
         return std::find_if(items.begin(), items.end(),
                             [id](const platform::StoredItem& item) { return item.id == id; });

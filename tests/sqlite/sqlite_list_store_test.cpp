@@ -26,7 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::StoredItem;
-using platform::WriteStatus;
 using test_support::ReadWholeFile;
 using test_support::TempFolder;
 using test_support::WriteWholeFile;
@@ -39,11 +38,19 @@ StoredItem NumberedItem(int number) {
     return item;
 }
 
+// How a write ended: done, failed with the file in place, or found it gone.
+enum class Ended { kDone, kFailed, kGone };
+template <typename T>
+Ended EndOf(const Result<T>& written) {
+    if (written) return Ended::kDone;
+    return platform::IsStoreGone(written.failure()) ? Ended::kGone : Ended::kFailed;
+}
+
 // Inserts `count` numbered items; their ids, in order.
 std::vector<int64_t> Fill(SqliteListStore& store, int count) {
     std::vector<int64_t> ids;
     for (int number = 0; number < count; ++number)
-        ids.push_back(store.Insert(NumberedItem(number)).id);
+        ids.push_back(store.Insert(NumberedItem(number)).value());
     return ids;
 }
 
@@ -104,14 +111,14 @@ TEST(SqliteListStoreFields, EveryFieldComesBackFromTheFileExactly) {
     {
         SqliteListStore store(path);
         EXPECT_EQ(store.Opening().unusable_reason, "");
-        full.id = store.Insert(full).id;
-        plain.id = store.Insert(plain).id;
+        full.id = store.Insert(full).value();
+        plain.id = store.Insert(plain).value();
     }
     EXPECT_EQ(SqliteListStore(path).LoadAll().items, (std::vector<StoredItem>{full, plain}));
 
     StoredItem changed = full;
     changed.id = plain.id;
-    EXPECT_TRUE(SqliteListStore(path).Update(changed).Done());
+    EXPECT_TRUE(SqliteListStore(path).Update(changed).has_value());
     EXPECT_EQ(SqliteListStore(path).LoadAll().items, (std::vector<StoredItem>{full, changed}));
 }
 
@@ -119,22 +126,22 @@ TEST(SqliteListStoreOrder, KeysMoveAndAppendWhileMissingItemsChangeNothing) {
     TempFolder folder;
     const std::string path = folder.File("list.db");
     SqliteListStore store(path);
-    const std::vector<int64_t> ids = Fill(store, 4);     // a b c d
-    ASSERT_TRUE(store.SwapOrder(ids[0], ids[3]).Done()); // d b c a
-    const int64_t e = store.Insert(NumberedItem(4)).id;
-    EXPECT_TRUE(store.Remove(ids[1]).Done());
+    const std::vector<int64_t> ids = Fill(store, 4);          // a b c d
+    ASSERT_TRUE(store.SwapOrder(ids[0], ids[3]).has_value()); // d b c a
+    const int64_t e = store.Insert(NumberedItem(4)).value();
+    EXPECT_TRUE(store.Remove(ids[1]).has_value());
     const std::vector<int64_t> expected = {ids[3], ids[2], ids[0], e};
     EXPECT_EQ(IdsOf(store.LoadAll().items), expected);
 
-    EXPECT_EQ(store.SwapOrder(ids[3], ids[1]).status, WriteStatus::kFailed) << "the second is gone";
-    EXPECT_EQ(store.Remove(ids[1]).status, WriteStatus::kFailed);
+    EXPECT_EQ(EndOf(store.SwapOrder(ids[3], ids[1])), Ended::kFailed) << "the second is gone";
+    EXPECT_EQ(EndOf(store.Remove(ids[1])), Ended::kFailed);
     StoredItem gone = NumberedItem(1);
     gone.id = ids[1];
-    EXPECT_EQ(store.Update(gone).status, WriteStatus::kFailed);
+    EXPECT_EQ(EndOf(store.Update(gone)), Ended::kFailed);
     EXPECT_EQ(IdsOf(store.LoadAll().items), expected);
 
-    ASSERT_TRUE(store.Remove(e).Done());
-    EXPECT_NE(store.Insert(NumberedItem(5)).id, e) << "an id is never given twice";
+    ASSERT_TRUE(store.Remove(e).has_value());
+    EXPECT_NE(store.Insert(NumberedItem(5)).value(), e) << "an id is never given twice";
 }
 
 // Bytes the log takes for `change`, made by a store opened on an emptied log.
@@ -155,7 +162,7 @@ TEST(SqliteListStoreLongList, LoadsInOrderAndChangesWriteOnlyTheRowsConcerned) {
     {
         SqliteListStore filling(path);
         const auto start = std::chrono::steady_clock::now();
-        ids = filling.ReplaceAll(NumberedItems(0, kCount)).ids;
+        ids = filling.ReplaceAll(NumberedItems(0, kCount)).value();
         const std::chrono::duration<double, std::milli> took =
             std::chrono::steady_clock::now() - start;
         std::printf("[ measured ] ReplaceAll of %zu items took %.1f ms\n", ids.size(),
@@ -176,12 +183,12 @@ TEST(SqliteListStoreLongList, LoadsInOrderAndChangesWriteOnlyTheRowsConcerned) {
         EXPECT_EQ(loaded.items.back(), last);
     }
     const auto remove = [&](SqliteListStore& store) {
-        EXPECT_TRUE(store.Remove(ids.front()).Done());
+        EXPECT_TRUE(store.Remove(ids.front()).has_value());
     };
     EXPECT_LT(LogBytesOf(path, remove), kFewPages);
     ids.erase(ids.begin());
     const auto swap = [&](SqliteListStore& store) {
-        EXPECT_TRUE(store.SwapOrder(ids.front(), ids.back()).Done());
+        EXPECT_TRUE(store.SwapOrder(ids.front(), ids.back()).has_value());
     };
     EXPECT_LT(LogBytesOf(path, swap), kFewPages);
     std::swap(ids.front(), ids.back());
@@ -194,7 +201,7 @@ TEST(SqliteListStoreClear, ForgetsEveryItemForGood) {
     {
         SqliteListStore store(path);
         Fill(store, 3);
-        EXPECT_TRUE(store.Clear().Done());
+        EXPECT_TRUE(store.Clear().has_value());
     }
     EXPECT_TRUE(SqliteListStore(path).LoadAll().items.empty());
 }
@@ -202,25 +209,24 @@ TEST(SqliteListStoreClear, ForgetsEveryItemForGood) {
 TEST(SqliteListStoreReplace, TheWholeListIsWrittenAllOrNothing) {
     TempFolder folder;
     const std::string path = folder.File("list.db");
-    ASSERT_TRUE(SqliteListStore(path).ReplaceAll(NumberedItems(0, 2)).Done());
+    ASSERT_TRUE(SqliteListStore(path).ReplaceAll(NumberedItems(0, 2)).has_value());
     RunSql(path,
            "CREATE TRIGGER refuse BEFORE INSERT ON items WHEN NEW.name = 'Clip 13.mp4' "
            "BEGIN SELECT RAISE(ABORT, 'refused here'); END");
     {
         SqliteListStore store(path);
-        const platform::ReplaceResult refused = store.ReplaceAll(NumberedItems(10, 5));
-        EXPECT_EQ(refused.status, WriteStatus::kFailed);
-        EXPECT_EQ(refused.problem, "refused here");
-        EXPECT_TRUE(refused.ids.empty());
+        const Result<std::vector<int64_t>> refused = store.ReplaceAll(NumberedItems(10, 5));
+        ASSERT_EQ(EndOf(refused), Ended::kFailed);
+        EXPECT_EQ(refused.failure().detail, "refused here");
     }
     SqliteListStore store(path);
     EXPECT_EQ(NamesOf(store.LoadAll().items), NamesOf(NumberedItems(0, 2)))
         << "the list kept before, untouched";
-    const platform::ReplaceResult replaced = store.ReplaceAll(NumberedItems(20, 3));
-    ASSERT_TRUE(replaced.Done()) << replaced.problem;
+    const Result<std::vector<int64_t>> replaced = store.ReplaceAll(NumberedItems(20, 3));
+    ASSERT_TRUE(replaced.has_value()) << replaced.failure().detail;
     const std::vector<StoredItem> loaded = store.LoadAll().items;
     EXPECT_EQ(NamesOf(loaded), NamesOf(NumberedItems(20, 3)));
-    EXPECT_EQ(IdsOf(loaded), replaced.ids);
+    EXPECT_EQ(IdsOf(loaded), replaced.value());
 }
 
 TEST(SqliteListStoreApply, ChangesAndRemovalsOfManyItemsAreAllOrNothing) {
@@ -232,10 +238,9 @@ TEST(SqliteListStoreApply, ChangesAndRemovalsOfManyItemsAreAllOrNothing) {
     renamed.name = "renamed.mp4";
     StoredItem missing = NumberedItem(9);
     missing.id = 999;
-    const platform::WriteResult refused = store.Apply({renamed, missing}, {ids[0]});
-    EXPECT_EQ(refused.status, WriteStatus::kFailed);
+    EXPECT_EQ(EndOf(store.Apply({renamed, missing}, {ids[0]})), Ended::kFailed);
     EXPECT_EQ(IdsOf(store.LoadAll().items), ids) << "nothing of it was written";
-    ASSERT_TRUE(store.Apply({renamed}, {ids[0], ids[3]}).Done());
+    ASSERT_TRUE(store.Apply({renamed}, {ids[0], ids[3]}).has_value());
     const std::vector<StoredItem> loaded = store.LoadAll().items;
     EXPECT_EQ(IdsOf(loaded), (std::vector<int64_t>{ids[1], ids[2], ids[4]}));
     EXPECT_EQ(loaded[0].name, "renamed.mp4");
@@ -251,7 +256,7 @@ void ExpectMovedAsideAndFresh(const std::string& path, const std::string& aside,
         const platform::LoadedList loaded = store.LoadAll();
         EXPECT_TRUE(loaded.items.empty());
         EXPECT_FALSE(loaded.whole) << "the list moved aside may own files";
-        EXPECT_TRUE(store.Insert(NumberedItem(0)).Done());
+        EXPECT_TRUE(store.Insert(NumberedItem(0)).has_value());
     }
     for (const auto& [suffix, bytes] : files) EXPECT_EQ(ReadWholeFile(aside + suffix), bytes);
     SqliteListStore reopened(path);
@@ -273,7 +278,7 @@ TEST(SqliteListStoreDamage, AFileThatIsNoDatabaseGoesAsideWithItsCompanions) {
 TEST(SqliteListStoreDamage, ADamagedDatabaseGoesAsideUnderTheFirstNumberFreeForAll) {
     TempFolder folder;
     const std::string path = folder.File("list.db");
-    ASSERT_TRUE(SqliteListStore(path).Insert(NumberedItem(0)).Done());
+    ASSERT_TRUE(SqliteListStore(path).Insert(NumberedItem(0)).has_value());
     // A database's header over garbage: SQLite opens it, and its log with it.
     const std::string damaged = ReadWholeFile(path).substr(0, 100) + std::string(8000, 'x');
     WriteWholeFile(path, damaged);
@@ -355,7 +360,7 @@ TEST_P(SqliteListStoreEarlierVersion, IsBroughtUpToDateKeepingEveryItemAndWhatIt
         EXPECT_EQ(loaded[3].resolved,
                   GetParam().with_resolved ? "{\"url\":\"https://cdn.example/4\"}" : "");
         loaded[3].kept = transfer::KeptText(*kept[0]);
-        EXPECT_TRUE(store.Update(loaded[3]).Done());
+        EXPECT_TRUE(store.Update(loaded[3]).has_value());
     }
     EXPECT_EQ(
         SqliteListStore(path).LoadAll().items.at(3).kept,
@@ -399,7 +404,7 @@ class SqliteListStoreForeign : public testing::TestWithParam<ForeignSchema> {};
 TEST_P(SqliteListStoreForeign, IsMovedAsideUnchanged) {
     TempFolder folder;
     const std::string path = folder.File("list.db");
-    ASSERT_TRUE(SqliteListStore(path).Insert(NumberedItem(0)).Done());
+    ASSERT_TRUE(SqliteListStore(path).Insert(NumberedItem(0)).has_value());
     RunSql(path, GetParam().sql);
     ExpectMovedAsideAndFresh(path, path + ".damaged-1", {{"", ReadWholeFile(path)}});
 }
@@ -434,7 +439,7 @@ TEST_P(SqliteListStoreIndexDamage, NoItemIsMissedUnnoticed) {
     const std::string path = folder.File("list.db");
     const std::string index = GetParam().index;
     const bool unique = index.starts_with("CREATE UNIQUE");
-    ASSERT_TRUE(SqliteListStore(path).ReplaceAll(NumberedItems(0, 5)).Done());
+    ASSERT_TRUE(SqliteListStore(path).ReplaceAll(NumberedItems(0, 5)).has_value());
     RunSql(path, std::string(unique ? "UPDATE items SET order_key = 2 WHERE id = 3; " : "") +
                      "DROP INDEX items_by_order; CREATE " + (unique ? "UNIQUE " : "") +
                      "INDEX items_by_order ON items (order_key) WHERE id <> 3; "
@@ -456,7 +461,7 @@ TEST_P(SqliteListStoreIndexDamage, NoItemIsMissedUnnoticed) {
     EXPECT_EQ(store.Opening().moved_aside_to, path + ".damaged-1");
     EXPECT_EQ(store.Opening().unusable_reason, "");
     EXPECT_EQ(ReadWholeFile(path + ".damaged-1"), bytes);
-    EXPECT_TRUE(store.Insert(NumberedItem(9)).Done()) << "an empty list is kept in its place";
+    EXPECT_TRUE(store.Insert(NumberedItem(9)).has_value()) << "an empty list is kept in its place";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -488,15 +493,15 @@ TEST_P(SqliteListStoreGone, IsNoticedAtTheNextWriteAndMadeAgainByTheWholeList) {
         EXPECT_FALSE(fs::exists(path + "-shm")) << "no file of the log's index to map in memory";
         GetParam().go(data);
 
-        EXPECT_EQ(store.Insert(NumberedItem(2)).status, WriteStatus::kGone);
+        EXPECT_EQ(EndOf(store.Insert(NumberedItem(2))), Ended::kGone);
         StoredItem first = NumberedItem(0);
         first.id = ids[0];
-        EXPECT_EQ(store.Update(first).status, WriteStatus::kGone);
-        EXPECT_EQ(store.Remove(ids[1]).status, WriteStatus::kGone);
-        EXPECT_EQ(store.SwapOrder(ids[0], ids[1]).status, WriteStatus::kGone);
-        const platform::ReplaceResult written = store.ReplaceAll(NumberedItems(0, 3));
-        ASSERT_TRUE(written.Done()) << written.problem;
-        EXPECT_TRUE(store.Insert(NumberedItem(3)).Done()) << "kept from now on";
+        EXPECT_EQ(EndOf(store.Update(first)), Ended::kGone);
+        EXPECT_EQ(EndOf(store.Remove(ids[1])), Ended::kGone);
+        EXPECT_EQ(EndOf(store.SwapOrder(ids[0], ids[1])), Ended::kGone);
+        const Result<std::vector<int64_t>> written = store.ReplaceAll(NumberedItems(0, 3));
+        ASSERT_TRUE(written.has_value()) << written.failure().detail;
+        EXPECT_TRUE(store.Insert(NumberedItem(3)).has_value()) << "kept from now on";
     }
     EXPECT_EQ(NamesOf(SqliteListStore(path).LoadAll().items), NamesOf(NumberedItems(0, 4)));
     if (fs::exists(data + "-elsewhere")) {
@@ -529,14 +534,14 @@ TEST(SqliteListStoreGone, AFolderThatCannotBeMadeAgainFailsUntilItCan) {
     fs::remove_all(data);
     WriteWholeFile(data, "a file in the folder's place");
 
-    const platform::ReplaceResult refused = store.ReplaceAll(NumberedItems(0, 3));
-    EXPECT_EQ(refused.status, WriteStatus::kFailed);
-    EXPECT_NE(refused.problem, "");
-    EXPECT_EQ(store.Insert(NumberedItem(3)).status, WriteStatus::kFailed);
+    const Result<std::vector<int64_t>> refused = store.ReplaceAll(NumberedItems(0, 3));
+    ASSERT_EQ(EndOf(refused), Ended::kFailed);
+    EXPECT_NE(refused.failure().detail, "");
+    EXPECT_EQ(EndOf(store.Insert(NumberedItem(3))), Ended::kFailed);
     EXPECT_EQ(ReadWholeFile(data), "a file in the folder's place");
 
     fs::remove(data);
-    ASSERT_TRUE(store.ReplaceAll(NumberedItems(0, 3)).Done());
+    ASSERT_TRUE(store.ReplaceAll(NumberedItems(0, 3)).has_value());
     EXPECT_EQ(NamesOf(store.LoadAll().items), NamesOf(NumberedItems(0, 3)));
 }
 
@@ -549,12 +554,12 @@ TEST(SqliteListStoreUnusable, BelowAFileEveryCallFailsAndSaysWhy) {
     EXPECT_EQ(store.Opening().moved_aside_to, "");
     EXPECT_TRUE(store.LoadAll().items.empty());
     EXPECT_FALSE(store.LoadAll().whole);
-    EXPECT_EQ(store.Insert(NumberedItem(0)).status, WriteStatus::kFailed);
-    EXPECT_EQ(store.Update(NumberedItem(0)).status, WriteStatus::kFailed);
-    EXPECT_EQ(store.Remove(1).status, WriteStatus::kFailed);
-    EXPECT_EQ(store.SwapOrder(1, 2).status, WriteStatus::kFailed);
-    EXPECT_EQ(store.Clear().status, WriteStatus::kFailed);
-    EXPECT_EQ(store.ReplaceAll(NumberedItems(0, 1)).status, WriteStatus::kFailed)
+    EXPECT_EQ(EndOf(store.Insert(NumberedItem(0))), Ended::kFailed);
+    EXPECT_EQ(EndOf(store.Update(NumberedItem(0))), Ended::kFailed);
+    EXPECT_EQ(EndOf(store.Remove(1)), Ended::kFailed);
+    EXPECT_EQ(EndOf(store.SwapOrder(1, 2)), Ended::kFailed);
+    EXPECT_EQ(EndOf(store.Clear()), Ended::kFailed);
+    EXPECT_EQ(EndOf(store.ReplaceAll(NumberedItems(0, 1))), Ended::kFailed)
         << "a list that could not be read is not written over";
     EXPECT_EQ(ReadWholeFile(folder.File("file")), "a file, not a folder");
 }
