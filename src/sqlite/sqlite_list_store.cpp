@@ -212,13 +212,28 @@ bool RunToEnd(sqlite3_stmt* statement) {
 
 // ---- Opening
 
-// Why a database cannot be used. Trouble the file is to blame for (damage, a
-// schema of another program) has it moved aside; other trouble (a lock held
-// elsewhere, a full disk) leaves it as it is.
-struct Trouble {
-    bool file_to_blame = false;
-    std::string words;
+// Why a database cannot be used: a failure in SQLite's or the system's words.
+// A failure the file is to blame for (damage, a schema of another program)
+// has it moved aside, and says so by the one error of this category; any
+// other (a lock held elsewhere, a full disk) leaves the file as it is.
+class BlameCategory final : public std::error_category {
+public:
+    const char* name() const noexcept override { return "list file"; }
+    std::string message(int) const override { return "the list's file is to blame"; }
 };
+
+std::error_code FileToBlame() {
+    static const BlameCategory category;
+    return {1, category};
+}
+
+Failure Trouble(std::string words) { return Failure{Reason::kWriteFailed, 0, std::move(words)}; }
+
+Failure TroubleWithTheFile(std::string words) {
+    return Failure{Reason::kWriteFailed, 0, std::move(words), FileToBlame()};
+}
+
+bool IsTheFileToBlame(const Failure& failure) { return failure.system == FileToBlame(); }
 
 // Only what the file holds is blamed on it. A file that cannot be opened or
 // read now (its rights, a lock, a failing disk) may be read another time, so
@@ -243,8 +258,9 @@ std::string Words(sqlite3* db) {
     return words;
 }
 
-Trouble TroubleOf(sqlite3* db, int code) {
-    return {BlamesTheFile(code), db != nullptr ? Words(db) : sqlite3_errstr(code)};
+Failure TroubleOf(sqlite3* db, int code) {
+    std::string words = db != nullptr ? Words(db) : sqlite3_errstr(code);
+    return BlamesTheFile(code) ? TroubleWithTheFile(std::move(words)) : Trouble(std::move(words));
 }
 
 // Runs one statement, collecting the first column of each row as text.
@@ -260,12 +276,12 @@ int Query(sqlite3* db, const char* sql, std::vector<std::string>* firsts = nullp
     return code == SQLITE_DONE ? SQLITE_OK : code;
 }
 
-std::optional<Trouble> CheckIntegrity(sqlite3* db) {
+Status CheckIntegrity(sqlite3* db) {
     std::vector<std::string> findings;
     const int code = Query(db, "PRAGMA quick_check", &findings);
     if (code != SQLITE_OK) return TroubleOf(db, code);
-    if (findings != std::vector<std::string>{"ok"}) return Trouble{true, "it is damaged"};
-    return std::nullopt;
+    if (findings != std::vector<std::string>{"ok"}) return TroubleWithTheFile("it is damaged");
+    return {};
 }
 
 // The columns the schema `version` gave the items, under the names it gave them.
@@ -285,21 +301,21 @@ std::vector<std::string> ColumnsOf(int version) {
 }
 
 // Whether the items have every column that the schema `version` gave them.
-std::optional<Trouble> CheckColumns(sqlite3* db, int version) {
+Status CheckColumns(sqlite3* db, int version) {
     std::vector<std::string> found;
     const int code = Query(db, "SELECT name FROM pragma_table_info('items')", &found);
     if (code != SQLITE_OK) return TroubleOf(db, code);
     for (const std::string& name : ColumnsOf(version)) {
         if (std::find(found.begin(), found.end(), name) == found.end()) {
-            return Trouble{true, "its items lack the column " + name};
+            return TroubleWithTheFile("its items lack the column " + name);
         }
     }
-    return std::nullopt;
+    return {};
 }
 
 // Whether the file holds this program's list, and of which version, or
 // nothing yet (version 0).
-std::optional<Trouble> CheckSchema(sqlite3* db, int& version) {
+Status CheckSchema(sqlite3* db, int& version) {
     std::vector<std::string> found_version;
     int code = Query(db, "PRAGMA user_version", &found_version);
     if (code != SQLITE_OK) return TroubleOf(db, code);
@@ -307,16 +323,16 @@ std::optional<Trouble> CheckSchema(sqlite3* db, int& version) {
     for (version = 1; version <= SqliteListStore::kSchemaVersion; ++version) {
         if (found == std::to_string(version)) return CheckColumns(db, version);
     }
-    if (found != "0") return Trouble{true, "its schema version " + found + " is unknown"};
+    if (found != "0") return TroubleWithTheFile("its schema version " + found + " is unknown");
     std::vector<std::string> tables;
     code = Query(db, "SELECT name FROM sqlite_master", &tables);
     if (code != SQLITE_OK) return TroubleOf(db, code);
-    if (!tables.empty()) return Trouble{true, "it holds tables of another program"};
+    if (!tables.empty()) return TroubleWithTheFile("it holds tables of another program");
     version = 0;
-    return std::nullopt;
+    return {};
 }
 
-std::optional<Trouble> SetUpJournal(sqlite3* db) {
+Status SetUpJournal(sqlite3* db) {
     // Writes touch a row or two and the load reads straight through: a small
     // page cache does, and keeps the program's memory down.
     for (const char* sql :
@@ -324,14 +340,14 @@ std::optional<Trouble> SetUpJournal(sqlite3* db) {
         const int code = Query(db, sql);
         if (code != SQLITE_OK) return TroubleOf(db, code);
     }
-    return std::nullopt;
+    return {};
 }
 
 // Runs a script that is one transaction, rolled back when a step fails.
-std::optional<Trouble> RunTransaction(sqlite3* db, const std::string& sql) {
+Status RunTransaction(sqlite3* db, const std::string& sql) {
     const int code = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
-    if (code == SQLITE_OK) return std::nullopt;
-    Trouble trouble = TroubleOf(db, code);
+    if (code == SQLITE_OK) return {};
+    Failure trouble = TroubleOf(db, code);
     if (sqlite3_get_autocommit(db) == 0) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     return trouble;
 }
@@ -374,7 +390,7 @@ std::string ColumnsUpToFourSql(int version) {
 
 // Each row's kept files, read from the fourth version's columns into one
 // record.
-std::optional<Trouble> GatherKeptRecords(sqlite3* db) {
+Status GatherKeptRecords(sqlite3* db) {
     sqlite3_stmt* raw = nullptr;
     int code = sqlite3_prepare_v2(
         db, "SELECT id, temporary_path, kept, validator, parts, size_kind, total_size FROM items",
@@ -406,12 +422,12 @@ std::optional<Trouble> GatherKeptRecords(sqlite3* db) {
         if (!RunToEnd(raw_update)) return TroubleOf(db, sqlite3_errcode(db));
     }
     if (code != SQLITE_DONE) return TroubleOf(db, code);
-    return std::nullopt;
+    return {};
 }
 
 // Brings a list of an earlier version up to this one in one transaction,
 // keeping every row and what it kept.
-std::optional<Trouble> Upgrade(sqlite3* db, int version) {
+Status Upgrade(sqlite3* db, int version) {
     std::string before = "BEGIN IMMEDIATE; " + ColumnsUpToFourSql(version) +
                          "ALTER TABLE items ADD COLUMN kept_record TEXT NOT NULL DEFAULT ''; ";
     std::string after;
@@ -420,30 +436,30 @@ std::optional<Trouble> Upgrade(sqlite3* db, int version) {
     }
     after +=
         "PRAGMA user_version = " + std::to_string(SqliteListStore::kSchemaVersion) + "; COMMIT;";
-    if (auto trouble = RunTransaction(db, before)) return trouble;
-    std::optional<Trouble> trouble = GatherKeptRecords(db);
-    if (!trouble) trouble = RunTransaction(db, after);
-    if (trouble && sqlite3_get_autocommit(db) == 0) {
+    if (Status begun = RunTransaction(db, before); !begun) return begun;
+    Status upgraded = GatherKeptRecords(db);
+    if (upgraded) upgraded = RunTransaction(db, after);
+    if (!upgraded && sqlite3_get_autocommit(db) == 0) {
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     }
-    return trouble;
+    return upgraded;
 }
 
 // Nothing is written to the file before it is known to be ours. The locking
 // mode comes before the first read, which takes the log into use: in this
 // mode its index is kept in memory, not in a shared file mapped into memory
 // (which kills the program with SIGBUS where the file becomes unusable).
-std::optional<Trouble> TakeIntoUse(sqlite3* db) {
+Status TakeIntoUse(sqlite3* db) {
     int version = 0;
     if (const int code = Query(db, "PRAGMA locking_mode=EXCLUSIVE"); code != SQLITE_OK) {
         return TroubleOf(db, code);
     }
-    if (auto trouble = CheckIntegrity(db)) return trouble;
-    if (auto trouble = CheckSchema(db, version)) return trouble;
-    if (auto trouble = SetUpJournal(db)) return trouble;
+    if (Status checked = CheckIntegrity(db); !checked) return checked;
+    if (Status checked = CheckSchema(db, version); !checked) return checked;
+    if (Status set_up = SetUpJournal(db); !set_up) return set_up;
     if (version == 0) return RunTransaction(db, CreateSchemaSql());
     if (version < SqliteListStore::kSchemaVersion) return Upgrade(db, version);
-    return std::nullopt;
+    return {};
 }
 
 bool NameIsFree(const std::string& path) {
@@ -455,20 +471,20 @@ bool NameIsFree(const std::string& path) {
 // companion files as it opens. It also deletes a log it finds beside an empty
 // file; that pair never comes from SQLite itself, so it is kept for moving
 // aside too.
-std::optional<Trouble> CheckBeforeOpening(const std::string& path) {
+Status CheckBeforeOpening(const std::string& path) {
     std::error_code error;
     const auto size = fs::file_size(path, error);
-    if (error) return std::nullopt; // a new file, or one for SQLite to judge
+    if (error) return {}; // a new file, or one for SQLite to judge
     if (size == 0) {
-        if (NameIsFree(path + "-wal")) return std::nullopt;
-        return Trouble{true, "it is empty beside its log"};
+        if (NameIsFree(path + "-wal")) return {};
+        return TroubleWithTheFile("it is empty beside its log");
     }
     std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
+    if (!file) return {};
     std::array<char, sizeof kHeader> header{};
     file.read(header.data(), header.size());
-    if (std::equal(header.begin(), header.end(), kHeader)) return std::nullopt;
-    return Trouble{true, "it is not a database"};
+    if (std::equal(header.begin(), header.end(), kHeader)) return {};
+    return TroubleWithTheFile("it is not a database");
 }
 
 // Closes a database that was not taken into use without the checkpoint that
@@ -477,43 +493,37 @@ void CloseUntouched(Database db) {
     if (db) sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
 }
 
-struct Attempt {
-    Database db; // only when there is no trouble
-    std::optional<Trouble> trouble;
-};
-
 // SQLite makes a missing file itself, but where it cannot, it tells only that
 // the file is missing; made here, the system's reason is known.
-std::optional<Trouble> MakeIfMissing(const std::string& path) {
-    if (!NameIsFree(path)) return std::nullopt;
+Status MakeIfMissing(const std::string& path) {
+    if (!NameIsFree(path)) return {};
     errno = 0;
     std::FILE* file = std::fopen(path.c_str(), "wx");
     if (file == nullptr) {
-        if (errno == EEXIST) return std::nullopt;
-        return Trouble{false, std::strerror(errno)};
+        if (errno == EEXIST) return {};
+        return SystemFailure(Reason::kWriteFailed, errno);
     }
     std::fclose(file);
-    return std::nullopt;
+    return {};
 }
 
-Attempt OpenDatabase(const std::string& path) {
-    if (auto trouble = CheckBeforeOpening(path)) return {nullptr, std::move(trouble)};
-    if (auto trouble = MakeIfMissing(path)) return {nullptr, std::move(trouble)};
+// The database taken into use, or why it cannot be.
+Result<Database> OpenDatabase(const std::string& path) {
+    if (Status checked = CheckBeforeOpening(path); !checked) return checked.failure();
+    if (Status made = MakeIfMissing(path); !made) return made.failure();
     sqlite3* raw = nullptr;
     const int code =
         sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     Database db(raw);
-    std::optional<Trouble> trouble;
-    if (code != SQLITE_OK) {
-        trouble = TroubleOf(raw, code);
-    } else {
+    Status taken = code == SQLITE_OK ? Status() : Status(TroubleOf(raw, code));
+    if (taken) {
         sqlite3_extended_result_codes(raw, 1);
         sqlite3_busy_timeout(raw, kLockWaitMs);
-        trouble = TakeIntoUse(raw);
+        taken = TakeIntoUse(raw);
     }
-    if (!trouble) return {std::move(db), std::nullopt};
+    if (taken) return db;
     CloseUntouched(std::move(db));
-    return {nullptr, std::move(trouble)};
+    return taken.failure();
 }
 
 // ---- Moving aside
@@ -692,22 +702,22 @@ SqliteListStore::Opened SqliteListStore::OpenAt(const std::string& path) {
         opened.problem = error.message();
         return opened;
     }
-    Attempt attempt = OpenDatabase(path);
-    if (attempt.trouble && attempt.trouble->file_to_blame && !NameIsFree(path)) {
+    Result<Database> attempt = OpenDatabase(path);
+    if (!attempt && IsTheFileToBlame(attempt.failure()) && !NameIsFree(path)) {
         const MovedAside moved = MoveAside(path);
         opened.moved_aside_to = moved.database_to;
         if (!moved.problem.empty()) {
-            opened.problem = "the list there (" + attempt.trouble->words +
+            opened.problem = "the list there (" + attempt.failure().detail +
                              ") cannot be moved aside: " + moved.problem;
             return opened;
         }
         attempt = OpenDatabase(path);
     }
-    if (attempt.trouble) {
-        opened.problem = attempt.trouble->words;
+    if (!attempt) {
+        opened.problem = attempt.failure().detail;
         return opened;
     }
-    opened.connection = Connection::Prepare(std::move(attempt.db), path, opened.problem);
+    opened.connection = Connection::Prepare(std::move(attempt).value(), path, opened.problem);
     return opened;
 }
 
