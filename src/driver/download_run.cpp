@@ -37,6 +37,17 @@ void DownloadRun::Stop() {
     TellStateChanged();
 }
 
+void DownloadRun::StopItems(const std::vector<list::ItemKey>& keys) {
+    for (const list::ItemKey key : keys) {
+        // Looked up afresh: each cancel tells the queue's observers.
+        const auto job = std::find_if(jobs_.begin(), jobs_.end(), [key](const auto& j) {
+            return !j->IsDone() && j->Key() == key;
+        });
+        if (job != jobs_.end()) (*job)->Cancel();
+    }
+    StartIfRoom();
+}
+
 void DownloadRun::TellStateChanged() {
     observers_.Notify([](RunObserver& observer) { observer.OnRunStateChanged(); });
 }

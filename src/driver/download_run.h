@@ -50,6 +50,9 @@ public:
     // Ends the run at once: the items under way end "Cancelled"; the others
     // keep their states. OnRunEnded is not called.
     void Stop();
+    // Ends the items of `keys` that are under way: they end "Cancelled", and
+    // the run goes on with the others.
+    void StopItems(const std::vector<list::ItemKey>& keys);
     // While held, the run starts no new item; the items under way go on.
     // Each Hold is undone by one Release.
     void Hold() { ++holds_; }

@@ -95,9 +95,8 @@ void GridActions::Run(int id) {
         case GridAction::kOpen: return t_.files.Open(*OnlySelected());
         case GridAction::kShowInFolder: return t_.files.ShowInFolder(*OnlySelected());
         case GridAction::kRetry: return t_.commands.RetrySelected();
-        // While idle the toggle starts a run; under way it asks to stop it.
-        case GridAction::kStart:
-        case GridAction::kStop: return t_.runs.ToggleRun();
+        case GridAction::kStart: return t_.runs.ToggleRun();
+        case GridAction::kStop: return t_.runs.StopItems(SelectedItems(t_.queue, t_.grid));
         case GridAction::kRename: return t_.grid.EditFileName(t_.queue.PositionOf(*OnlySelected()));
         case GridAction::kMoveUp: return t_.commands.MoveSelectedUp();
         case GridAction::kMoveDown: return t_.commands.MoveSelectedDown();

@@ -4,6 +4,8 @@
 #include "shell/message_texts.h"
 #include "shell/skin_variables.h"
 
+#include <algorithm>
+
 namespace tarnwick::shell {
 
 using platform::MessageAnswer;
@@ -59,17 +61,35 @@ void RunCommands::StartRun(driver::RunScope scope) {
 }
 
 void RunCommands::StopRun() {
-    s_.run.Hold();
-    const MessageAnswer answer =
-        s_.box.Show(kConfirmStopText, kAppTitle, MessageIcon::Question, MessageButtons::YesNo);
-    if (!s_.run.IsRunning()) return; // stopped meanwhile, by the exit
-    if (answer != MessageAnswer::Yes) {
-        s_.run.Release();
-        return;
-    }
+    if (!AskToStop()) return;
     s_.run.Stop();
     tray_caption_ = kStartCaption;
     SetRunVariables("1", false);
+}
+
+void RunCommands::StopItems(const std::vector<list::ItemKey>& keys) {
+    if (!s_.run.IsRunning()) return;
+    const std::vector<list::ItemKey> under_way = s_.run.ItemsUnderWay();
+    const bool all = std::all_of(under_way.begin(), under_way.end(), [&](list::ItemKey key) {
+        return std::find(keys.begin(), keys.end(), key) != keys.end();
+    });
+    if (all) return StopRun();
+    if (!AskToStop()) return;
+    s_.run.StopItems(keys);
+    s_.run.Release();
+}
+
+// Asks whether to stop, holding the run meanwhile. On Yes the run is left
+// held for the caller; otherwise it is released, or was stopped meanwhile
+// (by the exit).
+bool RunCommands::AskToStop() {
+    s_.run.Hold();
+    const MessageAnswer answer =
+        s_.box.Show(kConfirmStopText, kAppTitle, MessageIcon::Question, MessageButtons::YesNo);
+    if (!s_.run.IsRunning()) return false;
+    if (answer == MessageAnswer::Yes) return true;
+    s_.run.Release();
+    return false;
 }
 
 void RunCommands::OnRunEnded() {

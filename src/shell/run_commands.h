@@ -13,6 +13,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tarnwick::shell {
 
@@ -56,6 +57,10 @@ public:
     // `scope`. The run starts no new item while the question is open, and a
     // Yes stops the item that runs when it is given.
     void ToggleRun(driver::RunScope scope = driver::RunScope::kRunnable);
+    // Stops the items of `keys` that are under way, asking as the stop of
+    // the run asks; the run goes on with the others. Where they are all the
+    // items under way, the run stops.
+    void StopItems(const std::vector<list::ItemKey>& keys);
 
     // The caption of the tray menu's start/stop entry.
     const std::string& TrayEntryCaption() const { return tray_caption_; }
@@ -66,6 +71,7 @@ private:
     void OnRunEnded() override;
     void StartRun(driver::RunScope scope);
     void StopRun();
+    bool AskToStop();
     void SetRunVariables(const char* value, bool start_first);
 
     RunCommandServices s_;

@@ -172,6 +172,31 @@ TEST_F(GridActionsTest, StopAppliesToTheRunningItemAndAsksAsTheStopButtonAsks) {
     EXPECT_TRUE(runs.IsRunning());
 }
 
+TEST_F(GridActionsTest, StopOnOneOfSeveralUnderWayStopsThatOneAndTheRunGoesOn) {
+    at_once = 3;
+    for (const char* id : {"a", "b", "c"})
+        AddVideo(id, fakes::FakeReply::Of(fakes::FakeReply::Kind::kSilent));
+    AddVideo("d");
+    runs.ToggleRun();
+    Settle();
+    Select({1});
+    box.answers = {MessageAnswer::Yes};
+    Do(Action::kStop);
+    EXPECT_EQ(box.shown.back().text, kConfirmStopText);
+    Settle();
+    EXPECT_TRUE(runs.IsRunning());
+    EXPECT_EQ(Status(1), "Cancelled");
+    EXPECT_NE(Status(0), "Cancelled");
+    EXPECT_NE(Status(2), "Cancelled");
+    EXPECT_EQ(Status(3), "Complete") << "the free place is taken";
+
+    grid.ClearSelection();
+    Select({0, 2});
+    box.answers = {MessageAnswer::Yes};
+    Do(Action::kStop);
+    EXPECT_FALSE(runs.IsRunning()) << "all that was under way: the run stops";
+}
+
 TEST_F(GridActionsTest, KeysReachTheGridCommands) {
     List(kPage1, ItemState::kWaiting);
     List(kPage2, ItemState::kWaiting);
