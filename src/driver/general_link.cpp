@@ -2,6 +2,7 @@
 
 #include "hls/hls_detection.h"
 #include "resolve/page_address.h"
+#include "transfer/answer_kind.h"
 
 #include <algorithm>
 #include <utility>
@@ -33,8 +34,9 @@ void GeneralLinkFinder::OnAddressProbed(transfer::Probe::Result result) {
         found.outcome = Outcome::Failed(Reason::kStreamedVideo);
         return Finish(std::move(found));
     }
-    const bool video = result.findings.media_type.starts_with("video/");
-    if (video || resolve::IsDirectVideoLink(address_)) {
+    const bool file =
+        transfer::IsFileMediaType(result.findings.media_type) || result.findings.attachment;
+    if (file || resolve::IsDirectVideoLink(address_)) {
         GeneralLink found{Outcome::Complete(), address_, false, {}, std::move(result), nullptr};
         return Finish(std::move(found));
     }
@@ -51,7 +53,7 @@ void GeneralLinkFinder::ReadPage() {
             opening_.append(data, std::min(size, kOpening - opening_.size()));
         parser_->Feed(data, size);
     });
-    page_fetch_->HandOverVideos();
+    page_fetch_->HandOverFiles();
     page_fetch_->Start(address_, on_page_progress_,
                        [this](transfer::PageFetch::Result result) { OnPage(std::move(result)); });
 }
@@ -59,12 +61,11 @@ void GeneralLinkFinder::ReadPage() {
 void GeneralLinkFinder::OnPage(transfer::PageFetch::Result result) {
     page_fetch_.reset();
     GeneralLink found;
-    if (result.video) {
+    if (result.file) {
         found.outcome = Outcome::Complete();
         found.link = address_;
-        found.video = std::make_shared<OpenedFetch>(OpenedFetch{std::move(result.video),
-                                                                std::move(result.video_answer),
-                                                                std::move(result.video_start)});
+        found.opened = std::make_shared<OpenedFetch>(OpenedFetch{
+            std::move(result.file), std::move(result.file_answer), std::move(result.file_start)});
         return Finish(std::move(found));
     }
     if (!result.outcome.IsComplete()) {

@@ -1,9 +1,10 @@
 // Finds the video link behind an address of no supported site. A direct
 // link to a video file is its own link; so is an address that answers with a
-// video, and one that is an HLS playlist (by its path, its type or its body). Any other address is
-// read as a web page by the general page reader, fed as the page arrives. A page request whose
-// answer turns out to be a video is handed over as it stands, to become the video's transfer: a
-// video is never read into memory as a page.
+// file (a video, a sound, a download), and one that is an HLS playlist (by its
+// path, its type or its body). Any other address is read as a web page by the
+// general page reader, fed as the page arrives. A page request whose answer
+// turns out to be a file is handed over as it stands, to become the file's
+// transfer: a file is never read into memory as a page, nor asked for twice.
 #pragma once
 
 #include "common/outcome.h"
@@ -24,14 +25,14 @@ struct GeneralLink {
     // Complete with a link (and possibly more), or failed with the reason.
     Outcome outcome = Outcome::Cancelled();
     std::string link;
-    // The link is an HLS playlist, to be downloaded piece by piece, and the
-    // title of the page that showed it, if any.
+    // The link is an HLS playlist, to be downloaded piece by piece.
     bool playlist = false;
+    // The title of the page that showed the link, if any.
     std::string title = {};
     // The probe of the address itself, when that showed the video.
     std::optional<transfer::Probe::Result> probed;
-    // The page request whose answer turned out to be the video.
-    std::shared_ptr<OpenedFetch> video;
+    // The page request whose answer turned out to be the file.
+    std::shared_ptr<OpenedFetch> opened;
 };
 
 class GeneralLinkFinder {

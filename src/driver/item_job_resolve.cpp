@@ -24,10 +24,10 @@ void ItemJob::OnGeneralLink(GeneralLink found) {
     if (!found.outcome.IsComplete()) return Finish(found.outcome);
     Enter(Step::kFollowingLink);
     if (found.playlist) return ReadStream(found.link, found.title);
-    if (found.video) {
-        // The page's own request brings the video: it becomes the download.
-        Plan plan{found.link, FileSource{found.link, std::nullopt, found.video}};
-        plan.findings = transfer::FindingsOfAnswer(found.video->answer.head);
+    if (found.opened) {
+        // The page's own request brings the file: it becomes the download.
+        Plan plan{found.link, FileSource{found.link, std::nullopt, found.opened}};
+        plan.findings = transfer::FindingsOfAnswer(found.opened->answer.head);
         return StartDownload(std::move(plan));
     }
     if (found.probed) return OnProbed(found.link, std::move(*found.probed));

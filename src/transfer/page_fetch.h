@@ -2,8 +2,8 @@
 // as they come. An answer with an error status is a page like any other;
 // only a request that gets no answer, breaks off, passes a time limit, comes
 // at under the least rate, passes the size limit or is refused by its reach
-// fails. A page whose answer turns out to be a video can be handed over,
-// unread, to become the video's transfer.
+// fails. A page whose answer turns out to be a file (a video, a sound, a
+// download) can be handed over, unread, to become the file's transfer.
 #pragma once
 
 #include "common/outcome.h"
@@ -30,11 +30,11 @@ public:
         // The address that answered, after redirects; empty when not known.
         std::string address;
         std::string page; // when complete and not streamed
-        // The fetch whose answer is a video, with that answer and the bytes
+        // The fetch whose answer is a file, with that answer and the bytes
         // of it that came already, when handed over.
-        std::unique_ptr<Fetch> video;
-        FetchAnswer video_answer;
-        std::string video_start;
+        std::unique_ptr<Fetch> file;
+        FetchAnswer file_answer;
+        std::string file_start;
     };
     // The page's bytes so far, and its length when the answer gave one.
     using ProgressHandler = std::function<void(int64_t received, std::optional<int64_t> size)>;
@@ -52,14 +52,21 @@ public:
     // Before Start: the page's bytes go to `on_block` as they come, and are
     // not kept.
     void StreamTo(BlockHandler on_block) { on_block_ = std::move(on_block); }
-    // Before Start: a success answer of a video type (video/...) ends the
-    // fetch complete, with the fetch in the result, once its first bytes came.
-    void HandOverVideos() { hand_over_videos_ = true; }
+    // Before Start: an answer that is a file (KindOfAnswer) ends the fetch
+    // complete, with the fetch in the result, once its first bytes came.
+    void HandOverFiles() { hand_over_files_ = true; }
 
 private:
+    // What the answer is, as far as it is known yet.
+    enum class Kind : uint8_t { kPage, kFile, kUndecided };
+
     Status Take(const char* data, size_t size) override;
+    Status TakePage(const char* data, size_t size);
+    // An answer that may be a file or a page is told by its first bytes.
+    Status Decide();
     std::optional<Outcome> OnAnswer(const FetchAnswer& answer);
     void OnBody();
+    void HandOver();
     void OnDone(FetchEnd end);
 
     RequestContext& requests_;
@@ -67,8 +74,10 @@ private:
     ProgressHandler on_progress_;
     DoneHandler on_done_;
     BlockHandler on_block_;
-    bool hand_over_videos_ = false;
-    bool video_ = false;
+    bool hand_over_files_ = false;
+    Kind kind_ = Kind::kPage;
+    // The first bytes of an answer not decided yet.
+    std::string opening_;
     FetchAnswer answer_;
     int64_t received_ = 0;
     std::optional<int64_t> size_;

@@ -1,5 +1,6 @@
 #include "transfer/probe.h"
 
+#include "transfer/answer_kind.h"
 #include "transfer/header_fields.h"
 #include "transfer/url_helpers.h"
 
@@ -34,6 +35,7 @@ ProbeFindings FindingsOfAnswer(const platform::HttpAnswer& answer) {
     findings.size = WholeLength(answer);
     findings.file_name = DispositionFileName(answer);
     findings.media_type = MediaTypeField(answer);
+    findings.attachment = IsAttachment(answer);
     return findings;
 }
 

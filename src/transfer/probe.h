@@ -25,6 +25,8 @@ struct ProbeFindings {
     std::string file_name;
     // The media type, in lower case without parameters ("video/mp4").
     std::string media_type;
+    // The answer comes as a download ("Content-Disposition: attachment").
+    bool attachment = false;
 
     bool operator==(const ProbeFindings&) const = default;
 };

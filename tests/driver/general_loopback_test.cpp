@@ -119,6 +119,26 @@ TEST_F(GeneralLoopbackTest, APageRequestAnsweredWithAVideoBecomesTheTransfer) {
     EXPECT_EQ(Gets("/watch"), 1) << "the video came once, through the page's own request";
 }
 
+TEST_F(GeneralLoopbackTest, ADownloadThatNamesNoVideoIsFetchedOnceAsTheFile) {
+    std::string binary(300000, '\0');
+    for (size_t i = 0; i < binary.size(); ++i) binary[i] = test_support::GeneratedByte(i + 11);
+    server.Serve("/files/big.bin",
+                 Answer::Http(200, "OK", {"Content-Type: application/octet-stream"}, binary));
+    const std::string video = binary.substr(0, 70000);
+    server.Serve("/dl?id=42", Answer::Http(200, "OK", {"Content-Type: video/mp4"}, video));
+    const list::ItemKey bin = AddGeneral("/files/big.bin");
+    const list::ItemKey dl = AddGeneral("/dl?id=42");
+    RunToTheEnd();
+    ASSERT_EQ(Status(bin), "Complete");
+    ASSERT_EQ(Status(dl), "Complete");
+    EXPECT_EQ(Gets("/files/big.bin"), 1) << "never read as a page first";
+    EXPECT_EQ(Gets("/dl?id=42"), 1);
+    EXPECT_EQ(Name(bin), "big.bin");
+    EXPECT_EQ(Name(dl), "dl.mp4") << "the extension of its type";
+    EXPECT_TRUE(test_support::ReadWholeFile(Video("big.bin")) == binary);
+    EXPECT_TRUE(test_support::ReadWholeFile(Video("dl.mp4")) == video);
+}
+
 TEST_F(GeneralLoopbackTest, APageRequestCutOffAndTakenAgainLeavesOneFile) {
     std::string body(200000, '\0');
     for (size_t i = 0; i < body.size(); ++i) body[i] = test_support::GeneratedByte(i + 5);

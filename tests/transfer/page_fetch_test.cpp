@@ -1,5 +1,5 @@
 // The page fetch, where the run's tests do not show it: its size limit, its
-// least rate, coded pages, and a page whose answer is a video.
+// least rate, coded pages, and a page whose answer is a file.
 #include "transfer/page_fetch.h"
 
 #include "fakes/fake_clock.h"
@@ -110,17 +110,65 @@ TEST_F(PageFetchTest, APageComesCompressedAndACodedOneTellsNoLengthOfWhatItIsRea
 }
 
 TEST_F(PageFetchTest, AVideoAnswerIsHandedOverWithItsFirstBytes) {
-    fetch.HandOverVideos();
+    fetch.HandOverFiles();
     Start();
     http.Last().Answer(200, "Content-Type: video/mp4\r\nContent-Length: 10\r\n");
     EXPECT_FALSE(result) << "handed over once its first bytes came";
     http.Last().Body("01234");
     ASSERT_TRUE(result && result->outcome.IsComplete());
-    ASSERT_TRUE(result->video);
-    EXPECT_EQ(result->video_start, "01234");
-    EXPECT_EQ(result->video_answer.media_type, "video/mp4");
+    ASSERT_TRUE(result->file);
+    EXPECT_EQ(result->file_start, "01234");
+    EXPECT_EQ(result->file_answer.media_type, "video/mp4");
     EXPECT_TRUE(http.Last().IsOpen()) << "the request goes on, to become the file's";
 }
+
+// Which answers are files, by their head and their first bytes.
+struct KindCase {
+    const char* name;
+    int status;
+    const char* fields;
+    std::string body;
+    bool file;
+};
+
+void PrintTo(const KindCase& c, std::ostream* out) { *out << c.name; }
+
+class AnswerKindTest : public PageFetchTest, public testing::WithParamInterface<KindCase> {};
+
+TEST_P(AnswerKindTest, AFileIsHandedOverAndAPageRead) {
+    const KindCase& c = GetParam();
+    fetch.HandOverFiles();
+    Start();
+    http.Last().Answer(c.status, c.fields);
+    http.Last().Body(c.body);
+    if (!c.file) http.Last().End();
+    ASSERT_TRUE(result && result->outcome.IsComplete());
+    EXPECT_EQ(result->file != nullptr, c.file);
+    EXPECT_EQ(c.file ? result->file_start : result->page, c.body) << "no byte is lost";
+}
+
+const std::string kBinary = std::string(
+                                "\0\0\0\x20"
+                                "ftypisom") +
+                            std::string(80, '\x01');
+const std::string kMarkup =
+    "\xEF\xBB\xBF\n  <!DOCTYPE html><html>" + std::string(80, ' ') + "</html>";
+
+INSTANTIATE_TEST_SUITE_P(
+    OfEveryKind, AnswerKindTest,
+    testing::Values(
+        KindCase{"Sound", 200, "Content-Type: audio/mpeg\r\n", "ID3", true},
+        KindCase{"Attachment", 200, "Content-Disposition: attachment; filename=a.bin\r\n", "x",
+                 true},
+        KindCase{"OctetStream", 200, "Content-Type: application/octet-stream\r\n", kBinary, true},
+        KindCase{"OctetStreamThatIsAPage", 200, "Content-Type: application/octet-stream\r\n",
+                 kMarkup, false},
+        KindCase{"OctetStreamThatIsAPlaylist", 200, "Content-Type: application/octet-stream\r\n",
+                 "#EXTM3U\n#EXTINF:4,\na.ts\n", false},
+        KindCase{"SoundPlaylist", 200, "Content-Type: audio/x-mpegurl\r\n", "#EXTM3U\n", false},
+        KindCase{"AnErrorIsAPage", 404, "Content-Type: video/mp4\r\n", "gone", false},
+        KindCase{"Html", 200, "Content-Type: text/html\r\n", kBinary, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tarnwick::transfer

@@ -44,7 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
                    200,
                    kOk + "Content-Length: 1234\r\nContent-Type: video/MP4\r\n"
                          "Content-Disposition: attachment; filename=\"a b.mp4\"; size=3\r\n",
-                   {Existence::kExists, 1234, "a b.mp4", "video/mp4"}},
+                   {Existence::kExists, 1234, "a b.mp4", "video/mp4", true}},
         AnswerCase{"LengthWithoutBlank",
                    200,
                    kOk + "Content-Length:1234\r\n",
