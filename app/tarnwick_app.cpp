@@ -51,8 +51,8 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       connectivity(
           Choose<platform::Connectivity, qt::QtConnectivity>(o.connectivity, own_connectivity_)),
       launch(Choose<platform::ShellLaunch, qt::QtShellLaunch>(o.launch, own_launch_)),
-      file_manager(
-          Choose<platform::FileManager, qt::DBusFileManager>(o.file_manager, own_file_manager_)),
+      file_manager(Choose<platform::FileManager, qt::DBusFileManager>(o.file_manager,
+                                                                      own_file_manager_, launch)),
       chooser(
           Choose<platform::FolderChooser, qt::QtFolderChooser>(o.chooser, own_chooser_, &window)),
       clipboard(Choose<platform::Clipboard, qt::QtClipboard>(o.clipboard, own_clipboard_)),

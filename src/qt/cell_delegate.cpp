@@ -3,11 +3,15 @@
 #include "platform/grid.h"
 #include "qt/download_queue_model.h"
 #include "qt/progress_bar_painter.h"
+#include "resolve/typed_name.h"
 #include "shell/progress_bar.h"
 
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPalette>
+
+#include <utility>
 
 namespace tarnwick::qt {
 namespace {
@@ -17,7 +21,37 @@ constexpr qsizetype kLaidOutBound = 2048;
 // Room between the cell's edges and its text.
 constexpr int kTextMargin = 3;
 
+// The file name's editor: the view selects the whole name as it opens it;
+// shown, the editor selects the name up to its extension instead, so that
+// typing replaces the name and keeps the file's type.
+class FileNameEditor : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QLineEdit::showEvent(event);
+        if (std::exchange(shown_, true)) return;
+        const std::string name = text().toStdString();
+        const size_t stem = name.size() - resolve::ExtensionOf(name).size();
+        setSelection(0, static_cast<int>(QString::fromStdString(name.substr(0, stem)).size()));
+    }
+
+private:
+    bool shown_ = false;
+};
+
 } // namespace
+
+QWidget* CellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                    const QModelIndex& index) const {
+    if (index.column() != platform::kColumnFileName) {
+        return QStyledItemDelegate::createEditor(parent, option, index);
+    }
+    auto* editor = new FileNameEditor(parent);
+    editor->setFrame(false);
+    return editor;
+}
 
 void CellDelegate::SetSelectionColours(QColor background, QColor text) {
     selected_background_ = background;

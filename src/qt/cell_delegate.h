@@ -3,7 +3,8 @@
 // its text, elided to the cell (addresses in the middle, the rest at the
 // end), over the row's or the selection's colour,
 // with the current cell framed. Laid-out texts are kept between paints, so
-// that repainting rows that merely moved lays no text out again.
+// that repainting rows that merely moved lays no text out again. The file
+// name's editor opens with the name selected up to its extension.
 #pragma once
 
 #include <QColor>
@@ -24,6 +25,8 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
 
     // The width of a cell whose text is `text_width` wide, margins included.
     static int CellWidthFor(int text_width);

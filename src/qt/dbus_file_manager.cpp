@@ -5,7 +5,6 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QStringList>
 #include <QUrl>
@@ -17,13 +16,10 @@ namespace {
 
 const QString kConnectionName = QStringLiteral("tarnwick-file-manager");
 
-bool OpenFolderOf(const QString& file) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(file).absolutePath()));
-}
-
 } // namespace
 
-DBusFileManager::DBusFileManager(QString bus_address) : bus_address_(std::move(bus_address)) {}
+DBusFileManager::DBusFileManager(platform::ShellLaunch& launch, QString bus_address)
+    : launch_(launch), bus_address_(std::move(bus_address)) {}
 
 DBusFileManager::~DBusFileManager() {
     if (!bus_address_.isEmpty()) QDBusConnection::disconnectFromBus(kConnectionName);
@@ -47,10 +43,16 @@ std::optional<QDBusConnection> DBusFileManager::Bus() const {
     return QDBusConnection::sessionBus();
 }
 
-void DBusFileManager::ShowInFolder(const std::string& path, std::function<void(bool shown)> done) {
+void DBusFileManager::OpenFolderOf(const QString& file,
+                                   std::function<void(platform::Opened)> done) {
+    launch_.OpenDocument(ToStdString(QFileInfo(file).absolutePath()), "", std::move(done));
+}
+
+void DBusFileManager::ShowInFolder(const std::string& path,
+                                   std::function<void(platform::Opened)> done) {
     const QString file = ToQString(path);
     std::optional<QDBusConnection> bus = Bus();
-    if (!bus || !bus->isConnected()) return done(OpenFolderOf(file));
+    if (!bus || !bus->isConnected()) return OpenFolderOf(file, std::move(done));
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.FileManager1"),
         QStringLiteral("/org/freedesktop/FileManager1"),
@@ -58,9 +60,10 @@ void DBusFileManager::ShowInFolder(const std::string& path, std::function<void(b
     call << QStringList{QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded)} << QString();
     auto* answer = new QDBusPendingCallWatcher(bus->asyncCall(call, kAnswerTimeMs), this);
     connect(answer, &QDBusPendingCallWatcher::finished, this,
-            [file, done = std::move(done)](QDBusPendingCallWatcher* watcher) {
+            [this, file, done = std::move(done)](QDBusPendingCallWatcher* watcher) {
                 watcher->deleteLater();
-                done(!watcher->isError() || OpenFolderOf(file));
+                if (!watcher->isError()) return done(platform::Opened::kYes);
+                OpenFolderOf(file, done);
             });
 }
 

@@ -1,10 +1,11 @@
 // The file manager asked over the session bus
 // (org.freedesktop.FileManager1.ShowItems) to show a file selected; where
 // no bus or no file manager answers, the file's folder is opened with the
-// desktop's handler instead.
+// desktop's opener instead, and how that ended is the answer.
 #pragma once
 
 #include "platform/file_manager.h"
+#include "platform/shell_launch.h"
 
 #include <QObject>
 #include <QString>
@@ -23,11 +24,11 @@ public:
     static constexpr int kAnswerTimeMs = 10000;
 
     // Asks the bus at `bus_address`, or with none the session bus, where
-    // there is one.
-    explicit DBusFileManager(QString bus_address = {});
+    // there is one; opens folders through `launch`.
+    explicit DBusFileManager(platform::ShellLaunch& launch, QString bus_address = {});
     ~DBusFileManager() override;
 
-    void ShowInFolder(const std::string& path, std::function<void(bool shown)> done) override;
+    void ShowInFolder(const std::string& path, std::function<void(platform::Opened)> done) override;
 
     // Whether a session bus is there to ask: never one that would be
     // started for the asking.
@@ -35,7 +36,9 @@ public:
 
 private:
     std::optional<QDBusConnection> Bus() const;
+    void OpenFolderOf(const QString& file, std::function<void(platform::Opened)> done);
 
+    platform::ShellLaunch& launch_;
     QString bus_address_;
 };
 

@@ -40,9 +40,11 @@ void EndNotices::OnItemEnded(const list::DownloadItem& item) {
 void EndNotices::OnOpenChosen(uint64_t tag) {
     const auto found = files_.find(tag);
     if (found == files_.end()) return;
-    if (!s_.launch.OpenDocument(found->second, "")) {
-        s_.messages.ShowMessage("No program could open " + found->second);
-    }
+    StatusMessages& messages = s_.messages;
+    const std::string path = found->second;
+    s_.launch.OpenDocument(path, "", [&messages, path](platform::Opened how) {
+        if (how != platform::Opened::kYes) messages.ShowMessage("No program could open " + path);
+    });
 }
 
 } // namespace tarnwick::shell

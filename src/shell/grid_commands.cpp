@@ -2,6 +2,7 @@
 
 #include "list/add_video_url.h"
 #include "resolve/file_naming.h"
+#include "resolve/typed_name.h"
 #include "shell/grid_selection.h"
 
 #include <optional>
@@ -61,9 +62,11 @@ void GridCommands::MoveFirstSelected(bool (list::DownloadQueue::*move)(list::Ite
 
 bool GridCommands::OnFileNameEdited(int row, const std::string& text) {
     if (row < 0 || row >= queue_.Count()) return false;
-    const std::string cleaned = resolve::CleanFileName(text);
+    const list::DownloadItem& item = queue_.At(row);
+    const std::string current = item.name_kind == list::NameKind::kNamed ? item.name : "";
+    const std::string cleaned = resolve::TypedFileName(text, current);
     if (cleaned.empty() || cleaned == resolve::kEnterFileName) return false;
-    queue_.Rename(queue_.At(row).key, cleaned);
+    queue_.Rename(item.key, cleaned);
     return true;
 }
 

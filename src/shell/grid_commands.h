@@ -37,8 +37,9 @@ public:
     void MoveSelectedUp() { MoveFirstSelected(&list::DownloadQueue::MoveUp); }
     void MoveSelectedDown() { MoveFirstSelected(&list::DownloadQueue::MoveDown); }
 
-    // The name is cleaned before it is accepted; a name that cleans down to
-    // nothing is refused. Accepted for every item, the running one too.
+    // The name is cleaned before it is accepted, and keeps the extension of
+    // the item's name when it has none; a name that cleans down to nothing
+    // is refused. Accepted for every item, the running one too.
     bool OnFileNameEdited(int row, const std::string& text) override;
 
 private:

@@ -2,6 +2,7 @@
 
 #include "platform/app_paths.h"
 #include "resolve/file_naming.h"
+#include "resolve/typed_name.h"
 
 #include <cerrno>
 
@@ -9,6 +10,33 @@ namespace tarnwick::shell {
 namespace {
 
 std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
+
+// Why the desktop did not open the file `name`.
+std::string NotOpenedText(platform::Opened how, const std::string& name) {
+    const std::string extension(resolve::ExtensionOf(name));
+    const std::string files =
+        extension.empty() ? "files like " : Quoted(extension) + " files like ";
+    switch (how) {
+        case platform::Opened::kYes: break;
+        case platform::Opened::kNoOpener:
+            return "No program could be started to open " + Quoted(name);
+        case platform::Opened::kNoProgram:
+            return "No program is set to open " + files + Quoted(name);
+        case platform::Opened::kProgramFailed:
+            return Quoted(name) + " did not open: the desktop has no working program for " +
+                   (extension.empty() ? "its type" : Quoted(extension) + " files");
+    }
+    return {};
+}
+
+// Why neither the file manager nor the opener showed the file `name` in
+// `folder`.
+std::string NotShownText(platform::Opened how, const std::string& name, const std::string& folder) {
+    if (how == platform::Opened::kProgramFailed)
+        return "No file manager could show " + Quoted(name);
+    return "No file manager answered, and no program opens folders: " + Quoted(name) + " is in " +
+           Quoted(folder);
+}
 
 } // namespace
 
@@ -28,10 +56,11 @@ std::string ItemFiles::ExistingFile(list::ItemKey key) {
 void ItemFiles::Open(list::ItemKey key) {
     const std::string path = ExistingFile(key);
     if (path.empty()) return;
-    if (!s_.launch.OpenDocument(path, "")) {
-        s_.messages.ShowMessage("No program could be started to open " +
-                                Quoted(s_.queue.Find(key)->name));
-    }
+    StatusMessages& messages = s_.messages;
+    const std::string name = s_.queue.Find(key)->name;
+    s_.launch.OpenDocument(path, "", [&messages, name](platform::Opened how) {
+        if (how != platform::Opened::kYes) messages.ShowMessage(NotOpenedText(how, name));
+    });
 }
 
 void ItemFiles::ShowInFolder(list::ItemKey key) {
@@ -39,8 +68,9 @@ void ItemFiles::ShowInFolder(list::ItemKey key) {
     if (path.empty()) return;
     StatusMessages& messages = s_.messages;
     const std::string name = s_.queue.Find(key)->name;
-    s_.file_manager.ShowInFolder(path, [&messages, name](bool shown) {
-        if (!shown) messages.ShowMessage("No file manager could show " + Quoted(name));
+    const std::string folder = s_.settings.download_dir;
+    s_.file_manager.ShowInFolder(path, [&messages, name, folder](platform::Opened how) {
+        if (how != platform::Opened::kYes) messages.ShowMessage(NotShownText(how, name, folder));
     });
 }
 
@@ -48,7 +78,7 @@ bool ItemFiles::OnFileNameEdited(int row, const std::string& text) {
     if (row < 0 || row >= s_.queue.Count()) return false;
     const list::DownloadItem& item = s_.queue.At(row);
     if (item.state != list::ItemState::kComplete) return s_.names.OnFileNameEdited(row, text);
-    const std::string name = resolve::CleanFileName(text);
+    const std::string name = resolve::TypedFileName(text, item.name);
     if (name.empty() || name == resolve::kEnterFileName) return false;
     if (name == item.name) return true;
     const list::ItemKey key = item.key;

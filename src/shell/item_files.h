@@ -32,13 +32,16 @@ public:
     explicit ItemFiles(ItemFileServices services) : s_(services) {}
 
     // Opens the complete item's file with the desktop's program for its
-    // type; what stands in the way is told in the status line.
+    // type; what stands in the way (no opener, no program for the type) is
+    // told in the status line, once the desktop answered.
     void Open(list::ItemKey key);
-    // Shows the complete item's file in the file manager.
+    // Shows the complete item's file in the file manager, or opens its
+    // folder; where neither can be done, the status line says so.
     void ShowInFolder(list::ItemKey key);
 
-    // A complete item's file takes the cleaned name first, never replacing
-    // anything; the item is renamed only when its file was. Refused, the item
+    // A complete item's file takes the cleaned name first (with the file's
+    // extension when the name has none), never replacing anything; the item
+    // is renamed only when its file was. Refused, the item
     // keeps its name and the status line says why. Other items are named as
     // the list alone names them.
     bool OnFileNameEdited(int row, const std::string& text) override;

@@ -98,13 +98,16 @@ void SkinCommands::ToTray() {
     t_.tray.SetInTray(true);
 }
 
-// Without a browser the help file is still there to be read: the box says
-// where.
+// Without a browser the help file is still there to be read: once the
+// desktop answered that it could not show it, the box says where.
 void SkinCommands::OpenHelp(const char* section) {
     const std::string help = platform::JoinPath(t_.paths.ProgramFolder(), kHelpFile);
-    if (t_.launch.OpenDocument(help, section)) return;
-    t_.box.Show(std::string(kNoBrowserForHelpStart) + help + kNoBrowserForHelpEnd, kHelpTitle,
-                platform::MessageIcon::Information, platform::MessageButtons::Ok);
+    platform::MessageBox& box = t_.box;
+    t_.launch.OpenDocument(help, section, [&box, help](platform::Opened how) {
+        if (how == platform::Opened::kYes) return;
+        box.Show(std::string(kNoBrowserForHelpStart) + help + kNoBrowserForHelpEnd, kHelpTitle,
+                 platform::MessageIcon::Information, platform::MessageButtons::Ok);
+    });
 }
 
 void SkinCommands::SetNumber(const char* variable, void (SettingsControl::*set)(int64_t)) {

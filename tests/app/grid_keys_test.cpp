@@ -1,12 +1,11 @@
 // The grid's keys, its context menu and the window's keys on the real window,
-// offscreen: files open through the desktop's handler, which the test
-// replaces by a URL handler of its own.
+// offscreen: files open through the desktop's launcher, which the test
+// records.
 #include "app/tarnwick_app.h"
 
 #include "app/app_test_setup.h"
 
 #include "list/add_video_url.h"
-#include "qt/qt_shell_launch.h"
 #include "resolve/site_index.h"
 
 #include "fakes/fake_app_paths.h"
@@ -21,15 +20,14 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDeadlineTimer>
-#include <QDesktopServices>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QQuickItem>
 #include <QQuickWidget>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
-#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -40,31 +38,11 @@
 
 namespace tarnwick::app {
 
-// Takes the file addresses the program asks the desktop to open.
-class OpenedUrls : public QObject {
-    Q_OBJECT
-
-public:
-    OpenedUrls() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "Open"); }
-    ~OpenedUrls() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
-
-    Q_INVOKABLE void Open(const QUrl& url) { opened.push_back(url.toLocalFile().toStdString()); }
-
-    std::vector<std::string> opened;
-};
-
 namespace {
-
-// Programs are only recorded; documents open as the desktop opens them.
-struct DesktopDocuments : fakes::FakeShellLaunch {
-    bool OpenDocument(const std::string& path, const std::string& section) override {
-        return qt::QtShellLaunch().OpenDocument(path, section);
-    }
-};
 
 using test_support::PlayUntil;
 
-class GridKeysTest : public testing::Test, protected AppTestSetup<DesktopDocuments> {
+class GridKeysTest : public testing::Test, protected AppTestSetup<> {
 protected:
     GridKeysTest() {
         std::filesystem::create_directory(folder.File("home/Downloaded Videos"));
@@ -106,7 +84,6 @@ protected:
         return rows;
     }
 
-    OpenedUrls urls;
     std::unique_ptr<TarnwickApp> tarnwick;
 };
 
@@ -118,10 +95,10 @@ TEST_F(GridKeysTest, EnterOpensTheFileOfTheCompleteItemAClickSelectedWhole) {
     ClickRow(0);
     EXPECT_EQ(SelectedRowsOfCells(), (std::vector<int>{0, 0, 0, 0, 0})) << "the whole row";
     QTest::keyClick(&table(), Qt::Key_Return);
-    EXPECT_EQ(urls.opened, (std::vector<std::string>{InFolder("clip.mp4")}));
+    EXPECT_EQ(launch.opened, (std::vector<std::string>{InFolder("clip.mp4")}));
     ClickRow(1);
     QTest::keyClick(&table(), Qt::Key_Return);
-    EXPECT_EQ(urls.opened.size(), 1u) << "a waiting item has no file to open";
+    EXPECT_EQ(launch.opened.size(), 1u) << "a waiting item has no file to open";
 }
 
 TEST_F(GridKeysTest, TheContextMenuHasItsEntriesEnabledAsTheyApply) {
@@ -156,7 +133,7 @@ TEST_F(GridKeysTest, TheContextMenuHasItsEntriesEnabledAsTheyApply) {
     ASSERT_NE(open, nullptr);
     open->trigger();
     menu->close();
-    EXPECT_EQ(urls.opened, (std::vector<std::string>{InFolder("clip.mp4")}));
+    EXPECT_EQ(launch.opened, (std::vector<std::string>{InFolder("clip.mp4")}));
 }
 
 TEST_F(GridKeysTest, KeysMoveRenameAndPasteOnTheRealWindow) {
@@ -172,8 +149,9 @@ TEST_F(GridKeysTest, KeysMoveRenameAndPasteOnTheRealWindow) {
     EXPECT_EQ(SelectedRowsOfCells(), (std::vector<int>{2, 2, 2, 2, 2}));
 
     QTest::keyClick(&table(), Qt::Key_F2);
-    QWidget* editor = table().indexWidget(table().model()->index(2, 2));
+    auto* editor = qobject_cast<QLineEdit*>(table().indexWidget(table().model()->index(2, 2)));
     ASSERT_NE(editor, nullptr) << "the file name's editor is open";
+    EXPECT_EQ(editor->selectedText(), "1") << "the name without its extension";
     QTest::keyClick(editor, Qt::Key_Escape);
     ASSERT_TRUE(table().hasFocus());
 
@@ -221,5 +199,3 @@ TEST_F(GridKeysTest, AltASelectsEveryRowAndAltXClearsTheCompleteItems) {
 
 } // namespace
 } // namespace tarnwick::app
-
-#include "grid_keys_test.moc"

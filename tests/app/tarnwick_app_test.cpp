@@ -300,16 +300,16 @@ TEST_F(TarnwickAppTest, GridCommandsWorkOnRealSelectionsAndEdits) {
         << "whole rows selected without a cell move nothing";
 
     EXPECT_TRUE(model->setData(model->index(0, 2), "a:b*c"));
-    EXPECT_EQ(model->index(0, 2).data().toString(), "abc");
-    EXPECT_EQ(FileName(0), "abc");
+    EXPECT_EQ(model->index(0, 2).data().toString(), "abc.flv") << "the type stays";
+    EXPECT_EQ(FileName(0), "abc.flv");
     EXPECT_FALSE(model->setData(model->index(0, 2), "???"));
-    EXPECT_EQ(FileName(0), "abc");
+    EXPECT_EQ(FileName(0), "abc.flv");
 
     table().selectionModel()->select(model->index(1, 2), QItemSelectionModel::Select);
     table().selectionModel()->select(model->index(1, 4), QItemSelectionModel::Select);
     SkinSends("IDC_FS_removeSelectedD");
     ASSERT_EQ(Queue().Count(), 1);
-    EXPECT_EQ(FileName(0), "abc");
+    EXPECT_EQ(FileName(0), "abc.flv");
 }
 
 TEST_F(TarnwickAppTest, WheelOverTheGridScrollsOneRowAndRightClicksNeverReachTheSkin) {

@@ -1,4 +1,5 @@
-// A shell launch that records what it was asked to start or open.
+// A shell launch that records what it was asked to start or open, and
+// answers an opening at once, as the test chooses.
 #pragma once
 
 #include "platform/shell_launch.h"
@@ -21,15 +22,18 @@ public:
         launches.push_back({program, arguments});
         return programs_exist;
     }
-    bool OpenDocument(const std::string& path, const std::string& section) override {
+    void OpenDocument(const std::string& path, const std::string& section,
+                      std::function<void(platform::Opened)> done) override {
         opened.push_back(section.empty() ? path : path + "#" + section);
-        return handler_exists;
+        done(handler_exists ? platform::Opened::kYes : refusal);
     }
 
     std::vector<Launch> launches;
     std::vector<std::string> opened;
     bool programs_exist = true;
     bool handler_exists = true;
+    // The answer to an opening while no handler exists.
+    platform::Opened refusal = platform::Opened::kNoOpener;
 };
 
 } // namespace tarnwick::fakes

@@ -1,9 +1,10 @@
 // The file manager asked over a bus of the test's own, a dbus-daemon that
 // starts no services: where a file manager answers, it shows the file; where
 // none does, or no bus is there, the folder opens through the desktop's
-// handler, which the test replaces by a URL handler.
+// launcher, which the test records, and the launcher's answer is the answer.
 #include "qt/dbus_file_manager.h"
 
+#include "fakes/fake_shell_launch.h"
 #include "support/play_until.h"
 #include "support/temp_folder.h"
 
@@ -12,7 +13,6 @@
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
 #include <QDeadlineTimer>
-#include <QDesktopServices>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
@@ -26,19 +26,6 @@
 #include <vector>
 
 namespace tarnwick::qt {
-
-// Takes the folder addresses that would open in the desktop's handler.
-class OpenedFolders : public QObject {
-    Q_OBJECT
-
-public:
-    OpenedFolders() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "Open"); }
-    ~OpenedFolders() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
-
-    Q_INVOKABLE void Open(const QUrl& url) { opened.push_back(url.toLocalFile().toStdString()); }
-
-    std::vector<std::string> opened;
-};
 
 namespace {
 
@@ -96,10 +83,11 @@ protected:
             QStringLiteral("/org/freedesktop/FileManager1"), &file_manager));
     }
     // Shows the file and waits for the answer.
-    std::optional<bool> Show(const QString& bus_address) {
-        DBusFileManager manager(bus_address);
-        std::optional<bool> shown;
-        manager.ShowInFolder(folder.File("clip one.mp4"), [&](bool answer) { shown = answer; });
+    std::optional<platform::Opened> Show(const QString& bus_address) {
+        DBusFileManager manager(folders, bus_address);
+        std::optional<platform::Opened> shown;
+        manager.ShowInFolder(folder.File("clip one.mp4"),
+                             [&](platform::Opened answer) { shown = answer; });
         PlayUntil([&] { return shown.has_value(); });
         return shown;
     }
@@ -108,12 +96,12 @@ protected:
     QProcess bus;
     QString address;
     FakeFileManagerObject file_manager;
-    OpenedFolders folders;
+    fakes::FakeShellLaunch folders;
 };
 
 TEST_F(DBusFileManagerTest, AFileManagerOnTheBusShowsTheFile) {
     OfferFileManager();
-    EXPECT_EQ(Show(address), true);
+    EXPECT_EQ(Show(address), platform::Opened::kYes);
     ASSERT_EQ(file_manager.calls.size(), 1u);
     const QVariantList& arguments = file_manager.calls[0];
     ASSERT_EQ(arguments.size(), 2);
@@ -123,11 +111,13 @@ TEST_F(DBusFileManagerTest, AFileManagerOnTheBusShowsTheFile) {
     EXPECT_TRUE(folders.opened.empty());
 }
 
-TEST_F(DBusFileManagerTest, WithoutAFileManagerOrABusTheFolderOpens) {
-    EXPECT_EQ(Show(address), true);
+TEST_F(DBusFileManagerTest, WithoutAFileManagerOrABusTheFolderOpensAndItsEndIsTheAnswer) {
+    EXPECT_EQ(Show(address), platform::Opened::kYes);
+    folders.handler_exists = false;
+    folders.refusal = platform::Opened::kNoProgram;
     EXPECT_EQ(
         Show(QStringLiteral("unix:path=") + QString::fromStdString(folder.File("no such bus"))),
-        true);
+        platform::Opened::kNoProgram);
     EXPECT_EQ(folders.opened,
               (std::vector<std::string>{folder.Path().string(), folder.Path().string()}));
     EXPECT_TRUE(file_manager.calls.empty());
@@ -135,5 +125,3 @@ TEST_F(DBusFileManagerTest, WithoutAFileManagerOrABusTheFolderOpens) {
 
 } // namespace
 } // namespace tarnwick::qt
-
-#include "dbus_file_manager_test.moc"
