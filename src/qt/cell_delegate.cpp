@@ -74,7 +74,8 @@ void CellDelegate::PaintProgress(QPainter& painter, const QStyleOptionViewItem& 
                                  const QModelIndex& index, int percent) const {
     const bool row_selected = index.data(DownloadQueueModel::kRowSelectedRole).toBool();
     const bool selected = (option.state & QStyle::State_Selected) || row_selected;
-    // The desktop's selection colours; a selected cell shows its own.
+    // The desktop's selection colours; a selected cell draws its bar in its
+    // own, so that the bar still shows how far the download has come.
     QColor bar = QGuiApplication::palette().color(QPalette::Highlight);
     QColor fill = QGuiApplication::palette().color(QPalette::HighlightedText);
     if (selected) {
@@ -82,8 +83,7 @@ void CellDelegate::PaintProgress(QPainter& painter, const QStyleOptionViewItem& 
         fill = row_selected ? index.data(Qt::ForegroundRole).value<QColor>() : selected_text_;
     }
     const QRect& cell = option.rect;
-    const auto layout =
-        shell::LayoutProgressBar(percent, cell.left(), cell.left() + cell.width(), selected);
+    const auto layout = shell::LayoutProgressBar(percent, cell.left(), cell.left() + cell.width());
     PaintProgressBar(painter, cell, layout, bar, fill);
 }
 

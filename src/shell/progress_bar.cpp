@@ -14,15 +14,12 @@ double RoundHalfEven(double value) {
     return std::fmod(floor, 2.0) == 0.0 ? floor : floor + 1.0;
 }
 
-ProgressBarLayout LayoutProgressBar(int32_t percent, int left, int right, bool selected) {
+ProgressBarLayout LayoutProgressBar(int32_t percent, int left, int right) {
     ProgressBarLayout layout;
     layout.percent = std::min(std::max(percent, 0), 100);
     layout.text = std::to_string(layout.percent) + "%";
     layout.bar_left = left;
-    int end = right;
-    if (!selected) {
-        end = static_cast<int>(RoundHalfEven(layout.percent / 100.0 * (right - left) + left));
-    }
+    const int end = static_cast<int>(RoundHalfEven(layout.percent / 100.0 * (right - left) + left));
     layout.bar_right = std::max(left, end - 1);
     return layout;
 }

@@ -19,7 +19,7 @@ struct ProgressBarLayout {
 // The bar in a cell spanning pixel columns [left, right). The bar runs from
 // the left edge over percent/100 of the width (rounded half to even) and
 // stops one column short of that end, as the cell's last column stays free
-// at 100%. A selected cell spans the whole width the same way.
-ProgressBarLayout LayoutProgressBar(int32_t percent, int left, int right, bool selected);
+// at 100%.
+ProgressBarLayout LayoutProgressBar(int32_t percent, int left, int right);
 
 } // namespace tarnwick::shell
