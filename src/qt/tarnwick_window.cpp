@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QQuickItem>
 #include <QScreen>
+#include <QShowEvent>
 #include <QTableView>
 #include <QWheelEvent>
 #include <QWindow>
@@ -49,14 +50,37 @@ void TarnwickWindow::SetIcon(const std::string& path) { setWindowIcon(QIcon(ToQS
 void TarnwickWindow::SetSize(int width, int height) {
     least_size_ = QSize(width, height);
     KeepLeastSize();
-    resize(least_size_.expandedTo(minimumSize()));
+    resize(FittedToScreen(least_size_.expandedTo(minimumSize())));
 }
 
 void TarnwickWindow::KeepLeastSize() {
     if (least_size_.isEmpty()) return;
     int least_width = least_size_.width();
     if (around_grid_) least_width = std::max(least_width, grid_.LeastWidth() + *around_grid_);
-    setMinimumSize(least_width, least_size_.height());
+    setMinimumSize(FittedToScreen(QSize(least_width, least_size_.height())));
+}
+
+QSize TarnwickWindow::FittedToScreen(QSize size) const {
+    // The window has no frame of its own: its size is all it takes.
+    const QScreen* on = screen();
+    return on == nullptr ? size : size.boundedTo(on->availableGeometry().size());
+}
+
+void TarnwickWindow::FollowScreen() {
+    QWindow* window = windowHandle();
+    if (window == nullptr || window == followed_window_) return;
+    followed_window_ = window;
+    connect(window, &QWindow::screenChanged, this, &TarnwickWindow::OnScreenChanged);
+    OnScreenChanged(window->screen());
+}
+
+void TarnwickWindow::OnScreenChanged(QScreen* screen) {
+    disconnect(screen_room_);
+    if (screen != nullptr) {
+        screen_room_ =
+            connect(screen, &QScreen::availableGeometryChanged, this, [this] { KeepLeastSize(); });
+    }
+    KeepLeastSize();
 }
 
 platform::Rect TarnwickWindow::NormalGeometry() const {
@@ -109,6 +133,11 @@ void TarnwickWindow::resizeEvent(QResizeEvent* event) {
 void TarnwickWindow::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
     TellGeometryChanged();
+}
+
+void TarnwickWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    FollowScreen();
 }
 
 void TarnwickWindow::changeEvent(QEvent* event) {

@@ -15,6 +15,8 @@
 #include <string>
 
 class QQuickItem;
+class QScreen;
+class QWindow;
 
 namespace tarnwick::qt {
 
@@ -68,12 +70,19 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
 private:
     // At least the size the program asked for, and wide enough for every
-    // column of the grid to show its caption.
+    // column of the grid to show its caption; but never more than the room
+    // of the screen the window is on, or part of it could never be seen.
     void KeepLeastSize();
+    QSize FittedToScreen(QSize size) const;
+    // Keeps the least size to the screen the window is on, as the window
+    // moves to another and as the screen's room changes.
+    void FollowScreen();
+    void OnScreenChanged(QScreen* screen);
     void TellGeometryChanged();
     bool FilterSkinEvent(QEvent* event);
     // The skin's address field when it lies under `position`, in the view.
@@ -88,6 +97,8 @@ private:
     platform::WheelListener* wheel_listener_ = nullptr;
     platform::WindowGeometryListener* geometry_listener_ = nullptr;
     QSize least_size_;
+    QPointer<QWindow> followed_window_;
+    QMetaObject::Connection screen_room_;
     // How much of the skin's width lies beside the grid, once it is placed.
     std::optional<int> around_grid_;
     bool quitting_ = false;

@@ -27,6 +27,7 @@
 #include <QMenu>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QScreen>
 #include <QSettings>
 #include <QTableView>
 #include <QTest>
@@ -101,6 +102,19 @@ TEST_F(WindowLayoutTest, TheGridLiesOverTheWellAtAnySizeAndTheAddressesTakeTheWi
 
     Window().resize(300, 200);
     EXPECT_EQ(Window().size(), QSize(648, 585)) << "never below the least size";
+}
+
+// On a screen smaller than the skin's least size (a desktop scaled up), the
+// window never asks for more than the screen's room, so all of it stays in view.
+TEST_F(WindowLayoutTest, TheLeastSizeGivesWayToTheScreensRoom) {
+    Start();
+    const QRect room = Window().screen()->availableGeometry();
+    Window().SetSize(room.width() + 300, room.height() + 200);
+    EXPECT_EQ(Window().minimumSize(), room.size());
+    EXPECT_EQ(Window().size(), room.size());
+
+    Window().SetSize(648, 585);
+    EXPECT_EQ(Window().minimumHeight(), 585) << "a least size that fits stays";
 }
 
 // At the least size, whatever the desktop's font, every column shows its
