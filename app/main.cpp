@@ -3,7 +3,7 @@
 // the running program and ends. "--no-clipboard-polling" keeps the polling
 // timer from standing in for a clipboard watcher that cannot start, so that
 // the watcher can be tried alone. "--verbose" writes a trace of what the
-// program does to stderr.
+// program does to stderr. "--help" and "--version" only print.
 #include "app/malloc_arena.h"
 #include "app/tarnwick_app.h"
 #include "common/app_info.h"
@@ -12,7 +12,7 @@
 #include "qt/local_channel.h"
 #include "qt/qml_skin_player.h"
 #include "qt/qt_trace.h"
-#include "shell/launch_entry.h"
+#include "shell/command_line.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -34,12 +34,30 @@ using tarnwick::qt::InstanceLock;
 constexpr std::chrono::milliseconds kHandOverTime{10000};
 constexpr std::chrono::milliseconds kRetryPause{50};
 
-std::vector<std::string> CommandLine() {
+using tarnwick::shell::LaunchAction;
+
+std::vector<std::string> ArgumentsOf(int argc, char* argv[]) { return {argv, argv + argc}; }
+
+// Qt has taken its own options out of these.
+std::vector<std::string> QtArguments() {
     std::vector<std::string> arguments;
     for (const QString& argument : QApplication::arguments()) {
         arguments.push_back(argument.toStdString());
     }
     return arguments;
+}
+
+// "--help" and "--version" print and end before anything else is touched,
+// with no display needed.
+bool OnlyPrints(const tarnwick::shell::CommandLine& line) {
+    if (line.action == LaunchAction::kHelp) {
+        std::fputs(tarnwick::shell::UsageText().c_str(), stdout);
+    } else if (line.action == LaunchAction::kVersion) {
+        std::fputs(tarnwick::shell::VersionText().c_str(), stdout);
+    } else {
+        return false;
+    }
+    return true;
 }
 
 // A later launch: hands the texts over, or ends holding the lock itself when
@@ -62,17 +80,23 @@ bool HandOver(InstanceLock& lock, const std::vector<std::string>& texts) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (OnlyPrints(tarnwick::shell::ReadCommandLine(ArgumentsOf(argc, argv)))) return 0;
     tarnwick::app::UseOneMallocArena();
     QApplication app(argc, argv);
+    const tarnwick::shell::CommandLine line = tarnwick::shell::ReadCommandLine(QtArguments());
+    if (line.action == LaunchAction::kUnknownOption) {
+        std::fputs(tarnwick::shell::UnknownOptionText(line.unknown_option).c_str(), stderr);
+        return 2;
+    }
     QApplication::setApplicationName("Tarnwick");
     QApplication::setOrganizationName("Orvelle Tarnwick");
     QApplication::setApplicationVersion(tarnwick::kVersionText);
     tarnwick::qt::NameDesktopEntry(tarnwick::kDesktopId);
-    if (QApplication::arguments().contains("--verbose")) tarnwick::qt::QtTrace::SwitchAllOn();
+    if (line.verbose) tarnwick::qt::QtTrace::SwitchAllOn();
     // Hidden in the tray, the program lives on until its exit command.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const std::vector<std::string> texts = tarnwick::shell::AddressesOfCommandLine(CommandLine());
+    const std::vector<std::string>& texts = line.addresses;
     InstanceLock lock(tarnwick::qt::LocalChannel::SocketFolder());
     if (lock.state() == InstanceLock::State::kHeldElsewhere && HandOver(lock, texts)) return 0;
     if (lock.state() == InstanceLock::State::kHeldElsewhere) {
@@ -88,9 +112,7 @@ int main(int argc, char* argv[]) {
     tarnwick::qt::ChooseSkinRenderer();
     tarnwick::app::TarnwickApp tarnwick;
     tarnwick::qt::ClassWindowByDesktopEntry(tarnwick.window, tarnwick::kDesktopId);
-    if (QApplication::arguments().contains("--no-clipboard-polling")) {
-        tarnwick.clipboard_monitor.AllowPollingStandIn(false);
-    }
+    if (line.no_clipboard_polling) tarnwick.clipboard_monitor.AllowPollingStandIn(false);
     // Later launches find the channel as soon as it listens; what they hand
     // over waits until the kept list is back.
     if (!tarnwick.Start([&] { lock.Announce(tarnwick.channel.Address()); })) return 1;
