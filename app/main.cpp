@@ -3,7 +3,8 @@
 // the running program and ends. "--no-clipboard-polling" keeps the polling
 // timer from standing in for a clipboard watcher that cannot start, so that
 // the watcher can be tried alone. "--verbose" writes a trace of what the
-// program does to stderr. "--help" and "--version" only print.
+// program does to stderr. "--help" and "--version" only print. SIGTERM and
+// SIGINT end the program as its Exit does, without asking.
 #include "app/malloc_arena.h"
 #include "app/tarnwick_app.h"
 #include "common/app_info.h"
@@ -12,6 +13,7 @@
 #include "qt/local_channel.h"
 #include "qt/qml_skin_player.h"
 #include "qt/qt_trace.h"
+#include "qt/termination_signals.h"
 #include "shell/command_line.h"
 
 #include <QApplication>
@@ -113,6 +115,8 @@ int main(int argc, char* argv[]) {
     tarnwick::app::TarnwickApp tarnwick;
     tarnwick::qt::ClassWindowByDesktopEntry(tarnwick.window, tarnwick::kDesktopId);
     if (line.no_clipboard_polling) tarnwick.clipboard_monitor.AllowPollingStandIn(false);
+    const tarnwick::qt::TerminationSignals ended_from_outside(
+        [&tarnwick] { tarnwick.lifecycle.ExitUnasked(); });
     // Later launches find the channel as soon as it listens; what they hand
     // over waits until the kept list is back.
     if (!tarnwick.Start([&] { lock.Announce(tarnwick.channel.Address()); })) return 1;

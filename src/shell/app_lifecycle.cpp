@@ -88,8 +88,17 @@ void AppLifecycle::Exit() {
             s_.run.Release();
             return;
         }
-        s_.run.Stop();
     }
+    Close();
+}
+
+void AppLifecycle::ExitUnasked() {
+    exit_timer_->Stop();
+    Close();
+}
+
+void AppLifecycle::Close() {
+    if (s_.run.IsRunning()) s_.run.Stop();
     s_.removals.Finish();
     if (ListIsKept()) {
         s_.keeper.Flush();

@@ -63,6 +63,9 @@ public:
     // the items own stay for the next start when the list is kept, and go
     // when it is not, or cannot be; those of removed items go.
     void Exit();
+    // Exit without asking: the program is ended from outside (the session
+    // logs out, a signal), and nobody may be there to answer.
+    void ExitUnasked();
     // The tray menu's exit: Exit, kExitDelay from now.
     void ExitSoon();
     void DragWindow() { s_.window.StartDrag(); }
@@ -78,6 +81,7 @@ private:
     // Whether the list is to be kept and its store can keep it.
     bool ListIsKept() const;
     bool ConfirmExit();
+    void Close();
 
     LifecycleServices s_;
     std::unique_ptr<platform::Timer> exit_timer_;

@@ -235,6 +235,18 @@ TEST_F(AppLifecycleTest, ExitDuringARunAsksAndEndsTheTransferAtOnceOnYes) {
     EXPECT_EQ(log.back(), "quit");
 }
 
+TEST_F(AppLifecycleTest, AnExitFromOutsideDuringARunAsksNothingAndEndsTheTransfer) {
+    AddVideo("a", fakes::FakeReply::Of(fakes::FakeReply::Kind::kHoldBody));
+    runs.ToggleRun();
+    Settle();
+    const auto& transfer = http.exchanges.back();
+    lifecycle.ExitUnasked();
+    EXPECT_TRUE(box.shown.empty());
+    EXPECT_TRUE(transfer->WasGivenUp());
+    EXPECT_EQ(log.back(), "quit");
+    EXPECT_EQ(launch.launches.back().arguments, (std::vector<std::string>{"Exit"}));
+}
+
 TEST_F(AppLifecycleTest, TheTrayMenusExitComesAFifthOfASecondLater) {
     TrayMenu menu(values, tray, window,
                   {{}, {}, [] { return ""; }, [this] { lifecycle.ExitSoon(); }});
