@@ -77,6 +77,9 @@ public:
     virtual void ResetDisplayOptions() = 0;
     virtual void SetColumn(int column, const std::string& caption, const ColumnWidth& width,
                            bool editable) = 0;
+    // The column set up grows to the widest text its rows show, and back as
+    // far as its set-up width when that text goes.
+    virtual void FitColumnToRows(int column) = 0;
     virtual void SetAppearance(Rgb background, Rgb second) = 0;
     // Appearance groups 0 to 4: background, and text colour where given.
     virtual void SetAppearanceGroup(int group, Rgb background, std::optional<Rgb> text) = 0;

@@ -1,6 +1,7 @@
 #include "qt/qt_grid.h"
 
 #include "qt/cell_delegate.h"
+#include "qt/column_text_widths.h"
 #include "qt/command_keys.h"
 #include "qt/download_queue_model.h"
 #include "qt/text_conversion.h"
@@ -150,19 +151,39 @@ void QtGrid::SetColumn(int column, const std::string& caption, const platform::C
     FitToFont();
 }
 
+void QtGrid::FitColumnToRows(int column) {
+    auto& widths = row_widths_.at(static_cast<size_t>(column));
+    widths =
+        std::make_unique<ColumnTextWidths>(*model_, column, [this, column] { FitColumn(column); });
+    widths->SetFont(view_->font());
+    FitColumn(column);
+}
+
 void QtGrid::FitToFont() {
     const int row_height = std::max(kRowHeight, view_->fontMetrics().height() + kRowTextMargin);
     view_->verticalHeader()->setDefaultSectionSize(row_height);
-    QHeaderView* header = view_->horizontalHeader();
-    for (int column = 0; column < platform::kColumnCount; ++column) {
-        if (widths_[static_cast<size_t>(column)].takes_the_rest) {
-            header->setSectionResizeMode(column, QHeaderView::Stretch);
-        } else {
-            header->setSectionResizeMode(column, QHeaderView::Fixed);
-            view_->setColumnWidth(column, FittingWidth(column));
-        }
+    for (const auto& widths : row_widths_) {
+        if (widths) widths->SetFont(view_->font());
     }
+    for (int column = 0; column < platform::kColumnCount; ++column) FitColumn(column);
     if (columns_fitted_) columns_fitted_();
+}
+
+void QtGrid::FitColumn(int column) {
+    QHeaderView* header = view_->horizontalHeader();
+    const auto at = static_cast<size_t>(column);
+    if (widths_[at].takes_the_rest) {
+        header->setSectionResizeMode(column, QHeaderView::Stretch);
+        return;
+    }
+    header->setSectionResizeMode(column, QHeaderView::Fixed);
+    int width = FittingWidth(column);
+    if (row_widths_[at]) {
+        // A whole pixel more than the text, as in FittingWidth.
+        const int rows = CellDelegate::CellWidthFor(row_widths_[at]->Widest() + 1) + kGridLine;
+        width = std::max(width, rows);
+    }
+    view_->setColumnWidth(column, width);
 }
 
 int QtGrid::LeastWidth() const {

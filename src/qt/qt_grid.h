@@ -1,7 +1,8 @@
 // The download grid on a QTableView: the table model over the download queue,
 // the progress-bar delegate, row flags apart from the cell selection. Columns
-// are as wide as their texts in the grid's font, and the addresses take the
-// rest, so that the grid never scrolls sideways.
+// are as wide as their texts in the grid's font (those that fit their rows,
+// as their rows' widest text too), and the addresses take the rest, so that
+// the grid never scrolls sideways.
 #pragma once
 
 #include "list/download_queue.h"
@@ -12,6 +13,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QTableView;
 class QWidget;
@@ -19,6 +21,7 @@ class QWidget;
 namespace tarnwick::qt {
 
 class CellDelegate;
+class ColumnTextWidths;
 class CommandKeys;
 class DownloadQueueModel;
 
@@ -42,6 +45,7 @@ public:
     void ResetDisplayOptions() override;
     void SetColumn(int column, const std::string& caption, const platform::ColumnWidth& width,
                    bool editable) override;
+    void FitColumnToRows(int column) override;
     void SetAppearance(platform::Rgb background, platform::Rgb second) override;
     void SetAppearanceGroup(int group, platform::Rgb background,
                             std::optional<platform::Rgb> text) override;
@@ -62,6 +66,7 @@ public:
 
 private:
     void FitToFont();
+    void FitColumn(int column);
     int FittingWidth(int column) const;
     int CaptionWidth(int column) const;
     void ApplyColours();
@@ -73,6 +78,8 @@ private:
     // The view's calls into this grid, undone when the grid goes before it.
     std::array<QMetaObject::Connection, 3> connections_;
     std::array<platform::ColumnWidth, platform::kColumnCount> widths_{};
+    // The widths of the texts in the columns that fit their rows.
+    std::array<std::unique_ptr<ColumnTextWidths>, platform::kColumnCount> row_widths_;
     platform::GridSelectionListener* selection_listener_ = nullptr;
     platform::GridInputListener* input_listener_ = nullptr;
     // The listener's keys and menu, on the view.

@@ -44,6 +44,8 @@ void SetUpGrid(platform::Grid& grid) {
         const ColumnSetup& setup = Column(column);
         grid.SetColumn(column, setup.caption, setup.width, setup.editable);
     }
+    // A streamed video's size grows as its bytes come ("11 MBso far..").
+    grid.FitColumnToRows(platform::kColumnFileSize);
     grid.SetAppearance({233, 225, 225}, {39, 104, 146});
     grid.SetAppearanceGroup(0, {156, 184, 99}, std::nullopt);
     grid.SetAppearanceGroup(1, {107, 116, 119}, kWhite);

@@ -31,6 +31,7 @@ public:
                    bool editable) override {
         columns[column] = {caption, width, editable};
     }
+    void FitColumnToRows(int column) override { columns_fitting_rows.insert(column); }
     void SetAppearance(platform::Rgb background, platform::Rgb second) override {
         appearance = {background, second};
     }
@@ -90,6 +91,7 @@ public:
     std::string caption = "unset";
     int display_option_resets = 0;
     std::map<int, ColumnSetup> columns;
+    std::set<int> columns_fitting_rows;
     std::pair<platform::Rgb, platform::Rgb> appearance;
     std::vector<std::pair<int, Group>> groups;
     bool visible = true;

@@ -157,6 +157,23 @@ TEST_F(QtGridTest, ColumnsFitTheirLongestTextsInAnyFontAndAddressesTakeTheRest) 
     EXPECT_TRUE(shown.endsWith("end")) << "addresses are cut in the middle";
 }
 
+TEST_F(QtGridTest, TheSizeColumnFitsTheLongestSizeOfItsRows) {
+    const list::ItemKey key = Add("http://youtube.com/watch?v=1");
+    window.show();
+    QTableView& table = *grid.Widget();
+    const int fitted = table.columnWidth(platform::kColumnFileSize);
+    queue.Modify(key, [](list::DownloadItem& i) {
+        i.state = list::ItemState::kDownloading;
+        i.size_kind = list::SizeKind::kStreamed;
+        i.received = 11 << 20;
+    });
+    const QString size = Cell(0, platform::kColumnFileSize);
+    EXPECT_TRUE(size.contains("so far")) << size.toStdString();
+    EXPECT_TRUE(ShowsWhole(table, platform::kColumnFileSize, size));
+    queue.Remove(key);
+    EXPECT_EQ(table.columnWidth(platform::kColumnFileSize), fitted);
+}
+
 TEST_F(QtGridTest, ChangesRowByRowAndNeverResets) {
     // The tester checks every notification; it takes rows for stable, so it
     // watches only the changes that shift no ID.
