@@ -43,6 +43,9 @@
 //                                 yt-dlp there is
 //  "_root.statusTxt"              the status line at the bottom; until the
 //                                 program writes it, the line follows the run
+//  "_root.page"                   "About" or "Download": that page opens as
+//                                 its tab opens it, command and all, unless it
+//                                 is open already
 //  "_root.Download_CB", "_root.Convert_CB" are only stored.
 //
 // A check box the user toggles writes its variable, then sends its command:
@@ -132,6 +135,9 @@ Rectangle {
             break
         case "_root.downloadBtnTab":
             if (text === "1" && page !== "Download") downloadTabMarked = true
+            break
+        case "_root.page":
+            if ((text === "About" || text === "Download") && page !== text) openPage(text)
             break
         }
         revision++

@@ -16,6 +16,7 @@
 #include "shell/run_commands.h"
 #include "shell/settings_control.h"
 #include "shell/skin_pages.h"
+#include "shell/skin_variables.h"
 #include "shell/ytdlp_notices.h"
 
 #include <cstdint>
@@ -57,6 +58,9 @@ public:
     void OnSkinCommand(const std::string& command, const std::string& args) override {
         Run(command, args);
     }
+    // Has the skin open its About page, which then sends the About tab's
+    // command.
+    void OpenAboutPage() { SetSkinVariable(t_.skin, kSkinPage, "About"); }
 
 private:
     void AddDownloadUrl();

@@ -39,6 +39,9 @@ inline constexpr const char* kSkinAboutText = "_root.aboutTxt";
 // Written: which yt-dlp there is, shown on the about page.
 inline constexpr const char* kSkinYtDlpText = "_root.ytDlpTxt";
 // Written: the status line at the bottom of the window, a plain text.
+// Written: "About" or "Download": the skin opens that page as its tab does,
+// and sends the tab's command.
+inline constexpr const char* kSkinPage = "_root.page";
 inline constexpr const char* kSkinStatusText = "_root.statusTxt";
 
 inline void SetSkinVariable(platform::SkinPlayer& skin, const std::string& path,

@@ -39,8 +39,8 @@ std::vector<platform::TrayMenuEntry> TrayMenu::Entries() const {
         monitor,
         notify,
         Separator("mnuSep3", false),
-        Entry("mnuHelp", "Help", false),
-        Entry("mnuAbout", "About", false),
+        Entry("mnuHelp", "Help"),
+        Entry("mnuAbout", "About"),
         Separator("mnuSep4"),
         Entry("mnuExit", "Exit Tarnwick"),
     };
@@ -65,6 +65,11 @@ void TrayMenu::OnTrayMenuEntry(const std::string& name) {
         actions_.switch_monitor(!settings_.monitor_enabled);
     } else if (name == "mnuNotify") {
         if (actions_.switch_notify) actions_.switch_notify(!settings_.notify);
+    } else if (name == "mnuHelp") {
+        actions_.skin_command("IDC_FS_Help");
+    } else if (name == "mnuAbout") {
+        window_.Show();
+        if (actions_.open_about) actions_.open_about();
     } else if (name == "mnuExit") {
         actions_.exit_soon();
     }

@@ -1,6 +1,6 @@
 // The tray icon's notifications and its menu: show the window, start or
 // stop the run, switch the clipboard monitor and the notifications of ended
-// items, and exit.
+// items, open the help or the About page, and exit.
 #pragma once
 
 #include "platform/main_window.h"
@@ -27,6 +27,8 @@ struct TrayActions {
     std::function<void()> exit_soon;
     // Switches the notifications of ended items and saves the setting.
     std::function<void(bool on)> switch_notify = {};
+    // Opens the skin's About page, as its tab does.
+    std::function<void()> open_about = {};
 };
 
 class TrayMenu : public platform::TrayListener {

@@ -473,6 +473,14 @@ TEST_F(SkinTest, AboutPageCoversTheDownloadControlsAndMarksARunningDownloadTab) 
     EXPECT_FALSE(skin->property("downloadTabMarked").toBool());
 }
 
+TEST_F(SkinTest, ThePageVariableOpensAPageAsItsTabDoes) {
+    QQuickItem* skin = player_.Widget()->rootObject();
+    player_.SetVariable("_root.page", "About");
+    EXPECT_EQ(skin->property("page").toString(), "About");
+    player_.SetVariable("_root.page", "About");
+    EXPECT_EQ(listener_.commands, Commands{"IDC_FS_About"}) << "once, as the page was closed";
+}
+
 struct BrokenSkinCase {
     const char* test_name;
     const char* file_name; // nullptr: the file does not exist

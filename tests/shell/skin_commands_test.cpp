@@ -226,7 +226,8 @@ TEST(TrayMenuTest, ButtonsAndEntriesDoWhatTheMenuSays) {
                   {[&](const std::string& command) { log.push_back(command); },
                    [&](bool on) { log.push_back(on ? "monitor on" : "monitor off"); },
                    [&] { return caption; }, [&] { log.push_back("exit soon"); },
-                   [&](bool on) { log.push_back(on ? "notify on" : "notify off"); }});
+                   [&](bool on) { log.push_back(on ? "notify on" : "notify off"); },
+                   [&] { log.push_back("about page"); }});
 
     menu.OnTrayButton(1); // visible: left alone
     window.visible = false;
@@ -247,6 +248,7 @@ TEST(TrayMenuTest, ButtonsAndEntriesDoWhatTheMenuSays) {
     EXPECT_EQ(entries[5].caption, "Notify When Downloads End");
     EXPECT_TRUE(entries[5].checked);
     EXPECT_FALSE(entries[6].enabled);
+    EXPECT_TRUE(entries[7].enabled && entries[8].enabled) << "Help and About";
     EXPECT_EQ(entries[10].caption, "Exit Tarnwick");
 
     menu.OnTrayMenuEntry("mnuDownload");
@@ -254,9 +256,11 @@ TEST(TrayMenuTest, ButtonsAndEntriesDoWhatTheMenuSays) {
     menu.OnTrayMenuEntry("mnuDownload");
     menu.OnTrayMenuEntry("mnuMonitor");
     menu.OnTrayMenuEntry("mnuNotify");
+    window.visible = false;
     menu.OnTrayMenuEntry("mnuHelp");
+    menu.OnTrayMenuEntry("mnuAbout");
     EXPECT_EQ(log, (Log{"show", "tray menu", "IDC_FS_stopDownload", "IDC_FS_startDownload",
-                        "monitor off", "notify off"}));
+                        "monitor off", "notify off", "IDC_FS_Help", "show", "about page"}));
     menu.OnTrayMenuEntry("mnuExit");
     EXPECT_EQ(log.back(), "exit soon");
 }
