@@ -1,5 +1,6 @@
 #include "qt/qt_folder_chooser.h"
 
+#include "qt/skin_palette.h"
 #include "qt/text_conversion.h"
 
 #include <QDir>
@@ -27,9 +28,13 @@ std::string QtFolderChooser::ChooseFolder(const std::string& prompt,
                                           const std::string& start_folder) {
     const QString start =
         start_folder.empty() ? QString() : NearestExisting(ToQString(start_folder));
-    const QString folder = QFileDialog::getExistingDirectory(parent_, ToQString(prompt), start,
-                                                             QFileDialog::ShowDirsOnly);
-    return ToStdString(QDir::toNativeSeparators(folder));
+    // Qt's own dialog: the desktop's would not take the skin's palette.
+    QFileDialog dialog(parent_, ToQString(prompt), start);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    TakeSkinPalette(dialog, parent_);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return ToStdString(QDir::toNativeSeparators(dialog.selectedFiles().first()));
 }
 
 } // namespace tarnwick::qt

@@ -1,4 +1,5 @@
-// The folder chooser on QFileDialog, over the given parent window.
+// The folder chooser on QFileDialog, over the given parent window, in its
+// palette.
 #pragma once
 
 #include "platform/folder_chooser.h"

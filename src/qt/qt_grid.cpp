@@ -4,6 +4,7 @@
 #include "qt/column_text_widths.h"
 #include "qt/command_keys.h"
 #include "qt/download_queue_model.h"
+#include "qt/skin_palette.h"
 #include "qt/text_conversion.h"
 
 #include <QEvent>
@@ -32,6 +33,10 @@ QString CssColour(Rgb rgb) {
 // Appearance groups: 0 row selectors, 1 column headers, 2 ordinary rows,
 // 3 selected rows and cells, 4 the current cell's frame.
 enum AppearanceGroup { kRowSelectors = 0, kHeaders, kRows, kSelection, kCurrentCell };
+
+constexpr Rgb kBlack{0, 0, 0};
+constexpr Rgb kWhite{255, 255, 255};
+constexpr Rgb kHeaderBackground{107, 116, 119};
 
 // Rows are this high, or higher where the font needs it.
 constexpr int kRowHeight = 20;
@@ -231,15 +236,39 @@ void QtGrid::SetAppearanceGroup(int group, Rgb background, std::optional<Rgb> te
     ApplyColours();
 }
 
+Rgb QtGrid::GroupBackground(int group, Rgb fallback) const {
+    return group_background_[static_cast<size_t>(group)].value_or(fallback);
+}
+
+Rgb QtGrid::GroupText(int group, Rgb fallback) const {
+    return group_text_[static_cast<size_t>(group)].value_or(fallback);
+}
+
+// The window's palette from the grid's colours; the grid's own has its rows'.
+void QtGrid::ApplyPalettes() {
+    const Rgb header_text = GroupText(kHeaders, kWhite);
+    const QPalette palette =
+        SkinPalette({.background = ToQColor(background_),
+                     .text = ToQColor(header_text),
+                     .button = ToQColor(GroupBackground(kHeaders, kHeaderBackground)),
+                     .button_text = ToQColor(header_text),
+                     .highlight = ToQColor(second_),
+                     .highlighted_text = ToQColor(kWhite)});
+    view_->window()->setPalette(palette);
+    // The file name's editor looks like its row.
+    QPalette rows = palette;
+    rows.setColor(QPalette::Base, ToQColor(GroupBackground(kRows, kWhite)));
+    rows.setColor(QPalette::Text, ToQColor(GroupText(kRows, kBlack)));
+    view_->setPalette(rows);
+}
+
 void QtGrid::ApplyColours() {
     const auto background = [this](int group, Rgb fallback) {
-        return group_background_[static_cast<size_t>(group)].value_or(fallback);
+        return GroupBackground(group, fallback);
     };
-    const auto text = [this](int group, Rgb fallback) {
-        return group_text_[static_cast<size_t>(group)].value_or(fallback);
-    };
-    const Rgb black{0, 0, 0};
-    const Rgb white{255, 255, 255};
+    const auto text = [this](int group, Rgb fallback) { return GroupText(group, fallback); };
+    const Rgb black = kBlack;
+    const Rgb white = kWhite;
     const Rgb rows = background(kRows, white);
     const Rgb selection = background(kSelection, {57, 69, 73});
     const Rgb selection_text = text(kSelection, white);
@@ -247,6 +276,7 @@ void QtGrid::ApplyColours() {
                           ToQColor(selection_text));
     delegate_->SetSelectionColours(ToQColor(selection), ToQColor(selection_text));
     delegate_->SetCurrentCellFrame(ToQColor(background(kCurrentCell, {255, 199, 0})));
+    ApplyPalettes();
     view_->setStyleSheet(
         QStringLiteral("QTableView { background-color: %1; gridline-color: %2; "
                        "selection-background-color: %3; selection-color: %4; "
@@ -267,7 +297,7 @@ void QtGrid::ApplyColours() {
                        "QScrollBar::add-line, QScrollBar::sub-line { width: 0px; height: 0px; }"
                        "QScrollBar::add-page, QScrollBar::sub-page { background: none; }")
             .arg(CssColour(background_), CssColour(second_), CssColour(selection),
-                 CssColour(selection_text), CssColour(background(kHeaders, {107, 116, 119})),
+                 CssColour(selection_text), CssColour(background(kHeaders, kHeaderBackground)),
                  CssColour(text(kHeaders, white)),
                  CssColour(background(kRowSelectors, {156, 184, 99})),
                  CssColour(text(kRowSelectors, black)),

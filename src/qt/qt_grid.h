@@ -2,7 +2,8 @@
 // the progress-bar delegate, row flags apart from the cell selection. Columns
 // are as wide as their texts in the grid's font (those that fit their rows,
 // as their rows' widest text too), and the addresses take the rest, so that
-// the grid never scrolls sideways.
+// the grid never scrolls sideways. Its colours make the palette of the window
+// it lies in (see skin_palette.h).
 #pragma once
 
 #include "list/download_queue.h"
@@ -69,7 +70,10 @@ private:
     void FitColumn(int column);
     int FittingWidth(int column) const;
     int CaptionWidth(int column) const;
+    platform::Rgb GroupBackground(int group, platform::Rgb fallback) const;
+    platform::Rgb GroupText(int group, platform::Rgb fallback) const;
     void ApplyColours();
+    void ApplyPalettes();
     void TellSelectionChanged();
 
     QTableView* view_;
@@ -87,7 +91,7 @@ private:
     std::function<void()> columns_fitted_;
     std::array<std::optional<platform::Rgb>, 5> group_background_{};
     std::array<std::optional<platform::Rgb>, 5> group_text_{};
-    platform::Rgb background_{233, 225, 225};
+    platform::Rgb background_{43, 52, 55};
     platform::Rgb second_{39, 104, 146};
 };
 

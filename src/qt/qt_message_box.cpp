@@ -1,5 +1,7 @@
 #include "qt/qt_message_box.h"
 
+#include "qt/skin_palette.h"
+
 #include <QMessageBox>
 #include <QString>
 
@@ -25,6 +27,7 @@ platform::MessageAnswer QtMessageBox::Show(const std::string& text, const std::s
     const bool yes_no = buttons == platform::MessageButtons::YesNo;
     QMessageBox box(ToQtIcon(icon), QString::fromStdString(title), QString::fromStdString(text),
                     yes_no ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent_);
+    TakeSkinPalette(box, parent_);
     const int answer = box.exec();
     if (!yes_no) return platform::MessageAnswer::Ok;
     return answer == QMessageBox::Yes ? platform::MessageAnswer::Yes : platform::MessageAnswer::No;

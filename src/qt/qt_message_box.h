@@ -1,4 +1,5 @@
-// Message boxes shown with QMessageBox.
+// Message boxes shown with QMessageBox, over the given parent window, in its
+// palette.
 #pragma once
 
 #include "platform/message_box.h"

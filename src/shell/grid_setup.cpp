@@ -46,7 +46,8 @@ void SetUpGrid(platform::Grid& grid) {
     }
     // A streamed video's size grows as its bytes come ("11 MBso far..").
     grid.FitColumnToRows(platform::kColumnFileSize);
-    grid.SetAppearance({233, 225, 225}, {39, 104, 146});
+    // The skin's own background, around the rows and where there are none.
+    grid.SetAppearance({43, 52, 55}, {39, 104, 146});
     grid.SetAppearanceGroup(0, {156, 184, 99}, std::nullopt);
     grid.SetAppearanceGroup(1, {107, 116, 119}, kWhite);
     grid.SetAppearanceGroup(2, kWhite, std::nullopt);

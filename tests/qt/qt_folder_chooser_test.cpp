@@ -17,7 +17,7 @@ namespace {
 // Runs `answer` on the chooser's dialog once it is open.
 std::string ChooseWhileOpen(const std::string& prompt,
                             const std::function<void(QFileDialog&)>& answer,
-                            const std::string& start_folder = "") {
+                            const std::string& start_folder = "", QWidget* parent = nullptr) {
     QString title;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -25,7 +25,7 @@ std::string ChooseWhileOpen(const std::string& prompt,
         title = dialog->windowTitle();
         answer(*dialog);
     });
-    QtFolderChooser chooser;
+    QtFolderChooser chooser(parent);
     const std::string chosen = chooser.ChooseFolder(prompt, start_folder);
     EXPECT_EQ(title.toStdString(), prompt);
     return chosen;
@@ -61,6 +61,22 @@ TEST(QtFolderChooserTest, OpensInTheGivenFolderOrTheNearestOneAboveThatExists) {
             start.toStdString());
         EXPECT_EQ(opened_in, films) << start.toStdString();
     }
+}
+
+TEST(QtFolderChooserTest, TakesThePaletteOfTheWindowItOpensOver) {
+    QWidget window;
+    QPalette dark = window.palette();
+    dark.setColor(QPalette::Window, QColor(43, 52, 55));
+    window.setPalette(dark);
+    QColor background;
+    ChooseWhileOpen(
+        "Pick a folder",
+        [&](QFileDialog& dialog) {
+            background = dialog.palette().color(QPalette::Window);
+            dialog.reject();
+        },
+        "", &window);
+    EXPECT_EQ(background, QColor(43, 52, 55));
 }
 
 } // namespace

@@ -290,6 +290,16 @@ TEST_F(QtGridTest, ADownloadingItemIsPaintedAsABarFromItsNumbers) {
         << "a selected row keeps its bar";
 }
 
+TEST_F(QtGridTest, TheEmptyAreaAndTheWindowAreInTheSkinsDarkPalette) {
+    Add("http://youtube.com/watch?v=1");
+    window.show();
+    const QImage viewport = grid.Widget()->viewport()->grab().toImage();
+    const QColor empty = viewport.pixelColor(viewport.width() / 2, viewport.height() - 2);
+    EXPECT_EQ(empty, window.palette().color(QPalette::Window));
+    EXPECT_LT(empty.lightness(), 80);
+    EXPECT_GT(window.palette().color(QPalette::WindowText).lightness(), 200);
+}
+
 TEST_F(QtGridTest, RowFlagsFollowTheirItemsApartFromCellSelection) {
     const list::ItemKey a = Add("a");
     Add("b");
