@@ -9,11 +9,13 @@
 
 namespace tarnwick::clip {
 
-QByteArray AddressOf(const QString& text) {
-    const std::string address = resolve::CleanAddress(text.toStdString());
-    if (!resolve::IsCopiedVideoAddress(address)) return {};
-    const QByteArray bytes = QByteArray::fromStdString(address);
-    return qt::IsChannelAddress(bytes) ? bytes : QByteArray();
+QList<QByteArray> AddressesOf(const QString& text) {
+    QList<QByteArray> addresses;
+    for (const std::string& address : resolve::CopiedVideoAddresses(text.toStdString())) {
+        QByteArray bytes = QByteArray::fromStdString(address);
+        if (qt::IsChannelAddress(bytes)) addresses.append(std::move(bytes));
+    }
+    return addresses;
 }
 
 ClipboardWatch::ClipboardWatch(QClipboard& clipboard, AddressHandler on_address)
@@ -22,8 +24,9 @@ ClipboardWatch::ClipboardWatch(QClipboard& clipboard, AddressHandler on_address)
 }
 
 void ClipboardWatch::Changed() {
-    const QByteArray address = AddressOf(clipboard_.text(QClipboard::Clipboard));
-    if (!address.isEmpty()) on_address_(address);
+    for (const QByteArray& address : AddressesOf(clipboard_.text(QClipboard::Clipboard))) {
+        on_address_(address);
+    }
 }
 
 } // namespace tarnwick::clip

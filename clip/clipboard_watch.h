@@ -1,8 +1,9 @@
-// Watches the clipboard and hands on each new text that is the address of a
-// supported site's page or of a video file.
+// Watches the clipboard and hands on, of each new text, every line that is the
+// address of a supported site's page or of a video file.
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -12,10 +13,10 @@ class QClipboard;
 
 namespace tarnwick::clip {
 
-// The address a clipboard text holds, cleaned as the program cleans what it
-// lists, when that is one the clipboard monitor takes
-// (resolve::IsCopiedVideoAddress) and the channel accepts; empty otherwise.
-QByteArray AddressOf(const QString& text);
+// The addresses a clipboard text holds, one a line, cleaned as the program
+// cleans what it lists: those the clipboard monitor takes
+// (resolve::CopiedVideoAddresses) and the channel accepts.
+QList<QByteArray> AddressesOf(const QString& text);
 
 class ClipboardWatch : public QObject {
 public:

@@ -87,8 +87,7 @@ void WaylandWatch::Read() {
             continue;
         }
         initial_.reset();
-        const QByteArray address = AddressOf(QString::fromUtf8(text));
-        if (!address.isEmpty()) on_address_(address);
+        for (const QByteArray& address : AddressesOf(QString::fromUtf8(text))) on_address_(address);
     }
     if (pending_.size() > static_cast<qsizetype>(kFrameLimit)) pending_.clear();
 }

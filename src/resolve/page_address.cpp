@@ -174,4 +174,15 @@ bool IsCopiedVideoAddress(std::string_view address) {
            (GetSiteIndex(address) != kSiteNone || IsDirectVideoLink(address));
 }
 
+std::vector<std::string> CopiedVideoAddresses(std::string_view text) {
+    std::vector<std::string> addresses;
+    while (!text.empty()) {
+        const size_t end = std::min(text.find('\n'), text.size());
+        std::string address = CleanAddress(text.substr(0, end));
+        if (IsCopiedVideoAddress(address)) addresses.push_back(std::move(address));
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    return addresses;
+}
+
 } // namespace tarnwick::resolve

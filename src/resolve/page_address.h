@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarnwick::resolve {
 
@@ -30,5 +31,11 @@ bool IsDirectVideoLink(std::string_view address);
 // while it is on). Any other page, and any text that only mentions an
 // address, is left alone.
 bool IsCopiedVideoAddress(std::string_view address);
+
+// The addresses the clipboard monitor takes from a copied text, the watcher
+// program and the polling alike: each line that, cleaned, it would take
+// alone (IsCopiedVideoAddress), cleaned, in the text's order. A line that
+// only mentions an address is left out, and the others are taken still.
+std::vector<std::string> CopiedVideoAddresses(std::string_view text);
 
 } // namespace tarnwick::resolve

@@ -33,13 +33,13 @@ void ClipboardMonitor::OnDelivery(const std::string& text) {
 
 void ClipboardMonitor::Poll() {
     const std::string text = s_.clipboard.Text();
-    if (text != last_clipboard_text_ &&
-        resolve::IsCopiedVideoAddress(resolve::CleanAddress(text))) {
-        SetSkinVariable(s_.skin, kSkinVideoUrl, s_.entry.Add(text));
-        last_clipboard_text_ = text;
-        s_.runs.StartIfIdle(driver::RunScope::kWaiting);
+    if (text == std::exchange(last_clipboard_text_, text)) return;
+    const std::vector<std::string> addresses = resolve::CopiedVideoAddresses(text);
+    if (addresses.empty()) return;
+    for (const std::string& address : addresses) {
+        SetSkinVariable(s_.skin, kSkinVideoUrl, s_.entry.Add(address));
     }
-    last_clipboard_text_ = text;
+    s_.runs.StartIfIdle(driver::RunScope::kWaiting);
 }
 
 void ClipboardMonitor::CopyToClipboard(const std::string& text) {

@@ -21,6 +21,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tarnwick::shell {
 
@@ -47,10 +48,10 @@ public:
     // A delivery of nothing but blanks does nothing.
     void OnDelivery(const std::string& address);
 
-    // One poll: a clipboard text that differs from the last one seen and,
-    // cleaned, is an address the watcher would pass on too
-    // (resolve::IsCopiedVideoAddress) is listed, shown in the skin, and
-    // starts a run at once when none is under way. The polling goes on
+    // One poll: of a clipboard text that differs from the last one seen, each
+    // address the watcher would pass on too (resolve::CopiedVideoAddresses,
+    // one a line) is listed and shown in the skin, the last one staying, and
+    // a run starts at once when none is under way. The polling goes on
     // through the run.
     void Poll();
 

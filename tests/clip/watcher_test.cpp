@@ -157,6 +157,11 @@ TEST_F(WatcherTest, SendsEachCopiedAddressAndDropsTheRest) {
     ASSERT_TRUE(Copy("cdn.example.org/films/a.MP4"));
     ASSERT_TRUE(WaitForLines(3));
     EXPECT_EQ(received, kVideoPage + "\n" + kOtherPage + "\nhttp://cdn.example.org/films/a.MP4\n");
+    // A copy of several lines: each that would be taken alone.
+    received.clear();
+    ASSERT_TRUE(Copy(kOtherPage + "\r\nsome words\n" + kVideoPage + "\n"));
+    ASSERT_TRUE(WaitForLines(2));
+    EXPECT_EQ(received, kOtherPage + "\n" + kVideoPage + "\n");
 }
 
 TEST_F(WatcherTest, SecondStartTakesOverAndExitEndsIt) {

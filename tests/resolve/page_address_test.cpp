@@ -108,5 +108,17 @@ INSTANTIATE_TEST_SUITE_P(
         CopyCase{"Empty", "", false}),
     [](const testing::TestParamInfo<CopyCase>& info) { return info.param.name; });
 
+TEST(CopiedAddressesTest, EachLineTheMonitorWouldTakeAloneIsTaken) {
+    const std::string text = " " + kPage + "\r\n\nsee " + kPage + "2\n" +
+                             "https://news.example.org/story/42\n" +
+                             "www.dailymotion.com/video/x2\n" + kPage +
+                             "&t=" + std::string(9000, '1') + "\nhttps://cdn.example.org/a.mp4";
+    EXPECT_EQ(CopiedVideoAddresses(text),
+              (std::vector<std::string>{kPage, "http://www.dailymotion.com/video/x2",
+                                        "https://cdn.example.org/a.mp4"}));
+    EXPECT_EQ(CopiedVideoAddresses(kPage), std::vector<std::string>{kPage});
+    EXPECT_TRUE(CopiedVideoAddresses("\n\n").empty());
+}
+
 } // namespace
 } // namespace tarnwick::resolve

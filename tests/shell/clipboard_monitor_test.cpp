@@ -118,6 +118,14 @@ TEST_F(ClipboardMonitorTest, PollListsAPastedAddressCleaned) {
     EXPECT_EQ(WritesOf(kSkinVideoUrl), (std::vector<SkinWrite>{{kSkinVideoUrl, kVideoPage}}));
 }
 
+TEST_F(ClipboardMonitorTest, PollListsEachAddressOfACopyOfSeveralLines) {
+    PollWith(kVideoPage + "\n" + kUnsupportedPage + "\r\nsee " + kVideoLink + "\n" +
+             kOtherVideoPage + "\n");
+    EXPECT_EQ(Addresses(), (std::vector<std::string>{kVideoPage, kOtherVideoPage}));
+    EXPECT_EQ(skin.GetVariable(kSkinVideoUrl), kOtherVideoPage);
+    EXPECT_TRUE(runs.IsRunning());
+}
+
 // The switches and the watcher.
 
 TEST_F(ClipboardMonitorTest, SwitchingDrivesTheWatcherAndLeavesThePollingAlone) {
