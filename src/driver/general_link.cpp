@@ -87,11 +87,11 @@ void GeneralLinkFinder::OnPage(transfer::PageFetch::Result result) {
     (void)parser_->Finish();
     if (!result.address.empty()) reader_->SetPageAddress(result.address);
     const resolve::PageVerdict verdict = reader_->Verdict();
+    found.title = verdict.title;
     if (!verdict.link.empty()) {
         found.outcome = Outcome::Complete();
         found.link = verdict.link;
         found.playlist = verdict.playlist;
-        found.title = verdict.title;
     } else {
         found.outcome =
             Outcome::Failed(verdict.reason.value_or(Reason::kNoLinkInPage), {}, result.http_status);

@@ -27,7 +27,7 @@ struct GeneralLink {
     std::string link;
     // The link is an HLS playlist, to be downloaded piece by piece.
     bool playlist = false;
-    // The title of the page that showed the link, if any.
+    // The title of the page that was read, if any, found link or not.
     std::string title = {};
     // The probe of the address itself, when that showed the video.
     std::optional<transfer::Probe::Result> probed;

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cassert>
+#include <chrono>
 #include <string>
 #include <utility>
 
@@ -169,11 +170,40 @@ void ItemJob::Enter(Step next, StepWork work, const ItemChange& with) {
     }
     work_ = std::move(work);
     step_ = next;
-    if (!with && (!after || after == before)) return;
+    const list::Activity activity = ActivityIn(next);
+    const bool activity_changed = activity != activity_;
+    if (activity_changed) BeginActivity(activity);
+    if (!with && !activity_changed && (!after || after == before)) return;
     Change([&](DownloadItem& i) {
         if (after) i.state = *after;
+        if (activity_changed && (activity != list::Activity::kNone || i.rare.IsHeld())) {
+            i.rare->activity = activity;
+            i.rare->activity_seconds = 0;
+        }
         if (with) with(i);
     });
+}
+
+list::Activity ItemJob::ActivityIn(Step step) const {
+    if (step == Step::kAskingYtDlp) return list::Activity::kAskingYtDlp;
+    if (step == Step::kConverting) return converting_as_;
+    return list::Activity::kNone;
+}
+
+// The item's seconds of waiting are counted from now, once a second.
+void ItemJob::BeginActivity(list::Activity activity) {
+    activity_ = activity;
+    activity_since_ = s_.clock.Now();
+    if (!activity_timer_) activity_timer_ = s_.clock.NewTimer([this] { TickActivity(); });
+    if (activity == list::Activity::kNone) return activity_timer_->Stop();
+    activity_timer_->Start(std::chrono::seconds(1));
+}
+
+void ItemJob::TickActivity() {
+    const auto waited =
+        std::chrono::duration_cast<std::chrono::seconds>(s_.clock.Now() - activity_since_);
+    activity_timer_->Start(std::chrono::seconds(1));
+    Change([&](DownloadItem& i) { i.rare->activity_seconds = waited.count(); });
 }
 
 void ItemJob::Finish(const Outcome& outcome, std::optional<list::NameKind> placeholder,
@@ -250,9 +280,13 @@ void ItemJob::Start() {
 bool ItemJob::NameTheFile(const Plan& plan) {
     const DownloadItem* item = ItemOrCancel();
     if (item == nullptr) return false;
+    // The title the item was listed with stands in where its resolver found none.
+    const bool untitled = plan.title.empty() || plan.title == resolve::kEnterFileName;
+    const std::string& title =
+        untitled && !item->rare->title.empty() ? item->rare->title : plan.title;
     const std::string derived =
-        resolve::NameOfFile(plan.title, plan.link, plan.findings.file_name, item->site,
-                            plan.extension, plan.findings.media_type);
+        resolve::NameOfFile(title, plan.link, plan.findings.file_name, item->site, plan.extension,
+                            plan.findings.media_type);
     const bool auto_name = item->name_kind == list::NameKind::kAutoDetect;
     const std::string name =
         auto_name ? FreeName(s_.queue, key_, s_.download_folder(), derived) : std::string();
@@ -407,6 +441,9 @@ void ItemJob::Convert(const std::string& ffmpeg, const std::vector<std::string>&
         converted = TemporaryPathFor(folder_, name, key_, attempt);
     }
     converting_to_ = converted;
+    converting_as_ = inputs.size() > 1          ? list::Activity::kJoining
+                     : plan_.container == "mkv" ? list::Activity::kConvertingToMkv
+                                                : list::Activity::kConvertingToMp4;
     const auto* stream = std::get_if<StreamSource>(&plan_.picture);
     platform::ChildRequest request{
         ffmpeg, RemuxArguments(inputs.front(), inputs.size() > 1 ? inputs[1] : std::string(),

@@ -167,6 +167,7 @@ private:
     void OnYtDlpAnswer(Result<resolve::YtDlpAnswer> answer);
     void AddPlaylist(const resolve::YtDlpAnswer& answer);
     void FollowChoice(resolve::YtDlpChoice choice);
+    std::string ChoiceTitle() const;
 
     // From the plan to the file, the same for every plan.
     void StartDownload(Plan plan);
@@ -188,6 +189,9 @@ private:
     void SyncFolder();
     void RemoveFile(const std::string& path);
     void Change(const ItemChange& change);
+    list::Activity ActivityIn(Step step) const;
+    void BeginActivity(list::Activity activity);
+    void TickActivity();
     void TakeSizeOfKeptBytes(list::DownloadItem& item) const;
 
     JobServices& s_;
@@ -203,13 +207,21 @@ private:
     // The item's size as this try found it.
     std::pair<list::SizeKind, int64_t> size_before_{list::SizeKind::kNotProbed, 0};
     Plan plan_;
-    // The file ffmpeg writes, while it does.
+    // The file ffmpeg writes, while it does, and what it makes of the inputs.
     std::string converting_to_;
+    list::Activity converting_as_ = list::Activity::kConvertingToMp4;
+    // What the item waits for while no bytes come, since when, and the
+    // timer that counts its seconds on the item.
+    list::Activity activity_ = list::Activity::kNone;
+    platform::TimePoint activity_since_{};
+    std::unique_ptr<platform::Timer> activity_timer_;
     // What yt-dlp chose for the item, and whether the item kept the choice
     // from an earlier try (and yt-dlp was asked again since).
     std::optional<resolve::YtDlpChoice> choice_;
     bool choice_was_kept_ = false;
     bool asked_again_ = false;
+    // The title of the page the general reader read, if any.
+    std::string page_title_;
     std::unique_ptr<platform::BackgroundWork> own_background_;
     // While on_done runs, for the destructor's check.
     bool telling_done_ = false;

@@ -19,6 +19,7 @@ void ItemJob::FindGeneralLink(const std::string& address) {
 }
 
 void ItemJob::OnGeneralLink(GeneralLink found) {
+    page_title_ = found.title;
     if (MayAskYtDlp(found.outcome)) return AskYtDlp();
     if (found.outcome.IsFailed()) return Finish(found.outcome, list::NameKind::kProcessFailed);
     if (!found.outcome.IsComplete()) return Finish(found.outcome);
@@ -82,7 +83,9 @@ void ItemJob::OnProbed(const std::string& link, transfer::Probe::Result result) 
     if (choice_) {
         plan.picture = FileSource{link, choice_->video.size};
         plan.extension = resolve::DotExtension(choice_->video.ext);
-        plan.title = resolve::TitleOf(*choice_);
+        plan.title = ChoiceTitle();
+    } else {
+        plan.title = page_title_;
     }
     StartDownload(std::move(plan));
 }

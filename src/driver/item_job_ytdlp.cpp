@@ -4,6 +4,7 @@
 
 #include "driver/resolver_headers.h"
 #include "list/add_video_url.h"
+#include "resolve/file_naming.h"
 #include "resolve/kept_choice.h"
 
 #include <utility>
@@ -82,10 +83,17 @@ void ItemJob::OnYtDlpAnswer(Result<resolve::YtDlpAnswer> answer) {
 // playlist's item gives way to them.
 void ItemJob::AddPlaylist(const resolve::YtDlpAnswer& answer) {
     int added = 0;
-    for (const std::string& entry : answer.entries) {
+    for (size_t i = 0; i < answer.entries.size(); ++i) {
+        const std::string& entry = answer.entries[i];
         const list::DownloadQueue::AddResult result =
             s_.add_address ? s_.add_address(entry) : list::AddVideoURL(s_.queue, entry, true);
-        if (result == list::DownloadQueue::AddResult::kAdded) ++added;
+        if (result != list::DownloadQueue::AddResult::kAdded) continue;
+        ++added;
+        // Added last; its file is named by the title it was listed with
+        // where nothing better is found.
+        if (const std::string& title = answer.entry_titles[i]; !title.empty()) {
+            s_.queue.Modify(s_.queue.LastKey(), [&](DownloadItem& d) { d.rare->title = title; });
+        }
     }
     const DownloadItem* item = ItemOrCancel();
     if (item == nullptr) return;
@@ -108,13 +116,13 @@ void ItemJob::FollowChoice(resolve::YtDlpChoice choice) {
     if (choice_->audio) {
         Plan plan{choice_->video.url, FileSource{choice_->video.url, choice_->video.size},
                   FileSource{choice_->audio->url, choice_->audio->size}};
-        plan.title = resolve::TitleOf(*choice_);
+        plan.title = ChoiceTitle();
         plan.extension = "." + choice_->join_container;
         plan.container = choice_->join_container;
         return StartDownload(std::move(plan));
     }
     if (choice_->video.kind == resolve::PartKind::kHls) {
-        return ReadStream(choice_->video.url, resolve::TitleOf(*choice_));
+        return ReadStream(choice_->video.url, ChoiceTitle());
     }
     ProbeLink(choice_->video.url);
 }
@@ -130,6 +138,13 @@ bool ItemJob::AskYtDlpAgain(const Outcome& outcome) {
     earlier_ = item->rare->kept;
     AskYtDlp();
     return true;
+}
+
+// yt-dlp's title, or the page's own where yt-dlp found none.
+std::string ItemJob::ChoiceTitle() const {
+    std::string title = resolve::TitleOf(*choice_);
+    if (title == resolve::kEnterFileName && !page_title_.empty()) return page_title_;
+    return title;
 }
 
 } // namespace tarnwick::driver

@@ -93,6 +93,8 @@ inline void PutBackToWaiting(DownloadItem& item) {
     if (!item.rare.IsHeld()) return;
     item.rare->page_received = 0;
     item.rare->page_size = 0;
+    item.rare->activity = Activity::kNone;
+    item.rare->activity_seconds = 0;
     item.rare.Tidy();
 }
 

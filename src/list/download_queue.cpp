@@ -33,7 +33,9 @@ unsigned ChangedFields(const DownloadItem& before, const DownloadItem& after) {
     }
     if (before.rare->failure != after.rare->failure) fields |= kFieldFailure;
     fields |= KeptFields(before.rare->kept, after.rare->kept);
-    if (before.rare->resolved != after.rare->resolved) fields |= kFieldResolved;
+    if (before.rare->resolved != after.rare->resolved || before.rare->title != after.rare->title) {
+        fields |= kFieldResolved;
+    }
     return fields;
 }
 

@@ -4,6 +4,7 @@
 #include "resolve/file_naming.h"
 #include "resolve/site_index.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 #include <limits>
@@ -23,7 +24,42 @@ std::string PreparingText(const DownloadItem& item) {
     return status::kPreparingPrefix + std::to_string(percent) + status::kPreparingSuffix;
 }
 
+const char* ActivityName(Activity activity) {
+    switch (activity) {
+        case Activity::kNone: break;
+        case Activity::kAskingYtDlp: return status::kAskingYtDlp;
+        case Activity::kConvertingToMp4: return status::kConvertingToMp4;
+        case Activity::kConvertingToMkv: return status::kConvertingToMkv;
+        case Activity::kJoining: return status::kJoining;
+    }
+    return "";
+}
+
+// A stopped item tells how far it came, when its size is known.
+std::string CancelledText(const DownloadItem& item) {
+    if (item.size_kind != SizeKind::kKnown || item.total_size <= 0 || item.received <= 0) {
+        return status::kCancelled;
+    }
+    const int64_t percent = std::min<int64_t>(PercentOf(item.received, item.total_size), 100);
+    return std::string(status::kCancelled) + " (" + std::to_string(percent) + "%)";
+}
+
+// "12 s", "1 min 5 s", "2 h 3 min".
+std::string DurationText(int64_t seconds) {
+    if (seconds < 60) return std::to_string(seconds) + " s";
+    if (seconds < 3600) {
+        return std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s";
+    }
+    return std::to_string(seconds / 3600) + " h " + std::to_string(seconds % 3600 / 60) + " min";
+}
+
 } // namespace
+
+std::string ActivityText(const DownloadItem& item) {
+    if (!IsUnderWay(item.state) || item.rare->activity == Activity::kNone) return {};
+    return std::string(ActivityName(item.rare->activity)) + " " +
+           DurationText(item.rare->activity_seconds);
+}
 
 int64_t PercentOf(int64_t part, int64_t whole) {
     assert(whole > 0);
@@ -36,6 +72,7 @@ int64_t PercentOf(int64_t part, int64_t whole) {
 
 std::optional<int32_t> ProgressPercent(const DownloadItem& item) {
     if (item.state != ItemState::kDownloading) return std::nullopt;
+    if (item.rare->activity != Activity::kNone) return std::nullopt;
     const bool streamed = item.size_kind == SizeKind::kStreamed && item.rare->stream_total_ms > 0;
     const bool sized = item.size_kind == SizeKind::kKnown && item.total_size > 0;
     if (!streamed && !sized) return std::nullopt;
@@ -46,6 +83,7 @@ std::optional<int32_t> ProgressPercent(const DownloadItem& item) {
 }
 
 std::string StatusText(const DownloadItem& item) {
+    if (std::string waiting = ActivityText(item); !waiting.empty()) return waiting;
     switch (item.state) {
         case ItemState::kWaiting:
             return item.site == resolve::kSiteNone ? status::kLinkNotSupported : status::kWaiting;
@@ -57,7 +95,7 @@ std::string StatusText(const DownloadItem& item) {
         }
         case ItemState::kComplete: return status::kComplete;
         case ItemState::kFailed: return status::kError;
-        case ItemState::kCancelled: return status::kCancelled;
+        case ItemState::kCancelled: return CancelledText(item);
     }
     return {};
 }

@@ -64,6 +64,7 @@ platform::StoredItem ToStored(const DownloadItem& item, int64_t id) {
         stored.failure_detail = item.rare->failure->detail;
     }
     stored.resolved = item.rare->resolved;
+    stored.title = item.rare->title;
     // What a later start can count on is what is on disk.
     if (item.rare->kept) stored.kept = transfer::KeptText(*item.rare->kept);
     return stored;
@@ -94,6 +95,7 @@ DownloadItem FromStored(const platform::StoredItem& stored) {
     if (item.state == ItemState::kFailed && !item.rare->failure) item.rare->failure = Failure{};
     // The resolver that wrote it judges it when it reads it back.
     if (!stored.resolved.empty()) item.rare->resolved = stored.resolved;
+    if (!stored.title.empty()) item.rare->title = stored.title;
     return item;
 }
 

@@ -12,6 +12,10 @@
 
 namespace tarnwick::list {
 
+// A step of the item's in which no bytes come: the user is told what it is
+// waiting for, and for how long so far.
+enum class Activity : uint8_t { kNone, kAskingYtDlp, kConvertingToMp4, kConvertingToMkv, kJoining };
+
 struct RareFields {
     // While the page is fetched: its bytes so far, and its length when it
     // gave one (0 when not).
@@ -29,6 +33,13 @@ struct RareFields {
     // How the video was found to be downloaded, by a resolver that is slow
     // to ask again (yt-dlp): its own text, read back by it; empty when none.
     std::string resolved;
+    // The title its page was listed with (a playlist's entry), which names
+    // its file where its resolver finds none; empty when none.
+    std::string title;
+    // While the item waits on a helper program: for what, and the whole
+    // seconds it has waited. Never kept in the list.
+    Activity activity = Activity::kNone;
+    int64_t activity_seconds = 0;
 
     bool operator==(const RareFields&) const = default;
 };

@@ -19,6 +19,11 @@ inline constexpr const char* kError = "ERROR";
 inline constexpr const char* kSoFar = "so far..";
 inline constexpr const char* kComplete = "Complete";
 inline constexpr const char* kCancelled = "Cancelled";
+// What an item waits for while no bytes come.
+inline constexpr const char* kAskingYtDlp = "Asking yt-dlp…";
+inline constexpr const char* kConvertingToMp4 = "Converting to MP4…";
+inline constexpr const char* kConvertingToMkv = "Converting to MKV…";
+inline constexpr const char* kJoining = "Joining picture and sound…";
 // The size text of a file the server has but gave no length for.
 inline constexpr const char* kSizeWithoutLength = "0";
 

@@ -31,6 +31,8 @@ struct StoredItem {
     // How a slow resolver found the video to be downloaded, in its own text;
     // empty when none did.
     std::string resolved;
+    // The title its page was listed with; empty when none.
+    std::string title;
     // What its download left on disk for the next try (the core's record,
     // in its own text); empty when nothing.
     std::string kept;

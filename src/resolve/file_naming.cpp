@@ -113,13 +113,18 @@ std::string FormatFileSize(float size) {
 std::string CleanFileName(std::string_view name) {
     std::string cleaned;
     cleaned.reserve(name.size());
+    // A character went since the last one kept: a blank on each side of it
+    // would be a double blank.
+    bool dropped = false;
     while (!name.empty()) {
         char32_t character = 0;
         const size_t length = std::max<size_t>(DecodeUtf8(name, character), 1);
         const bool removed = length == 1
                                  ? IsRemovedFromFileNames(static_cast<unsigned char>(name[0]))
                                  : IsFormatCharacter(character);
-        if (!removed) cleaned.append(name.substr(0, length));
+        const bool doubled = dropped && name[0] == ' ' && cleaned.ends_with(' ');
+        if (!removed && !doubled) cleaned.append(name.substr(0, length));
+        dropped = removed || (dropped && doubled);
         name.remove_prefix(length);
     }
     if (cleaned.find_first_not_of('.') == std::string::npos) return kEnterFileName;

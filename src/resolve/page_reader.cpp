@@ -178,22 +178,22 @@ void PageReader::SetPageAddress(std::string address) {
 }
 
 PageVerdict PageReader::Verdict() const {
+    const std::string title = OneLine(state_->og_title.empty() ? state_->title : state_->og_title);
     const std::vector<VideoCandidate> candidates = state_->findings.Candidates();
     if (std::optional<VideoCandidate> chosen = ChooseVideo(candidates)) {
-        return {chosen->address, std::nullopt};
+        return {chosen->address, std::nullopt, false, title};
     }
     // A link to a video file beats a player that only streams.
     if (std::optional<VideoCandidate> chosen = ChooseVideo(state_->findings.VideoLinks())) {
-        return {chosen->address, std::nullopt};
+        return {chosen->address, std::nullopt, false, title};
     }
     // Candidates that none was chosen from are manifests: an HLS playlist
     // is downloaded piece by piece, DASH is not.
     if (std::optional<VideoCandidate> playlist = FirstHlsPlaylist(candidates)) {
-        const std::string& title = state_->og_title.empty() ? state_->title : state_->og_title;
-        return {playlist->address, std::nullopt, true, OneLine(title)};
+        return {playlist->address, std::nullopt, true, title};
     }
-    if (!candidates.empty()) return {"", Reason::kStreamedVideo};
-    return {"", Reason::kNoLinkInPage};
+    if (!candidates.empty()) return {"", Reason::kStreamedVideo, false, title};
+    return {"", Reason::kNoLinkInPage, false, title};
 }
 
 PageVerdict ReadPage(platform::HtmlParserFactory& parsers, const std::string& page_address,

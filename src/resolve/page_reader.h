@@ -25,8 +25,8 @@ struct PageVerdict {
     std::optional<Reason> reason;
     // The link is an HLS playlist: the page offers no video file.
     bool playlist = false;
-    // With a playlist: the page's og:title, else its <title>, as one line;
-    // a playlist's pieces have no name of their own.
+    // The page's og:title, else its <title>, as one line: what the video is
+    // named by, with a link or without one.
     std::string title = {};
 
     bool operator==(const PageVerdict&) const = default;

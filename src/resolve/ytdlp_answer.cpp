@@ -119,18 +119,21 @@ std::optional<std::string> EntryAddress(const Json& entry, const std::string& pl
     return std::nullopt;
 }
 
-std::vector<std::string> ReadEntries(const Json& answer) {
-    std::vector<std::string> entries;
+bool IsStandInTitle(const Json& answer, const std::string& title);
+
+void ReadEntries(const Json& answer, YtDlpAnswer& read) {
     const Json* list = Member(answer, "entries");
-    if (list == nullptr || !list->is_array()) return entries;
+    if (list == nullptr || !list->is_array()) return;
     const std::string page = Text(answer, "webpage_url");
     for (const Json& entry : *list) {
-        if (entries.size() == kMaxPlaylistEntries) break;
+        if (read.entries.size() == kMaxPlaylistEntries) break;
         if (std::optional<std::string> address = EntryAddress(entry, page)) {
-            entries.push_back(std::move(*address));
+            read.entries.push_back(std::move(*address));
+            std::string title = Text(entry, "title");
+            if (IsStandInTitle(entry, title)) title.clear();
+            read.entry_titles.push_back(std::move(title));
         }
     }
-    return entries;
 }
 
 // ---- Choosing ----
@@ -317,6 +320,14 @@ std::optional<unsigned> Digits(std::string_view text, size_t min_digits, size_t 
     return value;
 }
 
+// The title yt-dlp makes up where a page gave none: "<extractor> video #<id>",
+// the extractor's colons as dashes.
+bool IsStandInTitle(const Json& answer, const std::string& title) {
+    std::string extractor = Text(answer, "extractor");
+    std::replace(extractor.begin(), extractor.end(), ':', '-');
+    return !extractor.empty() && title == extractor + " video #" + Text(answer, "id");
+}
+
 } // namespace
 
 Result<YtDlpAnswer> ReadYtDlpAnswer(std::string_view json) {
@@ -329,8 +340,9 @@ Result<YtDlpAnswer> ReadYtDlpAnswer(std::string_view json) {
     const auto live = answer.find("is_live");
     read.is_live = live != answer.end() && live->is_boolean() && live->get<bool>();
     read.title = Text(answer, "title");
+    if (IsStandInTitle(answer, read.title)) read.title.clear();
     if (read.is_playlist) {
-        read.entries = ReadEntries(answer);
+        ReadEntries(answer, read);
     } else {
         read.own = ReadFormat(answer);
         read.formats = ReadFormats(answer);

@@ -42,12 +42,15 @@ struct YtDlpAnswer {
     bool is_playlist = false;
     // yt-dlp's `is_live`: a stream that is being broadcast, never taken.
     bool is_live = false;
+    // Empty where the page gave none (and yt-dlp made one up).
     std::string title;
     // The answer's own url, protocol, ext and http_headers.
     YtDlpFormat own;
     std::vector<YtDlpFormat> formats;
-    // A playlist's entries: their http(s) page addresses, in order.
+    // A playlist's entries: their http(s) page addresses, in order, and
+    // each one's title (empty where it gave none).
     std::vector<std::string> entries;
+    std::vector<std::string> entry_titles;
 };
 
 // Fails with kNoLinkInPage when the text is no JSON object. Members of the

@@ -17,6 +17,9 @@ inline constexpr const char* kOtherSitesSetting = "Other Sites";
 // ("True" or "False").
 inline constexpr const char* kWindowGeometrySetting = "Window Geometry";
 inline constexpr const char* kWindowMaximizedSetting = "Window Maximized";
+// The download grid's column widths as the user left them, in pixels, in
+// the grid's order: "46,262,151,130,79".
+inline constexpr const char* kColumnWidthsSetting = "Column Widths";
 // Whether the desktop is told when an item ends: "True" or "False".
 inline constexpr const char* kNotifySetting = "Notify";
 // Whether yt-dlp, when installed, is asked for the videos of other sites:

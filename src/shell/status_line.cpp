@@ -172,6 +172,12 @@ std::string StatusLine::RunningText() const {
     const int position = key ? s_.queue.PositionOf(*key) : -1;
     if (position < 0) return kRunningText;
     const list::DownloadItem& item = s_.queue.At(position);
+    if (std::string waiting = list::ActivityText(item); !waiting.empty()) {
+        const std::string whose = item.name_kind == list::NameKind::kNamed
+                                      ? item.name
+                                      : "Item " + std::to_string(position + 1);
+        return whose + ": " + waiting;
+    }
     if (item.state != list::ItemState::kDownloading) {
         return "Preparing item " + std::to_string(position + 1);
     }

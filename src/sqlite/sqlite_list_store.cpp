@@ -45,7 +45,7 @@ using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
 // kept bytes' column "received"; the third added the column "resolved", the
 // fourth the column "parts"; the fifth keeps what a download left in one
 // record, "kept_record", in place of the four columns "kept" (its bytes),
-// "temporary_path", "validator" and "parts".
+// "temporary_path", "validator" and "parts", and adds "title".
 constexpr int kReceivedColumnVersion = 1;
 constexpr int kResolvedColumnVersion = 3;
 constexpr int kPartsColumnVersion = 4;
@@ -76,6 +76,7 @@ constexpr auto kFieldColumns = std::to_array<Column>({
     {"failure_detail", &StoredItem::failure_detail},
     {"resolved", &StoredItem::resolved, kResolvedColumnVersion},
     {"kept_record", &StoredItem::kept, kKeptRecordVersion},
+    {"title", &StoredItem::title, kKeptRecordVersion},
 });
 // The columns a list before the fifth version kept its downloads' files in,
 // with the version that brought each in.
@@ -429,7 +430,8 @@ Status GatherKeptRecords(sqlite3* db) {
 // keeping every row and what it kept.
 Status Upgrade(sqlite3* db, int version) {
     std::string before = "BEGIN IMMEDIATE; " + ColumnsUpToFourSql(version) +
-                         "ALTER TABLE items ADD COLUMN kept_record TEXT NOT NULL DEFAULT ''; ";
+                         "ALTER TABLE items ADD COLUMN kept_record TEXT NOT NULL DEFAULT ''; "
+                         "ALTER TABLE items ADD COLUMN title TEXT NOT NULL DEFAULT ''; ";
     std::string after;
     for (const OldColumn& column : kOldKeptColumns) {
         after += std::string("ALTER TABLE items DROP COLUMN ") + column.name + "; ";

@@ -1,6 +1,7 @@
 #include "driver/run_harness.h"
 #include "support/kept_files.h"
 
+#include <gmock/gmock.h>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -215,7 +216,7 @@ TEST_P(StopTest, EndsTheStepAtOnce) {
 
     run.Stop();
     EXPECT_TRUE(exchange->WasGivenUp()) << "the connection is closed at once";
-    EXPECT_EQ(Status(key), "Cancelled");
+    EXPECT_THAT(Status(key), testing::StartsWith("Cancelled"));
     EXPECT_EQ(Status(next), "Waiting");
     EXPECT_FALSE(run.IsRunning());
     EXPECT_EQ(clock.ActiveTimers(), 0);
@@ -841,8 +842,9 @@ TEST_F(AtOnceTest, StopCancelsEveryItemUnderWayAtOnce) {
     run.Start();
     Settle();
     run.Stop();
-    EXPECT_EQ(Statuses(), (std::vector<std::string>{"Cancelled", "Cancelled", "Cancelled",
-                                                    "Cancelled", "Waiting"}));
+    const auto cancelled = testing::StartsWith("Cancelled");
+    EXPECT_THAT(Statuses(),
+                testing::ElementsAre(cancelled, cancelled, cancelled, cancelled, "Waiting"));
     EXPECT_EQ(http.OpenCount(), 0) << "every connection is closed";
     EXPECT_TRUE(run.ItemsUnderWay().empty());
     EXPECT_FALSE(run.IsRunning());

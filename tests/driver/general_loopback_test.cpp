@@ -34,10 +34,11 @@ protected:
     }
 };
 
-TEST_F(GeneralLoopbackTest, APageWithAVideoTagGivesItsVideo) {
+TEST_F(GeneralLoopbackTest, APageWithAVideoTagGivesItsVideoNamedByItsTitle) {
     server.Serve("/news/story",
                  Answer::Http(200, "OK", {"Content-Type: text/html; charset=utf-8"},
-                              "<!doctype html><title>Story</title><article><video controls "
+                              "<!doctype html><title>Story</title><meta property='og:title' "
+                              "content='Harbour | the tour'><article><video controls "
                               "src='/media/clip.mp4' width=640></video></article>"));
     const ServedFile video = Served(150000, 5);
     server.ServeFile("/media/clip.mp4", video);
@@ -45,8 +46,9 @@ TEST_F(GeneralLoopbackTest, APageWithAVideoTagGivesItsVideo) {
     EXPECT_EQ(Status(key), "Waiting");
     RunToTheEnd();
     ASSERT_EQ(Status(key), "Complete");
-    EXPECT_EQ(Name(key), "clip.mp4");
-    EXPECT_TRUE(test_support::ReadWholeFile(Video("clip.mp4")) == test_support::FileBytes(video));
+    EXPECT_EQ(Name(key), "Harbour the tour.mp4");
+    EXPECT_TRUE(test_support::ReadWholeFile(Video("Harbour the tour.mp4")) ==
+                test_support::FileBytes(video));
 }
 
 TEST_F(GeneralLoopbackTest, OtherSitesAreAskedAsABrowserWouldAndTheTwelveSitesAsEver) {

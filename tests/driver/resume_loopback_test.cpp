@@ -3,6 +3,7 @@
 #include "driver/loopback_harness.h"
 #include "support/kept_files.h"
 
+#include <gmock/gmock.h>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -147,7 +148,7 @@ TEST_F(ResumeLoopbackTest, AStopHalfwayThenAStartEndsByteExact) {
     ASSERT_TRUE(RunUntil([&] { return Item(key).received >= 500000; }));
     run.Stop();
     server.Release();
-    EXPECT_EQ(Status(key), "Cancelled");
+    EXPECT_THAT(Status(key), testing::StartsWith("Cancelled"));
     EXPECT_EQ(test_support::KeptBytes(Item(key)), 500000);
 
     RunToTheEnd();

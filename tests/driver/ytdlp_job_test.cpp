@@ -92,6 +92,9 @@ TEST_F(YtDlpJobTest, ItsChoiceIsDownloadedWithItsHeadersAndNamedByTheTitle) {
     EXPECT_EQ(args[args.size() - 2], "--");
     EXPECT_EQ(args.back(), kPage);
     EXPECT_EQ(Item(key).state, list::ItemState::kPreparing);
+    EXPECT_EQ(Status(key), "Asking yt-dlp… 0 s");
+    clock.Advance(std::chrono::milliseconds(3500));
+    EXPECT_EQ(Status(key), "Asking yt-dlp… 3 s") << "the wait is counted as it goes";
     Answer({platform::ChildEnd::Kind::kExited, 0, OneFormat(kVideo)});
     EXPECT_EQ(Status(key), "Complete");
     EXPECT_EQ(Name(key), "My Clip.mp4");
@@ -108,6 +111,18 @@ TEST_F(YtDlpJobTest, ItsChoiceIsDownloadedWithItsHeadersAndNamedByTheTitle) {
     EXPECT_GE(video_requests, 1);
     // A finished video keeps no choice to resume.
     EXPECT_TRUE(Item(key).rare->resolved.empty());
+}
+
+TEST_F(YtDlpJobTest, ATitleYtDlpMadeUpGivesWayToThePages) {
+    const list::ItemKey key = AddPage();
+    ytdlp_run.Start();
+    Settle();
+    std::string answer = OneFormat(kVideo);
+    answer.replace(answer.find(R"("My Clip")"), 9,
+                   R"("generic video #1","extractor":"generic","id":"1")");
+    Answer({platform::ChildEnd::Kind::kExited, 0, answer});
+    EXPECT_EQ(Status(key), "Complete");
+    EXPECT_EQ(Name(key), "t.mp4") << "the page's <title>";
 }
 
 TEST_F(YtDlpJobTest, AFormatWithoutAnExtensionItCanUseIsAnMp4) {
@@ -218,13 +233,24 @@ TEST_F(YtDlpJobTest, APlaylistListsItsEntriesInItsPlace) {
     Settle();
     Answer({platform::ChildEnd::Kind::kExited, 0,
             R"({"_type":"playlist","title":"Best Of","entries":[)"
-            R"({"url":"http://site.test/watch/a"},{"url":"http://other.test/b"},)"
+            R"({"url":"http://site.test/watch/a","title":"First"},{"url":"http://other.test/b"},)"
             R"({"url":"http://site.test/watch/c"}]})"});
     EXPECT_EQ(queue.Find(playlist), nullptr);
     ASSERT_EQ(queue.Count(), 3);
     EXPECT_EQ(queue.At(1).page_address, "http://site.test/watch/a");
+    EXPECT_EQ(queue.At(1).rare->title, "First") << "to name its file by";
     EXPECT_EQ(queue.At(2).page_address, "http://site.test/watch/c");
     EXPECT_THAT(told, testing::Contains("Added 2 videos from Best Of"));
+}
+
+TEST_F(YtDlpJobTest, TheTitleAnItemWasListedWithNamesAFileThatHasNone) {
+    list::AddVideoURL(queue, kVideo, true);
+    const list::ItemKey key = queue.LastKey();
+    queue.Modify(key, [](list::DownloadItem& i) { i.rare->title = "Listed: Title"; });
+    ytdlp_run.Start();
+    Settle();
+    EXPECT_EQ(Status(key), "Complete");
+    EXPECT_EQ(Name(key), "Listed Title.mp4");
 }
 
 TEST_F(YtDlpJobTest, AKeptChoiceResumesWithoutAskingAndAsksOnceMoreWhenItsLinkExpired) {

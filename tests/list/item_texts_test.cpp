@@ -101,7 +101,27 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  "ERROR", "Process failed.", "????"},
         TextCase{"Cancelled", [](DownloadItem& i) { i.state = ItemState::kCancelled; }, "Cancelled",
-                 "Waiting (Auto Detect)", "????"}),
+                 "Waiting (Auto Detect)", "????"},
+        TextCase{"CancelledPartWay",
+                 [](DownloadItem& i) {
+                     Downloading(i, 2048, SizeKind::kKnown, 5000);
+                     i.state = ItemState::kCancelled;
+                 },
+                 "Cancelled (41%)", "clip.flv", "4.9 KB"},
+        TextCase{"AskingYtDlp",
+                 [](DownloadItem& i) {
+                     i.state = ItemState::kPreparing;
+                     i.rare->activity = Activity::kAskingYtDlp;
+                     i.rare->activity_seconds = 12;
+                 },
+                 "Asking yt-dlp… 12 s", "Waiting (Auto Detect)", "????"},
+        TextCase{"JoiningAfterTheBytesCame",
+                 [](DownloadItem& i) {
+                     Downloading(i, 5000, SizeKind::kKnown, 5000);
+                     i.rare->activity = Activity::kJoining;
+                     i.rare->activity_seconds = 65;
+                 },
+                 "Joining picture and sound… 1 min 5 s", "clip.flv", "4.9 KB"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProgressPercent, IsGivenOnlyWhileDownloadingWithAKnownSize) {

@@ -184,7 +184,10 @@ TEST_F(ListKeeperTest, HowAnItemWasResolvedIsWrittenAtOnceAndKeptAcrossARestart)
     queue.Modify(key, [](DownloadItem& item) { item.state = ItemState::kDownloading; });
     store.log.clear();
     const std::string resolved = "{\"url\":\"https://cdn.example/1\",\"kind\":\"http\"}";
-    queue.Modify(key, [&](DownloadItem& item) { item.rare->resolved = resolved; });
+    queue.Modify(key, [&](DownloadItem& item) {
+        item.rare->resolved = resolved;
+        item.rare->title = "Listed";
+    });
     EXPECT_EQ(store.log, (Log{"update 1"})) << "not held back as progress is";
 
     DownloadQueue restarted;
@@ -193,6 +196,7 @@ TEST_F(ListKeeperTest, HowAnItemWasResolvedIsWrittenAtOnceAndKeptAcrossARestart)
     ASSERT_EQ(restarted.Count(), 1);
     EXPECT_EQ(restarted.At(0).state, ItemState::kWaiting);
     EXPECT_EQ(restarted.At(0).rare->resolved, resolved);
+    EXPECT_EQ(restarted.At(0).rare->title, "Listed");
 }
 
 // Two items under way wait for their seconds on the keeper's one timer; the

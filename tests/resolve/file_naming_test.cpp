@@ -50,6 +50,8 @@ TEST(FileNameCleaning, RemovesTheForbiddenCharacters) {
     EXPECT_EQ(CleanFileName("get_video?video_id=x&t=y&s=A:B.flv"),
               "get_videovideo_id=xt=ys=AB.flv");
     EXPECT_EQ(CleanFileName(" keep %=# blanks .flv "), " keep %=# blanks .flv ");
+    EXPECT_EQ(CleanFileName("A Test | Pattern.mp4"), "A Test Pattern.mp4") << "no double blank";
+    EXPECT_EQ(CleanFileName("two  blanks.mp4"), "two  blanks.mp4") << "the title's own stay";
     EXPECT_EQ(CleanFileName("caf\xc3\xa9.flv"), "caf\xc3\xa9.flv");
 }
 

@@ -54,8 +54,13 @@ TEST_P(PageReaderTest, FindsTheVideo) {
     const PageCase& c = GetParam();
     const std::string page = ReadFixture(c.file);
     html::LibxmlHtmlParserFactory parsers;
-    EXPECT_EQ(ReadPage(parsers, c.address, page), c.verdict);
-    EXPECT_EQ(ReadInPieces(c.address, page, 1), c.verdict);
+    // The title is checked where the case names one.
+    const auto as_named = [&](PageVerdict read) {
+        if (c.verdict.title.empty()) read.title.clear();
+        return read;
+    };
+    EXPECT_EQ(as_named(ReadPage(parsers, c.address, page)), c.verdict);
+    EXPECT_EQ(as_named(ReadInPieces(c.address, page, 1)), c.verdict);
 }
 
 const std::string kMuseum = "https://museum.example.net/halls/";
@@ -65,11 +70,13 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // Each form alone.
         PageCase{"VideoSrc", "video_src.html", "https://news.example.org/stories/harbour",
-                 Link("https://news.example.org/media/2024/harbour-tour.mp4")},
+                 PageVerdict{"https://news.example.org/media/2024/harbour-tour.mp4", std::nullopt,
+                             false, "Harbour tour opens for the summer - Riverside News"}},
         PageCase{"SourceTypedMp4BeatsWebm", "video_sources_typed.html", kMuseum,
                  Link("https://media.museum.example.net/play/clock-1188")},
         PageCase{"OpenGraphSecureUrlFirst", "og_video_secure_url.html", "https://news.example.org/",
-                 Link("https://video.news.example.org/council/0304")},
+                 PageVerdict{"https://video.news.example.org/council/0304", std::nullopt, false,
+                             "Town council meeting, 4 March"}},
         PageCase{"OpenGraphUrlTrimmedAndSchemeRelative", "og_video_url.html", kMuseum,
                  Link("https://cdn.museum.example.net/v/8812")},
         PageCase{"OpenGraphByName", "og_video_name_attribute.html", "https://clubs.example.com/",

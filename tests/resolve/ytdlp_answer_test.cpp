@@ -127,6 +127,14 @@ TEST(ReadYtDlpAnswerTest, ReadsFieldsOfTheRightTypeOnly) {
     EXPECT_EQ(choice.value().file_name, kEnterFileName);
 }
 
+TEST(ReadYtDlpAnswerTest, ATitleYtDlpMadeUpIsNone) {
+    const auto title = [](const char* json) { return ReadYtDlpAnswer(json).value().title; };
+    EXPECT_EQ(title(R"({"extractor":"generic","id":"jw","title":"generic video #jw"})"), "");
+    EXPECT_EQ(title(R"({"extractor":"a:b","id":"7","title":"a-b video #7"})"), "");
+    EXPECT_EQ(title(R"({"extractor":"generic","id":"jw","title":"generic video #jw2"})"),
+              "generic video #jw2");
+}
+
 TEST(ReadYtDlpAnswerTest, ALiveBroadcastIsNeverTaken) {
     const Result<YtDlpAnswer> answer = ReadYtDlpAnswer(
         R"({"is_live": true, "url": "https://h.test/live.m3u8", "protocol": "m3u8_native"})");

@@ -104,6 +104,7 @@ TEST(SqliteListStoreFields, EveryFieldComesBackFromTheFileExactly) {
                     .resolved =
                         "{\"url\":\"https://cdn.example/v?a=1&b='2'\",\n"
                         "\"headers\":{\"Referer\":\"é 🎬\\\"\"},\"kind\":\"http\"}",
+                    .title = "A title: \"é 🎬\"",
                     .kept =
                         "{\"parts\":{\"path\":\"/tmp/päth/"
                         "x.part\",\"validator\":\"\\\"etag\xff\xfe not UTF-8\\\"\"}}"};
