@@ -43,8 +43,9 @@ void WindowLayout::Store() {
 }
 
 platform::Rect WindowLayout::FitInto(const platform::Rect& wanted, const platform::Rect& area) {
-    const int width = std::max(kWindowWidth, std::min(wanted.width, area.width));
-    const int height = std::max(kWindowHeight, std::min(wanted.height, area.height));
+    // The least size gives way to a screen smaller than it (a large scale).
+    const int width = std::min(std::max(kWindowWidth, wanted.width), area.width);
+    const int height = std::min(std::max(kWindowHeight, wanted.height), area.height);
     return {FitOneWay(wanted.left, width, area.left, area.width),
             FitOneWay(wanted.top, height, area.top, area.height), width, height};
 }

@@ -49,9 +49,9 @@ public:
     // Stores the window's place, size and maximised state now.
     void Store();
 
-    // `wanted` moved and cut so that it lies inside `area`, but never below
-    // the least size: a screen smaller than that gets the window at its
-    // top-left corner.
+    // `wanted` moved and cut so that it lies inside `area`, and never below
+    // the least size where the area has room for it; a smaller area (a large
+    // scale) gets the window filling it.
     static platform::Rect FitInto(const platform::Rect& wanted, const platform::Rect& area);
 
     void OnGridAreaChanged() override { PlaceGrid(); }
