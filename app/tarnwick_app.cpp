@@ -106,6 +106,7 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       address_entry(queue, status_line, settings_values),
       launch_entry(address_entry, run_commands, window),
       store(o.user_settings.value_or(qt::QtSettingsStore::UserLocation())),
+      column_widths(window.Grid(), store),
       channel([this](const std::string& address) { clipboard_monitor.OnDelivery(address); },
               {.on_text = [this](const std::string& text) { launch_entry.Add(text); },
                .on_show = [this] { launch_entry.Finish(); }}),
@@ -209,6 +210,7 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
                    .messages = status_line}) {
     window.Grid().SetEditHandler(&item_files);
     window.Grid().SetInputListener(&grid_actions);
+    column_widths.Restore();
     window.SetWindowCommands(&window_commands);
     window.Skin().SetCommandListener(&commands);
     tray.SetListener(&tray_menu);

@@ -35,6 +35,7 @@
 #include "shell/address_entry.h"
 #include "shell/app_lifecycle.h"
 #include "shell/clipboard_monitor.h"
+#include "shell/column_widths.h"
 #include "shell/end_notices.h"
 #include "shell/grid_actions.h"
 #include "shell/grid_commands.h"
@@ -155,6 +156,7 @@ public:
     shell::AddressEntry address_entry;
     shell::LaunchEntry launch_entry;
     qt::QtSettingsStore store;
+    shell::KeptColumnWidths column_widths;
     // The watcher hands each copied address to the window through this
     // channel, and later launches their command lines.
     qt::LocalChannel channel;

@@ -60,6 +60,14 @@ public:
     virtual bool OnFileNameEdited(int row, const std::string& text) = 0;
 };
 
+// Hears when the user has resized a column: once each time, when the
+// pointer lets go of the column's edge.
+class GridColumnListener {
+public:
+    virtual ~GridColumnListener() = default;
+    virtual void OnColumnsResized() = 0;
+};
+
 // The grid's keys and context menu, which reach the commands while the grid
 // has the focus, and its double clicks.
 class GridInputListener : public UserCommands {
@@ -80,6 +88,13 @@ public:
     // The column set up grows to the widest text its rows show, and back as
     // far as its set-up width when that text goes.
     virtual void FitColumnToRows(int column) = 0;
+    // The columns' widths as they are now, in pixels, one a column.
+    virtual std::vector<int> ColumnWidths() const = 0;
+    // Widths the user chose, one a column: each column that does not take the
+    // rest keeps its own from now on instead of fitting its texts.
+    virtual void SetColumnWidths(const std::vector<int>& widths) = 0;
+    // nullptr removes the listener.
+    virtual void SetColumnListener(GridColumnListener* listener) = 0;
     virtual void SetAppearance(Rgb background, Rgb second) = 0;
     // Appearance groups 0 to 4: background, and text colour where given.
     virtual void SetAppearanceGroup(int group, Rgb background, std::optional<Rgb> text) = 0;

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <utility>
 
 namespace tarnwick::qt {
 namespace {
@@ -82,6 +83,22 @@ private:
     DoubleClick on_double_click_;
 };
 
+// Tells of the releases of the mouse button over the column headers: a
+// user's resize of a column ends with one.
+class ReleaseFilter : public QObject {
+public:
+    explicit ReleaseFilter(std::function<void()> on_release) : on_release_(std::move(on_release)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonRelease) on_release_();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> on_release_;
+};
+
 // The row selectors: as wide as they are set, whatever their sections hold,
 // so that a change of the rows never has the header measure its sections.
 class RowSelectorHeader : public QHeaderView {
@@ -117,7 +134,9 @@ QtGrid::QtGrid(list::DownloadQueue& queue, QWidget* parent)
     view_->horizontalHeader()->setHighlightSections(false);
     view_->horizontalHeader()->setMinimumSectionSize(1);
     view_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-    view_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    release_filter_ = std::make_unique<ReleaseFilter>([this] { OnHeaderReleased(); });
+    view_->horizontalHeader()->viewport()->installEventFilter(release_filter_.get());
     connections_[0] =
         QObject::connect(view_->verticalHeader(), &QHeaderView::sectionClicked, view_,
                          [this](int row) { SetRowSelected(row, !IsRowSelected(row)); });
@@ -128,6 +147,9 @@ QtGrid::QtGrid(list::DownloadQueue& queue, QWidget* parent)
         QObject::connect(view_, &QWidget::customContextMenuRequested, view_, [this](QPoint at) {
             if (keys_) keys_->PopupMenu(view_->viewport()->mapToGlobal(at));
         });
+    connections_[3] =
+        QObject::connect(view_->horizontalHeader(), &QHeaderView::sectionResized, view_,
+                         [this](int column, int, int width) { OnSectionResized(column, width); });
 }
 
 // The view is its parent's to destroy, and may outlive the grid a little.
@@ -177,18 +199,51 @@ void QtGrid::FitToFont() {
 void QtGrid::FitColumn(int column) {
     QHeaderView* header = view_->horizontalHeader();
     const auto at = static_cast<size_t>(column);
+    const bool was_fitting = std::exchange(fitting_, true);
     if (widths_[at].takes_the_rest) {
         header->setSectionResizeMode(column, QHeaderView::Stretch);
-        return;
+    } else {
+        header->setSectionResizeMode(column, QHeaderView::Interactive);
+        int width = FittingWidth(column);
+        if (row_widths_[at]) {
+            // A whole pixel more than the text, as in FittingWidth.
+            const int rows = CellDelegate::CellWidthFor(row_widths_[at]->Widest() + 1) + kGridLine;
+            width = std::max(width, rows);
+        }
+        view_->setColumnWidth(column, user_widths_[at] > 0 ? user_widths_[at] : width);
     }
-    header->setSectionResizeMode(column, QHeaderView::Fixed);
-    int width = FittingWidth(column);
-    if (row_widths_[at]) {
-        // A whole pixel more than the text, as in FittingWidth.
-        const int rows = CellDelegate::CellWidthFor(row_widths_[at]->Widest() + 1) + kGridLine;
-        width = std::max(width, rows);
+    fitting_ = was_fitting;
+}
+
+std::vector<int> QtGrid::ColumnWidths() const {
+    std::vector<int> widths;
+    for (int column = 0; column < platform::kColumnCount; ++column) {
+        widths.push_back(view_->horizontalHeader()->sectionSize(column));
     }
-    view_->setColumnWidth(column, width);
+    return widths;
+}
+
+void QtGrid::SetColumnWidths(const std::vector<int>& widths) {
+    for (size_t column = 0; column < user_widths_.size() && column < widths.size(); ++column) {
+        user_widths_[column] = std::max(widths[column], 0);
+        FitColumn(static_cast<int>(column));
+    }
+}
+
+void QtGrid::SetColumnListener(platform::GridColumnListener* listener) {
+    column_listener_ = listener;
+}
+
+void QtGrid::OnSectionResized(int column, int width) {
+    // The addresses' column only follows the others.
+    if (fitting_ || widths_.at(static_cast<size_t>(column)).takes_the_rest) return;
+    user_widths_[static_cast<size_t>(column)] = width;
+    resized_by_user_ = true;
+}
+
+void QtGrid::OnHeaderReleased() {
+    if (!std::exchange(resized_by_user_, false)) return;
+    if (column_listener_ != nullptr) column_listener_->OnColumnsResized();
 }
 
 int QtGrid::LeastWidth() const {

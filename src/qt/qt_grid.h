@@ -2,8 +2,9 @@
 // the progress-bar delegate, row flags apart from the cell selection. Columns
 // are as wide as their texts in the grid's font (those that fit their rows,
 // as their rows' widest text too), and the addresses take the rest, so that
-// the grid never scrolls sideways. Its colours make the palette of the window
-// it lies in (see skin_palette.h).
+// the grid scrolls sideways only when the user made the columns wider than
+// it. The user may resize the columns; those keep their widths. Its colours make the palette of the
+// window it lies in (see skin_palette.h).
 #pragma once
 
 #include "list/download_queue.h"
@@ -47,6 +48,9 @@ public:
     void SetColumn(int column, const std::string& caption, const platform::ColumnWidth& width,
                    bool editable) override;
     void FitColumnToRows(int column) override;
+    std::vector<int> ColumnWidths() const override;
+    void SetColumnWidths(const std::vector<int>& widths) override;
+    void SetColumnListener(platform::GridColumnListener* listener) override;
     void SetAppearance(platform::Rgb background, platform::Rgb second) override;
     void SetAppearanceGroup(int group, platform::Rgb background,
                             std::optional<platform::Rgb> text) override;
@@ -75,17 +79,28 @@ private:
     void ApplyColours();
     void ApplyPalettes();
     void TellSelectionChanged();
+    void OnSectionResized(int column, int width);
+    void OnHeaderReleased();
 
     QTableView* view_;
     DownloadQueueModel* model_;
     CellDelegate* delegate_;
     // The view's calls into this grid, undone when the grid goes before it.
-    std::array<QMetaObject::Connection, 3> connections_;
+    std::array<QMetaObject::Connection, 4> connections_;
     std::array<platform::ColumnWidth, platform::kColumnCount> widths_{};
     // The widths of the texts in the columns that fit their rows.
     std::array<std::unique_ptr<ColumnTextWidths>, platform::kColumnCount> row_widths_;
     platform::GridSelectionListener* selection_listener_ = nullptr;
     platform::GridInputListener* input_listener_ = nullptr;
+    platform::GridColumnListener* column_listener_ = nullptr;
+    // The widths the user gave the columns; 0 where a column fits its texts.
+    std::array<int, platform::kColumnCount> user_widths_{};
+    // Whether the grid itself sizes columns now, and whether the user resized
+    // one since the mouse button last let go of the headers.
+    bool fitting_ = false;
+    bool resized_by_user_ = false;
+    // Tells the grid when the mouse button lets go of the headers.
+    std::unique_ptr<QObject> release_filter_;
     // The listener's keys and menu, on the view.
     QPointer<CommandKeys> keys_;
     std::function<void()> columns_fitted_;

@@ -32,6 +32,11 @@ public:
         columns[column] = {caption, width, editable};
     }
     void FitColumnToRows(int column) override { columns_fitting_rows.insert(column); }
+    std::vector<int> ColumnWidths() const override { return widths; }
+    void SetColumnWidths(const std::vector<int>& widths) override { this->widths = widths; }
+    void SetColumnListener(platform::GridColumnListener* listener) override {
+        column_listener = listener;
+    }
     void SetAppearance(platform::Rgb background, platform::Rgb second) override {
         appearance = {background, second};
     }
@@ -92,6 +97,8 @@ public:
     int display_option_resets = 0;
     std::map<int, ColumnSetup> columns;
     std::set<int> columns_fitting_rows;
+    std::vector<int> widths = std::vector<int>(platform::kColumnCount, 50);
+    platform::GridColumnListener* column_listener = nullptr;
     std::pair<platform::Rgb, platform::Rgb> appearance;
     std::vector<std::pair<int, Group>> groups;
     bool visible = true;

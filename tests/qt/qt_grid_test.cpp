@@ -174,6 +174,38 @@ TEST_F(QtGridTest, TheSizeColumnFitsTheLongestSizeOfItsRows) {
     EXPECT_EQ(table.columnWidth(platform::kColumnFileSize), fitted);
 }
 
+TEST_F(QtGridTest, TheUserResizesAColumnWhichKeepsItsWidthAndIsTold) {
+    struct Listener : platform::GridColumnListener {
+        void OnColumnsResized() override { ++told; }
+        int told = 0;
+    } listener;
+    grid.SetColumnListener(&listener);
+    Add("http://youtube.com/watch?v=1");
+    window.show();
+    QHeaderView& header = *grid.Widget()->horizontalHeader();
+    const int fitted = header.sectionSize(platform::kColumnFileName);
+    // Drags the file name column's right edge 30 pixels to the right.
+    const int edge = header.sectionViewportPosition(platform::kColumnFileName) + fitted - 1;
+    const int y = header.height() / 2;
+    QTest::mousePress(header.viewport(), Qt::LeftButton, {}, QPoint(edge, y));
+    QTest::mouseMove(header.viewport(), QPoint(edge + 30, y));
+    QTest::mouseRelease(header.viewport(), Qt::LeftButton, {}, QPoint(edge + 30, y));
+    EXPECT_EQ(header.sectionSize(platform::kColumnFileName), fitted + 30);
+    EXPECT_EQ(listener.told, 1);
+
+    QFont font = grid.Widget()->font();
+    font.setPointSize(font.pointSize() + 4);
+    grid.Widget()->setFont(font); // the other columns fit anew
+    EXPECT_EQ(grid.ColumnWidths()[platform::kColumnFileName], fitted + 30);
+    QWidget next_window;
+    QtGrid next(queue, &next_window);
+    shell::SetUpGrid(next);
+    next.SetColumnWidths(grid.ColumnWidths());
+    EXPECT_EQ(next.ColumnWidths()[platform::kColumnFileName], fitted + 30);
+    EXPECT_EQ(next.ColumnWidths()[platform::kColumnId], grid.ColumnWidths()[platform::kColumnId]);
+    grid.SetColumnListener(nullptr);
+}
+
 TEST_F(QtGridTest, ChangesRowByRowAndNeverResets) {
     // The tester checks every notification; it takes rows for stable, so it
     // watches only the changes that shift no ID.
