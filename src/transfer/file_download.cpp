@@ -593,7 +593,7 @@ void FileDownload::EndConnections() {
 }
 
 // A write failed: what was written cannot be trusted, and goes.
-void FileDownload::FailWriting(const Failure& failure) {
+void FileDownload::FailWriting(Failure failure) {
     EndConnections();
     file_.Discard();
     discarded_ = true;

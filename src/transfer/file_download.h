@@ -136,7 +136,8 @@ private:
     void Enter(State next);
     void Finish(Outcome outcome);
     void EndConnections();
-    void FailWriting(const Failure& failure);
+    // By value: the failure is often a connection's, which ends first.
+    void FailWriting(Failure failure);
 
     RequestContext& requests_;
     int most_connections_;
