@@ -297,7 +297,7 @@ TEST_F(WindowLayoutTest, TheHelpPageNamesTheProgramsVersionAndEveryStoredSetting
           settings::kOtherSitesSetting, settings::kNotifySetting, settings::kUseYtDlpSetting,
           settings::kConnectionsSetting, settings::kDownloadsAtOnceSetting,
           settings::kSpeedLimitSetting, settings::kWindowGeometrySetting,
-          settings::kWindowMaximizedSetting}) {
+          settings::kWindowMaximizedSetting, settings::kColumnWidthsSetting}) {
         EXPECT_TRUE(text.contains(QString("<code>") + setting + "</code>")) << setting;
     }
 }
