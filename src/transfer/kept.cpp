@@ -15,6 +15,9 @@ template <typename... F>
 struct Overloaded : F... {
     using F::operator()...;
 };
+// Spelled out for compilers that deduce no aggregate's arguments (clang 14).
+template <typename... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 std::string Hex(uint64_t value) {
     char text[17];
