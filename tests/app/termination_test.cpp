@@ -2,15 +2,13 @@
 // while it downloads and its clipboard watcher runs: it ends as its Exit
 // does, with the list written (the download cancelled, its part kept for the
 // next start) and the watcher ended with it.
+#include "app/program_home.h"
 #include "list/download_item.h"
 #include "sqlite/sqlite_list_store.h"
-#include "support/loopback_server.h"
-#include "support/temp_folder.h"
 
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QProcess>
-#include <QSettings>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -25,7 +23,6 @@ namespace tarnwick {
 namespace {
 
 namespace fs = std::filesystem;
-using test_support::Answer;
 
 constexpr int kWaitMs = 30000;
 constexpr uint64_t kVideoSize = 4 * 1024 * 1024;
@@ -48,30 +45,6 @@ std::string WatcherChannel(const std::string& run_folder) {
 
 class TerminationTest : public testing::Test {
 protected:
-    TerminationTest() {
-        for (const char* name : {"config", "data", "cache", "run", "videos"}) {
-            fs::create_directory(home.File(name));
-        }
-        fs::permissions(home.File("run"), fs::perms::owner_all);
-        QSettings settings(
-            QString::fromStdString(home.File("config")) + "/Orvelle Tarnwick/Tarnwick.conf",
-            QSettings::IniFormat);
-        settings.beginGroup("Settings");
-        settings.setValue("Download Dir", QString::fromStdString(home.File("videos")));
-        settings.setValue("URL Mon", "True");
-        settings.setValue("Keep List", "True");
-        environment.insert("HOME", QString::fromStdString(home.Path().string()));
-        for (const auto& [name, folder] : {std::pair{"XDG_CONFIG_HOME", "config"},
-                                           {"XDG_DATA_HOME", "data"},
-                                           {"XDG_CACHE_HOME", "cache"},
-                                           {"XDG_RUNTIME_DIR", "run"}}) {
-            environment.insert(name, QString::fromStdString(home.File(folder)));
-        }
-        environment.remove("WAYLAND_DISPLAY");
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        environment.insert("LSAN_OPTIONS",
-                           QStringLiteral("suppressions=") + TARNWICK_LSAN_SUPPRESSIONS);
-    }
     ~TerminationTest() override {
         program.kill();
         program.waitForFinished(kWaitMs);
@@ -83,15 +56,7 @@ protected:
     }
 
     bool WatcherRuns() const { return !WatcherChannel(home.File("run")).empty(); }
-    bool Downloads() const {
-        for (const auto& entry : fs::directory_iterator(home.File("videos"))) {
-            if (entry.path().string().ends_with(".tarnwick.part") &&
-                fs::file_size(entry.path()) >= kVideoSize / 4) {
-                return true;
-            }
-        }
-        return false;
-    }
+    bool Downloads() const { return home.HasAPartOfAtLeast(kVideoSize / 4); }
     std::vector<platform::StoredItem> KeptItems() const {
         for (const auto& entry : fs::recursive_directory_iterator(home.File("data"))) {
             if (entry.path().filename() == "downloads.db") {
@@ -101,20 +66,14 @@ protected:
         return {};
     }
 
-    test_support::TempFolder home;
+    test_support::ProgramHome home{{"URL Mon", "True"}, {"Keep List", "True"}};
     test_support::LoopbackServer server;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = home.Environment();
     QProcess program;
 };
 
 TEST_F(TerminationTest, SigtermEndsTheProgramAsItsExitDoes) {
-    const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: video/mp4\r\nContent-Length: " +
-                             std::to_string(kVideoSize) + "\r\n\r\n";
-    server.Serve("/held.mp4", Answer()
-                                  .Head(head)
-                                  .GeneratedBody(kVideoSize / 2)
-                                  .WaitForRelease()
-                                  .GeneratedBody(kVideoSize / 2, kVideoSize / 2));
+    server.Serve("/held.mp4", test_support::HeldVideo(kVideoSize));
     program.setProcessEnvironment(environment);
     program.setProcessChannelMode(QProcess::ForwardedChannels);
     program.start(TARNWICK_PROGRAM, {QString::fromStdString(server.Url("/held.mp4"))});

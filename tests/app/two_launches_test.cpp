@@ -2,13 +2,11 @@
 // same user's folders, against a loopback server: the second hands its
 // address to the first and ends, whether the list is kept or not, and the
 // first's download under way ends byte-exact, alone in the folder.
-#include "support/loopback_server.h"
-#include "support/temp_folder.h"
+#include "app/program_home.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSettings>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -39,20 +37,6 @@ bool HoldsTheGeneratedBytes(const std::string& path, uint64_t size) {
 
 class TwoLaunchesTest : public testing::TestWithParam<bool> {
 protected:
-    void SetUp() override {
-        for (const char* name : {"config", "data", "cache", "run", "videos"}) {
-            fs::create_directory(home.File(name));
-        }
-        fs::permissions(home.File("run"), fs::perms::owner_all);
-        QSettings settings(
-            QString::fromStdString(home.File("config")) + "/Orvelle Tarnwick/Tarnwick.conf",
-            QSettings::IniFormat);
-        settings.beginGroup("Settings");
-        settings.setValue("Download Dir", QString::fromStdString(Videos()));
-        settings.setValue("URL Mon", "False");
-        settings.setValue("Keep List", GetParam() ? "True" : "False");
-    }
-
     void TearDown() override {
         for (QProcess* program : {&first, &second}) {
             program->kill();
@@ -70,24 +54,14 @@ protected:
     }
 
     void Launch(QProcess& program, const std::string& address) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("HOME", QString::fromStdString(home.Path().string()));
-        for (const auto& [name, folder] : {std::pair{"XDG_CONFIG_HOME", "config"},
-                                           {"XDG_DATA_HOME", "data"},
-                                           {"XDG_CACHE_HOME", "cache"},
-                                           {"XDG_RUNTIME_DIR", "run"}}) {
-            environment.insert(name, QString::fromStdString(home.File(folder)));
-        }
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        environment.insert("LSAN_OPTIONS",
-                           QStringLiteral("suppressions=") + TARNWICK_LSAN_SUPPRESSIONS);
-        program.setProcessEnvironment(environment);
+        program.setProcessEnvironment(home.Environment());
         program.setProcessChannelMode(QProcess::ForwardedChannels);
         program.start(TARNWICK_PROGRAM, {QString::fromStdString(address)});
         ASSERT_TRUE(program.waitForStarted(kWaitMs));
     }
 
-    test_support::TempFolder home;
+    test_support::ProgramHome home{{"URL Mon", "False"},
+                                   {"Keep List", GetParam() ? "True" : "False"}};
     test_support::LoopbackServer server;
     QProcess first;
     QProcess second;
@@ -95,24 +69,11 @@ protected:
 
 TEST_P(TwoLaunchesTest, TheSecondHandsItsAddressToTheFirstAndEnds) {
     // The first video stops halfway until the test lets it go on.
-    const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: video/mp4\r\nContent-Length: " +
-                             std::to_string(kVideoSize) + "\r\n\r\n";
-    server.Serve("/first.mp4", Answer()
-                                   .Head(head)
-                                   .GeneratedBody(kVideoSize / 2)
-                                   .WaitForRelease()
-                                   .GeneratedBody(kVideoSize / 2, kVideoSize / 2));
+    server.Serve("/first.mp4", test_support::HeldVideo(kVideoSize));
     server.Serve("/second.mp4", Answer::Http(200, "OK", {"Content-Type: video/mp4"}, "second"));
     Launch(first, server.Url("/first.mp4"));
-    ASSERT_TRUE(WaitUntil([&] {
-        for (const std::string& name : FilesInVideos()) {
-            if (name.ends_with(".tarnwick.part") &&
-                fs::file_size(Videos() + "/" + name) >= kVideoSize / 4) {
-                return true;
-            }
-        }
-        return false;
-    })) << "the first launch downloads";
+    ASSERT_TRUE(WaitUntil([&] { return home.HasAPartOfAtLeast(kVideoSize / 4); }))
+        << "the first launch downloads";
 
     Launch(second, server.Url("/second.mp4"));
     ASSERT_TRUE(second.waitForFinished(kWaitMs));
