@@ -8,6 +8,9 @@ import { makeItem, uniqueItems } from "./items.js";
 import { describeOutcome, TEXTS } from "./texts.js";
 
 const BADGE_MILLISECONDS = 4000;
+// The timer that clears each button's badge (by tab, "all" for the global
+// one): a newer outcome's badge must not be cleared by an older timer.
+const badgeTimers = new Map();
 
 // What the browser knows of the page an item was found on.
 export function contextOf(tab, frameUrl) {
@@ -20,7 +23,13 @@ async function showBadge(badge, tabId) {
     try {
         await api.action.setBadgeBackgroundColor({ color: badge.color, ...target });
         await api.action.setBadgeText({ text: badge.text, ...target });
-        setTimeout(() => api.action.setBadgeText({ text: "", ...target }).catch(() => {}), BADGE_MILLISECONDS);
+        const key = target.tabId ?? "all";
+        clearTimeout(badgeTimers.get(key));
+        const clear = () => {
+            badgeTimers.delete(key);
+            api.action.setBadgeText({ text: "", ...target }).catch(() => {});
+        };
+        badgeTimers.set(key, setTimeout(clear, BADGE_MILLISECONDS));
     } catch (error) {
         console.warn("Tarnwick: badge not shown:", error);
     }

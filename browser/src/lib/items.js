@@ -163,14 +163,15 @@ const VIDEO_NAME = /\.(mp4|m4v|mkv|webm|mov|avi|wmv|flv|mpg|mpeg|ts|3gp|ogv)$/i;
 
 // Whether a browser download is taken over: the option is on, it is a video
 // (by its type, or by its name when the server said only octet-stream) and
-// larger than the threshold. Undecided (null) while the type or size is unknown.
+// larger than the threshold. Undecided (null) while the type, the size or the
+// file name the browser chose is unknown.
 export function takeoverDecision(download, settings) {
     if (!settings.takeover) return false;
     if (!isWebAddress(download.finalUrl || download.url)) return false;
     if (download.state && download.state !== "in_progress") return false;
     const mime = mimeOf(download.mime);
     const total = download.totalBytes;
-    if (!mime || !(total > 0)) return null;
+    if (!mime || !(total > 0) || !download.filename) return null;
     const generic = mime === "application/octet-stream" || mime === "binary/octet-stream";
     const isVideo = mime.startsWith("video/") || (generic && VIDEO_NAME.test(download.filename ?? ""));
     return isVideo && total > settings.takeoverMegabytes * 1024 * 1024;

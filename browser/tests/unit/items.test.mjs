@@ -88,7 +88,8 @@ test("a response's size: Content-Range's total before Content-Length", () => {
 
 test("takeover: only when on, for in-progress videos above the threshold, undecided until known", () => {
     const on = { takeover: true, takeoverMegabytes: 10 };
-    const video = { url: "https://a.example/v", state: "in_progress", mime: "video/mp4", totalBytes: 11 * 1024 * 1024 };
+    const video = { url: "https://a.example/v", state: "in_progress", mime: "video/mp4", totalBytes: 11 * 1024 * 1024,
+        filename: "/d/v.mp4" };
     assert.equal(takeoverDecision(video, on), true);
     assert.equal(takeoverDecision(video, { ...on, takeover: false }), false);
     assert.equal(takeoverDecision({ ...video, totalBytes: 10 * 1024 * 1024 }, on), false);
@@ -96,6 +97,7 @@ test("takeover: only when on, for in-progress videos above the threshold, undeci
     assert.equal(takeoverDecision({ ...video, mime: "application/octet-stream", filename: "/d/film.mkv" }, on), true);
     assert.equal(takeoverDecision({ ...video, totalBytes: -1 }, on), null);
     assert.equal(takeoverDecision({ ...video, mime: "" }, on), null);
+    assert.equal(takeoverDecision({ ...video, filename: "" }, on), null);
     assert.equal(takeoverDecision({ ...video, state: "complete" }, on), false);
     assert.equal(takeoverDecision({ ...video, url: "blob:https://a.example/1" }, on), false);
 });
