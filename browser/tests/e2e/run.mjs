@@ -195,24 +195,8 @@ if (options.program) {
     program = spawn(path.resolve(options.program), [], { env: { ...process.env, HOME: home }, stdio: "inherit" });
 }
 
-const context = await chromium.launchPersistentContext(profile, {
-    executablePath: CHROMIUM,
-    headless: !process.env.DISPLAY,
-    ignoreDefaultArgs: ["--disable-extensions", "--disable-component-extensions-with-background-pages"],
-    args: [
-        `--load-extension=${extension}`,
-        `--disable-extensions-except=${extension}`,
-        "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
-        "--disable-component-update", "--disable-sync", "--window-size=1000,700", "--window-position=0,0",
-    ],
-    env: { ...process.env, HOME: home, TARNWICK_STUB_LOG: stubLog },
-    viewport: null,
-    timeout: timeoutMs,
-});
-context.setDefaultTimeout(timeoutMs);
-
-const worker = context.serviceWorkers().find((w) => w.url().startsWith(`chrome-extension://${EXTENSION_ID}/`))
-    ?? await context.waitForEvent("serviceworker", { predicate: (w) => w.url().startsWith(`chrome-extension://${EXTENSION_ID}/`) });
+let context = null;
+let worker = null;
 
 // The browser saves its downloads as it would for a user (Playwright's own
 // handling would rename them), into HOME's Downloads.
@@ -245,7 +229,29 @@ function cookieNames(item) {
 
 const state = {};
 const steps = [];
-const step = (name, run) => steps.push({ name, run });
+// An essential step's failure leaves nothing for the later steps to test.
+const step = (name, run, essential = false) => steps.push({ name, run, essential });
+
+step("Chromium starts with the extension", async () => {
+    context = await chromium.launchPersistentContext(profile, {
+        executablePath: CHROMIUM,
+        headless: !process.env.DISPLAY,
+        ignoreDefaultArgs: ["--disable-extensions", "--disable-component-extensions-with-background-pages"],
+        args: [
+            `--load-extension=${extension}`,
+            `--disable-extensions-except=${extension}`,
+            "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
+            "--disable-component-update", "--disable-sync", "--window-size=1000,700", "--window-position=0,0",
+        ],
+        env: { ...process.env, HOME: home, TARNWICK_STUB_LOG: stubLog },
+        viewport: null,
+        timeout: timeoutMs,
+    });
+    context.setDefaultTimeout(timeoutMs);
+
+    worker = context.serviceWorkers().find((w) => w.url().startsWith(`chrome-extension://${EXTENSION_ID}/`))
+        ?? await context.waitForEvent("serviceworker", { predicate: (w) => w.url().startsWith(`chrome-extension://${EXTENSION_ID}/`) });
+}, true);
 
 step("the extension runs as a service worker with its fixed id", async () => {
     const version = await worker.evaluate(() => chrome.runtime.getManifest().version);
@@ -287,7 +293,7 @@ step("the pages load: each host sets its cookie, the player and the stream load"
         });
     }, { tabId: state.tabId, wanted, ms: timeoutMs });
     check(!state.media.some((e) => e.url.endsWith(".ts")), "stream pieces listed beside their playlist");
-});
+}, true);
 
 // Calls the menu's handler in the worker as the browser's click would.
 function menuClick(info) {
@@ -440,7 +446,7 @@ if (options.shots) {
 
 let passed = 0;
 let failed = 0;
-for (const { name, run } of steps) {
+for (const { name, run, essential } of steps) {
     try {
         await within(name, run(), 4 * timeoutMs + 5000);
         passed++;
@@ -448,10 +454,11 @@ for (const { name, run } of steps) {
     } catch (error) {
         failed++;
         console.log(`not ok - ${name}\n  ${String(error?.stack ?? error).split("\n").join("\n  ")}`);
+        if (essential) break;
     }
 }
 
-await context.close().catch(() => {});
+await within("Chromium to end", context?.close() ?? Promise.resolve()).catch(() => {});
 await site.stop();
 if (program) {
     program.kill("SIGTERM");
