@@ -120,16 +120,24 @@ std::variant<BrowserCookie, std::string> ReadCookie(const Json& object, const st
     BrowserCookie cookie;
     std::optional<bool> host_only, secure, http_only, session;
     std::optional<double> expiration;
-    if (!object.contains("name") || !object.contains("value") || !object.contains("domain")) {
-        return what + " has no name, value or domain";
+    for (const char* key : {"name", "value", "domain"}) {
+        if (!object.contains(key)) return what + " has no " + key;
     }
-    if (!ReadMember(object, "name", cookie.name) || !ReadMember(object, "value", cookie.value) ||
-        !ReadMember(object, "domain", cookie.domain) || !ReadMember(object, "path", cookie.path)) {
-        return what + " has a name, value, domain or path that is not text";
+    const std::pair<const char*, std::string*> texts[] = {{"name", &cookie.name},
+                                                          {"value", &cookie.value},
+                                                          {"domain", &cookie.domain},
+                                                          {"path", &cookie.path}};
+    for (const auto& [key, text] : texts) {
+        if (!ReadMember(object, key, *text)) return what + " has a " + key + " that is not text";
     }
-    if (!ReadMember(object, "hostOnly", host_only) || !ReadMember(object, "secure", secure) ||
-        !ReadMember(object, "httpOnly", http_only) || !ReadMember(object, "session", session)) {
-        return what + " has a hostOnly, secure, httpOnly or session that is not true or false";
+    const std::pair<const char*, std::optional<bool>*> flags[] = {{"hostOnly", &host_only},
+                                                                  {"secure", &secure},
+                                                                  {"httpOnly", &http_only},
+                                                                  {"session", &session}};
+    for (const auto& [key, flag] : flags) {
+        if (!ReadMember(object, key, *flag)) {
+            return what + " has a " + key + " that is not true or false";
+        }
     }
     if (!ReadMember(object, "expirationDate", expiration)) {
         return what + " has an expirationDate that is not a number";
