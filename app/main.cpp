@@ -119,7 +119,7 @@ int main(int argc, char* argv[]) {
         [&tarnwick] { tarnwick.lifecycle.ExitUnasked(); });
     // Later launches find the channel as soon as it listens; what they hand
     // over waits until the kept list is back.
-    if (!tarnwick.Start([&] { lock.Announce(tarnwick.channel.Address()); })) return 1;
+    if (!tarnwick.Start([&] { lock.Announce(tarnwick.channel.Address()); }, line.in_tray)) return 1;
     tarnwick.TakeLaunch(texts);
     return QApplication::exec();
 }

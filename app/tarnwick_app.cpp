@@ -11,7 +11,10 @@
 #include "qt/qt_shell_launch.h"
 #include "sqlite/sqlite_list_store.h"
 
+#include <QFile>
+
 #include <chrono>
+#include <string_view>
 
 namespace tarnwick::app {
 namespace {
@@ -39,6 +42,23 @@ const Service& ChooseConst(const Service* given, std::unique_ptr<Service>& own) 
     if (given != nullptr) return *given;
     own = std::make_unique<Real>();
     return *own;
+}
+
+// A cookie file larger than this is not read: no real one comes near.
+constexpr qint64 kMostCookieFileBytes = 16 * 1024 * 1024;
+
+// The user's logins as the settings name them now: the cookie file is read
+// afresh for each item, so that a file the user renewed counts at once.
+driver::UserLogins LoginsNow(const settings::AppSettings& values) {
+    driver::UserLogins logins;
+    logins.cookies_from_browser = values.cookies_from;
+    logins.private_folder = qt::LocalChannel::SocketFolder().toStdString();
+    if (values.cookie_file.empty()) return logins;
+    QFile file(QString::fromStdString(values.cookie_file));
+    if (file.size() > kMostCookieFileBytes || !file.open(QIODevice::ReadOnly)) return logins;
+    const QByteArray text = file.readAll();
+    logins.cookies = handoff::ParseNetscapeFile(std::string_view(text.constData(), text.size()));
+    return logins;
 }
 
 } // namespace
@@ -85,7 +105,8 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
                [this](const std::string& address) { return address_entry.Enter(address); },
            .downloads_at_once = [this] { return settings_values.downloads_at_once; },
            .connections = [this] { return settings_values.connections; },
-           .connection_budget = &connection_budget}),
+           .connection_budget = &connection_budget,
+           .logins = [this] { return LoginsNow(settings_values); }}),
       part_files(queue),
       run_commands({.queue = queue,
                     .run = run,
@@ -105,11 +126,14 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       ytdlp_notices({.tool = ytdlp_tool, .skin = window.Skin(), .messages = status_line}),
       address_entry(queue, status_line, settings_values),
       launch_entry(address_entry, run_commands, window),
+      browser_entry(queue, run_commands, status_line),
       store(o.user_settings.value_or(qt::QtSettingsStore::UserLocation())),
       column_widths(window.Grid(), store),
       channel([this](const std::string& address) { clipboard_monitor.OnDelivery(address); },
               {.on_text = [this](const std::string& text) { launch_entry.Add(text); },
-               .on_show = [this] { launch_entry.Finish(); }}),
+               .on_show = [this] { launch_entry.Finish(); }},
+              {.on_item = [this](const std::string& item) { return browser_entry.Take(item); },
+               .on_end = [this] { browser_entry.Finish(); }}),
       watcher(launch, paths, [this] { return channel.Address(); }),
       clipboard_monitor({.entry = address_entry,
                          .skin = window.Skin(),
@@ -227,7 +251,7 @@ TarnwickApp::~TarnwickApp() {
     run.Stop();
 }
 
-bool TarnwickApp::Start(const std::function<void()>& on_listening) {
+bool TarnwickApp::Start(const std::function<void()>& on_listening, bool in_tray) {
     // The channel listens before the settings start the watcher with its
     // address; sockets left by killed runs of the program go first.
     qt::LocalChannel::RemoveStaleChannels();
@@ -235,7 +259,12 @@ bool TarnwickApp::Start(const std::function<void()>& on_listening) {
     if (on_listening) on_listening();
     if (!lifecycle.StartUp()) return false;
     ytdlp_notices.LookAgain();
-    window.show();
+    if (!in_tray) {
+        window.show();
+    } else if (!tray.IsAvailable()) {
+        window.setAttribute(Qt::WA_ShowWithoutActivating);
+        window.showMinimized();
+    }
     return true;
 }
 

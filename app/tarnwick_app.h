@@ -34,6 +34,7 @@
 #include "settings/application_settings.h"
 #include "shell/address_entry.h"
 #include "shell/app_lifecycle.h"
+#include "shell/browser_entry.h"
 #include "shell/clipboard_monitor.h"
 #include "shell/column_widths.h"
 #include "shell/end_notices.h"
@@ -91,10 +92,15 @@ public:
 
     // Loads the window in order and shows it; false when it cannot start.
     // `on_listening` runs once the channel listens, before the list is back.
-    bool Start(const std::function<void()>& on_listening = {});
+    // `in_tray` keeps the window in the tray (minimised where there is
+    // none), without taking the focus.
+    bool Start(const std::function<void()>& on_listening = {}, bool in_tray = false);
     // Lists the texts of this launch's command line, then those that later
     // launches handed over while it started.
-    void TakeLaunch(const std::vector<std::string>& texts) { launch_entry.TakeOwn(texts); }
+    void TakeLaunch(const std::vector<std::string>& texts) {
+        launch_entry.TakeOwn(texts);
+        browser_entry.Started();
+    }
 
     list::DownloadQueue queue;
     settings::AppSettings settings_values;
@@ -155,10 +161,12 @@ public:
     shell::YtDlpNotices ytdlp_notices;
     shell::AddressEntry address_entry;
     shell::LaunchEntry launch_entry;
+    shell::BrowserEntry browser_entry;
     qt::QtSettingsStore store;
     shell::KeptColumnWidths column_widths;
     // The watcher hands each copied address to the window through this
-    // channel, and later launches their command lines.
+    // channel, later launches their command lines, and the browser's host
+    // its items.
     qt::LocalChannel channel;
     shell::ClipboardWatcher watcher;
     shell::ClipboardMonitor clipboard_monitor;

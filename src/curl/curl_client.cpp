@@ -341,6 +341,18 @@ std::unique_ptr<platform::HttpExchange> CurlCore::Start(const platform::HttpRequ
     return std::make_unique<CurlExchange>(weak_from_this(), transfer.id);
 }
 
+// Hands the request's cookies to the transfer's own cookie engine, which
+// matches each to the host, path and scheme of every request it makes, as a
+// browser does. Without cookies the engine stays off.
+static bool UseCookies(CURL* easy, const std::vector<std::string>& cookies) {
+    if (cookies.empty()) return true;
+    if (curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "") != CURLE_OK) return false;
+    for (const std::string& line : cookies) {
+        if (curl_easy_setopt(easy, CURLOPT_COOKIELIST, line.c_str()) != CURLE_OK) return false;
+    }
+    return true;
+}
+
 bool CurlCore::Configure(Transfer& transfer, const platform::HttpRequest& request) {
     transfer.easy = curl_easy_init();
     transfer.url = curl_url();
@@ -404,6 +416,10 @@ bool CurlCore::Configure(Transfer& transfer, const platform::HttpRequest& reques
         transfer.headers = appended;
     }
     if (transfer.headers != nullptr) curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer.headers);
+    if (!UseCookies(easy, request.cookies)) {
+        transfer.start_failure = curl_easy_strerror(CURLE_OUT_OF_MEMORY);
+        return false;
+    }
     const CURLcode url_set = curl_easy_setopt(easy, CURLOPT_CURLU, transfer.url);
     if (url_set != CURLE_OK) {
         transfer.start_failure = curl_easy_strerror(url_set);

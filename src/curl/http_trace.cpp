@@ -46,6 +46,9 @@ std::string RequestLine(uint64_t id, const platform::HttpRequest& request) {
         Exchange(id) + (request.trace_tag.empty() ? "" : "(" + request.trace_tag + ") ") +
         (request.method == platform::HttpRequest::Method::kHead ? "HEAD " : "GET ") + request.url;
     for (const std::string& field : request.headers) line += " | " + FieldText(field);
+    // Which cookies go where is the cookie engine's; their values never show.
+    if (!request.cookies.empty())
+        line += " | " + std::to_string(request.cookies.size()) + " cookies";
     return line;
 }
 

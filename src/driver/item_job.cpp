@@ -153,6 +153,7 @@ ItemJob::ItemJob(JobServices& services, list::ItemKey key, std::function<void()>
                 platform::HttpRequest::Reach::kFirstDecides,
                 {},
                 {},
+                {},
                 s_.trace,
                 "item " + std::to_string(key)} {}
 
@@ -227,7 +228,11 @@ void ItemJob::Finish(const Outcome& outcome, std::optional<list::NameKind> place
             i.name.clear();
         }
         // A finished video is not resumed: what yt-dlp chose goes with it.
-        if (outcome.IsComplete() && i.rare.IsHeld()) i.rare->resolved.clear();
+        // Nor is it asked for again: what the browser said of it goes too.
+        if (outcome.IsComplete() && i.rare.IsHeld()) {
+            i.rare->resolved.clear();
+            i.rare->context = {};
+        }
         if (with) with(i);
     });
     telling_done_ = true;
@@ -259,14 +264,19 @@ void ItemJob::Start() {
         i.received = 0;
         i.rare->failure.reset();
     });
-    const bool general = item->site == resolve::kSiteGeneral && s_.html_parsers != nullptr &&
-                         s_.reads_other_sites && s_.reads_other_sites();
+    // What a browser handed over is read as the user asked, whatever its site.
+    const bool general =
+        item->site == resolve::kSiteGeneral && s_.html_parsers != nullptr &&
+        ((s_.reads_other_sites && s_.reads_other_sites()) || !item->rare->context.empty());
     if (item->site == resolve::kSiteNone || (item->site == resolve::kSiteGeneral && !general)) {
         return Finish(Outcome::Failed(Reason::kUnsupportedSite), list::NameKind::kUnsupportedLink);
     }
+    // Pages of other sites and their videos are asked for as a browser would,
+    // and those a browser handed over as it asked for them.
+    if (general) requests_.user_agent = kBrowserUserAgent;
+    logins_ = s_.logins ? s_.logins() : UserLogins{};
+    UseItemContext(requests_, item->rare->context, logins_.cookies);
     if (!general) return FetchPage(item->page_address);
-    // Pages of other sites and their videos are asked for as a browser would.
-    requests_.user_agent = kBrowserUserAgent;
     if (std::optional<resolve::YtDlpChoice> kept = resolve::ReadKeptChoice(item->rare->resolved)) {
         // Resumed as yt-dlp found it, without asking it again.
         choice_was_kept_ = true;

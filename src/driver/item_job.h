@@ -11,6 +11,7 @@
 #include "common/outcome.h"
 #include "driver/download.h"
 #include "driver/general_link.h"
+#include "driver/item_login.h"
 #include "driver/plan.h"
 #include "driver/stream_reading.h"
 #include "driver/ytdlp_ask.h"
@@ -81,6 +82,8 @@ struct JobServices {
     std::function<int()> connections = {};
     // The connections of all the run's requests together.
     transfer::ConnectionBudget* connection_budget = nullptr;
+    // The user's logins, asked when each item starts; none has none.
+    std::function<UserLogins()> logins = {};
 };
 
 class ItemJob {
@@ -200,6 +203,8 @@ private:
     // How the item's requests go: where they may go (public only, once one
     // began there), and with what agent and headers.
     transfer::RequestContext requests_;
+    // The user's logins as they were when the job started.
+    UserLogins logins_;
     Step step_ = Step::kIdle;
     StepWork work_;
     std::string folder_;

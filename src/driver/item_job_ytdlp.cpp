@@ -55,8 +55,10 @@ void ItemJob::AskYtDlp() {
     auto made = std::make_unique<YtDlpAsk>(*s_.children, s_.clock);
     YtDlpAsk& ask = *made;
     Enter(Step::kAskingYtDlp, std::move(made));
-    ask.Start(*program, item->page_address,
-              [this](Result<resolve::YtDlpAnswer> answer) { OnYtDlpAnswer(std::move(answer)); });
+    ask.Start(
+        *program, item->page_address,
+        [this](Result<resolve::YtDlpAnswer> answer) { OnYtDlpAnswer(std::move(answer)); },
+        LoginForYtDlp(item->rare->context, logins_));
 }
 
 void ItemJob::OnYtDlpAnswer(Result<resolve::YtDlpAnswer> answer) {
@@ -82,6 +84,9 @@ void ItemJob::OnYtDlpAnswer(Result<resolve::YtDlpAnswer> answer) {
 // A playlist's entries are listed as the user's own addresses would be; the
 // playlist's item gives way to them.
 void ItemJob::AddPlaylist(const resolve::YtDlpAnswer& answer) {
+    const DownloadItem* playlist = s_.queue.Find(key_);
+    const handoff::ItemContext context =
+        playlist ? playlist->rare->context : handoff::ItemContext{};
     int added = 0;
     for (size_t i = 0; i < answer.entries.size(); ++i) {
         const std::string& entry = answer.entries[i];
@@ -91,9 +96,13 @@ void ItemJob::AddPlaylist(const resolve::YtDlpAnswer& answer) {
         ++added;
         // Added last; its file is named by the title it was listed with
         // where nothing better is found.
-        if (const std::string& title = answer.entry_titles[i]; !title.empty()) {
-            s_.queue.Modify(s_.queue.LastKey(), [&](DownloadItem& d) { d.rare->title = title; });
-        }
+        // The entries go with what the browser said of their playlist.
+        const std::string& title = answer.entry_titles[i];
+        if (title.empty() && context.empty()) continue;
+        s_.queue.Modify(s_.queue.LastKey(), [&](DownloadItem& d) {
+            if (!title.empty()) d.rare->title = title;
+            if (!context.empty()) d.rare->context = context;
+        });
     }
     const DownloadItem* item = ItemOrCancel();
     if (item == nullptr) return;

@@ -5,12 +5,15 @@
 #pragma once
 
 #include "common/result.h"
+#include "driver/cookie_jar_file.h"
+#include "handoff/item_context.h"
 #include "platform/child_process.h"
 #include "platform/clock.h"
 #include "resolve/ytdlp_answer.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,9 +22,23 @@ namespace tarnwick::driver {
 inline constexpr platform::Duration kYtDlpTimeLimit{60'000};
 inline constexpr size_t kYtDlpAnswerLimit = 16 * 1024 * 1024;
 
+// What yt-dlp is to ask the page with, as the browser the item came from
+// would: its referrer and agent, and cookies, which it reads from a file
+// of ours made for the one ask in `private_folder` (never the user's own
+// cookie file, which yt-dlp would write back to), or from a browser's store.
+struct YtDlpLogin {
+    std::string referrer;
+    std::string user_agent;
+    std::vector<handoff::BrowserCookie> cookies;
+    std::string private_folder;
+    std::string cookies_from_browser;
+};
+
 // yt-dlp's arguments for `address`: one video's answer, or a playlist's
-// entries without asking for each of them.
-std::vector<std::string> YtDlpArguments(const std::string& address);
+// entries without asking for each of them; with the login's options, and
+// `cookie_file` where there is one.
+std::vector<std::string> YtDlpArguments(const std::string& address, const YtDlpLogin& login = {},
+                                        const std::string& cookie_file = {});
 
 // The failure of a yt-dlp that ended so, or its answer.
 Result<resolve::YtDlpAnswer> YtDlpOutcome(const platform::ChildEnd& end);
@@ -36,7 +53,8 @@ public:
 
     // `on_done` is called once, from the event loop; the ask may be
     // destroyed from inside it.
-    void Start(const std::string& program, const std::string& address, DoneHandler on_done);
+    void Start(const std::string& program, const std::string& address, DoneHandler on_done,
+               const YtDlpLogin& login = {});
 
 private:
     void Finish(Result<resolve::YtDlpAnswer> answer);
@@ -44,6 +62,11 @@ private:
     platform::ChildProcesses& children_;
     std::unique_ptr<platform::Timer> limit_;
     std::unique_ptr<platform::Child> child_;
+    // Removed when the ask ends, however it ends.
+    std::optional<CookieJarFile> cookie_file_;
+    // Why the ask failed before yt-dlp could start, told when the limit's
+    // timer fires at once.
+    std::optional<Failure> early_failure_;
     DoneHandler on_done_;
 };
 

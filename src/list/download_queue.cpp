@@ -33,7 +33,8 @@ unsigned ChangedFields(const DownloadItem& before, const DownloadItem& after) {
     }
     if (before.rare->failure != after.rare->failure) fields |= kFieldFailure;
     fields |= KeptFields(before.rare->kept, after.rare->kept);
-    if (before.rare->resolved != after.rare->resolved || before.rare->title != after.rare->title) {
+    if (before.rare->resolved != after.rare->resolved || before.rare->title != after.rare->title ||
+        before.rare->context != after.rare->context) {
         fields |= kFieldResolved;
     }
     return fields;

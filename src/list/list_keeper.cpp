@@ -65,6 +65,7 @@ platform::StoredItem ToStored(const DownloadItem& item, int64_t id) {
     }
     stored.resolved = item.rare->resolved;
     stored.title = item.rare->title;
+    if (!item.rare->context.empty()) stored.context = handoff::ContextRecord(item.rare->context);
     // What a later start can count on is what is on disk.
     if (item.rare->kept) stored.kept = transfer::KeptText(*item.rare->kept);
     return stored;
@@ -96,6 +97,11 @@ DownloadItem FromStored(const platform::StoredItem& stored) {
     // The resolver that wrote it judges it when it reads it back.
     if (!stored.resolved.empty()) item.rare->resolved = stored.resolved;
     if (!stored.title.empty()) item.rare->title = stored.title;
+    if (!stored.context.empty()) {
+        // A damaged context reads as none: the item is asked for without it.
+        if (auto context = handoff::ParseContextRecord(stored.context))
+            item.rare->context = *context;
+    }
     return item;
 }
 

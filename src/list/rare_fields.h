@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/outcome.h"
+#include "handoff/item_context.h"
 #include "transfer/kept.h"
 
 #include <cstdint>
@@ -36,6 +37,10 @@ struct RareFields {
     // The title its page was listed with (a playlist's entry), which names
     // its file where its resolver finds none; empty when none.
     std::string title;
+    // What the browser that handed the item over said its server wants: the
+    // referrer, agent and cookies every request of the item goes with, until
+    // it completes. Empty for an item of any other origin.
+    handoff::ItemContext context;
     // While the item waits on a helper program: for what, and the whole
     // seconds it has waited. Never kept in the list.
     Activity activity = Activity::kNone;

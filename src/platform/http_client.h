@@ -47,6 +47,10 @@ struct HttpRequest {
     std::string user_agent = {};
     // Further request header lines, "Name: value" each.
     std::vector<std::string> headers;
+    // Cookies, one Netscape cookies.txt line each, that the client sends
+    // where a browser would: to the hosts, paths and schemes they were set
+    // for, on redirects too, and never elsewhere.
+    std::vector<std::string> cookies = {};
     // Who asks ("item 7"), for the trace only.
     std::string trace_tag = {};
 };

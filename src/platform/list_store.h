@@ -36,6 +36,9 @@ struct StoredItem {
     // What its download left on disk for the next try (the core's record,
     // in its own text); empty when nothing.
     std::string kept;
+    // What the browser said the item's server wants (the core's record, in
+    // its own text); empty when nothing.
+    std::string context;
 
     bool operator==(const StoredItem&) const = default;
 };

@@ -95,7 +95,7 @@ std::vector<QByteArray> MessageFramer::Append(QByteArrayView bytes) {
         const QByteArrayView piece = end < 0 ? bytes : bytes.first(end);
         if (!skipping_) {
             pending_.append(piece);
-            if (pending_.size() > kMaxMessageBytes) {
+            if (pending_.size() > most_) {
                 pending_.clear();
                 skipping_ = true;
             }
@@ -108,8 +108,11 @@ std::vector<QByteArray> MessageFramer::Append(QByteArrayView bytes) {
     return messages;
 }
 
-LocalChannel::LocalChannel(AddressHandler on_address, LaunchHandlers on_launch)
-    : on_address_(std::move(on_address)), on_launch_(std::move(on_launch)) {
+LocalChannel::LocalChannel(AddressHandler on_address, LaunchHandlers on_launch,
+                           BrowserHandlers on_browser)
+    : on_address_(std::move(on_address)),
+      on_launch_(std::move(on_launch)),
+      on_browser_(std::move(on_browser)) {
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     QObject::connect(&server_, &QLocalServer::newConnection, &server_, [this] { Accept(); });
 }
@@ -191,11 +194,19 @@ void LocalChannel::Read(QLocalSocket* socket) {
 void LocalChannel::Take(QLocalSocket* socket, Peer& peer, const QByteArray& message) {
     if (peer.kind == Peer::Kind::kUnknown) {
         // The first message tells whose connection it is.
-        const bool launch = message == kLaunchGreeting;
-        peer.kind = launch ? Peer::Kind::kLaunch : Peer::Kind::kWatcher;
-        if (launch) return;
+        if (message == kLaunchGreeting) {
+            peer.kind = Peer::Kind::kLaunch;
+            return;
+        }
+        if (message == kBrowserGreeting) {
+            peer.kind = Peer::Kind::kBrowser;
+            peer.framer.AllowUpTo(kMaxBrowserMessageBytes);
+            return;
+        }
+        peer.kind = Peer::Kind::kWatcher;
     }
     if (peer.kind == Peer::Kind::kLaunch) return TakeFromLaunch(socket, message);
+    if (peer.kind == Peer::Kind::kBrowser) return TakeFromBrowser(socket, message);
     if (!IsChannelAddress(message) || queued_watcher_addresses_ >= kMaxQueuedAddresses) return;
     ++queued_watcher_addresses_;
     queued_.push_back({Delivery::Kind::kWatcherAddress, message.toStdString(), nullptr});
@@ -210,6 +221,15 @@ void LocalChannel::TakeFromLaunch(QLocalSocket* socket, const QByteArray& messag
     const QByteArray text = message.sliced(qsizetype(sizeof kLaunchText) - 1);
     if (IsLaunchText(text))
         queued_.push_back({Delivery::Kind::kLaunchText, text.toStdString(), nullptr});
+}
+
+void LocalChannel::TakeFromBrowser(QLocalSocket* socket, const QByteArray& message) {
+    if (message == kBrowserEnd) {
+        queued_.push_back({Delivery::Kind::kBrowserEnd, {}, socket});
+    } else if (message.startsWith(kBrowserItem)) {
+        const QByteArray item = message.sliced(qsizetype(sizeof kBrowserItem) - 1);
+        queued_.push_back({Delivery::Kind::kBrowserItem, item.toStdString(), socket});
+    }
 }
 
 void LocalChannel::Forget(QLocalSocket* socket) {
@@ -238,6 +258,15 @@ void LocalChannel::Deliver() {
     delivering_ = false;
 }
 
+void LocalChannel::Answer(const QPointer<QLocalSocket>& to, const QByteArray& line) {
+    if (!to) return;
+    // An answer is one line: an LF inside would pass for the next answer.
+    QByteArray written = line;
+    written.replace(kMessageEnd, ' ');
+    to->write(written + kMessageEnd);
+    to->flush();
+}
+
 void LocalChannel::Hand(const Delivery& delivery) {
     switch (delivery.kind) {
         case Delivery::Kind::kWatcherAddress:
@@ -246,13 +275,22 @@ void LocalChannel::Hand(const Delivery& delivery) {
         case Delivery::Kind::kLaunchText:
             if (on_launch_.on_text) on_launch_.on_text(delivery.text);
             break;
+        case Delivery::Kind::kBrowserItem: {
+            // Every item is answered, also where no one takes items.
+            std::string answer = on_browser_.on_item
+                                     ? on_browser_.on_item(delivery.text)
+                                     : std::string("refused Tarnwick takes no items now");
+            Answer(delivery.from, QByteArray::fromStdString(answer));
+            break;
+        }
+        case Delivery::Kind::kBrowserEnd:
+            if (on_browser_.on_end) on_browser_.on_end();
+            Answer(delivery.from, kLaunchDone);
+            break;
         case Delivery::Kind::kLaunchShow:
             if (on_launch_.on_show) on_launch_.on_show();
             // Everything the launch sent before is handled: it may end.
-            if (delivery.from) {
-                delivery.from->write(QByteArray(kLaunchDone) + kMessageEnd);
-                delivery.from->flush();
-            }
+            Answer(delivery.from, kLaunchDone);
             break;
     }
 }
@@ -280,6 +318,39 @@ bool HandOverLaunch(const QString& channel, const std::vector<std::string>& text
         if (deadline.hasExpired()) return false;
     }
     return answer == QByteArray(kLaunchDone) + kMessageEnd;
+}
+
+std::optional<std::vector<std::string>> HandOverBrowserItems(const QString& channel,
+                                                             const std::vector<std::string>& items,
+                                                             int timeout_ms) {
+    const QDeadlineTimer deadline(timeout_ms);
+    QLocalSocket socket;
+    socket.connectToServer(channel);
+    if (!socket.waitForConnected(static_cast<int>(deadline.remainingTime()))) return std::nullopt;
+    QByteArray bytes = QByteArray(kBrowserGreeting) + kMessageEnd;
+    for (const std::string& item : items) {
+        bytes += kBrowserItem + QByteArray::fromStdString(item) + kMessageEnd;
+    }
+    bytes += QByteArray(kBrowserEnd) + kMessageEnd;
+    socket.write(bytes);
+    MessageFramer framer;
+    framer.AllowUpTo(kMaxBrowserMessageBytes);
+    std::vector<std::string> answers;
+    for (;;) {
+        if (socket.bytesToWrite() > 0) {
+            socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime()));
+        } else if (!socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
+            return std::nullopt;
+        }
+        for (const QByteArray& line : framer.Append(socket.readAll())) {
+            if (line == kLaunchDone) {
+                if (answers.size() != items.size()) return std::nullopt;
+                return answers;
+            }
+            answers.push_back(line.toStdString());
+        }
+        if (deadline.hasExpired()) return std::nullopt;
+    }
 }
 
 } // namespace tarnwick::qt

@@ -11,10 +11,13 @@
 // A connection that begins with kLaunchGreeting is a later launch: each
 // "ADD text" hands over one text of its command line, and "SHOW" asks for
 // the window, which the channel answers with kLaunchDone once done. Every
-// text of a launch arrives, however many. Any other connection is the
-// watcher's: each message must be a single http or https address, and past
-// kMaxQueuedAddresses waiting for the handler the rest are dropped, so that
-// a flood of copies cannot grow without end.
+// text of a launch arrives, however many. One that begins with
+// kBrowserGreeting is the browser's host: each "ITEM json" hands over one
+// item with what the browser knows of it (up to kMaxBrowserMessageBytes) and
+// is answered with one line of what became of it; "END" ends the items and
+// is answered with kLaunchDone. Any other connection is the watcher's: each message must be a
+// single http or https address, and past kMaxQueuedAddresses waiting for the handler the rest are
+// dropped, so that a flood of copies cannot grow without end.
 //
 // Accepted messages reach their handlers one at a time, in the order they
 // arrived, also when a handler lets the event loop run.
@@ -29,6 +32,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +47,12 @@ inline constexpr char kLaunchGreeting[] = "TARNWICK LAUNCH 1";
 inline constexpr char kLaunchText[] = "ADD ";
 inline constexpr char kLaunchShow[] = "SHOW";
 inline constexpr char kLaunchDone[] = "DONE";
+// The lines of the browser's host.
+inline constexpr char kBrowserGreeting[] = "TARNWICK BROWSER 1";
+inline constexpr char kBrowserItem[] = "ITEM ";
+inline constexpr char kBrowserEnd[] = "END";
+// An item's line holds its cookies, up to 64 KiB of them, escaped.
+inline constexpr qsizetype kMaxBrowserMessageBytes = 512 * 1024;
 
 // Whether `message` (without its LF) is one http or https address with a
 // host: valid UTF-8, at most kMaxMessageBytes, without blanks, control or
@@ -63,8 +73,11 @@ class MessageFramer {
 public:
     // The messages (without their LF) that `bytes` completes.
     std::vector<QByteArray> Append(QByteArrayView bytes);
+    // Lets messages from now on grow to `bytes`.
+    void AllowUpTo(qsizetype bytes) { most_ = bytes; }
 
 private:
+    qsizetype most_ = kMaxMessageBytes;
     QByteArray pending_;
     bool skipping_ = false;
 };
@@ -80,8 +93,15 @@ public:
         std::function<void(const std::string& text)> on_text;
         std::function<void()> on_show;
     };
+    // What the browser's host hands over: each item's line, answered with
+    // the line the handler returns, then the end of its items.
+    struct BrowserHandlers {
+        std::function<std::string(const std::string& item)> on_item;
+        std::function<void()> on_end;
+    };
 
-    explicit LocalChannel(AddressHandler on_address, LaunchHandlers on_launch = {});
+    explicit LocalChannel(AddressHandler on_address, LaunchHandlers on_launch = {},
+                          BrowserHandlers on_browser = {});
     ~LocalChannel();
     LocalChannel(const LocalChannel&) = delete;
     LocalChannel& operator=(const LocalChannel&) = delete;
@@ -104,13 +124,13 @@ public:
 private:
     // One connection: its framing, and whose it turned out to be.
     struct Peer {
-        enum class Kind { kUnknown, kWatcher, kLaunch };
+        enum class Kind { kUnknown, kWatcher, kLaunch, kBrowser };
         MessageFramer framer;
         Kind kind = Kind::kUnknown;
     };
     // A message waiting for its handler; `from` answers a launch's SHOW.
     struct Delivery {
-        enum class Kind { kWatcherAddress, kLaunchText, kLaunchShow };
+        enum class Kind { kWatcherAddress, kLaunchText, kLaunchShow, kBrowserItem, kBrowserEnd };
         Kind kind;
         std::string text;
         QPointer<QLocalSocket> from;
@@ -120,12 +140,15 @@ private:
     void Read(QLocalSocket* socket);
     void Take(QLocalSocket* socket, Peer& peer, const QByteArray& message);
     void TakeFromLaunch(QLocalSocket* socket, const QByteArray& message);
+    void TakeFromBrowser(QLocalSocket* socket, const QByteArray& message);
     void Forget(QLocalSocket* socket);
     void Deliver();
     void Hand(const Delivery& delivery);
+    static void Answer(const QPointer<QLocalSocket>& to, const QByteArray& line);
 
     AddressHandler on_address_;
     LaunchHandlers on_launch_;
+    BrowserHandlers on_browser_;
     QLocalServer server_;
     std::map<QLocalSocket*, Peer> peers_;
     std::deque<Delivery> queued_;
@@ -137,5 +160,13 @@ private:
 // and asks for its window; true once the program answered that it has them
 // all. Blocks for at most `timeout_ms`: only for a launch that ends at once.
 bool HandOverLaunch(const QString& channel, const std::vector<std::string>& texts, int timeout_ms);
+
+// Hands the browser's items (their channel lines) to the running program at
+// `channel`; the program's answer line for each, in order, once it answered
+// them all; none when it did not within `timeout_ms`. Blocks: only for the
+// browser's host, which has nothing else to do.
+std::optional<std::vector<std::string>> HandOverBrowserItems(const QString& channel,
+                                                             const std::vector<std::string>& items,
+                                                             int timeout_ms);
 
 } // namespace tarnwick::qt

@@ -69,6 +69,9 @@ AppSettings LoadSettings(platform::SettingsStore& store, const std::string& defa
     settings.downloads_at_once = static_cast<int>(
         ReadNumberSetting(store.Read(kDownloadsAtOnceSetting), kDownloadsAtOnceLimits));
     settings.speed_limit_kb = ReadNumberSetting(store.Read(kSpeedLimitSetting), kSpeedLimitLimits);
+    settings.cookies_from = CookieBrowserOf(store.Read(kCookiesFromSetting).value_or(""));
+    settings.cookie_file = store.Read(kCookieFileSetting).value_or("");
+    if (!IsFullPath(settings.cookie_file)) settings.cookie_file.clear();
     return settings;
 }
 
@@ -86,6 +89,16 @@ void SaveSettings(platform::SettingsStore& store, const AppSettings& settings) {
     store.Write(kConnectionsSetting, std::to_string(settings.connections));
     store.Write(kDownloadsAtOnceSetting, std::to_string(settings.downloads_at_once));
     store.Write(kSpeedLimitSetting, std::to_string(settings.speed_limit_kb));
+    store.Write(kCookiesFromSetting, settings.cookies_from);
+    store.Write(kCookieFileSetting, settings.cookie_file);
+}
+
+std::string CookieBrowserOf(const std::string& text) {
+    const std::string trimmed = text::TrimSpaces(text);
+    for (const char* browser : kCookieBrowsers) {
+        if (text::EqualsIgnoreCase(trimmed, browser)) return browser;
+    }
+    return {};
 }
 
 } // namespace tarnwick::settings

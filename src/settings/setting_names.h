@@ -30,6 +30,11 @@ inline constexpr const char* kUseYtDlpSetting = "Use yt-dlp";
 inline constexpr const char* kConnectionsSetting = "Connections";
 inline constexpr const char* kDownloadsAtOnceSetting = "Parallel Downloads";
 inline constexpr const char* kSpeedLimitSetting = "Speed limit";
+// The browser whose cookies yt-dlp reads ("firefox", "chromium", "chrome",
+// "brave", "vivaldi", "edge" or "opera"; empty for none), and the path of a
+// Netscape cookies.txt that the program's requests and yt-dlp use.
+inline constexpr const char* kCookiesFromSetting = "Cookies From";
+inline constexpr const char* kCookieFileSetting = "Cookie File";
 // The default download folder's name; on Windows it sits at the root of
 // drive C, elsewhere in the user's home folder.
 inline constexpr const char* kDefaultDownloadFolder = "Downloaded Videos";

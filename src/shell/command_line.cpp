@@ -18,6 +18,7 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
     bool help = false;
     bool version = false;
+    bool setup = false;
     for (size_t i = 1; i < arguments.size() && arguments[i] != kOptionsEnd; ++i) {
         const std::string& argument = arguments[i];
         if (!IsOption(argument)) continue;
@@ -29,6 +30,10 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
             line.verbose = true;
         } else if (argument == "--no-clipboard-polling") {
             line.no_clipboard_polling = true;
+        } else if (argument == "--tray") {
+            line.in_tray = true;
+        } else if (argument == "--setup-browsers") {
+            setup = true;
         } else if (line.unknown_option.empty()) {
             line.unknown_option = argument;
         }
@@ -37,6 +42,8 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
         line.action = LaunchAction::kHelp;
     } else if (version) {
         line.action = LaunchAction::kVersion;
+    } else if (setup) {
+        line.action = LaunchAction::kSetUpBrowsers;
     } else if (!line.unknown_option.empty()) {
         line.action = LaunchAction::kUnknownOption;
     }
@@ -51,6 +58,8 @@ std::string UsageText() {
            "\n"
            "  --verbose               write what the program does to standard error\n"
            "  --no-clipboard-polling  do not poll the clipboard when its watcher cannot start\n"
+           "  --tray                  start in the tray, without taking the focus\n"
+           "  --setup-browsers        let the browsers of this user hand videos to Tarnwick\n"
            "  -h, --help              show this help and exit\n"
            "      --version           show the version and exit\n"
            "\n"

@@ -9,7 +9,7 @@
 
 namespace tarnwick::shell {
 
-enum class LaunchAction { kRun, kHelp, kVersion, kUnknownOption };
+enum class LaunchAction { kRun, kHelp, kVersion, kSetUpBrowsers, kUnknownOption };
 
 struct CommandLine {
     LaunchAction action = LaunchAction::kRun;
@@ -17,11 +17,15 @@ struct CommandLine {
     std::string unknown_option;
     bool verbose = false;
     bool no_clipboard_polling = false;
+    // Starts in the tray (or minimised, where there is none) without taking
+    // the focus: the browser's host starts the program so.
+    bool in_tray = false;
     std::vector<std::string> addresses;
 };
 
 // Reads the arguments, the program's name first. Help wins over the version,
-// and both over an unknown option, wherever they stand before a "--".
+// the version over setting up the browsers, and all of them over an unknown
+// option, wherever they stand before a "--".
 CommandLine ReadCommandLine(const std::vector<std::string>& arguments);
 
 // The texts printed for "--help", "--version" and an unknown option, each

@@ -17,6 +17,10 @@
 #include <utility>
 #include <variant>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace tarnwick::sqlite {
 namespace {
 
@@ -27,6 +31,8 @@ using platform::StoredItem;
 constexpr int kLockWaitMs = 1000;
 // The files SQLite keeps beside a database, named by adding these to its path.
 constexpr std::array<const char*, 3> kCompanionSuffixes = {"-wal", "-shm", "-journal"};
+constexpr mode_t kPrivateFile = 0600;
+constexpr mode_t kPrivateFolder = 0700;
 // How every SQLite database file begins.
 constexpr char kHeader[] = "SQLite format 3";
 // How many numbered names are tried for moving a damaged database aside.
@@ -45,11 +51,13 @@ using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
 // kept bytes' column "received"; the third added the column "resolved", the
 // fourth the column "parts"; the fifth keeps what a download left in one
 // record, "kept_record", in place of the four columns "kept" (its bytes),
-// "temporary_path", "validator" and "parts", and adds "title".
+// "temporary_path", "validator" and "parts", and adds "title"; the sixth
+// adds "context".
 constexpr int kReceivedColumnVersion = 1;
 constexpr int kResolvedColumnVersion = 3;
 constexpr int kPartsColumnVersion = 4;
 constexpr int kKeptRecordVersion = 5;
+constexpr int kContextColumnVersion = 6;
 constexpr const char* kKeptColumn = "kept";
 constexpr const char* kReceivedColumn = "received";
 
@@ -77,6 +85,7 @@ constexpr auto kFieldColumns = std::to_array<Column>({
     {"resolved", &StoredItem::resolved, kResolvedColumnVersion},
     {"kept_record", &StoredItem::kept, kKeptRecordVersion},
     {"title", &StoredItem::title, kKeptRecordVersion},
+    {"context", &StoredItem::context, kContextColumnVersion},
 });
 // The columns a list before the fifth version kept its downloads' files in,
 // with the version that brought each in.
@@ -372,6 +381,21 @@ std::string DefaultSql(const Column& column) {
 // Brings a list of an earlier version up to the fourth's columns: the kept
 // bytes' column renamed, and the columns added since made with their
 // fields' defaults.
+std::string AddColumnSql(const Column& column) {
+    return std::string("ALTER TABLE items ADD COLUMN ") + column.name +
+           (IsText(column) ? " TEXT" : " INTEGER") + " NOT NULL DEFAULT " + DefaultSql(column) +
+           "; ";
+}
+
+// The columns added after the fifth version that a list of `version` lacks.
+std::string ColumnsAfterFiveSql(int version) {
+    std::string sql;
+    for (const Column& column : kFieldColumns) {
+        if (column.since > std::max(version, kKeptRecordVersion)) sql += AddColumnSql(column);
+    }
+    return sql;
+}
+
 std::string ColumnsUpToFourSql(int version) {
     std::string sql;
     if (version <= kReceivedColumnVersion) {
@@ -380,9 +404,7 @@ std::string ColumnsUpToFourSql(int version) {
     }
     for (const Column& column : kFieldColumns) {
         if (column.since <= version || column.since >= kKeptRecordVersion) continue;
-        sql += std::string("ALTER TABLE items ADD COLUMN ") + column.name +
-               (IsText(column) ? " TEXT" : " INTEGER") + " NOT NULL DEFAULT " + DefaultSql(column) +
-               "; ";
+        sql += AddColumnSql(column);
     }
     if (version < kPartsColumnVersion)
         sql += "ALTER TABLE items ADD COLUMN parts TEXT NOT NULL DEFAULT ''; ";
@@ -429,15 +451,20 @@ Status GatherKeptRecords(sqlite3* db) {
 // Brings a list of an earlier version up to this one in one transaction,
 // keeping every row and what it kept.
 Status Upgrade(sqlite3* db, int version) {
+    const std::string version_sql =
+        "PRAGMA user_version = " + std::to_string(SqliteListStore::kSchemaVersion) + "; COMMIT;";
+    if (version >= kKeptRecordVersion) {
+        return RunTransaction(db, "BEGIN IMMEDIATE; " + ColumnsAfterFiveSql(version) + version_sql);
+    }
     std::string before = "BEGIN IMMEDIATE; " + ColumnsUpToFourSql(version) +
                          "ALTER TABLE items ADD COLUMN kept_record TEXT NOT NULL DEFAULT ''; "
-                         "ALTER TABLE items ADD COLUMN title TEXT NOT NULL DEFAULT ''; ";
+                         "ALTER TABLE items ADD COLUMN title TEXT NOT NULL DEFAULT ''; " +
+                         ColumnsAfterFiveSql(version);
     std::string after;
     for (const OldColumn& column : kOldKeptColumns) {
         after += std::string("ALTER TABLE items DROP COLUMN ") + column.name + "; ";
     }
-    after +=
-        "PRAGMA user_version = " + std::to_string(SqliteListStore::kSchemaVersion) + "; COMMIT;";
+    after += version_sql;
     if (Status begun = RunTransaction(db, before); !begun) return begun;
     Status upgraded = GatherKeptRecords(db);
     if (upgraded) upgraded = RunTransaction(db, after);
@@ -496,23 +523,46 @@ void CloseUntouched(Database db) {
 }
 
 // SQLite makes a missing file itself, but where it cannot, it tells only that
-// the file is missing; made here, the system's reason is known.
+// the file is missing; made here, the system's reason is known. It is the
+// user's alone from the first byte.
 Status MakeIfMissing(const std::string& path) {
     if (!NameIsFree(path)) return {};
-    errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "wx");
-    if (file == nullptr) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kPrivateFile);
+    if (fd < 0) {
         if (errno == EEXIST) return {};
         return SystemFailure(Reason::kWriteFailed, errno);
     }
-    std::fclose(file);
+    ::close(fd);
     return {};
+}
+
+// Takes from `path` whatever rights beyond `most` others have, where it is
+// the user's own; a link is never followed.
+void TightenMode(const std::string& path, mode_t most) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && status.st_uid == ::geteuid() &&
+        (status.st_mode & 07777 & ~most) != 0) {
+        ::fchmod(fd, status.st_mode & most);
+    }
+    ::close(fd);
+}
+
+// The list may hold what the user's browser knows of their logins: its
+// folder, its file and the file's companions are the user's alone.
+void KeepPrivate(const std::string& path) {
+    const fs::path folder = fs::path(path).parent_path();
+    if (!folder.empty()) TightenMode(folder.string(), kPrivateFolder);
+    TightenMode(path, kPrivateFile);
+    for (const char* suffix : kCompanionSuffixes) TightenMode(path + suffix, kPrivateFile);
 }
 
 // The database taken into use, or why it cannot be.
 Result<Database> OpenDatabase(const std::string& path) {
     if (Status checked = CheckBeforeOpening(path); !checked) return checked.failure();
     if (Status made = MakeIfMissing(path); !made) return made.failure();
+    KeepPrivate(path);
     sqlite3* raw = nullptr;
     const int code =
         sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);

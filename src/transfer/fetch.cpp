@@ -113,6 +113,7 @@ void Fetch::Send(ConnectionBudget::Slot slot) {
     http.accept_compression = request_.accept_compression;
     http.user_agent = context_.user_agent;
     http.headers = context_.headers;
+    http.cookies = context_.cookies;
     http.trace_tag = context_.tag;
     if (IsRanged(request_)) {
         const int64_t from = *request_.from;

@@ -40,6 +40,8 @@ struct RequestContext {
     // Sent as the User-Agent, unless empty, and further "Name: value" lines.
     std::string user_agent = {};
     std::vector<std::string> headers = {};
+    // The item's cookies, one Netscape cookies.txt line each.
+    std::vector<std::string> cookies = {};
     // Where the decisions of the requests' owners are written, tagged with
     // who asks ("item 7"); none writes nowhere.
     platform::Trace* trace = nullptr;

@@ -65,17 +65,22 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SaveSettings, WritesTheMonitorTheFolderAndTheKeepSwitchAndTheyComeBack) {
     fakes::FakeSettingsStore store;
-    SaveSettings(store, {false, "/data/clips", false, false, false, false});
-    EXPECT_EQ(store.writes,
-              (std::vector<std::pair<std::string, std::string>>{{"URL Mon", "False"},
-                                                                {"Download Dir", "/data/clips"},
-                                                                {"Keep List", "False"},
-                                                                {"Other Sites", "False"},
-                                                                {"Notify", "False"},
-                                                                {"Use yt-dlp", "False"},
-                                                                {"Connections", "4"},
-                                                                {"Parallel Downloads", "1"},
-                                                                {"Speed limit", "0"}}));
+    AppSettings saved{false, "/data/clips", false, false, false, false};
+    saved.cookies_from = "brave";
+    saved.cookie_file = "/home/u/cookies.txt";
+    SaveSettings(store, saved);
+    EXPECT_EQ(store.writes, (std::vector<std::pair<std::string, std::string>>{
+                                {"URL Mon", "False"},
+                                {"Download Dir", "/data/clips"},
+                                {"Keep List", "False"},
+                                {"Other Sites", "False"},
+                                {"Notify", "False"},
+                                {"Use yt-dlp", "False"},
+                                {"Connections", "4"},
+                                {"Parallel Downloads", "1"},
+                                {"Speed limit", "0"},
+                                {"Cookies From", "brave"},
+                                {"Cookie File", "/home/u/cookies.txt"}}));
     const AppSettings reloaded = LoadSettings(store, kDefaultDir);
     EXPECT_FALSE(reloaded.monitor_enabled);
     EXPECT_EQ(reloaded.download_dir, "/data/clips");
@@ -83,6 +88,14 @@ TEST(SaveSettings, WritesTheMonitorTheFolderAndTheKeepSwitchAndTheyComeBack) {
     EXPECT_FALSE(reloaded.other_sites);
     EXPECT_FALSE(reloaded.notify);
     EXPECT_FALSE(reloaded.use_ytdlp);
+    EXPECT_EQ(reloaded.cookies_from, "brave");
+    EXPECT_EQ(reloaded.cookie_file, "/home/u/cookies.txt");
+    store.values[kCookiesFromSetting] = " Firefox ";
+    store.values[kCookieFileSetting] = "cookies.txt";
+    EXPECT_EQ(LoadSettings(store, kDefaultDir).cookies_from, "firefox");
+    EXPECT_EQ(LoadSettings(store, kDefaultDir).cookie_file, "") << "only a full path is used";
+    store.values[kCookiesFromSetting] = "netscape";
+    EXPECT_EQ(LoadSettings(store, kDefaultDir).cookies_from, "") << "a browser yt-dlp cannot read";
     store.values[kKeepListSetting] = "maybe";
     EXPECT_TRUE(LoadSettings(store, kDefaultDir).keep_list) << "only a false word lets go";
     store.values[kUseYtDlpSetting] = "0";

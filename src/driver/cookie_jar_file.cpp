@@ -1,0 +1,53 @@
+#include "driver/cookie_jar_file.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace tarnwick::driver {
+namespace {
+
+Failure SystemWords(int error) {
+    return Failure{Reason::kWriteFailed, 0, std::strerror(error),
+                   std::error_code(error, std::generic_category())};
+}
+
+bool WriteAll(int fd, const std::string& text) {
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        done += static_cast<size_t>(written);
+    }
+    return true;
+}
+
+} // namespace
+
+Result<CookieJarFile> CookieJarFile::Write(const std::string& folder,
+                                           const std::vector<handoff::BrowserCookie>& cookies) {
+    std::string name = folder + "/tarnwick-cookies-XXXXXX";
+    // mkstemp makes the file with mode 0600 and refuses a name that exists.
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) return SystemWords(errno);
+    CookieJarFile file(name);
+    const bool written = WriteAll(fd, handoff::NetscapeFile(cookies));
+    const int error = errno;
+    ::close(fd);
+    if (!written) return SystemWords(error != 0 ? error : EIO);
+    return file;
+}
+
+CookieJarFile::CookieJarFile(CookieJarFile&& other) noexcept
+    : path_(std::exchange(other.path_, std::string())) {}
+
+CookieJarFile::~CookieJarFile() {
+    if (!path_.empty()) ::unlink(path_.c_str());
+}
+
+} // namespace tarnwick::driver
