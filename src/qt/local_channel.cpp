@@ -168,7 +168,9 @@ std::string LocalChannel::Address() const {
 
 void LocalChannel::Accept() {
     while (QLocalSocket* socket = server_.nextPendingConnection()) {
-        peers_.emplace(socket, Peer());
+        Peer peer;
+        peer.framer.AllowUpTo(kMaxBrowserMessageBytes);
+        peers_.emplace(socket, std::move(peer));
         QObject::connect(socket, &QLocalSocket::readyRead, &server_,
                          [this, socket] { Read(socket); });
         QObject::connect(socket, &QLocalSocket::disconnected, &server_,
@@ -192,6 +194,9 @@ void LocalChannel::Read(QLocalSocket* socket) {
 }
 
 void LocalChannel::Take(QLocalSocket* socket, Peer& peer, const QByteArray& message) {
+    // Only the browser's host may send long lines; the framer let them all
+    // come whole, as it cannot know whose the lines after a greeting are.
+    if (peer.kind != Peer::Kind::kBrowser && message.size() > kMaxMessageBytes) return;
     if (peer.kind == Peer::Kind::kUnknown) {
         // The first message tells whose connection it is.
         if (message == kLaunchGreeting) {
@@ -200,7 +205,6 @@ void LocalChannel::Take(QLocalSocket* socket, Peer& peer, const QByteArray& mess
         }
         if (message == kBrowserGreeting) {
             peer.kind = Peer::Kind::kBrowser;
-            peer.framer.AllowUpTo(kMaxBrowserMessageBytes);
             return;
         }
         peer.kind = Peer::Kind::kWatcher;

@@ -31,9 +31,9 @@ struct AppSettings {
     int64_t speed_limit_kb = kSpeedLimitLimits.fallback;
     // The browser yt-dlp reads cookies from, one of kCookieBrowsers; empty
     // for none.
-    std::string cookies_from;
+    std::string cookies_from = {};
     // A Netscape cookies.txt for the requests and yt-dlp; empty for none.
-    std::string cookie_file;
+    std::string cookie_file = {};
 };
 
 // The browsers yt-dlp can read cookies from, as it names them.

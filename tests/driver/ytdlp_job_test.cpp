@@ -243,6 +243,44 @@ TEST_F(YtDlpJobTest, APlaylistListsItsEntriesInItsPlace) {
     EXPECT_THAT(told, testing::Contains("Added 2 videos from Best Of"));
 }
 
+TEST_F(YtDlpJobTest, ABrowsersItemIsAskedWithItsLoginInAPrivateCookieFileGoneAfterwards) {
+    handoff::BrowserCookie cookie;
+    cookie.name = "sid";
+    cookie.value = "s3cret";
+    cookie.domain = "site.test";
+    const list::ItemKey key = AddPage();
+    queue.Modify(key, [&](list::DownloadItem& i) {
+        i.rare->context = {kPage, "http://site.test/list", "BrowserAgent/1", {cookie}};
+    });
+    with_ytdlp.logins = [this] { return UserLogins{{}, "firefox", folder.File("videos")}; };
+    DownloadRun run{with_ytdlp};
+    run.Start();
+    Settle();
+    ASSERT_EQ(Asks(), 1u);
+    const std::vector<std::string> args = children.started.back()->request.arguments;
+    const auto after = [&](const std::string& option) {
+        const auto at = std::find(args.begin(), args.end(), option);
+        return at == args.end() || at + 1 == args.end() ? std::string() : *(at + 1);
+    };
+    EXPECT_EQ(after("--referer"), "http://site.test/list");
+    EXPECT_EQ(after("--user-agent"), "BrowserAgent/1");
+    EXPECT_EQ(after("--cookies-from-browser"), "firefox");
+    const std::string jar = after("--cookies");
+    ASSERT_FALSE(jar.empty());
+    EXPECT_EQ(std::filesystem::status(jar).permissions(), std::filesystem::perms(0600));
+    EXPECT_THAT(handoff::ParseNetscapeFile(test_support::ReadWholeFile(jar)),
+                testing::ElementsAre(cookie));
+    EXPECT_LT(std::find(args.begin(), args.end(), "--cookies"),
+              std::find(args.begin(), args.end(), "--"))
+        << "options before the address";
+    Answer({platform::ChildEnd::Kind::kExited, 0, OneFormat(kVideo)});
+    EXPECT_FALSE(std::filesystem::exists(jar)) << "removed once yt-dlp has answered";
+    EXPECT_EQ(Status(key), "Complete");
+    for (const auto& exchange : http.exchanges) {
+        EXPECT_EQ(exchange->request.cookies.size(), 1u) << exchange->request.url;
+    }
+}
+
 TEST_F(YtDlpJobTest, TheTitleAnItemWasListedWithNamesAFileThatHasNone) {
     list::AddVideoURL(queue, kVideo, true);
     const list::ItemKey key = queue.LastKey();

@@ -187,6 +187,7 @@ TEST_F(ListKeeperTest, HowAnItemWasResolvedIsWrittenAtOnceAndKeptAcrossARestart)
     queue.Modify(key, [&](DownloadItem& item) {
         item.rare->resolved = resolved;
         item.rare->title = "Listed";
+        item.rare->context = {"https://p.example/", "https://r.example/", "Agent/1", {}};
     });
     EXPECT_EQ(store.log, (Log{"update 1"})) << "not held back as progress is";
 
@@ -197,6 +198,7 @@ TEST_F(ListKeeperTest, HowAnItemWasResolvedIsWrittenAtOnceAndKeptAcrossARestart)
     EXPECT_EQ(restarted.At(0).state, ItemState::kWaiting);
     EXPECT_EQ(restarted.At(0).rare->resolved, resolved);
     EXPECT_EQ(restarted.At(0).rare->title, "Listed");
+    EXPECT_EQ(restarted.At(0).rare->context.user_agent, "Agent/1") << "so that Retry still works";
 }
 
 // Two items under way wait for their seconds on the keeper's one timer; the

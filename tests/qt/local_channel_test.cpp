@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -322,6 +323,36 @@ TEST(LocalChannelNameTest, SocketsOfKilledRunsGoAndLiveOnesStay) {
     EXPECT_FALSE(QFileInfo::exists(QString::fromUtf8(stale)));
     EXPECT_TRUE(QFileInfo::exists(folder.filePath(prefix + "222")));
     EXPECT_TRUE(QFileInfo::exists(folder.filePath("tarnwick-channel-999999-1")));
+}
+
+// The browser's host.
+
+TEST_F(LocalChannelTest, TheBrowsersItemsEachGetTheirAnswerInOrderBeforeTheEnd) {
+    std::vector<std::string> items;
+    int ends = 0;
+    LocalChannel channel{{},
+                         {},
+                         {[&](const std::string& item) {
+                              items.push_back(item);
+                              return items.size() == 1 ? std::string("added")
+                                                       : std::string("refused two\nlines");
+                          },
+                          [&] { ++ends; }}};
+    ASSERT_TRUE(channel.Listen(folder.filePath("browser")));
+    // An item's cookies make a line far longer than a launch's.
+    const std::vector<std::string> sent = {"{\"url\":\"http://a.com/\"}",
+                                           std::string(300 * 1024, 'c')};
+    std::optional<std::vector<std::string>> answers;
+    std::thread host(
+        [&] { answers = HandOverBrowserItems(folder.filePath("browser"), sent, kWaitMs); });
+    const bool ended = QTest::qWaitFor([&] { return ends == 1; }, kWaitMs);
+    host.join();
+    ASSERT_TRUE(ended);
+    EXPECT_TRUE(items == sent) << items.size() << " items";
+    ASSERT_TRUE(answers.has_value());
+    EXPECT_EQ(*answers, (std::vector<std::string>{"added", "refused two lines"}))
+        << "an answer stays one line";
+    EXPECT_FALSE(HandOverBrowserItems(folder.filePath("nobody"), sent, 1000).has_value());
 }
 
 } // namespace

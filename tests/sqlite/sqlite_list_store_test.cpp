@@ -107,7 +107,8 @@ TEST(SqliteListStoreFields, EveryFieldComesBackFromTheFileExactly) {
                     .title = "A title: \"é 🎬\"",
                     .kept =
                         "{\"parts\":{\"path\":\"/tmp/päth/"
-                        "x.part\",\"validator\":\"\\\"etag\xff\xfe not UTF-8\\\"\"}}"};
+                        "x.part\",\"validator\":\"\\\"etag\xff\xfe not UTF-8\\\"\"}}",
+                    .context = "{\"r\":\"https://page.example/é\",\"c\":[{\"n\":\"sid\"}]}"};
     StoredItem plain; // empty texts and the defaults
     {
         SqliteListStore store(path);
@@ -392,6 +393,40 @@ INSTANTIATE_TEST_SUITE_P(
                                    false, true},
                     EarlierVersion{"Fourth", "", true, true}),
     [](const testing::TestParamInfo<EarlierVersion>& info) { return info.param.name; });
+
+TEST(SqliteListStoreEarlierVersion, AFifthVersionListGainsTheContextColumnKeepingItsItems) {
+    TempFolder folder;
+    const std::string path = folder.File("list.db");
+    StoredItem item{.page_address = "https://a.example/1", .title = "One"};
+    item.id = SqliteListStore(path).Insert(item).value();
+    RunSql(path, "ALTER TABLE items DROP COLUMN context; PRAGMA user_version = 5");
+    item.context = "{}";
+    {
+        SqliteListStore store(path);
+        EXPECT_EQ(store.LoadAll().items.at(0).title, "One");
+        EXPECT_TRUE(store.Update(item).has_value());
+    }
+    EXPECT_EQ(SqliteListStore(path).LoadAll().items, std::vector<StoredItem>{item});
+    EXPECT_EQ(RunSql(path, "PRAGMA user_version"), std::to_string(SqliteListStore::kSchemaVersion));
+}
+
+TEST(SqliteListStorePrivacy, TheListItsCompanionsAndItsFolderAreTheUsersAlone) {
+    TempFolder folder;
+    const fs::path data = folder.File("data");
+    fs::create_directory(data);
+    fs::permissions(data, fs::perms(0755));
+    const std::string path = (data / "list.db").string();
+    RunSql(path, "PRAGMA user_version = 0");
+    fs::permissions(path, fs::perms(0644));
+    SqliteListStore store(path);
+    ASSERT_TRUE(store.Insert(StoredItem{.page_address = "https://a.example/1"}).has_value());
+    EXPECT_EQ(fs::status(data).permissions(), fs::perms(0700));
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms(0600));
+    EXPECT_EQ(fs::status(path + "-wal").permissions(), fs::perms(0600));
+    const std::string fresh = folder.File("fresh/list.db");
+    SqliteListStore made(fresh);
+    EXPECT_EQ(fs::status(fresh).permissions(), fs::perms(0600)) << "private from the first byte";
+}
 
 struct ForeignSchema {
     const char* name;
