@@ -1,4 +1,5 @@
-// The desktop's folder chooser: the user picks one file-system directory.
+// The desktop's chooser: the user picks one file-system directory, or one
+// file.
 #pragma once
 
 #include <string>
@@ -14,6 +15,9 @@ public:
     // empty text when the user cancels.
     virtual std::string ChooseFolder(const std::string& prompt,
                                      const std::string& start_folder) = 0;
+    // The same for one existing file: the chosen file's full path, or the
+    // empty text on cancel.
+    virtual std::string ChooseFile(const std::string& prompt, const std::string& start_folder) = 0;
 };
 
 } // namespace tarnwick::platform

@@ -26,12 +26,24 @@ QString NearestExisting(const QString& folder) {
 
 std::string QtFolderChooser::ChooseFolder(const std::string& prompt,
                                           const std::string& start_folder) {
+    return Choose(prompt, start_folder, QFileDialog::Directory);
+}
+
+std::string QtFolderChooser::ChooseFile(const std::string& prompt,
+                                        const std::string& start_folder) {
+    return Choose(prompt, start_folder, QFileDialog::ExistingFile);
+}
+
+std::string QtFolderChooser::Choose(const std::string& prompt, const std::string& start_folder,
+                                    QFileDialog::FileMode mode) {
     const QString start =
         start_folder.empty() ? QString() : NearestExisting(ToQString(start_folder));
     // Qt's own dialog: the desktop's would not take the skin's palette.
     QFileDialog dialog(parent_, ToQString(prompt), start);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(mode);
+    QFileDialog::Options options = QFileDialog::DontUseNativeDialog;
+    if (mode == QFileDialog::Directory) options |= QFileDialog::ShowDirsOnly;
+    dialog.setOptions(options);
     TakeSkinPalette(dialog, parent_);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return ToStdString(QDir::toNativeSeparators(dialog.selectedFiles().first()));

@@ -5,7 +5,29 @@
 #include "shell/message_texts.h"
 #include "shell/skin_variables.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
 namespace tarnwick::shell {
+namespace {
+
+constexpr const char* kCookieFilePrompt = "Choose a cookies.txt file";
+
+// Why the file at `path` cannot be read; empty when it can.
+std::string WhyUnreadable(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return std::strerror(errno);
+    char first = 0;
+    errno = 0;
+    const bool read = std::fread(&first, 1, 1, file) == 1 || std::feof(file) != 0;
+    const int error = errno != 0 ? errno : EIO;
+    std::fclose(file);
+    return read ? std::string() : std::strerror(error);
+}
+
+} // namespace
 
 std::optional<std::string> SettingsControl::LoadSettings() {
     const std::string default_folder = settings::DefaultDownloadDir(s_.paths.HomeFolder());
@@ -34,6 +56,8 @@ void SettingsControl::PublishSettings() {
     SetSkinVariable(s_.skin, kSkinConnections, std::to_string(s_.values.connections));
     SetSkinVariable(s_.skin, kSkinDownloadsAtOnce, std::to_string(s_.values.downloads_at_once));
     SetSkinVariable(s_.skin, kSkinSpeedLimit, std::to_string(s_.values.speed_limit_kb));
+    SetSkinVariable(s_.skin, kSkinCookiesFrom, s_.values.cookies_from);
+    SetSkinVariable(s_.skin, kSkinCookieFile, s_.values.cookie_file);
 }
 
 void SettingsControl::SetOtherSites(bool on) {
@@ -63,6 +87,35 @@ void SettingsControl::SetDownloadsAtOnce(int64_t count) {
 void SettingsControl::SetSpeedLimit(int64_t kb_per_second) {
     SetTransferNumber(s_.values.speed_limit_kb, kb_per_second, settings::kSpeedLimitLimits,
                       kSkinSpeedLimit);
+}
+
+void SettingsControl::SetCookiesFrom(const std::string& text) {
+    s_.values.cookies_from = settings::CookieBrowserOf(text);
+    SaveSettings();
+    SetSkinVariable(s_.skin, kSkinCookiesFrom, s_.values.cookies_from);
+}
+
+void SettingsControl::SetCookieFile(const std::string& path) {
+    s_.values.cookie_file = path;
+    SaveSettings();
+    SetSkinVariable(s_.skin, kSkinCookieFile, path);
+}
+
+void SettingsControl::ChooseCookieFile() {
+    const std::string& present = s_.values.cookie_file;
+    const std::string start = present.empty()
+                                  ? s_.paths.HomeFolder()
+                                  : std::filesystem::path(present).parent_path().string();
+    const std::string path = s_.chooser.ChooseFile(kCookieFilePrompt, start);
+    if (path.empty()) return;
+    if (const std::string why = WhyUnreadable(path); !why.empty()) {
+        const std::string stays = present.empty() ? "No cookie file is used."
+                                                  : "The cookie file stays \"" + present + "\".";
+        s_.box.Show("Cookies cannot be read from \"" + path + "\": " + why + ".\r\n" + stays,
+                    kAppTitle, platform::MessageIcon::Exclamation, platform::MessageButtons::Ok);
+        return;
+    }
+    SetCookieFile(path);
 }
 
 template <typename Number>

@@ -28,7 +28,8 @@ struct SettingsServices {
     const platform::AppPaths& paths;
     ClipboardMonitor& monitor;
     list::ListKeeper& keeper;
-    // Where a chosen folder that cannot be written is refused.
+    // Where a chosen folder that cannot be written, or a cookie file that
+    // cannot be read, is refused.
     platform::MessageBox& box;
     // Told the settings once they are loaded, and again each time the
     // connections, the downloads at once or the speed limit change.
@@ -44,13 +45,13 @@ public:
     // path is replaced by the default one; it comes back so that the user can be told.
     std::optional<std::string> LoadSettings();
     // Writes the monitor switch, the download folder, the keep switch, the
-    // other-sites switch, the notify switch, the yt-dlp switch and the
-    // transfer numbers.
+    // other-sites switch, the notify switch, the yt-dlp switch, the transfer
+    // numbers and the logins.
     void SaveSettings() { settings::SaveSettings(s_.store, s_.values); }
     // Sets the skin's monitor check box, its two fixed check boxes, the
     // download folder, the keep-the-list, the other-sites and the yt-dlp check
     // boxes, then the connections, the downloads at once and the speed limit,
-    // in that order.
+    // then the cookies' browser and the cookie file, in that order.
     void PublishSettings();
     // Keeps the list from now on, or empties what was kept; saves the switch.
     void SetKeepList(bool keep);
@@ -67,6 +68,16 @@ public:
     void SetDownloadsAtOnce(int64_t count);
     // In KB/s; 0 is no limit.
     void SetSpeedLimit(int64_t kb_per_second);
+    // The browser yt-dlp reads cookies from, named in any letter case; a text
+    // that names none ("None" too) means none. Saves it and shows it back.
+    void SetCookiesFrom(const std::string& text);
+    // The cookie file, "" for none: saves it and shows it.
+    void SetCookieFile(const std::string& path);
+    void ClearCookieFile() { SetCookieFile(""); }
+    // Lets the user choose a cookie file, opened where the present one lies
+    // (else in the home folder). A cancel changes nothing; a file that cannot
+    // be read is refused, saying why.
+    void ChooseCookieFile();
 
     // Where the user left the main window; none when nothing usable is stored.
     std::optional<settings::WindowPlacement> StoredWindow() {

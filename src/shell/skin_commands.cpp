@@ -1,6 +1,7 @@
 #include "shell/skin_commands.h"
 
 #include "settings/number_setting.h"
+#include "shell/browser_setup_action.h"
 #include "shell/grid_setup.h"
 #include "shell/message_texts.h"
 #include "shell/skin_variables.h"
@@ -66,6 +67,14 @@ void SkinCommands::Run(const std::string& command, const std::string& args) {
          }},
         {"ID_FS_speedLimitChange",
          [](SkinCommands& c) { c.SetNumber(kSkinSpeedLimit, &SettingsControl::SetSpeedLimit); }},
+        {"ID_FS_cookiesFromChange",
+         [](SkinCommands& c) {
+             c.t_.settings.SetCookiesFrom(c.t_.skin.GetVariable(kSkinCookiesFrom));
+         }},
+        {"ID_FS_chooseCookieFile", [](SkinCommands& c) { c.t_.settings.ChooseCookieFile(); }},
+        {"ID_FS_clearCookieFile", [](SkinCommands& c) { c.t_.settings.ClearCookieFile(); }},
+        {"ID_FS_setupBrowsers",
+         [](SkinCommands& c) { SetUpBrowsersAndShow(c.t_.paths, c.t_.box, c.t_.launch); }},
     };
     const auto found = kCommands.find(command);
     if (found != kCommands.end()) found->second(*this);

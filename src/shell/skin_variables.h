@@ -25,6 +25,10 @@ inline constexpr const char* kSkinYtDlpCheck = "_root.ytDlp_CB";
 inline constexpr const char* kSkinConnections = "_root.connections_NS";
 inline constexpr const char* kSkinDownloadsAtOnce = "_root.downloadsAtOnce_NS";
 inline constexpr const char* kSkinSpeedLimit = "_root.speedLimit_NS";
+// Read and written: the browser yt-dlp reads cookies from, as stored ("" for
+// none). Written: the cookie file's full path ("" for none).
+inline constexpr const char* kSkinCookiesFrom = "_root.cookiesFrom_NS";
+inline constexpr const char* kSkinCookieFile = "_root.cookieFile_NS";
 // Written: always "1".
 inline constexpr const char* kSkinDownloadCheck = "_root.Download_CB";
 inline constexpr const char* kSkinConvertCheck = "_root.Convert_CB";

@@ -1,4 +1,4 @@
-// A folder chooser that records its prompts and answers with a set path.
+// A folder and file chooser that records its prompts and answers with a set path.
 #pragma once
 
 #include "platform/folder_chooser.h"
@@ -15,11 +15,18 @@ public:
         start_folders.push_back(start_folder);
         return answer;
     }
+    std::string ChooseFile(const std::string& prompt, const std::string& start_folder) override {
+        prompts.push_back(prompt);
+        start_folders.push_back(start_folder);
+        return file_answer;
+    }
 
     std::vector<std::string> prompts;
     std::vector<std::string> start_folders;
     // The empty text plays a cancel.
     std::string answer;
+    // What ChooseFile answers; the empty text plays a cancel.
+    std::string file_answer;
 };
 
 } // namespace tarnwick::fakes

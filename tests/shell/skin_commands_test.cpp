@@ -9,6 +9,7 @@
 namespace tarnwick::shell {
 namespace {
 
+namespace fs = std::filesystem;
 using SkinCommandsTest = ShellHarness;
 
 struct CommandCase {
@@ -192,6 +193,92 @@ TEST_F(SkinCommandsTest, AChosenFolderThatCannotBeWrittenIsRefusedSayingWhy) {
         EXPECT_EQ(values.download_dir, before);
         EXPECT_TRUE(WritesOf(kSkinDownloadDir).empty());
     }
+}
+
+// The logins: the cookies' browser as the skin names it, and the cookie file
+// chosen, refused when it cannot be read, and cleared; each saved and shown.
+TEST_F(SkinCommandsTest, LoginsAreKeptSavedAndShown) {
+    for (const auto& [written, kept] : std::vector<std::pair<std::string, std::string>>{
+             {"Chrome", "chrome"}, {"None", ""}, {"brave", "brave"}, {"netscape", ""}}) {
+        skin.variables[kSkinCookiesFrom] = written;
+        commands.Run("ID_FS_cookiesFromChange");
+        EXPECT_EQ(values.cookies_from, kept) << written;
+        EXPECT_EQ(store.values["Cookies From"], kept) << written;
+        EXPECT_EQ(skin.variables[kSkinCookiesFrom], kept) << "shown as kept";
+    }
+
+    paths.home_folder = folder.Path().string();
+    commands.Run("ID_FS_chooseCookieFile");
+    EXPECT_EQ(chooser.start_folders, Log{paths.home_folder});
+    EXPECT_TRUE(WritesOf(kSkinCookieFile).empty()) << "a cancel changes nothing";
+    fs::create_directory(folder.File("logins"));
+    const std::string cookies = folder.File("logins/cookies.txt");
+    test_support::WriteWholeFile(cookies, "# Netscape HTTP Cookie File\n");
+    chooser.file_answer = cookies;
+    commands.Run("ID_FS_chooseCookieFile");
+    EXPECT_EQ(values.cookie_file, cookies);
+    EXPECT_EQ(store.values["Cookie File"], cookies);
+    EXPECT_EQ(skin.variables[kSkinCookieFile], cookies);
+
+    for (const auto& [chosen, reason] : std::vector<std::pair<std::string, std::string>>{
+             {folder.File("gone.txt"), "No such file or directory"},
+             {folder.File("logins"), "Is a directory"}}) {
+        box.shown.clear();
+        chooser.file_answer = chosen;
+        commands.Run("ID_FS_chooseCookieFile");
+        ASSERT_EQ(box.shown.size(), 1u) << chosen;
+        EXPECT_EQ(box.shown[0].text, "Cookies cannot be read from \"" + chosen + "\": " + reason +
+                                         ".\r\nThe cookie file stays \"" + cookies + "\".");
+        EXPECT_EQ(values.cookie_file, cookies);
+    }
+    EXPECT_EQ(chooser.start_folders.back(), folder.File("logins")) << "opens where it lies";
+
+    commands.Run("ID_FS_clearCookieFile");
+    EXPECT_EQ(values.cookie_file, "");
+    EXPECT_EQ(store.values["Cookie File"], "");
+    EXPECT_EQ(skin.variables[kSkinCookieFile], "");
+
+    store.values["Cookies From"] = "Opera";
+    store.values["Cookie File"] = cookies;
+    settings.LoadSettings();
+    EXPECT_EQ(skin.variables[kSkinCookiesFrom], "opera");
+    EXPECT_EQ(skin.variables[kSkinCookieFile], cookies);
+}
+
+// Setting up the browsers: the report in a box, the host beside the program
+// in each manifest, and the extension's folder opened once something was set up.
+TEST_F(SkinCommandsTest, SettingUpTheBrowsersReportsAndOpensTheExtensionsFolder) {
+    paths.home_folder = folder.File("home");
+    paths.program_folder = folder.File("program");
+    fs::create_directories(folder.File("program/browser"));
+    fs::create_directories(folder.File("home"));
+    commands.Run("ID_FS_setupBrowsers");
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.shown[0].icon, platform::MessageIcon::Information);
+    EXPECT_TRUE(box.shown[0].text.starts_with("No browser was found")) << box.shown[0].text;
+    EXPECT_TRUE(launch.opened.empty()) << "nothing to load the extension into";
+
+    fs::create_directories(folder.File("home/.config/chromium"));
+    commands.Run("ID_FS_setupBrowsers");
+    ASSERT_EQ(box.shown.size(), 2u);
+    const std::string extension = folder.File("program/browser");
+    EXPECT_TRUE(box.shown[1].text.starts_with("Set up for Chromium. "));
+    EXPECT_TRUE(box.shown[1].text.ends_with(" The extension is in " + extension + "."));
+    EXPECT_EQ(launch.opened, Log{extension});
+    const std::string manifest = test_support::ReadWholeFile(
+        folder.File("home/.config/chromium/NativeMessagingHosts/org.tarnwick.browser_host.json"));
+    EXPECT_NE(manifest.find("\"path\": \"" + folder.File("program/tarnwick-browser-host") + "\""),
+              std::string::npos)
+        << manifest;
+
+    fs::remove_all(folder.File("home/.config"));
+    fs::create_directories(folder.File("home/.mozilla"));
+    test_support::WriteWholeFile(folder.File("home/.mozilla/native-messaging-hosts"), "");
+    commands.Run("ID_FS_setupBrowsers");
+    ASSERT_EQ(box.shown.size(), 3u);
+    EXPECT_EQ(box.shown[2].icon, platform::MessageIcon::Exclamation);
+    EXPECT_TRUE(box.shown[2].text.starts_with("Not set up: Firefox: ")) << box.shown[2].text;
+    EXPECT_EQ(launch.opened.size(), 1u);
 }
 
 TEST(SingleMessageBoxTest, ASecondCopyOfAnOpenBoxIsNotShown) {
