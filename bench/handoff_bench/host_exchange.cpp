@@ -1,0 +1,108 @@
+#include "handoff_bench/host_exchange.h"
+
+#include "handoff/native_framing.h"
+#include "handoff/our_extension.h"
+
+#include <nlohmann/json.hpp>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <variant>
+
+namespace tarnwick::bench {
+namespace {
+
+bool WriteAll(int fd, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        done += static_cast<size_t>(written);
+    }
+    return true;
+}
+
+// The first framed message on `fd`, or nothing when it ends before one.
+bool ReadOneMessage(int fd, std::string& json) {
+    handoff::FrameReader reader;
+    char buffer[64 * 1024];
+    for (;;) {
+        const auto found = reader.Next();
+        if (const auto* message = std::get_if<handoff::FrameReader::Message>(&found)) {
+            json = message->json;
+            return true;
+        }
+        if (!std::holds_alternative<handoff::FrameReader::NeedMore>(found)) return false;
+        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) return false;
+        reader.Append(std::string_view(buffer, static_cast<size_t>(count)));
+    }
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (std::string& text : texts) pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+} // namespace
+
+HostAnswer ExchangeWithHost(const std::string& host, const std::vector<std::string>& environment,
+                            const std::string& request_json) {
+    HostAnswer answer;
+    int to_host[2], from_host[2];
+    if (::pipe2(to_host, O_CLOEXEC) != 0) return {false, "no pipe"};
+    if (::pipe2(from_host, O_CLOEXEC) != 0) {
+        ::close(to_host[0]);
+        ::close(to_host[1]);
+        return {false, "no pipe"};
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, to_host[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, from_host[1], STDOUT_FILENO);
+    // The browser starts the host with the extension's origin.
+    std::vector<std::string> arguments = {
+        host, std::string("chrome-extension://") + handoff::kChromiumExtensionId + "/"};
+    std::vector<std::string> variables = environment;
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, host.c_str(), &actions, nullptr,
+                                    Pointers(arguments).data(), Pointers(variables).data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(to_host[0]);
+    ::close(from_host[1]);
+    if (spawned != 0) {
+        answer.json = "the host did not start";
+    } else if (!WriteAll(to_host[1], handoff::FrameMessage(request_json))) {
+        answer.json = "the host took no request";
+    } else {
+        answer.ok = ReadOneMessage(from_host[0], answer.json);
+        if (!answer.ok) answer.json = "the host ended without a reply";
+    }
+    answer.elapsed_ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    ::close(to_host[1]);
+    ::close(from_host[0]);
+    if (spawned == 0) ::waitpid(pid, nullptr, 0);
+    return answer;
+}
+
+bool AllAdded(const std::string& reply_json) {
+    const auto reply = nlohmann::json::parse(reply_json, nullptr, false);
+    if (!reply.is_object() || !reply.contains("items") || !reply["items"].is_array()) return false;
+    for (const auto& item : reply["items"]) {
+        if (!item.is_object() || item.value("result", "") != "added") return false;
+    }
+    return !reply["items"].empty();
+}
+
+} // namespace tarnwick::bench
