@@ -24,7 +24,7 @@
 // temporary folder it removes at the end.
 import { execFileSync, spawn } from "node:child_process";
 import { once } from "node:events";
-import { existsSync, mkdirSync, mkdtempSync, readFileSync, readdirSync, rmSync, renameSync, statSync, watch, writeFileSync } from "node:fs";
+import { existsSync, mkdirSync, mkdtempSync, readFileSync, readdirSync, rmSync, renameSync, statSync, writeFileSync } from "node:fs";
 import os from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
@@ -141,7 +141,8 @@ function filesUnder(folder) {
 }
 
 // Resolves once every one of `expected` (name → bytes) is in `folder` with
-// the same bytes, under whatever name; woken by the folder's changes.
+// the same bytes, under whatever name; looked at four times a second, as
+// Debian 12's Node cannot watch a folder's subfolders on Linux.
 function filesArrive(folder, expected) {
     mkdirSync(folder, { recursive: true });
     return new Promise((resolve) => {
@@ -149,16 +150,14 @@ function filesArrive(folder, expected) {
             Object.entries(expected)
                 .filter(([, bytes]) => !filesUnder(folder).some((f) => statSync(f).size === bytes.length && readFileSync(f).equals(bytes)))
                 .map(([name]) => name);
-        const watcher = watch(folder, { recursive: true }, () => {
-            if (missing().length === 0) {
-                watcher.close();
-                resolve();
-            }
-        });
-        if (missing().length === 0) {
-            watcher.close();
+        const look = () => {
+            if (missing().length !== 0) return false;
+            clearInterval(timer);
             resolve();
-        }
+            return true;
+        };
+        const timer = setInterval(look, 250);
+        look();
     });
 }
 
