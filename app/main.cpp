@@ -3,8 +3,10 @@
 // the running program and ends. "--no-clipboard-polling" keeps the polling
 // timer from standing in for a clipboard watcher that cannot start, so that
 // the watcher can be tried alone. "--verbose" writes a trace of what the
-// program does to stderr. "--help" and "--version" only print. SIGTERM and
-// SIGINT end the program as its Exit does, without asking.
+// program does to stderr. "--help" and "--version" only print.
+// "--setup-browsers" sets the user's browsers up for the extension, says so,
+// and ends, without a window or the lock. SIGTERM and SIGINT end the program
+// as its Exit does, without asking.
 #include "app/malloc_arena.h"
 #include "app/tarnwick_app.h"
 #include "common/app_info.h"
@@ -14,16 +16,22 @@
 #include "qt/qml_skin_player.h"
 #include "qt/qt_trace.h"
 #include "qt/termination_signals.h"
+#include "shell/browser_setup_action.h"
 #include "shell/command_line.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDesktopServices>
+#include <QDir>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QStringList>
 #include <QThread>
+#include <QUrl>
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -62,6 +70,32 @@ bool OnlyPrints(const tarnwick::shell::CommandLine& line) {
     return true;
 }
 
+// Where the desktop can show a folder: a display to show it on.
+bool HasDisplay() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+// "--setup-browsers": writes the host's manifests, prints what was set up,
+// and opens the extension's folder where there is a display. 1 when nothing
+// could be set up and some browser failed.
+int SetUpBrowsers(int argc, char* argv[]) {
+    const bool shows = HasDisplay();
+    // Only a GUI application has the desktop's services to open a folder.
+    const std::unique_ptr<QCoreApplication> app =
+        shows ? std::make_unique<QGuiApplication>(argc, argv)
+              : std::make_unique<QCoreApplication>(argc, argv);
+    const tarnwick::shell::BrowserSetUp outcome = tarnwick::shell::SetUpBrowsersFor(
+        QDir::homePath().toStdString(), QCoreApplication::applicationDirPath().toStdString());
+    std::fputs((outcome.report + "\n").c_str(), stdout);
+    std::fflush(stdout);
+    if (shows && !outcome.extension_folder.empty()) {
+        QDesktopServices::openUrl(
+            QUrl::fromLocalFile(QString::fromStdString(outcome.extension_folder)));
+    }
+    return outcome.failed ? 1 : 0;
+}
+
 // A later launch: hands the texts over, or ends holding the lock itself when
 // the running program ends meanwhile. True when the texts are handed over.
 bool HandOver(InstanceLock& lock, const std::vector<std::string>& texts) {
@@ -82,7 +116,10 @@ bool HandOver(InstanceLock& lock, const std::vector<std::string>& texts) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (OnlyPrints(tarnwick::shell::ReadCommandLine(ArgumentsOf(argc, argv)))) return 0;
+    const tarnwick::shell::CommandLine first =
+        tarnwick::shell::ReadCommandLine(ArgumentsOf(argc, argv));
+    if (OnlyPrints(first)) return 0;
+    if (first.action == LaunchAction::kSetUpBrowsers) return SetUpBrowsers(argc, argv);
     tarnwick::app::UseOneMallocArena();
     QApplication app(argc, argv);
     const tarnwick::shell::CommandLine line = tarnwick::shell::ReadCommandLine(QtArguments());

@@ -1,21 +1,33 @@
-// The small panel the Settings button opens, with the number boxes of the
-// transfers. A box the user changes writes its variable, then sends its
-// command; each box follows what the program writes back. Escape, or the
-// button again, closes it.
+// The small panel the Settings button opens, in two sections behind its two
+// tabs: the number boxes of the transfers, and the logins (the browser whose
+// cookies yt-dlp reads, the cookie file, and setting up the browsers for the
+// extension). A control the user changes writes its variable, then sends its
+// command; each follows what the program writes back. Escape, or the button
+// again, closes it. It stays between the tabs and the grid's well, which the
+// grid would cover, so the sections share its room.
 
 import QtQuick
 
 Rectangle {
     id: panel
     objectName: "settingsPanel"
-    // The skin, whose variables the boxes follow and whose commands they send.
+    // The skin, whose variables the controls follow and whose commands they send.
     required property Item skin
     // The button that opens the panel, which takes the focus back when the
     // panel closes with it.
     required property Item opener
+    // The section shown, "Transfers" or "Logins"; kept from one opening to the next.
+    property string section: "Transfers"
 
-    width: settingsGrid.implicitWidth + 36
-    height: settingsGrid.y + settingsGrid.implicitHeight + 16
+    // The browsers whose cookies yt-dlp can read, as stored and as shown.
+    readonly property var cookieBrowsers: ["", "firefox", "chromium", "chrome", "brave",
+                                           "vivaldi", "edge", "opera"]
+    readonly property var cookieBrowserNames: ["None", "Firefox", "Chromium", "Chrome", "Brave",
+                                               "Vivaldi", "Edge", "Opera"]
+    readonly property string cookieFile: skin.valueOf("_root.cookieFile_NS")
+
+    width: Math.max(transfersGrid.implicitWidth, loginsGrid.implicitWidth) + 36
+    height: sections.y + Math.max(transfersGrid.implicitHeight, loginsGrid.implicitHeight) + 16
     visible: false
     radius: 8
     color: "#2f3a3d"
@@ -24,12 +36,20 @@ Rectangle {
 
     function open() {
         visible = true
-        connectionsBox.forceActiveFocus(Qt.TabFocusReason)
+        firstControl().forceActiveFocus(Qt.TabFocusReason)
     }
     function close() {
         const hadFocus = holdsFocus()
         visible = false
         if (hadFocus) opener.forceActiveFocus(Qt.TabFocusReason)
+    }
+    // The arrow keys go from tab to tab, showing each one's section.
+    function showTab(tab, name) {
+        section = name
+        tab.forceActiveFocus(Qt.TabFocusReason)
+    }
+    function firstControl() {
+        return section === "Logins" ? cookiesFromBox : connectionsBox
     }
     function holdsFocus() {
         for (let item = Window.activeFocusItem; item; item = item.parent) {
@@ -49,68 +69,168 @@ Rectangle {
     MouseArea {
         anchors.fill: parent
     }
-    Caption {
-        x: 18
-        y: 14
-        text: "Transfers"
+    Row {
+        x: 12
+        y: 8
+        spacing: 6
+        PanelTab {
+            id: transfersTab
+            objectName: "transfersTab"
+            label: "Transfers"
+            current: panel.section === "Transfers"
+            onClicked: panel.section = "Transfers"
+            Keys.onRightPressed: panel.showTab(loginsTab, "Logins")
+        }
+        PanelTab {
+            id: loginsTab
+            objectName: "loginsTab"
+            label: "Logins"
+            current: panel.section === "Logins"
+            onClicked: panel.section = "Logins"
+            Keys.onLeftPressed: panel.showTab(transfersTab, "Transfers")
+        }
     }
-    Grid {
-        id: settingsGrid
+    Item {
+        id: sections
         x: 18
-        y: 38
-        columns: 3
-        rowSpacing: 8
-        columnSpacing: 12
-        verticalItemAlignment: Grid.AlignVCenter
+        y: 40
 
-        Text {
-            text: "Connections per download"
-            color: "#dfe5e4"
-            font.pixelSize: 13
-        }
-        NumberBox {
-            id: connectionsBox
-            objectName: "connectionsBox"
-            from: 1
-            to: 8
-            value: panel.numberOf("_root.connections_NS")
-            onValueModified: panel.change("_root.connections_NS", value, "ID_FS_connectionsChange")
-        }
-        Item { width: 1; height: 1 }
+        Grid {
+            id: transfersGrid
+            visible: panel.section === "Transfers"
+            columns: 3
+            rowSpacing: 8
+            columnSpacing: 12
+            verticalItemAlignment: Grid.AlignVCenter
 
-        Text {
-            text: "Downloads at once"
-            color: "#dfe5e4"
-            font.pixelSize: 13
-        }
-        NumberBox {
-            objectName: "downloadsAtOnceBox"
-            from: 1
-            to: 4
-            value: panel.numberOf("_root.downloadsAtOnce_NS")
-            onValueModified: panel.change("_root.downloadsAtOnce_NS", value,
-                                          "ID_FS_downloadsAtOnceChange")
-        }
-        Item { width: 1; height: 1 }
+            Text {
+                text: "Connections per download"
+                color: "#dfe5e4"
+                font.pixelSize: 13
+            }
+            NumberBox {
+                id: connectionsBox
+                objectName: "connectionsBox"
+                from: 1
+                to: 8
+                value: panel.numberOf("_root.connections_NS")
+                onValueModified: panel.change("_root.connections_NS", value,
+                                              "ID_FS_connectionsChange")
+            }
+            Item { width: 1; height: 1 }
 
-        Text {
-            text: "Speed limit"
-            color: "#dfe5e4"
-            font.pixelSize: 13
+            Text {
+                text: "Downloads at once"
+                color: "#dfe5e4"
+                font.pixelSize: 13
+            }
+            NumberBox {
+                objectName: "downloadsAtOnceBox"
+                from: 1
+                to: 4
+                value: panel.numberOf("_root.downloadsAtOnce_NS")
+                onValueModified: panel.change("_root.downloadsAtOnce_NS", value,
+                                              "ID_FS_downloadsAtOnceChange")
+            }
+            Item { width: 1; height: 1 }
+
+            Text {
+                text: "Speed limit"
+                color: "#dfe5e4"
+                font.pixelSize: 13
+            }
+            NumberBox {
+                objectName: "speedLimitBox"
+                from: 0
+                to: 10000000
+                stepSize: 50
+                zeroText: "No limit"
+                value: panel.numberOf("_root.speedLimit_NS")
+                onValueModified: panel.change("_root.speedLimit_NS", value,
+                                              "ID_FS_speedLimitChange")
+            }
+            Text {
+                text: "KB/s"
+                color: "#a9b2b4"
+                font.pixelSize: 12
+            }
         }
-        NumberBox {
-            objectName: "speedLimitBox"
-            from: 0
-            to: 10000000
-            stepSize: 50
-            zeroText: "No limit"
-            value: panel.numberOf("_root.speedLimit_NS")
-            onValueModified: panel.change("_root.speedLimit_NS", value, "ID_FS_speedLimitChange")
-        }
-        Text {
-            text: "KB/s"
-            color: "#a9b2b4"
-            font.pixelSize: 12
+
+        Grid {
+            id: loginsGrid
+            visible: panel.section === "Logins"
+            columns: 2
+            rowSpacing: 8
+            columnSpacing: 12
+            verticalItemAlignment: Grid.AlignVCenter
+
+            Text {
+                text: "Cookies from"
+                color: "#dfe5e4"
+                font.pixelSize: 13
+            }
+            ChoiceBox {
+                id: cookiesFromBox
+                objectName: "cookiesFromBox"
+                model: panel.cookieBrowserNames
+                currentIndex: Math.max(0, panel.cookieBrowsers.indexOf(
+                                              panel.skin.valueOf("_root.cookiesFrom_NS")))
+                onActivated: index => panel.change("_root.cookiesFrom_NS",
+                                                   panel.cookieBrowsers[index],
+                                                   "ID_FS_cookiesFromChange")
+            }
+
+            Text {
+                text: "Cookie file"
+                color: "#dfe5e4"
+                font.pixelSize: 13
+            }
+            Row {
+                spacing: 8
+                Rectangle {
+                    width: 220
+                    height: 28
+                    radius: 6
+                    color: "#263033"
+                    border.color: "#56646a"
+                    Text {
+                        objectName: "cookieFileText"
+                        x: 10
+                        width: parent.width - 20
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: panel.cookieFile !== "" ? panel.cookieFile : "None"
+                        color: panel.cookieFile !== "" ? "#dfe5e4" : "#a9b2b4"
+                        font.pixelSize: 13
+                        elide: Text.ElideMiddle
+                    }
+                }
+                SkinButton {
+                    objectName: "ID_FS_chooseCookieFile"
+                    implicitHeight: 28
+                    label: "Choose…"
+                    tip: "A cookies.txt for the downloads and yt-dlp"
+                    onClicked: panel.skin.send(objectName)
+                }
+                SkinButton {
+                    objectName: "ID_FS_clearCookieFile"
+                    implicitHeight: 28
+                    label: "Clear"
+                    onClicked: panel.skin.send(objectName)
+                }
+            }
+
+            Text {
+                text: "Browsers"
+                color: "#dfe5e4"
+                font.pixelSize: 13
+            }
+            SkinButton {
+                objectName: "ID_FS_setupBrowsers"
+                implicitHeight: 28
+                label: "Set up browsers"
+                tip: "Lets your browsers hand videos to Tarnwick"
+                onClicked: panel.skin.send(objectName)
+            }
         }
     }
 }

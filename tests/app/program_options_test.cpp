@@ -1,6 +1,7 @@
-// The real program asked for its help, its version, and an option it does not
-// know: it prints and ends at once, opening no window and leaving the folder
-// of its lock untouched; help and version need no display at all.
+// The real program asked for its help, its version, an option it does not
+// know, and to set up the browsers: it prints and ends at once, opening no
+// window and leaving the folder of its lock untouched; help, version and
+// setting up need no display at all.
 #include "support/temp_folder.h"
 
 #include <QDir>
@@ -65,6 +66,33 @@ TEST_F(ProgramOptionsTest, HelpAndVersionPrintAndEndAnUnknownOptionIsAnError) {
     EXPECT_EQ(bogus.out, "");
     EXPECT_NE(bogus.err.find("unknown option '--bogus'"), std::string::npos) << bogus.err;
     EXPECT_TRUE(RunFolderIsEmpty()) << "no lock, no channel";
+}
+
+// With a home that has Chromium's and Firefox's profiles, each gets a manifest
+// naming the host beside the program, for the extension by the id that
+// browser knows it under.
+TEST_F(ProgramOptionsTest, SettingUpTheBrowsersWritesTheirManifestsAndSaysWhich) {
+    fs::create_directories(home.File(".config/chromium"));
+    fs::create_directories(home.File(".mozilla"));
+    const Ended set_up = Run("--setup-browsers", {});
+    EXPECT_EQ(set_up.code, 0) << set_up.err;
+    EXPECT_TRUE(set_up.out.starts_with("Set up for Firefox, Chromium. ")) << set_up.out;
+    EXPECT_TRUE(RunFolderIsEmpty()) << "no lock, no channel";
+
+    const std::string host =
+        (fs::canonical(TARNWICK_PROGRAM).parent_path() / "tarnwick-browser-host").string();
+    const std::string chromium = test_support::ReadWholeFile(
+        home.File(".config/chromium/NativeMessagingHosts/org.tarnwick.browser_host.json"));
+    EXPECT_NE(chromium.find("\"path\": \"" + host + "\""), std::string::npos) << chromium;
+    EXPECT_NE(chromium.find("\"chrome-extension://gebjicgciibbfpggeejalebeoglnbnie/\""),
+              std::string::npos)
+        << chromium;
+    const std::string firefox = test_support::ReadWholeFile(
+        home.File(".mozilla/native-messaging-hosts/org.tarnwick.browser_host.json"));
+    EXPECT_NE(firefox.find("\"path\": \"" + host + "\""), std::string::npos) << firefox;
+    EXPECT_NE(firefox.find("\"allowed_extensions\": [\n    \"browser@tarnwick.org\"\n  ]"),
+              std::string::npos)
+        << firefox;
 }
 
 } // namespace

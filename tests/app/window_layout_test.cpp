@@ -215,9 +215,10 @@ TEST_F(WindowLayoutTest, TabGoesThroughTheSkinAndTheGridInReadingOrder) {
     }
 }
 
-// At the least size the settings panel opens clear of the grid, and a number
-// changed in it is stored at once and comes back at the next start.
-TEST_F(WindowLayoutTest, TheSettingsPanelClearsTheGridAndItsNumbersAreStored) {
+// At the least size the settings panel opens clear of the grid with either
+// of its sections, and a number or a browser changed in it from the keyboard
+// is stored at once and comes back at the next start.
+TEST_F(WindowLayoutTest, TheSettingsPanelClearsTheGridAndWhatIsChangedInItIsStored) {
     Start();
     Window().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&Window()));
@@ -225,15 +226,23 @@ TEST_F(WindowLayoutTest, TheSettingsPanelClearsTheGridAndItsNumbersAreStored) {
     ASSERT_TRUE(SkinItem("settingsPanel")->isVisible());
     EXPECT_FALSE(InWindow(SkinItem("settingsPanel")).intersects(Table().geometry()));
     Press(Qt::Key_Down);
+    Press(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(FocusedName(), "loginsTab");
+    Press(Qt::Key_Space);
+    EXPECT_FALSE(InWindow(SkinItem("settingsPanel")).intersects(Table().geometry()));
+    Press(Qt::Key_Tab);
+    EXPECT_EQ(FocusedName(), "cookiesFromBox");
+    Press(Qt::Key_Down);
     Press(Qt::Key_Escape);
     EXPECT_FALSE(SkinItem("settingsPanel")->isVisible());
     SkinSends("IDC_FS_Close");
 
-    EXPECT_EQ(QSettings(SettingsFile(), QSettings::IniFormat)
-                  .value(QString("Settings/") + settings::kConnectionsSetting),
-              "3");
+    const QSettings stored(SettingsFile(), QSettings::IniFormat);
+    EXPECT_EQ(stored.value(QString("Settings/") + settings::kConnectionsSetting), "3");
+    EXPECT_EQ(stored.value(QString("Settings/") + settings::kCookiesFromSetting), "firefox");
     Start();
     EXPECT_EQ(SkinItem("connectionsBox")->property("value").toInt(), 3);
+    EXPECT_EQ(SkinItem("cookiesFromBox")->property("displayText").toString(), "Firefox");
 }
 
 TEST_F(WindowLayoutTest, TheAddressFieldHasTheUsualEditMenuAndTheRestOfTheSkinNone) {
@@ -296,8 +305,9 @@ TEST_F(WindowLayoutTest, TheHelpPageNamesTheProgramsVersionAndEveryStoredSetting
          {settings::kMonitorSetting, settings::kDownloadDirSetting, settings::kKeepListSetting,
           settings::kOtherSitesSetting, settings::kNotifySetting, settings::kUseYtDlpSetting,
           settings::kConnectionsSetting, settings::kDownloadsAtOnceSetting,
-          settings::kSpeedLimitSetting, settings::kWindowGeometrySetting,
-          settings::kWindowMaximizedSetting, settings::kColumnWidthsSetting}) {
+          settings::kSpeedLimitSetting, settings::kCookiesFromSetting, settings::kCookieFileSetting,
+          settings::kWindowGeometrySetting, settings::kWindowMaximizedSetting,
+          settings::kColumnWidthsSetting}) {
         EXPECT_TRUE(text.contains(QString("<code>") + setting + "</code>")) << setting;
     }
 }
