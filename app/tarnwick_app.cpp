@@ -106,7 +106,12 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
            .downloads_at_once = [this] { return settings_values.downloads_at_once; },
            .connections = [this] { return settings_values.connections; },
            .connection_budget = &connection_budget,
-           .logins = [this] { return LoginsNow(settings_values); }}),
+           .logins = [this] { return LoginsNow(settings_values); },
+           .preferences =
+               [this] {
+                   return resolve::QualityPreferences{settings_values.quality,
+                                                      settings_values.format};
+               }}),
       part_files(queue),
       run_commands({.queue = queue,
                     .run = run,

@@ -84,6 +84,9 @@ struct JobServices {
     transfer::ConnectionBudget* connection_budget = nullptr;
     // The user's logins, asked when each item starts; none has none.
     std::function<UserLogins()> logins = {};
+    // The quality the user prefers, asked when each item starts; none takes
+    // the best there is, in MP4 where it can.
+    std::function<resolve::QualityPreferences()> preferences = {};
 };
 
 class ItemJob {
@@ -203,8 +206,9 @@ private:
     // How the item's requests go: where they may go (public only, once one
     // began there), and with what agent and headers.
     transfer::RequestContext requests_;
-    // The user's logins as they were when the job started.
+    // The user's logins and preferences as they were when the job started.
     UserLogins logins_;
+    resolve::QualityPreferences preferences_;
     Step step_ = Step::kIdle;
     StepWork work_;
     std::string folder_;

@@ -67,7 +67,8 @@ void ItemJob::OnYtDlpAnswer(Result<resolve::YtDlpAnswer> answer) {
     }
     if (answer.value().is_playlist) return AddPlaylist(answer.value());
     const bool can_join = s_.children->Find("ffmpeg").has_value();
-    Result<resolve::YtDlpChoice> choice = resolve::ChooseDownload(answer.value(), can_join);
+    Result<resolve::YtDlpChoice> choice =
+        resolve::ChooseDownload(answer.value(), can_join, preferences_);
     if (!choice) return Finish(Outcome::Failed(choice.failure()), list::NameKind::kProcessFailed);
     if (choice_was_kept_ && choice_ && choice.value().video.size != choice_->video.size &&
         earlier_) {

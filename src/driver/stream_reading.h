@@ -19,7 +19,10 @@ class StreamReading {
 public:
     using DoneHandler = std::function<void(Result<Plan> plan)>;
 
-    explicit StreamReading(transfer::RequestContext& requests) : requests_(requests) {}
+    // A master playlist's variants taller than `max_height` lets through
+    // are left out (0: none are).
+    explicit StreamReading(transfer::RequestContext& requests, int64_t max_height = 0)
+        : requests_(requests), max_height_(max_height) {}
     StreamReading(const StreamReading&) = delete;
     StreamReading& operator=(const StreamReading&) = delete;
 
@@ -36,6 +39,7 @@ private:
     void Finish(Result<Plan> plan);
 
     transfer::RequestContext& requests_;
+    int64_t max_height_ = 0;
     bool can_join_ = false;
     DoneHandler on_done_;
     std::unique_ptr<transfer::Fetch> fetch_;

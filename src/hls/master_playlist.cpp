@@ -2,6 +2,7 @@
 
 #include "hls/hls_detection.h"
 #include "hls/playlist_syntax.h"
+#include "resolve/quality_preferences.h"
 #include "resolve/url_resolution.h"
 
 #include <map>
@@ -136,9 +137,19 @@ Result<MasterPlaylist> ParseMasterPlaylist(std::string_view text, std::string_vi
     return playlist;
 }
 
-Result<StreamChoice> ChooseStream(const MasterPlaylist& playlist) {
-    if (std::optional<StreamChoice> muxed = HighestVariant(playlist, false)) return *muxed;
-    if (std::optional<StreamChoice> separate = HighestVariant(playlist, true)) return *separate;
+Result<StreamChoice> ChooseStream(const MasterPlaylist& playlist, int64_t max_height) {
+    std::vector<int64_t> heights;
+    for (const Variant& variant : playlist.variants) {
+        if (variant.height) heights.push_back(static_cast<int64_t>(*variant.height));
+    }
+    MasterPlaylist within = playlist;
+    if (const std::optional<int64_t> limit = resolve::CappedHeight(heights, max_height)) {
+        std::erase_if(within.variants, [&](const Variant& v) {
+            return v.height && static_cast<int64_t>(*v.height) > *limit;
+        });
+    }
+    if (std::optional<StreamChoice> muxed = HighestVariant(within, false)) return *muxed;
+    if (std::optional<StreamChoice> separate = HighestVariant(within, true)) return *separate;
     return Failure{Reason::kPlaylistUnreadable, 0, "the playlist offers no stream"};
 }
 

@@ -66,6 +66,8 @@ struct StreamChoice {
 // When every variant takes its sound from elsewhere: the highest of all,
 // with its group's preferred rendition. Fails (kPlaylistUnreadable) without
 // variants.
-Result<StreamChoice> ChooseStream(const MasterPlaylist& playlist);
+// A cap on the picture's height (resolve::CappedHeight; 0 for none) first
+// leaves out the variants taller than it lets through.
+Result<StreamChoice> ChooseStream(const MasterPlaylist& playlist, int64_t max_height = 0);
 
 } // namespace tarnwick::hls

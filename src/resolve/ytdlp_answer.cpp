@@ -211,10 +211,25 @@ int HeightOf(const Candidate& c) { return c.format->height.value_or(0); }
 double TbrOf(const Candidate& c) { return c.format->tbr.value_or(0); }
 int IsDirect(const Candidate& c) { return c.kind == PartKind::kFile ? 1 : 0; }
 
-auto CombinedRank(const Candidate& c) {
+auto CombinedRank(const Candidate& c, bool containers_count) {
     const int both_named = IsNamed(c.format->vcodec) && IsNamed(c.format->acodec) ? 1 : 0;
-    return std::make_tuple(both_named, ContainerRank(*c.format), HeightOf(c), IsDirect(c),
-                           TbrOf(c));
+    return std::make_tuple(both_named, containers_count ? ContainerRank(*c.format) : 0, HeightOf(c),
+                           IsDirect(c), TbrOf(c));
+}
+
+// Leaves out the pictures taller than the preferences let through; sound
+// alone, and pictures of no known height, stay.
+void KeepWithinCap(std::vector<Candidate>& candidates, int64_t max_height) {
+    std::vector<int64_t> heights;
+    for (const Candidate& c : candidates) {
+        if (c.streams != Streams::kAudioOnly && c.format->height)
+            heights.push_back(*c.format->height);
+    }
+    const std::optional<int64_t> limit = CappedHeight(heights, max_height);
+    if (!limit) return;
+    std::erase_if(candidates, [&](const Candidate& c) {
+        return c.streams != Streams::kAudioOnly && c.format->height && *c.format->height > *limit;
+    });
 }
 
 auto VideoRank(const Candidate& c) {
@@ -282,11 +297,13 @@ YtDlpChoice Single(const Candidate& format, const YtDlpAnswer& answer) {
     return choice;
 }
 
-YtDlpChoice Pair(const Candidate& video, const Candidate& audio, const YtDlpAnswer& answer) {
+YtDlpChoice Pair(const Candidate& video, const Candidate& audio, const YtDlpAnswer& answer,
+                 PreferredContainer container) {
     YtDlpChoice choice;
     choice.video = PartOf(video, answer);
     choice.audio = PartOf(audio, answer);
-    const bool mp4 = VideoFitsMp4(*video.format) && AudioFitsMp4(*audio.format);
+    const bool mp4 = container != PreferredContainer::kMkv && VideoFitsMp4(*video.format) &&
+                     AudioFitsMp4(*audio.format);
     choice.join_container = mp4 ? "mp4" : "mkv";
     choice.file_name = FileName(answer.title, choice.join_container);
     return choice;
@@ -350,11 +367,16 @@ Result<YtDlpAnswer> ReadYtDlpAnswer(std::string_view json) {
     return read;
 }
 
-Result<YtDlpChoice> ChooseDownload(const YtDlpAnswer& answer, bool can_join) {
+Result<YtDlpChoice> ChooseDownload(const YtDlpAnswer& answer, bool can_join,
+                                   const QualityPreferences& preferences) {
     if (answer.is_playlist) return Unusable("yt-dlp answered a playlist, not a video");
     if (answer.is_live) return Failure{Reason::kLiveStream};
-    const std::vector<Candidate> candidates = Candidates(answer);
-    const Candidate* combined = Best(candidates, Streams::kCombined, CombinedRank);
+    std::vector<Candidate> candidates = Candidates(answer);
+    KeepWithinCap(candidates, preferences.max_height);
+    const bool containers_count = preferences.container != PreferredContainer::kBest;
+    const Candidate* combined = Best(candidates, Streams::kCombined, [&](const Candidate& c) {
+        return CombinedRank(c, containers_count);
+    });
     const Candidate* video = Best(candidates, Streams::kVideoOnly, VideoRank);
     const Candidate* audio = BestAudio(candidates, video);
     const bool pair = video != nullptr && audio != nullptr;
@@ -364,7 +386,7 @@ Result<YtDlpChoice> ChooseDownload(const YtDlpAnswer& answer, bool can_join) {
     }
     if (pair) {
         if (!can_join) return Failure{Reason::kSoundSeparate};
-        return Pair(*video, *audio, answer);
+        return Pair(*video, *audio, answer, preferences.container);
     }
     const Candidate* alone = video != nullptr ? video : audio;
     if (alone != nullptr) return Single(*alone, answer);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/result.h"
+#include "resolve/quality_preferences.h"
 
 #include <chrono>
 #include <cstdint>
@@ -98,7 +99,13 @@ struct YtDlpChoice {
 // into mp4 when its codecs fit it (H.264, HEVC or AV1 with AAC), else mkv.
 // A lone video-only or audio-only format is taken when nothing pairs it. With no usable format at
 // all, or a playlist, the choice fails with kNoLinkInPage.
-Result<YtDlpChoice> ChooseDownload(const YtDlpAnswer& answer, bool can_join);
+//
+// The user's preferences come first: formats of a picture taller than the
+// cap lets through (quality_preferences.h) are left out; with kBest the
+// container does not rank combined formats, and with kMkv pairs join into
+// MKV whatever their codecs.
+Result<YtDlpChoice> ChooseDownload(const YtDlpAnswer& answer, bool can_join,
+                                   const QualityPreferences& preferences = {});
 
 // The chosen file's name without its extension: the title it is named by.
 std::string TitleOf(const YtDlpChoice& choice);

@@ -72,6 +72,8 @@ AppSettings LoadSettings(platform::SettingsStore& store, const std::string& defa
     settings.cookies_from = CookieBrowserOf(store.Read(kCookiesFromSetting).value_or(""));
     settings.cookie_file = store.Read(kCookieFileSetting).value_or("");
     if (!IsFullPath(settings.cookie_file)) settings.cookie_file.clear();
+    settings.quality = QualityOfWord(store.Read(kQualitySetting).value_or(""));
+    settings.format = FormatOfWord(store.Read(kFormatSetting).value_or(""));
     return settings;
 }
 
@@ -91,6 +93,36 @@ void SaveSettings(platform::SettingsStore& store, const AppSettings& settings) {
     store.Write(kSpeedLimitSetting, std::to_string(settings.speed_limit_kb));
     store.Write(kCookiesFromSetting, settings.cookies_from);
     store.Write(kCookieFileSetting, settings.cookie_file);
+    store.Write(kQualitySetting, QualityWord(settings.quality));
+    store.Write(kFormatSetting, FormatWord(settings.format));
+}
+
+std::string QualityWord(int quality) { return quality == 0 ? "best" : std::to_string(quality); }
+
+int QualityOfWord(const std::string& word) {
+    const std::string trimmed = text::TrimSpaces(word);
+    for (const int height : kQualityHeights) {
+        if (trimmed == QualityWord(height)) return height;
+    }
+    return 0;
+}
+
+std::string FormatWord(resolve::PreferredContainer format) {
+    switch (format) {
+        case resolve::PreferredContainer::kMp4: return "mp4";
+        case resolve::PreferredContainer::kMkv: return "mkv";
+        case resolve::PreferredContainer::kBest: return "best";
+    }
+    return "mp4";
+}
+
+resolve::PreferredContainer FormatOfWord(const std::string& word) {
+    const std::string trimmed = text::TrimSpaces(word);
+    for (const auto format :
+         {resolve::PreferredContainer::kMkv, resolve::PreferredContainer::kBest}) {
+        if (text::EqualsIgnoreCase(trimmed, FormatWord(format))) return format;
+    }
+    return resolve::PreferredContainer::kMp4;
 }
 
 std::string CookieBrowserOf(const std::string& text) {

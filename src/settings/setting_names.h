@@ -35,6 +35,10 @@ inline constexpr const char* kSpeedLimitSetting = "Speed limit";
 // Netscape cookies.txt that the program's requests and yt-dlp use.
 inline constexpr const char* kCookiesFromSetting = "Cookies From";
 inline constexpr const char* kCookieFileSetting = "Cookie File";
+// The tallest picture wanted ("best", "2160", "1440", "1080", "720", "480"
+// or "360") and the container preferred ("mp4", "mkv" or "best").
+inline constexpr const char* kQualitySetting = "Quality";
+inline constexpr const char* kFormatSetting = "Format";
 // The default download folder's name; on Windows it sits at the root of
 // drive C, elsewhere in the user's home folder.
 inline constexpr const char* kDefaultDownloadFolder = "Downloaded Videos";

@@ -113,6 +113,23 @@ INSTANTIATE_TEST_SUITE_P(
                 "#EXT-X-STREAM-INF:BANDWIDTH=1,RESOLUTION=1x2,AUDIO=\"a\"\nv.m3u8\n",
             "v.m3u8", "x.m3u8"}));
 
+TEST(MasterPlaylistTest, ACapTakesTheTallestAtOrBelowItElseTheShortestAbove) {
+    std::string body;
+    for (const int height : {360, 720, 1080, 2160}) {
+        body += "#EXT-X-STREAM-INF:BANDWIDTH=" + std::to_string(height * 1000) +
+                ",RESOLUTION=" + std::to_string(height * 16 / 9) + "x" + std::to_string(height) +
+                "\n" + std::to_string(height) + ".m3u8\n";
+    }
+    const MasterPlaylist playlist =
+        ParseMasterPlaylist("#EXTM3U\n" + body, "https://h.example/m.m3u8").value();
+    for (const auto& [cap, chosen] : std::vector<std::pair<int64_t, std::string>>{
+             {0, "2160"}, {1080, "1080"}, {1440, "1080"}, {480, "360"}, {240, "360"}}) {
+        EXPECT_EQ(ChooseStream(playlist, cap).value().variant.uri,
+                  "https://h.example/" + chosen + ".m3u8")
+            << "cap " << cap;
+    }
+}
+
 TEST(MasterPlaylistTest, NoStreamToChooseWithoutVariants) {
     const Result<StreamChoice> choice = ChooseStream(MasterPlaylist{});
     ASSERT_FALSE(choice);

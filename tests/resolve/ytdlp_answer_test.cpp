@@ -108,6 +108,48 @@ INSTANTIATE_TEST_SUITE_P(
                    "failed " + kNoLink},
         ChoiceCase{"Playlist", R"({"_type":"playlist","entries":[]})", true, "failed " + kNoLink}));
 
+// The user's quality preferences, over the same answers.
+struct PreferenceCase {
+    const char* name;
+    QualityPreferences preferences;
+    std::string chosen;
+};
+
+void PrintTo(const PreferenceCase& c, std::ostream* out) { *out << c.name; }
+
+class PreferencesTest : public testing::TestWithParam<PreferenceCase> {};
+
+TEST_P(PreferencesTest, TheCapAndTheContainerComeFirst) {
+    const std::string formats =
+        Answer(Format("360", "mp4", "avc1", "mp4a", 360) + "," +
+               Format("720w", "webm", "vp9", "opus", 720) + "," +
+               Format("1080v", "mp4", "avc1.640028", "none", 1080) + "," +
+               Format("2160v", "webm", "vp9", "none", 2160) + "," + kM4aAudio + "," + kOpusAudio);
+    const Result<YtDlpChoice> choice =
+        ChooseDownload(ReadYtDlpAnswer(formats).value(), true, GetParam().preferences);
+    ASSERT_TRUE(choice);
+    const YtDlpChoice& c = choice.value();
+    const auto id = [](const DownloadPart& p) { return p.url.substr(p.url.rfind('/') + 1); };
+    EXPECT_EQ(id(c.video) + (c.audio ? "+" + id(*c.audio) : "") + " " + c.file_name,
+              GetParam().chosen);
+}
+
+using Container = PreferredContainer;
+INSTANTIATE_TEST_SUITE_P(
+    Caps, PreferencesTest,
+    testing::Values(
+        PreferenceCase{"Best", {0, Container::kMp4}, "2160v+251 Clip.mkv"},
+        PreferenceCase{"CapAtAHeightOffered", {1080, Container::kMp4}, "1080v+140 Clip.mp4"},
+        PreferenceCase{
+            "CapBetweenHeightsTakesTheTallestBelow", {1440, Container::kMp4}, "1080v+140 Clip.mp4"},
+        PreferenceCase{"MkvPreferredJoinsIntoMkv", {1080, Container::kMkv}, "1080v+140 Clip.mkv"},
+        // Combined formats rank by container unless any will do.
+        PreferenceCase{"Mp4BeforeATallerWebm", {720, Container::kMp4}, "360 Clip.mp4"},
+        PreferenceCase{"AnyContainerTakesTheTaller", {720, Container::kBest}, "720w Clip.webm"},
+        PreferenceCase{
+            "NothingAtOrBelowTakesTheShortestAbove", {240, Container::kMp4}, "360 Clip.mp4"}),
+    [](const testing::TestParamInfo<PreferenceCase>& info) { return info.param.name; });
+
 TEST(ReadYtDlpAnswerTest, ReadsFieldsOfTheRightTypeOnly) {
     EXPECT_FALSE(ReadYtDlpAnswer(R"({"title":"cut)"));
     EXPECT_FALSE(ReadYtDlpAnswer(R"(["not an object"])"));

@@ -68,6 +68,8 @@ TEST(SaveSettings, WritesTheMonitorTheFolderAndTheKeepSwitchAndTheyComeBack) {
     AppSettings saved{false, "/data/clips", false, false, false, false};
     saved.cookies_from = "brave";
     saved.cookie_file = "/home/u/cookies.txt";
+    saved.quality = 720;
+    saved.format = resolve::PreferredContainer::kMkv;
     SaveSettings(store, saved);
     EXPECT_EQ(store.writes, (std::vector<std::pair<std::string, std::string>>{
                                 {"URL Mon", "False"},
@@ -80,7 +82,9 @@ TEST(SaveSettings, WritesTheMonitorTheFolderAndTheKeepSwitchAndTheyComeBack) {
                                 {"Parallel Downloads", "1"},
                                 {"Speed limit", "0"},
                                 {"Cookies From", "brave"},
-                                {"Cookie File", "/home/u/cookies.txt"}}));
+                                {"Cookie File", "/home/u/cookies.txt"},
+                                {"Quality", "720"},
+                                {"Format", "mkv"}}));
     const AppSettings reloaded = LoadSettings(store, kDefaultDir);
     EXPECT_FALSE(reloaded.monitor_enabled);
     EXPECT_EQ(reloaded.download_dir, "/data/clips");
@@ -90,6 +94,12 @@ TEST(SaveSettings, WritesTheMonitorTheFolderAndTheKeepSwitchAndTheyComeBack) {
     EXPECT_FALSE(reloaded.use_ytdlp);
     EXPECT_EQ(reloaded.cookies_from, "brave");
     EXPECT_EQ(reloaded.cookie_file, "/home/u/cookies.txt");
+    EXPECT_EQ(reloaded.quality, 720);
+    EXPECT_EQ(reloaded.format, resolve::PreferredContainer::kMkv);
+    store.values[kQualitySetting] = "700";
+    store.values[kFormatSetting] = "avi";
+    EXPECT_EQ(LoadSettings(store, kDefaultDir).quality, 0) << "no cap but those offered";
+    EXPECT_EQ(LoadSettings(store, kDefaultDir).format, resolve::PreferredContainer::kMp4);
     store.values[kCookiesFromSetting] = " Firefox ";
     store.values[kCookieFileSetting] = "cookies.txt";
     EXPECT_EQ(LoadSettings(store, kDefaultDir).cookies_from, "firefox");
