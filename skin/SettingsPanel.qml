@@ -1,5 +1,5 @@
-// The small panel the Settings button opens, in two sections behind its two
-// tabs: the number boxes of the transfers, and the logins (the browser whose
+// The small panel the Settings button opens, in three sections behind its
+// tabs: the number boxes of the transfers, the quality kept, and the logins (the browser whose
 // cookies yt-dlp reads, the cookie file, and setting up the browsers for the
 // extension). A control the user changes writes its variable, then sends its
 // command; each follows what the program writes back. Escape, or the button
@@ -16,7 +16,8 @@ Rectangle {
     // The button that opens the panel, which takes the focus back when the
     // panel closes with it.
     required property Item opener
-    // The section shown, "Transfers" or "Logins"; kept from one opening to the next.
+    // The section shown, "Transfers", "Quality" or "Logins"; kept from one
+    // opening to the next.
     property string section: "Transfers"
 
     // The browsers whose cookies yt-dlp can read, as stored and as shown.
@@ -25,9 +26,16 @@ Rectangle {
     readonly property var cookieBrowserNames: ["None", "Firefox", "Chromium", "Chrome", "Brave",
                                                "Vivaldi", "Edge", "Opera"]
     readonly property string cookieFile: skin.valueOf("_root.cookieFile_NS")
+    // The quality caps and the containers, as stored and as shown.
+    readonly property var qualities: ["best", "2160", "1440", "1080", "720", "480", "360"]
+    readonly property var qualityNames: ["Best", "2160p", "1440p", "1080p", "720p", "480p", "360p"]
+    readonly property var formats: ["mp4", "mkv", "best"]
+    readonly property var formatNames: ["MP4 preferred", "MKV", "Any, the best"]
 
-    width: Math.max(transfersGrid.implicitWidth, loginsGrid.implicitWidth) + 36
-    height: sections.y + Math.max(transfersGrid.implicitHeight, loginsGrid.implicitHeight) + 16
+    width: Math.max(transfersGrid.implicitWidth, qualityGrid.implicitWidth,
+                    loginsGrid.implicitWidth) + 36
+    height: sections.y + Math.max(transfersGrid.implicitHeight, qualityGrid.implicitHeight,
+                                  loginsGrid.implicitHeight) + 16
     visible: false
     radius: 8
     color: "#2f3a3d"
@@ -49,6 +57,7 @@ Rectangle {
         tab.forceActiveFocus(Qt.TabFocusReason)
     }
     function firstControl() {
+        if (section === "Quality") return qualityBox
         return section === "Logins" ? cookiesFromBox : connectionsBox
     }
     function holdsFocus() {
@@ -79,6 +88,15 @@ Rectangle {
             label: "Transfers"
             current: panel.section === "Transfers"
             onClicked: panel.section = "Transfers"
+            Keys.onRightPressed: panel.showTab(qualityTab, "Quality")
+        }
+        PanelTab {
+            id: qualityTab
+            objectName: "qualityTab"
+            label: "Quality"
+            current: panel.section === "Quality"
+            onClicked: panel.section = "Quality"
+            Keys.onLeftPressed: panel.showTab(transfersTab, "Transfers")
             Keys.onRightPressed: panel.showTab(loginsTab, "Logins")
         }
         PanelTab {
@@ -87,7 +105,7 @@ Rectangle {
             label: "Logins"
             current: panel.section === "Logins"
             onClicked: panel.section = "Logins"
-            Keys.onLeftPressed: panel.showTab(transfersTab, "Transfers")
+            Keys.onLeftPressed: panel.showTab(qualityTab, "Quality")
         }
     }
     Item {
@@ -153,6 +171,44 @@ Rectangle {
                 text: "KB/s"
                 color: "#a9b2b4"
                 font.pixelSize: 12
+            }
+        }
+
+        Grid {
+            id: qualityGrid
+            visible: panel.section === "Quality"
+            columns: 2
+            rowSpacing: 8
+            columnSpacing: 12
+            verticalItemAlignment: Grid.AlignVCenter
+
+            Text {
+                text: "Quality"
+                color: "#dfe5e4"
+                font.pixelSize: 13
+            }
+            ChoiceBox {
+                id: qualityBox
+                objectName: "qualityBox"
+                model: panel.qualityNames
+                currentIndex: Math.max(0, panel.qualities.indexOf(
+                                              panel.skin.valueOf("_root.quality_NS")))
+                onActivated: index => panel.change("_root.quality_NS", panel.qualities[index],
+                                                   "ID_FS_qualityChange")
+            }
+
+            Text {
+                text: "Format"
+                color: "#dfe5e4"
+                font.pixelSize: 13
+            }
+            ChoiceBox {
+                objectName: "formatBox"
+                model: panel.formatNames
+                currentIndex: Math.max(0, panel.formats.indexOf(
+                                              panel.skin.valueOf("_root.format_NS")))
+                onActivated: index => panel.change("_root.format_NS", panel.formats[index],
+                                                   "ID_FS_formatChange")
             }
         }
 

@@ -58,6 +58,8 @@ void SettingsControl::PublishSettings() {
     SetSkinVariable(s_.skin, kSkinSpeedLimit, std::to_string(s_.values.speed_limit_kb));
     SetSkinVariable(s_.skin, kSkinCookiesFrom, s_.values.cookies_from);
     SetSkinVariable(s_.skin, kSkinCookieFile, s_.values.cookie_file);
+    SetSkinVariable(s_.skin, kSkinQuality, settings::QualityWord(s_.values.quality));
+    SetSkinVariable(s_.skin, kSkinFormat, settings::FormatWord(s_.values.format));
 }
 
 void SettingsControl::SetOtherSites(bool on) {
@@ -93,6 +95,18 @@ void SettingsControl::SetCookiesFrom(const std::string& text) {
     s_.values.cookies_from = settings::CookieBrowserOf(text);
     SaveSettings();
     SetSkinVariable(s_.skin, kSkinCookiesFrom, s_.values.cookies_from);
+}
+
+void SettingsControl::SetQuality(const std::string& word) {
+    s_.values.quality = settings::QualityOfWord(word);
+    SaveSettings();
+    SetSkinVariable(s_.skin, kSkinQuality, settings::QualityWord(s_.values.quality));
+}
+
+void SettingsControl::SetFormat(const std::string& word) {
+    s_.values.format = settings::FormatOfWord(word);
+    SaveSettings();
+    SetSkinVariable(s_.skin, kSkinFormat, settings::FormatWord(s_.values.format));
 }
 
 void SettingsControl::SetCookieFile(const std::string& path) {

@@ -71,6 +71,10 @@ public:
     // The browser yt-dlp reads cookies from, named in any letter case; a text
     // that names none ("None" too) means none. Saves it and shows it back.
     void SetCookiesFrom(const std::string& text);
+    // The quality cap and the container preferred for items started from
+    // now on, by their stored words; a word of neither reads as the default.
+    void SetQuality(const std::string& word);
+    void SetFormat(const std::string& word);
     // The cookie file, "" for none: saves it and shows it.
     void SetCookieFile(const std::string& path);
     void ClearCookieFile() { SetCookieFile(""); }

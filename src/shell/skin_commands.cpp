@@ -71,6 +71,10 @@ void SkinCommands::Run(const std::string& command, const std::string& args) {
          [](SkinCommands& c) {
              c.t_.settings.SetCookiesFrom(c.t_.skin.GetVariable(kSkinCookiesFrom));
          }},
+        {"ID_FS_qualityChange",
+         [](SkinCommands& c) { c.t_.settings.SetQuality(c.t_.skin.GetVariable(kSkinQuality)); }},
+        {"ID_FS_formatChange",
+         [](SkinCommands& c) { c.t_.settings.SetFormat(c.t_.skin.GetVariable(kSkinFormat)); }},
         {"ID_FS_chooseCookieFile", [](SkinCommands& c) { c.t_.settings.ChooseCookieFile(); }},
         {"ID_FS_clearCookieFile", [](SkinCommands& c) { c.t_.settings.ClearCookieFile(); }},
         {"ID_FS_setupBrowsers",

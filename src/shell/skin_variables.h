@@ -28,6 +28,9 @@ inline constexpr const char* kSkinSpeedLimit = "_root.speedLimit_NS";
 // Read and written: the browser yt-dlp reads cookies from, as stored ("" for
 // none). Written: the cookie file's full path ("" for none).
 inline constexpr const char* kSkinCookiesFrom = "_root.cookiesFrom_NS";
+// The quality cap and the container preferred, as stored ("720", "mkv").
+inline constexpr const char* kSkinQuality = "_root.quality_NS";
+inline constexpr const char* kSkinFormat = "_root.format_NS";
 inline constexpr const char* kSkinCookieFile = "_root.cookieFile_NS";
 // Written: always "1".
 inline constexpr const char* kSkinDownloadCheck = "_root.Download_CB";

@@ -306,8 +306,8 @@ TEST_F(WindowLayoutTest, TheHelpPageNamesTheProgramsVersionAndEveryStoredSetting
           settings::kOtherSitesSetting, settings::kNotifySetting, settings::kUseYtDlpSetting,
           settings::kConnectionsSetting, settings::kDownloadsAtOnceSetting,
           settings::kSpeedLimitSetting, settings::kCookiesFromSetting, settings::kCookieFileSetting,
-          settings::kWindowGeometrySetting, settings::kWindowMaximizedSetting,
-          settings::kColumnWidthsSetting}) {
+          settings::kQualitySetting, settings::kFormatSetting, settings::kWindowGeometrySetting,
+          settings::kWindowMaximizedSetting, settings::kColumnWidthsSetting}) {
         EXPECT_TRUE(text.contains(QString("<code>") + setting + "</code>")) << setting;
     }
 }

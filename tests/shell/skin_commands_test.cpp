@@ -206,6 +206,18 @@ TEST_F(SkinCommandsTest, LoginsAreKeptSavedAndShown) {
         EXPECT_EQ(store.values["Cookies From"], kept) << written;
         EXPECT_EQ(skin.variables[kSkinCookiesFrom], kept) << "shown as kept";
     }
+    for (const auto& [command, variable, written, kept] :
+         std::vector<std::tuple<const char*, const char*, std::string, std::string>>{
+             {"ID_FS_qualityChange", kSkinQuality, "720", "720"},
+             {"ID_FS_qualityChange", kSkinQuality, "700", "best"},
+             {"ID_FS_formatChange", kSkinFormat, "mkv", "mkv"},
+             {"ID_FS_formatChange", kSkinFormat, "avi", "mp4"}}) {
+        skin.variables[variable] = written;
+        commands.Run(command);
+        EXPECT_EQ(skin.variables[variable], kept) << written;
+    }
+    EXPECT_EQ(values.quality, 0);
+    EXPECT_EQ(store.values["Format"], "mp4");
 
     paths.home_folder = folder.Path().string();
     commands.Run("ID_FS_chooseCookieFile");
