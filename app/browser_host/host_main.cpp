@@ -6,6 +6,7 @@
 // untrusted: each refusal is a reply with its reason.
 #include "app/browser_host/program_handover.h"
 #include "common/app_info.h"
+#include "common/write_all.h"
 #include "handoff/handoff_request.h"
 #include "handoff/native_framing.h"
 
@@ -23,18 +24,7 @@ namespace {
 
 using namespace tarnwick;
 
-bool WriteAll(const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        done += static_cast<size_t>(written);
-    }
-    return true;
-}
-
-bool Reply(const std::string& json) { return WriteAll(handoff::FrameMessage(json)); }
+bool Reply(const std::string& json) { return WriteAll(STDOUT_FILENO, handoff::FrameMessage(json)); }
 
 std::string Answer(const std::string& json) {
     auto request = handoff::ParseHandoffRequest(json);

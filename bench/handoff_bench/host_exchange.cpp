@@ -1,5 +1,6 @@
 #include "handoff_bench/host_exchange.h"
 
+#include "common/write_all.h"
 #include "handoff/native_framing.h"
 #include "handoff/our_extension.h"
 
@@ -16,17 +17,6 @@
 
 namespace tarnwick::bench {
 namespace {
-
-bool WriteAll(int fd, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        done += static_cast<size_t>(written);
-    }
-    return true;
-}
 
 // The first framed message on `fd`, or nothing when it ends before one.
 bool ReadOneMessage(int fd, std::string& json) {

@@ -1,5 +1,7 @@
 #include "driver/cookie_jar_file.h"
 
+#include "common/write_all.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -14,17 +16,6 @@ namespace {
 Failure SystemWords(int error) {
     return Failure{Reason::kWriteFailed, 0, std::strerror(error),
                    std::error_code(error, std::generic_category())};
-}
-
-bool WriteAll(int fd, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        done += static_cast<size_t>(written);
-    }
-    return true;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "handoff/browser_setup.h"
 
+#include "common/write_all.h"
 #include "handoff/our_extension.h"
 
 #include <nlohmann/json.hpp>
@@ -32,7 +33,7 @@ std::string WriteReplacing(const std::string& path, const std::string& text) {
     std::string temporary = path + ".XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return SystemWords(errno);
-    const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    const bool written = WriteAll(fd, text);
     const int error = errno;
     ::fchmod(fd, 0644);
     ::close(fd);
