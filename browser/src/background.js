@@ -65,7 +65,9 @@ const popupRequests = {
 
 api.runtime.onMessage.addListener((request, sender, sendResponse) => {
     const handler = popupRequests[request?.type];
-    if (!handler || sender.id !== api.runtime.id) return false;
+    // Only the extension's own pages (the popup) ask; never a script in a web page.
+    const ownPage = sender.id === api.runtime.id && sender.url?.startsWith(api.runtime.getURL(""));
+    if (!handler || !ownPage) return false;
     handler(request).then(sendResponse, (error) => sendResponse({ error: String(error?.message ?? error) }));
     return true;
 });
