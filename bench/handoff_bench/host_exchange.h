@@ -18,6 +18,24 @@ struct HostAnswer {
 HostAnswer ExchangeWithHost(const std::string& host, const std::vector<std::string>& environment,
                             const std::string& request_json);
 
+// The host as the extension keeps it over one port (connectNative): started
+// once, then asked request after request, each answered in turn.
+class KeptHost {
+public:
+    KeptHost(const std::string& host, const std::vector<std::string>& environment);
+    ~KeptHost();
+    KeptHost(const KeptHost&) = delete;
+    KeptHost& operator=(const KeptHost&) = delete;
+
+    // One request and its reply, timed from writing the one to reading the other.
+    HostAnswer Exchange(const std::string& request_json);
+
+private:
+    int pid_ = 0;
+    int to_host_ = -1;
+    int from_host_ = -1;
+};
+
 // Whether a reply says that every item was added to the list.
 bool AllAdded(const std::string& reply_json);
 

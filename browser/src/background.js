@@ -4,7 +4,7 @@
 import { api, menus } from "./lib/api.js";
 import { mediaOfPage } from "./lib/collect.js";
 import { handOff } from "./lib/handoff.js";
-import { pingHost } from "./lib/host.js";
+import { closeHost, pingHost } from "./lib/host.js";
 import { isWebAddress } from "./lib/items.js";
 import { forgetTab, mediaOfTab, onResponseStarted } from "./lib/media_store.js";
 import { createMenu, onMenuClick } from "./lib/menu.js";
@@ -75,4 +75,4 @@ api.runtime.onMessage.addListener((request, sender, sendResponse) => {
 // For the end-to-end test, which drives the worker through the DevTools
 // protocol: the menu's handler and the popup's requests, as the browser's
 // own events call them. Nothing a page can reach.
-globalThis.tarnwickTest = { onMenuClick, popupRequests, createMenu };
+globalThis.tarnwickTest = { onMenuClick, popupRequests, createMenu, closeHost };

@@ -28,7 +28,7 @@ const BADGES = {
     failed: { text: "!", color: "#c62828" },
 };
 
-// The message of a failed sendNativeMessage, by browser: the host is not set
+// The reason a port to the host closed, by browser: the host is not set
 // up (no manifest, or one that does not name us) or something else went wrong.
 export function isMissingHost(errorMessage) {
     return /not found|forbidden|No such native application|manifest/i.test(errorMessage ?? "");

@@ -400,6 +400,8 @@ step("takeover: a large video download is handed over, then cancelled and erased
 });
 
 step("without the host set up, the user is told how to set it up", async () => {
+    // The port kept open to the host so far goes; the next hand-off looks for the host anew.
+    await worker.evaluate(() => globalThis.tarnwickTest.closeHost());
     renameSync(hostManifest, `${hostManifest}.away`);
     try {
         const outcome = await menuClick({ linkUrl: `${A}/video.mp4` });
