@@ -62,7 +62,7 @@ Item {
             label: "Settings"
             implicitHeight: 30
             tip: pageBar.settingsPanel.visible ? ""
-                 : "Connections, downloads at once and speed limit"
+                 : "Transfers, quality and logins"
             onClicked: pageBar.settingsPanel.visible ? pageBar.settingsPanel.close()
                                                      : pageBar.settingsPanel.open()
         }
