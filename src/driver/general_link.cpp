@@ -86,7 +86,7 @@ void GeneralLinkFinder::OnPage(transfer::PageFetch::Result result) {
     // A reader that failed partway keeps what it found before.
     (void)parser_->Finish();
     if (!result.address.empty()) reader_->SetPageAddress(result.address);
-    const resolve::PageVerdict verdict = reader_->Verdict();
+    const resolve::PageVerdict verdict = reader_->Verdict(max_height_);
     found.title = verdict.title;
     if (!verdict.link.empty()) {
         found.outcome = Outcome::Complete();

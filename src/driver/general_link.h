@@ -40,8 +40,10 @@ public:
     using ProgressHandler = transfer::PageFetch::ProgressHandler;
     using DoneHandler = std::function<void(GeneralLink found)>;
 
-    GeneralLinkFinder(transfer::RequestContext& requests, platform::HtmlParserFactory& parsers)
-        : requests_(requests), parsers_(parsers) {}
+    // A page's videos taller than `max_height` lets through are left out (0: none).
+    GeneralLinkFinder(transfer::RequestContext& requests, platform::HtmlParserFactory& parsers,
+                      int64_t max_height = 0)
+        : requests_(requests), parsers_(parsers), max_height_(max_height) {}
     GeneralLinkFinder(const GeneralLinkFinder&) = delete;
     GeneralLinkFinder& operator=(const GeneralLinkFinder&) = delete;
 
@@ -57,6 +59,7 @@ private:
 
     transfer::RequestContext& requests_;
     platform::HtmlParserFactory& parsers_;
+    int64_t max_height_ = 0;
     std::string address_;
     ProgressHandler on_page_progress_;
     DoneHandler on_done_;

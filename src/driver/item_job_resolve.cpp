@@ -10,8 +10,8 @@
 namespace tarnwick::driver {
 
 void ItemJob::FindGeneralLink(const std::string& address) {
-    GeneralLinkFinder& finder =
-        Begin<GeneralLinkFinder>(Step::kFindingLink, requests_, *s_.html_parsers);
+    GeneralLinkFinder& finder = Begin<GeneralLinkFinder>(Step::kFindingLink, requests_,
+                                                         *s_.html_parsers, preferences_.max_height);
     finder.Start(
         address,
         [this](int64_t received, std::optional<int64_t> size) { OnPageProgress(received, size); },

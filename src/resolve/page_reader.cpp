@@ -177,14 +177,15 @@ void PageReader::SetPageAddress(std::string address) {
     state_->findings.SetPageAddress(std::move(address));
 }
 
-PageVerdict PageReader::Verdict() const {
+PageVerdict PageReader::Verdict(int64_t max_height) const {
     const std::string title = OneLine(state_->og_title.empty() ? state_->title : state_->og_title);
     const std::vector<VideoCandidate> candidates = state_->findings.Candidates();
-    if (std::optional<VideoCandidate> chosen = ChooseVideo(candidates)) {
+    if (std::optional<VideoCandidate> chosen = ChooseVideo(candidates, max_height)) {
         return {chosen->address, std::nullopt, false, title};
     }
     // A link to a video file beats a player that only streams.
-    if (std::optional<VideoCandidate> chosen = ChooseVideo(state_->findings.VideoLinks())) {
+    if (std::optional<VideoCandidate> chosen =
+            ChooseVideo(state_->findings.VideoLinks(), max_height)) {
         return {chosen->address, std::nullopt, false, title};
     }
     // Candidates that none was chosen from are manifests: an HLS playlist

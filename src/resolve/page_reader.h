@@ -49,7 +49,8 @@ public:
     void SetPageAddress(std::string address);
 
     // The choice among what was read so far; meant for after the whole page.
-    PageVerdict Verdict() const;
+    // Videos taller than `max_height` lets through are left out (0: none).
+    PageVerdict Verdict(int64_t max_height = 0) const;
 
 private:
     struct State;

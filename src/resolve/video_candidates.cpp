@@ -1,6 +1,7 @@
 #include "resolve/video_candidates.h"
 
 #include "common/text.h"
+#include "resolve/quality_preferences.h"
 
 #include <algorithm>
 #include <array>
@@ -131,10 +132,17 @@ bool DeclaresNoVideo(const VideoCandidate& candidate) {
            type == "application/xhtml+xml" || type == "application/x-shockwave-flash";
 }
 
-std::optional<VideoCandidate> ChooseVideo(const std::vector<VideoCandidate>& candidates) {
+std::optional<VideoCandidate> ChooseVideo(const std::vector<VideoCandidate>& candidates,
+                                          int64_t max_height) {
+    std::vector<int64_t> heights;
+    for (const VideoCandidate& candidate : candidates) {
+        if (!IsManifest(candidate) && candidate.height) heights.push_back(*candidate.height);
+    }
+    const std::optional<int64_t> limit = CappedHeight(heights, max_height);
     const VideoCandidate* best = nullptr;
     for (const VideoCandidate& candidate : candidates) {
         if (IsManifest(candidate)) continue;
+        if (limit && candidate.height && *candidate.height > *limit) continue;
         if (best == nullptr || IsBetter(candidate, *best)) best = &candidate;
     }
     if (best == nullptr) return std::nullopt;

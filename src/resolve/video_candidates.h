@@ -3,6 +3,7 @@
 // and DASH manifests never.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,7 +49,10 @@ std::optional<VideoCandidate> FirstHlsPlaylist(const std::vector<VideoCandidate>
 bool DeclaresNoVideo(const VideoCandidate& candidate);
 
 // The best of `candidates`, given in page order, that is no manifest;
-// nothing when every one is a manifest.
-std::optional<VideoCandidate> ChooseVideo(const std::vector<VideoCandidate>& candidates);
+// nothing when every one is a manifest. A cap on the picture's height
+// (CappedHeight; 0 for none) first leaves out those of a known height taller
+// than it lets through.
+std::optional<VideoCandidate> ChooseVideo(const std::vector<VideoCandidate>& candidates,
+                                          int64_t max_height = 0);
 
 } // namespace tarnwick::resolve

@@ -188,6 +188,23 @@ TEST(PageReaderOpenGraph, AddressesWrittenTogetherShareTheirDeclarations) {
               Link("https://og.example.org/5"));
 }
 
+// An Open Graph array of two sizes: the cap takes the tallest at or below
+// it, else the shortest above it.
+TEST(PageReaderOpenGraph, AQualityCapChoosesAmongTheSizesGiven) {
+    html::LibxmlHtmlParserFactory parsers;
+    const std::string page = Meta("og:video", "/v/720.mp4") + Meta("og:video:height", "720") +
+                             Meta("og:video", "/v/360.mp4") + Meta("og:video:height", "360");
+    PageReader reader("https://og.example.org/");
+    const auto parser = parsers.NewParser(reader);
+    parser->Feed(page.data(), page.size());
+    ASSERT_TRUE(parser->Finish());
+    for (const auto& [cap, chosen] : std::vector<std::pair<int64_t, std::string>>{
+             {0, "720"}, {1080, "720"}, {480, "360"}, {240, "360"}}) {
+        EXPECT_EQ(reader.Verdict(cap).link, "https://og.example.org/v/" + chosen + ".mp4")
+            << "cap " << cap;
+    }
+}
+
 std::string Repeated(std::string_view unit, size_t times) {
     std::string text;
     text.reserve(unit.size() * times);
