@@ -35,6 +35,17 @@ VideoCandidate Written(std::string_view address, std::string_view declared_type 
     return video;
 }
 
+// The picture height a <source> of several declares, as players write it:
+// size="720", res="720", data-res="720", height="720" or label="720p".
+std::optional<long> SourceHeight(const Attributes& attributes) {
+    for (const char* name : {"size", "res", "data-res", "height", "label"}) {
+        if (const std::string* written = AttributeOf(attributes, name)) {
+            if (std::optional<long> height = SizeOf(*written)) return height;
+        }
+    }
+    return std::nullopt;
+}
+
 // The most of a page's title that is kept.
 constexpr size_t kMaxTitle = 1024;
 
@@ -129,7 +140,9 @@ void PageReader::OnStartElement(std::string_view name, const Attributes& attribu
         if (src != nullptr) state.findings.AddVideo(Written(*src));
     } else if (name == "source") {
         if (src != nullptr && state.open_videos > 0) {
-            state.findings.AddVideo(Written(*src, AttributeOr(attributes, "type")));
+            VideoCandidate video = Written(*src, AttributeOr(attributes, "type"));
+            video.height = SourceHeight(attributes);
+            state.findings.AddVideo(std::move(video));
         }
     } else if (name == "meta") {
         ReadMeta(attributes, state.findings, state.og_title);

@@ -51,6 +51,24 @@ TEST_F(GeneralLoopbackTest, APageWithAVideoTagGivesItsVideoNamedByItsTitle) {
                 test_support::FileBytes(video));
 }
 
+TEST_F(GeneralLoopbackTest, AQualityCapTakesTheTallestSourceAtOrBelowIt) {
+    server.Serve("/news/story", Answer::Http(200, "OK", {"Content-Type: text/html"},
+                                             "<video><source src='/media/720.mp4' size='720'>"
+                                             "<source src='/media/360.mp4' label='360p'></video>"));
+    server.ServeFile("/media/720.mp4", Served(7000, 0));
+    const ServedFile small = Served(3000, 9);
+    server.ServeFile("/media/360.mp4", small);
+    const list::ItemKey key = AddGeneral("/news/story");
+    JobServices capped = services;
+    capped.preferences = [] { return resolve::QualityPreferences{480}; };
+    DownloadRun capped_run{capped};
+    capped_run.Start();
+    ASSERT_TRUE(RunUntil([&] { return !capped_run.IsRunning(); }));
+    ASSERT_EQ(Status(key), "Complete");
+    EXPECT_EQ(Gets("/media/720.mp4"), 0);
+    EXPECT_TRUE(test_support::ReadWholeFile(Video("360.mp4")) == test_support::FileBytes(small));
+}
+
 TEST_F(GeneralLoopbackTest, OtherSitesAreAskedAsABrowserWouldAndTheTwelveSitesAsEver) {
     server.Serve("/news/story", Answer::Http(200, "OK", {"Content-Type: text/html"},
                                              "<video src='/media/clip.mp4'></video>"));
