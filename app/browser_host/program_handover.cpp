@@ -48,15 +48,6 @@ RunningProgram FindProgram() {
 
 } // namespace
 
-handoff::ItemReply ReplyOf(const std::string& url, const std::string& answer) {
-    using Result = handoff::ItemReply::Result;
-    if (answer == "added") return {url, Result::kAdded, {}};
-    if (answer == "listed") return {url, Result::kListed, {}};
-    const std::string refused = "refused ";
-    if (answer.starts_with(refused)) return {url, Result::kRefused, answer.substr(refused.size())};
-    return {url, Result::kRefused, "Tarnwick gave an answer this host does not know"};
-}
-
 std::variant<std::vector<handoff::ItemReply>, handoff::Refusal> HandToProgram(
     const std::vector<handoff::HandedItem>& items) {
     std::vector<std::string> lines;
@@ -75,7 +66,7 @@ std::variant<std::vector<handoff::ItemReply>, handoff::Refusal> HandToProgram(
             if (answers) {
                 std::vector<handoff::ItemReply> replies;
                 for (size_t i = 0; i < items.size(); ++i)
-                    replies.push_back(ReplyOf(items[i].url, (*answers)[i]));
+                    replies.push_back(handoff::ReplyOfAnswer(items[i].url, (*answers)[i]));
                 return replies;
             }
         }

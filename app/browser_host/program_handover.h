@@ -17,7 +17,4 @@ inline constexpr int kProgramWaitMs = 10'000;
 std::variant<std::vector<handoff::ItemReply>, handoff::Refusal> HandToProgram(
     const std::vector<handoff::HandedItem>& items);
 
-// The program's answer line for an item, read as a reply for it.
-handoff::ItemReply ReplyOf(const std::string& url, const std::string& answer);
-
 } // namespace tarnwick::browser_host

@@ -47,42 +47,12 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 
 HostAnswer ExchangeWithHost(const std::string& host, const std::vector<std::string>& environment,
                             const std::string& request_json) {
-    HostAnswer answer;
-    int to_host[2], from_host[2];
-    if (::pipe2(to_host, O_CLOEXEC) != 0) return {false, "no pipe"};
-    if (::pipe2(from_host, O_CLOEXEC) != 0) {
-        ::close(to_host[0]);
-        ::close(to_host[1]);
-        return {false, "no pipe"};
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, to_host[0], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, from_host[1], STDOUT_FILENO);
-    // The browser starts the host with the extension's origin.
-    std::vector<std::string> arguments = {
-        host, std::string("chrome-extension://") + handoff::kChromiumExtensionId + "/"};
-    std::vector<std::string> variables = environment;
+    // Timed from the host's start; it ends once its input closes.
     const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, host.c_str(), &actions, nullptr,
-                                    Pointers(arguments).data(), Pointers(variables).data());
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(to_host[0]);
-    ::close(from_host[1]);
-    if (spawned != 0) {
-        answer.json = "the host did not start";
-    } else if (!WriteAll(to_host[1], handoff::FrameMessage(request_json))) {
-        answer.json = "the host took no request";
-    } else {
-        answer.ok = ReadOneMessage(from_host[0], answer.json);
-        if (!answer.ok) answer.json = "the host ended without a reply";
-    }
+    KeptHost started(host, environment);
+    HostAnswer answer = started.Exchange(request_json);
     answer.elapsed_ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    ::close(to_host[1]);
-    ::close(from_host[0]);
-    if (spawned == 0) ::waitpid(pid, nullptr, 0);
     return answer;
 }
 
@@ -98,6 +68,7 @@ KeptHost::KeptHost(const std::string& host, const std::vector<std::string>& envi
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, to_host[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, from_host[1], STDOUT_FILENO);
+    // The browser starts the host with the extension's origin.
     std::vector<std::string> arguments = {
         host, std::string("chrome-extension://") + handoff::kChromiumExtensionId + "/"};
     std::vector<std::string> variables = environment;

@@ -4,33 +4,23 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <utility>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace tarnwick::driver {
-namespace {
-
-Failure SystemWords(int error) {
-    return Failure{Reason::kWriteFailed, 0, std::strerror(error),
-                   std::error_code(error, std::generic_category())};
-}
-
-} // namespace
-
 Result<CookieJarFile> CookieJarFile::Write(const std::string& folder,
                                            const std::vector<handoff::BrowserCookie>& cookies) {
     std::string name = folder + "/tarnwick-cookies-XXXXXX";
     // mkstemp makes the file with mode 0600 and refuses a name that exists.
     const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) return SystemWords(errno);
+    if (fd < 0) return SystemFailure(Reason::kWriteFailed, errno);
     CookieJarFile file(name);
     const bool written = WriteAll(fd, handoff::NetscapeFile(cookies));
     const int error = errno;
     ::close(fd);
-    if (!written) return SystemWords(error != 0 ? error : EIO);
+    if (!written) return SystemFailure(Reason::kWriteFailed, error != 0 ? error : EIO);
     return file;
 }
 

@@ -36,4 +36,31 @@ std::variant<HandedItem, Refusal> ParseChannelItemLine(std::string_view line) {
     }
 }
 
+namespace {
+
+constexpr std::string_view kAdded = "added";
+constexpr std::string_view kListed = "listed";
+constexpr std::string_view kRefused = "refused ";
+
+} // namespace
+
+std::string AnswerLine(ItemReply::Result result, std::string_view reason) {
+    switch (result) {
+        case ItemReply::Result::kAdded: return std::string(kAdded);
+        case ItemReply::Result::kListed: return std::string(kListed);
+        case ItemReply::Result::kRefused: break;
+    }
+    return std::string(kRefused) + std::string(reason);
+}
+
+ItemReply ReplyOfAnswer(const std::string& url, std::string_view answer) {
+    using Result = ItemReply::Result;
+    if (answer == kAdded) return {url, Result::kAdded, {}};
+    if (answer == kListed) return {url, Result::kListed, {}};
+    if (answer.starts_with(kRefused)) {
+        return {url, Result::kRefused, std::string(answer.substr(kRefused.size()))};
+    }
+    return {url, Result::kRefused, "Tarnwick gave an answer this host does not know"};
+}
+
 } // namespace tarnwick::handoff

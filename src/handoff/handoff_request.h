@@ -94,4 +94,10 @@ std::string RefusalReply(std::string_view reason);
 std::string ChannelItemLine(const HandedItem& item);
 std::variant<HandedItem, Refusal> ParseChannelItemLine(std::string_view line);
 
+// The running program's answer to an item's line: "added", "listed", or
+// "refused" and the reason; and back, as the reply for the item at `url`
+// (an answer of neither kind reads as a refusal that says so).
+std::string AnswerLine(ItemReply::Result result, std::string_view reason = {});
+ItemReply ReplyOfAnswer(const std::string& url, std::string_view answer);
+
 } // namespace tarnwick::handoff

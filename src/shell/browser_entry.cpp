@@ -12,7 +12,7 @@ namespace tarnwick::shell {
 namespace {
 
 std::string Refused(const std::string& reason) {
-    return std::string(kBrowserRefused) + " " + reason;
+    return handoff::AnswerLine(handoff::ItemReply::Result::kRefused, reason);
 }
 
 // The browser's name for the file, as the title that names it where its
@@ -36,7 +36,8 @@ std::string BrowserEntry::Take(const std::string& line) {
     // Read by the general page reader whatever the setting: the user asked.
     switch (list::AddVideoURL(queue_, address, true)) {
         case list::DownloadQueue::AddResult::kAdded: break;
-        case list::DownloadQueue::AddResult::kDuplicate: return kBrowserListed;
+        case list::DownloadQueue::AddResult::kDuplicate:
+            return handoff::AnswerLine(handoff::ItemReply::Result::kListed);
         case list::DownloadQueue::AddResult::kFull:
             return Refused("The list is full: remove finished items to add more");
     }
@@ -47,7 +48,7 @@ std::string BrowserEntry::Take(const std::string& line) {
         listed.rare.Tidy();
     });
     ++added_;
-    return kBrowserAdded;
+    return handoff::AnswerLine(handoff::ItemReply::Result::kAdded);
 }
 
 void BrowserEntry::Finish() {

@@ -13,18 +13,13 @@
 
 namespace tarnwick::shell {
 
-// The answers the host is given for an item, each followed by nothing or
-// (for a refusal) a blank and the reason.
-inline constexpr const char* kBrowserAdded = "added";
-inline constexpr const char* kBrowserListed = "listed";
-inline constexpr const char* kBrowserRefused = "refused";
-
 class BrowserEntry {
 public:
     BrowserEntry(list::DownloadQueue& queue, RunStarter& runs, StatusMessages& messages)
         : queue_(queue), runs_(runs), messages_(messages) {}
 
-    // One item's line: lists it, and answers what became of it.
+    // One item's line: lists it, and answers what became of it
+    // (handoff::AnswerLine).
     std::string Take(const std::string& line);
     // The browser's items of one hand-over have all come: a run starts for
     // them unless one is under way, and the status line tells how many came.

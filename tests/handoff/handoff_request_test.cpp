@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <ostream>
+#include <tuple>
 
 namespace tarnwick::handoff {
 namespace {
@@ -209,6 +210,18 @@ TEST(ChannelTest, AnItemComesBackAsItWent) {
     const auto back = ParseChannelItemLine(line + "\n");
     ASSERT_TRUE(std::holds_alternative<HandedItem>(back));
     EXPECT_EQ(std::get<HandedItem>(back), item);
+}
+
+TEST(ChannelTest, TheProgramsAnswersReadBackAsReplies) {
+    using Result = ItemReply::Result;
+    for (const ItemReply& reply :
+         {ItemReply{"https://a.test/", Result::kAdded, ""},
+          ItemReply{"https://a.test/", Result::kListed, ""},
+          ItemReply{"https://a.test/", Result::kRefused, "The list is full"}}) {
+        const ItemReply back = ReplyOfAnswer(reply.url, AnswerLine(reply.result, reply.reason));
+        EXPECT_EQ(std::tie(back.result, back.reason), std::tie(reply.result, reply.reason));
+    }
+    EXPECT_EQ(ReplyOfAnswer("https://a.test/", "maybe").result, Result::kRefused);
 }
 
 TEST(ChannelTest, ALineIsCheckedAgain) {
