@@ -107,11 +107,7 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
            .connections = [this] { return settings_values.connections; },
            .connection_budget = &connection_budget,
            .logins = [this] { return LoginsNow(settings_values); },
-           .preferences =
-               [this] {
-                   return resolve::QualityPreferences{settings_values.quality,
-                                                      settings_values.format};
-               }}),
+           .preferences = [this] { return settings_values.choice; }}),
       part_files(queue),
       run_commands({.queue = queue,
                     .run = run,

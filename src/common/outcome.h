@@ -35,10 +35,13 @@ enum class Reason {
     kNotDecrypted,       // the video's pieces could not be decrypted (detail)
     kNotJoined,          // the video's parts could not be joined into one file (detail)
     kResolverFailed,     // yt-dlp found no video: its error, or why it gave none (detail)
+    kNeedsFfmpeg,        // what was asked for is made by ffmpeg, which is missing (detail: what)
+    kNote,               // no failure: what a complete item tells of itself (detail)
+    kSoundNotMade,       // ffmpeg could not make the sound file (detail)
 };
 
 // The last reason there is: stored codes above it are unknown.
-inline constexpr Reason kLastReason = Reason::kResolverFailed;
+inline constexpr Reason kLastReason = Reason::kSoundNotMade;
 
 struct Failure {
     Reason reason = Reason::kWriteFailed;

@@ -74,6 +74,7 @@ enum class Finishing : uint8_t {
     kNone,  // the file is the video
     kRemux, // MPEG-TS pieces become an MP4 (or Matroska) with ffmpeg
     kJoin,  // a picture and its sound become one file with ffmpeg
+    kSound, // the sound alone becomes a file of its own with ffmpeg
 };
 
 // The download for `plan`, from the one table of plans, for an item whose

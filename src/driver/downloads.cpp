@@ -82,6 +82,7 @@ std::unique_ptr<Download> MakeDownload(const Plan& plan, const DownloadServices&
 }
 
 Finishing FinishingOf(const Plan& plan) {
+    if (plan.sound_only) return Finishing::kSound;
     if (plan.sound) return Finishing::kJoin;
     const auto* stream = std::get_if<StreamSource>(&plan.picture);
     return stream != nullptr && stream->format == hls::SegmentFormat::kMpegTs ? Finishing::kRemux

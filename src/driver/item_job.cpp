@@ -65,7 +65,8 @@ std::optional<ItemState> StateIn(Step step) {
         case Step::kProbing:
         case Step::kConnecting: return ItemState::kStarting;
         case Step::kDownloading:
-        case Step::kConverting: return ItemState::kDownloading;
+        case Step::kConverting:
+        case Step::kFetchingSubtitles: return ItemState::kDownloading;
         case Step::kSettlingFile: return std::nullopt;
         case Step::kComplete: return ItemState::kComplete;
         case Step::kFailed: return ItemState::kFailed;
@@ -102,11 +103,20 @@ constexpr std::array<unsigned, ItemJob::kSteps> kNextSteps = [] {
     allow(Step::kReadingPlaylist, Bit(Step::kFollowingLink));
     allow(Step::kProbing, Bit(Step::kFollowingLink));
     allow(Step::kConnecting, Bit(Step::kDownloading) | Bit(Step::kSettlingFile));
-    allow(Step::kDownloading, Bit(Step::kConverting) | Bit(Step::kSettlingFile));
-    allow(Step::kConverting, Bit(Step::kSettlingFile));
+    allow(Step::kDownloading,
+          Bit(Step::kConverting) | Bit(Step::kFetchingSubtitles) | Bit(Step::kSettlingFile));
+    allow(Step::kConverting, Bit(Step::kFetchingSubtitles) | Bit(Step::kSettlingFile));
+    allow(Step::kFetchingSubtitles, Bit(Step::kConverting) | Bit(Step::kSettlingFile));
     allow(Step::kSettlingFile, Bit(Step::kAskingYtDlp) | Bit(Step::kComplete));
     return next;
 }();
+
+// Notes as one text: "First. Second".
+std::string JoinedNotes(const std::vector<std::string>& notes) {
+    std::string joined;
+    for (const std::string& note : notes) joined += (joined.empty() ? "" : ". ") + note;
+    return joined;
+}
 
 bool Contains(const std::vector<std::string>& paths, const std::string& path) {
     return std::find(paths.begin(), paths.end(), path) != paths.end();
@@ -127,6 +137,7 @@ const char* ItemJob::StepName(Step step) {
         case Step::kConnecting: return "connecting";
         case Step::kDownloading: return "downloading";
         case Step::kConverting: return "converting";
+        case Step::kFetchingSubtitles: return "fetching subtitles";
         case Step::kSettlingFile: return "settling file";
         case Step::kComplete: return "complete";
         case Step::kFailed: return "failed";
@@ -188,6 +199,7 @@ void ItemJob::Enter(Step next, StepWork work, const ItemChange& with) {
 list::Activity ItemJob::ActivityIn(Step step) const {
     if (step == Step::kAskingYtDlp) return list::Activity::kAskingYtDlp;
     if (step == Step::kConverting) return converting_as_;
+    if (step == Step::kFetchingSubtitles) return list::Activity::kFetchingSubtitles;
     return list::Activity::kNone;
 }
 
@@ -410,16 +422,26 @@ void ItemJob::OnDownloaded(Outcome outcome) {
     s_.queue.SetKept(key_, kept);
     if (outcome.IsComplete()) {
         const Finishing finishing = FinishingOf(plan_);
-        if (finishing == Finishing::kNone) return Settle(files.front(), {});
+        if (finishing == Finishing::kNone) return VideoWhole(files.front(), {});
         if (s_.children != nullptr) {
             if (const std::optional<std::string> ffmpeg = s_.children->Find("ffmpeg")) {
                 return Convert(*ffmpeg, files);
             }
         }
-        // MPEG-TS pieces are the video all the same; a picture without its
-        // sound is none.
-        if (finishing == Finishing::kRemux) return Settle(files.front(), {});
-        outcome = Outcome::Failed(Reason::kSoundSeparate);
+        // MPEG-TS pieces are the video all the same, and an AAC file an M4A;
+        // a picture without its sound is none.
+        if (finishing == Finishing::kRemux) return VideoWhole(files.front(), {});
+        if (finishing == Finishing::kSound && plan_.sound_only->copy &&
+            !plan_.sound_only->from_video &&
+            plan_.sound_only->kept_as == resolve::SoundOnly::kM4a &&
+            std::holds_alternative<FileSource>(plan_.picture)) {
+            return VideoWhole(files.front(), {});
+        }
+        outcome =
+            finishing == Finishing::kSound
+                ? Outcome::Failed(Reason::kNeedsFfmpeg,
+                                  "Sound only as " + resolve::SoundName(plan_.sound_only->kept_as))
+                : Outcome::Failed(Reason::kSoundSeparate);
     }
     Enter(Step::kSettlingFile);
     KeepOrDrop(kept, files);
@@ -452,13 +474,16 @@ void ItemJob::Convert(const std::string& ffmpeg, const std::vector<std::string>&
         converted = TemporaryPathFor(folder_, name, key_, attempt);
     }
     converting_to_ = converted;
-    converting_as_ = inputs.size() > 1          ? list::Activity::kJoining
+    converting_as_ = plan_.sound_only           ? list::Activity::kMakingSound
+                     : inputs.size() > 1        ? list::Activity::kJoining
                      : plan_.container == "mkv" ? list::Activity::kConvertingToMkv
                                                 : list::Activity::kConvertingToMp4;
     const auto* stream = std::get_if<StreamSource>(&plan_.picture);
     platform::ChildRequest request{
-        ffmpeg, RemuxArguments(inputs.front(), inputs.size() > 1 ? inputs[1] : std::string(),
-                               converted, stream != nullptr && stream->aac, plan_.container)};
+        ffmpeg, plan_.sound_only
+                    ? SoundArguments(inputs.front(), converted, *plan_.sound_only)
+                    : RemuxArguments(inputs.front(), inputs.size() > 1 ? inputs[1] : std::string(),
+                                     converted, stream != nullptr && stream->aac, plan_.container)};
     std::unique_ptr<platform::Child> child = s_.children->Start(
         std::move(request),
         [this, inputs, converted](platform::ChildEnd end) { OnConverted(end, inputs, converted); });
@@ -474,21 +499,28 @@ void ItemJob::OnConverted(const platform::ChildEnd& end, const std::vector<std::
     const auto* stream = std::get_if<StreamSource>(&plan_.picture);
     if (stream != nullptr && !stream->elapsed_ms.empty())
         given.playing_ms = stream->elapsed_ms.back();
-    const Status made = CheckConversion(end, transfer::files::SizeOf(converted).value_or(0), given);
+    const int64_t made_bytes = transfer::files::SizeOf(converted).value_or(0);
+    if (plan_.sound_only && plan_.sound_only->playing_ms)
+        given.playing_ms = plan_.sound_only->playing_ms;
+    const Status made = plan_.sound_only ? CheckSoundConversion(end, made_bytes, given)
+                                         : CheckConversion(end, made_bytes, given);
     if (!made) return ConversionFailed(made.failure().detail, inputs, converted);
     // A power cut after the file takes its name must not leave it short.
-    platform::BackgroundWork::Ticket syncing =
-        Background().Run([converted] { return transfer::files::SyncFile(converted); },
-                         [this, inputs, converted](int error) {
-                             if (transfer::files::BytesMayBeLost(error)) {
-                                 return ConversionFailed(transfer::files::FileError(error).detail,
-                                                         inputs, converted);
-                             }
-                             Change([this](DownloadItem& i) {
-                                 i.name = resolve::WithExtension(i.name, "." + plan_.container);
-                             });
-                             Settle(converted, inputs);
-                         });
+    platform::BackgroundWork::Ticket syncing = Background().Run(
+        [converted] { return transfer::files::SyncFile(converted); },
+        [this, inputs, converted](int error) {
+            if (transfer::files::BytesMayBeLost(error)) {
+                return ConversionFailed(transfer::files::FileError(error).detail, inputs,
+                                        converted);
+            }
+            Change([this](DownloadItem& i) {
+                i.name = resolve::WithExtension(i.name, "." + plan_.container);
+            });
+            made_video_ = converted;
+            if (plan_.sound_only && plan_.sound_only->from_video)
+                notes_.push_back("The sound was taken out of the video with ffmpeg");
+            VideoWhole(converted, inputs);
+        });
     Enter(Step::kConverting, std::move(syncing));
 }
 
@@ -500,7 +532,7 @@ void ItemJob::ConversionFailed(const std::string& why, const std::vector<std::st
     if (transfer::files::Exists(converted)) RemoveFile(converted);
     if (FinishingOf(plan_) == Finishing::kRemux) return Settle(inputs.front(), {}, why);
     Enter(Step::kSettlingFile);
-    Finish(Outcome::Failed(Reason::kNotJoined, why));
+    Finish(Outcome::Failed(plan_.sound_only ? Reason::kSoundNotMade : Reason::kNotJoined, why));
 }
 
 // The whole video is in `temporary`: the file takes the item's name, and
@@ -513,6 +545,8 @@ void ItemJob::Settle(const std::string& temporary, const std::vector<std::string
     const Result<std::string> claimed =
         ClaimFinalName(s_.files, s_.queue, key_, folder_, temporary);
     for (const std::string& input : inputs) RemoveFile(input);
+    if (claimed) PlaceSubtitlesBeside(claimed.value());
+    for (const FetchedSubtitle& subtitle : std::exchange(subtitles_, {})) RemoveFile(subtitle.path);
     if (!claimed) {
         // Never thrown away: the finished file stays the item's, under the
         // temporary name its reason tells.
@@ -533,6 +567,10 @@ void ItemJob::Settle(const std::string& temporary, const std::vector<std::string
         if (!note.empty()) {
             i.rare->failure =
                 Failure{Reason::kNotJoined, 0, note + "; the video is kept as " + i.name};
+        } else if (!notes_.empty() || !plan_.note.empty()) {
+            std::vector<std::string> notes = notes_;
+            if (!plan_.note.empty()) notes.insert(notes.begin(), plan_.note);
+            i.rare->failure = Failure{Reason::kNote, 0, JoinedNotes(notes)};
         }
     });
 }
@@ -580,12 +618,15 @@ void ItemJob::Cancel() {
         kept = download->Keep();
         files = download->Files();
     }
-    const bool converting = step_ == Step::kConverting;
+    const bool converting = step_ == Step::kConverting || step_ == Step::kFetchingSubtitles;
     Enter(Step::kCancelled, std::monostate{}, [&](DownloadItem& i) {
         if (download != nullptr) i.rare->kept = kept;
     });
     if (download != nullptr) KeepOrDrop(kept, files);
     if (converting && transfer::files::Exists(converting_to_)) RemoveFile(converting_to_);
+    if (converting && !made_video_.empty() && transfer::files::Exists(made_video_))
+        RemoveFile(made_video_);
+    for (const FetchedSubtitle& subtitle : std::exchange(subtitles_, {})) RemoveFile(subtitle.path);
 }
 
 // The size of the video whose bytes the item still keeps, as it was before

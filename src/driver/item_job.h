@@ -14,6 +14,7 @@
 #include "driver/item_login.h"
 #include "driver/plan.h"
 #include "driver/stream_reading.h"
+#include "driver/subtitle_fetching.h"
 #include "driver/ytdlp_ask.h"
 #include "driver/ytdlp_tool.h"
 #include "list/download_queue.h"
@@ -94,18 +95,19 @@ public:
     // Where the job is. Each step holds the object that does its work, if
     // any; entering the next step ends it. The item's state follows the step.
     enum class Step : uint8_t {
-        kIdle,            // not started; the item is as it was
-        kChoosingReader,  // Preparing: the item starts afresh, its page's reader is chosen
-        kFindingLink,     // Preparing: the general page reader looks for the video
-        kFetchingPage,    // Preparing: the page is fetched for its site's extractor
-        kAskingYtDlp,     // Preparing: yt-dlp is asked what the page holds
-        kFollowingLink,   // Starting: the link is taken and the file named
-        kReadingPlaylist, // Starting: a streamed video's playlists are read
-        kProbing,         // Starting: the link is asked what it holds
-        kConnecting,      // Starting: the download waits for its first answer
-        kDownloading,     // Downloading: the video's bytes arrive
-        kConverting,      // Downloading: ffmpeg joins or converts what came
-        kSettlingFile,    // the download ended: its files are named, kept or dropped
+        kIdle,              // not started; the item is as it was
+        kChoosingReader,    // Preparing: the item starts afresh, its page's reader is chosen
+        kFindingLink,       // Preparing: the general page reader looks for the video
+        kFetchingPage,      // Preparing: the page is fetched for its site's extractor
+        kAskingYtDlp,       // Preparing: yt-dlp is asked what the page holds
+        kFollowingLink,     // Starting: the link is taken and the file named
+        kReadingPlaylist,   // Starting: a streamed video's playlists are read
+        kProbing,           // Starting: the link is asked what it holds
+        kConnecting,        // Starting: the download waits for its first answer
+        kDownloading,       // Downloading: the video's bytes arrive
+        kConverting,        // Downloading: ffmpeg joins or converts what came
+        kFetchingSubtitles, // Downloading: the video is whole; its subtitles are fetched
+        kSettlingFile,      // the download ended: its files are named, kept or dropped
         // The outcomes, last: the job is done in any of them.
         kComplete,
         kFailed,
@@ -134,11 +136,12 @@ public:
     bool IsDone() const { return step_ >= Step::kComplete; }
 
 private:
-    using StepWork = std::variant<std::monostate, std::unique_ptr<GeneralLinkFinder>,
-                                  std::unique_ptr<transfer::PageFetch>,
-                                  std::unique_ptr<transfer::Probe>, std::unique_ptr<StreamReading>,
-                                  std::unique_ptr<Download>, std::unique_ptr<platform::Child>,
-                                  platform::BackgroundWork::Ticket, std::unique_ptr<YtDlpAsk>>;
+    using StepWork =
+        std::variant<std::monostate, std::unique_ptr<GeneralLinkFinder>,
+                     std::unique_ptr<transfer::PageFetch>, std::unique_ptr<transfer::Probe>,
+                     std::unique_ptr<StreamReading>, std::unique_ptr<Download>,
+                     std::unique_ptr<platform::Child>, platform::BackgroundWork::Ticket,
+                     std::unique_ptr<YtDlpAsk>, std::unique_ptr<SubtitleFetching>>;
     using ItemChange = std::function<void(list::DownloadItem&)>;
 
     // The only way from one step to the next, and the only writer of the
@@ -174,6 +177,7 @@ private:
     void AddPlaylist(const resolve::YtDlpAnswer& answer);
     void FollowChoice(resolve::YtDlpChoice choice);
     std::string ChoiceTitle() const;
+    void TakeChoiceInto(Plan& plan) const;
 
     // From the plan to the file, the same for every plan.
     void StartDownload(Plan plan);
@@ -187,6 +191,16 @@ private:
                      const std::string& converted);
     void ConversionFailed(const std::string& why, const std::vector<std::string>& inputs,
                           const std::string& converted);
+    // Once the video is whole: its subtitles, beside it or inside it.
+    void VideoWhole(const std::string& video, const std::vector<std::string>& inputs);
+    void OnSubtitles(const std::string& video, const std::vector<std::string>& inputs,
+                     FetchedSubtitles got);
+    std::string EmbeddingContainer() const;
+    void Embed(const std::string& ffmpeg, const std::string& video,
+               const std::vector<std::string>& inputs);
+    void OnEmbedded(const platform::ChildEnd& end, const std::string& video,
+                    const std::vector<std::string>& inputs, const std::string& embedded);
+    void PlaceSubtitlesBeside(const std::string& video_name);
     void Settle(const std::string& temporary, const std::vector<std::string>& inputs,
                 const std::string& note = {});
     void KeepOrDrop(const std::optional<transfer::Kept>& kept,
@@ -218,6 +232,8 @@ private:
     Plan plan_;
     // The file ffmpeg writes, while it does, and what it makes of the inputs.
     std::string converting_to_;
+    // A whole video ffmpeg made, which the item does not keep, until it is named.
+    std::string made_video_;
     list::Activity converting_as_ = list::Activity::kConvertingToMp4;
     // What the item waits for while no bytes come, since when, and the
     // timer that counts its seconds on the item.
@@ -231,6 +247,10 @@ private:
     bool asked_again_ = false;
     // The title of the page the general reader read, if any.
     std::string page_title_;
+    // The subtitles fetched, in temporary files of the item's, while they
+    // wait for the video's name; and what the complete item tells of itself.
+    std::vector<FetchedSubtitle> subtitles_;
+    std::vector<std::string> notes_;
     std::unique_ptr<platform::BackgroundWork> own_background_;
     // While on_done runs, for the destructor's check.
     bool telling_done_ = false;

@@ -83,7 +83,7 @@ void ItemJob::OnProbed(const std::string& link, transfer::Probe::Result result) 
     if (choice_) {
         plan.picture = FileSource{link, choice_->video.size};
         plan.extension = resolve::DotExtension(choice_->video.ext);
-        plan.title = ChoiceTitle();
+        TakeChoiceInto(plan);
     } else {
         plan.title = page_title_;
     }
@@ -99,6 +99,7 @@ void ItemJob::ReadStream(const std::string& address, const std::string& title) {
         Enter(Step::kFollowingLink);
         plan.value().link = address;
         plan.value().title = title;
+        if (choice_) TakeChoiceInto(plan.value());
         StartDownload(std::move(plan.value()));
     });
 }

@@ -126,9 +126,9 @@ void ItemJob::FollowChoice(resolve::YtDlpChoice choice) {
     if (choice_->audio) {
         Plan plan{choice_->video.url, FileSource{choice_->video.url, choice_->video.size},
                   FileSource{choice_->audio->url, choice_->audio->size}};
-        plan.title = ChoiceTitle();
         plan.extension = "." + choice_->join_container;
         plan.container = choice_->join_container;
+        TakeChoiceInto(plan);
         return StartDownload(std::move(plan));
     }
     if (choice_->video.kind == resolve::PartKind::kHls) {
@@ -148,6 +148,21 @@ bool ItemJob::AskYtDlpAgain(const Outcome& outcome) {
     earlier_ = item->rare->kept;
     AskYtDlp();
     return true;
+}
+
+// What the choice says beyond its sources: the title, the sound alone, the
+// subtitles and what the item tells of those missing.
+void ItemJob::TakeChoiceInto(Plan& plan) const {
+    plan.title = ChoiceTitle();
+    if (choice_->sound) {
+        plan.sound_only = choice_->sound;
+        plan.container = resolve::SoundExtension(choice_->sound->kept_as);
+        plan.extension = "." + plan.container;
+    }
+    plan.subtitles = choice_->subtitles.chosen;
+    plan.subtitles_inside = preferences_.subtitles_inside;
+    if (!choice_->subtitles.missing.empty())
+        plan.note = resolve::MissingSubtitlesNote(choice_->subtitles.missing);
 }
 
 // yt-dlp's title, or the page's own where yt-dlp found none.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "hls/media_playlist.h"
+#include "resolve/ytdlp_answer.h"
 #include "transfer/fetch.h"
 #include "transfer/probe.h"
 
@@ -83,8 +84,16 @@ struct Plan {
     transfer::ProbeFindings findings = {};
     std::string extension = {};
     // What a pair is joined into, or a stream of MPEG-TS pieces made into:
-    // "mp4" or "mkv".
+    // "mp4" or "mkv"; where only the sound is kept, its form ("mp3").
     std::string container = "mp4";
+    // Where only the sound is kept: what ffmpeg makes of the download.
+    std::optional<resolve::SoundOutput> sound_only = std::nullopt;
+    // The subtitles fetched once the video is whole, and whether they go
+    // inside it rather than beside it.
+    std::vector<resolve::ChosenSubtitle> subtitles = {};
+    bool subtitles_inside = false;
+    // What the complete item tells of itself (the subtitles it could not have).
+    std::string note = {};
 };
 
 // The pieces of a media playlist in the order they are written: the first

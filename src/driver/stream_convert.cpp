@@ -1,5 +1,6 @@
 #include "driver/stream_convert.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <string_view>
@@ -20,14 +21,18 @@ std::string LastLine(std::string_view text) {
     return std::string(text.substr(0, kLongestDetail));
 }
 
+std::vector<std::string> StartArguments() {
+    return {"-hide_banner", "-loglevel", "error",    "-nostdin",
+            "-progress",    "pipe:1",    "-nostats", "-n"};
+}
+
 } // namespace
 
 std::vector<std::string> RemuxArguments(const std::string& input, const std::string& sound,
                                         const std::string& output, bool aac,
                                         std::string_view container) {
-    std::vector<std::string> arguments = {"-hide_banner", "-loglevel", "error",    "-nostdin",
-                                          "-progress",    "pipe:1",    "-nostats", "-n",
-                                          "-i",           input};
+    std::vector<std::string> arguments = StartArguments();
+    arguments.insert(arguments.end(), {"-i", input});
     if (!sound.empty()) {
         arguments.insert(arguments.end(), {"-i", sound, "-map", "0:v", "-map", "1:a"});
     }
@@ -37,6 +42,75 @@ std::vector<std::string> RemuxArguments(const std::string& input, const std::str
     if (aac) arguments.insert(arguments.end(), {"-bsf:a", "aac_adtstoasc"});
     const std::string format = container == "mkv" ? "matroska" : "mp4";
     arguments.insert(arguments.end(), {"-f", format, output});
+    return arguments;
+}
+
+int SoundKbps(const resolve::SoundOutput& sound) {
+    using resolve::SoundOnly;
+    const int most = sound.kept_as == SoundOnly::kMp3 ? 320 : 256;
+    const int fair = sound.kept_as == SoundOnly::kOpus ? 96 : 128;
+    if (sound.source_kbps <= 0) return fair;
+    return std::clamp(sound.source_kbps, 8, most);
+}
+
+namespace {
+
+// A tag's text without control characters.
+std::string TagText(const std::string& text) {
+    std::string tag;
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) tag += c;
+    }
+    return tag;
+}
+
+} // namespace
+
+std::vector<std::string> SoundArguments(const std::string& input, const std::string& output,
+                                        const resolve::SoundOutput& sound) {
+    using resolve::SoundOnly;
+    std::vector<std::string> arguments = StartArguments();
+    arguments.insert(arguments.end(), {"-i", input, "-map", "0:a:0", "-vn", "-sn", "-dn"});
+    const char* encoder = sound.kept_as == SoundOnly::kMp3    ? "libmp3lame"
+                          : sound.kept_as == SoundOnly::kOpus ? "libopus"
+                                                              : "aac";
+    if (sound.copy) {
+        arguments.insert(arguments.end(), {"-c:a", "copy"});
+    } else {
+        arguments.insert(arguments.end(),
+                         {"-c:a", encoder, "-b:a", std::to_string(SoundKbps(sound)) + "k"});
+    }
+    arguments.insert(arguments.end(), {"-map_metadata", "-1"});
+    if (!sound.title.empty())
+        arguments.insert(arguments.end(), {"-metadata", "title=" + TagText(sound.title)});
+    if (!sound.artist.empty())
+        arguments.insert(arguments.end(), {"-metadata", "artist=" + TagText(sound.artist)});
+    const char* format = sound.kept_as == SoundOnly::kMp3    ? "mp3"
+                         : sound.kept_as == SoundOnly::kOpus ? "opus"
+                                                             : "ipod";
+    arguments.insert(arguments.end(), {"-f", format, output});
+    return arguments;
+}
+
+std::vector<std::string> EmbedArguments(const std::string& video,
+                                        const std::vector<SubtitleInput>& subtitles,
+                                        const std::string& output, std::string_view container) {
+    std::vector<std::string> arguments = StartArguments();
+    arguments.insert(arguments.end(), {"-i", video});
+    for (const SubtitleInput& subtitle : subtitles)
+        arguments.insert(arguments.end(), {"-i", subtitle.path});
+    arguments.insert(arguments.end(), {"-map", "0:v", "-map", "0:a?"});
+    for (size_t i = 0; i < subtitles.size(); ++i)
+        arguments.insert(arguments.end(), {"-map", std::to_string(i + 1) + ":s"});
+    const bool mkv = container == "mkv";
+    arguments.insert(arguments.end(), {"-c", "copy", "-c:s", mkv ? "copy" : "mov_text"});
+    for (size_t i = 0; i < subtitles.size(); ++i) {
+        const std::string language = resolve::ThreeLetterLanguage(subtitles[i].language);
+        if (language.empty()) continue;
+        arguments.insert(arguments.end(),
+                         {"-metadata:s:s:" + std::to_string(i), "language=" + language});
+    }
+    arguments.insert(arguments.end(), {"-f", mkv ? "matroska" : "mp4", output});
     return arguments;
 }
 
@@ -95,6 +169,31 @@ Status CheckConversion(const platform::ChildEnd& end, int64_t output_bytes,
     if (!played) return failed("ffmpeg did not tell how long its video plays");
     if (input.playing_ms && std::abs(*played - *input.playing_ms) > 1000) {
         return failed("ffmpeg's video plays " + Seconds(*played) + " of " +
+                      Seconds(*input.playing_ms));
+    }
+    return {};
+}
+
+} // namespace tarnwick::driver
+
+namespace tarnwick::driver {
+
+Status CheckSoundConversion(const platform::ChildEnd& end, int64_t output_bytes,
+                            const ConversionInput& input) {
+    const auto failed = [](std::string why) {
+        return Failure{Reason::kNotJoined, 0, std::move(why)};
+    };
+    if (std::optional<std::string> why = EndFailure(end)) return failed(*why);
+    if (output_bytes <= 0) return failed("ffmpeg wrote nothing");
+    // Never encoded above its source: the sound is no larger than the file it came in.
+    if (output_bytes > input.bytes + input.bytes / 20 + 65536) {
+        return failed("ffmpeg wrote " + std::to_string(output_bytes) + " bytes of " +
+                      std::to_string(input.bytes));
+    }
+    const std::optional<int64_t> played = WrittenPlayingMs(end.out);
+    if (!played || *played <= 0) return failed("ffmpeg did not tell how long its sound plays");
+    if (input.playing_ms && std::abs(*played - *input.playing_ms) > 2000) {
+        return failed("ffmpeg's sound plays " + Seconds(*played) + " of " +
                       Seconds(*input.playing_ms));
     }
     return {};

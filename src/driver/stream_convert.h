@@ -6,6 +6,7 @@
 
 #include "common/result.h"
 #include "platform/child_process.h"
+#include "resolve/ytdlp_answer.h"
 
 #include <cstdint>
 #include <optional>
@@ -22,6 +23,30 @@ namespace tarnwick::driver {
 std::vector<std::string> RemuxArguments(const std::string& input, const std::string& sound,
                                         const std::string& output, bool aac,
                                         std::string_view container = "mp4");
+
+// The bitrate in kbit/s the sound is encoded at: the source's where known,
+// never above it nor above what the form needs; a fair one where unknown.
+int SoundKbps(const resolve::SoundOutput& sound);
+
+// ffmpeg's arguments to make the first sound of `input` a file of
+// `sound.kept_as` at `output`, copied where it fits as it is, else encoded
+// at SoundKbps; tagged with the title and artist, and nothing of the input's
+// own tags.
+std::vector<std::string> SoundArguments(const std::string& input, const std::string& output,
+                                        const resolve::SoundOutput& sound);
+
+// A subtitle file to put inside a video, of a language ("en").
+struct SubtitleInput {
+    std::string path;
+    std::string language;
+};
+
+// ffmpeg's arguments to copy the picture and sound of `video` into `output`
+// with each subtitle as a stream of its own: MP4 text (mov_text) in an MP4,
+// as they are in a Matroska file (`container` "mkv").
+std::vector<std::string> EmbedArguments(const std::string& video,
+                                        const std::vector<SubtitleInput>& subtitles,
+                                        const std::string& output, std::string_view container);
 
 // What ffmpeg was given, to tell whether it made all of it.
 struct ConversionInput {
@@ -42,5 +67,11 @@ std::optional<int64_t> WrittenPlayingMs(std::string_view progress);
 // second. The failure says why not, in a few words (kNotJoined).
 Status CheckConversion(const platform::ChildEnd& end, int64_t output_bytes,
                        const ConversionInput& input);
+
+// Whether the making of a sound file that ended so made one: it ended well,
+// it is not empty, it is not larger than what it was made of, and it plays
+// as long as its source where that is known, give or take two seconds.
+Status CheckSoundConversion(const platform::ChildEnd& end, int64_t output_bytes,
+                            const ConversionInput& input);
 
 } // namespace tarnwick::driver

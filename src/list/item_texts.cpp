@@ -31,6 +31,9 @@ const char* ActivityName(Activity activity) {
         case Activity::kConvertingToMp4: return status::kConvertingToMp4;
         case Activity::kConvertingToMkv: return status::kConvertingToMkv;
         case Activity::kJoining: return status::kJoining;
+        case Activity::kMakingSound: return status::kMakingSound;
+        case Activity::kFetchingSubtitles: return status::kFetchingSubtitles;
+        case Activity::kEmbeddingSubtitles: return status::kEmbeddingSubtitles;
     }
     return "";
 }

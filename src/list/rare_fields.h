@@ -15,7 +15,16 @@ namespace tarnwick::list {
 
 // A step of the item's in which no bytes come: the user is told what it is
 // waiting for, and for how long so far.
-enum class Activity : uint8_t { kNone, kAskingYtDlp, kConvertingToMp4, kConvertingToMkv, kJoining };
+enum class Activity : uint8_t {
+    kNone,
+    kAskingYtDlp,
+    kConvertingToMp4,
+    kConvertingToMkv,
+    kJoining,
+    kMakingSound,
+    kFetchingSubtitles,
+    kEmbeddingSubtitles,
+};
 
 struct RareFields {
     // While the page is fetched: its bytes so far, and its length when it

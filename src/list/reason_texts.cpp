@@ -138,6 +138,10 @@ std::string ReasonText(const DownloadItem& item) {
         case Reason::kNotJoined:
             return WithDetail("The video's parts could not be joined", failure.detail);
         case Reason::kResolverFailed: return "yt-dlp: " + failure.detail;
+        case Reason::kNeedsFfmpeg: return failure.detail + " is made with ffmpeg; install ffmpeg";
+        case Reason::kNote: return failure.detail;
+        case Reason::kSoundNotMade:
+            return WithDetail("The sound file could not be made", failure.detail);
     }
     return {};
 }

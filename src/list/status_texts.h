@@ -24,6 +24,9 @@ inline constexpr const char* kAskingYtDlp = "Asking yt-dlp…";
 inline constexpr const char* kConvertingToMp4 = "Converting to MP4…";
 inline constexpr const char* kConvertingToMkv = "Converting to MKV…";
 inline constexpr const char* kJoining = "Joining picture and sound…";
+inline constexpr const char* kMakingSound = "Making the sound file…";
+inline constexpr const char* kFetchingSubtitles = "Fetching subtitles…";
+inline constexpr const char* kEmbeddingSubtitles = "Putting subtitles inside…";
 // The size text of a file the server has but gave no length for.
 inline constexpr const char* kSizeWithoutLength = "0";
 

@@ -86,6 +86,7 @@ YtDlpFormat ReadFormat(const Json& object) {
     format.acodec = OptionalText(object, "acodec");
     format.height = Height(object);
     format.tbr = Number(object, "tbr");
+    format.abr = Number(object, "abr");
     format.filesize = Size(object, "filesize");
     format.filesize_approx = Size(object, "filesize_approx");
     format.http_headers = Headers(object);
@@ -120,6 +121,26 @@ std::optional<std::string> EntryAddress(const Json& entry, const std::string& pl
 }
 
 bool IsStandInTitle(const Json& answer, const std::string& title);
+
+// Subtitles whose address is http(s) and whose form is SRT or WebVTT.
+void ReadSubtitles(const Json& answer, const char* member, bool automatic,
+                   std::vector<SubtitleOffer>& offers) {
+    const Json* languages = Member(answer, member);
+    if (languages == nullptr || !languages->is_object()) return;
+    for (const auto& [key, files] : languages->items()) {
+        if (!files.is_array()) continue;
+        for (const Json& file : files) {
+            if (!file.is_object()) continue;
+            SubtitleOffer offer{key, Text(file, "name"), Text(file, "url"), Text(file, "ext"),
+                                automatic};
+            if (!IsHttpUrl(offer.url) || (offer.ext != "srt" && offer.ext != "vtt")) continue;
+            // A site's machine translation names the language it was made into.
+            offer.translated = automatic && (offer.url.find("&tlang=") != std::string::npos ||
+                                             offer.url.find("?tlang=") != std::string::npos);
+            offers.push_back(std::move(offer));
+        }
+    }
+}
 
 void ReadEntries(const Json& answer, YtDlpAnswer& read) {
     const Json* list = Member(answer, "entries");
@@ -345,6 +366,10 @@ bool IsStandInTitle(const Json& answer, const std::string& title) {
     return !extractor.empty() && title == extractor + " video #" + Text(answer, "id");
 }
 
+Result<YtDlpChoice> ChooseVideo(const YtDlpAnswer& answer, bool can_join,
+                                const QualityPreferences& preferences);
+Result<YtDlpChoice> ChooseSound(const YtDlpAnswer& answer, bool can_convert, SoundOnly kept_as);
+
 } // namespace
 
 Result<YtDlpAnswer> ReadYtDlpAnswer(std::string_view json) {
@@ -363,6 +388,13 @@ Result<YtDlpAnswer> ReadYtDlpAnswer(std::string_view json) {
     } else {
         read.own = ReadFormat(answer);
         read.formats = ReadFormats(answer);
+        read.uploader = Text(answer, "uploader");
+        if (const std::optional<double> seconds = Number(answer, "duration");
+            seconds && *seconds > 0 && *seconds < 1e9) {
+            read.duration_ms = static_cast<int64_t>(*seconds * 1000);
+        }
+        ReadSubtitles(answer, "subtitles", false, read.subtitles);
+        ReadSubtitles(answer, "automatic_captions", true, read.subtitles);
     }
     return read;
 }
@@ -371,6 +403,17 @@ Result<YtDlpChoice> ChooseDownload(const YtDlpAnswer& answer, bool can_join,
                                    const QualityPreferences& preferences) {
     if (answer.is_playlist) return Unusable("yt-dlp answered a playlist, not a video");
     if (answer.is_live) return Failure{Reason::kLiveStream};
+    Result<YtDlpChoice> choice = preferences.sound_only == SoundOnly::kOff
+                                     ? ChooseVideo(answer, can_join, preferences)
+                                     : ChooseSound(answer, can_join, preferences.sound_only);
+    if (choice) choice.value().subtitles = ChooseSubtitles(answer.subtitles, preferences);
+    return choice;
+}
+
+namespace {
+
+Result<YtDlpChoice> ChooseVideo(const YtDlpAnswer& answer, bool can_join,
+                                const QualityPreferences& preferences) {
     std::vector<Candidate> candidates = Candidates(answer);
     KeepWithinCap(candidates, preferences.max_height);
     const bool containers_count = preferences.container != PreferredContainer::kBest;
@@ -392,6 +435,58 @@ Result<YtDlpChoice> ChooseDownload(const YtDlpAnswer& answer, bool can_join,
     if (alone != nullptr) return Single(*alone, answer);
     return Unusable("yt-dlp offered no download over HTTP or HLS");
 }
+
+// Whether the format's sound goes into a file of `kept_as` unchanged.
+bool SoundFits(const YtDlpFormat& format, SoundOnly kept_as) {
+    const std::string family = IsNamed(format.acodec) ? CodecFamily(*format.acodec) : "";
+    switch (kept_as) {
+        case SoundOnly::kOff: break;
+        case SoundOnly::kM4a: return AudioFitsMp4(format);
+        case SoundOnly::kMp3: return family == "mp3" || (family.empty() && format.ext == "mp3");
+        case SoundOnly::kOpus: return family == "opus";
+    }
+    return false;
+}
+
+double SoundRateOf(const Candidate& c, bool alone) {
+    if (c.format->abr) return *c.format->abr;
+    return alone ? TbrOf(c) : 0;
+}
+
+Result<YtDlpChoice> ChooseSound(const YtDlpAnswer& answer, bool can_convert, SoundOnly kept_as) {
+    const std::vector<Candidate> candidates = Candidates(answer);
+    const Candidate* alone = Best(candidates, Streams::kAudioOnly, [&](const Candidate& c) {
+        return std::make_tuple(SoundFits(*c.format, kept_as) ? 1 : 0, SoundRateOf(c, true),
+                               IsDirect(c));
+    });
+    // Where sound comes only with a picture, the smallest picture of the best sound.
+    const Candidate* source =
+        alone != nullptr ? alone : Best(candidates, Streams::kCombined, [&](const Candidate& c) {
+            return std::make_tuple(SoundFits(*c.format, kept_as) ? 1 : 0, SoundRateOf(c, false),
+                                   -HeightOf(c), IsDirect(c));
+        });
+    if (source == nullptr) return Unusable("yt-dlp offered no sound over HTTP or HLS");
+    SoundOutput sound;
+    sound.kept_as = kept_as;
+    sound.copy = SoundFits(*source->format, kept_as);
+    sound.source_kbps = static_cast<int>(SoundRateOf(*source, alone != nullptr));
+    sound.from_video = alone == nullptr;
+    sound.title = answer.title;
+    sound.artist = answer.uploader;
+    sound.playing_ms = answer.duration_ms;
+    // An AAC file is an M4A as it comes; everything else is made by ffmpeg.
+    const bool as_it_comes = kept_as == SoundOnly::kM4a && sound.copy && !sound.from_video &&
+                             source->kind == PartKind::kFile;
+    if (!can_convert && !as_it_comes) {
+        return Failure{Reason::kNeedsFfmpeg, 0, "Sound only as " + SoundName(kept_as)};
+    }
+    YtDlpChoice choice = Single(*source, answer);
+    choice.file_name = FileName(answer.title, SoundExtension(kept_as));
+    choice.sound = sound;
+    return choice;
+}
+
+} // namespace
 
 std::string YtDlpErrorText(std::string_view stderr_text) {
     constexpr std::string_view kPrefix = "ERROR:";
@@ -448,7 +543,9 @@ std::vector<std::string> HeaderLines(const HeaderMap& headers) {
 
 std::string TitleOf(const YtDlpChoice& choice) {
     const std::string& name = choice.file_name;
-    const std::string& ext = choice.audio ? choice.join_container : choice.video.ext;
+    const std::string ext = choice.sound   ? SoundExtension(choice.sound->kept_as)
+                            : choice.audio ? choice.join_container
+                                           : choice.video.ext;
     if (ext.empty() || !name.ends_with("." + ext)) return name;
     return name.substr(0, name.size() - ext.size() - 1);
 }

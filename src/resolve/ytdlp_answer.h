@@ -5,6 +5,7 @@
 
 #include "common/result.h"
 #include "resolve/quality_preferences.h"
+#include "resolve/subtitle_choice.h"
 
 #include <chrono>
 #include <cstdint>
@@ -33,6 +34,8 @@ struct YtDlpFormat {
     std::optional<std::string> acodec;
     std::optional<int> height;
     std::optional<double> tbr;
+    // The sound's own bitrate, in kbit/s.
+    std::optional<double> abr;
     std::optional<std::int64_t> filesize;
     std::optional<std::int64_t> filesize_approx;
     // nullopt when the format names no headers of its own.
@@ -52,6 +55,13 @@ struct YtDlpAnswer {
     // each one's title (empty where it gave none).
     std::vector<std::string> entries;
     std::vector<std::string> entry_titles;
+    // Who put the video up; empty where yt-dlp did not say.
+    std::string uploader;
+    // How long it plays, where yt-dlp said.
+    std::optional<int64_t> duration_ms;
+    // The subtitles in SRT or WebVTT over http(s): the creator's
+    // (`subtitles`), then the site's automatic ones (`automatic_captions`).
+    std::vector<SubtitleOffer> subtitles;
 };
 
 // Fails with kNoLinkInPage when the text is no JSON object. Members of the
@@ -72,6 +82,25 @@ struct DownloadPart {
     bool operator==(const DownloadPart&) const = default;
 };
 
+// The sound alone, made of the chosen format.
+struct SoundOutput {
+    SoundOnly kept_as = SoundOnly::kM4a;
+    // The source's sound goes into the file as it is, never encoded again.
+    bool copy = false;
+    // The source's sound bitrate in kbit/s, where known; an encoding never
+    // goes above it.
+    int source_kbps = 0;
+    // The source is a video whose sound is taken out of it.
+    bool from_video = false;
+    // The tags the file gets: the video's title, and who put it up.
+    std::string title;
+    std::string artist;
+    // How long the source plays, where known: what ffmpeg made must play as long.
+    std::optional<int64_t> playing_ms;
+
+    bool operator==(const SoundOutput&) const = default;
+};
+
 struct YtDlpChoice {
     // The combined format, or the video part of a pair.
     DownloadPart video;
@@ -81,6 +110,10 @@ struct YtDlpChoice {
     std::string join_container;
     // The title with the chosen extension, fit for a file name.
     std::string file_name;
+    // Where only the sound is kept: how it is made of `video`.
+    std::optional<SoundOutput> sound;
+    // The subtitles that go with it, and the languages asked for but missing.
+    SubtitleChoice subtitles;
 
     bool operator==(const YtDlpChoice&) const = default;
 };
@@ -104,6 +137,14 @@ struct YtDlpChoice {
 // cap lets through (quality_preferences.h) are left out; with kBest the
 // container does not rank combined formats, and with kMkv pairs join into
 // MKV whatever their codecs.
+//
+// Sound only takes the best sound-only format, one whose codec goes into the
+// file unchanged first (AAC for M4A, Opus for Opus, MP3 for MP3), then by
+// bitrate; where the page has none, the combined format of the best sound
+// (and of the smallest picture), to take the sound out of. Without
+// `can_join` (no ffmpeg), only a direct AAC file is taken, as M4A; anything
+// else fails with kNeedsFfmpeg. The subtitles are chosen by
+// ChooseSubtitles.
 Result<YtDlpChoice> ChooseDownload(const YtDlpAnswer& answer, bool can_join,
                                    const QualityPreferences& preferences = {});
 

@@ -53,6 +53,30 @@ bool ReadSwitchOnUnlessFalse(platform::SettingsStore& store, const char* name) {
     return !stored || ParseTruthText(*stored).value_or(true);
 }
 
+resolve::QualityPreferences LoadChoice(platform::SettingsStore& store) {
+    resolve::QualityPreferences choice;
+    choice.max_height = resolve::HeightOfWord(store.Read(kQualitySetting).value_or(""));
+    choice.container = resolve::ContainerOfWord(store.Read(kFormatSetting).value_or(""));
+    choice.sound_only = resolve::SoundOfWord(store.Read(kSoundOnlySetting).value_or(""));
+    choice.subtitle_languages =
+        resolve::LanguagesOfText(store.Read(kSubtitlesSetting).value_or(""));
+    // Only a true word turns these on.
+    choice.automatic_subtitles =
+        ParseTruthText(store.Read(kAutomaticSubtitlesSetting).value_or("")).value_or(false);
+    choice.subtitles_inside =
+        ParseTruthText(store.Read(kSubtitlesInsideSetting).value_or("")).value_or(false);
+    return choice;
+}
+
+void SaveChoice(platform::SettingsStore& store, const resolve::QualityPreferences& choice) {
+    store.Write(kQualitySetting, resolve::HeightWord(choice.max_height));
+    store.Write(kFormatSetting, resolve::ContainerWord(choice.container));
+    store.Write(kSoundOnlySetting, resolve::SoundWord(choice.sound_only));
+    store.Write(kSubtitlesSetting, resolve::LanguagesText(choice.subtitle_languages));
+    store.Write(kAutomaticSubtitlesSetting, choice.automatic_subtitles ? "True" : "False");
+    store.Write(kSubtitlesInsideSetting, choice.subtitles_inside ? "True" : "False");
+}
+
 } // namespace
 
 AppSettings LoadSettings(platform::SettingsStore& store, const std::string& default_download_dir) {
@@ -72,8 +96,7 @@ AppSettings LoadSettings(platform::SettingsStore& store, const std::string& defa
     settings.cookies_from = CookieBrowserOf(store.Read(kCookiesFromSetting).value_or(""));
     settings.cookie_file = store.Read(kCookieFileSetting).value_or("");
     if (!IsFullPath(settings.cookie_file)) settings.cookie_file.clear();
-    settings.quality = QualityOfWord(store.Read(kQualitySetting).value_or(""));
-    settings.format = FormatOfWord(store.Read(kFormatSetting).value_or(""));
+    settings.choice = LoadChoice(store);
     return settings;
 }
 
@@ -93,36 +116,7 @@ void SaveSettings(platform::SettingsStore& store, const AppSettings& settings) {
     store.Write(kSpeedLimitSetting, std::to_string(settings.speed_limit_kb));
     store.Write(kCookiesFromSetting, settings.cookies_from);
     store.Write(kCookieFileSetting, settings.cookie_file);
-    store.Write(kQualitySetting, QualityWord(settings.quality));
-    store.Write(kFormatSetting, FormatWord(settings.format));
-}
-
-std::string QualityWord(int quality) { return quality == 0 ? "best" : std::to_string(quality); }
-
-int QualityOfWord(const std::string& word) {
-    const std::string trimmed = text::TrimSpaces(word);
-    for (const int height : kQualityHeights) {
-        if (trimmed == QualityWord(height)) return height;
-    }
-    return 0;
-}
-
-std::string FormatWord(resolve::PreferredContainer format) {
-    switch (format) {
-        case resolve::PreferredContainer::kMp4: return "mp4";
-        case resolve::PreferredContainer::kMkv: return "mkv";
-        case resolve::PreferredContainer::kBest: return "best";
-    }
-    return "mp4";
-}
-
-resolve::PreferredContainer FormatOfWord(const std::string& word) {
-    const std::string trimmed = text::TrimSpaces(word);
-    for (const auto format :
-         {resolve::PreferredContainer::kMkv, resolve::PreferredContainer::kBest}) {
-        if (text::EqualsIgnoreCase(trimmed, FormatWord(format))) return format;
-    }
-    return resolve::PreferredContainer::kMp4;
+    SaveChoice(store, settings.choice);
 }
 
 std::string CookieBrowserOf(const std::string& text) {

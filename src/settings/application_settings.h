@@ -35,20 +35,10 @@ struct AppSettings {
     std::string cookies_from = {};
     // A Netscape cookies.txt for the requests and yt-dlp; empty for none.
     std::string cookie_file = {};
-    // The tallest picture wanted, one of kQualityHeights; 0 for the best.
-    int quality = 0;
-    resolve::PreferredContainer format = resolve::PreferredContainer::kMp4;
+    // What is kept of each video by default: its quality, container, sound
+    // and subtitles.
+    resolve::QualityPreferences choice = {};
 };
-
-// The caps the user can choose among, tallest first; 0 is none.
-inline constexpr int kQualityHeights[] = {0, 2160, 1440, 1080, 720, 480, 360};
-
-// The stored words of the quality and the format, and back; a word that is
-// none of them reads as the default (the best picture, MP4).
-std::string QualityWord(int quality);
-int QualityOfWord(const std::string& word);
-std::string FormatWord(resolve::PreferredContainer format);
-resolve::PreferredContainer FormatOfWord(const std::string& word);
 
 // The browsers yt-dlp can read cookies from, as it names them.
 inline constexpr const char* kCookieBrowsers[] = {"firefox", "chromium", "chrome", "brave",

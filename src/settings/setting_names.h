@@ -39,6 +39,14 @@ inline constexpr const char* kCookieFileSetting = "Cookie File";
 // or "360") and the container preferred ("mp4", "mkv" or "best").
 inline constexpr const char* kQualitySetting = "Quality";
 inline constexpr const char* kFormatSetting = "Format";
+// The sound alone instead of the video ("off", "m4a", "mp3" or "opus"); the
+// subtitle languages in order ("en, de"; empty for none); whether automatic
+// subtitles stand in, and whether subtitles go inside the video ("True" or
+// "False").
+inline constexpr const char* kSoundOnlySetting = "Sound Only";
+inline constexpr const char* kSubtitlesSetting = "Subtitles";
+inline constexpr const char* kAutomaticSubtitlesSetting = "Automatic Subtitles";
+inline constexpr const char* kSubtitlesInsideSetting = "Subtitles Inside";
 // The default download folder's name; on Windows it sits at the root of
 // drive C, elsewhere in the user's home folder.
 inline constexpr const char* kDefaultDownloadFolder = "Downloaded Videos";

@@ -27,6 +27,41 @@ std::string WhyUnreadable(const std::string& path) {
     return read ? std::string() : std::strerror(error);
 }
 
+using resolve::QualityPreferences;
+
+// How each part of the choice is shown in the skin and read back from it.
+struct ChoicePartWords {
+    const char* skin_variable;
+    std::string (*word)(const QualityPreferences&);
+    void (*take)(const std::string&, QualityPreferences&);
+};
+
+std::string CheckWord(bool on) { return on ? "1" : "0"; }
+bool CheckOf(const std::string& word) { return word == "1"; }
+
+// In the order of SettingsControl::ChoicePart.
+constexpr ChoicePartWords kChoiceParts[] = {
+    {kSkinQuality, [](const QualityPreferences& c) { return resolve::HeightWord(c.max_height); },
+     [](const std::string& w, QualityPreferences& c) { c.max_height = resolve::HeightOfWord(w); }},
+    {kSkinFormat, [](const QualityPreferences& c) { return resolve::ContainerWord(c.container); },
+     [](const std::string& w, QualityPreferences& c) {
+         c.container = resolve::ContainerOfWord(w);
+     }},
+    {kSkinSoundOnly, [](const QualityPreferences& c) { return resolve::SoundWord(c.sound_only); },
+     [](const std::string& w, QualityPreferences& c) { c.sound_only = resolve::SoundOfWord(w); }},
+    {kSkinSubtitles,
+     [](const QualityPreferences& c) { return resolve::LanguagesText(c.subtitle_languages); },
+     [](const std::string& w, QualityPreferences& c) {
+         c.subtitle_languages = resolve::LanguagesOfText(w);
+     }},
+    {kSkinAutoSubtitlesCheck,
+     [](const QualityPreferences& c) { return CheckWord(c.automatic_subtitles); },
+     [](const std::string& w, QualityPreferences& c) { c.automatic_subtitles = CheckOf(w); }},
+    {kSkinSubtitlesInsideCheck,
+     [](const QualityPreferences& c) { return CheckWord(c.subtitles_inside); },
+     [](const std::string& w, QualityPreferences& c) { c.subtitles_inside = CheckOf(w); }},
+};
+
 } // namespace
 
 std::optional<std::string> SettingsControl::LoadSettings() {
@@ -58,8 +93,8 @@ void SettingsControl::PublishSettings() {
     SetSkinVariable(s_.skin, kSkinSpeedLimit, std::to_string(s_.values.speed_limit_kb));
     SetSkinVariable(s_.skin, kSkinCookiesFrom, s_.values.cookies_from);
     SetSkinVariable(s_.skin, kSkinCookieFile, s_.values.cookie_file);
-    SetSkinVariable(s_.skin, kSkinQuality, settings::QualityWord(s_.values.quality));
-    SetSkinVariable(s_.skin, kSkinFormat, settings::FormatWord(s_.values.format));
+    for (const ChoicePartWords& part : kChoiceParts)
+        SetSkinVariable(s_.skin, part.skin_variable, part.word(s_.values.choice));
 }
 
 void SettingsControl::SetOtherSites(bool on) {
@@ -97,16 +132,11 @@ void SettingsControl::SetCookiesFrom(const std::string& text) {
     SetSkinVariable(s_.skin, kSkinCookiesFrom, s_.values.cookies_from);
 }
 
-void SettingsControl::SetQuality(const std::string& word) {
-    s_.values.quality = settings::QualityOfWord(word);
+void SettingsControl::SetChoice(ChoicePart part, const std::string& word) {
+    const ChoicePartWords& words = kChoiceParts[static_cast<size_t>(part)];
+    words.take(word, s_.values.choice);
     SaveSettings();
-    SetSkinVariable(s_.skin, kSkinQuality, settings::QualityWord(s_.values.quality));
-}
-
-void SettingsControl::SetFormat(const std::string& word) {
-    s_.values.format = settings::FormatOfWord(word);
-    SaveSettings();
-    SetSkinVariable(s_.skin, kSkinFormat, settings::FormatWord(s_.values.format));
+    SetSkinVariable(s_.skin, words.skin_variable, words.word(s_.values.choice));
 }
 
 void SettingsControl::SetCookieFile(const std::string& path) {

@@ -71,10 +71,19 @@ public:
     // The browser yt-dlp reads cookies from, named in any letter case; a text
     // that names none ("None" too) means none. Saves it and shows it back.
     void SetCookiesFrom(const std::string& text);
-    // The quality cap and the container preferred for items started from
-    // now on, by their stored words; a word of neither reads as the default.
-    void SetQuality(const std::string& word);
-    void SetFormat(const std::string& word);
+    // One part of what items started from now on keep (their quality,
+    // container, sound, subtitles), by the word the skin shows it as; a word
+    // the part does not know reads as its default. Saves it and shows it back.
+    enum class ChoicePart : uint8_t {
+        kQuality,
+        kFormat,
+        kSoundOnly,
+        kSubtitles,
+        kAutomatic,
+        kInside
+    };
+    void SetChoice(ChoicePart part, const std::string& word);
+    const resolve::QualityPreferences& Choice() const { return s_.values.choice; }
     // The cookie file, "" for none: saves it and shows it.
     void SetCookieFile(const std::string& path);
     void ClearCookieFile() { SetCookieFile(""); }

@@ -17,6 +17,7 @@ void SkinCommands::Run(const std::string& command, const std::string& args) {
         return;
     }
     using Handler = void (*)(SkinCommands&);
+    using Part = SettingsControl::ChoicePart;
     static const std::map<std::string, Handler> kCommands = {
         {"IDC_FS_Drag", [](SkinCommands& c) { c.t_.lifecycle.DragWindow(); }},
         {"IDC_FS_Maximize", [](SkinCommands& c) { c.ToggleMaximized(); }},
@@ -71,10 +72,20 @@ void SkinCommands::Run(const std::string& command, const std::string& args) {
          [](SkinCommands& c) {
              c.t_.settings.SetCookiesFrom(c.t_.skin.GetVariable(kSkinCookiesFrom));
          }},
-        {"ID_FS_qualityChange",
-         [](SkinCommands& c) { c.t_.settings.SetQuality(c.t_.skin.GetVariable(kSkinQuality)); }},
-        {"ID_FS_formatChange",
-         [](SkinCommands& c) { c.t_.settings.SetFormat(c.t_.skin.GetVariable(kSkinFormat)); }},
+        {"ID_FS_qualityChange", [](SkinCommands& c) { c.SetChoice(Part::kQuality, kSkinQuality); }},
+        {"ID_FS_formatChange", [](SkinCommands& c) { c.SetChoice(Part::kFormat, kSkinFormat); }},
+        {"ID_FS_soundOnlyChange",
+         [](SkinCommands& c) { c.SetChoice(Part::kSoundOnly, kSkinSoundOnly); }},
+        {"ID_FS_subtitlesChange",
+         [](SkinCommands& c) { c.SetChoice(Part::kSubtitles, kSkinSubtitles); }},
+        {"ID_FS_autoSubtitlesCheck",
+         [](SkinCommands& c) { c.t_.settings.SetChoice(Part::kAutomatic, "1"); }},
+        {"ID_FS_autoSubtitlesUncheck",
+         [](SkinCommands& c) { c.t_.settings.SetChoice(Part::kAutomatic, "0"); }},
+        {"ID_FS_subtitlesInsideCheck",
+         [](SkinCommands& c) { c.t_.settings.SetChoice(Part::kInside, "1"); }},
+        {"ID_FS_subtitlesInsideUncheck",
+         [](SkinCommands& c) { c.t_.settings.SetChoice(Part::kInside, "0"); }},
         {"ID_FS_chooseCookieFile", [](SkinCommands& c) { c.t_.settings.ChooseCookieFile(); }},
         {"ID_FS_clearCookieFile", [](SkinCommands& c) { c.t_.settings.ClearCookieFile(); }},
         {"ID_FS_setupBrowsers",
@@ -121,6 +132,10 @@ void SkinCommands::OpenHelp(const char* section) {
         box.Show(std::string(kNoBrowserForHelpStart) + help + kNoBrowserForHelpEnd, kHelpTitle,
                  platform::MessageIcon::Information, platform::MessageButtons::Ok);
     });
+}
+
+void SkinCommands::SetChoice(SettingsControl::ChoicePart part, const char* variable) {
+    t_.settings.SetChoice(part, t_.skin.GetVariable(variable));
 }
 
 void SkinCommands::SetNumber(const char* variable, void (SettingsControl::*set)(int64_t)) {

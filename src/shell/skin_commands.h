@@ -70,6 +70,7 @@ private:
     // Reads the number the skin wrote to `variable` and hands it to `set`;
     // what is no number puts the settings shown back as they are.
     void SetNumber(const char* variable, void (SettingsControl::*set)(int64_t));
+    void SetChoice(SettingsControl::ChoicePart part, const char* variable);
     void ToggleMaximized() { t_.window.SetMaximized(!t_.window.IsMaximized()); }
     void Resize(const std::string& edges);
 

@@ -31,6 +31,13 @@ inline constexpr const char* kSkinCookiesFrom = "_root.cookiesFrom_NS";
 // The quality cap and the container preferred, as stored ("720", "mkv").
 inline constexpr const char* kSkinQuality = "_root.quality_NS";
 inline constexpr const char* kSkinFormat = "_root.format_NS";
+// The sound alone ("off", "m4a", "mp3", "opus") and the subtitle languages
+// ("en, de"; "" for none), as stored; "1" while automatic subtitles stand in,
+// and while subtitles go inside the video.
+inline constexpr const char* kSkinSoundOnly = "_root.soundOnly_NS";
+inline constexpr const char* kSkinSubtitles = "_root.subtitles_NS";
+inline constexpr const char* kSkinAutoSubtitlesCheck = "_root.autoSubtitles_CB";
+inline constexpr const char* kSkinSubtitlesInsideCheck = "_root.subtitlesInside_CB";
 inline constexpr const char* kSkinCookieFile = "_root.cookieFile_NS";
 // Written: always "1".
 inline constexpr const char* kSkinDownloadCheck = "_root.Download_CB";

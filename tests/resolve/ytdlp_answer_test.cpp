@@ -150,6 +150,78 @@ INSTANTIATE_TEST_SUITE_P(
             "NothingAtOrBelowTakesTheShortestAbove", {240, Container::kMp4}, "360 Clip.mp4"}),
     [](const testing::TestParamInfo<PreferenceCase>& info) { return info.param.name; });
 
+// Sound alone: a source whose sound fits the form is copied, else the best
+// rate is encoded; sound only in videos is taken out of the smallest.
+struct SoundCase {
+    const char* name;
+    SoundOnly sound;
+    bool can_convert;
+    std::string formats;
+    std::string chosen;
+};
+
+void PrintTo(const SoundCase& c, std::ostream* out) { *out << c.name; }
+
+class SoundOnlyTest : public testing::TestWithParam<SoundCase> {};
+
+TEST_P(SoundOnlyTest, TakesTheSoundThatNeedsLeastDone) {
+    const Result<YtDlpAnswer> answer =
+        ReadYtDlpAnswer(R"({"title":"Clip","uploader":"Ann","duration":61.5,"formats":[)" +
+                        GetParam().formats + "]}");
+    const Result<YtDlpChoice> choice =
+        ChooseDownload(answer.value(), GetParam().can_convert, {0, {}, GetParam().sound});
+    if (!choice) {
+        EXPECT_EQ("failed: " + choice.failure().detail, GetParam().chosen);
+        return;
+    }
+    const YtDlpChoice& c = choice.value();
+    ASSERT_TRUE(c.sound);
+    const SoundOutput& s = *c.sound;
+    EXPECT_EQ(c.video.format_id + " " + c.file_name + (s.copy ? " copied" : " encoded") +
+                  (s.from_video ? " from video" : "") + " " + std::to_string(s.source_kbps),
+              GetParam().chosen);
+    EXPECT_EQ(s.title + "/" + s.artist + "/" + std::to_string(s.playing_ms.value_or(0)),
+              "Clip/Ann/61500");
+}
+
+const std::string kAac128 =
+    R"({"format_id":"140","url":"https://cdn.test/140","ext":"m4a","vcodec":"none","acodec":"mp4a.40.2","abr":128})";
+const std::string kOpus160 =
+    R"({"format_id":"251","url":"https://cdn.test/251","ext":"webm","vcodec":"none","acodec":"opus","abr":160})";
+
+INSTANTIATE_TEST_SUITE_P(
+    Sounds, SoundOnlyTest,
+    testing::Values(SoundCase{"M4aCopiesAac", SoundOnly::kM4a, true, kOpus160 + "," + kAac128,
+                              "140 Clip.m4a copied 128"},
+                    SoundCase{"OpusCopiesOpus", SoundOnly::kOpus, true, kAac128 + "," + kOpus160,
+                              "251 Clip.opus copied 160"},
+                    SoundCase{"Mp3EncodesTheBestRate", SoundOnly::kMp3, true,
+                              kOpus160 + "," + kAac128, "251 Clip.mp3 encoded 160"},
+                    SoundCase{"OnlyInVideosTakesTheSmallest", SoundOnly::kM4a, true,
+                              Format("720", "mp4", "avc1", "mp4a", 720) + "," +
+                                  Format("360", "mp4", "avc1", "mp4a", 360),
+                              "360 Clip.m4a copied from video 0"},
+                    SoundCase{"AacFileNeedsNoFfmpeg", SoundOnly::kM4a, false, kAac128,
+                              "140 Clip.m4a copied 128"},
+                    SoundCase{"Mp3NeedsFfmpeg", SoundOnly::kMp3, false, kAac128,
+                              "failed: Sound only as MP3"},
+                    SoundCase{"SoundOfAVideoNeedsFfmpeg", SoundOnly::kM4a, false, kSmallMp4,
+                              "failed: Sound only as M4A"}),
+    [](const testing::TestParamInfo<SoundCase>& info) { return info.param.name; });
+
+TEST(ReadYtDlpAnswerTest, SubtitlesInSrtOrWebVttOverHttpOnly) {
+    const Result<YtDlpAnswer> answer = ReadYtDlpAnswer(R"({"title":"t","subtitles":{
+        "en":[{"ext":"json3","url":"https://s.test/en.json"},{"ext":"vtt","url":"https://s.test/en.vtt","name":"English"}],
+        "de":[{"ext":"srt","url":"file:///etc/passwd"}]},
+      "automatic_captions":{"fr":[{"ext":"vtt","url":"https://s.test/tt?v=1&tlang=fr"}],
+        "en-orig":[{"ext":"vtt","url":"https://s.test/tt?v=1"}]}})");
+    EXPECT_EQ(answer.value().subtitles,
+              (std::vector<SubtitleOffer>{
+                  {"en", "English", "https://s.test/en.vtt", "vtt", false, false},
+                  {"en-orig", "", "https://s.test/tt?v=1", "vtt", true, false},
+                  {"fr", "", "https://s.test/tt?v=1&tlang=fr", "vtt", true, true}}));
+}
+
 TEST(ReadYtDlpAnswerTest, ReadsFieldsOfTheRightTypeOnly) {
     EXPECT_FALSE(ReadYtDlpAnswer(R"({"title":"cut)"));
     EXPECT_FALSE(ReadYtDlpAnswer(R"(["not an object"])"));

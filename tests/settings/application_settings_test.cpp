@@ -68,8 +68,9 @@ TEST(SaveSettings, WritesTheMonitorTheFolderAndTheKeepSwitchAndTheyComeBack) {
     AppSettings saved{false, "/data/clips", false, false, false, false};
     saved.cookies_from = "brave";
     saved.cookie_file = "/home/u/cookies.txt";
-    saved.quality = 720;
-    saved.format = resolve::PreferredContainer::kMkv;
+    saved.choice = {
+        720,  resolve::PreferredContainer::kMkv, resolve::SoundOnly::kMp3, {"en", "de"}, true,
+        false};
     SaveSettings(store, saved);
     EXPECT_EQ(store.writes, (std::vector<std::pair<std::string, std::string>>{
                                 {"URL Mon", "False"},
@@ -84,7 +85,11 @@ TEST(SaveSettings, WritesTheMonitorTheFolderAndTheKeepSwitchAndTheyComeBack) {
                                 {"Cookies From", "brave"},
                                 {"Cookie File", "/home/u/cookies.txt"},
                                 {"Quality", "720"},
-                                {"Format", "mkv"}}));
+                                {"Format", "mkv"},
+                                {"Sound Only", "mp3"},
+                                {"Subtitles", "en, de"},
+                                {"Automatic Subtitles", "True"},
+                                {"Subtitles Inside", "False"}}));
     const AppSettings reloaded = LoadSettings(store, kDefaultDir);
     EXPECT_FALSE(reloaded.monitor_enabled);
     EXPECT_EQ(reloaded.download_dir, "/data/clips");
@@ -94,12 +99,19 @@ TEST(SaveSettings, WritesTheMonitorTheFolderAndTheKeepSwitchAndTheyComeBack) {
     EXPECT_FALSE(reloaded.use_ytdlp);
     EXPECT_EQ(reloaded.cookies_from, "brave");
     EXPECT_EQ(reloaded.cookie_file, "/home/u/cookies.txt");
-    EXPECT_EQ(reloaded.quality, 720);
-    EXPECT_EQ(reloaded.format, resolve::PreferredContainer::kMkv);
+    EXPECT_EQ(reloaded.choice, saved.choice);
     store.values[kQualitySetting] = "700";
     store.values[kFormatSetting] = "avi";
-    EXPECT_EQ(LoadSettings(store, kDefaultDir).quality, 0) << "no cap but those offered";
-    EXPECT_EQ(LoadSettings(store, kDefaultDir).format, resolve::PreferredContainer::kMp4);
+    store.values[kSoundOnlySetting] = "flac";
+    store.values[kSubtitlesSetting] = "EN, english, de-AT, en";
+    store.values[kAutomaticSubtitlesSetting] = "maybe";
+    const resolve::QualityPreferences odd = LoadSettings(store, kDefaultDir).choice;
+    EXPECT_EQ(odd.max_height, 0) << "no cap but those offered";
+    EXPECT_EQ(odd.container, resolve::PreferredContainer::kMp4);
+    EXPECT_EQ(odd.sound_only, resolve::SoundOnly::kOff);
+    EXPECT_EQ(odd.subtitle_languages, (std::vector<std::string>{"en", "de-at"}))
+        << "codes only, once each";
+    EXPECT_FALSE(odd.automatic_subtitles);
     store.values[kCookiesFromSetting] = " Firefox ";
     store.values[kCookieFileSetting] = "cookies.txt";
     EXPECT_EQ(LoadSettings(store, kDefaultDir).cookies_from, "firefox");

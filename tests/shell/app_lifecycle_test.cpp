@@ -18,7 +18,7 @@ TEST_F(AppLifecycleTest, StartUpRunsInItsOrder) {
                         "icon /opt/tarnwick/tarnwick.png", "skin 0,0 648x585", "size 0,0 648x585",
                         "load /opt/tarnwick/Main.qml", "grid 36,259 572x179", "hook skin",
                         "hook wheel"}));
-    ASSERT_EQ(skin.writes.size(), 15u);
+    ASSERT_EQ(skin.writes.size(), 19u);
     EXPECT_EQ(skin.writes[0].path, kSkinAboutText);
     EXPECT_EQ(skin.writes[0].value.substr(0, 17), "Version 1.0.0.1\r\n");
     EXPECT_EQ(skin.writes[1], (SkinWrite{kSkinMonitorCheck, "1"}));
@@ -35,6 +35,8 @@ TEST_F(AppLifecycleTest, StartUpRunsInItsOrder) {
     EXPECT_EQ(skin.writes[12], (SkinWrite{kSkinCookieFile, ""}));
     EXPECT_EQ(skin.writes[13], (SkinWrite{kSkinQuality, "best"}));
     EXPECT_EQ(skin.writes[14], (SkinWrite{kSkinFormat, "mp4"}));
+    EXPECT_EQ(skin.writes[15], (SkinWrite{kSkinSoundOnly, "off"}));
+    EXPECT_EQ(skin.writes[16], (SkinWrite{kSkinSubtitles, ""}));
     ASSERT_EQ(transfer_settings_told.size(), 1u) << "the transfers learn the loaded settings";
     EXPECT_EQ(transfer_settings_told[0].connections, 4);
     EXPECT_EQ(launch.launches,

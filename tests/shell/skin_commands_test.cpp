@@ -112,7 +112,7 @@ TEST_F(SkinCommandsTest, SettingsCommandsSwitchAndSave) {
     EXPECT_EQ(chooser.prompts,
               (Log{"Please select the desired Download directory then press Ok."}));
     EXPECT_EQ(chooser.start_folders, Log{values.download_dir}) << "opens where videos go now";
-    EXPECT_EQ(store.writes.size(), 13u) << "a cancelled choice still saves";
+    EXPECT_EQ(store.writes.size(), 17u) << "a cancelled choice still saves";
     const std::string clips = folder.File("clips");
     std::filesystem::create_directory(clips);
     chooser.answer = clips;
@@ -211,13 +211,22 @@ TEST_F(SkinCommandsTest, LoginsAreKeptSavedAndShown) {
              {"ID_FS_qualityChange", kSkinQuality, "720", "720"},
              {"ID_FS_qualityChange", kSkinQuality, "700", "best"},
              {"ID_FS_formatChange", kSkinFormat, "mkv", "mkv"},
-             {"ID_FS_formatChange", kSkinFormat, "avi", "mp4"}}) {
+             {"ID_FS_formatChange", kSkinFormat, "avi", "mp4"},
+             {"ID_FS_soundOnlyChange", kSkinSoundOnly, "Opus", "opus"},
+             {"ID_FS_subtitlesChange", kSkinSubtitles, "en,DE,xx-?", "en, de"},
+             {"ID_FS_autoSubtitlesCheck", kSkinAutoSubtitlesCheck, "", "1"},
+             {"ID_FS_subtitlesInsideCheck", kSkinSubtitlesInsideCheck, "", "1"},
+             {"ID_FS_subtitlesInsideUncheck", kSkinSubtitlesInsideCheck, "", "0"}}) {
         skin.variables[variable] = written;
         commands.Run(command);
         EXPECT_EQ(skin.variables[variable], kept) << written;
     }
-    EXPECT_EQ(values.quality, 0);
+    EXPECT_EQ(values.choice.max_height, 0);
     EXPECT_EQ(store.values["Format"], "mp4");
+    EXPECT_EQ(store.values["Sound Only"], "opus");
+    EXPECT_EQ(store.values["Subtitles"], "en, de");
+    EXPECT_EQ(store.values["Automatic Subtitles"], "True");
+    EXPECT_EQ(store.values["Subtitles Inside"], "False");
 
     paths.home_folder = folder.Path().string();
     commands.Run("ID_FS_chooseCookieFile");
