@@ -40,8 +40,9 @@ void SubtitleFetching::FetchNext() {
         return on_done(std::move(done_));
     }
     fetch_ = std::make_unique<transfer::PageFetch>(requests_);
-    fetch_->Start(wanted_[next_].url, nullptr,
-                  [this](transfer::PageFetch::Result result) { OnFetched(std::move(result)); });
+    fetch_->Start(
+        wanted_[next_].url, [](int64_t, std::optional<int64_t>) {},
+        [this](transfer::PageFetch::Result result) { OnFetched(std::move(result)); });
 }
 
 void SubtitleFetching::OnFetched(transfer::PageFetch::Result result) {

@@ -84,12 +84,15 @@ protected:
     ChildrenWithYtDlp children;
     YtDlpTool tool{children, [] { return std::chrono::sys_days(std::chrono::days(20000)); }};
     std::vector<std::string> told;
+    // What the user keeps of each video.
+    resolve::QualityPreferences choice;
     JobServices with_ytdlp = [this] {
         JobServices with = services;
         with.children = &children;
         with.ytdlp = &tool;
         with.uses_ytdlp = [] { return true; };
         with.tell = [this](const std::string& text) { told.push_back(text); };
+        with.preferences = [this] { return choice; };
         return with;
     }();
     DownloadRun ytdlp_run{with_ytdlp};
@@ -241,6 +244,134 @@ TEST_F(YtDlpLoopbackTest, AKeptLinkThatExpiredIsAskedForAgainAndResumed) {
     ASSERT_FALSE(fresh.empty());
     EXPECT_EQ(fresh.back().Header("Range"), "bytes=" + std::to_string(kept_bytes) + "-");
 }
+
+// What the user keeps of a video, over real media that ffmpeg made: a video
+// with its sound (AAC, 128k), the sound alone (AAC, 96k), an English
+// subtitle; ffprobe tells what each download made.
+struct KeptCase {
+    const char* name;
+    resolve::QualityPreferences choice;
+    bool offers_sound_alone;
+    std::set<std::string> files;
+    // "codec,type" of each stream of the video (or sound) file.
+    std::string streams;
+    std::string note;
+};
+
+void PrintTo(const KeptCase& c, std::ostream* out) { *out << c.name; }
+
+class WhatIsKeptTest : public YtDlpLoopbackTest, public testing::WithParamInterface<KeptCase> {
+protected:
+    void SetUp() override {
+        ffmpeg = test_support::FindOnPath("ffmpeg");
+        ffprobe = test_support::FindOnPath("ffprobe");
+        if (!ffmpeg || !ffprobe) GTEST_SKIP() << "ffmpeg and ffprobe are not on PATH";
+        Make({"-f", "lavfi", "-i", "testsrc=duration=2:size=64x48:rate=10", "-f", "lavfi", "-i",
+              "sine=duration=2", "-c:v", "mpeg4", "-c:a", "aac", "-b:a", "128k", "v.mp4"});
+        Make({"-f", "lavfi", "-i", "sine=duration=2:frequency=300", "-c:a", "aac", "-b:a", "96k",
+              "a.m4a"});
+        server.ServeFile("/v.mp4", test_support::FileOf(FileText(folder.File("v.mp4"))));
+        server.ServeFile("/a.m4a", test_support::FileOf(FileText(folder.File("a.m4a"))));
+        server.Serve("/en.vtt", Answer::Http(200, "OK", {"Content-Type: text/vtt"}, kSubtitle));
+    }
+    void Make(std::vector<std::string> arguments) {
+        arguments.back() = folder.File(arguments.back());
+        arguments.insert(arguments.begin(), {"-loglevel", "error", "-y"});
+        ASSERT_EQ(test_support::RunProgram(*ffmpeg, arguments).exit_code, 0);
+    }
+    std::string Streams(const std::string& path) {
+        return test_support::RunProgram(
+                   *ffprobe, {"-v", "error", "-show_entries", "stream=codec_name,codec_type", "-of",
+                              "csv=p=0", path})
+            .out;
+    }
+    int64_t SoundBitRate(const std::string& path) {
+        const std::string out =
+            test_support::RunProgram(*ffprobe,
+                                     {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                                      "stream=bit_rate", "-of", "csv=p=0", path})
+                .out;
+        return std::atoll(out.c_str());
+    }
+    std::string AnswerJson(bool sound_alone) {
+        std::string formats = R"({"url":")" + server.Url("/v.mp4") +
+                              R"(","ext":"mp4","protocol":"http","vcodec":"mp4v.20.9",)"
+                              R"("acodec":"mp4a.40.2","height":48,"abr":128})";
+        if (sound_alone) {
+            formats +=
+                R"(,{"url":")" + server.Url("/a.m4a") +
+                R"(","ext":"m4a","protocol":"http","vcodec":"none","acodec":"mp4a.40.2","abr":96})";
+        }
+        return R"({"title":"Clip","uploader":"Ann","duration":2,"formats":[)" + formats +
+               R"(],"subtitles":{"en":[{"ext":"vtt","url":")" + server.Url("/en.vtt") + R"("}]}})";
+    }
+    static constexpr const char* kSubtitle = "WEBVTT\n\n00:00.000 --> 00:01.500\nHello\n";
+    std::optional<std::string> ffmpeg;
+    std::optional<std::string> ffprobe;
+};
+
+TEST_P(WhatIsKeptTest, IsWhatTheFilesHold) {
+    const KeptCase& c = GetParam();
+    StandInAnswering(AnswerJson(c.offers_sound_alone));
+    choice = c.choice;
+    const list::ItemKey key = AddPage("/clip.html", "<html><p>nothing</p></html>");
+    ASSERT_TRUE(RunToTheEndWaitingForYtDlp());
+    ASSERT_EQ(Status(key), "Complete") << list::ReasonText(Item(key));
+    EXPECT_EQ(FilesInVideos(), c.files);
+    const std::string first = Video(*c.files.rbegin()); // the video, after its subtitles
+    EXPECT_EQ(Streams(first), c.streams);
+    EXPECT_EQ(list::ReasonText(Item(key)), c.note);
+    if (c.files.count("Clip.en.vtt") > 0) EXPECT_EQ(FileText(Video("Clip.en.vtt")), kSubtitle);
+    if (c.choice.sound_only != resolve::SoundOnly::kOff) {
+        // Never encoded above the sound it came from.
+        const std::string source = folder.File(c.offers_sound_alone ? "a.m4a" : "v.mp4");
+        EXPECT_LE(SoundBitRate(first), SoundBitRate(source) + 1000);
+        EXPECT_EQ(test_support::RunProgram(
+                      *ffprobe, {"-v", "error", "-show_entries", "format_tags=title,artist", "-of",
+                                 "default=nw=1", first})
+                      .out,
+                  "TAG:title=Clip\nTAG:artist=Ann\n");
+    }
+}
+
+using resolve::SoundOnly;
+using Choice = resolve::QualityPreferences;
+INSTANTIATE_TEST_SUITE_P(
+    Choices, WhatIsKeptTest,
+    testing::Values(
+        KeptCase{"SoundAsM4aIsCopied",
+                 Choice{0, {}, SoundOnly::kM4a},
+                 true,
+                 {"Clip.m4a"},
+                 "aac,audio\n",
+                 ""},
+        KeptCase{
+            "SoundAsMp3", Choice{0, {}, SoundOnly::kMp3}, true, {"Clip.mp3"}, "mp3,audio\n", ""},
+        KeptCase{"SoundTakenOutOfTheVideo",
+                 Choice{0, {}, SoundOnly::kM4a},
+                 false,
+                 {"Clip.m4a"},
+                 "aac,audio\n",
+                 "The sound was taken out of the video with ffmpeg"},
+        KeptCase{"SubtitlesBeside",
+                 Choice{0, {}, {}, {"en"}},
+                 true,
+                 {"Clip.en.vtt", "Clip.mp4"},
+                 "mpeg4,video\naac,audio\n",
+                 ""},
+        KeptCase{"SubtitlesInside",
+                 Choice{0, {}, {}, {"en"}, false, true},
+                 true,
+                 {"Clip.mp4"},
+                 "mpeg4,video\naac,audio\nmov_text,subtitle\n",
+                 ""},
+        KeptCase{"AMissingLanguageIsANote",
+                 Choice{0, {}, {}, {"de", "en"}},
+                 true,
+                 {"Clip.en.vtt", "Clip.mp4"},
+                 "mpeg4,video\naac,audio\n",
+                 "This page has no subtitles in de"}),
+    [](const testing::TestParamInfo<KeptCase>& info) { return info.param.name; });
 
 } // namespace
 } // namespace tarnwick::driver
