@@ -287,7 +287,10 @@ void ItemJob::Start() {
     // and those a browser handed over as it asked for them.
     if (general) requests_.user_agent = kBrowserUserAgent;
     logins_ = s_.logins ? s_.logins() : UserLogins{};
-    preferences_ = s_.preferences ? s_.preferences() : resolve::QualityPreferences{};
+    // The item's own choice, else the settings as they are now.
+    preferences_ = item->rare->choice ? *item->rare->choice
+                   : s_.preferences   ? s_.preferences()
+                                      : resolve::QualityPreferences{};
     UseItemContext(requests_, item->rare->context, logins_.cookies);
     if (!general) return FetchPage(item->page_address);
     if (std::optional<resolve::YtDlpChoice> kept = resolve::ReadKeptChoice(item->rare->resolved)) {

@@ -96,13 +96,14 @@ void ItemJob::AddPlaylist(const resolve::YtDlpAnswer& answer) {
         if (result != list::DownloadQueue::AddResult::kAdded) continue;
         ++added;
         // Added last; its file is named by the title it was listed with
-        // where nothing better is found.
-        // The entries go with what the browser said of their playlist.
+        // where nothing better is found. The entries go with what the
+        // browser said of their playlist, and keep what the playlist was
+        // read with: its own choice, or the settings of that moment.
         const std::string& title = answer.entry_titles[i];
-        if (title.empty() && context.empty()) continue;
         s_.queue.Modify(s_.queue.LastKey(), [&](DownloadItem& d) {
             if (!title.empty()) d.rare->title = title;
             if (!context.empty()) d.rare->context = context;
+            d.rare->choice = preferences_;
         });
     }
     const DownloadItem* item = ItemOrCancel();

@@ -66,6 +66,7 @@ platform::StoredItem ToStored(const DownloadItem& item, int64_t id) {
     stored.resolved = item.rare->resolved;
     stored.title = item.rare->title;
     if (!item.rare->context.empty()) stored.context = handoff::ContextRecord(item.rare->context);
+    if (item.rare->choice) stored.choice = resolve::ChoiceRecord(*item.rare->choice);
     // What a later start can count on is what is on disk.
     if (item.rare->kept) stored.kept = transfer::KeptText(*item.rare->kept);
     return stored;
@@ -102,6 +103,8 @@ DownloadItem FromStored(const platform::StoredItem& stored) {
         if (auto context = handoff::ParseContextRecord(stored.context))
             item.rare->context = *context;
     }
+    // A damaged choice reads as none: the item takes the settings.
+    if (!stored.choice.empty()) item.rare->choice = resolve::ParseChoiceRecord(stored.choice);
     return item;
 }
 

@@ -4,6 +4,7 @@
 
 #include "common/outcome.h"
 #include "handoff/item_context.h"
+#include "resolve/quality_preferences.h"
 #include "transfer/kept.h"
 
 #include <cstdint>
@@ -50,6 +51,10 @@ struct RareFields {
     // referrer, agent and cookies every request of the item goes with, until
     // it completes. Empty for an item of any other origin.
     handoff::ItemContext context;
+    // What is kept of its video (quality, sound, subtitles), where the user
+    // chose for this item, or its playlist was added with a choice; none
+    // takes the settings when it starts.
+    std::optional<resolve::QualityPreferences> choice;
     // While the item waits on a helper program: for what, and the whole
     // seconds it has waited. Never kept in the list.
     Activity activity = Activity::kNone;

@@ -39,6 +39,9 @@ struct StoredItem {
     // What the browser said the item's server wants (the core's record, in
     // its own text); empty when nothing.
     std::string context;
+    // What the user chose to keep of the item's video (the core's record, in
+    // its own text); empty when it takes the settings in force.
+    std::string choice;
 
     bool operator==(const StoredItem&) const = default;
 };

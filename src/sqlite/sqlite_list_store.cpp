@@ -58,6 +58,7 @@ constexpr int kResolvedColumnVersion = 3;
 constexpr int kPartsColumnVersion = 4;
 constexpr int kKeptRecordVersion = 5;
 constexpr int kContextColumnVersion = 6;
+constexpr int kChoiceColumnVersion = 7;
 constexpr const char* kKeptColumn = "kept";
 constexpr const char* kReceivedColumn = "received";
 
@@ -86,6 +87,7 @@ constexpr auto kFieldColumns = std::to_array<Column>({
     {"kept_record", &StoredItem::kept, kKeptRecordVersion},
     {"title", &StoredItem::title, kKeptRecordVersion},
     {"context", &StoredItem::context, kContextColumnVersion},
+    {"choice", &StoredItem::choice, kChoiceColumnVersion},
 });
 // The columns a list before the fifth version kept its downloads' files in,
 // with the version that brought each in.

@@ -25,7 +25,7 @@ public:
     // up to this one as it is opened, keeping every item; a file with a later
     // version (or with tables this program did not make) is not read but
     // moved aside.
-    static constexpr int kSchemaVersion = 6;
+    static constexpr int kSchemaVersion = 7;
 
     // Opens the database at `path`, creating it and its folder when missing.
     // A file that is damaged, or of a schema this program does not know, is

@@ -334,6 +334,26 @@ TEST_P(WhatIsKeptTest, IsWhatTheFilesHold) {
     }
 }
 
+// The entries of a playlist read with a choice keep it, whatever the
+// settings say by the time each starts.
+TEST_F(WhatIsKeptTest, APlaylistsEntriesKeepTheChoiceItWasReadWith) {
+    std::ofstream(folder.File("list.json"))
+        << R"({"_type":"playlist","title":"Two","entries":[{"url":")" + server.Url("/e1.html") +
+               R"("},{"url":")" + server.Url("/e2.html") + R"("}]})";
+    std::ofstream(folder.File("answer.json")) << AnswerJson(true);
+    StandIn("case \"$*\" in *list.html*) cat '" + folder.File("list.json") + "';; *) cat '" +
+            folder.File("answer.json") + "';; esac");
+    for (const char* entry : {"/e1.html", "/e2.html"})
+        server.Serve(entry, Answer::Http(200, "OK", {"Content-Type: text/html"}, "<p>-</p>"));
+    choice.sound_only = resolve::SoundOnly::kMp3;
+    const list::ItemKey playlist = AddPage("/list.html", "<html><p>nothing</p></html>");
+    ytdlp_run.Start();
+    ASSERT_TRUE(RunUntilLong([&] { return queue.Find(playlist) == nullptr; }));
+    choice = {};
+    ASSERT_TRUE(RunUntilLong([&] { return !ytdlp_run.IsRunning(); }));
+    EXPECT_EQ(FilesInVideos(), (std::set<std::string>{"Clip (2).mp3", "Clip.mp3"}));
+}
+
 using resolve::SoundOnly;
 using Choice = resolve::QualityPreferences;
 INSTANTIATE_TEST_SUITE_P(

@@ -188,6 +188,7 @@ TEST_F(ListKeeperTest, HowAnItemWasResolvedIsWrittenAtOnceAndKeptAcrossARestart)
         item.rare->resolved = resolved;
         item.rare->title = "Listed";
         item.rare->context = {"https://p.example/", "https://r.example/", "Agent/1", {}};
+        item.rare->choice = resolve::QualityPreferences{480, {}, resolve::SoundOnly::kMp3};
     });
     EXPECT_EQ(store.log, (Log{"update 1"})) << "not held back as progress is";
 
@@ -199,6 +200,8 @@ TEST_F(ListKeeperTest, HowAnItemWasResolvedIsWrittenAtOnceAndKeptAcrossARestart)
     EXPECT_EQ(restarted.At(0).rare->resolved, resolved);
     EXPECT_EQ(restarted.At(0).rare->title, "Listed");
     EXPECT_EQ(restarted.At(0).rare->context.user_agent, "Agent/1") << "so that Retry still works";
+    EXPECT_EQ(restarted.At(0).rare->choice,
+              (resolve::QualityPreferences{480, {}, resolve::SoundOnly::kMp3}));
 }
 
 // Two items under way wait for their seconds on the keeper's one timer; the

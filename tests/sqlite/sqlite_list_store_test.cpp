@@ -108,7 +108,8 @@ TEST(SqliteListStoreFields, EveryFieldComesBackFromTheFileExactly) {
                     .kept =
                         "{\"parts\":{\"path\":\"/tmp/päth/"
                         "x.part\",\"validator\":\"\\\"etag\xff\xfe not UTF-8\\\"\"}}",
-                    .context = "{\"r\":\"https://page.example/é\",\"c\":[{\"n\":\"sid\"}]}"};
+                    .context = "{\"r\":\"https://page.example/é\",\"c\":[{\"n\":\"sid\"}]}",
+                    .choice = "quality=720 sound=mp3"};
     StoredItem plain; // empty texts and the defaults
     {
         SqliteListStore store(path);
@@ -394,13 +395,17 @@ INSTANTIATE_TEST_SUITE_P(
                     EarlierVersion{"Fourth", "", true, true}),
     [](const testing::TestParamInfo<EarlierVersion>& info) { return info.param.name; });
 
-TEST(SqliteListStoreEarlierVersion, AFifthVersionListGainsTheContextColumnKeepingItsItems) {
+TEST(SqliteListStoreEarlierVersion,
+     AFifthVersionListGainsTheContextAndChoiceColumnsKeepingItsItems) {
     TempFolder folder;
     const std::string path = folder.File("list.db");
     StoredItem item{.page_address = "https://a.example/1", .title = "One"};
     item.id = SqliteListStore(path).Insert(item).value();
-    RunSql(path, "ALTER TABLE items DROP COLUMN context; PRAGMA user_version = 5");
+    RunSql(path,
+           "ALTER TABLE items DROP COLUMN context; ALTER TABLE items DROP COLUMN choice; "
+           "PRAGMA user_version = 5");
     item.context = "{}";
+    item.choice = "quality=best";
     {
         SqliteListStore store(path);
         EXPECT_EQ(store.LoadAll().items.at(0).title, "One");
