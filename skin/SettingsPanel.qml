@@ -31,6 +31,10 @@ Rectangle {
     readonly property var qualityNames: ["Best", "2160p", "1440p", "1080p", "720p", "480p", "360p"]
     readonly property var formats: ["mp4", "mkv", "best"]
     readonly property var formatNames: ["MP4 preferred", "MKV", "Any, the best"]
+    // The sound alone, and where subtitles go, as stored and as shown.
+    readonly property var sounds: ["off", "m4a", "mp3", "opus"]
+    readonly property var soundNames: ["Off", "M4A", "MP3", "Opus"]
+    readonly property var placeNames: ["Beside the video", "Inside the video"]
 
     width: Math.max(transfersGrid.implicitWidth, qualityGrid.implicitWidth,
                     loginsGrid.implicitWidth) + 36
@@ -174,10 +178,13 @@ Rectangle {
             }
         }
 
+        // The picture's choices in the first two columns, the subtitles'
+        // in the last two; filled column by column, which the tab key follows.
         Grid {
             id: qualityGrid
             visible: panel.section === "Quality"
-            columns: 2
+            rows: 3
+            flow: Grid.TopToBottom
             rowSpacing: 8
             columnSpacing: 12
             verticalItemAlignment: Grid.AlignVCenter
@@ -187,6 +194,17 @@ Rectangle {
                 color: "#dfe5e4"
                 font.pixelSize: 13
             }
+            Text {
+                text: "Format"
+                color: "#dfe5e4"
+                font.pixelSize: 13
+            }
+            Text {
+                text: "Sound only"
+                color: "#dfe5e4"
+                font.pixelSize: 13
+            }
+
             ChoiceBox {
                 id: qualityBox
                 objectName: "qualityBox"
@@ -197,11 +215,6 @@ Rectangle {
                                                    "ID_FS_qualityChange")
             }
 
-            Text {
-                text: "Format"
-                color: "#dfe5e4"
-                font.pixelSize: 13
-            }
             ChoiceBox {
                 objectName: "formatBox"
                 model: panel.formatNames
@@ -209,6 +222,84 @@ Rectangle {
                                               panel.skin.valueOf("_root.format_NS")))
                 onActivated: index => panel.change("_root.format_NS", panel.formats[index],
                                                    "ID_FS_formatChange")
+            }
+
+            ChoiceBox {
+                objectName: "soundOnlyBox"
+                model: panel.soundNames
+                currentIndex: Math.max(0, panel.sounds.indexOf(
+                                              panel.skin.valueOf("_root.soundOnly_NS")))
+                onActivated: index => panel.change("_root.soundOnly_NS", panel.sounds[index],
+                                                   "ID_FS_soundOnlyChange")
+            }
+
+            Text {
+                text: "Subtitles"
+                color: "#dfe5e4"
+                font.pixelSize: 13
+            }
+            Item {
+                width: 1
+                height: 1
+            }
+            Text {
+                text: "Put subtitles"
+                color: "#dfe5e4"
+                font.pixelSize: 13
+            }
+
+            // Languages in order ("en, de"); empty for none. Taken when the
+            // field is left or Enter is pressed; shown back as kept.
+            Rectangle {
+                width: 180
+                height: 28
+                radius: 6
+                color: "#263033"
+                border.color: subtitlesInput.activeFocus ? "#9cb863" : "#56646a"
+                TextInput {
+                    id: subtitlesInput
+                    objectName: "subtitlesInput"
+                    x: 10
+                    width: parent.width - 20
+                    anchors.verticalCenter: parent.verticalCenter
+                    text: panel.skin.valueOf("_root.subtitles_NS")
+                    color: "#ffffff"
+                    selectionColor: "#276892"
+                    selectedTextColor: "#ffffff"
+                    selectByMouse: true
+                    clip: true
+                    font.pixelSize: 13
+                    activeFocusOnTab: true
+                    onEditingFinished: {
+                        panel.change("_root.subtitles_NS", text, "ID_FS_subtitlesChange")
+                        text = Qt.binding(() => panel.skin.valueOf("_root.subtitles_NS"))
+                    }
+                }
+                Text {
+                    x: 10
+                    anchors.verticalCenter: parent.verticalCenter
+                    visible: subtitlesInput.text === "" && !subtitlesInput.activeFocus
+                    text: "Off (languages: en, de)"
+                    color: "#a9b2b4"
+                    font.pixelSize: 13
+                }
+            }
+
+            CheckLine {
+                objectName: "autoSubtitlesCheck"
+                text: "Include automatic subtitles"
+                checked: panel.skin.valueOf("_root.autoSubtitles_CB") === "1"
+                onToggled: panel.skin.send(checked ? "ID_FS_autoSubtitlesUncheck"
+                                                   : "ID_FS_autoSubtitlesCheck")
+            }
+
+            ChoiceBox {
+                objectName: "subtitlesPlaceBox"
+                implicitWidth: 180
+                model: panel.placeNames
+                currentIndex: panel.skin.valueOf("_root.subtitlesInside_CB") === "1" ? 1 : 0
+                onActivated: index => panel.skin.send(index === 1 ? "ID_FS_subtitlesInsideCheck"
+                                                                  : "ID_FS_subtitlesInsideUncheck")
             }
         }
 
