@@ -210,13 +210,39 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
                   .file_manager = file_manager,
                   .messages = status_line,
                   .names = grid_commands}),
+      quality_dialog(&window),
+      item_quality({.queue = queue,
+                    .dialog = quality_dialog,
+                    .messages = status_line,
+                    .clock = clock,
+                    .children = &children,
+                    .ytdlp = &ytdlp_tool,
+                    .uses_ytdlp = [this] { return settings_values.use_ytdlp; },
+                    .logins = [this] { return LoginsNow(settings_values); },
+                    .settings_choice = [this] { return settings_values.choice; },
+                    .restart =
+                        [this](list::ItemKey key) {
+                            // Stopped, then waiting again: the run takes it anew.
+                            run.StopItems({key});
+                            queue.Modify(key, [](list::DownloadItem& item) {
+                                item.state = list::ItemState::kWaiting;
+                                item.rare->failure.reset();
+                            });
+                        },
+                    .is_under_way =
+                        [this](list::ItemKey key) {
+                            const std::vector<list::ItemKey> under_way = run.ItemsUnderWay();
+                            return std::find(under_way.begin(), under_way.end(), key) !=
+                                   under_way.end();
+                        }}),
       grid_actions({.queue = queue,
                     .grid = window.Grid(),
                     .commands = grid_commands,
                     .runs = run_commands,
                     .run = run,
                     .files = item_files,
-                    .monitor = clipboard_monitor}),
+                    .monitor = clipboard_monitor,
+                    .quality = &item_quality}),
       window_commands({.entry = address_entry,
                        .clipboard = clipboard,
                        .lifecycle = lifecycle,

@@ -26,6 +26,7 @@
 #include "platform/shell_launch.h"
 #include "qt/local_channel.h"
 #include "qt/qt_clock.h"
+#include "qt/qt_quality_dialog.h"
 #include "qt/qt_settings_store.h"
 #include "qt/qt_trace.h"
 #include "qt/qt_tray.h"
@@ -41,6 +42,7 @@
 #include "shell/grid_actions.h"
 #include "shell/grid_commands.h"
 #include "shell/item_files.h"
+#include "shell/item_quality.h"
 #include "shell/keeping_notices.h"
 #include "shell/launch_entry.h"
 #include "shell/removals.h"
@@ -178,6 +180,9 @@ public:
     shell::TrayMenu tray_menu;
     // Complete items' files, the grid's keys and menu, and the window's keys.
     shell::ItemFiles item_files;
+    // Each item's own choice of quality, in its dialog.
+    qt::QtQualityDialog quality_dialog;
+    shell::ItemQuality item_quality;
     shell::GridActions grid_actions;
     shell::WindowCommands window_commands;
     // The ends of items while the user is away from the window.

@@ -44,6 +44,14 @@ std::optional<int64_t> CappedHeight(const std::vector<int64_t>& heights, int64_t
     return *std::min_element(heights.begin(), heights.end());
 }
 
+// A height of the record: any of lines a page may offer.
+int64_t RecordHeight(const std::string& word) {
+    if (word.empty() || word.size() > 6 ||
+        !std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return 0;
+    return std::stoll(word);
+}
+
 std::string HeightWord(int64_t max_height) {
     return max_height == 0 ? "best" : std::to_string(max_height);
 }
@@ -143,11 +151,12 @@ std::optional<QualityPreferences> ParseChoiceRecord(const std::string& record) {
         if (equals == std::string::npos) return std::nullopt;
         const std::string name = word.substr(0, equals);
         const std::string value = word.substr(equals + 1);
-        if (name == "quality") choice.max_height = HeightOfWord(value);
+        if (name == "quality") choice.max_height = RecordHeight(value);
         if (name == "format") choice.container = ContainerOfWord(value);
         if (name == "sound") choice.sound_only = SoundOfWord(value);
         if (name == "subtitles") choice.subtitle_languages = LanguagesOfText(value);
         if (name == "automatic") choice.automatic_subtitles = Flag(value);
+        if (name == "translated") choice.translated_subtitles = Flag(value);
         if (name == "inside") choice.subtitles_inside = Flag(value);
     }
     return choice;

@@ -36,8 +36,12 @@ struct QualityPreferences {
     // Whether a site's automatic subtitles (not its machine translations)
     // stand in where its creator gave none.
     bool automatic_subtitles = false;
+    // Whether the site's machine translations of its automatic subtitles
+    // count too: only where the user chose one for the item.
+    bool translated_subtitles = false;
     // Whether subtitles go inside the video (with ffmpeg) instead of beside it.
     bool subtitles_inside = false;
+
     bool operator==(const QualityPreferences&) const = default;
 };
 

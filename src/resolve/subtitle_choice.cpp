@@ -121,6 +121,9 @@ SubtitleChoice ChooseSubtitles(const std::vector<SubtitleOffer>& offers,
             found = BestOf(offers, language,
                            [](const SubtitleOffer& o) { return o.automatic && !o.translated; });
         }
+        if (found == nullptr && preferences.translated_subtitles) {
+            found = BestOf(offers, language, [](const SubtitleOffer& o) { return o.translated; });
+        }
         if (found == nullptr) {
             choice.missing.push_back(language);
             continue;

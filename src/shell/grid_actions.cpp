@@ -32,6 +32,7 @@ std::vector<platform::UserCommand> GridActions::Commands() const {
         Entry(GridAction::kStart, "&Start", ""),
         Entry(GridAction::kStop, "S&top", ""),
         Entry(GridAction::kRename, "Re&name", "F2", true),
+        Entry(GridAction::kQuality, "&Quality…", ""),
         Entry(GridAction::kMoveUp, "Move &up", "Alt+Up"),
         Entry(GridAction::kMoveDown, "Move &down", "Alt+Down"),
         Entry(GridAction::kCopyAddress, "&Copy address", "Ctrl+C"),
@@ -69,6 +70,10 @@ bool GridActions::IsEnabled(int id) const {
             return key && IsComplete(*t_.queue.Find(*key));
         }
         case GridAction::kRename: return OnlySelected().has_value();
+        case GridAction::kQuality: {
+            const std::optional<list::ItemKey> key = OnlySelected();
+            return t_.quality != nullptr && key && !IsComplete(*t_.queue.Find(*key));
+        }
         case GridAction::kRetry: return AnySelected(SelectedItems(t_.queue, t_.grid), IsFailed);
         case GridAction::kStart:
             return !t_.runs.IsRunning() &&
@@ -103,6 +108,7 @@ void GridActions::Run(int id) {
         case GridAction::kCopyAddress: return CopyAddresses();
         case GridAction::kRemove: return t_.commands.RemoveSelected();
         case GridAction::kSelectAll: return t_.commands.SelectAll();
+        case GridAction::kQuality: return t_.quality->Open(*OnlySelected());
     }
 }
 

@@ -11,6 +11,7 @@
 #include "shell/clipboard_monitor.h"
 #include "shell/grid_commands.h"
 #include "shell/item_files.h"
+#include "shell/item_quality.h"
 #include "shell/run_commands.h"
 
 #include <vector>
@@ -29,6 +30,7 @@ enum class GridAction : int {
     kCopyAddress,
     kRemove,
     kSelectAll,
+    kQuality,
 };
 
 struct GridActionTargets {
@@ -39,6 +41,8 @@ struct GridActionTargets {
     const driver::DownloadRun& run;
     ItemFiles& files;
     ClipboardMonitor& monitor;
+    // The item's own choice of quality; without, the entry does nothing.
+    ItemQuality* quality = nullptr;
 };
 
 class GridActions : public platform::GridInputListener {

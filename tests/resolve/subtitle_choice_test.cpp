@@ -58,7 +58,8 @@ TEST(ChoiceRecordTest, ComesBackAsItWasAndOnlyFromItsOwnText) {
         720, PreferredContainer::kMkv, SoundOnly::kOpus, {"en", "pt-br"}, true, true};
     EXPECT_EQ(ParseChoiceRecord(ChoiceRecord(choice)), choice);
     EXPECT_EQ(ParseChoiceRecord(ChoiceRecord({})), QualityPreferences{});
-    EXPECT_EQ(ParseChoiceRecord("quality=999 sound=wav subtitles=??"), QualityPreferences{})
+    EXPECT_EQ(ParseChoiceRecord("quality=540").value().max_height, 540) << "any height offered";
+    EXPECT_EQ(ParseChoiceRecord("quality=x9 sound=wav subtitles=??"), QualityPreferences{})
         << "unknown words read as defaults";
     EXPECT_EQ(ParseChoiceRecord(""), std::nullopt);
     EXPECT_EQ(ParseChoiceRecord("{\"video\":1}"), std::nullopt);
