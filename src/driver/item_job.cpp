@@ -326,10 +326,43 @@ bool ItemJob::NameTheFile(const Plan& plan) {
     return true;
 }
 
+// Where only the sound is wanted of a video that a page or a stream gave
+// (not yt-dlp, which chose a sound of its own), ffmpeg takes it out: copied
+// into M4A where it is AAC, as a page's MP4 and a stream's AAC pieces are.
+void ItemJob::TakeSoundOnlyInto(Plan& plan) const {
+    if (plan.sound_only || preferences_.sound_only == resolve::SoundOnly::kOff) return;
+    resolve::SoundOutput sound;
+    sound.kept_as = preferences_.sound_only;
+    const auto* stream = std::get_if<StreamSource>(&plan.picture);
+    sound.copy = sound.kept_as == resolve::SoundOnly::kM4a && (stream == nullptr || stream->aac);
+    sound.from_video = true;
+    sound.title =
+        plan.title.empty() || plan.title == resolve::kEnterFileName ? page_title_ : plan.title;
+    if (stream != nullptr && !stream->elapsed_ms.empty())
+        sound.playing_ms = stream->elapsed_ms.back();
+    plan.sound_only = sound;
+    plan.container = resolve::SoundExtension(sound.kept_as);
+    plan.extension = "." + plan.container;
+}
+
+// Whether the sound of the plan can be made here: with ffmpeg, or as the
+// AAC file it comes as.
+bool ItemJob::CanMakeSound(const Plan& plan) const {
+    if (s_.children != nullptr && s_.children->Find("ffmpeg")) return true;
+    const resolve::SoundOutput& sound = *plan.sound_only;
+    return sound.kept_as == resolve::SoundOnly::kM4a && sound.copy && !sound.from_video &&
+           std::holds_alternative<FileSource>(plan.picture) && !plan.sound;
+}
+
 // Whatever the resolver, the plan is downloaded the same way: the file is
 // named, what an earlier try kept goes on where it fits, and the plan's
 // download fills the item's temporary files.
 void ItemJob::StartDownload(Plan plan) {
+    TakeSoundOnlyInto(plan);
+    if (plan.sound_only && !CanMakeSound(plan)) {
+        return Finish(Outcome::Failed(
+            Reason::kNeedsFfmpeg, "Sound only as " + resolve::SoundName(plan.sound_only->kept_as)));
+    }
     if (!NameTheFile(plan)) return;
     folder_ = s_.download_folder();
     if (Status ready = PrepareFolder(folder_); !ready) {
@@ -484,7 +517,8 @@ void ItemJob::Convert(const std::string& ffmpeg, const std::vector<std::string>&
     const auto* stream = std::get_if<StreamSource>(&plan_.picture);
     platform::ChildRequest request{
         ffmpeg, plan_.sound_only
-                    ? SoundArguments(inputs.front(), converted, *plan_.sound_only)
+                    // Of a picture and its sound apart, the sound.
+                    ? SoundArguments(inputs.back(), converted, *plan_.sound_only)
                     : RemuxArguments(inputs.front(), inputs.size() > 1 ? inputs[1] : std::string(),
                                      converted, stream != nullptr && stream->aac, plan_.container)};
     std::unique_ptr<platform::Child> child = s_.children->Start(

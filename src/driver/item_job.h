@@ -181,6 +181,8 @@ private:
 
     // From the plan to the file, the same for every plan.
     void StartDownload(Plan plan);
+    void TakeSoundOnlyInto(Plan& plan) const;
+    bool CanMakeSound(const Plan& plan) const;
     bool NameTheFile(const Plan& plan);
     std::optional<transfer::Kept> KeptFitting(const Plan& plan);
     driver::Download* DownloadUnderWay();

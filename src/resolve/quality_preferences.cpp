@@ -139,6 +139,7 @@ std::string ChoiceRecord(const QualityPreferences& choice) {
     return "quality=" + HeightWord(choice.max_height) +
            " format=" + ContainerWord(choice.container) + " sound=" + SoundWord(choice.sound_only) +
            " subtitles=" + languages + " automatic=" + (choice.automatic_subtitles ? "1" : "0") +
+           " translated=" + (choice.translated_subtitles ? "1" : "0") +
            " inside=" + (choice.subtitles_inside ? "1" : "0");
 }
 

@@ -354,6 +354,22 @@ TEST_F(WhatIsKeptTest, APlaylistsEntriesKeepTheChoiceItWasReadWith) {
     EXPECT_EQ(FilesInVideos(), (std::set<std::string>{"Clip (2).mp3", "Clip.mp3"}));
 }
 
+// A page's own video, found by the page reader: only its sound is kept.
+TEST_F(WhatIsKeptTest, ThePageReadersVideoGivesItsSoundAlone) {
+    choice.sound_only = resolve::SoundOnly::kMp3;
+    const list::ItemKey key =
+        AddPage("/player.html",
+                "<html><head><title>Harbour</title></head><body><video src='/v.mp4'>"
+                "</video></body></html>");
+    ASSERT_TRUE(RunToTheEndWaitingForYtDlp());
+    ASSERT_EQ(Status(key), "Complete") << list::ReasonText(Item(key));
+    ASSERT_EQ(FilesInVideos().size(), 1u);
+    const std::string made = *FilesInVideos().begin();
+    EXPECT_TRUE(made.ends_with(".mp3")) << made;
+    EXPECT_EQ(Streams(Video(made)), "mp3,audio\n");
+    EXPECT_EQ(list::ReasonText(Item(key)), "The sound was taken out of the video with ffmpeg");
+}
+
 using resolve::SoundOnly;
 using Choice = resolve::QualityPreferences;
 INSTANTIATE_TEST_SUITE_P(
@@ -380,7 +396,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "mpeg4,video\naac,audio\n",
                  ""},
         KeptCase{"SubtitlesInside",
-                 Choice{0, {}, {}, {"en"}, false, true},
+                 Choice{0, {}, {}, {"en"}, false, false, true},
                  true,
                  {"Clip.mp4"},
                  "mpeg4,video\naac,audio\nmov_text,subtitle\n",

@@ -55,7 +55,7 @@ TEST(ChooseSubtitlesTest, TheNoteNamesTheMissingLanguages) {
 
 TEST(ChoiceRecordTest, ComesBackAsItWasAndOnlyFromItsOwnText) {
     const QualityPreferences choice{
-        720, PreferredContainer::kMkv, SoundOnly::kOpus, {"en", "pt-br"}, true, true};
+        720, PreferredContainer::kMkv, SoundOnly::kOpus, {"en", "pt-br"}, true, true, true};
     EXPECT_EQ(ParseChoiceRecord(ChoiceRecord(choice)), choice);
     EXPECT_EQ(ParseChoiceRecord(ChoiceRecord({})), QualityPreferences{});
     EXPECT_EQ(ParseChoiceRecord("quality=540").value().max_height, 540) << "any height offered";
