@@ -88,6 +88,8 @@ void GeneralLinkFinder::OnPage(transfer::PageFetch::Result result) {
     if (!result.address.empty()) reader_->SetPageAddress(result.address);
     const resolve::PageVerdict verdict = reader_->Verdict(max_height_);
     found.title = verdict.title;
+    found.page_read = true;
+    found.subtitles = verdict.subtitles;
     if (!verdict.link.empty()) {
         found.outcome = Outcome::Complete();
         found.link = verdict.link;

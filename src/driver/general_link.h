@@ -33,6 +33,9 @@ struct GeneralLink {
     std::optional<transfer::Probe::Result> probed;
     // The page request whose answer turned out to be the file.
     std::shared_ptr<OpenedFetch> opened;
+    // Whether a page was read, and the subtitles of its videos.
+    bool page_read = false;
+    std::vector<resolve::SubtitleOffer> subtitles = {};
 };
 
 class GeneralLinkFinder {

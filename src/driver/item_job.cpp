@@ -329,6 +329,15 @@ bool ItemJob::NameTheFile(const Plan& plan) {
 // Where only the sound is wanted of a video that a page or a stream gave
 // (not yt-dlp, which chose a sound of its own), ffmpeg takes it out: copied
 // into M4A where it is AAC, as a page's MP4 and a stream's AAC pieces are.
+// The subtitles of a page the general reader read go with its video.
+void ItemJob::TakePageSubtitlesInto(Plan& plan) const {
+    if (choice_ || !page_subtitles_ || preferences_.subtitle_languages.empty()) return;
+    const resolve::SubtitleChoice chosen = resolve::ChooseSubtitles(*page_subtitles_, preferences_);
+    plan.subtitles = chosen.chosen;
+    plan.subtitles_inside = preferences_.subtitles_inside;
+    if (!chosen.missing.empty()) plan.note = resolve::MissingSubtitlesNote(chosen.missing);
+}
+
 void ItemJob::TakeSoundOnlyInto(Plan& plan) const {
     if (plan.sound_only || preferences_.sound_only == resolve::SoundOnly::kOff) return;
     resolve::SoundOutput sound;
@@ -359,6 +368,7 @@ bool ItemJob::CanMakeSound(const Plan& plan) const {
 // download fills the item's temporary files.
 void ItemJob::StartDownload(Plan plan) {
     TakeSoundOnlyInto(plan);
+    TakePageSubtitlesInto(plan);
     if (plan.sound_only && !CanMakeSound(plan)) {
         return Finish(Outcome::Failed(
             Reason::kNeedsFfmpeg, "Sound only as " + resolve::SoundName(plan.sound_only->kept_as)));

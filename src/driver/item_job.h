@@ -182,6 +182,7 @@ private:
     // From the plan to the file, the same for every plan.
     void StartDownload(Plan plan);
     void TakeSoundOnlyInto(Plan& plan) const;
+    void TakePageSubtitlesInto(Plan& plan) const;
     bool CanMakeSound(const Plan& plan) const;
     bool NameTheFile(const Plan& plan);
     std::optional<transfer::Kept> KeptFitting(const Plan& plan);
@@ -247,8 +248,10 @@ private:
     std::optional<resolve::YtDlpChoice> choice_;
     bool choice_was_kept_ = false;
     bool asked_again_ = false;
-    // The title of the page the general reader read, if any.
+    // The title of the page the general reader read, if any, and the
+    // subtitles of its videos (none when no page was read).
     std::string page_title_;
+    std::optional<std::vector<resolve::SubtitleOffer>> page_subtitles_;
     // The subtitles fetched, in temporary files of the item's, while they
     // wait for the video's name; and what the complete item tells of itself.
     std::vector<FetchedSubtitle> subtitles_;

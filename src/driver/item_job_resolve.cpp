@@ -20,6 +20,7 @@ void ItemJob::FindGeneralLink(const std::string& address) {
 
 void ItemJob::OnGeneralLink(GeneralLink found) {
     page_title_ = found.title;
+    if (found.page_read) page_subtitles_ = std::move(found.subtitles);
     if (MayAskYtDlp(found.outcome)) return AskYtDlp();
     if (found.outcome.IsFailed()) return Finish(found.outcome, list::NameKind::kProcessFailed);
     if (!found.outcome.IsComplete()) return Finish(found.outcome);

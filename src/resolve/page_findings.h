@@ -39,6 +39,8 @@ public:
 
     // The address the page came from after all, when a redirect took it elsewhere.
     void SetPageAddress(std::string page_address) { page_address_ = std::move(page_address); }
+    // What the page's relative addresses resolve against: its <base>, else itself.
+    std::string BaseAddress() const;
 
     // Only the first base address counts.
     void AddBase(std::string_view written);
@@ -82,7 +84,6 @@ private:
     };
 
     bool StartsAnotherVideo(OpenGraphAddress kind) const;
-    std::string BaseAddress() const;
     void AddFound(Found found);
     void AddCandidate(const Found& found, const std::string& base,
                       std::vector<VideoCandidate>& candidates) const;

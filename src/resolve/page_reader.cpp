@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "resolve/json_ld.h"
 #include "resolve/page_findings.h"
+#include "resolve/url_resolution.h"
 #include "resolve/video_candidates.h"
 
 #include <algorithm>
@@ -103,6 +104,7 @@ struct PageReader::State {
     explicit State(std::string page_address) : findings(std::move(page_address)) {}
 
     void OnJsonLdEnd();
+    void AddTrack(const std::string& src, const Attributes& attributes);
 
     PageFindings findings;
     // The page's <title> and og:title, as far as they were read.
@@ -111,6 +113,8 @@ struct PageReader::State {
     bool in_title = false;
     bool title_read = false;
     int open_videos = 0;
+    // The subtitle tracks of the videos, as written.
+    std::vector<SubtitleOffer> tracks;
     bool in_json_ld = false;
     bool json_ld_too_long = false;
     std::string json_ld;
@@ -125,6 +129,19 @@ void PageReader::State::OnJsonLdEnd() {
     in_json_ld = false;
     json_ld_too_long = false;
     std::string().swap(json_ld);
+}
+
+// A track of subtitles or captions in a language; WebVTT unless its
+// address says SRT.
+void PageReader::State::AddTrack(const std::string& src, const Attributes& attributes) {
+    constexpr size_t kMostTracks = 100;
+    const std::string kind = text::ToLowerAscii(AttributeOr(attributes, "kind"));
+    if (kind != "subtitles" && kind != "captions") return;
+    const std::string language(AttributeOr(attributes, "srclang"));
+    if (language.empty() || tracks.size() == kMostTracks) return;
+    const std::string path = text::ToLowerAscii(src.substr(0, src.find_first_of("?#")));
+    tracks.push_back({language, std::string(AttributeOr(attributes, "label")), src,
+                      path.ends_with(".srt") ? "srt" : "vtt"});
 }
 
 PageReader::PageReader(std::string page_address)
@@ -144,6 +161,8 @@ void PageReader::OnStartElement(std::string_view name, const Attributes& attribu
             video.height = SourceHeight(attributes);
             state.findings.AddVideo(std::move(video));
         }
+    } else if (name == "track") {
+        if (src != nullptr && state.open_videos > 0) state.AddTrack(*src, attributes);
     } else if (name == "meta") {
         ReadMeta(attributes, state.findings, state.og_title);
     } else if (name == "title") {
@@ -191,6 +210,18 @@ void PageReader::SetPageAddress(std::string address) {
 }
 
 PageVerdict PageReader::Verdict(int64_t max_height) const {
+    PageVerdict verdict = VideoVerdict(max_height);
+    for (SubtitleOffer track : state_->tracks) {
+        std::optional<std::string> address =
+            WebAddressIn(state_->findings.BaseAddress(), track.url);
+        if (!address) continue;
+        track.url = std::move(*address);
+        verdict.subtitles.push_back(std::move(track));
+    }
+    return verdict;
+}
+
+PageVerdict PageReader::VideoVerdict(int64_t max_height) const {
     const std::string title = OneLine(state_->og_title.empty() ? state_->title : state_->og_title);
     const std::vector<VideoCandidate> candidates = state_->findings.Candidates();
     if (std::optional<VideoCandidate> chosen = ChooseVideo(candidates, max_height)) {

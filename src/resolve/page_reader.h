@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "resolve/subtitle_choice.h"
+
 namespace tarnwick::resolve {
 
 // What the reader found in a page.
@@ -28,6 +30,9 @@ struct PageVerdict {
     // The page's og:title, else its <title>, as one line: what the video is
     // named by, with a link or without one.
     std::string title = {};
+    // The subtitles of the page's <video>s (<track kind="subtitles" or
+    // "captions">), at their absolute http(s) addresses.
+    std::vector<SubtitleOffer> subtitles = {};
 
     bool operator==(const PageVerdict&) const = default;
 };
@@ -53,6 +58,8 @@ public:
     PageVerdict Verdict(int64_t max_height = 0) const;
 
 private:
+    PageVerdict VideoVerdict(int64_t max_height) const;
+
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -370,6 +370,22 @@ TEST_F(WhatIsKeptTest, ThePageReadersVideoGivesItsSoundAlone) {
     EXPECT_EQ(list::ReasonText(Item(key)), "The sound was taken out of the video with ffmpeg");
 }
 
+// The subtitle tracks of a page's <video>: the languages asked for go beside
+// it; chapters are no subtitles, and a language missing is a note.
+TEST_F(WhatIsKeptTest, APagesTracksGiveItsSubtitles) {
+    choice.subtitle_languages = {"en", "de"};
+    const list::ItemKey key = AddPage(
+        "/tracks.html",
+        "<html><head><title>Harbour</title></head><body><video src='/v.mp4'>"
+        "<track kind='chapters' srclang='de' src='/en.vtt'>"
+        "<track kind='subtitles' srclang='en' label='English' src='en.vtt'></video></body></html>");
+    ASSERT_TRUE(RunToTheEndWaitingForYtDlp());
+    ASSERT_EQ(Status(key), "Complete") << list::ReasonText(Item(key));
+    EXPECT_EQ(FilesInVideos(), (std::set<std::string>{"Harbour.en.vtt", "Harbour.mp4"}));
+    EXPECT_EQ(FileText(Video("Harbour.en.vtt")), kSubtitle);
+    EXPECT_EQ(list::ReasonText(Item(key)), "This page has no subtitles in de");
+}
+
 using resolve::SoundOnly;
 using Choice = resolve::QualityPreferences;
 INSTANTIATE_TEST_SUITE_P(
