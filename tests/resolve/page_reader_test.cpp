@@ -54,9 +54,10 @@ TEST_P(PageReaderTest, FindsTheVideo) {
     const PageCase& c = GetParam();
     const std::string page = ReadFixture(c.file);
     html::LibxmlHtmlParserFactory parsers;
-    // The title is checked where the case names one.
+    // The title is checked where the case names one; subtitles elsewhere.
     const auto as_named = [&](PageVerdict read) {
         if (c.verdict.title.empty()) read.title.clear();
+        read.subtitles.clear();
         return read;
     };
     EXPECT_EQ(as_named(ReadPage(parsers, c.address, page)), c.verdict);
@@ -173,6 +174,14 @@ std::string Meta(const std::string& property, const std::string& content) {
 
 // og:video and og:video:url written together name one video; its secure
 // address may follow what is declared of it.
+TEST(PageReaderTracks, AVideosCaptionsAreItsSubtitles) {
+    html::LibxmlHtmlParserFactory parsers;
+    const PageVerdict read = ReadPage(parsers, kMuseum, ReadFixture("video_sources_typed.html"));
+    EXPECT_EQ(read.subtitles,
+              (std::vector<SubtitleOffer>{
+                  {"en", "", "https://museum.example.net/workshop/clock.en.vtt", "vtt"}}));
+}
+
 TEST(PageReaderOpenGraph, AddressesWrittenTogetherShareTheirDeclarations) {
     html::LibxmlHtmlParserFactory parsers;
     const std::string player = Meta("og:video", "/embed/5") + Meta("og:video:url", "/embed/5") +
