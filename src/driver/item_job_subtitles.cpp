@@ -8,6 +8,7 @@
 #include "driver/stream_convert.h"
 #include "platform/app_paths.h"
 #include "resolve/derived_name.h"
+#include "resolve/file_naming.h"
 
 #include <utility>
 
@@ -134,8 +135,10 @@ void ItemJob::OnEmbedded(const platform::ChildEnd& end, const std::string& video
 void ItemJob::PlaceSubtitlesBeside(const std::string& video_name) {
     std::vector<FetchedSubtitle> left;
     for (FetchedSubtitle& subtitle : subtitles_) {
-        const std::string name =
-            resolve::WithExtension(video_name, "." + subtitle.language + "." + subtitle.ext);
+        // A language is a code of letters, digits and dashes; the name is
+        // cleaned all the same, so that it names a file in the folder.
+        const std::string name = resolve::CleanFileName(
+            resolve::WithExtension(video_name, "." + subtitle.language + "." + subtitle.ext));
         Status claimed = Failure{};
         for (int number = 1; number <= kMostNumbers; ++number) {
             const std::string candidate = number == 1 ? name : resolve::NumberedName(name, number);

@@ -96,7 +96,8 @@ SubtitleChoice ReadSubtitles(const json& kept) {
         for (const json& s : *chosen) {
             if (!s.is_object()) continue;
             ChosenSubtitle read{TextOf(s, "language"), TextOf(s, "url"), TextOf(s, "ext")};
-            if (IsWebAddress(read.url) && (read.ext == "srt" || read.ext == "vtt"))
+            const bool coded = LanguagesOfText(read.language) == std::vector{read.language};
+            if (coded && IsWebAddress(read.url) && (read.ext == "srt" || read.ext == "vtt"))
                 subtitles.chosen.push_back(std::move(read));
         }
     }

@@ -150,16 +150,17 @@ QualityPreferences ChoiceOfPicks(const QualityFormMade& made, const platform::Qu
     choice.max_height = at(made.heights, picks.picture);
     choice.container = at(kContainers, picks.format);
     choice.sound_only = at(kSounds, picks.sound);
+    std::string languages;
     for (const int index : picks.subtitles) {
         if (index < 0 || static_cast<size_t>(index) >= made.lines.size()) continue;
         const SubtitleOffer& line = made.lines[static_cast<size_t>(index)];
-        const std::string code = line.url.empty() ? line.key : LanguageCodeOf(line);
-        if (std::find(choice.subtitle_languages.begin(), choice.subtitle_languages.end(), code) ==
-            choice.subtitle_languages.end())
-            choice.subtitle_languages.push_back(code);
+        languages +=
+            (languages.empty() ? "" : ",") + (line.url.empty() ? line.key : LanguageCodeOf(line));
         choice.automatic_subtitles |= line.automatic && !line.translated;
         choice.translated_subtitles |= line.translated;
     }
+    // Only codes: a site's key of another kind never names a file.
+    choice.subtitle_languages = resolve::LanguagesOfText(languages);
     choice.subtitles_inside = picks.inside;
     return choice;
 }

@@ -331,6 +331,13 @@ TEST(KeptChoiceTest, ReadsBackWhatItKeptAndRefusesWhatIsNoChoice) {
     choice.join_container = "mp4";
     choice.file_name = "Clip \u00e9.mp4";
     EXPECT_EQ(resolve::ReadKeptChoice(resolve::KeepChoice(choice)), choice);
+    choice.audio.reset();
+    choice.sound = {resolve::SoundOnly::kMp3, false, 128, true, "T", "A", 61000};
+    choice.subtitles = {{{"pt-br", "https://s.test/p.vtt", "vtt"}}, {"de"}};
+    EXPECT_EQ(resolve::ReadKeptChoice(resolve::KeepChoice(choice)), choice);
+    choice.subtitles.chosen[0].language = "../x";
+    EXPECT_TRUE(resolve::ReadKeptChoice(resolve::KeepChoice(choice))->subtitles.chosen.empty())
+        << "a language that is no code names no file";
     EXPECT_FALSE(resolve::ReadKeptChoice(""));
     EXPECT_FALSE(resolve::ReadKeptChoice(R"({"video":{"url":"file:///etc/passwd"}})"));
     EXPECT_FALSE(resolve::ReadKeptChoice(R"({"video":{"url":"http://a"},"audio":{}})"));
