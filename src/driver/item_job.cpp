@@ -477,10 +477,7 @@ void ItemJob::OnDownloaded(Outcome outcome) {
         // MPEG-TS pieces are the video all the same, and an AAC file an M4A;
         // a picture without its sound is none.
         if (finishing == Finishing::kRemux) return VideoWhole(files.front(), {});
-        if (finishing == Finishing::kSound && plan_.sound_only->copy &&
-            !plan_.sound_only->from_video &&
-            plan_.sound_only->kept_as == resolve::SoundOnly::kM4a &&
-            std::holds_alternative<FileSource>(plan_.picture)) {
+        if (finishing == Finishing::kSound && CanMakeSound(plan_)) {
             return VideoWhole(files.front(), {});
         }
         outcome =
