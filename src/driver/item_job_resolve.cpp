@@ -93,7 +93,8 @@ void ItemJob::OnProbed(const std::string& link, transfer::Probe::Result result) 
 
 void ItemJob::ReadStream(const std::string& address, const std::string& title) {
     StreamReading& reading =
-        Begin<StreamReading>(Step::kReadingPlaylist, requests_, preferences_.max_height);
+        Begin<StreamReading>(Step::kReadingPlaylist, requests_, preferences_.max_height,
+                             preferences_.sound_only != resolve::SoundOnly::kOff);
     const bool can_join = s_.children != nullptr && s_.children->Find("ffmpeg").has_value();
     reading.Start(address, can_join, [this, address, title](Result<Plan> plan) {
         if (!plan) return Finish(Outcome::Failed(plan.failure()));

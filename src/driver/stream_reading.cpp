@@ -51,7 +51,9 @@ void StreamReading::OnMaster(const std::string& body, const std::string& address
     }
     const Result<hls::MasterPlaylist> master = hls::ParseMasterPlaylist(body, address);
     if (!master) return Finish(master.failure());
-    const Result<hls::StreamChoice> choice = hls::ChooseStream(master.value(), max_height_);
+    const Result<hls::StreamChoice> choice = sound_only_
+                                                 ? hls::ChooseSoundStream(master.value())
+                                                 : hls::ChooseStream(master.value(), max_height_);
     if (!choice) return Finish(choice.failure());
     const hls::StreamChoice& chosen = choice.value();
     if (chosen.IsAudioSeparate()) {

@@ -20,9 +20,11 @@ public:
     using DoneHandler = std::function<void(Result<Plan> plan)>;
 
     // A master playlist's variants taller than `max_height` lets through
-    // are left out (0: none are).
-    explicit StreamReading(transfer::RequestContext& requests, int64_t max_height = 0)
-        : requests_(requests), max_height_(max_height) {}
+    // are left out (0: none are); with `sound_only`, its sound is taken
+    // with as little picture as it offers.
+    explicit StreamReading(transfer::RequestContext& requests, int64_t max_height = 0,
+                           bool sound_only = false)
+        : requests_(requests), max_height_(max_height), sound_only_(sound_only) {}
     StreamReading(const StreamReading&) = delete;
     StreamReading& operator=(const StreamReading&) = delete;
 
@@ -40,6 +42,7 @@ private:
 
     transfer::RequestContext& requests_;
     int64_t max_height_ = 0;
+    bool sound_only_ = false;
     bool can_join_ = false;
     DoneHandler on_done_;
     std::unique_ptr<transfer::Fetch> fetch_;

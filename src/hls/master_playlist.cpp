@@ -106,6 +106,14 @@ std::optional<StreamChoice> HighestVariant(const MasterPlaylist& playlist, bool 
     return best;
 }
 
+bool IsSoundOnly(const Variant& variant) {
+    if (variant.height || variant.codecs.empty()) return false;
+    for (const char* picture : {"avc1", "avc3", "hvc1", "hev1", "av01", "vp09", "vp8", "mp4v"}) {
+        if (variant.codecs.find(picture) != std::string::npos) return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool IsMasterPlaylist(std::string_view text) {
@@ -151,6 +159,35 @@ Result<StreamChoice> ChooseStream(const MasterPlaylist& playlist, int64_t max_he
     if (std::optional<StreamChoice> muxed = HighestVariant(within, false)) return *muxed;
     if (std::optional<StreamChoice> separate = HighestVariant(within, true)) return *separate;
     return Failure{Reason::kPlaylistUnreadable, 0, "the playlist offers no stream"};
+}
+
+} // namespace tarnwick::hls
+
+namespace tarnwick::hls {
+
+Result<StreamChoice> ChooseSoundStream(const MasterPlaylist& playlist) {
+    const Variant* sound = nullptr;
+    for (const Variant& variant : playlist.variants) {
+        if (IsSoundOnly(variant) && (sound == nullptr || variant.bandwidth > sound->bandwidth))
+            sound = &variant;
+    }
+    if (sound != nullptr) return StreamChoice{*sound, std::nullopt};
+    const AudioGroups groups = AudioGroupsOf(playlist);
+    for (const Variant& variant : playlist.variants) {
+        if (std::optional<Rendition> audio = SeparateAudio(groups, variant)) {
+            Variant rendition = variant;
+            rendition.uri = *audio->uri;
+            rendition.height.reset();
+            return StreamChoice{rendition, std::nullopt};
+        }
+    }
+    const Variant* shortest = nullptr;
+    for (const Variant& variant : playlist.variants) {
+        if (shortest == nullptr || IsHigher(*shortest, variant)) shortest = &variant;
+    }
+    if (shortest == nullptr)
+        return Failure{Reason::kPlaylistUnreadable, 0, "the playlist offers no stream"};
+    return StreamChoice{*shortest, std::nullopt};
 }
 
 } // namespace tarnwick::hls

@@ -70,4 +70,11 @@ struct StreamChoice {
 // leaves out the variants taller than it lets through.
 Result<StreamChoice> ChooseStream(const MasterPlaylist& playlist, int64_t max_height = 0);
 
+// The stream to keep only the sound of, fetching as little picture as can
+// be: the audio-only variant (no RESOLUTION, no picture codec) of the highest
+// BANDWIDTH; else the sound rendition with a playlist of its own that the
+// variants take; else the variant of the shortest picture with its sound.
+// Fails (kPlaylistUnreadable) without variants.
+Result<StreamChoice> ChooseSoundStream(const MasterPlaylist& playlist);
+
 } // namespace tarnwick::hls

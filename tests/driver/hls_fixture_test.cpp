@@ -69,6 +69,33 @@ TEST_P(PlayedStreamTest, BecomesAnMp4ThatPlaysWholeWithItsSound) {
     EXPECT_TRUE(video.sound);
 }
 
+// Only the sound of a master's stream: an MP3 of the whole length, with no
+// picture.
+class StreamSoundTest : public HlsFixtureTest {};
+
+TEST_P(StreamSoundTest, IsAnMp3OfTheWholeLength) {
+    DownloadRun sound_run{[this] {
+        JobServices with = services;
+        with.children = &children;
+        with.preferences = [] {
+            return resolve::QualityPreferences{0, {}, resolve::SoundOnly::kMp3};
+        };
+        return with;
+    }()};
+    const list::ItemKey key = Download(sound_run);
+    ASSERT_EQ(Status(key), "Complete") << list::ReasonText(Item(key));
+    EXPECT_TRUE(Name(key).ends_with(".mp3")) << Name(key);
+    const test_support::ProbedVideo sound = test_support::ProbeVideo(*ffprobe, Video(Name(key)));
+    EXPECT_NEAR(sound.seconds, test_support::kHlsSeconds, 0.15);
+    EXPECT_EQ(sound.frames, 0);
+    EXPECT_TRUE(sound.sound);
+}
+
+INSTANTIATE_TEST_SUITE_P(Masters, StreamSoundTest,
+                         testing::Values(FormCase{"MasterWithItsSound", HlsForm::kMaster},
+                                         FormCase{"MasterSoundApart", HlsForm::kMasterSoundApart}),
+                         CaseName);
+
 INSTANTIATE_TEST_SUITE_P(Forms, PlayedStreamTest,
                          testing::Values(FormCase{"MpegTs", HlsForm::kMpegTs},
                                          FormCase{"Fmp4", HlsForm::kFmp4},

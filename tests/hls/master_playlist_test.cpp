@@ -130,6 +130,29 @@ TEST(MasterPlaylistTest, ACapTakesTheTallestAtOrBelowItElseTheShortestAbove) {
     }
 }
 
+// Sound alone: a sound-only variant, else the sound's own rendition, else
+// the shortest picture with its sound.
+TEST(MasterPlaylistTest, SoundAloneTakesAsLittlePictureAsOffered) {
+    const auto chosen = [](const std::string& body) {
+        const MasterPlaylist playlist =
+            ParseMasterPlaylist("#EXTM3U\n" + body, "https://h.example/m.m3u8").value();
+        const StreamChoice choice = ChooseSoundStream(playlist).value();
+        EXPECT_FALSE(choice.IsAudioSeparate());
+        return choice.variant.uri.substr(18);
+    };
+    const std::string muxed =
+        "#EXT-X-STREAM-INF:BANDWIDTH=900,RESOLUTION=1280x720,CODECS=\"avc1.4d401f,mp4a.40.2\"\n"
+        "720.m3u8\n#EXT-X-STREAM-INF:BANDWIDTH=300,RESOLUTION=640x360\n360.m3u8\n";
+    EXPECT_EQ(chosen(muxed + "#EXT-X-STREAM-INF:BANDWIDTH=64,CODECS=\"mp4a.40.5\"\nlow.m3u8\n"
+                             "#EXT-X-STREAM-INF:BANDWIDTH=128,CODECS=\"mp4a.40.2\"\nhi.m3u8\n"),
+              "hi.m3u8");
+    EXPECT_EQ(chosen(kTwoAudio + "\n#EXT-X-STREAM-INF:BANDWIDTH=9,RESOLUTION=1920x1080,"
+                                 "AUDIO=\"a\"\nsep.m3u8\n"),
+              "x.m3u8");
+    EXPECT_EQ(chosen(muxed), "360.m3u8");
+    EXPECT_FALSE(ChooseSoundStream(MasterPlaylist{}));
+}
+
 TEST(MasterPlaylistTest, NoStreamToChooseWithoutVariants) {
     const Result<StreamChoice> choice = ChooseStream(MasterPlaylist{});
     ASSERT_FALSE(choice);
