@@ -90,16 +90,22 @@ std::string FreeName(const list::DownloadQueue& queue, list::ItemKey key, const 
     return candidate;
 }
 
-Result<std::string> ClaimFinalName(transfer::files::FileSystem& files,
-                                   const list::DownloadQueue& queue, list::ItemKey key,
-                                   const std::string& folder, const std::string& temporary) {
-    const list::DownloadItem* item = queue.Find(key);
-    const std::string name = item != nullptr ? item->name : std::string();
+std::string FreeTemporaryPath(const std::string& folder, const std::string& name,
+                              list::ItemKey key) {
+    std::string path;
+    for (int attempt = 1; path.empty() || transfer::files::Exists(path); ++attempt)
+        path = TemporaryPathFor(folder, name, key, attempt);
+    return path;
+}
+
+Result<std::string> ClaimNumberedName(transfer::files::FileSystem& files, const std::string& folder,
+                                      const std::string& temporary, const std::string& name,
+                                      const std::function<bool(const std::string&)>& taken) {
     Failure refused = transfer::files::FileError(EEXIST);
     for (int number = 1; number <= kMostNumbers && refused.system == std::errc::file_exists;
          ++number) {
         const std::string candidate = number == 1 ? name : resolve::NumberedName(name, number);
-        if (queue.IsNameTaken(candidate, key)) continue;
+        if (taken && taken(candidate)) continue;
         const Status claimed =
             transfer::files::ClaimName(files, temporary, platform::JoinPath(folder, candidate));
         if (claimed) return candidate;
@@ -107,6 +113,16 @@ Result<std::string> ClaimFinalName(transfer::files::FileSystem& files,
     }
     refused.reason = Reason::kNameNotClaimed;
     return refused;
+}
+
+Result<std::string> ClaimFinalName(transfer::files::FileSystem& files,
+                                   const list::DownloadQueue& queue, list::ItemKey key,
+                                   const std::string& folder, const std::string& temporary) {
+    const list::DownloadItem* item = queue.Find(key);
+    const std::string name = item != nullptr ? item->name : std::string();
+    return ClaimNumberedName(files, folder, temporary, name, [&](const std::string& candidate) {
+        return queue.IsNameTaken(candidate, key);
+    });
 }
 
 } // namespace tarnwick::driver

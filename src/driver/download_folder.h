@@ -8,6 +8,7 @@
 #include "list/download_queue.h"
 #include "transfer/file_system.h"
 
+#include <functional>
 #include <string>
 
 namespace tarnwick::driver {
@@ -29,10 +30,22 @@ bool IsInFolder(const std::string& path, const std::string& folder);
 std::string TemporaryPathFor(const std::string& folder, const std::string& name, list::ItemKey key,
                              int attempt);
 
+// The first of TemporaryPathFor's paths, attempt 1 on, that nothing has.
+std::string FreeTemporaryPath(const std::string& folder, const std::string& name,
+                              list::ItemKey key);
+
 // `name`, or the first of "name (2).ext", "name (3).ext", ... that no other
 // item and nothing in the folder has.
 std::string FreeName(const list::DownloadQueue& queue, list::ItemKey key, const std::string& folder,
                      const std::string& name);
+
+// Gives the file at `temporary` the name `name` in the folder, numbered
+// when that is taken there or `taken` says so (none: only the folder
+// counts), without ever replacing anything. The name it took, or the
+// failure (kNameNotClaimed); the file then stays where it is.
+Result<std::string> ClaimNumberedName(transfer::files::FileSystem& files, const std::string& folder,
+                                      const std::string& temporary, const std::string& name,
+                                      const std::function<bool(const std::string&)>& taken = {});
 
 // Gives the finished file at `temporary` the item's name in the folder,
 // numbered when that is taken, without ever replacing anything. The name it

@@ -512,10 +512,7 @@ void ItemJob::Convert(const std::string& ffmpeg, const std::vector<std::string>&
     const DownloadItem* item = ItemOrCancel();
     if (item == nullptr) return;
     const std::string name = resolve::WithExtension(item->name, "." + plan_.container);
-    std::string converted;
-    for (int attempt = 1; converted.empty() || transfer::files::Exists(converted); ++attempt) {
-        converted = TemporaryPathFor(folder_, name, key_, attempt);
-    }
+    const std::string converted = FreeTemporaryPath(folder_, name, key_);
     converting_to_ = converted;
     converting_as_ = plan_.sound_only           ? list::Activity::kMakingSound
                      : inputs.size() > 1        ? list::Activity::kJoining

@@ -15,8 +15,6 @@
 namespace tarnwick::driver {
 namespace {
 
-constexpr int kMostNumbers = 1000;
-
 std::string LowerExtensionOf(const std::string& name) {
     const size_t dot = name.rfind('.');
     return dot == std::string::npos ? std::string() : text::ToLowerAscii(name.substr(dot + 1));
@@ -32,12 +30,9 @@ void ItemJob::VideoWhole(const std::string& video, const std::vector<std::string
     if (item == nullptr) return;
     const std::string name = item->name;
     auto path_for = [this, name](const resolve::ChosenSubtitle& subtitle) {
-        const std::string subtitle_name =
-            resolve::WithExtension(name, "." + subtitle.language + "." + subtitle.ext);
-        std::string path;
-        for (int attempt = 1; path.empty() || transfer::files::Exists(path); ++attempt)
-            path = TemporaryPathFor(folder_, subtitle_name, key_, attempt);
-        return path;
+        return FreeTemporaryPath(
+            folder_, resolve::WithExtension(name, "." + subtitle.language + "." + subtitle.ext),
+            key_);
     };
     SubtitleFetching& fetching =
         Begin<SubtitleFetching>(Step::kFetchingSubtitles, requests_, std::move(path_for));
@@ -81,9 +76,7 @@ void ItemJob::Embed(const std::string& ffmpeg, const std::string& video,
                     const std::vector<std::string>& inputs) {
     const list::DownloadItem* item = ItemOrCancel();
     if (item == nullptr) return;
-    std::string embedded;
-    for (int attempt = 1; embedded.empty() || transfer::files::Exists(embedded); ++attempt)
-        embedded = TemporaryPathFor(folder_, item->name, key_, attempt);
+    const std::string embedded = FreeTemporaryPath(folder_, item->name, key_);
     converting_to_ = embedded;
     converting_as_ = list::Activity::kEmbeddingSubtitles;
     std::vector<SubtitleInput> subtitles;
@@ -139,13 +132,8 @@ void ItemJob::PlaceSubtitlesBeside(const std::string& video_name) {
         // cleaned all the same, so that it names a file in the folder.
         const std::string name = resolve::CleanFileName(
             resolve::WithExtension(video_name, "." + subtitle.language + "." + subtitle.ext));
-        Status claimed = Failure{};
-        for (int number = 1; number <= kMostNumbers; ++number) {
-            const std::string candidate = number == 1 ? name : resolve::NumberedName(name, number);
-            claimed = transfer::files::ClaimName(s_.files, subtitle.path,
-                                                 platform::JoinPath(folder_, candidate));
-            if (claimed || claimed.failure().system != std::errc::file_exists) break;
-        }
+        const Result<std::string> claimed =
+            ClaimNumberedName(s_.files, folder_, subtitle.path, name);
         if (!claimed) {
             notes_.push_back("The " + subtitle.language + " subtitles could not be kept (" +
                              claimed.failure().detail + ")");

@@ -152,51 +152,52 @@ std::optional<int64_t> WrittenPlayingMs(std::string_view progress) {
     return last;
 }
 
-Status CheckConversion(const platform::ChildEnd& end, int64_t output_bytes,
-                       const ConversionInput& input) {
+namespace {
+
+// What a file ffmpeg made must be: of at least four fifths of its input's
+// size (a copy) or of any size up to it (an encoding), and as long as its
+// input, give or take `tolerance_ms`.
+struct MadeRules {
+    bool copied;
+    int64_t tolerance_ms;
+    const char* what;
+};
+
+Status CheckMade(const platform::ChildEnd& end, int64_t output_bytes, const ConversionInput& input,
+                 const MadeRules& rules) {
     const auto failed = [](std::string why) {
         return Failure{Reason::kNotJoined, 0, std::move(why)};
     };
     if (std::optional<std::string> why = EndFailure(end)) return failed(*why);
     if (output_bytes <= 0) return failed("ffmpeg wrote nothing");
-    // Of the input's size: four fifths at least, and a little more at most.
-    if (output_bytes * 5 < input.bytes * 4 ||
+    // A little more than its input at most: a copy gains little, and an
+    // encoding never goes above its source.
+    if ((rules.copied && output_bytes * 5 < input.bytes * 4) ||
         output_bytes > input.bytes + input.bytes / 20 + 65536) {
         return failed("ffmpeg wrote " + std::to_string(output_bytes) + " bytes of " +
                       std::to_string(input.bytes));
     }
+    const std::string what = rules.what;
     const std::optional<int64_t> played = WrittenPlayingMs(end.out);
-    if (!played) return failed("ffmpeg did not tell how long its video plays");
-    if (input.playing_ms && std::abs(*played - *input.playing_ms) > 1000) {
-        return failed("ffmpeg's video plays " + Seconds(*played) + " of " +
+    if (!played || (!rules.copied && *played <= 0))
+        return failed("ffmpeg did not tell how long its " + what + " plays");
+    if (input.playing_ms && std::abs(*played - *input.playing_ms) > rules.tolerance_ms) {
+        return failed("ffmpeg's " + what + " plays " + Seconds(*played) + " of " +
                       Seconds(*input.playing_ms));
     }
     return {};
 }
 
-} // namespace tarnwick::driver
+} // namespace
 
-namespace tarnwick::driver {
+Status CheckConversion(const platform::ChildEnd& end, int64_t output_bytes,
+                       const ConversionInput& input) {
+    return CheckMade(end, output_bytes, input, {true, 1000, "video"});
+}
 
 Status CheckSoundConversion(const platform::ChildEnd& end, int64_t output_bytes,
                             const ConversionInput& input) {
-    const auto failed = [](std::string why) {
-        return Failure{Reason::kNotJoined, 0, std::move(why)};
-    };
-    if (std::optional<std::string> why = EndFailure(end)) return failed(*why);
-    if (output_bytes <= 0) return failed("ffmpeg wrote nothing");
-    // Never encoded above its source: the sound is no larger than the file it came in.
-    if (output_bytes > input.bytes + input.bytes / 20 + 65536) {
-        return failed("ffmpeg wrote " + std::to_string(output_bytes) + " bytes of " +
-                      std::to_string(input.bytes));
-    }
-    const std::optional<int64_t> played = WrittenPlayingMs(end.out);
-    if (!played || *played <= 0) return failed("ffmpeg did not tell how long its sound plays");
-    if (input.playing_ms && std::abs(*played - *input.playing_ms) > 2000) {
-        return failed("ffmpeg's sound plays " + Seconds(*played) + " of " +
-                      Seconds(*input.playing_ms));
-    }
-    return {};
+    return CheckMade(end, output_bytes, input, {false, 2000, "sound"});
 }
 
 } // namespace tarnwick::driver

@@ -1,15 +1,13 @@
 #include "resolve/quality_offers.h"
 
+#include "resolve/url_resolution.h"
+
 #include <algorithm>
 
 namespace tarnwick::resolve {
 namespace {
 
 bool Has(const std::optional<std::string>& codec) { return !codec || *codec != "none"; }
-
-bool IsWebAddress(const std::string& url) {
-    return url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0;
-}
 
 std::optional<int64_t> SizeOf(const YtDlpFormat& format) {
     return format.filesize ? format.filesize : format.filesize_approx;

@@ -10,10 +10,6 @@ namespace tarnwick::resolve {
 namespace {
 
 constexpr size_t kMostLanguages = 10;
-constexpr std::array kContainers = {PreferredContainer::kMp4, PreferredContainer::kMkv,
-                                    PreferredContainer::kBest};
-constexpr std::array kSounds = {SoundOnly::kOff, SoundOnly::kM4a, SoundOnly::kMp3,
-                                SoundOnly::kOpus};
 
 bool IsLetter(char c) { return c >= 'a' && c <= 'z'; }
 bool IsLetterOrDigit(char c) { return IsLetter(c) || (c >= '0' && c <= '9'); }

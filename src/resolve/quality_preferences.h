@@ -4,6 +4,7 @@
 // default and an item's own, kept with it in the list as a short text.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -44,6 +45,12 @@ struct QualityPreferences {
 
     bool operator==(const QualityPreferences&) const = default;
 };
+
+// Every container and sound choice, in the order they are offered.
+inline constexpr std::array kContainers = {PreferredContainer::kMp4, PreferredContainer::kMkv,
+                                           PreferredContainer::kBest};
+inline constexpr std::array kSounds = {SoundOnly::kOff, SoundOnly::kM4a, SoundOnly::kMp3,
+                                       SoundOnly::kOpus};
 
 // The caps the user can choose among, tallest first; 0 is none.
 inline constexpr int64_t kQualityHeights[] = {0, 2160, 1440, 1080, 720, 480, 360};

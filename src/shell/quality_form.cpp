@@ -9,15 +9,12 @@
 namespace tarnwick::shell {
 namespace {
 
+using resolve::kContainers;
+using resolve::kSounds;
 using resolve::PreferredContainer;
 using resolve::QualityPreferences;
 using resolve::SoundOnly;
 using resolve::SubtitleOffer;
-
-constexpr std::array kContainers = {PreferredContainer::kMp4, PreferredContainer::kMkv,
-                                    PreferredContainer::kBest};
-constexpr std::array kSounds = {SoundOnly::kOff, SoundOnly::kM4a, SoundOnly::kMp3,
-                                SoundOnly::kOpus};
 
 std::string LanguageCodeOf(const SubtitleOffer& offer) {
     std::string code = resolve::LanguageOf(offer.key);
