@@ -330,9 +330,15 @@ bool ItemJob::NameTheFile(const Plan& plan) {
 // (not yt-dlp, which chose a sound of its own), ffmpeg takes it out: copied
 // into M4A where it is AAC, as a page's MP4 and a stream's AAC pieces are.
 // The subtitles of a page the general reader read go with its video.
+// So do those of a stream's master playlist.
 void ItemJob::TakePageSubtitlesInto(Plan& plan) const {
-    if (choice_ || !page_subtitles_ || preferences_.subtitle_languages.empty()) return;
-    const resolve::SubtitleChoice chosen = resolve::ChooseSubtitles(*page_subtitles_, preferences_);
+    if (choice_ || preferences_.subtitle_languages.empty()) return;
+    if (!page_subtitles_ && !plan.offered_subtitles) return;
+    std::vector<resolve::SubtitleOffer> offers =
+        page_subtitles_.value_or(std::vector<resolve::SubtitleOffer>());
+    if (plan.offered_subtitles)
+        offers.insert(offers.end(), plan.offered_subtitles->begin(), plan.offered_subtitles->end());
+    const resolve::SubtitleChoice chosen = resolve::ChooseSubtitles(offers, preferences_);
     plan.subtitles = chosen.chosen;
     plan.subtitles_inside = preferences_.subtitles_inside;
     if (!chosen.missing.empty()) plan.note = resolve::MissingSubtitlesNote(chosen.missing);

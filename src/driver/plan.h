@@ -92,6 +92,9 @@ struct Plan {
     // inside it rather than beside it.
     std::vector<resolve::ChosenSubtitle> subtitles = {};
     bool subtitles_inside = false;
+    // The subtitles a stream's master playlist offers, for the item to
+    // choose from; none when no master was read.
+    std::optional<std::vector<resolve::SubtitleOffer>> offered_subtitles = std::nullopt;
     // What the complete item tells of itself (the subtitles it could not have).
     std::string note = {};
 };

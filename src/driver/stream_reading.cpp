@@ -14,6 +14,25 @@ constexpr size_t kMostSegments = 100000;
 // A master playlist may name another, once.
 constexpr int kMostMasters = 2;
 
+// A master's subtitle renditions, each a playlist of WebVTT pieces, under
+// its language, else its name.
+std::vector<resolve::SubtitleOffer> SubtitlesOf(const hls::MasterPlaylist& master) {
+    std::vector<resolve::SubtitleOffer> offers;
+    for (const hls::Rendition& rendition : master.renditions) {
+        if (rendition.type != hls::MediaType::kSubtitles || !rendition.uri ||
+            !resolve::IsWebAddress(*rendition.uri))
+            continue;
+        resolve::SubtitleOffer offer;
+        offer.key = rendition.language.empty() ? rendition.name : rendition.language;
+        offer.label = rendition.name;
+        offer.url = *rendition.uri;
+        offer.ext = "vtt";
+        offer.pieces = true;
+        offers.push_back(std::move(offer));
+    }
+    return offers;
+}
+
 } // namespace
 
 void StreamReading::Start(const std::string& address, bool can_join, DoneHandler on_done) {
@@ -61,6 +80,7 @@ void StreamReading::OnMaster(const std::string& body, const std::string& address
         sound_address_ = chosen.separate_audio->uri;
     }
     aac_ = chosen.variant.codecs.find("mp4a") != std::string::npos;
+    offered_subtitles_ = SubtitlesOf(master.value());
     if (!resolve::IsWebAddress(chosen.variant.uri) ||
         (sound_address_ && !resolve::IsWebAddress(*sound_address_))) {
         return Finish(
@@ -82,6 +102,7 @@ void StreamReading::OnMedia(const hls::MediaPlaylist& playlist) {
         return Read(*sound_address_);
     }
     Plan plan;
+    plan.offered_subtitles = std::move(offered_subtitles_);
     plan.picture = picture_ ? std::move(*picture_) : std::move(source);
     if (picture_) plan.sound = std::move(source);
     const bool mp4 =

@@ -1,7 +1,8 @@
 // Reads a streamed video's playlists into a plan: a master playlist's best
 // stream that carries its own sound is taken (or, where ffmpeg can join
 // them, the best picture with its sound apart), a live or protected stream
-// is refused, and the media playlists' pieces become the plan's sources.
+// is refused, and the media playlists' pieces become the plan's sources,
+// with the subtitles the master offers.
 #pragma once
 
 #include "common/result.h"
@@ -51,6 +52,7 @@ private:
     // The sound's own playlist, when it comes apart.
     std::optional<std::string> sound_address_;
     std::optional<StreamSource> picture_;
+    std::optional<std::vector<resolve::SubtitleOffer>> offered_subtitles_;
 };
 
 } // namespace tarnwick::driver

@@ -1,7 +1,8 @@
 // The subtitles chosen for an item, fetched one after another with the
 // item's requests and written into temporary files of the item's beside its
-// video. A subtitle that cannot be had is left out and named: it never
-// fails the item.
+// video; a stream's subtitles, a playlist of WebVTT pieces, are fetched
+// piece by piece and joined into one file. A subtitle that cannot be had is
+// left out and named: it never fails the item.
 #pragma once
 
 #include "resolve/subtitle_choice.h"
@@ -52,7 +53,11 @@ public:
 
 private:
     void FetchNext();
-    void OnFetched(transfer::PageFetch::Result result);
+    void Fetch(const std::string& address, std::function<void(std::string body)> on_body);
+    void OnPlaylist(const std::string& playlist, const std::string& address);
+    void FetchPiece();
+    // The subtitle now fetched ends with `body`, empty when it could not be had.
+    void Settle(const std::string& body);
     std::string Write(const std::string& body) const;
 
     transfer::RequestContext& requests_;
@@ -60,6 +65,10 @@ private:
     std::vector<resolve::ChosenSubtitle> wanted_;
     size_t next_ = 0;
     std::unique_ptr<transfer::PageFetch> fetch_;
+    // The pieces of the subtitle now fetched, when it comes in pieces.
+    std::vector<std::string> piece_addresses_;
+    std::vector<std::string> pieces_;
+    int64_t piece_bytes_ = 0;
     FetchedSubtitles done_;
     DoneHandler on_done_;
 };

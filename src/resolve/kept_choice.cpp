@@ -85,7 +85,8 @@ std::optional<SoundOutput> ReadSound(const json& kept) {
 json SubtitlesJson(const SubtitleChoice& subtitles) {
     json chosen = json::array();
     for (const ChosenSubtitle& s : subtitles.chosen)
-        chosen.push_back({{"language", s.language}, {"url", s.url}, {"ext", s.ext}});
+        chosen.push_back(
+            {{"language", s.language}, {"url", s.url}, {"ext", s.ext}, {"pieces", s.pieces}});
     return {{"chosen", chosen}, {"missing", subtitles.missing}};
 }
 
@@ -95,7 +96,8 @@ SubtitleChoice ReadSubtitles(const json& kept) {
     if (const auto chosen = kept.find("chosen"); chosen != kept.end() && chosen->is_array()) {
         for (const json& s : *chosen) {
             if (!s.is_object()) continue;
-            ChosenSubtitle read{TextOf(s, "language"), TextOf(s, "url"), TextOf(s, "ext")};
+            ChosenSubtitle read{TextOf(s, "language"), TextOf(s, "url"), TextOf(s, "ext"),
+                                FlagOf(s, "pieces")};
             const bool coded = LanguagesOfText(read.language) == std::vector{read.language};
             if (coded && IsWebAddress(read.url) && (read.ext == "srt" || read.ext == "vtt"))
                 subtitles.chosen.push_back(std::move(read));

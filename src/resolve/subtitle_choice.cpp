@@ -128,7 +128,7 @@ SubtitleChoice ChooseSubtitles(const std::vector<SubtitleOffer>& offers,
             choice.missing.push_back(language);
             continue;
         }
-        choice.chosen.push_back({language, found->url, found->ext});
+        choice.chosen.push_back({language, found->url, found->ext, found->pieces});
     }
     return choice;
 }

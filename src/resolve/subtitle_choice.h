@@ -24,6 +24,8 @@ struct SubtitleOffer {
     bool automatic = false;
     // An automatic subtitle machine-translated from another language.
     bool translated = false;
+    // The address is a stream's playlist of WebVTT pieces, not the file.
+    bool pieces = false;
     bool operator==(const SubtitleOffer&) const = default;
 };
 
@@ -32,6 +34,8 @@ struct ChosenSubtitle {
     std::string language;
     std::string url;
     std::string ext;
+    // The address is a stream's playlist of WebVTT pieces.
+    bool pieces = false;
     bool operator==(const ChosenSubtitle&) const = default;
 };
 

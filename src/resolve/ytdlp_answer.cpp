@@ -122,7 +122,8 @@ std::optional<std::string> EntryAddress(const Json& entry, const std::string& pl
 
 bool IsStandInTitle(const Json& answer, const std::string& title);
 
-// Subtitles whose address is http(s) and whose form is SRT or WebVTT.
+// Subtitles whose address is http(s) and whose form is SRT or WebVTT, as a
+// file or as a stream's pieces.
 void ReadSubtitles(const Json& answer, const char* member, bool automatic,
                    std::vector<SubtitleOffer>& offers) {
     const Json* languages = Member(answer, member);
@@ -134,6 +135,8 @@ void ReadSubtitles(const Json& answer, const char* member, bool automatic,
             SubtitleOffer offer{key, Text(file, "name"), Text(file, "url"), Text(file, "ext"),
                                 automatic};
             if (!IsHttpUrl(offer.url) || (offer.ext != "srt" && offer.ext != "vtt")) continue;
+            offer.pieces = Text(file, "protocol").starts_with("m3u8");
+            if (offer.pieces && offer.ext != "vtt") continue;
             // A site's machine translation names the language it was made into.
             offer.translated = automatic && (offer.url.find("&tlang=") != std::string::npos ||
                                              offer.url.find("?tlang=") != std::string::npos);

@@ -9,6 +9,8 @@
 #include "support/hls_fixtures.h"
 #include "support/play_until.h"
 
+#include <fstream>
+
 namespace tarnwick::driver {
 namespace {
 
@@ -90,6 +92,29 @@ TEST_P(StreamSoundTest, IsAnMp3OfTheWholeLength) {
     EXPECT_EQ(sound.frames, 0);
     EXPECT_TRUE(sound.sound);
 }
+
+// Capped at 1080, a master of four heights gives its 1080p, with the
+// English subtitles of its pieces beside it.
+class CappedMasterTest : public HlsFixtureTest {};
+
+TEST_P(CappedMasterTest, GivesTheCapsHeightAndItsSubtitles) {
+    DownloadRun capped_run{[this] {
+        JobServices with = services;
+        with.children = &children;
+        with.preferences = [] { return resolve::QualityPreferences{1080, {}, {}, {"en"}}; };
+        return with;
+    }()};
+    const list::ItemKey key = Download(capped_run);
+    ASSERT_EQ(Status(key), "Complete") << list::ReasonText(Item(key));
+    EXPECT_EQ(FilesInVideos(), (std::set<std::string>{"master.en.vtt", "master.mp4"}));
+    EXPECT_EQ(test_support::ProbeVideo(*ffprobe, Video("master.mp4")).height, 1080);
+    std::ifstream subtitles(Video("master.en.vtt"));
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(subtitles), {}),
+              test_support::kMasterSubtitles);
+}
+
+INSTANTIATE_TEST_SUITE_P(Master, CappedMasterTest,
+                         testing::Values(FormCase{"OfFour", HlsForm::kMasterOfFour}), CaseName);
 
 INSTANTIATE_TEST_SUITE_P(Masters, StreamSoundTest,
                          testing::Values(FormCase{"MasterWithItsSound", HlsForm::kMaster},

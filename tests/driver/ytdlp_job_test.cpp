@@ -333,10 +333,12 @@ TEST(KeptChoiceTest, ReadsBackWhatItKeptAndRefusesWhatIsNoChoice) {
     EXPECT_EQ(resolve::ReadKeptChoice(resolve::KeepChoice(choice)), choice);
     choice.audio.reset();
     choice.sound = {resolve::SoundOnly::kMp3, false, 128, true, "T", "A", 61000};
-    choice.subtitles = {{{"pt-br", "https://s.test/p.vtt", "vtt"}}, {"de"}};
+    choice.subtitles = {
+        {{"pt-br", "https://s.test/p.vtt", "vtt"}, {"es", "https://s.test/es.m3u8", "vtt", true}},
+        {"de"}};
     EXPECT_EQ(resolve::ReadKeptChoice(resolve::KeepChoice(choice)), choice);
     choice.subtitles.chosen[0].language = "../x";
-    EXPECT_TRUE(resolve::ReadKeptChoice(resolve::KeepChoice(choice))->subtitles.chosen.empty())
+    EXPECT_EQ(resolve::ReadKeptChoice(resolve::KeepChoice(choice))->subtitles.chosen.size(), 1u)
         << "a language that is no code names no file";
     EXPECT_FALSE(resolve::ReadKeptChoice(""));
     EXPECT_FALSE(resolve::ReadKeptChoice(R"({"video":{"url":"file:///etc/passwd"}})"));

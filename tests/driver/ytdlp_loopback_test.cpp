@@ -146,6 +146,31 @@ TEST_F(RealYtDlpTest, APlaylistPageListsItsEntries) {
     EXPECT_THAT(told, testing::Contains("Added 2 videos from Page"));
 }
 
+// Debian's yt-dlp keys a player's captions by their label ("English") and
+// reads heights from "720p": a cap of 480 takes the 360p file, the English
+// captions go beside it, and German, missing, is a note.
+TEST_F(RealYtDlpTest, TheCapAndTheLanguagesApplyToWhatItFinds) {
+    const ServedFile tall = test_support::FileOf(std::string(200000, 't'));
+    const ServedFile short_one = test_support::FileOf(std::string(100000, 's'));
+    server.ServeFile("/media/720", tall);
+    server.ServeFile("/media/360", short_one);
+    const std::string subtitle = "WEBVTT\n\n00:00.000 --> 00:01.000\nAhoy\n";
+    server.Serve("/en.vtt", Answer::Http(200, "OK", {"Content-Type: text/vtt"}, subtitle));
+    choice.max_height = 480;
+    choice.subtitle_languages = {"en", "de"};
+    const list::ItemKey key = AddPage(
+        "/watch.html",
+        PlayerPage(R"({"title": "Harbour", "sources": [{"file": "/media/720", "type": "mp4",)"
+                   R"( "label": "720p"}, {"file": "/media/360", "type": "mp4", "label": "360p"}],)"
+                   R"( "tracks": [{"file": "/en.vtt", "kind": "captions", "label": "English"}]})"));
+    ASSERT_TRUE(RunToTheEndWaitingForYtDlp());
+    ASSERT_EQ(Status(key), "Complete") << list::ReasonText(Item(key));
+    EXPECT_EQ(FilesInVideos(), (std::set<std::string>{"Harbour.en.vtt", "Harbour.mp4"}));
+    EXPECT_EQ(FileText(Video("Harbour.mp4")), test_support::FileBytes(short_one));
+    EXPECT_EQ(FileText(Video("Harbour.en.vtt")), subtitle);
+    EXPECT_EQ(list::ReasonText(Item(key)), "This page has no subtitles in de");
+}
+
 TEST_F(YtDlpLoopbackTest, ASlowResolverIsEndedByStopAtOnce) {
     const std::string pid_file = folder.File("pid");
     StandIn("echo $$ > '" + pid_file + "'\nexec sleep 600");

@@ -209,15 +209,19 @@ INSTANTIATE_TEST_SUITE_P(
                               "failed: Sound only as M4A"}),
     [](const testing::TestParamInfo<SoundCase>& info) { return info.param.name; });
 
+// A stream's WebVTT comes in pieces; no other form does.
 TEST(ReadYtDlpAnswerTest, SubtitlesInSrtOrWebVttOverHttpOnly) {
     const Result<YtDlpAnswer> answer = ReadYtDlpAnswer(R"({"title":"t","subtitles":{
         "en":[{"ext":"json3","url":"https://s.test/en.json"},{"ext":"vtt","url":"https://s.test/en.vtt","name":"English"}],
-        "de":[{"ext":"srt","url":"file:///etc/passwd"}]},
+        "de":[{"ext":"srt","url":"file:///etc/passwd"}],
+        "es":[{"ext":"srt","url":"https://s.test/es.m3u8","protocol":"m3u8_native"},
+              {"ext":"vtt","url":"https://s.test/es.m3u8","protocol":"m3u8_native"}]},
       "automatic_captions":{"fr":[{"ext":"vtt","url":"https://s.test/tt?v=1&tlang=fr"}],
         "en-orig":[{"ext":"vtt","url":"https://s.test/tt?v=1"}]}})");
     EXPECT_EQ(answer.value().subtitles,
               (std::vector<SubtitleOffer>{
                   {"en", "English", "https://s.test/en.vtt", "vtt", false, false},
+                  {"es", "", "https://s.test/es.m3u8", "vtt", false, false, true},
                   {"en-orig", "", "https://s.test/tt?v=1", "vtt", true, false},
                   {"fr", "", "https://s.test/tt?v=1&tlang=fr", "vtt", true, true}}));
 }

@@ -148,6 +148,34 @@ HlsFixture MakeMaster(const std::string& ffmpeg, const fs::path& root, bool soun
     return {"/master.m3u8", sound_apart_only ? 720 : 360, ""};
 }
 
+// Four heights, each with its sound, and a subtitle rendition of two
+// pieces 2 s apart on the stream's clock.
+HlsFixture MakeMasterOfFour(const std::string& ffmpeg, const fs::path& root) {
+    std::string master =
+        "#EXTM3U\n"
+        "#EXT-X-MEDIA:TYPE=SUBTITLES,GROUP-ID=\"subs\",NAME=\"English\",LANGUAGE=\"en\","
+        "URI=\"subs/index.m3u8\"\n";
+    for (const int height : {360, 1440, 1080, 720}) {
+        const std::string name = std::to_string(height);
+        Encode(ffmpeg, root, name, {.width = 64, .height = height});
+        master += "#EXT-X-STREAM-INF:BANDWIDTH=" + std::to_string(height * 1000) +
+                  ",RESOLUTION=64x" + name +
+                  ",CODECS=\"avc1.64001f,mp4a.40.2\",SUBTITLES=\"subs\"\n" + name + "/index.m3u8\n";
+    }
+    WriteAll(root / "master.m3u8", master);
+    fs::create_directories(root / "subs");
+    WriteAll(root / "subs" / "index.m3u8",
+             "#EXTM3U\n#EXT-X-TARGETDURATION:2\n#EXT-X-PLAYLIST-TYPE:VOD\n"
+             "#EXTINF:2,\n0.vtt\n#EXTINF:2,\n1.vtt\n#EXT-X-ENDLIST\n");
+    for (const int piece : {0, 1}) {
+        WriteAll(root / "subs" / (std::to_string(piece) + ".vtt"),
+                 "WEBVTT\nX-TIMESTAMP-MAP=MPEGTS:" + std::to_string(126000 + piece * 180000) +
+                     ",LOCAL:00:00:00.000\n\n00:00.500 --> 00:01.500\n" +
+                     (piece == 0 ? "One" : "Two") + "\n");
+    }
+    return {"/master.m3u8", 1080, ""};
+}
+
 } // namespace
 
 std::optional<std::string> FindOnPath(std::string_view name) {
@@ -222,6 +250,7 @@ HlsFixture MakeHlsFixture(HlsForm form, const std::string& ffmpeg, const fs::pat
                     (folder / "single" / "index.ts").string()};
         case HlsForm::kMaster: return MakeMaster(ffmpeg, folder, false);
         case HlsForm::kMasterSoundApart: return MakeMaster(ffmpeg, folder, true);
+        case HlsForm::kMasterOfFour: return MakeMasterOfFour(ffmpeg, folder);
     }
     throw std::logic_error("no such HLS form");
 }

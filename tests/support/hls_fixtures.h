@@ -37,7 +37,14 @@ enum class HlsForm {
     kSingleFile,       // one MPEG-TS file, its segments as byte ranges
     kMaster,           // 180p and 360p with their sound, 720p with a sound rendition
     kMasterSoundApart, // only the 720p with its sound rendition
+    // 360p to 1440p, narrow, with their sound, and English subtitles in
+    // two WebVTT pieces that each count from 0
+    kMasterOfFour,
 };
+
+// The subtitles of kMasterOfFour, joined.
+inline constexpr const char* kMasterSubtitles =
+    "WEBVTT\n\n00:00:00.500 --> 00:00:01.500\nOne\n\n00:00:02.500 --> 00:00:03.500\nTwo\n";
 
 // Every stream lasts this long, at this rate.
 inline constexpr double kHlsSeconds = 4;
