@@ -9,6 +9,7 @@
 #include "qt/qt_folder_chooser.h"
 #include "qt/qt_message_box.h"
 #include "qt/qt_shell_launch.h"
+#include "sqlite/sqlite_history.h"
 #include "sqlite/sqlite_list_store.h"
 
 #include <QFile>
@@ -61,6 +62,17 @@ driver::UserLogins LoginsNow(const settings::AppSettings& values) {
     return logins;
 }
 
+// The history kept in the program's own list database; the one given with a
+// list store given, or none.
+platform::HistoryStore* HistoryOf(platform::HistoryStore* given, platform::ListStore* own_list,
+                                  std::unique_ptr<platform::HistoryStore>& own) {
+    if (given != nullptr) return given;
+    auto* database = dynamic_cast<sqlite::SqliteListStore*>(own_list);
+    if (database == nullptr) return nullptr;
+    own = std::make_unique<sqlite::SqliteHistory>(*database);
+    return own.get();
+}
+
 } // namespace
 
 TarnwickApp::TarnwickApp(const AppOverrides& o)
@@ -84,6 +96,11 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
           o.list_store, own_list_store_, platform::JoinPath(paths.DataFolder(), kListFile))),
       traced_list_store(list_store, trace),
       keeper(queue, traced_list_store, clock),
+      history(HistoryOf(o.history, own_list_store_.get(), own_history_)),
+      past_downloads(
+          {.history = history,
+           .file_exists = [](const std::string& path) { return transfer::files::Exists(path); },
+           .download_again = [this] { return settings_values.download_again; }}),
       connection_budget(clock),
       run({.queue = queue,
            .http = http,
@@ -102,7 +119,9 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
            .tell = [this](const std::string& text) { status_line.ShowMessage(text); },
            // Made after the run too: a playlist's entries come long after.
            .add_address =
-               [this](const std::string& address) { return address_entry.Enter(address); },
+               [this](const std::string& address, const std::string& identity) {
+                   return address_entry.Enter(address, list::Origin::kPlaylist, identity);
+               },
            .downloads_at_once = [this] { return settings_values.downloads_at_once; },
            .connections = [this] { return settings_values.connections; },
            .connection_budget = &connection_budget,
@@ -125,9 +144,9 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       grid_commands(queue, window.Grid(), settings_values, removals),
       keeping_notices(keeper, status_line),
       ytdlp_notices({.tool = ytdlp_tool, .skin = window.Skin(), .messages = status_line}),
-      address_entry(queue, status_line, settings_values),
+      address_entry(queue, status_line, settings_values, &past_downloads),
       launch_entry(address_entry, run_commands, window),
-      browser_entry(queue, run_commands, status_line),
+      browser_entry(queue, run_commands, status_line, &past_downloads),
       store(o.user_settings.value_or(qt::QtSettingsStore::UserLocation())),
       column_widths(window.Grid(), store),
       channel([this](const std::string& address) { clipboard_monitor.OnDelivery(address); },

@@ -38,6 +38,7 @@
 #include "shell/browser_entry.h"
 #include "shell/clipboard_monitor.h"
 #include "shell/column_widths.h"
+#include "shell/downloaded_before.h"
 #include "shell/end_notices.h"
 #include "shell/grid_actions.h"
 #include "shell/grid_commands.h"
@@ -79,6 +80,8 @@ struct AppOverrides {
     platform::HttpClient* http = nullptr;
     platform::ChildProcesses* children = nullptr;
     platform::ListStore* list_store = nullptr;
+    // With a list store given, the history it keeps; none remembers nothing.
+    platform::HistoryStore* history = nullptr;
     platform::Notifier* notifier = nullptr;
     std::optional<qt::SettingsLocation> user_settings;
     // Whether the desktop has a tray; empty asks the desktop.
@@ -120,6 +123,7 @@ private:
     std::unique_ptr<platform::HttpClient> own_http_;
     std::unique_ptr<platform::ChildProcesses> own_children_;
     std::unique_ptr<platform::ListStore> own_list_store_;
+    std::unique_ptr<platform::HistoryStore> own_history_;
     std::unique_ptr<platform::Notifier> own_notifier_;
 
 public:
@@ -144,6 +148,10 @@ public:
     platform::ListStore& list_store;
     list::TracedListStore traced_list_store;
     list::ListKeeper keeper;
+    // What was downloaded before, kept beside the list; none when the list
+    // is kept elsewhere.
+    platform::HistoryStore* history;
+    shell::PastDownloads past_downloads;
     html::LibxmlHtmlParserFactory html_parsers;
     crypto::OpenSslPieceCipher piece_cipher;
     // Syncs finished files to the disk away from the window; what it holds

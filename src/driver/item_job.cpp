@@ -3,10 +3,12 @@
 #include "driver/browser_agent.h"
 #include "driver/download_folder.h"
 #include "driver/stream_convert.h"
+#include "platform/app_paths.h"
 #include "resolve/derived_name.h"
 #include "resolve/file_naming.h"
 #include "resolve/kept_choice.h"
 #include "resolve/site_index.h"
+#include "resolve/video_identity.h"
 #include "transfer/file_system.h"
 #include "transfer/inline_work.h"
 
@@ -604,10 +606,14 @@ void ItemJob::Settle(const std::string& temporary, const std::vector<std::string
     // Complete in the same change: an item that no longer owns its temporary
     // file but is still under way would start afresh after a crash, beside
     // the file it finished.
+    const std::string identity = IdentityOfVideo(on_disk);
     Finish(Outcome::Complete(), std::nullopt, [&](DownloadItem& i) {
         list::ForgetKeptFile(i);
         ForgetStreamTime(i);
         i.name = claimed.value();
+        i.rare->identity = identity;
+        i.rare->completed_path = platform::JoinPath(folder_, claimed.value());
+        i.rare->completed_at = WallSeconds();
         // What the file holds, whatever length the server gave or not.
         i.size_kind = SizeKind::kKnown;
         i.total_size = on_disk;
@@ -620,6 +626,33 @@ void ItemJob::Settle(const std::string& temporary, const std::vector<std::string
             i.rare->failure = Failure{Reason::kNote, 0, JoinedNotes(notes)};
         }
     });
+}
+
+// Which video the item is, as the history knows it: yt-dlp's, the site's, or
+// else the file's of `size` bytes.
+std::string ItemJob::IdentityOfVideo(int64_t size) {
+    if (choice_ && !choice_->identity.empty()) return choice_->identity;
+    const DownloadItem* item = s_.queue.Find(key_);
+    if (item == nullptr) return {};
+    if (!item->rare->identity.empty()) return item->rare->identity;
+    if (std::string site = resolve::SiteIdentity(item->site, item->page_address); !site.empty())
+        return site;
+    // The download's record, kept with the item until the file is named.
+    std::string validator;
+    if (const std::optional<transfer::Kept>& kept = item->rare->kept) {
+        if (const auto* whole = std::get_if<transfer::KeptWhole>(&*kept))
+            validator = whole->validator;
+        if (const auto* parts = std::get_if<transfer::KeptParts>(&*kept))
+            validator = parts->validator;
+    }
+    return resolve::FileIdentity(plan_.link, size, validator);
+}
+
+int64_t ItemJob::WallSeconds() const {
+    if (s_.wall_seconds) return s_.wall_seconds();
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
 }
 
 platform::BackgroundWork& ItemJob::Background() {

@@ -76,7 +76,9 @@ struct JobServices {
     std::function<void(const std::string& text)> tell = {};
     // Lists an address the run found (a playlist's entry) as the user's own
     // would be listed; without, it is listed as it is.
-    std::function<list::DownloadQueue::AddResult(const std::string& address)> add_address = {};
+    std::function<list::DownloadQueue::AddResult(const std::string& address,
+                                                 const std::string& identity)>
+        add_address = {};
     // How many items the run has under way at most, 1 to 4; none is 1.
     std::function<int()> downloads_at_once = {};
     // The most connections one file is fetched over, 1 to 8; none is 1.
@@ -88,6 +90,9 @@ struct JobServices {
     // The quality the user prefers, asked when each item starts; none takes
     // the best there is, in MP4 where it can.
     std::function<resolve::QualityPreferences()> preferences = {};
+    // The time of day, in seconds since 1970 (UTC), that a completion is
+    // remembered at; none takes the system's.
+    std::function<int64_t()> wall_seconds = {};
 };
 
 class ItemJob {
@@ -187,6 +192,8 @@ private:
     bool NameTheFile(const Plan& plan);
     std::optional<transfer::Kept> KeptFitting(const Plan& plan);
     driver::Download* DownloadUnderWay();
+    std::string IdentityOfVideo(int64_t size);
+    int64_t WallSeconds() const;
     void OnProgress(const driver::Download::Progress& progress);
     void OnDownloaded(Outcome outcome);
     void Convert(const std::string& ffmpeg, const std::vector<std::string>& inputs);

@@ -89,10 +89,13 @@ void ItemJob::AddPlaylist(const resolve::YtDlpAnswer& answer) {
     const handoff::ItemContext context =
         playlist ? playlist->rare->context : handoff::ItemContext{};
     int added = 0;
+    int before = 0;
     for (size_t i = 0; i < answer.entries.size(); ++i) {
         const std::string& entry = answer.entries[i];
         const list::DownloadQueue::AddResult result =
-            s_.add_address ? s_.add_address(entry) : list::AddVideoURL(s_.queue, entry, true);
+            s_.add_address ? s_.add_address(entry, answer.entry_identities[i])
+                           : list::AddVideoURL(s_.queue, entry, true);
+        if (result == list::DownloadQueue::AddResult::kDownloadedBefore) ++before;
         if (result != list::DownloadQueue::AddResult::kAdded) continue;
         ++added;
         // Added last; its file is named by the title it was listed with
@@ -101,6 +104,8 @@ void ItemJob::AddPlaylist(const resolve::YtDlpAnswer& answer) {
         // read with: its own choice, or the settings of that moment.
         const std::string& title = answer.entry_titles[i];
         s_.queue.Modify(s_.queue.LastKey(), [&](DownloadItem& d) {
+            d.rare->origin = list::Origin::kPlaylist;
+            d.rare->identity = answer.entry_identities[i];
             if (!title.empty()) d.rare->title = title;
             if (!context.empty()) d.rare->context = context;
             d.rare->choice = preferences_;
@@ -109,7 +114,9 @@ void ItemJob::AddPlaylist(const resolve::YtDlpAnswer& answer) {
     const DownloadItem* item = ItemOrCancel();
     if (item == nullptr) return;
     const std::string title = answer.title.empty() ? item->page_address : answer.title;
-    if (s_.tell) s_.tell("Added " + std::to_string(added) + " videos from " + title);
+    std::string told = "Added " + std::to_string(added) + " videos from " + title;
+    if (before > 0) told += "; " + std::to_string(before) + " downloaded before were left out";
+    if (s_.tell) s_.tell(told);
     const list::ItemKey key = key_;
     list::DownloadQueue& queue = s_.queue;
     // The job ends as a stopped one does, so that no one is told of a

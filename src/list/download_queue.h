@@ -70,7 +70,9 @@ public:
 class DownloadQueue {
 public:
     static constexpr int kMaxItems = 32767;
-    enum class AddResult { kAdded, kDuplicate, kFull };
+    // kDownloadedBefore never comes from the queue itself, but from an entry
+    // that looks at the history first.
+    enum class AddResult { kAdded, kDuplicate, kFull, kDownloadedBefore };
 
     DownloadQueue() = default;
     DownloadQueue(const DownloadQueue&) = delete;

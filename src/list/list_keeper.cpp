@@ -1,5 +1,6 @@
 #include "list/list_keeper.h"
 
+#include "list/item_history.h"
 #include "resolve/file_naming.h"
 #include "resolve/site_index.h"
 #include "transfer/part_file.h"
@@ -69,6 +70,7 @@ platform::StoredItem ToStored(const DownloadItem& item, int64_t id) {
     if (item.rare->choice) stored.choice = resolve::ChoiceRecord(*item.rare->choice);
     // What a later start can count on is what is on disk.
     if (item.rare->kept) stored.kept = transfer::KeptText(*item.rare->kept);
+    stored.history = HistoryRecord(item);
     return stored;
 }
 
@@ -105,6 +107,8 @@ DownloadItem FromStored(const platform::StoredItem& stored) {
     }
     // A damaged choice reads as none: the item takes the settings.
     if (!stored.choice.empty()) item.rare->choice = resolve::ParseChoiceRecord(stored.choice);
+    if (!stored.history.empty()) ReadHistoryRecord(stored.history, item);
+    item.rare.Tidy();
     return item;
 }
 
@@ -126,6 +130,9 @@ bool ListKeeper::Restore() {
         }
         const ItemKey key = queue_.LastKey();
         records_.Set(key, stored.id);
+        // Its completion was kept in the history with it.
+        if (const DownloadItem& item = queue_.At(queue_.Count() - 1); HasCompletion(item))
+            completions_[key] = item.rare->completed_at;
     }
     // An unusable store keeps nothing, as the user is told at start-up.
     keeping_ = store_.Opening().unusable_reason.empty();
@@ -184,7 +191,7 @@ void ListKeeper::OnInserted(int position) {
 }
 
 void ListKeeper::Insert(const DownloadItem& item) {
-    const Result<int64_t> inserted = store_.Insert(ToStored(item, 0));
+    const Result<int64_t> inserted = store_.Insert(Stored(item, 0));
     if (!inserted) {
         Check(inserted.failure());
         return;
@@ -193,8 +200,35 @@ void ListKeeper::Insert(const DownloadItem& item) {
     NoteWritten(item);
 }
 
+platform::StoredItem ListKeeper::Stored(const DownloadItem& item, int64_t id) const {
+    platform::StoredItem stored = ToStored(item, id);
+    if (unrecorded_.count(item.key) > 0) stored.completion = HistoryEntryOf(item);
+    return stored;
+}
+
+// An item that completed afresh: its entry goes into the history with the
+// write of its completion, or, where the list is not kept, on its own.
+void ListKeeper::NoteCompletion(const DownloadItem& item) {
+    if (!HasCompletion(item)) return;
+    const auto [noted, fresh] = completions_.try_emplace(item.key, item.rare->completed_at);
+    if (!fresh && noted->second == item.rare->completed_at) return;
+    noted->second = item.rare->completed_at;
+    unrecorded_.insert(item.key);
+    if (!keeping_ || !records_.Contains(item.key)) RecordAlone(item);
+}
+
+// A completion whose item will not be written; one that fails waits for the
+// item's next write.
+void ListKeeper::RecordAlone(const DownloadItem& item) {
+    if (unrecorded_.count(item.key) == 0) return;
+    if (store_.Record(HistoryEntryOf(item))) unrecorded_.erase(item.key);
+}
+
 void ListKeeper::OnRemoving(int position) {
     const ItemKey key = queue_.At(position).key;
+    RecordAlone(queue_.At(position));
+    unrecorded_.erase(key);
+    completions_.erase(key);
     if (in_batch_) {
         batch_removed_.insert(key);
         return;
@@ -230,7 +264,7 @@ void ListKeeper::OnBatchEnd() {
         const std::optional<int64_t> record = records_.Find(key);
         if (item == nullptr || !record) continue;
         changed.push_back(item);
-        updates.push_back(ToStored(*item, *record));
+        updates.push_back(Stored(*item, *record));
     }
     batch_removed_.clear();
     batch_changed_.clear();
@@ -252,8 +286,9 @@ void ListKeeper::OnMoved(int from, int to) {
 }
 
 void ListKeeper::OnChanged(int position, unsigned fields) {
-    if (!keeping_) return;
     const DownloadItem& item = queue_.At(position);
+    NoteCompletion(item);
+    if (!keeping_) return;
     if (!records_.Contains(item.key)) return;
     if (in_batch_) {
         batch_changed_.push_back(item.key);
@@ -277,9 +312,10 @@ void ListKeeper::OnChanged(int position, unsigned fields) {
     }
 }
 
-// The item was written just now: while it is under way, its progress waits
-// for its second from here, and none waits before.
+// The item was written just now, its completion with it: while it is under
+// way, its progress waits for its second from here, and none waits before.
 void ListKeeper::NoteWritten(const DownloadItem& item) {
+    unrecorded_.erase(item.key);
     if (!IsUnderWay(item.state)) {
         ForgetUnderWay(item.key);
     } else if (UnderWay* written = FindUnderWay(item.key)) {
@@ -292,7 +328,7 @@ void ListKeeper::NoteWritten(const DownloadItem& item) {
 void ListKeeper::Write(const DownloadItem& item) {
     const std::optional<int64_t> record = records_.Find(item.key);
     if (!record) return;
-    const Status written = store_.Update(ToStored(item, *record));
+    const Status written = store_.Update(Stored(item, *record));
     if (!written) {
         Check(written);
         return;
@@ -353,7 +389,7 @@ Status ListKeeper::ReplaceAll() {
     std::vector<platform::StoredItem> stored;
     stored.reserve(queue_.Count());
     for (int position = 0; position < queue_.Count(); ++position) {
-        stored.push_back(ToStored(queue_.At(position), 0));
+        stored.push_back(Stored(queue_.At(position), 0));
     }
     const Result<std::vector<int64_t>> ids = store_.ReplaceAll(stored);
     if (!ids) return ids.failure();

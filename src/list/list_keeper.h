@@ -17,6 +17,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -83,6 +84,9 @@ private:
     void OnBatchEnd() override;
 
     void Insert(const DownloadItem& item);
+    platform::StoredItem Stored(const DownloadItem& item, int64_t id) const;
+    void NoteCompletion(const DownloadItem& item);
+    void RecordAlone(const DownloadItem& item);
     void Write(const DownloadItem& item);
     void NoteWritten(const DownloadItem& item);
     void OnTimer();
@@ -131,6 +135,10 @@ private:
     std::vector<ItemKey> batch_changed_;
     // Items went in: the whole list is written at the batch's end.
     bool batch_inserted_ = false;
+    // When each complete item completed, as far as the history knows of it.
+    std::unordered_map<ItemKey, int64_t> completions_;
+    // The completions that wait for their item's write to go into the history.
+    std::unordered_set<ItemKey> unrecorded_;
 };
 
 // An item as the store keeps it, and back. An item under way comes back

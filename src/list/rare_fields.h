@@ -27,6 +27,9 @@ enum class Activity : uint8_t {
     kEmbeddingSubtitles,
 };
 
+// How an item came into the list.
+enum class Origin : uint8_t { kTyped, kClipboard, kBrowser, kPlaylist, kImported };
+
 struct RareFields {
     // While the page is fetched: its bytes so far, and its length when it
     // gave one (0 when not).
@@ -55,6 +58,13 @@ struct RareFields {
     // chose for this item, or its playlist was added with a choice; none
     // takes the settings when it starts.
     std::optional<resolve::QualityPreferences> choice;
+    // How it came into the list.
+    Origin origin = Origin::kTyped;
+    // Which video it is (history::IdentityOf), once its resolver knew.
+    std::string identity;
+    // Once it completed: its file, and when, in seconds since 1970 (UTC).
+    std::string completed_path;
+    int64_t completed_at = 0;
     // While the item waits on a helper program: for what, and the whole
     // seconds it has waited. Never kept in the list.
     Activity activity = Activity::kNone;

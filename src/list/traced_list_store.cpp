@@ -72,4 +72,8 @@ Result<std::vector<int64_t>> TracedListStore::ReplaceAll(
     return Traced("replace", store_.ReplaceAll(items));
 }
 
+Status TracedListStore::Record(const platform::HistoryEntry& entry) {
+    return Traced("record", store_.Record(entry));
+}
+
 } // namespace tarnwick::list

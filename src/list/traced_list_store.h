@@ -22,6 +22,7 @@ public:
     Status Clear() override;
     Result<std::vector<int64_t>> ReplaceAll(
         const std::vector<platform::StoredItem>& items) override;
+    Status Record(const platform::HistoryEntry& entry) override;
 
 private:
     // Passes the result on, tracing it when the write was not done.

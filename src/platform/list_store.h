@@ -4,8 +4,10 @@
 #pragma once
 
 #include "common/result.h"
+#include "platform/history_store.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -42,6 +44,12 @@ struct StoredItem {
     // What the user chose to keep of the item's video (the core's record, in
     // its own text); empty when it takes the settings in force.
     std::string choice;
+    // How it came, which video it is and where it completed (the core's
+    // record, in its own text); empty when none of these is known.
+    std::string history;
+    // Not kept with the item: set when the write completes the item, whose
+    // entry then goes into the history in the same transaction, once.
+    std::optional<HistoryEntry> completion;
 
     bool operator==(const StoredItem&) const = default;
 };
@@ -110,6 +118,9 @@ public:
     // kept, all or nothing; the new records' ids, in the list's order. Where
     // the store's file has gone, it makes the file, and its folder, again.
     virtual Result<std::vector<int64_t>> ReplaceAll(const std::vector<StoredItem>& items) = 0;
+    // Keeps a completion in the history without writing the list (while the
+    // list is not kept, or its item has gone).
+    virtual Status Record(const HistoryEntry& entry) = 0;
 };
 
 } // namespace tarnwick::platform

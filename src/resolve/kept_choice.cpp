@@ -117,6 +117,7 @@ std::string KeepChoice(const YtDlpChoice& choice) {
     json kept = {{"video", PartJson(choice.video)},
                  {"join", choice.join_container},
                  {"name", choice.file_name}};
+    if (!choice.identity.empty()) kept["identity"] = choice.identity;
     if (choice.audio) kept["audio"] = PartJson(*choice.audio);
     if (choice.sound) kept["sound"] = SoundJson(*choice.sound);
     if (!choice.subtitles.chosen.empty() || !choice.subtitles.missing.empty())
@@ -145,6 +146,8 @@ std::optional<YtDlpChoice> ReadKeptChoice(std::string_view kept) {
     };
     choice.join_container = text("join");
     choice.file_name = text("name");
+    choice.identity = text("identity");
+    if (choice.identity.find('\n') != std::string::npos) choice.identity.clear();
     if (const auto sound = read.find("sound"); sound != read.end()) {
         choice.sound = ReadSound(*sound);
         if (!choice.sound) return std::nullopt;

@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "resolve/derived_name.h"
 #include "resolve/file_naming.h"
+#include "resolve/video_identity.h"
 
 #include <nlohmann/json.hpp>
 
@@ -145,6 +146,14 @@ void ReadSubtitles(const Json& answer, const char* member, bool automatic,
     }
 }
 
+// A video's identity by its extractor, as yt-dlp's archive writes it; a
+// playlist's flat entries name theirs as "ie_key".
+std::string IdentityOf(const Json& video) {
+    std::string extractor = Text(video, "extractor_key");
+    if (extractor.empty()) extractor = Text(video, "ie_key");
+    return YtDlpIdentity(extractor, Text(video, "id"));
+}
+
 void ReadEntries(const Json& answer, YtDlpAnswer& read) {
     const Json* list = Member(answer, "entries");
     if (list == nullptr || !list->is_array()) return;
@@ -156,6 +165,7 @@ void ReadEntries(const Json& answer, YtDlpAnswer& read) {
             std::string title = Text(entry, "title");
             if (IsStandInTitle(entry, title)) title.clear();
             read.entry_titles.push_back(std::move(title));
+            read.entry_identities.push_back(IdentityOf(entry));
         }
     }
 }
@@ -386,6 +396,7 @@ Result<YtDlpAnswer> ReadYtDlpAnswer(std::string_view json) {
     read.is_live = live != answer.end() && live->is_boolean() && live->get<bool>();
     read.title = Text(answer, "title");
     if (IsStandInTitle(answer, read.title)) read.title.clear();
+    read.identity = IdentityOf(answer);
     if (read.is_playlist) {
         ReadEntries(answer, read);
     } else {
@@ -409,7 +420,10 @@ Result<YtDlpChoice> ChooseDownload(const YtDlpAnswer& answer, bool can_join,
     Result<YtDlpChoice> choice = preferences.sound_only == SoundOnly::kOff
                                      ? ChooseVideo(answer, can_join, preferences)
                                      : ChooseSound(answer, can_join, preferences.sound_only);
-    if (choice) choice.value().subtitles = ChooseSubtitles(answer.subtitles, preferences);
+    if (choice) {
+        choice.value().subtitles = ChooseSubtitles(answer.subtitles, preferences);
+        choice.value().identity = answer.identity;
+    }
     return choice;
 }
 

@@ -55,6 +55,11 @@ struct YtDlpAnswer {
     // each one's title (empty where it gave none).
     std::vector<std::string> entries;
     std::vector<std::string> entry_titles;
+    // Each entry's identity (VideoIdentity's YtDlpIdentity); empty where it
+    // gave no extractor or id.
+    std::vector<std::string> entry_identities;
+    // The video's own identity; empty where yt-dlp gave no extractor or id.
+    std::string identity;
     // Who put the video up; empty where yt-dlp did not say.
     std::string uploader;
     // How long it plays, where yt-dlp said.
@@ -114,6 +119,8 @@ struct YtDlpChoice {
     std::optional<SoundOutput> sound;
     // The subtitles that go with it, and the languages asked for but missing.
     SubtitleChoice subtitles;
+    // Which video it is, as the history knows it; empty when not known.
+    std::string identity;
 
     bool operator==(const YtDlpChoice&) const = default;
 };

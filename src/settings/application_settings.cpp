@@ -97,6 +97,8 @@ AppSettings LoadSettings(platform::SettingsStore& store, const std::string& defa
     settings.cookie_file = store.Read(kCookieFileSetting).value_or("");
     if (!IsFullPath(settings.cookie_file)) settings.cookie_file.clear();
     settings.choice = LoadChoice(store);
+    settings.download_again =
+        ParseTruthText(store.Read(kDownloadAgainSetting).value_or("")).value_or(false);
     return settings;
 }
 
@@ -117,6 +119,7 @@ void SaveSettings(platform::SettingsStore& store, const AppSettings& settings) {
     store.Write(kCookiesFromSetting, settings.cookies_from);
     store.Write(kCookieFileSetting, settings.cookie_file);
     SaveChoice(store, settings.choice);
+    store.Write(kDownloadAgainSetting, settings.download_again ? "True" : "False");
 }
 
 std::string CookieBrowserOf(const std::string& text) {

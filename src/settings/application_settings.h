@@ -24,6 +24,8 @@ struct AppSettings {
     // Whether the user's yt-dlp, when installed, is asked for the videos of
     // other sites.
     bool use_ytdlp = true;
+    // A video downloaded before, whose file is still there, is downloaded again.
+    bool download_again = false;
     // How many connections one download may open, 1 to 8.
     int connections = static_cast<int>(kConnectionsLimits.fallback);
     // How many items download at the same time, 1 to 4.

@@ -47,6 +47,8 @@ inline constexpr const char* kSoundOnlySetting = "Sound Only";
 inline constexpr const char* kSubtitlesSetting = "Subtitles";
 inline constexpr const char* kAutomaticSubtitlesSetting = "Automatic Subtitles";
 inline constexpr const char* kSubtitlesInsideSetting = "Subtitles Inside";
+// Whether a video the history holds is downloaded again ("True" or "False").
+inline constexpr const char* kDownloadAgainSetting = "Download Again";
 // The default download folder's name; on Windows it sits at the root of
 // drive C, elsewhere in the user's home folder.
 inline constexpr const char* kDefaultDownloadFolder = "Downloaded Videos";

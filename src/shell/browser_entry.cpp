@@ -33,16 +33,26 @@ std::string BrowserEntry::Take(const std::string& line) {
     handoff::HandedItem& item = std::get<handoff::HandedItem>(parsed);
     const std::string address = resolve::CleanAddress(item.url);
     if (address.empty()) return Refused("The address is empty");
+    // A video downloaded before is said in the window too, where it can be shown.
+    if (!queue_.HasAddress(address) && past_ != nullptr) {
+        if (const std::optional<platform::HistoryEntry> before = past_->Before(address)) {
+            const std::string text = DownloadedBeforeText(*before);
+            messages_.ShowMessage(text);
+            return Refused(text.substr(0, text.rfind(" \u2014 ")));
+        }
+    }
     // Read by the general page reader whatever the setting: the user asked.
     switch (list::AddVideoURL(queue_, address, true)) {
         case list::DownloadQueue::AddResult::kAdded: break;
         case list::DownloadQueue::AddResult::kDuplicate:
+        case list::DownloadQueue::AddResult::kDownloadedBefore:
             return handoff::AnswerLine(handoff::ItemReply::Result::kListed);
         case list::DownloadQueue::AddResult::kFull:
             return Refused("The list is full: remove finished items to add more");
     }
     const std::string title = item.name.empty() ? std::string() : TitleOf(item.name);
     queue_.Modify(queue_.LastKey(), [&](list::DownloadItem& listed) {
+        listed.rare->origin = list::Origin::kBrowser;
         listed.rare->context = std::move(item.context);
         if (!title.empty()) listed.rare->title = title;
         listed.rare.Tidy();

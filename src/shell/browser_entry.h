@@ -6,6 +6,7 @@
 #pragma once
 
 #include "list/download_queue.h"
+#include "shell/downloaded_before.h"
 #include "shell/run_commands.h"
 #include "shell/status_line.h"
 
@@ -15,8 +16,10 @@ namespace tarnwick::shell {
 
 class BrowserEntry {
 public:
-    BrowserEntry(list::DownloadQueue& queue, RunStarter& runs, StatusMessages& messages)
-        : queue_(queue), runs_(runs), messages_(messages) {}
+    // `past` may be none: nothing then counts as downloaded before.
+    BrowserEntry(list::DownloadQueue& queue, RunStarter& runs, StatusMessages& messages,
+                 const PastDownloads* past = nullptr)
+        : queue_(queue), runs_(runs), messages_(messages), past_(past) {}
 
     // One item's line: lists it, and answers what became of it
     // (handoff::AnswerLine).
@@ -32,6 +35,7 @@ private:
     list::DownloadQueue& queue_;
     RunStarter& runs_;
     StatusMessages& messages_;
+    const PastDownloads* past_;
     bool started_ = false;
     int added_ = 0;
 };

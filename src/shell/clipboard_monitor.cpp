@@ -20,7 +20,7 @@ void ClipboardMonitor::OnDelivery(const std::string& text) {
         s_.trace.Note(TraceArea::kClip, [] { return std::string("delivery of our own copy"); });
         return;
     }
-    const std::string address = s_.entry.Add(text);
+    const std::string address = s_.entry.Add(text, list::Origin::kClipboard);
     s_.trace.Note(TraceArea::kClip, [&] {
         return "delivery of " + std::to_string(text.size()) + " bytes" +
                (address.empty() ? ", nothing listed" : ", listed " + address);
@@ -37,7 +37,7 @@ void ClipboardMonitor::Poll() {
     const std::vector<std::string> addresses = resolve::CopiedVideoAddresses(text);
     if (addresses.empty()) return;
     for (const std::string& address : addresses) {
-        SetSkinVariable(s_.skin, kSkinVideoUrl, s_.entry.Add(address));
+        SetSkinVariable(s_.skin, kSkinVideoUrl, s_.entry.Add(address, list::Origin::kClipboard));
     }
     s_.runs.StartIfIdle(driver::RunScope::kWaiting);
 }

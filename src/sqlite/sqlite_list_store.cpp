@@ -1,5 +1,6 @@
 #include "sqlite/sqlite_list_store.h"
 
+#include "sqlite/history_rows.h"
 #include "transfer/kept.h"
 
 #include <sqlite3.h>
@@ -52,13 +53,15 @@ using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
 // fourth the column "parts"; the fifth keeps what a download left in one
 // record, "kept_record", in place of the four columns "kept" (its bytes),
 // "temporary_path", "validator" and "parts", and adds "title"; the sixth
-// adds "context".
+// adds "context", the seventh "choice"; the eighth adds "history" and the
+// history's tables.
 constexpr int kReceivedColumnVersion = 1;
 constexpr int kResolvedColumnVersion = 3;
 constexpr int kPartsColumnVersion = 4;
 constexpr int kKeptRecordVersion = 5;
 constexpr int kContextColumnVersion = 6;
 constexpr int kChoiceColumnVersion = 7;
+constexpr int kHistoryVersion = 8;
 constexpr const char* kKeptColumn = "kept";
 constexpr const char* kReceivedColumn = "received";
 
@@ -88,6 +91,7 @@ constexpr auto kFieldColumns = std::to_array<Column>({
     {"title", &StoredItem::title, kKeptRecordVersion},
     {"context", &StoredItem::context, kContextColumnVersion},
     {"choice", &StoredItem::choice, kChoiceColumnVersion},
+    {"history", &StoredItem::history, kHistoryVersion},
 });
 // The columns a list before the fifth version kept its downloads' files in,
 // with the version that brought each in.
@@ -118,9 +122,9 @@ std::string CreateSchemaSql() {
         table += std::string(", ") + column.name + (IsText(column) ? " TEXT" : " INTEGER");
         table += " NOT NULL";
     }
-    return "BEGIN IMMEDIATE; " + table +
-           "); CREATE INDEX items_by_order ON items (order_key); PRAGMA user_version = " +
-           std::to_string(SqliteListStore::kSchemaVersion) + "; COMMIT;";
+    return "BEGIN IMMEDIATE; " + table + "); CREATE INDEX items_by_order ON items (order_key); " +
+           HistoryTablesSql() +
+           "PRAGMA user_version = " + std::to_string(SqliteListStore::kSchemaVersion) + "; COMMIT;";
 }
 
 // Appends after the largest order key, which the index finds at once.
@@ -455,13 +459,15 @@ Status GatherKeptRecords(sqlite3* db) {
 Status Upgrade(sqlite3* db, int version) {
     const std::string version_sql =
         "PRAGMA user_version = " + std::to_string(SqliteListStore::kSchemaVersion) + "; COMMIT;";
+    const std::string history = version < kHistoryVersion ? HistoryTablesSql() : "";
     if (version >= kKeptRecordVersion) {
-        return RunTransaction(db, "BEGIN IMMEDIATE; " + ColumnsAfterFiveSql(version) + version_sql);
+        return RunTransaction(
+            db, "BEGIN IMMEDIATE; " + ColumnsAfterFiveSql(version) + history + version_sql);
     }
     std::string before = "BEGIN IMMEDIATE; " + ColumnsUpToFourSql(version) +
                          "ALTER TABLE items ADD COLUMN kept_record TEXT NOT NULL DEFAULT ''; "
                          "ALTER TABLE items ADD COLUMN title TEXT NOT NULL DEFAULT ''; " +
-                         ColumnsAfterFiveSql(version);
+                         ColumnsAfterFiveSql(version) + history;
     std::string after;
     for (const OldColumn& column : kOldKeptColumns) {
         after += std::string("ALTER TABLE items DROP COLUMN ") + column.name + "; ";
@@ -820,21 +826,50 @@ Failure SqliteListStore::Failed() const {
     return platform::StoreWriteFailure(Words(connection_->db.get()));
 }
 
+// An item that completes as it goes in is written with its history entry
+// as a whole list of one.
 Result<int64_t> SqliteListStore::Insert(const StoredItem& item) {
     if (Status ready = ReadyToWrite(); !ready) return ready.failure();
+    if (item.completion) {
+        if (!RunToEnd(connection_->begin.get())) return Failed();
+        Result<int64_t> id = InsertRow(item);
+        if (id && RunToEnd(connection_->commit.get())) return id;
+        const Failure failed = id ? Failed() : id.failure();
+        if (sqlite3_get_autocommit(connection_->db.get()) == 0)
+            RunToEnd(connection_->rollback.get());
+        return failed;
+    }
+    return InsertRow(item);
+}
+
+Result<int64_t> SqliteListStore::InsertRow(const StoredItem& item) {
     sqlite3_stmt* insert = connection_->insert.get();
     {
         InUse use(insert);
-        if (BindFields(insert, item) && sqlite3_step(insert) == SQLITE_DONE) {
-            return sqlite3_last_insert_rowid(connection_->db.get());
-        }
+        if (!BindFields(insert, item) || sqlite3_step(insert) != SQLITE_DONE) return Failed();
     }
-    return Failed();
+    const int64_t id = sqlite3_last_insert_rowid(connection_->db.get());
+    if (item.completion && InsertHistoryRow(connection_->db.get(), *item.completion) != SQLITE_OK)
+        return Failed();
+    return id;
 }
 
+// A completion goes into the history in the same transaction as its item.
 Status SqliteListStore::Update(const StoredItem& item) {
+    if (item.completion) return Apply({item}, {});
     if (Status ready = ReadyToWrite(); !ready) return ready;
     return UpdateRow(item);
+}
+
+Status SqliteListStore::Record(const platform::HistoryEntry& entry) {
+    if (Status ready = ReadyToWrite(); !ready) return ready;
+    if (InsertHistoryRow(connection_->db.get(), entry) != SQLITE_OK) return Failed();
+    return {};
+}
+
+sqlite3* SqliteListStore::Handle() const {
+    if (!connection_ || connection_->HasGone()) return nullptr;
+    return connection_->db.get();
 }
 
 Status SqliteListStore::Remove(int64_t id) {
@@ -868,6 +903,8 @@ Status SqliteListStore::UpdateRow(const StoredItem& item) {
     }
     if (sqlite3_changes(connection_->db.get()) != 1)
         return platform::StoreWriteFailure(kNoSuchItem);
+    if (item.completion && InsertHistoryRow(connection_->db.get(), *item.completion) != SQLITE_OK)
+        return Failed();
     return {};
 }
 
@@ -937,9 +974,9 @@ Result<std::vector<int64_t>> SqliteListStore::Replace(const std::vector<StoredIt
     std::vector<int64_t> ids;
     ids.reserve(items.size());
     for (size_t i = 0; done && i < items.size(); ++i) {
-        InUse use(insert);
-        done = BindFields(insert, items[i]) && sqlite3_step(insert) == SQLITE_DONE;
-        if (done) ids.push_back(sqlite3_last_insert_rowid(connection_->db.get()));
+        const Result<int64_t> id = InsertRow(items[i]);
+        done = id.has_value();
+        if (done) ids.push_back(id.value());
     }
     if (done && RunToEnd(connection_->commit.get())) return ids;
     const Failure failed = Failed();

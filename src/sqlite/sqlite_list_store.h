@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+struct sqlite3;
+
 namespace tarnwick::sqlite {
 
 class SqliteListStore : public platform::ListStore {
@@ -25,7 +27,7 @@ public:
     // up to this one as it is opened, keeping every item; a file with a later
     // version (or with tables this program did not make) is not read but
     // moved aside.
-    static constexpr int kSchemaVersion = 7;
+    static constexpr int kSchemaVersion = 8;
 
     // Opens the database at `path`, creating it and its folder when missing.
     // A file that is damaged, or of a schema this program does not know, is
@@ -64,6 +66,11 @@ public:
     // where the opening found no usable database.
     Result<std::vector<int64_t>> ReplaceAll(
         const std::vector<platform::StoredItem>& items) override;
+    Status Record(const platform::HistoryEntry& entry) override;
+
+    // The open database, for the history kept in it; none while no usable
+    // file is open or the one open has gone.
+    sqlite3* Handle() const;
 
 private:
     class Connection;
@@ -77,6 +84,7 @@ private:
     // The failure of the last statement, in SQLite's words.
     Failure Failed() const;
     Status UpdateRow(const platform::StoredItem& item);
+    Result<int64_t> InsertRow(const platform::StoredItem& item);
     Status RemoveRow(int64_t id);
     Result<std::vector<int64_t>> Replace(const std::vector<platform::StoredItem>& items);
     bool WriteOrderKey(int64_t id, int64_t order_key);

@@ -105,6 +105,9 @@ public:
         const std::vector<platform::StoredItem>& items) override {
         return Passed(store_.ReplaceAll(items));
     }
+    Status Record(const platform::HistoryEntry& entry) override {
+        return Passed(store_.Record(entry));
+    }
 
 private:
     template <typename T>

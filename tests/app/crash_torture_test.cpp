@@ -12,6 +12,7 @@
 #include "list/download_item.h"
 #include "platform/list_store.h"
 #include "resolve/site_index.h"
+#include "sqlite/sqlite_history.h"
 #include "sqlite/sqlite_list_store.h"
 #include "support/hls_fixtures.h"
 #include "support/loopback_server.h"
@@ -163,6 +164,7 @@ protected:
         EXPECT_EQ(items.size(), Items()) << "an item was lost or doubled";
         EXPECT_EQ(addresses.size(), Items());
         for (const platform::StoredItem& item : items) CheckKeptBytes(item);
+        CheckHistory(store, items);
         for (const auto& entry : fs::directory_iterator(videos_)) {
             const std::string name = entry.path().filename().string();
             if (name.ends_with(kPartSuffix)) {
@@ -186,6 +188,22 @@ protected:
                 << name << " is not its video byte for byte";
         }
         return items;
+    }
+
+    // Every item that completed is in the history once, with its file; none
+    // that did not is.
+    void CheckHistory(sqlite::SqliteListStore& store,
+                      const std::vector<platform::StoredItem>& items) {
+        sqlite::SqliteHistory history(store);
+        std::map<std::string, int> entries;
+        for (const platform::HistoryEntry& entry : history.Page("", 0, 100000)) {
+            ++entries[entry.page_address];
+            EXPECT_EQ(fs::path(entry.path).parent_path(), fs::path(videos_));
+        }
+        for (const platform::StoredItem& item : items) {
+            const bool complete = item.state == static_cast<int>(list::ItemState::kComplete);
+            EXPECT_EQ(entries[item.page_address], complete ? 1 : 0) << item.page_address;
+        }
     }
 
     // The bytes an item counts are on disk in its temporary file, and they are

@@ -243,6 +243,40 @@ TEST_F(YtDlpJobTest, APlaylistListsItsEntriesInItsPlace) {
     EXPECT_THAT(told, testing::Contains("Added 2 videos from Best Of"));
 }
 
+// What completed is known to the history by yt-dlp's identity, its file and
+// its time; a playlist's entry downloaded before is left out and counted.
+TEST_F(YtDlpJobTest, ACompletionIsKnownByItsIdentityAndAPlaylistLeavesOutWhatCameBefore) {
+    JobServices with = with_ytdlp;
+    with.wall_seconds = [] { return int64_t{1796817600}; };
+    with.add_address = [this](const std::string& address, const std::string& identity) {
+        if (identity == "vimeo 9") return list::DownloadQueue::AddResult::kDownloadedBefore;
+        return list::AddVideoURL(queue, address, true);
+    };
+    DownloadRun run{with};
+    const list::ItemKey key = AddPage();
+    run.Start();
+    Settle();
+    std::string answer = OneFormat(kVideo);
+    answer.insert(1, R"("extractor_key":"Generic","id":"clip-1",)");
+    Answer({platform::ChildEnd::Kind::kExited, 0, answer});
+    ASSERT_EQ(Status(key), "Complete");
+    EXPECT_EQ(Item(key).rare->identity, "generic clip-1");
+    EXPECT_EQ(Item(key).rare->completed_path, VideoPath("My Clip.mp4"));
+    EXPECT_EQ(Item(key).rare->completed_at, 1796817600);
+
+    AddPage("http://site.test/list");
+    run.Start();
+    Settle();
+    Answer({platform::ChildEnd::Kind::kExited, 0,
+            R"({"_type":"playlist","title":"Two","entries":[)"
+            R"({"url":"http://site.test/watch/a","ie_key":"Vimeo","id":"9"},)"
+            R"({"url":"http://site.test/watch/b","ie_key":"Vimeo","id":"10"}]})"});
+    EXPECT_EQ(queue.At(queue.Count() - 1).page_address, "http://site.test/watch/b");
+    EXPECT_EQ(queue.At(queue.Count() - 1).rare->origin, list::Origin::kPlaylist);
+    EXPECT_THAT(told,
+                testing::Contains("Added 1 videos from Two; 1 downloaded before were left out"));
+}
+
 TEST_F(YtDlpJobTest, ABrowsersItemIsAskedWithItsLoginInAPrivateCookieFileGoneAfterwards) {
     handoff::BrowserCookie cookie;
     cookie.name = "sid";

@@ -22,6 +22,7 @@ public:
         if (const Status refused = Refusal(); !refused) return refused.failure();
         items.push_back(item);
         items.back().id = ++last_id;
+        KeepCompletion(item);
         return last_id;
     }
     Status Update(const platform::StoredItem& item) override {
@@ -30,6 +31,7 @@ public:
         auto found = Find(item.id);
         if (found == items.end()) return Missing();
         *found = item;
+        KeepCompletion(item);
         return {};
     }
     Status Remove(int64_t id) override {
@@ -60,6 +62,7 @@ public:
             after.erase(found);
         }
         items = std::move(after);
+        for (const platform::StoredItem& item : updates) KeepCompletion(item);
         return {};
     }
     Status SwapOrder(int64_t first, int64_t second) override {
@@ -83,9 +86,17 @@ public:
         gone = false;
         if (refuse) return platform::StoreWriteFailure(problem);
         items = all;
+        for (const platform::StoredItem& item : all) KeepCompletion(item);
         std::vector<int64_t> ids;
         for (platform::StoredItem& item : items) ids.push_back(item.id = ++last_id);
         return ids;
+    }
+
+    Status Record(const platform::HistoryEntry& entry) override {
+        log.push_back("record");
+        if (refuse) return platform::StoreWriteFailure(problem);
+        KeepCompletion({.completion = entry});
+        return {};
     }
 
     // Kept items in their order, as a store on disk would load them.
@@ -99,8 +110,19 @@ public:
     // Writes but ReplaceAll fail as gone, and what was kept is lost.
     bool gone = false;
     int64_t last_id = 0;
+    // The completions kept, each once.
+    std::vector<platform::HistoryEntry> history;
 
 private:
+    void KeepCompletion(const platform::StoredItem& item) {
+        if (!item.completion) return;
+        for (const platform::HistoryEntry& kept : history) {
+            if (kept.page_address == item.completion->page_address &&
+                kept.completed_at == item.completion->completed_at)
+                return;
+        }
+        history.push_back(*item.completion);
+    }
     Status Refusal() {
         if (gone) {
             items.clear();

@@ -362,3 +362,43 @@ TEST(StoredItemTest, NamesOfFilesNotOursComeBackAsNone) {
 
 } // namespace
 } // namespace tarnwick::list
+
+namespace tarnwick::list {
+namespace {
+
+// Each completion goes into the history once: with the write of its item,
+// with the whole list written after writes failed, or alone while the list
+// is not kept.
+TEST_F(ListKeeperTest, ACompletionGoesIntoTheHistoryOnceWhateverWritesTheList) {
+    keeper.Restore();
+    int64_t at = 1000;
+    const auto complete = [&](ItemKey key) {
+        queue.Modify(key, [&](DownloadItem& item) {
+            item.state = ItemState::kComplete;
+            item.name = "clip.mp4";
+            item.rare->completed_path = "/videos/clip.mp4";
+            item.rare->completed_at = ++at;
+        });
+    };
+    const ItemKey first = Add("http://youtube.com/1");
+    complete(first);
+    queue.Rename(first, "mine.mp4");
+    ASSERT_EQ(store.history.size(), 1u);
+    EXPECT_EQ(store.history[0].title, "clip");
+    EXPECT_EQ(store.history[0].path, "/videos/clip.mp4");
+
+    store.refuse = true;
+    complete(Add("http://youtube.com/2"));
+    store.refuse = false;
+    EXPECT_EQ(store.history.size(), 1u);
+    clock.Advance(ListKeeper::kRetryInterval);
+    EXPECT_EQ(store.history.size(), 2u) << "with the whole list";
+
+    keeper.SetKeeping(false);
+    complete(Add("http://youtube.com/3"));
+    EXPECT_EQ(store.history.size(), 3u) << "alone";
+    EXPECT_EQ(store.log.back(), "record");
+}
+
+} // namespace
+} // namespace tarnwick::list

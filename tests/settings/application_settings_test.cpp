@@ -68,6 +68,7 @@ TEST(SaveSettings, WritesTheMonitorTheFolderAndTheKeepSwitchAndTheyComeBack) {
     AppSettings saved{false, "/data/clips", false, false, false, false};
     saved.cookies_from = "brave";
     saved.cookie_file = "/home/u/cookies.txt";
+    saved.download_again = true;
     saved.choice = {
         720,  resolve::PreferredContainer::kMkv, resolve::SoundOnly::kMp3, {"en", "de"}, true,
         false};
@@ -89,8 +90,10 @@ TEST(SaveSettings, WritesTheMonitorTheFolderAndTheKeepSwitchAndTheyComeBack) {
                                 {"Sound Only", "mp3"},
                                 {"Subtitles", "en, de"},
                                 {"Automatic Subtitles", "True"},
-                                {"Subtitles Inside", "False"}}));
+                                {"Subtitles Inside", "False"},
+                                {"Download Again", "True"}}));
     const AppSettings reloaded = LoadSettings(store, kDefaultDir);
+    EXPECT_TRUE(reloaded.download_again);
     EXPECT_FALSE(reloaded.monitor_enabled);
     EXPECT_EQ(reloaded.download_dir, "/data/clips");
     EXPECT_FALSE(reloaded.keep_list);

@@ -112,7 +112,7 @@ TEST_F(SkinCommandsTest, SettingsCommandsSwitchAndSave) {
     EXPECT_EQ(chooser.prompts,
               (Log{"Please select the desired Download directory then press Ok."}));
     EXPECT_EQ(chooser.start_folders, Log{values.download_dir}) << "opens where videos go now";
-    EXPECT_EQ(store.writes.size(), 17u) << "a cancelled choice still saves";
+    EXPECT_EQ(store.writes.size(), 18u) << "a cancelled choice still saves";
     const std::string clips = folder.File("clips");
     std::filesystem::create_directory(clips);
     chooser.answer = clips;

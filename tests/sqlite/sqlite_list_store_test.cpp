@@ -396,14 +396,15 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<EarlierVersion>& info) { return info.param.name; });
 
 TEST(SqliteListStoreEarlierVersion,
-     AFifthVersionListGainsTheContextAndChoiceColumnsKeepingItsItems) {
+     AFifthVersionListGainsTheLaterColumnsAndTheHistoryKeepingItsItems) {
     TempFolder folder;
     const std::string path = folder.File("list.db");
     StoredItem item{.page_address = "https://a.example/1", .title = "One"};
     item.id = SqliteListStore(path).Insert(item).value();
     RunSql(path,
            "ALTER TABLE items DROP COLUMN context; ALTER TABLE items DROP COLUMN choice; "
-           "PRAGMA user_version = 5");
+           "ALTER TABLE items DROP COLUMN history; DROP TABLE history_words; "
+           "DROP TABLE history; PRAGMA user_version = 5");
     item.context = "{}";
     item.choice = "quality=best";
     {
