@@ -42,6 +42,7 @@
 #include "shell/end_notices.h"
 #include "shell/grid_actions.h"
 #include "shell/grid_commands.h"
+#include "shell/history_page.h"
 #include "shell/item_files.h"
 #include "shell/item_quality.h"
 #include "shell/keeping_notices.h"
@@ -188,6 +189,7 @@ public:
     shell::TrayMenu tray_menu;
     // Complete items' files, the grid's keys and menu, and the window's keys.
     shell::ItemFiles item_files;
+    shell::HistoryPage history_page;
     // Each item's own choice of quality, in its dialog.
     qt::QtQualityDialog quality_dialog;
     shell::ItemQuality item_quality;

@@ -43,7 +43,7 @@
 //                                 yt-dlp there is
 //  "_root.statusTxt"              the status line at the bottom; until the
 //                                 program writes it, the line follows the run
-//  "_root.page"                   "About" or "Download": that page opens as
+//  "_root.page"                   "About", "History" or "Download": that page opens as
 //                                 its tab opens it, command and all, unless it
 //                                 is open already
 //  "_root.Download_CB", "_root.Convert_CB" are only stored.
@@ -137,7 +137,8 @@ Rectangle {
             if (text === "1" && page !== "Download") downloadTabMarked = true
             break
         case "_root.page":
-            if ((text === "About" || text === "Download") && page !== text) openPage(text)
+            if ((text === "About" || text === "Download" || text === "History") && page !== text)
+                openPage(text)
             break
         }
         revision++
@@ -161,7 +162,7 @@ Rectangle {
     function openPage(name) {
         page = name
         if (name === "Download") downloadTabMarked = false
-        send(name === "Download" ? "IDC_FS_Download" : "IDC_FS_About")
+        send("IDC_FS_" + name)
     }
 
     function toggleMonitor() {
@@ -244,6 +245,10 @@ Rectangle {
 
     DownloadPage {
         id: downloadPage
+        anchors.fill: parent
+        skin: skin
+    }
+    HistoryPage {
         anchors.fill: parent
         skin: skin
     }

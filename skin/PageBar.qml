@@ -25,6 +25,12 @@ Item {
             onClicked: pageBar.skin.openPage("Download")
         }
         PageTab {
+            objectName: "IDC_FS_History"
+            label: "History"
+            current: pageBar.skin.page === "History"
+            onClicked: pageBar.skin.openPage("History")
+        }
+        PageTab {
             objectName: "IDC_FS_About"
             label: "About"
             current: pageBar.skin.page === "About"

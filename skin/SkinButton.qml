@@ -10,11 +10,13 @@ Rectangle {
     property string tip
     property bool accent: false
     property bool quiet: false
+    // The room either side of the glyph and label together.
+    property int padding: 28
     readonly property bool hovered: area.containsMouse
     signal clicked()
 
     implicitHeight: 34
-    implicitWidth: content.implicitWidth + 28
+    implicitWidth: content.implicitWidth + padding
     radius: 6
     activeFocusOnTab: true
     Keys.onSpacePressed: button.clicked()

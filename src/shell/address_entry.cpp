@@ -7,11 +7,11 @@
 namespace tarnwick::shell {
 
 list::DownloadQueue::AddResult AddressEntry::Enter(const std::string& text, list::Origin origin,
-                                                   const std::string& identity) {
+                                                   const std::string& identity, bool again) {
     const std::string address = resolve::CleanAddress(text);
     if (address.empty()) return list::DownloadQueue::AddResult::kDuplicate;
     if (queue_.HasAddress(address)) return list::DownloadQueue::AddResult::kDuplicate;
-    if (past_ != nullptr) {
+    if (past_ != nullptr && !again) {
         // A site's video is known by its id, whichever of its addresses it came by.
         const std::string known =
             identity.empty()
@@ -31,10 +31,10 @@ list::DownloadQueue::AddResult AddressEntry::Enter(const std::string& text, list
     return added;
 }
 
-std::string AddressEntry::Add(const std::string& text, list::Origin origin) {
+std::string AddressEntry::Add(const std::string& text, list::Origin origin, bool again) {
     std::string address = resolve::CleanAddress(text);
     if (address.empty()) return address;
-    switch (Enter(address, origin)) {
+    switch (Enter(address, origin, {}, again)) {
         case list::DownloadQueue::AddResult::kAdded: break;
         case list::DownloadQueue::AddResult::kDuplicate:
             messages_.ShowMessage(

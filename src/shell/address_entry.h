@@ -25,13 +25,15 @@ public:
     // Lists the cleaned address and returns it; an address already listed,
     // downloaded before, or one more than the list holds, is told instead.
     // Empty when the text held nothing but blanks: nothing is listed then.
-    std::string Add(const std::string& text, list::Origin origin = list::Origin::kTyped);
+    // With `again`, a video downloaded before is listed all the same.
+    std::string Add(const std::string& text, list::Origin origin = list::Origin::kTyped,
+                    bool again = false);
     // Lists the cleaned address without a word: for addresses the run finds
     // itself (a playlist's entries, of `identity` where known), whose caller
     // tells what came of them.
     list::DownloadQueue::AddResult Enter(const std::string& text,
                                          list::Origin origin = list::Origin::kTyped,
-                                         const std::string& identity = {});
+                                         const std::string& identity = {}, bool again = false);
 
 private:
     list::DownloadQueue& queue_;

@@ -37,10 +37,24 @@ std::vector<platform::UserCommand> GridActions::Commands() const {
         Entry(GridAction::kMoveDown, "Move &down", "Alt+Down"),
         Entry(GridAction::kCopyAddress, "&Copy address", "Ctrl+C"),
         Entry(GridAction::kRemove, "Re&move", "Del", true),
+        Entry(GridAction::kRemoveAndForget, "Remove and &forget", ""),
         Entry(GridAction::kSelectAll, "Select &all", "Ctrl+A"),
     };
     commands.back().in_menu = false;
     return commands;
+}
+
+// The selected items go, and the history forgets their videos: copied
+// again, they are downloaded again.
+void GridActions::RemoveAndForget() {
+    std::vector<std::string> addresses;
+    for (const list::ItemKey key : SelectedItems(t_.queue, t_.grid)) {
+        if (const list::DownloadItem* item = t_.queue.Find(key))
+            addresses.push_back(item->page_address);
+    }
+    t_.commands.RemoveSelected();
+    if (t_.history == nullptr) return;
+    for (const std::string& address : addresses) (void)t_.history->Forget(address);
 }
 
 bool GridActions::AnySelected(const std::vector<list::ItemKey>& keys,
@@ -88,7 +102,9 @@ bool GridActions::IsEnabled(int id) const {
         case GridAction::kMoveUp: return IsMovable(-1);
         case GridAction::kMoveDown: return IsMovable(1);
         case GridAction::kCopyAddress:
-        case GridAction::kRemove: return AnySelected(SelectedItems(t_.queue, t_.grid), IsSomething);
+        case GridAction::kRemove:
+        case GridAction::kRemoveAndForget:
+            return AnySelected(SelectedItems(t_.queue, t_.grid), IsSomething);
         case GridAction::kSelectAll: return !t_.queue.IsEmpty();
     }
     return false;
@@ -107,6 +123,7 @@ void GridActions::Run(int id) {
         case GridAction::kMoveDown: return t_.commands.MoveSelectedDown();
         case GridAction::kCopyAddress: return CopyAddresses();
         case GridAction::kRemove: return t_.commands.RemoveSelected();
+        case GridAction::kRemoveAndForget: return RemoveAndForget();
         case GridAction::kSelectAll: return t_.commands.SelectAll();
         case GridAction::kQuality: return t_.quality->Open(*OnlySelected());
     }

@@ -8,6 +8,7 @@
 #include "driver/download_run.h"
 #include "list/download_queue.h"
 #include "platform/grid.h"
+#include "platform/history_store.h"
 #include "shell/clipboard_monitor.h"
 #include "shell/grid_commands.h"
 #include "shell/item_files.h"
@@ -31,6 +32,7 @@ enum class GridAction : int {
     kRemove,
     kSelectAll,
     kQuality,
+    kRemoveAndForget,
 };
 
 struct GridActionTargets {
@@ -43,6 +45,8 @@ struct GridActionTargets {
     ClipboardMonitor& monitor;
     // The item's own choice of quality; without, the entry does nothing.
     ItemQuality* quality = nullptr;
+    // Where "Remove and forget" forgets the items' videos; without, it only removes.
+    platform::HistoryStore* history = nullptr;
 };
 
 class GridActions : public platform::GridInputListener {
@@ -54,6 +58,10 @@ public:
     void Run(int id) override;
     void OnDoubleClicked(int row, int column) override;
 
+private:
+    void RemoveAndForget();
+
+public:
 private:
     bool AnySelected(const std::vector<list::ItemKey>& keys,
                      bool (*applies)(const list::DownloadItem&)) const;

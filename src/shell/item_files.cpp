@@ -55,20 +55,24 @@ std::string ItemFiles::ExistingFile(list::ItemKey key) {
 
 void ItemFiles::Open(list::ItemKey key) {
     const std::string path = ExistingFile(key);
-    if (path.empty()) return;
+    if (!path.empty()) OpenFile(path, s_.queue.Find(key)->name);
+}
+
+void ItemFiles::ShowInFolder(list::ItemKey key) {
+    const std::string path = ExistingFile(key);
+    if (!path.empty()) ShowFile(path, s_.queue.Find(key)->name, s_.settings.download_dir);
+}
+
+void ItemFiles::OpenFile(const std::string& path, const std::string& name) {
     StatusMessages& messages = s_.messages;
-    const std::string name = s_.queue.Find(key)->name;
     s_.launch.OpenDocument(path, "", [&messages, name](platform::Opened how) {
         if (how != platform::Opened::kYes) messages.ShowMessage(NotOpenedText(how, name));
     });
 }
 
-void ItemFiles::ShowInFolder(list::ItemKey key) {
-    const std::string path = ExistingFile(key);
-    if (path.empty()) return;
+void ItemFiles::ShowFile(const std::string& path, const std::string& name,
+                         const std::string& folder) {
     StatusMessages& messages = s_.messages;
-    const std::string name = s_.queue.Find(key)->name;
-    const std::string folder = s_.settings.download_dir;
     s_.file_manager.ShowInFolder(path, [&messages, name, folder](platform::Opened how) {
         if (how != platform::Opened::kYes) messages.ShowMessage(NotShownText(how, name, folder));
     });

@@ -45,6 +45,9 @@ public:
     // keeps its name and the status line says why. Other items are named as
     // the list alone names them.
     bool OnFileNameEdited(int row, const std::string& text) override;
+    // A file of any item, listed or not, named `name` in what is told.
+    void OpenFile(const std::string& path, const std::string& name);
+    void ShowFile(const std::string& path, const std::string& name, const std::string& folder);
 
 private:
     std::string PathOf(const std::string& name) const;

@@ -88,6 +88,7 @@ void SettingsControl::PublishSettings() {
     SetSkinVariable(s_.skin, kSkinKeepListCheck, s_.values.keep_list ? "1" : "0");
     SetSkinVariable(s_.skin, kSkinOtherSitesCheck, s_.values.other_sites ? "1" : "0");
     SetSkinVariable(s_.skin, kSkinYtDlpCheck, s_.values.use_ytdlp ? "1" : "0");
+    SetSkinVariable(s_.skin, kSkinDownloadAgainCheck, s_.values.download_again ? "1" : "0");
     SetSkinVariable(s_.skin, kSkinConnections, std::to_string(s_.values.connections));
     SetSkinVariable(s_.skin, kSkinDownloadsAtOnce, std::to_string(s_.values.downloads_at_once));
     SetSkinVariable(s_.skin, kSkinSpeedLimit, std::to_string(s_.values.speed_limit_kb));
@@ -104,6 +105,11 @@ void SettingsControl::SetOtherSites(bool on) {
 
 void SettingsControl::SetUseYtDlp(bool on) {
     s_.values.use_ytdlp = on;
+    SaveSettings();
+}
+
+void SettingsControl::SetDownloadAgain(bool on) {
+    s_.values.download_again = on;
     SaveSettings();
 }
 

@@ -60,6 +60,7 @@ public:
     void SetOtherSites(bool on);
     // Whether items started from now on may ask yt-dlp; saves the switch.
     void SetUseYtDlp(bool on);
+    void SetDownloadAgain(bool on);
     // Switches the notifications of ended items, and saves the switch.
     void SetNotify(bool on);
     // Each brings the number within its limits, saves it and shows it in the

@@ -36,6 +36,23 @@ void SkinCommands::Run(const std::string& command, const std::string& args) {
              c.t_.pages.current = SkinPage::kAbout;
              if (c.t_.ytdlp != nullptr) c.t_.ytdlp->LookAgain();
          }},
+        {"IDC_FS_History",
+         [](SkinCommands& c) {
+             HideDownloadGrid(c.t_.grid);
+             c.t_.pages.current = SkinPage::kHistory;
+             if (c.t_.history != nullptr) c.t_.history->Show();
+         }},
+        {"ID_FS_historySearch", [](SkinCommands& c) { c.OnHistory(&HistoryPage::Search); }},
+        {"ID_FS_historyScroll", [](SkinCommands& c) { c.OnHistory(&HistoryPage::Show); }},
+        {"ID_FS_historyOpen", [](SkinCommands& c) { c.OnHistory(&HistoryPage::Open); }},
+        {"ID_FS_historyShow", [](SkinCommands& c) { c.OnHistory(&HistoryPage::ShowInFolder); }},
+        {"ID_FS_historyCopy", [](SkinCommands& c) { c.OnHistory(&HistoryPage::CopyAddress); }},
+        {"ID_FS_historyAgain", [](SkinCommands& c) { c.OnHistory(&HistoryPage::DownloadAgain); }},
+        {"ID_FS_historyRemove", [](SkinCommands& c) { c.OnHistory(&HistoryPage::Remove); }},
+        {"ID_FS_historyClear", [](SkinCommands& c) { c.OnHistory(&HistoryPage::Clear); }},
+        {"ID_FS_downloadAgainCheck", [](SkinCommands& c) { c.t_.settings.SetDownloadAgain(true); }},
+        {"ID_FS_downloadAgainUncheck",
+         [](SkinCommands& c) { c.t_.settings.SetDownloadAgain(false); }},
         {"IDC_FS_Help", [](SkinCommands& c) { c.OpenHelp(""); }},
         {"ID_FS_webSite", [](SkinCommands& c) { c.OpenHelp(kHelpAboutSection); }},
         {"IDC_FS_startDownload", [](SkinCommands& c) { c.t_.runs.RequestStart(); }},

@@ -13,6 +13,7 @@
 #include "shell/app_lifecycle.h"
 #include "shell/clipboard_monitor.h"
 #include "shell/grid_commands.h"
+#include "shell/history_page.h"
 #include "shell/run_commands.h"
 #include "shell/settings_control.h"
 #include "shell/skin_pages.h"
@@ -45,6 +46,8 @@ struct CommandTargets {
     ClipboardMonitor& monitor;
     // When given, yt-dlp is looked for again each time the about page opens.
     YtDlpNotices* ytdlp = nullptr;
+    // When given, the History page's commands go to it.
+    HistoryPage* history = nullptr;
 };
 
 class SkinCommands : public platform::SkinCommandListener {
@@ -64,6 +67,9 @@ public:
 
 private:
     void AddDownloadUrl();
+    void OnHistory(void (HistoryPage::*action)()) {
+        if (t_.history != nullptr) (t_.history->*action)();
+    }
     void ToTray();
     void OpenHelp(const char* section);
     void SetMonitor(bool on);

@@ -3,7 +3,7 @@
 
 namespace tarnwick::shell {
 
-enum class SkinPage { kNone, kDownload, kAbout };
+enum class SkinPage { kNone, kDownload, kAbout, kHistory };
 
 struct SkinPages {
     SkinPage current = SkinPage::kNone;

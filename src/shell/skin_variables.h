@@ -20,6 +20,15 @@ inline constexpr const char* kSkinKeepListCheck = "_root.keepList_CB";
 inline constexpr const char* kSkinOtherSitesCheck = "_root.otherSites_CB";
 // Written: "1" while yt-dlp is asked for the videos of other sites.
 inline constexpr const char* kSkinYtDlpCheck = "_root.ytDlp_CB";
+// Whether a video downloaded before is downloaded again ("1" checked).
+inline constexpr const char* kSkinDownloadAgainCheck = "_root.downloadAgain_CB";
+// The History page (shell/history_page.h).
+inline constexpr const char* kSkinHistorySearch = "_root.historySearch";
+inline constexpr const char* kSkinHistoryRows = "_root.historyRows";
+inline constexpr const char* kSkinHistoryCount = "_root.historyCount";
+inline constexpr const char* kSkinHistoryFirst = "_root.historyFirst";
+inline constexpr const char* kSkinHistoryShown = "_root.historyShown";
+inline constexpr const char* kSkinHistorySelected = "_root.historySelected";
 // Read and written: the connections per download, the downloads at once and
 // the speed limit in KB/s ("0" for none), as decimal numbers.
 inline constexpr const char* kSkinConnections = "_root.connections_NS";

@@ -126,11 +126,11 @@ TEST_F(GridKeysTest, TheContextMenuHasItsEntriesEnabledAsTheyApply) {
                                : " " + action->shortcut().toString().toStdString()));
         if (action->text() == "&Open") open = action;
     }
-    EXPECT_EQ(entries,
-              (std::vector<std::string>{
-                  "&Open Enter", "Show in &folder", "-", "&Retry (off)", "&Start (off)",
-                  "S&top (off)", "-", "Re&name F2", "&Quality… (off)", "Move &up (off) Alt+Up",
-                  "Move &down Alt+Down", "&Copy address Ctrl+C", "-", "Re&move Del"}));
+    EXPECT_EQ(entries, (std::vector<std::string>{
+                           "&Open Enter", "Show in &folder", "-", "&Retry (off)", "&Start (off)",
+                           "S&top (off)", "-", "Re&name F2", "&Quality… (off)",
+                           "Move &up (off) Alt+Up", "Move &down Alt+Down", "&Copy address Ctrl+C",
+                           "-", "Re&move Del", "Remove and &forget"}));
     ASSERT_NE(open, nullptr);
     open->trigger();
     menu->close();

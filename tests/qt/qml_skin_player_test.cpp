@@ -307,6 +307,7 @@ TEST_F(SkinTest, TabFollowsTheReadingOrderThroughTheGridsPlace) {
                                         "IDC_FS_Tray",
                                         "IDC_FS_Close",
                                         "IDC_FS_Download",
+                                        "IDC_FS_History",
                                         "IDC_FS_About",
                                         "IDC_FS_Help",
                                         "ID_FS_webSite",

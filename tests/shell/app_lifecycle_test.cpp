@@ -18,7 +18,7 @@ TEST_F(AppLifecycleTest, StartUpRunsInItsOrder) {
                         "icon /opt/tarnwick/tarnwick.png", "skin 0,0 648x585", "size 0,0 648x585",
                         "load /opt/tarnwick/Main.qml", "grid 36,259 572x179", "hook skin",
                         "hook wheel"}));
-    ASSERT_EQ(skin.writes.size(), 19u);
+    ASSERT_EQ(skin.writes.size(), 20u);
     EXPECT_EQ(skin.writes[0].path, kSkinAboutText);
     EXPECT_EQ(skin.writes[0].value.substr(0, 17), "Version 1.0.0.1\r\n");
     EXPECT_EQ(skin.writes[1], (SkinWrite{kSkinMonitorCheck, "1"}));
@@ -28,15 +28,16 @@ TEST_F(AppLifecycleTest, StartUpRunsInItsOrder) {
     EXPECT_EQ(skin.writes[5], (SkinWrite{kSkinKeepListCheck, "1"}));
     EXPECT_EQ(skin.writes[6], (SkinWrite{kSkinOtherSitesCheck, "1"}));
     EXPECT_EQ(skin.writes[7], (SkinWrite{kSkinYtDlpCheck, "1"}));
-    EXPECT_EQ(skin.writes[8], (SkinWrite{kSkinConnections, "4"}));
-    EXPECT_EQ(skin.writes[9], (SkinWrite{kSkinDownloadsAtOnce, "1"}));
-    EXPECT_EQ(skin.writes[10], (SkinWrite{kSkinSpeedLimit, "0"}));
-    EXPECT_EQ(skin.writes[11], (SkinWrite{kSkinCookiesFrom, ""}));
-    EXPECT_EQ(skin.writes[12], (SkinWrite{kSkinCookieFile, ""}));
-    EXPECT_EQ(skin.writes[13], (SkinWrite{kSkinQuality, "best"}));
-    EXPECT_EQ(skin.writes[14], (SkinWrite{kSkinFormat, "mp4"}));
-    EXPECT_EQ(skin.writes[15], (SkinWrite{kSkinSoundOnly, "off"}));
-    EXPECT_EQ(skin.writes[16], (SkinWrite{kSkinSubtitles, ""}));
+    EXPECT_EQ(skin.writes[8], (SkinWrite{kSkinDownloadAgainCheck, "0"}));
+    EXPECT_EQ(skin.writes[9], (SkinWrite{kSkinConnections, "4"}));
+    EXPECT_EQ(skin.writes[10], (SkinWrite{kSkinDownloadsAtOnce, "1"}));
+    EXPECT_EQ(skin.writes[11], (SkinWrite{kSkinSpeedLimit, "0"}));
+    EXPECT_EQ(skin.writes[12], (SkinWrite{kSkinCookiesFrom, ""}));
+    EXPECT_EQ(skin.writes[13], (SkinWrite{kSkinCookieFile, ""}));
+    EXPECT_EQ(skin.writes[14], (SkinWrite{kSkinQuality, "best"}));
+    EXPECT_EQ(skin.writes[15], (SkinWrite{kSkinFormat, "mp4"}));
+    EXPECT_EQ(skin.writes[16], (SkinWrite{kSkinSoundOnly, "off"}));
+    EXPECT_EQ(skin.writes[17], (SkinWrite{kSkinSubtitles, ""}));
     ASSERT_EQ(transfer_settings_told.size(), 1u) << "the transfers learn the loaded settings";
     EXPECT_EQ(transfer_settings_told[0].connections, 4);
     EXPECT_EQ(launch.launches,

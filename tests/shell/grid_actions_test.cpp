@@ -109,37 +109,40 @@ INSTANTIATE_TEST_SUITE_P(
     Selections, MenuEntriesTest,
     testing::Values(
         MenuCase{.what = "nothing", .rows = {}, .all_rows = false, .enabled = {Action::kSelectAll}},
-        MenuCase{
-            .what = "the first, complete",
-            .rows = {0},
-            .all_rows = false,
-            .enabled = {Action::kOpen, Action::kShowInFolder, Action::kRename, Action::kMoveDown,
-                        Action::kCopyAddress, Action::kRemove, Action::kSelectAll}},
+        MenuCase{.what = "the first, complete",
+                 .rows = {0},
+                 .all_rows = false,
+                 .enabled = {Action::kOpen, Action::kShowInFolder, Action::kRename,
+                             Action::kMoveDown, Action::kCopyAddress, Action::kRemove,
+                             Action::kRemoveAndForget, Action::kSelectAll}},
         MenuCase{.what = "a failed one",
                  .rows = {1},
                  .all_rows = false,
                  .enabled = {Action::kRetry, Action::kRename, Action::kMoveUp, Action::kMoveDown,
-                             Action::kCopyAddress, Action::kRemove, Action::kSelectAll}},
+                             Action::kCopyAddress, Action::kRemove, Action::kRemoveAndForget,
+                             Action::kSelectAll}},
         MenuCase{.what = "a waiting one, while no run is under way",
                  .rows = {2},
                  .all_rows = false,
                  .enabled = {Action::kStart, Action::kRename, Action::kMoveUp, Action::kMoveDown,
-                             Action::kCopyAddress, Action::kRemove, Action::kSelectAll}},
+                             Action::kCopyAddress, Action::kRemove, Action::kRemoveAndForget,
+                             Action::kSelectAll}},
         MenuCase{.what = "the last, complete",
                  .rows = {3},
                  .all_rows = false,
                  .enabled = {Action::kOpen, Action::kShowInFolder, Action::kRename, Action::kMoveUp,
-                             Action::kCopyAddress, Action::kRemove, Action::kSelectAll}},
+                             Action::kCopyAddress, Action::kRemove, Action::kRemoveAndForget,
+                             Action::kSelectAll}},
         MenuCase{.what = "two complete ones: no entry for one item",
                  .rows = {0, 3},
                  .all_rows = false,
                  .enabled = {Action::kMoveDown, Action::kCopyAddress, Action::kRemove,
-                             Action::kSelectAll}},
+                             Action::kRemoveAndForget, Action::kSelectAll}},
         MenuCase{.what = "all rows, without a cell: nothing to move",
                  .rows = {},
                  .all_rows = true,
                  .enabled = {Action::kRetry, Action::kStart, Action::kCopyAddress, Action::kRemove,
-                             Action::kSelectAll}}),
+                             Action::kRemoveAndForget, Action::kSelectAll}}),
     [](const testing::TestParamInfo<MenuCase>& info) {
         std::string name;
         for (const char c : std::string(info.param.what)) {
@@ -207,6 +210,11 @@ TEST_F(GridActionsTest, KeysReachTheGridCommands) {
     EXPECT_EQ(clipboard.text, kPage1 + "\n" + kPage3);
     Do(Action::kRemove);
     EXPECT_EQ(Addresses(), (std::vector<std::string>{kPage2, kPage4}));
+    grid.ClearSelection();
+    Select({1});
+    Do(Action::kRemoveAndForget);
+    EXPECT_EQ(Addresses(), (std::vector<std::string>{kPage2}));
+    List(kPage4, ItemState::kWaiting);
     Do(Action::kSelectAll);
     EXPECT_EQ(grid.selected_rows, (std::set<int>{0, 1}));
     Do(Action::kRename);

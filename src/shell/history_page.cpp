@@ -1,0 +1,130 @@
+#include "shell/history_page.h"
+
+#include "resolve/file_naming.h"
+#include "shell/skin_variables.h"
+
+#include <algorithm>
+#include <charconv>
+#include <ctime>
+#include <filesystem>
+
+namespace tarnwick::shell {
+namespace {
+
+std::string Flat(std::string text) {
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
+    return text;
+}
+
+std::string LocalDate(int64_t seconds) {
+    const std::time_t at = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    char date[16] = "";
+    if (::localtime_r(&at, &local) != nullptr) std::strftime(date, sizeof date, "%Y-%m-%d", &local);
+    return date;
+}
+
+std::string TitleOf(const platform::HistoryEntry& entry) {
+    if (!entry.title.empty()) return entry.title;
+    return entry.page_address.empty() ? entry.identity : entry.page_address;
+}
+
+} // namespace
+
+std::string HistoryRowText(const platform::HistoryEntry& entry) {
+    const std::string folder = entry.path.empty()
+                                   ? std::string()
+                                   : std::filesystem::path(entry.path).parent_path().string();
+    const std::string size = entry.path.empty()
+                                 ? std::string()
+                                 : resolve::FormatFileSize(static_cast<float>(entry.size));
+    return LocalDate(entry.completed_at) + "\t" + Flat(TitleOf(entry)) + "\t" + size + "\t" +
+           Flat(folder) + "\n";
+}
+
+int64_t HistoryPage::Variable(const char* name, int64_t fallback) const {
+    const std::string text = s_.skin.GetVariable(name);
+    int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() ? value : fallback;
+}
+
+void HistoryPage::Search() {
+    search_ = s_.skin.GetVariable(kSkinHistorySearch);
+    s_.skin.SetVariable(kSkinHistoryFirst, "0");
+    Show();
+}
+
+void HistoryPage::Show() {
+    if (s_.history == nullptr) return;
+    const int64_t count = s_.history->Count(search_);
+    const int rows =
+        static_cast<int>(std::clamp<int64_t>(Variable(kSkinHistoryShown, 20), 1, kMostRows));
+    first_ =
+        std::clamp<int64_t>(Variable(kSkinHistoryFirst, 0), 0, std::max<int64_t>(count - rows, 0));
+    shown_ = s_.history->Page(search_, first_, rows);
+    std::string text;
+    for (const platform::HistoryEntry& entry : shown_) text += HistoryRowText(entry);
+    s_.skin.SetVariable(kSkinHistoryCount, std::to_string(count));
+    s_.skin.SetVariable(kSkinHistoryFirst, std::to_string(first_));
+    s_.skin.SetVariable(kSkinHistoryRows, text);
+}
+
+std::optional<platform::HistoryEntry> HistoryPage::Chosen() const {
+    const int64_t row = Variable(kSkinHistorySelected, -1) - first_;
+    if (row < 0 || row >= static_cast<int64_t>(shown_.size())) return std::nullopt;
+    return shown_[static_cast<size_t>(row)];
+}
+
+void HistoryPage::Open() {
+    const std::optional<platform::HistoryEntry> chosen = Chosen();
+    if (!chosen) return;
+    if (chosen->path.empty())
+        return s_.messages.ShowMessage("This entry has no file: it was imported");
+    s_.files.OpenFile(chosen->path, TitleOf(*chosen));
+}
+
+void HistoryPage::ShowInFolder() {
+    const std::optional<platform::HistoryEntry> chosen = Chosen();
+    if (!chosen) return;
+    if (chosen->path.empty())
+        return s_.messages.ShowMessage("This entry has no file: it was imported");
+    s_.files.ShowFile(chosen->path, TitleOf(*chosen),
+                      std::filesystem::path(chosen->path).parent_path().string());
+}
+
+void HistoryPage::CopyAddress() {
+    const std::optional<platform::HistoryEntry> chosen = Chosen();
+    if (!chosen || chosen->page_address.empty()) return;
+    s_.clipboard.SetText(chosen->page_address);
+    s_.messages.ShowMessage("Copied the address");
+}
+
+void HistoryPage::DownloadAgain() {
+    const std::optional<platform::HistoryEntry> chosen = Chosen();
+    if (!chosen || chosen->page_address.empty()) return;
+    s_.entry.Add(chosen->page_address, list::Origin::kTyped, true);
+}
+
+void HistoryPage::Remove() {
+    const std::optional<platform::HistoryEntry> chosen = Chosen();
+    if (!chosen) return;
+    if (const Status removed = s_.history->Remove(chosen->id); !removed)
+        s_.messages.ShowMessage("The history could not be changed: " + removed.failure().detail);
+    Show();
+}
+
+void HistoryPage::Clear() {
+    if (s_.history == nullptr) return;
+    const platform::MessageAnswer answer = s_.box.Show(
+        "Forget every video in the history? The files stay where they are.", "Clear history",
+        platform::MessageIcon::Question, platform::MessageButtons::YesNo);
+    if (answer != platform::MessageAnswer::Yes) return;
+    if (const Status cleared = s_.history->Clear(); !cleared)
+        s_.messages.ShowMessage("The history could not be cleared: " + cleared.failure().detail);
+    s_.skin.SetVariable(kSkinHistoryFirst, "0");
+    Show();
+}
+
+} // namespace tarnwick::shell
