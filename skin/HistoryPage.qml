@@ -121,6 +121,30 @@ Item {
         font.pixelSize: 14
         font.bold: true
     }
+    // yt-dlp's download archive, both ways.
+    Row {
+        anchors.right: parent.right
+        anchors.rightMargin: 40
+        y: 172
+        spacing: 4
+        SkinButton {
+            objectName: "ID_FS_historyImport"
+            label: "Import yt-dlp archive…"
+            implicitHeight: 28
+            padding: 16
+            tip: "Count the videos of a yt-dlp --download-archive file as downloaded before"
+            onClicked: page.skin.send(objectName)
+        }
+        SkinButton {
+            objectName: "ID_FS_historyExport"
+            label: "Export…"
+            implicitHeight: 28
+            padding: 16
+            tip: "Write the history as a yt-dlp --download-archive file"
+            onClicked: page.skin.send(objectName)
+        }
+    }
+
     // The actions on the chosen video, under the well.
     Row {
         x: 36

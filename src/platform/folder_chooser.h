@@ -18,6 +18,11 @@ public:
     // The same for one existing file: the chosen file's full path, or the
     // empty text on cancel.
     virtual std::string ChooseFile(const std::string& prompt, const std::string& start_folder) = 0;
+    // A file to write, new or one the user agreed to replace: its full path,
+    // or the empty text on cancel.
+    virtual std::string ChooseFileToWrite(const std::string& prompt,
+                                          const std::string& start_folder,
+                                          const std::string& name) = 0;
 };
 
 } // namespace tarnwick::platform

@@ -34,6 +34,22 @@ std::string QtFolderChooser::ChooseFile(const std::string& prompt,
     return Choose(prompt, start_folder, QFileDialog::ExistingFile);
 }
 
+// Qt's dialog asks before a file that is there is replaced.
+std::string QtFolderChooser::ChooseFileToWrite(const std::string& prompt,
+                                               const std::string& start_folder,
+                                               const std::string& name) {
+    const QString start =
+        start_folder.empty() ? QString() : NearestExisting(ToQString(start_folder));
+    QFileDialog dialog(parent_, ToQString(prompt), start);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOptions(QFileDialog::DontUseNativeDialog);
+    dialog.selectFile(ToQString(name));
+    TakeSkinPalette(dialog, parent_);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return ToStdString(QDir::toNativeSeparators(dialog.selectedFiles().first()));
+}
+
 std::string QtFolderChooser::Choose(const std::string& prompt, const std::string& start_folder,
                                     QFileDialog::FileMode mode) {
     const QString start =

@@ -15,6 +15,8 @@ public:
     explicit QtFolderChooser(QWidget* parent = nullptr) : parent_(parent) {}
     std::string ChooseFolder(const std::string& prompt, const std::string& start_folder) override;
     std::string ChooseFile(const std::string& prompt, const std::string& start_folder) override;
+    std::string ChooseFileToWrite(const std::string& prompt, const std::string& start_folder,
+                                  const std::string& name) override;
 
 private:
     std::string Choose(const std::string& prompt, const std::string& start_folder,

@@ -1,12 +1,16 @@
 #include "shell/history_page.h"
 
+#include "list/rare_fields.h"
 #include "resolve/file_naming.h"
+#include "resolve/video_identity.h"
 #include "shell/skin_variables.h"
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 
 namespace tarnwick::shell {
 namespace {
@@ -28,6 +32,35 @@ std::string LocalDate(int64_t seconds) {
 std::string TitleOf(const platform::HistoryEntry& entry) {
     if (!entry.title.empty()) return entry.title;
     return entry.page_address.empty() ? entry.identity : entry.page_address;
+}
+
+// yt-dlp's archives hold a short line a video: this is millions of them.
+constexpr std::uintmax_t kLargestArchive = 64u << 20;
+
+std::optional<std::string> ReadWhole(const std::string& path) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error || size > kLargestArchive) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    std::string text(static_cast<size_t>(size), '\0');
+    if (!in.read(text.data(), static_cast<std::streamsize>(text.size()))) return std::nullopt;
+    return text;
+}
+
+// Written beside it first, then put in its place whole.
+bool WriteWhole(const std::string& path, const std::string& text) {
+    const std::string part = path + ".tarnwick.part";
+    {
+        std::ofstream out(part, std::ios::binary | std::ios::trunc);
+        if (!(out << text) || !out.flush()) {
+            std::filesystem::remove(part);
+            return false;
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(part, path, error);
+    if (error) std::filesystem::remove(part, error);
+    return !error;
 }
 
 } // namespace
@@ -125,6 +158,43 @@ void HistoryPage::Clear() {
         s_.messages.ShowMessage("The history could not be cleared: " + cleared.failure().detail);
     s_.skin.SetVariable(kSkinHistoryFirst, "0");
     Show();
+}
+
+void HistoryPage::Import() {
+    if (s_.history == nullptr) return;
+    const std::string path = s_.chooser.ChooseFile("Choose a yt-dlp download archive", "");
+    if (path.empty()) return;
+    const std::optional<std::string> text = ReadWhole(path);
+    if (!text) return s_.messages.ShowMessage("The archive could not be read: " + path);
+    const std::vector<std::string> identities = resolve::ReadArchive(*text);
+    const int64_t now = s_.wall_seconds ? s_.wall_seconds()
+                                        : std::chrono::duration_cast<std::chrono::seconds>(
+                                              std::chrono::system_clock::now().time_since_epoch())
+                                              .count();
+    const Result<int64_t> added =
+        s_.history->Import(identities, now, static_cast<int>(list::Origin::kImported));
+    if (!added)
+        return s_.messages.ShowMessage("The archive could not be imported: " +
+                                       added.failure().detail);
+    s_.messages.ShowMessage(
+        "Imported " + std::to_string(added.value()) + " videos from yt-dlp's archive; " +
+        std::to_string(static_cast<int64_t>(identities.size()) - added.value()) +
+        " were in the history already");
+    Show();
+}
+
+void HistoryPage::Export() {
+    if (s_.history == nullptr) return;
+    const std::string path =
+        s_.chooser.ChooseFileToWrite("Export the history as a yt-dlp archive", "", "archive.txt");
+    if (path.empty()) return;
+    const std::vector<std::string> identities = s_.history->Identities();
+    const std::string text = resolve::ArchiveText(identities);
+    if (!WriteWhole(path, text))
+        return s_.messages.ShowMessage("The archive could not be written: " + path);
+    s_.messages.ShowMessage("Exported " +
+                            std::to_string(std::count(text.begin(), text.end(), '\n')) +
+                            " videos as yt-dlp's archive");
 }
 
 } // namespace tarnwick::shell

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "platform/clipboard.h"
+#include "platform/folder_chooser.h"
 #include "platform/history_store.h"
 #include "platform/message_box.h"
 #include "platform/skin_player.h"
@@ -20,6 +21,7 @@
 #include "shell/item_files.h"
 #include "shell/status_line.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,6 +37,10 @@ struct HistoryPageServices {
     AddressEntry& entry;
     StatusMessages& messages;
     platform::MessageBox& box;
+    platform::FolderChooser& chooser;
+    // The time of day in seconds since 1970 (UTC) an import is kept at; none
+    // takes the system's.
+    std::function<int64_t()> wall_seconds = {};
 };
 
 class HistoryPage {
@@ -55,6 +61,12 @@ public:
     void DownloadAgain();
     void Remove();
     void Clear();
+    // Reads a yt-dlp download archive the user chooses into the history, as
+    // videos downloaded before without their files.
+    void Import();
+    // Writes the history's yt-dlp identities as a download archive where the
+    // user chooses.
+    void Export();
 
 private:
     std::optional<platform::HistoryEntry> Chosen() const;

@@ -21,6 +21,13 @@ public:
         return file_answer;
     }
 
+    std::string ChooseFileToWrite(const std::string& prompt, const std::string& start_folder,
+                                  const std::string& name) override {
+        prompts.push_back(prompt);
+        start_folders.push_back(start_folder + "/" + name);
+        return file_answer;
+    }
+
     std::vector<std::string> prompts;
     std::vector<std::string> start_folders;
     // The empty text plays a cancel.

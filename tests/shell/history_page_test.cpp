@@ -42,7 +42,8 @@ protected:
     fakes::FakeFileManager file_manager;
     test_support::FakeFileSystem files;
     ItemFiles item_files{{queue, values, files, launch, file_manager, status, grid_commands}};
-    HistoryPage page{{&history, skin, item_files, clipboard, entry, status, box}};
+    HistoryPage page{
+        {&history, skin, item_files, clipboard, entry, status, box, chooser, [] { return kDay; }}};
 };
 
 TEST_F(HistoryPageTest, ShowsAPageOfRowsWhereTheSkinScrolledAndSearches) {
@@ -79,6 +80,21 @@ TEST_F(HistoryPageTest, ActsOnTheChosenRow) {
     box.answers = {platform::MessageAnswer::Yes};
     page.Clear();
     EXPECT_EQ(skin.variables[kSkinHistoryCount], "0");
+}
+
+// yt-dlp's archive in, as videos downloaded before, and out again.
+TEST_F(HistoryPageTest, ImportsAndExportsYtDlpsArchive) {
+    const std::string archive = folder.File("archive.txt");
+    test_support::WriteWholeFile(archive, "youtube abc\nnot-an-archive-line\n\nvimeo 9\n");
+    chooser.file_answer = archive;
+    page.Import();
+    EXPECT_EQ(status.Text(),
+              "Imported 2 videos from yt-dlp's archive; 0 were in the history already");
+    EXPECT_EQ(history.entries.back().completed_at, kDay);
+    chooser.file_answer = folder.File("out.txt");
+    page.Export();
+    EXPECT_EQ(test_support::ReadWholeFile(folder.File("out.txt")), "youtube abc\nvimeo 9\n");
+    EXPECT_EQ(status.Text(), "Exported 2 videos as yt-dlp's archive");
 }
 
 } // namespace

@@ -4,6 +4,10 @@
 // as the user asks.
 #include "sqlite/sqlite_history.h"
 
+#include "resolve/video_identity.h"
+#include "support/hls_fixtures.h"
+#include "support/loopback_server.h"
+#include "support/served_file.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +91,36 @@ TEST_F(SqliteHistoryTest, RemovesForgetsClearsAndImportsEachIdentityOnce) {
     EXPECT_EQ(history.Count(""), 0);
     ASSERT_TRUE(history.Record(Completion("https://a.example/3", "Three", 1003)));
     EXPECT_EQ(history.Count("three"), 1) << "searched after a clearing too";
+}
+
+// The archive Debian's yt-dlp writes as it downloads two player pages over
+// loopback goes into the history and comes out again line for line.
+TEST_F(SqliteHistoryTest, TakesDebiansYtDlpArchiveAndGivesItBack) {
+    const std::optional<std::string> ytdlp = test_support::FindOnPath("yt-dlp");
+    if (!ytdlp) GTEST_SKIP() << "yt-dlp is not on PATH (Debian's yt-dlp package)";
+    test_support::LoopbackServer server;
+    server.ServeFile("/media/clip", test_support::FileOf(std::string(20000, 'v')));
+    for (const char* page : {"/watch.html", "/second.html"}) {
+        server.Serve(page, test_support::Answer::Http(
+                               200, "OK", {"Content-Type: text/html"},
+                               "<html><body><div id='p'></div><script>jwplayer('p').setup("
+                               "{\"file\": \"/media/clip\", \"type\": \"mp4\"});</script>"
+                               "</body></html>"));
+    }
+    const std::string archive = folder.File("archive.txt");
+    const test_support::ProgramEnd end =
+        test_support::RunProgram(*ytdlp, {"--ignore-config", "--no-progress", "--download-archive",
+                                          archive, "-o", folder.File("%(id)s.%(ext)s"),
+                                          server.Url("/watch.html"), server.Url("/second.html")});
+    ASSERT_EQ(end.exit_code, 0) << end.err;
+    const std::string written = test_support::ReadWholeFile(archive);
+    ASSERT_EQ(written, "generic watch\ngeneric second\n");
+
+    EXPECT_EQ(history.Import(resolve::ReadArchive(written), 1000, 4).value(), 2);
+    EXPECT_TRUE(history.FindVideo("https://elsewhere.example/", "generic watch"));
+    ASSERT_TRUE(history.Record(Completion("https://a.example/1", "Ours", 2000, "vimeo 7")));
+    ASSERT_TRUE(history.Record(Completion("https://a.example/2", "A file", 2001, "file:x 1")));
+    EXPECT_EQ(resolve::ArchiveText(history.Identities()), written + "vimeo 7\n");
 }
 
 } // namespace
