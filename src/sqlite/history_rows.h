@@ -11,8 +11,9 @@ struct sqlite3;
 
 namespace tarnwick::sqlite {
 
-// Makes the history's tables: the entries, an index of their identities and
-// of their times, and a full-text index of their titles and addresses kept
+// Makes the history's tables: the entries, in the order they completed (an
+// import's at its moment), an index of their identities, and a full-text
+// index of their titles and addresses, with the starts of their words, kept
 // by triggers.
 std::string HistoryTablesSql();
 

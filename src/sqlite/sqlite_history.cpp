@@ -14,7 +14,9 @@ namespace {
 
 constexpr const char* kColumns =
     "h.id, h.page_address, h.identity, h.title, h.path, h.size, h.completed_at, h.origin";
-constexpr const char* kNewestFirst = " ORDER BY h.completed_at DESC, h.id DESC";
+// Entries go in as they complete: the newest has the largest id, which the
+// full-text index, too, gives first without sorting what it found.
+constexpr const char* kNewestFirst = " ORDER BY h.id DESC";
 
 // One statement, its parameters bound in order, finalized when it goes.
 class Query {
@@ -114,10 +116,11 @@ std::string WordsQuery(const std::string& search) {
 std::optional<platform::HistoryEntry> SqliteHistory::FindVideo(const std::string& page_address,
                                                                const std::string& identity) {
     std::optional<platform::HistoryEntry> newest;
+    // The index of identities holds none that is empty, which the query says.
     const auto take = [&](const char* column, const std::string& value) {
         Query found(list_.Handle(),
                     std::string("SELECT ") + kColumns + " FROM history h WHERE h." + column +
-                        " = ?1" + kNewestFirst + " LIMIT 1",
+                        " = ?1 AND h." + column + " <> ''" + kNewestFirst + " LIMIT 1",
                     {value});
         if (!found.Row()) return;
         platform::HistoryEntry entry = found.Entry();
@@ -136,8 +139,10 @@ std::vector<platform::HistoryEntry> SqliteHistory::Page(const std::string& searc
     values.emplace_back(int64_t{limit});
     values.emplace_back(offset);
     const std::string limits = words.empty() ? " LIMIT ?1 OFFSET ?2" : " LIMIT ?2 OFFSET ?3";
-    Query page(list_.Handle(),
-               std::string("SELECT ") + kColumns + Matching(words) + kNewestFirst + limits,
+    // Searched, the full-text index gives its rows newest first by itself,
+    // and stops at the page's end.
+    const char* order = words.empty() ? kNewestFirst : " ORDER BY w.rowid DESC";
+    Query page(list_.Handle(), std::string("SELECT ") + kColumns + Matching(words) + order + limits,
                std::move(values));
     std::vector<platform::HistoryEntry> entries;
     while (page.Row()) entries.push_back(page.Entry());
@@ -146,7 +151,10 @@ std::vector<platform::HistoryEntry> SqliteHistory::Page(const std::string& searc
 
 int64_t SqliteHistory::Count(const std::string& search) {
     const std::string words = WordsQuery(search);
-    Query count(list_.Handle(), "SELECT count(*)" + Matching(words),
+    // The index alone counts what a search finds: its rows are the entries'.
+    Query count(list_.Handle(),
+                words.empty() ? "SELECT count(*) FROM history"
+                              : "SELECT count(*) FROM history_words WHERE history_words MATCH ?1",
                 words.empty() ? std::vector<Query::Value>{} : std::vector<Query::Value>{words});
     return count.Row() ? count.Number(0) : 0;
 }

@@ -292,9 +292,16 @@ int Query(sqlite3* db, const char* sql, std::vector<std::string>* firsts = nullp
     return code == SQLITE_DONE ? SQLITE_OK : code;
 }
 
+// The list and its index, at every start; the history is not read through
+// at start-up, however long it is.
 Status CheckIntegrity(sqlite3* db) {
     std::vector<std::string> findings;
-    const int code = Query(db, "PRAGMA quick_check", &findings);
+    const bool has_items =
+        Query(db, "SELECT 1 FROM sqlite_master WHERE name = 'items'", &findings) == SQLITE_OK &&
+        !findings.empty();
+    findings.clear();
+    const int code =
+        Query(db, has_items ? "PRAGMA quick_check(items)" : "PRAGMA quick_check", &findings);
     if (code != SQLITE_OK) return TroubleOf(db, code);
     if (findings != std::vector<std::string>{"ok"}) return TroubleWithTheFile("it is damaged");
     return {};
