@@ -32,10 +32,17 @@ Rectangle {
         anchors.verticalCenter: parent.verticalCenter
         width: versionLabel.x - x - 16
         elide: Text.ElideRight
-        textFormat: Text.PlainText
-        text: statusBar.skin.valueOf("_root.statusTxt") !== ""
+        readonly property string said: statusBar.skin.valueOf("_root.statusTxt") !== ""
               ? statusBar.skin.valueOf("_root.statusTxt")
               : (statusBar.skin.running ? "Downloading…" : "Ready")
+        // A video downloaded before ends in "— Show", a link that shows its file.
+        readonly property bool showsFile: said.endsWith(" \u2014 Show")
+        text: showsFile ? said.slice(0, -4).replace(/&/g, "&amp;").replace(/</g, "&lt;")
+                          + "<a href=\"show\">Show</a>"
+                        : said
+        textFormat: showsFile ? Text.StyledText : Text.PlainText
+        linkColor: "#b4cf7d"
+        onLinkActivated: statusBar.skin.send("ID_FS_statusShow")
         color: "#dfe5e4"
         font.pixelSize: 12
     }
@@ -48,7 +55,7 @@ Rectangle {
     }
     SkinToolTip {
         visible: statusHover.containsMouse && statusText.truncated
-        text: statusText.text
+        text: statusText.said
         y: -implicitHeight - 6
     }
     Text {

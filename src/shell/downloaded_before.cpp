@@ -11,17 +11,26 @@ std::optional<platform::HistoryEntry> PastDownloads::Before(const std::string& a
     if (!entry) return std::nullopt;
     if (!entry->path.empty() && !(s_.file_exists && s_.file_exists(entry->path)))
         return std::nullopt;
+    last_ = entry;
     return entry;
 }
 
-std::string DownloadedBeforeText(const platform::HistoryEntry& entry) {
-    const std::time_t at = static_cast<std::time_t>(entry.completed_at);
+std::string LocalDateText(int64_t seconds) {
+    const std::time_t at = static_cast<std::time_t>(seconds);
     std::tm local{};
     char date[16] = "";
     if (::localtime_r(&at, &local) != nullptr) std::strftime(date, sizeof date, "%Y-%m-%d", &local);
-    std::string name = entry.title;
-    if (name.empty()) name = entry.page_address.empty() ? entry.identity : entry.page_address;
-    return "Downloaded before on " + std::string(date) + ": " + name + " \u2014 Show";
+    return date;
+}
+
+std::string EntryName(const platform::HistoryEntry& entry) {
+    if (!entry.title.empty()) return entry.title;
+    return entry.page_address.empty() ? entry.identity : entry.page_address;
+}
+
+std::string DownloadedBeforeText(const platform::HistoryEntry& entry) {
+    return "Downloaded before on " + LocalDateText(entry.completed_at) + ": " + EntryName(entry) +
+           " \u2014 Show";
 }
 
 } // namespace tarnwick::shell

@@ -27,12 +27,19 @@ public:
     // known) whose file is still there; none when it is to be downloaded.
     std::optional<platform::HistoryEntry> Before(const std::string& address,
                                                  const std::string& identity = {}) const;
+    // The entry Before found last, which the status line's "Show" shows.
+    const std::optional<platform::HistoryEntry>& Last() const { return last_; }
 
 private:
     PastDownloadServices s_;
+    mutable std::optional<platform::HistoryEntry> last_;
 };
 
 // "Downloaded before on 2026-12-09: Harbour — Show", the date the local one.
 std::string DownloadedBeforeText(const platform::HistoryEntry& entry);
+// The local date of a moment in seconds since 1970: "2026-12-09".
+std::string LocalDateText(int64_t seconds);
+// What names an entry: its title, else its address, else its identity.
+std::string EntryName(const platform::HistoryEntry& entry);
 
 } // namespace tarnwick::shell

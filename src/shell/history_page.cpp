@@ -3,12 +3,12 @@
 #include "list/rare_fields.h"
 #include "resolve/file_naming.h"
 #include "resolve/video_identity.h"
+#include "shell/downloaded_before.h"
 #include "shell/skin_variables.h"
 
 #include <algorithm>
 #include <charconv>
 #include <chrono>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 
@@ -19,19 +19,6 @@ std::string Flat(std::string text) {
     std::replace_if(
         text.begin(), text.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
     return text;
-}
-
-std::string LocalDate(int64_t seconds) {
-    const std::time_t at = static_cast<std::time_t>(seconds);
-    std::tm local{};
-    char date[16] = "";
-    if (::localtime_r(&at, &local) != nullptr) std::strftime(date, sizeof date, "%Y-%m-%d", &local);
-    return date;
-}
-
-std::string TitleOf(const platform::HistoryEntry& entry) {
-    if (!entry.title.empty()) return entry.title;
-    return entry.page_address.empty() ? entry.identity : entry.page_address;
 }
 
 // yt-dlp's archives hold a short line a video: this is millions of them.
@@ -72,7 +59,7 @@ std::string HistoryRowText(const platform::HistoryEntry& entry) {
     const std::string size = entry.path.empty()
                                  ? std::string()
                                  : resolve::FormatFileSize(static_cast<float>(entry.size));
-    return LocalDate(entry.completed_at) + "\t" + Flat(TitleOf(entry)) + "\t" + size + "\t" +
+    return LocalDateText(entry.completed_at) + "\t" + Flat(EntryName(entry)) + "\t" + size + "\t" +
            Flat(folder) + "\n";
 }
 
@@ -115,7 +102,7 @@ void HistoryPage::Open() {
     if (!chosen) return;
     if (chosen->path.empty())
         return s_.messages.ShowMessage("This entry has no file: it was imported");
-    s_.files.OpenFile(chosen->path, TitleOf(*chosen));
+    s_.files.OpenFile(chosen->path, EntryName(*chosen));
 }
 
 void HistoryPage::ShowInFolder() {
@@ -123,8 +110,17 @@ void HistoryPage::ShowInFolder() {
     if (!chosen) return;
     if (chosen->path.empty())
         return s_.messages.ShowMessage("This entry has no file: it was imported");
-    s_.files.ShowFile(chosen->path, TitleOf(*chosen),
+    s_.files.ShowFile(chosen->path, EntryName(*chosen),
                       std::filesystem::path(chosen->path).parent_path().string());
+}
+
+void HistoryPage::ShowDownloadedBefore() {
+    if (s_.past == nullptr || !s_.past->Last()) return;
+    const platform::HistoryEntry& before = *s_.past->Last();
+    if (before.path.empty())
+        return s_.messages.ShowMessage("This entry has no file: it was imported");
+    s_.files.ShowFile(before.path, EntryName(before),
+                      std::filesystem::path(before.path).parent_path().string());
 }
 
 void HistoryPage::CopyAddress() {

@@ -18,6 +18,7 @@
 #include "platform/message_box.h"
 #include "platform/skin_player.h"
 #include "shell/address_entry.h"
+#include "shell/downloaded_before.h"
 #include "shell/item_files.h"
 #include "shell/status_line.h"
 
@@ -38,6 +39,8 @@ struct HistoryPageServices {
     StatusMessages& messages;
     platform::MessageBox& box;
     platform::FolderChooser& chooser;
+    // What was found downloaded before, for the status line's "Show".
+    const PastDownloads* past = nullptr;
     // The time of day in seconds since 1970 (UTC) an import is kept at; none
     // takes the system's.
     std::function<int64_t()> wall_seconds = {};
@@ -64,6 +67,8 @@ public:
     // Reads a yt-dlp download archive the user chooses into the history, as
     // videos downloaded before without their files.
     void Import();
+    // Shows the file of the video last found downloaded before.
+    void ShowDownloadedBefore();
     // Writes the history's yt-dlp identities as a download archive where the
     // user chooses.
     void Export();

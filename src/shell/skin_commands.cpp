@@ -51,6 +51,8 @@ void SkinCommands::Run(const std::string& command, const std::string& args) {
         {"ID_FS_historyRemove", [](SkinCommands& c) { c.OnHistory(&HistoryPage::Remove); }},
         {"ID_FS_historyClear", [](SkinCommands& c) { c.OnHistory(&HistoryPage::Clear); }},
         {"ID_FS_historyImport", [](SkinCommands& c) { c.OnHistory(&HistoryPage::Import); }},
+        {"ID_FS_statusShow",
+         [](SkinCommands& c) { c.OnHistory(&HistoryPage::ShowDownloadedBefore); }},
         {"ID_FS_historyExport", [](SkinCommands& c) { c.OnHistory(&HistoryPage::Export); }},
         {"ID_FS_downloadAgainCheck", [](SkinCommands& c) { c.t_.settings.SetDownloadAgain(true); }},
         {"ID_FS_downloadAgainUncheck",

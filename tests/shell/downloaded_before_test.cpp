@@ -34,6 +34,7 @@ protected:
 
 TEST_F(DownloadedBeforeTest, CountsWhileItsFileIsThereUnlessAskedAgain) {
     EXPECT_EQ(past.Before("https://a.example/v")->title, "Harbour");
+    EXPECT_EQ(past.Last()->path, "/videos/Harbour.mp4") << "for the status line's Show";
     EXPECT_FALSE(past.Before("https://b.example/v"));
     EXPECT_TRUE(past.Before("https://b.example/v", "youtube abc")) << "imported, without a file";
     again = true;

@@ -42,8 +42,8 @@ protected:
     fakes::FakeFileManager file_manager;
     test_support::FakeFileSystem files;
     ItemFiles item_files{{queue, values, files, launch, file_manager, status, grid_commands}};
-    HistoryPage page{
-        {&history, skin, item_files, clipboard, entry, status, box, chooser, [] { return kDay; }}};
+    HistoryPage page{{&history, skin, item_files, clipboard, entry, status, box, chooser, nullptr,
+                      [] { return kDay; }}};
 };
 
 TEST_F(HistoryPageTest, ShowsAPageOfRowsWhereTheSkinScrolledAndSearches) {
