@@ -46,12 +46,21 @@
 //  "_root.page"                   "About", "History" or "Download": that page opens as
 //                                 its tab opens it, command and all, unless it
 //                                 is open already
+//  "_root.downloadAgain_CB"       the History page's download-again check box
+//  "_root.history..."             the History page's rows, count, first row,
+//                                 search, room and chosen row (HistoryPage.qml)
 //  "_root.Download_CB", "_root.Convert_CB" are only stored.
 //
 // A check box the user toggles writes its variable, then sends its command:
 // "ID_FS_autoDownloadCheck" / "ID_FS_autoDownloadUncheck", "ID_FS_keepListCheck"
 // / "ID_FS_keepListUncheck", "ID_FS_otherSitesCheck" / "ID_FS_otherSitesUncheck",
-// "ID_FS_ytDlpCheck" / "ID_FS_ytDlpUncheck". A number box the user changes
+// "ID_FS_ytDlpCheck" / "ID_FS_ytDlpUncheck", "ID_FS_downloadAgainCheck" /
+// "ID_FS_downloadAgainUncheck". The History page sends "IDC_FS_History" as it
+// opens, "ID_FS_historySearch" and "ID_FS_historyScroll", and for its buttons
+// "ID_FS_historyOpen", "ID_FS_historyShow", "ID_FS_historyCopy",
+// "ID_FS_historyAgain", "ID_FS_historyRemove", "ID_FS_historyClear",
+// "ID_FS_historyImport" and "ID_FS_historyExport"; the status line's "Show"
+// link sends "ID_FS_statusShow". A number box the user changes
 // writes its variable, then sends "ID_FS_connectionsChange",
 // "ID_FS_downloadsAtOnceChange" or "ID_FS_speedLimitChange"; the program
 // writes back the number it keeps.

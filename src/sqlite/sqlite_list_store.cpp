@@ -833,8 +833,8 @@ Failure SqliteListStore::Failed() const {
     return platform::StoreWriteFailure(Words(connection_->db.get()));
 }
 
-// An item that completes as it goes in is written with its history entry
-// as a whole list of one.
+// An item that is complete as it goes in goes in with its history entry, in
+// one transaction.
 Result<int64_t> SqliteListStore::Insert(const StoredItem& item) {
     if (Status ready = ReadyToWrite(); !ready) return ready.failure();
     if (item.completion) {
