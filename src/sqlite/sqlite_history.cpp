@@ -184,11 +184,12 @@ Result<int64_t> SqliteHistory::Import(const std::vector<std::string>& identities
     int64_t added = 0;
     const Status imported = InTransaction(db, [&]() -> Status {
         for (const std::string& identity : identities) {
-            Query insert(db,
-                         "INSERT INTO history (page_address, identity, title, path, size, "
-                         "completed_at, origin) SELECT '', ?1, '', '', 0, ?2, ?3 "
-                         "WHERE NOT EXISTS (SELECT 1 FROM history WHERE identity = ?1)",
-                         {identity, at, int64_t{origin}});
+            Query insert(
+                db,
+                "INSERT INTO history (page_address, identity, title, path, size, "
+                "completed_at, origin) SELECT '', ?1, '', '', 0, ?2, ?3 "
+                "WHERE NOT EXISTS (SELECT 1 FROM history WHERE identity = ?1 AND identity <> '')",
+                {identity, at, int64_t{origin}});
             if (Status done = insert.Outcome(); !done) return done;
             added += sqlite3_changes(db);
         }
