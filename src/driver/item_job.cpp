@@ -649,10 +649,7 @@ std::string ItemJob::IdentityOfVideo(int64_t size) {
 }
 
 int64_t ItemJob::WallSeconds() const {
-    if (s_.wall_seconds) return s_.wall_seconds();
-    return std::chrono::duration_cast<std::chrono::seconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
+    return s_.wall_seconds ? s_.wall_seconds() : platform::SystemWallSeconds();
 }
 
 platform::BackgroundWork& ItemJob::Background() {

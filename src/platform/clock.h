@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -19,6 +20,14 @@ public:
     virtual void Stop() = 0;
     virtual bool IsActive() const = 0;
 };
+
+// The time of day by the system's clock, in seconds since 1970 (UTC): what
+// a completion or an import is remembered at, where no other is given.
+inline int64_t SystemWallSeconds() {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
 
 class Clock {
 public:

@@ -1,6 +1,7 @@
 #include "shell/history_page.h"
 
 #include "list/rare_fields.h"
+#include "platform/clock.h"
 #include "resolve/file_naming.h"
 #include "resolve/video_identity.h"
 #include "shell/downloaded_before.h"
@@ -8,7 +9,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -163,10 +163,7 @@ void HistoryPage::Import() {
     const std::optional<std::string> text = ReadWhole(path);
     if (!text) return s_.messages.ShowMessage("The archive could not be read: " + path);
     const std::vector<std::string> identities = resolve::ReadArchive(*text);
-    const int64_t now = s_.wall_seconds ? s_.wall_seconds()
-                                        : std::chrono::duration_cast<std::chrono::seconds>(
-                                              std::chrono::system_clock::now().time_since_epoch())
-                                              .count();
+    const int64_t now = s_.wall_seconds ? s_.wall_seconds() : platform::SystemWallSeconds();
     const Result<int64_t> added =
         s_.history->Import(identities, now, static_cast<int>(list::Origin::kImported));
     if (!added)
