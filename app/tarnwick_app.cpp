@@ -178,6 +178,7 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
                         .on_transfer_settings =
                             [this](const settings::AppSettings& values) {
                                 http.SetSpeedLimit(values.speed_limit_kb * 1024);
+                                connection_budget.SetPerDownload(values.connections);
                                 run.AtOnceChanged();
                             }}),
       tray(o.tray_available ? o.tray_available : &QSystemTrayIcon::isSystemTrayAvailable),

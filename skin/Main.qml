@@ -29,7 +29,7 @@
 //  "_root.otherSites_CB"          the other-sites check box ("1" checked)
 //  "_root.ytDlp_CB"               the use-yt-dlp check box ("1" checked)
 //  "_root.connections_NS"         the settings panel's number boxes: the
-//  "_root.downloadsAtOnce_NS"     connections per download (1 to 8), the
+//  "_root.downloadsAtOnce_NS"     connections per download (1 to 16), the
 //  "_root.speedLimit_NS"          downloads at once (1 to 4) and the speed
 //                                 limit in KB/s ("0": no limit)
 //  "_root.startDownload", "_root.downloadBtn", "_root.downloadTab"

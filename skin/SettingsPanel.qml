@@ -134,7 +134,7 @@ Rectangle {
                 id: connectionsBox
                 objectName: "connectionsBox"
                 from: 1
-                to: 8
+                to: 16
                 value: panel.numberOf("_root.connections_NS")
                 onValueModified: panel.change("_root.connections_NS", value,
                                               "ID_FS_connectionsChange")

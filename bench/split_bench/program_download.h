@@ -31,7 +31,7 @@ public:
     double CpuSeconds() const { return cpu_seconds_; }
 
     // The most connections the budget allows to one server.
-    static int MostPerServer() { return transfer::ConnectionBudget::kPerHost; }
+    static int MostPerServer() { return transfer::ConnectionBudget::kLeastPerHost; }
 
 private:
     qt::QtClock clock_;

@@ -81,7 +81,7 @@ void ServeSteps(test_support::LoopbackServer& server) {
 constexpr int kSplitItems = 3;
 constexpr int kSplitConnections = 4;
 // Four to each of the two names of the host.
-constexpr int kSplitOpen = 2 * transfer::ConnectionBudget::kPerHost;
+constexpr int kSplitOpen = 2 * transfer::ConnectionBudget::kLeastPerHost;
 
 // From a confirmed Stop until the run is idle and the server saw every
 // connection of three files that come in parts closed.

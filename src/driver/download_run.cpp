@@ -19,6 +19,8 @@ void DownloadRun::Start(RunScope scope) {
     holds_ = 0;
     taken_.clear();
     scan_from_ = 0;
+    // A server that was crowded in an earlier run may have room again.
+    if (services_.connection_budget != nullptr) services_.connection_budget->ForgetCrowding();
     TellStateChanged();
     StartNextItems();
 }

@@ -391,7 +391,8 @@ void ItemJob::StartDownload(Plan plan) {
     plan_ = std::move(plan);
     const std::optional<transfer::Kept> kept = KeptFitting(plan_);
     const DownloadServices services{
-        requests_, Background(), s_.cipher, s_.connections ? std::clamp(s_.connections(), 1, 8) : 1,
+        requests_, Background(), s_.cipher,
+        s_.connections ? std::clamp(s_.connections(), 1, 16) : 1,
         [this](const std::string& name) -> transfer::PartFile::PathChooser {
             return [this, name](int attempt) {
                 return TemporaryPathFor(folder_, name, key_, attempt);

@@ -81,7 +81,7 @@ struct JobServices {
         add_address = {};
     // How many items the run has under way at most, 1 to 4; none is 1.
     std::function<int()> downloads_at_once = {};
-    // The most connections one file is fetched over, 1 to 8; none is 1.
+    // The most connections one file is fetched over, 1 to 16; none is 1.
     std::function<int()> connections = {};
     // The connections of all the run's requests together.
     transfer::ConnectionBudget* connection_budget = nullptr;

@@ -20,6 +20,8 @@ StreamDownload::StreamDownload(const DownloadServices& services, StreamSource so
     : requests_(services.requests),
       background_(services.background),
       cipher_(services.cipher),
+      at_once_(static_cast<size_t>(std::max(services.connections, 1))),
+      most_ahead_(std::max(kMostAhead, 2 * at_once_)),
       source_(std::move(source)),
       file_(services.background),
       path_(std::move(path)),
@@ -67,8 +69,8 @@ void StreamDownload::Begin(const std::optional<transfer::Kept>& kept) {
 }
 
 void StreamDownload::AskForMore() {
-    while (next_to_ask_ < source_.pieces.size() && fetching_.size() < kAtOnce &&
-           waiting_bytes_ < kMostWaitingBytes && next_to_ask_ < next_to_write_ + kMostAhead) {
+    while (next_to_ask_ < source_.pieces.size() && fetching_.size() < at_once_ &&
+           waiting_bytes_ < kMostWaitingBytes && next_to_ask_ < next_to_write_ + most_ahead_) {
         const size_t index = next_to_ask_++;
         const StreamPiece& piece = source_.pieces[index];
         if (piece.key && !keys_.contains(piece.key->uri)) FetchKey(piece.key->uri);

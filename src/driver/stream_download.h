@@ -1,7 +1,8 @@
-// The pieces of a stream, fetched up to four at once and written into one
-// file strictly in their order: a piece that arrives early waits in memory,
-// and no more pieces are asked for while 64 MiB wait or the next to ask is
-// 16 ahead of the next to write. Encrypted pieces are decrypted before they
+// The pieces of a stream, fetched as many at once as one download may open
+// connections, and written into one file strictly in their order: a piece
+// that arrives early waits in memory, and no more pieces are asked for while
+// 64 MiB wait or the next to ask is 16 (or twice the pieces at once) ahead of
+// the next to write. Encrypted pieces are decrypted before they
 // are written, with each key fetched once and kept in memory only;
 // undecrypted bytes are never written. What is on disk always ends where a
 // piece ends, so a later try goes on from there.
@@ -24,7 +25,6 @@ namespace tarnwick::driver {
 
 class StreamDownload : public Download {
 public:
-    static constexpr size_t kAtOnce = 4;
     static constexpr size_t kMostWaitingBytes = 64 << 20;
     static constexpr size_t kMostAhead = 16;
     // A piece or key that fails is tried this many times more.
@@ -62,6 +62,9 @@ private:
     transfer::RequestContext& requests_;
     platform::BackgroundWork& background_;
     const platform::PieceCipher* cipher_;
+    // Pieces fetched at once, and how far ahead of the next to write.
+    size_t at_once_;
+    size_t most_ahead_;
     StreamSource source_;
     transfer::PartFile file_;
     transfer::PartFile::PathChooser path_;

@@ -26,7 +26,7 @@ struct AppSettings {
     bool use_ytdlp = true;
     // A video downloaded before, whose file is still there, is downloaded again.
     bool download_again = false;
-    // How many connections one download may open, 1 to 8.
+    // How many connections one download may open, 1 to 16.
     int connections = static_cast<int>(kConnectionsLimits.fallback);
     // How many items download at the same time, 1 to 4.
     int downloads_at_once = static_cast<int>(kDownloadsAtOnceLimits.fallback);

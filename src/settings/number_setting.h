@@ -16,7 +16,7 @@ struct NumberLimits {
     int64_t fallback;
 };
 
-inline constexpr NumberLimits kConnectionsLimits{1, 8, 4};
+inline constexpr NumberLimits kConnectionsLimits{1, 16, 4};
 inline constexpr NumberLimits kDownloadsAtOnceLimits{1, 4, 1};
 // In KB/s; 0 is no limit.
 inline constexpr NumberLimits kSpeedLimitLimits{0, 10'000'000, 0};

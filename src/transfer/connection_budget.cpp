@@ -33,7 +33,7 @@ ConnectionBudget::~ConnectionBudget() {
 }
 
 bool ConnectionBudget::HasRoom(const std::string& host) const {
-    return in_all_ < kInAll && To(host) < kPerHost;
+    return in_all_ < kInAll && To(host) < CapOf(host);
 }
 
 ConnectionBudget::Slot ConnectionBudget::Take(const std::string& host) {
@@ -48,7 +48,7 @@ std::optional<ConnectionBudget::Slot> ConnectionBudget::TryTake(const std::strin
     // Those in line who could use the room come first, unless they are extras
     // and this is a first.
     const bool others_first = std::any_of(line_.begin(), line_.end(), [&](const Waiter& in) {
-        const bool could_use = in.host == host || To(in.host) < kPerHost;
+        const bool could_use = in.host == host || To(in.host) < CapOf(in.host);
         return could_use && (claim == Claim::kExtra || in.claim != Claim::kExtra);
     });
     if (others_first || !HasRoom(host)) return std::nullopt;
@@ -73,7 +73,7 @@ std::unique_ptr<ConnectionBudget::Waiting> ConnectionBudget::Wait(const std::str
 // An extra connection gives way: to the same host when that host is full,
 // else to any when all are.
 void ConnectionBudget::MakeRoomFor(const std::string& host) {
-    const std::string of = To(host) >= kPerHost ? host : std::string();
+    const std::string of = To(host) >= CapOf(host) ? host : std::string();
     for (Yielder* yielder : yielders_) {
         if (yielder->YieldOne(of)) return;
     }
@@ -96,7 +96,7 @@ void ConnectionBudget::Leave(Waiting* waiting) {
 void ConnectionBudget::HandOn() {
     for (auto in = line_.begin(); in != line_.end();) {
         if (in_all_ >= kInAll) return;
-        if (To(in->host) >= kPerHost) {
+        if (To(in->host) >= CapOf(in->host)) {
             ++in;
             continue;
         }
@@ -106,6 +106,23 @@ void ConnectionBudget::HandOn() {
         granted.on_granted(Take(granted.host));
         in = line_.begin();
     }
+}
+
+void ConnectionBudget::SetPerDownload(int connections) {
+    per_host_cap_ = std::max(kLeastPerHost, connections);
+    if (!line_.empty()) hand_on_->Start(platform::Duration(0));
+}
+
+void ConnectionBudget::Crowded(const std::string& host) {
+    const int others = To(host) - 1;
+    if (others < 1) return;
+    const auto found = crowded_.find(host);
+    crowded_[host] = found == crowded_.end() ? others : std::min(found->second, others);
+}
+
+int ConnectionBudget::CapOf(const std::string& host) const {
+    const auto found = crowded_.find(host);
+    return found == crowded_.end() ? per_host_cap_ : std::min(per_host_cap_, found->second);
 }
 
 int ConnectionBudget::To(const std::string& host) const {

@@ -1,5 +1,8 @@
 // The connections that the requests of a run may hold at once: a few to each
-// host, so that no server sees a crowd from one user, and a few more in all.
+// host (4, or as many as one download may open where that is more), so that
+// no server sees a crowd from one user, and 32 in all. A host that answers
+// "too many" (429 or 503) while others of ours are open to it gets no more
+// than it took until the next run.
 // Every request asks for a slot before it goes out and gives it back when
 // it ends. Pages, playlists, keys and probes get theirs at once, beyond the
 // caps if need be: they are small, and must not wait behind a download's
@@ -23,8 +26,8 @@ namespace tarnwick::transfer {
 
 class ConnectionBudget {
 public:
-    static constexpr int kPerHost = 4;
-    static constexpr int kInAll = 16;
+    static constexpr int kLeastPerHost = 4;
+    static constexpr int kInAll = 32;
 
     enum class Claim : uint8_t {
         kPage,  // at once, beyond the caps if need be
@@ -90,6 +93,17 @@ public:
     // loop once room is free. A first connection asks an extra one to give way.
     std::unique_ptr<Waiting> Wait(const std::string& host, Claim claim, Granted on_granted);
 
+    // The connections one download may open, 1 to 16: a host takes as many
+    // as that, or kLeastPerHost where that is more.
+    void SetPerDownload(int connections);
+    // `host` answered "too many" to one of its connections: it keeps the
+    // others, but gets no more than them from now on, never fewer than one.
+    void Crowded(const std::string& host);
+    // A new run: every host gets its full number again.
+    void ForgetCrowding() { crowded_.clear(); }
+    // The most connections `host` may have now.
+    int CapOf(const std::string& host) const;
+
     int InAll() const { return in_all_; }
     int To(const std::string& host) const;
     size_t Waiters() const { return line_.size(); }
@@ -112,6 +126,9 @@ private:
     std::unique_ptr<platform::Timer> hand_on_;
     std::vector<Yielder*> yielders_;
     std::map<std::string, int> per_host_;
+    // The hosts that said "too many", and what each keeps to.
+    std::map<std::string, int> crowded_;
+    int per_host_cap_ = kLeastPerHost;
     int in_all_ = 0;
     // First connections before extra ones, each in the order they asked.
     std::list<Waiter> line_;

@@ -207,8 +207,12 @@ void Fetch::OnEnd(const platform::HttpEnd& end) {
     Finish(Outcome::Complete());
 }
 
-// A failure worth another try waits for it, with the slot given back.
+// A failure worth another try waits for it, with the slot given back. A
+// server that says "too many" while it has others of ours takes no more.
 void Fetch::Fail(Failure failure, bool may_retry) {
+    const bool too_many = failure.http_status == 429 || failure.http_status == 503;
+    if (too_many && context_.budget != nullptr && request_.claim != ConnectionBudget::Claim::kPage)
+        context_.budget->Crowded(HostKeyOf(request_.url));
     if (may_retry && sink_ == nullptr && tries_ < request_.retries) {
         context_.Note([&] {
             return request_.url + " failed (reason " +

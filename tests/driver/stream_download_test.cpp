@@ -58,7 +58,7 @@ protected:
     transfer::InlineWork work{clock};
     transfer::ConnectionBudget budget{clock};
     transfer::RequestContext requests{http, clock, {}, &budget};
-    DownloadServices services{requests, work, nullptr, 1, nullptr};
+    DownloadServices services{requests, work, nullptr, 4, nullptr};
     std::unique_ptr<StreamDownload> download;
     std::vector<Download::Progress> progress;
     std::optional<Outcome> outcome;
@@ -81,6 +81,13 @@ TEST_F(StreamDownloadTest, AsksForFourAtOnceAndWritesInOrderWhateverOrderTheyCom
     EXPECT_EQ(test_support::ReadWholeFile(Path()), "aabbccddeeffff");
     EXPECT_EQ(Exchange(5).request.headers, std::vector<std::string>{"Range: bytes=100-103"});
     EXPECT_EQ(budget.InAll(), 0);
+}
+
+TEST_F(StreamDownloadTest, AsksForAsManyAtOnceAsOneDownloadMayOpenConnections) {
+    services.connections = 8;
+    budget.SetPerDownload(8);
+    StartPieces(20);
+    EXPECT_EQ(http.OpenCount(), 8);
 }
 
 TEST_F(StreamDownloadTest, KeepsTheWholePiecesOnDiskAndGoesOnFromThem) {

@@ -20,7 +20,7 @@ class ConnectionBudgetTest : public testing::Test {
 protected:
     // Fills the host's share with slots held by the test.
     void Fill(const std::string& host) {
-        for (int i = 0; i < ConnectionBudget::kPerHost; ++i)
+        for (int i = 0; i < ConnectionBudget::kLeastPerHost; ++i)
             held.push_back(*budget.TryTake(host, Claim::kExtra));
     }
     // Gets in line as `name`; its slot, once granted, is kept in `granted`.
@@ -43,14 +43,35 @@ TEST_F(ConnectionBudgetTest, HoldsEachHostAndTheWholeToTheirShareButLetsPagesThr
     Fill("a");
     EXPECT_FALSE(budget.TryTake("a", Claim::kFirst));
     EXPECT_TRUE(budget.TryTake("a", Claim::kPage)) << "a page never waits behind a download";
-    for (const std::string host : {"b", "c", "d"}) Fill(host);
+    for (const std::string host : {"b", "c", "d", "e", "f", "g", "h"}) Fill(host);
     EXPECT_EQ(budget.InAll(), ConnectionBudget::kInAll);
-    EXPECT_FALSE(budget.TryTake("e", Claim::kFirst)) << "no room in all, though none to this host";
+    EXPECT_FALSE(budget.TryTake("i", Claim::kFirst)) << "no room in all, though none to this host";
     held.pop_back();
-    EXPECT_TRUE(budget.TryTake("e", Claim::kFirst));
+    EXPECT_TRUE(budget.TryTake("i", Claim::kFirst));
     held.clear();
     EXPECT_EQ(budget.InAll(), 0);
     EXPECT_EQ(budget.To("a"), 0);
+}
+
+// A host takes as many as one download may open, until it says "too many":
+// then it keeps to what it had, for the rest of the run.
+TEST_F(ConnectionBudgetTest, AHostTakesTheConnectionsPerDownloadUntilItIsCrowded) {
+    budget.SetPerDownload(16);
+    for (int i = 0; i < 16; ++i) held.push_back(*budget.TryTake("a", Claim::kExtra));
+    EXPECT_FALSE(budget.TryTake("a", Claim::kExtra));
+    held.resize(10);
+    held.push_back(*budget.TryTake("a", Claim::kExtra));
+    budget.Crowded("a");
+    held.pop_back();
+    EXPECT_EQ(budget.CapOf("a"), 10);
+    EXPECT_FALSE(budget.TryTake("a", Claim::kExtra));
+    held.resize(1);
+    budget.Crowded("a");
+    EXPECT_EQ(budget.CapOf("a"), 10) << "the only connection says nothing of a crowd";
+    EXPECT_EQ(budget.CapOf("b"), 16);
+    budget.ForgetCrowding();
+    budget.SetPerDownload(2);
+    EXPECT_EQ(budget.CapOf("a"), ConnectionBudget::kLeastPerHost);
 }
 
 TEST_F(ConnectionBudgetTest, FreeRoomGoesToFirstConnectionsBeforeExtrasFromTheEventLoop) {
@@ -78,7 +99,7 @@ TEST_F(ConnectionBudgetTest, LeavingTheLineTakesTheRequestBack) {
     held.pop_back();
     clock.RunDue();
     EXPECT_TRUE(order.empty());
-    EXPECT_EQ(budget.To("a"), ConnectionBudget::kPerHost - 1);
+    EXPECT_EQ(budget.To("a"), ConnectionBudget::kLeastPerHost - 1);
 }
 
 // Gives way once for each extra connection it has.
@@ -97,7 +118,7 @@ public:
 TEST_F(ConnectionBudgetTest, AFirstConnectionThatFindsNoRoomHasAnExtraOneGiveWay) {
     Extras extras;
     budget.Join(extras);
-    for (int i = 0; i < ConnectionBudget::kPerHost; ++i)
+    for (int i = 0; i < ConnectionBudget::kLeastPerHost; ++i)
         extras.slots.push_back(*budget.TryTake("a", Claim::kExtra));
     Line("first", "a", Claim::kFirst);
     EXPECT_EQ(extras.asked, (std::vector<std::string>{"a"}));

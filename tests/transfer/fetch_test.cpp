@@ -175,7 +175,7 @@ TEST_F(FetchTest, ABodyUnderItsLeastRateEndsWithTheReasonItWasGiven) {
 
 TEST_F(FetchTest, WaitsInLineForASlotWithoutTheOpenLimitRunning) {
     std::vector<ConnectionBudget::Slot> full;
-    for (int i = 0; i < ConnectionBudget::kPerHost; ++i) {
+    for (int i = 0; i < ConnectionBudget::kLeastPerHost; ++i) {
         full.push_back(*budget.TryTake("host", ConnectionBudget::Claim::kExtra));
     }
     Start({.url = "http://host/v", .claim = ConnectionBudget::Claim::kExtra});
@@ -185,7 +185,22 @@ TEST_F(FetchTest, WaitsInLineForASlotWithoutTheOpenLimitRunning) {
     full.pop_back();
     clock.RunDue();
     ASSERT_EQ(http.exchanges.size(), 1u);
-    EXPECT_EQ(budget.To("host"), ConnectionBudget::kPerHost);
+    EXPECT_EQ(budget.To("host"), ConnectionBudget::kLeastPerHost);
+}
+
+// "Too many" from a server that has others of ours keeps it to those; from
+// a page, or as the only connection, it says nothing of a crowd.
+TEST_F(FetchTest, ATooManyAnswerBesideOtherConnectionsLowersTheHostsShare) {
+    std::vector<ConnectionBudget::Slot> held;
+    held.push_back(*budget.TryTake("host", ConnectionBudget::Claim::kExtra));
+    Start({.url = "http://host/v"});
+    http.Last().Answer(503);
+    EXPECT_EQ(budget.CapOf("host"), ConnectionBudget::kLeastPerHost);
+    held.push_back(*budget.TryTake("host", ConnectionBudget::Claim::kExtra));
+    Start({.url = "http://host/v", .claim = ConnectionBudget::Claim::kExtra});
+    http.Last().Answer(429);
+    ASSERT_TRUE(end && end->outcome.IsFailed());
+    EXPECT_EQ(budget.CapOf("host"), 2);
 }
 
 } // namespace
