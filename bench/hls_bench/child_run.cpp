@@ -26,7 +26,8 @@ std::optional<std::string> FindOnPath(const std::string& name) {
     return std::nullopt;
 }
 
-bool RunToEnd(const std::vector<std::string>& argv, const std::string& log) {
+bool RunToEnd(const std::vector<std::string>& argv, const std::string& log,
+              const std::string& folder) {
     std::vector<char*> words;
     for (const std::string& word : argv) words.push_back(const_cast<char*>(word.c_str()));
     words.push_back(nullptr);
@@ -36,6 +37,7 @@ bool RunToEnd(const std::vector<std::string>& argv, const std::string& log) {
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     pid_t child = -1;
     const int spawned =
         posix_spawn(&child, words.front(), &actions, nullptr, words.data(), environ);

@@ -12,8 +12,10 @@ namespace tarnwick::bench {
 std::optional<std::string> FindOnPath(const std::string& name);
 
 // Runs `argv` (its first word the program's path) to its end, with its
-// output and errors written to `log`; whether it ended with status 0.
-bool RunToEnd(const std::vector<std::string>& argv, const std::string& log);
+// output and errors written to `log`, in `folder` when one is given (else
+// in this process's own); whether it ended with status 0.
+bool RunToEnd(const std::vector<std::string>& argv, const std::string& log,
+              const std::string& folder = {});
 
 // The last line of text at `path` that is not empty, to tell why a child failed.
 std::string LastLine(const std::string& path);

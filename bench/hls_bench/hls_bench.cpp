@@ -1,12 +1,13 @@
 // Download time of a streamed video (HLS): the program's engine for streams
-// (playlist read, pieces fetched four at once on curl's multi handle, written
-// in order, the file synced) against yt-dlp fetching four pieces at once and
-// against ffmpeg copying the stream. The stream is made up (made_stream.h):
-// by default 200 segments of 2 MB, from a loopback server in a process of its
-// own that holds each connection to 8 MB/s, as a video site's servers do.
-// The contenders take turns, round after round, each timed from its start to
-// the whole file; the medians are printed with the targets. A reference
-// program that is not installed is skipped.
+// (playlist read, pieces fetched N at once on curl's multi handle, written
+// in order, the file synced) at four and at eight pieces at once, against
+// yt-dlp fetching as many pieces at once, against ffmpeg copying the stream,
+// and at eight against the best that eight connections can do. The stream is
+// made up (made_stream.h): by default 200 segments of 2 MB, from a loopback
+// server in a process of its own that holds each connection to 8 MB/s, as a
+// video site's servers do. The contenders take turns, round after round,
+// each timed from its start to the whole file; the medians are printed with
+// the targets. A reference program that is not installed is skipped.
 //
 //   hls_bench [--rounds N] [--segments N]
 #include "child_run.h"
@@ -48,6 +49,7 @@ constexpr uint64_t kConnectionLimit = 8'000'000;
 constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)";
 constexpr double kTargetAgainstYtDlp = 1.0;
 constexpr double kTargetAgainstFfmpeg = 3.0;
+constexpr double kTargetAgainstTheLimit = 0.95;
 
 // The number in `target` between `prefix` and `suffix`, if it is that shape.
 std::optional<int> NumberIn(std::string_view target, std::string_view prefix,
@@ -126,8 +128,10 @@ bool IsTheStreamCopied(const std::string& path, int segments) {
 // program's HTTP client, clock and background thread.
 class TarnwickEngine {
 public:
-    // Downloads the stream at `url` into `file`; the reason when it fails.
-    std::optional<std::string> Download(const std::string& url, const std::string& file) {
+    // Downloads the stream at `url` into `file`, `pieces` at once; the
+    // reason when it fails.
+    std::optional<std::string> Download(const std::string& url, const std::string& file,
+                                        int pieces) {
         QEventLoop loop;
         std::optional<Outcome> end;
         const auto finish = [&](Outcome outcome) {
@@ -141,7 +145,7 @@ public:
         driver::StreamReading reading(requests_);
         reading.Start(url, false, [&](Result<driver::Plan> plan) {
             if (!plan) return finish(Outcome::Failed(plan.failure()));
-            const driver::DownloadServices services{requests_, background_, nullptr, 1,
+            const driver::DownloadServices services{requests_, background_, nullptr, pieces,
                                                     [&](const std::string&) { return path; }};
             download = driver::MakeDownload(plan.value(), services, file);
             download->Start(std::nullopt,
@@ -170,20 +174,24 @@ struct Contender {
     // How many times as long it may take as the program, at least.
     double target = 0;
     std::vector<double> seconds;
+    // Which of the program's contenders it is measured against.
+    size_t against = 0;
 };
 
 // A reference program run as a child with `arguments`, where FILE is the
 // file to write; the log of its output goes beside the file.
 Contender Reference(std::string name, const std::string& program,
                     std::vector<std::string> arguments,
-                    std::function<bool(const std::string& file)> complete, double target) {
+                    std::function<bool(const std::string& file)> complete, double target,
+                    size_t against) {
     const std::optional<std::string> path = bench::FindOnPath(program);
     Contender contender{std::move(name),
                         path ? "" : program + " is not installed",
                         {},
                         std::move(complete),
                         target,
-                        {}};
+                        {},
+                        against};
     if (!path) return contender;
     arguments.insert(arguments.begin(), *path);
     contender.download = [arguments](const std::string& file) -> std::optional<std::string> {
@@ -250,7 +258,8 @@ bool RunRound(int round, std::vector<Contender>& contenders, const std::filesyst
     return all_complete;
 }
 
-void PrintRatio(const Contender& reference, double tarnwick) {
+void PrintRatio(const Contender& reference, const std::vector<Contender>& contenders) {
+    const double tarnwick = Median(contenders[reference.against].seconds);
     const double seconds = Median(reference.seconds);
     if (seconds <= 0 || tarnwick <= 0) {
         std::printf("against %s: not measured\n", reference.name.c_str());
@@ -258,6 +267,17 @@ void PrintRatio(const Contender& reference, double tarnwick) {
     }
     std::printf("against %s: %.2f x (target >= %.1f)\n", reference.name.c_str(), seconds / tarnwick,
                 reference.target);
+}
+
+// The best time eight connections at the server's pace allow, over the
+// program's time at eight pieces at once.
+void PrintAgainstTheLimit(double best_seconds, double tarnwick) {
+    if (tarnwick <= 0) {
+        std::printf("against the limit of 8 connections: not measured\n");
+        return;
+    }
+    std::printf("against the limit of 8 connections: %.2f x (target >= %.2f)\n",
+                best_seconds / tarnwick, kTargetAgainstTheLimit);
 }
 
 } // namespace
@@ -281,30 +301,43 @@ int main(int argc, char* argv[]) {
 
     TarnwickEngine engine;
     std::vector<Contender> contenders;
-    contenders.push_back({"tarnwick",
-                          "",
-                          [&](const std::string& file) { return engine.Download(url, file); },
-                          whole,
-                          0,
-                          {}});
+    const auto program_at = [&](int pieces) {
+        contenders.push_back(
+            {"tarnwick, " + std::to_string(pieces) + " at once",
+             "",
+             [&, pieces](const std::string& file) { return engine.Download(url, file, pieces); },
+             whole,
+             0,
+             {},
+             contenders.size()});
+        return contenders.size() - 1;
+    };
     // Its fix-up, a copy by ffmpeg into another container after the
     // download, is left out as the program's own conversion is.
-    contenders.push_back(
-        Reference("yt-dlp -N 4", "yt-dlp",
-                  {"--hls-prefer-native", "-N", "4", "--fixup", "never", "-o", "FILE", url}, whole,
-                  kTargetAgainstYtDlp));
+    const auto ytdlp_at = [&](int pieces, size_t against) {
+        const std::string count = std::to_string(pieces);
+        contenders.push_back(
+            Reference("yt-dlp -N " + count, "yt-dlp",
+                      {"--hls-prefer-native", "-N", count, "--fixup", "never", "-o", "FILE", url},
+                      whole, kTargetAgainstYtDlp, against));
+    };
+    const size_t four = program_at(4);
+    ytdlp_at(4, four);
     // Its HLS reader takes the next segment on a second connection while it
     // copies one from the first (with a server of HTTP/1.1, as here).
     contenders.push_back(Reference("ffmpeg", "ffmpeg", {"-i", url, "-c", "copy", "FILE"}, copied,
-                                   kTargetAgainstFfmpeg));
+                                   kTargetAgainstFfmpeg, four));
+    const size_t eight = program_at(8);
+    ytdlp_at(8, eight);
 
     const double stream_bytes = static_cast<double>(bench::SegmentSize()) * options.segments;
     const double limit = static_cast<double>(kConnectionLimit);
     std::printf(
         "hls_bench: %d segments of %.2f MB (%.0f MB), each connection held to %.0f MB/s:\n"
-        "at best %.1f s on four connections, %.1f s on two, %.1f s on one\n",
+        "at best %.1f s on eight connections, %.1f s on four, %.1f s on two, %.1f s on one\n",
         options.segments, static_cast<double>(bench::SegmentSize()) / 1e6, stream_bytes / 1e6,
-        limit / 1e6, stream_bytes / (4 * limit), stream_bytes / (2 * limit), stream_bytes / limit);
+        limit / 1e6, stream_bytes / (8 * limit), stream_bytes / (4 * limit),
+        stream_bytes / (2 * limit), stream_bytes / limit);
     bool all_complete = true;
     for (int round = 1; round <= options.rounds; ++round) {
         all_complete = RunRound(round, contenders, folder.Path()) && all_complete;
@@ -320,9 +353,9 @@ int main(int argc, char* argv[]) {
             std::printf("%s: %.1f s\n", contender.name.c_str(), Median(contender.seconds));
         }
     }
-    const double tarnwick = Median(contenders[0].seconds);
-    for (size_t i = 1; i < contenders.size(); ++i) {
-        if (contenders[i].skipped.empty()) PrintRatio(contenders[i], tarnwick);
+    for (const Contender& contender : contenders) {
+        if (contender.skipped.empty() && contender.target > 0) PrintRatio(contender, contenders);
     }
+    PrintAgainstTheLimit(stream_bytes / (8 * limit), Median(contenders[eight].seconds));
     return all_complete ? 0 : 1;
 }

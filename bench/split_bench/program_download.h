@@ -30,9 +30,6 @@ public:
     // The processor time the last run took, on every thread of the process.
     double CpuSeconds() const { return cpu_seconds_; }
 
-    // The most connections the budget allows to one server.
-    static int MostPerServer() { return transfer::ConnectionBudget::kLeastPerHost; }
-
 private:
     qt::QtClock clock_;
     curl::CurlClient http_;

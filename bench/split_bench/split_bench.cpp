@@ -1,10 +1,10 @@
 // Fetching one large file over several connections: the program's split
-// transfer at 1, 4 and 8 connections against aria2c at 4 and 8 and curl at
-// one, from a server that holds each connection to 20 MB/s (as many real
-// servers do), and the program at 1 and 4 connections from one that does not.
-// Both servers run in processes of their own and answer ranges of a file
-// with an ETag. The contenders take turns round after round; each result is
-// checked (size and bytes) before its time counts, and the medians are
+// transfer at 1, 4, 8 and 16 connections against aria2c at 4, 8 and 16 and
+// curl at one, from a server that holds each connection to 20 MB/s (as many
+// real servers do), and the program at 1, 4 and 16 connections from one that
+// does not. Both servers run in processes of their own and answer ranges of a
+// file with an ETag. The contenders take turns round after round; each result
+// is checked (size and bytes) before its time counts, and the medians are
 // printed with the ratios of speeds that matter and their targets.
 #include "bench_options.h"
 #include "child_run.h"
@@ -132,9 +132,9 @@ std::vector<Contender> MakeContenders(bench::ProgramDownload& program, const Set
             return std::string(text);
         };
     };
-    for (const int count : {1, 4, 8}) program_at("paced", setting.paced_url, count);
+    for (const int count : {1, 4, 8, 16}) program_at("paced", setting.paced_url, count);
     if (const std::optional<std::string> aria2 = bench::FindOnPath("aria2c")) {
-        for (const int count : {4, 8}) {
+        for (const int count : {4, 8, 16}) {
             const std::string name = "aria2c -x" + std::to_string(count);
             contenders.push_back({"paced", name, [=](const std::string& file) {
                                       const std::filesystem::path path(file);
@@ -152,7 +152,7 @@ std::vector<Contender> MakeContenders(bench::ProgramDownload& program, const Set
                                                  setting.log);
                               }});
     }
-    for (const int count : {1, 4}) program_at("unpaced", setting.unpaced_url, count);
+    for (const int count : {1, 4, 16}) program_at("unpaced", setting.unpaced_url, count);
     return contenders;
 }
 
@@ -190,10 +190,12 @@ void PrintFigures(const std::vector<Contender>& contenders, const bench::BenchOp
     ratio("paced, 4 connections against aria2c -x4", "paced", "Tarnwick, 4 connections",
           "aria2c -x4", 1.0);
     ratio("paced, 8 connections against aria2c -x8", "paced", "Tarnwick, 8 connections",
-          "aria2c -x8", std::nullopt);
-    std::printf("  (the run's connection budget allows %d connections to one server)\n",
-                bench::ProgramDownload::MostPerServer());
+          "aria2c -x8", 1.0);
+    ratio("paced, 16 connections against aria2c -x16", "paced", "Tarnwick, 16 connections",
+          "aria2c -x16", 1.0);
     ratio("unpaced, 4 connections against 1", "unpaced", "Tarnwick, 4 connections",
+          "Tarnwick, 1 connection", 0.95);
+    ratio("unpaced, 16 connections against 1", "unpaced", "Tarnwick, 16 connections",
           "Tarnwick, 1 connection", 0.95);
 }
 

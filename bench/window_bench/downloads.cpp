@@ -46,25 +46,36 @@ int64_t LastWrittenNs(const std::string& file) {
     return MonotonicNs() - (Ns(real) - Ns(status.st_mtim));
 }
 
-} // namespace
-
-Timed CurlDownload(const std::string& url, const std::string& file, uint64_t size) {
-    std::string words[] = {"curl", "--silent", "--show-error", "--output", file, url};
-    char* argv[] = {words[0].data(), words[1].data(), words[2].data(), words[3].data(),
-                    words[4].data(), words[5].data(), nullptr};
-    const int64_t start = MonotonicNs();
+// Runs `words`, its program found on the PATH, to its end and adds its
+// processor time to `cpu_seconds`; whether it ended with status 0.
+bool RunChild(std::vector<std::string> words, double& cpu_seconds) {
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
     pid_t pid = -1;
-    if (posix_spawnp(&pid, "curl", nullptr, nullptr, argv, environ) != 0) {
-        throw std::runtime_error("curl did not start (is the curl package installed?)");
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+        throw std::runtime_error(words[0] + " did not start (is its package installed?)");
     }
     int status = 0;
     rusage usage{};
     ::wait4(pid, &status, 0, &usage);
+    cpu_seconds += Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+} // namespace
+
+Timed CurlDownload(const std::string& url, const std::string& file, uint64_t size, bool then_sync) {
+    const int64_t start = MonotonicNs();
+    double cpu_seconds = 0;
+    bool ended_well =
+        RunChild({"curl", "--silent", "--show-error", "--output", file, url}, cpu_seconds);
+    if (ended_well && then_sync) ended_well = RunChild({"sync", file}, cpu_seconds);
     const int64_t end = MonotonicNs();
     Timed timed;
-    if (TakeAway(file, size) && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+    if (TakeAway(file, size) && ended_well) {
         timed.seconds = static_cast<double>(end - start) / 1e9;
-        timed.cpu_seconds = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
+        timed.cpu_seconds = cpu_seconds;
     }
     return timed;
 }

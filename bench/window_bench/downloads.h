@@ -1,5 +1,6 @@
-// One download by each contender, timed from outside: `curl -o FILE`, and
-// the program, handed the address by a later launch of itself.
+// One download by each contender, timed from outside: `curl -o FILE`
+// (followed by `sync FILE` where asked), and the program, handed the address
+// by a later launch of itself.
 #pragma once
 
 #include "bench_steps.h"
@@ -15,9 +16,11 @@ struct Timed {
     double cpu_seconds = 0;
 };
 
-// `curl -o FILE URL`, from its start to its end, with its processor time.
-// The file is checked for `size` bytes and removed.
-Timed CurlDownload(const std::string& url, const std::string& file, uint64_t size);
+// `curl -o FILE URL`, and with `then_sync` `sync FILE` after it, from its
+// start to its end, with their processor time. The file is checked for
+// `size` bytes and removed.
+Timed CurlDownload(const std::string& url, const std::string& file, uint64_t size,
+                   bool then_sync = false);
 
 struct ProgramTimed : Timed {
     // With pings: how long those answered while the bytes were written

@@ -11,14 +11,17 @@ namespace tarnwick::bench {
 void MeasureFirstFrame(BenchContext& bench);
 // Processor time of a started program that has nothing to do.
 void MeasureIdle(BenchContext& bench);
-// 1 GiB over loopback, in turns with `curl -o FILE`, with the GUI thread's
-// answers to pings meanwhile.
+// 1 GiB over loopback, in turns with `curl -o FILE` followed by `sync FILE`
+// (the program syncs its file before it takes its name), with the GUI
+// thread's answers to pings meanwhile.
 void MeasureTransfer(BenchContext& bench);
-// Processor time per GB against a server paced at 20 MB/s, and curl's.
+// Processor time against a server paced at 20 MB/s, and `curl -o FILE`'s
+// from the same server in the same run.
 void MeasurePacedCpu(BenchContext& bench);
 // Resident memory with a full kept list.
 void MeasureMemory(BenchContext& bench);
-// How long "Select all" and "Remove" of a full list keep the window from answering.
+// How long "Select all" and "Remove" of a full list keep the window from
+// answering, in each of several fresh starts.
 void MeasureBulkRemove(BenchContext& bench);
 
 // The server's targets: `round` of full-speed and of paced videos.

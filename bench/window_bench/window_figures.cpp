@@ -13,6 +13,8 @@ namespace {
 using std::chrono::milliseconds;
 
 constexpr int kFullList = 32767;
+// The removal is measured in this many fresh starts of the program.
+constexpr int kRemoveStarts = 5;
 constexpr milliseconds kIdleSpan{3000};
 constexpr double kIdleZeroMs = 1;
 
@@ -143,34 +145,70 @@ double ClickAndTimeBlock(BenchContext& bench, EventWait& wait, Spot spot,
 
 } // namespace
 
+namespace {
+
+// What one start's Select all + Remove of the full list did.
+struct RemoveInOneStart {
+    double select_ms = 0;
+    double remove_ms = 0;
+    int questions = 0;
+    int left = 0;       // items kept after the program's exit
+    bool ended = false; // whether the program ended at Close
+
+    double LongestMs() const { return std::max(select_ms, remove_ms); }
+};
+
+RemoveInOneStart SelectAllAndRemove(BenchContext& bench, const Renderer& renderer) {
+    FreshUser user(true);
+    if (!WriteKeptList(user.KeptListFile(), kFullList)) {
+        throw std::runtime_error("the kept list could not be written");
+    }
+    EventWait wait(bench.x, nullptr);
+    auto program = StartShown(bench, renderer, user, wait);
+    WaitUntilAnswering(wait, bench.x, MonotonicNs());
+    QuestionAnswerer answerer(bench.x);
+    RemoveInOneStart start;
+    start.select_ms = ClickAndTimeBlock(bench, wait, kSelectAll);
+    start.remove_ms = ClickAndTimeBlock(bench, wait, kRemoveSelected, &answerer);
+    start.questions = answerer.Questions();
+    // The list as the program leaves it at its exit tells that the removal happened.
+    bench.x.Click(kClose.x, kClose.y);
+    start.ended = wait.Until([&] { return !program->Running(); }, milliseconds(30000));
+    program.reset();
+    start.left = CountKeptItems(user.KeptListFile());
+    return start;
+}
+
+} // namespace
+
 void MeasureBulkRemove(BenchContext& bench) {
     for (const Renderer& renderer : bench.renderers) {
-        FreshUser user(true);
-        if (!WriteKeptList(user.KeptListFile(), kFullList)) {
-            throw std::runtime_error("the kept list could not be written");
+        double worst = 0;
+        int left = 0;
+        std::string each;
+        for (int number = 1; number <= kRemoveStarts; ++number) {
+            const RemoveInOneStart start = SelectAllAndRemove(bench, renderer);
+            std::printf(
+                "select all + remove of %d items [%s], start %d: the window did not answer "
+                "for %.0f ms (select all) and %.0f ms (remove), longest %.0f ms; %d "
+                "question(s) answered; %d items left kept%s\n",
+                kFullList, renderer.name.c_str(), number, start.select_ms, start.remove_ms,
+                start.LongestMs(), start.questions, start.left,
+                start.ended ? "" : " (the program did not end at Close and was killed)");
+            std::fflush(stdout);
+            worst = std::max(worst, start.LongestMs());
+            left = std::max(left, start.left);
+            each += Format("%s%.0f", each.empty() ? "" : ", ", start.LongestMs());
         }
-        EventWait wait(bench.x, nullptr);
-        auto program = StartShown(bench, renderer, user, wait);
-        WaitUntilAnswering(wait, bench.x, MonotonicNs());
-        QuestionAnswerer answerer(bench.x);
-        const double select_ms = ClickAndTimeBlock(bench, wait, kSelectAll);
-        const double remove_ms = ClickAndTimeBlock(bench, wait, kRemoveSelected, &answerer);
-        // The list as the program leaves it at its exit tells that the removal happened.
-        bench.x.Click(kClose.x, kClose.y);
-        const bool ended = wait.Until([&] { return !program->Running(); }, milliseconds(30000));
-        program.reset();
-        const int left = CountKeptItems(user.KeptListFile());
         std::printf(
-            "select all + remove of %d items [%s]: the window did not answer for %.0f ms "
-            "(select all) and %.0f ms (remove); %d question(s) answered; %d items left "
-            "kept%s\n",
-            kFullList, renderer.name.c_str(), select_ms, remove_ms, answerer.Questions(), left,
-            ended ? "" : " (the program did not end at Close and was killed)");
-        const double longest = std::max(select_ms, remove_ms);
-        bench.summary.Add(
-            Under(renderer, Format("Select all + Remove of %d items, longest block", kFullList)),
-            Format("%.0f ms (%d left)", longest, left), "< 100 ms",
-            VerdictOf(longest < 100 && left == 0));
+            "select all + remove of %d items [%s]: longest block in each of %d starts: "
+            "%s ms; worst %.0f ms (target < 100 ms in every start)\n",
+            kFullList, renderer.name.c_str(), kRemoveStarts, each.c_str(), worst);
+        bench.summary.Add(Under(renderer, Format("Select all + Remove of %d items, worst of %d "
+                                                 "starts",
+                                                 kFullList, kRemoveStarts)),
+                          Format("%.0f ms (%d left)", worst, left), "< 100 ms in every start",
+                          VerdictOf(worst < 100 && left == 0));
     }
 }
 
