@@ -69,6 +69,7 @@ struct Transfer {
     bool added = false;     // in the multi handle
     bool paused = false;    // held by the turn's budget until the next turn
     bool throttled = false; // held by the speed limit until it allows more
+    bool beyond_limit = false;
     // How much of what curl holds for the transfer went on before it paused:
     // curl delivers a paused write again from its start.
     size_t handed = 0;
@@ -157,6 +158,7 @@ public:
     CurlExchange(std::weak_ptr<CurlCore> core, uint64_t id) : core_(std::move(core)), id_(id) {}
     ~CurlExchange() override;
     void SetReceiver(platform::HttpReceiver& receiver) override;
+    void KeepToLimit() override;
 
 private:
     std::weak_ptr<CurlCore> core_;
@@ -197,6 +199,8 @@ public:
     void Abandon(uint64_t id);
     // The exchange `id` is heard by `receiver` from now on.
     void SetReceiver(uint64_t id, platform::HttpReceiver& receiver);
+    // The exchange `id` keeps to the speed limit from now on.
+    void KeepToLimit(uint64_t id);
     // The client is gone: silences every receiver and frees everything, once
     // no call from Qt into this object is under way.
     void Close();
@@ -301,6 +305,10 @@ void CurlExchange::SetReceiver(platform::HttpReceiver& receiver) {
     if (const auto core = core_.lock()) core->SetReceiver(id_, receiver);
 }
 
+void CurlExchange::KeepToLimit() {
+    if (const auto core = core_.lock()) core->KeepToLimit(id_);
+}
+
 } // namespace
 
 CurlCore::CurlCore(std::string user_agent, PublicTest is_public)
@@ -329,6 +337,7 @@ std::unique_ptr<platform::HttpExchange> CurlCore::Start(const platform::HttpRequ
     transfer.core = this;
     transfer.receiver = &receiver;
     transfer.reach = request.reach;
+    transfer.beyond_limit = request.beyond_limit;
     transfers_.emplace(transfer.id, std::move(owned));
     Note([&] { return RequestLine(transfer.id, request); });
     if (!Configure(transfer, request)) {
@@ -462,6 +471,11 @@ void CurlCore::SetReceiver(uint64_t id, platform::HttpReceiver& receiver) {
     if (found != transfers_.end() && found->second->receiver != nullptr) {
         found->second->receiver = &receiver;
     }
+}
+
+void CurlCore::KeepToLimit(uint64_t id) {
+    const auto found = transfers_.find(id);
+    if (found != transfers_.end()) found->second->beyond_limit = false;
 }
 
 void CurlCore::Close() {
@@ -720,6 +734,10 @@ size_t CurlCore::Allowance(Transfer& transfer, size_t bytes) {
     if (turn_bytes_ >= kBytesPerTurn) {
         HoldForTurn(transfer);
         return 0;
+    }
+    if (transfer.beyond_limit) {
+        turn_bytes_ += bytes;
+        return bytes;
     }
     const platform::TimePoint now = Now();
     const int64_t available = limit_.Available(now);

@@ -53,6 +53,9 @@ struct HttpRequest {
     std::vector<std::string> cookies = {};
     // Who asks ("item 7"), for the trace only.
     std::string trace_tag = {};
+    // Beyond the speed limit: a page, a playlist or a key, small and wanted
+    // before any video's bytes can come, is never held back by it.
+    bool beyond_limit = false;
 };
 
 // One header field of an answer: its name in the letter case received, and
@@ -134,6 +137,9 @@ public:
     // Hands the rest of the exchange to `receiver`: every later call goes
     // there. Allowed from inside the current receiver's calls.
     virtual void SetReceiver(HttpReceiver& receiver) = 0;
+    // An exchange begun beyond the speed limit keeps to it from now on: a
+    // page's answer that turned out to be the video.
+    virtual void KeepToLimit() {}
 };
 
 class HttpClient {

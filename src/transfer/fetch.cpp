@@ -115,6 +115,7 @@ void Fetch::Send(ConnectionBudget::Slot slot) {
     http.headers = context_.headers;
     http.cookies = context_.cookies;
     http.trace_tag = context_.tag;
+    http.beyond_limit = request_.claim == ConnectionBudget::Claim::kPage && !kept_to_limit_;
     if (IsRanged(request_)) {
         const int64_t from = *request_.from;
         std::string range = "Range: bytes=" + std::to_string(from) + "-";
@@ -127,6 +128,11 @@ void Fetch::Send(ConnectionBudget::Slot slot) {
     body_.clear();
     watch_.Opening();
     exchange_ = context_.http.Start(http, *this);
+}
+
+void Fetch::KeepToLimit() {
+    kept_to_limit_ = true;
+    if (exchange_) exchange_->KeepToLimit();
 }
 
 void Fetch::DropLeastRate() {

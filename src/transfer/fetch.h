@@ -156,6 +156,9 @@ public:
     void SetCalls(Calls calls) { calls_ = std::move(calls); }
     // Ends the least rate this fetch keeps, from now on.
     void DropLeastRate();
+    // A page's fetch, beyond the speed limit, whose answer is a video to
+    // download: it keeps to the limit from now on.
+    void KeepToLimit();
 
     const FetchRequest& Request() const { return request_; }
     bool Answered() const { return answered_; }
@@ -181,6 +184,7 @@ private:
     ConnectionBudget::Slot slot_;
     std::unique_ptr<platform::HttpExchange> exchange_;
     int tries_ = 0;
+    bool kept_to_limit_ = false;
     bool answered_ = false;
     FetchAnswer answer_;
     std::string body_;

@@ -128,6 +128,7 @@ void FileDownload::Adopt(std::unique_ptr<Fetch> fetch, const FetchAnswer& answer
     if (kept) (void)file_.Resume(PathOf(*kept), 0);
     Enter(State::kAsking);
     fetch->DropLeastRate();
+    fetch->KeepToLimit();
     auto connection = std::make_unique<Connection>(*this, 0, std::move(fetch));
     Connection& adopted = *connection;
     connections_.push_back(std::move(connection));

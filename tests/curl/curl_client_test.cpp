@@ -371,6 +371,37 @@ TEST_F(CurlClientTest, ASpeedLimitHoldsAllExchangesTogetherUntilItIsLifted) {
     }
 }
 
+// A page goes past the limit, which holds a video beside it; a page's answer
+// that is kept to the limit from some point on is held from there.
+TEST_F(CurlClientTest, APageGoesBeyondTheSpeedLimitUntilItIsKeptToIt) {
+    constexpr uint64_t kPage = 300 * 1024;
+    constexpr uint64_t kLarge = 16 * 1024 * 1024;
+    server_.Serve("/page", GeneratedAnswer(kPage));
+    server_.Serve("/video", GeneratedAnswer(kPage));
+    server_.Serve("/adopted", GeneratedAnswer(kLarge));
+    client_->SetSpeedLimit(16 * 1024);
+    Recorder page(loop_);
+    Recorder video(loop_);
+    Recorder adopted(loop_);
+    page.generated = video.generated = adopted.generated = true;
+    HttpRequest beyond = Get("/page");
+    beyond.beyond_limit = true;
+    Start(beyond, page);
+    Start(Get("/video"), video);
+    ASSERT_TRUE(loop_.RunUntil([&] { return page.Ended(); }));
+    EXPECT_EQ(page.body_size, kPage);
+    EXPECT_FALSE(video.Ended()) << "held by the limit";
+
+    beyond.url = server_.Url("/adopted");
+    Start(beyond, adopted);
+    ASSERT_TRUE(loop_.RunUntil([&] { return adopted.body_size > 0; }));
+    adopted.exchange->KeepToLimit();
+    const uint64_t at_keeping = adopted.body_size;
+    RunTurns(loop_, 20);
+    EXPECT_FALSE(adopted.Ended());
+    EXPECT_LT(adopted.body_size, at_keeping + 4 * 1024 * 1024) << "held from then on";
+}
+
 TEST_F(CurlClientTest, BodiesUnderASpeedLimitArriveByteForByte) {
     // The limit holds most writes, hands on part of them and takes turns
     // between the exchanges.
