@@ -1,13 +1,28 @@
 #include "driver/download_run.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace tarnwick::driver {
+namespace {
+
+// How long a video found ahead of its turn is taken as it was found: links
+// of many sites expire, within hours mostly.
+constexpr auto kFoundAheadLasts = std::chrono::minutes(10);
+// Items resolved ahead beyond those at once, and how far down the list the
+// run looks for them.
+constexpr int kMoreAhead = 2;
+constexpr int kLookAhead = 256;
+
+} // namespace
 
 DownloadRun::DownloadRun(JobServices services)
     : services_(std::move(services)),
+      ytdlp_answers_(services_.clock),
       next_(services_.clock.NewTimer([this] { StartNextItems(); })) {
     services_.queue.AddObserver(this);
+    // The entries of a playlist are found ahead, their yt-dlp asked together.
+    if (services_.resolve_ahead) services_.ytdlp_answers = &ytdlp_answers_;
 }
 
 DownloadRun::~DownloadRun() { services_.queue.RemoveObserver(this); }
@@ -18,6 +33,7 @@ void DownloadRun::Start(RunScope scope) {
     scope_ = scope;
     holds_ = 0;
     taken_.clear();
+    not_found_ahead_.clear();
     scan_from_ = 0;
     // A server that was crowded in an earlier run may have room again.
     if (services_.connection_budget != nullptr) services_.connection_budget->ForgetCrowding();
@@ -34,6 +50,11 @@ void DownloadRun::Stop() {
     // call back in.
     const std::vector<std::unique_ptr<ItemJob>> jobs = std::move(jobs_);
     jobs_.clear();
+    // Those ahead of their turn end quietly: their items never showed them.
+    const std::vector<std::unique_ptr<ItemJob>> ahead = std::move(ahead_);
+    ahead_.clear();
+    not_found_ahead_.clear();
+    ytdlp_answers_.StopAskingAhead();
     for (const std::unique_ptr<ItemJob>& job : jobs) job->Cancel();
     taken_.clear();
     TellStateChanged();
@@ -100,21 +121,84 @@ std::optional<list::ItemKey> DownloadRun::CurrentItem() const {
 void DownloadRun::StartNextItems() {
     // The finished jobs are let go here, outside their own calls.
     std::erase_if(jobs_, [](const auto& job) { return job->IsDone(); });
+    std::erase_if(ahead_, [this](const auto& job) {
+        if (job->IsDone()) not_found_ahead_.insert(job->Key());
+        return job->IsDone();
+    });
     if (!running_ || holds_ > 0) return;
     // A job that ends within its Start keeps its place until the next turn.
     while (running_ && holds_ == 0 && static_cast<int>(jobs_.size()) < AtOnce()) {
         const std::optional<list::ItemKey> key = NextItem();
         if (!key) break;
         taken_.insert(*key);
-        jobs_.push_back(std::make_unique<ItemJob>(services_, *key, [this] { OnItemDone(); }));
+        jobs_.push_back(JobFor(*key));
         jobs_.back()->Start();
     }
-    if (running_ && jobs_.empty()) EndByItself();
+    if (running_ && jobs_.empty()) return EndByItself();
+    if (running_ && holds_ == 0 && services_.resolve_ahead) ResolveAhead();
+}
+
+std::unique_ptr<ItemJob> DownloadRun::JobFor(list::ItemKey key) {
+    const auto found = std::find_if(ahead_.begin(), ahead_.end(),
+                                    [key](const auto& job) { return job->Key() == key; });
+    if (found != ahead_.end()) {
+        std::unique_ptr<ItemJob> job = std::move(*found);
+        ahead_.erase(found);
+        const std::optional<platform::TimePoint> at = job->ResolvedAt();
+        if (!at || services_.clock.Now() - *at < kFoundAheadLasts) return job;
+    }
+    return std::make_unique<ItemJob>(services_, key, [this] { OnItemDone(); });
+}
+
+void DownloadRun::ResolveAhead() {
+    const std::vector<list::ItemKey> next = NextWaiting(static_cast<size_t>(AtOnce() + kMoreAhead));
+    std::erase_if(ahead_, [&next](const auto& job) {
+        return std::find(next.begin(), next.end(), job->Key()) == next.end();
+    });
+    for (const list::ItemKey key : next) {
+        if (CountResolving() >= AtOnce() + kMoreAhead) return;
+        const bool has_job = std::any_of(ahead_.begin(), ahead_.end(),
+                                         [key](const auto& job) { return job->Key() == key; });
+        if (has_job) continue;
+        ahead_.push_back(std::make_unique<ItemJob>(services_, key, [this] { OnItemDone(); }));
+        ahead_.back()->StartAhead();
+    }
+}
+
+// The waiting items the run reaches next, in list order, at most `most`.
+std::vector<list::ItemKey> DownloadRun::NextWaiting(size_t most) const {
+    const list::DownloadQueue& queue = services_.queue;
+    std::vector<list::ItemKey> next;
+    const int end = std::min(queue.Count(), scan_from_ + kLookAhead);
+    for (int position = scan_from_; position < end && next.size() < most; ++position) {
+        const list::DownloadItem& item = queue.At(position);
+        if (item.state == list::ItemState::kWaiting && InScope(item, scope_) &&
+            taken_.count(item.key) == 0 && not_found_ahead_.count(item.key) == 0 &&
+            !IsUnderWay(item.key)) {
+            next.push_back(item.key);
+        }
+    }
+    return next;
+}
+
+// The jobs finding what to download, under way or ahead: as many yt-dlp
+// processes may run at most.
+int DownloadRun::CountResolving() const {
+    const auto resolving = [](const auto& job) { return job->IsResolving(); };
+    return static_cast<int>(std::count_if(jobs_.begin(), jobs_.end(), resolving) +
+                            std::count_if(ahead_.begin(), ahead_.end(), resolving)) +
+           ytdlp_answers_.AsksAhead();
+}
+
+void DownloadRun::DropAhead(list::ItemKey key) {
+    std::erase_if(ahead_, [key](const auto& job) { return !job->IsDone() && job->Key() == key; });
 }
 
 void DownloadRun::EndByItself() {
     running_ = false;
     taken_.clear();
+    ahead_.clear();
+    ytdlp_answers_.StopAskingAhead();
     observers_.Notify([](RunObserver& observer) { observer.OnRunEnded(); });
     TellStateChanged();
 }
@@ -146,6 +230,7 @@ bool DownloadRun::HasItemsFor(RunScope scope) const {
 void DownloadRun::OnInserted(int position) {
     Rewind(position);
     StartIfRoom();
+    LookAgainAhead();
 }
 
 void DownloadRun::Rewind(int position) {
@@ -154,6 +239,7 @@ void DownloadRun::Rewind(int position) {
 
 void DownloadRun::OnRemoving(int position) {
     const list::ItemKey key = services_.queue.At(position).key;
+    DropAhead(key);
     const auto job = std::find_if(jobs_.begin(), jobs_.end(),
                                   [key](const auto& j) { return !j->IsDone() && j->Key() == key; });
     if (job == jobs_.end()) return;
@@ -174,6 +260,16 @@ void DownloadRun::OnChanged(int position, unsigned fields) {
     // An item made runnable again behind the scan is taken too.
     if (position < scan_from_ && list::IsRunnable(item)) Rewind(position);
     if (item.state == list::ItemState::kWaiting) StartIfRoom();
+    // An item stopped or otherwise changed before its turn is found out afresh.
+    if (item.state != list::ItemState::kWaiting && !IsUnderWay(item.key)) DropAhead(item.key);
+    LookAgainAhead();
+}
+
+// The items next in line may have changed: the ones ahead are looked at
+// again from the event loop.
+void DownloadRun::LookAgainAhead() {
+    if (running_ && services_.resolve_ahead && !next_->IsActive())
+        next_->Start(platform::Duration(0));
 }
 
 } // namespace tarnwick::driver

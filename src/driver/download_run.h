@@ -1,9 +1,11 @@
 // The download run: walks the queue in order and hands each item it reaches
 // to an ItemJob, with up to JobServices::downloads_at_once jobs under way,
-// until no waiting item is left. Everything is driven by events; nothing here
-// waits. Whatever the user does meanwhile (adding, removing, moving,
-// clearing, renaming), every runnable item the run reaches is processed
-// exactly once.
+// until no waiting item is left. Where JobServices::resolve_ahead says so,
+// the next waiting items (up to two more than at once) have their videos
+// found meanwhile, so that each one's bytes start as soon as its turn comes;
+// a video found more than ten minutes before its turn is found again. Everything is driven by
+// events; nothing here waits. Whatever the user does meanwhile (adding, removing, moving, clearing,
+// renaming), every runnable item the run reaches is processed exactly once.
 #pragma once
 
 #include "common/observer_list.h"
@@ -70,7 +72,10 @@ private:
     void OnInserted(int position) override;
     void OnRemoving(int position) override;
     void OnRemoved(int position) override;
-    void OnMoved(int from, int to) override { Rewind(std::min(from, to)); }
+    void OnMoved(int from, int to) override {
+        Rewind(std::min(from, to));
+        LookAgainAhead();
+    }
     void OnChanged(int position, unsigned fields) override;
 
     void Rewind(int position);
@@ -82,16 +87,30 @@ private:
     int CountUnderWay() const;
     bool IsUnderWay(list::ItemKey key) const;
     void StartNextItems();
+    // The job for `key`: the one ahead of its turn, if still fresh, or a new one.
+    std::unique_ptr<ItemJob> JobFor(list::ItemKey key);
+    // Starts jobs ahead of their turn for the next waiting items, and lets go
+    // of those whose items are no longer next.
+    void ResolveAhead();
+    std::vector<list::ItemKey> NextWaiting(size_t most) const;
+    int CountResolving() const;
+    void DropAhead(list::ItemKey key);
+    void LookAgainAhead();
     void EndByItself();
     std::optional<list::ItemKey> NextItem();
     bool InScope(const list::DownloadItem& item, RunScope scope) const;
 
     JobServices services_;
+    YtDlpAnswers ytdlp_answers_;
     std::unique_ptr<platform::Timer> next_;
     // The jobs started, in the order they were; a finished one stays until
     // the next_ timer lets it go, outside its own calls, and holds its place
     // until then.
     std::vector<std::unique_ptr<ItemJob>> jobs_;
+    // Jobs ahead of their items' turn, resolving or waiting with their plan.
+    std::vector<std::unique_ptr<ItemJob>> ahead_;
+    // Items whose finding ahead ended without a plan: their turn tries again.
+    std::unordered_set<list::ItemKey> not_found_ahead_;
     // Items this run has taken; the rest of the queue before scan_from_ is
     // taken or finished.
     std::unordered_set<list::ItemKey> taken_;

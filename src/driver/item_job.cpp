@@ -53,6 +53,15 @@ void ForgetStreamTime(DownloadItem& item) {
     item.rare->stream_total_ms = 0;
 }
 
+// An item that starts shows nothing of an earlier try.
+void ResetForStart(DownloadItem& item) {
+    ForgetStreamTime(item);
+    item.rare->page_received = 0;
+    item.rare->page_size = 0;
+    item.received = 0;
+    item.rare->failure.reset();
+}
+
 // The item's state while the job is in `step`; none where the step leaves
 // it as it is.
 std::optional<ItemState> StateIn(Step step) {
@@ -184,6 +193,8 @@ void ItemJob::Enter(Step next, StepWork work, const ItemChange& with) {
     }
     work_ = std::move(work);
     step_ = next;
+    // Ahead of its turn, the item shows nothing of the job.
+    if (ahead_) return;
     const list::Activity activity = ActivityIn(next);
     const bool activity_changed = activity != activity_;
     if (activity_changed) BeginActivity(activity);
@@ -223,6 +234,12 @@ void ItemJob::TickActivity() {
 
 void ItemJob::Finish(const Outcome& outcome, std::optional<list::NameKind> placeholder,
                      const ItemChange& with) {
+    if (ahead_) {
+        // The item stays as it was: its turn finds out afresh, and shows it.
+        Trace([] { return std::string("ends ahead of its turn"); });
+        Enter(Step::kCancelled);
+        return TellDone();
+    }
     if (outcome.IsFailed()) {
         Trace([&] {
             const Failure& failure = outcome.failure();
@@ -249,6 +266,10 @@ void ItemJob::Finish(const Outcome& outcome, std::optional<list::NameKind> place
         }
         if (with) with(i);
     });
+    TellDone();
+}
+
+void ItemJob::TellDone() {
     telling_done_ = true;
     on_done_();
     telling_done_ = false;
@@ -265,19 +286,53 @@ const DownloadItem* ItemJob::ItemOrCancel() {
 void ItemJob::Change(const ItemChange& change) { s_.queue.Modify(key_, change); }
 
 void ItemJob::Start() {
+    if (ahead_) return TakeTurn();
+    Resolve();
+}
+
+void ItemJob::StartAhead() {
+    ahead_ = true;
+    Resolve();
+}
+
+bool ItemJob::IsResolving() const {
+    return step_ > Step::kIdle && step_ < Step::kConnecting && !parked_;
+}
+
+std::optional<platform::TimePoint> ItemJob::ResolvedAt() const {
+    if (!parked_) return std::nullopt;
+    return parked_at_;
+}
+
+// The item's turn came: it shows where the job is, and a plan found ahead
+// goes on to its download.
+void ItemJob::TakeTurn() {
+    ahead_ = false;
+    if (ItemOrCancel() == nullptr) return;
+    Trace([] { return std::string("takes its turn"); });
+    BeginActivity(ActivityIn(step_));
+    Change([&](DownloadItem& i) {
+        ResetForStart(i);
+        if (const std::optional<ItemState> state = StateIn(step_)) i.state = *state;
+        if (activity_ != list::Activity::kNone || i.rare.IsHeld()) {
+            i.rare->activity = activity_;
+            i.rare->activity_seconds = 0;
+        }
+    });
+    if (!parked_) return;
+    Plan plan = std::move(*parked_);
+    parked_.reset();
+    DownloadPlan(std::move(plan));
+}
+
+void ItemJob::Resolve() {
     assert(step_ == Step::kIdle && "a job starts once");
     const DownloadItem* item = ItemOrCancel();
     if (item == nullptr) return;
     // Taken before the probe tells the size afresh.
     earlier_ = item->rare->kept;
     size_before_ = {item->size_kind, item->total_size};
-    Enter(Step::kChoosingReader, std::monostate{}, [](DownloadItem& i) {
-        ForgetStreamTime(i);
-        i.rare->page_received = 0;
-        i.rare->page_size = 0;
-        i.received = 0;
-        i.rare->failure.reset();
-    });
+    Enter(Step::kChoosingReader, std::monostate{}, ResetForStart);
     // What a browser handed over is read as the user asked, whatever its site.
     const bool general =
         item->site == resolve::kSiteGeneral && s_.html_parsers != nullptr &&
@@ -382,6 +437,15 @@ void ItemJob::StartDownload(Plan plan) {
             Reason::kNeedsFfmpeg, "Sound only as " + resolve::SoundName(plan.sound_only->kept_as)));
     }
     if (!NameTheFile(plan)) return;
+    if (!ahead_) return DownloadPlan(std::move(plan));
+    // Found ahead of the item's turn: the plan waits for it.
+    Trace([] { return std::string("found ahead of its turn"); });
+    parked_ = std::move(plan);
+    parked_at_ = s_.clock.Now();
+    TellDone();
+}
+
+void ItemJob::DownloadPlan(Plan plan) {
     folder_ = s_.download_folder();
     if (Status ready = PrepareFolder(folder_); !ready) {
         return Finish(Outcome::Failed(ready.failure()));

@@ -15,6 +15,7 @@
 #include "driver/plan.h"
 #include "driver/stream_reading.h"
 #include "driver/subtitle_fetching.h"
+#include "driver/ytdlp_answers.h"
 #include "driver/ytdlp_ask.h"
 #include "driver/ytdlp_tool.h"
 #include "list/download_queue.h"
@@ -93,6 +94,11 @@ struct JobServices {
     // The time of day, in seconds since 1970 (UTC), that a completion is
     // remembered at; none takes the system's.
     std::function<int64_t()> wall_seconds = {};
+    // Whether the run finds the next items' videos while others download.
+    bool resolve_ahead = false;
+    // Where yt-dlp's answers for a playlist's next entries wait for them;
+    // without, each entry's yt-dlp is asked about that entry alone.
+    YtDlpAnswers* ytdlp_answers = nullptr;
 };
 
 class ItemJob {
@@ -125,20 +131,33 @@ public:
     static bool MayEnter(Step from, Step to);
 
     // `on_done` is called once the item has its outcome, from inside the
-    // job's last step: the job must not be destroyed from inside it.
+    // job's last step, and for a job ahead of its turn also once it has found
+    // what to download: the job must not be destroyed from inside it.
     ItemJob(JobServices& services, list::ItemKey key, std::function<void()> on_done);
     // Ends the step under way, if any, and leaves the item as it is.
     ~ItemJob() { assert(!telling_done_ && "a job is not destroyed from inside its on_done"); }
     ItemJob(const ItemJob&) = delete;
     ItemJob& operator=(const ItemJob&) = delete;
 
+    // Starts the item, or takes on a job started ahead of its turn from where
+    // it is.
     void Start();
+    // Finds what to download ahead of the item's turn. The item shows none of
+    // it but its file's name once known; a failure ends the job and leaves
+    // the item as it was, for its turn to find out afresh. The job then waits
+    // with its plan until Start().
+    void StartAhead();
     // Ends the step under way at once; the item ends "Cancelled". Nothing
     // happens once the item has its outcome.
     void Cancel();
 
     list::ItemKey Key() const { return key_; }
     bool IsDone() const { return step_ >= Step::kComplete; }
+    bool IsAhead() const { return ahead_; }
+    // Whether the job is finding what to download.
+    bool IsResolving() const;
+    // When a job ahead of its turn found what to download; none until then.
+    std::optional<platform::TimePoint> ResolvedAt() const;
 
 private:
     using StepWork =
@@ -146,7 +165,8 @@ private:
                      std::unique_ptr<transfer::PageFetch>, std::unique_ptr<transfer::Probe>,
                      std::unique_ptr<StreamReading>, std::unique_ptr<Download>,
                      std::unique_ptr<platform::Child>, platform::BackgroundWork::Ticket,
-                     std::unique_ptr<YtDlpAsk>, std::unique_ptr<SubtitleFetching>>;
+                     std::unique_ptr<YtDlpAsk>, std::unique_ptr<SubtitleFetching>,
+                     std::unique_ptr<YtDlpAnswers::Waiting>>;
     using ItemChange = std::function<void(list::DownloadItem&)>;
 
     // The only way from one step to the next, and the only writer of the
@@ -160,6 +180,9 @@ private:
         return work;
     }
     void Trace(const std::function<std::string()>& make);
+    void Resolve();
+    void TakeTurn();
+    void TellDone();
     void Finish(const Outcome& outcome, std::optional<list::NameKind> placeholder = std::nullopt,
                 const ItemChange& with = nullptr);
     const list::DownloadItem* ItemOrCancel();
@@ -178,6 +201,10 @@ private:
     bool MayAskYtDlp(const Outcome& outcome) const;
     bool AskYtDlpAgain(const Outcome& outcome);
     void AskYtDlp();
+    void AskYtDlpAlone(bool with_companions);
+    std::vector<std::string> CompanionsFrom(int from, const list::DownloadItem& like,
+                                            size_t* covered, size_t most) const;
+    void KeepAnswersComing(int from, const list::DownloadItem& like, size_t most);
     void OnYtDlpAnswer(Result<resolve::YtDlpAnswer> answer);
     void AddPlaylist(const resolve::YtDlpAnswer& answer);
     void FollowChoice(resolve::YtDlpChoice choice);
@@ -186,6 +213,7 @@ private:
 
     // From the plan to the file, the same for every plan.
     void StartDownload(Plan plan);
+    void DownloadPlan(Plan plan);
     void TakeSoundOnlyInto(Plan& plan) const;
     void TakePageSubtitlesInto(Plan& plan) const;
     bool CanMakeSound(const Plan& plan) const;
@@ -266,6 +294,10 @@ private:
     std::unique_ptr<platform::BackgroundWork> own_background_;
     // While on_done runs, for the destructor's check.
     bool telling_done_ = false;
+    // Ahead of the item's turn, and the plan found meanwhile, and when.
+    bool ahead_ = false;
+    std::optional<Plan> parked_;
+    platform::TimePoint parked_at_{};
 };
 
 } // namespace tarnwick::driver

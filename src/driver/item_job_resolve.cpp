@@ -45,6 +45,7 @@ void ItemJob::FetchPage(const std::string& address) {
 }
 
 void ItemJob::OnPageProgress(int64_t received, std::optional<int64_t> size) {
+    if (ahead_) return;
     Change([&](list::DownloadItem& i) {
         i.rare->page_received = received;
         i.rare->page_size = size.value_or(0);

@@ -47,18 +47,102 @@ bool ItemJob::MayAskYtDlp(const Outcome& outcome) const {
     return YtDlpProgram().has_value();
 }
 
+// An answer that came with an earlier entry's is taken as it is; one on its
+// way is waited for.
 void ItemJob::AskYtDlp() {
+    const DownloadItem* item = ItemOrCancel();
+    if (item == nullptr) return;
+    YtDlpAnswers* answers = s_.ytdlp_answers;
+    if (answers == nullptr || asked_again_) return AskYtDlpAlone(true);
+    if (std::optional<resolve::YtDlpAnswer> kept = answers->Take(item->page_address)) {
+        Trace([] { return std::string("takes the answer yt-dlp gave with an earlier entry"); });
+        KeepAnswersComing(s_.queue.PositionOf(key_) + 1, *item, kMostCompanions + 1);
+        return OnYtDlpAnswer(std::move(*kept));
+    }
+    if (!answers->IsComing(item->page_address)) return AskYtDlpAlone(true);
+    KeepAnswersComing(s_.queue.PositionOf(key_) + 1, *item, kMostCompanions + 1);
+    Enter(Step::kAskingYtDlp,
+          answers->Await(item->page_address, [this](std::optional<resolve::YtDlpAnswer> answer) {
+              if (!answer) return AskYtDlpAlone(false);
+              OnYtDlpAnswer(std::move(*answer));
+          }));
+}
+
+// yt-dlp asked about this item's page, and about the next entries of its
+// playlist where `with_companions` allows.
+void ItemJob::AskYtDlpAlone(bool with_companions) {
     const std::optional<std::string> program = YtDlpProgram();
     const DownloadItem* item = ItemOrCancel();
     if (item == nullptr) return;
     s_.ytdlp->NoteUse();
     auto made = std::make_unique<YtDlpAsk>(*s_.children, s_.clock);
     YtDlpAsk& ask = *made;
+    const YtDlpLogin login = LoginForYtDlp(item->rare->context, logins_);
+    const int after = s_.queue.PositionOf(key_) + 1;
+    std::vector<std::string> companions =
+        with_companions && s_.ytdlp_answers != nullptr
+            ? CompanionsFrom(after, *item, nullptr, kItemsCompanions)
+            : std::vector<std::string>();
+    const bool asks_more = !companions.empty();
+    if (asks_more) ask.AskAlsoAbout(std::move(companions), *s_.ytdlp_answers);
     Enter(Step::kAskingYtDlp, std::move(made));
+    if (asks_more) KeepAnswersComing(after, *item, kMostCompanions + 1);
     ask.Start(
         *program, item->page_address,
-        [this](Result<resolve::YtDlpAnswer> answer) { OnYtDlpAnswer(std::move(answer)); },
-        LoginForYtDlp(item->rare->context, logins_));
+        [this, asks_more](Result<resolve::YtDlpAnswer> answer) {
+            // Its words for another address may stand for this one's: asked
+            // alone, it says what went wrong here.
+            if (!answer && asks_more) return AskYtDlpAlone(false);
+            OnYtDlpAnswer(std::move(answer));
+        },
+        login);
+}
+
+// The entries of a playlist listed from `from` on like `like`, still waiting
+// and asked about by no one, whose yt-dlp would be asked as this one's is:
+// with no login or browser context of their own. Those asked about already
+// are counted in `covered`.
+std::vector<std::string> ItemJob::CompanionsFrom(int from, const DownloadItem& like,
+                                                 size_t* covered, size_t most) const {
+    std::vector<std::string> companions;
+    if (covered != nullptr) *covered = 0;
+    const YtDlpLogin login = LoginForYtDlp(like.rare->context, logins_);
+    if (like.rare->origin != list::Origin::kPlaylist || !login.referrer.empty() ||
+        !login.user_agent.empty() || !login.cookies.empty() || !login.cookies_from_browser.empty())
+        return companions;
+    const list::DownloadQueue& queue = s_.queue;
+    const int end = std::min(queue.Count(), from + 64);
+    for (int position = from; position < end && companions.size() < most; ++position) {
+        const DownloadItem& next = queue.At(position);
+        if (next.state != list::ItemState::kWaiting ||
+            next.rare->origin != list::Origin::kPlaylist || next.site != like.site ||
+            !next.rare->resolved.empty() || !next.rare->context.empty()) {
+            continue;
+        }
+        if (s_.ytdlp_answers->Has(next.page_address)) {
+            if (covered != nullptr) ++*covered;
+            continue;
+        }
+        companions.push_back(next.page_address);
+    }
+    return companions;
+}
+
+// Where few of the entries from `from` on are asked about, a yt-dlp of the
+// run's own is asked about the next ones, beside this one's; `most` of them.
+void ItemJob::KeepAnswersComing(int from, const DownloadItem& like, size_t most) {
+    YtDlpAnswers* answers = s_.ytdlp_answers;
+    if (answers == nullptr || !answers->MayAskAhead()) return;
+    size_t covered = 0;
+    std::vector<std::string> next = CompanionsFrom(from, like, &covered, most);
+    const std::optional<std::string> program = YtDlpProgram();
+    if (next.empty() || covered >= kMostCompanions / 2 || !program) return;
+    const std::string first = next.front();
+    next.erase(next.begin());
+    auto ask = std::make_unique<YtDlpAsk>(*s_.children, s_.clock);
+    if (!next.empty()) ask->AskAlsoAbout(std::move(next), *answers);
+    Trace([] { return std::string("asks yt-dlp about entries ahead of their turns"); });
+    answers->AskAhead(std::move(ask), *program, first);
 }
 
 void ItemJob::OnYtDlpAnswer(Result<resolve::YtDlpAnswer> answer) {
@@ -113,6 +197,14 @@ void ItemJob::AddPlaylist(const resolve::YtDlpAnswer& answer) {
     }
     const DownloadItem* item = ItemOrCancel();
     if (item == nullptr) return;
+    if (added > 0) {
+        // Their yt-dlp is asked at once: a few first, to start soon, and the
+        // next ones beside them.
+        const int first = s_.queue.Count() - added;
+        const DownloadItem& entry = s_.queue.At(first);
+        KeepAnswersComing(first, entry, kItemsCompanions + 1);
+        KeepAnswersComing(first, entry, kMostCompanions + 1);
+    }
     const std::string title = answer.title.empty() ? item->page_address : answer.title;
     std::string told = "Added " + std::to_string(added) + " videos from " + title;
     if (before > 0) told += "; " + std::to_string(before) + " downloaded before were left out";

@@ -3,6 +3,29 @@
 #include <utility>
 
 namespace tarnwick::driver {
+namespace {
+
+// yt-dlp asked about several addresses prints one line for each, in their
+// order: its JSON answer, or "null" where it found nothing.
+std::vector<std::string> LinesOf(const std::string& out) {
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < out.size();) {
+        const size_t end = std::min(out.find('\n', start), out.size());
+        lines.push_back(out.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::optional<resolve::YtDlpAnswer> AnswerOfLine(const std::vector<std::string>& lines,
+                                                 size_t index) {
+    if (index >= lines.size() || lines[index] == "null") return std::nullopt;
+    Result<resolve::YtDlpAnswer> answer = resolve::ReadYtDlpAnswer(lines[index]);
+    if (!answer) return std::nullopt;
+    return std::move(answer.value());
+}
+
+} // namespace
 
 std::vector<std::string> YtDlpArguments(const std::string& address, const YtDlpLogin& login,
                                         const std::string& cookie_file) {
@@ -56,10 +79,20 @@ YtDlpAsk::YtDlpAsk(platform::ChildProcesses& children, platform::Clock& clock)
                      : Failure{Reason::kResolverFailed, 0, "it gave no answer within a minute"});
       })) {}
 
+YtDlpAsk::~YtDlpAsk() { TellCompanions({}); }
+
+void YtDlpAsk::AskAlsoAbout(std::vector<std::string> companions, YtDlpAnswers& answers) {
+    companions_ = std::move(companions);
+    answers_ = &answers;
+    for (const std::string& companion : companions_) answers.Coming(companion);
+}
+
 void YtDlpAsk::Start(const std::string& program, const std::string& address, DoneHandler on_done,
                      const YtDlpLogin& login) {
     on_done_ = std::move(on_done);
-    limit_->Start(kYtDlpTimeLimit);
+    // A few seconds more for each further address.
+    limit_->Start(kYtDlpTimeLimit +
+                  platform::Duration(10'000 * static_cast<int64_t>(companions_.size())));
     std::string cookie_path;
     if (!login.cookies.empty()) {
         Result<CookieJarFile> made = CookieJarFile::Write(login.private_folder, login.cookies);
@@ -73,10 +106,31 @@ void YtDlpAsk::Start(const std::string& program, const std::string& address, Don
         cookie_file_.emplace(std::move(made.value()));
         cookie_path = cookie_file_->Path();
     }
+    std::vector<std::string> arguments = YtDlpArguments(address, login, cookie_path);
+    arguments.insert(arguments.end(), companions_.begin(), companions_.end());
     child_ = children_.Start(
-        platform::ChildRequest{
-            program, YtDlpArguments(address, login, cookie_path), {}, kYtDlpAnswerLimit},
-        [this](platform::ChildEnd end) { Finish(YtDlpOutcome(end)); });
+        platform::ChildRequest{program, std::move(arguments), {}, kYtDlpAnswerLimit},
+        [this](platform::ChildEnd end) { OnEnd(end); });
+}
+
+void YtDlpAsk::OnEnd(const platform::ChildEnd& end) {
+    if (companions_.empty()) return Finish(YtDlpOutcome(end));
+    const std::vector<std::string> lines = LinesOf(end.out);
+    TellCompanions(lines);
+    std::optional<resolve::YtDlpAnswer> own = AnswerOfLine(lines, 0);
+    if (own) return Finish(std::move(*own));
+    Result<resolve::YtDlpAnswer> failed = YtDlpOutcome(end);
+    if (failed) failed = Failure{Reason::kResolverFailed, 0, "it found no video"};
+    Finish(std::move(failed));
+}
+
+// What yt-dlp said of the further addresses, once; nothing where it ended
+// before it said anything.
+void YtDlpAsk::TellCompanions(const std::vector<std::string>& lines) {
+    if (answers_ == nullptr) return;
+    for (size_t i = 0; i < companions_.size(); ++i)
+        answers_->Came(companions_[i], AnswerOfLine(lines, i + 1));
+    companions_.clear();
 }
 
 void YtDlpAsk::Finish(Result<resolve::YtDlpAnswer> answer) {

@@ -6,6 +6,7 @@
 
 #include "common/result.h"
 #include "driver/cookie_jar_file.h"
+#include "driver/ytdlp_answers.h"
 #include "handoff/item_context.h"
 #include "platform/child_process.h"
 #include "platform/clock.h"
@@ -48,8 +49,15 @@ public:
     using DoneHandler = std::function<void(Result<resolve::YtDlpAnswer> answer)>;
 
     YtDlpAsk(platform::ChildProcesses& children, platform::Clock& clock);
+    ~YtDlpAsk();
     YtDlpAsk(const YtDlpAsk&) = delete;
     YtDlpAsk& operator=(const YtDlpAsk&) = delete;
+
+    // Asks the same yt-dlp about `companions` too, after the address, and
+    // leaves what it says of each in `answers`: called before Start. The
+    // answer for the address is then a failure whenever yt-dlp found no
+    // video there, with its words for another address perhaps.
+    void AskAlsoAbout(std::vector<std::string> companions, YtDlpAnswers& answers);
 
     // `on_done` is called once, from the event loop; the ask may be
     // destroyed from inside it.
@@ -58,8 +66,12 @@ public:
 
 private:
     void Finish(Result<resolve::YtDlpAnswer> answer);
+    void OnEnd(const platform::ChildEnd& end);
+    void TellCompanions(const std::vector<std::string>& lines);
 
     platform::ChildProcesses& children_;
+    std::vector<std::string> companions_;
+    YtDlpAnswers* answers_ = nullptr;
     std::unique_ptr<platform::Timer> limit_;
     std::unique_ptr<platform::Child> child_;
     // Removed when the ask ends, however it ends.

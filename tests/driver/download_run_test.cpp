@@ -854,5 +854,92 @@ TEST_F(AtOnceTest, StopCancelsEveryItemUnderWayAtOnce) {
     EXPECT_EQ(runs_ended, 0);
 }
 
+// A run that finds the next items' videos while others download.
+class AheadTest : public AtOnceTest {
+protected:
+    static JobServices Ahead(JobServices services) {
+        services.resolve_ahead = true;
+        return services;
+    }
+    int HeadsOf(const std::string& id) {
+        int count = 0;
+        for (const auto& exchange : http.exchanges) {
+            const auto& request = exchange->request;
+            count +=
+                request.url == LinkOf(id) && request.method == platform::HttpRequest::Method::kHead;
+        }
+        return count;
+    }
+    int GetsOf(const std::string& id) { return Requests(LinkOf(id)) - HeadsOf(id); }
+
+    DownloadRun ahead{Ahead(services)};
+};
+
+// Two more than at once are found ahead; they wait, named, and each one's
+// bytes are asked for as soon as its turn comes, its page read once.
+TEST_F(AheadTest, TheNextItemsAreFoundWhileOneDownloadsAndStayWaitingWithTheirNames) {
+    std::vector<list::ItemKey> keys;
+    for (const char* id : {"0", "1", "2", "3", "4"}) keys.push_back(AddHeld(id));
+    ahead.Start();
+    Settle();
+    EXPECT_THAT(Statuses(),
+                testing::ElementsAre(testing::_, "Waiting", "Waiting", "Waiting", "Waiting"));
+    for (const char* id : {"1", "2", "3"}) {
+        EXPECT_EQ(Requests(PageOf(id)), 1) << id;
+        EXPECT_EQ(GetsOf(id), 0) << id;
+    }
+    EXPECT_EQ(Name(keys[1]), "1.flv");
+    EXPECT_EQ(Requests(PageOf("4")), 0) << "no further than two more than at once";
+
+    for (const char* id : {"0", "1", "2", "3"}) EndVideo(id);
+    for (const char* id : {"0", "1", "2", "3"}) EXPECT_EQ(Requests(PageOf(id)), 1) << id;
+    EXPECT_EQ(Status(keys[3]), "Complete");
+    EndVideo("4");
+    EXPECT_FALSE(ahead.IsRunning());
+    EXPECT_THAT(Statuses(), testing::Each("Complete"));
+}
+
+// What was found ahead and failed shows only at the item's turn; a video
+// found ten minutes before is found again; Stop ends what is found ahead.
+TEST_F(AheadTest, FailuresWaitForTheirTurnOldFindsAreRenewedAndStopEndsTheRest) {
+    const list::ItemKey first = AddHeld("first");
+    const list::ItemKey gone = AddVideo("gone", FakeReply::Status(404));
+    http.Route(PageOf("gone"), FakeReply::Status(404));
+    const list::ItemKey late = AddHeld("late");
+    ahead.Start();
+    Settle();
+    EXPECT_EQ(Status(gone), "Waiting");
+    EXPECT_EQ(Requests(PageOf("late")), 1);
+
+    // The next turns come long after they were found.
+    ahead.Hold();
+    EndVideo("first");
+    clock.Advance(std::chrono::minutes(11));
+    ahead.Release();
+    Settle();
+    EXPECT_EQ(Status(first), "Complete");
+    EXPECT_EQ(Status(gone), "ERROR");
+    EXPECT_EQ(Requests(PageOf("gone")), 2) << "found ahead, then at its turn";
+    EXPECT_EQ(Requests(PageOf("late")), 2) << "found again: links expire";
+    ahead.Stop();
+    EXPECT_EQ(http.OpenCount(), 0);
+    EXPECT_EQ(clock.ActiveTimers(), 0);
+}
+
+TEST_F(AheadTest, StopEndsTheFindingAheadAndLeavesItsItemsWaiting) {
+    at_once = 1;
+    AddHeld("0");
+    http.Route(PageOf("1"), FakeReply::Of(FakeReply::Kind::kSilent));
+    const list::ItemKey silent = AddVideo("1");
+    http.Route(PageOf("1"), FakeReply::Of(FakeReply::Kind::kSilent));
+    ahead.Start();
+    Settle();
+    ASSERT_EQ(Requests(PageOf("1")), 1);
+    ahead.Stop();
+    EXPECT_EQ(http.OpenCount(), 0) << "the page found ahead is given up too";
+    EXPECT_EQ(Status(silent), "Waiting");
+    EXPECT_EQ(clock.ActiveTimers(), 0);
+}
+
 } // namespace
 } // namespace tarnwick::driver

@@ -243,6 +243,43 @@ TEST_F(YtDlpJobTest, APlaylistListsItsEntriesInItsPlace) {
     EXPECT_THAT(told, testing::Contains("Added 2 videos from Best Of"));
 }
 
+// The first entry's yt-dlp is asked about the next entries too; each takes
+// its answer at its turn, and one it found nothing for asks alone, to say why.
+TEST_F(YtDlpJobTest, APlaylistsNextEntriesAreAskedAboutWithTheFirst) {
+    JobServices ahead = with_ytdlp;
+    ahead.resolve_ahead = true;
+    DownloadRun run_ahead{ahead};
+    const std::vector<std::string> ids = {"a", "b", "c", "d"};
+    std::string entries;
+    for (const std::string& id : ids) {
+        http.Route("http://site.test/watch/" + id, fakes::FakeReply::Page("<p>no video</p>"));
+        http.Route("http://cdn.test/v/" + id + ".mp4", VideoReply(id));
+        entries += std::string(entries.empty() ? "" : ",") + R"({"url":"http://site.test/watch/)" +
+                   id + R"("})";
+    }
+    AddPage();
+    run_ahead.Start();
+    Settle();
+    Answer({platform::ChildEnd::Kind::kExited, 0,
+            R"({"_type":"playlist","title":"Four","entries":[)" + entries + "]}"});
+    ASSERT_EQ(Asks(), 2u) << "the others wait for the first entry's answer";
+    const auto& args = children.started.back()->request.arguments;
+    EXPECT_THAT(std::vector<std::string>(args.end() - 5, args.end()),
+                testing::ElementsAre("--", "http://site.test/watch/a", "http://site.test/watch/b",
+                                     "http://site.test/watch/c", "http://site.test/watch/d"));
+    Answer({platform::ChildEnd::Kind::kExited, 1,
+            OneFormat("http://cdn.test/v/a.mp4") + "\n" + OneFormat("http://cdn.test/v/b.mp4") +
+                "\nnull\n" + OneFormat("http://cdn.test/v/d.mp4") + "\n",
+            "ERROR: [generic] gone\n"});
+    ASSERT_EQ(Asks(), 3u);
+    EXPECT_EQ(children.started.back()->request.arguments.back(), "http://site.test/watch/c");
+    Answer({platform::ChildEnd::Kind::kExited, 1, "", "ERROR: [generic] c is private\n"});
+    EXPECT_FALSE(run_ahead.IsRunning());
+    EXPECT_THAT(Statuses(), testing::ElementsAre("Complete", "Complete", "ERROR", "Complete"));
+    EXPECT_THAT(Reason(queue.At(2).key), testing::HasSubstr("c is private"));
+    EXPECT_EQ(Asks(), 3u);
+}
+
 // What completed is known to the history by yt-dlp's identity, its file and
 // its time; a playlist's entry downloaded before is left out and counted.
 TEST_F(YtDlpJobTest, ACompletionIsKnownByItsIdentityAndAPlaylistLeavesOutWhatCameBefore) {
