@@ -238,7 +238,8 @@ std::optional<Outcome> FileDownload::LayOut(Connection& first, const FetchAnswer
 
 bool FileDownload::MaySplit(const FetchAnswer& answer) const {
     return most_connections_ > 1 && state_ == State::kAsking && !answer.coded &&
-           !validator_.empty() && size_ && *size_ - asked_from_ >= kLeastSplit;
+           !validator_.empty() && size_ &&
+           *size_ - asked_from_ >= 2 * PartLayout::LeastPartOf(*size_);
 }
 
 // Opens connections for the parts that want bytes, up to the most allowed:

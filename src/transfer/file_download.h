@@ -43,8 +43,6 @@ namespace tarnwick::transfer {
 
 class FileDownload : private ConnectionBudget::Yielder {
 public:
-    // A file of a known size of at least this many bytes may come in parts.
-    static constexpr int64_t kLeastSplit = 2 * PartLayout::kLeastPart;
     // A connection that brings less than this while others run gives way.
     static constexpr LeastRate kSideRate = {1024, platform::Duration(20000), true};
 

@@ -32,6 +32,13 @@ public:
     // No part of each file is smaller, but the last of an uneven split may
     // be up to twice as large.
     static constexpr int64_t kLeastPart = 4 * 1024 * 1024;
+    // A file too short for two such parts has parts of this at least, so
+    // that a short video from a server that holds each connection back
+    // comes over several too.
+    static constexpr int64_t kLeastShortPart = 512 * 1024;
+    static constexpr int64_t LeastPartOf(int64_t total) {
+        return total >= 2 * kLeastPart ? kLeastPart : kLeastShortPart;
+    }
 
     // The file of `total` bytes as one part, of which the first `done` are
     // on disk.

@@ -457,7 +457,7 @@ TEST_F(FileDownloadTest, OnlyAFileThatCanBeAskedForInPartsIsSplit) {
         int connections;
     };
     const std::vector<Case> cases = {
-        {"too small", 2 * kPart - 1, "ETag: \"v1\"\r\n", 4},
+        {"too small", 2 * PartLayout::kLeastShortPart - 1, "ETag: \"v1\"\r\n", 4},
         {"no validator", 4 * kPart, "", 4},
         {"weak validator only", 4 * kPart, "ETag: W/\"v1\"\r\n", 4},
         {"content-coded", 4 * kPart, "ETag: \"v1\"\r\nContent-Encoding: gzip\r\n", 4},

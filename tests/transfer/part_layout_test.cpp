@@ -13,6 +13,7 @@ namespace tarnwick::transfer {
 namespace {
 
 constexpr int64_t kLeast = PartLayout::kLeastPart;
+constexpr int64_t kShort = PartLayout::kLeastShortPart;
 constexpr int64_t kMiB = 1024 * 1024;
 
 // The parts lie one after another from byte 0 to the file's end.
@@ -100,8 +101,8 @@ TEST(PartLayoutSplit, CutsWhatIsLeftIntoEvenParts) {
 }
 
 TEST(PartLayoutSplit, NeverMakesAPartUnderTheLeast) {
-    for (const int64_t total :
-         {kLeast - 1, kLeast, 2 * kLeast - 1, 3 * kLeast + 5, 4 * kLeast - 1, 7 * kLeast + 3}) {
+    for (const int64_t total : {kShort - 1, 2 * kShort - 1, 3 * kShort + 5, 2 * kLeast - 1,
+                                3 * kLeast + 5, 4 * kLeast - 1, 7 * kLeast + 3}) {
         for (const int count : {0, 1, 2, 4, 16}) {
             PartLayout layout = PartLayout::Whole(total);
             const int made = layout.Split(0, count);
@@ -112,7 +113,7 @@ TEST(PartLayoutSplit, NeverMakesAPartUnderTheLeast) {
             ExpectCoversTheFile(layout, total);
             if (made == 1) continue;
             const int64_t each = layout[0].end - layout[0].start;
-            EXPECT_GE(each, kLeast);
+            EXPECT_GE(each, PartLayout::LeastPartOf(total));
             for (size_t i = 1; i + 1 < layout.Count(); ++i) {
                 EXPECT_EQ(layout[i].end - layout[i].start, each);
             }
@@ -184,9 +185,12 @@ TEST(PartLayoutSplitLargest, RefusesHalvesUnderTheLeast) {
     PartLayout exactly = PartLayout::Whole(2 * kLeast);
     EXPECT_EQ(exactly.SplitLargest({}), std::optional<size_t>(1));
 
-    PartLayout short_by_one = PartLayout::Whole(2 * kLeast - 1);
+    PartLayout short_by_one = PartLayout::Whole(2 * kShort - 1);
     EXPECT_FALSE(short_by_one.SplitLargest({}));
-    EXPECT_EQ(short_by_one, PartLayout::Whole(2 * kLeast - 1));
+    EXPECT_EQ(short_by_one, PartLayout::Whole(2 * kShort - 1));
+    PartLayout short_file = PartLayout::Whole(2 * kLeast - 1);
+    EXPECT_EQ(short_file.SplitLargest({}), std::optional<size_t>(1))
+        << "a short file's parts may be shorter";
 
     PartLayout busy = PartLayout::Whole(10 * kMiB);
     EXPECT_FALSE(busy.SplitLargest({3 * kMiB}));
