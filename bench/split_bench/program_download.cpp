@@ -39,6 +39,8 @@ ProgramDownload::ProgramDownload() : http_(kUserAgent) {}
 std::optional<std::string> ProgramDownload::Run(const std::string& url, const std::string& file,
                                                 int connections) {
     transfer::RequestContext requests{http_, clock_, {}, &budget_};
+    // As the program's settings do: a host takes as many as one download may open.
+    budget_.SetPerDownload(connections);
     transfer::FileDownload download(requests, background_, connections);
     QEventLoop loop;
     const double cpu_start = ProcessCpuSeconds();
