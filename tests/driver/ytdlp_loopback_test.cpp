@@ -32,8 +32,10 @@ constexpr int kYtDlpWait = 120'000;
 class ChildrenWithYtDlp : public platform::ChildProcesses {
 public:
     std::unique_ptr<platform::Child> Start(platform::ChildRequest request, OnEnd on_end) override {
+        if (!request.arguments.empty() && request.arguments.front() == "-J") ++asks;
         return real.Start(std::move(request), std::move(on_end));
     }
+    int asks = 0;
     std::optional<std::string> Find(std::string_view name) const override {
         if (name == "yt-dlp") return ytdlp;
         return real.Find(name);
@@ -144,6 +146,43 @@ TEST_F(RealYtDlpTest, APlaylistPageListsItsEntries) {
     EXPECT_EQ(queue.At(0).page_address, server.Url("/media/one"));
     EXPECT_EQ(queue.At(1).page_address, server.Url("/media/two"));
     EXPECT_THAT(told, testing::Contains("Added 2 videos from Page"));
+}
+
+// A feed's entries, each a player only yt-dlp reads, are found ahead of their
+// turns by one yt-dlp besides the feed's own, and come byte-exact.
+TEST_F(RealYtDlpTest, AFeedsEntriesAreFoundTogetherAheadOfTheirTurns) {
+    JobServices ahead = with_ytdlp;
+    ahead.resolve_ahead = true;
+    DownloadRun run_ahead{ahead};
+    std::string items;
+    std::vector<ServedFile> videos;
+    for (int n = 1; n <= 3; ++n) {
+        const std::string id = std::to_string(n);
+        videos.push_back(test_support::FileOf(std::string(200000 + n, 'a' + n)));
+        server.ServeFile("/media/" + id, videos.back());
+        server.Serve("/e" + id + ".html",
+                     Answer::Http(200, "OK", {"Content-Type: text/html"},
+                                  PlayerPage(R"({"file": "/media/)" + id +
+                                             R"(", "type": "mp4", "title": "E)" + id + R"("})")));
+        items += "<item><title>E" + id + "</title><link>" + server.Url("/e" + id + ".html") +
+                 "</link></item>";
+    }
+    server.Serve("/feed.xml",
+                 Answer::Http(200, "OK", {"Content-Type: application/rss+xml"},
+                              "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Feed"
+                              "</title><link>" +
+                                  server.Url("/") + "</link>" + items + "</channel></rss>"));
+    list::AddVideoURL(queue, server.Url("/feed.xml"), true);
+    run_ahead.Start();
+    ASSERT_TRUE(RunUntilLong([&] { return !run_ahead.IsRunning(); }));
+    ASSERT_EQ(queue.Count(), 3);
+    for (int n = 1; n <= 3; ++n) {
+        const list::ItemKey key = queue.At(n - 1).key;
+        ASSERT_EQ(Status(key), "Complete") << list::ReasonText(Item(key));
+        EXPECT_EQ(FileText(Video("E" + std::to_string(n) + ".mp4")),
+                  test_support::FileBytes(videos[n - 1]));
+    }
+    EXPECT_EQ(children.asks, 2) << "the feed's, and one for its three entries";
 }
 
 // Debian's yt-dlp keys a player's captions by their label ("English") and
