@@ -138,16 +138,23 @@ void DownloadRun::StartNextItems() {
     if (running_ && holds_ == 0 && services_.resolve_ahead) ResolveAhead();
 }
 
+std::unique_ptr<ItemJob> DownloadRun::NewJob(list::ItemKey key) {
+    return std::make_unique<ItemJob>(services_, key, [this] { OnItemDone(); });
+}
+
+std::vector<std::unique_ptr<ItemJob>>::iterator DownloadRun::FindAhead(list::ItemKey key) {
+    return std::find_if(ahead_.begin(), ahead_.end(),
+                        [key](const auto& job) { return job->Key() == key; });
+}
+
 std::unique_ptr<ItemJob> DownloadRun::JobFor(list::ItemKey key) {
-    const auto found = std::find_if(ahead_.begin(), ahead_.end(),
-                                    [key](const auto& job) { return job->Key() == key; });
-    if (found != ahead_.end()) {
+    if (const auto found = FindAhead(key); found != ahead_.end()) {
         std::unique_ptr<ItemJob> job = std::move(*found);
         ahead_.erase(found);
         const std::optional<platform::TimePoint> at = job->ResolvedAt();
         if (!at || services_.clock.Now() - *at < kFoundAheadLasts) return job;
     }
-    return std::make_unique<ItemJob>(services_, key, [this] { OnItemDone(); });
+    return NewJob(key);
 }
 
 void DownloadRun::ResolveAhead() {
@@ -157,10 +164,8 @@ void DownloadRun::ResolveAhead() {
     });
     for (const list::ItemKey key : next) {
         if (CountResolving() >= AtOnce() + kMoreAhead) return;
-        const bool has_job = std::any_of(ahead_.begin(), ahead_.end(),
-                                         [key](const auto& job) { return job->Key() == key; });
-        if (has_job) continue;
-        ahead_.push_back(std::make_unique<ItemJob>(services_, key, [this] { OnItemDone(); }));
+        if (FindAhead(key) != ahead_.end()) continue;
+        ahead_.push_back(NewJob(key));
         ahead_.back()->StartAhead();
     }
 }

@@ -89,6 +89,8 @@ private:
     void StartNextItems();
     // The job for `key`: the one ahead of its turn, if still fresh, or a new one.
     std::unique_ptr<ItemJob> JobFor(list::ItemKey key);
+    std::unique_ptr<ItemJob> NewJob(list::ItemKey key);
+    std::vector<std::unique_ptr<ItemJob>>::iterator FindAhead(list::ItemKey key);
     // Starts jobs ahead of their turn for the next waiting items, and lets go
     // of those whose items are no longer next.
     void ResolveAhead();

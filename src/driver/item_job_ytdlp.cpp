@@ -54,13 +54,14 @@ void ItemJob::AskYtDlp() {
     if (item == nullptr) return;
     YtDlpAnswers* answers = s_.ytdlp_answers;
     if (answers == nullptr || asked_again_) return AskYtDlpAlone(true);
+    const int after = s_.queue.PositionOf(key_) + 1;
     if (std::optional<resolve::YtDlpAnswer> kept = answers->Take(item->page_address)) {
         Trace([] { return std::string("takes the answer yt-dlp gave with an earlier entry"); });
-        KeepAnswersComing(s_.queue.PositionOf(key_) + 1, *item, kMostCompanions + 1);
+        KeepAnswersComing(after, *item, kMostCompanions + 1);
         return OnYtDlpAnswer(std::move(*kept));
     }
     if (!answers->IsComing(item->page_address)) return AskYtDlpAlone(true);
-    KeepAnswersComing(s_.queue.PositionOf(key_) + 1, *item, kMostCompanions + 1);
+    KeepAnswersComing(after, *item, kMostCompanions + 1);
     Enter(Step::kAskingYtDlp,
           answers->Await(item->page_address, [this](std::optional<resolve::YtDlpAnswer> answer) {
               if (!answer) return AskYtDlpAlone(false);

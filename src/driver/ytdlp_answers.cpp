@@ -44,13 +44,13 @@ std::optional<resolve::YtDlpAnswer> YtDlpAnswers::Take(const std::string& addres
     if (found == kept_.end()) return std::nullopt;
     Kept kept = std::move(found->second);
     kept_.erase(found);
-    if (clock_.Now() - kept.at >= kYtDlpAnswerLasts) return std::nullopt;
+    if (!IsFresh(kept)) return std::nullopt;
     return std::move(kept.answer);
 }
 
 bool YtDlpAnswers::Has(const std::string& address) const {
     const auto found = kept_.find(address);
-    const bool fresh = found != kept_.end() && clock_.Now() - found->second.at < kYtDlpAnswerLasts;
+    const bool fresh = found != kept_.end() && IsFresh(found->second);
     return fresh || IsComing(address);
 }
 

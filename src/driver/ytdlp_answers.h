@@ -89,6 +89,7 @@ private:
         bool came = false;
         std::optional<resolve::YtDlpAnswer> answer;
     };
+    bool IsFresh(const Kept& kept) const { return clock_.Now() - kept.at < kYtDlpAnswerLasts; }
     void HandOn();
     void Forget(Waiting* waiting);
 
