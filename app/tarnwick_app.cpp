@@ -95,7 +95,8 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       list_store(Choose<platform::ListStore, sqlite::SqliteListStore>(
           o.list_store, own_list_store_, platform::JoinPath(paths.DataFolder(), kListFile))),
       traced_list_store(list_store, trace),
-      keeper(queue, traced_list_store, clock),
+      queued_list_store(traced_list_store, list_writes),
+      keeper(queue, queued_list_store, clock),
       history(HistoryOf(o.history, own_list_store_.get(), own_history_)),
       past_downloads(
           {.history = history,

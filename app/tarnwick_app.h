@@ -11,6 +11,7 @@
 #include "html/libxml_html_parser.h"
 #include "list/download_queue.h"
 #include "list/list_keeper.h"
+#include "list/queued_list_store.h"
 #include "list/traced_list_store.h"
 #include "platform/app_paths.h"
 #include "platform/child_process.h"
@@ -80,6 +81,7 @@ struct AppOverrides {
     platform::Clock* clock = nullptr;
     platform::HttpClient* http = nullptr;
     platform::ChildProcesses* children = nullptr;
+    // Written from a thread of its own, as the program's own is.
     platform::ListStore* list_store = nullptr;
     // With a list store given, the history it keeps; none remembers nothing.
     platform::HistoryStore* history = nullptr;
@@ -148,6 +150,10 @@ public:
     driver::YtDlpTool ytdlp_tool;
     platform::ListStore& list_store;
     list::TracedListStore traced_list_store;
+    // The list's writes wait their turn on a thread of their own, away from
+    // the window; those still waiting when the program ends are done first.
+    qt::ThreadBackgroundWork list_writes;
+    list::QueuedListStore queued_list_store;
     list::ListKeeper keeper;
     // What was downloaded before, kept beside the list; none when the list
     // is kept elsewhere.

@@ -115,9 +115,13 @@ DownloadItem FromStored(const platform::StoredItem& stored) {
 ListKeeper::ListKeeper(DownloadQueue& queue, platform::ListStore& store, platform::Clock& clock)
     : queue_(queue), store_(store), clock_(clock), timer_(clock_.NewTimer([this] { OnTimer(); })) {
     queue_.AddObserver(this);
+    store_.SetLateWrites(this);
 }
 
-ListKeeper::~ListKeeper() { queue_.RemoveObserver(this); }
+ListKeeper::~ListKeeper() {
+    store_.SetLateWrites(nullptr);
+    queue_.RemoveObserver(this);
+}
 
 bool ListKeeper::Restore() {
     keeping_ = false;
@@ -148,6 +152,7 @@ void ListKeeper::SetKeeping(bool keep) {
     keeping_ = false;
     stale_ = false;
     told_lost_ = false;
+    news_waits_ = false;
     timer_->Stop();
     if (!keep) {
         // What a failed clearing leaves is cleared at the next start; the
@@ -160,6 +165,17 @@ void ListKeeper::SetKeeping(bool keep) {
 }
 
 void ListKeeper::Flush() {
+    WriteWhatWaits();
+    if (!store_.EndsWritesLater()) return;
+    // A write that failed leaves the whole list to be written once more.
+    store_.EndWrites();
+    if (!keeping_ || !stale_) return;
+    WriteWholeList();
+    store_.EndWrites();
+    timer_->Stop();
+}
+
+void ListKeeper::WriteWhatWaits() {
     if (keeping_ && stale_) {
         WriteWholeList();
         timer_->Stop();
@@ -268,14 +284,15 @@ void ListKeeper::OnBatchEnd() {
     }
     batch_removed_.clear();
     batch_changed_.clear();
+    const bool files_wait = std::exchange(batch_files_wait_, false);
     if (std::exchange(batch_inserted_, false) && keeping_ && !stale_) {
         Check(ReplaceAll());
-        return;
+    } else if (keeping_ && !stale_ && !(updates.empty() && removals.empty())) {
+        const Status written = store_.Apply(updates, removals);
+        if (!written) return Check(written);
+        for (const DownloadItem* item : changed) NoteWritten(*item);
     }
-    if (!keeping_ || stale_ || (updates.empty() && removals.empty())) return;
-    const Status written = store_.Apply(updates, removals);
-    if (!written) return Check(written);
-    for (const DownloadItem* item : changed) NoteWritten(*item);
+    if (files_wait) store_.EndWrites();
 }
 
 void ListKeeper::OnMoved(int from, int to) {
@@ -290,8 +307,12 @@ void ListKeeper::OnChanged(int position, unsigned fields) {
     NoteCompletion(item);
     if (!keeping_) return;
     if (!records_.Contains(item.key)) return;
+    // A download makes or drops files only once the list says whose they are
+    // (and whose they are no longer): that write is waited for.
+    const bool files_wait = (fields & kFieldKeptRecord) != 0;
     if (in_batch_) {
         batch_changed_.push_back(item.key);
+        batch_files_wait_ = batch_files_wait_ || files_wait;
         return;
     }
     UnderWay* written = FindUnderWay(item.key);
@@ -304,6 +325,7 @@ void ListKeeper::OnChanged(int position, unsigned fields) {
         progress_only ? written->written_at + kProgressInterval : platform::TimePoint{};
     if (!progress_only || clock_.Now() >= due) {
         Write(item);
+        if (files_wait) store_.EndWrites();
         return;
     }
     written->due = true;
@@ -411,14 +433,35 @@ Status ListKeeper::ReplaceAll() {
 void ListKeeper::WriteWholeList() {
     if (!keeping_ || !stale_) return;
     const Status written = ReplaceAll();
-    if (!written) {
-        if (!told_lost_) Tell({KeepingNews::Kind::kLost, written.failure().detail});
-        told_lost_ = true;
-        timer_->Start(kRetryInterval);
+    if (!written) return WholeListFailed(written.failure());
+    if (store_.EndsWritesLater()) {
+        news_waits_ = true;
         return;
     }
+    TellKept();
+}
+
+void ListKeeper::WholeListFailed(const Failure& failure) {
+    Forget();
+    stale_ = true;
+    if (!told_lost_) Tell({KeepingNews::Kind::kLost, failure.detail});
+    told_lost_ = true;
+    timer_->Start(kRetryInterval);
+}
+
+void ListKeeper::TellKept() {
     Tell({told_lost_ ? KeepingNews::Kind::kBack : KeepingNews::Kind::kRewritten, {}});
     told_lost_ = false;
+}
+
+void ListKeeper::OnWriteFailed(const Failure& failure) {
+    if (!keeping_) return;
+    if (std::exchange(news_waits_, false)) return WholeListFailed(failure);
+    Check(failure);
+}
+
+void ListKeeper::OnWholeListKept() {
+    if (std::exchange(news_waits_, false)) TellKept();
 }
 
 // Forgets which records the items have, and the progress that waits.

@@ -3,11 +3,16 @@
 // most two records, but for items put back in their places (an undone
 // removal): they are one write of the whole list. The progress of an item under way is written at
 // most once a second, and every other change of an item at once, its end too.
+// With a store that ends its writes later, the keeper waits for a write only
+// where files wait for it: a download's files are made or dropped once the
+// list says so.
 //
 // When a write fails, the list is no longer kept write by write: the keeper
 // says so once and writes the whole list in one transaction every
 // kRetryInterval until that works. When the store's file has gone (removed,
-// or its folder removed), the whole list is written anew at once.
+// or its folder removed), the whole list is written anew at once. With a
+// store that ends its writes later, a failure is heard later, and the list is
+// said to be kept again once the store has kept it.
 #pragma once
 
 #include "list/download_queue.h"
@@ -47,7 +52,7 @@ public:
     virtual void OnKeepingNews(const KeepingNews& news) = 0;
 };
 
-class ListKeeper : private QueueObserver {
+class ListKeeper : private QueueObserver, private platform::LateWrites {
 public:
     static constexpr platform::Duration kProgressInterval{1000};
     static constexpr platform::Duration kRetryInterval{60000};
@@ -70,7 +75,8 @@ public:
     // What opening the store found.
     platform::StoreOpening Opening() const { return store_.Opening(); }
     // Writes the progress that waits for its second, or the whole list when
-    // it waits to be written again.
+    // it waits to be written again, and waits for the store to have written
+    // it: for the program's end.
     void Flush();
     // Where the news of the keeping goes; nullptr for nowhere.
     void SetListener(KeepingListener* listener) { listener_ = listener; }
@@ -82,6 +88,8 @@ private:
     void OnChanged(int position, unsigned fields) override;
     void OnBatchBegin() override { in_batch_ = true; }
     void OnBatchEnd() override;
+    void OnWriteFailed(const Failure& failure) override;
+    void OnWholeListKept() override;
 
     void Insert(const DownloadItem& item);
     platform::StoredItem Stored(const DownloadItem& item, int64_t id) const;
@@ -89,6 +97,7 @@ private:
     void RecordAlone(const DownloadItem& item);
     void Write(const DownloadItem& item);
     void NoteWritten(const DownloadItem& item);
+    void WriteWhatWaits();
     void OnTimer();
     void WriteDueProgress();
     // Takes note of a write's end: after a failure, the store no longer
@@ -96,6 +105,9 @@ private:
     void Check(const Status& written);
     Status ReplaceAll();
     void WriteWholeList();
+    void WholeListFailed(const Failure& failure);
+    // The whole list is kept: says so where it was lost or rewritten.
+    void TellKept();
     void Forget();
     void Tell(const KeepingNews& news);
     void ForgetUnderWay(ItemKey key);
@@ -124,6 +136,9 @@ private:
     bool stale_ = false;
     // The user was told that the list is not kept.
     bool told_lost_ = false;
+    // The whole list was written to make up for a failure, and the news of
+    // it waits for the store to have kept it.
+    bool news_waits_ = false;
     // Each listed item's record in the store.
     RecordTable records_;
     // The run has an item or two under way at a time, never many.
@@ -135,6 +150,8 @@ private:
     std::vector<ItemKey> batch_changed_;
     // Items went in: the whole list is written at the batch's end.
     bool batch_inserted_ = false;
+    // A change in the batch makes or drops files, which wait for its write.
+    bool batch_files_wait_ = false;
     // When each complete item completed, as far as the history knows of it.
     std::unordered_map<ItemKey, int64_t> completions_;
     // The completions that wait for their item's write to go into the history.

@@ -21,6 +21,9 @@ public:
     // Runs `work` after the work given before it; then `done`, when given,
     // from the event loop, never from inside this call.
     virtual Ticket Run(Work work, Done done) = 0;
+    // Waits until every piece given has run. Their ends are still told from
+    // the event loop, if at all.
+    virtual void WaitForAll() = 0;
 };
 
 } // namespace tarnwick::platform

@@ -94,9 +94,29 @@ inline bool IsStoreGone(const Failure& failure) {
     return failure.system == std::errc::no_such_file_or_directory;
 }
 
+// Hears how the writes of a store that ends them later went.
+class LateWrites {
+public:
+    virtual ~LateWrites() = default;
+    // A write the store took failed; what it was to write is not kept.
+    virtual void OnWriteFailed(const Failure& failure) = 0;
+    // The whole list given to ReplaceAll is kept.
+    virtual void OnWholeListKept() = 0;
+};
+
 class ListStore {
 public:
     virtual ~ListStore() = default;
+
+    // Whether the writes end later, away from the caller: then what a write
+    // answers says only that it was taken, in its turn after the writes
+    // before it, and its end is told to the listener given here.
+    virtual bool EndsWritesLater() const { return false; }
+    virtual void SetLateWrites(LateWrites* /*listener*/) {}
+    // Waits until every write taken has ended, and tells their ends now: for
+    // the program's end, and for files that may be made or dropped only once
+    // the list says so.
+    virtual void EndWrites() {}
 
     virtual StoreOpening Opening() const = 0;
     // Every kept item, in the list's order.

@@ -27,16 +27,24 @@ platform::BackgroundWork::Ticket ThreadBackgroundWork::Run(Work work, Done done)
     return ticket;
 }
 
+void ThreadBackgroundWork::WaitForAll() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    all_run_.wait(lock, [this] { return pieces_.empty() && !running_; });
+}
+
 void ThreadBackgroundWork::Serve() {
     for (;;) {
         Piece piece;
         {
             std::unique_lock<std::mutex> lock(mutex_);
+            running_ = false;
+            if (pieces_.empty()) all_run_.notify_all();
             waiting_.wait(lock, [this] { return stopping_ || !pieces_.empty(); });
             // What waits is done before the thread ends.
             if (pieces_.empty()) return;
             piece = std::move(pieces_.front());
             pieces_.pop_front();
+            running_ = true;
         }
         const int error = piece.work();
         if (!piece.done) continue;

@@ -23,6 +23,7 @@ public:
     ThreadBackgroundWork& operator=(const ThreadBackgroundWork&) = delete;
 
     Ticket Run(Work work, Done done) override;
+    void WaitForAll() override;
 
 private:
     struct Piece {
@@ -36,7 +37,11 @@ private:
     QObject context_;
     std::mutex mutex_;
     std::condition_variable waiting_;
+    // Told when the last piece given has run.
+    std::condition_variable all_run_;
     std::deque<Piece> pieces_;
+    // A piece taken from `pieces_` is running.
+    bool running_ = false;
     bool stopping_ = false;
     std::thread worker_;
 };

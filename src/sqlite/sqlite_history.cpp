@@ -115,6 +115,7 @@ std::string WordsQuery(const std::string& search) {
 
 std::optional<platform::HistoryEntry> SqliteHistory::FindVideo(const std::string& page_address,
                                                                const std::string& identity) {
+    const auto held = list_.Hold();
     std::optional<platform::HistoryEntry> newest;
     // The index of identities holds none that is empty, which the query says.
     const auto take = [&](const char* column, const std::string& value) {
@@ -133,6 +134,7 @@ std::optional<platform::HistoryEntry> SqliteHistory::FindVideo(const std::string
 
 std::vector<platform::HistoryEntry> SqliteHistory::Page(const std::string& search, int64_t offset,
                                                         int limit) {
+    const auto held = list_.Hold();
     const std::string words = WordsQuery(search);
     std::vector<Query::Value> values;
     if (!words.empty()) values.emplace_back(words);
@@ -150,6 +152,7 @@ std::vector<platform::HistoryEntry> SqliteHistory::Page(const std::string& searc
 }
 
 int64_t SqliteHistory::Count(const std::string& search) {
+    const auto held = list_.Hold();
     const std::string words = WordsQuery(search);
     // The index alone counts what a search finds: its rows are the entries'.
     Query count(list_.Handle(),
@@ -160,15 +163,18 @@ int64_t SqliteHistory::Count(const std::string& search) {
 }
 
 Status SqliteHistory::Remove(int64_t id) {
+    const auto held = list_.Hold();
     return Query(list_.Handle(), "DELETE FROM history WHERE id = ?1", {id}).Outcome();
 }
 
 Status SqliteHistory::Forget(const std::string& page_address) {
+    const auto held = list_.Hold();
     return Query(list_.Handle(), "DELETE FROM history WHERE page_address = ?1", {page_address})
         .Outcome();
 }
 
 Status SqliteHistory::Clear() {
+    const auto held = list_.Hold();
     sqlite3* db = list_.Handle();
     return InTransaction(db, [db] {
         const std::string sql =
@@ -180,6 +186,7 @@ Status SqliteHistory::Clear() {
 
 Result<int64_t> SqliteHistory::Import(const std::vector<std::string>& identities, int64_t at,
                                       int origin) {
+    const auto held = list_.Hold();
     sqlite3* db = list_.Handle();
     int64_t added = 0;
     const Status imported = InTransaction(db, [&]() -> Status {
@@ -200,6 +207,7 @@ Result<int64_t> SqliteHistory::Import(const std::vector<std::string>& identities
 }
 
 std::vector<std::string> SqliteHistory::Identities() {
+    const auto held = list_.Hold();
     Query all(list_.Handle(),
               "SELECT identity FROM history WHERE identity <> '' GROUP BY identity "
               "ORDER BY min(id)",

@@ -10,7 +10,8 @@ namespace tarnwick::sqlite {
 
 class SqliteHistory : public platform::HistoryStore {
 public:
-    // `list` holds the database and outlives this.
+    // `list` holds the database and outlives this. Each call holds the list
+    // while it reads or writes, the list's writes then waiting for it.
     explicit SqliteHistory(SqliteListStore& list) : list_(list) {}
 
     Status Record(const platform::HistoryEntry& entry) override { return list_.Record(entry); }

@@ -127,10 +127,11 @@ std::string CreateSchemaSql() {
            "PRAGMA user_version = " + std::to_string(SqliteListStore::kSchemaVersion) + "; COMMIT;";
 }
 
-// Appends after the largest order key, which the index finds at once.
+// Appends after the largest order key, which the index finds at once. The id
+// is the one given, or a new one where none is (a null).
 std::string InsertSql() {
-    std::string names = "order_key";
-    std::string values = "COALESCE((SELECT MAX(order_key) FROM items), 0) + 1";
+    std::string names = "id, order_key";
+    std::string values = "?1, COALESCE((SELECT MAX(order_key) FROM items), 0) + 1";
     for (size_t i = 0; i < kFieldColumns.size(); ++i) {
         names += std::string(", ") + kFieldColumns[i].name;
         values += ", " + Parameter(i);
@@ -788,9 +789,13 @@ SqliteListStore::Opened SqliteListStore::OpenAt(const std::string& path) {
     return opened;
 }
 
-platform::StoreOpening SqliteListStore::Opening() const { return opening_; }
+platform::StoreOpening SqliteListStore::Opening() const {
+    const auto held = Hold();
+    return opening_;
+}
 
 platform::LoadedList SqliteListStore::LoadAll() {
+    const auto held = Hold();
     if (!connection_) return {{}, false};
     Reading reading = Read(connection_->load.get(), connection_->count.get());
     if (!reading.whole && reading.file_to_blame) {
@@ -836,6 +841,7 @@ Failure SqliteListStore::Failed() const {
 // An item that is complete as it goes in goes in with its history entry, in
 // one transaction.
 Result<int64_t> SqliteListStore::Insert(const StoredItem& item) {
+    const auto held = Hold();
     if (Status ready = ReadyToWrite(); !ready) return ready.failure();
     if (item.completion) {
         if (!RunToEnd(connection_->begin.get())) return Failed();
@@ -853,7 +859,10 @@ Result<int64_t> SqliteListStore::InsertRow(const StoredItem& item) {
     sqlite3_stmt* insert = connection_->insert.get();
     {
         InUse use(insert);
-        if (!BindFields(insert, item) || sqlite3_step(insert) != SQLITE_DONE) return Failed();
+        const int bound =
+            item.id > 0 ? sqlite3_bind_int64(insert, 1, item.id) : sqlite3_bind_null(insert, 1);
+        if (bound != SQLITE_OK || !BindFields(insert, item) || sqlite3_step(insert) != SQLITE_DONE)
+            return Failed();
     }
     const int64_t id = sqlite3_last_insert_rowid(connection_->db.get());
     if (item.completion && InsertHistoryRow(connection_->db.get(), *item.completion) != SQLITE_OK)
@@ -863,15 +872,21 @@ Result<int64_t> SqliteListStore::InsertRow(const StoredItem& item) {
 
 // A completion goes into the history in the same transaction as its item.
 Status SqliteListStore::Update(const StoredItem& item) {
+    const auto held = Hold();
     if (item.completion) return Apply({item}, {});
     if (Status ready = ReadyToWrite(); !ready) return ready;
     return UpdateRow(item);
 }
 
 Status SqliteListStore::Record(const platform::HistoryEntry& entry) {
+    const auto held = Hold();
     if (Status ready = ReadyToWrite(); !ready) return ready;
     if (InsertHistoryRow(connection_->db.get(), entry) != SQLITE_OK) return Failed();
     return {};
+}
+
+std::unique_lock<std::recursive_mutex> SqliteListStore::Hold() const {
+    return std::unique_lock(use_);
 }
 
 sqlite3* SqliteListStore::Handle() const {
@@ -880,12 +895,14 @@ sqlite3* SqliteListStore::Handle() const {
 }
 
 Status SqliteListStore::Remove(int64_t id) {
+    const auto held = Hold();
     if (Status ready = ReadyToWrite(); !ready) return ready;
     return RemoveRow(id);
 }
 
 Status SqliteListStore::Apply(const std::vector<StoredItem>& updates,
                               const std::vector<int64_t>& removals) {
+    const auto held = Hold();
     Status result = ReadyToWrite();
     if (!result) return result;
     if (!RunToEnd(connection_->begin.get())) return Failed();
@@ -929,6 +946,7 @@ Status SqliteListStore::RemoveRow(int64_t id) {
 }
 
 Status SqliteListStore::SwapOrder(int64_t first, int64_t second) {
+    const auto held = Hold();
     Status result = ReadyToWrite();
     if (!result) return result;
     if (!RunToEnd(connection_->begin.get())) return Failed();
@@ -948,12 +966,14 @@ Status SqliteListStore::SwapOrder(int64_t first, int64_t second) {
 }
 
 Status SqliteListStore::Clear() {
+    const auto held = Hold();
     if (Status ready = ReadyToWrite(); !ready) return ready;
     if (!RunToEnd(connection_->clear.get())) return Failed();
     return {};
 }
 
 Result<std::vector<int64_t>> SqliteListStore::ReplaceAll(const std::vector<StoredItem>& items) {
+    const auto held = Hold();
     if (!opening_.unusable_reason.empty()) {
         return platform::StoreWriteFailure(opening_.unusable_reason);
     }

@@ -6,13 +6,15 @@
 // The file is held in exclusive locking mode: no other connection can use
 // it while the store is open, and the log's index lives in the program's
 // memory rather than in a shared file mapped into it, so that a file taken
-// away underneath the program cannot crash it.
+// away underneath the program cannot crash it. Its calls may come from more
+// than one thread: each one holds the store while it runs.
 #pragma once
 
 #include "platform/list_store.h"
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,7 +51,8 @@ public:
     platform::LoadedList LoadAll() override;
     // Each write first looks whether the file at the store's path is still
     // the one open, and fails as gone (platform::IsStoreGone), writing
-    // nothing, when it is not.
+    // nothing, when it is not. An item given with an id (above 0) is kept
+    // with it, and fails where a record has it already.
     Result<int64_t> Insert(const platform::StoredItem& item) override;
     // Fails also when no item has `item.id`.
     Status Update(const platform::StoredItem& item) override;
@@ -63,13 +66,17 @@ public:
     Status Clear() override;
     // Opens the file at the store's path again (making its folder) when the
     // one open has gone, or when the last whole write failed. Never writes
-    // where the opening found no usable database.
+    // where the opening found no usable database. Items given with ids are
+    // kept with them.
     Result<std::vector<int64_t>> ReplaceAll(
         const std::vector<platform::StoredItem>& items) override;
     Status Record(const platform::HistoryEntry& entry) override;
 
-    // The open database, for the history kept in it; none while no usable
-    // file is open or the one open has gone.
+    // Keeps the store's other callers waiting while the caller uses the
+    // database it holds.
+    std::unique_lock<std::recursive_mutex> Hold() const;
+    // The open database, for the history kept in it, while held; none while
+    // no usable file is open or the one open has gone.
     sqlite3* Handle() const;
 
 private:
@@ -96,6 +103,7 @@ private:
     std::unique_ptr<Connection> connection_;
     // Why the store could not be opened again; empty when it was.
     std::string reopen_problem_;
+    mutable std::recursive_mutex use_;
 };
 
 } // namespace tarnwick::sqlite

@@ -30,10 +30,12 @@
 #include "html/libxml_html_parser.h"
 #include "list/add_video_url.h"
 #include "list/list_keeper.h"
+#include "list/queued_list_store.h"
 #include "platform/http_client.h"
 #include "platform/list_store.h"
 #include "qt/qt_child_processes.h"
 #include "qt/qt_clock.h"
+#include "qt/thread_background_work.h"
 #include "resolve/site_index.h"
 #include "shell/keeping_notices.h"
 #include "sqlite/sqlite_list_store.h"
@@ -88,6 +90,9 @@ private:
 class KillingStore : public platform::ListStore {
 public:
     KillingStore(platform::ListStore& store, Countdown& point) : store_(store), point_(point) {}
+    bool EndsWritesLater() const override { return store_.EndsWritesLater(); }
+    void SetLateWrites(platform::LateWrites* listener) override { store_.SetLateWrites(listener); }
+    void EndWrites() override { store_.EndWrites(); }
     platform::StoreOpening Opening() const override { return store_.Opening(); }
     platform::LoadedList LoadAll() override { return store_.LoadAll(); }
     Result<int64_t> Insert(const platform::StoredItem& item) override {
@@ -331,14 +336,22 @@ int Run(const Options& options) {
         if (broken && !MakeWritable(options.data)) std::_Exit(kCannotBreak);
         broken = false;
     };
-    Countdown writes(options.kill_after_writes, kill);
     Countdown blocks(options.kill_after_blocks, kill);
     Countdown pieces(options.kill_after_pieces, kill);
     // Before the keeper: it hears of each batch after this.
     PieceBatches batches(queue, pieces);
     Countdown breaking(options.break_list_at_block, take_away);
     sqlite::SqliteListStore sqlite_store(options.data + "/downloads.db");
-    KillingStore store(sqlite_store, writes);
+    // As in the program, the writes wait their turn on a thread, so that a
+    // kill at a block or a piece may find some of them not done.
+    qt::ThreadBackgroundWork list_writes;
+    list::QueuedListStore queued_store(sqlite_store, list_writes);
+    // A kill after a write comes once it, and the writes before it, are done.
+    Countdown writes(options.kill_after_writes, [&] {
+        list_writes.WaitForAll();
+        kill();
+    });
+    KillingStore store(queued_store, writes);
     qt::QtClock clock;
     curl::CurlClient curl("Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)");
     CountingHttp http(curl, [&] {

@@ -21,9 +21,9 @@ public:
         log.push_back("insert");
         if (const Status refused = Refusal(); !refused) return refused.failure();
         items.push_back(item);
-        items.back().id = ++last_id;
+        items.back().id = Given(item.id);
         KeepCompletion(item);
-        return last_id;
+        return items.back().id;
     }
     Status Update(const platform::StoredItem& item) override {
         log.push_back("update " + std::to_string(item.id));
@@ -88,7 +88,7 @@ public:
         items = all;
         for (const platform::StoredItem& item : all) KeepCompletion(item);
         std::vector<int64_t> ids;
-        for (platform::StoredItem& item : items) ids.push_back(item.id = ++last_id);
+        for (platform::StoredItem& item : items) ids.push_back(item.id = Given(item.id));
         return ids;
     }
 
@@ -114,6 +114,11 @@ public:
     std::vector<platform::HistoryEntry> history;
 
 private:
+    // The id an item given with `id` is kept with: that one, or the next.
+    int64_t Given(int64_t id) {
+        last_id = std::max(last_id, id);
+        return id > 0 ? id : ++last_id;
+    }
     void KeepCompletion(const platform::StoredItem& item) {
         if (!item.completion) return;
         for (const platform::HistoryEntry& kept : history) {

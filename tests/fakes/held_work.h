@@ -19,6 +19,12 @@ public:
         return ticket;
     }
 
+    // Releases every piece held.
+    void WaitForAll() override {
+        while (Release()) {
+        }
+    }
+
     size_t Held() const { return held_.size(); }
     // Runs the first piece held; its end is told with `told` in place of the
     // work's own answer, when given. False when none is held.

@@ -2,9 +2,11 @@
 
 #include "list/add_video_url.h"
 #include "list/item_texts.h"
+#include "list/queued_list_store.h"
 
 #include "fakes/fake_clock.h"
 #include "fakes/fake_list_store.h"
+#include "fakes/held_work.h"
 
 #include <gtest/gtest.h>
 
@@ -311,6 +313,46 @@ TEST_F(ListKeeperTest, AStoreWhoseFileHasGoneIsGivenTheWholeListAtOnce) {
     store.log.clear();
     Add("http://youtube.com/3");
     EXPECT_EQ(store.log, (Log{"insert"}));
+}
+
+// With writes that end later, a failure is heard once they end, and the list
+// is said to be kept again only once the store has kept it.
+TEST(ListKeeperWritingLater, AFailureIsHeardLateAndTheListIsKeptAgainOnlyOnceItIs) {
+    DownloadQueue queue;
+    fakes::FakeListStore store;
+    fakes::HeldWork work;
+    QueuedListStore queued(store, work);
+    fakes::FakeClock clock;
+    ListKeeper keeper(queue, queued, clock);
+    RecordingListener listener;
+    keeper.SetListener(&listener);
+    const auto release_all = [&] {
+        while (work.Release()) {
+        }
+    };
+    keeper.Restore();
+    AddVideoURL(queue, "http://youtube.com/1");
+    store.refuse = true;
+    AddVideoURL(queue, "http://youtube.com/2");
+    EXPECT_TRUE(listener.heard.empty()) << "nothing is known before the writes end";
+    release_all();
+    EXPECT_EQ(listener.heard, (News{{Kind::kLost, "disk full"}}));
+
+    clock.Advance(ListKeeper::kRetryInterval);
+    release_all();
+    EXPECT_EQ(listener.heard.size(), 1u) << "a retry that fails later says nothing more";
+    store.refuse = false;
+    clock.Advance(ListKeeper::kRetryInterval);
+    EXPECT_EQ(listener.heard.size(), 1u) << "not kept before the store has kept it";
+    release_all();
+    EXPECT_EQ(listener.heard.back(), (KeepingNews{Kind::kBack, ""}));
+    EXPECT_EQ(store.items.size(), 2u);
+
+    store.log.clear();
+    queue.MoveUp(queue.LastKey());
+    release_all();
+    EXPECT_EQ(store.log.size(), 1u) << "kept change by change again: " << store.log[0];
+    EXPECT_EQ(clock.ActiveTimers(), 0);
 }
 
 TEST_F(ListKeeperTest, AFileThatCannotBeMadeAgainIsToldAsNotKept) {

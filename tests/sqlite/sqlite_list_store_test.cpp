@@ -232,6 +232,21 @@ TEST(SqliteListStoreReplace, TheWholeListIsWrittenAllOrNothing) {
     EXPECT_EQ(IdsOf(loaded), replaced.value());
 }
 
+TEST(SqliteListStoreIds, ItemsGivenIdsKeepThemAndATakenIdIsRefused) {
+    TempFolder folder;
+    SqliteListStore store(folder.File("list.db"));
+    std::vector<StoredItem> items = NumberedItems(0, 2);
+    items[0].id = 41;
+    items[1].id = 40;
+    ASSERT_EQ(store.ReplaceAll(items).value(), (std::vector<int64_t>{41, 40}));
+    StoredItem third = NumberedItem(2);
+    third.id = 40;
+    EXPECT_EQ(EndOf(store.Insert(third)), Ended::kFailed);
+    third.id = 50;
+    EXPECT_EQ(store.Insert(third).value(), 50);
+    EXPECT_EQ(IdsOf(store.LoadAll().items), (std::vector<int64_t>{41, 40, 50}));
+}
+
 TEST(SqliteListStoreApply, ChangesAndRemovalsOfManyItemsAreAllOrNothing) {
     TempFolder folder;
     SqliteListStore store(folder.File("list.db"));
