@@ -97,11 +97,10 @@ void QueuedListStore::Queue(Write write, bool whole) {
 }
 
 void QueuedListStore::EndWrites() {
+    const uint64_t last = made_;
     work_.WaitForAll();
     // In their order; what the listener writes meanwhile waits for its turn.
-    while (!waiting_.empty() && waiting_.begin()->second.written->has_value()) {
-        Ended(waiting_.begin()->first);
-    }
+    while (!waiting_.empty() && waiting_.begin()->first <= last) Ended(waiting_.begin()->first);
 }
 
 void QueuedListStore::Ended(uint64_t number) {
