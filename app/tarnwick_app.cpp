@@ -149,7 +149,7 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
       address_entry(queue, status_line, settings_values, &past_downloads),
       launch_entry(address_entry, run_commands, window),
       browser_entry(queue, run_commands, status_line, &past_downloads),
-      store(o.user_settings.value_or(qt::QtSettingsStore::UserLocation())),
+      store(o.user_settings.value_or(qt::QtSettingsStore::UserLocation()), &settings_writes),
       column_widths(window.Grid(), store),
       channel([this](const std::string& address) { clipboard_monitor.OnDelivery(address); },
               {.on_text = [this](const std::string& text) { launch_entry.Add(text); },

@@ -179,6 +179,9 @@ public:
     shell::AddressEntry address_entry;
     shell::LaunchEntry launch_entry;
     shell::BrowserEntry browser_entry;
+    // The settings are written to their file away from the window; what waits
+    // when the program ends is written first.
+    qt::ThreadBackgroundWork settings_writes;
     qt::QtSettingsStore store;
     shell::KeptColumnWidths column_widths;
     // The watcher hands each copied address to the window through this

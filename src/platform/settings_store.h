@@ -12,8 +12,11 @@ public:
     virtual ~SettingsStore() = default;
     // The stored text, or none when it is missing or cannot be read.
     virtual std::optional<std::string> Read(const std::string& name) = 0;
-    // False when the value could not be stored.
+    // False when the value could not be stored. A store that writes later
+    // answers that it took the value, which it reads back meanwhile.
     virtual bool Write(const std::string& name, const std::string& value) = 0;
+    // Waits until every value taken is stored: for the program's end.
+    virtual void EndWrites() {}
 };
 
 } // namespace tarnwick::platform

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <cerrno>
+
 namespace tarnwick::qt {
 namespace {
 
@@ -33,15 +35,16 @@ SettingsLocation QtSettingsStore::UserLocation() {
 #endif
 }
 
-QtSettingsStore::QtSettingsStore(SettingsLocation location) : location_(std::move(location)) {
+QtSettingsStore::QtSettingsStore(SettingsLocation location, platform::BackgroundWork* writes)
+    : location_(std::move(location)), writes_(writes) {
     if (IsIni()) RewriteEarlierShape();
 }
 
 bool QtSettingsStore::IsDamaged() const { return IsIni() && IsDamagedSettingsFile(location_.path); }
 
-bool QtSettingsStore::CanWrite() const {
-    if (IsIni()) return CanWriteSettingsFile(location_.path);
-    return QSettings(location_.path, location_.format).isWritable();
+bool QtSettingsStore::CanWriteAt(const SettingsLocation& location) {
+    if (IsIniAt(location)) return CanWriteSettingsFile(location.path);
+    return QSettings(location.path, location.format).isWritable();
 }
 
 QString QtSettingsStore::Key(const std::string& name) const {
@@ -49,7 +52,7 @@ QString QtSettingsStore::Key(const std::string& name) const {
 }
 
 void QtSettingsStore::RewriteEarlierShape() {
-    if (IsDamaged() || !CanWrite() || !RemoveByteOrderMark(location_.path)) return;
+    if (IsDamaged() || !CanWriteAt(location_) || !RemoveByteOrderMark(location_.path)) return;
     QSettings settings(location_.path, location_.format);
     settings.beginGroup(kEarlierGroup);
     const QStringList names = settings.childKeys();
@@ -70,6 +73,8 @@ void QtSettingsStore::RewriteEarlierShape() {
 }
 
 std::optional<std::string> QtSettingsStore::Read(const std::string& name) {
+    if (const auto pending = pending_.find(name); pending != pending_.end())
+        return pending->second.value;
     if (IsDamaged()) return std::nullopt;
     const QSettings settings(location_.path, location_.format);
     QVariant value = settings.value(Key(name));
@@ -81,10 +86,38 @@ std::optional<std::string> QtSettingsStore::Read(const std::string& name) {
 }
 
 bool QtSettingsStore::Write(const std::string& name, const std::string& value) {
-    if (!CanWrite()) return false;
-    if (IsDamaged() && !SetDamagedFileAside(location_.path)) return false;
-    QSettings settings(location_.path, location_.format);
-    settings.setValue(Key(name), ToQString(value));
+    if (writes_ == nullptr) return WriteAt(location_, Key(name), ToQString(value));
+    const uint64_t number = ++made_;
+    pending_[name] = {value, number};
+    // The work keeps its own copies: it may run after this store has gone.
+    tickets_[number] =
+        writes_->Run([location = location_, key = Key(name),
+                      text = ToQString(value)] { return WriteAt(location, key, text) ? 0 : EIO; },
+                     [this, name, number](int) {
+                         tickets_.erase(number);
+                         // A later value of the name still waits.
+                         if (const auto pending = pending_.find(name);
+                             pending != pending_.end() && pending->second.number == number)
+                             pending_.erase(pending);
+                     });
+    return true;
+}
+
+void QtSettingsStore::EndWrites() {
+    if (writes_ == nullptr) return;
+    writes_->WaitForAll();
+    pending_.clear();
+    tickets_.clear();
+}
+
+bool QtSettingsStore::WriteAt(const SettingsLocation& location, const QString& key,
+                              const QString& value) {
+    if (!CanWriteAt(location)) return false;
+    if (IsIniAt(location) && IsDamagedSettingsFile(location.path) &&
+        !SetDamagedFileAside(location.path))
+        return false;
+    QSettings settings(location.path, location.format);
+    settings.setValue(key, value);
     settings.sync();
     return settings.status() == QSettings::NoError;
 }

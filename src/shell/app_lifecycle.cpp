@@ -106,6 +106,7 @@ void AppLifecycle::Close() {
         s_.part_files.RemoveAll();
     }
     layout_.Store();
+    s_.settings.EndWrites();
     s_.hooks.StopHook();
     s_.monitor.SwitchMonitor(false);
     s_.tray.SetInTray(false);

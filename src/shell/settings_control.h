@@ -48,6 +48,8 @@ public:
     // other-sites switch, the notify switch, the yt-dlp switch, the transfer
     // numbers and the logins.
     void SaveSettings() { settings::SaveSettings(s_.store, s_.values); }
+    // Waits until what was saved is stored: for the program's end.
+    void EndWrites() { s_.store.EndWrites(); }
     // Sets the skin's monitor check box, its two fixed check boxes, the
     // download folder, the keep-the-list, the other-sites and the yt-dlp check
     // boxes, then the connections, the downloads at once and the speed limit,

@@ -3,6 +3,8 @@
 #include "qt/settings_file.h"
 #include "settings/application_settings.h"
 
+#include "fakes/held_work.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -81,6 +83,21 @@ TEST_F(QtSettingsStoreTest, KeepsTheValuesInTheSettingsGroup) {
     EXPECT_EQ(Get("Missing"), "fallback");
     EXPECT_EQ(QSettings(user_file, QSettings::IniFormat).allKeys(),
               QStringList{"Settings/URL Mon"});
+}
+
+TEST_F(QtSettingsStoreTest, AValueWrittenLaterIsReadBackAtOnceAndIsInTheFileOnceWritten) {
+    fakes::HeldWork work;
+    QtSettingsStore later(SettingsLocation{user_file}, &work);
+    ASSERT_TRUE(later.Write("Speed Limit", "100"));
+    ASSERT_TRUE(later.Write("Speed Limit", "250"));
+    EXPECT_EQ(later.Read("Speed Limit"), "250");
+    EXPECT_EQ(Reopen()->Read("Speed Limit"), std::nullopt) << "not in the file before its turn";
+
+    work.Release();
+    EXPECT_EQ(later.Read("Speed Limit"), "250") << "the later value still waits";
+    later.EndWrites();
+    EXPECT_EQ(Reopen()->Read("Speed Limit"), "250");
+    EXPECT_EQ(later.Read("Speed Limit"), "250");
 }
 
 TEST_F(QtSettingsStoreTest, AFileOfTheEarlierShapeIsRewrittenOnceKeepingItsValues) {
