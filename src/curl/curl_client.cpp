@@ -235,6 +235,7 @@ private:
     // is resumed in the next turn, one the limit holds when it allows more.
     size_t Allowance(Transfer& transfer, size_t bytes);
     void HoldForTurn(Transfer& transfer);
+    void PostResume();
     void ResumePaused();
     void Throttle(Transfer& transfer);
     void ScheduleRelease();
@@ -751,25 +752,33 @@ size_t CurlCore::Allowance(Transfer& transfer, size_t bytes) {
 void CurlCore::HoldForTurn(Transfer& transfer) {
     transfer.paused = true;
     paused_.push_back(transfer.id);
-    if (!resume_posted_) {
-        resume_posted_ = true;
-        QMetaObject::invokeMethod(
-            context_,
-            [weak = weak_from_this()] {
-                if (const auto core = weak.lock()) core->ResumePaused();
-            },
-            Qt::QueuedConnection);
-    }
+    PostResume();
 }
 
+void CurlCore::PostResume() {
+    if (resume_posted_) return;
+    resume_posted_ = true;
+    QMetaObject::invokeMethod(
+        context_,
+        [weak = weak_from_this()] {
+            if (const auto core = weak.lock()) core->ResumePaused();
+        },
+        Qt::QueuedConnection);
+}
+
+// Resumes the paused transfers while the turn has room. One resumed past it
+// would only pause again at once, and curl would copy what it holds back
+// once more.
 void CurlCore::ResumePaused() {
     resume_posted_ = false;
     if (closing_) return;
     turn_bytes_ = 0;
     ++driving_;
-    for (const uint64_t id : std::exchange(paused_, {})) {
-        const auto found = transfers_.find(id);
-        if (closing_ || found == transfers_.end() || !found->second->paused) continue;
+    const std::vector<uint64_t> waiting = std::exchange(paused_, {});
+    auto next = waiting.begin();
+    while (next != waiting.end() && !closing_ && turn_bytes_ < kBytesPerTurn) {
+        const auto found = transfers_.find(*next++);
+        if (found == transfers_.end() || !found->second->paused) continue;
         found->second->paused = false;
         // Hands on what curl held back, from inside curl: what a receiver asks
         // meanwhile waits as it does in curl's other calls.
@@ -778,6 +787,9 @@ void CurlCore::ResumePaused() {
         --in_curl_;
     }
     if (!closing_) {
+        // Those the turn had no room for go first in the next.
+        paused_.insert(paused_.begin(), next, waiting.end());
+        if (!paused_.empty()) PostResume();
         ResumeMissed();
         Settle();
     }
