@@ -73,7 +73,7 @@ const std::string& PartLayout::Text() const {
 int PartLayout::Split(size_t index, int count) {
     const FilePart whole = parts_[index];
     const int64_t left = whole.Left();
-    const int64_t least = LeastPartOf(parts_.back().end);
+    const int64_t least = LeastPartOf(Total());
     const int64_t pieces = std::clamp<int64_t>(left / least, 1, std::max(count, 1));
     const int64_t each = left / pieces;
     std::vector<FilePart> made;
@@ -106,7 +106,7 @@ std::optional<size_t> PartLayout::SplitLargest(const std::vector<int64_t>& busy_
     if (!largest) return std::nullopt;
     FilePart& part = parts_[*largest];
     const int64_t half = (part.end - largest_from) / 2;
-    if (half < LeastPartOf(parts_.back().end)) return std::nullopt;
+    if (half < LeastPartOf(Total())) return std::nullopt;
     const FilePart second{largest_from + half, part.end, 0};
     part.end = second.start;
     parts_.insert(parts_.begin() + static_cast<std::ptrdiff_t>(*largest + 1), second);
