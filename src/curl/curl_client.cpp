@@ -70,9 +70,13 @@ struct Transfer {
     bool paused = false;    // held by the turn's budget until the next turn
     bool throttled = false; // held by the speed limit until it allows more
     bool beyond_limit = false;
-    // How much of what curl holds for the transfer went on before it paused:
-    // curl delivers a paused write again from its start.
-    size_t handed = 0;
+    // Body bytes read past what the turn's budget or the speed limit let go
+    // on. They go on first when the transfer resumes. Meanwhile curl is
+    // paused holding nothing of its own, so it copies nothing: its copies
+    // land in fresh memory each time, ours in this reused buffer.
+    std::vector<char> held;
+    size_t held_from = 0;     // what of `held` has gone on
+    bool curl_paused = false; // paused with curl_easy_pause until `held` is gone
 
     platform::HttpRequest::Reach reach = platform::HttpRequest::Reach::kAnywhere;
     // Whether the first request went to a public address, once it went.
@@ -235,6 +239,9 @@ private:
     // is resumed in the next turn, one the limit holds when it allows more.
     size_t Allowance(Transfer& transfer, size_t bytes);
     void HoldForTurn(Transfer& transfer);
+    void HoldBack(Transfer& transfer, const char* data, size_t bytes);
+    void GoOn(Transfer& transfer);
+    bool HandOnHeld(Transfer& transfer);
     void PostResume();
     void ResumePaused();
     void Throttle(Transfer& transfer);
@@ -780,11 +787,7 @@ void CurlCore::ResumePaused() {
         const auto found = transfers_.find(*next++);
         if (found == transfers_.end() || !found->second->paused) continue;
         found->second->paused = false;
-        // Hands on what curl held back, from inside curl: what a receiver asks
-        // meanwhile waits as it does in curl's other calls.
-        ++in_curl_;
-        curl_easy_pause(found->second->easy, CURLPAUSE_CONT);
-        --in_curl_;
+        GoOn(*found->second);
     }
     if (!closing_) {
         // Those the turn had no room for go first in the next.
@@ -830,10 +833,7 @@ void CurlCore::ReleaseThrottled() {
         if (found == transfers_.end() || !found->second->throttled) continue;
         found->second->throttled = false;
         if (found->second->receiver == nullptr) continue;
-        // As in ResumePaused: what curl held goes on from inside curl.
-        ++in_curl_;
-        curl_easy_pause(found->second->easy, CURLPAUSE_CONT);
-        --in_curl_;
+        GoOn(*found->second);
     }
     if (!closing_) {
         // Those the limit left waiting go first next time, before any that
@@ -855,20 +855,56 @@ size_t CurlCore::WriteCallback(char* data, size_t size, size_t count, void* user
         if (transfer.receiver == nullptr) return kAbortTransfer;
     }
     if (bytes == 0) return 0;
-    // A write paused part way comes again from its start; skip what went on.
-    const size_t already = std::min(transfer.handed, bytes);
-    transfer.handed -= already;
-    const size_t fresh = bytes - already;
-    if (fresh == 0) return bytes;
-    const size_t allowed = transfer.core->Allowance(transfer, fresh);
+    // Bytes held back go on first; these wait behind them.
+    const bool holds = transfer.held_from < transfer.held.size();
+    const size_t allowed = holds ? 0 : transfer.core->Allowance(transfer, bytes);
     if (allowed > 0) {
-        transfer.receiver->OnBody(data + already, allowed);
+        transfer.receiver->OnBody(data, allowed);
         if (transfer.receiver == nullptr) return kAbortTransfer;
     }
-    if (allowed == fresh) return bytes;
-    // curl keeps the whole write and delivers it again on resuming.
-    transfer.handed = already + allowed;
-    return CURL_WRITEFUNC_PAUSE;
+    if (allowed < bytes) transfer.core->HoldBack(transfer, data + allowed, bytes - allowed);
+    return bytes;
+}
+
+// Keeps bytes the transfer may not hand on yet, and pauses curl so that it
+// reads no more. curl may still deliver what it has already read or decoded
+// in this call; that is held too.
+void CurlCore::HoldBack(Transfer& transfer, const char* data, size_t bytes) {
+    if (transfer.held.capacity() == 0) transfer.held.reserve(kReceiveBufferSize);
+    transfer.held.insert(transfer.held.end(), data, data + bytes);
+    if (transfer.curl_paused) return;
+    transfer.curl_paused = true;
+    // Both directions: pausing only the receiving side would have curl run the
+    // transfer again at once and read into a copy of its own.
+    curl_easy_pause(transfer.easy, CURLPAUSE_ALL);
+}
+
+// Hands on what the transfer holds as far as the turn and the limit allow,
+// and lets curl read on once nothing is left. Called from the event loop:
+// what a receiver asks meanwhile waits as it does in curl's calls.
+void CurlCore::GoOn(Transfer& transfer) {
+    if (transfer.receiver == nullptr) return;
+    ++in_curl_;
+    if (HandOnHeld(transfer) && transfer.curl_paused) {
+        transfer.curl_paused = false;
+        // curl hands on anything it holds of its own from inside this call.
+        curl_easy_pause(transfer.easy, CURLPAUSE_CONT);
+    }
+    --in_curl_;
+}
+
+// Whether nothing is left held, and the transfer still has a receiver.
+bool CurlCore::HandOnHeld(Transfer& transfer) {
+    const size_t waiting = transfer.held.size() - transfer.held_from;
+    const size_t allowed = waiting == 0 ? 0 : Allowance(transfer, waiting);
+    if (allowed > 0) {
+        transfer.receiver->OnBody(transfer.held.data() + transfer.held_from, allowed);
+        transfer.held_from += allowed;
+    }
+    if (transfer.receiver == nullptr || allowed < waiting) return false;
+    transfer.held.clear();
+    transfer.held_from = 0;
+    return true;
 }
 
 curl_socket_t CurlCore::OpenSocketCallback(void* user, curlsocktype purpose,

@@ -495,6 +495,35 @@ TEST_F(CurlClientTest, ACodedAnswerArrivesDecodedWhetherOrNotCompressionWasAccep
     }
 }
 
+// curl may hand on more than one write per read (decoded, or chunk by
+// chunk), also after the turn's budget has paused the exchange.
+TEST_F(CurlClientTest, BodiesDecodedOrChunkedPastATurnArriveByteForByte) {
+    std::string text;
+    for (int i = 0; text.size() < 8 * 1024 * 1024; ++i) text += "line " + std::to_string(i) + "\n";
+    std::vector<std::string> pieces;
+    for (size_t at = 0; at < text.size(); at += 100 * 1024)
+        pieces.push_back(text.substr(at, 100 * 1024));
+    const struct {
+        const char* name;
+        std::string field;
+        std::string body;
+    } cases[] = {
+        {"gzip", "Content-Encoding: gzip", test_support::Gzipped(text)},
+        {"chunked", "Transfer-Encoding: chunked", test_support::ChunkedBody(pieces)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        server_.Serve("/text", Answer::Http(200, "OK", {c.field}, c.body));
+        HttpRequest request = Get("/text");
+        request.accept_compression = true;
+        Recorder recorder(loop_);
+        Fetch(request, recorder);
+        EXPECT_TRUE(recorder.body == text) << "not the text as sent";
+        ASSERT_TRUE(recorder.Ended());
+        EXPECT_EQ(recorder.end->kind, HttpEnd::Kind::kComplete);
+    }
+}
+
 // Points the environment's proxy at a closed port while it lives.
 class ProxyInEnvironment {
 public:
