@@ -293,10 +293,9 @@ private:
     std::vector<uint64_t> paused_; // transfers the budget paused
     bool resume_posted_ = false;
     transfer::RateLimit limit_{0, Now()};
-    std::vector<uint64_t> throttled_;     // transfers the limit holds, the first to go on first
-    int driving_ = 0;                     // inside a call from Qt that may reach a receiver
-    QSocketNotifier* serviced_ = nullptr; // stays disabled until its socket is served
-    bool missed_ = false;                 // a wake-up came while inside curl
+    std::vector<uint64_t> throttled_; // transfers the limit holds, the first to go on first
+    int driving_ = 0;                 // inside a call from Qt that may reach a receiver
+    bool missed_ = false;             // a wake-up came while inside curl
     bool missed_timeout_ = false;
     bool missed_release_ = false;
     bool closing_ = false;
@@ -517,16 +516,17 @@ void CurlCore::ReportStartFailure(uint64_t id) {
 }
 
 void CurlCore::OnReady(QSocketNotifier* notifier, curl_socket_t socket, int mask) {
-    notifier->setEnabled(false);
     if (in_curl_ > 0) {
         // A receiver runs an event loop of its own inside a curl callback;
-        // the socket is served once that callback has returned.
+        // the socket is served once that callback has returned. Until then
+        // its notifier rests, or it would fire again at once.
+        notifier->setEnabled(false);
         missed_ = true;
         return;
     }
-    QSocketNotifier* const outer = std::exchange(serviced_, notifier);
+    // The notifier stays enabled while its socket is served: turning it off
+    // and on would wake the event loop twice for every read.
     Drive(socket, mask);
-    serviced_ = outer;
     if (closed_) return;
     const auto found = watches_.find(socket);
     if (found != watches_.end()) Apply(socket, found->second);
@@ -687,8 +687,8 @@ void CurlCore::Apply(curl_socket_t socket, Watch& watch) {
     if (write && watch.write == nullptr) {
         watch.write = NewNotifier(socket, QSocketNotifier::Write, CURL_CSELECT_OUT);
     }
-    if (watch.read != nullptr) watch.read->setEnabled(read && watch.read != serviced_);
-    if (watch.write != nullptr) watch.write->setEnabled(write && watch.write != serviced_);
+    if (watch.read != nullptr) watch.read->setEnabled(read);
+    if (watch.write != nullptr) watch.write->setEnabled(write);
 }
 
 QSocketNotifier* CurlCore::NewNotifier(curl_socket_t socket, QSocketNotifier::Type type, int mask) {
