@@ -73,10 +73,11 @@ struct Transfer {
     // Body bytes read past what the turn's budget or the speed limit let go
     // on. They go on first when the transfer resumes. Meanwhile curl is
     // paused holding nothing of its own, so it copies nothing: its copies
-    // land in fresh memory each time, ours in this reused buffer.
+    // land in fresh memory each time, ours in this reused buffer. curl is
+    // paused exactly while bytes are held.
     std::vector<char> held;
-    size_t held_from = 0;     // what of `held` has gone on
-    bool curl_paused = false; // paused with curl_easy_pause until `held` is gone
+    size_t held_from = 0; // what of `held` has gone on
+    bool Holds() const { return held_from < held.size(); }
 
     platform::HttpRequest::Reach reach = platform::HttpRequest::Reach::kAnywhere;
     // Whether the first request went to a public address, once it went.
@@ -856,8 +857,7 @@ size_t CurlCore::WriteCallback(char* data, size_t size, size_t count, void* user
     }
     if (bytes == 0) return 0;
     // Bytes held back go on first; these wait behind them.
-    const bool holds = transfer.held_from < transfer.held.size();
-    const size_t allowed = holds ? 0 : transfer.core->Allowance(transfer, bytes);
+    const size_t allowed = transfer.Holds() ? 0 : transfer.core->Allowance(transfer, bytes);
     if (allowed > 0) {
         transfer.receiver->OnBody(data, allowed);
         if (transfer.receiver == nullptr) return kAbortTransfer;
@@ -870,26 +870,23 @@ size_t CurlCore::WriteCallback(char* data, size_t size, size_t count, void* user
 // reads no more. curl may still deliver what it has already read or decoded
 // in this call; that is held too.
 void CurlCore::HoldBack(Transfer& transfer, const char* data, size_t bytes) {
+    const bool paused = transfer.Holds();
     if (transfer.held.capacity() == 0) transfer.held.reserve(kReceiveBufferSize);
     transfer.held.insert(transfer.held.end(), data, data + bytes);
-    if (transfer.curl_paused) return;
-    transfer.curl_paused = true;
+    if (paused) return;
     // Both directions: pausing only the receiving side would have curl run the
     // transfer again at once and read into a copy of its own.
     curl_easy_pause(transfer.easy, CURLPAUSE_ALL);
 }
 
-// Hands on what the transfer holds as far as the turn and the limit allow,
-// and lets curl read on once nothing is left. Called from the event loop:
-// what a receiver asks meanwhile waits as it does in curl's calls.
+// Hands on what a paused transfer holds as far as the turn and the limit
+// allow, and lets curl read on once nothing is left. Called from the event
+// loop: what a receiver asks meanwhile waits as it does in curl's calls.
 void CurlCore::GoOn(Transfer& transfer) {
     if (transfer.receiver == nullptr) return;
     ++in_curl_;
-    if (HandOnHeld(transfer) && transfer.curl_paused) {
-        transfer.curl_paused = false;
-        // curl hands on anything it holds of its own from inside this call.
-        curl_easy_pause(transfer.easy, CURLPAUSE_CONT);
-    }
+    // curl hands on anything it holds of its own from inside this call.
+    if (HandOnHeld(transfer)) curl_easy_pause(transfer.easy, CURLPAUSE_CONT);
     --in_curl_;
 }
 

@@ -167,12 +167,11 @@ void ListKeeper::SetKeeping(bool keep) {
 void ListKeeper::Flush() {
     WriteWhatWaits();
     if (!store_.EndsWritesLater()) return;
+    store_.EndWrites();
     // A write that failed leaves the whole list to be written once more.
-    store_.EndWrites();
     if (!keeping_ || !stale_) return;
-    WriteWholeList();
+    WriteWhatWaits();
     store_.EndWrites();
-    timer_->Stop();
 }
 
 void ListKeeper::WriteWhatWaits() {
