@@ -126,6 +126,7 @@ TarnwickApp::TarnwickApp(const AppOverrides& o)
            .downloads_at_once = [this] { return settings_values.downloads_at_once; },
            .connections = [this] { return settings_values.connections; },
            .connection_budget = &connection_budget,
+           .extras_when_held_back = true,
            .logins = [this] { return LoginsNow(settings_values); },
            .preferences = [this] { return settings_values.choice; },
            .resolve_ahead = true}),

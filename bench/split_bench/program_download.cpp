@@ -41,7 +41,9 @@ std::optional<std::string> ProgramDownload::Run(const std::string& url, const st
     transfer::RequestContext requests{http_, clock_, {}, &budget_};
     // As the program's settings do: a host takes as many as one download may open.
     budget_.SetPerDownload(connections);
-    transfer::FileDownload download(requests, background_, connections);
+    // As the program does: further connections once the first is held back.
+    transfer::FileDownload download(requests, background_, connections,
+                                    transfer::FileDownload::Extras::kWhenHeldBack);
     QEventLoop loop;
     const double cpu_start = ProcessCpuSeconds();
     std::optional<Outcome> ended;

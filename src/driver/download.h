@@ -67,6 +67,9 @@ struct DownloadServices {
     int connections = 1;
     // The temporary file of the item for a file named `name`.
     std::function<transfer::PartFile::PathChooser(const std::string& name)> paths;
+    // Whether a file's connections past the first wait until it is found
+    // held back.
+    bool extras_when_held_back = false;
 };
 
 // What is done with the downloaded files before the item's file takes its name.

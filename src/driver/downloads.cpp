@@ -17,7 +17,9 @@ class FileSourceDownload : public Download {
 public:
     FileSourceDownload(const DownloadServices& services, FileSource source,
                        transfer::PartFile::PathChooser path)
-        : download_(services.requests, services.background, services.connections),
+        : download_(services.requests, services.background, services.connections,
+                    services.extras_when_held_back ? transfer::FileDownload::Extras::kWhenHeldBack
+                                                   : transfer::FileDownload::Extras::kAtOnce),
           source_(std::move(source)),
           path_(std::move(path)) {}
 

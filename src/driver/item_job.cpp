@@ -455,13 +455,16 @@ void ItemJob::DownloadPlan(Plan plan) {
     plan_ = std::move(plan);
     const std::optional<transfer::Kept> kept = KeptFitting(plan_);
     const DownloadServices services{
-        requests_, Background(), s_.cipher,
+        requests_,
+        Background(),
+        s_.cipher,
         s_.connections ? std::clamp(s_.connections(), 1, 16) : 1,
         [this](const std::string& name) -> transfer::PartFile::PathChooser {
             return [this, name](int attempt) {
                 return TemporaryPathFor(folder_, name, key_, attempt);
             };
-        }};
+        },
+        s_.extras_when_held_back};
     std::unique_ptr<driver::Download> made = MakeDownload(plan_, services, item->name);
     driver::Download& download = *made;
     Enter(Step::kConnecting, std::move(made));

@@ -86,6 +86,9 @@ struct JobServices {
     std::function<int()> connections = {};
     // The connections of all the run's requests together.
     transfer::ConnectionBudget* connection_budget = nullptr;
+    // Whether a file opens its further connections only once its first is
+    // found held back, rather than at once.
+    bool extras_when_held_back = false;
     // The user's logins, asked when each item starts; none has none.
     std::function<UserLogins()> logins = {};
     // The quality the user prefers, asked when each item starts; none takes

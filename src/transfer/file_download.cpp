@@ -34,11 +34,12 @@ public:
 };
 
 FileDownload::FileDownload(RequestContext& requests, platform::BackgroundWork& background,
-                           int connections)
+                           int connections, Extras extras)
     : requests_(requests),
       most_connections_(std::max(connections, 1)),
       file_(background),
-      kept_is_whole_(requests.clock.NewTimer([this] { SyncTheWhole(); })) {}
+      kept_is_whole_(requests.clock.NewTimer([this] { SyncTheWhole(); })),
+      extras_(extras) {}
 
 FileDownload::~FileDownload() {
     EndConnections();
@@ -113,6 +114,7 @@ bool FileDownload::ResumeParts(const KeptParts& kept) {
         return true;
     }
     Enter(State::kReceiving);
+    HoldExtras();
     Schedule();
     return true;
 }
@@ -232,6 +234,7 @@ std::optional<Outcome> FileDownload::LayOut(Connection& first, const FetchAnswer
     Enter(State::kReceiving);
     calls_.on_layout();
     Report();
+    HoldExtras();
     Schedule();
     return std::nullopt;
 }
@@ -246,7 +249,8 @@ bool FileDownload::MaySplit(const FetchAnswer& answer) const {
 // a first one at once, further ones as the budget has room.
 void FileDownload::Schedule() {
     if (state_ != State::kReceiving || !layout_ || waiting_) return;
-    const size_t most = splits_ && !fell_back_ ? static_cast<size_t>(most_connections_) : 1;
+    const size_t most =
+        splits_ && !fell_back_ && !extras_held_ ? static_cast<size_t>(most_connections_) : 1;
     if (connections_.size() >= most) return;
     if (connections_.empty()) {
         const std::optional<size_t> part = NextPartToFetch();
@@ -265,6 +269,21 @@ void FileDownload::Schedule() {
             waiting_.reset();
             OnRoom(std::move(slot));
         });
+}
+
+void FileDownload::HoldExtras() {
+    if (!splits_ || extras_ != Extras::kWhenHeldBack) return;
+    extras_held_ = true;
+    held_back_ = std::make_unique<HeldBackWatch>(
+        requests_.clock, [this] { return layout_ ? layout_->Done() : 0; },
+        [this] { ReleaseExtras(); });
+    held_back_->Start();
+}
+
+void FileDownload::ReleaseExtras() {
+    extras_held_ = false;
+    requests_.Note([] { return "the first connection is held back: more are opened"; });
+    Schedule();
 }
 
 // Room for one more connection: it takes a part, or gives the room back.
@@ -584,6 +603,7 @@ void FileDownload::Report() {
 
 // Ends every connection, its bytes written out where they can be.
 void FileDownload::EndConnections() {
+    if (held_back_) held_back_->Stop();
     waiting_.reset();
     for (const auto& connection : connections_) {
         if (connection->writer) (void)WriteOut(*connection);

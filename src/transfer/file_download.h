@@ -14,7 +14,9 @@
 // of another version or closed at once ends only that connection, and one
 // connection at a time fetches the rest; a connection slower than 1 KiB/s
 // for 20 s while others run gives its part back. Only the last connection's
-// failure ends the file.
+// failure ends the file. The connections past the first may wait until the
+// first shows it is held back (HeldBackWatch): one connection as fast as
+// the machine takes bytes goes on alone through the parts.
 //
 // What an earlier try kept is gone on with: the rest is asked for with
 // "Range" and "If-Range", and a partial answer that goes on exactly there,
@@ -28,6 +30,7 @@
 #include "platform/background_work.h"
 #include "transfer/connection_budget.h"
 #include "transfer/fetch.h"
+#include "transfer/held_back_watch.h"
 #include "transfer/kept.h"
 #include "transfer/part_file.h"
 #include "transfer/part_layout.h"
@@ -64,7 +67,14 @@ public:
         std::function<void(Outcome)> on_done;
     };
 
-    FileDownload(RequestContext& requests, platform::BackgroundWork& background, int connections);
+    // When the connections past the first open.
+    enum class Extras : uint8_t {
+        kAtOnce,       // as soon as the parts are laid out
+        kWhenHeldBack, // once the first connection is found held back
+    };
+
+    FileDownload(RequestContext& requests, platform::BackgroundWork& background, int connections,
+                 Extras extras = Extras::kAtOnce);
     ~FileDownload() override;
     FileDownload(const FileDownload&) = delete;
     FileDownload& operator=(const FileDownload&) = delete;
@@ -116,6 +126,8 @@ private:
     bool ResumeParts(const KeptParts& kept);
     bool MaySplit(const FetchAnswer& answer) const;
     void Schedule();
+    void HoldExtras();
+    void ReleaseExtras();
     void OnRoom(ConnectionBudget::Slot slot);
     std::optional<size_t> NextPartToFetch();
     void Open(size_t part, std::optional<ConnectionBudget::Slot> slot);
@@ -162,6 +174,10 @@ private:
     // in parts; and whether one of them was turned down since.
     bool splits_ = false;
     bool fell_back_ = false;
+    // The connections past the first wait for the watch to find it held back.
+    Extras extras_;
+    bool extras_held_ = false;
+    std::unique_ptr<HeldBackWatch> held_back_;
     bool joined_budget_ = false;
     bool discarded_ = false;
     // A file written from its start: its bytes on disk once its connection ended.

@@ -84,7 +84,7 @@ protected:
     std::string Path() const { return Candidate(1); }
     FileDownload& Start(const std::optional<KeptOne>& kept = std::nullopt, int connections = 1,
                         const std::string& link = "http://host/v.mp4") {
-        downloads.push_back(std::make_unique<FileDownload>(requests, work, connections));
+        downloads.push_back(std::make_unique<FileDownload>(requests, work, connections, extras));
         FileDownload& download = *downloads.back();
         download.Start(link, kept, [this](int attempt) { return Candidate(attempt); },
                        {[this](const FileDownload::Progress& p) { progress.push_back(p); },
@@ -145,6 +145,7 @@ protected:
     InlineWork work{clock};
     ConnectionBudget budget{clock};
     RequestContext requests{http, clock, {}, &budget, platform::HttpRequest::Reach::kPublicOnly};
+    FileDownload::Extras extras = FileDownload::Extras::kAtOnce;
     std::vector<std::unique_ptr<FileDownload>> downloads;
     std::vector<FileDownload::Progress> progress;
     std::optional<Outcome> outcome;
@@ -844,6 +845,37 @@ TEST_F(FileDownloadTest, OffsetsPast4GiBAreWrittenWhereTheyBelong) {
 }
 
 // The connections of two downloads, and of several hosts, share the budget.
+// A first connection as fast as the machine goes on alone through the parts;
+// the others open once a look finds it held back.
+TEST_F(FileDownloadTest, FurtherConnectionsWaitUntilTheFirstIsFoundHeldBack) {
+    extras = FileDownload::Extras::kWhenHeldBack;
+    const int64_t total = 4 * kPart;
+    Start(std::nullopt, 4);
+    AnswerWhole(Exchange(0), total);
+    EXPECT_EQ(LayoutText(), Even(4).Text());
+    SendVideo(Exchange(0), 0, kPart + kMiB);
+    clock.Advance(HeldBackWatch::kFirstLook);
+    EXPECT_EQ(http.exchanges.size(), 1u) << "fast: the first goes on into the second part";
+    SendVideo(Exchange(0), kPart + kMiB, kPart + 2 * kMiB);
+    clock.Advance(HeldBackWatch::kLaterLook);
+    ASSERT_EQ(http.exchanges.size(), 3u) << "held back: the untouched parts are asked for";
+    for (size_t i = 1; i < 3; ++i) {
+        AnswerRange(Exchange(i), total);
+        SendTheRest(i, total);
+    }
+    SendVideo(Exchange(0), kPart + 2 * kMiB, total);
+    EndOpen();
+    ASSERT_TRUE(outcome && outcome->IsComplete());
+    EXPECT_TRUE(HoldsTheVideo(Path(), 0, total));
+
+    // Slow from the start: the others open at the first look.
+    outcome.reset();
+    Start(KeptLayout(Even(4), folder.File("w.part")), 4, "http://host/w.mp4");
+    EXPECT_EQ(http.OpenCount(), 1);
+    clock.Advance(HeldBackWatch::kFirstLook);
+    EXPECT_EQ(http.OpenCount(), 4);
+}
+
 TEST_F(FileDownloadTest, TheBudgetHoldsAcrossDownloads) {
     const KeptOne first_kept = KeptLayout(Even(4));
     FileDownload& first = Start(first_kept, 4);
