@@ -115,18 +115,14 @@ Rectangle {
     // Whether the window can be seen: the program clears it while the window
     // is hidden, minimised or in the tray, and the skin rests meanwhile.
     property bool awake: true
-    // The one beat of everything that shows the skin is busy: four times a
-    // second, only while there is something to show and the window is seen.
-    // Each beat repaints the few small items that follow it, nothing else.
+    // The one beat of everything that shows the skin is busy: the program
+    // counts it four times a second, on the marks that the window's other
+    // steady changes keep too, only while there is something to show and the
+    // window is seen. Each beat repaints the few small items that follow it,
+    // nothing else.
+    readonly property bool beating: awake && (running || downloadTabMarked)
     property int beat: 0
-    Timer {
-        objectName: "busyBeat"
-        interval: 250
-        repeat: true
-        running: skin.awake && (skin.running || skin.downloadTabMarked)
-        onTriggered: skin.beat++
-        onRunningChanged: if (!running) skin.beat = 0
-    }
+    onBeatingChanged: if (!beating) beat = 0
     // Half the beat: on for half a second, off for the next.
     readonly property bool pulse: beat % 4 >= 2
 

@@ -12,6 +12,14 @@ namespace tarnwick::platform {
 using Duration = std::chrono::milliseconds;
 using TimePoint = std::chrono::steady_clock::time_point;
 
+// The beat of everything that changes on screen at a steady pace: the marks
+// of the steady clock kScreenBeat apart. Changes made at one mark make one
+// drawing of the window, rather than one drawing each.
+inline constexpr Duration kScreenBeat{250};
+inline Duration UntilNextScreenBeat(TimePoint now) {
+    return kScreenBeat - std::chrono::duration_cast<Duration>(now.time_since_epoch()) % kScreenBeat;
+}
+
 class Timer {
 public:
     virtual ~Timer() = default;

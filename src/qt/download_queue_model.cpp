@@ -2,9 +2,11 @@
 
 #include "list/item_texts.h"
 #include "list/reason_texts.h"
+#include "platform/clock.h"
 #include "qt/text_conversion.h"
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 namespace tarnwick::qt {
@@ -28,10 +30,9 @@ constexpr FieldColumn kFieldColumns[] = {
 DownloadQueueModel::DownloadQueueModel(list::DownloadQueue& queue, QObject* parent)
     : QAbstractTableModel(parent), queue_(queue) {
     queue_.AddObserver(this);
-    progress_interval_.setSingleShot(true);
-    progress_interval_.setInterval(kProgressIntervalMs);
-    QObject::connect(&progress_interval_, &QTimer::timeout, this,
-                     [this] { TellWaitingProgress(); });
+    progress_beat_.setSingleShot(true);
+    progress_beat_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&progress_beat_, &QTimer::timeout, this, [this] { TellWaitingProgress(); });
 }
 
 DownloadQueueModel::~DownloadQueueModel() { queue_.RemoveObserver(this); }
@@ -163,18 +164,14 @@ void DownloadQueueModel::TellProgress(list::ItemKey key) {
 void DownloadQueueModel::TellWaitingProgress() {
     if (progress_waiting_.empty()) return;
     for (const list::ItemKey key : std::exchange(progress_waiting_, {})) TellProgress(key);
-    progress_interval_.start();
 }
 
 void DownloadQueueModel::OnChanged(int position, unsigned fields) {
     if (!in_batch_ && IsProgressOnly(position, fields)) {
-        const list::ItemKey key = queue_.At(position).key;
-        if (progress_interval_.isActive()) {
-            progress_waiting_.insert(key);
-            return;
+        progress_waiting_.insert(queue_.At(position).key);
+        if (!progress_beat_.isActive()) {
+            progress_beat_.start(platform::UntilNextScreenBeat(std::chrono::steady_clock::now()));
         }
-        TellProgress(key);
-        progress_interval_.start();
         return;
     }
     int first = platform::kColumnCount;

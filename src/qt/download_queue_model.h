@@ -24,7 +24,6 @@ class DownloadQueueModel : public QAbstractTableModel, private list::QueueObserv
 public:
     // How often a downloading item's progress is told at most: its cell
     // repaints no more often than that, however fast the bytes come.
-    static constexpr int kProgressIntervalMs = 250;
 
     // Whether the row's own selection flag is set.
     static constexpr int kRowSelectedRole = Qt::UserRole + 1;
@@ -69,8 +68,8 @@ private:
     void RenumberFrom(int position);
     void TellChanged(int first_row, int last_row, int first_column, int last_column);
     void TellRowsSelectedChanged(int first_row, int last_row);
-    // A change of a downloading item's progress alone, told at most once per
-    // kProgressIntervalMs.
+    // A change of a downloading item's progress alone, told at the screen's
+    // next beat.
     bool IsProgressOnly(int position, unsigned fields) const;
     void TellProgress(list::ItemKey key);
     void TellWaitingProgress();
@@ -92,8 +91,8 @@ private:
     int renumber_from_ = -1;
     int changed_rows_[2] = {-1, -1};
     int changed_columns_[2] = {-1, -1};
-    // Progress told within the last interval; what came since waits for its end.
-    QTimer progress_interval_;
+    // Progress waits for the screen's next beat.
+    QTimer progress_beat_;
     std::unordered_set<list::ItemKey> progress_waiting_;
 };
 

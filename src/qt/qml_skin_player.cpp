@@ -1,5 +1,6 @@
 #include "qt/qml_skin_player.h"
 
+#include "platform/clock.h"
 #include "qt/text_conversion.h"
 
 #include <QEvent>
@@ -13,6 +14,8 @@
 #include <QSGRendererInterface>
 #include <QUrl>
 #include <QVariant>
+
+#include <chrono>
 
 namespace tarnwick::qt {
 namespace {
@@ -52,6 +55,12 @@ QmlSkinPlayer::QmlSkinPlayer(QWidget* parent)
     : view_(new QQuickWidget(parent)), owns_view_(parent == nullptr) {
     view_->setResizeMode(QQuickWidget::SizeRootObjectToView);
     view_->setFocusPolicy(Qt::StrongFocus);
+    beat_.setSingleShot(true);
+    beat_.setTimerType(Qt::PreciseTimer);
+    connect(&beat_, &QTimer::timeout, this, [this] {
+        if (skin_) skin_->setProperty("beat", skin_->property("beat").toInt() + 1);
+        Beat();
+    });
 }
 
 QmlSkinPlayer::~QmlSkinPlayer() {
@@ -62,6 +71,7 @@ bool QmlSkinPlayer::Load(const std::string& path) {
     load_error_.clear();
     if (skin_) disconnect(skin_, nullptr, this, nullptr);
     skin_ = nullptr;
+    beat_.stop();
     if (!view_) return Fail("The skin's view no longer exists.");
 
     const QFileInfo file(ToQString(path));
@@ -84,6 +94,7 @@ bool QmlSkinPlayer::Load(const std::string& path) {
     connect(skin, SIGNAL(command(QString, QString)), this, SLOT(OnCommand(QString, QString)));
     FollowGridArea(skin);
     skin_ = skin;
+    FollowBeating(skin);
     if (window_) window_->removeEventFilter(this);
     window_ = view_->window();
     window_->installEventFilter(this);
@@ -101,6 +112,27 @@ void QmlSkinPlayer::FollowGridArea(QQuickItem* skin) {
     if (property < 0 || !meta->property(property).hasNotifySignal()) return;
     const int slot = metaObject()->indexOfSlot("OnGridAreaChanged()");
     connect(skin, meta->property(property).notifySignal(), this, metaObject()->method(slot));
+}
+
+void QmlSkinPlayer::FollowBeating(QQuickItem* skin) {
+    const QMetaObject* meta = skin->metaObject();
+    const int property = meta->indexOfProperty("beating");
+    if (property < 0 || !meta->property(property).hasNotifySignal()) return;
+    const int slot = metaObject()->indexOfSlot("OnBeatingChanged()");
+    connect(skin, meta->property(property).notifySignal(), this, metaObject()->method(slot));
+    OnBeatingChanged();
+}
+
+void QmlSkinPlayer::OnBeatingChanged() {
+    if (skin_ && skin_->property("beating").toBool()) {
+        if (!beat_.isActive()) Beat();
+    } else {
+        beat_.stop();
+    }
+}
+
+void QmlSkinPlayer::Beat() {
+    beat_.start(platform::UntilNextScreenBeat(std::chrono::steady_clock::now()));
 }
 
 std::optional<platform::Rect> QmlSkinPlayer::GridArea() {

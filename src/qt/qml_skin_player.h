@@ -9,6 +9,7 @@
 #include <QQuickItem>
 #include <QQuickWidget>
 #include <QString>
+#include <QTimer>
 
 #include <optional>
 #include <string>
@@ -57,6 +58,9 @@ public:
     // Gives the view the focus, and in it the item after (forward) or before
     // `item` in the order Tab follows.
     void FocusBeside(QQuickItem* item, bool forward);
+    // Whether the skin's beat is counted now: only while it says it is
+    // "beating".
+    bool Beating() const { return beat_.isActive(); }
 
 protected:
     // Follows the window's visibility, and tells the skin whether the window
@@ -66,11 +70,14 @@ protected:
 private slots:
     void OnCommand(const QString& command, const QString& args);
     void OnGridAreaChanged();
+    void OnBeatingChanged();
 
 private:
     bool Fail(const std::string& why);
     void TellWindowState();
     void FollowGridArea(QQuickItem* skin);
+    void FollowBeating(QQuickItem* skin);
+    void Beat();
 
     QPointer<QQuickWidget> view_;
     // The window the view lies in, whose visibility the skin follows.
@@ -80,6 +87,8 @@ private:
     platform::SkinCommandListener* listener_ = nullptr;
     platform::SkinLayoutListener* layout_listener_ = nullptr;
     std::string load_error_;
+    // Counts the skin's "beat" on the screen's beat.
+    QTimer beat_;
 };
 
 } // namespace tarnwick::qt

@@ -16,7 +16,7 @@ StatusLine::StatusLine(StatusLineServices services)
           Refresh();
       })),
       speed_timer_(s_.clock.NewTimer([this] {
-          speed_timer_->Start(kSpeedInterval);
+          speed_timer_->Start(platform::UntilNextScreenBeat(s_.clock.Now()));
           MeasureSpeed();
           Refresh();
       })),
@@ -83,7 +83,7 @@ void StatusLine::OnRunStateChanged() {
     if (s_.run.IsRunning()) {
         complete_ = failed_ = 0;
         run_summary_.clear();
-        speed_timer_->Start(kSpeedInterval);
+        speed_timer_->Start(platform::UntilNextScreenBeat(s_.clock.Now()));
     } else {
         speed_timer_->Stop();
     }

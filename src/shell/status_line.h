@@ -49,8 +49,8 @@ class StatusLine : public StatusMessages,
                    private platform::GridSelectionListener {
 public:
     static constexpr platform::Duration kMessageTime{4000};
-    // How often the speed is measured and shown, at most.
-    static constexpr platform::Duration kSpeedInterval{250};
+    // How often the speed is measured and shown, on the screen's beat.
+    static constexpr platform::Duration kSpeedInterval = platform::kScreenBeat;
 
     explicit StatusLine(StatusLineServices services);
     ~StatusLine() override;

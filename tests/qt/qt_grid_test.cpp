@@ -1,6 +1,7 @@
 #include "qt/qt_grid.h"
 
 #include "list/add_video_url.h"
+#include "platform/clock.h"
 #include "qt/cell_delegate.h"
 #include "qt/download_queue_model.h"
 #include "qt/progress_bar_painter.h"
@@ -285,19 +286,19 @@ TEST_F(QtGridTest, ManyItemsChangeAsOneRangeEach) {
     grid.SetSelectionListener(nullptr);
 }
 
-TEST_F(QtGridTest, ProgressIsToldAtMostFourTimesASecond) {
+TEST_F(QtGridTest, ProgressIsToldOnTheScreensBeat) {
     const list::ItemKey key = Add("http://youtube.com/watch?v=1");
     Downloading(key, 0, 1000);
     int changes = 0;
     QObject::connect(&Model(), &QAbstractItemModel::dataChanged, [&] { ++changes; });
     for (int64_t received = 10; received <= 500; received += 10) queue.SetReceived(key, received);
-    EXPECT_EQ(changes, 1) << "the first at once, the rest wait";
+    EXPECT_EQ(changes, 0) << "progress waits for the beat";
     EXPECT_EQ(Cell(0, 3), "50") << "the model itself is never behind";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return changes == 2; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return changes == 1; }));
     queue.Modify(key, [](list::DownloadItem& i) { i.state = list::ItemState::kComplete; });
-    EXPECT_EQ(changes, 3) << "the end is told at once";
-    QTest::qWait(DownloadQueueModel::kProgressIntervalMs * 2);
-    EXPECT_EQ(changes, 3);
+    EXPECT_EQ(changes, 2) << "the end is told at once";
+    QTest::qWait(static_cast<int>(platform::kScreenBeat.count()) * 2);
+    EXPECT_EQ(changes, 2);
 }
 
 TEST_F(QtGridTest, ADownloadingItemIsPaintedAsABarFromItsNumbers) {
