@@ -2,7 +2,6 @@
 
 #include "list/item_texts.h"
 #include "list/reason_texts.h"
-#include "platform/clock.h"
 #include "qt/text_conversion.h"
 
 #include <algorithm>
@@ -162,6 +161,7 @@ void DownloadQueueModel::TellProgress(list::ItemKey key) {
 }
 
 void DownloadQueueModel::TellWaitingProgress() {
+    progress_beat_.stop();
     if (progress_waiting_.empty()) return;
     for (const list::ItemKey key : std::exchange(progress_waiting_, {})) TellProgress(key);
 }
@@ -170,7 +170,8 @@ void DownloadQueueModel::OnChanged(int position, unsigned fields) {
     if (!in_batch_ && IsProgressOnly(position, fields)) {
         progress_waiting_.insert(queue_.At(position).key);
         if (!progress_beat_.isActive()) {
-            progress_beat_.start(platform::UntilNextScreenBeat(std::chrono::steady_clock::now()));
+            progress_beat_.start(platform::UntilNextScreenBeat(std::chrono::steady_clock::now()) +
+                                 kAfterBeat);
         }
         return;
     }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "list/download_queue.h"
+#include "platform/clock.h"
 #include "platform/grid.h"
 
 #include <QAbstractTableModel>
@@ -22,8 +23,12 @@ class DownloadQueueModel : public QAbstractTableModel, private list::QueueObserv
     Q_OBJECT
 
 public:
-    // How often a downloading item's progress is told at most: its cell
-    // repaints no more often than that, however fast the bytes come.
+    // A downloading item's progress is told on the screen's beat, once the
+    // skin has drawn what changed at that mark (TellWaitingProgress), or a
+    // little after the mark when the skin drew nothing: its cell repaints no
+    // more often than that, however fast the bytes come, and in the same
+    // drawing of the window as the skin.
+    static constexpr platform::Duration kAfterBeat{20};
 
     // Whether the row's own selection flag is set.
     static constexpr int kRowSelectedRole = Qt::UserRole + 1;
@@ -44,6 +49,8 @@ public:
     void SelectAllRows();
     void ClearRowSelection();
     void SetEditHandler(platform::GridEditHandler* handler) { edit_handler_ = handler; }
+    // Tells now the progress that waits for the beat.
+    void TellWaitingProgress();
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -68,11 +75,9 @@ private:
     void RenumberFrom(int position);
     void TellChanged(int first_row, int last_row, int first_column, int last_column);
     void TellRowsSelectedChanged(int first_row, int last_row);
-    // A change of a downloading item's progress alone, told at the screen's
-    // next beat.
+    // A change of a downloading item's progress alone, which waits for the beat.
     bool IsProgressOnly(int position, unsigned fields) const;
     void TellProgress(list::ItemKey key);
-    void TellWaitingProgress();
     bool HasCell(const QModelIndex& index) const;
     QVariant CellText(const list::DownloadItem& item, int column) const;
 
@@ -91,7 +96,7 @@ private:
     int renumber_from_ = -1;
     int changed_rows_[2] = {-1, -1};
     int changed_columns_[2] = {-1, -1};
-    // Progress waits for the screen's next beat.
+    // Progress waits for the screen's next beat, kAfterBeat at the latest.
     QTimer progress_beat_;
     std::unordered_set<list::ItemKey> progress_waiting_;
 };

@@ -1,6 +1,7 @@
 #include "qt/tarnwick_window.h"
 
 #include "qt/command_keys.h"
+#include "qt/download_queue_model.h"
 #include "qt/text_conversion.h"
 #include "qt/text_field_menu.h"
 
@@ -13,6 +14,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QQuickItem>
+#include <QQuickWindow>
 #include <QScreen>
 #include <QShowEvent>
 #include <QTableView>
@@ -36,6 +38,9 @@ TarnwickWindow::TarnwickWindow(list::DownloadQueue& queue)
     // Tab leaves the grid for the skin's next control rather than its next cell.
     grid_.Widget()->setTabKeyNavigation(false);
     skin_.Widget()->installEventFilter(this);
+    // The grid's progress goes into the skin's drawing at each beat.
+    connect(skin_.Widget()->quickWindow(), &QQuickWindow::afterAnimating, grid_.Model(),
+            &DownloadQueueModel::TellWaitingProgress);
 }
 
 TarnwickWindow::~TarnwickWindow() {
