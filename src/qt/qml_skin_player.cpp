@@ -92,9 +92,9 @@ bool QmlSkinPlayer::Load(const std::string& path) {
         return Fail("The skin \"" + path + "\" has no " + missing + ".");
     }
     connect(skin, SIGNAL(command(QString, QString)), this, SLOT(OnCommand(QString, QString)));
-    FollowGridArea(skin);
+    Follow(skin, "gridArea", "OnGridAreaChanged()");
     skin_ = skin;
-    FollowBeating(skin);
+    if (Follow(skin, "beating", "OnBeatingChanged()")) OnBeatingChanged();
     if (window_) window_->removeEventFilter(this);
     window_ = view_->window();
     window_->installEventFilter(this);
@@ -106,21 +106,15 @@ bool QmlSkinPlayer::Load(const std::string& path) {
     return true;
 }
 
-void QmlSkinPlayer::FollowGridArea(QQuickItem* skin) {
+// Calls `slot` of this player whenever the skin's `property` changes; false
+// when the skin has no such property that tells its changes.
+bool QmlSkinPlayer::Follow(QQuickItem* skin, const char* property, const char* slot) {
     const QMetaObject* meta = skin->metaObject();
-    const int property = meta->indexOfProperty("gridArea");
-    if (property < 0 || !meta->property(property).hasNotifySignal()) return;
-    const int slot = metaObject()->indexOfSlot("OnGridAreaChanged()");
-    connect(skin, meta->property(property).notifySignal(), this, metaObject()->method(slot));
-}
-
-void QmlSkinPlayer::FollowBeating(QQuickItem* skin) {
-    const QMetaObject* meta = skin->metaObject();
-    const int property = meta->indexOfProperty("beating");
-    if (property < 0 || !meta->property(property).hasNotifySignal()) return;
-    const int slot = metaObject()->indexOfSlot("OnBeatingChanged()");
-    connect(skin, meta->property(property).notifySignal(), this, metaObject()->method(slot));
-    OnBeatingChanged();
+    const int index = meta->indexOfProperty(property);
+    if (index < 0 || !meta->property(index).hasNotifySignal()) return false;
+    connect(skin, meta->property(index).notifySignal(), this,
+            metaObject()->method(metaObject()->indexOfSlot(slot)));
+    return true;
 }
 
 void QmlSkinPlayer::OnBeatingChanged() {

@@ -75,8 +75,7 @@ private slots:
 private:
     bool Fail(const std::string& why);
     void TellWindowState();
-    void FollowGridArea(QQuickItem* skin);
-    void FollowBeating(QQuickItem* skin);
+    bool Follow(QQuickItem* skin, const char* property, const char* slot);
     void Beat();
 
     QPointer<QQuickWidget> view_;
