@@ -160,6 +160,13 @@ void DownloadQueueModel::TellProgress(list::ItemKey key) {
     if (row >= 0) TellChanged(row, row, platform::kColumnStatus, platform::kColumnStatus);
 }
 
+// Frames between the marks (a hover, a fade) leave progress waiting.
+void DownloadQueueModel::OnSkinDrawn() {
+    if (progress_beat_.isActive() && progress_beat_.remainingTime() <= kAfterBeat.count()) {
+        TellWaitingProgress();
+    }
+}
+
 void DownloadQueueModel::TellWaitingProgress() {
     progress_beat_.stop();
     if (progress_waiting_.empty()) return;

@@ -49,8 +49,9 @@ public:
     void SelectAllRows();
     void ClearRowSelection();
     void SetEditHandler(platform::GridEditHandler* handler) { edit_handler_ = handler; }
-    // Tells now the progress that waits for the beat.
-    void TellWaitingProgress();
+    // The skin drew a frame: progress waiting for the mark just past goes
+    // into the same drawing of the window.
+    void OnSkinDrawn();
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -78,6 +79,7 @@ private:
     // A change of a downloading item's progress alone, which waits for the beat.
     bool IsProgressOnly(int position, unsigned fields) const;
     void TellProgress(list::ItemKey key);
+    void TellWaitingProgress();
     bool HasCell(const QModelIndex& index) const;
     QVariant CellText(const list::DownloadItem& item, int column) const;
 

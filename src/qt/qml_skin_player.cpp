@@ -58,7 +58,8 @@ QmlSkinPlayer::QmlSkinPlayer(QWidget* parent)
     beat_.setSingleShot(true);
     beat_.setTimerType(Qt::PreciseTimer);
     connect(&beat_, &QTimer::timeout, this, [this] {
-        if (skin_) skin_->setProperty("beat", skin_->property("beat").toInt() + 1);
+        if (!skin_) return;
+        skin_->setProperty("beat", skin_->property("beat").toInt() + 1);
         Beat();
     });
 }

@@ -40,7 +40,7 @@ TarnwickWindow::TarnwickWindow(list::DownloadQueue& queue)
     skin_.Widget()->installEventFilter(this);
     // The grid's progress goes into the skin's drawing at each beat.
     connect(skin_.Widget()->quickWindow(), &QQuickWindow::afterAnimating, grid_.Model(),
-            &DownloadQueueModel::TellWaitingProgress);
+            &DownloadQueueModel::OnSkinDrawn);
 }
 
 TarnwickWindow::~TarnwickWindow() {

@@ -235,6 +235,7 @@ std::optional<Outcome> FileDownload::LayOut(Connection& first, const FetchAnswer
     calls_.on_layout();
     Report();
     HoldExtras();
+    WatchFirst();
     Schedule();
     return std::nullopt;
 }
@@ -271,13 +272,16 @@ void FileDownload::Schedule() {
         });
 }
 
+// The connections past the first wait; the watch starts with the first's answer.
 void FileDownload::HoldExtras() {
     if (!splits_ || extras_ != Extras::kWhenHeldBack) return;
     extras_held_ = true;
     held_back_ = std::make_unique<HeldBackWatch>(
-        requests_.clock, [this] { return layout_ ? layout_->Done() : 0; },
-        [this] { ReleaseExtras(); });
-    held_back_->Start();
+        requests_.clock, [this] { return Received(); }, [this] { ReleaseExtras(); });
+}
+
+void FileDownload::WatchFirst() {
+    if (extras_held_ && !held_back_->IsWatching()) held_back_->Start();
 }
 
 void FileDownload::ReleaseExtras() {
@@ -338,6 +342,7 @@ void FileDownload::Open(size_t index, std::optional<ConnectionBudget::Slot> slot
                       {[this](const FetchAnswer&) -> std::optional<Outcome> {
                            // A part's answer began: the download is under way.
                            Report();
+                           WatchFirst();
                            return std::nullopt;
                        },
                        [this, &made](size_t) { OnBody(made); },
@@ -516,6 +521,8 @@ void FileDownload::GiveUpOn(Connection& connection, Outcome if_last, bool refuse
     // The parts are of no use now: the file, and what is kept of it, start
     // afresh before the whole is asked for.
     layout_.reset();
+    held_back_.reset();
+    extras_held_ = false;
     size_.reset();
     if (Status cut = file_.Cut(0); !cut) return FailWriting(cut.failure());
     calls_.on_layout();
@@ -588,17 +595,23 @@ std::optional<KeptOne> FileDownload::Keep() const {
 }
 
 void FileDownload::Report() {
-    int64_t received = OnDisk();
+    if (calls_.on_progress) calls_.on_progress({Received(), size_, decoded_});
+}
+
+// The video's bytes so far, those still gathered for writing included.
+int64_t FileDownload::Received() const {
     if (layout_) {
-        received = layout_->Done();
+        int64_t received = layout_->Done();
         for (const auto& connection : connections_) {
             if (connection->writer)
                 received += static_cast<int64_t>(connection->writer->Gathered());
         }
-    } else if (!connections_.empty() && connections_.front()->writer) {
-        received = connections_.front()->writer->Next();
+        return received;
     }
-    if (calls_.on_progress) calls_.on_progress({received, size_, decoded_});
+    if (!connections_.empty() && connections_.front()->writer) {
+        return connections_.front()->writer->Next();
+    }
+    return OnDisk();
 }
 
 // Ends every connection, its bytes written out where they can be.

@@ -127,6 +127,7 @@ private:
     bool MaySplit(const FetchAnswer& answer) const;
     void Schedule();
     void HoldExtras();
+    void WatchFirst();
     void ReleaseExtras();
     void OnRoom(ConnectionBudget::Slot slot);
     std::optional<size_t> NextPartToFetch();
@@ -143,6 +144,7 @@ private:
     void CheckComplete();
     void SyncTheWhole();
     void Report();
+    int64_t Received() const;
     void Enter(State next);
     void Finish(Outcome outcome);
     void EndConnections();

@@ -27,6 +27,7 @@ public:
 
     void Start();
     void Stop() { timer_->Stop(); }
+    bool IsWatching() const { return timer_->IsActive(); }
 
 private:
     void Look();

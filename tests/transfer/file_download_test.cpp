@@ -844,7 +844,6 @@ TEST_F(FileDownloadTest, OffsetsPast4GiBAreWrittenWhereTheyBelong) {
     EXPECT_TRUE(HoldsTheVideo(Path(), 4'999'999'000, kTotal));
 }
 
-// The connections of two downloads, and of several hosts, share the budget.
 // A first connection as fast as the machine goes on alone through the parts;
 // the others open once a look finds it held back.
 TEST_F(FileDownloadTest, FurtherConnectionsWaitUntilTheFirstIsFoundHeldBack) {
@@ -868,14 +867,19 @@ TEST_F(FileDownloadTest, FurtherConnectionsWaitUntilTheFirstIsFoundHeldBack) {
     ASSERT_TRUE(outcome && outcome->IsComplete());
     EXPECT_TRUE(HoldsTheVideo(Path(), 0, total));
 
-    // Slow from the start: the others open at the first look.
+    // Going on from kept parts, slow from its answer on: the others open at
+    // the first look after the answer, however long the answer took.
     outcome.reset();
     Start(KeptLayout(Even(4), folder.File("w.part")), 4, "http://host/w.mp4");
-    EXPECT_EQ(http.OpenCount(), 1);
+    clock.Advance(HeldBackWatch::kFirstLook * 10);
+    EXPECT_EQ(http.OpenCount(), 1) << "no answer yet";
+    AnswerRange(*http.exchanges.back(), total);
+    SendVideo(*http.exchanges.back(), 0, kMiB / 4);
     clock.Advance(HeldBackWatch::kFirstLook);
     EXPECT_EQ(http.OpenCount(), 4);
 }
 
+// The connections of two downloads, and of several hosts, share the budget.
 TEST_F(FileDownloadTest, TheBudgetHoldsAcrossDownloads) {
     const KeptOne first_kept = KeptLayout(Even(4));
     FileDownload& first = Start(first_kept, 4);
