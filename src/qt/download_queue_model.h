@@ -24,7 +24,7 @@ class DownloadQueueModel : public QAbstractTableModel, private list::QueueObserv
 
 public:
     // A downloading item's progress is told on the screen's beat, once the
-    // skin has drawn what changed at that mark (TellWaitingProgress), or a
+    // skin has drawn what changed at that mark (OnSkinDrawn), or a
     // little after the mark when the skin drew nothing: its cell repaints no
     // more often than that, however fast the bytes come, and in the same
     // drawing of the window as the skin.
