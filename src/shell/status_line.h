@@ -49,8 +49,6 @@ class StatusLine : public StatusMessages,
                    private platform::GridSelectionListener {
 public:
     static constexpr platform::Duration kMessageTime{4000};
-    // How often the speed is measured and shown, on the screen's beat.
-    static constexpr platform::Duration kSpeedInterval = platform::kScreenBeat;
 
     explicit StatusLine(StatusLineServices services);
     ~StatusLine() override;
@@ -83,6 +81,7 @@ private:
 
     StatusLineServices s_;
     std::unique_ptr<platform::Timer> message_timer_;
+    // Measures and shows the speed on the screen's beat.
     std::unique_ptr<platform::Timer> speed_timer_;
     // Many selection changes in a row (select all) are looked at once.
     std::unique_ptr<platform::Timer> selection_timer_;

@@ -32,16 +32,16 @@ TEST_F(StatusLineTest, AMessageComesFirstThenTheSelectedFailureThenTheRunThenRea
     runs.ToggleRun();
     Settle();
     EXPECT_EQ(Status(0), "ERROR");
-    clock.Advance(StatusLine::kSpeedInterval);
+    clock.Advance(platform::kScreenBeat);
     EXPECT_EQ(skin.variables[kSkinStatusText], "Preparing item 2");
 
     fakes::FakeHttp::Exchange& video = VideoExchange();
     video.Answer(200, "Content-Length: 4000\r\n");
     video.Body(std::string(1000, 'v'));
-    clock.Advance(StatusLine::kSpeedInterval);
+    clock.Advance(platform::kScreenBeat);
     EXPECT_EQ(status.Text(), "Downloading 2.flv");
     video.Body(std::string(1000, 'v'));
-    clock.Advance(StatusLine::kSpeedInterval);
+    clock.Advance(platform::kScreenBeat);
     EXPECT_EQ(status.Text(), "Downloading 2.flv at 3.9 KB/s, 1 s left");
 
     grid.SelectCell({0, 2});
@@ -69,7 +69,7 @@ TEST_F(StatusLineTest, SeveralItemsUnderWayAreCountedWithTheirSpeedTogether) {
     for (const char* id : {"1", "2", "3"}) AddVideoSentByTheTest(id);
     runs.ToggleRun();
     Settle();
-    clock.Advance(StatusLine::kSpeedInterval);
+    clock.Advance(platform::kScreenBeat);
     EXPECT_EQ(status.Text(), "Downloading 3 items");
 
     std::vector<fakes::FakeHttp::Exchange*> videos;
@@ -82,7 +82,7 @@ TEST_F(StatusLineTest, SeveralItemsUnderWayAreCountedWithTheirSpeedTogether) {
     ASSERT_EQ(videos.size(), 3U);
     for (int tick = 0; tick < 2; ++tick) {
         for (fakes::FakeHttp::Exchange* video : videos) video->Body(std::string(1024, 'v'));
-        clock.Advance(StatusLine::kSpeedInterval);
+        clock.Advance(platform::kScreenBeat);
     }
     // 3 KiB since the first look at the items' bytes, half a second ago.
     EXPECT_EQ(status.Text(), "Downloading 3 items at 6.0 KB/s");
@@ -94,13 +94,13 @@ TEST_F(StatusLineTest, SeveralItemsUnderWayAreCountedWithTheirSpeedTogether) {
     for (fakes::FakeHttp::Exchange* video : {videos[1], videos[2]}) {
         video->Body(std::string(1024, 'v'));
     }
-    clock.Advance(StatusLine::kSpeedInterval);
+    clock.Advance(platform::kScreenBeat);
     EXPECT_EQ(status.Text(), "Downloading 2 items at 6.7 KB/s") << "5 KiB in 750 ms";
 
     videos[1]->Body(std::string(100000 - 3072, 'v'));
     videos[1]->End();
     Settle();
-    clock.Advance(StatusLine::kSpeedInterval);
+    clock.Advance(platform::kScreenBeat);
     EXPECT_EQ(status.Text(), "Downloading 3.flv") << "one item under way is shown as ever";
 }
 
