@@ -1,7 +1,9 @@
 #include "curl/curl_client.h"
 
 #include "curl/http_trace.h"
+#include "curl/socket_marks.h"
 #include "transfer/rate_limit.h"
+#include "transfer/read_mark.h"
 
 #include <QObject>
 #include <QSocketNotifier>
@@ -191,6 +193,10 @@ public:
                          [weak = core->weak_from_this()] {
                              if (const auto alive = weak.lock()) alive->ReleaseThrottled();
                          });
+        QObject::connect(core->sweep_timer_, &QTimer::timeout, core->sweep_timer_,
+                         [weak = core->weak_from_this()] {
+                             if (const auto alive = weak.lock()) alive->OnSweep();
+                         });
         return core;
     }
     ~CurlCore() { Teardown(false); }
@@ -235,6 +241,10 @@ private:
 
     void OnReady(QSocketNotifier* notifier, curl_socket_t socket, int mask);
     void OnTimeout();
+    // Reads the sockets whose server paused below their mark.
+    void OnSweep();
+    void NoteRead(curl_socket_t socket);
+    void NoteBody(Transfer& transfer, size_t bytes);
     // How many of `bytes` new body bytes go on now, within this turn's budget
     // and the speed limit. A transfer given fewer pauses: one past the budget
     // is resumed in the next turn, one the limit holds when it allows more.
@@ -281,7 +291,9 @@ private:
     QTimer* timer_ = nullptr;
     // Wakes the transfers the speed limit holds.
     QTimer* release_timer_ = nullptr;
+    QTimer* sweep_timer_ = nullptr;
     std::unordered_map<curl_socket_t, Watch> watches_;
+    SocketMarks marks_;
 
     Transfers transfers_;
     uint64_t next_id_ = 1;
@@ -289,9 +301,11 @@ private:
     std::vector<uint64_t> pending_adds_;
     std::vector<uint64_t> pending_removals_;
 
-    int in_curl_ = 0;              // inside curl_multi_socket_action
-    size_t turn_bytes_ = 0;        // body bytes handed on in this turn
-    std::vector<uint64_t> paused_; // transfers the budget paused
+    int in_curl_ = 0;                        // inside curl_multi_socket_action
+    size_t turn_bytes_ = 0;                  // body bytes handed on in this turn
+    uint64_t turn_received_ = 0;             // body bytes curl read in this turn
+    std::optional<uint64_t> turn_body_left_; // of the body curl read last in this turn
+    std::vector<uint64_t> paused_;           // transfers the budget paused
     bool resume_posted_ = false;
     transfer::RateLimit limit_{0, Now()};
     std::vector<uint64_t> throttled_; // transfers the limit holds, the first to go on first
@@ -325,11 +339,13 @@ CurlCore::CurlCore(std::string user_agent, PublicTest is_public)
       multi_(curl_multi_init()),
       context_(new QObject),
       timer_(new QTimer(context_)),
-      release_timer_(new QTimer(context_)) {
+      release_timer_(new QTimer(context_)),
+      sweep_timer_(new QTimer(context_)) {
     timer_->setSingleShot(true);
     timer_->setTimerType(Qt::PreciseTimer);
     release_timer_->setSingleShot(true);
     release_timer_->setTimerType(Qt::PreciseTimer);
+    sweep_timer_->setInterval(transfer::kSweepEvery);
     if (multi_ == nullptr) return;
     curl_multi_setopt(multi_, CURLMOPT_SOCKETFUNCTION, &CurlCore::SocketCallback);
     curl_multi_setopt(multi_, CURLMOPT_SOCKETDATA, this);
@@ -529,8 +545,26 @@ void CurlCore::OnReady(QSocketNotifier* notifier, curl_socket_t socket, int mask
     // and on would wake the event loop twice for every read.
     Drive(socket, mask);
     if (closed_) return;
+    if (mask == CURL_CSELECT_IN) NoteRead(socket);
     const auto found = watches_.find(socket);
     if (found != watches_.end()) Apply(socket, found->second);
+}
+
+void CurlCore::OnSweep() {
+    if (in_curl_ > 0) return; // the next sweep looks again
+    for (const int socket : marks_.Overdue(Now())) {
+        if (!watches_.contains(socket)) continue;
+        Drive(socket, CURL_CSELECT_IN);
+        if (closed_) return;
+        NoteRead(socket);
+    }
+    if (!marks_.AnyMarked()) sweep_timer_->stop();
+}
+
+void CurlCore::NoteRead(curl_socket_t socket) {
+    if (!watches_.contains(socket)) return;
+    marks_.Read(socket, turn_received_, turn_body_left_, Now());
+    if (marks_.AnyMarked() && !sweep_timer_->isActive()) sweep_timer_->start();
 }
 
 void CurlCore::OnTimeout() {
@@ -544,7 +578,11 @@ void CurlCore::OnTimeout() {
 
 void CurlCore::Drive(curl_socket_t socket, int mask) {
     // Each call from the event loop is a turn of its own.
-    if (in_curl_ == 0) turn_bytes_ = 0;
+    if (in_curl_ == 0) {
+        turn_bytes_ = 0;
+        turn_received_ = 0;
+        turn_body_left_.reset();
+    }
     ++driving_;
     ++in_curl_;
     int running = 0;
@@ -647,6 +685,7 @@ void CurlCore::Teardown(bool inside_qt_call) {
     watches_.clear();
     timer_->stop();
     release_timer_->stop();
+    sweep_timer_->stop();
     if (inside_qt_call) {
         // One of the notifiers or the timer may be the caller.
         for (QSocketNotifier* notifier : context_->findChildren<QSocketNotifier*>()) {
@@ -659,6 +698,7 @@ void CurlCore::Teardown(bool inside_qt_call) {
     context_ = nullptr;
     timer_ = nullptr;
     release_timer_ = nullptr;
+    sweep_timer_ = nullptr;
 }
 
 void CurlCore::WatchSocket(curl_socket_t socket, int what) {
@@ -672,10 +712,12 @@ void CurlCore::WatchSocket(curl_socket_t socket, int what) {
             notifier->deleteLater();
         }
         watches_.erase(found);
+        marks_.End(socket);
         return;
     }
     Watch& watch = watches_[socket];
     watch.what = what;
+    if ((what & CURL_POLL_IN) != 0) marks_.Begin(socket, Now());
     Apply(socket, watch);
 }
 
@@ -856,6 +898,7 @@ size_t CurlCore::WriteCallback(char* data, size_t size, size_t count, void* user
         if (transfer.receiver == nullptr) return kAbortTransfer;
     }
     if (bytes == 0) return 0;
+    transfer.core->NoteBody(transfer, bytes);
     // Bytes held back go on first; these wait behind them.
     const size_t allowed = transfer.Holds() ? 0 : transfer.core->Allowance(transfer, bytes);
     if (allowed > 0) {
@@ -864,6 +907,16 @@ size_t CurlCore::WriteCallback(char* data, size_t size, size_t count, void* user
     }
     if (allowed < bytes) transfer.core->HoldBack(transfer, data + allowed, bytes - allowed);
     return bytes;
+}
+
+void CurlCore::NoteBody(Transfer& transfer, size_t bytes) {
+    turn_received_ += bytes;
+    curl_off_t length = -1;
+    curl_off_t read = 0;
+    curl_easy_getinfo(transfer.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    curl_easy_getinfo(transfer.easy, CURLINFO_SIZE_DOWNLOAD_T, &read);
+    turn_body_left_.reset();
+    if (length >= 0 && read <= length) turn_body_left_ = static_cast<uint64_t>(length - read);
 }
 
 // Keeps bytes the transfer may not hand on yet, and pauses curl so that it

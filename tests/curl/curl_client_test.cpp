@@ -708,6 +708,35 @@ TEST_F(CurlClientTest, TwoRequestsInARowShareOneKeepAliveConnection) {
     EXPECT_EQ(server_.Requests().at(1).connection, 1);
 }
 
+// A steady body raises its socket's read mark. The server then pauses with
+// less than the mark sent, keeping the connection open: what it sent still
+// arrives before it goes on, and the connection's next, smaller answer after.
+TEST_F(CurlClientTest, BytesAServerPausesOnArriveAndTheConnectionServesTheNextRequest) {
+    constexpr uint64_t kSize = 2 * 1024 * 1024;
+    constexpr uint64_t kBeforePause = 1024 * 1024 + 100 * 1024;
+    server_.Serve(
+        "/paused",
+        Answer()
+            .Head("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kSize) + "\r\n\r\n")
+            .PacedBody(kBeforePause, 20'000'000)
+            .WaitForRelease()
+            .GeneratedBody(kSize - kBeforePause, kBeforePause)
+            .KeepAlive());
+    server_.Serve("/small", Answer::Http(200, "OK", {}, "small").KeepAlive());
+    Recorder paused(loop_);
+    paused.generated = true;
+    Start(Get("/paused"), paused);
+    ASSERT_TRUE(loop_.RunUntil([&] { return paused.body_size == kBeforePause; }));
+    server_.Release();
+    ASSERT_TRUE(loop_.RunUntil([&] { return paused.Ended(); }));
+    EXPECT_EQ(paused.body_size, kSize);
+    EXPECT_EQ(paused.mismatches, 0u);
+
+    Recorder small(loop_);
+    Fetch(Get("/small"), small);
+    EXPECT_EQ(small.body, "small");
+    EXPECT_EQ(ConnectionOf("/small"), ConnectionOf("/paused"));
+}
 TEST_F(CurlClientTest, ARequestStartedFromInsideAnotherCallRuns) {
     server_.Serve("/outer", Answer::Http(200, "OK", {}, "outer"));
     server_.Serve("/inner", Answer::Http(200, "OK", {}, "inner"));
