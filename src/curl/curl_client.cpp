@@ -80,6 +80,9 @@ struct Transfer {
     std::vector<char> held;
     size_t held_from = 0; // what of `held` has gone on
     bool Holds() const { return held_from < held.size(); }
+    // Body bytes of curl's current call, handed on in one piece once it
+    // returns: curl hands a read on in pieces of 16 KiB.
+    std::vector<char> gathered;
 
     platform::HttpRequest::Reach reach = platform::HttpRequest::Reach::kAnywhere;
     // Whether the first request went to a public address, once it went.
@@ -251,6 +254,8 @@ private:
     size_t Allowance(Transfer& transfer, size_t bytes);
     void HoldForTurn(Transfer& transfer);
     void HoldBack(Transfer& transfer, const char* data, size_t bytes);
+    void Gather(Transfer& transfer, const char* data, size_t bytes);
+    void HandOnGathered();
     void GoOn(Transfer& transfer);
     bool HandOnHeld(Transfer& transfer);
     void PostResume();
@@ -306,6 +311,7 @@ private:
     uint64_t turn_received_ = 0;             // body bytes curl read in this turn
     std::optional<uint64_t> turn_body_left_; // of the body curl read last in this turn
     std::vector<uint64_t> paused_;           // transfers the budget paused
+    std::vector<uint64_t> gathering_;        // transfers with bytes gathered in curl's call
     bool resume_posted_ = false;
     transfer::RateLimit limit_{0, Now()};
     std::vector<uint64_t> throttled_; // transfers the limit holds, the first to go on first
@@ -587,6 +593,7 @@ void CurlCore::Drive(curl_socket_t socket, int mask) {
     ++in_curl_;
     int running = 0;
     curl_multi_socket_action(multi_, socket, mask, &running);
+    HandOnGathered();
     --in_curl_;
     if (!closing_) {
         ResumeMissed();
@@ -901,12 +908,38 @@ size_t CurlCore::WriteCallback(char* data, size_t size, size_t count, void* user
     transfer.core->NoteBody(transfer, bytes);
     // Bytes held back go on first; these wait behind them.
     const size_t allowed = transfer.Holds() ? 0 : transfer.core->Allowance(transfer, bytes);
-    if (allowed > 0) {
-        transfer.receiver->OnBody(data, allowed);
-        if (transfer.receiver == nullptr) return kAbortTransfer;
-    }
+    if (allowed > 0) transfer.core->Gather(transfer, data, allowed);
     if (allowed < bytes) transfer.core->HoldBack(transfer, data + allowed, bytes - allowed);
     return bytes;
+}
+
+void CurlCore::Gather(Transfer& transfer, const char* data, size_t bytes) {
+    if (transfer.gathered.empty()) {
+        gathering_.push_back(transfer.id);
+        if (transfer.gathered.capacity() == 0) transfer.gathered.reserve(kReceiveBufferSize);
+    }
+    transfer.gathered.insert(transfer.gathered.end(), data, data + bytes);
+}
+
+// Called inside the same count of curl's calls as the call that gathered, so
+// that what a receiver asks meanwhile waits as it does in curl's callbacks.
+void CurlCore::HandOnGathered() {
+    for (const uint64_t id : std::exchange(gathering_, {})) {
+        const auto found = transfers_.find(id);
+        if (closing_) return;
+        if (found == transfers_.end()) continue;
+        Transfer& transfer = *found->second;
+        std::vector<char> piece = std::exchange(transfer.gathered, {});
+        if (transfer.receiver == nullptr) continue;
+        transfer.receiver->OnBody(piece.data(), piece.size());
+        // The buffer serves the next call; the receiver may have ended the
+        // exchange meanwhile.
+        const auto still = transfers_.find(id);
+        if (still != transfers_.end() && still->second->gathered.empty()) {
+            piece.clear();
+            still->second->gathered = std::move(piece);
+        }
+    }
 }
 
 void CurlCore::NoteBody(Transfer& transfer, size_t bytes) {
@@ -940,6 +973,7 @@ void CurlCore::GoOn(Transfer& transfer) {
     ++in_curl_;
     // curl hands on anything it holds of its own from inside this call.
     if (HandOnHeld(transfer)) curl_easy_pause(transfer.easy, CURLPAUSE_CONT);
+    HandOnGathered();
     --in_curl_;
 }
 
