@@ -1,9 +1,7 @@
 #include "curl/curl_client.h"
 
 #include "curl/http_trace.h"
-#include "curl/socket_marks.h"
 #include "transfer/rate_limit.h"
-#include "transfer/read_mark.h"
 
 #include <QObject>
 #include <QSocketNotifier>
@@ -80,9 +78,11 @@ struct Transfer {
     std::vector<char> held;
     size_t held_from = 0; // what of `held` has gone on
     bool Holds() const { return held_from < held.size(); }
-    // Body bytes of curl's current call, handed on in one piece once it
-    // returns: curl hands a read on in pieces of 16 KiB.
+    // Body bytes of curl's current call, handed on once it returns, or each
+    // time they fill the receive buffer: curl hands a read on in pieces of
+    // 16 KiB.
     std::vector<char> gathered;
+    bool listed = false; // in the core's list of transfers that gathered
 
     platform::HttpRequest::Reach reach = platform::HttpRequest::Reach::kAnywhere;
     // Whether the first request went to a public address, once it went.
@@ -196,10 +196,6 @@ public:
                          [weak = core->weak_from_this()] {
                              if (const auto alive = weak.lock()) alive->ReleaseThrottled();
                          });
-        QObject::connect(core->sweep_timer_, &QTimer::timeout, core->sweep_timer_,
-                         [weak = core->weak_from_this()] {
-                             if (const auto alive = weak.lock()) alive->OnSweep();
-                         });
         return core;
     }
     ~CurlCore() { Teardown(false); }
@@ -244,17 +240,13 @@ private:
 
     void OnReady(QSocketNotifier* notifier, curl_socket_t socket, int mask);
     void OnTimeout();
-    // Reads the sockets whose server paused below their mark.
-    void OnSweep();
-    void NoteRead(curl_socket_t socket);
-    void NoteBody(Transfer& transfer, size_t bytes);
     // How many of `bytes` new body bytes go on now, within this turn's budget
     // and the speed limit. A transfer given fewer pauses: one past the budget
     // is resumed in the next turn, one the limit holds when it allows more.
     size_t Allowance(Transfer& transfer, size_t bytes);
     void HoldForTurn(Transfer& transfer);
     void HoldBack(Transfer& transfer, const char* data, size_t bytes);
-    void Gather(Transfer& transfer, const char* data, size_t bytes);
+    bool Gather(Transfer& transfer, const char* data, size_t bytes);
     void HandOnGathered();
     void GoOn(Transfer& transfer);
     bool HandOnHeld(Transfer& transfer);
@@ -296,9 +288,7 @@ private:
     QTimer* timer_ = nullptr;
     // Wakes the transfers the speed limit holds.
     QTimer* release_timer_ = nullptr;
-    QTimer* sweep_timer_ = nullptr;
     std::unordered_map<curl_socket_t, Watch> watches_;
-    SocketMarks marks_;
 
     Transfers transfers_;
     uint64_t next_id_ = 1;
@@ -306,12 +296,10 @@ private:
     std::vector<uint64_t> pending_adds_;
     std::vector<uint64_t> pending_removals_;
 
-    int in_curl_ = 0;                        // inside curl_multi_socket_action
-    size_t turn_bytes_ = 0;                  // body bytes handed on in this turn
-    uint64_t turn_received_ = 0;             // body bytes curl read in this turn
-    std::optional<uint64_t> turn_body_left_; // of the body curl read last in this turn
-    std::vector<uint64_t> paused_;           // transfers the budget paused
-    std::vector<uint64_t> gathering_;        // transfers with bytes gathered in curl's call
+    int in_curl_ = 0;                 // inside curl_multi_socket_action
+    size_t turn_bytes_ = 0;           // body bytes handed on in this turn
+    std::vector<uint64_t> paused_;    // transfers the budget paused
+    std::vector<uint64_t> gathering_; // transfers with bytes gathered in curl's call
     bool resume_posted_ = false;
     transfer::RateLimit limit_{0, Now()};
     std::vector<uint64_t> throttled_; // transfers the limit holds, the first to go on first
@@ -319,6 +307,7 @@ private:
     bool missed_ = false;             // a wake-up came while inside curl
     bool missed_timeout_ = false;
     bool missed_release_ = false;
+    bool missed_resume_ = false;
     bool closing_ = false;
     bool closed_ = false;
 };
@@ -345,13 +334,11 @@ CurlCore::CurlCore(std::string user_agent, PublicTest is_public)
       multi_(curl_multi_init()),
       context_(new QObject),
       timer_(new QTimer(context_)),
-      release_timer_(new QTimer(context_)),
-      sweep_timer_(new QTimer(context_)) {
+      release_timer_(new QTimer(context_)) {
     timer_->setSingleShot(true);
     timer_->setTimerType(Qt::PreciseTimer);
     release_timer_->setSingleShot(true);
     release_timer_->setTimerType(Qt::PreciseTimer);
-    sweep_timer_->setInterval(transfer::kSweepEvery);
     if (multi_ == nullptr) return;
     curl_multi_setopt(multi_, CURLMOPT_SOCKETFUNCTION, &CurlCore::SocketCallback);
     curl_multi_setopt(multi_, CURLMOPT_SOCKETDATA, this);
@@ -551,26 +538,8 @@ void CurlCore::OnReady(QSocketNotifier* notifier, curl_socket_t socket, int mask
     // and on would wake the event loop twice for every read.
     Drive(socket, mask);
     if (closed_) return;
-    if (mask == CURL_CSELECT_IN) NoteRead(socket);
     const auto found = watches_.find(socket);
     if (found != watches_.end()) Apply(socket, found->second);
-}
-
-void CurlCore::OnSweep() {
-    if (in_curl_ > 0) return; // the next sweep looks again
-    for (const int socket : marks_.Overdue(Now())) {
-        if (!watches_.contains(socket)) continue;
-        Drive(socket, CURL_CSELECT_IN);
-        if (closed_) return;
-        NoteRead(socket);
-    }
-    if (!marks_.AnyMarked()) sweep_timer_->stop();
-}
-
-void CurlCore::NoteRead(curl_socket_t socket) {
-    if (!watches_.contains(socket)) return;
-    marks_.Read(socket, turn_received_, turn_body_left_, Now());
-    if (marks_.AnyMarked() && !sweep_timer_->isActive()) sweep_timer_->start();
 }
 
 void CurlCore::OnTimeout() {
@@ -584,11 +553,7 @@ void CurlCore::OnTimeout() {
 
 void CurlCore::Drive(curl_socket_t socket, int mask) {
     // Each call from the event loop is a turn of its own.
-    if (in_curl_ == 0) {
-        turn_bytes_ = 0;
-        turn_received_ = 0;
-        turn_body_left_.reset();
-    }
+    if (in_curl_ == 0) turn_bytes_ = 0;
     ++driving_;
     ++in_curl_;
     int running = 0;
@@ -692,7 +657,6 @@ void CurlCore::Teardown(bool inside_qt_call) {
     watches_.clear();
     timer_->stop();
     release_timer_->stop();
-    sweep_timer_->stop();
     if (inside_qt_call) {
         // One of the notifiers or the timer may be the caller.
         for (QSocketNotifier* notifier : context_->findChildren<QSocketNotifier*>()) {
@@ -705,7 +669,6 @@ void CurlCore::Teardown(bool inside_qt_call) {
     context_ = nullptr;
     timer_ = nullptr;
     release_timer_ = nullptr;
-    sweep_timer_ = nullptr;
 }
 
 void CurlCore::WatchSocket(curl_socket_t socket, int what) {
@@ -719,12 +682,10 @@ void CurlCore::WatchSocket(curl_socket_t socket, int what) {
             notifier->deleteLater();
         }
         watches_.erase(found);
-        marks_.End(socket);
         return;
     }
     Watch& watch = watches_[socket];
     watch.what = what;
-    if ((what & CURL_POLL_IN) != 0) marks_.Begin(socket, Now());
     Apply(socket, watch);
 }
 
@@ -756,6 +717,7 @@ void CurlCore::ResumeMissed() {
     for (auto& [socket, watch] : watches_) Apply(socket, watch);
     if (std::exchange(missed_timeout_, false)) timer_->start(0);
     if (std::exchange(missed_release_, false)) release_timer_->start(0);
+    if (std::exchange(missed_resume_, false)) PostResume();
 }
 
 int CurlCore::SocketCallback(CURL*, curl_socket_t socket, int what, void* core, void*) {
@@ -829,6 +791,13 @@ void CurlCore::PostResume() {
 void CurlCore::ResumePaused() {
     resume_posted_ = false;
     if (closing_) return;
+    if (in_curl_ > 0) {
+        // A receiver's event loop of its own: the bytes it is being handed
+        // go first.
+        missed_ = true;
+        missed_resume_ = true;
+        return;
+    }
     turn_bytes_ = 0;
     ++driving_;
     const std::vector<uint64_t> waiting = std::exchange(paused_, {});
@@ -905,20 +874,29 @@ size_t CurlCore::WriteCallback(char* data, size_t size, size_t count, void* user
         if (transfer.receiver == nullptr) return kAbortTransfer;
     }
     if (bytes == 0) return 0;
-    transfer.core->NoteBody(transfer, bytes);
     // Bytes held back go on first; these wait behind them.
     const size_t allowed = transfer.Holds() ? 0 : transfer.core->Allowance(transfer, bytes);
-    if (allowed > 0) transfer.core->Gather(transfer, data, allowed);
+    if (allowed > 0 && !transfer.core->Gather(transfer, data, allowed)) return kAbortTransfer;
     if (allowed < bytes) transfer.core->HoldBack(transfer, data + allowed, bytes - allowed);
     return bytes;
 }
 
-void CurlCore::Gather(Transfer& transfer, const char* data, size_t bytes) {
-    if (transfer.gathered.empty()) {
-        gathering_.push_back(transfer.id);
-        if (transfer.gathered.capacity() == 0) transfer.gathered.reserve(kReceiveBufferSize);
+// False once the exchange is gone.
+bool CurlCore::Gather(Transfer& transfer, const char* data, size_t bytes) {
+    if (!transfer.gathered.empty() && transfer.gathered.size() + bytes > kReceiveBufferSize) {
+        // A full buffer goes on at once, while its bytes are still in the
+        // processor's cache; what follows goes on after it.
+        transfer.receiver->OnBody(transfer.gathered.data(), transfer.gathered.size());
+        if (transfer.receiver == nullptr) return false;
+        transfer.gathered.clear();
     }
+    if (!transfer.listed) {
+        gathering_.push_back(transfer.id);
+        transfer.listed = true;
+    }
+    if (transfer.gathered.capacity() == 0) transfer.gathered.reserve(kReceiveBufferSize);
     transfer.gathered.insert(transfer.gathered.end(), data, data + bytes);
+    return true;
 }
 
 // Called inside the same count of curl's calls as the call that gathered, so
@@ -929,8 +907,9 @@ void CurlCore::HandOnGathered() {
         if (closing_) return;
         if (found == transfers_.end()) continue;
         Transfer& transfer = *found->second;
+        transfer.listed = false;
         std::vector<char> piece = std::exchange(transfer.gathered, {});
-        if (transfer.receiver == nullptr) continue;
+        if (transfer.receiver == nullptr || piece.empty()) continue;
         transfer.receiver->OnBody(piece.data(), piece.size());
         // The buffer serves the next call; the receiver may have ended the
         // exchange meanwhile.
@@ -940,16 +919,6 @@ void CurlCore::HandOnGathered() {
             still->second->gathered = std::move(piece);
         }
     }
-}
-
-void CurlCore::NoteBody(Transfer& transfer, size_t bytes) {
-    turn_received_ += bytes;
-    curl_off_t length = -1;
-    curl_off_t read = 0;
-    curl_easy_getinfo(transfer.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-    curl_easy_getinfo(transfer.easy, CURLINFO_SIZE_DOWNLOAD_T, &read);
-    turn_body_left_.reset();
-    if (length >= 0 && read <= length) turn_body_left_ = static_cast<uint64_t>(length - read);
 }
 
 // Keeps bytes the transfer may not hand on yet, and pauses curl so that it
