@@ -78,11 +78,6 @@ struct Transfer {
     std::vector<char> held;
     size_t held_from = 0; // what of `held` has gone on
     bool Holds() const { return held_from < held.size(); }
-    // Body bytes of curl's current call, handed on once it returns, or each
-    // time they fill the receive buffer: curl hands a read on in pieces of
-    // 16 KiB.
-    std::vector<char> gathered;
-    bool listed = false; // in the core's list of transfers that gathered
 
     platform::HttpRequest::Reach reach = platform::HttpRequest::Reach::kAnywhere;
     // Whether the first request went to a public address, once it went.
@@ -246,8 +241,6 @@ private:
     size_t Allowance(Transfer& transfer, size_t bytes);
     void HoldForTurn(Transfer& transfer);
     void HoldBack(Transfer& transfer, const char* data, size_t bytes);
-    bool Gather(Transfer& transfer, const char* data, size_t bytes);
-    void HandOnGathered();
     void GoOn(Transfer& transfer);
     bool HandOnHeld(Transfer& transfer);
     void PostResume();
@@ -296,10 +289,9 @@ private:
     std::vector<uint64_t> pending_adds_;
     std::vector<uint64_t> pending_removals_;
 
-    int in_curl_ = 0;                 // inside curl_multi_socket_action
-    size_t turn_bytes_ = 0;           // body bytes handed on in this turn
-    std::vector<uint64_t> paused_;    // transfers the budget paused
-    std::vector<uint64_t> gathering_; // transfers with bytes gathered in curl's call
+    int in_curl_ = 0;              // inside curl_multi_socket_action
+    size_t turn_bytes_ = 0;        // body bytes handed on in this turn
+    std::vector<uint64_t> paused_; // transfers the budget paused
     bool resume_posted_ = false;
     transfer::RateLimit limit_{0, Now()};
     std::vector<uint64_t> throttled_; // transfers the limit holds, the first to go on first
@@ -307,7 +299,6 @@ private:
     bool missed_ = false;             // a wake-up came while inside curl
     bool missed_timeout_ = false;
     bool missed_release_ = false;
-    bool missed_resume_ = false;
     bool closing_ = false;
     bool closed_ = false;
 };
@@ -558,7 +549,6 @@ void CurlCore::Drive(curl_socket_t socket, int mask) {
     ++in_curl_;
     int running = 0;
     curl_multi_socket_action(multi_, socket, mask, &running);
-    HandOnGathered();
     --in_curl_;
     if (!closing_) {
         ResumeMissed();
@@ -717,7 +707,6 @@ void CurlCore::ResumeMissed() {
     for (auto& [socket, watch] : watches_) Apply(socket, watch);
     if (std::exchange(missed_timeout_, false)) timer_->start(0);
     if (std::exchange(missed_release_, false)) release_timer_->start(0);
-    if (std::exchange(missed_resume_, false)) PostResume();
 }
 
 int CurlCore::SocketCallback(CURL*, curl_socket_t socket, int what, void* core, void*) {
@@ -791,13 +780,6 @@ void CurlCore::PostResume() {
 void CurlCore::ResumePaused() {
     resume_posted_ = false;
     if (closing_) return;
-    if (in_curl_ > 0) {
-        // A receiver's event loop of its own: the bytes it is being handed
-        // go first.
-        missed_ = true;
-        missed_resume_ = true;
-        return;
-    }
     turn_bytes_ = 0;
     ++driving_;
     const std::vector<uint64_t> waiting = std::exchange(paused_, {});
@@ -876,49 +858,12 @@ size_t CurlCore::WriteCallback(char* data, size_t size, size_t count, void* user
     if (bytes == 0) return 0;
     // Bytes held back go on first; these wait behind them.
     const size_t allowed = transfer.Holds() ? 0 : transfer.core->Allowance(transfer, bytes);
-    if (allowed > 0 && !transfer.core->Gather(transfer, data, allowed)) return kAbortTransfer;
+    if (allowed > 0) {
+        transfer.receiver->OnBody(data, allowed);
+        if (transfer.receiver == nullptr) return kAbortTransfer;
+    }
     if (allowed < bytes) transfer.core->HoldBack(transfer, data + allowed, bytes - allowed);
     return bytes;
-}
-
-// False once the exchange is gone.
-bool CurlCore::Gather(Transfer& transfer, const char* data, size_t bytes) {
-    if (!transfer.gathered.empty() && transfer.gathered.size() + bytes > kReceiveBufferSize) {
-        // A full buffer goes on at once, while its bytes are still in the
-        // processor's cache; what follows goes on after it.
-        transfer.receiver->OnBody(transfer.gathered.data(), transfer.gathered.size());
-        if (transfer.receiver == nullptr) return false;
-        transfer.gathered.clear();
-    }
-    if (!transfer.listed) {
-        gathering_.push_back(transfer.id);
-        transfer.listed = true;
-    }
-    if (transfer.gathered.capacity() == 0) transfer.gathered.reserve(kReceiveBufferSize);
-    transfer.gathered.insert(transfer.gathered.end(), data, data + bytes);
-    return true;
-}
-
-// Called inside the same count of curl's calls as the call that gathered, so
-// that what a receiver asks meanwhile waits as it does in curl's callbacks.
-void CurlCore::HandOnGathered() {
-    for (const uint64_t id : std::exchange(gathering_, {})) {
-        const auto found = transfers_.find(id);
-        if (closing_) return;
-        if (found == transfers_.end()) continue;
-        Transfer& transfer = *found->second;
-        transfer.listed = false;
-        std::vector<char> piece = std::exchange(transfer.gathered, {});
-        if (transfer.receiver == nullptr || piece.empty()) continue;
-        transfer.receiver->OnBody(piece.data(), piece.size());
-        // The buffer serves the next call; the receiver may have ended the
-        // exchange meanwhile.
-        const auto still = transfers_.find(id);
-        if (still != transfers_.end() && still->second->gathered.empty()) {
-            piece.clear();
-            still->second->gathered = std::move(piece);
-        }
-    }
 }
 
 // Keeps bytes the transfer may not hand on yet, and pauses curl so that it
@@ -942,7 +887,6 @@ void CurlCore::GoOn(Transfer& transfer) {
     ++in_curl_;
     // curl hands on anything it holds of its own from inside this call.
     if (HandOnHeld(transfer)) curl_easy_pause(transfer.easy, CURLPAUSE_CONT);
-    HandOnGathered();
     --in_curl_;
 }
 

@@ -11,7 +11,7 @@
 //
 // With --kill-after-writes K (or --kill-after-blocks K, --kill-after-pieces K)
 // it kills itself with SIGKILL right after the K-th write of the store (the
-// K-th block of 16 KiB it takes in, the K-th batch of a stream's pieces
+// K-th block of a video it takes in, the K-th batch of a stream's pieces
 // written or its last, before the store hears of it), first noting in the
 // --report file whether a video was being transferred or streamed.
 //
@@ -48,7 +48,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
@@ -126,40 +125,28 @@ private:
     Countdown& point_;
 };
 
-// The body bytes the process took in, counted in blocks of kBlock.
+// The body bytes the process took in.
 uint64_t received_ = 0;
-constexpr uint64_t kBlock = 16 * 1024;
 
-// Hands the body to the program's receiver in blocks of kBlock, telling
-// `on_block` after each: a kill may come between any two, as it may between
-// two reads.
+// Hands every body block to the program's receiver, then tells `on_block`.
 class CountingExchange : public platform::HttpExchange, private platform::HttpReceiver {
 public:
     CountingExchange(platform::HttpClient& http, const platform::HttpRequest& request,
                      platform::HttpReceiver& receiver, const std::function<void()>& on_block)
         : receiver_(&receiver), on_block_(on_block), inner_(http.Start(request, *this)) {}
-    ~CountingExchange() override { *alive_ = false; }
 
     void SetReceiver(platform::HttpReceiver& receiver) override { receiver_ = &receiver; }
 
 private:
     void OnAnswer(const platform::HttpAnswer& answer) override { receiver_->OnAnswer(answer); }
     void OnBody(const char* data, size_t size) override {
-        // The receiver may destroy this.
-        const std::shared_ptr<bool> alive = alive_;
-        const std::function<void()>& on_block = on_block_;
-        while (size > 0 && *alive) {
-            const size_t block = std::min<size_t>(size, kBlock - received_ % kBlock);
-            received_ += block;
-            receiver_->OnBody(data, block);
-            data += block;
-            size -= block;
-            if (received_ % kBlock == 0) on_block();
-        }
+        const std::function<void()>& on_block = on_block_; // the receiver may destroy this
+        received_ += size;
+        receiver_->OnBody(data, size);
+        on_block();
     }
     void OnEnd(const platform::HttpEnd& end) override { receiver_->OnEnd(end); }
 
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     platform::HttpReceiver* receiver_;
     const std::function<void()>& on_block_;
     std::unique_ptr<platform::HttpExchange> inner_;
